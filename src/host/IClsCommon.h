@@ -1,0 +1,31 @@
+#pragma once
+
+#include "HostObject.h"
+#include "Recordset.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace tarvo {
+
+/// The suite's server transaction object: reads by SQL text, writes through the save service.
+class IClsCommon : public HostObject {
+public:
+    /// Connects to the accounting database named by the login's MoxDbName.
+    virtual void Init(const QString& dbName) = 0;
+    /// False when the connection failed.
+    virtual bool Status() const = 0;
+    /// Runs a query; null when the SQL fails.
+    virtual RecordsetPtr OpenX(QString& sql) = 0;
+    /// Stores a new record from its save XML; False with the reason in errText when refused.
+    virtual bool Add(QString& xml, const QString& archive, QString& errText) = 0;
+    /// Stores an existing record from its save XML; False with the reason when refused.
+    virtual bool Modify(QString& xml, const QString& archive, QString& errText) = 0;
+    /// Deletes the record whose keyField equals key; False with the reason when refused.
+    virtual bool Delete(QVariant& key, const QString& keyField, const QString& archive,
+                        QString& errText, const QString& userId) = 0;
+};
+
+using ClsCommonPtr = std::shared_ptr<IClsCommon>;
+
+} // namespace tarvo

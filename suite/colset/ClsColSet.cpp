@@ -1,0 +1,107 @@
+#include "ClsColSet.h"
+
+#include "SuiteContext.h"
+
+namespace tarvo::suite {
+
+void ClsColSet::Init(const QString& dbName, const QString& userId) {
+    m_userId = userId;
+    m_colSet.clear();
+    m_columns.reset();
+    try {
+        m_db = AccountDatabase::open(dbName);
+    } catch (const DbError&) {
+        m_db.reset();
+    }
+}
+
+QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
+    SqlBackend& sql = m_db->sql();
+    QVector<ColumnItem> items;
+    const auto own = sql.query(
+        QStringLiteral("SELECT cFld, cCaption, iAlign, bDisp, iColWidth, cOrder "
+                       "FROM tarvo_colset_layout WHERE cUserId = ? AND lower(cColSet) = lower(?) "
+                       "ORDER BY iOrder"),
+        {m_userId, colSet});
+    if (!own.rows.isEmpty()) {
+        for (const auto& r : own.rows)
+            items.push_back({r[0].toString(), r[1].toString(), r[2].toInt(),
+                             QVariant(r[3].toInt() != 0), r[4].toInt(), r[5].toString()});
+        return items;
+    }
+    const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
+    const auto defaults = sql.query(
+        QStringLiteral("SELECT cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, iColWidth, cOrder "
+                       "FROM tarvo_colset_default WHERE lower(cColSet) = lower(?) ORDER BY iOrder"),
+        {colSet});
+    for (const auto& r : defaults.rows)
+        items.push_back({r[0].toString(), english ? r[2].toString() : r[1].toString(),
+                         r[3].toInt(), QVariant(r[4].toInt() != 0), r[5].toInt(),
+                         r[6].toString()});
+    return items;
+}
+
+bool ClsColSet::setColMode(const QString& colSetName, int) {
+    if (!m_db)
+        return false;
+    try {
+        SqlBackend& sql = m_db->sql();
+        if (!sql.query(QStringLiteral("SELECT 1 FROM tarvo_colset_denied WHERE cUserId = ? AND "
+                                      "lower(cColSet) = lower(?)"),
+                       {m_userId, colSetName})
+                 .rows.isEmpty())
+            return false;
+        QVector<ColumnItem> items = loadLayout(colSetName);
+        if (items.isEmpty())
+            return false;
+        const auto opt = sql.query(QStringLiteral("SELECT iFixedCols, bLock FROM "
+                                                  "tarvo_colset_option WHERE cUserId = ? AND "
+                                                  "lower(cColSet) = lower(?)"),
+                                   {m_userId, colSetName});
+        m_fixedCols = opt.rows.isEmpty() ? 0 : opt.rows[0][0].toInt();
+        m_locked = !opt.rows.isEmpty() && opt.rows[0][1].toInt() != 0;
+        m_columns = std::make_shared<ColumnCollection>(std::move(items));
+        m_colSet = colSetName;
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+QString ClsColSet::GetSqlString() const {
+    if (!m_columns)
+        return {};
+    QStringList fields;
+    for (const ColumnItem& c : m_columns->items())
+        fields << c.cFld;
+    return fields.join(u',');
+}
+
+void ClsColSet::SaveColWidth() {
+    if (!m_db || !m_columns || m_colSet.isEmpty())
+        return;
+    SqlBackend& sql = m_db->sql();
+    try {
+        Transaction tx(sql);
+        // The user's layout is written whole, so a first save turns the defaults into it.
+        sql.exec(QStringLiteral("DELETE FROM tarvo_colset_layout WHERE cUserId = ? AND "
+                                "lower(cColSet) = lower(?)"),
+                 {m_userId, m_colSet});
+        int order = 1;
+        for (const ColumnItem& c : m_columns->items()) {
+            sql.exec(QStringLiteral("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, "
+                                    "cFld, cCaption, iAlign, bDisp, iColWidth, cOrder) VALUES "
+                                    "(?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                     {m_userId, m_colSet, order++, c.cFld, c.Caption, c.iAlign,
+                      c.bDisp.toBool() ? 1 : 0, c.iColWidth,
+                      c.cOrder.isEmpty() ? QVariant() : QVariant(c.cOrder)});
+        }
+        tx.commit();
+    } catch (const DbError&) {
+        // Widths are a convenience: a failed store keeps the old layout and bothers nobody.
+    }
+}
+
+QVariant ClsColSet::setCol() { return QVariant(false); }
+
+} // namespace tarvo::suite

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "AccountDatabase.h"
+#include "IColSet.h"
+
+namespace tarvo::suite {
+
+/// The column-set object "TarvoColumnSet.clsColSet": each user's layout of each list, kept in
+/// the accounting database, starting from the suite's default layout of that list.
+class ClsColSet : public IColSet {
+public:
+    void Init(const QString& dbName, const QString& userId) override;
+    QString getColInfo() const override { return m_colSet; }
+    bool setColMode(const QString& colSetName, int mode) override;
+    ColumnCollectionPtr GetColProperties() override { return m_columns; }
+    int iCols() const override { return m_columns ? m_columns->Count() : 0; }
+    int GetFixedCols() const override { return m_fixedCols; }
+    bool IsLock() const override { return m_locked; }
+    QString GetSqlString() const override;
+    void SaveColWidth() override;
+    QVariant setCol() override;
+
+private:
+    AccountDatabasePtr m_db;
+    QString m_userId;
+    QString m_colSet;
+    ColumnCollectionPtr m_columns;
+    int m_fixedCols = 0;
+    bool m_locked = false;
+
+    QVector<ColumnItem> loadLayout(const QString& colSet);
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,59 @@
+#include "ClsCommon.h"
+
+#include "SuiteContext.h"
+#include "RecordsetBuilder.h"
+#include "SaveService.h"
+#include "SqlDialect.h"
+
+namespace tarvo::suite {
+
+void ClsCommon::Init(const QString& dbName) {
+    m_db.reset();
+    m_lastError.clear();
+    try {
+        m_db = AccountDatabase::open(dbName);
+    } catch (const DbError& e) {
+        m_lastError = e.text();
+    }
+}
+
+RecordsetPtr ClsCommon::OpenX(QString& sql) {
+    if (!m_db) {
+        m_lastError = QStringLiteral("没有连接账套数据库");
+        return nullptr;
+    }
+    try {
+        return buildRecordset(m_db->sql().query(translateQuery(sql)), m_db->dictionary());
+    } catch (const DbError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+}
+
+bool ClsCommon::refuseWithoutConnection(QString& errText) {
+    if (m_db)
+        return false;
+    errText = QStringLiteral("没有连接账套数据库");
+    return true;
+}
+
+bool ClsCommon::Add(QString& xml, const QString& archive, QString& errText) {
+    if (refuseWithoutConnection(errText))
+        return false;
+    return SaveService(*m_db, currentUser()).add(xml, archive, errText);
+}
+
+bool ClsCommon::Modify(QString& xml, const QString& archive, QString& errText) {
+    if (refuseWithoutConnection(errText))
+        return false;
+    return SaveService(*m_db, currentUser()).modify(xml, archive, errText);
+}
+
+bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& archive,
+                       QString& errText, const QString& userId) {
+    if (refuseWithoutConnection(errText))
+        return false;
+    return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
+}
+
+} // namespace tarvo::suite

@@ -1,0 +1,95 @@
+#include "DataDictionary.h"
+
+#include "AdoTypes.h"
+#include "SqlBackend.h"
+
+namespace tarvo::suite {
+
+int DictField::adoType() const {
+    if (type == u"bit")
+        return ado::adBoolean;
+    if (type == u"smallint")
+        return ado::adSmallInt;
+    if (type == u"integer")
+        return ado::adInteger;
+    if (type == u"money")
+        return ado::adCurrency;
+    if (type == u"date")
+        return ado::adDBTimeStamp;
+    return ado::adVarWChar;
+}
+
+int DictField::definedSize() const {
+    switch (adoType()) {
+    case ado::adBoolean:
+    case ado::adSmallInt:
+        return 2;
+    case ado::adInteger:
+        return 4;
+    case ado::adCurrency:
+        return 8;
+    case ado::adDBTimeStamp:
+        return 16;
+    default:
+        return size;
+    }
+}
+
+QString DictField::caption(const QString& language) const {
+    return language.startsWith(u"en", Qt::CaseInsensitive) && !captionEn.isEmpty() ? captionEn
+                                                                                    : captionZh;
+}
+
+void DataDictionary::load(SqlBackend& db) {
+    m_fields.clear();
+    m_byTable.clear();
+    const QueryResult r = db.query(QStringLiteral(
+        "SELECT cTable, cField, cType, iSize, iScale, bKey, bRequired, cCaptionZh, cCaptionEn "
+        "FROM tarvo_datadict ORDER BY cTable, iOrder"));
+    for (const auto& row : r.rows) {
+        DictField f;
+        f.table = row[0].toString();
+        f.field = row[1].toString();
+        f.type = row[2].toString().toLower();
+        f.size = row[3].toInt();
+        f.scale = row[4].toInt();
+        f.key = row[5].toInt() != 0;
+        f.required = row[6].toInt() != 0;
+        f.captionZh = row[7].toString();
+        f.captionEn = row[8].toString();
+        m_byTable[f.table.toLower()].push_back(int(m_fields.size()));
+        m_fields.push_back(f);
+    }
+}
+
+const DictField* DataDictionary::find(const QString& table, const QString& field) const {
+    const auto it = m_byTable.constFind(table.toLower());
+    if (it == m_byTable.constEnd())
+        return nullptr;
+    for (const int i : *it) {
+        if (m_fields[i].field.compare(field, Qt::CaseInsensitive) == 0)
+            return &m_fields[i];
+    }
+    return nullptr;
+}
+
+QVector<const DictField*> DataDictionary::fields(const QString& table) const {
+    QVector<const DictField*> out;
+    for (const int i : m_byTable.value(table.toLower()))
+        out.push_back(&m_fields[i]);
+    return out;
+}
+
+const DictField* DataDictionary::keyField(const QString& table) const {
+    for (const DictField* f : fields(table)) {
+        if (f->key)
+            return f;
+    }
+    return nullptr;
+}
+
+bool DataDictionary::hasTable(const QString& table) const {
+    return m_byTable.contains(table.toLower());
+}
+
+} // namespace tarvo::suite

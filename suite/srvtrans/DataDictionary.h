@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+namespace tarvo::suite {
+
+class SqlBackend;
+
+/// One column as the data dictionary describes it.
+struct DictField {
+    QString table;
+    QString field;
+    QString type; ///< varchar, smallint, integer, bit, money, date
+    int size = 0; ///< characters for varchar
+    int scale = 0;
+    bool key = false;
+    bool required = false;
+    QString captionZh;
+    QString captionEn;
+
+    int adoType() const;
+    int definedSize() const;
+    QString caption(const QString& language) const;
+};
+
+/// The data dictionary of an accounting database, read once per connection. Table and field
+/// names are looked up without regard to case.
+class DataDictionary {
+public:
+    void load(SqlBackend& db);
+
+    const DictField* find(const QString& table, const QString& field) const;
+    /// Fields of a table in their dictionary order; empty for an unknown table.
+    QVector<const DictField*> fields(const QString& table) const;
+    const DictField* keyField(const QString& table) const;
+    bool hasTable(const QString& table) const;
+
+private:
+    QVector<DictField> m_fields;
+    QHash<QString, QVector<int>> m_byTable; ///< lower-case table -> indexes in order
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,305 @@
+#include "SaveService.h"
+
+#include "AccountDatabase.h"
+#include "SaveXml.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace tarvo::suite {
+
+namespace {
+
+/// Columns that other archives point at: a row still pointed at cannot be deleted.
+struct Reference {
+    const char* table;
+    const char* column;
+    const char* byTable;
+    const char* byColumn;
+    const char* byLabel;
+};
+constexpr Reference kReferences[] = {
+    {"aa_bank", "cBankCode", "bank", "cBankCode", "本单位开户银行"},
+    {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
+};
+
+QString label(const DictField& f) { return f.captionZh.isEmpty() ? f.field : f.captionZh; }
+
+std::optional<QDate> parseDate(const QString& text) {
+    const QString s = text.trimmed();
+    for (const char* fmt : {"yyyy-MM-dd", "yyyy-M-d", "yyyy/M/d", "yyyy.M.d", "yyyyMMdd"}) {
+        const QDate d = QDate::fromString(s, QString::fromLatin1(fmt));
+        if (d.isValid())
+            return d;
+    }
+    for (const char* fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy/M/d H:mm:ss"}) {
+        const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(fmt));
+        if (dt.isValid())
+            return dt.date();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QVariant> storedValue(const DictField& f, const QString& text, QString& error) {
+    const QString t = text.trimmed();
+    if (f.type == u"varchar") {
+        if (text.size() > f.size) {
+            error = QStringLiteral("“%1”最多 %2 个字符，输入了 %3 个")
+                        .arg(label(f))
+                        .arg(f.size)
+                        .arg(text.size());
+            return std::nullopt;
+        }
+        for (const QChar c : text) {
+            if (c.category() == QChar::Other_Control) {
+                error = QStringLiteral("“%1”中含有控制字符").arg(label(f));
+                return std::nullopt;
+            }
+        }
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    if (t.isEmpty())
+        return QVariant();
+    if (f.type == u"bit") {
+        const QString l = t.toLower();
+        if (l == u"1" || l == u"true")
+            return QVariant(1);
+        if (l == u"0" || l == u"false")
+            return QVariant(0);
+        error = QStringLiteral("“%1”只能是 0 或 1，不能是“%2”").arg(label(f), t);
+        return std::nullopt;
+    }
+    if (f.type == u"smallint" || f.type == u"integer") {
+        bool ok = false;
+        const qlonglong v = t.toLongLong(&ok);
+        const qlonglong limit = f.type == u"smallint" ? 32767 : 2147483647LL;
+        if (!ok || v > limit || v < -limit - 1) {
+            error = QStringLiteral("“%1”必须是整数，不能是“%2”").arg(label(f), t);
+            return std::nullopt;
+        }
+        return QVariant(v);
+    }
+    if (f.type == u"money") {
+        // Amounts come back the way the card displays them, with group separators.
+        static const QRegularExpression amount(
+            QStringLiteral("^[-+]?(\\d{1,3}(,\\d{3})+|\\d+)(\\.\\d+)?$"));
+        if (!amount.match(t).hasMatch()) {
+            error = QStringLiteral("“%1”必须是数字，不能是“%2”").arg(label(f), t);
+            return std::nullopt;
+        }
+        QString plain = t;
+        plain.remove(u',');
+        const double v = plain.toDouble();
+        if (qAbs(v) >= 1e15) {
+            error = QStringLiteral("“%1”的数值太大").arg(label(f));
+            return std::nullopt;
+        }
+        return QVariant(v);
+    }
+    if (f.type == u"date") {
+        const auto d = parseDate(t);
+        if (!d) {
+            error = QStringLiteral("“%1”不是有效的日期：“%2”").arg(label(f), t);
+            return std::nullopt;
+        }
+        return QVariant(d->toString(Qt::ISODate));
+    }
+    error = QStringLiteral("字段“%1”的类型“%2”无法保存").arg(f.field, f.type);
+    return std::nullopt;
+}
+
+SaveService::SaveService(AccountDatabase& db, QString userId)
+    : m_db(db), m_userId(std::move(userId)) {}
+
+bool SaveService::add(const QString& xml, const QString& archive, QString& error) {
+    return save(xml, archive, Mode::Add, error);
+}
+
+bool SaveService::modify(const QString& xml, const QString& archive, QString& error) {
+    return save(xml, archive, Mode::Modify, error);
+}
+
+bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QString& error) {
+    const DataDictionary& dict = m_db.dictionary();
+    const DictField* key = dict.keyField(archive);
+    if (!key) {
+        error = QStringLiteral("没有提供档案“%1”的保存服务").arg(archive);
+        return false;
+    }
+    const auto rec = parseSaveXml(xml, error);
+    if (!rec)
+        return false;
+    if (rec->root.compare(archive, Qt::CaseInsensitive) != 0) {
+        error = QStringLiteral("保存的数据属于“%1”，不是档案“%2”").arg(rec->root, archive);
+        return false;
+    }
+
+    QVector<const DictField*> columns;
+    QVariantList values;
+    QString keyText;
+    bool hasKey = false;
+    for (const auto& [name, text] : rec->fields) {
+        const DictField* f = dict.find(archive, name);
+        if (!f) {
+            error = QStringLiteral("档案“%1”中没有字段“%2”").arg(archive, name);
+            return false;
+        }
+        if (f->required && text.trimmed().isEmpty()) {
+            error = QStringLiteral("“%1”不能为空").arg(label(*f));
+            return false;
+        }
+        const auto v = storedValue(*f, text, error);
+        if (!v)
+            return false;
+        if (f == key) {
+            hasKey = true;
+            keyText = text;
+        }
+        columns.push_back(f);
+        values.push_back(*v);
+    }
+    if (!hasKey) {
+        error = QStringLiteral("保存的数据中缺少“%1”").arg(label(*key));
+        return false;
+    }
+    if (mode == Mode::Add) {
+        for (const DictField* f : dict.fields(archive)) {
+            if (f->required && !columns.contains(f)) {
+                error = QStringLiteral("“%1”不能为空").arg(label(*f));
+                return false;
+            }
+        }
+    }
+
+    SqlBackend& sql = m_db.sql();
+    try {
+        Transaction tx(sql);
+        const bool exists = !sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?")
+                                           .arg(archive.toLower(), key->field),
+                                       {keyText})
+                                 .rows.isEmpty();
+        if (mode == Mode::Add && exists) {
+            error = QStringLiteral("%1“%2”已存在，不能重复增加").arg(label(*key), keyText);
+            return false;
+        }
+        if (mode == Mode::Modify && !exists) {
+            error = QStringLiteral("%1为“%2”的记录不存在，可能已被其他用户删除")
+                        .arg(label(*key), keyText);
+            return false;
+        }
+        QStringList names;
+        for (const DictField* f : columns)
+            names << f->field;
+        if (mode == Mode::Add) {
+            QStringList marks;
+            for (int i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            sql.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(archive.toLower(), names.join(u", "), marks.join(u", ")),
+                     values);
+        } else {
+            QStringList sets;
+            QVariantList params;
+            for (int i = 0; i < columns.size(); ++i) {
+                if (columns[i] == key)
+                    continue;
+                sets << QStringLiteral("%1 = ?").arg(columns[i]->field);
+                params << values[i];
+            }
+            if (!sets.isEmpty()) {
+                params << keyText;
+                sql.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                             .arg(archive.toLower(), sets.join(u", "), key->field),
+                         params);
+            }
+        }
+        audit(archive, mode == Mode::Add ? QStringLiteral("Add") : QStringLiteral("Modify"),
+              keyText, xml, m_userId);
+        tx.commit();
+    } catch (const DbError& e) {
+        error = QStringLiteral("保存失败：%1").arg(e.text());
+        return false;
+    }
+    return true;
+}
+
+bool SaveService::checkDelete(const QString& table, const DictField& key, const QString& keyText,
+                              QString& error) {
+    SqlBackend& sql = m_db.sql();
+    if (m_db.dictionary().find(table, QStringLiteral("bSysData"))) {
+        const auto r = sql.query(QStringLiteral("SELECT bSysData FROM %1 WHERE %2 = ?")
+                                     .arg(table.toLower(), key.field),
+                                 {keyText});
+        if (!r.rows.isEmpty() && r.rows[0][0].toInt() != 0) {
+            error = QStringLiteral("“%1”是系统预置数据，不能删除").arg(keyText);
+            return false;
+        }
+    }
+    for (const Reference& ref : kReferences) {
+        if (table.compare(QLatin1String(ref.table), Qt::CaseInsensitive) != 0 ||
+            key.field.compare(QLatin1String(ref.column), Qt::CaseInsensitive) != 0)
+            continue;
+        const auto r = sql.query(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                                     .arg(QLatin1String(ref.byTable), QLatin1String(ref.byColumn)),
+                                 {keyText});
+        const int uses = r.rows.value(0).value(0).toInt();
+        if (uses > 0) {
+            error = QStringLiteral("“%1”已被 %2 个%3使用，不能删除")
+                        .arg(keyText)
+                        .arg(uses)
+                        .arg(QString::fromUtf8(ref.byLabel));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SaveService::remove(const QVariant& key, const QString& keyField, const QString& archive,
+                         QString& error, const QString& userId) {
+    const DictField* k = m_db.dictionary().keyField(archive);
+    if (!k) {
+        error = QStringLiteral("没有提供档案“%1”的删除服务").arg(archive);
+        return false;
+    }
+    if (keyField.compare(k->field, Qt::CaseInsensitive) != 0) {
+        error = QStringLiteral("“%1”不是档案“%2”的关键字段").arg(keyField, archive);
+        return false;
+    }
+    const QString keyText = key.toString();
+    SqlBackend& sql = m_db.sql();
+    try {
+        Transaction tx(sql);
+        if (sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?")
+                          .arg(archive.toLower(), k->field),
+                      {keyText})
+                .rows.isEmpty()) {
+            error = QStringLiteral("%1为“%2”的记录不存在，可能已被其他用户删除")
+                        .arg(label(*k), keyText);
+            return false;
+        }
+        if (!checkDelete(archive, *k, keyText, error))
+            return false;
+        sql.exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(archive.toLower(), k->field),
+                 {keyText});
+        audit(archive, QStringLiteral("Delete"), keyText, QString(),
+              userId.isEmpty() ? m_userId : userId);
+        tx.commit();
+    } catch (const DbError& e) {
+        error = QStringLiteral("删除失败：%1").arg(e.text());
+        return false;
+    }
+    return true;
+}
+
+void SaveService::audit(const QString& table, const QString& action, const QString& key,
+                        const QString& detail, const QString& userId) {
+    m_db.sql().exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, "
+                                   "cKeyValue, cDetail) VALUES (?, ?, ?, ?, ?, ?)"),
+                    {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), userId,
+                     table.toLower(), action, key, detail});
+}
+
+} // namespace tarvo::suite

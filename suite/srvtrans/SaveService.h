@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+namespace tarvo::suite {
+
+class AccountDatabase;
+struct DictField;
+struct SaveRecord;
+
+/// The save service: stores records from their save XML and deletes them, after checking
+/// everything against the data dictionary. Every write is one transaction with its audit row;
+/// a refusal answers False with a Chinese reason and leaves the database untouched.
+class SaveService {
+public:
+    SaveService(AccountDatabase& db, QString userId);
+
+    bool add(const QString& xml, const QString& archive, QString& error);
+    bool modify(const QString& xml, const QString& archive, QString& error);
+    bool remove(const QVariant& key, const QString& keyField, const QString& archive,
+                QString& error, const QString& userId);
+
+private:
+    AccountDatabase& m_db;
+    QString m_userId;
+
+    enum class Mode { Add, Modify };
+    bool save(const QString& xml, const QString& archive, Mode mode, QString& error);
+    bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
+                     QString& error);
+    void audit(const QString& table, const QString& action, const QString& key,
+               const QString& detail, const QString& userId);
+};
+
+/// Converts one text of the save XML into the value to store for a column, or explains in
+/// error why it cannot be stored. Empty text stores Null.
+std::optional<QVariant> storedValue(const DictField& field, const QString& text, QString& error);
+
+} // namespace tarvo::suite

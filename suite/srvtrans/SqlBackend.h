@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVector>
+
+#include <memory>
+#include <stdexcept>
+
+namespace tarvo::suite {
+
+/// A database error with the text the server (or the embedded engine) gave.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+/// One column of a query result, with the table column it was read from when the engine
+/// knows it (empty for expressions).
+struct ResultColumn {
+    QString name;
+    QString originTable;
+    QString originColumn;
+};
+
+struct QueryResult {
+    QVector<ResultColumn> columns;
+    QVector<QVector<QVariant>> rows;
+};
+
+/// What the suite needs of a database engine: queries and statements with positional
+/// parameters ("?"), and explicit transactions. Values come back as text, integers, doubles or
+/// null; the data dictionary gives them their types.
+class SqlBackend {
+public:
+    virtual ~SqlBackend() = default;
+
+    /// "sqlite" or "postgresql".
+    virtual QString kind() const = 0;
+    virtual QueryResult query(const QString& sql, const QVariantList& params = {}) = 0;
+    /// Runs a statement; returns the number of rows it changed.
+    virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
+    /// Runs a script of several statements without parameters.
+    virtual void execScript(const QString& sql) = 0;
+    /// Starts a write transaction (taking the write lock at once where the engine allows).
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool tableExists(const QString& table) = 0;
+};
+
+using SqlBackendPtr = std::shared_ptr<SqlBackend>;
+
+/// Commits when told to, rolls back otherwise: a scope that leaves by an exception or an early
+/// return leaves the database as it was.
+class Transaction {
+public:
+    explicit Transaction(SqlBackend& db) : m_db(db) { m_db.begin(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_db.rollback();
+            } catch (const DbError&) {
+                // The connection may already be gone; the engine discards the transaction then.
+            }
+        }
+    }
+    void commit() {
+        m_db.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    SqlBackend& m_db;
+    bool m_done = false;
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,100 @@
+#include "ClsColSet.h"
+#include "SuiteContext.h"
+#include "TempDatabase.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+
+namespace {
+
+QStringList fields(const ColumnCollection& cols) {
+    QStringList out;
+    for (const auto& c : cols.items())
+        out << c.cFld;
+    return out;
+}
+
+} // namespace
+
+TEST(ColSet, DefaultLayoutsListTheSameFieldsAsTheSelectList) {
+    TempDatabase temp;
+    for (const char* name : {"aa_bank", "bank", "Bank_NB"}) {
+        suite::ClsColSet cs;
+        cs.Init(temp.name(), "demo");
+        EXPECT_TRUE(cs.getColInfo().isEmpty());
+        ASSERT_TRUE(cs.setColMode(QString::fromLatin1(name), 1)) << name;
+        EXPECT_EQ(cs.getColInfo(), QString::fromLatin1(name));
+        const auto cols = cs.GetColProperties();
+        ASSERT_TRUE(cols);
+        EXPECT_EQ(cs.iCols(), cols->Count());
+        EXPECT_EQ(cs.GetSqlString(), fields(*cols).join(','));
+        EXPECT_EQ(cols->Item(1).cOrder, "asc") << "sorted by the key";
+        EXPECT_FALSE(cols->Item(1).Caption.isEmpty());
+    }
+}
+
+TEST(ColSet, TheBankListQualifiesTheColumnsTheJoinsWouldMakeAmbiguous) {
+    TempDatabase temp;
+    suite::ClsColSet cs;
+    cs.Init(temp.name(), "demo");
+    ASSERT_TRUE(cs.setColMode("Bank_NB", 1));
+    const QStringList f = cs.GetSqlString().split(',');
+    EXPECT_EQ(f.first(), "cBCode") << "the key stays unqualified so the list finds it";
+    EXPECT_TRUE(f.contains("AA_Bank.cBankName"));
+    EXPECT_TRUE(f.contains("Code.ccode_name"));
+    EXPECT_TRUE(f.contains("Bank.cBankCode"));
+    EXPECT_FALSE(f.contains("cBankCode"));
+}
+
+TEST(ColSet, WidthsAreStoredPerUserAndHiddenColumnsKeepZero) {
+    TempDatabase temp;
+    {
+        suite::ClsColSet cs;
+        cs.Init(temp.name(), "demo");
+        ASSERT_TRUE(cs.setColMode("aa_bank", 1));
+        auto cols = cs.GetColProperties();
+        cols->Item(1).iColWidth = 2222;
+        cols->Item(2).iColWidth = 0;
+        cs.SaveColWidth();
+    }
+    suite::ClsColSet again;
+    again.Init(temp.name(), "demo");
+    ASSERT_TRUE(again.setColMode("aa_bank", 1));
+    EXPECT_EQ(again.GetColProperties()->Item(1).iColWidth, 2222);
+    EXPECT_EQ(again.GetColProperties()->Item(2).iColWidth, 0);
+
+    suite::ClsColSet other;
+    other.Init(temp.name(), "admin");
+    ASSERT_TRUE(other.setColMode("aa_bank", 1));
+    EXPECT_EQ(other.GetColProperties()->Item(1).iColWidth, 1200) << "another user's defaults";
+}
+
+TEST(ColSet, RefusedOrUnknownColumnSetsAnswerFalse) {
+    TempDatabase temp;
+    suite::ClsColSet cs;
+    cs.Init(temp.name(), "demo");
+    EXPECT_FALSE(cs.setColMode("no_such_list", 1));
+    EXPECT_TRUE(cs.getColInfo().isEmpty());
+
+    QString sql = "insert into tarvo_colset_denied (cUserId, cColSet) values ('demo','bank')";
+    auto db = suite::AccountDatabase::open(temp.name());
+    db->sql().exec(sql);
+    EXPECT_FALSE(cs.setColMode("bank", 1));
+    EXPECT_TRUE(cs.setColMode("aa_bank", 1));
+
+    suite::ClsColSet dead;
+    dead.Init("", "demo");
+    EXPECT_FALSE(dead.setColMode("aa_bank", 1));
+    EXPECT_EQ(dead.iCols(), 0);
+}
+
+TEST(ColSet, CaptionsFollowTheSessionLanguage) {
+    TempDatabase temp;
+    suite::setSessionLanguage("en-US");
+    suite::ClsColSet cs;
+    cs.Init(temp.name(), "demo");
+    ASSERT_TRUE(cs.setColMode("aa_bank", 1));
+    EXPECT_EQ(cs.GetColProperties()->Item(2).Caption, "Bank Name");
+    suite::setSessionLanguage("zh-CN");
+}

@@ -1,0 +1,103 @@
+#include "AdoTypes.h"
+#include "ClsCommon.h"
+#include "TempDatabase.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+
+namespace {
+
+struct OpenX : ::testing::Test {
+    TempDatabase temp;
+    suite::ClsCommon db;
+    void SetUp() override {
+        db.Init(temp.name());
+        ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+    }
+    RecordsetPtr open(const QString& text) {
+        QString sql = text;
+        return db.OpenX(sql);
+    }
+};
+
+} // namespace
+
+TEST_F(OpenX, TopZeroGivesTheColumnsWithTheirDictionaryTypesAndSizes) {
+    auto rs = open("select top 0 * from aa_bank");
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->Field("cBankCode").definedSize, 10);
+    EXPECT_EQ(rs->Field("cBankCode").type, ado::adVarWChar);
+    EXPECT_EQ(rs->Field("cBankName").definedSize, 60);
+    EXPECT_EQ(rs->Field("bSysData").type, ado::adBoolean);
+    EXPECT_EQ(rs->Field("iComAccNoLen").type, ado::adSmallInt);
+}
+
+TEST_F(OpenX, ACrossJoinOfThreeTablesKeepsEachTablesSizes) {
+    auto rs = open("select top 0 * from bank,code,aa_bank");
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->Field("cBAccount").definedSize, 50);
+    EXPECT_EQ(rs->Field("ccode_name").definedSize, 100);
+    EXPECT_EQ(rs->Field("cBankName").definedSize, 60);
+    EXPECT_EQ(rs->Field("fCurBalance").type, ado::adCurrency);
+    EXPECT_EQ(rs->Field("dOpenAccDate").type, ado::adDBTimeStamp);
+}
+
+TEST_F(OpenX, TopOneReturnsOneRowWithConvertedValues) {
+    auto rs = open("select top 1 * from code where cCode like '1002%' and bEnd=1 order by cCode");
+    ASSERT_TRUE(rs);
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Value("cCode").toString(), "100201");
+    EXPECT_EQ(rs->Value("bEnd").typeId(), QMetaType::Bool);
+    EXPECT_TRUE(rs->Value("bEnd").toBool());
+}
+
+TEST_F(OpenX, TheListQueryOfTheBankAccountArchiveRunsWithBothJoins) {
+    auto rs = open("select cBCode,Bank.cBankCode,AA_Bank.cBankName,Code.ccode_name,dOpenAccDate "
+                   "from bank Left Join AA_Bank on Bank.cBankCode=AA_Bank.cBankCode  "
+                   "Left Join Code on Bank.cCode=Code.cCode  where (1=1) Order By cBCode asc");
+    ASSERT_TRUE(rs);
+    ASSERT_GT(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->FieldAt(1).name, "cBankCode");
+    EXPECT_EQ(rs->FieldAt(2).definedSize, 60);
+    EXPECT_FALSE(rs->Value("cBankName").toString().isEmpty());
+    EXPECT_EQ(rs->Value("dOpenAccDate").typeId(), QMetaType::QDate);
+}
+
+TEST_F(OpenX, AccountSettingsQueryAndFilterFindTheDecimals) {
+    auto rs = open("select * from AccInformation where cSysID='AA' or cSysID='ST'");
+    ASSERT_TRUE(rs);
+    rs->setFilter("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Value("cValue").toString(), "2");
+}
+
+TEST_F(OpenX, ExpressionsAreTypedFromTheirValues) {
+    auto rs = open("select count(*) as n, 'x' as t from hr_ct007 where ilevels=0");
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->Field("n").type, ado::adInteger);
+    EXPECT_EQ(rs->Value("n").toInt(), 34);
+    EXPECT_EQ(rs->Field("t").type, ado::adVarWChar);
+}
+
+TEST_F(OpenX, BadSqlGivesNullAndTheConnectionStaysUsable) {
+    EXPECT_EQ(open("select * from no_such_table"), nullptr);
+    EXPECT_EQ(open("select cBankCode from aa_bank where (cBankCode='1'"), nullptr);
+    EXPECT_FALSE(db.lastError().isEmpty());
+    EXPECT_NE(open("select top 1 * from aa_bank"), nullptr);
+}
+
+TEST(ClsCommonInit, AnUnusableDatabaseNameLeavesStatusFalse) {
+    suite::ClsCommon db;
+    db.Init("");
+    EXPECT_FALSE(db.Status());
+    db.Init("/proc/no/such/dir/account.db");
+    EXPECT_FALSE(db.Status());
+    QString sql = "select 1";
+    EXPECT_EQ(db.OpenX(sql), nullptr);
+    QString xml = "<AA_Bank><cBankCode>1</cBankCode></AA_Bank>", err;
+    EXPECT_FALSE(db.Add(xml, "aa_bank", err));
+    EXPECT_FALSE(err.isEmpty());
+}

@@ -1,0 +1,219 @@
+#include "ClsCommon.h"
+#include "TempDatabase.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+
+namespace {
+
+const QString kBank = QStringLiteral(
+    "<AA_Bank><cBankCode>901</cBankCode><cBankName>测试银行</cBankName><bIndFixLen>1</bIndFixLen>"
+    "<iIndAccNoLen>19</iIndAccNoLen><iIndAutoInputLen>6</iIndAutoInputLen>"
+    "<cIndUnitcode>123</cIndUnitcode><bComdFixLen>0</bComdFixLen><iComAccNoLen></iComAccNoLen>"
+    "</AA_Bank>");
+
+QString account(const QString& code, const QString& bankCode, const QString& extra = {}) {
+    return QStringLiteral("<Bank><cBCode>%1</cBCode><cBAccount>6222</cBAccount><cAccName>示例"
+                          "</cAccName><dOpenAccDate>2024-03-05</dOpenAccDate><cCurrencyName>人民币"
+                          "</cCurrencyName><bBflag>0</bBflag><bPwdMng>1</bPwdMng><cBName>支行"
+                          "</cBName><cBankCode>%2</cBankCode>%3<fCurBalance>1,234.50</fCurBalance>"
+                          "<iAccProperty>2</iAccProperty><iSignFlag>0</iSignFlag></Bank>")
+        .arg(code, bankCode, extra);
+}
+
+struct SaveService : ::testing::Test {
+    TempDatabase temp;
+    suite::ClsCommon db;
+    void SetUp() override {
+        db.Init(temp.name());
+        ASSERT_TRUE(db.Status());
+    }
+    /// Everything stored in the archives and the audit, to prove a refusal changed nothing.
+    QString snapshot() {
+        QString out;
+        for (const char* t : {"aa_bank", "bank", "tarvo_audit"}) {
+            QString sql = QStringLiteral("select * from %1").arg(QLatin1String(t));
+            auto rs = db.OpenX(sql);
+            for (; rs && !rs->Eof(); rs->MoveNext()) {
+                for (int i = 0; i < rs->FieldCount(); ++i)
+                    out += rs->Value(i).toString() + u'|';
+                out += u'\n';
+            }
+        }
+        return out;
+    }
+    QVariant value(const QString& text, const QString& field) {
+        QString sql = text;
+        auto rs = db.OpenX(sql);
+        return rs && !rs->Eof() ? rs->Value(field) : QVariant(QStringLiteral("<no row>"));
+    }
+    bool add(const QString& xml, const QString& archive, QString& err) {
+        QString x = xml;
+        return db.Add(x, archive, err);
+    }
+    bool modify(const QString& xml, const QString& archive, QString& err) {
+        QString x = xml;
+        return db.Modify(x, archive, err);
+    }
+    bool remove(const QString& key, const QString& field, const QString& archive, QString& err) {
+        QVariant k = key;
+        return db.Delete(k, field, archive, err, QStringLiteral("demo"));
+    }
+};
+
+} // namespace
+
+TEST_F(SaveService, AddStoresEveryColumnWithItsType) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err)) << err.toStdString();
+    const QString row = "select * from aa_bank where cBankCode='901'";
+    EXPECT_EQ(value(row, "cBankName").toString(), "测试银行");
+    EXPECT_EQ(value(row, "bIndFixLen").toBool(), true);
+    EXPECT_EQ(value(row, "iIndAccNoLen").toInt(), 19);
+    EXPECT_TRUE(value(row, "iComAccNoLen").isNull());
+    EXPECT_EQ(value(row, "bSysData").toBool(), false);
+    EXPECT_EQ(value("select cAction, cUserId from tarvo_audit where cKeyValue='901'", "cAction")
+                  .toString(),
+              "Add");
+
+    ASSERT_TRUE(add(account("B1", "901"), "bank", err)) << err.toStdString();
+    EXPECT_DOUBLE_EQ(value("select fCurBalance from bank where cBCode='B1'", "fCurBalance")
+                         .toDouble(),
+                     1234.5);
+    EXPECT_EQ(value("select dOpenAccDate from bank where cBCode='B1'", "dOpenAccDate").toDate(),
+              QDate(2024, 3, 5));
+}
+
+TEST_F(SaveService, EscapedEntitiesAreStoredAsTheirCharacters) {
+    QString err;
+    ASSERT_TRUE(add(QStringLiteral("<AA_Bank><cBankCode>A&amp;B</cBankCode><cBankName>&lt;甲&gt; "
+                                   "&quot;乙&quot; &apos;丙&apos; &#x4E01;</cBankName></AA_Bank>"),
+                    "aa_bank", err))
+        << err.toStdString();
+    EXPECT_EQ(value("select cBankName from aa_bank where cBankCode='A&B'", "cBankName").toString(),
+              "<甲> \"乙\" '丙' 丁");
+}
+
+TEST_F(SaveService, ModifyChangesOnlyTheGivenColumns) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    ASSERT_TRUE(modify("<AA_Bank><cBankCode>901</cBankCode><cBankName>改名银行</cBankName>"
+                       "</AA_Bank>",
+                       "aa_bank", err))
+        << err.toStdString();
+    EXPECT_EQ(value("select * from aa_bank where cBankCode='901'", "cBankName").toString(),
+              "改名银行");
+    EXPECT_EQ(value("select * from aa_bank where cBankCode='901'", "iIndAccNoLen").toInt(), 19);
+}
+
+struct Refusal {
+    const char* what;
+    const char* archive;
+    QString xml;
+    bool modify;
+    const char* reasonPart;
+};
+
+TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    const QString longName(61, QChar(u'银'));
+    const Refusal cases[] = {
+        {"duplicate key", "aa_bank", kBank, false, "已存在"},
+        {"modify missing", "aa_bank",
+         "<AA_Bank><cBankCode>999</cBankCode><cBankName>x</cBankName></AA_Bank>", true, "不存在"},
+        {"unknown archive", "person_x", "<person_x><a>1</a></person_x>", false, "没有提供"},
+        {"root of another archive", "aa_bank", account("B9", "901"), false, "不是档案"},
+        {"unknown column", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><cNope>1</cNope></AA_Bank>",
+         false, "没有字段"},
+        {"too long", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>" + longName + "</cBankName></AA_Bank>",
+         false, "最多 60"},
+        {"not a number", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><iIndAccNoLen>1a"
+         "</iIndAccNoLen></AA_Bank>",
+         false, "整数"},
+        {"out of range", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><iIndAccNoLen>99999"
+         "</iIndAccNoLen></AA_Bank>",
+         false, "整数"},
+        {"bad bit", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bIndFixLen>2</bIndFixLen>"
+         "</AA_Bank>",
+         false, "0 或 1"},
+        {"bad amount", "bank", account("B2", "901").replace("1,234.50", "12,34"), false, "数字"},
+        {"bad date", "bank", account("B2", "901").replace("2024-03-05", "2024-02-30"), false,
+         "日期"},
+        {"required empty", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>  </cBankName></AA_Bank>", false,
+         "不能为空"},
+        {"required missing", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode></AA_Bank>", false,
+         "不能为空"},
+        {"key missing", "aa_bank", "<AA_Bank><cBankName>x</cBankName></AA_Bank>", true, "缺少"},
+        {"unknown bank", "bank", account("B3", "NOPE"), false, "保存失败"},
+        {"malformed", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode>", false, "格式不正确"},
+    };
+    for (const Refusal& c : cases) {
+        const QString before = snapshot();
+        QString reason;
+        const bool ok = c.modify ? modify(c.xml, QString::fromLatin1(c.archive), reason)
+                                 : add(c.xml, QString::fromLatin1(c.archive), reason);
+        EXPECT_FALSE(ok) << c.what;
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart)))
+            << c.what << ": " << reason.toStdString();
+        EXPECT_EQ(snapshot(), before) << c.what;
+    }
+}
+
+TEST_F(SaveService, DeleteRemovesTheRecordAndRecordsWhoDidIt) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    ASSERT_TRUE(remove("901", "cbankcode", "AA_Bank", err)) << err.toStdString();
+    EXPECT_EQ(value("select * from aa_bank where cBankCode='901'", "cBankCode").toString(),
+              "<no row>");
+    EXPECT_EQ(value("select * from tarvo_audit where cAction='Delete'", "cUserId").toString(),
+              "demo");
+}
+
+TEST_F(SaveService, DeleteRefusalsChangeNothing) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    ASSERT_TRUE(add(account("B1", "901"), "bank", err)) << err.toStdString();
+    struct {
+        const char* key;
+        const char* field;
+        const char* archive;
+        const char* reasonPart;
+    } cases[] = {
+        {"901", "cBankCode", "aa_bank", "已被 1 个本单位开户银行使用"},
+        {"105", "cBankCode", "aa_bank", "系统预置"},
+        {"nope", "cBankCode", "aa_bank", "不存在"},
+        {"901", "cBankName", "aa_bank", "关键字段"},
+        {"1", "x", "nosuch", "没有提供"},
+    };
+    for (const auto& c : cases) {
+        const QString before = snapshot();
+        QString reason;
+        EXPECT_FALSE(remove(QString::fromUtf8(c.key), QString::fromLatin1(c.field),
+                            QString::fromLatin1(c.archive), reason))
+            << c.key;
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart)))
+            << c.key << ": " << reason.toStdString();
+        EXPECT_EQ(snapshot(), before) << c.key;
+    }
+    ASSERT_TRUE(remove("B1", "cBCode", "bank", err));
+    EXPECT_TRUE(remove("901", "cBankCode", "aa_bank", err)) << "no longer used";
+}
+
+TEST_F(SaveService, KeysWithQuotesAreStoredAndFoundSafely) {
+    QString err;
+    ASSERT_TRUE(add("<AA_Bank><cBankCode>1' OR ''='</cBankCode><cBankName>n</cBankName>"
+                    "</AA_Bank>",
+                    "aa_bank", err))
+        << err.toStdString();
+    EXPECT_FALSE(remove("x", "cBankCode", "aa_bank", err));
+    EXPECT_TRUE(remove("1' OR ''='", "cBankCode", "aa_bank", err)) << err.toStdString();
+    EXPECT_EQ(value("select count(*) as n from aa_bank where bSysData=1", "n").toInt(), 25);
+}
