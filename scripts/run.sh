@@ -6,4 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 db="${XDG_DATA_HOME:-$HOME/.local/share}/TarvoArchive/account.db"
-exec build/suite/tarvo-dbtool "$db" "$@"
+if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && "$*" != *--screenshot* ]]; then
+    set -- "$@" --screenshot "${TMPDIR:-/tmp}/tarvo-archive.png"
+fi
+exec build/app/tarvo-archive --db "$db" "$@"

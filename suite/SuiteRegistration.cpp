@@ -2,6 +2,7 @@
 
 #include "ClassRegistry.h"
 #include "colset/ClsColSet.h"
+#include "pub/Pub.h"
 #include "rowauth/ClsRowAuth.h"
 #include "srvtrans/ClsCommon.h"
 
@@ -9,6 +10,7 @@ namespace tarvo::suite {
 
 void registerSuiteClasses() {
     auto& reg = ClassRegistry::instance();
+    reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),

@@ -1,0 +1,91 @@
+// The desktop host: logs a user in to an account database and opens an archive, either the
+// classic way (Show with an archive name and system id) or through the portal (a menu id).
+#include "ComponentRegistration.h"
+#include "ITarvoArchive.h"
+#include "Login.h"
+#include "PortalBusiness.h"
+#include "ScreenshotTaker.h"
+#include "SuiteContext.h"
+#include "SuiteRegistration.h"
+
+#include "ClassRegistry.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+QString defaultDatabase() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(dir).filePath(QStringLiteral("TarvoArchive/account.db"));
+}
+
+void useOffscreenWithoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    useOffscreenWithoutDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
+    QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("银行档案与本单位开户银行"));
+    cli.addHelpOption();
+    const QCommandLineOption archive(QStringLiteral("archive"),
+                                     QStringLiteral("要打开的档案：aa_bank 或 bank"),
+                                     QStringLiteral("name"), QStringLiteral("aa_bank"));
+    const QCommandLineOption sysId(QStringLiteral("sysid"), QStringLiteral("系统标识，如 NB"),
+                                   QStringLiteral("id"));
+    const QCommandLineOption menu(QStringLiteral("menu"),
+                                  QStringLiteral("经门户打开的菜单：AA53 或 AA54"),
+                                  QStringLiteral("id"));
+    const QCommandLineOption db(QStringLiteral("db"),
+                                QStringLiteral("账套数据库：SQLite 文件或 postgresql:// 地址"),
+                                QStringLiteral("name"), defaultDatabase());
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("操作员编号"),
+                                  QStringLiteral("id"), QStringLiteral("demo"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("zh-CN 或 en-US"),
+                                  QStringLiteral("language"), QStringLiteral("zh-CN"));
+    const QCommandLineOption shot(QStringLiteral("screenshot"),
+                                  QStringLiteral("打开窗口、保存截图后退出"),
+                                  QStringLiteral("file"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot});
+    cli.process(app);
+
+    tarvo::suite::setSessionLanguage(cli.value(lang));
+    tarvo::suite::registerSuiteClasses();
+    tarvoArchiveRegisterClasses();
+
+    QString error;
+    const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
+    if (!login) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!cli.isSet(shot))
+            QMessageBox::critical(nullptr, QStringLiteral("登录失败"), error);
+        return 1;
+    }
+
+    std::unique_ptr<ScreenshotTaker> screenshot;
+    if (cli.isSet(shot))
+        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot));
+
+    auto component = tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
+    if (cli.isSet(menu)) {
+        component->setBusiness(std::make_shared<tarvo::suite::PortalBusiness>(login));
+        component->ILoginable_CallFunction(cli.value(menu), QString(), QString(), QString());
+    } else {
+        component->Show(login, cli.value(archive), cli.value(sysId));
+    }
+    return screenshot && !screenshot->saved() ? 1 : 0;
+}

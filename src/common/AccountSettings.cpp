@@ -1,0 +1,56 @@
+#include "AccountSettings.h"
+
+#include "ArchiveSession.h"
+#include "ErrorHandling.h"
+
+#include <QDomDocument>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace tarvo {
+
+qint16 DecimalsFromSetting(const QString& text) {
+    static const QRegularExpression leading(
+        QStringLiteral("^\\s*([-+]?(\\d+\\.?\\d*|\\.\\d+)([eE][-+]?\\d+)?)"));
+    const auto m = leading.match(text);
+    const double v = m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+    const double r = std::nearbyint(v); // the default rounding mode sends halves to even
+    if (r > 32767 || r < -32768)
+        throw ArchiveError(QStringLiteral("溢出：小数位数“%1”超出范围").arg(text));
+    return qint16(r);
+}
+
+RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter) {
+    if (!rs)
+        throw ArchiveError(QStringLiteral("对象变量未设置：没有取得账套参数"));
+    rs->setFilter(filter);
+    return rs;
+}
+
+void LoadAccountSettings(ComVar& comVar) {
+    ArchiveSession& s = ArchiveSession::current();
+    QString sql = QStringLiteral("select * from AccInformation where cSysID='AA' or cSysID='ST'");
+    auto rs = FilterRecordset(s.SrvDB->OpenX(sql),
+                              QStringLiteral("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'"));
+    if (rs->RecordCount() < 1 || rs->Value(QStringLiteral("cValue")).isNull())
+        s.iBalanceDecimals = 2;
+    else
+        s.iBalanceDecimals = DecimalsFromSetting(rs->Value(QStringLiteral("cValue")).toString());
+
+    QString style = QStringLiteral("<Style><fCurBalance>%1</fCurBalance></Style>")
+                        .arg(s.iBalanceDecimals);
+    s.oPub->UtoLCase(style);
+    QDomDocument doc;
+    if (doc.setContent(style))
+        comVar.m_EleStyle = doc.documentElement();
+    else
+        ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.xmlloaderror")));
+
+    s.YesNoText = {s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.no")),
+                   s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.yes"))};
+    s.SignFlagText = {s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.isignflag0")),
+                      s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.isignflag1"))};
+}
+
+} // namespace tarvo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ComVar.h"
+#include "Recordset.h"
+
+namespace tarvo {
+
+/// Loads the account settings and display texts of a session: the decimals of the balance
+/// into ArchiveSession.iBalanceDecimals and the descriptor's display style, the yes/no and
+/// sign-flag texts. Errors reach the caller.
+void LoadAccountSettings(ComVar& comVar);
+
+/// Sets the record set's filter and hands it back.
+RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter);
+
+/// The decimals a stored setting text stands for: the number at its start (none: 0), rounded
+/// to a whole number with halves to the even neighbour. A number beyond 16 bits raises.
+qint16 DecimalsFromSetting(const QString& text);
+
+} // namespace tarvo

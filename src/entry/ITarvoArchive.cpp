@@ -1,0 +1,184 @@
+#include "ITarvoArchive.h"
+
+#include "ArchiveDescriptor.h"
+#include "ArchiveSession.h"
+#include "ClassRegistry.h"
+#include "ErrorHandling.h"
+#include "FrmMain.h"
+#include "TypeLibrary.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace tarvo {
+
+namespace {
+
+QString res(const char* key) {
+    return ArchiveSession::current().oPub->GetResString(QString::fromLatin1(key));
+}
+
+std::shared_ptr<FrmMain> newListWindow() {
+    // The window may still be referenced by queued events when the session drops it.
+    return std::shared_ptr<FrmMain>(new FrmMain, [](FrmMain* w) { w->deleteLater(); });
+}
+
+} // namespace
+
+ITarvoArchive::ITarvoArchive(QObject* parent) : QObject(parent) {
+    setObjectName(QString::fromLatin1(kProgId));
+}
+
+ITarvoArchive::~ITarvoArchive() = default;
+
+bool ITarvoArchive::answersInterface(const QUuid& iid) {
+    return iid == QUuid::fromString(QLatin1String(kInterfaceId)) ||
+           iid == QUuid::fromString(QLatin1String(kEarlierInterfaceId));
+}
+
+QByteArray ITarvoArchive::memberName(unsigned dispId) {
+    switch (dispId) {
+    case DISPID_Show: return "Show";
+    case DISPID_Business: return "Business";
+    case DISPID_ShowModeless: return "ShowModeless";
+    case DISPID_Login: return "Login";
+    case DISPID_LogOff: return "LogOff";
+    default: return {};
+    }
+}
+
+bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
+                                 const QString& SysId) {
+    ArchiveSession& s = ArchiveSession::current();
+    auto fail = [this] {
+        EndSession();
+        return false;
+    };
+
+    skipErrors([&] {
+        s.ListWindow = newListWindow();
+        m_ComVar = std::make_shared<ComVar>();
+        s.ListWindow->Init(m_ComVar);
+    });
+    if (s.oPub) {
+        m_bOwnSession = false;
+    } else {
+        s.oPub = createObject<IPub>(QStringLiteral("TarvoPub.IPub"));
+        m_bOwnSession = true;
+    }
+    if (!s.oPub) {
+        QMessageBox::information(nullptr, QStringLiteral("Information"),
+                                 QStringLiteral("not find tarvopub.dll"));
+        return fail();
+    }
+    s.oLogin = oLogin;
+    if (!s.oLogin) {
+        ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.nologin"));
+        return fail();
+    }
+    s.sSysId = SysId.toUpper();
+    m_ComVar->m_ArchiveEnName = ArchiveName.toLower();
+    if (!ChooseArchiveDescriptor(*m_ComVar, s.sSysId, *s.oPub)) {
+        ShowInfo(QStringLiteral("不提供ArchiveName服务！"));
+        return fail();
+    }
+    if (!m_bOwnSession)
+        return true;
+
+    s.SrvDB = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    if (!s.SrvDB) {
+        ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadsrvdbfail"));
+        return fail();
+    }
+    s.SrvDB->Init(oLogin->MoxDbName());
+    if (!s.SrvDB->Status()) {
+        ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.dbconnectfail"));
+        return fail();
+    }
+    s.oRowAuth = createObject<IRowAuth>(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"));
+    if (!s.oRowAuth) {
+        ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadrowauthsvrfail"));
+        return fail();
+    }
+    s.oRowAuth->Init(oLogin->MoxDbName(), oLogin->cUserId());
+    s.oColSet = createObject<IColSet>(QStringLiteral("TarvoColumnSet.clsColSet"));
+    if (!s.oColSet) {
+        ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadcolsetclientfail"));
+        return fail();
+    }
+    s.oColSet->Init(oLogin->MoxDbName(), oLogin->cUserId());
+    if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
+        return fail();
+    return true;
+}
+
+void ITarvoArchive::EndSession() {
+    ArchiveSession& s = ArchiveSession::current();
+    if (m_bOwnSession) {
+        skipErrors([&] {
+            if (s.oPub && m_ComVar)
+                s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, -1);
+        });
+        s.oColSet.reset();
+        s.oPub.reset();
+        s.oRowAuth.reset();
+        s.oLogin.reset();
+        s.SrvDB.reset();
+        s.ListWindow.reset();
+        m_bOwnSession = false;
+    }
+    m_ComVar.reset();
+}
+
+void ITarvoArchive::Show(LoginPtr oLogin, const QString& ArchiveName, const QString& SysId) {
+    if (!StartSession(oLogin, ArchiveName, SysId))
+        return;
+    // Keep our window alive through the modal show even if another start-up in this thread
+    // replaces the session's list window meanwhile.
+    const std::shared_ptr<FrmMain> window = ArchiveSession::current().ListWindow;
+    window->showModal();
+    EndSession();
+}
+
+void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const QString&,
+                                 const QString&) {
+    QString archive;
+    if (cMenuId == u"AA53") {
+        archive = QStringLiteral("AA_Bank");
+    } else if (cMenuId == u"AA54") {
+        archive = QStringLiteral("Bank");
+    } else {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        cMenuId + QStringLiteral(" is error!"), QMessageBox::Ok);
+        box.exec();
+        return;
+    }
+    if (!m_Business)
+        throw ArchiveError(QStringLiteral("对象变量未设置：门户没有提供业务对象"));
+    LoginPtr login = m_Business->GetVBclsLogin();
+    if (!StartSession(login, archive, QString()))
+        return;
+    ArchiveSession& s = ArchiveSession::current();
+    const std::shared_ptr<FrmMain> window = s.ListWindow;
+    QWidget* hosted = window.get();
+    m_Business->ShowForm(hosted, QStringLiteral("AA"), QStringLiteral("FrmMain_key"), true, false);
+    if (hosted != window.get())
+        s.ListWindow.reset();
+    EndSession();
+}
+
+bool ITarvoArchive::Login(LoginPtr) { return true; }
+
+bool ITarvoArchive::LogOff() { return true; }
+
+bool ITarvoArchive::ILoginable_Login() { return true; }
+
+bool ITarvoArchive::ILoginable_LogOff() { return true; }
+
+qint32 ITarvoArchive::ILoginable_CallFunction(const QString& cMenuId, const QString& cMenuName,
+                                              const QString& cAuthId, const QString& cCmdLine) {
+    ShowModeless(cMenuId, cMenuName, cAuthId, cCmdLine);
+    return 0;
+}
+
+} // namespace tarvo

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QTableView>
+
+namespace tarvo::suite {
+
+class GridModel;
+
+/// The list grid: a text matrix with a header row (row 0), fixed columns, widths in twips
+/// (0 hides a column), alignment codes, a current row and a redraw switch, over a table view
+/// with a fixed row height so that long lists stay fast.
+class Grid : public QTableView {
+    Q_OBJECT
+public:
+    explicit Grid(QWidget* parent = nullptr);
+
+    int Rows() const;
+    void setRows(int rows);
+    int Cols() const;
+    void setCols(int cols);
+    int FixedRows() const { return m_fixedRows; }
+    void setFixedRows(int rows) { m_fixedRows = rows; }
+    int FixedCols() const { return m_fixedCols; }
+    void setFixedCols(int cols);
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+
+    /// Width in twips; 0 hides the column.
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int code);
+    void setHeaderAlignment(int col, int code);
+
+    /// 0 = no user resizing, 1 = columns may be resized.
+    int AllowUserResizing() const { return m_allowResizing; }
+    void setAllowUserResizing(int mode);
+
+    /// Current data row (1 …) or 0 when there is none; setting it selects the row.
+    int Row() const;
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+    /// The selected row; the grid selects whole rows, so it equals Row.
+    int RowSel() const { return Row(); }
+    /// First data row visible at the top.
+    int TopRow() const;
+    void setTopRow(int row);
+
+    bool Redraw() const;
+    void setRedraw(bool on);
+
+    /// Sorts the data rows by a column; the serial numbers in column 0 stay 1, 2, ….
+    void Sort(int col, bool ascending);
+
+    GridModel* gridModel() const { return m_model; }
+    static int twipsPerPixel();
+
+Q_SIGNALS:
+    void DblClick();
+    /// Mouse released over the grid: button (1 left, 2 right, 4 middle), shift state, position.
+    void MouseUp(int button, int shift, float x, float y);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    GridModel* m_model;
+    int m_fixedRows = 1;
+    int m_fixedCols = 0;
+    int m_allowResizing = 1;
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "IPub.h"
+
+#include <QPointer>
+#include <QSet>
+
+#include <memory>
+
+namespace tarvo::suite {
+
+
+/// The public-services object "TarvoPub.IPub" of the embedded suite.
+class Pub : public IPub {
+public:
+    Pub();
+    ~Pub() override;
+
+    // Resources and messages.
+    QString GetResString(const QString& key) override;
+    QString GetResFormatString(const QString& key, const ResParamList& values) override;
+    int MsgBox(QString& prompt, int buttons, const QString& title) override;
+    QString M_LocaleId() const override;
+    void UtoLCase(QString& text) override;
+    QVariant GetRes(int resourceNumber) override;
+
+    bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive,
+                   int mode) override;
+
+    QString FontName() const override;
+    double FontSize() const override;
+    int FontCharSet() const override;
+    quint32 MustInputColor() const override;
+
+    // Card controls and input.
+    void SetConPosition(const ControlList& controls) override;
+    void SetLabelCaption(ClsCommonPtr& db, const ControlList& controls,
+                         const QString& tableKey) override;
+    void SetIntLen(QWidget* edit, int maxLength) override;
+    void SetDblLen(QWidget* edit, const QVariant& omitted, int decimals) override;
+    QVariant GetEleVal(const QDomElement& style, const QString& element) override;
+    QString FormatNum(const QVariant& value, int decimals) override;
+    void CheckValid(QWidget* activeControl) override;
+    bool ConKeyDown(QWidget* activeControl, int& keyCode, int& shift) override;
+    bool FrmKeyDown(QWidget* window, int& keyCode, int& shift) override;
+    void CreateMatchStr(QWidget* edit, const QString& matchColumns, QString& result,
+                        QString& table) override;
+
+    // Window services.
+    void FrmUnitefont(QWidget* window) override;
+    void FormLayout(QWidget* window, const QString& layoutKey) override;
+    void FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
+                     ClsCommonPtr& db) override;
+    void HelpX(const QString& archive, QWidget* window, LoginPtr& login, QObject* app,
+               bool flag) override;
+    void HelpShow(QObject* app, const QString& key, QWidget* window) override;
+    void HelpHide(QObject* app, QString& key, QWidget* window) override;
+    void hook(QWidget* window) override;
+    void Unhook(QWidget* window) override;
+    void FrmUnLoad() override;
+    void FrmOptInit(QWidget* window) override;
+    void FrmOpt(QWidget* window, QString& key, const QString& archiveName,
+                const QVariant& omitted, LoginPtr& login, ClsCommonPtr& db) override;
+    void frmResizeNew(QWidget* window) override;
+    void SetTlb(QWidget* toolbar) override;
+    void SetMoxTlbStyleNew(QWidget* toolbar) override;
+    void MoxTlbResize(QWidget* window) override;
+    void ReRefreshMoxTlb(QWidget* window) override;
+    bool isSaveRs(QWidget* cardWindow, bool* cancel, int* unloadMode) override;
+
+    // Grid services.
+    void GridSort(QWidget* window, QWidget* grid, int direction) override;
+    void GridSortNew(QWidget* window, QWidget* grid, QString& item) override;
+    void ShowPopupMenu(QWidget* window, QWidget* grid, int& button, int& shift, float& x,
+                       float& y) override;
+    void MouseEvent(QWidget* window, int phase, int& button, int& shift, float& x, float& y,
+                    const QString& kind) override;
+    void SetGridRow(QWidget* grid, QVariant& key, const QString& keyCaption) override;
+    void SetGridRow(QWidget* grid, int& row, int& topRow) override;
+    void AddTrvNode(const QVariant& nodeKey, const QVariant& nodeText, QWidget* tree) override;
+
+    QString Find(LoginPtr& login, const QString& archiveConstName, QWidget* window,
+                 QString& condition) override;
+    void FindSet(LoginPtr& login, const QString& archiveConstName, QWidget* window) override;
+    void FindPos(QWidget* window, QWidget* grid) override;
+    void DeleteStart(QWidget* window) override;
+    void DeleteEnded(QWidget* window) override;
+
+    void GetPrnStyleFile(bool flag, const QString& unused, QString& styleXml,
+                         const QString& archive, ClsCommonPtr& db, QWidget* grid) override;
+    void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1,
+                        const QString& unused2, const QString& archiveName,
+                        const QString& accId, const QString& userId, const QString& userName,
+                        QObject* nullObject, ClsCommonPtr& db, QWidget* grid) override;
+    void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs,
+                     QWidget* grid) override;
+    void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) override;
+    void PrintMsg(const QString& archive, int& result) override;
+
+    /// Windows hooked through hook() and not yet unhooked.
+    bool isHooked(const QWidget* window) const;
+
+private:
+    QList<QPointer<QWidget>> m_hooked;
+    QList<QPointer<QWidget>> m_laidOut;
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,57 @@
+// Services of the public-services object that the list commands, the cards and printing use.
+// They arrive with those windows; until then a call says plainly that the service is missing.
+#include "Pub.h"
+
+#include <stdexcept>
+
+namespace tarvo::suite {
+
+namespace {
+[[noreturn]] void missing(const char* member) {
+    throw std::runtime_error(
+        QStringLiteral("公共服务“%1”尚未提供").arg(QLatin1String(member)).toStdString());
+}
+} // namespace
+
+bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr&, const QString&, int) { missing("IsLockFun"); }
+void Pub::SetConPosition(const ControlList&) { missing("SetConPosition"); }
+void Pub::SetLabelCaption(ClsCommonPtr&, const ControlList&, const QString&) {
+    missing("SetLabelCaption");
+}
+void Pub::CheckValid(QWidget*) { missing("CheckValid"); }
+bool Pub::ConKeyDown(QWidget*, int&, int&) { missing("ConKeyDown"); }
+bool Pub::FrmKeyDown(QWidget*, int&, int&) { missing("FrmKeyDown"); }
+void Pub::CreateMatchStr(QWidget*, const QString&, QString&, QString&) {
+    missing("CreateMatchStr");
+}
+bool Pub::isSaveRs(QWidget*, bool*, int*) { missing("isSaveRs"); }
+void Pub::GridSort(QWidget*, QWidget*, int) { missing("GridSort"); }
+void Pub::GridSortNew(QWidget*, QWidget*, QString&) { missing("GridSortNew"); }
+void Pub::ShowPopupMenu(QWidget*, QWidget*, int&, int&, float&, float&) {
+    missing("ShowPopupMenu");
+}
+void Pub::MouseEvent(QWidget*, int, int&, int&, float&, float&, const QString&) {
+    missing("MouseEvent");
+}
+void Pub::SetGridRow(QWidget*, QVariant&, const QString&) { missing("SetGridRow"); }
+void Pub::SetGridRow(QWidget*, int&, int&) { missing("SetGridRow"); }
+void Pub::AddTrvNode(const QVariant&, const QVariant&, QWidget*) { missing("AddTrvNode"); }
+QString Pub::Find(LoginPtr&, const QString&, QWidget*, QString&) { missing("Find"); }
+void Pub::FindSet(LoginPtr&, const QString&, QWidget*) { missing("FindSet"); }
+void Pub::FindPos(QWidget*, QWidget*) { missing("FindPos"); }
+void Pub::DeleteStart(QWidget*) { missing("DeleteStart"); }
+void Pub::DeleteEnded(QWidget*) { missing("DeleteEnded"); }
+void Pub::GetPrnStyleFile(bool, const QString&, QString&, const QString&, ClsCommonPtr&,
+                          QWidget*) {
+    missing("GetPrnStyleFile");
+}
+void Pub::GetPrnDataFile(bool, QString&, const QString&, const QString&, const QString&,
+                         const QString&, const QString&, const QString&, QObject*, ClsCommonPtr&,
+                         QWidget*) {
+    missing("GetPrnDataFile");
+}
+void Pub::GetTypeSize(QString&, QString&, RecordsetPtr&, QWidget*) { missing("GetTypeSize"); }
+void Pub::SavePrnStyle(ClsCommonPtr&, const QString&, const QString&) { missing("SavePrnStyle"); }
+void Pub::PrintMsg(const QString&, int&) { missing("PrintMsg"); }
+
+} // namespace tarvo::suite

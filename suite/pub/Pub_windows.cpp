@@ -1,0 +1,190 @@
+// Window services of the public-services object: fonts, layout, options, help and key hooks.
+#include "HelpViewer.h"
+#include "KeyHook.h"
+#include "OptionStore.h"
+#include "Pub.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWidget>
+
+namespace tarvo::suite {
+
+namespace {
+
+const QString kToolbarText = QStringLiteral("listwindow.toolbartext");
+const QString kStatusBar = QStringLiteral("listwindow.statusbar");
+const QString kPrintNo = QStringLiteral("listwindow.printno");
+
+QString optionKey(const QString& command) {
+    const QString c = command.toLower();
+    if (c == u"mtext")
+        return kToolbarText;
+    if (c == u"mstb")
+        return kStatusBar;
+    if (c == u"mprintno")
+        return kPrintNo;
+    return {};
+}
+
+void applyOptions(QWidget* window, const OptionStore& options) {
+    const bool text = options.flag(kToolbarText, true);
+    const bool status = options.flag(kStatusBar, true);
+    const bool printNo = options.flag(kPrintNo, true);
+    if (auto* tlb = window->findChild<QToolBar*>(QStringLiteral("Tlb")))
+        tlb->setToolButtonStyle(text ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    if (auto* stb = window->findChild<QWidget*>(QStringLiteral("Stb")))
+        stb->setVisible(status);
+    window->setProperty("tarvo.printRowNumbers", printNo);
+    for (const auto& [name, on] : {std::pair{"mText", text}, std::pair{"mStb", status},
+                                   std::pair{"mPrintNo", printNo}}) {
+        if (auto* a = window->findChild<QAction*>(QString::fromLatin1(name))) {
+            a->setCheckable(true);
+            a->setChecked(on);
+        }
+    }
+}
+
+void styleToolbar(QWidget* toolbar) {
+    auto* tlb = qobject_cast<QToolBar*>(toolbar);
+    if (!tlb)
+        return;
+    tlb->setMovable(false);
+    tlb->setFloatable(false);
+    tlb->setIconSize(QSize(24, 24));
+}
+
+} // namespace
+
+void Pub::FrmUnitefont(QWidget* window) {
+    if (!window)
+        return;
+    QFont f = window->font();
+    f.setFamilies({FontName(), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
+    f.setPointSizeF(FontSize() + 1.5); // the classic 9-point size, at today's screen densities
+    window->setFont(f);
+}
+
+void Pub::FormLayout(QWidget* window, const QString&) {
+    if (!window)
+        return;
+    window->setMinimumSize(640, 400);
+    if (!window->isVisible()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+        const QSize size(std::min(1100, area.width() - 40), std::min(680, area.height() - 40));
+        window->resize(size);
+        window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    m_laidOut.append(window);
+}
+
+void Pub::FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
+                      ClsCommonPtr& db) {
+    if (!window)
+        return;
+    window->setWindowTitle(archiveName);
+    applyOptions(window, OptionStore(db, login ? login->cUserId() : QString()));
+}
+
+void Pub::HelpX(const QString& archive, QWidget* window, LoginPtr&, QObject*, bool) {
+    if (!window)
+        return;
+    window->setProperty("tarvo.helpTopic", archive.toLower());
+    if (!window->findChild<HelpKeyFilter*>(QString(), Qt::FindDirectChildrenOnly))
+        window->installEventFilter(new HelpKeyFilter(window));
+}
+
+void Pub::HelpShow(QObject*, const QString& key, QWidget* window) {
+    // Every command tells us what the user is doing, so that help can open on that subject.
+    if (window)
+        window->setProperty("tarvo.helpContext", key);
+}
+
+void Pub::HelpHide(QObject*, QString&, QWidget* window) { HelpViewer::hideFor(window); }
+
+void Pub::hook(QWidget* window) {
+    if (!window)
+        return;
+    if (auto* hook = window->findChild<KeyHook*>(QStringLiteral("MoxFrmKeyHook")))
+        hook->attach(window);
+    m_hooked.append(window);
+}
+
+void Pub::Unhook(QWidget* window) {
+    if (!window)
+        return;
+    if (auto* hook = window->findChild<KeyHook*>(QStringLiteral("MoxFrmKeyHook")))
+        hook->detach();
+    m_hooked.removeAll(window);
+}
+
+void Pub::FrmUnLoad() {
+    m_hooked.removeAll(nullptr);
+    m_laidOut.removeAll(nullptr);
+    for (const auto& w : m_laidOut) {
+        if (!w->isVisible())
+            HelpViewer::hideFor(w);
+    }
+}
+
+void Pub::FrmOptInit(QWidget* window) {
+    if (auto* tlb = window ? window->findChild<QToolBar*>() : nullptr)
+        styleToolbar(tlb);
+}
+
+void Pub::FrmOpt(QWidget* window, QString& key, const QString&, const QVariant&, LoginPtr& login,
+                 ClsCommonPtr& db) {
+    const QString option = optionKey(key);
+    if (!window || option.isEmpty())
+        return;
+    OptionStore options(db, login ? login->cUserId() : QString());
+    options.setFlag(option, !options.flag(option, true));
+    applyOptions(window, options);
+}
+
+void Pub::frmResizeNew(QWidget* window) {
+    if (!window)
+        return;
+    const int width = window->width();
+    int top = 0;
+    if (auto* menu = window->findChild<QMenuBar*>(QStringLiteral("MenuBar"))) {
+        menu->setGeometry(0, 0, width, menu->sizeHint().height());
+        top = menu->height();
+    }
+    if (auto* tlb = window->findChild<QToolBar*>(QStringLiteral("Tlb"))) {
+        tlb->setGeometry(0, top, width, tlb->sizeHint().height());
+        top += tlb->height();
+    }
+    if (auto* pic = window->findChild<QWidget*>(QStringLiteral("Pic"))) {
+        pic->setGeometry(0, top, width, pic->sizeHint().height());
+    }
+    if (auto* stb = window->findChild<QWidget*>(QStringLiteral("Stb"))) {
+        const int h = stb->isVisible() ? stb->sizeHint().height() : 0;
+        stb->setGeometry(0, window->height() - h, width, h);
+    }
+}
+
+void Pub::SetTlb(QWidget* toolbar) { styleToolbar(toolbar); }
+
+void Pub::SetMoxTlbStyleNew(QWidget* toolbar) { styleToolbar(toolbar); }
+
+void Pub::MoxTlbResize(QWidget* window) {
+    if (!window)
+        return;
+    for (auto* tlb : window->findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
+        tlb->setGeometry(0, tlb->y(), window->width(), tlb->sizeHint().height());
+}
+
+void Pub::ReRefreshMoxTlb(QWidget* window) {
+    if (!window)
+        return;
+    for (auto* tlb : window->findChildren<QToolBar*>())
+        tlb->update();
+}
+
+} // namespace tarvo::suite

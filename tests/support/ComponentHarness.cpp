@@ -1,0 +1,164 @@
+#include "ComponentHarness.h"
+
+#include "ClassRegistry.h"
+#include "ClsColSet.h"
+#include "ClsCommon.h"
+#include "ClsRowAuth.h"
+#include "ComponentRegistration.h"
+#include "FrmMain.h"
+#include "Login.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+using namespace tarvo;
+
+namespace {
+
+/// The suite's server transaction object, logging its creation, set-up and release.
+class LoggedClsCommon : public suite::ClsCommon {
+public:
+    explicit LoggedClsCommon(QStringList& log) : m_log(log) { m_log << "create SrvDB"; }
+    ~LoggedClsCommon() override { m_log << "release SrvDB"; }
+    void Init(const QString& name) override {
+        m_log << "SrvDB.Init";
+        ClsCommon::Init(name);
+    }
+
+private:
+    QStringList& m_log;
+};
+
+class LoggedRowAuth : public suite::ClsRowAuth {
+public:
+    explicit LoggedRowAuth(QStringList& log) : m_log(log) { m_log << "create RowAuth"; }
+    ~LoggedRowAuth() override { m_log << "release RowAuth"; }
+    void Init(const QString& db, const QString& user) override {
+        m_log << "RowAuth.Init " + user;
+        ClsRowAuth::Init(db, user);
+    }
+
+private:
+    QStringList& m_log;
+};
+
+class LoggedColSet : public suite::ClsColSet {
+public:
+    explicit LoggedColSet(QStringList& log) : m_log(log) { m_log << "create ColSet"; }
+    ~LoggedColSet() override { m_log << "release ColSet"; }
+    void Init(const QString& db, const QString& user) override {
+        m_log << "ColSet.Init " + user;
+        ClsColSet::Init(db, user);
+    }
+
+private:
+    QStringList& m_log;
+};
+
+class LoggedLogin : public suite::Login {
+public:
+    LoggedLogin(suite::LoginInfo info, QStringList& log) : Login(std::move(info)), m_log(log) {}
+    ~LoggedLogin() override { m_log << "release Login"; }
+
+private:
+    QStringList& m_log;
+};
+
+} // namespace
+
+ComponentHarness::ComponentHarness() {
+    tarvoArchiveRegisterClasses();
+    auto& reg = ClassRegistry::instance();
+    reg.registerClass("TarvoPub.IPub", [this]() -> HostObjectPtr {
+        auto pub = std::make_shared<RecordingPub>();
+        auto record = std::make_shared<PubRecord>();
+        record->pub = pub;
+        m_pubs.push_back(record);
+        events << "create Pub";
+        pub->onDestroyed = [this, record](const RecordingPub& gone) {
+            record->callsWhenReleased = gone.calls;
+            events << "release Pub";
+        };
+        if (configurePub)
+            configurePub(*pub);
+        m_pub = pub;
+        return pub;
+    });
+    reg.registerClass("TarvoSrvTrans.IClsCommon",
+                      [this] { return std::make_shared<LoggedClsCommon>(events); });
+    reg.registerClass("TarvoRowAuthsvr.clsRowAuth",
+                      [this] { return std::make_shared<LoggedRowAuth>(events); });
+    reg.registerClass("TarvoColumnSet.clsColSet",
+                      [this] { return std::make_shared<LoggedColSet>(events); });
+    suite::LoginInfo info;
+    info.dbName = db.name();
+    info.userId = "demo";
+    info.userName = "演示用户";
+    info.accId = "001";
+    info.year = "2026";
+    info.curDate = QDate(2026, 12, 8);
+    login = std::make_shared<LoggedLogin>(info, events);
+}
+
+ComponentHarness::~ComponentHarness() {
+    for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
+                     "TarvoColumnSet.clsColSet"})
+        ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
+    // The logged objects write into events: none may outlive it.
+    for (auto& r : m_pubs)
+        if (auto p = r->pub.lock())
+            p->onDestroyed = nullptr;
+}
+
+QStringList ComponentHarness::pubCalls() const {
+    QStringList all;
+    for (const auto& r : m_pubs) {
+        const auto p = r->pub.lock();
+        all << (p ? p->calls : r->callsWhenReleased);
+    }
+    return all;
+}
+
+void ComponentHarness::unregister(const QString& progId) {
+    ClassRegistry::instance().unregisterClass(progId);
+}
+
+std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspect) {
+    auto timer = std::make_shared<QTimer>();
+    timer->setInterval(20);
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), inspect] {
+        // The modal list window on top is the one opened last.
+        QWidgetList candidates = QApplication::topLevelWidgets();
+        if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget()))
+            candidates.prepend(top);
+        for (QWidget* w : candidates) {
+            auto* list = qobject_cast<FrmMain*>(w);
+            if (list && list->isVisible() && list->isLoaded()) {
+                t->stop();
+                inspect(*list);
+                list->close();
+                return;
+            }
+        }
+    });
+    timer->start();
+    return timer;
+}
+
+std::shared_ptr<QObject> captureNextMessageBox(std::shared_ptr<CapturedBox> box) {
+    auto timer = std::make_shared<QTimer>();
+    timer->setInterval(20);
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), box] {
+        auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!mb)
+            return;
+        t->stop();
+        box->title = mb->windowTitle();
+        box->text = mb->text();
+        box->seen = true;
+        mb->done(QMessageBox::Ok);
+    });
+    timer->start();
+    return timer;
+}
