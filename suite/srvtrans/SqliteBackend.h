@@ -21,6 +21,8 @@ public:
     void commit() override;
     void rollback() override;
     bool tableExists(const QString& table) override;
+    /// BEGIN IMMEDIATE already keeps every other writer out.
+    void lockSchema() override {}
 
 private:
     sqlite3* m_db = nullptr;
