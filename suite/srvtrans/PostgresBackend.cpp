@@ -216,10 +216,12 @@ void PostgresBackend::rollback() {
 }
 
 bool PostgresBackend::tableExists(const QString& table) {
-    return query(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {table.toLower()})
-               .rows.value(0)
-               .value(0)
-               .toLongLong() != 0;
+    // Reads the catalog like any table: name lookups (to_regclass) may answer from this
+    // connection's cache, which does not yet know a table another connection has just created.
+    return !query(QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
+                                 "current_schema() AND tablename = ?"),
+                  {table.toLower()})
+                .rows.isEmpty();
 }
 
 void PostgresBackend::lockSchema() {

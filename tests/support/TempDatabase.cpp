@@ -39,7 +39,7 @@ QString uniqueDatabaseName() {
 
 } // namespace
 
-TempDatabase::TempDatabase() {
+TempDatabase::TempDatabase(Content content) {
     const QString server = serverUrl();
     if (server.isEmpty()) {
         EXPECT_TRUE(m_dir.isValid());
@@ -50,7 +50,8 @@ TempDatabase::TempDatabase() {
         tarvo::suite::createDatabase(m_name);
     }
     // Create and seed it once here, so the tests time their own work, not the seeding.
-    tarvo::suite::AccountDatabase::open(m_name);
+    if (content == Content::Seeded)
+        tarvo::suite::AccountDatabase::open(m_name);
 }
 
 TempDatabase::~TempDatabase() {

@@ -8,7 +8,10 @@
 /// URL, a new database of its own on that PostgreSQL server.
 class TempDatabase {
 public:
-    TempDatabase();
+    /// Empty leaves the database as a first start finds it: no file yet, or a database with no
+    /// tables on the server.
+    enum class Content { Seeded, Empty };
+    explicit TempDatabase(Content content = Content::Seeded);
     ~TempDatabase();
     TempDatabase(const TempDatabase&) = delete;
     TempDatabase& operator=(const TempDatabase&) = delete;
