@@ -49,7 +49,7 @@ QString limitTop(const QString& sql) {
         QRegularExpression::CaseInsensitiveOption);
     QString text = sql.trimmed();
     while (text.endsWith(u';'))
-        text.chop(1);
+        text = text.chopped(1).trimmed();
     const auto m = top.match(text);
     if (!m.hasMatch())
         return text;
