@@ -63,6 +63,8 @@ void AccountDatabase::ensureCreated(SqlBackend& db) {
     // Another process may have created it while we waited for the lock.
     if (db.tableExists(QStringLiteral("tarvo_meta")))
         return;
+    if (db.kind() == u"postgresql")
+        db.execScript(readScript(":/suite/data/postgres_compat.sql"));
     for (const char* script : kScripts)
         db.execScript(readScript(script));
     db.exec(QStringLiteral("INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', '1')"));
