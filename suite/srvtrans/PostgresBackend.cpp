@@ -80,6 +80,15 @@ struct Params {
     }
 };
 
+/// One statement; "?" marks its parameters.
+Result execute(PGconn* conn, const QString& sql, const QVariantList& params) {
+    const Params p(params);
+    const QByteArray text = (params.isEmpty() ? sql : numberPlaceholders(sql)).toUtf8();
+    return check(PQexecParams(conn, text.constData(), int(params.size()), p.types.constData(),
+                              p.values.constData(), nullptr, nullptr, 0),
+                 conn);
+}
+
 QVariant valueOf(const PGresult* r, int row, int col) {
     if (PQgetisnull(r, row, col))
         return {};
@@ -133,12 +142,7 @@ PostgresBackend::PostgresBackend(const QString& url) {
 PostgresBackend::~PostgresBackend() { PQfinish(m_conn); }
 
 QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
-    const Params p(params);
-    const QByteArray text = (params.isEmpty() ? sql : numberPlaceholders(sql)).toUtf8();
-    const Result r = check(PQexecParams(m_conn, text.constData(), int(params.size()),
-                                        p.types.constData(), p.values.constData(), nullptr,
-                                        nullptr, 0),
-                           m_conn);
+    const Result r = execute(m_conn, sql, params);
     QueryResult result;
     const int n = PQnfields(r.get());
     const QHash<QString, QString> written = writtenNames(sql);
@@ -185,13 +189,7 @@ const QHash<int, QPair<QString, QString>>& PostgresBackend::columnsOf(unsigned t
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
-    const Params p(params);
-    const QByteArray text = (params.isEmpty() ? sql : numberPlaceholders(sql)).toUtf8();
-    const Result r = check(PQexecParams(m_conn, text.constData(), int(params.size()),
-                                        p.types.constData(), p.values.constData(), nullptr,
-                                        nullptr, 0),
-                           m_conn);
-    return QByteArray(PQcmdTuples(r.get())).toLongLong();
+    return QByteArray(PQcmdTuples(execute(m_conn, sql, params).get())).toLongLong();
 }
 
 void PostgresBackend::execScript(const QString& sql) {

@@ -27,6 +27,7 @@ public:
 private:
     sqlite3* m_db = nullptr;
     QString errorText() const;
+    void useWriteAheadLog();
 };
 
 } // namespace tarvo::suite

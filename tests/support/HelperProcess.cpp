@@ -12,11 +12,9 @@ HelperProcess::~HelperProcess() { kill(); }
 
 QString HelperProcess::readLine(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!m_process.canReadLine()) {
-        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-            return m_process.canReadLine() ? readLine(0) : QString();
+    while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning &&
+           !deadline.hasExpired())
         m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
     return QString::fromUtf8(m_process.readLine()).trimmed();
 }
 
