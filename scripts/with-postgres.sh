@@ -21,16 +21,19 @@ dir="$(mktemp -d /tmp/tarvo-pg.XXXXXX)"
 chown "$owner" "$dir"
 chmod 700 "$dir"
 
+# From inside the folder: the caller's folder may be closed to the postgres user.
+server_cmd() { (cd "$dir" && "${as_owner[@]}" "$@"); }
+
 stop_server() {
     if [ -f "$dir/data/postmaster.pid" ]; then
-        "${as_owner[@]}" "$pg_bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
+        server_cmd "$pg_bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
     fi
     rm -rf "$dir"
 }
 trap stop_server EXIT
 trap "exit 130" INT TERM HUP
 
-"${as_owner[@]}" "$pg_bin/initdb" -D "$dir/data" -U tarvo --auth=trust --encoding=UTF8 \
+server_cmd "$pg_bin/initdb" -D "$dir/data" -U tarvo --auth=trust --encoding=UTF8 \
     --locale=C >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
 
 port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
@@ -41,7 +44,7 @@ for _ in 1 2 3 4 5 6 7 8; do
     port=$((20000 + RANDOM % 30000))
     port_in_use "$port" && continue
     # Durability is of no use to a server that is deleted afterwards; speed is.
-    if "${as_owner[@]}" "$pg_bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    if server_cmd "$pg_bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
         -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c fsync=off \
             -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
         start >/dev/null; then
