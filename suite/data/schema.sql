@@ -113,17 +113,20 @@ CREATE TABLE tarvo_user (
     cUser_Name varchar(40) NOT NULL
 );
 
--- Function and edit locks: one row per archive, kind and holder.
+-- Function and edit locks, one row per lock held. A function lock (iKind 1) is one user's:
+-- cScope holds that user. The edit lock (iKind 2) is the whole archive's, whoever holds it: cScope
+-- is empty, so the key lets one holder at a time in. dLease is UTC ISO text; a holder renews it.
 CREATE TABLE tarvo_lock (
     cArchive varchar(40) NOT NULL,
     iKind smallint NOT NULL,
+    cScope varchar(20) NOT NULL,
     cUserId varchar(20) NOT NULL,
     cUserName varchar(40),
     cHost varchar(64),
     iPid integer,
     cSession varchar(64),
     dLease varchar(30),
-    PRIMARY KEY (cArchive, iKind, cUserId)
+    PRIMARY KEY (cArchive, iKind, cScope)
 );
 
 -- Column set-ups: the suite's defaults, each user's own layouts and options, and refusals.

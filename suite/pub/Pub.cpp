@@ -1,5 +1,7 @@
 #include "Pub.h"
 
+#include "FunctionLock.h"
+
 #include "ResourceTable.h"
 #include "SuiteContext.h"
 

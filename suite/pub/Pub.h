@@ -9,6 +9,8 @@
 
 namespace tarvo::suite {
 
+class FunctionLock;
+
 
 /// The public-services object "TarvoPub.IPub" of the embedded suite.
 class Pub : public IPub {
@@ -101,6 +103,11 @@ public:
     bool isHooked(const QWidget* window) const;
 
 private:
+    FunctionLock* locksFor(const LoginPtr& login);
+
+private:
+    std::unique_ptr<FunctionLock> m_locks;
+    QString m_locksDb;
     QList<QPointer<QWidget>> m_hooked;
     QList<QPointer<QWidget>> m_laidOut;
 };

@@ -13,7 +13,6 @@ namespace {
 }
 } // namespace
 
-bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr&, const QString&, int) { missing("IsLockFun"); }
 void Pub::SetConPosition(const ControlList&) { missing("SetConPosition"); }
 void Pub::SetLabelCaption(ClsCommonPtr&, const ControlList&, const QString&) {
     missing("SetLabelCaption");

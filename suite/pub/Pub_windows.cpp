@@ -73,7 +73,9 @@ void Pub::FormLayout(QWidget* window, const QString&) {
     if (!window)
         return;
     window->setMinimumSize(640, 400);
-    if (!window->isVisible()) {
+    // The first layout gives the window its size; later ones keep what the user made of it.
+    if (!window->property("tarvo.laidOut").toBool()) {
+        window->setProperty("tarvo.laidOut", true);
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
         const QSize size(std::min(1100, area.width() - 40), std::min(680, area.height() - 40));

@@ -1,5 +1,7 @@
 #include "AccountDatabase.h"
 
+#include "PostgresBackend.h"
+#include "PostgresDatabases.h"
 #include "SqliteBackend.h"
 
 #include <QDir>
@@ -33,8 +35,8 @@ QString readScript(const char* path) {
 SqlBackendPtr openBackend(const QString& dbName) {
     if (dbName.trimmed().isEmpty())
         throw DbError(QStringLiteral("没有指定账套数据库"));
-    if (dbName.startsWith(u"postgres", Qt::CaseInsensitive))
-        throw DbError(QStringLiteral("本版本尚不支持 PostgreSQL 数据库：%1").arg(dbName));
+    if (isPostgresUrl(dbName))
+        return std::make_shared<PostgresBackend>(dbName);
     const QFileInfo info(dbName);
     if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
         throw DbError(QStringLiteral("无法创建数据库目录“%1”").arg(info.absolutePath()));
@@ -57,9 +59,12 @@ void AccountDatabase::ensureCreated(SqlBackend& db) {
     if (db.tableExists(QStringLiteral("tarvo_meta")))
         return;
     Transaction tx(db);
-    // Another process may have created it while we waited for the write lock.
+    db.lockSchema();
+    // Another process may have created it while we waited for the lock.
     if (db.tableExists(QStringLiteral("tarvo_meta")))
         return;
+    if (db.kind() == u"postgresql")
+        db.execScript(readScript(":/suite/data/postgres_compat.sql"));
     for (const char* script : kScripts)
         db.execScript(readScript(script));
     db.exec(QStringLiteral("INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', '1')"));

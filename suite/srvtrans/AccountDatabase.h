@@ -10,7 +10,9 @@
 namespace tarvo::suite {
 
 /// One connection to an accounting database with its data dictionary. A database name that is a
-/// file path opens (and on first use creates and seeds) an embedded SQLite file.
+/// file path opens (and on first use creates and seeds) an embedded SQLite file; a
+/// "postgresql://user@host:port/dbname" URL opens a database on a PostgreSQL server, which must
+/// exist but is filled on first use the same way.
 class AccountDatabase {
 public:
     /// Throws DbError when the database cannot be opened or created.

@@ -23,7 +23,8 @@ RecordsetPtr ClsCommon::OpenX(QString& sql) {
         return nullptr;
     }
     try {
-        return buildRecordset(m_db->sql().query(translateQuery(sql)), m_db->dictionary());
+        return buildRecordset(m_db->sql().query(translateQuery(sql, m_db->sql().kind())),
+                              m_db->dictionary());
     } catch (const DbError& e) {
         m_lastError = e.text();
         return nullptr;

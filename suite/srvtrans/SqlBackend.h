@@ -52,6 +52,9 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool tableExists(const QString& table) = 0;
+    /// Inside a transaction: waits until no other connection is creating the schema, and keeps
+    /// others waiting until this transaction ends.
+    virtual void lockSchema() = 0;
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;

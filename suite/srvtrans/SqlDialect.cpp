@@ -4,17 +4,99 @@
 
 namespace tarvo::suite {
 
-QString translateQuery(const QString& sql) {
+namespace {
+
+/// The statement with every string literal, quoted name and comment blanked out, character for
+/// character, so that searches for keywords and marks only see the statement's own words and
+/// their positions still fit the original text.
+QString codeOnly(const QString& sql) {
+    QString out = sql;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    const auto blank = [&](qsizetype from, qsizetype to) {
+        for (qsizetype k = from; k < to && k < n; ++k)
+            out[k] = u' ';
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"') {
+            qsizetype j = i + 1;
+            // A doubled quote stands for itself inside the literal or name.
+            while (j < n && !(sql[j] == c && (j + 1 >= n || sql[j + 1] != c)))
+                j += sql[j] == c ? 2 : 1;
+            blank(i, j + 1);
+            i = j + 1;
+        } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+            qsizetype j = sql.indexOf(u'\n', i);
+            j = j < 0 ? n : j;
+            blank(i, j);
+            i = j;
+        } else if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
+            qsizetype j = sql.indexOf(QStringLiteral("*/"), i + 2);
+            j = j < 0 ? n : j + 2;
+            blank(i, j);
+            i = j;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString limitTop(const QString& sql) {
     static const QRegularExpression top(
         QStringLiteral("^(\\s*select\\s+(?:distinct\\s+)?)top\\s+(\\d+)\\s+"),
         QRegularExpression::CaseInsensitiveOption);
     QString text = sql.trimmed();
     while (text.endsWith(u';'))
-        text.chop(1);
+        text = text.chopped(1).trimmed();
     const auto m = top.match(text);
     if (!m.hasMatch())
         return text;
     return m.captured(1) + text.mid(m.capturedEnd(0)) + QStringLiteral(" LIMIT ") + m.captured(2);
+}
+
+} // namespace
+
+QString translateQuery(const QString& sql, const QString& engine) {
+    QString text = limitTop(sql);
+    if (engine != u"postgresql")
+        return text;
+    static const QRegularExpression like(QStringLiteral("\\blike\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QString code = codeOnly(text);
+    QList<qsizetype> at;
+    for (auto it = like.globalMatch(code); it.hasNext();)
+        at.prepend(it.next().capturedStart());
+    for (const qsizetype pos : at)
+        text.replace(pos, 4, QStringLiteral("ILIKE"));
+    return text;
+}
+
+QString numberPlaceholders(const QString& sql) {
+    const QString code = codeOnly(sql);
+    QString out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        if (code[i] == u'?')
+            out += u'$' + QString::number(++n);
+        else
+            out += sql[i];
+    }
+    return out;
+}
+
+QHash<QString, QString> writtenNames(const QString& sql) {
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    QHash<QString, QString> names;
+    for (auto it = word.globalMatch(codeOnly(sql)); it.hasNext();) {
+        const QString w = it.next().captured();
+        const QString folded = w.toLower();
+        if (!names.contains(folded))
+            names.insert(folded, w);
+    }
+    return names;
 }
 
 } // namespace tarvo::suite

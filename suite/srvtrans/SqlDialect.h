@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace tarvo::suite {
 
 /// Rewrites the server dialect the component writes its queries in into what the engine
-/// understands: "select top N ..." becomes "select ... LIMIT N". Everything else the component
-/// writes (Left Join, like '01%', =0/=1 on bit columns) both engines take as it stands.
-QString translateQuery(const QString& sql);
+/// (SqlBackend::kind()) understands: "select top N ..." becomes "select ... LIMIT N" on both;
+/// on PostgreSQL "like" becomes "ILIKE", since the component relies on the case-insensitive
+/// matching of the server it was written for (SQLite's LIKE already ignores ASCII case).
+QString translateQuery(const QString& sql, const QString& engine);
+
+/// Numbers the positional parameters: each "?" outside literals, quoted names and comments
+/// becomes $1, $2, ... in order.
+QString numberPlaceholders(const QString& sql);
+
+/// The words of the statement by their lower case, each as first written, so that a name the
+/// engine folded ("n" of "count(*) as N") can be given back in the caller's spelling.
+QHash<QString, QString> writtenNames(const QString& sql);
 
 } // namespace tarvo::suite

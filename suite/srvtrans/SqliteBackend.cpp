@@ -1,5 +1,8 @@
 #include "SqliteBackend.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -30,8 +33,26 @@ SqliteBackend::SqliteBackend(const QString& path) {
     }
     // Several processes share one file: wait for a writer instead of failing at once.
     sqlite3_busy_timeout(m_db, 10000);
-    execScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON; "
-                              "PRAGMA synchronous=NORMAL;"));
+    useWriteAheadLog();
+    execScript(QStringLiteral("PRAGMA foreign_keys=ON; PRAGMA synchronous=NORMAL;"));
+}
+
+void SqliteBackend::useWriteAheadLog() {
+    // Turning a new file to WAL needs it to itself and does not wait for the busy timeout, so
+    // processes that open the same new file at once take turns here.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        char* err = nullptr;
+        const int rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err);
+        const QString text = fromUtf8(err);
+        sqlite3_free(err);
+        if (rc == SQLITE_OK)
+            return;
+        if ((rc & 0xff) != SQLITE_BUSY || waited.elapsed() > 10000)
+            throw DbError(text);
+        QThread::msleep(20);
+    }
 }
 
 SqliteBackend::~SqliteBackend() { sqlite3_close_v2(m_db); }

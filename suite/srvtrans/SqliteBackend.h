@@ -21,10 +21,13 @@ public:
     void commit() override;
     void rollback() override;
     bool tableExists(const QString& table) override;
+    /// BEGIN IMMEDIATE already keeps every other writer out.
+    void lockSchema() override {}
 
 private:
     sqlite3* m_db = nullptr;
     QString errorText() const;
+    void useWriteAheadLog();
 };
 
 } // namespace tarvo::suite

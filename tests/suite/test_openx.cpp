@@ -82,6 +82,40 @@ TEST_F(OpenX, ExpressionsAreTypedFromTheirValues) {
     EXPECT_EQ(rs->Field("t").type, ado::adVarWChar);
 }
 
+TEST_F(OpenX, TheServerDialectMeansTheSameOnEveryEngine) {
+    auto lower = open("select * from foreigncurrency where cexch_code like 'cn%'");
+    auto upper = open("select * from foreigncurrency where cexch_code like 'CN%'");
+    ASSERT_TRUE(lower && upper) << db.lastError().toStdString();
+    EXPECT_GE(lower->RecordCount(), 1) << "like ignores case";
+    EXPECT_EQ(lower->RecordCount(), upper->RecordCount());
+
+    auto bits = open("select count(*) as nLeaves from code where bEnd='1'");
+    ASSERT_TRUE(bits) << db.lastError().toStdString();
+    EXPECT_EQ(bits->FieldAt(0).name, "nLeaves") << "an alias keeps its spelling";
+    EXPECT_EQ(bits->Value(0).toInt(), open("select count(*) from code where bEnd=1")->Value(0));
+
+    auto numbers = open("select i_id from foreigncurrency where iNumCode like '15%' and "
+                   "lower(iNumCode) = '156' and iNumCode not like '9%'");
+    ASSERT_TRUE(numbers) << db.lastError().toStdString();
+    EXPECT_EQ(numbers->RecordCount(), 1) << "numbers read as text under like and lower()";
+    auto dates = open("select cBCode from bank where upper(dOpenAccDate) like '2019-%'");
+    ASSERT_TRUE(dates) << db.lastError().toStdString();
+    EXPECT_EQ(dates->RecordCount(), 1);
+
+    auto text = open("select cBankName from aa_bank where cBankName <> 'a?b' and cBankCode='102'");
+    ASSERT_TRUE(text) << db.lastError().toStdString();
+    EXPECT_EQ(text->RecordCount(), 1);
+}
+
+TEST_F(OpenX, ParametersKeepTheirTypes) {
+    auto& sql = db.database()->sql();
+    const auto r = sql.query("select cBCode from bank where dOpenAccDate >= ? and fCurBalance > ? "
+                             "and iSignFlag = ? and cCode like ?",
+                             {"2019-01-01", 100000.5, 0, "1002%"});
+    ASSERT_EQ(r.rows.size(), 1);
+    EXPECT_EQ(r.rows[0][0].toString(), "02");
+}
+
 TEST_F(OpenX, BadSqlGivesNullAndTheConnectionStaysUsable) {
     EXPECT_EQ(open("select * from no_such_table"), nullptr);
     EXPECT_EQ(open("select cBankCode from aa_bank where (cBankCode='1'"), nullptr);

@@ -1,5 +1,9 @@
 #include "AccountDatabase.h"
+#include "HelperProcess.h"
 #include "TempDatabase.h"
+
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -58,4 +62,16 @@ TEST(SeedData, OpeningTheSameFileAgainDoesNotSeedTwice) {
     const auto before = count(*first, "select count(*) from aa_bank");
     auto second = AccountDatabase::open(temp.name());
     EXPECT_EQ(count(*second, "select count(*) from aa_bank"), before);
+}
+
+TEST(SeedData, ProcessesStartingTogetherOnANewDatabaseCreateAndSeedItOnce) {
+    TempDatabase temp(TempDatabase::Content::Empty);
+    std::vector<std::unique_ptr<HelperProcess>> starters;
+    for (int i = 0; i < 3; ++i)
+        starters.push_back(std::make_unique<HelperProcess>(QStringList{"open", temp.name()}));
+    for (auto& p : starters)
+        EXPECT_EQ(p->readLine(), "25");
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(count(*db, "select count(*) from aa_bank"), 25);
+    EXPECT_EQ(count(*db, "select count(*) from tarvo_meta"), 1);
 }

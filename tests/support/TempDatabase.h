@@ -3,14 +3,25 @@
 #include <QString>
 #include <QTemporaryDir>
 
-/// A fresh accounting database for one test: a new SQLite file in a temporary folder, created
-/// and seeded on first open, removed with the folder.
+/// A fresh accounting database for one test, created and seeded on first open and removed
+/// afterwards: a new SQLite file in a temporary folder, or, when TARVO_TEST_PG holds a server
+/// URL, a new database of its own on that PostgreSQL server.
 class TempDatabase {
 public:
-    TempDatabase();
+    /// Empty leaves the database as a first start finds it: no file yet, or a database with no
+    /// tables on the server.
+    enum class Content { Seeded, Empty };
+    explicit TempDatabase(Content content = Content::Seeded);
+    ~TempDatabase();
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    /// What AccountDatabase::open takes: the file's path or the database's URL.
     const QString& name() const { return m_name; }
+    bool onServer() const { return m_onServer; }
 
 private:
     QTemporaryDir m_dir;
     QString m_name;
+    bool m_onServer = false;
 };

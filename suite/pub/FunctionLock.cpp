@@ -1,0 +1,204 @@
+#include "FunctionLock.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+#include <QSysInfo>
+#include <QThread>
+#include <QUuid>
+#include <QtEndian>
+
+#include <cerrno>
+#include <csignal>
+
+namespace tarvo::suite {
+
+namespace {
+
+/// Whether a process of this machine still runs. A killed process that its parent has not
+/// reaped yet still answers kill(), so /proc is asked first.
+bool processAlive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray s = stat.readAll();
+        const qsizetype close = s.lastIndexOf(')');
+        const char state = close >= 0 && close + 2 < s.size() ? s[close + 2] : 'R';
+        return state != 'Z' && state != 'X';
+    }
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+QString leaseFromNow() {
+    return QDateTime::currentDateTimeUtc()
+        .addSecs(FunctionLock::kLease.count())
+        .toString(Qt::ISODate);
+}
+
+/// The advisory lock of one archive, kind and scope. Advisory locks are per database already,
+/// so the account needs no part in it.
+qlonglong advisoryKey(const QString& archive, LockKind kind, const QString& scope) {
+    const QByteArray id =
+        QStringLiteral("%1\x1f%2\x1f%3").arg(archive, QString::number(int(kind)), scope).toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(id, QCryptographicHash::Sha256);
+    return qFromBigEndian<qint64>(digest.constData());
+}
+
+} // namespace
+
+LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
+    return {userId, userName, QSysInfo::machineHostName(), QCoreApplication::applicationPid(),
+            {}};
+}
+
+FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
+    : m_db(std::move(ownConnection)), m_me(me),
+      m_onServer(m_db->sql().kind() == u"postgresql") {
+    m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!m_onServer) {
+        QObject::connect(&m_renewal, &QTimer::timeout, [this] { renewLeases(); });
+        m_renewal.start(std::chrono::duration_cast<std::chrono::milliseconds>(kLease) / 3);
+    }
+}
+
+FunctionLock::~FunctionLock() {
+    const QSet<Key> held = m_held;
+    for (const Key& key : held)
+        releaseHeld(key);
+}
+
+FunctionLock::Key FunctionLock::keyOf(const QString& archive, LockKind kind) const {
+    return {archive.toLower(), kind, kind == LockKind::Function ? m_me.userId : QString()};
+}
+
+bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& heldBy) {
+    const Key key = keyOf(archive, kind);
+    if (m_held.contains(key)) {
+        renewLeases();
+        return true;
+    }
+    const bool granted = m_onServer ? acquireAdvisory(key, heldBy) : acquireRow(key, heldBy);
+    if (granted)
+        m_held.insert(key);
+    return granted;
+}
+
+void FunctionLock::release(const QString& archive, LockKind kind) {
+    const Key key = keyOf(archive, kind);
+    if (m_held.contains(key))
+        releaseHeld(key);
+}
+
+bool FunctionLock::refuses(const QString& archive, int mode) {
+    if (mode == -1 || mode == -2) {
+        release(archive, LockKind(-mode));
+        return false;
+    }
+    if (mode != 1 && mode != 2)
+        return false;
+    LockHolder heldBy;
+    try {
+        return !acquire(archive, LockKind(mode), heldBy);
+    } catch (const DbError&) {
+        return true;
+    }
+}
+
+void FunctionLock::renewLeases() {
+    if (m_onServer || m_held.isEmpty())
+        return;
+    try {
+        m_db->sql().exec(QStringLiteral("UPDATE tarvo_lock SET dLease = ? WHERE cSession = ?"),
+                         {leaseFromNow(), m_me.session});
+    } catch (const DbError&) {
+        // A busy database delays this renewal to the next; the lease outlasts a few of them.
+    }
+}
+
+bool FunctionLock::readRow(const Key& key, LockHolder& holder, QString* lease) {
+    const auto r = m_db->sql().query(
+        QStringLiteral("SELECT cUserId, cUserName, cHost, iPid, cSession, dLease FROM tarvo_lock "
+                       "WHERE cArchive = ? AND iKind = ? AND cScope = ?"),
+        {key.archive, int(key.kind), key.scope});
+    if (r.rows.isEmpty())
+        return false;
+    const auto& row = r.rows.first();
+    holder = {row[0].toString(), row[1].toString(), row[2].toString(), row[3].toLongLong(),
+              row[4].toString()};
+    if (lease)
+        *lease = row[5].toString();
+    return true;
+}
+
+void FunctionLock::writeRow(const Key& key) {
+    SqlBackend& sql = m_db->sql();
+    sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
+                            "cScope = ?"),
+             {key.archive, int(key.kind), key.scope});
+    sql.exec(QStringLiteral("INSERT INTO tarvo_lock (cArchive, iKind, cScope, cUserId, cUserName, "
+                            "cHost, iPid, cSession, dLease) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             {key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName, m_me.host,
+              m_me.pid, m_me.session, leaseFromNow()});
+}
+
+bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
+    Transaction tx(m_db->sql());
+    LockHolder other;
+    QString lease;
+    if (readRow(key, other, &lease)) {
+        const QDateTime until = QDateTime::fromString(lease, Qt::ISODate);
+        const bool leaseRunning = until.isValid() && until > QDateTime::currentDateTimeUtc();
+        const bool processGone = other.host == m_me.host && other.pid > 0 &&
+                                 !processAlive(other.pid);
+        if (leaseRunning && !processGone) {
+            heldBy = other;
+            return false;
+        }
+    }
+    writeRow(key);
+    tx.commit();
+    return true;
+}
+
+bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
+    SqlBackend& sql = m_db->sql();
+    const qlonglong lockKey = advisoryKey(key.archive, key.kind, key.scope);
+    const bool got = sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {lockKey})
+                         .rows.value(0)
+                         .value(0)
+                         .toLongLong() != 0;
+    if (!got) {
+        // The winner writes its row just after taking the lock: give it a moment to appear.
+        heldBy = {};
+        for (int tries = 0; tries < 20 && !readRow(key, heldBy); ++tries)
+            QThread::msleep(25);
+        return false;
+    }
+    try {
+        Transaction tx(sql);
+        writeRow(key);
+        tx.commit();
+    } catch (const DbError&) {
+        sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey});
+        throw;
+    }
+    return true;
+}
+
+void FunctionLock::releaseHeld(const Key& key) {
+    m_held.remove(key);
+    // Failures are let go: a lost connection has dropped the server's lock already, and a row
+    // left behind is taken over once its lease runs out.
+    try {
+        SqlBackend& sql = m_db->sql();
+        sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
+                                "cScope = ? AND cSession = ?"),
+                 {key.archive, int(key.kind), key.scope, m_me.session});
+        if (m_onServer)
+            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
+                      {advisoryKey(key.archive, key.kind, key.scope)});
+    } catch (const DbError&) {
+    }
+}
+
+} // namespace tarvo::suite

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "AccountDatabase.h"
+
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+
+namespace tarvo::suite {
+
+/// Who holds a lock, or asks for one.
+struct LockHolder {
+    QString userId;
+    QString userName;
+    QString host;
+    qint64 pid = 0;
+    QString session; ///< one per FunctionLock object
+
+    /// The running process on this machine, for the given user.
+    static LockHolder thisProcess(const QString& userId, const QString& userName);
+};
+
+enum class LockKind {
+    Function = 1, ///< a user has the archive's function open; one session per user at a time
+    Edit = 2,     ///< someone adds, modifies or deletes; one holder per archive at a time
+};
+
+/// The function and edit locks of one session, seen by every process and machine that works on
+/// the same accounting database. On a PostgreSQL server a lock is a session advisory lock of
+/// this object's own connection, so it goes away with the connection whatever becomes of the
+/// holder; the row in tarvo_lock only tells others who holds it. On SQLite the row is the lock:
+/// it counts as abandoned when its process on this machine is gone or its lease has run out,
+/// and the holder renews its leases while its event loop runs.
+class FunctionLock {
+public:
+    static constexpr std::chrono::seconds kLease{60};
+
+    /// The connection must be this object's alone: on a server, locks belong to it.
+    FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me);
+    /// Gives back every lock still held: the session is over.
+    ~FunctionLock();
+    FunctionLock(const FunctionLock&) = delete;
+    FunctionLock& operator=(const FunctionLock&) = delete;
+
+    /// True when granted (also when this session holds it already); on refusal heldBy names
+    /// the holder. Throws DbError when the database cannot be asked.
+    bool acquire(const QString& archive, LockKind kind, LockHolder& heldBy);
+    /// Gives the lock back if this session holds it; never touches another session's lock.
+    void release(const QString& archive, LockKind kind);
+    /// The answer of the public services' IsLockFun: modes 1 and 2 ask for the function or the
+    /// edit lock, -1 and -2 give them back. True means refused, also when the database fails.
+    bool refuses(const QString& archive, int mode);
+
+    const LockHolder& holder() const { return m_me; }
+    /// Pushes the leases of the locks held forward (SQLite; a no-op on a server).
+    void renewLeases();
+
+private:
+    struct Key {
+        QString archive;
+        LockKind kind;
+        QString scope;
+        bool operator==(const Key&) const = default;
+    };
+    friend size_t qHash(const Key& k, size_t seed) {
+        return qHashMulti(seed, k.archive, int(k.kind), k.scope);
+    }
+
+    AccountDatabasePtr m_db;
+    LockHolder m_me;
+    bool m_onServer;
+    QSet<Key> m_held;
+    QTimer m_renewal;
+
+    Key keyOf(const QString& archive, LockKind kind) const;
+    bool acquireRow(const Key& key, LockHolder& heldBy);
+    bool acquireAdvisory(const Key& key, LockHolder& heldBy);
+    void writeRow(const Key& key);
+    bool readRow(const Key& key, LockHolder& holder, QString* lease = nullptr);
+    void releaseHeld(const Key& key);
+};
+
+} // namespace tarvo::suite

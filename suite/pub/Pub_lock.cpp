@@ -1,0 +1,64 @@
+// Function and edit locks of the public-services object.
+#include "FunctionLock.h"
+#include "Pub.h"
+
+namespace tarvo::suite {
+
+namespace {
+
+QString archiveTitle(Pub& pub, const QString& archive) {
+    const QString a = archive.toLower();
+    if (a == u"aa_bank")
+        return pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.aa_bankarch"));
+    if (a == u"bank")
+        return pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.bankarch"));
+    return archive;
+}
+
+} // namespace
+
+FunctionLock* Pub::locksFor(const LoginPtr& login) {
+    if (!m_locks || m_locksDb != login->MoxDbName()) {
+        // Locks live on a connection of their own: on a server they end with it.
+        m_locks = std::make_unique<FunctionLock>(
+            AccountDatabase::open(login->MoxDbName()),
+            LockHolder::thisProcess(login->cUserId(), login->cUserName()));
+        m_locksDb = login->MoxDbName();
+    }
+    return m_locks.get();
+}
+
+bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int mode) {
+    const QString key = archive.toLower();
+    if (mode == -1 || mode == -2) {
+        if (m_locks) {
+            try {
+                m_locks->release(key, LockKind(-mode));
+            } catch (const DbError&) {
+                // A lock that cannot be given back ends with our connection or its lease.
+            }
+        }
+        return false;
+    }
+    if ((mode != 1 && mode != 2) || !login)
+        return true;
+    QString title = GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information"));
+    try {
+        LockHolder heldBy;
+        if (locksFor(login)->acquire(key, LockKind(mode), heldBy))
+            return false;
+        QString text =
+            mode == 1 ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
+                                           {heldBy.host, archiveTitle(*this, archive)})
+                      : GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.held"),
+                                           {archiveTitle(*this, archive), heldBy.userName,
+                                            heldBy.userId, heldBy.host});
+        MsgBox(text, 64, title);
+    } catch (const DbError& e) {
+        QString text = QStringLiteral("无法取得%1的使用权：%2").arg(archiveTitle(*this, archive), e.text());
+        MsgBox(text, 64, title);
+    }
+    return true;
+}
+
+} // namespace tarvo::suite

@@ -1,0 +1,239 @@
+#include "PostgresBackend.h"
+
+#include "SqlDialect.h"
+
+#include <QUrl>
+
+#include <libpq-fe.h>
+
+#include <memory>
+
+namespace tarvo::suite {
+
+namespace {
+
+// Type oids of the built-in types (pg_type.h is a server header).
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
+              kFloat8 = 701, kNumeric = 1700;
+
+// Keeps creations of the schema by several processes apart; any number no other advisory
+// lock of the suite uses in its two-key form.
+constexpr int kSchemaLockClass = 0x54415256;
+
+struct ResultDeleter {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+QString errorOf(const PGresult* r, PGconn* conn) {
+    const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
+    return text.isEmpty() ? QStringLiteral("数据库服务器没有应答") : text;
+}
+
+Result check(PGresult* raw, PGconn* conn) {
+    Result r(raw);
+    const ExecStatusType s = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
+        throw DbError(errorOf(r.get(), conn));
+    return r;
+}
+
+/// Parameters as libpq takes them: text values with a type for numbers; text is sent untyped so
+/// that the server reads it as whatever the column needs (a date, a numeric, a varchar).
+struct Params {
+    QVector<QByteArray> text;
+    QVector<Oid> types;
+    QVector<const char*> values;
+
+    explicit Params(const QVariantList& params) {
+        text.reserve(params.size());
+        for (const QVariant& v : params) {
+            Oid type = 0;
+            QByteArray value;
+            if (!v.isNull()) {
+                switch (v.typeId()) {
+                case QMetaType::Bool:
+                    type = kInt8;
+                    value = v.toBool() ? "1" : "0";
+                    break;
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                    type = kInt8;
+                    value = QByteArray::number(v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                    type = kFloat8;
+                    value = QByteArray::number(v.toDouble(), 'g', 17);
+                    break;
+                default:
+                    value = v.toString().toUtf8();
+                }
+            }
+            types.push_back(type);
+            text.push_back(value);
+        }
+        for (int i = 0; i < params.size(); ++i)
+            values.push_back(params[i].isNull() ? nullptr : text[i].constData());
+    }
+};
+
+/// One statement; "?" marks its parameters.
+Result execute(PGconn* conn, const QString& sql, const QVariantList& params) {
+    const Params p(params);
+    const QByteArray text = (params.isEmpty() ? sql : numberPlaceholders(sql)).toUtf8();
+    return check(PQexecParams(conn, text.constData(), int(params.size()), p.types.constData(),
+                              p.values.constData(), nullptr, nullptr, 0),
+                 conn);
+}
+
+QVariant valueOf(const PGresult* r, int row, int col) {
+    if (PQgetisnull(r, row, col))
+        return {};
+    const char* raw = PQgetvalue(r, row, col);
+    switch (PQftype(r, col)) {
+    case kBool:
+        return qlonglong(raw[0] == 't' ? 1 : 0);
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kOid:
+        return QByteArray(raw).toLongLong();
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
+        return QByteArray(raw).toDouble();
+    default:
+        return QString::fromUtf8(raw, PQgetlength(r, row, col));
+    }
+}
+
+} // namespace
+
+QString withoutPassword(const QString& url) {
+    QUrl u(url);
+    if (!u.isValid() || u.password().isEmpty())
+        return url;
+    u.setPassword(QString());
+    return u.toString();
+}
+
+PostgresBackend::PostgresBackend(const QString& url) {
+    const QByteArray conninfo = url.toUtf8();
+    // The URL's own settings win over the defaults before it; the encoding after it is ours.
+    const char* keys[] = {"connect_timeout", "application_name", "dbname", "client_encoding",
+                          nullptr};
+    const char* values[] = {"10", "tarvo-archive", conninfo.constData(), "UTF8", nullptr};
+    m_conn = PQconnectdbParams(keys, values, 1);
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+        const QString text = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                    : QStringLiteral("内存不足");
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw DbError(
+            QStringLiteral("无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
+    }
+    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+    execScript(QStringLiteral("SET DateStyle = ISO, YMD"));
+}
+
+PostgresBackend::~PostgresBackend() { PQfinish(m_conn); }
+
+QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
+    const Result r = execute(m_conn, sql, params);
+    QueryResult result;
+    const int n = PQnfields(r.get());
+    const QHash<QString, QString> written = writtenNames(sql);
+    for (int c = 0; c < n; ++c) {
+        const QString name = QString::fromUtf8(PQfname(r.get(), c));
+        ResultColumn col{written.value(name, name), {}, {}};
+        const Oid table = PQftable(r.get(), c);
+        if (table != InvalidOid) {
+            const auto origin = columnsOf(table).value(PQftablecol(r.get(), c));
+            col.originTable = origin.first;
+            col.originColumn = origin.second;
+        }
+        result.columns.push_back(col);
+    }
+    const int rows = PQntuples(r.get());
+    result.rows.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        QVector<QVariant> values(n);
+        for (int c = 0; c < n; ++c)
+            values[c] = valueOf(r.get(), row, c);
+        result.rows.push_back(std::move(values));
+    }
+    return result;
+}
+
+const QHash<int, QPair<QString, QString>>& PostgresBackend::columnsOf(unsigned tableOid) {
+    auto it = m_origins.find(tableOid);
+    if (it != m_origins.end())
+        return *it;
+    const QByteArray oid = QByteArray::number(tableOid);
+    const char* values[] = {oid.constData()};
+    const Result r = check(PQexecParams(m_conn,
+                                        "SELECT a.attnum, c.relname, a.attname FROM pg_attribute a "
+                                        "JOIN pg_class c ON c.oid = a.attrelid "
+                                        "WHERE a.attrelid = $1 AND a.attnum > 0",
+                                        1, nullptr, values, nullptr, nullptr, 0),
+                           m_conn);
+    QHash<int, QPair<QString, QString>> columns;
+    for (int row = 0; row < PQntuples(r.get()); ++row)
+        columns.insert(QByteArray(PQgetvalue(r.get(), row, 0)).toInt(),
+                       {QString::fromUtf8(PQgetvalue(r.get(), row, 1)),
+                        QString::fromUtf8(PQgetvalue(r.get(), row, 2))});
+    return *m_origins.insert(tableOid, columns);
+}
+
+long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
+    return QByteArray(PQcmdTuples(execute(m_conn, sql, params).get())).toLongLong();
+}
+
+void PostgresBackend::execScript(const QString& sql) {
+    check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
+}
+
+void PostgresBackend::begin() { execScript(QStringLiteral("BEGIN")); }
+
+void PostgresBackend::commit() {
+    // The server answers COMMIT of a failed transaction with a rollback, not an error.
+    if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+        rollback();
+        throw DbError(QStringLiteral("事务中的语句出错，事务已回滚"));
+    }
+    execScript(QStringLiteral("COMMIT"));
+}
+
+void PostgresBackend::rollback() {
+    const PGTransactionStatusType s = PQtransactionStatus(m_conn);
+    if (s == PQTRANS_INTRANS || s == PQTRANS_INERROR)
+        execScript(QStringLiteral("ROLLBACK"));
+}
+
+bool PostgresBackend::tableExists(const QString& table) {
+    // Reads the catalog like any table: name lookups (to_regclass) may answer from this
+    // connection's cache, which does not yet know a table another connection has just created.
+    return !query(QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
+                                 "current_schema() AND tablename = ?"),
+                  {table.toLower()})
+                .rows.isEmpty();
+}
+
+void PostgresBackend::lockSchema() {
+    query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kSchemaLockClass));
+}
+
+QString PostgresBackend::quotedName(const QString& name) const {
+    const QByteArray raw = name.toUtf8();
+    char* quoted = PQescapeIdentifier(m_conn, raw.constData(), size_t(raw.size()));
+    if (!quoted)
+        throw DbError(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+    const QString out = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return out;
+}
+
+} // namespace tarvo::suite
