@@ -1,6 +1,7 @@
 #include "SuiteRegistration.h"
 
 #include "ClassRegistry.h"
+#include "about/AboutBox.h"
 #include "colset/ClsColSet.h"
 #include "pub/Pub.h"
 #include "rowauth/ClsRowAuth.h"
@@ -11,6 +12,7 @@ namespace tarvo::suite {
 void registerSuiteClasses() {
     auto& reg = ClassRegistry::instance();
     reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
+    reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),

@@ -7,6 +7,8 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "KeyHook.h"
+#include "PopupMenu.h"
+#include "Resources.h"
 #include "StatusBar.h"
 
 #include <QCloseEvent>
@@ -18,26 +20,79 @@
 
 namespace tarvo {
 
+namespace {
+
+struct Picture {
+    const char* key;
+    int resource;
+    PictureKind kind;
+};
+// The pictures of the list window, in the order of their image indices (1-based).
+const Picture kPictures[] = {
+    {"pAdd", 119, PictureKind::Bitmap},     {"pDelete", 130, PictureKind::Bitmap},
+    {"pEdit", 129, PictureKind::Bitmap},    {"pDefine", 104, PictureKind::Icon},
+    {"pExit", 120, PictureKind::Bitmap},    {"pFind", 106, PictureKind::Bitmap},
+    {"pPrivous", 107, PictureKind::Icon},   {"pNext", 108, PictureKind::Icon},
+    {"pLast", 109, PictureKind::Icon},      {"pFirst", 110, PictureKind::Icon},
+    {"ppfind", 103, PictureKind::Bitmap},   {"pplocation", 121, PictureKind::Bitmap},
+    {"ppprint", 105, PictureKind::Bitmap},  {"pphelp", 107, PictureKind::Bitmap},
+    {"Ppaint", 114, PictureKind::Bitmap},   {"Ppre", 123, PictureKind::Bitmap},
+    {"Pref", 124, PictureKind::Bitmap},     {"pout", 125, PictureKind::Bitmap},
+    {"psetup", 128, PictureKind::Bitmap},   {"pset", 127, PictureKind::Bitmap},
+    {"NodeP", 132, PictureKind::Bitmap},    {"NodeL", 134, PictureKind::Bitmap},
+    {"Unite", 122, PictureKind::Bitmap},
+};
+
+struct Button {
+    const char* key; ///< null for a separator
+    int picture;     ///< image index
+    const char* text;
+};
+// The toolbar by position.
+const Button kButtons[] = {
+    {"SetUp", 19, "设置"},   {"Print", 13, "打印"},     {"Preview", 16, "预览"},
+    {"SaveFile", 18, "输出"}, {nullptr, 0, nullptr},     {"Add", 1, "增加"},
+    {"Modify", 3, "修改"},   {"Delete", 2, "删除"},     {nullptr, 0, nullptr},
+    {"Filter", 15, "过滤"},  {"Pos", 12, "定位"},       {"Refresh", 17, "刷新"},
+    {nullptr, 0, nullptr},   {"FieldSet", 20, "栏目"},  {nullptr, 0, nullptr},
+    {"Help", 14, "帮助"},    {"Exit", 5, "退出"},
+};
+
+} // namespace
+
 FrmMain::FrmMain()
     : m_menuBar(new QMenuBar(this)), Tlb(new QToolBar(this)), Pic(new QWidget(this)),
       MoxFrmCaptionMgr(new suite::CaptionBar(Pic)), Trv(new QTreeWidget(this)),
       PicSeparate(new QWidget(this)), Grid(new suite::Grid(this)), Stb(new suite::StatusBar(this)),
-      MoxFrmKeyHook(new suite::KeyHook(this)) {
+      MoxFrmKeyHook(new suite::KeyHook(this)), PopMenuMgr(new suite::PopupMenu(this)),
+      mOrder(nullptr) {
     setObjectName(QStringLiteral("FrmMain"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     m_menuBar->setObjectName(QStringLiteral("MenuBar"));
     Tlb->setObjectName(QStringLiteral("Tlb"));
     Pic->setObjectName(QStringLiteral("Pic"));
     Trv->setObjectName(QStringLiteral("Trv"));
     PicSeparate->setObjectName(QStringLiteral("PicSeparate"));
+    PicSeparate->installEventFilter(this);
     auto* strip = new QVBoxLayout(Pic);
     strip->setContentsMargins(0, 0, 0, 0);
     strip->addWidget(MoxFrmCaptionMgr);
+    BuildMenus();
+
+    connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        DoCommand(a->property("key").toString());
+    });
+    connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmMain::MoxFrmKeyHook_KeyDown);
+    connect(Grid, &suite::Grid::DblClick, this, &FrmMain::Grid_DblClick);
+    connect(Grid, &suite::Grid::MouseUp, this, &FrmMain::Grid_MouseUp);
+    connect(PopMenuMgr, &suite::PopupMenu::ItemClick, this, &FrmMain::PopMenuMgr_Click);
+    connect(Stb, &suite::StatusBar::clicked, this, &FrmMain::Stb_Click);
 }
 
 FrmMain::~FrmMain() = default;
 
 void FrmMain::Init(ComVarPtr comVar) { m_ComVar = std::move(comVar); }
+
+QString FrmMain::archiveName() const { return m_ComVar ? m_ComVar->m_ArchiveEnName : QString(); }
 
 void FrmMain::showModal() {
     setWindowModality(Qt::ApplicationModal);
@@ -58,15 +113,18 @@ void FrmMain::showEvent(QShowEvent* event) {
 
 void FrmMain::Form_Load() {
     ArchiveSession& s = ArchiveSession::current();
-    // Each step that fails shows its error and ends the load; the window still opens.
+    // A step that fails shows its error and ends the load; the window still opens.
     reportErrors([&] {
         s.oPub->FrmUnitefont(this);
         s.oPub->FormLayout(this, QStringLiteral("TARVOARCHIVE"));
         BuildListToolbar();
         ApplyLayoutMode();
+        LoadColumnSettings(Grid);
         s.oPub->FrmLoadInit(this, m_ComVar->m_ArchiveChName, s.oLogin, s.SrvDB);
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);
         LoadAccountSettings(*m_ComVar);
+        SetFixedFilter();
+        DataRefresh(QString());
         s.oPub->hook(this);
     });
     Form_Resize();
@@ -74,7 +132,24 @@ void FrmMain::Form_Load() {
 
 void FrmMain::BuildListToolbar() {
     reportErrors([&] {
-        ArchiveSession::current().oPub->SetTlb(Tlb);
+        ImageList1.clear();
+        for (const Picture& p : kPictures)
+            ImageList1.append({QString::fromLatin1(p.key), LoadResPicture(p.resource, p.kind)});
+        Tlb->clear();
+        for (const Button& b : kButtons) {
+            if (!b.key) {
+                Tlb->addSeparator();
+                continue;
+            }
+            QAction* a = Tlb->addAction(QString::fromUtf8(b.text));
+            a->setObjectName(QStringLiteral("Tlb_") + QLatin1String(b.key));
+            a->setProperty("key", QString::fromLatin1(b.key));
+            a->setIcon(ImageList1[b.picture - 1].second);
+        }
+        ArchiveSession& s = ArchiveSession::current();
+        s.oPub->SetTlb(Tlb);
+        QWidget* listWindow = s.ListWindow ? static_cast<QWidget*>(s.ListWindow.get()) : this;
+        listWindow->setWindowIcon(LoadResPicture(101, PictureKind::Icon));
         MoxFrmCaptionMgr->setCaption(m_ComVar->m_ArchiveChName);
     });
 }
@@ -89,6 +164,8 @@ void FrmMain::ApplyLayoutMode() {
         PicSeparate->hide();
     });
 }
+
+void FrmMain::SetFixedFilter() { m_ClsFilter = QStringLiteral("(1=1)"); }
 
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -123,12 +200,11 @@ void FrmMain::Form_Unload() {
         return;
     m_unloaded = true;
     ArchiveSession& s = ArchiveSession::current();
-    skipErrors([&] {
-        if (s.oPub) {
-            s.oPub->Unhook(this);
-            s.oPub->FrmUnLoad();
-        }
-    });
+    SaveColWidth(Grid);
+    if (s.oPub) {
+        skipErrors([&] { s.oPub->Unhook(this); });
+        skipErrors([&] { s.oPub->FrmUnLoad(); });
+    }
     Q_EMIT unloaded();
 }
 

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "ColumnCollection.h"
 #include "ComVar.h"
+#include "IListWindow.h"
+#include "Recordset.h"
 
+#include <QIcon>
 #include <QWidget>
 
+class QAction;
+class QMenu;
 class QMenuBar;
 class QToolBar;
 class QTreeWidget;
@@ -13,11 +19,13 @@ namespace suite {
 class CaptionBar;
 class Grid;
 class KeyHook;
+class PopupMenu;
 class StatusBar;
 } // namespace suite
 
-/// The list window of an archive: its records in a grid, with toolbar, menus and keys.
-class FrmMain : public QWidget {
+/// The list window of an archive: its records in a grid, with toolbar, menus and keys. Every
+/// menu item, toolbar button, key and double-click becomes a command key for DoCommand.
+class FrmMain : public QWidget, public IListWindow {
     Q_OBJECT
 public:
     FrmMain();
@@ -28,21 +36,52 @@ public:
     /// Shows the window modally, with no owner window; returns when it has closed.
     void showModal();
 
+    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none.
+    void DataRefresh(const QString& sCon);
+    /// The joins a select list needs, to stand right after the table name.
+    QString GetJoinTables(const QString& cFlds) const;
+    void SaveColWidth(suite::Grid* grid);
+    void FillGrid(const RecordsetPtr& rs);
+    void RepairGrid(const RecordsetPtr& rs, qint32 lRstCount, qint16 nFldCount);
+    QVariant FormatGridTxt(const QVariant& value, const QString& sFieldName);
+    /// Carries out a command key ("Add", "Refresh" …), compared without regard to case.
+    void DoCommand(const QString& key);
+    void PrintAll(const QString& key, suite::Grid* grid);
+
+    /// Always part of the list's condition.
+    QString m_ClsFilter;
+    /// Grid column of the key field; 0 when the key field is not shown.
+    qint32 m_KeyCol = 0;
+    /// Key of the record the card window saved last.
+    QString m_KeyVal;
+
     ComVarPtr comVar() const { return m_ComVar; }
     bool isLoaded() const { return m_loaded; }
+    suite::Grid* grid() const { return Grid; }
+    const QString& orderBy() const { return m_OrderBy; }
+    QVector<ListField> listFields() const override;
+    QString archiveName() const override;
 
 Q_SIGNALS:
     void unloaded();
+    /// The grid fill paused to let the window handle its events, after rowsDone rows.
+    void fillPaused(int rowsDone);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     ComVarPtr m_ComVar;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool bClockOn = false;
+    ColumnCollectionPtr m_Cols;
+    QString m_OrderBy;
+    QVector<int> m_fieldTypes;
+    QList<QPair<QString, QIcon>> ImageList1;
 
     QMenuBar* m_menuBar;
     QToolBar* Tlb;
@@ -53,12 +92,28 @@ private:
     suite::Grid* Grid;
     suite::StatusBar* Stb;
     suite::KeyHook* MoxFrmKeyHook;
+    suite::PopupMenu* PopMenuMgr;
+    QMenu* mOrder;
 
+    void BuildMenus();
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                         const QString& key);
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
     void BuildListToolbar();
     void ApplyLayoutMode();
+    void SetFixedFilter();
+    void LoadColumnSettings(suite::Grid* grid);
+
+    void OpenCard(qint16 status);
+    void DeleteRecord();
+    void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
+    void Grid_DblClick();
+    void Grid_MouseUp(int button, int shift, float x, float y);
+    void PopMenuMgr_Click(const QString& item);
+    void Stb_Click();
+    void PicSeparate_Mouse(int phase, QMouseEvent* event);
 };
 
 } // namespace tarvo

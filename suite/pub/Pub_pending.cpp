@@ -24,22 +24,9 @@ void Pub::CreateMatchStr(QWidget*, const QString&, QString&, QString&) {
     missing("CreateMatchStr");
 }
 bool Pub::isSaveRs(QWidget*, bool*, int*) { missing("isSaveRs"); }
-void Pub::GridSort(QWidget*, QWidget*, int) { missing("GridSort"); }
-void Pub::GridSortNew(QWidget*, QWidget*, QString&) { missing("GridSortNew"); }
-void Pub::ShowPopupMenu(QWidget*, QWidget*, int&, int&, float&, float&) {
-    missing("ShowPopupMenu");
-}
-void Pub::MouseEvent(QWidget*, int, int&, int&, float&, float&, const QString&) {
-    missing("MouseEvent");
-}
-void Pub::SetGridRow(QWidget*, QVariant&, const QString&) { missing("SetGridRow"); }
-void Pub::SetGridRow(QWidget*, int&, int&) { missing("SetGridRow"); }
-void Pub::AddTrvNode(const QVariant&, const QVariant&, QWidget*) { missing("AddTrvNode"); }
 QString Pub::Find(LoginPtr&, const QString&, QWidget*, QString&) { missing("Find"); }
 void Pub::FindSet(LoginPtr&, const QString&, QWidget*) { missing("FindSet"); }
 void Pub::FindPos(QWidget*, QWidget*) { missing("FindPos"); }
-void Pub::DeleteStart(QWidget*) { missing("DeleteStart"); }
-void Pub::DeleteEnded(QWidget*) { missing("DeleteEnded"); }
 void Pub::GetPrnStyleFile(bool, const QString&, QString&, const QString&, ClsCommonPtr&,
                           QWidget*) {
     missing("GetPrnStyleFile");

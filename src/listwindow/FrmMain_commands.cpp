@@ -1,0 +1,280 @@
+// Commands of the list window: menus, toolbar, keys, mouse, and what each command does.
+#include "ArchiveSession.h"
+#include "ClassRegistry.h"
+#include "ComponentApp.h"
+#include "ErrorHandling.h"
+#include "FrmMain.h"
+#include "FrmZAM.h"
+#include "Grid.h"
+#include "IAbout.h"
+#include "KeyHook.h"
+#include "StatusBar.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTime>
+
+namespace tarvo {
+
+namespace {
+
+/// Gives an edit lock back when the command that took it ends, however it ends.
+class EditLockRelease {
+public:
+    explicit EditLockRelease(const QString& archive) : m_archive(archive) {}
+    ~EditLockRelease() {
+        ArchiveSession& s = ArchiveSession::current();
+        skipErrors([&] {
+            if (s.oPub)
+                s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_archive, -2);
+        });
+    }
+
+private:
+    QString m_archive;
+};
+
+bool takeEditLock(const QString& archive) {
+    ArchiveSession& s = ArchiveSession::current();
+    return !s.oPub->IsLockFun(s.SrvDB, s.oLogin, archive, 2);
+}
+
+} // namespace
+
+QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                              const QString& key) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!key.isEmpty())
+        connect(a, &QAction::triggered, this, [this, key] { reportErrors([&] { DoCommand(key); }); });
+    return a;
+}
+
+void FrmMain::BuildMenus() {
+    QMenu* mFile = m_menuBar->addMenu(QStringLiteral("文件(&F)"));
+    mFile->setObjectName(QStringLiteral("mFile"));
+    addMenuItem(mFile, "mSetUp", QStringLiteral("页面设置(&U)..."), QStringLiteral("SetUp"));
+    addMenuItem(mFile, "mPrintNo", QStringLiteral("打印序号(&N)"), QStringLiteral("mPrintNo"));
+    addMenuItem(mFile, "mPrint", QStringLiteral("打印(&P)...   Ctrl+P"), QStringLiteral("Print"));
+    addMenuItem(mFile, "mPreview", QStringLiteral("打印预览(&V)"), QStringLiteral("Preview"));
+    mFile->addSeparator()->setObjectName(QStringLiteral("s1"));
+    addMenuItem(mFile, "mSaveFile", QStringLiteral("输出(&S)"), QStringLiteral("SaveFile"));
+    mFile->addSeparator()->setObjectName(QStringLiteral("s2"));
+    addMenuItem(mFile, "mExit", QStringLiteral("退出(&X)"), QStringLiteral("Exit"));
+
+    QMenu* mOperation = m_menuBar->addMenu(QStringLiteral("操作(&O)"));
+    mOperation->setObjectName(QStringLiteral("mOperation"));
+    addMenuItem(mOperation, "mAdd", QStringLiteral("添加(&A)   F5"), QStringLiteral("Add"));
+    addMenuItem(mOperation, "mModify", QStringLiteral("修改(&M)   F7"), QStringLiteral("Modify"));
+    addMenuItem(mOperation, "mDelete", QStringLiteral("删除(&D)   Del"), QStringLiteral("Delete"));
+    mOperation->addSeparator()->setObjectName(QStringLiteral("mS3"));
+    addMenuItem(mOperation, "mFilter", QStringLiteral("过滤(&F)   F3"), QStringLiteral("Filter"));
+    addMenuItem(mOperation, "mPos", QStringLiteral("定位"), QStringLiteral("Pos"));
+    addMenuItem(mOperation, "mRefresh", QStringLiteral("刷新        F9"), QStringLiteral("Refresh"));
+    mOperation->addSeparator()->setObjectName(QStringLiteral("ms4"));
+    addMenuItem(mOperation, "mFieldSet", QStringLiteral("栏目"), QStringLiteral("FieldSet"));
+    mOperation->addSeparator()->setObjectName(QStringLiteral("ms5"));
+    addMenuItem(mOperation, "mFindSet", QStringLiteral("过滤设置(&T)"), QStringLiteral("FindSet"));
+
+    QMenu* mWindow = m_menuBar->addMenu(QStringLiteral("窗口(&W)"));
+    mWindow->setObjectName(QStringLiteral("mWindow"));
+    addMenuItem(mWindow, "mText", QStringLiteral("图标按钮(&I)"), QStringLiteral("mText"));
+    addMenuItem(mWindow, "mStb", QStringLiteral("状态栏(&S)"), QStringLiteral("mStb"));
+
+    QMenu* mH = m_menuBar->addMenu(QStringLiteral("帮助(&H)"));
+    mH->setObjectName(QStringLiteral("mH"));
+    addMenuItem(mH, "mHelp", QStringLiteral("帮助   F1"), QStringLiteral("Help"));
+    addMenuItem(mH, "mAbout", QStringLiteral("关于(&A)..."), QStringLiteral("About"));
+
+    mOrder = m_menuBar->addMenu(QStringLiteral("排序"));
+    mOrder->setObjectName(QStringLiteral("mOrder"));
+    for (const auto& [name, caption, direction] :
+         {std::tuple{"mAsc", "升序", 1}, std::tuple{"mDesc", "降序", 2}}) {
+        QAction* a = addMenuItem(mOrder, name, QString::fromUtf8(caption), QString());
+        const int dir = direction;
+        connect(a, &QAction::triggered, this, [this, dir] {
+            reportErrors([&] { ArchiveSession::current().oPub->GridSort(this, Grid, dir); });
+        });
+    }
+}
+
+void FrmMain::DoCommand(const QString& key) {
+    ArchiveSession& s = ArchiveSession::current();
+    s.oPub->HelpShow(ComponentApp(), key, this);
+    const QString k = key.toLower();
+    if (k == u"setup" || k == u"print" || k == u"preview" || k == u"savefile") {
+        PrintAll(key, Grid);
+    } else if (k == u"add") {
+        OpenCard(1);
+    } else if (k == u"modify") {
+        if (Grid->Rows() <= 1)
+            return;
+        if (m_KeyCol == 0) {
+            ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.selcolsetkey")));
+            return;
+        }
+        OpenCard(2);
+    } else if (k == u"delete") {
+        DeleteRecord();
+    } else if (k == u"findset") {
+        s.oPub->FindSet(s.oLogin, m_ComVar->m_ArchiveChName_Const, this);
+    } else if (k == u"filter") {
+        QString condition;
+        s.oPub->Find(s.oLogin, m_ComVar->m_ArchiveChName_Const, this, condition);
+        if (!condition.isEmpty())
+            DataRefresh(condition);
+    } else if (k == u"pos") {
+        s.oPub->FindPos(this, Grid);
+    } else if (k == u"refresh") {
+        DataRefresh(QString());
+    } else if (k == u"fieldset") {
+        if (s.oColSet->setCol().toBool()) {
+            LoadColumnSettings(Grid);
+            DataRefresh(QString());
+        }
+    } else if (k == u"help") {
+        // The help key opens the context help of the window; the hook does not report a key
+        // we send ourselves, so this cannot come back here.
+        QWidget* active = QApplication::activeWindow();
+        suite::KeyHook::sendKey(active ? active : this, Qt::Key_F1);
+    } else if (k == u"mstb" || k == u"mtext" || k == u"mprintno") {
+        QString option = key;
+        s.oPub->FrmOpt(this, option, m_ComVar->m_ArchiveChName, QVariant(), s.oLogin, s.SrvDB);
+        if (k == u"mstb")
+            Form_Resize();
+    } else if (k == u"about") {
+        auto about = createObject<IAbout>(QStringLiteral("PAbout.IAbout"));
+        if (!about)
+            throw ArchiveError(QStringLiteral("无法创建关于对话框组件"));
+        about->Show(nullptr);
+    } else if (k == u"exit") {
+        close();
+    }
+}
+
+void FrmMain::OpenCard(qint16 status) {
+    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
+        return;
+    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    {
+        FrmZAM card;
+        card.InitData(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
+        card.showModal();
+    }
+    DataRefresh(QString());
+    ArchiveSession& s = ArchiveSession::current();
+    QVariant key = m_KeyVal;
+    s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
+}
+
+void FrmMain::DeleteRecord() {
+    ArchiveSession& s = ArchiveSession::current();
+    if (Grid->Rows() <= 1)
+        return;
+    if (m_KeyCol == 0) {
+        ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.selcolsetkey")));
+        return;
+    }
+    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
+        return;
+    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    int row = Grid->RowSel();
+    int top = Grid->TopRow();
+    const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
+    s.ResParams = {keyValue};
+    QString question =
+        s.oPub->GetResFormatString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.del_arch_ornot"), s.ResParams);
+    const int answer = s.oPub->MsgBox(
+        question, 52, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.exclamation")));
+    if (answer == 6) {
+        s.oPub->DeleteStart(this);
+        QVariant key = keyValue;
+        QString error;
+        const bool deleted = s.SrvDB->Delete(key, m_ComVar->m_KeyFldName, m_ComVar->m_ArchiveEnName,
+                                             error, s.oLogin->cUserId());
+        s.oPub->DeleteEnded(this);
+        if (!deleted)
+            ShowInfo(error);
+        else
+            DataRefresh(QString());
+    }
+    s.oPub->SetGridRow(Grid, row, top);
+}
+
+void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
+    if (!isEnabled())
+        return;
+    QString command;
+    switch (keyCode) {
+    case 114: command = shift == 2 ? QStringLiteral("Pos") : QStringLiteral("Filter"); break;
+    case 46: command = QStringLiteral("Delete"); break;
+    case 80:
+        if (shift == 2)
+            command = QStringLiteral("Print");
+        break;
+    case 112: command = QStringLiteral("Help"); break;
+    case 115:
+        if (shift == 4)
+            command = QStringLiteral("Exit");
+        break;
+    case 116: command = QStringLiteral("Add"); break;
+    case 118: command = QStringLiteral("Modify"); break;
+    case 120: command = QStringLiteral("Refresh"); break;
+    default: break;
+    }
+    if (command.isEmpty())
+        return;
+    MoxFrmKeyHook->consume();
+    reportErrors([&] { DoCommand(command); });
+}
+
+void FrmMain::Grid_DblClick() {
+    const int row = Grid->Row();
+    if (row > 0 && row < Grid->Rows())
+        reportErrors([&] { DoCommand(QStringLiteral("Modify")); });
+}
+
+void FrmMain::Grid_MouseUp(int button, int shift, float x, float y) {
+    reportErrors([&] { ArchiveSession::current().oPub->ShowPopupMenu(this, Grid, button, shift, x, y); });
+}
+
+void FrmMain::PopMenuMgr_Click(const QString& item) {
+    QString chosen = item;
+    reportErrors([&] { ArchiveSession::current().oPub->GridSortNew(this, Grid, chosen); });
+}
+
+void FrmMain::Stb_Click() {
+    bClockOn = !bClockOn;
+    if (Stb->ClockMode() == 0 && bClockOn) {
+        Stb->setTimeText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        Stb->setClockMode(1);
+    } else {
+        Stb->setClockMode(0);
+    }
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PicSeparate) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: PicSeparate_Mouse(1, static_cast<QMouseEvent*>(event)); break;
+        case QEvent::MouseMove: PicSeparate_Mouse(2, static_cast<QMouseEvent*>(event)); break;
+        case QEvent::MouseButtonRelease: PicSeparate_Mouse(3, static_cast<QMouseEvent*>(event)); break;
+        default: break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmMain::PicSeparate_Mouse(int phase, QMouseEvent* event) {
+    int button = event->buttons() & Qt::LeftButton ? 1 : (event->buttons() & Qt::RightButton ? 2 : 0);
+    int shift = suite::KeyHook::shiftState(event->modifiers());
+    float x = float(event->position().x() * suite::Grid::twipsPerPixel());
+    float y = float(event->position().y() * suite::Grid::twipsPerPixel());
+    reportErrors([&] {
+        ArchiveSession::current().oPub->MouseEvent(this, phase, button, shift, x, y,
+                                                   QStringLiteral("Customer"));
+    });
+}
+
+} // namespace tarvo

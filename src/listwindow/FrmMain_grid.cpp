@@ -1,0 +1,168 @@
+// The list grid: columns from the column set-up, rows from a record set.
+#include "AdoTypes.h"
+#include "ArchiveSession.h"
+#include "ErrorHandling.h"
+#include "FrmMain.h"
+#include "Grid.h"
+
+#include <QCoreApplication>
+
+namespace tarvo {
+
+namespace {
+constexpr int kRowsBetweenPauses = 200;
+constexpr int kAlignCentre = 4;
+constexpr int kSerialColumnWidth = 600; // twips: room for six digits
+} // namespace
+
+void FrmMain::LoadColumnSettings(suite::Grid* grid) {
+    ArchiveSession& s = ArchiveSession::current();
+    QString colInfo;
+    skipErrors([&] { colInfo = s.oColSet->getColInfo(); });
+    if (colInfo.isEmpty()) {
+        bool allowed = false;
+        skipErrors([&] { allowed = s.oColSet->setColMode(m_ComVar->m_ColSetArchiveEnName, 1); });
+        if (!allowed) {
+            QString text =
+                s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.no_colauth_error"));
+            s.oPub->MsgBox(text, 64,
+                           s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
+            return;
+        }
+    }
+    skipErrors([&] { m_Cols = s.oColSet->GetColProperties(); });
+    skipErrors([&] { grid->setCols(s.oColSet->iCols() + 1); });
+    grid->setColWidth(0, kSerialColumnWidth);
+    skipErrors([&] { grid->setAllowUserResizing(s.oColSet->IsLock() ? 0 : 1); });
+    skipErrors([&] {
+        const int k = s.oColSet->GetFixedCols() + 1;
+        if (grid->Cols() > k)
+            grid->setFixedCols(k);
+    });
+    m_OrderBy.clear();
+    grid->setTextMatrix(0, 0, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.serialnumber")));
+    if (m_Cols) {
+        for (int i = 1; i <= m_Cols->Count(); ++i) {
+            const ColumnItem& c = m_Cols->Item(i);
+            grid->setTextMatrix(0, i, c.Caption);
+            grid->setColAlignment(i, c.iAlign);
+            grid->setColWidth(i, c.bDisp.toBool() ? c.iColWidth : 0);
+            if (!c.cOrder.isEmpty())
+                m_OrderBy += c.cFld + u' ' + c.cOrder + u',';
+        }
+    }
+    if (!m_OrderBy.isEmpty())
+        m_OrderBy.chop(1);
+    for (int c = 0; c < grid->Cols(); ++c)
+        grid->setHeaderAlignment(c, kAlignCentre);
+
+    QString sql;
+    skipErrors([&] { sql = s.oColSet->GetSqlString(); });
+    const QStringList items = sql.split(u',');
+    m_KeyCol = int(items.size()) + 1;
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i].toLower() == m_ComVar->m_KeyFldName.toLower()) {
+            m_KeyCol = i + 1;
+            break;
+        }
+    }
+    if (m_KeyCol >= grid->Cols()) {
+        ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.selcolsetkey")));
+        m_KeyCol = 0;
+    }
+}
+
+void FrmMain::SaveColWidth(suite::Grid* grid) {
+    ArchiveSession& s = ArchiveSession::current();
+    skipErrors([&] {
+        if (!m_Cols)
+            return;
+        for (int i = 1; i < grid->Cols() && i <= m_Cols->Count(); ++i)
+            m_Cols->Item(i).iColWidth = grid->ColWidth(i);
+    });
+    skipErrors([&] {
+        if (s.oColSet)
+            s.oColSet->SaveColWidth();
+    });
+    m_Cols.reset();
+}
+
+void FrmMain::FillGrid(const RecordsetPtr& rs) {
+    Grid->setRedraw(false);
+    const long n = rs->RecordCount();
+    const qint16 f = qint16(rs->FieldCount());
+    Grid->setRows(int(n) + 1);
+    for (int i = 1; i <= n; ++i)
+        Grid->setTextMatrix(i, 0, QString::number(i));
+    Grid->setRedraw(true);
+    m_fieldTypes.clear();
+    for (int j = 0; j < f; ++j)
+        m_fieldTypes << rs->FieldAt(j).type;
+    if (n == 0)
+        return;
+    Grid->setFixedRows(1);
+    rs->MoveFirst();
+    Grid->setRedraw(false);
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= f; ++j)
+            Grid->setTextMatrix(i, j,
+                                FormatGridTxt(rs->Value(j - 1), rs->FieldAt(j - 1).name).toString());
+        rs->MoveNext();
+        if (i % kRowsBetweenPauses == 0) {
+            // Long lists: let the window breathe so that it stays responsive.
+            Grid->setRedraw(true);
+            Q_EMIT fillPaused(i);
+            QCoreApplication::processEvents();
+            Grid->setRedraw(false);
+        }
+    }
+    RepairGrid(rs, qint32(n), qint16(rs->FieldCount()));
+    Grid->setRow(1);
+    Grid->setCol(1);
+    Grid->setRedraw(true);
+}
+
+QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName) {
+    if (value.isNull())
+        return QString();
+    const QString name = sFieldName.toLower();
+    if (name == u"iwhfundquota" || name == u"iwhproperty")
+        return QVariant();
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    return value;
+}
+
+void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
+    const ArchiveSession& s = ArchiveSession::current();
+    for (int j = 1; j <= nFldCount; ++j) {
+        const FieldInfo& field = rs->FieldAt(j - 1);
+        if (field.type == ado::adBoolean) {
+            for (int i = 1; i < Grid->Rows(); ++i) {
+                const QString t = Grid->TextMatrix(i, j).toLower();
+                const bool yes = t == u"true" || t == s.YesNoText.value(1);
+                Grid->setTextMatrix(i, j, s.YesNoText.value(yes ? 1 : 0));
+            }
+        } else if (field.name.toLower() == u"isignflag") {
+            for (int i = 1; i < Grid->Rows(); ++i) {
+                const QString t = Grid->TextMatrix(i, j).toLower();
+                // The stored 1 shows the text of isignflag0: the card pairs them crosswise too.
+                Grid->setTextMatrix(i, j, s.SignFlagText.value(t == u"1" ? 0 : 1));
+            }
+        }
+    }
+}
+
+QVector<ListField> FrmMain::listFields() const {
+    QVector<ListField> fields;
+    if (!m_Cols)
+        return fields;
+    for (int i = 1; i <= m_Cols->Count(); ++i)
+        fields.push_back({m_Cols->Item(i).cFld, m_Cols->Item(i).Caption,
+                          m_fieldTypes.value(i - 1, ado::adVarWChar)});
+    return fields;
+}
+
+} // namespace tarvo
