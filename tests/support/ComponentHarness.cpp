@@ -1,5 +1,6 @@
 #include "ComponentHarness.h"
 
+#include "AccountDatabase.h"
 #include "ClassRegistry.h"
 #include "ClsColSet.h"
 #include "ClsCommon.h"
@@ -19,15 +20,22 @@ namespace {
 /// The suite's server transaction object, logging its creation, set-up and release.
 class LoggedClsCommon : public suite::ClsCommon {
 public:
-    explicit LoggedClsCommon(QStringList& log) : m_log(log) { m_log << "create SrvDB"; }
+    LoggedClsCommon(QStringList& log, QStringList& sql) : m_log(log), m_sql(sql) {
+        m_log << "create SrvDB";
+    }
     ~LoggedClsCommon() override { m_log << "release SrvDB"; }
     void Init(const QString& name) override {
         m_log << "SrvDB.Init";
         ClsCommon::Init(name);
     }
+    RecordsetPtr OpenX(QString& sql) override {
+        m_sql << sql;
+        return ClsCommon::OpenX(sql);
+    }
 
 private:
     QStringList& m_log;
+    QStringList& m_sql;
 };
 
 class LoggedRowAuth : public suite::ClsRowAuth {
@@ -86,7 +94,7 @@ ComponentHarness::ComponentHarness() {
         return pub;
     });
     reg.registerClass("TarvoSrvTrans.IClsCommon",
-                      [this] { return std::make_shared<LoggedClsCommon>(events); });
+                      [this] { return std::make_shared<LoggedClsCommon>(events, sql); });
     reg.registerClass("TarvoRowAuthsvr.clsRowAuth",
                       [this] { return std::make_shared<LoggedRowAuth>(events); });
     reg.registerClass("TarvoColumnSet.clsColSet",
@@ -122,6 +130,15 @@ QStringList ComponentHarness::pubCalls() const {
 
 void ComponentHarness::unregister(const QString& progId) {
     ClassRegistry::instance().unregisterClass(progId);
+}
+
+void ComponentHarness::exec(const QString& statement, const QVariantList& params) {
+    suite::AccountDatabase::open(db.name())->sql().exec(statement, params);
+}
+
+QVariant ComponentHarness::scalar(const QString& query, const QVariantList& params) {
+    const auto r = suite::AccountDatabase::open(db.name())->sql().query(query, params);
+    return r.rows.isEmpty() ? QVariant() : r.rows[0].value(0);
 }
 
 std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspect) {

@@ -24,6 +24,8 @@ public:
 
     TempDatabase db;
     QStringList events;
+    /// Every SQL text the component ran through the server transaction object.
+    QStringList sql;
     tarvo::LoginPtr login;
     /// The public-services object the session created last.
     std::shared_ptr<RecordingPub> pub() const { return m_pub.lock(); }
@@ -34,6 +36,10 @@ public:
 
     /// Makes the ProgID yield nothing, as when the class cannot be created.
     void unregister(const QString& progId);
+    /// Runs a statement on the test's database directly (setting up rows, layouts, rights).
+    void exec(const QString& statement, const QVariantList& params = {});
+    /// The first column of the first row of a query on the test's database.
+    QVariant scalar(const QString& query, const QVariantList& params = {});
 
 private:
     std::weak_ptr<RecordingPub> m_pub;

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ArchiveSession.h"
+#include "ComponentHarness.h"
+#include "FrmMain.h"
+#include "FrmZAM.h"
+#include "Grid.h"
+#include "ITarvoArchive.h"
+#include "KeyHook.h"
+#include "StatusBar.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+/// Opens an archive's list window through the public class and runs a test body on it while
+/// it is shown; the window closes afterwards.
+struct ListWindowTest : ::testing::Test {
+    ComponentHarness h;
+
+    void withList(const QString& archive, const QString& sysId,
+                  const std::function<void(tarvo::FrmMain&)>& body) {
+        bool ran = false;
+        auto watch = whenListWindowShown([&](tarvo::FrmMain& w) {
+            ran = true;
+            body(w);
+        });
+        tarvo::ITarvoArchive component;
+        component.Show(h.login, archive, sysId);
+        EXPECT_TRUE(ran) << "the list window opened";
+    }
+
+    /// Calls into the public services made after a mark.
+    QStringList callsSince(int mark) const { return h.pub()->calls.mid(mark); }
+    int mark() const { return int(h.pub()->calls.size()); }
+    int sqlMark() const { return int(h.sql.size()); }
+};
+
+/// What the card window was given, recorded when it shows, before it is closed again.
+struct CardSeen {
+    bool shown = false;
+    qint16 status = 0;
+    qint16 keyColumn = 0;
+    qint32 rowSel = 0;
+};
+
+/// Closes the next card window as soon as it shows and records how it was set up.
+[[nodiscard]] inline std::shared_ptr<QObject> closeNextCard(std::shared_ptr<CardSeen> seen) {
+    auto timer = std::make_shared<QTimer>();
+    timer->setInterval(10);
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), seen] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* card = qobject_cast<tarvo::FrmZAM*>(w);
+            if (card && card->isVisible()) {
+                t->stop();
+                seen->shown = true;
+                seen->status = card->status();
+                seen->keyColumn = card->keyColumn();
+                seen->rowSel = card->rowSel();
+                card->close();
+                return;
+            }
+        }
+    });
+    timer->start();
+    return timer;
+}

@@ -1,0 +1,237 @@
+#include "ListWindowFixture.h"
+
+#include <QAction>
+#include <QToolBar>
+#include <QTest>
+
+using namespace tarvo;
+
+namespace {
+
+/// The key the window reported last to the help service, i.e. the command it ran.
+QString lastCommand(const QStringList& calls) {
+    const QStringList helps = calls.filter("HelpShow(");
+    return helps.isEmpty() ? QString() : helps.last().section(',', 1, 1);
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, EveryKeyOfTheKeyboardTableReachesItsCommand) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        // What the suite's hook() does: the window's key hook starts reporting.
+        w.findChild<suite::KeyHook*>("MoxFrmKeyHook")->attach(&w);
+        h.pub()->msgBoxAnswer = 7;
+        QWidget* grid = w.grid();
+        grid->setFocus();
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+            const char* command;
+        } keys[] = {
+            {Qt::Key_F3, Qt::ControlModifier, "Pos"},   {Qt::Key_F3, Qt::NoModifier, "Filter"},
+            {Qt::Key_F3, Qt::ShiftModifier, "Filter"},  {Qt::Key_F3, Qt::AltModifier, "Filter"},
+            {Qt::Key_Delete, Qt::NoModifier, "Delete"}, {Qt::Key_P, Qt::ControlModifier, "Print"},
+            {Qt::Key_F1, Qt::NoModifier, "Help"},       {Qt::Key_F5, Qt::NoModifier, "Add"},
+            {Qt::Key_F7, Qt::NoModifier, "Modify"},     {Qt::Key_F9, Qt::NoModifier, "Refresh"},
+        };
+        for (const auto& k : keys) {
+            auto card = std::make_shared<CardSeen>();
+            auto watch = closeNextCard(card);
+            const int m = mark();
+            QTest::keyClick(grid, k.key, k.mods);
+            EXPECT_EQ(lastCommand(callsSince(m)), k.command) << k.command;
+        }
+        const int m = mark();
+        QTest::keyClick(grid, Qt::Key_P, Qt::NoModifier);
+        QTest::keyClick(grid, Qt::Key_F4, Qt::NoModifier);
+        EXPECT_TRUE(callsSince(m).filter("HelpShow(").isEmpty()) << "other keys are ignored";
+        QTest::keyClick(grid, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_FALSE(w.isVisible()) << "Alt+F4 exits";
+    });
+}
+
+TEST_F(ListWindowTest, CommandKeysIgnoreLetterCaseAndUnknownKeysOnlyNotifyHelp) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        int s = sqlMark();
+        w.DoCommand("refresh");
+        w.DoCommand("REFRESH");
+        EXPECT_EQ(h.sql.size() - s, 2);
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        w.DoCommand("ADD");
+        EXPECT_TRUE(card->shown);
+        EXPECT_EQ(card->status, 1);
+
+        const int m = mark();
+        s = sqlMark();
+        w.DoCommand("NoSuchKey");
+        EXPECT_EQ(callsSince(m), QStringList("HelpShow(TarvoArchive,NoSuchKey,FrmMain)"));
+        EXPECT_EQ(h.sql.size(), s);
+    });
+}
+
+TEST_F(ListWindowTest, AddAndModifyTakeTheEditLockOpenTheCardAndReselect) {
+    withList("bank", "", [&](FrmMain& w) {
+        w.grid()->setRow(3);
+        w.m_KeyVal = "03";
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        const int m = mark();
+        w.DoCommand("Modify");
+        ASSERT_TRUE(card->shown);
+        EXPECT_EQ(card->status, 2);
+        EXPECT_EQ(card->rowSel, 3);
+        EXPECT_EQ(card->keyColumn, 1);
+        const QStringList calls = callsSince(m);
+        EXPECT_EQ(calls.filter("IsLockFun("),
+                  QStringList({"IsLockFun(db,demo,bank,2)", "IsLockFun(db,demo,bank,-2)"}));
+        EXPECT_LT(calls.indexOf("SetGridRow(Grid,03,编码)"), calls.indexOf("IsLockFun(db,demo,bank,-2)"));
+        EXPECT_GE(calls.indexOf("SetGridRow(Grid,03,编码)"), 0) << calls.join("\n").toStdString();
+    });
+}
+
+TEST_F(ListWindowTest, ARefusedEditLockOpensNoCard) {
+    h.configurePub = [](RecordingPub& p) { p.refusedLockModes = {2}; };
+    withList("bank", "", [&](FrmMain& w) {
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        const int m = mark();
+        w.DoCommand("Add");
+        w.DoCommand("Delete");
+        EXPECT_FALSE(card->shown);
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty());
+        EXPECT_TRUE(callsSince(m).filter("IsLockFun(db,demo,bank,-2)").isEmpty());
+    });
+}
+
+TEST_F(ListWindowTest, DoubleClickOnADataRowModifiesIt) {
+    withList("bank", "", [&](FrmMain& w) {
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        w.grid()->setRow(2);
+        const QRect cell = w.grid()->visualRect(w.grid()->model()->index(1, 1));
+        QTest::mouseDClick(w.grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        ASSERT_TRUE(card->shown);
+        EXPECT_EQ(card->status, 2);
+        EXPECT_EQ(card->rowSel, 2);
+    });
+}
+
+TEST_F(ListWindowTest, DeleteAnsweredNoRestoresThePositionAndReleasesTheLock) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        h.pub()->msgBoxAnswer = 7;
+        w.grid()->setRow(3);
+        const QString key = w.grid()->TextMatrix(3, w.m_KeyCol);
+        const int rows = w.grid()->Rows();
+        const int m = mark();
+        w.DoCommand("Delete");
+        const QStringList calls = callsSince(m);
+        EXPECT_EQ(calls.value(1), "IsLockFun(db,demo,aa_bank,2)");
+        EXPECT_EQ(calls.value(2), "MsgBox(res:Tarvo.AAARCHIVE.COMMON.del_arch_ornot|" + key +
+                                      ",52,res:Tarvo.AA.ARCHIVE.COMMON.exclamation)");
+        EXPECT_TRUE(calls.value(3).startsWith("SetGridRow(Grid,,,3,"));
+        EXPECT_EQ(calls.value(4), "IsLockFun(db,demo,aa_bank,-2)");
+        EXPECT_TRUE(calls.filter("DeleteStart(").isEmpty());
+        EXPECT_EQ(w.grid()->Rows(), rows);
+    });
+}
+
+TEST_F(ListWindowTest, DeleteAnsweredYesDeletesOrShowsTheRefusal) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('990', '待删银行')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        h.pub()->msgBoxAnswer = 6;
+        const int rows = w.grid()->Rows();
+        int row = 0;
+        for (int r = 1; r < rows; ++r)
+            if (w.grid()->TextMatrix(r, w.m_KeyCol) == "990")
+                row = r;
+        ASSERT_GT(row, 0);
+        w.grid()->setRow(row);
+        int m = mark();
+        w.DoCommand("Delete");
+        QStringList calls = callsSince(m);
+        EXPECT_LT(calls.indexOf("DeleteStart(FrmMain)"), calls.indexOf("DeleteEnded(FrmMain)"));
+        EXPECT_EQ(w.grid()->Rows(), rows - 1);
+        EXPECT_TRUE(h.scalar("select cBankCode from aa_bank where cBankCode='990'").isNull());
+
+        w.grid()->setRow(1); // a bank of the suite's own, which cannot be deleted
+        m = mark();
+        w.DoCommand("Delete");
+        calls = callsSince(m);
+        const QStringList boxes = calls.filter("MsgBox(");
+        ASSERT_EQ(boxes.size(), 2);
+        EXPECT_TRUE(boxes[1].contains("系统预置")) << boxes[1].toStdString();
+        EXPECT_LT(calls.indexOf("DeleteEnded(FrmMain)"), calls.indexOf(boxes[1]));
+        EXPECT_EQ(w.grid()->Rows(), rows - 1);
+    });
+}
+
+TEST_F(ListWindowTest, FilterRefreshesOnlyWithACondition) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        int s = sqlMark();
+        w.DoCommand("Filter");
+        EXPECT_EQ(h.sql.size(), s) << "a cancelled filter does no refresh";
+        EXPECT_EQ(h.pub()->callsOf("Find").last(), "Find(银行档案,FrmMain,)");
+
+        h.pub()->findAnswer = "(cBankName like '%建设%')";
+        w.DoCommand("filter");
+        EXPECT_TRUE(h.sql.last().contains(" where (cBankName like '%建设%') and (1=1) Order By"));
+        EXPECT_EQ(w.grid()->Rows(), 2);
+    });
+}
+
+TEST_F(ListWindowTest, MenusAndOptionCommandsCallTheirServices) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const int m = mark();
+        for (const char* item : {"mPos", "mFindSet", "mStb", "mText", "mPrintNo", "mAsc", "mDesc"})
+            w.findChild<QAction*>(item)->trigger();
+        const QStringList calls = callsSince(m);
+        EXPECT_TRUE(calls.contains("FindPos(FrmMain,Grid)"));
+        EXPECT_TRUE(calls.contains("FindSet(银行账号,FrmMain)"));
+        EXPECT_TRUE(calls.contains("FrmOpt(FrmMain,mStb,res:Tarvo.AA.ARCHIVE.bankaccarch)"));
+        EXPECT_TRUE(calls.contains("FrmOpt(FrmMain,mText,res:Tarvo.AA.ARCHIVE.bankaccarch)"));
+        EXPECT_TRUE(calls.contains("FrmOpt(FrmMain,mPrintNo,res:Tarvo.AA.ARCHIVE.bankaccarch)"));
+        EXPECT_TRUE(calls.contains("GridSort(FrmMain,Grid,1)"));
+        EXPECT_TRUE(calls.contains("GridSort(FrmMain,Grid,2)"));
+        EXPECT_GT(calls.indexOf(calls.filter("frmResizeNew(").value(0)),
+                  calls.indexOf("FrmOpt(FrmMain,mStb,res:Tarvo.AA.ARCHIVE.bankaccarch)"))
+            << "the status bar option lays the window out again";
+    });
+}
+
+TEST_F(ListWindowTest, TheStatusBarClockTogglesOnEachClick) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto* stb = w.findChild<suite::StatusBar*>("Stb");
+        QTest::mouseClick(stb, Qt::LeftButton);
+        EXPECT_EQ(stb->ClockMode(), 1);
+        EXPECT_FALSE(stb->TimeText().isEmpty());
+        QTest::mouseClick(stb, Qt::LeftButton);
+        EXPECT_EQ(stb->ClockMode(), 0);
+    });
+}
+
+TEST_F(ListWindowTest, TheWindowLoadsInItsOrderAndShowsTheToolbarKeys) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        QStringList order;
+        for (const QString& c : h.pub()->calls) {
+            const QString name = c.section('(', 0, 0);
+            if (QStringList{"FrmUnitefont", "FormLayout", "SetTlb", "FrmLoadInit", "HelpX", "hook"}
+                    .contains(name))
+                order << name;
+        }
+        EXPECT_EQ(order, QStringList({"FrmUnitefont", "FormLayout", "SetTlb", "FrmLoadInit",
+                                      "HelpX", "hook"}));
+        QStringList keys;
+        for (QAction* a : w.findChild<QToolBar*>("Tlb")->actions())
+            keys << (a->isSeparator() ? QString() : a->property("key").toString());
+        EXPECT_EQ(keys, QStringList({"SetUp", "Print", "Preview", "SaveFile", "", "Add", "Modify",
+                                     "Delete", "", "Filter", "Pos", "Refresh", "", "FieldSet", "",
+                                     "Help", "Exit"}));
+        EXPECT_FALSE(w.findChild<QWidget*>("Trv")->isVisible());
+        EXPECT_FALSE(w.findChild<QWidget*>("PicSeparate")->isVisible());
+        EXPECT_EQ(w.grid()->x(), 0) << "the grid spans the window";
+        EXPECT_EQ(w.m_ClsFilter, "(1=1)");
+    });
+    EXPECT_EQ(h.pubCalls().filter(QRegularExpression("^(Unhook|FrmUnLoad)\\(")),
+              QStringList({"Unhook(FrmMain)", "FrmUnLoad()"}));
+}

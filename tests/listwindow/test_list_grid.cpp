@@ -1,0 +1,132 @@
+#include "AdoTypes.h"
+#include "ListWindowFixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+using namespace tarvo;
+
+namespace {
+
+RecordsetPtr bankRows(int n) {
+    auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{
+        {"cBankCode", ado::adVarWChar, 10}, {"cBankName", ado::adVarWChar, 60}});
+    for (int i = 1; i <= n; ++i)
+        rs->appendRow({QString::number(1000 + i), QStringLiteral("银行%1").arg(i)});
+    return rs;
+}
+
+/// Replaces the user's layout of a column set by the given columns (field, shown, width).
+void setLayout(ComponentHarness& h, const QString& colSet,
+               const QVector<std::tuple<QString, bool, int>>& columns, int fixedCols = 0) {
+    h.exec("delete from tarvo_colset_layout where cUserId='demo' and cColSet=?", {colSet});
+    int order = 1;
+    for (const auto& [field, shown, width] : columns)
+        h.exec("insert into tarvo_colset_layout (cUserId, cColSet, iOrder, cFld, cCaption, iAlign, "
+               "bDisp, iColWidth, cOrder) values ('demo', ?, ?, ?, ?, 1, ?, ?, NULL)",
+               {colSet, order++, field, "列" + field, shown ? 1 : 0, width});
+    h.exec("delete from tarvo_colset_option where cUserId='demo' and cColSet=?", {colSet});
+    h.exec("insert into tarvo_colset_option (cUserId, cColSet, iFixedCols, bLock) values "
+           "('demo', ?, ?, 0)",
+           {colSet, fixedCols});
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, ALongFillPausesForEventsEveryTwoHundredRows) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        QAbstractItemModelTester tester(w.grid()->model());
+        QSignalSpy pauses(&w, &FrmMain::fillPaused);
+        w.FillGrid(bankRows(450));
+        ASSERT_EQ(pauses.size(), 2);
+        EXPECT_EQ(pauses[0][0].toInt(), 200);
+        EXPECT_EQ(pauses[1][0].toInt(), 400);
+        EXPECT_EQ(w.grid()->Rows(), 451);
+        EXPECT_EQ(w.grid()->TextMatrix(450, 0), "450");
+        EXPECT_EQ(w.grid()->TextMatrix(450, 2), "银行450");
+        EXPECT_EQ(w.grid()->Row(), 1);
+        EXPECT_EQ(w.grid()->Col(), 1);
+
+        w.FillGrid(bankRows(0));
+        EXPECT_EQ(w.grid()->Rows(), 1) << "no rows leaves the header row alone";
+    });
+}
+
+TEST_F(ListWindowTest, BooleanAndSignFlagCellsShowTheirTexts) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{
+            {"bBflag", ado::adBoolean, 2}, {"iSignFlag", ado::adSmallInt, 2}});
+        rs->appendRow({true, 1});
+        rs->appendRow({false, 0});
+        rs->appendRow({QVariant(), 2});
+        rs->appendRow({true, QVariant()});
+        w.FillGrid(rs);
+        const QStringList yesNo = ArchiveSession::current().YesNoText;
+        const QStringList sign = ArchiveSession::current().SignFlagText;
+        EXPECT_EQ(w.grid()->TextMatrix(1, 1), yesNo[1]);
+        EXPECT_EQ(w.grid()->TextMatrix(2, 1), yesNo[0]);
+        EXPECT_EQ(w.grid()->TextMatrix(3, 1), yesNo[0]) << "Null shows no";
+        EXPECT_EQ(w.grid()->TextMatrix(1, 2), sign[0]) << "1 shows the isignflag0 text";
+        EXPECT_EQ(w.grid()->TextMatrix(2, 2), sign[1]);
+        EXPECT_EQ(w.grid()->TextMatrix(3, 2), sign[1]);
+        EXPECT_EQ(w.grid()->TextMatrix(4, 2), sign[1]);
+        EXPECT_FALSE(w.FormatGridTxt(QVariant(5), "IWHPROPERTY").isValid());
+        EXPECT_EQ(w.FormatGridTxt(QVariant(), "cBankName").toString(), "");
+    });
+}
+
+TEST_F(ListWindowTest, FixedColumnsOnlyWhenTheGridHasMore) {
+    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", true, 2000},
+                             {"bSysData", true, 900}},
+              3);
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_EQ(w.grid()->Cols(), 4);
+        EXPECT_EQ(w.grid()->FixedCols(), 0) << "4 columns are not more than 3 + 1";
+    });
+    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", true, 2000},
+                             {"bSysData", true, 900}},
+              1);
+    withList("aa_bank", "", [&](FrmMain& w) { EXPECT_EQ(w.grid()->FixedCols(), 2); });
+}
+
+TEST_F(ListWindowTest, AQualifiedKeyFieldIsReportedMissingAndModifyRefuses) {
+    setLayout(h, "aa_bank", {{"AA_Bank.cBankCode", true, 1200}, {"cBankName", true, 2000}});
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_EQ(w.m_KeyCol, 0);
+        const QString missing = "MsgBox(res:Tarvo.AAARCHIVE.COMMON.selcolsetkey,64,"
+                                "res:Tarvo.AA.ARCHIVE.COMMON.information)";
+        EXPECT_EQ(h.pub()->callsOf("MsgBox").value(0), missing);
+        const int m = mark();
+        w.DoCommand("Modify");
+        w.DoCommand("Delete");
+        EXPECT_EQ(callsSince(m).filter("MsgBox("), QStringList({missing, missing}));
+        EXPECT_TRUE(callsSince(m).filter("IsLockFun(").isEmpty());
+    });
+}
+
+TEST_F(ListWindowTest, WidthsAreStoredAtCloseAndHiddenColumnsAsZero) {
+    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", false, 2000},
+                             {"bSysData", true, 900}});
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_EQ(w.grid()->ColWidth(2), 0);
+        w.grid()->setColWidth(3, 3000);
+    });
+    EXPECT_EQ(h.scalar("select iColWidth from tarvo_colset_layout where cUserId='demo' and "
+                       "cColSet='aa_bank' and cFld='cBankName'")
+                  .toInt(),
+              0);
+    EXPECT_EQ(h.scalar("select iColWidth from tarvo_colset_layout where cUserId='demo' and "
+                       "cColSet='aa_bank' and cFld='bSysData'")
+                  .toInt(),
+              3000);
+}
+
+TEST_F(ListWindowTest, NoRightToTheColumnSetBuildsNoColumns) {
+    h.exec("insert into tarvo_colset_denied (cUserId, cColSet) values ('demo', 'aa_bank')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_EQ(h.pub()->callsOf("MsgBox").value(0),
+                  "MsgBox(res:Tarvo.AAARCHIVE.COMMON.no_colauth_error,64,"
+                  "res:Tarvo.AA.ARCHIVE.COMMON.information)");
+        EXPECT_EQ(w.grid()->Cols(), 2) << "the grid keeps the columns it had";
+    });
+}
