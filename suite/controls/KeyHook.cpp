@@ -74,13 +74,23 @@ void KeyHook::sendKey(QWidget* target, Qt::Key key) {
 bool KeyHook::isSent(const QKeyEvent& event) { return event.nativeScanCode() == kSentScanCode; }
 
 bool KeyHook::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        // A press has finished travelling once its key comes up.
+        m_lastEvent = nullptr;
+        return false;
+    }
     if (event->type() != QEvent::KeyPress || !m_window)
         return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != m_window->window() || !m_window->isEnabled())
         return false;
-    // One key press travels up the parent chain; report it once, where it starts.
-    if (QApplication::focusWidget() && w != QApplication::focusWidget() && w != m_window)
+    // A key the focused control does not take travels on to its parent as the same event:
+    // report it once, where it starts.
+    const bool propagating =
+        event == m_lastEvent && m_lastReceiver && w == m_lastReceiver->parentWidget();
+    m_lastEvent = event;
+    m_lastReceiver = w;
+    if (propagating)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (isSent(*key))
@@ -92,6 +102,8 @@ bool KeyHook::eventFilter(QObject* watched, QEvent* event) {
     Q_EMIT keyDown(vk, shiftState(key->modifiers()));
     if (!m_consumed && vk == 13)
         Q_EMIT keyPress(13);
+    if (m_consumed)
+        key->accept();
     return m_consumed;
 }
 

@@ -43,6 +43,8 @@ protected:
 private:
     QPointer<QWidget> m_window;
     bool m_consumed = false;
+    const QEvent* m_lastEvent = nullptr;
+    QPointer<QWidget> m_lastReceiver;
 };
 
 } // namespace tarvo::suite
