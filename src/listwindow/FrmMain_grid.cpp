@@ -125,8 +125,8 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
 QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName) {
     if (value.isNull())
         return QString();
-    const QString name = sFieldName.toLower();
-    if (name == u"iwhfundquota" || name == u"iwhproperty")
+    if (sFieldName.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
+        sFieldName.compare(u"iWHProperty", Qt::CaseInsensitive) == 0)
         return QVariant();
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");

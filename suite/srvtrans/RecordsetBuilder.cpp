@@ -56,7 +56,7 @@ QVariant convert(const QVariant& v, int type) {
 
 } // namespace
 
-RecordsetPtr buildRecordset(const QueryResult& result, const DataDictionary& dict) {
+RecordsetPtr buildRecordset(QueryResult&& result, const DataDictionary& dict) {
     QVector<FieldInfo> fields;
     fields.reserve(result.columns.size());
     for (int c = 0; c < result.columns.size(); ++c) {
@@ -75,12 +75,13 @@ RecordsetPtr buildRecordset(const QueryResult& result, const DataDictionary& dic
         }
     }
     auto rs = std::make_shared<Recordset>(fields);
-    for (const auto& row : result.rows) {
-        QVector<QVariant> values(row.size());
+    // Convert in place and hand the rows over: a long result is never held twice.
+    for (auto& row : result.rows) {
         for (int c = 0; c < row.size(); ++c)
-            values[c] = convert(row[c], fields[c].type);
-        rs->appendRow(std::move(values));
+            row[c] = convert(row[c], fields[c].type);
+        rs->appendRow(std::move(row));
     }
+    result.rows.clear();
     return rs;
 }
 
