@@ -70,12 +70,15 @@ public:
     virtual void hook(QWidget* window) = 0;
     virtual void Unhook(QWidget* window) = 0;
     virtual void FrmUnLoad() = 0;
-    virtual void FrmOptInit(QWidget* window) = 0;
+    /// Window options of a card window (mode 1).
+    virtual void FrmOptInit(QWidget* window, int mode) = 0;
     virtual void FrmOpt(QWidget* window, QString& key, const QString& archiveName,
                         const QVariant& omitted, LoginPtr& login, ClsCommonPtr& db) = 0;
     virtual void frmResizeNew(QWidget* window) = 0;
     virtual void SetTlb(QWidget* toolbar) = 0;
-    virtual void SetMoxTlbStyleNew(QWidget* toolbar) = 0;
+    /// Styles a card window's toolbar over its rule line; hands back the card it laid out.
+    virtual void SetMoxTlbStyleNew(QWidget* window, bool flag, QWidget* frame,
+                                   QWidget*& card) = 0;
     virtual void MoxTlbResize(QWidget* window) = 0;
     virtual void ReRefreshMoxTlb(QWidget* window) = 0;
     /// True = the card may be left; sets cancel when closing must stop.

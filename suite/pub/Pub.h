@@ -60,12 +60,12 @@ public:
     void hook(QWidget* window) override;
     void Unhook(QWidget* window) override;
     void FrmUnLoad() override;
-    void FrmOptInit(QWidget* window) override;
+    void FrmOptInit(QWidget* window, int mode) override;
     void FrmOpt(QWidget* window, QString& key, const QString& archiveName,
                 const QVariant& omitted, LoginPtr& login, ClsCommonPtr& db) override;
     void frmResizeNew(QWidget* window) override;
     void SetTlb(QWidget* toolbar) override;
-    void SetMoxTlbStyleNew(QWidget* toolbar) override;
+    void SetMoxTlbStyleNew(QWidget* window, bool flag, QWidget* frame, QWidget*& card) override;
     void MoxTlbResize(QWidget* window) override;
     void ReRefreshMoxTlb(QWidget* window) override;
     bool isSaveRs(QWidget* cardWindow, bool* cancel, int* unloadMode) override;

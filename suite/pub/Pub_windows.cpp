@@ -134,7 +134,7 @@ void Pub::FrmUnLoad() {
     }
 }
 
-void Pub::FrmOptInit(QWidget* window) {
+void Pub::FrmOptInit(QWidget* window, int) {
     if (auto* tlb = window ? window->findChild<QToolBar*>() : nullptr)
         styleToolbar(tlb);
 }
@@ -173,7 +173,14 @@ void Pub::frmResizeNew(QWidget* window) {
 
 void Pub::SetTlb(QWidget* toolbar) { styleToolbar(toolbar); }
 
-void Pub::SetMoxTlbStyleNew(QWidget* toolbar) { styleToolbar(toolbar); }
+void Pub::SetMoxTlbStyleNew(QWidget* window, bool, QWidget* frame, QWidget*&) {
+    if (!window)
+        return;
+    for (auto* tlb : window->findChildren<QToolBar*>())
+        styleToolbar(tlb);
+    if (frame)
+        frame->setStyleSheet(QStringLiteral("background: palette(mid);"));
+}
 
 void Pub::MoxTlbResize(QWidget* window) {
     if (!window)

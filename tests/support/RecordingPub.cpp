@@ -109,15 +109,18 @@ void RecordingPub::HelpHide(QObject* app, QString& key, QWidget* w) {
 void RecordingPub::hook(QWidget* w) { log(QStringLiteral("hook"), {name(w)}); }
 void RecordingPub::Unhook(QWidget* w) { log(QStringLiteral("Unhook"), {name(w)}); }
 void RecordingPub::FrmUnLoad() { log(QStringLiteral("FrmUnLoad")); }
-void RecordingPub::FrmOptInit(QWidget* w) { log(QStringLiteral("FrmOptInit"), {name(w)}); }
+void RecordingPub::FrmOptInit(QWidget* w, int mode) {
+    log(QStringLiteral("FrmOptInit"), {name(w), QString::number(mode)});
+}
 void RecordingPub::FrmOpt(QWidget* w, QString& key, const QString& n, const QVariant&,
                           tarvo::LoginPtr&, tarvo::ClsCommonPtr&) {
     log(QStringLiteral("FrmOpt"), {name(w), key, n});
 }
 void RecordingPub::frmResizeNew(QWidget* w) { log(QStringLiteral("frmResizeNew"), {name(w)}); }
 void RecordingPub::SetTlb(QWidget* t) { log(QStringLiteral("SetTlb"), {name(t)}); }
-void RecordingPub::SetMoxTlbStyleNew(QWidget* t) {
-    log(QStringLiteral("SetMoxTlbStyleNew"), {name(t)});
+void RecordingPub::SetMoxTlbStyleNew(QWidget* w, bool flag, QWidget* frame, QWidget*& card) {
+    log(QStringLiteral("SetMoxTlbStyleNew"),
+        {name(w), flag ? QStringLiteral("True") : QStringLiteral("False"), name(frame), name(card)});
 }
 void RecordingPub::MoxTlbResize(QWidget* w) { log(QStringLiteral("MoxTlbResize"), {name(w)}); }
 void RecordingPub::ReRefreshMoxTlb(QWidget* w) {
