@@ -1,52 +1,396 @@
 #include "FrmZAM.h"
 
 #include "ArchiveSession.h"
+#include "CaptionBar.h"
+#include "ErrorHandling.h"
+#include "FrmMain.h"
+#include "Grid.h"
+#include "KeyHook.h"
+#include "ModRef.h"
+#include "Resources.h"
+#include "ctlAA_Bank.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QToolBar>
 
 namespace tarvo {
 
-FrmZAM::FrmZAM() : m_caption(new QLabel(this)) {
-    setObjectName(QStringLiteral("FrmZAM"));
-    m_caption->setObjectName(QStringLiteral("MoxFrmCaptionMgr"));
-    auto* exit = new QPushButton(QStringLiteral("退出"), this);
-    exit->setObjectName(QStringLiteral("Exit"));
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_caption);
-    layout->addStretch();
-    layout->addWidget(exit, 0, Qt::AlignRight);
-    resize(560, 320);
+namespace {
+
+struct Button {
+    const char* key; ///< null for a separator
+    int picture;     ///< bitmap resource
+    int text;        ///< string table entries: caption, and the tooltip after it
+};
+// The toolbar by position.
+const Button kButtons[] = {
+    {"SaveRs", 111, 101}, {nullptr, 0, 0},     {"First", 133, 111}, {"Previous", 131, 113},
+    {"Next", 132, 115},   {"Last", 134, 117},  {nullptr, 0, 0},     {"Exit", 120, 120},
+};
+
+FrmMain& listWindow() {
+    FrmMain* list = ArchiveSession::current().ListWindow.get();
+    if (!list)
+        throw ArchiveError(QStringLiteral("没有打开档案列表"));
+    return *list;
 }
 
-void FrmZAM::InitData(qint16 status, qint16 tCol, qint32 rowSel, ComVarPtr comVar) {
-    m_Status = status;
-    m_tCol = tCol;
-    m_RowSel = rowSel;
-    m_ComVar = std::move(comVar);
+} // namespace
+
+FrmZAM::FrmZAM()
+    : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
+      MoxFrmCaptionMgr(new suite::CaptionBar(this)), MoxFrmKeyHook(new suite::KeyHook(this)),
+      ctlAA_Bank1(new ctlAA_Bank(this)) {
+    setObjectName(QStringLiteral("FrmZAM"));
+    Tlb->setObjectName(QStringLiteral("Tlb"));
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    ctlAA_Bank1->hide();
+    for (const Button& b : kButtons) {
+        if (!b.key) {
+            Tlb->addSeparator();
+            continue;
+        }
+        QAction* a = Tlb->addAction(LoadResString(b.text));
+        a->setObjectName(QString::fromLatin1(b.key));
+        a->setToolTip(b.text == 101 ? QStringLiteral("保存客户档案") : LoadResString(b.text + 1));
+        if (b.text == 101)
+            a->setStatusTip(QStringLiteral("将添加或修改的客户档案保存"));
+    }
+    connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        bool result = false;
+        reportErrors([&] { Operating(a->objectName(), result); });
+    });
+    connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmZAM::MoxFrmKeyHook_KeyDown);
+}
+
+FrmZAM::~FrmZAM() { MoxFrmKeyHook->detach(); }
+
+QAction* FrmZAM::button(const QString& key) const {
+    return Tlb->findChild<QAction*>(key);
+}
+
+QString FrmZAM::caption() const { return MoxFrmCaptionMgr->Caption(); }
+
+void FrmZAM::setCaption(const char* resourceKey) {
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {m_ComVar->m_ArchiveChName};
-    const QString key = status == 1 ? QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.addarch")
-                                    : QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
-    const QString caption = s.oPub->GetResFormatString(key, s.ResParams);
-    m_caption->setText(caption);
-    setWindowTitle(caption);
+    const QString text = s.oPub->GetResFormatString(QString::fromLatin1(resourceKey), s.ResParams);
+    MoxFrmCaptionMgr->setCaption(text);
+    setWindowTitle(text);
+}
+
+void FrmZAM::Form_Load() {
+    m_loaded = true;
+    ArchiveSession& s = ArchiveSession::current();
+    skipErrors([&] { s.oPub->FrmUnitefont(this); });
+    skipErrors([&] { setProperty("helpContextId", listWindow().property("helpContextId")); });
+    BuildToolbar();
+    MoxFrmKeyHook->attach(this);
+    skipErrors([&] { s.oPub->FrmOptInit(this, 1); });
+}
+
+void FrmZAM::BuildToolbar() {
+    reportErrors([&] {
+        setCaption("Tarvo.AA.ARCHIVE.COMMON.addarch");
+        for (const Button& b : kButtons)
+            if (b.key)
+                button(QString::fromLatin1(b.key))->setIcon(LoadResPicture(b.picture, PictureKind::Bitmap));
+        ArchiveSession& s = ArchiveSession::current();
+        s.oPub->SetTlb(Tlb);
+        QWidget* card = m_Card;
+        s.oPub->SetMoxTlbStyleNew(this, false, Frame2, card);
+    });
+}
+
+void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) {
+    ArchiveSession& s = ArchiveSession::current();
+    m_bAdded = false;
+    m_Status = Status;
+    m_tCol = tCol;
+    m_RowSel = RowSel;
+    m_ComVar = std::move(var);
+    if (!m_loaded)
+        Form_Load();
+    ctlAA_Bank1->hide();
+    m_Card = m_ComVar->m_ArchiveEnName == u"aa_bank" ? ctlAA_Bank1 : nullptr;
+    if (!m_Card)
+        throw ArchiveError(QStringLiteral("“%1”的卡片尚未提供").arg(m_ComVar->m_ArchiveChName));
+    m_Card->show();
+    connect(m_Card, &CardControl::ActiveSaveBtn, this, &FrmZAM::enableSave, Qt::UniqueConnection);
+    connect(m_Card, &CardControl::SaveRs, this, [this] {
+        if (button(QStringLiteral("SaveRs"))->isEnabled()) {
+            bool result = false;
+            reportErrors([&] { Operating(QStringLiteral("SaveRs"), result); });
+        }
+    }, Qt::UniqueConnection);
+
+    QString fragment = u'<' + m_ComVar->m_ArchiveEnName + QStringLiteral("><HelpContextId>") +
+                       QString::number(property("helpContextId").toInt()) +
+                       QStringLiteral("</HelpContextId></") + m_ComVar->m_ArchiveEnName + u'>';
+    m_Card->Init(s.SrvDB, s.oPub, fragment, m_ComVar);
+    layOut();
+    if (Status == 1) {
+        setCaption("Tarvo.AA.ARCHIVE.COMMON.addarch");
+        NewRecord();
+    } else {
+        setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
+        FillAllFields();
+        if (listWindow().grid()->Rows() == 2) {
+            button("First")->setEnabled(true);
+            button("Previous")->setEnabled(true);
+            button("Next")->setEnabled(false);
+            button("Last")->setEnabled(false);
+        }
+    }
+    s.oPub->ReRefreshMoxTlb(this);
+}
+
+void FrmZAM::layOut() {
+    const int toolbarBottom = Tlb->sizeHint().height();
+    Tlb->setGeometry(0, 0, width(), toolbarBottom);
+    Frame2->setGeometry(0, toolbarBottom + 2, width(), 2);
+    const int captionTop = Frame2->geometry().bottom() + 1;
+    MoxFrmCaptionMgr->setGeometry(0, captionTop, width(), MoxFrmCaptionMgr->sizeHint().height());
+    if (!m_Card)
+        return;
+    // The card stands at 620 twips, or below the caption where our toolbar is taller.
+    const int top = std::max(CardControl::pixels(620), MoxFrmCaptionMgr->geometry().bottom() + 4);
+    m_Card->move(0, top);
+}
+
+void FrmZAM::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    skipErrors([&] {
+        if (m_Card)
+            resize(m_Card->width() + 5, m_Card->y() + m_Card->height() + 30);
+    });
+}
+
+void FrmZAM::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOut();
+    skipErrors([&] {
+        if (auto& pub = ArchiveSession::current().oPub)
+            pub->MoxTlbResize(this);
+    });
 }
 
 void FrmZAM::showModal() {
+    if (!m_Card)
+        return;
     setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     connect(this, &FrmZAM::closed, &loop, &QEventLoop::quit);
     show();
-    loop.exec();
+    if (!m_closed)
+        loop.exec();
+}
+
+RecordsetPtr FrmZAM::GetCurrentRecord() {
+    ArchiveSession& s = ArchiveSession::current();
+    suite::Grid* grid = listWindow().grid();
+    const int R = grid->Rows();
+    QAction* first = button("First");
+    QAction* previous = button("Previous");
+    QAction* next = button("Next");
+    QAction* last = button("Last");
+    if (R <= 1) {
+        for (QAction* a : {first, previous, next, last})
+            a->setEnabled(false);
+    } else if (R == 2 && m_RowSel == 1) {
+        // One record: the buttons swap at each step, so that the next step can come back.
+        for (QAction* a : {first, previous, next, last})
+            a->setEnabled(!a->isEnabled());
+        if (first->isEnabled() == last->isEnabled()) {
+            first->setEnabled(!first->isEnabled());
+            previous->setEnabled(!previous->isEnabled());
+        }
+    } else {
+        const bool atFirst = m_RowSel == 1;
+        const bool atLast = m_RowSel == R - 1;
+        first->setEnabled(!atFirst);
+        previous->setEnabled(!atFirst);
+        next->setEnabled(!atLast);
+        last->setEnabled(!atLast);
+    }
+    s.oPub->ReRefreshMoxTlb(this);
+    if (m_Status == 1) {
+        if (R == 1)
+            return nullptr;
+        setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
+        m_Status = 2;
+    }
+    m_RowSel = std::clamp(m_RowSel, 1, std::max(1, R - 1));
+    // Keys never hold a quote (the cards refuse it), but a stored one must not break the text.
+    QString sql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
+                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("='") +
+                  ModRef::SqlText(grid->TextMatrix(m_RowSel, m_tCol)) + u'\'';
+    return s.SrvDB->OpenX(sql);
+}
+
+void FrmZAM::FillAllFields() {
+    ArchiveSession& s = ArchiveSession::current();
+    RecordsetPtr rs = GetCurrentRecord();
+    if (!rs)
+        return;
+    if (rs->RecordCount() != 0) {
+        setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
+        m_Status = 2;
+        m_Card->FillAllFields(rs);
+        button("SaveRs")->setEnabled(false);
+        return;
+    }
+    suite::Grid* grid = listWindow().grid();
+    if (grid->Rows() > 1) {
+        s.ResParams = {grid->TextMatrix(0, m_tCol), grid->TextMatrix(m_RowSel, m_tCol)};
+        ShowInfo(s.oPub->GetResFormatString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.codemaydel"),
+                                            s.ResParams));
+    }
+    listWindow().DataRefresh(QString());
+}
+
+void FrmZAM::WriteXML(QString& sXml, bool& bFlag) { sXml = m_Card->GetSaveXml(bFlag); }
+
+void FrmZAM::NewRecord() {
+    m_Card->Emptyallfields();
+    button("SaveRs")->setEnabled(false);
+    ArchiveSession::current().oPub->ReRefreshMoxTlb(this);
+    setCaption("Tarvo.AA.ARCHIVE.COMMON.addarch");
+    m_Status = 1;
+}
+
+bool FrmZAM::Save() {
+    ArchiveSession& s = ArchiveSession::current();
+    QString xml;
+    bool valid = false;
+    WriteXML(xml, valid);
+    if (!valid)
+        return false;
+    QString error;
+    bool stored;
+    if (m_Status == 1) {
+        stored = s.SrvDB->Add(xml, m_ComVar->m_ArchiveEnName, error);
+        if (stored)
+            m_bAdded = true;
+    } else {
+        stored = s.SrvDB->Modify(xml, m_ComVar->m_ArchiveEnName, error);
+    }
+    if (!stored) {
+        ShowInfo(error);
+        return false;
+    }
+    listWindow().m_KeyVal = m_Card->KeyVal();
+    NewRecord();
+    return true;
+}
+
+bool FrmZAM::Navigate(const QString& key) {
+    ArchiveSession& s = ArchiveSession::current();
+    if (!s.oPub->isSaveRs(this, nullptr, nullptr))
+        return false;
+    QAction* b = button(key == u"first"      ? QStringLiteral("First")
+                        : key == u"previous" ? QStringLiteral("Previous")
+                        : key == u"next"     ? QStringLiteral("Next")
+                                             : QStringLiteral("Last"));
+    if (!b->isEnabled() || !b->isVisible())
+        return false;
+    const int R = listWindow().grid()->Rows();
+    if (key == u"first")
+        m_RowSel = 1;
+    else if (key == u"previous")
+        m_RowSel = std::max(1, m_RowSel - 1);
+    else if (key == u"next")
+        m_RowSel = std::min(m_RowSel + 1, R - 1);
+    else
+        m_RowSel = R - 1;
+    FillAllFields();
+    return true;
+}
+
+void FrmZAM::Operating(const QString& key, bool& result) {
+    result = false;
+    const QString k = key.toLower();
+    if (k == u"savers") {
+        if (!Save())
+            return;
+    } else if (k == u"first" || k == u"previous" || k == u"next" || k == u"last") {
+        if (!Navigate(k))
+            return;
+    } else if (k == u"exit") {
+        close();
+    } else {
+        ShowInfo(QStringLiteral("No Button '") + key + QStringLiteral("' Match!Check it Please!"));
+    }
+    CommonEnd(k, result);
+}
+
+void FrmZAM::CommonEnd(const QString& key, bool& result) {
+    ArchiveSession& s = ArchiveSession::current();
+    const bool navigation = key == u"first" || key == u"previous" || key == u"next" || key == u"last";
+    if (m_bAdded && navigation) {
+        listWindow().DataRefresh(QString());
+        m_bAdded = false;
+        if (listWindow().grid()->Rows() > 1 && !button("Next")->isEnabled()) {
+            button("First")->setEnabled(true);
+            button("Previous")->setEnabled(true);
+        }
+    }
+    result = true;
+    s.oPub->ReRefreshMoxTlb(this);
+}
+
+void FrmZAM::enableSave() {
+    button("SaveRs")->setEnabled(true);
+    ArchiveSession::current().oPub->ReRefreshMoxTlb(this);
+}
+
+void FrmZAM::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
+    if (!isEnabled())
+        return;
+    ArchiveSession& s = ArchiveSession::current();
+    if (s.oPub->FrmKeyDown(this, keyCode, shift))
+        enableSave();
+    bool result = false;
+    reportErrors([&] {
+        switch (keyCode) {
+        case 33:
+            MoxFrmKeyHook->consume();
+            Operating(shift == 4 ? QStringLiteral("First") : QStringLiteral("Previous"), result);
+            break;
+        case 34:
+            MoxFrmKeyHook->consume();
+            Operating(shift == 4 ? QStringLiteral("Last") : QStringLiteral("Next"), result);
+            break;
+        case 27:
+            if (!button("SaveRs")->isEnabled()) {
+                MoxFrmKeyHook->consume();
+                Operating(QStringLiteral("Exit"), result);
+            }
+            break;
+        case 117:
+            if (button("SaveRs")->isEnabled()) {
+                MoxFrmKeyHook->consume();
+                Operating(QStringLiteral("SaveRs"), result);
+            }
+            break;
+        default:
+            break;
+        }
+    });
 }
 
 void FrmZAM::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    int mode = 0;
+    reportErrors([&] { ArchiveSession::current().oPub->isSaveRs(this, &cancel, &mode); });
+    if (cancel) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
+    m_closed = true;
+    skipErrors([&] { ArchiveSession::current().oPub->FrmUnLoad(); });
     Q_EMIT closed();
 }
 

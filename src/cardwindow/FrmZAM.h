@@ -1,40 +1,83 @@
 #pragma once
 
 #include "ComVar.h"
+#include "Recordset.h"
 
 #include <QWidget>
 
-class QLabel;
+class QAction;
+class QToolBar;
 
 namespace tarvo {
+namespace suite {
+class CaptionBar;
+class KeyHook;
+} // namespace suite
+class CardControl;
+class ctlAA_Bank;
 
-/// The card window, in which one record of the archive is added or modified.
+/// The card window, in which the records of the archive are added and modified one at a time.
+/// It walks through the rows of the list window's grid and reads each row's record anew.
 class FrmZAM : public QWidget {
     Q_OBJECT
 public:
     FrmZAM();
+    ~FrmZAM() override;
 
     /// Sets the window up for adding (status 1) or modifying (2) the record of a list row.
-    void InitData(qint16 status, qint16 tCol, qint32 rowSel, ComVarPtr comVar);
+    void InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var);
     /// Shows the window modally; returns when it has closed.
     void showModal();
+    /// Reads the record of the current list row and shows it.
+    void FillAllFields();
+    /// Carries out a command key: SaveRs, First, Previous, Next, Last, Exit (any case).
+    void Operating(const QString& key, bool& result);
+    /// The card's save XML; bFlag tells whether the card accepted its input.
+    void WriteXML(QString& sXml, bool& bFlag);
 
     qint16 status() const { return m_Status; }
     qint16 keyColumn() const { return m_tCol; }
     qint32 rowSel() const { return m_RowSel; }
+    bool added() const { return m_bAdded; }
+    CardControl* card() const { return m_Card; }
+    QString caption() const;
 
 Q_SIGNALS:
     void closed();
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     qint16 m_Status = 1;
     qint16 m_tCol = 0;
     qint32 m_RowSel = 0;
+    bool m_bAdded = false;
+    bool m_loaded = false;
+    bool m_closed = false;
+    CardControl* m_Card = nullptr;
     ComVarPtr m_ComVar;
-    QLabel* m_caption;
+
+    QToolBar* Tlb;
+    QWidget* Frame2;
+    suite::CaptionBar* MoxFrmCaptionMgr;
+    suite::KeyHook* MoxFrmKeyHook;
+    ctlAA_Bank* ctlAA_Bank1;
+
+    void Form_Load();
+    void BuildToolbar();
+    void layOut();
+    QAction* button(const QString& key) const;
+    void setCaption(const char* resourceKey);
+    RecordsetPtr GetCurrentRecord();
+    void NewRecord();
+    bool Save();
+    bool Navigate(const QString& key);
+    void CommonEnd(const QString& key, bool& result);
+    void enableSave();
+    void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
 };
 
 } // namespace tarvo

@@ -71,9 +71,9 @@ TEST_F(ListWindowTest, CommandKeysIgnoreLetterCaseAndUnknownKeysOnlyNotifyHelp) 
 }
 
 TEST_F(ListWindowTest, AddAndModifyTakeTheEditLockOpenTheCardAndReselect) {
-    withList("bank", "", [&](FrmMain& w) {
+    withList("aa_bank", "", [&](FrmMain& w) {
         w.grid()->setRow(3);
-        w.m_KeyVal = "03";
+        w.m_KeyVal = "103";
         auto card = std::make_shared<CardSeen>();
         auto watch = closeNextCard(card);
         const int m = mark();
@@ -84,9 +84,10 @@ TEST_F(ListWindowTest, AddAndModifyTakeTheEditLockOpenTheCardAndReselect) {
         EXPECT_EQ(card->keyColumn, 1);
         const QStringList calls = callsSince(m);
         EXPECT_EQ(calls.filter("IsLockFun("),
-                  QStringList({"IsLockFun(db,demo,bank,2)", "IsLockFun(db,demo,bank,-2)"}));
-        EXPECT_LT(calls.indexOf("SetGridRow(Grid,03,编码)"), calls.indexOf("IsLockFun(db,demo,bank,-2)"));
-        EXPECT_GE(calls.indexOf("SetGridRow(Grid,03,编码)"), 0) << calls.join("\n").toStdString();
+                  QStringList({"IsLockFun(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
+        EXPECT_LT(calls.indexOf("SetGridRow(Grid,103,银行编码)"),
+                  calls.indexOf("IsLockFun(db,demo,aa_bank,-2)"));
+        EXPECT_GE(calls.indexOf("SetGridRow(Grid,103,银行编码)"), 0) << calls.join("\n").toStdString();
     });
 }
 
@@ -105,7 +106,7 @@ TEST_F(ListWindowTest, ARefusedEditLockOpensNoCard) {
 }
 
 TEST_F(ListWindowTest, DoubleClickOnADataRowModifiesIt) {
-    withList("bank", "", [&](FrmMain& w) {
+    withList("aa_bank", "", [&](FrmMain& w) {
         auto card = std::make_shared<CardSeen>();
         auto watch = closeNextCard(card);
         w.grid()->setRow(2);

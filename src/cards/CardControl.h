@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ComVar.h"
+#include "IClsCommon.h"
+#include "IPub.h"
+#include "Recordset.h"
+
+#include <QWidget>
+
+namespace tarvo {
+
+/// What the card window asks of the card of an archive: set it up, empty it, show a stored
+/// record, name the record's key, and check the input and turn it into the save XML.
+class CardControl : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    virtual bool Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& var) = 0;
+    virtual void Emptyallfields() = 0;
+    virtual void FillAllFields(RecordsetPtr& RsCard) = 0;
+    virtual QString KeyVal() const = 0;
+    /// The save XML, or "" with bFlag False when the input was refused (the user was told).
+    virtual QString GetSaveXml(bool& bFlag) = 0;
+
+    /// The card's child controls in their order, as the suite's layout services take them.
+    ControlList controls() const;
+    /// Places a control in twips; the suite's SetConPosition turns it into pixels.
+    static void placeTwips(QWidget* control, int left, int top, int width, int height);
+    /// Twips to pixels at the screen's resolution.
+    static int pixels(int twips);
+
+Q_SIGNALS:
+    /// The record may have changed: the card window enables its save button.
+    void ActiveSaveBtn();
+    /// Enter in the last field: the card window saves if it may.
+    void SaveRs();
+};
+
+} // namespace tarvo

@@ -1,0 +1,287 @@
+#include "ctlAA_Bank.h"
+
+#include "CardWidgets.h"
+#include "Edit.h"
+#include "ErrorHandling.h"
+#include "KeyHook.h"
+#include "ModRef.h"
+#include "XmlTags.h"
+
+#include <QApplication>
+#include <QResizeEvent>
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kWidth = 11300; // twips; the card keeps this size whatever it is given
+constexpr int kHeight = 6100;
+const QString kConstructionBank = QStringLiteral("中国建设银行");
+
+suite::Edit* newEdit(QWidget* parent, const char* name) {
+    auto* e = new suite::Edit(parent, QString::fromLatin1(name));
+    e->setBadstr(suite::Edit::standardBadstr());
+    return e;
+}
+
+QString element(const QString& name, const QString& value) {
+    // The edits refuse the characters XML gives meaning to; a value stored by other means may
+    // still hold one, and must not break the record apart.
+    return u'<' + name + u'>' + value.toHtmlEscaped() + QStringLiteral("</") + name + u'>';
+}
+
+} // namespace
+
+ctlAA_Bank::ctlAA_Bank(QWidget* parent)
+    : CardControl(parent), Framebase(new suite::Frame(this, "Framebase", "基本信息")),
+      EdtcBankCode(newEdit(Framebase, "EdtcBankCode")),
+      EdtcBankName(newEdit(Framebase, "EdtcBankName")),
+      LblcBankCode(new suite::Label(Framebase, "LblcBankCode", "银行编码", "1")),
+      lblcBankName(new suite::Label(Framebase, "lblcBankName", "银行名称", "1")),
+      FrameInd(new suite::Frame(this, "FrameInd", "个人账户规则")),
+      ChkbIndFixLen(new suite::CheckBox(FrameInd, "ChkbIndFixLen")),
+      EdtiIndAccNoLen(newEdit(FrameInd, "EdtiIndAccNoLen")),
+      EdtiIndAutoInputLen(newEdit(FrameInd, "EdtiIndAutoInputLen")),
+      EdtcIndUnitcode(newEdit(FrameInd, "EdtcIndUnitcode")),
+      LbliIndAccNoLen(new suite::Label(FrameInd, "LbliIndAccNoLen", "账号长度")),
+      LbliIndAutoInputLen(new suite::Label(FrameInd, "LbliIndAutoInputLen", "自动带出账号长度")),
+      LblcIndUnitcode(new suite::Label(FrameInd, "LblcIndUnitcode", "单位编码", "1")),
+      FrameCom(new suite::Frame(this, "FrameCom", "企业账户规则")),
+      ChkbComdFixLen(new suite::CheckBox(FrameCom, "ChkbComdFixLen")),
+      EdtiComAccNoLen(newEdit(FrameCom, "EdtiComAccNoLen")),
+      lbliComAccNoLen(new suite::Label(FrameCom, "lbliComAccNoLen", "账号长度")),
+      MoxFrmKeyHook(new suite::KeyHook(this)) {
+    setObjectName(QStringLiteral("ctlAA_Bank1"));
+    ChkbIndFixLen->setText(QStringLiteral("是否定长"));
+    ChkbComdFixLen->setText(QStringLiteral("是否定长"));
+    placeTwips(Framebase, 180, 150, 5175, 2715);
+    placeTwips(EdtcBankCode, 1200, 390, 3780, 285);
+    placeTwips(EdtcBankName, 1200, 930, 3780, 285);
+    placeTwips(LblcBankCode, 330, 420, 870, 195);
+    placeTwips(lblcBankName, 330, 960, 870, 195);
+    placeTwips(FrameInd, 5520, 150, 5595, 5745);
+    placeTwips(ChkbIndFixLen, 330, 420, 4965, 255);
+    placeTwips(EdtiIndAccNoLen, 1920, 870, 3420, 285);
+    placeTwips(EdtiIndAutoInputLen, 1920, 1395, 3420, 285);
+    placeTwips(EdtcIndUnitcode, 1920, 1950, 3420, 285);
+    placeTwips(LbliIndAccNoLen, 330, 945, 1560, 195);
+    placeTwips(LbliIndAutoInputLen, 330, 1410, 1590, 195);
+    placeTwips(LblcIndUnitcode, 330, 1950, 1560, 195);
+    placeTwips(FrameCom, 180, 2970, 5175, 2925);
+    placeTwips(ChkbComdFixLen, 300, 390, 4665, 255);
+    placeTwips(EdtiComAccNoLen, 1200, 870, 3780, 285);
+    placeTwips(lbliComAccNoLen, 300, 900, 840, 195);
+    resize(pixels(kWidth), pixels(kHeight));
+
+    // Tab order: code, name, company rules, individual rules.
+    for (QWidget* w : {static_cast<QWidget*>(EdtcBankCode), static_cast<QWidget*>(EdtcBankName),
+                       static_cast<QWidget*>(ChkbComdFixLen), static_cast<QWidget*>(EdtiComAccNoLen),
+                       static_cast<QWidget*>(ChkbIndFixLen), static_cast<QWidget*>(EdtiIndAccNoLen),
+                       static_cast<QWidget*>(EdtiIndAutoInputLen),
+                       static_cast<QWidget*>(EdtcIndUnitcode)})
+        w->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(EdtcBankCode, EdtcBankName);
+    setTabOrder(EdtcBankName, ChkbComdFixLen);
+    setTabOrder(ChkbComdFixLen, EdtiComAccNoLen);
+    setTabOrder(EdtiComAccNoLen, ChkbIndFixLen);
+    setTabOrder(ChkbIndFixLen, EdtiIndAccNoLen);
+    setTabOrder(EdtiIndAccNoLen, EdtiIndAutoInputLen);
+    setTabOrder(EdtiIndAutoInputLen, EdtcIndUnitcode);
+
+    LblcIndUnitcode->hide();
+    EdtcIndUnitcode->hide();
+    EdtiComAccNoLen->setEnabled(false);
+
+    connect(ChkbComdFixLen, &suite::CheckBox::Click, this, [this] {
+        Q_EMIT ActiveSaveBtn();
+        EdtiComAccNoLen->setEnabled(ChkbComdFixLen->Value() == 1);
+    });
+    connect(ChkbIndFixLen, &suite::CheckBox::Click, this, &CardControl::ActiveSaveBtn);
+    connect(EdtcBankName, &suite::Edit::Change, this, [this] {
+        const bool construction = EdtcBankName->Text() == kConstructionBank;
+        LblcIndUnitcode->setVisible(construction);
+        EdtcIndUnitcode->setVisible(construction);
+    });
+    connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &ctlAA_Bank::MoxFrmKeyHook_KeyDown);
+    connect(MoxFrmKeyHook, &suite::KeyHook::keyPress, this, &ctlAA_Bank::MoxFrmKeyHook_KeyPress);
+    MoxFrmKeyHook->attach(this);
+}
+
+void ctlAA_Bank::resizeEvent(QResizeEvent* event) {
+    CardControl::resizeEvent(event);
+    const QSize fixed(pixels(kWidth), pixels(kHeight));
+    if (event->size() != fixed)
+        resize(fixed);
+}
+
+bool ctlAA_Bank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& var) {
+    try {
+        m_SrvDB = SrvDB;
+        m_oPub = oPub;
+        m_ComVar = var;
+        m_oPub->SetConPosition(controls());
+        m_oPub->UtoLCase(sXml);
+        const int helpId = GetXmlTagValue(sXml, QStringLiteral("HelpContextId"),
+                                          QStringLiteral("0"))
+                               .toInt();
+        SetupLayout(helpId);
+        SetFieldLengths();
+        m_oPub->SetLabelCaption(m_SrvDB, controls(), QStringLiteral("AA_Bank"));
+        Framebase->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.baseinfo")));
+        FrameCom->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo")));
+        FrameInd->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.indinfo")));
+        const QString locale = m_oPub->M_LocaleId();
+        ChkbComdFixLen->setText(withoutFiller(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bcomdfixlen")), locale));
+        ChkbIndFixLen->setText(withoutFiller(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bindfixlen")), locale));
+        LbliIndAutoInputLen->setText(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.iindautoinputlen")));
+        lbliComAccNoLen->setText(m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen")));
+        LbliIndAccNoLen->setText(lbliComAccNoLen->text());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+QString ctlAA_Bank::withoutFiller(const QString& text, const QString& localeId) {
+    QString out = text;
+    return out.remove(localeId.toLower() == u"en-us" ? QStringLiteral("or not")
+                                                     : QStringLiteral("是否"));
+}
+
+void ctlAA_Bank::SetupLayout(int helpId) {
+    for (QWidget* control : controls()) {
+        skipErrors([&] {
+            QFont f = control->font();
+            f.setFamily(m_oPub->FontName());
+            f.setPointSizeF(m_oPub->FontSize() + 1.5);
+            control->setFont(f);
+        });
+        if (auto* edit = qobject_cast<suite::Edit*>(control)) {
+            if (edit->Property() == 1)
+                edit->setProperty(0);
+            edit->setHelpContextId(helpId);
+        } else if (auto* label = qobject_cast<suite::Label*>(control); label && label->Tag() == u"1") {
+            const quint32 rgb = m_oPub->MustInputColor();
+            QPalette p = label->palette();
+            p.setColor(QPalette::WindowText, QColor::fromRgb(rgb));
+            label->setPalette(p);
+        }
+    }
+    for (suite::Edit* digits : {EdtiComAccNoLen, EdtiIndAccNoLen, EdtiIndAutoInputLen, EdtcIndUnitcode})
+        digits->setPlaceholderText(QStringLiteral("-"));
+}
+
+void ctlAA_Bank::SetFieldLengths() {
+    QString sql = QStringLiteral("select top 0 * from aa_bank");
+    const RecordsetPtr rs = m_SrvDB->OpenX(sql);
+    if (!rs) {
+        ShowInfo(m_oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.dbversionold")));
+        return;
+    }
+    EdtcBankCode->setMaxLength(rs->Field(QStringLiteral("cBankCode")).definedSize);
+    EdtcBankName->setMaxLength(rs->Field(QStringLiteral("cBankName")).definedSize);
+    m_oPub->SetIntLen(EdtiIndAccNoLen, 2);
+    m_oPub->SetIntLen(EdtiIndAutoInputLen, 2);
+    m_oPub->SetIntLen(EdtcIndUnitcode, rs->Field(QStringLiteral("cIndUnitcode")).definedSize);
+    m_oPub->SetIntLen(EdtiComAccNoLen, 2);
+}
+
+void ctlAA_Bank::Emptyallfields() {
+    for (QWidget* control : controls()) {
+        if (auto* check = qobject_cast<suite::CheckBox*>(control)) {
+            check->setValue(0);
+        } else if (auto* edit = qobject_cast<suite::Edit*>(control)) {
+            edit->setText(QString());
+            edit->setUTooltipText(QString());
+            edit->setTag(QString());
+        }
+    }
+    EdtcBankCode->setEnabled(true);
+    if (EdtcBankCode->isVisible())
+        EdtcBankCode->setFocus();
+}
+
+void ctlAA_Bank::FillAllFields(RecordsetPtr& RsCard) {
+    using ModRef::FieldToCheckValue;
+    using ModRef::NullToDefault;
+    const bool filled = reportErrors([&] {
+        const QString empty;
+        EdtcBankCode->setText(NullToDefault(RsCard->Value(QStringLiteral("cBankCode")), empty).toString());
+        EdtcBankName->setText(NullToDefault(RsCard->Value(QStringLiteral("cBankName")), empty).toString());
+        ChkbComdFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bComdFixLen"), 0));
+        EdtiComAccNoLen->setText(NullToDefault(RsCard->Value(QStringLiteral("iComAccNoLen")), empty).toString());
+        ChkbIndFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bIndFixLen"), 0));
+        EdtiIndAccNoLen->setText(NullToDefault(RsCard->Value(QStringLiteral("iIndAccNoLen")), empty).toString());
+        EdtiIndAutoInputLen->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("iIndAutoInputLen")), empty).toString());
+        EdtcIndUnitcode->setText(NullToDefault(RsCard->Value(QStringLiteral("cIndUnitcode")), empty).toString());
+    });
+    if (!filled)
+        return;
+    EdtcBankCode->setEnabled(false);
+    if (FieldToCheckValue(RsCard, QStringLiteral("bSysData"), 0) == 1) {
+        EdtcBankName->setEnabled(false);
+        if (ChkbComdFixLen->isVisible())
+            ChkbComdFixLen->setFocus();
+    } else {
+        EdtcBankName->setEnabled(true);
+        if (EdtcBankName->isVisible())
+            EdtcBankName->setFocus();
+    }
+}
+
+QString ctlAA_Bank::KeyVal() const { return EdtcBankCode->Text(); }
+
+QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
+    bFlag = false;
+    if (EdtcBankCode->Text().trimmed().isEmpty() || EdtcBankName->Text().trimmed().isEmpty()) {
+        ShowInfo(m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull")));
+        return {};
+    }
+    const QString xml =
+        QStringLiteral("<AA_Bank>") + element(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +
+        element(QStringLiteral("cBankName"), EdtcBankName->Text()) +
+        element(QStringLiteral("bIndFixLen"), QString::number(ChkbIndFixLen->Value())) +
+        element(QStringLiteral("iIndAccNoLen"), EdtiIndAccNoLen->Text()) +
+        element(QStringLiteral("iIndAutoInputLen"), EdtiIndAutoInputLen->Text()) +
+        element(QStringLiteral("cIndUnitcode"), EdtcIndUnitcode->Text()) +
+        element(QStringLiteral("bComdFixLen"), QString::number(ChkbComdFixLen->Value())) +
+        element(QStringLiteral("iComAccNoLen"), EdtiComAccNoLen->Text()) +
+        QStringLiteral("</AA_Bank>");
+    bFlag = true;
+    return xml;
+}
+
+QWidget* ctlAA_Bank::activeControl() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus && isAncestorOf(focus) ? focus : nullptr;
+}
+
+void ctlAA_Bank::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
+    QWidget* active = activeControl();
+    if (!active || !m_oPub)
+        return;
+    if (m_oPub->ConKeyDown(active, keyCode, shift))
+        Q_EMIT ActiveSaveBtn();
+}
+
+void ctlAA_Bank::MoxFrmKeyHook_KeyPress(int ascii) {
+    QWidget* active = activeControl();
+    if (ascii != 13 || !active)
+        return;
+    const bool input = qobject_cast<suite::Edit*>(active) || qobject_cast<QComboBox*>(active) ||
+                       qobject_cast<suite::CheckBox*>(active);
+    if (!input)
+        return;
+    MoxFrmKeyHook->consume();
+    if (active == EdtcIndUnitcode ||
+        (active == EdtiIndAutoInputLen && EdtcIndUnitcode->isHidden()))
+        Q_EMIT SaveRs();
+    else
+        suite::KeyHook::sendKey(active, Qt::Key_Tab);
+}
+
+} // namespace tarvo

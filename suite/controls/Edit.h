@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace tarvo::suite {
+
+/// The suite's edit: a line edit that can refuse a set of characters (typed or pasted), with
+/// the members the cards use besides its text: a tag (the code behind a name), a tooltip
+/// text, a numeric property and a help context id.
+class Edit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit Edit(QWidget* parent = nullptr, const QString& name = {});
+
+    QString Text() const { return text(); }
+    void setTextValue(const QString& value) { setText(value); }
+    QString Tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+    QString UTooltipText() const { return m_tooltip; }
+    void setUTooltipText(const QString& text);
+    int Property() const { return m_property; }
+    void setProperty(int value) { m_property = value; }
+    int HelpContextId() const { return m_helpContextId; }
+    void setHelpContextId(int id) { m_helpContextId = id; }
+
+    /// Characters the edit refuses, however they come (typed, pasted, dropped); the cards
+    /// refuse < > ' " | & , in every code and text. A digit or amount validator set later
+    /// takes the place of this one, and admits none of them either.
+    QString badstr() const { return m_badstr; }
+    void setBadstr(const QString& characters);
+
+    /// Refused characters for text and code fields.
+    static QString standardBadstr() { return QStringLiteral("<>'\"|&,"); }
+
+Q_SIGNALS:
+    /// The text changed, by the user or by the program.
+    void Change();
+
+private:
+    QString m_tag;
+    QString m_tooltip;
+    QString m_badstr;
+    int m_property = 0;
+    int m_helpContextId = 0;
+};
+
+} // namespace tarvo::suite
