@@ -1,6 +1,11 @@
 #include "ClsColSet.h"
 
+#include "ColumnSetupDialog.h"
 #include "SuiteContext.h"
+#include "UiText.h"
+
+#include <QApplication>
+#include <QMessageBox>
 
 namespace tarvo::suite {
 
@@ -29,8 +34,13 @@ QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
                              QVariant(r[3].toInt() != 0), r[4].toInt(), r[5].toString()});
         return items;
     }
+    return loadDefaults(colSet);
+}
+
+QVector<ColumnItem> ClsColSet::loadDefaults(const QString& colSet) {
+    QVector<ColumnItem> items;
     const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
-    const auto defaults = sql.query(
+    const auto defaults = m_db->sql().query(
         QStringLiteral("SELECT cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, iColWidth, cOrder "
                        "FROM tarvo_colset_default WHERE lower(cColSet) = lower(?) ORDER BY iOrder"),
         {colSet});
@@ -77,31 +87,57 @@ QString ClsColSet::GetSqlString() const {
     return fields.join(u',');
 }
 
+void ClsColSet::storeLayout(const QVector<ColumnItem>& items) {
+    SqlBackend& sql = m_db->sql();
+    Transaction tx(sql);
+    // The user's layout is written whole, so a first save turns the defaults into it.
+    sql.exec(QStringLiteral("DELETE FROM tarvo_colset_layout WHERE cUserId = ? AND "
+                            "lower(cColSet) = lower(?)"),
+             {m_userId, m_colSet});
+    int order = 1;
+    for (const ColumnItem& c : items) {
+        sql.exec(QStringLiteral("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, "
+                                "cFld, cCaption, iAlign, bDisp, iColWidth, cOrder) VALUES "
+                                "(?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {m_userId, m_colSet, order++, c.cFld, c.Caption, c.iAlign,
+                  c.bDisp.toBool() ? 1 : 0, c.iColWidth,
+                  c.cOrder.isEmpty() ? QVariant() : QVariant(c.cOrder)});
+    }
+    tx.commit();
+}
+
 void ClsColSet::SaveColWidth() {
     if (!m_db || !m_columns || m_colSet.isEmpty())
         return;
-    SqlBackend& sql = m_db->sql();
     try {
-        Transaction tx(sql);
-        // The user's layout is written whole, so a first save turns the defaults into it.
-        sql.exec(QStringLiteral("DELETE FROM tarvo_colset_layout WHERE cUserId = ? AND "
-                                "lower(cColSet) = lower(?)"),
-                 {m_userId, m_colSet});
-        int order = 1;
-        for (const ColumnItem& c : m_columns->items()) {
-            sql.exec(QStringLiteral("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, "
-                                    "cFld, cCaption, iAlign, bDisp, iColWidth, cOrder) VALUES "
-                                    "(?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {m_userId, m_colSet, order++, c.cFld, c.Caption, c.iAlign,
-                      c.bDisp.toBool() ? 1 : 0, c.iColWidth,
-                      c.cOrder.isEmpty() ? QVariant() : QVariant(c.cOrder)});
-        }
-        tx.commit();
+        storeLayout(m_columns->items());
     } catch (const DbError&) {
         // Widths are a convenience: a failed store keeps the old layout and bothers nobody.
     }
 }
 
-QVariant ClsColSet::setCol() { return QVariant(false); }
+QVariant ClsColSet::setCol() {
+    if (!m_db || !m_columns || m_colSet.isEmpty())
+        return QVariant(false);
+    QWidget* parent = QApplication::activeWindow();
+    try {
+        const QVector<ColumnItem> defaults = loadDefaults(m_colSet);
+        // The suite's default layouts open with the list's key column (the list sorts by it
+        // and finds its records by it), so the first default column is taken as the key.
+        const QString keyField = defaults.isEmpty() ? QString() : defaults.first().cFld;
+        QVector<ColumnItem> columns = m_columns->items();
+        if (!ColumnSetupDialog::edit(parent, columns, defaults, keyField))
+            return QVariant(false);
+        storeLayout(columns);
+        // In place: the list may still hold the collection it was given.
+        *m_columns = ColumnCollection(std::move(columns));
+        return QVariant(true);
+    } catch (const DbError& e) {
+        QMessageBox::warning(
+            parent, uiText("栏目设置", "Column Set-up"),
+            uiText("栏目设置未能保存：%1", "The column set-up was not stored: %1").arg(e.text()));
+        return QVariant(false);
+    }
+}
 
 } // namespace tarvo::suite

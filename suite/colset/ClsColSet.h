@@ -29,6 +29,10 @@ private:
     bool m_locked = false;
 
     QVector<ColumnItem> loadLayout(const QString& colSet);
+    /// The suite's default layout of a column set, captioned in the session language.
+    QVector<ColumnItem> loadDefaults(const QString& colSet);
+    /// Replaces the user's stored layout of the chosen column set; throws DbError.
+    void storeLayout(const QVector<ColumnItem>& items);
 };
 
 } // namespace tarvo::suite

@@ -170,11 +170,11 @@ CREATE TABLE tarvo_colset_denied (
     PRIMARY KEY (cUserId, cColSet)
 );
 
--- Per-user window options (toolbar text, status bar, print row numbers ...).
+-- Per-user options (toolbar text, status bar, print row numbers, a list's filter fields ...).
 CREATE TABLE tarvo_option (
     cUserId varchar(20) NOT NULL,
     cKey varchar(60) NOT NULL,
-    cValue varchar(200),
+    cValue varchar(2000),
     PRIMARY KEY (cUserId, cKey)
 );
 

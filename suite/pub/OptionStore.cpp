@@ -11,32 +11,49 @@ OptionStore::OptionStore(const ClsCommonPtr& db, const QString& userId) : m_user
 
 bool OptionStore::isAvailable() const { return m_db != nullptr; }
 
-bool OptionStore::flag(const QString& key, bool defaultValue) const {
+std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_db)
-        return defaultValue;
+        return std::nullopt;
     try {
         const auto r = m_db->sql().query(
             QStringLiteral("SELECT cValue FROM tarvo_option WHERE cUserId = ? AND cKey = ?"),
             {m_userId, key});
-        return r.rows.isEmpty() ? defaultValue : r.rows[0][0].toString() == u"1";
+        if (r.rows.isEmpty())
+            return std::nullopt;
+        return r.rows[0][0].toString();
     } catch (const DbError&) {
-        return defaultValue;
+        return std::nullopt;
     }
 }
 
+bool OptionStore::flag(const QString& key, bool defaultValue) const {
+    const auto value = stored(key);
+    return value ? *value == u"1" : defaultValue;
+}
+
 void OptionStore::setFlag(const QString& key, bool value) {
+    setText(key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString OptionStore::text(const QString& key, const QString& defaultValue) const {
+    return stored(key).value_or(defaultValue);
+}
+
+bool OptionStore::setText(const QString& key, const QString& value) {
     if (!m_db)
-        return;
+        return false;
     try {
         SqlBackend& sql = m_db->sql();
         Transaction tx(sql);
         sql.exec(QStringLiteral("DELETE FROM tarvo_option WHERE cUserId = ? AND cKey = ?"),
                  {m_userId, key});
         sql.exec(QStringLiteral("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES (?, ?, ?)"),
-                 {m_userId, key, value ? QStringLiteral("1") : QStringLiteral("0")});
+                 {m_userId, key, value});
         tx.commit();
+        return true;
     } catch (const DbError&) {
         // An option that cannot be stored still applies to the open window.
+        return false;
     }
 }
 

@@ -4,10 +4,13 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tarvo::suite {
 
-/// Per-user window options kept in the accounting database (toolbar text, status bar, print
-/// row numbers …). Reached through the session's server transaction object.
+/// Per-user options kept in the accounting database (toolbar text, status bar, print row
+/// numbers, the fields a list's filter offers …). Reached through the session's server
+/// transaction object.
 class AccountDatabase;
 
 class OptionStore {
@@ -18,10 +21,15 @@ public:
     bool isAvailable() const;
     bool flag(const QString& key, bool defaultValue) const;
     void setFlag(const QString& key, bool value);
+    QString text(const QString& key, const QString& defaultValue = {}) const;
+    /// False when the value could not be stored.
+    bool setText(const QString& key, const QString& value);
 
 private:
     AccountDatabase* m_db = nullptr;
     QString m_userId;
+    /// Nothing when no value is stored or the database cannot be read.
+    std::optional<QString> stored(const QString& key) const;
 };
 
 } // namespace tarvo::suite
