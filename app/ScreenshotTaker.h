@@ -2,17 +2,27 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
-/// Waits until the window a host opened has loaded, saves a picture of it and closes it.
+class QWidget;
+
+/// Waits until the window a host opened has loaded, saves a picture of it and closes it. With a
+/// card command ("Add" or "Modify") it opens the card window from the list first and takes the
+/// picture of the card.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:
-    explicit ScreenshotTaker(QString path, QObject* parent = nullptr);
+    ScreenshotTaker(QString path, QString cardCommand, QObject* parent = nullptr);
     bool saved() const { return m_saved; }
 
 private:
     void poll();
+    void take(QWidget* target);
     QString m_path;
+    QString m_cardCommand;
+    QTimer m_timer;
     int m_attempts = 0;
+    bool m_cardOpened = false;
     bool m_saved = false;
+    bool m_taking = false;
 };

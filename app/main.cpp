@@ -60,7 +60,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption shot(QStringLiteral("screenshot"),
                                   QStringLiteral("打开窗口、保存截图后退出"),
                                   QStringLiteral("file"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot});
+    const QCommandLineOption card(QStringLiteral("card"),
+                                  QStringLiteral("截图时先打开卡片：Add 或 Modify"),
+                                  QStringLiteral("command"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card});
     cli.process(app);
 
     tarvo::suite::setSessionLanguage(cli.value(lang));
@@ -78,7 +81,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (cli.isSet(shot))
-        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot));
+        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card));
 
     auto component = tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
     if (cli.isSet(menu)) {

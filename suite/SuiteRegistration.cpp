@@ -4,6 +4,7 @@
 #include "about/AboutBox.h"
 #include "colset/ClsColSet.h"
 #include "pub/Pub.h"
+#include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
 #include "srvtrans/ClsCommon.h"
 
@@ -15,6 +16,8 @@ void registerSuiteClasses() {
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });
+    reg.registerClass(QStringLiteral("MoxReferC.MoxReferClient"),
+                      [] { return std::make_shared<ReferClient>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),
                       [] { return std::make_shared<ClsRowAuth>(); });
     const auto colSet = [] { return std::make_shared<ClsColSet>(); };

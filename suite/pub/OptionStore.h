@@ -8,11 +8,11 @@
 
 namespace tarvo::suite {
 
+class AccountDatabase;
+
 /// Per-user options kept in the accounting database (toolbar text, status bar, print row
 /// numbers, the fields a list's filter offers …). Reached through the session's server
 /// transaction object.
-class AccountDatabase;
-
 class OptionStore {
 public:
     OptionStore(const ClsCommonPtr& db, const QString& userId);

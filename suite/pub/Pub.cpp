@@ -1,5 +1,6 @@
 #include "Pub.h"
 
+#include "DecimalValidator.h"
 #include "FunctionLock.h"
 
 #include "ResourceTable.h"
@@ -108,10 +109,7 @@ void Pub::SetDblLen(QWidget* edit, const QVariant&, int decimals) {
     auto* line = qobject_cast<QLineEdit*>(edit);
     if (!line)
         return;
-    const QString fraction = decimals > 0 ? QStringLiteral("(\\.\\d{0,%1})?").arg(decimals)
-                                          : QString();
-    line->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("-?(\\d{1,3}(,\\d{3})*|\\d*)") + fraction), line));
+    line->setValidator(new DecimalValidator(decimals, line));
 }
 
 QVariant Pub::GetEleVal(const QDomElement& style, const QString& element) {

@@ -104,6 +104,10 @@ public:
 
 private:
     FunctionLock* locksFor(const LoginPtr& login);
+    /// A connection for the user's options, when the caller hands us only the login.
+    ClsCommonPtr optionsDatabase(const LoginPtr& login);
+    ClsCommonPtr m_optionsDb;
+    QString m_optionsDbName;
 
 private:
     std::unique_ptr<FunctionLock> m_locks;

@@ -1,4 +1,4 @@
-// Services of the public-services object that the list commands, the cards and printing use.
+// Services of the public-services object that the list commands and printing use.
 // They arrive with those windows; until then a call says plainly that the service is missing.
 #include "Pub.h"
 
@@ -13,20 +13,6 @@ namespace {
 }
 } // namespace
 
-void Pub::SetConPosition(const ControlList&) { missing("SetConPosition"); }
-void Pub::SetLabelCaption(ClsCommonPtr&, const ControlList&, const QString&) {
-    missing("SetLabelCaption");
-}
-void Pub::CheckValid(QWidget*) { missing("CheckValid"); }
-bool Pub::ConKeyDown(QWidget*, int&, int&) { missing("ConKeyDown"); }
-bool Pub::FrmKeyDown(QWidget*, int&, int&) { missing("FrmKeyDown"); }
-void Pub::CreateMatchStr(QWidget*, const QString&, QString&, QString&) {
-    missing("CreateMatchStr");
-}
-bool Pub::isSaveRs(QWidget*, bool*, int*) { missing("isSaveRs"); }
-QString Pub::Find(LoginPtr&, const QString&, QWidget*, QString&) { missing("Find"); }
-void Pub::FindSet(LoginPtr&, const QString&, QWidget*) { missing("FindSet"); }
-void Pub::FindPos(QWidget*, QWidget*) { missing("FindPos"); }
 void Pub::GetPrnStyleFile(bool, const QString&, QString&, const QString&, ClsCommonPtr&,
                           QWidget*) {
     missing("GetPrnStyleFile");

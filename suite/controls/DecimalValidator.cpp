@@ -1,0 +1,46 @@
+#include "DecimalValidator.h"
+
+namespace tarvo::suite {
+
+namespace {
+
+bool isWholeNumber(const QString& text) {
+    static const QRegularExpression whole(
+        QStringLiteral("\\A-?(\\d{1,3}(,\\d{3})+|\\d+)(\\.\\d+)?\\z"));
+    return text.isEmpty() || whole.match(text).hasMatch();
+}
+
+} // namespace
+
+DecimalValidator::DecimalValidator(int decimals, QObject* parent)
+    : QRegularExpressionValidator(parent) {
+    const QString fraction =
+        decimals > 0 ? QStringLiteral("(\\.\\d{0,%1})?").arg(decimals) : QString();
+    setRegularExpression(
+        QRegularExpression(QStringLiteral("-?(\\d{1,3}(,\\d{3})*|\\d*)") + fraction));
+}
+
+QValidator::State DecimalValidator::validate(QString& input, int& pos) const {
+    const State state = QRegularExpressionValidator::validate(input, pos);
+    if (state == Acceptable && !isWholeNumber(input))
+        return Intermediate;
+    return state;
+}
+
+void DecimalValidator::fixup(QString& input) const {
+    QString text = input.trimmed();
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    if (text == u"-")
+        text.clear();
+    if (text.startsWith(QStringLiteral("-.")))
+        text.insert(1, u'0');
+    else if (text.startsWith(u'.'))
+        text.prepend(u'0');
+    // Separators the user left in the wrong places ("1,23") mean nothing; the digits stand.
+    if (!isWholeNumber(text))
+        text.remove(u',');
+    input = text;
+}
+
+} // namespace tarvo::suite

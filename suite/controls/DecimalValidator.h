@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QRegularExpressionValidator>
+
+namespace tarvo::suite {
+
+/// Accepts amounts with up to a given number of decimals, with or without thousands
+/// separators ("-1,234.50", "1234.5"). While the user types, a number may stand unfinished
+/// ("-", "12.", "1,23"); such text is Intermediate, and fixup() finishes it ("", "12", "123").
+class DecimalValidator : public QRegularExpressionValidator {
+public:
+    DecimalValidator(int decimals, QObject* parent);
+
+    State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+};
+
+} // namespace tarvo::suite

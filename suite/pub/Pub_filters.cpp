@@ -1,0 +1,63 @@
+// Filter, filter set-up and locate services of the public-services object.
+#include "ClsCommon.h"
+#include "FilterDialog.h"
+#include "FilterSetupDialog.h"
+#include "Grid.h"
+#include "IListWindow.h"
+#include "LocateDialog.h"
+#include "OptionStore.h"
+#include "Pub.h"
+
+namespace tarvo::suite {
+
+namespace {
+
+QVector<FilterField> filterFields(const IListWindow& list) {
+    QVector<FilterField> fields;
+    for (const ListField& f : list.listFields())
+        fields.push_back({f.field, f.caption, f.adoType});
+    return fields;
+}
+
+} // namespace
+
+ClsCommonPtr Pub::optionsDatabase(const LoginPtr& login) {
+    if (!login)
+        return nullptr;
+    if (!m_optionsDb || m_optionsDbName != login->MoxDbName()) {
+        auto db = std::make_shared<ClsCommon>();
+        db->Init(login->MoxDbName());
+        m_optionsDb = db;
+        m_optionsDbName = login->MoxDbName();
+    }
+    return m_optionsDb;
+}
+
+QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* window,
+                  QString& condition) {
+    condition.clear();
+    auto* list = dynamic_cast<IListWindow*>(window);
+    if (!list)
+        return condition;
+    const OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
+    const QVector<FilterField> fields =
+        FilterSetupDialog::chosen(filterFields(*list), options, list->archiveName());
+    condition = FilterDialog::ask(window, archiveConstName, fields);
+    return condition;
+}
+
+void Pub::FindSet(LoginPtr& login, const QString& archiveConstName, QWidget* window) {
+    auto* list = dynamic_cast<IListWindow*>(window);
+    if (!list)
+        return;
+    OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
+    FilterSetupDialog::edit(window, archiveConstName, filterFields(*list), options,
+                            list->archiveName());
+}
+
+void Pub::FindPos(QWidget* window, QWidget* grid) {
+    if (auto* g = qobject_cast<Grid*>(grid))
+        LocateDialog::run(window, g);
+}
+
+} // namespace tarvo::suite
