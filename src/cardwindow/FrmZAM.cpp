@@ -62,6 +62,15 @@ FrmZAM::FrmZAM()
         reportErrors([&] { Operating(a->objectName(), result); });
     });
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmZAM::MoxFrmKeyHook_KeyDown);
+    for (CardControl* card : {static_cast<CardControl*>(ctlAA_Bank1)}) {
+        connect(card, &CardControl::ActiveSaveBtn, this, &FrmZAM::enableSave);
+        connect(card, &CardControl::SaveRs, this, [this] {
+            if (button(QStringLiteral("SaveRs"))->isEnabled()) {
+                bool result = false;
+                reportErrors([&] { Operating(QStringLiteral("SaveRs"), result); });
+            }
+        });
+    }
 }
 
 FrmZAM::~FrmZAM() { MoxFrmKeyHook->detach(); }
@@ -117,14 +126,6 @@ void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) 
     if (!m_Card)
         throw ArchiveError(QStringLiteral("“%1”的卡片尚未提供").arg(m_ComVar->m_ArchiveChName));
     m_Card->show();
-    connect(m_Card, &CardControl::ActiveSaveBtn, this, &FrmZAM::enableSave, Qt::UniqueConnection);
-    connect(m_Card, &CardControl::SaveRs, this, [this] {
-        if (button(QStringLiteral("SaveRs"))->isEnabled()) {
-            bool result = false;
-            reportErrors([&] { Operating(QStringLiteral("SaveRs"), result); });
-        }
-    }, Qt::UniqueConnection);
-
     QString fragment = u'<' + m_ComVar->m_ArchiveEnName + QStringLiteral("><HelpContextId>") +
                        QString::number(property("helpContextId").toInt()) +
                        QStringLiteral("</HelpContextId></") + m_ComVar->m_ArchiveEnName + u'>';

@@ -135,8 +135,10 @@ void Pub::FrmUnLoad() {
 }
 
 void Pub::FrmOptInit(QWidget* window, int) {
-    if (auto* tlb = window ? window->findChild<QToolBar*>() : nullptr)
+    if (auto* tlb = window ? window->findChild<QToolBar*>() : nullptr) {
         styleToolbar(tlb);
+        tlb->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    }
 }
 
 void Pub::FrmOpt(QWidget* window, QString& key, const QString&, const QVariant&, LoginPtr& login,

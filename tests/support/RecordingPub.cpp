@@ -87,6 +87,7 @@ bool RecordingPub::FrmKeyDown(QWidget* w, int& k, int& s) {
 void RecordingPub::CreateMatchStr(QWidget* e, const QString& cols, QString& result,
                                   QString& table) {
     log(QStringLiteral("CreateMatchStr"), {name(e), cols, result, table});
+    result = QStringLiteral("(match ") + cols + u')';
 }
 void RecordingPub::FrmUnitefont(QWidget* w) { log(QStringLiteral("FrmUnitefont"), {name(w)}); }
 void RecordingPub::FormLayout(QWidget* w, const QString& k) {

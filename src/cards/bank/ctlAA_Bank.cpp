@@ -156,7 +156,7 @@ void ctlAA_Bank::SetupLayout(int helpId) {
         skipErrors([&] {
             QFont f = control->font();
             f.setFamily(m_oPub->FontName());
-            f.setPointSizeF(m_oPub->FontSize() + 1.5);
+            f.setPointSizeF(m_oPub->FontSize());
             control->setFont(f);
         });
         if (auto* edit = qobject_cast<suite::Edit*>(control)) {

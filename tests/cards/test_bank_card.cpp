@@ -1,0 +1,193 @@
+#include "ArchiveSession.h"
+#include "CardWidgets.h"
+#include "ClsCommon.h"
+#include "Edit.h"
+#include "Pub.h"
+#include "RecordingPub.h"
+#include "TempDatabase.h"
+#include "ctlAA_Bank.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+
+namespace {
+
+/// A bank card set up against a real database, with the recording public services.
+struct BankCard : ::testing::Test {
+    TempDatabase temp;
+    std::shared_ptr<RecordingPub> recording = std::make_shared<RecordingPub>();
+    std::shared_ptr<suite::ClsCommon> db = std::make_shared<suite::ClsCommon>();
+    ComVarPtr comVar = std::make_shared<ComVar>();
+    ctlAA_Bank card;
+
+    void SetUp() override {
+        db->Init(temp.name());
+        ArchiveSession::current().oPub = recording;
+        ArchiveSession::current().SrvDB = db;
+        init(recording);
+        card.show();
+        card.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+    }
+    void TearDown() override { ArchiveSession::current() = ArchiveSession(); }
+    void init(PubPtr pub) {
+        ClsCommonPtr srv = db;
+        QString xml = "<aa_bank><HelpContextId>7</HelpContextId></aa_bank>";
+        ASSERT_TRUE(card.Init(srv, pub, xml, comVar));
+    }
+    template <typename T> T* child(const char* name) { return card.findChild<T*>(name); }
+    suite::Edit* edit(const char* name) { return child<suite::Edit>(name); }
+    RecordsetPtr bank(const QString& code) {
+        QString sql = "select * from aa_bank where cBankCode='" + code + "'";
+        return db->OpenX(sql);
+    }
+};
+
+} // namespace
+
+TEST_F(BankCard, SetUpGivesLengthsHelpAndCaptionsWithoutTheFillerWord) {
+    EXPECT_EQ(edit("EdtcBankCode")->maxLength(), 10);
+    EXPECT_EQ(edit("EdtcBankName")->maxLength(), 60);
+    EXPECT_TRUE(recording->calls.contains("SetIntLen(EdtiIndAccNoLen,2)"));
+    EXPECT_TRUE(recording->calls.contains("SetIntLen(EdtcIndUnitcode,10)"));
+    EXPECT_TRUE(recording->calls.contains("SetLabelCaption(" +
+                                          QString::number(card.controls().size()) + ",AA_Bank)"));
+    EXPECT_EQ(edit("EdtcBankName")->HelpContextId(), 7);
+    EXPECT_EQ(child<suite::Frame>("FrameCom")->title(), "res:Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo");
+    EXPECT_EQ(child<suite::Label>("LbliIndAccNoLen")->text(), "res:Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen");
+
+    EXPECT_EQ(ctlAA_Bank::withoutFiller("企业账户是否定长是否", "zh-CN"), "企业账户定长");
+    EXPECT_EQ(ctlAA_Bank::withoutFiller("Fixed length or not", "EN-US"), "Fixed length ");
+    EXPECT_EQ(ctlAA_Bank::withoutFiller("Fixed length Or Not", "en-us"), "Fixed length Or Not");
+    EXPECT_EQ(ctlAA_Bank::withoutFiller("Fixed length or not", "zh-CN"), "Fixed length or not");
+}
+
+TEST_F(BankCard, TheUnitCodeRowIsShownForTheConstructionBankOnly) {
+    auto* name = edit("EdtcBankName");
+    auto* unit = edit("EdtcIndUnitcode");
+    EXPECT_TRUE(unit->isHidden());
+    name->setText("中国建设银行");
+    EXPECT_FALSE(unit->isHidden());
+    EXPECT_FALSE(child<suite::Label>("LblcIndUnitcode")->isHidden());
+    name->setText("中国建设银行 ");
+    EXPECT_TRUE(unit->isHidden()) << "a trailing space is another name";
+}
+
+TEST_F(BankCard, EnterMovesOnOrAsksToSaveInTheLastField) {
+    QSignalSpy saves(&card, &CardControl::SaveRs);
+    auto* autoLen = edit("EdtiIndAutoInputLen");
+    autoLen->setFocus();
+    QTest::keyClick(autoLen, Qt::Key_Return);
+    EXPECT_EQ(saves.size(), 1) << "the unit code is hidden: the auto length is the last field";
+
+    edit("EdtcBankName")->setText("中国建设银行");
+    autoLen->setFocus();
+    QTest::keyClick(autoLen, Qt::Key_Return);
+    EXPECT_EQ(saves.size(), 1);
+    QTRY_VERIFY(edit("EdtcIndUnitcode")->hasFocus());
+    QTest::keyClick(edit("EdtcIndUnitcode"), Qt::Key_Return);
+    EXPECT_EQ(saves.size(), 2);
+
+    edit("EdtcBankCode")->setFocus();
+    QTest::keyClick(edit("EdtcBankCode"), Qt::Key_Return);
+    QTRY_VERIFY(edit("EdtcBankName")->hasFocus());
+    EXPECT_EQ(saves.size(), 2);
+}
+
+TEST_F(BankCard, RefusedCharactersHaveNoEffect) {
+    auto* name = edit("EdtcBankName");
+    name->setFocus();
+    QTest::keyClicks(name, "A<B>C'D\"E|F&G,H");
+    EXPECT_EQ(name->text(), "ABCDEFGH");
+}
+
+TEST_F(BankCard, TheSaveXmlHasItsElementsInOrder) {
+    auto* code = edit("EdtcBankCode");
+    code->setText(" 9X");
+    edit("EdtcBankName")->setText("  测试银行");
+    child<suite::CheckBox>("ChkbIndFixLen")->setValue(1);
+    edit("EdtiIndAccNoLen")->setText("19");
+    bool ok = false;
+    EXPECT_EQ(card.GetSaveXml(ok),
+              "<AA_Bank><cBankCode> 9X</cBankCode><cBankName>  测试银行</cBankName>"
+              "<bIndFixLen>1</bIndFixLen><iIndAccNoLen>19</iIndAccNoLen><iIndAutoInputLen>"
+              "</iIndAutoInputLen><cIndUnitcode></cIndUnitcode><bComdFixLen>0</bComdFixLen>"
+              "<iComAccNoLen></iComAccNoLen></AA_Bank>");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(card.KeyVal(), " 9X");
+
+    code->setText("   ");
+    EXPECT_EQ(card.GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(recording->callsOf("MsgBox").last(),
+              "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull,64,"
+              "res:Tarvo.AA.ARCHIVE.COMMON.information)");
+}
+
+TEST_F(BankCard, TheFixedLengthBoxEnablesTheCompanyLength) {
+    QSignalSpy changes(&card, &CardControl::ActiveSaveBtn);
+    auto* fixed = child<suite::CheckBox>("ChkbComdFixLen");
+    EXPECT_FALSE(edit("EdtiComAccNoLen")->isEnabled());
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, QPoint(6, fixed->height() / 2));
+    EXPECT_TRUE(edit("EdtiComAccNoLen")->isEnabled());
+    EXPECT_EQ(changes.size(), 1);
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, QPoint(6, fixed->height() / 2));
+    EXPECT_FALSE(edit("EdtiComAccNoLen")->isEnabled());
+}
+
+TEST_F(BankCard, SystemBanksKeepTheirNameAndOthersOpenOnIt) {
+    auto sys = bank("105");
+    card.FillAllFields(sys);
+    EXPECT_EQ(edit("EdtcBankName")->text(), "中国建设银行");
+    EXPECT_FALSE(edit("EdtcBankCode")->isEnabled());
+    EXPECT_FALSE(edit("EdtcBankName")->isEnabled());
+    EXPECT_TRUE(child<suite::CheckBox>("ChkbComdFixLen")->hasFocus());
+    EXPECT_FALSE(edit("EdtcIndUnitcode")->isHidden());
+
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
+                               "iComAccNoLen) values ('901', '自建银行', 1, 12)");
+    auto own = bank("901");
+    card.FillAllFields(own);
+    EXPECT_TRUE(edit("EdtcBankName")->isEnabled());
+    EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
+    EXPECT_EQ(edit("EdtiComAccNoLen")->text(), "12");
+    EXPECT_TRUE(edit("EdtiComAccNoLen")->isEnabled());
+
+    card.Emptyallfields();
+    EXPECT_TRUE(edit("EdtcBankCode")->isEnabled());
+    EXPECT_TRUE(edit("EdtcBankCode")->text().isEmpty());
+    EXPECT_FALSE(edit("EdtiComAccNoLen")->isEnabled());
+}
+
+TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
+    auto pub = std::make_shared<suite::Pub>();
+    ArchiveSession::current().oPub = pub;
+    init(pub);
+    edit("EdtcBankCode")->setText("950");
+    edit("EdtcBankName")->setText("中国建设银行");
+    child<suite::CheckBox>("ChkbComdFixLen")->setValue(1);
+    edit("EdtiComAccNoLen")->setText("20");
+    child<suite::CheckBox>("ChkbIndFixLen")->setValue(1);
+    edit("EdtiIndAccNoLen")->setText("19");
+    edit("EdtiIndAutoInputLen")->setText("6");
+    edit("EdtcIndUnitcode")->setText("4401");
+    bool ok = false;
+    QString xml = card.GetSaveXml(ok);
+    ASSERT_TRUE(ok);
+    QString error;
+    ASSERT_TRUE(db->Add(xml, "aa_bank", error)) << error.toStdString();
+    if (temp.onServer())
+        GTEST_SKIP() << "read back with the sqlite3 shell";
+    QProcess shell;
+    shell.start("sqlite3", {"-separator", "|", temp.name(),
+                            "select cBankCode, cBankName, bComdFixLen, iComAccNoLen, bIndFixLen, "
+                            "iIndAccNoLen, iIndAutoInputLen, cIndUnitcode, bSysData from aa_bank "
+                            "where cBankCode='950'"});
+    ASSERT_TRUE(shell.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()).trimmed(),
+              "950|中国建设银行|1|20|1|19|6|4401|0");
+}

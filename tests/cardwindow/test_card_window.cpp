@@ -1,0 +1,205 @@
+#include "../listwindow/ListWindowFixture.h"
+#include "CardWidgets.h"
+#include "Edit.h"
+#include "ctlAA_Bank.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolBar>
+
+using namespace tarvo;
+
+namespace {
+
+struct Buttons {
+    bool first, previous, next, last;
+    bool operator==(const Buttons&) const = default;
+    friend void PrintTo(const Buttons& b, std::ostream* os) {
+        *os << b.first << b.previous << b.next << b.last;
+    }
+};
+
+Buttons buttons(FrmZAM& card) {
+    auto on = [&](const char* key) { return card.findChild<QAction*>(key)->isEnabled(); };
+    return {on("First"), on("Previous"), on("Next"), on("Last")};
+}
+
+bool saveEnabled(FrmZAM& card) { return card.findChild<QAction*>("SaveRs")->isEnabled(); }
+
+suite::Edit* edit(FrmZAM& card, const char* name) { return card.findChild<suite::Edit*>(name); }
+
+bool run(FrmZAM& card, const QString& key) {
+    bool result = false;
+    card.Operating(key, result);
+    return result;
+}
+
+/// Keeps the list at a known set of banks: the suite's 25 and the ones a test adds.
+int listRefreshes(const ComponentHarness& h, int from) {
+    return int(h.sql.mid(from).filter(QRegularExpression("^select cBankCode,cBankName.* from aa_bank where")).size());
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, WalkingThroughTheListSetsTheNavigationButtons) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int rows = w.grid()->Rows();
+        FrmZAM card;
+        card.InitData(2, qint16(w.m_KeyCol), 1, w.comVar());
+        EXPECT_EQ(buttons(card), (Buttons{false, false, true, true}));
+        EXPECT_EQ(edit(card, "EdtcBankCode")->text(), w.grid()->TextMatrix(1, w.m_KeyCol));
+        EXPECT_TRUE(run(card, "Next"));
+        EXPECT_EQ(card.rowSel(), 2);
+        EXPECT_EQ(buttons(card), (Buttons{true, true, true, true}));
+        EXPECT_TRUE(run(card, "LAST"));
+        EXPECT_EQ(card.rowSel(), rows - 1);
+        EXPECT_EQ(buttons(card), (Buttons{true, true, false, false}));
+        EXPECT_FALSE(run(card, "next")) << "a disabled button does nothing";
+        EXPECT_EQ(card.rowSel(), rows - 1);
+        EXPECT_TRUE(run(card, "first"));
+        EXPECT_EQ(card.rowSel(), 1);
+        EXPECT_FALSE(run(card, "Previous"));
+        EXPECT_EQ(edit(card, "EdtcBankCode")->text(), w.grid()->TextMatrix(1, w.m_KeyCol));
+        EXPECT_FALSE(saveEnabled(card)) << "a freshly shown record has nothing to save";
+    });
+}
+
+TEST_F(ListWindowTest, ListOfOneRecordTogglesItsButtons) {
+    h.exec("delete from bank");
+    h.exec("delete from aa_bank where cBankCode <> '102'");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        ASSERT_EQ(w.grid()->Rows(), 2);
+        FrmZAM card;
+        card.InitData(2, qint16(w.m_KeyCol), 1, w.comVar());
+        EXPECT_EQ(buttons(card), (Buttons{true, true, false, false}));
+        EXPECT_TRUE(run(card, "First"));
+        EXPECT_EQ(buttons(card), (Buttons{false, false, true, true}));
+        EXPECT_EQ(edit(card, "EdtcBankCode")->text(), "102");
+        EXPECT_TRUE(run(card, "Last"));
+        EXPECT_EQ(buttons(card), (Buttons{true, true, false, false}));
+    });
+}
+
+TEST_F(ListWindowTest, RecordsDeletedMeanwhileAreReportedAndTheListRefreshed) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(2, qint16(w.m_KeyCol), 2, w.comVar());
+        const QString key = w.grid()->TextMatrix(3, w.m_KeyCol);
+        h.exec("delete from bank where cBankCode=?", {key});
+        h.exec("delete from aa_bank where cBankCode=?", {key});
+        const int from = h.sql.size();
+        const int m = mark();
+        EXPECT_TRUE(run(card, "Next"));
+        EXPECT_EQ(callsSince(m).filter("MsgBox(").value(0),
+                  "MsgBox(res:Tarvo.AAARCHIVE.COMMON.codemaydel|银行编码|" + key +
+                      ",64,res:Tarvo.AA.ARCHIVE.COMMON.information)");
+        EXPECT_EQ(listRefreshes(h, from), 1);
+
+        h.exec("delete from bank");
+        h.exec("delete from aa_bank where cBankCode not in ('102', '103')");
+        w.DataRefresh("");
+        EXPECT_TRUE(run(card, "Last"));
+        EXPECT_EQ(card.rowSel(), 2) << "never beyond the list's last row";
+    });
+}
+
+TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
+        EXPECT_EQ(card.caption(), "res:Tarvo.AA.ARCHIVE.COMMON.addarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+        for (const char* code : {"961", "962"}) {
+            edit(card, "EdtcBankCode")->setText(code);
+            edit(card, "EdtcBankName")->setText(QStringLiteral("新银行") + code);
+            EXPECT_TRUE(run(card, "SAVERS"));
+            EXPECT_EQ(w.m_KeyVal, code);
+            EXPECT_TRUE(edit(card, "EdtcBankCode")->text().isEmpty()) << "ready for the next";
+            EXPECT_EQ(card.status(), 1);
+        }
+        EXPECT_TRUE(card.added());
+        const int from = h.sql.size();
+        EXPECT_TRUE(run(card, "Next"));
+        EXPECT_EQ(listRefreshes(h, from), 1);
+        EXPECT_FALSE(card.added());
+        EXPECT_EQ(card.status(), 2);
+        EXPECT_EQ(card.caption(), "res:Tarvo.AA.ARCHIVE.COMMON.modifyarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+        const int again = h.sql.size();
+        EXPECT_TRUE(run(card, "Next"));
+        EXPECT_EQ(listRefreshes(h, again), 0) << "refreshed once only";
+    });
+}
+
+TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('970', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        int row = 0;
+        for (int r = 1; r < w.grid()->Rows(); ++r)
+            if (w.grid()->TextMatrix(r, w.m_KeyCol) == "970")
+                row = r;
+        FrmZAM card;
+        card.InitData(2, qint16(w.m_KeyCol), row, w.comVar());
+        edit(card, "EdtcBankName")->setText("新名");
+        EXPECT_TRUE(run(card, "savers"));
+        EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='970'").toString(), "新名");
+        EXPECT_EQ(card.status(), 1);
+        EXPECT_TRUE(edit(card, "EdtcBankName")->text().isEmpty());
+        const int from = h.sql.size();
+        EXPECT_TRUE(run(card, "First"));
+        EXPECT_EQ(listRefreshes(h, from), 0);
+    });
+}
+
+TEST_F(ListWindowTest, ARefusedSaveKeepsTheInputAndTheSaveButton) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
+        edit(card, "EdtcBankCode")->setText("102");
+        edit(card, "EdtcBankName")->setText("重复的银行");
+        card.findChild<QAction*>("SaveRs")->setEnabled(true);
+        const int m = mark();
+        EXPECT_FALSE(run(card, "SaveRs"));
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").value(0).contains("已存在"));
+        EXPECT_EQ(edit(card, "EdtcBankName")->text(), "重复的银行");
+        EXPECT_TRUE(saveEnabled(card));
+        EXPECT_EQ(card.status(), 1);
+
+        edit(card, "EdtcBankName")->setText("  ");
+        EXPECT_FALSE(run(card, "SaveRs")) << "the card refuses it before the server";
+    });
+}
+
+TEST_F(ListWindowTest, UnknownKeysAreReportedAndEndNormally) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
+        const int m = mark();
+        EXPECT_TRUE(run(card, "Print"));
+        EXPECT_EQ(callsSince(m).filter("MsgBox(").value(0),
+                  "MsgBox(No Button 'Print' Match!Check it Please!,64,"
+                  "res:Tarvo.AA.ARCHIVE.COMMON.information)");
+    });
+}
+
+TEST_F(ListWindowTest, CardKeysNavigateSaveAndLeave) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = std::make_unique<FrmZAM>();
+        card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
+        card->show();
+        card->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+        QWidget* name = edit(*card, "EdtcBankName");
+        QTest::keyClick(name, Qt::Key_PageUp);
+        EXPECT_EQ(card->rowSel(), 2);
+        QTest::keyClick(name, Qt::Key_PageDown, Qt::AltModifier);
+        EXPECT_EQ(card->rowSel(), w.grid()->Rows() - 1);
+        QTest::keyClick(name, Qt::Key_PageUp, Qt::AltModifier);
+        EXPECT_EQ(card->rowSel(), 1);
+
+        card->findChild<QAction*>("SaveRs")->setEnabled(true);
+        QTest::keyClick(name, Qt::Key_Escape);
+        EXPECT_TRUE(card->isVisible()) << "Esc leaves only when nothing waits to be saved";
+        card->findChild<QAction*>("SaveRs")->setEnabled(false);
+        QTest::keyClick(name, Qt::Key_Escape);
+        EXPECT_FALSE(card->isVisible());
+    });
+}
