@@ -40,7 +40,8 @@ void ScreenshotTaker::poll() {
         if (list && list->isLoaded() && !m_cardOpened) {
             m_cardOpened = true;
             // The card runs modally: open it from the event loop, not from inside this poll.
-            QTimer::singleShot(0, list, [list, command = m_cardCommand] { list->DoCommand(command); });
+            QTimer::singleShot(0, list,
+                               [list, command = m_cardCommand] { list->DoCommand(command); });
         }
     } else if (list && list->isLoaded()) {
         take(portal ? portal : list);

@@ -26,8 +26,8 @@ QString defaultDatabase() {
 }
 
 void useOffscreenWithoutDisplay() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     if (cli.isSet(shot))
         screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card));
 
-    auto component = tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
+    auto component =
+        tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
     if (cli.isSet(menu)) {
         component->setBusiness(std::make_shared<tarvo::suite::PortalBusiness>(login));
         component->ILoginable_CallFunction(cli.value(menu), QString(), QString(), QString());

@@ -35,7 +35,8 @@ void generateAccounts(const QString& dbName, int n) {
                  "?, ?, '广东省', '广州市', ?, ?, ?, ?, ?, ?, ?)",
                  {QStringLiteral("B%1").arg(i, 7, 10, QLatin1Char('0')),
                   QStringLiteral("62220%1").arg(i, 12, 10, QLatin1Char('0')),
-                  QStringLiteral("示例公司账户%1").arg(i), QStringLiteral("2020-01-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+                  QStringLiteral("示例公司账户%1").arg(i),
+                  QStringLiteral("2020-01-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
                   QStringLiteral("第%1支行").arg(i % 500), banks[i % banks.size()],
                   QStringLiteral("天河路%1号").arg(i), double(i) * 10.25, codes[i % codes.size()],
                   i % 3, i % 2, i % 7 == 0 ? 1 : 0, i % 5 == 0 ? 1 : 0});
@@ -105,8 +106,8 @@ int main(int argc, char** argv) {
             for (const auto& f : list->listFields())
                 select << f.field;
             const QString query = "select " + select.join(',') + " from bank" +
-                                  list->GetJoinTables(select.join(',')) +
-                                  " where (1=1) Order By " + list->orderBy();
+                                  list->GetJoinTables(select.join(',')) + " where (1=1) Order By " +
+                                  list->orderBy();
             for (int i = 0; i < 5; ++i)
                 shell << shellMilliseconds(dbName, query);
             list->close();

@@ -25,8 +25,8 @@ struct Button {
 };
 // The toolbar by position.
 const Button kButtons[] = {
-    {"SaveRs", 111, 101}, {nullptr, 0, 0},     {"First", 133, 111}, {"Previous", 131, 113},
-    {"Next", 132, 115},   {"Last", 134, 117},  {nullptr, 0, 0},     {"Exit", 120, 120},
+    {"SaveRs", 111, 101}, {nullptr, 0, 0},    {"First", 133, 111}, {"Previous", 131, 113},
+    {"Next", 132, 115},   {"Last", 134, 117}, {nullptr, 0, 0},     {"Exit", 120, 120},
 };
 
 FrmMain& listWindow() {
@@ -73,13 +73,17 @@ FrmZAM::FrmZAM()
     }
 }
 
-FrmZAM::~FrmZAM() { MoxFrmKeyHook->detach(); }
+FrmZAM::~FrmZAM() {
+    MoxFrmKeyHook->detach();
+}
 
 QAction* FrmZAM::button(const QString& key) const {
     return Tlb->findChild<QAction*>(key);
 }
 
-QString FrmZAM::caption() const { return MoxFrmCaptionMgr->Caption(); }
+QString FrmZAM::caption() const {
+    return MoxFrmCaptionMgr->Caption();
+}
 
 void FrmZAM::setCaption(const char* resourceKey) {
     ArchiveSession& s = ArchiveSession::current();
@@ -104,7 +108,8 @@ void FrmZAM::BuildToolbar() {
         setCaption("Tarvo.AA.ARCHIVE.COMMON.addarch");
         for (const Button& b : kButtons)
             if (b.key)
-                button(QString::fromLatin1(b.key))->setIcon(LoadResPicture(b.picture, PictureKind::Bitmap));
+                button(QString::fromLatin1(b.key))
+                    ->setIcon(LoadResPicture(b.picture, PictureKind::Bitmap));
         ArchiveSession& s = ArchiveSession::current();
         s.oPub->SetTlb(Tlb);
         QWidget* card = m_Card;
@@ -251,7 +256,9 @@ void FrmZAM::FillAllFields() {
     listWindow().DataRefresh(QString());
 }
 
-void FrmZAM::WriteXML(QString& sXml, bool& bFlag) { sXml = m_Card->GetSaveXml(bFlag); }
+void FrmZAM::WriteXML(QString& sXml, bool& bFlag) {
+    sXml = m_Card->GetSaveXml(bFlag);
+}
 
 void FrmZAM::NewRecord() {
     m_Card->Emptyallfields();
@@ -328,7 +335,8 @@ void FrmZAM::Operating(const QString& key, bool& result) {
 
 void FrmZAM::CommonEnd(const QString& key, bool& result) {
     ArchiveSession& s = ArchiveSession::current();
-    const bool navigation = key == u"first" || key == u"previous" || key == u"next" || key == u"last";
+    const bool navigation =
+        key == u"first" || key == u"previous" || key == u"next" || key == u"last";
     if (m_bAdded && navigation) {
         listWindow().DataRefresh(QString());
         m_bAdded = false;

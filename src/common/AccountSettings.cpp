@@ -31,15 +31,15 @@ RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter) {
 void LoadAccountSettings(ComVar& comVar) {
     ArchiveSession& s = ArchiveSession::current();
     QString sql = QStringLiteral("select * from AccInformation where cSysID='AA' or cSysID='ST'");
-    auto rs = FilterRecordset(s.SrvDB->OpenX(sql),
-                              QStringLiteral("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'"));
+    auto rs = FilterRecordset(
+        s.SrvDB->OpenX(sql), QStringLiteral("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'"));
     if (rs->RecordCount() < 1 || rs->Value(QStringLiteral("cValue")).isNull())
         s.iBalanceDecimals = 2;
     else
         s.iBalanceDecimals = DecimalsFromSetting(rs->Value(QStringLiteral("cValue")).toString());
 
-    QString style = QStringLiteral("<Style><fCurBalance>%1</fCurBalance></Style>")
-                        .arg(s.iBalanceDecimals);
+    QString style =
+        QStringLiteral("<Style><fCurBalance>%1</fCurBalance></Style>").arg(s.iBalanceDecimals);
     s.oPub->UtoLCase(style);
     QDomDocument doc;
     if (doc.setContent(style))

@@ -21,7 +21,8 @@ void ShowInfo(const QString& text) {
         return;
     }
     QString prompt = text;
-    s.oPub->MsgBox(prompt, 64, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
+    s.oPub->MsgBox(prompt, 64,
+                   s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
 }
 
 } // namespace tarvo

@@ -16,7 +16,8 @@ bool ChooseArchiveDescriptor(ComVar& c, const QString& sysId, IPub& pub) {
         const bool nb = sysId == u"NB";
         c.m_ArchiveChName = pub.GetResString(nb ? QStringLiteral("Tarvo.AA.ARCHIVE.bankaccarch")
                                                 : QStringLiteral("Tarvo.AA.ARCHIVE.bankarch"));
-        c.m_ArchiveChName_Const = nb ? QStringLiteral("银行账号") : QStringLiteral("本单位开户银行");
+        c.m_ArchiveChName_Const =
+            nb ? QStringLiteral("银行账号") : QStringLiteral("本单位开户银行");
         c.m_KeyFldName = QStringLiteral("cBCode");
         c.m_ColSetArchiveEnName = nb ? QStringLiteral("Bank_NB") : QStringLiteral("bank");
         return true;

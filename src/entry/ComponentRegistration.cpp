@@ -7,6 +7,7 @@
 extern "C" void tarvoArchiveRegisterClasses() {
     qRegisterMetaType<tarvo::LoginPtr>();
     qRegisterMetaType<tarvo::BusinessPtr>();
-    tarvo::ClassRegistry::instance().registerClass(
-        QString::fromLatin1(tarvo::kProgId), [] { return std::make_shared<tarvo::ITarvoArchive>(); });
+    tarvo::ClassRegistry::instance().registerClass(QString::fromLatin1(tarvo::kProgId), [] {
+        return std::make_shared<tarvo::ITarvoArchive>();
+    });
 }

@@ -38,12 +38,18 @@ bool ITarvoArchive::answersInterface(const QUuid& iid) {
 
 QByteArray ITarvoArchive::memberName(unsigned dispId) {
     switch (dispId) {
-    case DISPID_Show: return "Show";
-    case DISPID_Business: return "Business";
-    case DISPID_ShowModeless: return "ShowModeless";
-    case DISPID_Login: return "Login";
-    case DISPID_LogOff: return "LogOff";
-    default: return {};
+    case DISPID_Show:
+        return "Show";
+    case DISPID_Business:
+        return "Business";
+    case DISPID_ShowModeless:
+        return "ShowModeless";
+    case DISPID_Login:
+        return "Login";
+    case DISPID_LogOff:
+        return "LogOff";
+    default:
+        return {};
     }
 }
 
@@ -167,13 +173,21 @@ void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const Q
     EndSession();
 }
 
-bool ITarvoArchive::Login(LoginPtr) { return true; }
+bool ITarvoArchive::Login(LoginPtr) {
+    return true;
+}
 
-bool ITarvoArchive::LogOff() { return true; }
+bool ITarvoArchive::LogOff() {
+    return true;
+}
 
-bool ITarvoArchive::ILoginable_Login() { return true; }
+bool ITarvoArchive::ILoginable_Login() {
+    return true;
+}
 
-bool ITarvoArchive::ILoginable_LogOff() { return true; }
+bool ITarvoArchive::ILoginable_LogOff() {
+    return true;
+}
 
 qint32 ITarvoArchive::ILoginable_CallFunction(const QString& cMenuId, const QString& cMenuName,
                                               const QString& cAuthId, const QString& cCmdLine) {

@@ -21,8 +21,7 @@ public:
     explicit ITarvoArchive(QObject* parent = nullptr);
     ~ITarvoArchive() override;
 
-    Q_INVOKABLE void Show(tarvo::LoginPtr oLogin, const QString& ArchiveName,
-                          const QString& SysId);
+    Q_INVOKABLE void Show(tarvo::LoginPtr oLogin, const QString& ArchiveName, const QString& SysId);
     BusinessPtr Business() const { return m_Business; }
     void setBusiness(BusinessPtr business) { m_Business = std::move(business); }
     Q_INVOKABLE void ShowModeless(const QString& cMenuId, const QString& cMenuName,

@@ -29,14 +29,24 @@ enum Type : int {
 
 inline bool isNumeric(int type) {
     switch (type) {
-    case adSmallInt: case adInteger: case adSingle: case adDouble: case adCurrency:
-    case adDecimal: case adTinyInt: case adUnsignedTinyInt: case adBigInt: case adNumeric:
+    case adSmallInt:
+    case adInteger:
+    case adSingle:
+    case adDouble:
+    case adCurrency:
+    case adDecimal:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adBigInt:
+    case adNumeric:
         return true;
     default:
         return false;
     }
 }
 
-inline bool isDate(int type) { return type == adDate || type == adDBDate || type == adDBTimeStamp; }
+inline bool isDate(int type) {
+    return type == adDate || type == adDBDate || type == adDBTimeStamp;
+}
 
 } // namespace tarvo::ado

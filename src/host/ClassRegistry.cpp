@@ -31,7 +31,9 @@ void ClassRegistry::unregisterClass(const QString& progId) {
         m_entries.erase(m_entries.begin() + i);
 }
 
-bool ClassRegistry::isRegistered(const QString& progId) const { return indexOf(progId) >= 0; }
+bool ClassRegistry::isRegistered(const QString& progId) const {
+    return indexOf(progId) >= 0;
+}
 
 QStringList ClassRegistry::progIds() const {
     QStringList ids;

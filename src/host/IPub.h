@@ -34,8 +34,7 @@ public:
     virtual QVariant GetRes(int resourceNumber) = 0;
 
     /// Function and edit locks. True = refused. Modes: 1 open, -1 close, 2 edit, -2 end edit.
-    virtual bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive,
-                           int mode) = 0;
+    virtual bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive, int mode) = 0;
 
     // Fonts and colours.
     virtual QString FontName() const = 0;
@@ -77,8 +76,7 @@ public:
     virtual void frmResizeNew(QWidget* window) = 0;
     virtual void SetTlb(QWidget* toolbar) = 0;
     /// Styles a card window's toolbar over its rule line; hands back the card it laid out.
-    virtual void SetMoxTlbStyleNew(QWidget* window, bool flag, QWidget* frame,
-                                   QWidget*& card) = 0;
+    virtual void SetMoxTlbStyleNew(QWidget* window, bool flag, QWidget* frame, QWidget*& card) = 0;
     virtual void MoxTlbResize(QWidget* window) = 0;
     virtual void ReRefreshMoxTlb(QWidget* window) = 0;
     /// True = the card may be left; sets cancel when closing must stop.
@@ -88,22 +86,20 @@ public:
     // Grid services.
     virtual void GridSort(QWidget* window, QWidget* grid, int direction) = 0;
     virtual void GridSortNew(QWidget* window, QWidget* grid, QString& item) = 0;
-    virtual void ShowPopupMenu(QWidget* window, QWidget* grid, int& button, int& shift,
-                               float& x, float& y) = 0;
-    virtual void MouseEvent(QWidget* window, int phase, int& button, int& shift, float& x,
-                            float& y, const QString& kind) = 0;
+    virtual void ShowPopupMenu(QWidget* window, QWidget* grid, int& button, int& shift, float& x,
+                               float& y) = 0;
+    virtual void MouseEvent(QWidget* window, int phase, int& button, int& shift, float& x, float& y,
+                            const QString& kind) = 0;
     /// Selects the row whose column captioned keyCaption holds key.
     virtual void SetGridRow(QWidget* grid, QVariant& key, const QString& keyCaption) = 0;
     /// Puts the selection and the first visible row back.
     virtual void SetGridRow(QWidget* grid, int& row, int& topRow) = 0;
-    virtual void AddTrvNode(const QVariant& nodeKey, const QVariant& nodeText,
-                            QWidget* tree) = 0;
+    virtual void AddTrvNode(const QVariant& nodeKey, const QVariant& nodeText, QWidget* tree) = 0;
 
     // Filter, locate, delete bracket.
     virtual QString Find(LoginPtr& login, const QString& archiveConstName, QWidget* window,
                          QString& condition) = 0;
-    virtual void FindSet(LoginPtr& login, const QString& archiveConstName,
-                         QWidget* window) = 0;
+    virtual void FindSet(LoginPtr& login, const QString& archiveConstName, QWidget* window) = 0;
     virtual void FindPos(QWidget* window, QWidget* grid) = 0;
     virtual void DeleteStart(QWidget* window) = 0;
     virtual void DeleteEnded(QWidget* window) = 0;
@@ -116,10 +112,8 @@ public:
                                 const QString& accId, const QString& userId,
                                 const QString& userName, QObject* nullObject, ClsCommonPtr& db,
                                 QWidget* grid) = 0;
-    virtual void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs,
-                             QWidget* grid) = 0;
-    virtual void SavePrnStyle(ClsCommonPtr& db, const QString& archive,
-                              const QString& style) = 0;
+    virtual void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) = 0;
+    virtual void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) = 0;
     virtual void PrintMsg(const QString& archive, int& result) = 0;
 };
 

@@ -5,8 +5,8 @@
 namespace tarvo {
 
 namespace {
-const QString kNoCurrentRow =
-    QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
+const QString kNoCurrentRow = QStringLiteral(
+    "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
 const QString kNoSuchField = QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1");
 } // namespace
 
@@ -30,7 +30,9 @@ void Recordset::appendRow(QVector<QVariant> values) {
     }
 }
 
-int Recordset::FieldCount() const { return int(m_data->fields.size()); }
+int Recordset::FieldCount() const {
+    return int(m_data->fields.size());
+}
 
 const FieldInfo& Recordset::FieldAt(int index) const {
     if (index < 0 || index >= m_data->fields.size())
@@ -61,7 +63,9 @@ int Recordset::visibleCount() const {
     return m_expr ? int(m_visible.size()) : int(m_data->rows.size());
 }
 
-int Recordset::rowAt(long pos) const { return m_expr ? m_visible[int(pos)] : int(pos); }
+int Recordset::rowAt(long pos) const {
+    return m_expr ? m_visible[int(pos)] : int(pos);
+}
 
 QVariant Recordset::Value(int index) const {
     FieldAt(index);
@@ -70,15 +74,25 @@ QVariant Recordset::Value(int index) const {
     return m_data->rows[rowAt(m_pos)][index];
 }
 
-QVariant Recordset::Value(const QString& name) const { return Value(requireField(name)); }
+QVariant Recordset::Value(const QString& name) const {
+    return Value(requireField(name));
+}
 
-long Recordset::RecordCount() const { return visibleCount(); }
+long Recordset::RecordCount() const {
+    return visibleCount();
+}
 
-bool Recordset::Eof() const { return m_pos >= visibleCount(); }
+bool Recordset::Eof() const {
+    return m_pos >= visibleCount();
+}
 
-bool Recordset::Bof() const { return m_pos < 0 || visibleCount() == 0; }
+bool Recordset::Bof() const {
+    return m_pos < 0 || visibleCount() == 0;
+}
 
-void Recordset::MoveFirst() { m_pos = 0; }
+void Recordset::MoveFirst() {
+    m_pos = 0;
+}
 
 void Recordset::MoveNext() {
     if (Eof())
@@ -92,9 +106,13 @@ void Recordset::MovePrevious() {
     --m_pos;
 }
 
-void Recordset::MoveLast() { m_pos = visibleCount() > 0 ? visibleCount() - 1 : 0; }
+void Recordset::MoveLast() {
+    m_pos = visibleCount() > 0 ? visibleCount() - 1 : 0;
+}
 
-long Recordset::AbsolutePosition() const { return (Bof() || Eof()) ? 0 : m_pos + 1; }
+long Recordset::AbsolutePosition() const {
+    return (Bof() || Eof()) ? 0 : m_pos + 1;
+}
 
 void Recordset::rebuildVisible() {
     m_visible.clear();

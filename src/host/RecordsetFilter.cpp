@@ -118,8 +118,8 @@ private:
 
     Token number() {
         const int start = m_i++;
-        while (m_i < m_s.size() && (m_s[m_i].isDigit() || m_s[m_i] == u'.' ||
-                                    m_s[m_i] == u'e' || m_s[m_i] == u'E'))
+        while (m_i < m_s.size() &&
+               (m_s[m_i].isDigit() || m_s[m_i] == u'.' || m_s[m_i] == u'e' || m_s[m_i] == u'E'))
             ++m_i;
         return {Token::Number, m_s.mid(start, m_i - start)};
     }
@@ -195,13 +195,20 @@ struct FilterExpression::Node {
             return like.match(v.toString()).hasMatch();
         const int c = compare(v);
         switch (op) {
-        case Op::Eq: return c == 0;
-        case Op::Ne: return c != 0;
-        case Op::Lt: return c < 0;
-        case Op::Gt: return c > 0;
-        case Op::Le: return c <= 0;
-        case Op::Ge: return c >= 0;
-        case Op::Like: break;
+        case Op::Eq:
+            return c == 0;
+        case Op::Ne:
+            return c != 0;
+        case Op::Lt:
+            return c < 0;
+        case Op::Gt:
+            return c > 0;
+        case Op::Le:
+            return c <= 0;
+        case Op::Ge:
+            return c >= 0;
+        case Op::Like:
+            break;
         }
         return false;
     }
@@ -299,8 +306,7 @@ private:
             if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
                 return i;
         }
-        throw RecordsetError(
-            QStringLiteral("筛选条件中的字段“%1”在记录集中不存在").arg(name));
+        throw RecordsetError(QStringLiteral("筛选条件中的字段“%1”在记录集中不存在").arg(name));
     }
 
     static QString likePattern(const QString& p) {
@@ -366,6 +372,8 @@ std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString& t
     return std::shared_ptr<const FilterExpression>(new FilterExpression(p.parseAll()));
 }
 
-bool FilterExpression::matches(const QVector<QVariant>& row) const { return m_root->eval(row); }
+bool FilterExpression::matches(const QVector<QVariant>& row) const {
+    return m_root->eval(row);
+}
 
 } // namespace tarvo

@@ -29,17 +29,17 @@ struct Picture {
 };
 // The pictures of the list window, in the order of their image indices (1-based).
 const Picture kPictures[] = {
-    {"pAdd", 119, PictureKind::Bitmap},     {"pDelete", 130, PictureKind::Bitmap},
-    {"pEdit", 129, PictureKind::Bitmap},    {"pDefine", 104, PictureKind::Icon},
-    {"pExit", 120, PictureKind::Bitmap},    {"pFind", 106, PictureKind::Bitmap},
-    {"pPrivous", 107, PictureKind::Icon},   {"pNext", 108, PictureKind::Icon},
-    {"pLast", 109, PictureKind::Icon},      {"pFirst", 110, PictureKind::Icon},
-    {"ppfind", 103, PictureKind::Bitmap},   {"pplocation", 121, PictureKind::Bitmap},
-    {"ppprint", 105, PictureKind::Bitmap},  {"pphelp", 107, PictureKind::Bitmap},
-    {"Ppaint", 114, PictureKind::Bitmap},   {"Ppre", 123, PictureKind::Bitmap},
-    {"Pref", 124, PictureKind::Bitmap},     {"pout", 125, PictureKind::Bitmap},
-    {"psetup", 128, PictureKind::Bitmap},   {"pset", 127, PictureKind::Bitmap},
-    {"NodeP", 132, PictureKind::Bitmap},    {"NodeL", 134, PictureKind::Bitmap},
+    {"pAdd", 119, PictureKind::Bitmap},    {"pDelete", 130, PictureKind::Bitmap},
+    {"pEdit", 129, PictureKind::Bitmap},   {"pDefine", 104, PictureKind::Icon},
+    {"pExit", 120, PictureKind::Bitmap},   {"pFind", 106, PictureKind::Bitmap},
+    {"pPrivous", 107, PictureKind::Icon},  {"pNext", 108, PictureKind::Icon},
+    {"pLast", 109, PictureKind::Icon},     {"pFirst", 110, PictureKind::Icon},
+    {"ppfind", 103, PictureKind::Bitmap},  {"pplocation", 121, PictureKind::Bitmap},
+    {"ppprint", 105, PictureKind::Bitmap}, {"pphelp", 107, PictureKind::Bitmap},
+    {"Ppaint", 114, PictureKind::Bitmap},  {"Ppre", 123, PictureKind::Bitmap},
+    {"Pref", 124, PictureKind::Bitmap},    {"pout", 125, PictureKind::Bitmap},
+    {"psetup", 128, PictureKind::Bitmap},  {"pset", 127, PictureKind::Bitmap},
+    {"NodeP", 132, PictureKind::Bitmap},   {"NodeL", 134, PictureKind::Bitmap},
     {"Unite", 122, PictureKind::Bitmap},
 };
 
@@ -50,12 +50,12 @@ struct Button {
 };
 // The toolbar by position.
 const Button kButtons[] = {
-    {"SetUp", 19, "设置"},   {"Print", 13, "打印"},     {"Preview", 16, "预览"},
-    {"SaveFile", 18, "输出"}, {nullptr, 0, nullptr},     {"Add", 1, "增加"},
-    {"Modify", 3, "修改"},   {"Delete", 2, "删除"},     {nullptr, 0, nullptr},
-    {"Filter", 15, "过滤"},  {"Pos", 12, "定位"},       {"Refresh", 17, "刷新"},
-    {nullptr, 0, nullptr},   {"FieldSet", 20, "栏目"},  {nullptr, 0, nullptr},
-    {"Help", 14, "帮助"},    {"Exit", 5, "退出"},
+    {"SetUp", 19, "设置"},    {"Print", 13, "打印"},    {"Preview", 16, "预览"},
+    {"SaveFile", 18, "输出"}, {nullptr, 0, nullptr},    {"Add", 1, "增加"},
+    {"Modify", 3, "修改"},    {"Delete", 2, "删除"},    {nullptr, 0, nullptr},
+    {"Filter", 15, "过滤"},   {"Pos", 12, "定位"},      {"Refresh", 17, "刷新"},
+    {nullptr, 0, nullptr},    {"FieldSet", 20, "栏目"}, {nullptr, 0, nullptr},
+    {"Help", 14, "帮助"},     {"Exit", 5, "退出"},
 };
 
 } // namespace
@@ -78,9 +78,8 @@ FrmMain::FrmMain()
     strip->addWidget(MoxFrmCaptionMgr);
     BuildMenus();
 
-    connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
-        DoCommand(a->property("key").toString());
-    });
+    connect(Tlb, &QToolBar::actionTriggered, this,
+            [this](QAction* a) { DoCommand(a->property("key").toString()); });
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmMain::MoxFrmKeyHook_KeyDown);
     connect(Grid, &suite::Grid::DblClick, this, &FrmMain::Grid_DblClick);
     connect(Grid, &suite::Grid::MouseUp, this, &FrmMain::Grid_MouseUp);
@@ -90,9 +89,13 @@ FrmMain::FrmMain()
 
 FrmMain::~FrmMain() = default;
 
-void FrmMain::Init(ComVarPtr comVar) { m_ComVar = std::move(comVar); }
+void FrmMain::Init(ComVarPtr comVar) {
+    m_ComVar = std::move(comVar);
+}
 
-QString FrmMain::archiveName() const { return m_ComVar ? m_ComVar->m_ArchiveEnName : QString(); }
+QString FrmMain::archiveName() const {
+    return m_ComVar ? m_ComVar->m_ArchiveEnName : QString();
+}
 
 void FrmMain::showModal() {
     setWindowModality(Qt::ApplicationModal);
@@ -165,7 +168,9 @@ void FrmMain::ApplyLayoutMode() {
     });
 }
 
-void FrmMain::SetFixedFilter() { m_ClsFilter = QStringLiteral("(1=1)"); }
+void FrmMain::SetFixedFilter() {
+    m_ClsFilter = QStringLiteral("(1=1)");
+}
 
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

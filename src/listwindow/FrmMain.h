@@ -96,8 +96,7 @@ private:
     QMenu* mOrder;
 
     void BuildMenus();
-    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
-                         const QString& key);
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QString& key);
     void Form_Load();
     void Form_Resize();
     void Form_Unload();

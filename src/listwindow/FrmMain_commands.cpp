@@ -47,7 +47,8 @@ QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const QString& capt
     QAction* a = menu->addAction(caption);
     a->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty())
-        connect(a, &QAction::triggered, this, [this, key] { reportErrors([&] { DoCommand(key); }); });
+        connect(a, &QAction::triggered, this,
+                [this, key] { reportErrors([&] { DoCommand(key); }); });
     return a;
 }
 
@@ -71,7 +72,8 @@ void FrmMain::BuildMenus() {
     mOperation->addSeparator()->setObjectName(QStringLiteral("mS3"));
     addMenuItem(mOperation, "mFilter", QStringLiteral("过滤(&F)   F3"), QStringLiteral("Filter"));
     addMenuItem(mOperation, "mPos", QStringLiteral("定位"), QStringLiteral("Pos"));
-    addMenuItem(mOperation, "mRefresh", QStringLiteral("刷新        F9"), QStringLiteral("Refresh"));
+    addMenuItem(mOperation, "mRefresh", QStringLiteral("刷新        F9"),
+                QStringLiteral("Refresh"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms4"));
     addMenuItem(mOperation, "mFieldSet", QStringLiteral("栏目"), QStringLiteral("FieldSet"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms5"));
@@ -183,8 +185,8 @@ void FrmMain::DeleteRecord() {
     int top = Grid->TopRow();
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
     s.ResParams = {keyValue};
-    QString question =
-        s.oPub->GetResFormatString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.del_arch_ornot"), s.ResParams);
+    QString question = s.oPub->GetResFormatString(
+        QStringLiteral("Tarvo.AAARCHIVE.COMMON.del_arch_ornot"), s.ResParams);
     const int answer = s.oPub->MsgBox(
         question, 52, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.exclamation")));
     if (answer == 6) {
@@ -207,21 +209,34 @@ void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
         return;
     QString command;
     switch (keyCode) {
-    case 114: command = shift == 2 ? QStringLiteral("Pos") : QStringLiteral("Filter"); break;
-    case 46: command = QStringLiteral("Delete"); break;
+    case 114:
+        command = shift == 2 ? QStringLiteral("Pos") : QStringLiteral("Filter");
+        break;
+    case 46:
+        command = QStringLiteral("Delete");
+        break;
     case 80:
         if (shift == 2)
             command = QStringLiteral("Print");
         break;
-    case 112: command = QStringLiteral("Help"); break;
+    case 112:
+        command = QStringLiteral("Help");
+        break;
     case 115:
         if (shift == 4)
             command = QStringLiteral("Exit");
         break;
-    case 116: command = QStringLiteral("Add"); break;
-    case 118: command = QStringLiteral("Modify"); break;
-    case 120: command = QStringLiteral("Refresh"); break;
-    default: break;
+    case 116:
+        command = QStringLiteral("Add");
+        break;
+    case 118:
+        command = QStringLiteral("Modify");
+        break;
+    case 120:
+        command = QStringLiteral("Refresh");
+        break;
+    default:
+        break;
     }
     if (command.isEmpty())
         return;
@@ -236,7 +251,8 @@ void FrmMain::Grid_DblClick() {
 }
 
 void FrmMain::Grid_MouseUp(int button, int shift, float x, float y) {
-    reportErrors([&] { ArchiveSession::current().oPub->ShowPopupMenu(this, Grid, button, shift, x, y); });
+    reportErrors(
+        [&] { ArchiveSession::current().oPub->ShowPopupMenu(this, Grid, button, shift, x, y); });
 }
 
 void FrmMain::PopMenuMgr_Click(const QString& item) {
@@ -257,17 +273,25 @@ void FrmMain::Stb_Click() {
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == PicSeparate) {
         switch (event->type()) {
-        case QEvent::MouseButtonPress: PicSeparate_Mouse(1, static_cast<QMouseEvent*>(event)); break;
-        case QEvent::MouseMove: PicSeparate_Mouse(2, static_cast<QMouseEvent*>(event)); break;
-        case QEvent::MouseButtonRelease: PicSeparate_Mouse(3, static_cast<QMouseEvent*>(event)); break;
-        default: break;
+        case QEvent::MouseButtonPress:
+            PicSeparate_Mouse(1, static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseMove:
+            PicSeparate_Mouse(2, static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseButtonRelease:
+            PicSeparate_Mouse(3, static_cast<QMouseEvent*>(event));
+            break;
+        default:
+            break;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void FrmMain::PicSeparate_Mouse(int phase, QMouseEvent* event) {
-    int button = event->buttons() & Qt::LeftButton ? 1 : (event->buttons() & Qt::RightButton ? 2 : 0);
+    int button =
+        event->buttons() & Qt::LeftButton ? 1 : (event->buttons() & Qt::RightButton ? 2 : 0);
     int shift = suite::KeyHook::shiftState(event->modifiers());
     float x = float(event->position().x() * suite::Grid::twipsPerPixel());
     float y = float(event->position().y() * suite::Grid::twipsPerPixel());

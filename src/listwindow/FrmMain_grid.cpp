@@ -25,8 +25,9 @@ void FrmMain::LoadColumnSettings(suite::Grid* grid) {
         if (!allowed) {
             QString text =
                 s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.no_colauth_error"));
-            s.oPub->MsgBox(text, 64,
-                           s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
+            s.oPub->MsgBox(
+                text, 64,
+                s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
             return;
         }
     }
@@ -40,7 +41,8 @@ void FrmMain::LoadColumnSettings(suite::Grid* grid) {
             grid->setFixedCols(k);
     });
     m_OrderBy.clear();
-    grid->setTextMatrix(0, 0, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.serialnumber")));
+    grid->setTextMatrix(
+        0, 0, s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.serialnumber")));
     if (m_Cols) {
         for (int i = 1; i <= m_Cols->Count(); ++i) {
             const ColumnItem& c = m_Cols->Item(i);
@@ -105,8 +107,8 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     Grid->setRedraw(false);
     for (int i = 1; i <= n; ++i) {
         for (int j = 1; j <= f; ++j)
-            Grid->setTextMatrix(i, j,
-                                FormatGridTxt(rs->Value(j - 1), rs->FieldAt(j - 1).name).toString());
+            Grid->setTextMatrix(
+                i, j, FormatGridTxt(rs->Value(j - 1), rs->FieldAt(j - 1).name).toString());
         rs->MoveNext();
         if (i % kRowsBetweenPauses == 0) {
             // Long lists: let the window breathe so that it stays responsive.

@@ -22,12 +22,13 @@ void FrmMain::DataRefresh(const QString& sCon) {
 
         const RecordsetPtr rs = s.SrvDB->OpenX(sql);
         if (!rs) {
-            ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror")));
+            ShowInfo(
+                s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror")));
             return;
         }
         s.ResParams = {QString::number(rs->RecordCount())};
-        Stb->setPanelText(3, s.oPub->GetResFormatString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"),
-                                                        s.ResParams));
+        Stb->setPanelText(3, s.oPub->GetResFormatString(
+                                 QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
         if (hasCondition && rs->RecordCount() == 0)
             ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.findnothing")));
         FillGrid(rs);

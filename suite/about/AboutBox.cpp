@@ -19,7 +19,8 @@ QString AboutBox::text() {
 void AboutBox::Show(QObject* owner) {
     auto* parent = qobject_cast<QWidget*>(owner);
     QMessageBox box(QMessageBox::Information,
-                    ResourceTable::forLanguage(sessionLanguage()).text(QStringLiteral("Tarvo.SUITE.about.title")),
+                    ResourceTable::forLanguage(sessionLanguage())
+                        .text(QStringLiteral("Tarvo.SUITE.about.title")),
                     text(), QMessageBox::Ok, parent ? parent : QApplication::activeWindow());
     box.setObjectName(QStringLiteral("AboutBox"));
     box.exec();

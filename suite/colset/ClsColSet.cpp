@@ -45,9 +45,8 @@ QVector<ColumnItem> ClsColSet::loadDefaults(const QString& colSet) {
                        "FROM tarvo_colset_default WHERE lower(cColSet) = lower(?) ORDER BY iOrder"),
         {colSet});
     for (const auto& r : defaults.rows)
-        items.push_back({r[0].toString(), english ? r[2].toString() : r[1].toString(),
-                         r[3].toInt(), QVariant(r[4].toInt() != 0), r[5].toInt(),
-                         r[6].toString()});
+        items.push_back({r[0].toString(), english ? r[2].toString() : r[1].toString(), r[3].toInt(),
+                         QVariant(r[4].toInt() != 0), r[5].toInt(), r[6].toString()});
     return items;
 }
 

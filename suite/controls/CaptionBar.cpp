@@ -18,8 +18,12 @@ CaptionBar::CaptionBar(QWidget* parent) : QWidget(parent), m_label(new QLabel(th
     layout->addWidget(m_label);
 }
 
-QString CaptionBar::Caption() const { return m_label->text(); }
+QString CaptionBar::Caption() const {
+    return m_label->text();
+}
 
-void CaptionBar::setCaption(const QString& text) { m_label->setText(text); }
+void CaptionBar::setCaption(const QString& text) {
+    m_label->setText(text);
+}
 
 } // namespace tarvo::suite

@@ -51,8 +51,8 @@ public:
 class Label : public QLabel {
     Q_OBJECT
 public:
-    explicit Label(QWidget* parent = nullptr, const QString& name = {},
-                   const QString& caption = {}, const QString& tag = {});
+    explicit Label(QWidget* parent = nullptr, const QString& name = {}, const QString& caption = {},
+                   const QString& tag = {});
     QString Tag() const { return m_tag; }
 
 private:

@@ -27,13 +27,21 @@ Grid::Grid(QWidget* parent) : QTableView(parent), m_model(new GridModel(this)) {
     setCols(2);
 }
 
-int Grid::twipsPerPixel() { return 15; }
+int Grid::twipsPerPixel() {
+    return 15;
+}
 
-int Grid::Rows() const { return m_model->rows(); }
+int Grid::Rows() const {
+    return m_model->rows();
+}
 
-void Grid::setRows(int rows) { m_model->setRows(rows); }
+void Grid::setRows(int rows) {
+    m_model->setRows(rows);
+}
 
-int Grid::Cols() const { return m_model->cols(); }
+int Grid::Cols() const {
+    return m_model->cols();
+}
 
 void Grid::setCols(int cols) {
     m_model->setCols(cols);
@@ -47,9 +55,13 @@ void Grid::setFixedCols(int cols) {
     m_model->setFixedCols(cols);
 }
 
-QString Grid::TextMatrix(int row, int col) const { return m_model->text(row, col); }
+QString Grid::TextMatrix(int row, int col) const {
+    return m_model->text(row, col);
+}
 
-void Grid::setTextMatrix(int row, int col, const QString& text) { m_model->setText(row, col, text); }
+void Grid::setTextMatrix(int row, int col, const QString& text) {
+    m_model->setText(row, col, text);
+}
 
 int Grid::ColWidth(int col) const {
     if (col < 0 || col >= Cols() || isColumnHidden(col))
@@ -68,16 +80,21 @@ void Grid::setColWidth(int col, int twips) {
     setColumnWidth(col, std::max(1, twips / twipsPerPixel()));
 }
 
-int Grid::ColAlignment(int col) const { return m_model->columnAlignment(col); }
+int Grid::ColAlignment(int col) const {
+    return m_model->columnAlignment(col);
+}
 
-void Grid::setColAlignment(int col, int code) { m_model->setColumnAlignment(col, code); }
+void Grid::setColAlignment(int col, int code) {
+    m_model->setColumnAlignment(col, code);
+}
 
-void Grid::setHeaderAlignment(int col, int code) { m_model->setHeaderAlignment(col, code); }
+void Grid::setHeaderAlignment(int col, int code) {
+    m_model->setHeaderAlignment(col, code);
+}
 
 void Grid::setAllowUserResizing(int mode) {
     m_allowResizing = mode;
-    horizontalHeader()->setSectionResizeMode(mode ? QHeaderView::Interactive
-                                                  : QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(mode ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 int Grid::Row() const {
@@ -92,7 +109,9 @@ void Grid::setRow(int row) {
     setCurrentIndex(m_model->index(row - 1, std::min(col, Cols() - 1)));
 }
 
-int Grid::Col() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
+int Grid::Col() const {
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
 
 void Grid::setCol(int col) {
     if (col < 0 || col >= Cols())
@@ -114,7 +133,9 @@ void Grid::setTopRow(int row) {
     scrollTo(m_model->index(row - 1, 0), QAbstractItemView::PositionAtTop);
 }
 
-bool Grid::Redraw() const { return m_model->redraw(); }
+bool Grid::Redraw() const {
+    return m_model->redraw();
+}
 
 void Grid::setRedraw(bool on) {
     m_model->setRedraw(on);

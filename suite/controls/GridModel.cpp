@@ -8,7 +8,9 @@
 
 namespace tarvo::suite {
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) { setRows(1); }
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
+    setRows(1);
+}
 
 void GridModel::setRows(int rows) {
     rows = std::max(rows, 1);
@@ -74,7 +76,9 @@ void GridModel::setHeaderAlignment(int col, int code) {
         m_headerAlign[col] = code;
 }
 
-void GridModel::setFixedCols(int n) { m_fixedCols = n; }
+void GridModel::setFixedCols(int n) {
+    m_fixedCols = n;
+}
 
 Qt::Alignment GridModel::toQt(int code) {
     Qt::Alignment h = Qt::AlignLeft;
@@ -109,7 +113,9 @@ int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_cells.size()) - 1;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_cols; }
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_cols;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())

@@ -33,24 +33,40 @@ int KeyHook::virtualKey(const QKeyEvent& e) {
     if (k >= Qt::Key_0 && k <= Qt::Key_9)
         return 48 + (k - Qt::Key_0);
     switch (k) {
-    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Backspace:
+        return 8;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Backtab:
+        return 9;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return 0;
     }
 }
 
@@ -67,11 +83,13 @@ constexpr quint32 kSentScanCode = 0x54415256;
 void KeyHook::sendKey(QWidget* target, Qt::Key key) {
     if (!target)
         return;
-    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
-                                                      kSentScanCode, 0, 0));
+    QCoreApplication::postEvent(
+        target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, kSentScanCode, 0, 0));
 }
 
-bool KeyHook::isSent(const QKeyEvent& event) { return event.nativeScanCode() == kSentScanCode; }
+bool KeyHook::isSent(const QKeyEvent& event) {
+    return event.nativeScanCode() == kSentScanCode;
+}
 
 bool KeyHook::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {

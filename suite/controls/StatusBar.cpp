@@ -40,9 +40,13 @@ void StatusBar::setClockMode(int mode) {
     }
 }
 
-QString StatusBar::TimeText() const { return m_clock->text(); }
+QString StatusBar::TimeText() const {
+    return m_clock->text();
+}
 
-void StatusBar::setTimeText(const QString& text) { m_clock->setText(text); }
+void StatusBar::setTimeText(const QString& text) {
+    m_clock->setText(text);
+}
 
 void StatusBar::mousePressEvent(QMouseEvent* event) {
     QStatusBar::mousePressEvent(event);

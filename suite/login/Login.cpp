@@ -7,10 +7,11 @@
 
 namespace tarvo::suite {
 
-Login::Login(LoginInfo info) : m_info(std::move(info)) { setCurrentUser(m_info.userId); }
+Login::Login(LoginInfo info) : m_info(std::move(info)) {
+    setCurrentUser(m_info.userId);
+}
 
-std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId,
-                                    QString& error) {
+std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId, QString& error) {
     try {
         auto db = AccountDatabase::open(dbName);
         const auto r = db->sql().query(

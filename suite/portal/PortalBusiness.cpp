@@ -43,10 +43,10 @@ void PortalBusiness::ShowForm(QWidget*& window, const QString& subsystem, const 
     QMainWindow portal;
     portal.setObjectName(QStringLiteral("PortalWindow"));
     portal.setWindowTitle(QStringLiteral("企业门户 — %1").arg(window->windowTitle()));
-    auto* status = new QLabel(QStringLiteral("%1  %2  %3")
-                                  .arg(m_login ? m_login->cUserName() : QString(), subsystem,
-                                       formKey),
-                              &portal);
+    auto* status =
+        new QLabel(QStringLiteral("%1  %2  %3")
+                       .arg(m_login ? m_login->cUserName() : QString(), subsystem, formKey),
+                   &portal);
     portal.statusBar()->addWidget(status);
 
     QPointer<QWidget> hosted = window;

@@ -47,13 +47,11 @@ qlonglong advisoryKey(const QString& archive, LockKind kind, const QString& scop
 } // namespace
 
 LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
-    return {userId, userName, QSysInfo::machineHostName(), QCoreApplication::applicationPid(),
-            {}};
+    return {userId, userName, QSysInfo::machineHostName(), QCoreApplication::applicationPid(), {}};
 }
 
 FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
-    : m_db(std::move(ownConnection)), m_me(me),
-      m_onServer(m_db->sql().kind() == u"postgresql") {
+    : m_db(std::move(ownConnection)), m_me(me), m_onServer(m_db->sql().kind() == u"postgresql") {
     m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (!m_onServer) {
         QObject::connect(&m_renewal, &QTimer::timeout, [this] { renewLeases(); });
@@ -148,8 +146,8 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
     if (readRow(key, other, &lease)) {
         const QDateTime until = QDateTime::fromString(lease, Qt::ISODate);
         const bool leaseRunning = until.isValid() && until > QDateTime::currentDateTimeUtc();
-        const bool processGone = other.host == m_me.host && other.pid > 0 &&
-                                 !processAlive(other.pid);
+        const bool processGone =
+            other.host == m_me.host && other.pid > 0 && !processAlive(other.pid);
         if (leaseRunning && !processGone) {
             heldBy = other;
             return false;

@@ -14,9 +14,9 @@ namespace {
 const char* const kTopicProperty = "tarvo.helpTopic";
 
 QString pageFor(const QString& topic) {
-    const QString lang =
-        sessionLanguage().startsWith(u"en", Qt::CaseInsensitive) ? QStringLiteral("en-US")
-                                                                 : QStringLiteral("zh-CN");
+    const QString lang = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive)
+                             ? QStringLiteral("en-US")
+                             : QStringLiteral("zh-CN");
     for (const QString& name : {topic.toLower(), QStringLiteral("index")}) {
         QFile f(QStringLiteral(":/suite/data/help/%1/%2.html").arg(lang, name));
         if (f.open(QIODevice::ReadOnly))

@@ -9,7 +9,9 @@ OptionStore::OptionStore(const ClsCommonPtr& db, const QString& userId) : m_user
         m_db = cc->database();
 }
 
-bool OptionStore::isAvailable() const { return m_db != nullptr; }
+bool OptionStore::isAvailable() const {
+    return m_db != nullptr;
+}
 
 std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_db)
@@ -47,8 +49,9 @@ bool OptionStore::setText(const QString& key, const QString& value) {
         Transaction tx(sql);
         sql.exec(QStringLiteral("DELETE FROM tarvo_option WHERE cUserId = ? AND cKey = ?"),
                  {m_userId, key});
-        sql.exec(QStringLiteral("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES (?, ?, ?)"),
-                 {m_userId, key, value});
+        sql.exec(
+            QStringLiteral("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES (?, ?, ?)"),
+            {m_userId, key, value});
         tx.commit();
         return true;
     } catch (const DbError&) {

@@ -19,40 +19,65 @@ namespace tarvo::suite {
 namespace {
 
 // Button and icon codes of the classic message box, and the answers it gives.
-enum { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5
+};
 enum { Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum { AnsOk = 1, AnsCancel = 2, AnsAbort = 3, AnsRetry = 4, AnsIgnore = 5, AnsYes = 6, AnsNo = 7 };
 
 QMessageBox::StandardButtons buttonsFor(int code) {
     switch (code & 7) {
-    case OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+    case OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    default:
+        return QMessageBox::Ok;
     }
 }
 
 QMessageBox::Icon iconFor(int code) {
     switch (code & 0x70) {
-    case Critical: return QMessageBox::Critical;
-    case Question: return QMessageBox::Question;
-    case Exclamation: return QMessageBox::Warning;
-    case Information: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case Critical:
+        return QMessageBox::Critical;
+    case Question:
+        return QMessageBox::Question;
+    case Exclamation:
+        return QMessageBox::Warning;
+    case Information:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
 int answerFor(int button) {
     switch (button) {
-    case QMessageBox::Cancel: return AnsCancel;
-    case QMessageBox::Abort: return AnsAbort;
-    case QMessageBox::Retry: return AnsRetry;
-    case QMessageBox::Ignore: return AnsIgnore;
-    case QMessageBox::Yes: return AnsYes;
-    case QMessageBox::No: return AnsNo;
-    default: return AnsOk;
+    case QMessageBox::Cancel:
+        return AnsCancel;
+    case QMessageBox::Abort:
+        return AnsAbort;
+    case QMessageBox::Retry:
+        return AnsRetry;
+    case QMessageBox::Ignore:
+        return AnsIgnore;
+    case QMessageBox::Yes:
+        return AnsYes;
+    case QMessageBox::No:
+        return AnsNo;
+    default:
+        return AnsOk;
     }
 }
 
@@ -76,9 +101,13 @@ int Pub::MsgBox(QString& prompt, int buttons, const QString& title) {
     return answerFor(box.exec());
 }
 
-QString Pub::M_LocaleId() const { return sessionLanguage(); }
+QString Pub::M_LocaleId() const {
+    return sessionLanguage();
+}
 
-void Pub::UtoLCase(QString& text) { text = text.toLower(); }
+void Pub::UtoLCase(QString& text) {
+    text = text.toLower();
+}
 
 QVariant Pub::GetRes(int resourceNumber) {
     // 101: the picture of a reference button, a magnifier.
@@ -88,13 +117,21 @@ QVariant Pub::GetRes(int resourceNumber) {
     return {};
 }
 
-QString Pub::FontName() const { return QStringLiteral("Noto Sans CJK SC"); }
+QString Pub::FontName() const {
+    return QStringLiteral("Noto Sans CJK SC");
+}
 
-double Pub::FontSize() const { return 9.0; }
+double Pub::FontSize() const {
+    return 9.0;
+}
 
-int Pub::FontCharSet() const { return 134; } // the simplified Chinese character set
+int Pub::FontCharSet() const {
+    return 134;
+} // the simplified Chinese character set
 
-quint32 Pub::MustInputColor() const { return 0x0033CC; }
+quint32 Pub::MustInputColor() const {
+    return 0x0033CC;
+}
 
 void Pub::SetIntLen(QWidget* edit, int maxLength) {
     auto* line = qobject_cast<QLineEdit*>(edit);

@@ -11,7 +11,6 @@ namespace tarvo::suite {
 
 class FunctionLock;
 
-
 /// The public-services object "TarvoPub.IPub" of the embedded suite.
 class Pub : public IPub {
 public:
@@ -26,8 +25,7 @@ public:
     void UtoLCase(QString& text) override;
     QVariant GetRes(int resourceNumber) override;
 
-    bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive,
-                   int mode) override;
+    bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive, int mode) override;
 
     QString FontName() const override;
     double FontSize() const override;
@@ -61,8 +59,8 @@ public:
     void Unhook(QWidget* window) override;
     void FrmUnLoad() override;
     void FrmOptInit(QWidget* window, int mode) override;
-    void FrmOpt(QWidget* window, QString& key, const QString& archiveName,
-                const QVariant& omitted, LoginPtr& login, ClsCommonPtr& db) override;
+    void FrmOpt(QWidget* window, QString& key, const QString& archiveName, const QVariant& omitted,
+                LoginPtr& login, ClsCommonPtr& db) override;
     void frmResizeNew(QWidget* window) override;
     void SetTlb(QWidget* toolbar) override;
     void SetMoxTlbStyleNew(QWidget* window, bool flag, QWidget* frame, QWidget*& card) override;
@@ -90,12 +88,11 @@ public:
 
     void GetPrnStyleFile(bool flag, const QString& unused, QString& styleXml,
                          const QString& archive, ClsCommonPtr& db, QWidget* grid) override;
-    void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1,
-                        const QString& unused2, const QString& archiveName,
-                        const QString& accId, const QString& userId, const QString& userName,
-                        QObject* nullObject, ClsCommonPtr& db, QWidget* grid) override;
-    void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs,
-                     QWidget* grid) override;
+    void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1, const QString& unused2,
+                        const QString& archiveName, const QString& accId, const QString& userId,
+                        const QString& userName, QObject* nullObject, ClsCommonPtr& db,
+                        QWidget* grid) override;
+    void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) override;
     void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;
 

@@ -24,7 +24,9 @@ void sortCurrentColumn(Grid* grid, bool ascending) {
         grid->Sort(grid->Col(), ascending);
 }
 
-int clampRow(const Grid* grid, int row) { return std::clamp(row, 1, std::max(1, grid->Rows() - 1)); }
+int clampRow(const Grid* grid, int row) {
+    return std::clamp(row, 1, std::max(1, grid->Rows() - 1));
+}
 
 } // namespace
 
@@ -50,8 +52,10 @@ void Pub::ShowPopupMenu(QWidget* window, QWidget* grid, int& button, int&, float
     const bool english = M_LocaleId().startsWith(u"en", Qt::CaseInsensitive);
     const QPoint at(int(x) / Grid::twipsPerPixel(), int(y) / Grid::twipsPerPixel());
     menu->popup(g->viewport()->mapToGlobal(at),
-                {{QStringLiteral("Asc"), english ? QStringLiteral("Sort ascending") : QStringLiteral("升序")},
-                 {QStringLiteral("Desc"), english ? QStringLiteral("Sort descending") : QStringLiteral("降序")}});
+                {{QStringLiteral("Asc"),
+                  english ? QStringLiteral("Sort ascending") : QStringLiteral("升序")},
+                 {QStringLiteral("Desc"),
+                  english ? QStringLiteral("Sort descending") : QStringLiteral("降序")}});
 }
 
 void Pub::MouseEvent(QWidget* window, int phase, int& button, int&, float& x, float&,
@@ -64,8 +68,8 @@ void Pub::MouseEvent(QWidget* window, int phase, int& button, int&, float& x, fl
     if (!splitter || !tree || !grid || phase != 2)
         return;
     // Dragging the splitter: x is where the mouse is on it, so move it by that much.
-    const int left = std::clamp(splitter->x() + int(x) / Grid::twipsPerPixel(), 60,
-                                window->width() - 120);
+    const int left =
+        std::clamp(splitter->x() + int(x) / Grid::twipsPerPixel(), 60, window->width() - 120);
     splitter->move(left, splitter->y());
     tree->resize(left - tree->x(), tree->height());
     const int gridLeft = left + splitter->width();

@@ -47,15 +47,16 @@ bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int 
         LockHolder heldBy;
         if (locksFor(login)->acquire(key, LockKind(mode), heldBy))
             return false;
-        QString text =
-            mode == 1 ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
-                                           {heldBy.host, archiveTitle(*this, archive)})
-                      : GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.held"),
-                                           {archiveTitle(*this, archive), heldBy.userName,
-                                            heldBy.userId, heldBy.host});
+        QString text = mode == 1
+                           ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
+                                                {heldBy.host, archiveTitle(*this, archive)})
+                           : GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.held"),
+                                                {archiveTitle(*this, archive), heldBy.userName,
+                                                 heldBy.userId, heldBy.host});
         MsgBox(text, 64, title);
     } catch (const DbError& e) {
-        QString text = QStringLiteral("无法取得%1的使用权：%2").arg(archiveTitle(*this, archive), e.text());
+        QString text =
+            QStringLiteral("无法取得%1的使用权：%2").arg(archiveTitle(*this, archive), e.text());
         MsgBox(text, 64, title);
     }
     return true;

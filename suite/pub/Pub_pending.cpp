@@ -13,8 +13,7 @@ namespace {
 }
 } // namespace
 
-void Pub::GetPrnStyleFile(bool, const QString&, QString&, const QString&, ClsCommonPtr&,
-                          QWidget*) {
+void Pub::GetPrnStyleFile(bool, const QString&, QString&, const QString&, ClsCommonPtr&, QWidget*) {
     missing("GetPrnStyleFile");
 }
 void Pub::GetPrnDataFile(bool, QString&, const QString&, const QString&, const QString&,
@@ -22,8 +21,14 @@ void Pub::GetPrnDataFile(bool, QString&, const QString&, const QString&, const Q
                          QWidget*) {
     missing("GetPrnDataFile");
 }
-void Pub::GetTypeSize(QString&, QString&, RecordsetPtr&, QWidget*) { missing("GetTypeSize"); }
-void Pub::SavePrnStyle(ClsCommonPtr&, const QString&, const QString&) { missing("SavePrnStyle"); }
-void Pub::PrintMsg(const QString&, int&) { missing("PrintMsg"); }
+void Pub::GetTypeSize(QString&, QString&, RecordsetPtr&, QWidget*) {
+    missing("GetTypeSize");
+}
+void Pub::SavePrnStyle(ClsCommonPtr&, const QString&, const QString&) {
+    missing("SavePrnStyle");
+}
+void Pub::PrintMsg(const QString&, int&) {
+    missing("PrintMsg");
+}
 
 } // namespace tarvo::suite

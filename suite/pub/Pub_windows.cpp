@@ -40,8 +40,8 @@ void applyOptions(QWidget* window, const OptionStore& options) {
     if (auto* stb = window->findChild<QWidget*>(QStringLiteral("Stb")))
         stb->setVisible(status);
     window->setProperty("tarvo.printRowNumbers", printNo);
-    for (const auto& [name, on] : {std::pair{"mText", text}, std::pair{"mStb", status},
-                                   std::pair{"mPrintNo", printNo}}) {
+    for (const auto& [name, on] :
+         {std::pair{"mText", text}, std::pair{"mStb", status}, std::pair{"mPrintNo", printNo}}) {
         if (auto* a = window->findChild<QAction*>(QString::fromLatin1(name))) {
             a->setCheckable(true);
             a->setChecked(on);
@@ -107,7 +107,9 @@ void Pub::HelpShow(QObject*, const QString& key, QWidget* window) {
         window->setProperty("tarvo.helpContext", key);
 }
 
-void Pub::HelpHide(QObject*, QString&, QWidget* window) { HelpViewer::hideFor(window); }
+void Pub::HelpHide(QObject*, QString&, QWidget* window) {
+    HelpViewer::hideFor(window);
+}
 
 void Pub::hook(QWidget* window) {
     if (!window)
@@ -173,7 +175,9 @@ void Pub::frmResizeNew(QWidget* window) {
     }
 }
 
-void Pub::SetTlb(QWidget* toolbar) { styleToolbar(toolbar); }
+void Pub::SetTlb(QWidget* toolbar) {
+    styleToolbar(toolbar);
+}
 
 void Pub::SetMoxTlbStyleNew(QWidget* window, bool, QWidget* frame, QWidget*&) {
     if (!window)

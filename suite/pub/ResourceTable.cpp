@@ -26,9 +26,9 @@ QHash<QString, QString> ResourceTable::parse(const QString& text) {
 const ResourceTable& ResourceTable::forLanguage(const QString& language) {
     static QMutex mutex;
     static std::map<QString, ResourceTable> tables;
-    const QString lang =
-        language.compare(u"en-US", Qt::CaseInsensitive) == 0 ? QStringLiteral("en-US")
-                                                             : QStringLiteral("zh-CN");
+    const QString lang = language.compare(u"en-US", Qt::CaseInsensitive) == 0
+                             ? QStringLiteral("en-US")
+                             : QStringLiteral("zh-CN");
     QMutexLocker lock(&mutex);
     auto it = tables.find(lang);
     if (it == tables.end()) {

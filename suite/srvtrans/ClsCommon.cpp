@@ -1,9 +1,9 @@
 #include "ClsCommon.h"
 
-#include "SuiteContext.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
 #include "SqlDialect.h"
+#include "SuiteContext.h"
 
 namespace tarvo::suite {
 

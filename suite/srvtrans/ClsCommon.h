@@ -14,8 +14,8 @@ public:
     RecordsetPtr OpenX(QString& sql) override;
     bool Add(QString& xml, const QString& archive, QString& errText) override;
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
-    bool Delete(QVariant& key, const QString& keyField, const QString& archive,
-                QString& errText, const QString& userId) override;
+    bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
+                const QString& userId) override;
 
     /// Why the last Init or OpenX failed, for the log and the tests.
     const QString& lastError() const { return m_lastError; }

@@ -37,7 +37,7 @@ int DictField::definedSize() const {
 
 QString DictField::caption(const QString& language) const {
     return language.startsWith(u"en", Qt::CaseInsensitive) && !captionEn.isEmpty() ? captionEn
-                                                                                    : captionZh;
+                                                                                   : captionZh;
 }
 
 void DataDictionary::load(SqlBackend& db) {

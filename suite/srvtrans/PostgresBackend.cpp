@@ -132,14 +132,16 @@ PostgresBackend::PostgresBackend(const QString& url) {
                                     : QStringLiteral("内存不足");
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(
-            QStringLiteral("无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
+        throw DbError(QStringLiteral("无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
     }
-    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
     execScript(QStringLiteral("SET DateStyle = ISO, YMD"));
 }
 
-PostgresBackend::~PostgresBackend() { PQfinish(m_conn); }
+PostgresBackend::~PostgresBackend() {
+    PQfinish(m_conn);
+}
 
 QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
     const Result r = execute(m_conn, sql, params);
@@ -196,7 +198,9 @@ void PostgresBackend::execScript(const QString& sql) {
     check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
 }
 
-void PostgresBackend::begin() { execScript(QStringLiteral("BEGIN")); }
+void PostgresBackend::begin() {
+    execScript(QStringLiteral("BEGIN"));
+}
 
 void PostgresBackend::commit() {
     // The server answers COMMIT of a failed transaction with a rollback, not an error.

@@ -61,9 +61,8 @@ RecordsetPtr buildRecordset(QueryResult&& result, const DataDictionary& dict) {
     fields.reserve(result.columns.size());
     for (int c = 0; c < result.columns.size(); ++c) {
         const ResultColumn& col = result.columns[c];
-        const DictField* f = col.originTable.isEmpty()
-                                 ? nullptr
-                                 : dict.find(col.originTable, col.originColumn);
+        const DictField* f =
+            col.originTable.isEmpty() ? nullptr : dict.find(col.originTable, col.originColumn);
         if (f) {
             // Engines that fold identifiers give "cbankcode"; callers expect the column's
             // own spelling, which the dictionary keeps.

@@ -24,7 +24,9 @@ constexpr Reference kReferences[] = {
     {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
 };
 
-QString label(const DictField& f) { return f.captionZh.isEmpty() ? f.field : f.captionZh; }
+QString label(const DictField& f) {
+    return f.captionZh.isEmpty() ? f.field : f.captionZh;
+}
 
 std::optional<QDate> parseDate(const QString& text) {
     const QString s = text.trimmed();
@@ -230,9 +232,9 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
                               QString& error) {
     SqlBackend& sql = m_db.sql();
     if (m_db.dictionary().find(table, QStringLiteral("bSysData"))) {
-        const auto r = sql.query(QStringLiteral("SELECT bSysData FROM %1 WHERE %2 = ?")
-                                     .arg(table.toLower(), key.field),
-                                 {keyText});
+        const auto r = sql.query(
+            QStringLiteral("SELECT bSysData FROM %1 WHERE %2 = ?").arg(table.toLower(), key.field),
+            {keyText});
         if (!r.rows.isEmpty() && r.rows[0][0].toInt() != 0) {
             error = QStringLiteral("“%1”是系统预置数据，不能删除").arg(keyText);
             return false;
@@ -272,9 +274,9 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
     SqlBackend& sql = m_db.sql();
     try {
         Transaction tx(sql);
-        if (sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?")
-                          .arg(archive.toLower(), k->field),
-                      {keyText})
+        if (sql.query(
+                   QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(archive.toLower(), k->field),
+                   {keyText})
                 .rows.isEmpty()) {
             error = QStringLiteral("%1为“%2”的记录不存在，可能已被其他用户删除")
                         .arg(label(*k), keyText);

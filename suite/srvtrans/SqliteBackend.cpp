@@ -16,15 +16,16 @@ struct StmtDeleter {
 };
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
-QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+QString fromUtf8(const char* s) {
+    return s ? QString::fromUtf8(s) : QString();
+}
 
 } // namespace
 
 SqliteBackend::SqliteBackend(const QString& path) {
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_FULLMUTEX,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(
+        path.toUtf8().constData(), &m_db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = m_db ? errorText() : QStringLiteral("无法打开数据库文件");
         sqlite3_close(m_db);
@@ -55,9 +56,13 @@ void SqliteBackend::useWriteAheadLog() {
     }
 }
 
-SqliteBackend::~SqliteBackend() { sqlite3_close_v2(m_db); }
+SqliteBackend::~SqliteBackend() {
+    sqlite3_close_v2(m_db);
+}
 
-QString SqliteBackend::errorText() const { return fromUtf8(sqlite3_errmsg(m_db)); }
+QString SqliteBackend::errorText() const {
+    return fromUtf8(sqlite3_errmsg(m_db));
+}
 
 static Stmt prepare(sqlite3* db, const QString& sql, const QVariantList& params) {
     sqlite3_stmt* raw = nullptr;
@@ -154,8 +159,12 @@ void SqliteBackend::execScript(const QString& sql) {
     }
 }
 
-void SqliteBackend::begin() { execScript(QStringLiteral("BEGIN IMMEDIATE")); }
-void SqliteBackend::commit() { execScript(QStringLiteral("COMMIT")); }
+void SqliteBackend::begin() {
+    execScript(QStringLiteral("BEGIN IMMEDIATE"));
+}
+void SqliteBackend::commit() {
+    execScript(QStringLiteral("COMMIT"));
+}
 void SqliteBackend::rollback() {
     if (!sqlite3_get_autocommit(m_db))
         execScript(QStringLiteral("ROLLBACK"));

@@ -9,7 +9,9 @@ thread_local QString t_user;
 thread_local QString t_language = QStringLiteral("zh-CN");
 } // namespace
 
-void setCurrentUser(const QString& userId) { t_user = userId; }
+void setCurrentUser(const QString& userId) {
+    t_user = userId;
+}
 
 QString currentUser() {
     if (!t_user.isEmpty())
@@ -18,8 +20,12 @@ QString currentUser() {
     return account.isEmpty() ? QStringLiteral("system") : account;
 }
 
-void setSessionLanguage(const QString& language) { t_language = language; }
+void setSessionLanguage(const QString& language) {
+    t_language = language;
+}
 
-QString sessionLanguage() { return t_language; }
+QString sessionLanguage() {
+    return t_language;
+}
 
 } // namespace tarvo::suite

@@ -57,8 +57,10 @@ TEST_F(BankCard, SetUpGivesLengthsHelpAndCaptionsWithoutTheFillerWord) {
     EXPECT_TRUE(recording->calls.contains("SetLabelCaption(" +
                                           QString::number(card.controls().size()) + ",AA_Bank)"));
     EXPECT_EQ(edit("EdtcBankName")->HelpContextId(), 7);
-    EXPECT_EQ(child<suite::Frame>("FrameCom")->title(), "res:Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo");
-    EXPECT_EQ(child<suite::Label>("LbliIndAccNoLen")->text(), "res:Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen");
+    EXPECT_EQ(child<suite::Frame>("FrameCom")->title(),
+              "res:Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo");
+    EXPECT_EQ(child<suite::Label>("LbliIndAccNoLen")->text(),
+              "res:Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen");
 
     EXPECT_EQ(ctlAA_Bank::withoutFiller("企业账户是否定长是否", "zh-CN"), "企业账户定长");
     EXPECT_EQ(ctlAA_Bank::withoutFiller("Fixed length or not", "EN-US"), "Fixed length ");

@@ -24,9 +24,13 @@ Buttons buttons(FrmZAM& card) {
     return {on("First"), on("Previous"), on("Next"), on("Last")};
 }
 
-bool saveEnabled(FrmZAM& card) { return card.findChild<QAction*>("SaveRs")->isEnabled(); }
+bool saveEnabled(FrmZAM& card) {
+    return card.findChild<QAction*>("SaveRs")->isEnabled();
+}
 
-suite::Edit* edit(FrmZAM& card, const char* name) { return card.findChild<suite::Edit*>(name); }
+suite::Edit* edit(FrmZAM& card, const char* name) {
+    return card.findChild<suite::Edit*>(name);
+}
 
 bool run(FrmZAM& card, const QString& key) {
     bool result = false;
@@ -36,7 +40,9 @@ bool run(FrmZAM& card, const QString& key) {
 
 /// Keeps the list at a known set of banks: the suite's 25 and the ones a test adds.
 int listRefreshes(const ComponentHarness& h, int from) {
-    return int(h.sql.mid(from).filter(QRegularExpression("^select cBankCode,cBankName.* from aa_bank where")).size());
+    return int(h.sql.mid(from)
+                   .filter(QRegularExpression("^select cBankCode,cBankName.* from aa_bank where"))
+                   .size());
 }
 
 } // namespace
@@ -107,7 +113,8 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
     withList("aa_bank", "", [&](FrmMain& w) {
         FrmZAM card;
         card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
-        EXPECT_EQ(card.caption(), "res:Tarvo.AA.ARCHIVE.COMMON.addarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+        EXPECT_EQ(card.caption(),
+                  "res:Tarvo.AA.ARCHIVE.COMMON.addarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
         for (const char* code : {"961", "962"}) {
             edit(card, "EdtcBankCode")->setText(code);
             edit(card, "EdtcBankName")->setText(QStringLiteral("新银行") + code);
@@ -122,7 +129,8 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
         EXPECT_EQ(listRefreshes(h, from), 1);
         EXPECT_FALSE(card.added());
         EXPECT_EQ(card.status(), 2);
-        EXPECT_EQ(card.caption(), "res:Tarvo.AA.ARCHIVE.COMMON.modifyarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+        EXPECT_EQ(card.caption(),
+                  "res:Tarvo.AA.ARCHIVE.COMMON.modifyarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
         const int again = h.sql.size();
         EXPECT_TRUE(run(card, "Next"));
         EXPECT_EQ(listRefreshes(h, again), 0) << "refreshed once only";
@@ -140,7 +148,8 @@ TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
         card.InitData(2, qint16(w.m_KeyCol), row, w.comVar());
         edit(card, "EdtcBankName")->setText("新名");
         EXPECT_TRUE(run(card, "savers"));
-        EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='970'").toString(), "新名");
+        EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='970'").toString(),
+                  "新名");
         EXPECT_EQ(card.status(), 1);
         EXPECT_TRUE(edit(card, "EdtcBankName")->text().isEmpty());
         const int from = h.sql.size();

@@ -25,12 +25,11 @@ struct Helpers : ::testing::Test {
     }
     void TearDown() override { ArchiveSession::current() = ArchiveSession(); }
     void setDecimals(const QString& value) {
-        QString sql = value.isNull()
-                          ? QStringLiteral("update AccInformation set cValue=NULL where "
-                                           "cName='iStrsPriDecDgt'")
-                          : QStringLiteral("update AccInformation set cValue='%1' where "
-                                           "cName='iStrsPriDecDgt'")
-                                .arg(value);
+        QString sql = value.isNull() ? QStringLiteral("update AccInformation set cValue=NULL where "
+                                                      "cName='iStrsPriDecDgt'")
+                                     : QStringLiteral("update AccInformation set cValue='%1' where "
+                                                      "cName='iStrsPriDecDgt'")
+                                           .arg(value);
         auto* cc = static_cast<suite::ClsCommon*>(ArchiveSession::current().SrvDB.get());
         cc->database()->sql().exec(sql);
     }
@@ -101,8 +100,7 @@ TEST_F(Helpers, XmlTagValues) {
     EXPECT_EQ(pub->calls.last(), "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.noparamhelpcontextid,64,"
                                  "res:Tarvo.AA.ARCHIVE.COMMON.information)");
 
-    EXPECT_EQ(GetXmlTagValue("<x></helpcontextid><helpcontextid>1</x>", "helpcontextid", "0"),
-              "");
+    EXPECT_EQ(GetXmlTagValue("<x></helpcontextid><helpcontextid>1</x>", "helpcontextid", "0"), "");
     EXPECT_TRUE(pub->calls.last().startsWith("MsgBox(无效的过程调用或参数"));
 
     EXPECT_EQ(GetXmlTagValue("<helpcontextid></helpcontextid>", "helpcontextid", "0"), "");

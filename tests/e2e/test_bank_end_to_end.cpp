@@ -26,16 +26,25 @@ namespace {
 
 template <typename T> T* visible(const char* name = nullptr) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible() && (!name || w->objectName() == name))
+        if (auto* t = qobject_cast<T*>(w);
+            t && t->isVisible() && (!name || w->objectName() == name))
             return t;
     return nullptr;
 }
 
-FrmZAM* card() { return visible<FrmZAM>(); }
-suite::Edit* field(const char* name) { return card()->findChild<suite::Edit*>(name); }
-bool saveEnabled() { return card()->findChild<QAction*>("SaveRs")->isEnabled(); }
+FrmZAM* card() {
+    return visible<FrmZAM>();
+}
+suite::Edit* field(const char* name) {
+    return card()->findChild<suite::Edit*>(name);
+}
+bool saveEnabled() {
+    return card()->findChild<QAction*>("SaveRs")->isEnabled();
+}
 
-QMessageBox* messageBox() { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }
+QMessageBox* messageBox() {
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
 
 void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : card(), key, mods);

@@ -63,7 +63,8 @@ TEST(Session, AnArchiveNotServedIsRefusedWithItsMessageAndNoWindow) {
     EXPECT_FALSE(person.shown);
     const QStringList boxes = h.pubCalls().filter("MsgBox(");
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes[0], "MsgBox(不提供ArchiveName服务！,64,res:Tarvo.AA.ARCHIVE.COMMON.information)");
+    EXPECT_EQ(boxes[0],
+              "MsgBox(不提供ArchiveName服务！,64,res:Tarvo.AA.ARCHIVE.COMMON.information)");
     EXPECT_FALSE(h.events.contains("create SrvDB"));
     EXPECT_EQ(h.pubCalls().filter("IsLockFun(").join(";"), "IsLockFun(nodb,demo,person,-1)")
         << "a failed start-up still releases the lock it may hold";
@@ -81,7 +82,8 @@ TEST(Session, HostObjectsAreCreatedAndReleasedInTheirOrder) {
     EXPECT_LT(at("release Pub"), at("release RowAuth"));
     EXPECT_LT(at("release RowAuth"), at("release SrvDB"));
     const QStringList locks = h.pubCalls().filter("IsLockFun(");
-    EXPECT_EQ(locks, QStringList({"IsLockFun(db,demo,aa_bank,1)", "IsLockFun(db,demo,aa_bank,-1)"}));
+    EXPECT_EQ(locks,
+              QStringList({"IsLockFun(db,demo,aa_bank,1)", "IsLockFun(db,demo,aa_bank,-1)"}));
     EXPECT_EQ(ArchiveSession::current().SrvDB, nullptr);
     EXPECT_EQ(ArchiveSession::current().ListWindow, nullptr);
 }
@@ -162,7 +164,8 @@ TEST(Session, ASecondShowInTheSameThreadReusesTheSession) {
         second.Show(h.login, "bank", "NB");
         innerEvents = h.events.mid(before);
         innerLocks = h.pub()->callsOf("IsLockFun").mid(locksBefore);
-        EXPECT_NE(ArchiveSession::current().SrvDB, nullptr) << "the first session keeps its objects";
+        EXPECT_NE(ArchiveSession::current().SrvDB, nullptr)
+            << "the first session keeps its objects";
         EXPECT_NE(ArchiveSession::current().oPub, nullptr);
     });
     ITarvoArchive first;

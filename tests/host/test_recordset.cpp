@@ -97,22 +97,18 @@ TEST_P(RecordsetFilter, SelectsTheMatchingRows) {
 INSTANTIATE_TEST_SUITE_P(
     Syntax, RecordsetFilter,
     ::testing::Values(
-        FilterCase{"cBankCode='105'", {"105"}},
-        FilterCase{"CBANKCODE = '105'", {"105"}},
+        FilterCase{"cBankCode='105'", {"105"}}, FilterCase{"CBANKCODE = '105'", {"105"}},
         FilterCase{"cBankName='o''neil bank'", {"9A"}},
         FilterCase{"cBankCode <> '105'", {"102", "9A", "910"}},
         FilterCase{"cBankCode like '9*'", {"9A", "910"}},
         FilterCase{"cBankName like '%建设%'", {"105"}},
-        FilterCase{"bSysData = true", {"102", "105"}},
-        FilterCase{"bSysData=0", {"9A", "910"}},
-        FilterCase{"iComAccNoLen >= 12", {"102", "910"}},
-        FilterCase{"iComAccNoLen < 9", {"9A"}},
+        FilterCase{"bSysData = true", {"102", "105"}}, FilterCase{"bSysData=0", {"9A", "910"}},
+        FilterCase{"iComAccNoLen >= 12", {"102", "910"}}, FilterCase{"iComAccNoLen < 9", {"9A"}},
         FilterCase{"iComAccNoLen = null", {"105"}},
         FilterCase{"dCreated > #2020-12-31#", {"105", "910"}},
         FilterCase{"cBankCode='102' or cBankCode='9A' and bSysData=1", {"102"}},
         FilterCase{"(cBankCode='102' or cBankCode='9A') and bSysData=0", {"9A"}},
-        FilterCase{"[cBankCode]='910'", {"910"}},
-        FilterCase{"   ", {"102", "105", "9A", "910"}}));
+        FilterCase{"[cBankCode]='910'", {"910"}}, FilterCase{"   ", {"102", "105", "9A", "910"}}));
 
 TEST(Recordset, BadFilterRaisesAndKeepsTheOldOne) {
     auto rs = banks();

@@ -1,8 +1,8 @@
 #include "ListWindowFixture.h"
 
 #include <QAction>
-#include <QToolBar>
 #include <QTest>
+#include <QToolBar>
 
 using namespace tarvo;
 
@@ -87,7 +87,8 @@ TEST_F(ListWindowTest, AddAndModifyTakeTheEditLockOpenTheCardAndReselect) {
                   QStringList({"IsLockFun(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
         EXPECT_LT(calls.indexOf("SetGridRow(Grid,103,银行编码)"),
                   calls.indexOf("IsLockFun(db,demo,aa_bank,-2)"));
-        EXPECT_GE(calls.indexOf("SetGridRow(Grid,103,银行编码)"), 0) << calls.join("\n").toStdString();
+        EXPECT_GE(calls.indexOf("SetGridRow(Grid,103,银行编码)"), 0)
+            << calls.join("\n").toStdString();
     });
 }
 

@@ -9,8 +9,8 @@ using namespace tarvo;
 namespace {
 
 RecordsetPtr bankRows(int n) {
-    auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{
-        {"cBankCode", ado::adVarWChar, 10}, {"cBankName", ado::adVarWChar, 60}});
+    auto rs = std::make_shared<Recordset>(
+        QVector<FieldInfo>{{"cBankCode", ado::adVarWChar, 10}, {"cBankName", ado::adVarWChar, 60}});
     for (int i = 1; i <= n; ++i)
         rs->appendRow({QString::number(1000 + i), QStringLiteral("银行%1").arg(i)});
     return rs;
@@ -54,8 +54,8 @@ TEST_F(ListWindowTest, ALongFillPausesForEventsEveryTwoHundredRows) {
 
 TEST_F(ListWindowTest, BooleanAndSignFlagCellsShowTheirTexts) {
     withList("aa_bank", "", [&](FrmMain& w) {
-        auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{
-            {"bBflag", ado::adBoolean, 2}, {"iSignFlag", ado::adSmallInt, 2}});
+        auto rs = std::make_shared<Recordset>(
+            QVector<FieldInfo>{{"bBflag", ado::adBoolean, 2}, {"iSignFlag", ado::adSmallInt, 2}});
         rs->appendRow({true, 1});
         rs->appendRow({false, 0});
         rs->appendRow({QVariant(), 2});
@@ -76,16 +76,14 @@ TEST_F(ListWindowTest, BooleanAndSignFlagCellsShowTheirTexts) {
 }
 
 TEST_F(ListWindowTest, FixedColumnsOnlyWhenTheGridHasMore) {
-    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", true, 2000},
-                             {"bSysData", true, 900}},
-              3);
+    setLayout(h, "aa_bank",
+              {{"cBankCode", true, 1200}, {"cBankName", true, 2000}, {"bSysData", true, 900}}, 3);
     withList("aa_bank", "", [&](FrmMain& w) {
         EXPECT_EQ(w.grid()->Cols(), 4);
         EXPECT_EQ(w.grid()->FixedCols(), 0) << "4 columns are not more than 3 + 1";
     });
-    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", true, 2000},
-                             {"bSysData", true, 900}},
-              1);
+    setLayout(h, "aa_bank",
+              {{"cBankCode", true, 1200}, {"cBankName", true, 2000}, {"bSysData", true, 900}}, 1);
     withList("aa_bank", "", [&](FrmMain& w) { EXPECT_EQ(w.grid()->FixedCols(), 2); });
 }
 
@@ -105,8 +103,8 @@ TEST_F(ListWindowTest, AQualifiedKeyFieldIsReportedMissingAndModifyRefuses) {
 }
 
 TEST_F(ListWindowTest, WidthsAreStoredAtCloseAndHiddenColumnsAsZero) {
-    setLayout(h, "aa_bank", {{"cBankCode", true, 1200}, {"cBankName", false, 2000},
-                             {"bSysData", true, 900}});
+    setLayout(h, "aa_bank",
+              {{"cBankCode", true, 1200}, {"cBankName", false, 2000}, {"bSysData", true, 900}});
     withList("aa_bank", "", [&](FrmMain& w) {
         EXPECT_EQ(w.grid()->ColWidth(2), 0);
         w.grid()->setColWidth(3, 3000);

@@ -28,7 +28,8 @@ class FakeReferClient : public IReferClient {
 public:
     static inline QStringList calls;
     static inline QString chooseFilter;
-    bool EnumRefInit(LoginPtr&, qint16 mode, bool flag, QString& table, QString& condition) override {
+    bool EnumRefInit(LoginPtr&, qint16 mode, bool flag, QString& table,
+                     QString& condition) override {
         calls << QStringLiteral("EnumRefInit(%1,%2,%3,%4)")
                      .arg(mode)
                      .arg(flag ? "True" : "False", table, condition);
@@ -38,8 +39,8 @@ public:
     RecordsetPtr recmx() const override {
         if (chooseFilter.isEmpty())
             return nullptr;
-        auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{
-            {"i_id", 3, 4}, {"cexch_code", 202, 8}, {"cexch_name", 202, 60}});
+        auto rs = std::make_shared<Recordset>(
+            QVector<FieldInfo>{{"i_id", 3, 4}, {"cexch_code", 202, 8}, {"cexch_name", 202, 60}});
         rs->appendRow({1, "CNY", "人民币"});
         rs->appendRow({2, "USD", "美元"});
         rs->setFilter(chooseFilter);
@@ -105,8 +106,8 @@ TEST_F(ModRefTest, AnUnknownOrNonEndLevelCodeIsRefusedAndEmptied) {
     edit.setText("1002");
     QString table = "code", condition = "(bEnd=1)";
     EXPECT_FALSE(ModRef::CheckTypedCode(table, edit, condition));
-    EXPECT_EQ(pub->callsOf("MsgBox").last(),
-              "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.no_code_end,64,res:Tarvo.AA.ARCHIVE.COMMON.information)");
+    EXPECT_EQ(pub->callsOf("MsgBox").last(), "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.no_code_end,64,"
+                                             "res:Tarvo.AA.ARCHIVE.COMMON.information)");
     EXPECT_TRUE(edit.Text().isEmpty());
     EXPECT_TRUE(edit.Tag().isEmpty());
 
@@ -170,14 +171,16 @@ TEST_F(ModRefTest, ThePickListGetsTheConditionThenTheMatchAndWritesTheChoice) {
     QString condition = " ilevels=0 ";
     ModRef::OpenReference(edit, "hr_ct007", rows, ok, condition);
     EXPECT_EQ(condition, " ilevels=0  and (match ccodeid,vdescription)");
-    EXPECT_EQ(FakeReferClient::calls,
-              QStringList({"EnumRefInit(1,False,hr_ct007, ilevels=0  and (match ccodeid,vdescription))",
-                           "Show"}));
+    EXPECT_EQ(
+        FakeReferClient::calls,
+        QStringList({"EnumRefInit(1,False,hr_ct007, ilevels=0  and (match ccodeid,vdescription))",
+                     "Show"}));
     ASSERT_TRUE(ok);
     ModRef::SetRefEditFromRow(rows, ok, edit, "i_id,cexch_code", "cexch_name");
     EXPECT_EQ(edit.Text(), "美元");
     EXPECT_EQ(edit.Tag(), "2") << "the key goes to the tag";
-    EXPECT_EQ(edit.UTooltipText(), "res:Tarvo.AA.ARCHIVE.FIELD.codecolonUSD") << "the code to the tooltip";
+    EXPECT_EQ(edit.UTooltipText(), "res:Tarvo.AA.ARCHIVE.FIELD.codecolonUSD")
+        << "the code to the tooltip";
 
     FakeReferClient::chooseFilter.clear();
     condition.clear();

@@ -123,15 +123,17 @@ TEST_F(FunctionLockTest, OnAFileALockOfAnotherMachineHoldsUntilItsLeaseRunsOut) 
     EXPECT_EQ(heldBy.userId, "ghost");
     EXPECT_EQ(heldBy.host, "other-machine");
 
-    AccountDatabase::open(temp.name())->sql().exec(
-        QStringLiteral("UPDATE tarvo_lock SET dLease = ?"),
-        {QDateTime::currentDateTimeUtc().addSecs(-1).toString(Qt::ISODate)});
+    AccountDatabase::open(temp.name())
+        ->sql()
+        .exec(QStringLiteral("UPDATE tarvo_lock SET dLease = ?"),
+              {QDateTime::currentDateTimeUtc().addSecs(-1).toString(Qt::ISODate)});
     EXPECT_TRUE(asker->acquire("bank", LockKind::Edit, heldBy));
 
     // A holder whose lease has run out but who renews it keeps the lock.
-    AccountDatabase::open(temp.name())->sql().exec(
-        QStringLiteral("UPDATE tarvo_lock SET dLease = ?"),
-        {QDateTime::currentDateTimeUtc().addSecs(-1).toString(Qt::ISODate)});
+    AccountDatabase::open(temp.name())
+        ->sql()
+        .exec(QStringLiteral("UPDATE tarvo_lock SET dLease = ?"),
+              {QDateTime::currentDateTimeUtc().addSecs(-1).toString(Qt::ISODate)});
     asker->renewLeases();
     EXPECT_TRUE(session("admin")->refuses("bank", 2));
 }

@@ -50,7 +50,8 @@ TEST(InterruptedSave, KillingTheSavingProcessLeavesOneWholeVersionAndItsAudit) {
         // Each save turns the record into the other version and writes its audit row in the
         // same transaction: the number of audit rows tells which version must be stored.
         QString audit = "select count(*) as n from tarvo_audit where cAction='Modify' and "
-                        "cKeyValue='" + alternating::kKey + "'";
+                        "cKeyValue='" +
+                        alternating::kKey + "'";
         saves = srv.OpenX(audit)->Value("n").toLongLong();
         EXPECT_EQ(saves % 2 == 0, isA) << "round " << round << ", " << saves << " saves";
     }

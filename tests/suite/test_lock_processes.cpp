@@ -7,8 +7,12 @@
 namespace {
 
 QStringList holdLock(const TempDatabase& db, const QString& user, int kind, int patienceMs) {
-    return {QStringLiteral("hold-lock"), db.name(), user, QStringLiteral("aa_bank"),
-            QString::number(kind), QString::number(patienceMs)};
+    return {QStringLiteral("hold-lock"),
+            db.name(),
+            user,
+            QStringLiteral("aa_bank"),
+            QString::number(kind),
+            QString::number(patienceMs)};
 }
 
 } // namespace
@@ -18,8 +22,8 @@ TEST(LockProcesses, OneOfTwoProcessesGetsTheEditLockAndTheOtherGetsItOnceTheWinn
     HelperProcess first(holdLock(temp, "u1", 2, 0));
     HelperProcess second(holdLock(temp, "u2", 2, 0));
     const QString one = first.readLine(), two = second.readLine();
-    ASSERT_TRUE((one == "granted") != (two == "granted")) << one.toStdString() << " / "
-                                                          << two.toStdString();
+    ASSERT_TRUE((one == "granted") != (two == "granted"))
+        << one.toStdString() << " / " << two.toStdString();
     HelperProcess& winner = one == "granted" ? first : second;
     const QString winnerUser = one == "granted" ? "u1" : "u2";
     const QString loserUser = one == "granted" ? "u2" : "u1";

@@ -95,7 +95,7 @@ TEST_F(OpenX, TheServerDialectMeansTheSameOnEveryEngine) {
     EXPECT_EQ(bits->Value(0).toInt(), open("select count(*) from code where bEnd=1")->Value(0));
 
     auto numbers = open("select i_id from foreigncurrency where iNumCode like '15%' and "
-                   "lower(iNumCode) = '156' and iNumCode not like '9%'");
+                        "lower(iNumCode) = '156' and iNumCode not like '9%'");
     ASSERT_TRUE(numbers) << db.lastError().toStdString();
     EXPECT_EQ(numbers->RecordCount(), 1) << "numbers read as text under like and lower()";
     auto dates = open("select cBCode from bank where upper(dOpenAccDate) like '2019-%'");

@@ -50,8 +50,9 @@ TEST(Resources, FormattingPutsValuesInOnePassAndKeepsTrailingBlanks) {
     const auto texts = ResourceTable::parse("a=共 %1 条，%2%10\nb=Code: \n# c=x\nbad line\n");
     EXPECT_EQ(texts.value("b"), "Code: ");
     EXPECT_FALSE(texts.contains("# c"));
-    EXPECT_EQ(ResourceTable::forLanguage("zh-CN").format("Tarvo.AA.ARCHIVE.COMMON.rstcount", {"%1"}),
-              "共 %1 条记录");
+    EXPECT_EQ(
+        ResourceTable::forLanguage("zh-CN").format("Tarvo.AA.ARCHIVE.COMMON.rstcount", {"%1"}),
+        "共 %1 条记录");
     EXPECT_EQ(ResourceTable::forLanguage("en-US").text("Tarvo.AA.ARCHIVE.COMMON.noparam"),
               "Missing parameter: ");
     EXPECT_EQ(ResourceTable::forLanguage("zh-CN").text("no.such.key"), "no.such.key");

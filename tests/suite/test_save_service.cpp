@@ -78,9 +78,8 @@ TEST_F(SaveService, AddStoresEveryColumnWithItsType) {
               "Add");
 
     ASSERT_TRUE(add(account("B1", "901"), "bank", err)) << err.toStdString();
-    EXPECT_DOUBLE_EQ(value("select fCurBalance from bank where cBCode='B1'", "fCurBalance")
-                         .toDouble(),
-                     1234.5);
+    EXPECT_DOUBLE_EQ(
+        value("select fCurBalance from bank where cBCode='B1'", "fCurBalance").toDouble(), 1234.5);
     EXPECT_EQ(value("select dOpenAccDate from bank where cBCode='B1'", "dOpenAccDate").toDate(),
               QDate(2024, 3, 5));
 }

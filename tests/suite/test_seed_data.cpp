@@ -46,8 +46,8 @@ TEST(SeedData, EveryArchiveColumnIsInTheDictionaryAndBack) {
     auto db = AccountDatabase::open(temp.name());
     for (const char* table : {"aa_bank", "bank", "code", "foreigncurrency", "hr_ct007",
                               "AccInformation", "Person", "Department"}) {
-        const auto r = db->sql().query(QStringLiteral("select * from %1 limit 0")
-                                           .arg(QString::fromLatin1(table)));
+        const auto r = db->sql().query(
+            QStringLiteral("select * from %1 limit 0").arg(QString::fromLatin1(table)));
         EXPECT_EQ(r.columns.size(), db->dictionary().fields(QString::fromLatin1(table)).size())
             << table;
         for (const auto& c : r.columns)

@@ -53,8 +53,8 @@ private:
 
 /// Runs inspect on the list window once it is shown and loaded, then closes it. Use before a
 /// call that shows the window modally; the watch ends when the returned handle goes.
-[[nodiscard]] std::shared_ptr<QObject> whenListWindowShown(
-    std::function<void(tarvo::FrmMain&)> inspect);
+[[nodiscard]] std::shared_ptr<QObject>
+whenListWindowShown(std::function<void(tarvo::FrmMain&)> inspect);
 
 /// Answers the next message box (or other modal dialog) that is not a list window: records its
 /// title and text and closes it.

@@ -8,7 +8,9 @@ HelperProcess::HelperProcess(const QStringList& arguments) {
     m_process.waitForStarted(10000);
 }
 
-HelperProcess::~HelperProcess() { kill(); }
+HelperProcess::~HelperProcess() {
+    kill();
+}
 
 QString HelperProcess::readLine(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);

@@ -4,7 +4,9 @@
 #include <QWidget>
 
 namespace {
-QString name(const QObject* o) { return o ? o->objectName() : QStringLiteral("null"); }
+QString name(const QObject* o) {
+    return o ? o->objectName() : QStringLiteral("null");
+}
 } // namespace
 
 RecordingPub::~RecordingPub() {
@@ -24,7 +26,9 @@ QStringList RecordingPub::callsOf(const QString& member) const {
     return out;
 }
 
-QString RecordingPub::GetResString(const QString& key) { return QStringLiteral("res:") + key; }
+QString RecordingPub::GetResString(const QString& key) {
+    return QStringLiteral("res:") + key;
+}
 
 QString RecordingPub::GetResFormatString(const QString& key, const tarvo::ResParamList& values) {
     QString out = QStringLiteral("res:") + key;
@@ -38,7 +42,9 @@ int RecordingPub::MsgBox(QString& prompt, int buttons, const QString& title) {
     return msgBoxAnswer;
 }
 
-void RecordingPub::UtoLCase(QString& text) { text = text.toLower(); }
+void RecordingPub::UtoLCase(QString& text) {
+    text = text.toLower();
+}
 
 QVariant RecordingPub::GetRes(int number) {
     log(QStringLiteral("GetRes"), {QString::number(number)});
@@ -47,9 +53,9 @@ QVariant RecordingPub::GetRes(int number) {
 
 bool RecordingPub::IsLockFun(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login,
                              const QString& archive, int mode) {
-    log(QStringLiteral("IsLockFun"), {db ? QStringLiteral("db") : QStringLiteral("nodb"),
-                                      login ? login->cUserId() : QStringLiteral("nologin"),
-                                      archive, QString::number(mode)});
+    log(QStringLiteral("IsLockFun"),
+        {db ? QStringLiteral("db") : QStringLiteral("nodb"),
+         login ? login->cUserId() : QStringLiteral("nologin"), archive, QString::number(mode)});
     return refusedLockModes.contains(mode);
 }
 
@@ -75,7 +81,9 @@ QString RecordingPub::FormatNum(const QVariant& v, int d) {
     log(QStringLiteral("FormatNum"), {v.toString(), QString::number(d)});
     return v.isNull() ? QString() : QString::number(v.toDouble(), 'f', d);
 }
-void RecordingPub::CheckValid(QWidget* a) { log(QStringLiteral("CheckValid"), {name(a)}); }
+void RecordingPub::CheckValid(QWidget* a) {
+    log(QStringLiteral("CheckValid"), {name(a)});
+}
 bool RecordingPub::ConKeyDown(QWidget* a, int& k, int& s) {
     log(QStringLiteral("ConKeyDown"), {name(a), QString::number(k), QString::number(s)});
     return false;
@@ -89,7 +97,9 @@ void RecordingPub::CreateMatchStr(QWidget* e, const QString& cols, QString& resu
     log(QStringLiteral("CreateMatchStr"), {name(e), cols, result, table});
     result = QStringLiteral("(match ") + cols + u')';
 }
-void RecordingPub::FrmUnitefont(QWidget* w) { log(QStringLiteral("FrmUnitefont"), {name(w)}); }
+void RecordingPub::FrmUnitefont(QWidget* w) {
+    log(QStringLiteral("FrmUnitefont"), {name(w)});
+}
 void RecordingPub::FormLayout(QWidget* w, const QString& k) {
     log(QStringLiteral("FormLayout"), {name(w), k});
 }
@@ -99,7 +109,8 @@ void RecordingPub::FrmLoadInit(QWidget* w, const QString& n, tarvo::LoginPtr& l,
         {name(w), n, l ? l->cUserId() : QString(), db ? QStringLiteral("db") : QString()});
 }
 void RecordingPub::HelpX(const QString& a, QWidget* w, tarvo::LoginPtr&, QObject* app, bool f) {
-    log(QStringLiteral("HelpX"), {a, name(w), name(app), f ? QStringLiteral("True") : QStringLiteral("False")});
+    log(QStringLiteral("HelpX"),
+        {a, name(w), name(app), f ? QStringLiteral("True") : QStringLiteral("False")});
 }
 void RecordingPub::HelpShow(QObject* app, const QString& key, QWidget* w) {
     log(QStringLiteral("HelpShow"), {name(app), key, name(w)});
@@ -107,9 +118,15 @@ void RecordingPub::HelpShow(QObject* app, const QString& key, QWidget* w) {
 void RecordingPub::HelpHide(QObject* app, QString& key, QWidget* w) {
     log(QStringLiteral("HelpHide"), {name(app), key, name(w)});
 }
-void RecordingPub::hook(QWidget* w) { log(QStringLiteral("hook"), {name(w)}); }
-void RecordingPub::Unhook(QWidget* w) { log(QStringLiteral("Unhook"), {name(w)}); }
-void RecordingPub::FrmUnLoad() { log(QStringLiteral("FrmUnLoad")); }
+void RecordingPub::hook(QWidget* w) {
+    log(QStringLiteral("hook"), {name(w)});
+}
+void RecordingPub::Unhook(QWidget* w) {
+    log(QStringLiteral("Unhook"), {name(w)});
+}
+void RecordingPub::FrmUnLoad() {
+    log(QStringLiteral("FrmUnLoad"));
+}
 void RecordingPub::FrmOptInit(QWidget* w, int mode) {
     log(QStringLiteral("FrmOptInit"), {name(w), QString::number(mode)});
 }
@@ -117,13 +134,20 @@ void RecordingPub::FrmOpt(QWidget* w, QString& key, const QString& n, const QVar
                           tarvo::LoginPtr&, tarvo::ClsCommonPtr&) {
     log(QStringLiteral("FrmOpt"), {name(w), key, n});
 }
-void RecordingPub::frmResizeNew(QWidget* w) { log(QStringLiteral("frmResizeNew"), {name(w)}); }
-void RecordingPub::SetTlb(QWidget* t) { log(QStringLiteral("SetTlb"), {name(t)}); }
+void RecordingPub::frmResizeNew(QWidget* w) {
+    log(QStringLiteral("frmResizeNew"), {name(w)});
+}
+void RecordingPub::SetTlb(QWidget* t) {
+    log(QStringLiteral("SetTlb"), {name(t)});
+}
 void RecordingPub::SetMoxTlbStyleNew(QWidget* w, bool flag, QWidget* frame, QWidget*& card) {
     log(QStringLiteral("SetMoxTlbStyleNew"),
-        {name(w), flag ? QStringLiteral("True") : QStringLiteral("False"), name(frame), name(card)});
+        {name(w), flag ? QStringLiteral("True") : QStringLiteral("False"), name(frame),
+         name(card)});
 }
-void RecordingPub::MoxTlbResize(QWidget* w) { log(QStringLiteral("MoxTlbResize"), {name(w)}); }
+void RecordingPub::MoxTlbResize(QWidget* w) {
+    log(QStringLiteral("MoxTlbResize"), {name(w)});
+}
 void RecordingPub::ReRefreshMoxTlb(QWidget* w) {
     log(QStringLiteral("ReRefreshMoxTlb"), {name(w)});
 }
@@ -138,22 +162,21 @@ void RecordingPub::GridSortNew(QWidget* w, QWidget* g, QString& item) {
     log(QStringLiteral("GridSortNew"), {name(w), name(g), item});
 }
 void RecordingPub::ShowPopupMenu(QWidget* w, QWidget* g, int& b, int& s, float& x, float& y) {
-    log(QStringLiteral("ShowPopupMenu"), {name(w), name(g), QString::number(b),
-                                          QString::number(s), QString::number(x),
-                                          QString::number(y)});
+    log(QStringLiteral("ShowPopupMenu"), {name(w), name(g), QString::number(b), QString::number(s),
+                                          QString::number(x), QString::number(y)});
 }
 void RecordingPub::MouseEvent(QWidget* w, int p, int& b, int& s, float& x, float& y,
                               const QString& k) {
-    log(QStringLiteral("MouseEvent"), {name(w), QString::number(p), QString::number(b),
-                                       QString::number(s), QString::number(x),
-                                       QString::number(y), k});
+    log(QStringLiteral("MouseEvent"),
+        {name(w), QString::number(p), QString::number(b), QString::number(s), QString::number(x),
+         QString::number(y), k});
 }
 void RecordingPub::SetGridRow(QWidget* g, QVariant& key, const QString& caption) {
     log(QStringLiteral("SetGridRow"), {name(g), key.toString(), caption});
 }
 void RecordingPub::SetGridRow(QWidget* g, int& row, int& top) {
-    log(QStringLiteral("SetGridRow"), {name(g), QString(), QString(), QString::number(row),
-                                       QString::number(top)});
+    log(QStringLiteral("SetGridRow"),
+        {name(g), QString(), QString(), QString::number(row), QString::number(top)});
 }
 void RecordingPub::AddTrvNode(const QVariant& k, const QVariant& t, QWidget* tree) {
     log(QStringLiteral("AddTrvNode"), {k.toString(), t.toString(), name(tree)});
@@ -169,8 +192,12 @@ void RecordingPub::FindSet(tarvo::LoginPtr&, const QString& n, QWidget* w) {
 void RecordingPub::FindPos(QWidget* w, QWidget* g) {
     log(QStringLiteral("FindPos"), {name(w), name(g)});
 }
-void RecordingPub::DeleteStart(QWidget* w) { log(QStringLiteral("DeleteStart"), {name(w)}); }
-void RecordingPub::DeleteEnded(QWidget* w) { log(QStringLiteral("DeleteEnded"), {name(w)}); }
+void RecordingPub::DeleteStart(QWidget* w) {
+    log(QStringLiteral("DeleteStart"), {name(w)});
+}
+void RecordingPub::DeleteEnded(QWidget* w) {
+    log(QStringLiteral("DeleteEnded"), {name(w)});
+}
 void RecordingPub::GetPrnStyleFile(bool, const QString&, QString& style, const QString& a,
                                    tarvo::ClsCommonPtr&, QWidget* g) {
     log(QStringLiteral("GetPrnStyleFile"), {a, name(g)});
@@ -184,7 +211,8 @@ void RecordingPub::GetPrnDataFile(bool, QString& data, const QString&, const QSt
     data = QStringLiteral("<data/>");
 }
 void RecordingPub::GetTypeSize(QString&, QString&, tarvo::RecordsetPtr& rs, QWidget* g) {
-    log(QStringLiteral("GetTypeSize"), {rs ? QString::number(rs->FieldCount()) : QString(), name(g)});
+    log(QStringLiteral("GetTypeSize"),
+        {rs ? QString::number(rs->FieldCount()) : QString(), name(g)});
 }
 void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr&, const QString& a, const QString& style) {
     log(QStringLiteral("SavePrnStyle"), {a, style});

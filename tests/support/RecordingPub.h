@@ -3,8 +3,8 @@
 #include "IPub.h"
 
 #include <QSet>
-#include <functional>
 #include <QStringList>
+#include <functional>
 
 /// A public-services object that records every call the component makes into it, for tests of
 /// the component's own calls (their order and arguments). Resource texts come back as

@@ -11,7 +11,9 @@
 
 namespace {
 
-QString serverUrl() { return qEnvironmentVariable("TARVO_TEST_PG"); }
+QString serverUrl() {
+    return qEnvironmentVariable("TARVO_TEST_PG");
+}
 
 /// The PostgreSQL run of a test binary (ctest sets TARVO_TEST_BACKEND for it) has nothing to do
 /// without a server: all its tests are skipped rather than quietly run on SQLite again. This

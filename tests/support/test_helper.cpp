@@ -77,8 +77,8 @@ int saveLoop(const QString& db, int rounds) {
         std::fprintf(stderr, "%s\n", srv.lastError().toUtf8().constData());
         return 1;
     }
-    QString sql = QStringLiteral("select cBankName from aa_bank where cBankCode='%1'")
-                      .arg(alternating::kKey);
+    QString sql =
+        QStringLiteral("select cBankName from aa_bank where cBankCode='%1'").arg(alternating::kKey);
     const auto rs = srv.OpenX(sql);
     bool nextIsA = !rs || rs->Eof() || rs->Value(0).toString() != alternating::kA.bankName;
     QElapsedTimer clock;

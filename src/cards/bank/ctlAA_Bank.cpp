@@ -74,11 +74,11 @@ ctlAA_Bank::ctlAA_Bank(QWidget* parent)
     resize(pixels(kWidth), pixels(kHeight));
 
     // Tab order: code, name, company rules, individual rules.
-    for (QWidget* w : {static_cast<QWidget*>(EdtcBankCode), static_cast<QWidget*>(EdtcBankName),
-                       static_cast<QWidget*>(ChkbComdFixLen), static_cast<QWidget*>(EdtiComAccNoLen),
-                       static_cast<QWidget*>(ChkbIndFixLen), static_cast<QWidget*>(EdtiIndAccNoLen),
-                       static_cast<QWidget*>(EdtiIndAutoInputLen),
-                       static_cast<QWidget*>(EdtcIndUnitcode)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(EdtcBankCode), static_cast<QWidget*>(EdtcBankName),
+          static_cast<QWidget*>(ChkbComdFixLen), static_cast<QWidget*>(EdtiComAccNoLen),
+          static_cast<QWidget*>(ChkbIndFixLen), static_cast<QWidget*>(EdtiIndAccNoLen),
+          static_cast<QWidget*>(EdtiIndAutoInputLen), static_cast<QWidget*>(EdtcIndUnitcode)})
         w->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(EdtcBankCode, EdtcBankName);
     setTabOrder(EdtcBankName, ChkbComdFixLen);
@@ -121,23 +121,28 @@ bool ctlAA_Bank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPt
         m_ComVar = var;
         m_oPub->SetConPosition(controls());
         m_oPub->UtoLCase(sXml);
-        const int helpId = GetXmlTagValue(sXml, QStringLiteral("HelpContextId"),
-                                          QStringLiteral("0"))
-                               .toInt();
+        const int helpId =
+            GetXmlTagValue(sXml, QStringLiteral("HelpContextId"), QStringLiteral("0")).toInt();
         SetupLayout(helpId);
         SetFieldLengths();
         m_oPub->SetLabelCaption(m_SrvDB, controls(), QStringLiteral("AA_Bank"));
-        Framebase->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.baseinfo")));
-        FrameCom->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo")));
-        FrameInd->setTitle(m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.indinfo")));
+        Framebase->setTitle(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.baseinfo")));
+        FrameCom->setTitle(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.cominfo")));
+        FrameInd->setTitle(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.indinfo")));
         const QString locale = m_oPub->M_LocaleId();
         ChkbComdFixLen->setText(withoutFiller(
-            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bcomdfixlen")), locale));
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bcomdfixlen")),
+            locale));
         ChkbIndFixLen->setText(withoutFiller(
-            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bindfixlen")), locale));
-        LbliIndAutoInputLen->setText(
-            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.iindautoinputlen")));
-        lbliComAccNoLen->setText(m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen")));
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.bindfixlen")),
+            locale));
+        LbliIndAutoInputLen->setText(m_oPub->GetResString(
+            QStringLiteral("Tarvo.AA.TARVOARCHIVE.CTLAA_BANK.iindautoinputlen")));
+        lbliComAccNoLen->setText(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen")));
         LbliIndAccNoLen->setText(lbliComAccNoLen->text());
         return true;
     } catch (const std::exception&) {
@@ -163,14 +168,16 @@ void ctlAA_Bank::SetupLayout(int helpId) {
             if (edit->Property() == 1)
                 edit->setProperty(0);
             edit->setHelpContextId(helpId);
-        } else if (auto* label = qobject_cast<suite::Label*>(control); label && label->Tag() == u"1") {
+        } else if (auto* label = qobject_cast<suite::Label*>(control);
+                   label && label->Tag() == u"1") {
             const quint32 rgb = m_oPub->MustInputColor();
             QPalette p = label->palette();
             p.setColor(QPalette::WindowText, QColor::fromRgb(rgb));
             label->setPalette(p);
         }
     }
-    for (suite::Edit* digits : {EdtiComAccNoLen, EdtiIndAccNoLen, EdtiIndAutoInputLen, EdtcIndUnitcode})
+    for (suite::Edit* digits :
+         {EdtiComAccNoLen, EdtiIndAccNoLen, EdtiIndAutoInputLen, EdtcIndUnitcode})
         digits->setPlaceholderText(QStringLiteral("-"));
 }
 
@@ -209,15 +216,20 @@ void ctlAA_Bank::FillAllFields(RecordsetPtr& RsCard) {
     using ModRef::NullToDefault;
     const bool filled = reportErrors([&] {
         const QString empty;
-        EdtcBankCode->setText(NullToDefault(RsCard->Value(QStringLiteral("cBankCode")), empty).toString());
-        EdtcBankName->setText(NullToDefault(RsCard->Value(QStringLiteral("cBankName")), empty).toString());
+        EdtcBankCode->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("cBankCode")), empty).toString());
+        EdtcBankName->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("cBankName")), empty).toString());
         ChkbComdFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bComdFixLen"), 0));
-        EdtiComAccNoLen->setText(NullToDefault(RsCard->Value(QStringLiteral("iComAccNoLen")), empty).toString());
+        EdtiComAccNoLen->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("iComAccNoLen")), empty).toString());
         ChkbIndFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bIndFixLen"), 0));
-        EdtiIndAccNoLen->setText(NullToDefault(RsCard->Value(QStringLiteral("iIndAccNoLen")), empty).toString());
+        EdtiIndAccNoLen->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("iIndAccNoLen")), empty).toString());
         EdtiIndAutoInputLen->setText(
             NullToDefault(RsCard->Value(QStringLiteral("iIndAutoInputLen")), empty).toString());
-        EdtcIndUnitcode->setText(NullToDefault(RsCard->Value(QStringLiteral("cIndUnitcode")), empty).toString());
+        EdtcIndUnitcode->setText(
+            NullToDefault(RsCard->Value(QStringLiteral("cIndUnitcode")), empty).toString());
     });
     if (!filled)
         return;
@@ -233,7 +245,9 @@ void ctlAA_Bank::FillAllFields(RecordsetPtr& RsCard) {
     }
 }
 
-QString ctlAA_Bank::KeyVal() const { return EdtcBankCode->Text(); }
+QString ctlAA_Bank::KeyVal() const {
+    return EdtcBankCode->Text();
+}
 
 QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
     bFlag = false;
@@ -277,8 +291,7 @@ void ctlAA_Bank::MoxFrmKeyHook_KeyPress(int ascii) {
     if (!input)
         return;
     MoxFrmKeyHook->consume();
-    if (active == EdtcIndUnitcode ||
-        (active == EdtiIndAutoInputLen && EdtcIndUnitcode->isHidden()))
+    if (active == EdtcIndUnitcode || (active == EdtiIndAutoInputLen && EdtcIndUnitcode->isHidden()))
         Q_EMIT SaveRs();
     else
         suite::KeyHook::sendKey(active, Qt::Key_Tab);
