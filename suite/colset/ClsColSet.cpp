@@ -29,9 +29,22 @@ QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
                        "ORDER BY iOrder"),
         {m_userId, colSet});
     if (!own.rows.isEmpty()) {
-        for (const auto& r : own.rows)
-            items.push_back({r[0].toString(), r[1].toString(), r[2].toInt(),
-                             QVariant(r[3].toInt() != 0), r[4].toInt(), r[5].toString()});
+        // A stored caption the user never changed is the default's, in whichever language it
+        // was stored: show it in today's.
+        const auto captions = sql.query(
+            QStringLiteral("SELECT cFld, cCaptionZh, cCaptionEn FROM tarvo_colset_default "
+                           "WHERE lower(cColSet) = lower(?)"),
+            {colSet});
+        const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
+        for (const auto& r : own.rows) {
+            QString caption = r[1].toString();
+            for (const auto& d : captions.rows)
+                if (d[0].toString() == r[0].toString() &&
+                    (caption == d[1].toString() || caption == d[2].toString()))
+                    caption = english ? d[2].toString() : d[1].toString();
+            items.push_back({r[0].toString(), caption, r[2].toInt(), QVariant(r[3].toInt() != 0),
+                             r[4].toInt(), r[5].toString()});
+        }
         return items;
     }
     return loadDefaults(colSet);

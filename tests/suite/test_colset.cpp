@@ -96,5 +96,14 @@ TEST(ColSet, CaptionsFollowTheSessionLanguage) {
     cs.Init(temp.name(), "demo");
     ASSERT_TRUE(cs.setColMode("aa_bank", 1));
     EXPECT_EQ(cs.GetColProperties()->Item(2).Caption, "Bank Name");
+    cs.GetColProperties()->Item(1).Caption = "代码";
+    cs.SaveColWidth();
+
     suite::setSessionLanguage("zh-CN");
+    suite::ClsColSet again;
+    again.Init(temp.name(), "demo");
+    ASSERT_TRUE(again.setColMode("aa_bank", 1));
+    EXPECT_EQ(again.GetColProperties()->Item(2).Caption, "银行名称")
+        << "a stored default caption follows the language";
+    EXPECT_EQ(again.GetColProperties()->Item(1).Caption, "代码") << "the user's own caption stays";
 }
