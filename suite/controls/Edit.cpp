@@ -7,6 +7,7 @@ namespace tarvo::suite {
 Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     setObjectName(name);
     connect(this, &QLineEdit::textChanged, this, &Edit::Change);
+    connect(this, &QLineEdit::textEdited, this, &Edit::UserChange);
 }
 
 void Edit::setUTooltipText(const QString& text) {

@@ -35,6 +35,9 @@ public:
 Q_SIGNALS:
     /// The text changed, by the user or by the program.
     void Change();
+    /// The user changed the text, however it came: typed, composed by an input method, pasted,
+    /// dropped, cut, undone. Not raised for text the program sets, nor for input the edit refused.
+    void UserChange();
 
 private:
     QString m_tag;
