@@ -97,6 +97,7 @@ ctlAA_Bank::ctlAA_Bank(QWidget* parent)
         EdtiComAccNoLen->setEnabled(ChkbComdFixLen->Value() == 1);
     });
     connect(ChkbIndFixLen, &suite::CheckBox::Click, this, &CardControl::ActiveSaveBtn);
+    reportEditsChangedByUser();
     connect(EdtcBankName, &suite::Edit::Change, this, [this] {
         const bool construction = EdtcBankName->Text() == kConstructionBank;
         LblcIndUnitcode->setVisible(construction);
