@@ -32,7 +32,7 @@ const Button kButtons[] = {
 FrmMain& listWindow() {
     FrmMain* list = ArchiveSession::current().ListWindow.get();
     if (!list)
-        throw ArchiveError(QStringLiteral("没有打开档案列表"));
+        throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
     return *list;
 }
 
@@ -53,9 +53,9 @@ FrmZAM::FrmZAM()
         }
         QAction* a = Tlb->addAction(LoadResString(b.text));
         a->setObjectName(QString::fromLatin1(b.key));
-        a->setToolTip(b.text == 101 ? QStringLiteral("保存客户档案") : LoadResString(b.text + 1));
+        a->setToolTip(b.text == 101 ? tr("保存客户档案") : LoadResString(b.text + 1));
         if (b.text == 101)
-            a->setStatusTip(QStringLiteral("将添加或修改的客户档案保存"));
+            a->setStatusTip(tr("将添加或修改的客户档案保存"));
     }
     connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
         bool result = false;
