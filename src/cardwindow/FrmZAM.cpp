@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QScreen>
 #include <QToolBar>
 
 namespace tarvo {
@@ -171,6 +172,25 @@ void FrmZAM::showEvent(QShowEvent* event) {
         if (m_Card)
             resize(m_Card->width() + 5, m_Card->y() + m_Card->height() + 30);
     });
+    placeOverOwner();
+}
+
+void FrmZAM::placeOverOwner() {
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    const QRect over = owner->frameGeometry();
+    QRect mine(QPoint(), frameGeometry().size());
+    mine.moveCenter(over.center());
+    if (const QScreen* screen = owner->screen()) {
+        // Wholly on the screen, even when the list stands half off it.
+        const QRect area = screen->availableGeometry();
+        mine.moveLeft(std::clamp(mine.left(), area.left(),
+                                 std::max(area.left(), area.right() - mine.width() + 1)));
+        mine.moveTop(std::clamp(mine.top(), area.top(),
+                                std::max(area.top(), area.bottom() - mine.height() + 1)));
+    }
+    move(mine.topLeft());
 }
 
 void FrmZAM::resizeEvent(QResizeEvent* event) {

@@ -190,6 +190,16 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
         Form_Resize();
 }
 
+void FrmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    // A window restored from the task bar gets no resize when its size is what it was before
+    // it was minimized; the layout skipped while minimized is done now.
+    if (event->type() == QEvent::WindowStateChange && m_loaded && !isMinimized())
+        Form_Resize();
+}
+
 void FrmMain::Form_Resize() {
     ArchiveSession& s = ArchiveSession::current();
     if (s.ListWindow && s.ListWindow->isMinimized())

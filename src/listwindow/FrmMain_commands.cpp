@@ -58,12 +58,6 @@ void FrmMain::retranslate() {
     }
 }
 
-void FrmMain::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
-}
-
 QMenu* FrmMain::addMenu(const char* name, const char* caption) {
     QMenu* menu = m_menuBar->addMenu(QString());
     menu->setObjectName(QString::fromLatin1(name));
@@ -185,6 +179,8 @@ void FrmMain::OpenCard(qint16 status) {
     EditLockRelease release(m_ComVar->m_ArchiveEnName);
     {
         FrmZAM card;
+        // The card belongs to its list: over it, and gone with it.
+        card.setParent(this, card.windowFlags() | Qt::Window);
         card.InitData(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
         card.showModal();
     }
