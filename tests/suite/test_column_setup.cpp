@@ -114,7 +114,7 @@ TEST(ColumnSetup, TheEditedLayoutIsStoredAndTheListFollowsIt) {
     EXPECT_EQ(
         rows.mid(0, 4),
         QStringList({"cBankCode|银行编码|1|1300|asc", "cBankName|银行全称|1|3000|desc",
-                     "iComAccNoLen|企业账号长度|1|1300|", "bComdFixLen|企业账号定长|0|1300|"}));
+                     "iComAccNoLen|企业账号长度|1|2300|", "bComdFixLen|企业账号定长|0|2500|"}));
     EXPECT_TRUE(f.cs.GetSqlString().startsWith("cBankCode,cBankName,iComAccNoLen,bComdFixLen,"));
     EXPECT_EQ(held, f.cs.GetColProperties()) << "the collection the list holds is updated";
     EXPECT_EQ(held->Item(2).Caption, "银行全称");
