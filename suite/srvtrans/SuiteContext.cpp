@@ -7,33 +7,36 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <vector>
 
 namespace tarvo::suite {
 
 namespace {
 thread_local QString t_user;
 
-/// Qt's translations of its own texts, as Debian ships them; English needs none.
+/// Qt's translations of its own texts as Debian ships them, and the suite's translations of
+/// the texts of its controls (written in Chinese).
 void useQtTranslations(const QString& language) {
-    static QTranslator* installed = nullptr;
-    static QString installedFor = QStringLiteral("en-US");
+    static std::vector<std::unique_ptr<QTranslator>> installed;
+    static QString installedFor = QStringLiteral("zh-CN:none");
     if (installedFor == language)
         return;
     installedFor = language;
-    if (installed) {
-        QCoreApplication::removeTranslator(installed);
-        delete installed;
-        installed = nullptr;
+    for (const auto& t : installed)
+        QCoreApplication::removeTranslator(t.get());
+    installed.clear();
+    const QLocale locale(language);
+    const QString qtDir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const auto& [name, dir] :
+         {std::pair{QStringLiteral("qtbase"), qtDir},
+          std::pair{QStringLiteral("tarvosuite"), QStringLiteral(":/i18n")}}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(locale, name, QStringLiteral("_"), dir)) {
+            QCoreApplication::installTranslator(translator.get());
+            installed.push_back(std::move(translator));
+        }
     }
-    auto translator = std::make_unique<QTranslator>();
-    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (language.startsWith(u"en") ||
-        !translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"), dir))
-        return;
-    installed = translator.release();
-    QCoreApplication::installTranslator(installed);
 }
-
 thread_local QString t_language = QStringLiteral("zh-CN");
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "Edit.h"
 #include "Pub.h"
 #include "RecordingPub.h"
+#include "SuiteContext.h"
 #include "TempDatabase.h"
 #include "ctlAA_Bank.h"
 
@@ -11,6 +12,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QProcess>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -252,4 +254,36 @@ TEST_F(BankCard, EveryWayTheUserChangesAFieldCountsAndNothingElseDoes) {
     dropText(length, "1,9");
     EXPECT_EQ(length->text(), "19") << "a dropped comma is refused";
     EXPECT_EQ(changes.size(), 4);
+}
+
+TEST_F(BankCard, RefusedInputIsExplainedAtTheEditInTheSessionLanguage) {
+    suite::Edit* name = edit("EdtcBankName");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Comma);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().startsWith("不能输入 ,")) << QToolTip::text().toStdString();
+
+    suite::Edit* code = edit("EdtcBankCode");
+    code->setFocus();
+    QApplication::clipboard()->setText("12345678901234");
+    QTest::keyClick(code, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(code->text(), "1234567890");
+    EXPECT_EQ(QToolTip::text(), "此栏最多 10 个字符，多出的部分没有输入。");
+
+    suite::setSessionLanguage("en-US");
+    QTest::keyClick(code, Qt::Key_Backspace);
+    QTest::keyClick(code, Qt::Key_Bar);
+    EXPECT_TRUE(QToolTip::text().startsWith("| cannot be entered")) << QToolTip::text().toStdString();
+    suite::setSessionLanguage("zh-CN");
+    QToolTip::hideText();
+}
+
+TEST_F(BankCard, ARefusedSaveTakesTheClerkToTheFirstEmptyField) {
+    edit("EdtcBankCode")->setText("777");
+    edit("EdtcBankName")->setText("  ");
+    edit("EdtiIndAccNoLen")->setFocus();
+    bool ok = true;
+    EXPECT_EQ(card.GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
 }
