@@ -15,6 +15,7 @@ class KeyHook;
 } // namespace suite
 class CardControl;
 class ctlAA_Bank;
+class ctlBank;
 
 /// The card window, in which the records of the archive are added and modified one at a time.
 /// It walks through the rows of the list window's grid and reads each row's record anew.
@@ -65,6 +66,7 @@ private:
     suite::CaptionBar* MoxFrmCaptionMgr;
     suite::KeyHook* MoxFrmKeyHook;
     ctlAA_Bank* ctlAA_Bank1;
+    ctlBank* ctlBank1;
 
     void Form_Load();
     void BuildToolbar();

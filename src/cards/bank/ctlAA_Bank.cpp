@@ -24,12 +24,6 @@ suite::Edit* newEdit(QWidget* parent, const char* name) {
     return e;
 }
 
-QString element(const QString& name, const QString& value) {
-    // The edits refuse the characters XML gives meaning to; a value stored by other means may
-    // still hold one, and must not break the record apart.
-    return u'<' + name + u'>' + value.toHtmlEscaped() + QStringLiteral("</") + name + u'>';
-}
-
 } // namespace
 
 ctlAA_Bank::ctlAA_Bank(QWidget* parent)
@@ -256,14 +250,15 @@ QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
         return {};
     }
     const QString xml =
-        QStringLiteral("<AA_Bank>") + element(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +
-        element(QStringLiteral("cBankName"), EdtcBankName->Text()) +
-        element(QStringLiteral("bIndFixLen"), QString::number(ChkbIndFixLen->Value())) +
-        element(QStringLiteral("iIndAccNoLen"), EdtiIndAccNoLen->Text()) +
-        element(QStringLiteral("iIndAutoInputLen"), EdtiIndAutoInputLen->Text()) +
-        element(QStringLiteral("cIndUnitcode"), EdtcIndUnitcode->Text()) +
-        element(QStringLiteral("bComdFixLen"), QString::number(ChkbComdFixLen->Value())) +
-        element(QStringLiteral("iComAccNoLen"), EdtiComAccNoLen->Text()) +
+        QStringLiteral("<AA_Bank>") +
+        XmlElement(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +
+        XmlElement(QStringLiteral("cBankName"), EdtcBankName->Text()) +
+        XmlElement(QStringLiteral("bIndFixLen"), QString::number(ChkbIndFixLen->Value())) +
+        XmlElement(QStringLiteral("iIndAccNoLen"), EdtiIndAccNoLen->Text()) +
+        XmlElement(QStringLiteral("iIndAutoInputLen"), EdtiIndAutoInputLen->Text()) +
+        XmlElement(QStringLiteral("cIndUnitcode"), EdtcIndUnitcode->Text()) +
+        XmlElement(QStringLiteral("bComdFixLen"), QString::number(ChkbComdFixLen->Value())) +
+        XmlElement(QStringLiteral("iComAccNoLen"), EdtiComAccNoLen->Text()) +
         QStringLiteral("</AA_Bank>");
     bFlag = true;
     return xml;
