@@ -53,7 +53,6 @@ RefEdit::RefEdit(QWidget* parent, const QString& name, RefType reftype)
                   QLineEdit::TrailingPosition);
     button->setObjectName(name + QStringLiteral("_ref"));
     connect(button, &QAction::triggered, this, &RefEdit::openReference);
-    connect(this, &Edit::Change, this, &RefEdit::RefEditing);
     connect(this, &Edit::UserChange, this, [this] {
         // What the user types stands for itself until it is checked against the table.
         m_typed = true;

@@ -48,8 +48,6 @@ public:
 Q_SIGNALS:
     /// The user changed the value: picked a row or a date, or left the edit after typing.
     void RefChange();
-    /// The text changed, by the user or by the program.
-    void RefEditing();
     /// Asked before the pick list opens; a handler may give a condition XML and a filter that
     /// limit the rows offered. The third argument is not used.
     void BeforeReference(QString& conditionXml, QString& filter, QVariant& unused);

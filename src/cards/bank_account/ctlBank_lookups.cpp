@@ -44,10 +44,7 @@ void ctlBank::connectChanges() {
 
     // A new province drops the county, whether typed or picked; a stored record filled in
     // by the card keeps both.
-    connect(EdtcProvinceName, &suite::RefEdit::RefEditing, this, [this] {
-        if (activeControl() == EdtcProvinceName)
-            EdtcCountyName->Reset();
-    });
+    connect(EdtcProvinceName, &suite::Edit::UserChange, EdtcCountyName, &suite::RefEdit::Reset);
     connect(EdtcProvinceName, &suite::RefEdit::RefChange, EdtcCountyName, &suite::RefEdit::Reset);
     connect(EdtcCountyName, &suite::RefEdit::BeforeReference, this,
             [this](QString& conditionXml, QString& filter, QVariant&) {
