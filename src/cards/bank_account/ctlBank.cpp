@@ -20,10 +20,11 @@ constexpr int kWidth = 11300; // twips; the card keeps this size whatever it is 
 constexpr int kHeight = 6100;
 // Within a frame: captions, then the left and right columns of edits; rows 390 twips apart.
 constexpr int kLeftCaption = 150;
-constexpr int kLeftEdit = 1100;
-constexpr int kRightCaption = 5650;
-constexpr int kRightEdit = 6850;
-constexpr int kEditWidth = 4050;
+// Captions get room for their English texts too.
+constexpr int kLeftEdit = 1800;
+constexpr int kRightCaption = 5600;
+constexpr int kRightEdit = 7250;
+constexpr int kEditWidth = 3650;
 constexpr int kEditHeight = 285;
 constexpr int kFirstRow = 300;
 constexpr int kRowPitch = 390;
@@ -42,7 +43,7 @@ template <typename T> T* named(T* control) {
 void caption(QWidget* frame, const char* name, const char* text, bool must, int row, bool right) {
     auto* label = new suite::Label(frame, QString::fromLatin1(name), QString::fromUtf8(text),
                                    must ? QStringLiteral("1") : QString());
-    CardControl::placeTwips(label, right ? kRightCaption : kLeftCaption, rowTop(row) + 45, 1150,
+    CardControl::placeTwips(label, right ? kRightCaption : kLeftCaption, rowTop(row) + 45, 1620,
                             200);
 }
 
@@ -189,6 +190,19 @@ bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& 
         SetupLayout(helpId);
         SetFieldLengths();
         m_oPub->SetLabelCaption(m_SrvDB, controls(), QStringLiteral("Bank_NB"));
+        // Frames and check boxes have no column of their own in the data dictionary.
+        for (auto [control, key] :
+             {std::pair<QWidget*, const char*>{FrameAcc, "Tarvo.AA.TARVOARCHIVE.CTLBANK.accinfo"},
+              {FrameBank, "Tarvo.AA.TARVOARCHIVE.CTLBANK.bankinfo"},
+              {frameNB, "Tarvo.AA.TARVOARCHIVE.CTLBANK.nbinfo"},
+              {ChkbBflag, "Tarvo.AA.TARVOARCHIVE.CTLBANK.bbflag"},
+              {chkbPwdMng, "Tarvo.AA.TARVOARCHIVE.CTLBANK.bpwdmng"}}) {
+            const QString caption = m_oPub->GetResString(QString::fromLatin1(key));
+            if (auto* frame = qobject_cast<suite::Frame*>(control))
+                frame->setTitle(caption);
+            else
+                static_cast<suite::CheckBox*>(control)->setText(caption);
+        }
         const QStringList& signs = ArchiveSession::current().SignFlagText;
         OptiSignFlag[0]->setText(signs.size() > 1 ? signs[1]
                                                   : m_oPub->GetResString(QStringLiteral(
