@@ -8,16 +8,12 @@
 #include "RefEdit.h"
 #include "XmlTags.h"
 
-#include <QApplication>
-#include <QResizeEvent>
 #include <QToolButton>
 
 namespace tarvo {
 
 namespace {
 
-constexpr int kWidth = 11300; // twips; the card keeps this size whatever it is given
-constexpr int kHeight = 6100;
 // Within a frame: captions, then the left and right columns of edits; rows 390 twips apart.
 constexpr int kLeftCaption = 150;
 // Captions get room for their English texts too.
@@ -62,7 +58,7 @@ ctlBank::ctlBank(QWidget* parent)
       Frame3(new QFrame(Frame1)), MoxFrmKeyHook(new suite::KeyHook(this)) {
     setObjectName(QStringLiteral("ctlBank1"));
     buildFields();
-    resize(pixels(kWidth), pixels(kHeight));
+    resize(pixels(kWidthTwips), pixels(kHeightTwips));
     connectChanges();
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &ctlBank::MoxFrmKeyHook_KeyDown);
     connect(MoxFrmKeyHook, &suite::KeyHook::keyPress, this, &ctlBank::MoxFrmKeyHook_KeyPress);
@@ -70,7 +66,7 @@ ctlBank::ctlBank(QWidget* parent)
 }
 
 void ctlBank::buildFields() {
-    placeTwips(Frame1, 0, 0, kWidth, kHeight);
+    placeTwips(Frame1, 0, 0, kWidthTwips, kHeightTwips);
     placeTwips(FrameAcc, 120, 60, kFrameWidth, 1900);
     placeTwips(FrameBank, 120, 2040, kFrameWidth, 2280);
     placeTwips(frameNB, 120, 4400, kFrameWidth, 1140);
@@ -170,13 +166,6 @@ void ctlBank::buildFields() {
     }
 }
 
-void ctlBank::resizeEvent(QResizeEvent* event) {
-    CardControl::resizeEvent(event);
-    const QSize fixed(pixels(kWidth), pixels(kHeight));
-    if (event->size() != fixed)
-        resize(fixed);
-}
-
 bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& var) {
     try {
         m_SrvDB = SrvDB;
@@ -217,24 +206,7 @@ bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& 
 }
 
 void ctlBank::SetupLayout(int helpId) {
-    for (QWidget* control : controls()) {
-        skipErrors([&] {
-            QFont f = control->font();
-            f.setFamily(m_oPub->FontName());
-            f.setPointSizeF(m_oPub->FontSize());
-            control->setFont(f);
-        });
-        if (auto* edit = qobject_cast<suite::Edit*>(control)) {
-            if (edit->Property() == 1)
-                edit->setProperty(0);
-            edit->setHelpContextId(helpId);
-        } else if (auto* label = qobject_cast<suite::Label*>(control);
-                   label && label->Tag() == u"1") {
-            QPalette p = label->palette();
-            p.setColor(QPalette::WindowText, QColor::fromRgb(m_oPub->MustInputColor()));
-            label->setPalette(p);
-        }
-    }
+    styleControls(*m_oPub, helpId);
     for (suite::OptionButton* option : OptiSignFlag)
         option->setFont(findChild<suite::Label*>(QStringLiteral("LblcBCode"))->font());
     CmbiAccProperty->clear();
@@ -281,17 +253,8 @@ void ctlBank::SetFieldLengths() {
     });
 }
 
-QWidget* ctlBank::activeControl() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus && isAncestorOf(focus) ? focus : nullptr;
-}
-
 void ctlBank::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
-    QWidget* active = activeControl();
-    if (!active || !m_oPub)
-        return;
-    if (m_oPub->ConKeyDown(active, keyCode, shift))
-        Q_EMIT ActiveSaveBtn();
+    reportKeyDown(m_oPub.get(), keyCode, shift);
 }
 
 void ctlBank::MoxFrmKeyHook_KeyPress(int ascii) {

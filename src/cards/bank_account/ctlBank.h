@@ -35,7 +35,6 @@ public:
     static bool isStorableAmount(const QString& text);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,7 +81,6 @@ private:
     void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
     void MoxFrmKeyHook_KeyPress(int ascii);
     void focusNextField(QWidget* from);
-    QWidget* activeControl() const;
 
     // Lookups (ctlBank_lookups.cpp).
     void SetupReferences();
