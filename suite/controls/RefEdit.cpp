@@ -28,6 +28,21 @@ constexpr KnownReference kReferences[] = {
     {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription"},
 };
 
+/// One connection per database for all reference edits of the thread, while any holds it.
+ClsCommonPtr sharedConnection(const QString& dbName) {
+    static thread_local QHash<QString, std::weak_ptr<IClsCommon>> open;
+    if (ClsCommonPtr db = open.value(dbName).lock())
+        return db;
+    ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    if (!db)
+        return nullptr;
+    db->Init(dbName);
+    if (!db->Status())
+        return nullptr;
+    open.insert(dbName, db);
+    return db;
+}
+
 QString sqlLiteral(const QString& value) {
     QString text = value;
     return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'';
@@ -70,10 +85,8 @@ bool RefEdit::BindRef(LoginPtr& login, const QString& key, bool check, const QSt
         m_login = login;
         m_check = check;
         m_baseFilter = conditionSql(QString(), settingsFilter(settings));
-        m_db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
-        if (m_db && login)
-            m_db->Init(login->MoxDbName());
-        return m_db && m_db->Status();
+        m_db = login ? sharedConnection(login->MoxDbName()) : nullptr;
+        return m_db != nullptr;
     }
     return false;
 }
@@ -119,11 +132,12 @@ RecordsetPtr RefEdit::findRow(const QString& text, bool byNameToo) const {
 
 void RefEdit::focusOutEvent(QFocusEvent* event) {
     Edit::focusOutEvent(event);
-    if (m_typed)
-        resolveTyped();
+    commitTyped();
 }
 
-void RefEdit::resolveTyped() {
+void RefEdit::commitTyped() {
+    if (!m_typed)
+        return;
     m_typed = false;
     if (m_reftype == DateRef || text().isEmpty()) {
         m_value = text();

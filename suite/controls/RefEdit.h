@@ -37,6 +37,8 @@ public:
 
     /// Opens the pick list or the calendar, as the button does.
     void openReference();
+    /// Checks what the user typed against the table now, as leaving the edit does.
+    void commitTyped();
 
     /// A condition XML "<RefConditions><Condition paramName='@p' paramValue='v' />…" and a
     /// filter such as "#FN[col]=@p" as one SQL condition, values quoted; empty when the filter
@@ -75,7 +77,6 @@ private:
     void take(const QString& value, const QString& display);
     /// The row whose value or name is the text, within the reference's own filter.
     RecordsetPtr findRow(const QString& text, bool byNameToo) const;
-    void resolveTyped();
     void pickRow();
     void pickDate();
 };

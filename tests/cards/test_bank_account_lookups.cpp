@@ -102,11 +102,17 @@ TEST_F(BankAccountCard, BanksAndCurrenciesAreFoundByCodeOrNameWhateverTheirChara
     auto* bank = ref("EdtcBankCode");
     bank->setValue("990");
     EXPECT_EQ(bank->text(), "Lloyd's & Co");
-    bank->Reset();
+    card->Emptyallfields();
+    edit("EdtcBCode")->setText("31");
+    edit("EdtcBAccount")->setText("6222");
+    ref("EdtcCurrencyName")->setValue("人民币");
+    edit("EdtcBName")->setText("某支行");
     bank->setFocus();
     commitText(bank, "中国银行");
-    ref("EdtcCurrencyName")->setFocus();
-    EXPECT_EQ(bank->Value(), "104") << "a typed name is completed";
+    bool ok = false;
+    EXPECT_TRUE(card->GetSaveXml(ok).contains("<cBankCode>104</cBankCode>"))
+        << "a name typed and saved at once counts as its bank";
+    EXPECT_EQ(bank->Value(), "104");
 
     bank->setFocus();
     bank->selectAll();

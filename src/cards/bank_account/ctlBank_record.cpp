@@ -114,6 +114,9 @@ bool ctlBank::isStorableAmount(const QString& amount) {
 QString ctlBank::GetSaveXml(bool& bFlag) {
     bFlag = false;
     m_oPub->CheckValid(activeControl());
+    // A bank or currency typed but not yet left counts as what it names.
+    if (auto* typed = qobject_cast<suite::RefEdit*>(activeControl()))
+        typed->commitTyped();
     if (refusedEmpty(EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
         refusedEmpty(EdtcBAccount->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
         refusedEmpty(EdtcCurrencyName->Value(), "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
