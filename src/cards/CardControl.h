@@ -44,6 +44,10 @@ protected:
     /// A key went down in the card: the suite tells whether it changed the record.
     void reportKeyDown(IPub* pub, int keyCode, int shift);
 
+    /// Every change the user makes in one of the card's edits, however the text arrives
+    /// (typed, composed, pasted, dropped), raises ActiveSaveBtn; text the card sets does not.
+    void reportEditsChangedByUser();
+
 Q_SIGNALS:
     /// The record may have changed: the card window enables its save button.
     void ActiveSaveBtn();

@@ -31,8 +31,7 @@ void ctlBank::SetupReferences() {
 void ctlBank::connectChanges() {
     // Only what the user does counts: the card's own filling and emptying set these controls
     // too, and must leave the save button as the card window put it.
-    for (suite::Edit* edit : findChildren<suite::Edit*>())
-        connect(edit, &suite::Edit::UserChange, this, &CardControl::ActiveSaveBtn);
+    reportEditsChangedByUser();
     for (suite::RefEdit* edit : findChildren<suite::RefEdit*>())
         connect(edit, &suite::RefEdit::RefChange, this, &CardControl::ActiveSaveBtn);
     for (suite::CheckBox* check : {chkbPwdMng, ChkbBflag})
