@@ -4,15 +4,20 @@
 #include "Grid.h"
 #include "HostApplication.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
 #include <cstdio>
 
-ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QObject* parent)
-    : QObject(parent), m_path(std::move(path)), m_cardCommand(std::move(cardCommand)) {
+ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup, QObject* parent)
+    : QObject(parent), m_path(std::move(path)), m_cardCommand(std::move(cardCommand)),
+      m_lookup(std::move(lookup)) {
     connect(&m_timer, &QTimer::timeout, this, &ScreenshotTaker::poll);
     m_timer.start(250);
 }
@@ -43,8 +48,15 @@ void ScreenshotTaker::poll() {
             list = l;
     }
     if (!m_cardCommand.isEmpty()) {
-        if (card) {
+        if (card && m_lookup.isEmpty()) {
             take(card);
+            return;
+        }
+        if (card && !m_lookupOpened) {
+            m_lookupOpened = true;
+            QTimer::singleShot(300, card, [this, card] { openLookup(card); });
+        } else if (QWidget* over = card ? lookupWindow(card) : nullptr) {
+            take(over);
             return;
         }
         if (list && list->isLoaded() && !m_cardOpened) {
@@ -75,17 +87,80 @@ void ScreenshotTaker::poll() {
     }
 }
 
+void ScreenshotTaker::openLookup(QWidget* card) {
+    auto* control = card->findChild<QWidget*>(m_lookup);
+    if (!control)
+        return;
+    control->setFocus();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->click();
+        return;
+    }
+    // A reference edit opens its pick list or calendar on F2.
+    QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QApplication::sendEvent(control, &f2);
+}
+
+QWidget* ScreenshotTaker::lookupWindow(QWidget* card) const {
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup;
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != card && modal->isVisible() ? modal : nullptr;
+}
+
 void ScreenshotTaker::take(QWidget* target) {
     m_taking = true;
     // Let the first query and the layout settle before taking the picture.
     QTimer::singleShot(400, this, [this, target] {
-        m_saved = target->grab().save(m_path, "PNG");
+        QPixmap picture = target->grab();
+        if (target->isWindow() && target->windowFlags().testFlag(Qt::Popup)) {
+            // A calendar is shown over its card: picture both together.
+            QWidget* under = target->parentWidget() ? target->parentWidget()->window() : nullptr;
+            if (under) {
+                QPixmap both = under->grab();
+                QPainter painter(&both);
+                painter.drawPixmap(under->mapFromGlobal(target->pos()), picture);
+                painter.end();
+                picture = both;
+            }
+        }
+        m_saved = picture.save(m_path, "PNG");
         std::fprintf(stderr, "%s %s\n", m_saved ? "screenshot saved:" : "could not save",
                      qPrintable(m_path));
         m_timer.stop();
-        target->close();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
+        closeEverything();
     });
+}
+
+void ScreenshotTaker::closeEverything() {
+    auto* closer = new QTimer(this);
+    connect(closer, &QTimer::timeout, this, [closer] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            return;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            // Leaving a card the lookup marked as changed: leave it without saving.
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->close();
+            return;
+        }
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+            return;
+        }
+        bool open = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible()) {
+                open = true;
+                w->close();
+                break;
+            }
+        }
+        if (!open)
+            closer->stop();
+    });
+    closer->start(50);
 }

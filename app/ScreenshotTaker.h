@@ -8,18 +8,27 @@ class QWidget;
 
 /// Waits until the window a host opened has loaded, saves a picture of it and closes it. With a
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
-/// picture of the card.
+/// picture of the card; with a lookup (the name of a card control) it opens that control's
+/// reference or calendar on the card and takes the picture of it.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:
-    ScreenshotTaker(QString path, QString cardCommand, QObject* parent = nullptr);
+    ScreenshotTaker(QString path, QString cardCommand, QString lookup = {},
+                    QObject* parent = nullptr);
     bool saved() const { return m_saved; }
 
 private:
     void poll();
     void take(QWidget* target);
+    void openLookup(QWidget* card);
+    /// The reference dialog or calendar the lookup opened over the card, if any.
+    QWidget* lookupWindow(QWidget* card) const;
+    /// Closes whatever is open, leaving the card without saving, until nothing is shown.
+    void closeEverything();
     QString m_path;
     QString m_cardCommand;
+    QString m_lookup;
+    bool m_lookupOpened = false;
     QTimer m_timer;
     int m_attempts = 0;
     bool m_cardOpened = false;

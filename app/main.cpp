@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -80,7 +81,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption card(QStringLiteral("card"),
                                   QStringLiteral("截图时先打开卡片：Add 或 Modify"),
                                   QStringLiteral("command"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card});
+    const QCommandLineOption lookup(
+        QStringLiteral("lookup"),
+        QStringLiteral(
+            "截图时在卡片上打开参照或日历：按钮或参照框的名称，如 cmdref4、EdtdOpenAccDate"),
+        QStringLiteral("control"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup});
     cli.process(app);
     if (cli.isSet(shot))
         app.setHeadless(true);
@@ -109,6 +115,8 @@ int main(int argc, char** argv) {
                                  .arg(cli.value(card), cards.join(QStringLiteral(" 或 "))));
         return 2;
     }
+    // Calendars and other controls that name months and days follow the session language.
+    QLocale::setDefault(QLocale(cli.value(lang)));
     tarvo::suite::registerSuiteClasses();
     tarvoArchiveRegisterClasses();
 
@@ -121,7 +129,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (cli.isSet(shot))
-        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card));
+        screenshot =
+            std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup));
 
     auto component =
         tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));

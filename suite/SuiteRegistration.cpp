@@ -3,6 +3,8 @@
 #include "ClassRegistry.h"
 #include "about/AboutBox.h"
 #include "colset/ClsColSet.h"
+#include "controls/DatePicker.h"
+#include "ledger/LedgerObjects.h"
 #include "pub/Pub.h"
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
@@ -20,6 +22,13 @@ void registerSuiteClasses() {
                       [] { return std::make_shared<ReferClient>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),
                       [] { return std::make_shared<ClsRowAuth>(); });
+    reg.registerClass(QStringLiteral("ZzPub.clsPub"), [] { return std::make_shared<LedgerPub>(); });
+    reg.registerClass(QStringLiteral("ZzPub.clsViewAbout"),
+                      [] { return std::make_shared<ViewAbout>(); });
+    reg.registerClass(QStringLiteral("KmRef.clsKmRef"), [] { return std::make_shared<KmRef>(); });
+    reg.registerClass(QStringLiteral("MoxDbKit.MoxDatabase"),
+                      [] { return std::make_shared<MoxDatabase>(); });
+    reg.registerClass(DatePicker::classId(), [] { return std::make_shared<DatePicker>(); });
     const auto colSet = [] { return std::make_shared<ClsColSet>(); };
     reg.registerClass(QStringLiteral("TarvoColumnSet.clsColSet"), colSet);
     // The earlier build of the component asks for the column-set object by its older name.

@@ -1,6 +1,11 @@
 #include "CardControl.h"
 
+#include "CardWidgets.h"
 #include "Edit.h"
+#include "ErrorHandling.h"
+
+#include <QApplication>
+#include <QResizeEvent>
 
 namespace tarvo {
 
@@ -20,6 +25,45 @@ void CardControl::placeTwips(QWidget* control, int left, int top, int width, int
 
 int CardControl::pixels(int twips) {
     return twips / 15;
+}
+
+void CardControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize fixed(pixels(kWidthTwips), pixels(kHeightTwips));
+    if (event->size() != fixed)
+        resize(fixed);
+}
+
+QWidget* CardControl::activeControl() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus && isAncestorOf(focus) ? focus : nullptr;
+}
+
+void CardControl::styleControls(IPub& pub, int helpId) {
+    for (QWidget* control : controls()) {
+        skipErrors([&] {
+            QFont f = control->font();
+            f.setFamily(pub.FontName());
+            f.setPointSizeF(pub.FontSize());
+            control->setFont(f);
+        });
+        if (auto* edit = qobject_cast<suite::Edit*>(control)) {
+            if (edit->Property() == 1)
+                edit->setProperty(0);
+            edit->setHelpContextId(helpId);
+        } else if (auto* label = qobject_cast<suite::Label*>(control);
+                   label && label->Tag() == u"1") {
+            QPalette p = label->palette();
+            p.setColor(QPalette::WindowText, QColor::fromRgb(pub.MustInputColor()));
+            label->setPalette(p);
+        }
+    }
+}
+
+void CardControl::reportKeyDown(IPub* pub, int keyCode, int shift) {
+    QWidget* active = activeControl();
+    if (active && pub && pub->ConKeyDown(active, keyCode, shift))
+        Q_EMIT ActiveSaveBtn();
 }
 
 } // namespace tarvo

@@ -31,6 +31,19 @@ public:
     static int pixels(int twips);
 
 protected:
+    /// Both cards have one size, whatever the window gives them.
+    static constexpr int kWidthTwips = 11300;
+    static constexpr int kHeightTwips = 6100;
+    void resizeEvent(QResizeEvent* event) override;
+
+    /// The card's control that has the focus, or null.
+    QWidget* activeControl() const;
+    /// The suite's font on every control; edits get the help id (and lose Property 1),
+    /// must-input captions the must-input colour.
+    void styleControls(IPub& pub, int helpId);
+    /// A key went down in the card: the suite tells whether it changed the record.
+    void reportKeyDown(IPub* pub, int keyCode, int shift);
+
     /// Every change the user makes in one of the card's edits, however the text arrives
     /// (typed, composed, pasted, dropped), raises ActiveSaveBtn; text the card sets does not.
     void reportEditsChangedByUser();

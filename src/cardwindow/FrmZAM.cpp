@@ -9,6 +9,7 @@
 #include "ModRef.h"
 #include "Resources.h"
 #include "ctlAA_Bank.h"
+#include "ctlBank.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -43,7 +44,8 @@ FrmMain& listWindow() {
 FrmZAM::FrmZAM()
     : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
       MoxFrmCaptionMgr(new suite::CaptionBar(this)), MoxFrmKeyHook(new suite::KeyHook(this)),
-      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)) {
+      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)),
+      ctlBank1(new ctlBank(this)) {
     setObjectName(QStringLiteral("FrmZAM"));
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     m_statusClear.setSingleShot(true);
@@ -52,6 +54,7 @@ FrmZAM::FrmZAM()
     Tlb->setObjectName(QStringLiteral("Tlb"));
     Frame2->setObjectName(QStringLiteral("Frame2"));
     ctlAA_Bank1->hide();
+    ctlBank1->hide();
     for (const Button& b : kButtons) {
         if (!b.key) {
             Tlb->addSeparator();
@@ -68,7 +71,8 @@ FrmZAM::FrmZAM()
         reportErrors([&] { Operating(a->objectName(), result); });
     });
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmZAM::MoxFrmKeyHook_KeyDown);
-    for (CardControl* card : {static_cast<CardControl*>(ctlAA_Bank1)}) {
+    for (CardControl* card :
+         {static_cast<CardControl*>(ctlAA_Bank1), static_cast<CardControl*>(ctlBank1)}) {
         connect(card, &CardControl::ActiveSaveBtn, this, &FrmZAM::enableSave);
         connect(card, &CardControl::SaveRs, this, [this] {
             if (button(QStringLiteral("SaveRs"))->isEnabled()) {
@@ -133,7 +137,11 @@ void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) 
     if (!m_loaded)
         Form_Load();
     ctlAA_Bank1->hide();
-    m_Card = m_ComVar->m_ArchiveEnName == u"aa_bank" ? ctlAA_Bank1 : nullptr;
+    ctlBank1->hide();
+    const QString archive = m_ComVar->m_ArchiveEnName.toLower();
+    m_Card = archive == u"aa_bank" ? static_cast<CardControl*>(ctlAA_Bank1)
+             : archive == u"bank"  ? static_cast<CardControl*>(ctlBank1)
+                                   : nullptr;
     if (!m_Card)
         throw ArchiveError(QStringLiteral("“%1”的卡片尚未提供").arg(m_ComVar->m_ArchiveChName));
     m_Card->show();

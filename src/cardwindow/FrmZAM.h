@@ -17,6 +17,7 @@ class KeyHook;
 } // namespace suite
 class CardControl;
 class ctlAA_Bank;
+class ctlBank;
 
 /// The card window, in which the records of the archive are added and modified one at a time.
 /// It walks through the rows of the list window's grid and reads each row's record anew.
@@ -72,6 +73,7 @@ private:
     QLabel* StatusLine;
     QTimer m_statusClear;
     ctlAA_Bank* ctlAA_Bank1;
+    ctlBank* ctlBank1;
 
     void Form_Load();
     void BuildToolbar();

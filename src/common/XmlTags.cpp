@@ -27,4 +27,8 @@ QString GetXmlTagValue(const QString& sXml, const QString& sTag, const QString& 
     return sXml.mid(p + open.size(), length);
 }
 
+QString XmlElement(const QString& name, const QString& value) {
+    return u'<' + name + u'>' + value.toHtmlEscaped() + QStringLiteral("</") + name + u'>';
+}
+
 } // namespace tarvo

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+class QWidget;
+
 namespace tarvo {
 namespace suite {
 class Edit;
@@ -52,6 +54,14 @@ qint16 FieldToCheckValue(const RecordsetPtr& rs, const QString& field, qint16 de
 void ClearRefEdit(suite::Edit& edit);
 /// Forgets the code of an earlier choice, so that a typed text is never saved with it.
 void ClearRefEditCode(suite::Edit& edit);
+
+/// Lets the user pick an end-level ledger account, starting from the edit's text; a choice
+/// puts the account code into Tag and its name into Text, and leaves the tooltip alone.
+void ShowAccountCodeReference(suite::Edit& edit);
+
+/// Shows the calendar below the edit within the container, or above it near the container's
+/// bottom, and puts the picked date into the edit; leaving the calendar changes nothing.
+void ShowDatePicker(suite::Edit& edit, QWidget* container);
 
 /// A text as an SQL string literal body: apostrophes doubled.
 QString SqlText(const QString& value);

@@ -7,27 +7,17 @@
 #include "ModRef.h"
 #include "XmlTags.h"
 
-#include <QApplication>
-#include <QResizeEvent>
 
 namespace tarvo {
 
 namespace {
 
-constexpr int kWidth = 11300; // twips; the card keeps this size whatever it is given
-constexpr int kHeight = 6100;
 const QString kConstructionBank = QStringLiteral("中国建设银行");
 
 suite::Edit* newEdit(QWidget* parent, const char* name) {
     auto* e = new suite::Edit(parent, QString::fromLatin1(name));
     e->setBadstr(suite::Edit::standardBadstr());
     return e;
-}
-
-QString element(const QString& name, const QString& value) {
-    // The edits refuse the characters XML gives meaning to; a value stored by other means may
-    // still hold one, and must not break the record apart.
-    return u'<' + name + u'>' + value.toHtmlEscaped() + QStringLiteral("</") + name + u'>';
 }
 
 } // namespace
@@ -71,7 +61,7 @@ ctlAA_Bank::ctlAA_Bank(QWidget* parent)
     placeTwips(ChkbComdFixLen, 300, 390, 4665, 255);
     placeTwips(EdtiComAccNoLen, 1200, 870, 3780, 285);
     placeTwips(lbliComAccNoLen, 300, 900, 840, 195);
-    resize(pixels(kWidth), pixels(kHeight));
+    resize(pixels(kWidthTwips), pixels(kHeightTwips));
 
     // Tab order: code, name, company rules, individual rules.
     for (QWidget* w :
@@ -106,13 +96,6 @@ ctlAA_Bank::ctlAA_Bank(QWidget* parent)
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &ctlAA_Bank::MoxFrmKeyHook_KeyDown);
     connect(MoxFrmKeyHook, &suite::KeyHook::keyPress, this, &ctlAA_Bank::MoxFrmKeyHook_KeyPress);
     MoxFrmKeyHook->attach(this);
-}
-
-void ctlAA_Bank::resizeEvent(QResizeEvent* event) {
-    CardControl::resizeEvent(event);
-    const QSize fixed(pixels(kWidth), pixels(kHeight));
-    if (event->size() != fixed)
-        resize(fixed);
 }
 
 bool ctlAA_Bank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& var) {
@@ -158,25 +141,7 @@ QString ctlAA_Bank::withoutFiller(const QString& text, const QString& localeId) 
 }
 
 void ctlAA_Bank::SetupLayout(int helpId) {
-    for (QWidget* control : controls()) {
-        skipErrors([&] {
-            QFont f = control->font();
-            f.setFamily(m_oPub->FontName());
-            f.setPointSizeF(m_oPub->FontSize());
-            control->setFont(f);
-        });
-        if (auto* edit = qobject_cast<suite::Edit*>(control)) {
-            if (edit->Property() == 1)
-                edit->setProperty(0);
-            edit->setHelpContextId(helpId);
-        } else if (auto* label = qobject_cast<suite::Label*>(control);
-                   label && label->Tag() == u"1") {
-            const quint32 rgb = m_oPub->MustInputColor();
-            QPalette p = label->palette();
-            p.setColor(QPalette::WindowText, QColor::fromRgb(rgb));
-            label->setPalette(p);
-        }
-    }
+    styleControls(*m_oPub, helpId);
     for (suite::Edit* digits :
          {EdtiComAccNoLen, EdtiIndAccNoLen, EdtiIndAutoInputLen, EdtcIndUnitcode})
         digits->setPlaceholderText(QStringLiteral("-"));
@@ -263,30 +228,22 @@ QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
         }
     }
     const QString xml =
-        QStringLiteral("<AA_Bank>") + element(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +
-        element(QStringLiteral("cBankName"), EdtcBankName->Text()) +
-        element(QStringLiteral("bIndFixLen"), QString::number(ChkbIndFixLen->Value())) +
-        element(QStringLiteral("iIndAccNoLen"), EdtiIndAccNoLen->Text()) +
-        element(QStringLiteral("iIndAutoInputLen"), EdtiIndAutoInputLen->Text()) +
-        element(QStringLiteral("cIndUnitcode"), EdtcIndUnitcode->Text()) +
-        element(QStringLiteral("bComdFixLen"), QString::number(ChkbComdFixLen->Value())) +
-        element(QStringLiteral("iComAccNoLen"), EdtiComAccNoLen->Text()) +
+        QStringLiteral("<AA_Bank>") +
+        XmlElement(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +
+        XmlElement(QStringLiteral("cBankName"), EdtcBankName->Text()) +
+        XmlElement(QStringLiteral("bIndFixLen"), QString::number(ChkbIndFixLen->Value())) +
+        XmlElement(QStringLiteral("iIndAccNoLen"), EdtiIndAccNoLen->Text()) +
+        XmlElement(QStringLiteral("iIndAutoInputLen"), EdtiIndAutoInputLen->Text()) +
+        XmlElement(QStringLiteral("cIndUnitcode"), EdtcIndUnitcode->Text()) +
+        XmlElement(QStringLiteral("bComdFixLen"), QString::number(ChkbComdFixLen->Value())) +
+        XmlElement(QStringLiteral("iComAccNoLen"), EdtiComAccNoLen->Text()) +
         QStringLiteral("</AA_Bank>");
     bFlag = true;
     return xml;
 }
 
-QWidget* ctlAA_Bank::activeControl() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus && isAncestorOf(focus) ? focus : nullptr;
-}
-
 void ctlAA_Bank::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
-    QWidget* active = activeControl();
-    if (!active || !m_oPub)
-        return;
-    if (m_oPub->ConKeyDown(active, keyCode, shift))
-        Q_EMIT ActiveSaveBtn();
+    reportKeyDown(m_oPub.get(), keyCode, shift);
 }
 
 void ctlAA_Bank::MoxFrmKeyHook_KeyPress(int ascii) {

@@ -28,9 +28,6 @@ public:
     /// language ("or not" in English, "是否" otherwise).
     static QString withoutFiller(const QString& text, const QString& localeId);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     ClsCommonPtr m_SrvDB;
     PubPtr m_oPub;
@@ -59,7 +56,6 @@ private:
     void SetFieldLengths();
     void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
     void MoxFrmKeyHook_KeyPress(int ascii);
-    QWidget* activeControl() const;
 };
 
 } // namespace tarvo

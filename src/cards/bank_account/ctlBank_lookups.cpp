@@ -1,0 +1,91 @@
+// The bank-account card's lookups: the reference edits and their bindings, the province that
+// limits the county, the ledger-account button and the check of a typed account code, and the
+// user actions that tell the card window the record changed.
+#include "ctlBank.h"
+
+#include "ArchiveSession.h"
+#include "CardWidgets.h"
+#include "ModRef.h"
+#include "RefEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QToolButton>
+
+namespace tarvo {
+
+void ctlBank::SetupReferences() {
+    LoginPtr login = ArchiveSession::current().oLogin;
+    EdtcCurrencyName->BindRef(login, QStringLiteral("ForeignCurrency_AA"));
+    EdtcBankCode->BindRef(login, QStringLiteral("AA_Bank_AA"));
+    EdtcProvinceName->setRefCheck(false);
+    EdtcCountyName->setRefCheck(false);
+    EdtcProvinceName->setRefMode(1);
+    EdtcCountyName->setRefMode(1);
+    EdtcProvinceName->BindRef(
+        login, QStringLiteral("hr_ct007_AA"), false,
+        QStringLiteral("<Ref><RefSet  cRefFilterSql='#FN[ilevels]=0 ' /></Ref>"));
+    EdtcCountyName->BindRef(login, QStringLiteral("hr_ct007_AA"), false);
+}
+
+void ctlBank::connectChanges() {
+    // Only what the user does counts: the card's own filling and emptying set these controls
+    // too, and must leave the save button as the card window put it.
+    reportEditsChangedByUser();
+    for (suite::RefEdit* edit : findChildren<suite::RefEdit*>())
+        connect(edit, &suite::RefEdit::RefChange, this, &CardControl::ActiveSaveBtn);
+    for (suite::CheckBox* check : {chkbPwdMng, ChkbBflag})
+        connect(check, &QCheckBox::clicked, this, &CardControl::ActiveSaveBtn);
+    for (suite::OptionButton* option : OptiSignFlag)
+        connect(option, &QRadioButton::clicked, this, &CardControl::ActiveSaveBtn);
+    connect(CmbiAccProperty, &QComboBox::activated, this, &CardControl::ActiveSaveBtn);
+    connect(cmdref4, &QToolButton::clicked, this, [this] { cmdref_Click(4); });
+
+    // A new province drops the county, whether typed or picked; a stored record filled in
+    // by the card keeps both.
+    connect(EdtcProvinceName, &suite::Edit::UserChange, EdtcCountyName, &suite::RefEdit::Reset);
+    connect(EdtcProvinceName, &suite::RefEdit::RefChange, EdtcCountyName, &suite::RefEdit::Reset);
+    connect(EdtcCountyName, &suite::RefEdit::BeforeReference, this,
+            [this](QString& conditionXml, QString& filter, QVariant&) {
+                EdtcCounty_BeforeReference(conditionXml, filter);
+            });
+
+    // A typed account carries no code until it is checked or picked.
+    connect(EdtcCode, &suite::Edit::UserChange, this,
+            [this] { ModRef::ClearRefEditCode(*EdtcCode); });
+    EdtcCode->installEventFilter(this);
+}
+
+bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EdtcCode && event->type() == QEvent::FocusOut)
+        EdtcCode_LostFocus(QApplication::focusWidget());
+    return CardControl::eventFilter(watched, event);
+}
+
+void ctlBank::EdtcCounty_BeforeReference(QString& conditionXml, QString& filter) {
+    const QString province = EdtcProvinceName->Value();
+    if (province.isEmpty())
+        return;
+    conditionXml = QStringLiteral("<RefConditions>") +
+                   QStringLiteral("<Condition paramName='@cpCodeId' paramValue='") +
+                   suite::RefEdit::attributeText(province) + QStringLiteral("' />") +
+                   QStringLiteral("</RefConditions>");
+    filter = QStringLiteral("#FN[cpCodeId]=@cpCodeId");
+}
+
+void ctlBank::cmdref_Click(int index) {
+    Q_EMIT ActiveSaveBtn();
+    if (index == 4)
+        ModRef::ShowAccountCodeReference(*EdtcCode);
+}
+
+void ctlBank::EdtcCode_LostFocus(QWidget* nowFocused) {
+    if (EdtcCode->Text().isEmpty() || nowFocused == cmdref4)
+        return;
+    QString table = QStringLiteral("code");
+    QString condition = QStringLiteral("(bEnd=1)");
+    if (!ModRef::CheckTypedCode(table, *EdtcCode, condition))
+        m_codeCheckPassed = false;
+}
+
+} // namespace tarvo

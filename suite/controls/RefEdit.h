@@ -1,0 +1,84 @@
+#pragma once
+
+#include "Edit.h"
+#include "IClsCommon.h"
+#include "ILogin.h"
+
+namespace tarvo::suite {
+
+/// The suite's reference edit: an edit tied to a row of another table, or to a date. Its value
+/// is what a record stores (a bank's code, a currency's name, a region's code, a date); its
+/// display text is what it shows (the bank's or region's name). A button at its right end, or
+/// F2, opens the pick list of the reference it is bound to, or the calendar.
+class RefEdit : public Edit {
+    Q_OBJECT
+public:
+    enum RefType { TableRef = 1, DateRef = 2 };
+    RefEdit(QWidget* parent, const QString& name, RefType reftype);
+
+    RefType reftype() const { return m_reftype; }
+
+    /// Ties the edit to one of the suite's reference definitions ("ForeignCurrency_AA",
+    /// "AA_Bank_AA", "hr_ct007_AA"). check: a typed text must name a row; settings: an XML
+    /// "<Ref><RefSet cRefFilterSql='…' /></Ref>" whose filter limits the rows offered.
+    bool BindRef(LoginPtr& login, const QString& key, bool check = true,
+                 const QString& settings = {});
+    /// Whether a typed text must name a row (True unless set otherwise).
+    void setRefCheck(bool check) { m_check = check; }
+    /// How many rows the pick list lets the user choose; the cards choose one.
+    void setRefMode(int mode) { m_mode = mode; }
+    /// Empties the choice: no value, no text.
+    void Reset();
+
+    QString Value() const { return m_value; }
+    /// Sets the stored value; a bound edit shows the name of the row it names.
+    void setValue(const QString& value);
+    QString DisplayText() const { return text(); }
+
+    /// Opens the pick list or the calendar, as the button does.
+    void openReference();
+    /// Checks what the user typed against the table now, as leaving the edit does.
+    void commitTyped();
+
+    /// A condition XML "<RefConditions><Condition paramName='@p' paramValue='v' />…" and a
+    /// filter such as "#FN[col]=@p" as one SQL condition, values quoted; empty when the filter
+    /// is empty or malformed.
+    static QString conditionSql(const QString& conditionXml, const QString& filter);
+    /// A text as the value of an XML attribute.
+    static QString attributeText(const QString& value);
+
+Q_SIGNALS:
+    /// The user changed the value: picked a row or a date, or left the edit after typing.
+    void RefChange();
+    /// Asked before the pick list opens; a handler may give a condition XML and a filter that
+    /// limit the rows offered. The third argument is not used.
+    void BeforeReference(QString& conditionXml, QString& filter, QVariant& unused);
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Definition {
+        QString table;
+        QString valueColumn;
+        QString displayColumn;
+    };
+    RefType m_reftype;
+    LoginPtr m_login;
+    ClsCommonPtr m_db;
+    Definition m_def;
+    QString m_baseFilter;
+    QString m_value;
+    bool m_check = true;
+    int m_mode = 1;
+    bool m_typed = false;
+
+    void take(const QString& value, const QString& display);
+    /// The row whose value or name is the text, within the reference's own filter.
+    RecordsetPtr findRow(const QString& text, bool byNameToo) const;
+    void pickRow();
+    void pickDate();
+};
+
+} // namespace tarvo::suite

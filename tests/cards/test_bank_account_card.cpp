@@ -1,0 +1,291 @@
+#include "BankAccountFixture.h"
+
+#include "CardWidgets.h"
+#include "KeyHook.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace tarvo;
+
+namespace {
+
+/// Presses Enter in the focused control of the card, as the user does.
+void enter() {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+} // namespace
+
+TEST_F(BankAccountCard, SetUpTakesLengthsFromTheSchemaAndCaptionsFromTheResources) {
+    open();
+    EXPECT_EQ(edit("EdtcBCode")->maxLength(), 10);
+    EXPECT_EQ(edit("EdtcBAccount")->maxLength(), 50);
+    EXPECT_EQ(ref("EdtcBankCode")->maxLength(), 60) << "the bank is typed by its name";
+    EXPECT_EQ(edit("EdtcCode")->maxLength(), 100);
+    EXPECT_EQ(ref("EdtdOpenAccDate")->maxLength(), 30);
+    EXPECT_TRUE(recording->calls.contains("SetDblLen(EdtfCurBalance,2)"));
+    EXPECT_TRUE(recording->calls.contains("SetLabelCaption(" +
+                                          QString::number(card->controls().size()) + ",Bank_NB)"));
+    EXPECT_EQ(edit("EdtcOrgNo")->HelpContextId(), 9);
+
+    auto* list = child<suite::ComboBox>("CmbiAccProperty");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->itemText(2), "res:Tarvo.AA.ARCHIVE.COMMON.iaccproperty2");
+    EXPECT_EQ(list->ListIndex(), 0);
+    // The key numbers of the captions run opposite to the stored values.
+    EXPECT_EQ(child<suite::OptionButton>("OptiSignFlag0")->text(),
+              "res:Tarvo.AA.ARCHIVE.COMMON.isignflag1");
+    EXPECT_EQ(child<suite::OptionButton>("OptiSignFlag1")->text(),
+              "res:Tarvo.AA.ARCHIVE.COMMON.isignflag0");
+    for (const char* must :
+         {"LblcBCode", "LblcBAccount", "LblcCurrencyName", "LblcBName", "LblcBankCode"})
+        EXPECT_EQ(child<suite::Label>(must)->Tag(), "1") << must;
+    EXPECT_EQ(child<suite::Label>("LblcAccName")->Tag(), "");
+}
+
+TEST_F(BankAccountCard, AMissingSchemaIsReportedOnceAndTheCardStillOpens) {
+    exec("drop table code");
+    open();
+    EXPECT_EQ(messages(), QStringList{"res:Tarvo.AAARCHIVE.COMMON.dbversionold"});
+    EXPECT_EQ(edit("EdtcBCode")->maxLength(), 32767) << "the design lengths stay";
+}
+
+TEST_F(BankAccountCard, EnterWalksTheFieldsAndAsksToSaveInTheLastOne) {
+    open("NB");
+    EXPECT_FALSE(child<suite::Frame>("frameNB")->isHidden());
+    QSignalSpy saves(card.get(), &CardControl::SaveRs);
+    QStringList walked;
+    edit("EdtcBCode")->setFocus();
+    for (int i = 0; i < 30 && saves.isEmpty(); ++i) {
+        walked << QApplication::focusWidget()->objectName();
+        enter();
+    }
+    EXPECT_EQ(walked.join(u' '),
+              "EdtcBCode EdtcBAccount EdtcAccName EdtdOpenAccDate EdtcCurrencyName chkbPwdMng "
+              "EdtcBName EdtcBankCode EdtcCustomerNo EdtcOrgNo EdtcUnionBankNo EdtcOpenAccAddr "
+              "EdtcProvinceName EdtcCountyName OptiSignFlag0 OptiSignFlag1 CmbiAccProperty "
+              "EdtcCode EdtfCurBalance");
+    EXPECT_EQ(saves.size(), 1);
+    EXPECT_FALSE(walked.contains("ChkbBflag"));
+
+    // Tab still reaches the lookup button and then the suspension box, last of all.
+    edit("EdtfCurBalance")->setFocus();
+    QTest::keyClick(edit("EdtfCurBalance"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "cmdref4");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "ChkbBflag");
+}
+
+TEST_F(BankAccountCard, WithoutOnlineBankingTheSecondSignFlagAsksToSave) {
+    open("");
+    EXPECT_TRUE(child<suite::Frame>("frameNB")->isHidden());
+    QSignalSpy saves(card.get(), &CardControl::SaveRs);
+    child<suite::OptionButton>("OptiSignFlag0")->setFocus();
+    enter();
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "OptiSignFlag1");
+    EXPECT_TRUE(saves.isEmpty());
+    enter();
+    EXPECT_EQ(saves.size(), 1);
+
+    // The hidden fields still go into the save XML.
+    card->Emptyallfields();
+    edit("EdtcBCode")->setText("07");
+    edit("EdtcBAccount")->setText("6222");
+    ref("EdtcCurrencyName")->setValue("人民币");
+    edit("EdtcBName")->setText("某支行");
+    ref("EdtcBankCode")->setValue("102");
+    bool ok = false;
+    const QString xml = card->GetSaveXml(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(xml.contains("<iAccProperty>2</iAccProperty><cCode></cCode><fCurBalance>"
+                             "</fCurBalance>"));
+}
+
+TEST_F(BankAccountCard, RefusedCharactersNeverReachAnEditHoweverTheyCome) {
+    open();
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+    const QList<suite::Edit*> edits = card->findChildren<suite::Edit*>();
+    for (suite::Edit* e : edits) {
+        if (e->objectName() == u"EdtfCurBalance" || e->objectName() == u"EdtdOpenAccDate")
+            continue;
+        e->setFocus();
+        QTest::keyClicks(e, "A<B>C'D\"E|F&G,H");
+        EXPECT_EQ(e->text(), "ABCDEFGH") << e->objectName().toStdString();
+    }
+    changes.clear();
+    auto* name = edit("EdtcAccName");
+    name->clear();
+    name->setFocus();
+    QApplication::clipboard()->setText("甲&乙");
+    name->paste();
+    EXPECT_EQ(name->text(), "");
+    EXPECT_TRUE(changes.isEmpty()) << "a refused paste changes nothing";
+    QApplication::clipboard()->setText("甲乙公司");
+    name->paste();
+    EXPECT_EQ(name->text(), "甲乙公司");
+    EXPECT_EQ(changes.size(), 1);
+
+    auto* account = edit("EdtcBAccount");
+    account->setFocus();
+    QInputMethodEvent compose;
+    compose.setCommitString("工行");
+    QApplication::sendEvent(account, &compose);
+    EXPECT_TRUE(account->text().endsWith("工行"));
+    EXPECT_EQ(changes.size(), 2) << "an input-method commit is a change";
+}
+
+TEST_F(BankAccountCard, UserChoicesRaiseTheChangeAndTheCardsOwnFillDoesNot) {
+    open();
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+    auto stored = account("01");
+    card->FillAllFields(stored);
+    card->Emptyallfields();
+    EXPECT_TRUE(changes.isEmpty());
+
+    auto* suspended = child<suite::CheckBox>("ChkbBflag");
+    QTest::mouseClick(suspended, Qt::LeftButton, {}, QPoint(6, suspended->height() / 2));
+    EXPECT_EQ(changes.size(), 1);
+    auto* second = child<suite::OptionButton>("OptiSignFlag1");
+    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(6, second->height() / 2));
+    EXPECT_EQ(changes.size(), 2);
+    auto* list = child<suite::ComboBox>("CmbiAccProperty");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(changes.size(), 3);
+}
+
+TEST_F(BankAccountCard, AStoredRecordIsShownAndSavedBackAsItWas) {
+    exec("update bank set iSignFlag=2, iAccProperty=null, cCode='999999', "
+         "cAccName='O''Brien & Co' where cBCode='01'");
+    open();
+    auto stored = account("01");
+    card->FillAllFields(stored);
+    EXPECT_FALSE(edit("EdtcBCode")->isEnabled());
+    EXPECT_TRUE(edit("EdtcBAccount")->hasFocus());
+    EXPECT_EQ(edit("EdtcAccName")->text(), "O'Brien & Co");
+    EXPECT_EQ(ref("EdtcBankCode")->text(), "中国工商银行");
+    EXPECT_EQ(ref("EdtcBankCode")->Value(), "102");
+    EXPECT_EQ(ref("EdtdOpenAccDate")->Value(), "2018-03-12");
+    EXPECT_TRUE(child<suite::OptionButton>("OptiSignFlag1")->isChecked());
+    EXPECT_EQ(child<suite::ComboBox>("CmbiAccProperty")->ListIndex(), -1);
+    EXPECT_TRUE(edit("EdtcCode")->text().isEmpty()) << "the account no longer exists";
+    EXPECT_EQ(edit("EdtfCurBalance")->text(), "1250000.00");
+    EXPECT_EQ(ref("EdtcCountyName")->text(), "海淀区") << "filling keeps the county";
+
+    bool ok = false;
+    EXPECT_EQ(card->GetSaveXml(ok),
+              "<Bank><cBCode>01</cBCode><cBAccount>0200000000000000011</cBAccount>"
+              "<cAccName>O'Brien &amp; Co</cAccName><dOpenAccDate>2018-03-12</dOpenAccDate>"
+              "<cCurrencyName>人民币</cCurrencyName><bBflag>0</bBflag><bPwdMng>0</bPwdMng>"
+              "<cBName>中国工商银行北京海淀支行</cBName><cBankCode>102</cBankCode>"
+              "<cProvinceName>北京市</cProvinceName><cCountyName>海淀区</cCountyName>"
+              "<cOpenAccAddr>北京市海淀区示例路1号</cOpenAccAddr><iAccProperty>-1</iAccProperty>"
+              "<cCode></cCode><fCurBalance>1250000.00</fCurBalance>"
+              "<cCustomerNo>DEMO0000001</cCustomerNo><cOrgNo>DEMO-ORG-001</cOrgNo>"
+              "<cUnionBankNo>102100000001</cUnionBankNo><iSignFlag>1</iSignFlag></Bank>");
+    EXPECT_TRUE(ok);
+
+    card->Emptyallfields();
+    EXPECT_TRUE(edit("EdtcBCode")->isEnabled());
+    EXPECT_TRUE(edit("EdtcBCode")->hasFocus());
+    EXPECT_EQ(ref("EdtcBankCode")->text(), "");
+    EXPECT_EQ(ref("EdtcBankCode")->Value(), "");
+    EXPECT_EQ(child<suite::ComboBox>("CmbiAccProperty")->ListIndex(), 2);
+    EXPECT_TRUE(child<suite::OptionButton>("OptiSignFlag0")->isChecked());
+}
+
+TEST_F(BankAccountCard, MustInputFieldsAreCheckedInOrderAndBlanksCountAsEmpty) {
+    open();
+    card->Emptyallfields();
+    bool ok = true;
+    edit("EdtcBCode")->setText("   ");
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    edit("EdtcBCode")->setText(" 8 ");
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    edit("EdtcBAccount")->setText("6222");
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    ref("EdtcCurrencyName")->setValue("人民币");
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    edit("EdtcBName")->setText("某支行");
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_EQ(messages(), QStringList({"res:Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull",
+                                       "res:Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull",
+                                       "res:Tarvo.AA.ARCHIVE.COMMON.ccurrencyname",
+                                       "res:Tarvo.AA.ARCHIVE.COMMON.cbname_notnull",
+                                       "res:Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"}));
+    ref("EdtcBankCode")->setValue("102");
+    const QString xml = card->GetSaveXml(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(xml.startsWith("<Bank><cBCode> 8 </cBCode>")) << "a padded code keeps its blanks";
+    EXPECT_EQ(card->KeyVal(), " 8 ");
+}
+
+TEST_F(BankAccountCard, TypedAccountCodesAreCheckedWhenTheUserLeavesTheField) {
+    open();
+    card->Emptyallfields();
+    auto* code = edit("EdtcCode");
+    code->setFocus();
+    commitText(code, "工商银行存款");
+    edit("EdtfCurBalance")->setFocus();
+    EXPECT_EQ(code->Tag(), "100201") << "a name completes the code";
+    EXPECT_EQ(code->text(), "工商银行存款");
+    EXPECT_TRUE(messages().isEmpty());
+
+    code->setFocus();
+    QTest::keyClick(code, Qt::Key_End);
+    QTest::keyClick(code, Qt::Key_Backspace);
+    EXPECT_EQ(code->Tag(), "") << "typing drops the code of the earlier choice";
+    code->setText("1002");
+    edit("EdtfCurBalance")->setFocus();
+    EXPECT_EQ(messages(), QStringList{"res:Tarvo.AA.ARCHIVE.COMMON.no_code_end"})
+        << "an account with sub-accounts cannot be chosen";
+    EXPECT_EQ(code->text(), "");
+
+    code->setFocus();
+    commitText(code, "没有的科目");
+    child<QToolButton>("cmdref4")->setFocus();
+    EXPECT_EQ(messages().size(), 1) << "moving to the lookup button does not refuse";
+    EXPECT_EQ(code->text(), "没有的科目");
+}
+
+TEST_F(BankAccountCard, AnUnknownAccountInFocusStopsOneSaveAndTheNextSaveGoesThrough) {
+    open();
+    auto stored = account("02");
+    card->FillAllFields(stored);
+    auto* code = edit("EdtcCode");
+    code->setFocus();
+    code->selectAll();
+    commitText(code, "不存在");
+    bool ok = true;
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(messages(), QStringList{"res:Tarvo.AA.ARCHIVE.COMMON.no_code_end"});
+    EXPECT_EQ(code->text(), "");
+    EXPECT_TRUE(code->hasFocus());
+    const QString xml = card->GetSaveXml(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(xml.contains("<cCode></cCode>"));
+}
+
+TEST_F(BankAccountCard, AmountsThatTheColumnCannotHoldExactlyAreRefused) {
+    for (const char* good :
+         {"0", "-1,250,000.50", "123456789012345.1234", "12.34000", "+7", "000000000000000001.5"})
+        EXPECT_TRUE(ctlBank::isStorableAmount(good)) << good;
+    for (const char* bad : {"1234567890123456", "1.23456", "1,23.4", "12a", "--1", ""})
+        EXPECT_FALSE(ctlBank::isStorableAmount(bad)) << bad;
+
+    open();
+    auto stored = account("03");
+    card->FillAllFields(stored);
+    edit("EdtfCurBalance")->setText("1234567890123456.00");
+    bool ok = true;
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(recording->callsOf("MsgBox").value(0).section(u',', 0, 0),
+              "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.fcurbalance_notexact|1234567890123456.00");
+}

@@ -1,0 +1,254 @@
+#include "BankAccountFixture.h"
+
+#include "CardWidgets.h"
+#include "ModRef.h"
+#include "ModalWatch.h"
+#include "Pub.h"
+
+#include <QAbstractItemModel>
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace tarvo;
+
+namespace {
+
+/// Picks, in the pick list that opens next, the first row the filter text leaves; records
+/// the rows the list offered before filtering.
+std::shared_ptr<QTimer> pickFirst(const QString& filter, QStringList* offered = nullptr) {
+    return whenModal<QDialog>([filter, offered](QDialog& d) {
+        auto* rows = d.findChild<QTableView*>("ReferRows");
+        if (offered)
+            for (int r = 0; r < rows->model()->rowCount(); ++r)
+                *offered << rows->model()->index(r, 0).data().toString();
+        d.findChild<QLineEdit*>("ReferFilter")->setText(filter);
+        d.accept();
+    });
+}
+
+/// Clicks the button at the right end of a reference edit.
+void openLookup(suite::RefEdit* edit) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F2);
+}
+
+} // namespace
+
+TEST_F(BankAccountCard, ANewProvinceDropsTheCountyAndTheCountyListFollowsTheProvince) {
+    open();
+    auto stored = account("01");
+    card->FillAllFields(stored);
+    auto* province = ref("EdtcProvinceName");
+    auto* county = ref("EdtcCountyName");
+    EXPECT_EQ(province->Value(), "110000");
+    EXPECT_EQ(county->text(), "海淀区");
+
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+    QStringList offered;
+    {
+        auto watch = pickFirst("广东", &offered);
+        openLookup(province);
+    }
+    EXPECT_EQ(province->text(), "广东省");
+    EXPECT_EQ(province->Value(), "440000");
+    EXPECT_EQ(county->text(), "") << "picking a province drops the county";
+    EXPECT_FALSE(offered.contains("110100")) << "only provinces are offered";
+    EXPECT_GE(changes.size(), 1);
+
+    offered.clear();
+    {
+        auto watch = pickFirst("广州", &offered);
+        openLookup(county);
+    }
+    EXPECT_EQ(county->text(), "广州市");
+    for (const QString& code : offered)
+        EXPECT_TRUE(code.startsWith("44")) << code.toStdString();
+
+    province->setFocus();
+    QTest::keyClick(province, Qt::Key_Backspace);
+    EXPECT_EQ(county->text(), "") << "typing in the province drops the county";
+
+    // With no province the county list is not limited.
+    province->Reset();
+    offered.clear();
+    {
+        auto watch = pickFirst("", &offered);
+        openLookup(county);
+    }
+    EXPECT_GT(offered.size(), 300);
+}
+
+TEST_F(BankAccountCard, TheCountyConditionQuotesTheProvinceValue) {
+    const QString xml = "<RefConditions><Condition paramName='@cpCodeId' paramValue='" +
+                        suite::RefEdit::attributeText("O'Neil & <Co>") + "' /></RefConditions>";
+    EXPECT_EQ(suite::RefEdit::conditionSql(xml, "#FN[cpCodeId]=@cpCodeId"),
+              "cpCodeId='O''Neil & <Co>'");
+    EXPECT_EQ(suite::RefEdit::conditionSql("", "#FN[ilevels]=0 "), "ilevels=0 ");
+    EXPECT_EQ(suite::RefEdit::conditionSql("", "#FN[cpCodeId]=@cpCodeId"), "")
+        << "an unknown parameter gives no condition";
+    EXPECT_EQ(suite::RefEdit::conditionSql("", "1=1; drop table bank"), "");
+}
+
+TEST_F(BankAccountCard, BanksAndCurrenciesAreFoundByCodeOrNameWhateverTheirCharacters) {
+    exec("insert into aa_bank (cBankCode, cBankName) values ('990', 'Lloyd''s & Co')");
+    open();
+    auto* bank = ref("EdtcBankCode");
+    bank->setValue("990");
+    EXPECT_EQ(bank->text(), "Lloyd's & Co");
+    card->Emptyallfields();
+    edit("EdtcBCode")->setText("31");
+    edit("EdtcBAccount")->setText("6222");
+    ref("EdtcCurrencyName")->setValue("人民币");
+    edit("EdtcBName")->setText("某支行");
+    bank->setFocus();
+    commitText(bank, "中国银行");
+    bool ok = false;
+    EXPECT_TRUE(card->GetSaveXml(ok).contains("<cBankCode>104</cBankCode>"))
+        << "a name typed and saved at once counts as its bank";
+    EXPECT_EQ(bank->Value(), "104");
+
+    bank->setFocus();
+    bank->selectAll();
+    commitText(bank, "没有这家银行");
+    ref("EdtcCurrencyName")->setFocus();
+    EXPECT_EQ(bank->Value(), "") << "an unknown bank is no choice";
+    EXPECT_EQ(bank->text(), "没有这家银行") << "and the user's text stays to be mended";
+
+    auto* currency = ref("EdtcCurrencyName");
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+    {
+        auto watch = pickFirst("USD");
+        openLookup(currency);
+    }
+    EXPECT_EQ(currency->Value(), "美元");
+    EXPECT_EQ(changes.size(), 1);
+}
+
+TEST_F(BankAccountCard, TheLedgerAccountReferenceOffersEndLevelAccountsOnly) {
+    open();
+    card->Emptyallfields();
+    auto* code = edit("EdtcCode");
+    code->setUTooltipText("tip");
+    code->setText("1002");
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+    bool bankGroupChoosable = true, okOnGroup = true;
+    QString started;
+    {
+        auto watch = whenModal<QDialog>([&](QDialog& d) {
+            auto* tree = d.findChild<QTreeWidget*>("AccountCodeTree");
+            started = tree->currentItem() ? tree->currentItem()->text(0) : QString();
+            bankGroupChoosable = tree->currentItem()->flags() & Qt::ItemIsSelectable;
+            okOnGroup = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+            d.reject();
+        });
+        QTest::mouseClick(child<QToolButton>("cmdref4"), Qt::LeftButton);
+    }
+    EXPECT_EQ(started, "1002") << "the reference opens on the edit's text";
+    EXPECT_FALSE(bankGroupChoosable);
+    EXPECT_FALSE(okOnGroup);
+    EXPECT_EQ(changes.size(), 1) << "the button enables saving even when cancelled";
+    EXPECT_EQ(code->text(), "1002");
+    EXPECT_EQ(code->Tag(), "");
+
+    {
+        auto watch = whenModal<QDialog>([](QDialog& d) {
+            auto* find = d.findChild<QLineEdit*>("AccountCodeFind");
+            find->clear();
+            commitText(find, "建设银行");
+            d.accept();
+        });
+        QTest::mouseClick(child<QToolButton>("cmdref4"), Qt::LeftButton);
+    }
+    EXPECT_EQ(code->Tag(), "100202");
+    EXPECT_EQ(code->text(), "建设银行存款");
+    EXPECT_EQ(code->UTooltipText(), "tip") << "the tooltip is left alone";
+}
+
+TEST_F(BankAccountCard, TheCalendarOpensBelowTheEditOrAboveItNearTheBottom) {
+    open();
+    QWidget container;
+    container.resize(600, 400);
+    suite::Edit high(&container), low(&container);
+    high.setGeometry(20, 20, 200, 19);
+    low.setGeometry(20, 360, 200, 19);
+    container.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&container));
+    const auto pickAndMeasure = [&](suite::Edit& edit, int* top, bool pick) {
+        QTimer::singleShot(50, [&, top, pick] {
+            QWidget* popup = QApplication::activePopupWidget();
+            if (!popup)
+                return;
+            *top = container.mapFromGlobal(popup->pos()).y();
+            auto* calendar = popup->findChild<QCalendarWidget*>();
+            if (pick)
+                calendar->activated(QDate(2024, 2, 29));
+            else
+                popup->close();
+        });
+        ModRef::ShowDatePicker(edit, &container);
+    };
+    int highTop = -1, lowTop = -1;
+    pickAndMeasure(high, &highTop, true);
+    EXPECT_GE(highTop, high.geometry().bottom());
+    EXPECT_EQ(high.text(), "2024-02-29");
+    low.setText("2020-01-01");
+    pickAndMeasure(low, &lowTop, false);
+    EXPECT_LT(lowTop, low.y());
+    EXPECT_EQ(low.text(), "2020-01-01") << "leaving the calendar changes nothing";
+}
+
+TEST_F(BankAccountCard, WhatTheCardSavesIsStoredAndReadBackFieldForField) {
+    exec("insert into aa_bank (cBankCode, cBankName) values ('990', 'Lloyd''s & Co')");
+    auto pub = std::make_shared<suite::Pub>();
+    open("NB", pub);
+    card->Emptyallfields();
+    edit("EdtcBCode")->setText("90");
+    edit("EdtcBAccount")->setText("6222 0000 1111");
+    edit("EdtcAccName")->setText("测试账户");
+    ref("EdtdOpenAccDate")->setValue("2024-02-29");
+    ref("EdtcCurrencyName")->setValue("美元");
+    child<suite::CheckBox>("chkbPwdMng")->setValue(1);
+    edit("EdtcBName")->setText("伦敦分行");
+    ref("EdtcBankCode")->setValue("990");
+    ref("EdtcProvinceName")->setValue("广东省");
+    ref("EdtcCountyName")->setValue("广州市");
+    edit("EdtcCode")->setText("建设银行存款");
+    edit("EdtcCode")->setTag("100202");
+    edit("EdtfCurBalance")->setText("-1,234,567.25");
+    edit("EdtcUnionBankNo")->setText("105290000009");
+    child<suite::OptionButton>("OptiSignFlag1")->setValue(true);
+    bool ok = false;
+    QString xml = card->GetSaveXml(ok);
+    ASSERT_TRUE(ok);
+    QString error;
+    ASSERT_TRUE(db->Add(xml, "bank", error)) << error.toStdString();
+
+    auto stored = account("90");
+    ASSERT_TRUE(stored && stored->RecordCount() == 1);
+    EXPECT_EQ(stored->Value("cBAccount").toString(), "6222 0000 1111");
+    EXPECT_EQ(stored->Value("cCurrencyName").toString(), "美元");
+    EXPECT_EQ(stored->Value("cBankCode").toString(), "990");
+    EXPECT_EQ(stored->Value("cProvinceName").toString(), "广东省");
+    EXPECT_EQ(stored->Value("cCountyName").toString(), "广州市");
+    EXPECT_EQ(stored->Value("cCode").toString(), "100202");
+    EXPECT_EQ(stored->Value("iAccProperty").toInt(), 2);
+    EXPECT_EQ(stored->Value("iSignFlag").toInt(), 1);
+    EXPECT_EQ(stored->Value("bPwdMng").toInt(), 1);
+    EXPECT_DOUBLE_EQ(stored->Value("fCurBalance").toDouble(), -1234567.25);
+
+    // Shown again, it saves the same text, and the service takes the shown amount back.
+    card->FillAllFields(stored);
+    EXPECT_EQ(ref("EdtcBankCode")->text(), "Lloyd's & Co");
+    EXPECT_EQ(edit("EdtfCurBalance")->text(), "-1,234,567.25");
+    QString again = card->GetSaveXml(ok);
+    EXPECT_EQ(again, xml);
+    ASSERT_TRUE(db->Modify(again, "bank", error)) << error.toStdString();
+    EXPECT_DOUBLE_EQ(account("90")->Value("fCurBalance").toDouble(), -1234567.25);
+}
