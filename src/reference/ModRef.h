@@ -53,8 +53,5 @@ void ClearRefEdit(suite::Edit& edit);
 /// Forgets the code of an earlier choice, so that a typed text is never saved with it.
 void ClearRefEditCode(suite::Edit& edit);
 
-/// A text as an SQL string literal body: apostrophes doubled.
-QString SqlText(const QString& value);
-
 } // namespace ModRef
 } // namespace tarvo
