@@ -76,7 +76,9 @@ TEST(FilterCondition, NumbersDatesAndBitsAreCheckedBeforeTheyAreWritten) {
                                                          {kOpened, "06/01/2020"},
                                                          {kOpened, "2020-01-06' OR '1'='1"},
                                                          {kSuspended, "2"},
-                                                         {kSuspended, "yes"}};
+                                                         {kSuspended, "yes"},
+                                                         {kName, QString::fromUtf8("a\0b", 3)},
+                                                         {kName, "x\ty"}};
     for (const auto& [field, typed] : refused) {
         const auto r = FilterCondition::build({{kName, Equal, "a"}, {field, Equal, typed}});
         EXPECT_EQ(r.badRow, 1) << typed.toStdString();

@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
@@ -64,6 +66,13 @@ QString refusal(int row, const FilterRow& r, const char* zh, const char* en) {
 /// the field.
 QString literal(const FilterRow& r, int row, QString& error) {
     const QString v = r.value.trimmed();
+    // No stored value holds a control character, and a NUL would end the SQL text early.
+    if (std::any_of(v.begin(), v.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        error = refusal(row, r, "第%1行：“%2”的值中含有控制字符。",
+                        "Line %1: the value for \"%2\" holds a control character.");
+        return {};
+    }
     switch (filterKind(r.field.adoType)) {
     case FilterKind::Integer: {
         const QString n = integerLiteral(v);
