@@ -6,7 +6,6 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "KeyHook.h"
-#include "ModRef.h"
 #include "Resources.h"
 #include "ctlAA_Bank.h"
 #include "ctlBank.h"
@@ -263,11 +262,10 @@ RecordsetPtr FrmZAM::GetCurrentRecord() {
         m_Status = 2;
     }
     m_RowSel = std::clamp(m_RowSel, 1, std::max(1, R - 1));
-    // Keys never hold a quote (the cards refuse it), but a stored one must not break the text.
+    // The key is bound, not written into the text: whatever a stored key holds stays a value.
     QString sql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
-                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("='") +
-                  ModRef::SqlText(grid->TextMatrix(m_RowSel, m_tCol)) + u'\'';
-    return s.SrvDB->OpenX(sql);
+                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
+    return s.SrvDB->OpenXBound(sql, {grid->TextMatrix(m_RowSel, m_tCol)});
 }
 
 void FrmZAM::FillAllFields() {
@@ -309,6 +307,10 @@ bool FrmZAM::Save() {
     bool valid = false;
     WriteXML(xml, valid);
     if (!valid)
+        return false;
+    // The edit lock may have run out and passed to someone else while the card stood open;
+    // the public services say so, and nothing is written over the other editor's work.
+    if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 2))
         return false;
     QString error;
     bool stored;

@@ -10,15 +10,19 @@
 
 namespace tarvo {
 
-qint16 DecimalsFromSetting(const QString& text) {
+qint16 DecimalsFromSetting(const QString& text, bool* clamped) {
     static const QRegularExpression leading(
         QStringLiteral("^\\s*([-+]?(\\d+\\.?\\d*|\\.\\d+)([eE][-+]?\\d+)?)"));
     const auto m = leading.match(text);
     const double v = m.hasMatch() ? m.captured(1).toDouble() : 0.0;
     const double r = std::nearbyint(v); // the default rounding mode sends halves to even
-    if (r > 32767 || r < -32768)
-        throw ArchiveError(QStringLiteral("溢出：小数位数“%1”超出范围").arg(text));
-    return qint16(r);
+    // A setting nobody could mean (99999, 1e308, inf) must not keep the list from loading.
+    const bool outside = !(r >= 0 && r <= kMaxBalanceDecimals);
+    if (clamped)
+        *clamped = outside;
+    if (!outside)
+        return qint16(r);
+    return r > 0 ? kMaxBalanceDecimals : 0;
 }
 
 RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter) {
@@ -35,8 +39,16 @@ void LoadAccountSettings(ComVar& comVar) {
         s.SrvDB->OpenX(sql), QStringLiteral("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'"));
     if (rs->RecordCount() < 1 || rs->Value(QStringLiteral("cValue")).isNull())
         s.iBalanceDecimals = 2;
-    else
-        s.iBalanceDecimals = DecimalsFromSetting(rs->Value(QStringLiteral("cValue")).toString());
+    else {
+        const QString setting = rs->Value(QStringLiteral("cValue")).toString();
+        bool clamped = false;
+        s.iBalanceDecimals = DecimalsFromSetting(setting, &clamped);
+        if (clamped)
+            ShowInfo(QStringLiteral("账套参数中的余额小数位数“%1”超出范围（0～%2），"
+                                    "本次按 %3 位显示，请在账套参数中改正。")
+                         .arg(setting.left(40), QString::number(kMaxBalanceDecimals),
+                              QString::number(s.iBalanceDecimals)));
+    }
 
     QString style =
         QStringLiteral("<Style><fCurBalance>%1</fCurBalance></Style>").arg(s.iBalanceDecimals);

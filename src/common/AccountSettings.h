@@ -13,8 +13,12 @@ void LoadAccountSettings(ComVar& comVar);
 /// Sets the record set's filter and hands it back.
 RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter);
 
+/// The most decimals an amount is shown with; amounts are stored with four.
+constexpr qint16 kMaxBalanceDecimals = 10;
+
 /// The decimals a stored setting text stands for: the number at its start (none: 0), rounded
-/// to a whole number with halves to the even neighbour. A number beyond 16 bits raises.
-qint16 DecimalsFromSetting(const QString& text);
+/// to a whole number with halves to the even neighbour, kept within 0 to kMaxBalanceDecimals;
+/// clamped (when given) tells whether the setting lay outside.
+qint16 DecimalsFromSetting(const QString& text, bool* clamped = nullptr);
 
 } // namespace tarvo

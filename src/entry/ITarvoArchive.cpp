@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace tarvo {
 
@@ -20,8 +21,13 @@ QString res(const char* key) {
 }
 
 std::shared_ptr<FrmMain> newListWindow() {
-    // The window may still be referenced by queued events when the session drops it.
-    return std::shared_ptr<FrmMain>(new FrmMain, [](FrmMain* w) { w->deleteLater(); });
+    // The window may still be referenced by queued events when the session drops it, and a
+    // portal that hosted it may have destroyed it already: only a live window is deleted.
+    auto* window = new FrmMain;
+    return std::shared_ptr<FrmMain>(window, [alive = QPointer<FrmMain>(window)](FrmMain*) {
+        if (alive)
+            alive->deleteLater();
+    });
 }
 
 } // namespace

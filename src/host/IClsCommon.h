@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
 namespace tarvo {
 
@@ -17,6 +18,9 @@ public:
     virtual bool Status() const = 0;
     /// Runs a query; null when the SQL fails.
     virtual RecordsetPtr OpenX(QString& sql) = 0;
+    /// Runs a query whose "?" marks take the values in order, bound as parameters and never
+    /// spliced into the text; null when the SQL fails.
+    virtual RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) = 0;
     /// Stores a new record from its save XML; False with the reason in errText when refused.
     virtual bool Add(QString& xml, const QString& archive, QString& errText) = 0;
     /// Stores an existing record from its save XML; False with the reason when refused.

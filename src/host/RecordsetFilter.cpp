@@ -4,6 +4,11 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace tarvo {
 
@@ -167,20 +172,31 @@ QDateTime toDateTime(const QVariant& v) {
 
 struct FilterExpression::Node {
     enum Kind { AndNode, OrNode, Compare } kind = Compare;
-    std::unique_ptr<Node> left, right;
+    /// The terms of an and / or chain, kept flat: a chain of any length costs no depth.
+    std::vector<std::unique_ptr<Node>> terms;
     int field = -1;
     int fieldType = 0;
     Op op = Op::Eq;
     bool literalNull = false;
     QVariant literal;
     QRegularExpression like;
+    /// An or chain of "field = value" over one field (a pick list's chosen keys) is looked up
+    /// in a set of its values instead of compared term by term.
+    bool keySet = false;
+    bool numericKeys = false;
+    QSet<QString> textKeys;
+    QSet<double> numberKeys;
 
     bool eval(const QVector<QVariant>& row) const {
         switch (kind) {
         case AndNode:
-            return left->eval(row) && right->eval(row);
+            return std::all_of(terms.begin(), terms.end(),
+                               [&](const auto& t) { return t->eval(row); });
         case OrNode:
-            return left->eval(row) || right->eval(row);
+            if (keySet)
+                return inKeySet(row[field]);
+            return std::any_of(terms.begin(), terms.end(),
+                               [&](const auto& t) { return t->eval(row); });
         case Compare:
             break;
         }
@@ -211,6 +227,44 @@ struct FilterExpression::Node {
             break;
         }
         return false;
+    }
+
+    bool inKeySet(const QVariant& v) const {
+        if (v.isNull())
+            return false;
+        return numericKeys ? numberKeys.contains(v.toDouble())
+                           : textKeys.contains(v.toString().toCaseFolded());
+    }
+
+    /// Turns an or chain into a key set when every term is an equality on the same text or
+    /// numeric field with a value compared the same way one by one.
+    void makeKeySet() {
+        const Node& first = *terms.front();
+        if (first.kind != Compare || first.op != Op::Eq || first.literalNull ||
+            first.fieldType == ado::adBoolean || ado::isDate(first.fieldType) ||
+            first.literal.typeId() == QMetaType::QDateTime)
+            return;
+        const bool numeric = ado::isNumeric(first.fieldType);
+        for (const auto& t : terms) {
+            if (t->kind != Compare || t->op != Op::Eq || t->literalNull || t->field != first.field)
+                return;
+            if (numeric) {
+                bool ok = false;
+                const double d = t->literal.toString().toDouble(&ok);
+                if (!ok || std::isnan(d))
+                    return;
+            }
+        }
+        for (const auto& t : terms) {
+            if (numeric)
+                numberKeys.insert(t->literal.toString().toDouble());
+            else
+                textKeys.insert(t->literal.toString().toCaseFolded());
+        }
+        field = first.field;
+        numericKeys = numeric;
+        keySet = true;
+        terms.clear();
     }
 
     int compare(const QVariant& v) const {
@@ -263,39 +317,49 @@ private:
     [[noreturn]] void fail() { throw RecordsetError(syntaxError(m_text)); }
     void advance() { m_tok = m_lex.next(); }
 
-    NodePtr join(FilterExpression::Node::Kind kind, NodePtr l, NodePtr r) {
-        auto n = std::make_unique<FilterExpression::Node>();
-        n->kind = kind;
-        n->left = std::move(l);
-        n->right = std::move(r);
-        return n;
+    /// Parentheses deeper than this are refused: nothing a person or a pick list writes needs
+    /// them, and each level costs stack while parsing and evaluating.
+    static constexpr int kMaxNesting = 100;
+    int m_depth = 0;
+
+    /// "a op b op c ..." as one node holding all its terms.
+    template <typename Next>
+    NodePtr chain(Token::Kind separator, FilterExpression::Node::Kind kind, Next next) {
+        NodePtr n = (this->*next)();
+        if (m_tok.kind != separator)
+            return n;
+        auto list = std::make_unique<FilterExpression::Node>();
+        list->kind = kind;
+        list->terms.push_back(std::move(n));
+        while (m_tok.kind == separator) {
+            advance();
+            list->terms.push_back((this->*next)());
+        }
+        return list;
     }
 
     NodePtr orExpr() {
-        auto n = andExpr();
-        while (m_tok.kind == Token::Or) {
-            advance();
-            n = join(FilterExpression::Node::OrNode, std::move(n), andExpr());
-        }
+        NodePtr n = chain(Token::Or, FilterExpression::Node::OrNode, &Parser::andExpr);
+        if (n->kind == FilterExpression::Node::OrNode)
+            n->makeKeySet();
         return n;
     }
 
     NodePtr andExpr() {
-        auto n = factor();
-        while (m_tok.kind == Token::And) {
-            advance();
-            n = join(FilterExpression::Node::AndNode, std::move(n), factor());
-        }
-        return n;
+        return chain(Token::And, FilterExpression::Node::AndNode, &Parser::factor);
     }
 
     NodePtr factor() {
         if (m_tok.kind == Token::LParen) {
+            if (++m_depth > kMaxNesting)
+                throw RecordsetError(
+                    QStringLiteral("筛选条件的括号嵌套超过 %1 层").arg(kMaxNesting));
             advance();
             auto n = orExpr();
             if (m_tok.kind != Token::RParen)
                 fail();
             advance();
+            --m_depth;
             return n;
         }
         return comparison();

@@ -42,11 +42,6 @@ QString codeCaption() {
 
 } // namespace
 
-QString SqlText(const QString& value) {
-    QString out = value;
-    return out.replace(u'\'', QStringLiteral("''"));
-}
-
 QString GetMatchString(suite::Edit& edit, const QString& table) {
     const TableColumns* t = columnsOf(table);
     if (!t || !t->matchColumns)
@@ -106,8 +101,8 @@ void FillCodeName(ClsCommonPtr& db, suite::Edit& edit, const RecordsetPtr& recor
     if (!value.isEmpty()) {
         QString sql = QStringLiteral("select top 1 ") + codeColumn + u',' + nameColumn +
                       QStringLiteral(" from ") + table + QStringLiteral(" where ") + codeColumn +
-                      QStringLiteral("='") + SqlText(value) + u'\'';
-        const RecordsetPtr rs = db->OpenX(sql);
+                      QStringLiteral("=?");
+        const RecordsetPtr rs = db->OpenXBound(sql, {value});
         if (rs && rs->RecordCount() == 1) {
             edit.setText(NullToDefault(rs, nameColumn, QString()).toString());
             edit.setTag(value);
@@ -130,31 +125,36 @@ bool CheckTypedCode(QString& table, suite::Edit& edit, QString& condition) {
         return true;
     }
     ArchiveSession& s = ArchiveSession::current();
-    const QString typed = SqlText(edit.Text());
+    const QString typed = edit.Text();
     const QString code = QString::fromLatin1(t->codeColumn);
     const QString name = QString::fromLatin1(t->nameColumn);
     QString sql = QStringLiteral("select top 1 * from ") + table + QStringLiteral(" where  ") +
-                  QStringLiteral(" (") + code + QStringLiteral("='") + typed +
-                  QStringLiteral("' or ") + name + QStringLiteral("='") + typed +
-                  QStringLiteral("') and ") + condition;
-    bool result = true;
-    reportErrors([&] {
-        const RecordsetPtr rs = s.SrvDB->OpenX(sql);
+                  QStringLiteral(" (") + code + QStringLiteral("=? or ") + name +
+                  QStringLiteral("=?) and ") + condition;
+    bool found = false;
+    // A lookup that cannot run proves nothing about the code: it is refused with the reason,
+    // and the typed text stays for the user to try again.
+    const bool ran = reportErrors([&] {
+        const RecordsetPtr rs = s.SrvDB->OpenXBound(sql, {typed, typed});
         if (!rs)
-            throw ArchiveError(QStringLiteral("查询“%1”失败").arg(table));
-        if (rs->RecordCount() != 0) {
-            rs->MoveFirst();
-            edit.setText(NullToDefault(rs, name, QString()).toString());
-            edit.setTag(NullToDefault(rs, code, QString()).toString());
-            edit.setUTooltipText(codeCaption() + edit.Tag());
+            throw ArchiveError(QStringLiteral("无法核对“%1”：查询表“%2”失败，请检查数据库连接。")
+                                   .arg(typed, table));
+        found = rs->RecordCount() != 0;
+        if (!found)
             return;
-        }
-        ShowInfo(s.oPub->GetResString(QString::fromLatin1(t->missingKey)));
-        result = false;
-        ClearRefEdit(edit);
-        skipErrors([&] { edit.setFocus(); });
+        rs->MoveFirst();
+        edit.setText(NullToDefault(rs, name, QString()).toString());
+        edit.setTag(NullToDefault(rs, code, QString()).toString());
+        edit.setUTooltipText(codeCaption() + edit.Tag());
     });
-    return result;
+    if (found)
+        return true;
+    if (ran) {
+        ShowInfo(s.oPub->GetResString(QString::fromLatin1(t->missingKey)));
+        ClearRefEdit(edit);
+    }
+    skipErrors([&] { edit.setFocus(); });
+    return false;
 }
 
 QVariant NullToDefault(const QVariant& value, const QVariant& defaultValue) {

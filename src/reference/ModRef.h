@@ -63,8 +63,5 @@ void ShowAccountCodeReference(suite::Edit& edit);
 /// bottom, and puts the picked date into the edit; leaving the calendar changes nothing.
 void ShowDatePicker(suite::Edit& edit, QWidget* container);
 
-/// A text as an SQL string literal body: apostrophes doubled.
-QString SqlText(const QString& value);
-
 } // namespace ModRef
 } // namespace tarvo

@@ -1,5 +1,7 @@
 #include "DecimalValidator.h"
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
@@ -22,6 +24,10 @@ DecimalValidator::DecimalValidator(int decimals, QObject* parent)
 
 QValidator::State DecimalValidator::validate(QString& input, int& pos) const {
     const State state = QRegularExpressionValidator::validate(input, pos);
+    const QString whole = input.section(u'.', 0, 0);
+    if (std::count_if(whole.begin(), whole.end(), [](QChar c) { return c.isDigit(); }) >
+        kIntegerDigits)
+        return Invalid;
     if (state == Acceptable && !isWholeNumber(input))
         return Intermediate;
     return state;

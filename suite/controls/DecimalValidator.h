@@ -7,8 +7,11 @@ namespace tarvo::suite {
 /// Accepts amounts with up to a given number of decimals, with or without thousands
 /// separators ("-1,234.50", "1234.5"). While the user types, a number may stand unfinished
 /// ("-", "12.", "1,23"); such text is Intermediate, and fixup() finishes it ("", "12", "123").
+/// More whole digits than an amount column holds cannot be typed.
 class DecimalValidator : public QRegularExpressionValidator {
 public:
+    /// numeric(19,4) keeps 15 digits before the point.
+    static constexpr int kIntegerDigits = 15;
     DecimalValidator(int decimals, QObject* parent);
 
     State validate(QString& input, int& pos) const override;

@@ -72,8 +72,17 @@ FunctionLock::Key FunctionLock::keyOf(const QString& archive, LockKind kind) con
 bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& heldBy) {
     const Key key = keyOf(archive, kind);
     if (m_held.contains(key)) {
+        if (!stillHeld(key, heldBy))
+            return false;
         renewLeases();
-        return true;
+        return m_held.contains(key);
+    }
+    if (m_lost.contains(key)) {
+        // Refused until the loss has been reported: the holder must learn that someone else
+        // may have changed the archive in the meantime.
+        heldBy = {};
+        readRow(key, heldBy);
+        return false;
     }
     const bool granted = m_onServer ? acquireAdvisory(key, heldBy) : acquireRow(key, heldBy);
     if (granted)
@@ -83,6 +92,7 @@ bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& he
 
 void FunctionLock::release(const QString& archive, LockKind kind) {
     const Key key = keyOf(archive, kind);
+    m_lost.remove(key);
     if (m_held.contains(key))
         releaseHeld(key);
 }
@@ -105,12 +115,40 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 void FunctionLock::renewLeases() {
     if (m_onServer || m_held.isEmpty())
         return;
+    const QSet<Key> held = m_held;
     try {
-        m_db->sql().exec(QStringLiteral("UPDATE tarvo_lock SET dLease = ? WHERE cSession = ?"),
-                         {leaseFromNow(), m_me.session});
+        for (const Key& key : held) {
+            // A row that no longer names this session was taken over after the lease ran out.
+            if (m_db->sql().exec(
+                    QStringLiteral("UPDATE tarvo_lock SET dLease = ? WHERE "
+                                   "cArchive = ? AND iKind = ? AND cScope = ? AND "
+                                   "cSession = ?"),
+                    {leaseFromNow(), key.archive, int(key.kind), key.scope, m_me.session}) == 0)
+                dropLost(key);
+        }
     } catch (const DbError&) {
         // A busy database delays this renewal to the next; the lease outlasts a few of them.
     }
+}
+
+bool FunctionLock::takenOver(const QString& archive, LockKind kind) {
+    return m_lost.remove(keyOf(archive, kind));
+}
+
+void FunctionLock::dropLost(const Key& key) {
+    m_held.remove(key);
+    m_lost.insert(key);
+}
+
+bool FunctionLock::stillHeld(const Key& key, LockHolder& heldBy) {
+    if (m_onServer)
+        return true;
+    LockHolder row;
+    if (readRow(key, row) && row.session == m_me.session)
+        return true;
+    heldBy = row;
+    dropLost(key);
+    return false;
 }
 
 bool FunctionLock::readRow(const Key& key, LockHolder& holder, QString* lease) {

@@ -32,7 +32,9 @@ enum class LockKind {
 /// this object's own connection, so it goes away with the connection whatever becomes of the
 /// holder; the row in tarvo_lock only tells others who holds it. On SQLite the row is the lock:
 /// it counts as abandoned when its process on this machine is gone or its lease has run out,
-/// and the holder renews its leases while its event loop runs.
+/// and the holder renews its leases while its event loop runs. A holder whose lease ran out may
+/// find its row taken over by another session: it notices at the next renewal or request,
+/// drops the lock and reports it once through takenOver().
 class FunctionLock {
 public:
     static constexpr std::chrono::seconds kLease{60};
@@ -44,8 +46,9 @@ public:
     FunctionLock(const FunctionLock&) = delete;
     FunctionLock& operator=(const FunctionLock&) = delete;
 
-    /// True when granted (also when this session holds it already); on refusal heldBy names
-    /// the holder. Throws DbError when the database cannot be asked.
+    /// True when granted (also when this session holds it already and its row is still its
+    /// own); on refusal heldBy names the holder. Throws DbError when the database cannot be
+    /// asked.
     bool acquire(const QString& archive, LockKind kind, LockHolder& heldBy);
     /// Gives the lock back if this session holds it; never touches another session's lock.
     void release(const QString& archive, LockKind kind);
@@ -54,8 +57,11 @@ public:
     bool refuses(const QString& archive, int mode);
 
     const LockHolder& holder() const { return m_me; }
-    /// Pushes the leases of the locks held forward (SQLite; a no-op on a server).
+    /// Pushes the leases of the locks held forward (SQLite; a no-op on a server); a lock whose
+    /// row another session has taken over is dropped.
     void renewLeases();
+    /// True, once, when this session lost the lock to a takeover since it last asked.
+    bool takenOver(const QString& archive, LockKind kind);
 
 private:
     struct Key {
@@ -72,6 +78,7 @@ private:
     LockHolder m_me;
     bool m_onServer;
     QSet<Key> m_held;
+    QSet<Key> m_lost;
     QTimer m_renewal;
 
     Key keyOf(const QString& archive, LockKind kind) const;
@@ -80,6 +87,9 @@ private:
     void writeRow(const Key& key);
     bool readRow(const Key& key, LockHolder& holder, QString* lease = nullptr);
     void releaseHeld(const Key& key);
+    /// On SQLite: whether the key's row still names this session; drops the lock when not.
+    bool stillHeld(const Key& key, LockHolder& heldBy);
+    void dropLost(const Key& key);
 };
 
 } // namespace tarvo::suite

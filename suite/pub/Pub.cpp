@@ -1,5 +1,7 @@
 #include "Pub.h"
 
+#include "DecimalText.h"
+
 #include "DecimalValidator.h"
 #include "FunctionLock.h"
 
@@ -160,15 +162,9 @@ QVariant Pub::GetEleVal(const QDomElement& style, const QString& element) {
 QString Pub::FormatNum(const QVariant& value, int decimals) {
     if (value.isNull() || value.toString().trimmed().isEmpty())
         return {};
-    bool ok = false;
-    QString plain = value.toString();
-    plain.remove(u',');
-    const double v = plain.toDouble(&ok);
-    if (!ok)
-        return value.toString();
-    QLocale c(QLocale::C);
-    c.setNumberOptions(QLocale::DefaultNumberOptions);
-    return c.toString(v, 'f', std::max(0, decimals));
+    // Exact digits: an amount of numeric(19,4) has more than a double holds.
+    const auto number = DecimalText::fromVariant(value);
+    return number ? number->formatted(decimals) : value.toString();
 }
 
 bool Pub::isHooked(const QWidget* window) const {

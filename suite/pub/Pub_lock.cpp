@@ -15,6 +15,13 @@ QString archiveTitle(Pub& pub, const QString& archive) {
     return archive;
 }
 
+QString lostText(Pub& pub, const QString& title, const LockHolder& taker) {
+    if (taker.userId.isEmpty())
+        return pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.expired"), {title});
+    return pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.lost"),
+                                  {title, taker.userName, taker.userId, taker.host});
+}
+
 } // namespace
 
 FunctionLock* Pub::locksFor(const LoginPtr& login) {
@@ -45,9 +52,12 @@ bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int 
     QString title = GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information"));
     try {
         LockHolder heldBy;
-        if (locksFor(login)->acquire(key, LockKind(mode), heldBy))
+        FunctionLock* locks = locksFor(login);
+        if (locks->acquire(key, LockKind(mode), heldBy))
             return false;
-        QString text = mode == 1
+        QString text = locks->takenOver(key, LockKind(mode))
+                           ? lostText(*this, archiveTitle(*this, archive), heldBy)
+                       : mode == 1
                            ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
                                                 {heldBy.host, archiveTitle(*this, archive)})
                            : GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.held"),

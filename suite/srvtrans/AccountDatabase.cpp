@@ -2,6 +2,7 @@
 
 #include "PostgresBackend.h"
 #include "PostgresDatabases.h"
+#include "SchemaUpgrade.h"
 #include "SqliteBackend.h"
 
 #include <QDir>
@@ -56,19 +57,22 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName) {
 }
 
 void AccountDatabase::ensureCreated(SqlBackend& db) {
-    if (db.tableExists(QStringLiteral("tarvo_meta")))
-        return;
-    Transaction tx(db);
-    db.lockSchema();
-    // Another process may have created it while we waited for the lock.
-    if (db.tableExists(QStringLiteral("tarvo_meta")))
-        return;
-    if (db.kind() == u"postgresql")
-        db.execScript(readScript(":/suite/data/postgres_compat.sql"));
-    for (const char* script : kScripts)
-        db.execScript(readScript(script));
-    db.exec(QStringLiteral("INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', '1')"));
-    tx.commit();
+    if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
+        Transaction tx(db);
+        db.lockSchema();
+        // Another process may have created it while we waited for the lock.
+        if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
+            if (db.kind() == u"postgresql")
+                db.execScript(readScript(":/suite/data/postgres_compat.sql"));
+            for (const char* script : kScripts)
+                db.execScript(readScript(script));
+            db.exec(QStringLiteral(
+                        "INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
+                    {QString::number(kSchemaVersion)});
+        }
+        tx.commit();
+    }
+    upgradeSchema(db);
 }
 
 } // namespace tarvo::suite

@@ -22,8 +22,9 @@ public:
     const DataDictionary& dictionary() const { return m_dict; }
     const QString& name() const { return m_name; }
 
-    /// Creates the tables and loads the seed data when the database has none yet. Safe when
-    /// several processes start on the same new database at once.
+    /// Creates the tables and loads the seed data when the database has none yet, and upgrades
+    /// one written by an earlier version of the program. Safe when several processes start on
+    /// the same database at once.
     static void ensureCreated(SqlBackend& db);
 
 private:

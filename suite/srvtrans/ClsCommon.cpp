@@ -18,12 +18,20 @@ void ClsCommon::Init(const QString& dbName) {
 }
 
 RecordsetPtr ClsCommon::OpenX(QString& sql) {
+    return query(sql, {});
+}
+
+RecordsetPtr ClsCommon::OpenXBound(QString& sql, const QVariantList& params) {
+    return query(sql, params);
+}
+
+RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
     if (!m_db) {
         m_lastError = QStringLiteral("没有连接账套数据库");
         return nullptr;
     }
     try {
-        return buildRecordset(m_db->sql().query(translateQuery(sql, m_db->sql().kind())),
+        return buildRecordset(m_db->sql().query(translateQuery(sql, m_db->sql().kind()), params),
                               m_db->dictionary());
     } catch (const DbError& e) {
         m_lastError = e.text();

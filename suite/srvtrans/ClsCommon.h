@@ -12,6 +12,7 @@ public:
     void Init(const QString& dbName) override;
     bool Status() const override { return m_db != nullptr; }
     RecordsetPtr OpenX(QString& sql) override;
+    RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) override;
     bool Add(QString& xml, const QString& archive, QString& errText) override;
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
@@ -25,6 +26,7 @@ private:
     AccountDatabasePtr m_db;
     QString m_lastError;
     bool refuseWithoutConnection(QString& errText);
+    RecordsetPtr query(const QString& sql, const QVariantList& params);
 };
 
 } // namespace tarvo::suite

@@ -89,6 +89,11 @@ Result execute(PGconn* conn, const QString& sql, const QVariantList& params) {
                  conn);
 }
 
+/// A numeric column as the server wrote it: numeric(19,4) has more digits than a double keeps.
+QVariant numericValue(const char* raw) {
+    return QString::fromLatin1(raw);
+}
+
 QVariant valueOf(const PGresult* r, int row, int col) {
     if (PQgetisnull(r, row, col))
         return {};
@@ -103,8 +108,9 @@ QVariant valueOf(const PGresult* r, int row, int col) {
         return QByteArray(raw).toLongLong();
     case kFloat4:
     case kFloat8:
-    case kNumeric:
         return QByteArray(raw).toDouble();
+    case kNumeric:
+        return numericValue(raw);
     default:
         return QString::fromUtf8(raw, PQgetlength(r, row, col));
     }
@@ -137,6 +143,21 @@ PostgresBackend::PostgresBackend(const QString& url) {
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
     execScript(QStringLiteral("SET DateStyle = ISO, YMD"));
+    requireStandardStrings();
+}
+
+void PostgresBackend::requireStandardStrings() {
+    // Literals written by the suite and the component double their apostrophes and nothing
+    // else; with backslash escapes on (a server, database or role setting, or options= in the
+    // URL) a typed \' would end such a literal early.
+    execScript(QStringLiteral("SET standard_conforming_strings = on"));
+    const char* now = PQparameterStatus(m_conn, "standard_conforming_strings");
+    if (!now || qstrcmp(now, "on") != 0) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw DbError(QStringLiteral("数据库服务器不接受标准字符串（standard_conforming_strings），"
+                                     "为安全起见不能使用该数据库"));
+    }
 }
 
 PostgresBackend::~PostgresBackend() {

@@ -41,6 +41,9 @@ private:
     QHash<unsigned, QHash<int, QPair<QString, QString>>> m_origins;
 
     const QHash<int, QPair<QString, QString>>& columnsOf(unsigned tableOid);
+    /// Turns backslash escapes off for this session and makes sure the server agrees; throws
+    /// DbError (and closes the connection) when it does not.
+    void requireStandardStrings();
 };
 
 /// The URL with its password left out, fit for messages and logs.

@@ -39,6 +39,8 @@ QVariant convert(const QVariant& v, int type) {
     case ado::adInteger:
         return v.toInt();
     case ado::adCurrency:
+        // An amount the server gave as decimal text keeps every digit; FormatNum shows it.
+        return v.typeId() == QMetaType::QString ? v : QVariant(v.toDouble());
     case ado::adDouble:
         return v.toDouble();
     case ado::adDBTimeStamp: {

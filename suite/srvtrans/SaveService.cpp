@@ -1,6 +1,7 @@
 #include "SaveService.h"
 
 #include "AccountDatabase.h"
+#include "DecimalText.h"
 #include "SaveXml.h"
 
 #include <QDate>
@@ -10,6 +11,11 @@
 namespace tarvo::suite {
 
 namespace {
+
+/// numeric(19,4): nineteen digits in all, the scale of them after the point.
+constexpr int kAmountPrecision = 19;
+/// The digits of a decimal that a double always gives back unchanged.
+constexpr int kSqliteExactDigits = 15;
 
 /// Columns that other archives point at: a row still pointed at cannot be deleted.
 struct Reference {
@@ -85,21 +91,20 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
         return QVariant(v);
     }
     if (f.type == u"money") {
-        // Amounts come back the way the card displays them, with group separators.
-        static const QRegularExpression amount(
-            QStringLiteral("^[-+]?(\\d{1,3}(,\\d{3})+|\\d+)(\\.\\d+)?$"));
-        if (!amount.match(t).hasMatch()) {
+        // Amounts come back the way the card displays them, with group separators; they stay
+        // decimal text all the way to the database.
+        const auto amount = DecimalText::parse(t);
+        if (!amount) {
             error = QStringLiteral("“%1”必须是数字，不能是“%2”").arg(label(f), t);
             return std::nullopt;
         }
-        QString plain = t;
-        plain.remove(u',');
-        const double v = plain.toDouble();
-        if (qAbs(v) >= 1e15) {
-            error = QStringLiteral("“%1”的数值太大").arg(label(f));
+        if (!amount->fits(kAmountPrecision - f.scale, f.scale)) {
+            error = QStringLiteral("“%1”的数值“%2”超出范围：最多 %3 位整数、%4 位小数")
+                        .arg(label(f), t, QString::number(kAmountPrecision - f.scale),
+                             QString::number(f.scale));
             return std::nullopt;
         }
-        return QVariant(v);
+        return QVariant(amount->plain());
     }
     if (f.type == u"date") {
         const auto d = parseDate(t);
@@ -111,6 +116,21 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
     }
     error = QStringLiteral("字段“%1”的类型“%2”无法保存").arg(f.field, f.type);
     return std::nullopt;
+}
+
+bool SaveService::engineKeepsExactly(const DictField& f, const QVariant& value,
+                                     QString& error) const {
+    // The embedded engine stores a numeric column as a double: past 15 significant digits it
+    // would round the amount without a word.
+    if (f.type != u"money" || value.isNull() || m_db.sql().kind() != u"sqlite")
+        return true;
+    const auto amount = DecimalText::parse(value.toString());
+    if (amount && amount->significantDigits() <= kSqliteExactDigits)
+        return true;
+    error = QStringLiteral("“%1”的数值“%2”有效数字超过 %3 位，本地账套数据库无法精确保存，"
+                           "请改用服务器账套或减少位数")
+                .arg(label(f), value.toString(), QString::number(kSqliteExactDigits));
+    return false;
 }
 
 SaveService::SaveService(AccountDatabase& db, QString userId)
@@ -154,7 +174,7 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             return false;
         }
         const auto v = storedValue(*f, text, error);
-        if (!v)
+        if (!v || !engineKeepsExactly(*f, *v, error))
             return false;
         if (f == key) {
             hasKey = true;

@@ -28,6 +28,8 @@ private:
     QString m_userId;
 
     enum class Mode { Add, Modify };
+    /// False, with the reason, when the database engine would not store the value unchanged.
+    bool engineKeepsExactly(const DictField& f, const QVariant& value, QString& error) const;
     bool save(const QString& xml, const QString& archive, Mode mode, QString& error);
     bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
                      QString& error);

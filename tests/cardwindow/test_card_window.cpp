@@ -41,6 +41,14 @@ bool run(FrmZAM& card, const QString& key) {
     return result;
 }
 
+/// The list row that shows a bank.
+int rowOf(FrmMain& w, const QString& code) {
+    for (int r = 1; r < w.grid()->Rows(); ++r)
+        if (w.grid()->TextMatrix(r, w.m_KeyCol) == code)
+            return r;
+    return 0;
+}
+
 /// Keeps the list at a known set of banks: the suite's 25 and the ones a test adds.
 int listRefreshes(const ComponentHarness& h, int from) {
     return int(h.sql.mid(from)
@@ -145,12 +153,8 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
 TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('970', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {
-        int row = 0;
-        for (int r = 1; r < w.grid()->Rows(); ++r)
-            if (w.grid()->TextMatrix(r, w.m_KeyCol) == "970")
-                row = r;
         FrmZAM card;
-        card.InitData(2, qint16(w.m_KeyCol), row, w.comVar());
+        card.InitData(2, qint16(w.m_KeyCol), rowOf(w, "970"), w.comVar());
         edit(card, "EdtcBankName")->setText("新名");
         EXPECT_TRUE(run(card, "savers"));
         EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='970'").toString(),
@@ -160,6 +164,22 @@ TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
         const int from = h.sql.size();
         EXPECT_TRUE(run(card, "First"));
         EXPECT_EQ(listRefreshes(h, from), 0);
+    });
+}
+
+TEST_F(ListWindowTest, AnEditLockLostWhileTheCardStoodOpenStopsTheSave) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('971', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(2, qint16(w.m_KeyCol), rowOf(w, "971"), w.comVar());
+        edit(card, "EdtcBankName")->setText("新名");
+        h.pub()->refusedLockModes = {2};
+        const int m = mark();
+        EXPECT_FALSE(run(card, "savers"));
+        EXPECT_EQ(callsSince(m).filter("IsLockFun(").value(0), "IsLockFun(db,demo,aa_bank,2)");
+        EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='971'").toString(),
+                  "旧名");
+        EXPECT_EQ(edit(card, "EdtcBankName")->text(), "新名") << "the input stays";
     });
 }
 

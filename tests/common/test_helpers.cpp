@@ -45,7 +45,33 @@ TEST(Decimals, TheLeadingNumberRoundedHalfToEven) {
     EXPECT_EQ(DecimalsFromSetting(" 6"), 6);
     EXPECT_EQ(DecimalsFromSetting("abc"), 0);
     EXPECT_EQ(DecimalsFromSetting(""), 0);
-    EXPECT_THROW(DecimalsFromSetting("99999"), std::exception);
+    const QList<std::tuple<QString, qint16, bool>> settings{{"99999", kMaxBalanceDecimals, true},
+                                                            {"1e308", kMaxBalanceDecimals, true},
+                                                            {"1e400", kMaxBalanceDecimals, true},
+                                                            {"-1e308", 0, true},
+                                                            {"-3", 0, true},
+                                                            {"10", 10, false},
+                                                            {"0", 0, false},
+                                                            {"inf", 0, false}};
+    for (const auto& [text, decimals, outside] : settings) {
+        bool clamped = !outside;
+        EXPECT_EQ(DecimalsFromSetting(text, &clamped), decimals) << text.toStdString();
+        EXPECT_EQ(clamped, outside) << text.toStdString();
+    }
+}
+
+TEST_F(Helpers, AnOutOfRangeDecimalsSettingIsClampedWithAWarning) {
+    ComVar c;
+    for (const char* wild : {"99999", "1e308", "-1e308"}) {
+        setDecimals(wild);
+        const auto before = pub->callsOf("MsgBox").size();
+        EXPECT_NO_THROW(LoadAccountSettings(c)) << wild;
+        const qint16 expected = wild[0] == '-' ? 0 : kMaxBalanceDecimals;
+        EXPECT_EQ(ArchiveSession::current().iBalanceDecimals, expected) << wild;
+        EXPECT_EQ(c.m_EleStyle.firstChildElement("fcurbalance").text(), QString::number(expected));
+        ASSERT_EQ(pub->callsOf("MsgBox").size(), before + 1);
+        EXPECT_TRUE(pub->callsOf("MsgBox").last().contains("超出范围")) << wild;
+    }
 }
 
 TEST_F(Helpers, AccountSettingsGiveTheBalanceDecimalsAndTheStyle) {

@@ -7,8 +7,9 @@
 #include "PortalBusiness.h"
 #include "TypeLibrary.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
-
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -221,6 +222,34 @@ TEST(Session, ThePortalRoadOpensTheOrdinaryBankAccountsAndRefusesOtherMenus) {
     EXPECT_EQ(archive.ILoginable_CallFunction("aa53", "", "", ""), 0);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(box->text, "aa53 is error!");
+}
+
+namespace {
+
+/// A portal that closes the tab of a hosted window by destroying the window.
+class DestroyingPortal : public IBusiness {
+public:
+    explicit DestroyingPortal(LoginPtr login) : m_login(std::move(login)) {}
+    LoginPtr GetVBclsLogin() override { return m_login; }
+    void ShowForm(QWidget*& window, const QString&, const QString&, bool, bool) override {
+        delete window;
+        window = nullptr;
+    }
+
+private:
+    LoginPtr m_login;
+};
+
+} // namespace
+
+TEST(Session, AListWindowDestroyedByThePortalIsForgottenSafely) {
+    ComponentHarness h;
+    ITarvoArchive archive;
+    archive.setBusiness(std::make_shared<DestroyingPortal>(h.login));
+    archive.ShowModeless("AA53", "", "", "");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ArchiveSession::current().ListWindow, nullptr);
+    EXPECT_EQ(h.pubCalls().filter("IsLockFun(").last(), "IsLockFun(db,demo,aa_bank,-1)");
 }
 
 TEST(Session, MembersAreReachableByNameAndByDispatchId) {

@@ -108,7 +108,13 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"dCreated > #2020-12-31#", {"105", "910"}},
         FilterCase{"cBankCode='102' or cBankCode='9A' and bSysData=1", {"102"}},
         FilterCase{"(cBankCode='102' or cBankCode='9A') and bSysData=0", {"9A"}},
-        FilterCase{"[cBankCode]='910'", {"910"}}, FilterCase{"   ", {"102", "105", "9A", "910"}}));
+        FilterCase{"[cBankCode]='910'", {"910"}}, FilterCase{"   ", {"102", "105", "9A", "910"}},
+        // Key lists: matched as a set, with the same case and number rules as one by one.
+        FilterCase{"cBankCode='9a' or cBankCode='102' or cBankCode='x'", {"102", "9A"}},
+        FilterCase{"iComAccNoLen=8 or iComAccNoLen=12.0 or iComAccNoLen=99", {"9A", "910"}},
+        FilterCase{"cBankCode='105' or cBankCode=null", {"105"}},
+        FilterCase{"(cBankCode='102' or cBankCode='9A') or bSysData=1", {"102", "105", "9A"}},
+        FilterCase{"((((cBankCode='910'))))", {"910"}}));
 
 TEST(Recordset, BadFilterRaisesAndKeepsTheOldOne) {
     auto rs = banks();
@@ -119,6 +125,31 @@ TEST(Recordset, BadFilterRaisesAndKeepsTheOldOne) {
         EXPECT_EQ(rs->Filter(), "bSysData=1");
         EXPECT_EQ(rs->RecordCount(), 2);
     }
+}
+
+/// A pick list with thousands of chosen rows writes one long or chain; hostile text may nest
+/// parentheses without end. Neither may exhaust the stack.
+TEST(Recordset, LongChainsWorkAndDeepNestingIsRefused) {
+    auto rs = banks();
+    QStringList keys;
+    for (int i = 0; i < 300000; ++i)
+        keys << QStringLiteral("cBankCode='k%1'").arg(i);
+    keys << "cBankCode='910'";
+    rs->setFilter(keys.join(" or "));
+    EXPECT_EQ(codes(*rs), QStringList({"910"}));
+    rs->setFilter(keys.join(" and "));
+    EXPECT_TRUE(codes(*rs).isEmpty());
+
+    const QString deep = QString(200000, u'(') + "cBankCode='910'" + QString(200000, u')');
+    try {
+        rs->setFilter(deep);
+        ADD_FAILURE() << "200,000 parentheses were accepted";
+    } catch (const RecordsetError& e) {
+        EXPECT_TRUE(QString::fromStdString(e.what()).contains("嵌套")) << e.what();
+    }
+    EXPECT_EQ(rs->Filter().size(), keys.join(" and ").size()) << "the old filter stays";
+    rs->setFilter(QString(100, u'(') + "cBankCode='910'" + QString(100, u')'));
+    EXPECT_EQ(codes(*rs), QStringList({"910"}));
 }
 
 TEST(Recordset, CloneSharesRowsButKeepsItsOwnFilterAndCursor) {

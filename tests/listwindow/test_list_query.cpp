@@ -81,6 +81,18 @@ TEST_F(ListWindowTest, AnEmptyTableRefreshesWithoutAMessage) {
     });
 }
 
+TEST_F(ListWindowTest, AWildBalanceDecimalsSettingStillLoadsTheList) {
+    const int accounts = h.scalar("select count(*) from bank").toInt();
+    ASSERT_GT(accounts, 0);
+    for (const char* wild : {"99999", "1e308", "-1e308"}) {
+        h.exec("update AccInformation set cValue=? where cName='iStrsPriDecDgt'", {wild});
+        withList("bank", "NB", [&](FrmMain& w) {
+            EXPECT_EQ(w.grid()->Rows(), accounts + 1) << wild;
+            EXPECT_EQ(h.pub()->callsOf("MsgBox").size(), 1) << "one warning about the setting";
+        });
+    }
+}
+
 TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItApplies) {
     withList("aa_bank", "", [&](FrmMain& w) {
         auto* stb = w.findChild<suite::StatusBar*>("Stb");

@@ -17,9 +17,16 @@ namespace {
 class LoggingDb : public suite::ClsCommon {
 public:
     QStringList sql;
+    QList<QVariantList> params;
     RecordsetPtr OpenX(QString& text) override {
         sql << text;
+        params << QVariantList();
         return ClsCommon::OpenX(text);
+    }
+    RecordsetPtr OpenXBound(QString& text, const QVariantList& values) override {
+        sql << text;
+        params << values;
+        return ClsCommon::OpenXBound(text, values);
     }
 };
 
@@ -87,8 +94,9 @@ TEST_F(ModRefTest, ATypedNameOrCodeIsCompletedFromItsTable) {
     EXPECT_TRUE(ModRef::CheckTypedCode(table, edit, condition));
     EXPECT_EQ(table, "aa_bank");
     EXPECT_EQ(condition, "(1=1)");
-    EXPECT_EQ(db->sql.last(), "select top 1 * from aa_bank where   (cBankCode='中国建设银行' or "
-                              "cBankName='中国建设银行') and (1=1)");
+    EXPECT_EQ(db->sql.last(),
+              "select top 1 * from aa_bank where   (cBankCode=? or cBankName=?) and (1=1)");
+    EXPECT_EQ(db->params.last(), QVariantList({"中国建设银行", "中国建设银行"}));
     EXPECT_EQ(edit.Tag(), "105");
     EXPECT_EQ(edit.UTooltipText(), "res:Tarvo.AA.ARCHIVE.FIELD.codecolon105");
 
@@ -115,7 +123,15 @@ TEST_F(ModRefTest, AnUnknownOrNonEndLevelCodeIsRefusedAndEmptied) {
     table = "foreigncurrency";
     condition.clear();
     EXPECT_FALSE(ModRef::CheckTypedCode(table, edit, condition)) << "an apostrophe is only text";
-    EXPECT_TRUE(db->sql.last().contains("cexch_code='O''Neil'"));
+    EXPECT_EQ(db->params.last(), QVariantList({"O'Neil", "O'Neil"}));
+
+    for (const QString hostile : {"\\' or 1=1) --", "' or '1'='1", "x') or (1=1", "\\"}) {
+        edit.setText(hostile);
+        table = "aa_bank";
+        condition.clear();
+        EXPECT_FALSE(ModRef::CheckTypedCode(table, edit, condition)) << hostile.toStdString();
+        EXPECT_TRUE(edit.Tag().isEmpty());
+    }
 
     edit.setText("x");
     table = "Person";
@@ -124,14 +140,29 @@ TEST_F(ModRefTest, AnUnknownOrNonEndLevelCodeIsRefusedAndEmptied) {
               "MsgBox(没有提供表（person）服务！,64,res:Tarvo.AA.ARCHIVE.COMMON.information)");
 }
 
+TEST_F(ModRefTest, ACodeWhoseLookupFailsIsRefusedWithTheReason) {
+    edit.setText("105");
+    QString table = "aa_bank", condition = "(no_such_column=1)";
+    EXPECT_FALSE(ModRef::CheckTypedCode(table, edit, condition)) << "the query fails";
+    ASSERT_FALSE(pub->callsOf("MsgBox").isEmpty());
+    EXPECT_TRUE(pub->callsOf("MsgBox").last().contains("无法核对“105”"));
+    EXPECT_EQ(edit.Text(), "105") << "what the user typed stays to be corrected";
+    EXPECT_TRUE(edit.Tag().isEmpty());
+
+    db->Init(temp.name() + "/no/such/folder");
+    condition.clear();
+    EXPECT_FALSE(ModRef::CheckTypedCode(table, edit, condition)) << "the connection is gone";
+    EXPECT_TRUE(pub->callsOf("MsgBox").last().contains("无法核对“105”"));
+}
+
 TEST_F(ModRefTest, FillCodeNameShowsOneMatchAndEmptiesOtherwise) {
     ClsCommonPtr srv = db;
     auto bank = record("select * from bank where cBCode='01'");
     ModRef::FillCodeName(srv, edit, bank, "cCode", "code", "cCode", "ccode_name");
     EXPECT_EQ(edit.Tag(), bank->Value("cCode").toString());
     EXPECT_FALSE(edit.Text().isEmpty());
-    EXPECT_EQ(db->sql.last(), "select top 1 cCode,ccode_name from code where cCode='" +
-                                  bank->Value("cCode").toString() + "'");
+    EXPECT_EQ(db->sql.last(), "select top 1 cCode,ccode_name from code where cCode=?");
+    EXPECT_EQ(db->params.last(), QVariantList({bank->Value("cCode").toString()}));
 
     auto gone = std::make_shared<Recordset>(QVector<FieldInfo>{{"cCode", 202, 40}});
     gone->appendRow({"999999"});

@@ -1,7 +1,11 @@
 #include "AccountDatabase.h"
+#include "ClsCommon.h"
 #include "FilterCondition.h"
+#include "PostgresBackend.h"
+#include "PostgresDatabases.h"
 #include "TempDatabase.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace tarvo::suite;
@@ -72,7 +76,9 @@ TEST(FilterCondition, NumbersDatesAndBitsAreCheckedBeforeTheyAreWritten) {
                                                          {kOpened, "06/01/2020"},
                                                          {kOpened, "2020-01-06' OR '1'='1"},
                                                          {kSuspended, "2"},
-                                                         {kSuspended, "yes"}};
+                                                         {kSuspended, "yes"},
+                                                         {kName, QString::fromUtf8("a\0b", 3)},
+                                                         {kName, "x\ty"}};
     for (const auto& [field, typed] : refused) {
         const auto r = FilterCondition::build({{kName, Equal, "a"}, {field, Equal, typed}});
         EXPECT_EQ(r.badRow, 1) << typed.toStdString();
@@ -105,7 +111,9 @@ TEST(FilterCondition, TheDescriptionNamesTheLinesThatCountInWords) {
 TEST(FilterCondition, EachKindOffersOnlyTheOperatorsThatFitIt) {
     EXPECT_EQ(FilterCondition::operatorsFor(FilterKind::Text).size(), 11);
     EXPECT_EQ(FilterCondition::operatorsFor(FilterKind::Bit), (QVector<FilterOp>{Equal, NotEqual}));
-    EXPECT_FALSE(FilterCondition::build({{kSuspended, Greater, "1"}}).ok());
+    const auto refused = FilterCondition::build({{kName, Equal, "a"}, {kSuspended, Greater, "1"}});
+    EXPECT_EQ(refused.badRow, 1);
+    EXPECT_TRUE(refused.condition.isEmpty()) << "no half of a refused filter is handed on";
     for (const FilterField& f : {kSign, kBalance, kOpened}) {
         const auto ops = FilterCondition::operatorsFor(filterKind(f.adoType));
         EXPECT_TRUE(ops.contains(IsEmpty) && ops.contains(GreaterOrEqual));
@@ -179,4 +187,56 @@ TEST(FilterCondition, ConditionsRunAndCountTheRightRows) {
     EXPECT_EQ(count(built({{kBankCode, Equal, "102", true}, {kName, Contains, "back"}}) +
                     " and bBflag = 0"),
               2);
+}
+
+/// No value or message ever hands QString::arg more values than its text has places for.
+TEST(FilterCondition, MessagesAndFormsFormatWithoutWarnings) {
+    static QStringList warnings;
+    warnings.clear();
+    const auto previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                warnings << text;
+        });
+    built({{kName, IsEmpty, ""}, {kBalance, IsNotEmpty, ""}, {kName, IsNotEmpty, ""}});
+    built({{kOpened, IsEmpty, ""}});
+    const auto bit = FilterCondition::build({{kSuspended, Equal, "2"}});
+    const auto op = FilterCondition::build({{kSuspended, Greater, "1"}});
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+    EXPECT_EQ(bit.error, "第1行：“是否暂封”只能选择“是”或“否”。");
+    EXPECT_TRUE(op.error.startsWith("第1行：“是否暂封”不能使用")) << op.error.toStdString();
+}
+
+/// A server, database or role may turn backslash escapes on; a typed backslash must stay text
+/// all the same, in the filter's literals and in the values bound to a query.
+TEST(FilterCondition, BackslashesStayTextOnALenientServer) {
+    TempDatabase temp;
+    if (!temp.onServer())
+        GTEST_SKIP() << "a setting of PostgreSQL servers";
+    {
+        PostgresBackend admin(temp.name());
+        admin.execScript("ALTER DATABASE " + admin.quotedName(databaseOf(temp.name())) +
+                         " SET standard_conforming_strings = off");
+    }
+    const QString hostile = "\\' or 1=1) --";
+    const QString separator = temp.name().contains(u'?') ? "&" : "?";
+    for (const QString& url : {temp.name(), temp.name() + separator +
+                                                "options=-c%20standard_conforming_strings%3Doff"}) {
+        ClsCommon db;
+        db.Init(url);
+        ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+        SqlBackend& sql = db.database()->sql();
+        EXPECT_EQ(sql.query("SHOW standard_conforming_strings").rows[0][0].toString(), "on");
+        const int total = sql.query("select count(*) from bank").rows[0][0].toInt();
+        for (FilterOp op : {Equal, Contains, NotEqual}) {
+            const QString condition = built({{kName, op, hostile}});
+            const auto r = sql.query("select count(*) from bank where " + condition);
+            EXPECT_EQ(r.rows[0][0].toInt(), op == NotEqual ? total : 0) << condition.toStdString();
+        }
+        QString lookup = "select top 1 * from aa_bank where (cBankCode=? or cBankName=?) and (1=1)";
+        const auto rs = db.OpenXBound(lookup, {hostile, hostile});
+        ASSERT_NE(rs, nullptr) << db.lastError().toStdString();
+        EXPECT_EQ(rs->RecordCount(), 0);
+    }
 }

@@ -137,3 +137,45 @@ TEST_F(FunctionLockTest, OnAFileALockOfAnotherMachineHoldsUntilItsLeaseRunsOut) 
     asker->renewLeases();
     EXPECT_TRUE(session("admin")->refuses("bank", 2));
 }
+
+/// A holder whose lease ran out while another session took the lock over must not go on as if
+/// it still held it: two editors of one archive.
+TEST_F(FunctionLockTest, AHolderNoticesThatItsLockWasTakenOver) {
+    if (temp.onServer())
+        GTEST_SKIP() << "on a server the lock is the holder's connection and cannot run out";
+    const auto expireLeases = [&] {
+        AccountDatabase::open(temp.name())
+            ->sql()
+            .exec(QStringLiteral("UPDATE tarvo_lock SET dLease = ?"),
+                  {QDateTime::currentDateTimeUtc().addSecs(-1).toString(Qt::ISODate)});
+    };
+    auto first = session("demo");
+    auto second = session("admin");
+    LockHolder heldBy;
+    ASSERT_TRUE(first->acquire("bank", LockKind::Edit, heldBy));
+    expireLeases();
+    ASSERT_TRUE(second->acquire("bank", LockKind::Edit, heldBy));
+
+    // Asked again, the first holder checks its row instead of trusting what it remembers.
+    EXPECT_FALSE(first->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_EQ(heldBy.userId, "admin");
+    EXPECT_TRUE(first->takenOver("bank", LockKind::Edit));
+    EXPECT_FALSE(first->takenOver("bank", LockKind::Edit)) << "reported once";
+    first->release("bank", LockKind::Edit);
+    EXPECT_FALSE(second->refuses("bank", 2)) << "the loser's release leaves the row be";
+    EXPECT_TRUE(first->refuses("bank", 2)) << "the new holder keeps it";
+
+    // A renewal that finds the row taken drops the lock at once; the next request is refused
+    // even when the taker has gone again, until the loss has been told.
+    second->release("bank", LockKind::Edit);
+    ASSERT_TRUE(first->acquire("bank", LockKind::Edit, heldBy));
+    expireLeases();
+    ASSERT_TRUE(second->acquire("bank", LockKind::Edit, heldBy));
+    first->renewLeases();
+    second->release("bank", LockKind::Edit);
+    EXPECT_FALSE(first->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_TRUE(heldBy.userId.isEmpty());
+    EXPECT_TRUE(first->takenOver("bank", LockKind::Edit));
+    EXPECT_TRUE(first->acquire("bank", LockKind::Edit, heldBy)) << "asked afresh once told";
+    EXPECT_EQ(lockRows(), 1);
+}

@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tarvo;
 
 namespace {
@@ -152,24 +154,39 @@ TEST(PubServices, WindowOptionsAreStoredPerUserAndApplied) {
     EXPECT_TRUE(otherStb->isVisible()) << "another user has options of their own";
 }
 
-TEST(PubServices, EditLocksAreRefusedWithTheHoldersNameAndReleased) {
+namespace {
+
+/// Two users, each with a public-services object of their own, on one database.
+struct TwoUsers : ::testing::Test {
     TempDatabase temp;
     ClsCommonPtr srv;
     LoginPtr demo = loginAs(temp.name(), "demo", "演示用户");
     LoginPtr admin = loginAs(temp.name(), "admin", "系统管理员");
     suite::Pub first, second;
+
+    /// The text of the message box that a call shows, answered at once.
+    static QString boxTextDuring(const std::function<void()>& call) {
+        QString text;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->accept();
+            }
+        });
+        call();
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(TwoUsers, EditLocksAreRefusedWithTheHoldersNameAndReleased) {
     EXPECT_FALSE(first.IsLockFun(srv, demo, "AA_Bank", 1));
     EXPECT_FALSE(second.IsLockFun(srv, admin, "aa_bank", 1)) << "other users may open it too";
     EXPECT_FALSE(first.IsLockFun(srv, demo, "aa_bank", 2));
 
-    QString refusal;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        refusal = box->text();
-        box->accept();
-    });
-    EXPECT_TRUE(second.IsLockFun(srv, admin, "aa_bank", 2));
+    const QString refusal =
+        boxTextDuring([&] { EXPECT_TRUE(second.IsLockFun(srv, admin, "aa_bank", 2)); });
     EXPECT_TRUE(refusal.contains("演示用户")) << refusal.toStdString();
     EXPECT_TRUE(refusal.contains("demo"));
 
@@ -178,6 +195,18 @@ TEST(PubServices, EditLocksAreRefusedWithTheHoldersNameAndReleased) {
     EXPECT_FALSE(second.IsLockFun(srv, admin, "aa_bank", -2));
     LoginPtr nobody;
     EXPECT_FALSE(first.IsLockFun(srv, nobody, "aa_bank", -1)) << "a release without login is quiet";
+}
+
+TEST_F(TwoUsers, AnEditLockTakenOverAfterItsLeaseIsRefusedWithAWarning) {
+    ASSERT_FALSE(first.IsLockFun(srv, demo, "bank", 2));
+    suite::AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("UPDATE tarvo_lock SET dLease = '2000-01-01T00:00:00Z'");
+    ASSERT_FALSE(second.IsLockFun(srv, admin, "bank", 2)) << "the lease ran out";
+    const QString warning =
+        boxTextDuring([&] { EXPECT_TRUE(first.IsLockFun(srv, demo, "bank", 2)); });
+    EXPECT_TRUE(warning.contains("接管") && warning.contains("系统管理员"))
+        << warning.toStdString();
 }
 
 TEST(PubServices, HelpOpensOnTheSentHelpKeyAndHidesAgain) {
@@ -231,6 +260,10 @@ TEST(PubServices, NumbersAndDigitEdits) {
     EXPECT_EQ(pub.FormatNum("1,234.5", 3), "1,234.500");
     EXPECT_EQ(pub.FormatNum(QVariant(), 2), "");
     EXPECT_EQ(pub.FormatNum("abc", 2), "abc");
+    // Amounts of numeric(19,4) have more digits than a double keeps.
+    EXPECT_EQ(pub.FormatNum("123456789012345.6789", 4), "123,456,789,012,345.6789");
+    EXPECT_EQ(pub.FormatNum("12,345,678,901,234.5678", 4), "12,345,678,901,234.5678");
+    EXPECT_EQ(pub.FormatNum("-0.005", 2), "-0.01");
     QDomDocument doc;
     doc.setContent(QString("<style><fcurbalance>4</fcurbalance></style>"));
     EXPECT_EQ(pub.GetEleVal(doc.documentElement(), "fcurbalance").toString(), "4");
@@ -244,4 +277,8 @@ TEST(PubServices, NumbersAndDigitEdits) {
     pub.SetDblLen(&amount, {}, 2);
     QTest::keyClicks(&amount, "12.345x");
     EXPECT_EQ(amount.text(), "12.34");
+    QLineEdit big;
+    pub.SetDblLen(&big, {}, 4);
+    QTest::keyClicks(&big, "1234567890123456.6789");
+    EXPECT_EQ(big.text(), "123456789012345.6789") << "a 16th whole digit does not fit";
 }

@@ -1,4 +1,5 @@
 #include "ClsCommon.h"
+#include "DecimalText.h"
 #include "TempDatabase.h"
 
 #include <gtest/gtest.h>
@@ -143,6 +144,12 @@ TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
          "</AA_Bank>",
          false, "0 或 1"},
         {"bad amount", "bank", account("B2", "901").replace("1,234.50", "12,34"), false, "数字"},
+        {"amount beyond 15 integer digits", "bank",
+         account("B2", "901").replace("1,234.50", "1,000,000,000,000,000"), false, "超出范围"},
+        {"amount with a fifth decimal", "bank", account("B2", "901").replace("1,234.50", "1.23451"),
+         false, "超出范围"},
+        {"amount in exponent form", "bank", account("B2", "901").replace("1,234.50", "1e5"), false,
+         "数字"},
         {"bad date", "bank", account("B2", "901").replace("2024-03-05", "2024-02-30"), false,
          "日期"},
         {"required empty", "aa_bank",
@@ -163,6 +170,49 @@ TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
         EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reasonPart)))
             << c.what << ": " << reason.toStdString();
         EXPECT_EQ(snapshot(), before) << c.what;
+    }
+}
+
+/// numeric(19,4) holds 19 digits, a double 15 to 17: amounts travel as decimal text, and an
+/// engine that cannot keep every digit refuses rather than rounds.
+TEST_F(SaveService, AmountsComeBackDigitForDigitOrAreRefused) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    const auto shown = [&](const QString& code) {
+        const QVariant v =
+            value("select fCurBalance from bank where cBCode='" + code + "'", "fCurBalance");
+        return suite::DecimalText::fromVariant(v)->formatted(4);
+    };
+    const QList<std::pair<QString, QString>> everywhere{
+        {"1,234.50", "1,234.5000"},
+        {"-0.0001", "-0.0001"},
+        {"99,999,999,999.9999", "99,999,999,999.9999"},
+        {"-123456789012345", "-123,456,789,012,345.0000"}};
+    int n = 0;
+    for (const auto& [typed, expected] : everywhere) {
+        const QString code = QStringLiteral("E%1").arg(++n);
+        ASSERT_TRUE(add(account(code, "901").replace("1,234.50", typed), "bank", err))
+            << typed.toStdString() << ": " << err.toStdString();
+        EXPECT_EQ(shown(code), expected);
+    }
+
+    const QStringList long_{"12,345,678,901,234.5678", "123,456,789,012,345.6789",
+                            "-999,999,999,999,999.9999"};
+    for (const QString& typed : long_) {
+        const QString code = QStringLiteral("L%1").arg(++n);
+        const QString before = snapshot();
+        const bool stored = add(account(code, "901").replace("1,234.50", typed), "bank", err);
+        if (!temp.onServer()) {
+            EXPECT_FALSE(stored) << typed.toStdString();
+            EXPECT_TRUE(err.contains("有效数字超过 15 位")) << err.toStdString();
+            EXPECT_EQ(snapshot(), before);
+            continue;
+        }
+        ASSERT_TRUE(stored) << typed.toStdString() << ": " << err.toStdString();
+        EXPECT_EQ(shown(code), typed);
+        // Saved back as shown, it stays what it was.
+        ASSERT_TRUE(modify(account(code, "901").replace("1,234.50", shown(code)), "bank", err));
+        EXPECT_EQ(shown(code), typed);
     }
 }
 

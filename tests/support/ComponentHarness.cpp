@@ -32,6 +32,10 @@ public:
         m_sql << sql;
         return ClsCommon::OpenX(sql);
     }
+    RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) override {
+        m_sql << sql;
+        return ClsCommon::OpenXBound(sql, params);
+    }
 
 private:
     QStringList& m_log;

@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
@@ -51,14 +53,26 @@ QString decimalLiteral(const QString& text) {
     return (m.captured(1) == u"-" ? QStringLiteral("-") : QString()) + digits;
 }
 
+/// The message names the line, the field and, when it has a %3, the refused value; arg() is
+/// never handed a value the text has no place for.
 QString refusal(int row, const FilterRow& r, const char* zh, const char* en) {
-    return uiText(zh, en).arg(row + 1).arg(r.field.caption, r.value.trimmed());
+    const QString text = uiText(zh, en);
+    const QString line = QString::number(row + 1);
+    return text.contains(QLatin1String("%3")) ? text.arg(line, r.field.caption, r.value.trimmed())
+                                              : text.arg(line, r.field.caption);
 }
 
 /// The SQL literal for a line's value, or empty with error set when the value does not fit
 /// the field.
 QString literal(const FilterRow& r, int row, QString& error) {
     const QString v = r.value.trimmed();
+    // No stored value holds a control character, and a NUL would end the SQL text early.
+    if (std::any_of(v.begin(), v.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        error = refusal(row, r, "第%1行：“%2”的值中含有控制字符。",
+                        "Line %1: the value for \"%2\" holds a control character.");
+        return {};
+    }
     switch (filterKind(r.field.adoType)) {
     case FilterKind::Integer: {
         const QString n = integerLiteral(v);
@@ -106,8 +120,9 @@ QString literal(const FilterRow& r, int row, QString& error) {
 /// One line as a parenthesised comparison. "Not equal" and "does not contain" count the rows
 /// without a value too: an accountant asking for accounts not at bank X expects those.
 QString comparison(const QString& f, FilterOp op, bool text, const QString& lit) {
-    // One arg() call with both values: a value holding "%1" must not be read as a marker.
+    // One arg() call with all values: a value holding "%1" must not be read as a marker.
     const auto form = [&](const char* pattern) { return QString::fromLatin1(pattern).arg(f, lit); };
+    const auto fieldOnly = [&](const char* pattern) { return QString::fromLatin1(pattern).arg(f); };
     switch (op) {
     case FilterOp::Equal:
         return form("(%1 = %2)");
@@ -128,9 +143,9 @@ QString comparison(const QString& f, FilterOp op, bool text, const QString& lit)
     case FilterOp::NotContains:
         return form("(%1 IS NULL OR lower(%1) NOT LIKE lower(%2) ESCAPE '\\')");
     case FilterOp::IsEmpty:
-        return text ? form("(%1 IS NULL OR %1 = '')") : form("(%1 IS NULL)");
+        return fieldOnly(text ? "(%1 IS NULL OR %1 = '')" : "(%1 IS NULL)");
     case FilterOp::IsNotEmpty:
-        return text ? form("(%1 IS NOT NULL AND %1 <> '')") : form("(%1 IS NOT NULL)");
+        return fieldOnly(text ? "(%1 IS NOT NULL AND %1 <> '')" : "(%1 IS NOT NULL)");
     }
     return {};
 }
@@ -213,10 +228,10 @@ FilterCondition::Result FilterCondition::build(const QVector<FilterRow>& rows) {
         const FilterKind kind = filterKind(r.field.adoType);
         if (!operatorsFor(kind).contains(r.op)) {
             result.badRow = i;
+            result.condition.clear();
             result.error = uiText("第%1行：“%2”不能使用“%3”条件。",
                                   "Line %1: \"%2\" cannot be compared with \"%3\".")
-                               .arg(i + 1)
-                               .arg(r.field.caption, caption(r.op));
+                               .arg(QString::number(i + 1), r.field.caption, caption(r.op));
             return result;
         }
         QString lit;

@@ -1,0 +1,90 @@
+#include "SchemaUpgrade.h"
+
+#include <iterator>
+
+namespace tarvo::suite {
+
+namespace {
+
+bool columnExists(SqlBackend& db, const QString& table, const QString& column) {
+    const QString sql =
+        db.kind() == u"postgresql"
+            ? QStringLiteral("SELECT 1 FROM information_schema.columns WHERE table_schema = "
+                             "current_schema() AND table_name = ? AND column_name = ?")
+            : QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE lower(name) = ?");
+    return !db.query(sql, {table.toLower(), column.toLower()}).rows.isEmpty();
+}
+
+/// Version 2: the edit lock became one per archive (cScope in the key), and an option value
+/// holds a list's filter fields.
+void toVersion2(SqlBackend& db) {
+    if (!columnExists(db, QStringLiteral("tarvo_lock"), QStringLiteral("cScope"))) {
+        // Rows of the old lock protocol cannot be honoured by the new one; a lock is no data.
+        db.execScript(QStringLiteral("DROP TABLE tarvo_lock"));
+        db.execScript(QStringLiteral(
+            "CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT NULL, "
+            "cScope varchar(20) NOT NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), "
+            "cHost varchar(64), iPid integer, cSession varchar(64), dLease varchar(30), "
+            "PRIMARY KEY (cArchive, iKind, cScope))"));
+    }
+    // SQLite does not enforce a varchar length.
+    if (db.kind() == u"postgresql")
+        db.execScript(
+            QStringLiteral("ALTER TABLE tarvo_option ALTER COLUMN cValue TYPE varchar(2000)"));
+}
+
+struct Step {
+    int version;
+    void (*apply)(SqlBackend&);
+};
+
+constexpr Step kSteps[] = {
+    {2, toVersion2},
+};
+static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
+
+void refuseNewer(int version) {
+    if (version > kSchemaVersion)
+        throw DbError(QStringLiteral("账套数据库的结构版本为 %1，而本程序只认识到版本 %2："
+                                     "它由更新版本的程序建立或升级过，请先升级本程序再打开。")
+                          .arg(version)
+                          .arg(kSchemaVersion));
+}
+
+} // namespace
+
+int storedSchemaVersion(SqlBackend& db) {
+    const auto r =
+        db.query(QStringLiteral("SELECT cValue FROM tarvo_meta WHERE cKey = 'schema_version'"));
+    if (r.rows.isEmpty())
+        return 1;
+    bool ok = false;
+    const int version = r.rows[0][0].toString().trimmed().toInt(&ok);
+    if (!ok || version < 1)
+        throw DbError(
+            QStringLiteral("账套数据库的结构版本“%1”无法识别").arg(r.rows[0][0].toString()));
+    return version;
+}
+
+void upgradeSchema(SqlBackend& db) {
+    int version = storedSchemaVersion(db);
+    refuseNewer(version);
+    if (version == kSchemaVersion)
+        return;
+    Transaction tx(db);
+    db.lockSchema();
+    // Another program may have upgraded it while we waited.
+    version = storedSchemaVersion(db);
+    refuseNewer(version);
+    if (version == kSchemaVersion)
+        return;
+    for (const Step& step : kSteps)
+        if (step.version > version)
+            step.apply(db);
+    db.exec(QStringLiteral("DELETE FROM tarvo_meta WHERE cKey = 'schema_version'"));
+    db.exec(QStringLiteral("INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
+            {QString::number(kSchemaVersion)});
+    tx.commit();
+}
+
+} // namespace tarvo::suite

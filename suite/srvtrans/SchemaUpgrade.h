@@ -1,0 +1,21 @@
+#pragma once
+
+#include "SqlBackend.h"
+
+namespace tarvo::suite {
+
+/// The version of the schema this program creates and understands, kept in tarvo_meta as
+/// "schema_version". Raise it with every change of schema.sql, and add the step that brings an
+/// older database there.
+constexpr int kSchemaVersion = 2;
+
+/// The version stored in the database (1 when none is stored).
+int storedSchemaVersion(SqlBackend& db);
+
+/// Brings a database written by an earlier version of the program up to kSchemaVersion in
+/// place: the steps run in order, in one transaction, while other programs wait for it; a
+/// failing step leaves the database as it was. A database newer than the program throws
+/// DbError and is left untouched.
+void upgradeSchema(SqlBackend& db);
+
+} // namespace tarvo::suite

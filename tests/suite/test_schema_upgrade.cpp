@@ -1,0 +1,90 @@
+#include "AccountDatabase.h"
+#include "FunctionLock.h"
+#include "SchemaUpgrade.h"
+#include "TempDatabase.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tarvo::suite;
+
+namespace {
+
+QVariant scalar(AccountDatabase& db, const QString& sql) {
+    const auto r = db.sql().query(sql);
+    return r.rows.isEmpty() ? QVariant() : r.rows[0][0];
+}
+
+/// Puts a database of this version back into the shape the first version wrote: the old lock
+/// table, options of at most 200 characters, version 1.
+void makeVersion1(const QString& name) {
+    auto db = AccountDatabase::open(name);
+    SqlBackend& sql = db->sql();
+    sql.execScript("DROP TABLE tarvo_lock");
+    sql.execScript("CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT "
+                   "NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), cHost varchar(64), "
+                   "iPid integer, cSession varchar(64), dLease varchar(30), PRIMARY KEY "
+                   "(cArchive, iKind, cUserId))");
+    if (sql.kind() == u"postgresql")
+        sql.execScript("ALTER TABLE tarvo_option ALTER COLUMN cValue TYPE varchar(200)");
+    sql.exec("UPDATE tarvo_meta SET cValue = '1' WHERE cKey = 'schema_version'");
+}
+
+/// What an upgraded database must allow: the new locks, long option values.
+void expectCurrentShape(const QString& name) {
+    auto db = AccountDatabase::open(name);
+    EXPECT_EQ(storedSchemaVersion(db->sql()), kSchemaVersion);
+    FunctionLock locks(AccountDatabase::open(name), LockHolder::thisProcess("demo", "演示用户"));
+    LockHolder heldBy;
+    EXPECT_TRUE(locks.acquire("bank", LockKind::Edit, heldBy));
+    db->sql().exec("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES ('demo', 'long', ?)",
+                   {QString(2000, u'x')});
+}
+
+} // namespace
+
+TEST(SchemaUpgrade, AFileOfTheFirstVersionIsUpgradedInPlaceWithItsRows) {
+    if (!qEnvironmentVariable("TARVO_TEST_PG").isEmpty())
+        GTEST_SKIP() << "a database file of the embedded engine";
+    QTemporaryDir dir;
+    const QString name = dir.filePath("account.db");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TARVO_TEST_DATA "/account_v1.db"), name));
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+
+    auto db = AccountDatabase::open(name);
+    EXPECT_EQ(scalar(*db, "SELECT cBankName FROM aa_bank WHERE cBankCode = 'V1'").toString(),
+              "旧版本银行");
+    EXPECT_DOUBLE_EQ(scalar(*db, "SELECT fCurBalance FROM bank WHERE cBCode = 'OLD1'").toDouble(),
+                     8888.88);
+    EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM bank").toInt(), 5);
+    EXPECT_EQ(scalar(*db, "SELECT cValue FROM tarvo_option WHERE cKey = 'old.option'").toString(),
+              "kept");
+    expectCurrentShape(name);
+}
+
+TEST(SchemaUpgrade, EachBackendUpgradesAnOldShapeAndKeepsItsRows) {
+    TempDatabase temp;
+    {
+        auto db = AccountDatabase::open(temp.name());
+        db->sql().exec("INSERT INTO aa_bank (cBankCode, cBankName) VALUES ('U1', '升级银行')");
+    }
+    makeVersion1(temp.name());
+    expectCurrentShape(temp.name());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(scalar(*db, "SELECT cBankName FROM aa_bank WHERE cBankCode = 'U1'").toString(),
+              "升级银行");
+}
+
+TEST(SchemaUpgrade, ADatabaseOfANewerProgramIsRefusedAndLeftAlone) {
+    TempDatabase temp;
+    AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("UPDATE tarvo_meta SET cValue = '99' WHERE cKey = 'schema_version'");
+    try {
+        AccountDatabase::open(temp.name());
+        ADD_FAILURE() << "a newer database was opened";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains("99") && e.text().contains("升级本程序")) << e.what();
+    }
+}
