@@ -23,8 +23,19 @@ RecordsetPtr ClsCommon::OpenX(QString& sql) {
         return nullptr;
     }
     try {
-        return buildRecordset(m_db->sql().query(translateQuery(sql, m_db->sql().kind())),
-                              m_db->dictionary());
+        SqlBackend& db = m_db->sql();
+        const QString text = translateQuery(sql, db.kind());
+        const LiftedQuery lifted = liftLiterals(text);
+        if (!lifted.values.isEmpty()) {
+            try {
+                return buildRecordset(db.queryStored(lifted.sql, lifted.values),
+                                      m_db->dictionary());
+            } catch (const DbError&) {
+                // A text the engine reads differently as a parameter (a typed literal such as
+                // interval '1 day'): the statement as written decides.
+            }
+        }
+        return buildRecordset(db.queryStored(text), m_db->dictionary());
     } catch (const DbError& e) {
         m_lastError = e.text();
         return nullptr;
