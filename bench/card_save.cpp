@@ -7,6 +7,7 @@
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
+#include "Grid.h"
 #include "IClsCommon.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
@@ -32,7 +33,10 @@ QString bankCode(int i) {
 
 /// Times kSteps Next in the card opened on the first row of the list, then closes both.
 void walkCard(double& perNextMs) {
-    auto* card = qobject_cast<tarvo::FrmZAM*>(QApplication::activeModalWidget());
+    tarvo::FrmZAM* card = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<tarvo::FrmZAM*>(w); c && c->isVisible())
+            card = c;
     if (!card) {
         QTimer::singleShot(5, [&perNextMs] { walkCard(perNextMs); });
         return;
@@ -164,7 +168,7 @@ int main(int argc, char** argv) {
     QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* list = qobject_cast<tarvo::FrmMain*>(w);
-            if (!list || !list->isLoaded())
+            if (!list || !list->isLoaded() || list->grid()->Rows() <= 1)
                 continue;
             poll.stop();
             QTimer::singleShot(0, [&perNextMs] { walkCard(perNextMs); });
