@@ -45,6 +45,9 @@ struct ColumnStore::Column {
     std::vector<std::unique_ptr<quint32[]>> words;
     size_t end = 0; ///< bytes used of the run, blocks' unused tails included
     size_t cells = 0;
+    /// Where in the run the last data block lies, and which cells the last word block holds.
+    size_t blockStart = 0, blockEnd = 0;
+    size_t wordsStart = 0, wordsEnd = 0;
 
     quint32 word(size_t i) const {
         const int b = kWords.index(i);
@@ -89,33 +92,44 @@ void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
     Column& c = *m_columns[size_t(col)];
     quint32 flags = quint32(kind) << kKindShift;
     size_t begin = c.end;
-    const int block = kData.index(begin);
-    const size_t room = kData.start(block) + kData.size(block) - begin;
-    // A cell that fits in a block does not straddle two (numbers always fit), so that it is
-    // read in place.
-    if (size > 0 && size_t(size) > room && size_t(size) <= kData.uniform() &&
-        begin != kData.start(block)) {
-        begin = kData.start(block + 1);
-        flags |= kMoved;
+    if (size_t(size) <= c.blockEnd - begin) {
+        // The common case: the cell fits in the rest of the block being filled.
+        if (size > 0)
+            std::memcpy(c.data.back().get() + (begin - c.blockStart), bytes, size_t(size));
+    } else {
+        const int block = kData.index(begin);
+        const size_t room = kData.start(block) + kData.size(block) - begin;
+        // A cell that fits in a block does not straddle two (numbers always fit), so that it
+        // is read in place.
+        if (size_t(size) > room && size_t(size) <= kData.uniform() && begin != kData.start(block)) {
+            begin = kData.start(block + 1);
+            flags |= kMoved;
+        }
+        const size_t end = begin + size_t(size);
+        if (end > kEndMask)
+            throw RecordsetError(QStringLiteral("查询结果的一列超过 512 MB，无法读入"));
+        while (c.data.size() < size_t(kData.index(end - 1)) + 1)
+            c.data.emplace_back(new char[kData.size(int(c.data.size()))]);
+        for (size_t done = 0; done < size_t(size);) {
+            size_t space;
+            char* to = c.at(begin + done, space);
+            const size_t n = std::min(size_t(size) - done, space);
+            std::memcpy(to, bytes + done, n);
+            done += n;
+        }
+        const int last = int(c.data.size()) - 1;
+        c.blockStart = kData.start(last);
+        c.blockEnd = c.blockStart + kData.size(last);
     }
-    const size_t end = begin + size_t(size);
-    if (end > kEndMask)
-        throw RecordsetError(QStringLiteral("查询结果的一列超过 512 MB，无法读入"));
-    while (c.data.size() < size_t(kData.index(end > 0 ? end - 1 : 0)) + 1 && end > 0)
-        c.data.emplace_back(new char[kData.size(int(c.data.size()))]);
-    for (size_t done = 0; done < size_t(size);) {
-        size_t space;
-        char* to = c.at(begin + done, space);
-        const size_t n = std::min(size_t(size) - done, space);
-        std::memcpy(to, bytes + done, n);
-        done += n;
+    if (c.cells == c.wordsEnd) {
+        const int b = int(c.words.size());
+        c.words.emplace_back(new quint32[kWords.size(b)]);
+        c.wordsStart = kWords.start(b);
+        c.wordsEnd = c.wordsStart + kWords.size(b);
     }
-    if (c.words.size() < size_t(kWords.index(c.cells)) + 1)
-        c.words.emplace_back(new quint32[kWords.size(int(c.words.size()))]);
-    const int wb = kWords.index(c.cells);
-    c.words[size_t(wb)][c.cells - kWords.start(wb)] = quint32(end) | flags;
+    c.words.back()[c.cells - c.wordsStart] = quint32(begin + size_t(size)) | flags;
     ++c.cells;
-    c.end = end;
+    c.end = begin + size_t(size);
 }
 
 void ColumnStore::addNull(int col) {

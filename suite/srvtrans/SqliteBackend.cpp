@@ -19,9 +19,11 @@ QString fromUtf8(const char* s) {
 } // namespace
 
 SqliteBackend::SqliteBackend(const QString& path) {
-    const int rc = sqlite3_open_v2(
-        path.toUtf8().constData(), &m_db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // A connection serves the thread that opened it, never two at once: no mutex around every
+    // call (reading a long list makes millions of them).
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = m_db ? errorText() : QStringLiteral("无法打开数据库文件");
         sqlite3_close(m_db);
