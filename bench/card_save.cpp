@@ -2,6 +2,7 @@
 // key; and a save through the save service, beside one parameterized INSERT plus its audit row
 // in one transaction on a connection with the same durability settings.
 //   bench_card_save N       Prints "NAME VALUE" lines.
+#include "ArchiveSession.h"
 #include "BenchSupport.h"
 #include "ClassRegistry.h"
 #include "ComponentRegistration.h"
@@ -49,6 +50,13 @@ void walkCard(double& perNextMs) {
     }
     card->repaint();
     perNextMs = double(t.nsecsElapsed()) / 1e6 / kSteps;
+    // The share of it that is the read of the record through the server transaction object.
+    t.restart();
+    for (int i = 2; i < 2 + kSteps; ++i) {
+        QString sql = "select * from aa_bank where cBankCode='" + bankCode(i) + "'";
+        tarvo::ArchiveSession::current().SrvDB->OpenX(sql);
+    }
+    bench::report("card_openx_ms", double(t.nsecsElapsed()) / 1e6 / kSteps);
     card->close();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* list = qobject_cast<tarvo::FrmMain*>(w))

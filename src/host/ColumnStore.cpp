@@ -8,27 +8,30 @@ namespace tarvo {
 
 namespace {
 
-// A column's run of bytes (and of words) lies in blocks of f, 2f, 4f and 8f units, then of 16f
-// units each: a short result takes little, a long one grows in blocks of one size.
+// A column's run of bytes (and of words) lies in blocks of f, 2f, 4f … units, doubling `levels`
+// times, then of 2^levels f units each: a short result takes little, a long one grows in
+// blocks of one size.
 struct Blocks {
     size_t f;
-    size_t uniform() const { return 16 * f; }
+    int levels;
+    size_t uniform() const { return f << levels; }
+    size_t small() const { return ((size_t(1) << levels) - 1) * f; } ///< run of the doubling ones
     int index(size_t pos) const {
-        if (pos >= 15 * f)
-            return 4 + int((pos - 15 * f) / uniform());
+        if (pos >= small())
+            return levels + int((pos - small()) / uniform());
         int i = 0;
         while ((size_t(2) << i) - 1 <= pos / f)
             ++i;
         return i;
     }
     size_t start(int i) const {
-        return i < 4 ? ((size_t(1) << i) - 1) * f : 15 * f + size_t(i - 4) * uniform();
+        return i < levels ? ((size_t(1) << i) - 1) * f : small() + size_t(i - levels) * uniform();
     }
-    size_t size(int i) const { return i < 4 ? (size_t(1) << i) * f : uniform(); }
+    size_t size(int i) const { return i < levels ? f << i : uniform(); }
 };
 
-constexpr Blocks kData{4096};
-constexpr Blocks kWords{1024};
+constexpr Blocks kData{256, 8}; // up to 64 KB
+constexpr Blocks kWords{64, 8}; // up to 16 K cells
 
 // A cell's word: the end of its bytes in the column's run (low 29 bits), whether it was moved
 // to the start of the next block because it did not fit in the rest of its own (bit 29), and
