@@ -1,7 +1,10 @@
 #include "BenchSupport.h"
 
 #include "AccountDatabase.h"
+#include "ComponentRegistration.h"
+#include "Login.h"
 #include "PostgresDatabases.h"
+#include "SuiteRegistration.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -56,6 +59,16 @@ void generateBanks(const QString& dbName, int n) {
                  {QStringLiteral("K%1").arg(i, 7, 10, QLatin1Char('0')),
                   QStringLiteral("示例银行%1").arg(i), i % 2, 10 + i % 10});
     tx.commit();
+}
+
+std::shared_ptr<Login> logIn(const QString& dbName) {
+    registerSuiteClasses();
+    tarvoArchiveRegisterClasses();
+    QString error;
+    auto login = Login::logIn(dbName, QStringLiteral("demo"), error);
+    if (!login)
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    return login;
 }
 
 namespace {

@@ -3,6 +3,12 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
+namespace tarvo::suite {
+class Login;
+}
+
 /// What the benchmarks share: test data, memory figures, the database's own tools as the
 /// baseline, and the figures' output.
 namespace bench {
@@ -16,6 +22,10 @@ QString makeDatabase(const QString& dir, const QString& serverUrl, const QString
 void generateAccounts(const QString& dbName, int n);
 /// n generated banks in the bank archive.
 void generateBanks(const QString& dbName, int n);
+
+/// Registers the suite's and the component's classes and logs the demo user in; null (with the
+/// reason on stderr) when that fails.
+std::shared_ptr<tarvo::suite::Login> logIn(const QString& dbName);
 
 /// Resident memory now and at its peak, in MB.
 double residentMegabytes();

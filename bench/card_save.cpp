@@ -5,14 +5,12 @@
 #include "ArchiveSession.h"
 #include "BenchSupport.h"
 #include "ClassRegistry.h"
-#include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
 #include "IClsCommon.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
-#include "SuiteRegistration.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -163,14 +161,9 @@ int main(int argc, char** argv) {
     const QString dbName = bench::makeDatabase(dir.path(), QString(), QStringLiteral("card"));
     bench::generateBanks(dbName, n);
 
-    tarvo::suite::registerSuiteClasses();
-    tarvoArchiveRegisterClasses();
-    QString error;
-    auto login = tarvo::suite::Login::logIn(dbName, "demo", error);
-    if (!login) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    auto login = bench::logIn(dbName);
+    if (!login)
         return 1;
-    }
     double perNextMs = -1;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

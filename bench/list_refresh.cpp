@@ -7,13 +7,11 @@
 #include "ArchiveSession.h"
 #include "BenchSupport.h"
 #include "ClassRegistry.h"
-#include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "Grid.h"
 #include "IColSet.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
-#include "SuiteRegistration.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -99,14 +97,9 @@ int main(int argc, char** argv) {
         bench::makeDatabase(dir.path(), server, QStringLiteral("tarvo_bench_%1").arg(n));
     bench::generateAccounts(dbName, n);
 
-    tarvo::suite::registerSuiteClasses();
-    tarvoArchiveRegisterClasses();
-    QString error;
-    auto login = tarvo::suite::Login::logIn(dbName, "demo", error);
-    if (!login) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    auto login = bench::logIn(dbName);
+    if (!login)
         return 1;
-    }
 
     QElapsedTimer sinceStart;
     sinceStart.start();
