@@ -1,6 +1,7 @@
 // The desktop host: logs a user in to an account database and opens an archive, either the
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "ComponentRegistration.h"
+#include "HostApplication.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
 #include "PortalBusiness.h"
@@ -31,11 +32,27 @@ void useOffscreenWithoutDisplay() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+/// Whether a value is one of those allowed, in any letter case.
+bool oneOf(const QString& value, const QStringList& allowed) {
+    for (const QString& a : allowed)
+        if (value.compare(a, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+/// Tells the user why the host cannot go on: on the console, and in a message box when a user
+/// is looking at the screen.
+void fail(bool headless, const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (!headless)
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     useOffscreenWithoutDisplay();
-    QApplication app(argc, argv);
+    HostApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
 
@@ -65,17 +82,40 @@ int main(int argc, char** argv) {
                                   QStringLiteral("command"));
     cli.addOptions({archive, sysId, menu, db, user, lang, shot, card});
     cli.process(app);
+    if (cli.isSet(shot))
+        app.setHeadless(true);
 
-    tarvo::suite::setSessionLanguage(cli.value(lang));
+    if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
+        fail(app.headless(), QStringLiteral("不支持的界面语言“%1”。可用的语言：%2。")
+                                 .arg(cli.value(lang),
+                                      tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
+        return 2;
+    }
+    const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
+    const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
+    const QStringList cards{QStringLiteral("Add"), QStringLiteral("Modify")};
+    if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
+        fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
+                                 .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
+        return 2;
+    }
+    if (cli.isSet(menu) && !menus.contains(cli.value(menu))) {
+        fail(app.headless(), QStringLiteral("门户菜单“%1”不存在。可用的菜单：%2。")
+                                 .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
+        return 2;
+    }
+    if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
+        fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2。")
+                                 .arg(cli.value(card), cards.join(QStringLiteral(" 或 "))));
+        return 2;
+    }
     tarvo::suite::registerSuiteClasses();
     tarvoArchiveRegisterClasses();
 
     QString error;
     const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
     if (!login) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        if (!cli.isSet(shot))
-            QMessageBox::critical(nullptr, QStringLiteral("登录失败"), error);
+        fail(app.headless(), error);
         return 1;
     }
 
@@ -91,5 +131,7 @@ int main(int argc, char** argv) {
     } else {
         component->Show(login, cli.value(archive), cli.value(sysId));
     }
+    if (app.failed())
+        return 1;
     return screenshot && !screenshot->saved() ? 1 : 0;
 }

@@ -12,6 +12,8 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QLabel>
+#include <QScreen>
 #include <QToolBar>
 
 namespace tarvo {
@@ -32,7 +34,7 @@ const Button kButtons[] = {
 FrmMain& listWindow() {
     FrmMain* list = ArchiveSession::current().ListWindow.get();
     if (!list)
-        throw ArchiveError(QStringLiteral("没有打开档案列表"));
+        throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
     return *list;
 }
 
@@ -41,8 +43,12 @@ FrmMain& listWindow() {
 FrmZAM::FrmZAM()
     : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
       MoxFrmCaptionMgr(new suite::CaptionBar(this)), MoxFrmKeyHook(new suite::KeyHook(this)),
-      ctlAA_Bank1(new ctlAA_Bank(this)) {
+      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)) {
     setObjectName(QStringLiteral("FrmZAM"));
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    m_statusClear.setSingleShot(true);
+    m_statusClear.setInterval(4000);
+    connect(&m_statusClear, &QTimer::timeout, StatusLine, &QLabel::clear);
     Tlb->setObjectName(QStringLiteral("Tlb"));
     Frame2->setObjectName(QStringLiteral("Frame2"));
     ctlAA_Bank1->hide();
@@ -53,9 +59,9 @@ FrmZAM::FrmZAM()
         }
         QAction* a = Tlb->addAction(LoadResString(b.text));
         a->setObjectName(QString::fromLatin1(b.key));
-        a->setToolTip(b.text == 101 ? QStringLiteral("保存客户档案") : LoadResString(b.text + 1));
+        a->setToolTip(b.text == 101 ? tr("保存客户档案") : LoadResString(b.text + 1));
         if (b.text == 101)
-            a->setStatusTip(QStringLiteral("将添加或修改的客户档案保存"));
+            a->setStatusTip(tr("将添加或修改的客户档案保存"));
     }
     connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
         bool result = false;
@@ -163,6 +169,8 @@ void FrmZAM::layOut() {
     // The card stands at 620 twips, or below the caption where our toolbar is taller.
     const int top = std::max(CardControl::pixels(620), MoxFrmCaptionMgr->geometry().bottom() + 4);
     m_Card->move(0, top);
+    const int statusTop = m_Card->geometry().bottom() + 4;
+    StatusLine->setGeometry(8, statusTop, width() - 16, std::max(0, height() - statusTop - 2));
 }
 
 void FrmZAM::showEvent(QShowEvent* event) {
@@ -171,6 +179,25 @@ void FrmZAM::showEvent(QShowEvent* event) {
         if (m_Card)
             resize(m_Card->width() + 5, m_Card->y() + m_Card->height() + 30);
     });
+    placeOverOwner();
+}
+
+void FrmZAM::placeOverOwner() {
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    const QRect over = owner->frameGeometry();
+    QRect mine(QPoint(), frameGeometry().size());
+    mine.moveCenter(over.center());
+    if (const QScreen* screen = owner->screen()) {
+        // Wholly on the screen, even when the list stands half off it.
+        const QRect area = screen->availableGeometry();
+        mine.moveLeft(std::clamp(mine.left(), area.left(),
+                                 std::max(area.left(), area.right() - mine.width() + 1)));
+        mine.moveTop(std::clamp(mine.top(), area.top(),
+                                std::max(area.top(), area.bottom() - mine.height() + 1)));
+    }
+    move(mine.topLeft());
 }
 
 void FrmZAM::resizeEvent(QResizeEvent* event) {
@@ -289,6 +316,9 @@ bool FrmZAM::Save() {
         return false;
     }
     listWindow().m_KeyVal = m_Card->KeyVal();
+    // The card empties itself for the next record: say that the last one went in.
+    StatusLine->setText(tr("已保存：%1").arg(m_Card->KeyVal().trimmed()));
+    m_statusClear.start();
     NewRecord();
     return true;
 }

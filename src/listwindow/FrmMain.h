@@ -51,6 +51,8 @@ public:
 
     /// Always part of the list's condition.
     QString m_ClsFilter;
+    /// The user's filter in words while the list shows it; "" for the whole archive.
+    QString m_filterText;
     /// Grid column of the key field; 0 when the key field is not shown.
     qint32 m_KeyCol = 0;
     /// Key of the record the card window saved last.
@@ -62,6 +64,8 @@ public:
     const QString& orderBy() const { return m_OrderBy; }
     QVector<ListField> listFields() const override;
     QString archiveName() const override;
+    QString currentField() const override;
+    void showFilter(const QString& description) override;
 
 Q_SIGNALS:
     void unloaded();
@@ -70,6 +74,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,7 +104,11 @@ private:
     QMenu* mOrder;
 
     void BuildMenus();
-    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QString& key);
+    QMenu* addMenu(const char* name, const char* caption);
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, const QString& key);
+    /// Sets a menu item's or button's text in the session language and remembers its source.
+    static void setSourceText(QAction* action, const char* source);
+    void retranslate();
     void Form_Load();
     void Form_Resize();
     void Form_Unload();

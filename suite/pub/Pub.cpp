@@ -83,7 +83,10 @@ int answerFor(int button) {
 
 } // namespace
 
-Pub::Pub() = default;
+Pub::Pub() {
+    showQtTextsInSessionLanguage();
+}
+
 Pub::~Pub() = default;
 
 QString Pub::GetResString(const QString& key) {

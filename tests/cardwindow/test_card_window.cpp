@@ -4,6 +4,9 @@
 #include "ctlAA_Bank.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLabel>
 #include <QTest>
 #include <QToolBar>
 
@@ -120,6 +123,8 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
             edit(card, "EdtcBankName")->setText(QStringLiteral("新银行") + code);
             EXPECT_TRUE(run(card, "SAVERS"));
             EXPECT_EQ(w.m_KeyVal, code);
+            EXPECT_EQ(card.findChild<QLabel*>("StatusLine")->text(),
+                      QStringLiteral("已保存：") + code);
             EXPECT_TRUE(edit(card, "EdtcBankCode")->text().isEmpty()) << "ready for the next";
             EXPECT_EQ(card.status(), 1);
         }
@@ -210,5 +215,30 @@ TEST_F(ListWindowTest, CardKeysNavigateSaveAndLeave) {
         card->findChild<QAction*>("SaveRs")->setEnabled(false);
         QTest::keyClick(name, Qt::Key_Escape);
         EXPECT_FALSE(card->isVisible());
+    });
+}
+
+TEST_F(ListWindowTest, TextFromAnInputMethodWaitsToBeSavedAndEscKeepsIt) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = std::make_unique<FrmZAM>();
+        card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
+        card->show();
+        card->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+        QWidget* name = edit(*card, "EdtcBankName");
+        name->setFocus();
+
+        QApplication::clipboard()->setText("<分行>");
+        QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_FALSE(saveEnabled(*card)) << "a refused paste leaves nothing to save";
+
+        QInputMethodEvent commit;
+        commit.setCommitString("营业部");
+        QApplication::sendEvent(name, &commit);
+        EXPECT_TRUE(saveEnabled(*card));
+        QTest::keyClick(name, Qt::Key_Escape);
+        EXPECT_TRUE(card->isVisible()) << "Esc does not throw the change away";
+
+        card->findChild<QAction*>("SaveRs")->setEnabled(false);
     });
 }

@@ -1,8 +1,11 @@
 #include "FilterDialog.h"
+#include "IListWindow.h"
 #include "ModalWatch.h"
+#include "Pub.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -179,4 +182,66 @@ TEST(FilterDialog, LinesAreAddedRemovedAndCleared) {
     });
     EXPECT_EQ(counts, QList<int>({5, 4, 4}));
     EXPECT_EQ(valuesAfterRemove, QStringList({"", "", "fourth", "", ""}));
+}
+
+TEST(FilterDialog, OpensOnTheListsCurrentColumnReadyForItsValue) {
+    QString field, focused;
+    auto watch = whenModal<QDialog>([&](QDialog& d) {
+        field = cell<QComboBox>(d, 0, FieldCol)->currentText();
+        focused = QApplication::focusWidget() == cell<QLineEdit>(d, 0, ValueCol) ? "value" : "";
+        QTest::keyClicks(QApplication::focusWidget(), "500");
+        click(d, "OkButton");
+    });
+    const QString condition = FilterDialog::ask(nullptr, "过滤", kFields, "FCURBALANCE");
+    EXPECT_EQ(field, "余额");
+    EXPECT_EQ(focused, "value") << "the first keystroke goes into the value";
+    EXPECT_EQ(condition, "(fCurBalance = 500)");
+
+    auto again = whenModal<QDialog>([&](QDialog& d) {
+        field = cell<QComboBox>(d, 0, FieldCol)->currentText();
+        click(d, "CancelButton");
+    });
+    FilterDialog::ask(nullptr, "过滤", kFields, "cNotOffered");
+    EXPECT_EQ(field, "账户名称") << "a field the filter does not offer starts on the first";
+}
+
+namespace {
+
+/// A list as the filter service sees it: its fields, the column the user stands on, and what
+/// it is told to show.
+struct ListStandIn : QWidget, tarvo::IListWindow {
+    QString shown;
+    QVector<tarvo::ListField> listFields() const override {
+        QVector<tarvo::ListField> out;
+        for (const FilterField& f : kFields)
+            out.push_back({f.field, f.caption, f.adoType});
+        return out;
+    }
+    QString archiveName() const override { return "bank"; }
+    QString currentField() const override { return "cAccName"; }
+    void showFilter(const QString& description) override { shown = description; }
+};
+
+} // namespace
+
+TEST(FilterDialog, TheServiceTellsTheListWhichFilterItApplies) {
+    Pub pub;
+    ListStandIn list;
+    tarvo::LoginPtr nobody;
+    QString condition;
+    auto watch = whenModal<QDialog>([](QDialog& d) {
+        QInputMethodEvent typed;
+        typed.setCommitString("基本户");
+        QApplication::sendEvent(QApplication::focusWidget(), &typed);
+        click(d, "OkButton");
+    });
+    pub.Find(nobody, "本单位开户银行", &list, condition);
+    EXPECT_FALSE(condition.isEmpty());
+    EXPECT_EQ(list.shown, "账户名称 等于 “基本户”");
+
+    auto cancel = whenModal<QDialog>([](QDialog& d) { click(d, "CancelButton"); });
+    list.shown = "unchanged";
+    pub.Find(nobody, "本单位开户银行", &list, condition);
+    EXPECT_TRUE(condition.isEmpty());
+    EXPECT_EQ(list.shown, "unchanged") << "a cancelled filter changes nothing";
 }
