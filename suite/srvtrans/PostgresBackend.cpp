@@ -25,6 +25,9 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4
 // lock of the suite uses in its two-key form.
 constexpr int kSchemaLockClass = 0x54415256;
 
+// Prepared statements a connection keeps on the server.
+constexpr int kPreparedKept = 200;
+
 using Result = PgResult;
 
 QString errorOf(const PGresult* r, PGconn* conn) {
@@ -165,6 +168,11 @@ QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsig
     const auto it = m_prepared.constFind(key);
     if (it != m_prepared.cend())
         return *it;
+    if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+        // Texts built from typed conditions keep coming in a long session: start afresh.
+        check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
+        m_prepared.clear();
+    }
     const QByteArray name = "tarvo_" + QByteArray::number(++m_preparedCount);
     check(
         PQprepare(m_conn, name.constData(), text.constData(), int(types.size()), types.constData()),

@@ -137,6 +137,18 @@ TEST_F(OpenX, RecordsReadByKeyOneAfterAnotherEachGetTheirOwnRow) {
     }
 }
 
+TEST_F(OpenX, MoreStatementsThanTheConnectionKeepsPreparedAllRunAgain) {
+    auto& sql = db.database()->sql();
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 230; ++i) {
+            const auto r = sql.query(
+                QStringLiteral("select count(*) + %1 from aa_bank where cBankCode = ?").arg(i),
+                {"102"});
+            ASSERT_EQ(r.rows.value(0).value(0).toInt(), i + 1) << "statement " << i;
+        }
+    }
+}
+
 TEST_F(OpenX, ALongResultComesWholeInItsColumnsTypes) {
     auto& sql = db.database()->sql();
     {
