@@ -1,12 +1,44 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: the list refresh for 1,000, 10,000 and 100,000 accounts, and
-# a pick list's key filter of 8,000 and 100,000 terms.
+# Builds and runs the benchmarks and prints each figure on a line of its own:
+#   measure: NAME project=X baseline=Y ratio=R
+# times in ms, memory in MB (baseline=-). Every baseline is measured in the same run as the
+# figure beside it, so that a busy machine slows both: compare the ratios from run to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
-for n in 1000 10000 100000; do
-    build/bench/bench_list_refresh "$n" 2>/dev/null
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys >/dev/null
+
+# The figure NAME of the "NAME VALUE" lines in $2.
+value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
+measure() {
+    awk -v n="$1" -v p="$2" -v b="$3" 'BEGIN {
+        if (b == "-") printf "measure: %s project=%.1f baseline=- ratio=-\n", n, p
+        else printf "measure: %s project=%.3f baseline=%.3f ratio=%.2f\n", n, p, b, p / b }'
+}
+
+small=$(build/bench/bench_list_refresh 10000 2>/dev/null)
+big=$(build/bench/bench_list_refresh 100000 2>/dev/null)
+server=$(scripts/with-postgres.sh sh -c \
+    'exec build/bench/bench_list_refresh 100000 "$TARVO_TEST_PG"' 2>/dev/null)
+card=$(build/bench/bench_card_save 100000 2>/dev/null)
+
+measure refresh-100k-sqlite "$(value refresh_median_ms "$big")" "$(value shell_median_ms "$big")"
+measure refresh-100k-postgresql "$(value refresh_median_ms "$server")" \
+    "$(value shell_median_ms "$server")"
+measure peak-rss-100k "$(value peak_rss_mb "$big")" -
+measure growth-10k-100k "$(value refresh_median_ms "$big")" "$(value refresh_median_ms "$small")"
+measure card-next-100k "$(value card_next_ms "$card")" "$(value bare_select_ms "$card")"
+measure save-add "$(value save_add_ms "$card")" "$(value bare_insert_ms "$card")"
+# Beside them: what a clerk sees at start, the fifth refresh against the first, and the
+# resident memory after the first load, after one, five and ten refreshes.
+measure first-paint-100k "$(value first_paint_ms "$big")" -
+measure refresh-fifth-vs-first-100k "$(value refresh_fifth_ms "$big")" \
+    "$(value refresh_first_ms "$big")"
+for when in after_load after_1_refresh after_5_refreshes after_10_refreshes; do
+    measure "rss-${when//_/-}-100k" "$(value "rss_${when}_mb" "$big")" -
 done
+# A pick list's key filter of 8,000 and 100,000 chosen rows.
 for n in 8000 100000; do
     build/bench/bench_filter_keys "$n"
 done

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnStore.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -35,14 +37,20 @@ using RecordsetPtr = std::shared_ptr<Recordset>;
 /// without regard to case, Null values (a null QVariant), a cursor, a Filter in the record
 /// set filter syntax ("cSysID='AA' and (cID='20' or cID like '2*')"), and clones that share
 /// the rows but keep their own cursor and filter.
+///
+/// The rows are kept column-wise as the engine delivered them (ColumnStore); a value takes
+/// the form its field's type asks for when it is read: Booleans, whole numbers, doubles, dates
+/// (or date-times, or the text when it is no date) and texts.
 class Recordset {
 public:
     Recordset();
     explicit Recordset(QVector<FieldInfo> fields);
+    /// Over cells read straight from a query; the store has one column per field.
+    Recordset(QVector<FieldInfo> fields, ColumnStore cells);
     ~Recordset();
 
     /// Adds one row; its values are in field order. Used by whoever produces the record set.
-    void appendRow(QVector<QVariant> values);
+    void appendRow(const QVector<QVariant>& values);
 
     int FieldCount() const;
     const FieldInfo& FieldAt(int index) const;
@@ -73,10 +81,17 @@ public:
     /// A record set over the same rows, with its own cursor (on the first row) and no filter.
     RecordsetPtr Clone() const;
 
+    /// Index among all stored rows (whatever the filter) of the current row; -1 at BOF or EOF.
+    int currentRow() const;
+    /// Rows stored, whatever the filter.
+    int storedRowCount() const { return m_data->cells.rowCount(); }
+    /// Value of a field in a stored row, by the row's index among all stored rows.
+    QVariant valueAt(int row, int field) const;
+
 private:
     struct Data {
         QVector<FieldInfo> fields;
-        QVector<QVector<QVariant>> rows;
+        ColumnStore cells;
     };
     std::shared_ptr<Data> m_data;
     QString m_filter;
@@ -88,6 +103,7 @@ private:
     int visibleCount() const;
     int rowAt(long pos) const;
     int requireField(const QString& name) const;
+    QVector<QVariant> rowValues(int row) const;
 };
 
 } // namespace tarvo

@@ -15,6 +15,7 @@ class QToolBar;
 class QTreeWidget;
 
 namespace tarvo {
+class ListGridSource;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -86,6 +87,8 @@ private:
     ColumnCollectionPtr m_Cols;
     QString m_OrderBy;
     QVector<int> m_fieldTypes;
+    /// The rows a fill is building, until the grid takes them.
+    std::shared_ptr<ListGridSource> m_fillSource;
     QList<QPair<QString, QIcon>> ImageList1;
 
     QMenuBar* m_menuBar;

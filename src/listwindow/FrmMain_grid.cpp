@@ -4,13 +4,16 @@
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
+#include "ListGridSource.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace tarvo {
 
 namespace {
 constexpr int kRowsBetweenPauses = 200;
+constexpr qint64 kPaintInterval = 250; // ms
 constexpr int kAlignCentre = 4;
 constexpr int kSerialColumnWidth = 600; // twips: room for six digits
 } // namespace
@@ -93,67 +96,60 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     Grid->setRedraw(false);
     const long n = rs->RecordCount();
     const qint16 f = qint16(rs->FieldCount());
-    Grid->setRows(int(n) + 1);
-    for (int i = 1; i <= n; ++i)
-        Grid->setTextMatrix(i, 0, QString::number(i));
-    Grid->setRedraw(true);
     m_fieldTypes.clear();
     for (int j = 0; j < f; ++j)
         m_fieldTypes << rs->FieldAt(j).type;
-    if (n == 0)
+    if (n == 0) {
+        Grid->setSource(nullptr, {});
+        Grid->setRedraw(true);
         return;
+    }
     Grid->setFixedRows(1);
+    const ArchiveSession& s = ArchiveSession::current();
+    m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText);
+    // The grid keeps showing the rows it had until the new ones are complete, then takes them
+    // all at once; meanwhile the window still handles its events at every pause, but paints a
+    // few times a second at most, however fast the pauses come.
+    QVector<int> rows;
+    rows.reserve(int(n));
+    QElapsedTimer sincePaint;
+    sincePaint.start();
     rs->MoveFirst();
-    Grid->setRedraw(false);
     for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j <= f; ++j)
-            Grid->setTextMatrix(
-                i, j, FormatGridTxt(rs->Value(j - 1), rs->FieldAt(j - 1).name).toString());
+        rows.push_back(rs->currentRow());
         rs->MoveNext();
         if (i % kRowsBetweenPauses == 0) {
-            // Long lists: let the window breathe so that it stays responsive.
-            Grid->setRedraw(true);
+            const bool paint = sincePaint.elapsed() >= kPaintInterval;
+            if (paint) {
+                Grid->setRedraw(true);
+                sincePaint.restart();
+            }
             Q_EMIT fillPaused(i);
             QCoreApplication::processEvents();
-            Grid->setRedraw(false);
+            if (paint)
+                Grid->setRedraw(false);
         }
     }
     RepairGrid(rs, qint32(n), qint16(rs->FieldCount()));
+    Grid->setSource(std::move(m_fillSource), std::move(rows));
     Grid->setRow(1);
     Grid->setCol(1);
     Grid->setRedraw(true);
 }
 
 QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName) {
-    if (value.isNull())
-        return QString();
-    if (sFieldName.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
-        sFieldName.compare(u"iWHProperty", Qt::CaseInsensitive) == 0)
-        return QVariant();
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate);
-    return value;
+    return ListGridSource::displayValue(value, sFieldName);
 }
 
 void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
-    const ArchiveSession& s = ArchiveSession::current();
+    if (!m_fillSource)
+        return;
     for (int j = 1; j <= nFldCount; ++j) {
         const FieldInfo& field = rs->FieldAt(j - 1);
-        if (field.type == ado::adBoolean) {
-            for (int i = 1; i < Grid->Rows(); ++i) {
-                const QString t = Grid->TextMatrix(i, j).toLower();
-                const bool yes = t == u"true" || t == s.YesNoText.value(1);
-                Grid->setTextMatrix(i, j, s.YesNoText.value(yes ? 1 : 0));
-            }
-        } else if (field.name.toLower() == u"isignflag") {
-            for (int i = 1; i < Grid->Rows(); ++i) {
-                const QString t = Grid->TextMatrix(i, j).toLower();
-                // The stored 1 shows the text of isignflag0: the card pairs them crosswise too.
-                Grid->setTextMatrix(i, j, s.SignFlagText.value(t == u"1" ? 0 : 1));
-            }
-        }
+        if (field.type == ado::adBoolean)
+            m_fillSource->setShown(j, ListGridSource::Shown::YesNo);
+        else if (field.name.toLower() == u"isignflag")
+            m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
     }
 }
 

@@ -62,6 +62,10 @@ void Grid::setTextMatrix(int row, int col, const QString& text) {
     m_model->setText(row, col, text);
 }
 
+void Grid::setSource(std::shared_ptr<const GridSource> source, QVector<int> sourceRows) {
+    m_model->setSource(std::move(source), std::move(sourceRows));
+}
+
 int Grid::ColWidth(int col) const {
     if (col < 0 || col >= Cols() || isColumnHidden(col))
         return 0;

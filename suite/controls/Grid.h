@@ -2,9 +2,12 @@
 
 #include <QTableView>
 
+#include <memory>
+
 namespace tarvo::suite {
 
 class GridModel;
+class GridSource;
 
 /// The list grid: a text matrix with a header row (row 0), fixed columns, widths in twips
 /// (0 hides a column), alignment codes, a current row and a redraw switch, over a table view
@@ -25,6 +28,8 @@ public:
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
+    /// Takes a fresh set of data rows at once (see GridModel::setSource).
+    void setSource(std::shared_ptr<const GridSource> source, QVector<int> sourceRows);
 
     /// Width in twips; 0 hides the column.
     int ColWidth(int col) const;

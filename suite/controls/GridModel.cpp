@@ -4,20 +4,38 @@
 #include <QCollator>
 #include <QPalette>
 
+#include <QSet>
+
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace tarvo::suite {
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
-    setRows(1);
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void GridModel::dropWrittenCells(const std::function<bool(int key, int col)>& gone) {
+    for (auto it = m_written.begin(); it != m_written.end();) {
+        if (gone(int(it.key() >> 32), int(quint32(it.key()))))
+            it = m_written.erase(it);
+        else
+            ++it;
+    }
 }
 
 void GridModel::setRows(int rows) {
-    rows = std::max(rows, 1);
+    const int data = std::max(rows, 1) - 1;
     beginResetModel();
-    m_cells.resize(rows);
-    for (auto& r : m_cells)
-        r.resize(m_cols);
+    if (data < m_order.size()) {
+        m_order.resize(data);
+        if (!m_written.isEmpty()) {
+            const QSet<int> kept(m_order.cbegin(), m_order.cend());
+            dropWrittenCells([&](int key, int) { return !kept.contains(key); });
+        }
+    }
+    m_order.reserve(data);
+    while (m_order.size() < data)
+        m_order.push_back(m_nextKey++);
     endResetModel();
 }
 
@@ -25,23 +43,48 @@ void GridModel::setCols(int cols) {
     cols = std::max(cols, 1);
     beginResetModel();
     m_cols = cols;
-    for (auto& r : m_cells)
-        r.resize(cols);
+    m_header.resize(cols);
+    dropWrittenCells([&](int, int col) { return col >= cols; });
     m_align.resize(cols, 1);
     m_headerAlign.resize(cols, 4);
     endResetModel();
 }
 
+void GridModel::setSource(std::shared_ptr<const GridSource> source, QVector<int> sourceRows) {
+    beginResetModel();
+    m_written.clear();
+    m_source = std::move(source);
+    m_order = m_source ? std::move(sourceRows) : QVector<int>();
+    m_nextKey = m_source ? m_source->rowCount() : 0;
+    m_numbered = true;
+    endResetModel();
+}
+
+QString GridModel::cell(int dataRow, int col) const {
+    const int key = m_order[dataRow];
+    const auto it = m_written.constFind(slot(key, col));
+    if (it != m_written.cend())
+        return *it;
+    if (col == 0)
+        return m_numbered ? QString::number(dataRow + 1) : QString();
+    if (m_source && key < m_source->rowCount())
+        return m_source->text(key, col);
+    return {};
+}
+
 QString GridModel::text(int row, int col) const {
-    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cols)
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
         return {};
-    return m_cells[row][col];
+    return row == 0 ? m_header[col] : cell(row - 1, col);
 }
 
 void GridModel::setText(int row, int col, const QString& text) {
-    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cols)
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
         return;
-    m_cells[row][col] = text;
+    if (row == 0)
+        m_header[col] = text;
+    else
+        m_written.insert(slot(m_order[row - 1], col), text);
     if (!m_redraw) {
         m_dirty = true;
     } else if (row == 0) {
@@ -91,26 +134,48 @@ Qt::Alignment GridModel::toQt(int code) {
 }
 
 void GridModel::sortRows(int col, bool ascending) {
-    if (col < 0 || col >= m_cols || m_cells.size() <= 2)
+    const int n = int(m_order.size());
+    if (col < 0 || col >= m_cols || n <= 1)
         return;
+    // Each row's key worked out once, not at every comparison: a long list is sorted in
+    // n log n comparisons of ready keys.
     QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
     collator.setNumericMode(true);
+    struct Key {
+        bool isNumber;
+        double number;
+        QCollatorSortKey text;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(n));
+    for (int r = 0; r < n; ++r) {
+        const QString t = cell(r, col);
+        bool ok = false;
+        const double x = t.toDouble(&ok);
+        keys.push_back({ok, x, collator.sortKey(t)});
+    }
+    std::vector<int> perm(static_cast<size_t>(n));
+    std::iota(perm.begin(), perm.end(), 0);
+    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+        const Key& x = keys[size_t(a)];
+        const Key& y = keys[size_t(b)];
+        const int c = x.isNumber && y.isNumber
+                          ? (x.number < y.number ? -1 : (x.number > y.number ? 1 : 0))
+                          : x.text.compare(y.text);
+        return ascending ? c < 0 : c > 0;
+    });
     Q_EMIT layoutAboutToBeChanged();
-    std::stable_sort(m_cells.begin() + 1, m_cells.end(),
-                     [&](const QVector<QString>& a, const QVector<QString>& b) {
-                         bool okA = false, okB = false;
-                         const double x = a[col].toDouble(&okA), y = b[col].toDouble(&okB);
-                         const int c = okA && okB ? (x < y ? -1 : (x > y ? 1 : 0))
-                                                  : collator.compare(a[col], b[col]);
-                         return ascending ? c < 0 : c > 0;
-                     });
-    for (int r = 1; r < m_cells.size(); ++r)
-        m_cells[r][0] = QString::number(r);
+    QVector<int> order(n);
+    for (int i = 0; i < n; ++i)
+        order[i] = m_order[perm[size_t(i)]];
+    m_order = std::move(order);
+    dropWrittenCells([](int, int c) { return c == 0; });
+    m_numbered = true;
     Q_EMIT layoutChanged();
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_cells.size()) - 1;
+    return parent.isValid() ? 0 : int(m_order.size());
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
@@ -122,7 +187,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_cells[index.row() + 1][index.column()];
+        return cell(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return int(toQt(m_align[index.column()]));
     case Qt::BackgroundRole:
@@ -138,7 +203,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation != Qt::Horizontal || section < 0 || section >= m_cols)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return m_cells[0][section];
+        return m_header[section];
     if (role == Qt::TextAlignmentRole)
         return int(toQt(m_headerAlign[section]));
     return {};

@@ -1,24 +1,44 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
+
+#include <functional>
+#include <memory>
 
 namespace tarvo::suite {
 
+/// Data cells worked out when they are asked for, so that a long list is not held as texts:
+/// the grid asks only for the cells it shows (and for a whole column when it sorts or a
+/// caller searches).
+class GridSource {
+public:
+    virtual ~GridSource() = default;
+    virtual int rowCount() const = 0;
+    /// Text of a data cell: row is the source's own row (0 …), col a grid column (1 …).
+    virtual QString text(int row, int col) const = 0;
+};
+
 /// The text matrix behind the list grid. Row 0 is the header row and is served as the
-/// horizontal header; rows 1 … are the data rows. While redraw is off, cell writes send no
-/// change notifications: the view is told once when redraw comes back on.
+/// horizontal header; rows 1 … are the data rows, each the row of a source or written cell by
+/// cell (a written cell wins over its source). While redraw is off, cell writes send no change
+/// notifications: the view is told once when redraw comes back on.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit GridModel(QObject* parent = nullptr);
 
-    int rows() const { return int(m_cells.size()); }
+    int rows() const { return int(m_order.size()) + 1; }
     int cols() const { return m_cols; }
     void setRows(int rows);
     void setCols(int cols);
     QString text(int row, int col) const;
     void setText(int row, int col, const QString& text);
+    /// Swaps in a fresh set of data rows at once: data row i + 1 shows row sourceRows[i] of the
+    /// source, and column 0 numbers the rows 1, 2, …. The cells written before are dropped;
+    /// the header row stays. A null source leaves the header row alone.
+    void setSource(std::shared_ptr<const GridSource> source, QVector<int> sourceRows);
     void setRedraw(bool on);
     bool redraw() const { return m_redraw; }
 
@@ -41,7 +61,21 @@ public:
     static Qt::Alignment toQt(int code);
 
 private:
-    QVector<QVector<QString>> m_cells;
+    static qint64 slot(int key, int col) { return (qint64(key) << 32) | quint32(col); }
+    QString cell(int dataRow, int col) const;
+    void dropWrittenCells(const std::function<bool(int key, int col)>& gone);
+
+private:
+    QVector<QString> m_header;
+    std::shared_ptr<const GridSource> m_source;
+    /// Per data row its key: the source row for keys below the source's row count, otherwise
+    /// a row added by setRows. Keys travel with their rows when the rows are sorted.
+    QVector<int> m_order;
+    int m_nextKey = 0;
+    /// Cells written by text, by key and column.
+    QHash<qint64, QString> m_written;
+    /// Column 0 shows the row numbers (after a fill from a source or a sort).
+    bool m_numbered = false;
     QVector<int> m_align;
     QVector<int> m_headerAlign;
     int m_cols = 0;

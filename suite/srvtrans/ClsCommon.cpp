@@ -31,8 +31,21 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
         return nullptr;
     }
     try {
-        return buildRecordset(m_db->sql().query(translateQuery(sql, m_db->sql().kind()), params),
-                              m_db->dictionary());
+        SqlBackend& db = m_db->sql();
+        const QString text = translateQuery(sql, db.kind());
+        // Literals of a text the caller did not bind become parameters, so that the engine
+        // reuses one prepared statement for texts that differ only in them.
+        const LiftedQuery lifted = params.isEmpty() ? liftLiterals(text) : LiftedQuery{};
+        if (!lifted.values.isEmpty()) {
+            try {
+                return buildRecordset(db.queryStored(lifted.sql, lifted.values),
+                                      m_db->dictionary());
+            } catch (const DbError&) {
+                // A text the engine reads differently as a parameter (a typed literal such as
+                // interval '1 day'): the statement as written decides.
+            }
+        }
+        return buildRecordset(db.queryStored(text, params), m_db->dictionary());
     } catch (const DbError& e) {
         m_lastError = e.text();
         return nullptr;

@@ -6,9 +6,14 @@
 
 #include <libpq-fe.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace tarvo::suite {
+
+void PgResultDeleter::operator()(PGresult* r) const {
+    PQclear(r);
+}
 
 namespace {
 
@@ -20,10 +25,10 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4
 // lock of the suite uses in its two-key form.
 constexpr int kSchemaLockClass = 0x54415256;
 
-struct ResultDeleter {
-    void operator()(PGresult* r) const { PQclear(r); }
-};
-using Result = std::unique_ptr<PGresult, ResultDeleter>;
+// Prepared statements a connection keeps on the server.
+constexpr int kPreparedKept = 200;
+
+using Result = PgResult;
 
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
@@ -80,15 +85,6 @@ struct Params {
     }
 };
 
-/// One statement; "?" marks its parameters.
-Result execute(PGconn* conn, const QString& sql, const QVariantList& params) {
-    const Params p(params);
-    const QByteArray text = (params.isEmpty() ? sql : numberPlaceholders(sql)).toUtf8();
-    return check(PQexecParams(conn, text.constData(), int(params.size()), p.types.constData(),
-                              p.values.constData(), nullptr, nullptr, 0),
-                 conn);
-}
-
 /// A numeric column as the server wrote it: numeric(19,4) has more digits than a double keeps.
 QVariant numericValue(const char* raw) {
     return QString::fromLatin1(raw);
@@ -113,6 +109,28 @@ QVariant valueOf(const PGresult* r, int row, int col) {
         return numericValue(raw);
     default:
         return QString::fromUtf8(raw, PQgetlength(r, row, col));
+    }
+}
+
+/// One cell of a streamed row into the store: whole numbers and floating values as numbers,
+/// exact decimals and everything else as the server's text.
+void storeCell(ColumnStore& cells, const PGresult* r, int col) {
+    if (PQgetisnull(r, 0, col))
+        return cells.addNull(col);
+    const char* raw = PQgetvalue(r, 0, col);
+    switch (PQftype(r, col)) {
+    case kBool:
+        return cells.addInteger(col, raw[0] == 't' ? 1 : 0);
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kOid:
+        return cells.addInteger(col, std::strtoll(raw, nullptr, 10));
+    case kFloat4:
+    case kFloat8:
+        return cells.addReal(col, QByteArray(raw).toDouble());
+    default:
+        cells.addText(col, raw, PQgetlength(r, 0, col));
     }
 }
 
@@ -164,22 +182,126 @@ PostgresBackend::~PostgresBackend() {
     PQfinish(m_conn);
 }
 
-QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
-    const Result r = execute(m_conn, sql, params);
-    QueryResult result;
-    const int n = PQnfields(r.get());
+QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsigned>& types) {
+    QByteArray key = text;
+    for (const unsigned t : types)
+        key += ',' + QByteArray::number(t);
+    const auto it = m_prepared.constFind(key);
+    if (it != m_prepared.cend())
+        return *it;
+    if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+        // Texts built from typed conditions keep coming in a long session: start afresh.
+        check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
+        m_prepared.clear();
+    }
+    const QByteArray name = "tarvo_" + QByteArray::number(++m_preparedCount);
+    check(
+        PQprepare(m_conn, name.constData(), text.constData(), int(types.size()), types.constData()),
+        m_conn);
+    m_prepared.insert(key, name);
+    return name;
+}
+
+void PostgresBackend::send(const QString& sql, const QVariantList& params) {
+    const Params p(params);
+    int sent;
+    if (params.isEmpty()) {
+        sent = PQsendQueryParams(m_conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr,
+                                 nullptr, 0);
+    } else {
+        // Statements with values are prepared once and run again with new values: the card's
+        // record by its key, the save service's reads and writes.
+        const QByteArray name = prepared(numberPlaceholders(sql).toUtf8(), p.types);
+        sent = PQsendQueryPrepared(m_conn, name.constData(), int(params.size()),
+                                   p.values.constData(), nullptr, nullptr, 0);
+    }
+    if (!sent)
+        throw DbError(errorOf(nullptr, m_conn));
+}
+
+Result PostgresBackend::execute(const QString& sql, const QVariantList& params) {
+    send(sql, params);
+    Result last;
+    QString error;
+    while (PGresult* raw = PQgetResult(m_conn)) {
+        Result r(raw);
+        const ExecStatusType s = PQresultStatus(raw);
+        if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK && error.isEmpty())
+            error = errorOf(raw, m_conn);
+        last = std::move(r);
+    }
+    if (!error.isEmpty())
+        throw DbError(error);
+    return last;
+}
+
+QVector<ResultColumn> PostgresBackend::describe(const PGresult* r, const QString& sql,
+                                                QVector<QPair<unsigned, int>>& origins) const {
+    QVector<ResultColumn> columns;
+    const int n = PQnfields(r);
     const QHash<QString, QString> written = writtenNames(sql);
     for (int c = 0; c < n; ++c) {
-        const QString name = QString::fromUtf8(PQfname(r.get(), c));
+        const QString name = QString::fromUtf8(PQfname(r, c));
         ResultColumn col{written.value(name, name), {}, {}};
-        const Oid table = PQftable(r.get(), c);
-        if (table != InvalidOid) {
-            const auto origin = columnsOf(table).value(PQftablecol(r.get(), c));
-            col.originTable = origin.first;
-            col.originColumn = origin.second;
-        }
-        result.columns.push_back(col);
+        col.decimal = PQftype(r, c) == kNumeric;
+        columns.push_back(col);
+        origins.push_back({PQftable(r, c), PQftablecol(r, c)});
     }
+    return columns;
+}
+
+void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
+                                  const QVector<QPair<unsigned, int>>& origins) {
+    for (int c = 0; c < columns.size(); ++c) {
+        if (origins[c].first == InvalidOid)
+            continue;
+        const auto origin = columnsOf(origins[c].first).value(origins[c].second);
+        columns[c].originTable = origin.first;
+        columns[c].originColumn = origin.second;
+    }
+}
+
+StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params) {
+    send(sql, params);
+    // One row per result: a long list never sits in libpq's memory as a whole beside the store.
+    PQsetSingleRowMode(m_conn);
+    StoredResult result;
+    QVector<QPair<unsigned, int>> origins;
+    bool described = false;
+    QString error;
+    while (PGresult* raw = PQgetResult(m_conn)) {
+        const Result r(raw);
+        const ExecStatusType status = PQresultStatus(raw);
+        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+            if (!described) {
+                result.columns = describe(raw, sql, origins);
+                result.cells = ColumnStore(int(result.columns.size()));
+                described = true;
+            }
+            if (PQntuples(raw) == 1 && error.isEmpty()) {
+                for (int c = 0; c < result.cells.columnCount(); ++c)
+                    storeCell(result.cells, raw, c);
+                result.cells.endRow();
+            }
+        } else if (status != PGRES_COMMAND_OK && error.isEmpty()) {
+            // Read the results to their end all the same: the connection must be idle again.
+            error = errorOf(raw, m_conn);
+        }
+    }
+    if (!error.isEmpty())
+        throw DbError(error);
+    // The catalog is asked only now: the connection takes no other query while it streams.
+    nameOrigins(result.columns, origins);
+    return result;
+}
+
+QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
+    const Result r = execute(sql, params);
+    QueryResult result;
+    QVector<QPair<unsigned, int>> origins;
+    result.columns = describe(r.get(), sql, origins);
+    nameOrigins(result.columns, origins);
+    const int n = int(result.columns.size());
     const int rows = PQntuples(r.get());
     result.rows.reserve(rows);
     for (int row = 0; row < rows; ++row) {
@@ -212,7 +334,7 @@ const QHash<int, QPair<QString, QString>>& PostgresBackend::columnsOf(unsigned t
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
-    return QByteArray(PQcmdTuples(execute(m_conn, sql, params).get())).toLongLong();
+    return QByteArray(PQcmdTuples(execute(sql, params).get())).toLongLong();
 }
 
 void PostgresBackend::execScript(const QString& sql) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnStore.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -26,11 +28,19 @@ struct ResultColumn {
     QString name;
     QString originTable;
     QString originColumn;
+    /// An exact decimal the engine delivers as text (a computed sum, say): read as a number.
+    bool decimal = false;
 };
 
 struct QueryResult {
     QVector<ResultColumn> columns;
     QVector<QVector<QVariant>> rows;
+};
+
+/// A query result read straight into a column store, one store column per result column.
+struct StoredResult {
+    QVector<ResultColumn> columns;
+    ColumnStore cells;
 };
 
 /// What the suite needs of a database engine: queries and statements with positional
@@ -43,6 +53,9 @@ public:
     /// "sqlite" or "postgresql".
     virtual QString kind() const = 0;
     virtual QueryResult query(const QString& sql, const QVariantList& params = {}) = 0;
+    /// The same for results of any length: rows go from the engine into the store one by one,
+    /// never held whole in another form on the way.
+    virtual StoredResult queryStored(const QString& sql, const QVariantList& params = {}) = 0;
     /// Runs a statement; returns the number of rows it changed.
     virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
     /// Runs a script of several statements without parameters.

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
@@ -85,6 +87,62 @@ QString numberPlaceholders(const QString& sql) {
             out += sql[i];
     }
     return out;
+}
+
+LiftedQuery liftLiterals(const QString& sql) {
+    static const QRegularExpression select(QStringLiteral("^\\s*select\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression where(QStringLiteral("\\bwhere\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QString code = codeOnly(sql);
+    const auto w = where.match(code);
+    if (!select.match(code).hasMatch() || !w.hasMatch() || code.contains(u'?'))
+        return {sql, {}};
+    LiftedQuery lifted{sql.left(w.capturedEnd()), {}};
+    const qsizetype n = sql.size();
+    qsizetype i = w.capturedEnd();
+    while (i < n) {
+        const QChar c = sql[i];
+        // Literals with a prefix (N'…', E'…') and literals in comments or names stay as written.
+        const bool prefixed = i > 0 && (sql[i - 1].isLetterOrNumber() || sql[i - 1] == u'_');
+        if (c == u'\'' && code[i] == u' ' && !prefixed) {
+            QString value;
+            qsizetype j = i + 1;
+            for (; j < n; ++j) {
+                if (sql[j] == u'\'') {
+                    if (j + 1 < n && sql[j + 1] == u'\'') {
+                        value += u'\'';
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                value += sql[j];
+            }
+            if (j >= n)
+                return {sql, {}};
+            lifted.sql += u'?';
+            lifted.values << value;
+            i = j + 1;
+            continue;
+        }
+        // Everything else is copied; a quoted literal that stays is copied whole.
+        qsizetype j = i + 1;
+        if (c == u'\'' || c == u'"') {
+            while (j < n && !(sql[j] == c && (j + 1 >= n || sql[j + 1] != c)))
+                j += sql[j] == c ? 2 : 1;
+            j = std::min(j + 1, n);
+        } else if (c == u'-' && j < n && sql[j] == u'-') {
+            j = sql.indexOf(u'\n', i);
+            j = j < 0 ? n : j;
+        } else if (c == u'/' && j < n && sql[j] == u'*') {
+            j = sql.indexOf(QStringLiteral("*/"), i + 2);
+            j = j < 0 ? n : j + 2;
+        }
+        lifted.sql += QStringView(sql).mid(i, j - i);
+        i = j;
+    }
+    return lifted;
 }
 
 QHash<QString, QString> writtenNames(const QString& sql) {

@@ -5,16 +5,12 @@
 
 #include <sqlite3.h>
 
-#include <memory>
-
 namespace tarvo::suite {
 
 namespace {
 
-struct StmtDeleter {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+// Enough for every statement a session runs again and again; the rest are prepared anew.
+constexpr int kCachedStatements = 64;
 
 QString fromUtf8(const char* s) {
     return s ? QString::fromUtf8(s) : QString();
@@ -23,9 +19,11 @@ QString fromUtf8(const char* s) {
 } // namespace
 
 SqliteBackend::SqliteBackend(const QString& path) {
-    const int rc = sqlite3_open_v2(
-        path.toUtf8().constData(), &m_db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // A connection serves the thread that opened it, never two at once: no mutex around every
+    // call (reading a long list makes millions of them).
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = m_db ? errorText() : QStringLiteral("无法打开数据库文件");
         sqlite3_close(m_db);
@@ -57,6 +55,8 @@ void SqliteBackend::useWriteAheadLog() {
 }
 
 SqliteBackend::~SqliteBackend() {
+    for (sqlite3_stmt* s : std::as_const(m_statements))
+        sqlite3_finalize(s);
     sqlite3_close_v2(m_db);
 }
 
@@ -64,60 +64,103 @@ QString SqliteBackend::errorText() const {
     return fromUtf8(sqlite3_errmsg(m_db));
 }
 
-static Stmt prepare(sqlite3* db, const QString& sql, const QVariantList& params) {
-    sqlite3_stmt* raw = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK)
-        throw DbError(fromUtf8(sqlite3_errmsg(db)));
-    Stmt stmt(raw);
-    if (!stmt)
-        throw DbError(QStringLiteral("空的 SQL 语句"));
-    for (int i = 0; i < params.size(); ++i) {
-        const QVariant& v = params[i];
-        const int n = i + 1;
-        int rc;
-        if (v.isNull()) {
-            rc = sqlite3_bind_null(raw, n);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Bool:
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-                rc = sqlite3_bind_int64(raw, n, v.toLongLong());
-                break;
-            case QMetaType::Double:
-                rc = sqlite3_bind_double(raw, n, v.toDouble());
-                break;
-            default: {
-                const QByteArray s = v.toString().toUtf8();
-                rc = sqlite3_bind_text(raw, n, s.constData(), int(s.size()), SQLITE_TRANSIENT);
-            }
-            }
+class SqliteBackend::Statement {
+public:
+    Statement(SqliteBackend& db, const QString& sql, const QVariantList& params)
+        : m_db(db), m_sql(sql), m_stmt(db.m_statements.take(sql)) {
+        if (!m_stmt) {
+            const QByteArray text = sql.toUtf8();
+            if (sqlite3_prepare_v2(db.m_db, text.constData(), int(text.size()), &m_stmt, nullptr) !=
+                SQLITE_OK)
+                throw DbError(db.errorText());
+            if (!m_stmt)
+                throw DbError(QStringLiteral("空的 SQL 语句"));
         }
-        if (rc != SQLITE_OK)
-            throw DbError(fromUtf8(sqlite3_errmsg(db)));
+        try {
+            bind(params);
+        } catch (...) {
+            release();
+            throw;
+        }
     }
-    return stmt;
-}
+    ~Statement() { release(); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return m_stmt; }
+    /// The next row: true while there is one; throws on an error.
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            throw DbError(m_db.errorText());
+        return false;
+    }
+    QVector<ResultColumn> columns() const {
+        QVector<ResultColumn> columns;
+        const int n = sqlite3_column_count(m_stmt);
+        columns.reserve(n);
+        for (int c = 0; c < n; ++c)
+            columns.push_back({fromUtf8(sqlite3_column_name(m_stmt, c)),
+                               fromUtf8(sqlite3_column_table_name(m_stmt, c)),
+                               fromUtf8(sqlite3_column_origin_name(m_stmt, c))});
+        return columns;
+    }
+
+private:
+    SqliteBackend& m_db;
+    QString m_sql;
+    sqlite3_stmt* m_stmt;
+
+    void bind(const QVariantList& params) {
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant& v = params[i];
+            const int n = i + 1;
+            int rc;
+            if (v.isNull()) {
+                rc = sqlite3_bind_null(m_stmt, n);
+            } else {
+                switch (v.typeId()) {
+                case QMetaType::Bool:
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                    rc = sqlite3_bind_int64(m_stmt, n, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                    rc = sqlite3_bind_double(m_stmt, n, v.toDouble());
+                    break;
+                default: {
+                    const QByteArray s = v.toString().toUtf8();
+                    rc = sqlite3_bind_text(m_stmt, n, s.constData(), int(s.size()),
+                                           SQLITE_TRANSIENT);
+                }
+                }
+            }
+            if (rc != SQLITE_OK)
+                throw DbError(m_db.errorText());
+        }
+    }
+
+    /// Back into the cache, reset so that it holds no lock until it runs again.
+    void release() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        if (m_db.m_statements.size() < kCachedStatements && !m_db.m_statements.contains(m_sql))
+            m_db.m_statements.insert(m_sql, m_stmt);
+        else
+            sqlite3_finalize(m_stmt);
+    }
+};
 
 QueryResult SqliteBackend::query(const QString& sql, const QVariantList& params) {
-    Stmt stmt = prepare(m_db, sql, params);
+    Statement stmt(*this, sql, params);
     QueryResult result;
-    const int n = sqlite3_column_count(stmt.get());
-    result.columns.reserve(n);
-    for (int c = 0; c < n; ++c) {
-        result.columns.push_back({fromUtf8(sqlite3_column_name(stmt.get(), c)),
-                                  fromUtf8(sqlite3_column_table_name(stmt.get(), c)),
-                                  fromUtf8(sqlite3_column_origin_name(stmt.get(), c))});
-    }
-    for (;;) {
-        const int rc = sqlite3_step(stmt.get());
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            throw DbError(errorText());
+    result.columns = stmt.columns();
+    const int n = int(result.columns.size());
+    while (stmt.step()) {
         QVector<QVariant> row(n);
         for (int c = 0; c < n; ++c) {
             switch (sqlite3_column_type(stmt.get(), c)) {
@@ -140,13 +183,38 @@ QueryResult SqliteBackend::query(const QString& sql, const QVariantList& params)
     return result;
 }
 
-long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
-    Stmt stmt = prepare(m_db, sql, params);
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+StoredResult SqliteBackend::queryStored(const QString& sql, const QVariantList& params) {
+    Statement stmt(*this, sql, params);
+    sqlite3_stmt* st = stmt.get();
+    StoredResult result{stmt.columns(), ColumnStore(sqlite3_column_count(st))};
+    const int n = result.cells.columnCount();
+    ColumnStore& cells = result.cells;
+    while (stmt.step()) {
+        for (int c = 0; c < n; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                cells.addInteger(c, sqlite3_column_int64(st, c));
+                break;
+            case SQLITE_FLOAT:
+                cells.addReal(c, sqlite3_column_double(st, c));
+                break;
+            case SQLITE_NULL:
+                cells.addNull(c);
+                break;
+            default:
+                cells.addText(c, reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                              sqlite3_column_bytes(st, c));
+            }
+        }
+        cells.endRow();
     }
-    if (rc != SQLITE_DONE)
-        throw DbError(errorText());
+    return result;
+}
+
+long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
+    Statement stmt(*this, sql, params);
+    while (stmt.step()) {
+    }
     return sqlite3_changes64(m_db);
 }
 

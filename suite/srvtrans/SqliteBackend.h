@@ -2,11 +2,16 @@
 
 #include "SqlBackend.h"
 
+#include <QHash>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tarvo::suite {
 
-/// The embedded engine: one SQLite file in WAL mode with foreign keys enforced.
+/// The embedded engine: one SQLite file in WAL mode with foreign keys enforced. Statements are
+/// prepared once per text and kept, so that a query run again (the card's record by key, the
+/// save service's writes) only binds its values.
 class SqliteBackend : public SqlBackend {
 public:
     /// Opens (creating when missing) the file; throws DbError when it cannot.
@@ -15,6 +20,7 @@ public:
 
     QString kind() const override { return QStringLiteral("sqlite"); }
     QueryResult query(const QString& sql, const QVariantList& params = {}) override;
+    StoredResult queryStored(const QString& sql, const QVariantList& params = {}) override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;
@@ -24,8 +30,12 @@ public:
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
 
+    class Statement;
+
 private:
     sqlite3* m_db = nullptr;
+    /// Prepared statements not in use, by their text.
+    QHash<QString, sqlite3_stmt*> m_statements;
     QString errorText() const;
     void useWriteAheadLog();
 };

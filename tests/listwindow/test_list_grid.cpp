@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QToolTip>
 
 using namespace tarvo;
@@ -56,6 +57,29 @@ TEST_F(ListWindowTest, ALongFillPausesForEventsEveryTwoHundredRows) {
 
         w.FillGrid(bankRows(0));
         EXPECT_EQ(w.grid()->Rows(), 1) << "no rows leaves the header row alone";
+    });
+}
+
+TEST_F(ListWindowTest, AFillShowsTheOldRowsUntilTheNewOnesAreCompleteAndPaintsSeldom) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        w.FillGrid(bankRows(3));
+        QStringList seen;
+        int painted = 0, pauses = 0;
+        QObject::connect(&w, &FrmMain::fillPaused, &w, [&] {
+            ++pauses;
+            seen << w.grid()->TextMatrix(2, 2) + "/" + QString::number(w.grid()->Rows());
+            painted += w.grid()->Redraw() ? 1 : 0;
+            QThread::msleep(30); // a window slow to handle its events
+        });
+        w.FillGrid(bankRows(2400));
+        ASSERT_EQ(pauses, 12);
+        EXPECT_EQ(seen.first(), "银行2/4") << "the rows shown before stay while the fill runs";
+        EXPECT_EQ(seen.last(), "银行2/4");
+        EXPECT_GE(painted, 1) << "a long fill still shows itself";
+        EXPECT_LE(painted, pauses / 3) << "but paints a few times a second, not at every pause";
+        EXPECT_EQ(w.grid()->Rows(), 2401);
+        EXPECT_EQ(w.grid()->TextMatrix(2400, 2), "银行2400");
+        EXPECT_TRUE(w.grid()->Redraw());
     });
 }
 

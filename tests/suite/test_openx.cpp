@@ -116,6 +116,62 @@ TEST_F(OpenX, ParametersKeepTheirTypes) {
     EXPECT_EQ(r.rows[0][0].toString(), "02");
 }
 
+TEST_F(OpenX, RecordsReadByKeyOneAfterAnotherEachGetTheirOwnRow) {
+    auto& sql = db.database()->sql();
+    sql.exec("insert into aa_bank (cBankCode, cBankName) values (?, ?)", {"O'1", "引号银行"});
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [code, name] : {std::pair{"102", "中国工商银行"}, {"O''1", "引号银行"}}) {
+            auto rs = open(QStringLiteral("select * from aa_bank where cBankCode='%1'").arg(code));
+            ASSERT_TRUE(rs) << db.lastError().toStdString();
+            ASSERT_EQ(rs->RecordCount(), 1) << code;
+            EXPECT_EQ(rs->Value("cBankName").toString(), QString::fromUtf8(name));
+            EXPECT_EQ(rs->Field("bSysData").type, ado::adBoolean);
+        }
+    }
+    if (temp.onServer()) {
+        // Written as a typed literal, the text cannot become a parameter: it runs as written.
+        auto rs = open("select cBCode from bank where dOpenAccDate < current_date + "
+                       "interval '1 day' and cBCode='02'");
+        ASSERT_TRUE(rs) << db.lastError().toStdString();
+        EXPECT_EQ(rs->RecordCount(), 1);
+    }
+}
+
+TEST_F(OpenX, MoreStatementsThanTheConnectionKeepsPreparedAllRunAgain) {
+    auto& sql = db.database()->sql();
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 230; ++i) {
+            const auto r = sql.query(
+                QStringLiteral("select count(*) + %1 from aa_bank where cBankCode = ?").arg(i),
+                {"102"});
+            ASSERT_EQ(r.rows.value(0).value(0).toInt(), i + 1) << "statement " << i;
+        }
+    }
+}
+
+TEST_F(OpenX, ALongResultComesWholeInItsColumnsTypes) {
+    auto& sql = db.database()->sql();
+    {
+        suite::Transaction tx(sql);
+        for (int i = 0; i < 3000; ++i)
+            sql.exec("insert into aa_bank (cBankCode, cBankName, iComAccNoLen) values (?, ?, ?)",
+                     {QStringLiteral("L%1").arg(i, 5, 10, QLatin1Char('0')),
+                      QStringLiteral("长列表银行%1").arg(i), i % 30});
+        tx.commit();
+    }
+    auto rs = open("select cBankCode, cBankName, iComAccNoLen, bSysData, 12.50 as fExact "
+                   "from aa_bank where cBankCode like 'L%' order by cBankCode");
+    ASSERT_TRUE(rs) << db.lastError().toStdString();
+    ASSERT_EQ(rs->RecordCount(), 3000);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Value("cBankCode").toString(), "L02999");
+    EXPECT_EQ(rs->Value("cBankName").toString(), "长列表银行2999");
+    EXPECT_EQ(rs->Value("iComAccNoLen"), QVariant(2999 % 30));
+    EXPECT_EQ(rs->Value("bSysData"), QVariant(false));
+    EXPECT_EQ(rs->Field("fExact").type, ado::adDouble);
+    EXPECT_DOUBLE_EQ(rs->Value("fExact").toDouble(), 12.5);
+}
+
 TEST_F(OpenX, BadSqlGivesNullAndTheConnectionStaysUsable) {
     EXPECT_EQ(open("select * from no_such_table"), nullptr);
     EXPECT_EQ(open("select cBankCode from aa_bank where (cBankCode='1'"), nullptr);

@@ -31,3 +31,24 @@ TEST(SqlDialect, FoldedNamesGetTheSpellingTheStatementGaveThem) {
     EXPECT_EQ(names.value("cbankcode"), "cBankCode");
     EXPECT_FALSE(names.contains("cbankname")) << "a literal is no name";
 }
+
+TEST(SqlDialect, QuotedTextsAfterTheWhereOfASelectBecomeParameters) {
+    const LiftedQuery key =
+        liftLiterals("select 'a' as x from bank where cBCode='O''Neil' and cName like '%甲%'");
+    EXPECT_EQ(key.sql, "select 'a' as x from bank where cBCode=? and cName like ?");
+    EXPECT_EQ(key.values, QVariantList({"O'Neil", "%甲%"}));
+
+    const LiftedQuery kept = liftLiterals("select * from t where a=N'x' and \"it's\"='y' -- 'z'\n"
+                                          "/* 'w' */ and b=''");
+    EXPECT_EQ(kept.sql, "select * from t where a=N'x' and \"it's\"=? -- 'z'\n/* 'w' */ and b=?");
+    EXPECT_EQ(kept.values, QVariantList({"y", ""}));
+
+    for (const QString whole : {"update t set a='x' where b='y'",
+                                "select * from t where a=? "
+                                "and b='y'",
+                                "select 'x' from t", "select * from t where a='open"}) {
+        const LiftedQuery q = liftLiterals(whole);
+        EXPECT_EQ(q.sql, whole);
+        EXPECT_TRUE(q.values.isEmpty()) << whole.toStdString();
+    }
+}

@@ -1,0 +1,117 @@
+#include "BenchSupport.h"
+
+#include "AccountDatabase.h"
+#include "ComponentRegistration.h"
+#include "Login.h"
+#include "PostgresDatabases.h"
+#include "SuiteRegistration.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bench {
+
+using namespace tarvo::suite;
+
+QString makeDatabase(const QString& dir, const QString& serverUrl, const QString& name) {
+    if (serverUrl.isEmpty())
+        return dir + u'/' + name + QStringLiteral(".db");
+    const QString url = withDatabase(serverUrl, name);
+    dropDatabase(url);
+    createDatabase(url);
+    return url;
+}
+
+void generateAccounts(const QString& dbName, int n) {
+    auto db = AccountDatabase::open(dbName);
+    auto& sql = db->sql();
+    const QStringList banks = {"102", "103", "104", "105", "301", "308"};
+    const QStringList codes = {"100201", "100202", "100203"};
+    Transaction tx(sql);
+    sql.exec("DELETE FROM bank");
+    for (int i = 1; i <= n; ++i) {
+        sql.exec("INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, "
+                 "cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, fCurBalance, "
+                 "cCode, iAccProperty, iSignFlag, bBflag, bPwdMng) VALUES (?, ?, ?, ?, '人民币', "
+                 "?, ?, '广东省', '广州市', ?, ?, ?, ?, ?, ?, ?)",
+                 {QStringLiteral("B%1").arg(i, 7, 10, QLatin1Char('0')),
+                  QStringLiteral("62220%1").arg(i, 12, 10, QLatin1Char('0')),
+                  QStringLiteral("示例公司账户%1").arg(i),
+                  QStringLiteral("2020-01-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+                  QStringLiteral("第%1支行").arg(i % 500), banks[i % banks.size()],
+                  QStringLiteral("天河路%1号").arg(i), QStringLiteral("%1.25").arg(i * 10),
+                  codes[i % codes.size()], i % 3, i % 2, i % 7 == 0 ? 1 : 0, i % 5 == 0 ? 1 : 0});
+    }
+    tx.commit();
+}
+
+void generateBanks(const QString& dbName, int n) {
+    auto db = AccountDatabase::open(dbName);
+    auto& sql = db->sql();
+    Transaction tx(sql);
+    for (int i = 1; i <= n; ++i)
+        sql.exec("INSERT INTO aa_bank (cBankCode, cBankName, bComdFixLen, iComAccNoLen, "
+                 "bIndFixLen, iIndAccNoLen) VALUES (?, ?, ?, ?, 0, 19)",
+                 {QStringLiteral("K%1").arg(i, 7, 10, QLatin1Char('0')),
+                  QStringLiteral("示例银行%1").arg(i), i % 2, 10 + i % 10});
+    tx.commit();
+}
+
+std::shared_ptr<Login> logIn(const QString& dbName) {
+    registerSuiteClasses();
+    tarvoArchiveRegisterClasses();
+    QString error;
+    auto login = Login::logIn(dbName, QStringLiteral("demo"), error);
+    if (!login)
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    return login;
+}
+
+namespace {
+double statusMegabytes(const char* key) {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toDouble() /
+                   1024.0;
+    return -1;
+}
+} // namespace
+
+double residentMegabytes() {
+    return statusMegabytes("VmRSS:");
+}
+
+double peakMegabytes() {
+    return statusMegabytes("VmHWM:");
+}
+
+double programMilliseconds(const QString& program, const QStringList& args) {
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(program, args);
+    p.waitForFinished(-1);
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(QVector<double> v) {
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void report(const char* name, double value) {
+    std::printf("%s %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace bench

@@ -1,0 +1,188 @@
+// The card window with a long list: its Next, beside a bare indexed SELECT of one record by its
+// key; and a save through the save service, beside one parameterized INSERT plus its audit row
+// in one transaction on a connection with the same durability settings.
+//   bench_card_save N       Prints "NAME VALUE" lines.
+#include "ArchiveSession.h"
+#include "BenchSupport.h"
+#include "ClassRegistry.h"
+#include "FrmMain.h"
+#include "FrmZAM.h"
+#include "Grid.h"
+#include "IClsCommon.h"
+#include "ITarvoArchive.h"
+#include "Login.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kSteps = 400;
+
+QString bankCode(int i) {
+    return QStringLiteral("K%1").arg(i, 7, 10, QLatin1Char('0'));
+}
+
+/// Times kSteps Next in the card opened on the first row of the list, then closes both.
+void walkCard(double& perNextMs) {
+    tarvo::FrmZAM* card = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<tarvo::FrmZAM*>(w); c && c->isVisible())
+            card = c;
+    if (!card) {
+        QTimer::singleShot(5, [&perNextMs] { walkCard(perNextMs); });
+        return;
+    }
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kSteps; ++i) {
+        bool done = false;
+        card->Operating(QStringLiteral("Next"), done);
+    }
+    card->repaint();
+    perNextMs = double(t.nsecsElapsed()) / 1e6 / kSteps;
+    // The share of it that is the read of the record through the server transaction object.
+    t.restart();
+    for (int i = 2; i < 2 + kSteps; ++i) {
+        QString sql = "select * from aa_bank where cBankCode='" + bankCode(i) + "'";
+        tarvo::ArchiveSession::current().SrvDB->OpenX(sql);
+    }
+    bench::report("card_openx_ms", double(t.nsecsElapsed()) / 1e6 / kSteps);
+    card->close();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* list = qobject_cast<tarvo::FrmMain*>(w))
+            QTimer::singleShot(0, list, &QWidget::close);
+}
+
+/// The baseline of Next: the same record by key, prepared once, every column read.
+double bareSelectMs(const QString& dbName) {
+    sqlite3* db = nullptr;
+    sqlite3_open(dbName.toUtf8().constData(), &db);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select * from aa_bank where cBankCode=?", -1, &st, nullptr);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 2; i < 2 + kSteps; ++i) {
+        const QByteArray key = bankCode(i).toUtf8();
+        sqlite3_bind_text(st, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                sqlite3_column_text(st, c);
+        sqlite3_reset(st);
+    }
+    const double ms = double(t.nsecsElapsed()) / 1e6 / kSteps;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return ms;
+}
+
+double saveServiceMs(const QString& dbName) {
+    auto srv = tarvo::createObject<tarvo::IClsCommon>("TarvoSrvTrans.IClsCommon");
+    srv->Init(dbName);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kSteps; ++i) {
+        QString xml = QStringLiteral("<AA_Bank><cBankCode>S%1</cBankCode><cBankName>保存银行%1"
+                                     "</cBankName><bComdFixLen>1</bComdFixLen><iComAccNoLen>12"
+                                     "</iComAccNoLen></AA_Bank>")
+                          .arg(i, 6, 10, QLatin1Char('0'));
+        QString error;
+        if (!srv->Add(xml, QStringLiteral("aa_bank"), error)) {
+            std::fprintf(stderr, "save refused: %s\n", qPrintable(error));
+            return -1;
+        }
+    }
+    return double(t.nsecsElapsed()) / 1e6 / kSteps;
+}
+
+/// The baseline of a save: the row and its audit row in one transaction, statements prepared
+/// once, on a connection set up as the suite sets up its own (WAL, synchronous=NORMAL).
+double bareInsertMs(const QString& dbName) {
+    sqlite3* db = nullptr;
+    sqlite3_open(dbName.toUtf8().constData(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON; PRAGMA synchronous=NORMAL",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* row = nullptr;
+    sqlite3_stmt* audit = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO aa_bank (cBankCode, cBankName, bComdFixLen, iComAccNoLen) "
+                       "VALUES (?, ?, ?, ?)",
+                       -1, &row, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, cKeyValue, "
+                       "cDetail) VALUES (?, ?, ?, ?, ?, ?)",
+                       -1, &audit, nullptr);
+    auto text = [](sqlite3_stmt* st, int n, const QString& s) {
+        const QByteArray b = s.toUtf8();
+        sqlite3_bind_text(st, n, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    };
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kSteps; ++i) {
+        const QString key = QStringLiteral("T%1").arg(i, 6, 10, QLatin1Char('0'));
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        text(row, 1, key);
+        text(row, 2, QStringLiteral("对照银行%1").arg(i));
+        sqlite3_bind_int(row, 3, 1);
+        sqlite3_bind_int(row, 4, 12);
+        sqlite3_step(row);
+        sqlite3_reset(row);
+        text(audit, 1, QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+        text(audit, 2, QStringLiteral("demo"));
+        text(audit, 3, QStringLiteral("aa_bank"));
+        text(audit, 4, QStringLiteral("Add"));
+        text(audit, 5, key);
+        text(audit, 6, QStringLiteral("<AA_Bank><cBankCode>%1</cBankCode></AA_Bank>").arg(key));
+        sqlite3_step(audit);
+        sqlite3_reset(audit);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    const double ms = double(t.nsecsElapsed()) / 1e6 / kSteps;
+    sqlite3_finalize(row);
+    sqlite3_finalize(audit);
+    sqlite3_close(db);
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? QString(argv[1]).toInt() : 1000;
+    QTemporaryDir dir;
+    const QString dbName = bench::makeDatabase(dir.path(), QString(), QStringLiteral("card"));
+    bench::generateBanks(dbName, n);
+
+    auto login = bench::logIn(dbName);
+    if (!login)
+        return 1;
+    double perNextMs = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* list = qobject_cast<tarvo::FrmMain*>(w);
+            if (!list || !list->isLoaded() || list->grid()->Rows() <= 1)
+                continue;
+            poll.stop();
+            QTimer::singleShot(0, [&perNextMs] { walkCard(perNextMs); });
+            list->DoCommand(QStringLiteral("Modify"));
+            return;
+        }
+    });
+    poll.start(10);
+    auto component = tarvo::createObject<tarvo::ITarvoArchive>("TarvoArchive.ITarvoArchive");
+    component->Show(login, "aa_bank", "");
+    bench::report("card_next_ms", perNextMs);
+    bench::report("bare_select_ms", bareSelectMs(dbName));
+    bench::report("save_add_ms", saveServiceMs(dbName));
+    bench::report("bare_insert_ms", bareInsertMs(dbName));
+    return perNextMs > 0 ? 0 : 1;
+}

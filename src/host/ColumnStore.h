@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tarvo {
+
+/// The cells of a query result kept column by column, in the form the engine delivered them:
+/// null, integer, real or UTF-8 text. A column is a run of bytes plus one 32-bit word per cell,
+/// so a long list costs little more than its own text; nothing is converted until a cell is
+/// read. Both live in blocks of one size, never reallocated: a refresh reuses the memory the
+/// list before it gave back, and the heap does not grow from one refresh to the next.
+class ColumnStore {
+public:
+    enum class Kind : unsigned char { Null, Integer, Real, Text };
+
+    explicit ColumnStore(int columns = 0);
+    ColumnStore(ColumnStore&&) noexcept;
+    ColumnStore& operator=(ColumnStore&&) noexcept;
+    ~ColumnStore();
+
+    int columnCount() const { return int(m_columns.size()); }
+    int rowCount() const { return m_rows; }
+
+    /// Appending: each row gives every column one cell, in column order, then endRow().
+    void addNull(int col);
+    void addInteger(int col, qint64 value);
+    void addReal(int col, double value);
+    void addText(int col, const char* utf8, qsizetype size);
+    void endRow() { ++m_rows; }
+
+    Kind kind(int row, int col) const;
+    qint64 integer(int row, int col) const;
+    double real(int row, int col) const;
+    QString text(int row, int col) const;
+    /// Bytes held, for the benchmarks.
+    qsizetype bytes() const;
+
+private:
+    struct Column;
+    std::vector<std::unique_ptr<Column>> m_columns;
+    int m_rows = 0;
+
+    void add(int col, Kind kind, const char* bytes, qsizetype size);
+    /// Copies the cell's bytes to out (which holds at least 8) when they are no longer than
+    /// that; returns their size.
+    qsizetype copyOut(int row, int col, char* out, qsizetype room) const;
+};
+
+} // namespace tarvo

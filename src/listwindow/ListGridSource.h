@@ -1,0 +1,36 @@
+#pragma once
+
+#include "GridModel.h"
+#include "Recordset.h"
+
+#include <QStringList>
+
+namespace tarvo {
+
+/// The list grid's data cells, read from the record set of a refresh when the grid shows
+/// them: grid column j shows field j − 1 as its display text, Boolean and sign-flag columns as
+/// their session texts. The record set's rows are shared, never copied into texts.
+class ListGridSource : public suite::GridSource {
+public:
+    /// How a column turns its display text into the text shown.
+    enum class Shown { AsIs, YesNo, SignFlag };
+
+    ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText);
+
+    /// The display value of one field value: empty text for Null, nothing for the two fields
+    /// the list never shows, Booleans as True/False, dates in ISO form, other values as they are.
+    static QVariant displayValue(const QVariant& value, const QString& fieldName);
+
+    void setShown(int col, Shown shown);
+
+    int rowCount() const override;
+    QString text(int row, int col) const override;
+
+private:
+    RecordsetPtr m_rs;
+    QStringList m_yesNoText;
+    QStringList m_signFlagText;
+    QVector<Shown> m_shown;
+};
+
+} // namespace tarvo
