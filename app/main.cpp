@@ -2,8 +2,10 @@
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "ComponentRegistration.h"
 #include "ITarvoArchive.h"
+#include "ListExporter.h"
 #include "Login.h"
 #include "PortalBusiness.h"
+#include "PrintControl.h"
 #include "ScreenshotTaker.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
@@ -25,16 +27,25 @@ QString defaultDatabase() {
     return QDir(dir).filePath(QStringLiteral("TarvoArchive/account.db"));
 }
 
-void useOffscreenWithoutDisplay() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+bool exporting(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--export") == 0 || qstrncmp(argv[i], "--export=", 9) == 0)
+            return true;
+    return false;
+}
+
+void useOffscreenWithoutDisplay(bool exporting) {
+    // An export shows no window at all, display or not.
+    if (exporting ||
+        (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    useOffscreenWithoutDisplay();
+    useOffscreenWithoutDisplay(exporting(argc, argv));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
@@ -63,7 +74,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption card(QStringLiteral("card"),
                                   QStringLiteral("截图时先打开卡片：Add 或 Modify"),
                                   QStringLiteral("command"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card});
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
+        QStringLiteral("file"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, exportFile});
     cli.process(app);
 
     tarvo::suite::setSessionLanguage(cli.value(lang));
@@ -74,7 +89,7 @@ int main(int argc, char** argv) {
     const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
     if (!login) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
-        if (!cli.isSet(shot))
+        if (!cli.isSet(shot) && !cli.isSet(exportFile))
             QMessageBox::critical(nullptr, QStringLiteral("登录失败"), error);
         return 1;
     }
@@ -83,6 +98,15 @@ int main(int argc, char** argv) {
     if (cli.isSet(shot))
         screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card));
 
+    std::unique_ptr<ListExporter> exporter;
+    if (cli.isSet(exportFile)) {
+        tarvo::suite::setUnattended(true);
+        tarvo::suite::setUnattendedExportPath(cli.value(exportFile));
+        // Until the list's output command runs, nothing was written.
+        tarvo::suite::lastExportOutcome() = {1, cli.value(exportFile), {}};
+        exporter = std::make_unique<ListExporter>();
+    }
+
     auto component =
         tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
     if (cli.isSet(menu)) {
@@ -90,6 +114,14 @@ int main(int argc, char** argv) {
         component->ILoginable_CallFunction(cli.value(menu), QString(), QString(), QString());
     } else {
         component->Show(login, cli.value(archive), cli.value(sysId));
+    }
+    if (exporter) {
+        const auto& outcome = tarvo::suite::lastExportOutcome();
+        if (outcome.result == 0)
+            return 0;
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("没有输出到“%1”").arg(cli.value(exportFile))));
+        return 1;
     }
     return screenshot && !screenshot->saved() ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include "ClassRegistry.h"
 #include "about/AboutBox.h"
 #include "colset/ClsColSet.h"
+#include "print/PrintControl.h"
 #include "pub/Pub.h"
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
@@ -13,6 +14,8 @@ namespace tarvo::suite {
 void registerSuiteClasses() {
     auto& reg = ClassRegistry::instance();
     reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
+    reg.registerClass(QStringLiteral("PRINTCONTROLLib.PrintControl"),
+                      [] { return std::make_shared<PrintControl>(); });
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });

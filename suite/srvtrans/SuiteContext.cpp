@@ -7,6 +7,7 @@ namespace tarvo::suite {
 namespace {
 thread_local QString t_user;
 thread_local QString t_language = QStringLiteral("zh-CN");
+thread_local bool t_unattended = false;
 } // namespace
 
 void setCurrentUser(const QString& userId) {
@@ -26,6 +27,14 @@ void setSessionLanguage(const QString& language) {
 
 QString sessionLanguage() {
     return t_language;
+}
+
+void setUnattended(bool unattended) {
+    t_unattended = unattended;
+}
+
+bool isUnattended() {
+    return t_unattended;
 }
 
 } // namespace tarvo::suite

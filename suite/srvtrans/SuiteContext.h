@@ -12,5 +12,9 @@ void setCurrentUser(const QString& userId);
 QString currentUser();
 void setSessionLanguage(const QString& language);
 QString sessionLanguage();
+/// Nobody watches the screen (a script's export): messages go to the error output instead of
+/// waiting for a click.
+void setUnattended(bool unattended);
+bool isUnattended();
 
 } // namespace tarvo::suite
