@@ -8,7 +8,7 @@ class QWidget;
 
 /// Waits until the window a host opened has loaded, saves a picture of it and closes it. With a
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
-/// picture of the card.
+/// picture of the card; with "Preview", of the print preview.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:

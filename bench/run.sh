@@ -6,3 +6,9 @@ scripts/build.sh
 for n in 1000 10000 100000; do
     build/bench/bench_list_refresh "$n" 2>/dev/null
 done
+
+# --- Printing and export (kept apart from the refresh benchmark above) ---
+# Print (the pages, written as PDF) and export to xlsx and csv of 100,000 accounts.
+for format in csv xlsx pdf; do
+    build/bench/bench_print_export 100000 "$format" 2>/dev/null
+done

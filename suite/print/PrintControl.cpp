@@ -131,6 +131,8 @@ int PrintControl::PrintPreview() {
     QPrintPreviewDialog dialog(&printer, m_owner ? m_owner : m_parent);
     dialog.setObjectName(QStringLiteral("PrnPreview"));
     dialog.setWindowTitle(res("Tarvo.Print.preview"));
+    if (const QWidget* owner = dialog.parentWidget())
+        dialog.resize(owner->window()->size().expandedTo(QSize(900, 650)));
     bool rendered = true;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         BusyCursor busy;
