@@ -42,6 +42,14 @@ void useOffscreenWithoutDisplay(bool exporting) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+/// Tells the user why the host cannot go on: on the console, and in a message box when a user
+/// is looking at the screen.
+void fail(bool headless, const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (!headless)
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,16 +89,20 @@ int main(int argc, char** argv) {
     cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, exportFile});
     cli.process(app);
 
-    tarvo::suite::setSessionLanguage(cli.value(lang));
+    if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
+        fail(
+            cli.isSet(shot) || cli.isSet(exportFile),
+            QStringLiteral("不支持的界面语言“%1”。可用的语言：%2。")
+                .arg(cli.value(lang), tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
+        return 2;
+    }
     tarvo::suite::registerSuiteClasses();
     tarvoArchiveRegisterClasses();
 
     QString error;
     const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
     if (!login) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        if (!cli.isSet(shot) && !cli.isSet(exportFile))
-            QMessageBox::critical(nullptr, QStringLiteral("登录失败"), error);
+        fail(cli.isSet(shot) || cli.isSet(exportFile), error);
         return 1;
     }
 

@@ -36,6 +36,7 @@ public:
         return fields;
     }
     QString archiveName() const override { return QStringLiteral("bank"); }
+    QString currentField() const override { return {}; }
     tarvo::suite::Grid* grid;
 };
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+    libqt6svg6 libgl-dev
     libsqlite3-dev sqlite3 libpq-dev postgresql
     libgtest-dev googletest
     libxlsxwriter-dev poppler-utils libminizip-dev

@@ -30,6 +30,11 @@ public:
     /// Twips to pixels at the screen's resolution.
     static int pixels(int twips);
 
+protected:
+    /// Every change the user makes in one of the card's edits, however the text arrives
+    /// (typed, composed, pasted, dropped), raises ActiveSaveBtn; text the card sets does not.
+    void reportEditsChangedByUser();
+
 Q_SIGNALS:
     /// The record may have changed: the card window enables its save button.
     void ActiveSaveBtn();

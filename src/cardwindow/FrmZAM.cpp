@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QScreen>
 #include <QToolBar>
 
 namespace tarvo {
@@ -32,7 +33,7 @@ const Button kButtons[] = {
 FrmMain& listWindow() {
     FrmMain* list = ArchiveSession::current().ListWindow.get();
     if (!list)
-        throw ArchiveError(QStringLiteral("没有打开档案列表"));
+        throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
     return *list;
 }
 
@@ -53,9 +54,9 @@ FrmZAM::FrmZAM()
         }
         QAction* a = Tlb->addAction(LoadResString(b.text));
         a->setObjectName(QString::fromLatin1(b.key));
-        a->setToolTip(b.text == 101 ? QStringLiteral("保存客户档案") : LoadResString(b.text + 1));
+        a->setToolTip(b.text == 101 ? tr("保存客户档案") : LoadResString(b.text + 1));
         if (b.text == 101)
-            a->setStatusTip(QStringLiteral("将添加或修改的客户档案保存"));
+            a->setStatusTip(tr("将添加或修改的客户档案保存"));
     }
     connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
         bool result = false;
@@ -171,6 +172,25 @@ void FrmZAM::showEvent(QShowEvent* event) {
         if (m_Card)
             resize(m_Card->width() + 5, m_Card->y() + m_Card->height() + 30);
     });
+    placeOverOwner();
+}
+
+void FrmZAM::placeOverOwner() {
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    const QRect over = owner->frameGeometry();
+    QRect mine(QPoint(), frameGeometry().size());
+    mine.moveCenter(over.center());
+    if (const QScreen* screen = owner->screen()) {
+        // Wholly on the screen, even when the list stands half off it.
+        const QRect area = screen->availableGeometry();
+        mine.moveLeft(std::clamp(mine.left(), area.left(),
+                                 std::max(area.left(), area.right() - mine.width() + 1)));
+        mine.moveTop(std::clamp(mine.top(), area.top(),
+                                std::max(area.top(), area.bottom() - mine.height() + 1)));
+    }
+    move(mine.topLeft());
 }
 
 void FrmZAM::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 #include "ArchiveDescriptor.h"
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
+#include "ComponentLanguage.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "TypeLibrary.h"
@@ -77,6 +78,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
                                  QStringLiteral("not find tarvopub.dll"));
         return fail();
     }
+    skipErrors([&] { useComponentLanguage(s.oPub->M_LocaleId()); });
     s.oLogin = oLogin;
     if (!s.oLogin) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.nologin"));

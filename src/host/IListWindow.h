@@ -20,6 +20,8 @@ public:
     virtual QVector<ListField> listFields() const = 0;
     /// The archive's English name ("aa_bank", "bank").
     virtual QString archiveName() const = 0;
+    /// The field of the column the user stands on (as in listFields), or "" when none.
+    virtual QString currentField() const = 0;
 };
 
 } // namespace tarvo

@@ -50,12 +50,23 @@ struct Button {
 };
 // The toolbar by position.
 const Button kButtons[] = {
-    {"SetUp", 19, "设置"},    {"Print", 13, "打印"},    {"Preview", 16, "预览"},
-    {"SaveFile", 18, "输出"}, {nullptr, 0, nullptr},    {"Add", 1, "增加"},
-    {"Modify", 3, "修改"},    {"Delete", 2, "删除"},    {nullptr, 0, nullptr},
-    {"Filter", 15, "过滤"},   {"Pos", 12, "定位"},      {"Refresh", 17, "刷新"},
-    {nullptr, 0, nullptr},    {"FieldSet", 20, "栏目"}, {nullptr, 0, nullptr},
-    {"Help", 14, "帮助"},     {"Exit", 5, "退出"},
+    {"SetUp", 19, QT_TRANSLATE_NOOP("tarvo::FrmMain", "设置")},
+    {"Print", 13, QT_TRANSLATE_NOOP("tarvo::FrmMain", "打印")},
+    {"Preview", 16, QT_TRANSLATE_NOOP("tarvo::FrmMain", "预览")},
+    {"SaveFile", 18, QT_TRANSLATE_NOOP("tarvo::FrmMain", "输出")},
+    {nullptr, 0, nullptr},
+    {"Add", 1, QT_TRANSLATE_NOOP("tarvo::FrmMain", "增加")},
+    {"Modify", 3, QT_TRANSLATE_NOOP("tarvo::FrmMain", "修改")},
+    {"Delete", 2, QT_TRANSLATE_NOOP("tarvo::FrmMain", "删除")},
+    {nullptr, 0, nullptr},
+    {"Filter", 15, QT_TRANSLATE_NOOP("tarvo::FrmMain", "过滤")},
+    {"Pos", 12, QT_TRANSLATE_NOOP("tarvo::FrmMain", "定位")},
+    {"Refresh", 17, QT_TRANSLATE_NOOP("tarvo::FrmMain", "刷新")},
+    {nullptr, 0, nullptr},
+    {"FieldSet", 20, QT_TRANSLATE_NOOP("tarvo::FrmMain", "栏目")},
+    {nullptr, 0, nullptr},
+    {"Help", 14, QT_TRANSLATE_NOOP("tarvo::FrmMain", "帮助")},
+    {"Exit", 5, QT_TRANSLATE_NOOP("tarvo::FrmMain", "退出")},
 };
 
 } // namespace
@@ -147,7 +158,8 @@ void FrmMain::BuildListToolbar() {
                 Tlb->addSeparator();
                 continue;
             }
-            QAction* a = Tlb->addAction(QString::fromUtf8(b.text));
+            QAction* a = Tlb->addAction(QString());
+            setSourceText(a, b.text);
             a->setObjectName(QStringLiteral("Tlb_") + QLatin1String(b.key));
             a->setProperty("key", QString::fromLatin1(b.key));
             a->setIcon(ImageList1[b.picture - 1].second);
@@ -178,6 +190,16 @@ void FrmMain::SetFixedFilter() {
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_loaded)
+        Form_Resize();
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    // A window restored from the task bar gets no resize when its size is what it was before
+    // it was minimized; the layout skipped while minimized is done now.
+    if (event->type() == QEvent::WindowStateChange && m_loaded && !isMinimized())
         Form_Resize();
 }
 

@@ -67,6 +67,7 @@ public:
     const QString& orderBy() const { return m_OrderBy; }
     QVector<ListField> listFields() const override;
     QString archiveName() const override;
+    QString currentField() const override;
 
 Q_SIGNALS:
     void unloaded();
@@ -75,6 +76,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,7 +106,11 @@ private:
     PrintControlPtr Prn;
 
     void BuildMenus();
-    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QString& key);
+    QMenu* addMenu(const char* name, const char* caption);
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, const QString& key);
+    /// Sets a menu item's or button's text in the session language and remembers its source.
+    static void setSourceText(QAction* action, const char* source);
+    void retranslate();
     void Form_Load();
     void Form_Resize();
     void Form_Unload();

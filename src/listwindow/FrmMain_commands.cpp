@@ -19,6 +19,9 @@ namespace tarvo {
 
 namespace {
 
+/// The untranslated text of a menu item or button, kept so that it can follow a language change.
+const char* const kSourceText = "tarvo.sourceText";
+
 /// Gives an edit lock back when the command that took it ends, however it ends.
 class EditLockRelease {
 public:
@@ -42,9 +45,30 @@ bool takeEditLock(const QString& archive) {
 
 } // namespace
 
-QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const QString& caption,
+void FrmMain::setSourceText(QAction* action, const char* source) {
+    action->setProperty(kSourceText, QByteArray(source));
+    action->setText(tr(source));
+}
+
+void FrmMain::retranslate() {
+    for (QAction* a : findChildren<QAction*>()) {
+        const QByteArray source = a->property(kSourceText).toByteArray();
+        if (!source.isEmpty())
+            a->setText(tr(source.constData()));
+    }
+}
+
+QMenu* FrmMain::addMenu(const char* name, const char* caption) {
+    QMenu* menu = m_menuBar->addMenu(QString());
+    menu->setObjectName(QString::fromLatin1(name));
+    setSourceText(menu->menuAction(), caption);
+    return menu;
+}
+
+QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const char* caption,
                               const QString& key) {
-    QAction* a = menu->addAction(caption);
+    QAction* a = menu->addAction(QString());
+    setSourceText(a, caption);
     a->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty())
         connect(a, &QAction::triggered, this,
@@ -53,47 +77,41 @@ QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const QString& capt
 }
 
 void FrmMain::BuildMenus() {
-    QMenu* mFile = m_menuBar->addMenu(QStringLiteral("文件(&F)"));
-    mFile->setObjectName(QStringLiteral("mFile"));
-    addMenuItem(mFile, "mSetUp", QStringLiteral("页面设置(&U)..."), QStringLiteral("SetUp"));
-    addMenuItem(mFile, "mPrintNo", QStringLiteral("打印序号(&N)"), QStringLiteral("mPrintNo"));
-    addMenuItem(mFile, "mPrint", QStringLiteral("打印(&P)...   Ctrl+P"), QStringLiteral("Print"));
-    addMenuItem(mFile, "mPreview", QStringLiteral("打印预览(&V)"), QStringLiteral("Preview"));
+    QMenu* mFile = addMenu("mFile", QT_TR_NOOP("文件(&F)"));
+    addMenuItem(mFile, "mSetUp", QT_TR_NOOP("页面设置(&U)..."), QStringLiteral("SetUp"));
+    addMenuItem(mFile, "mPrintNo", QT_TR_NOOP("打印序号(&N)"), QStringLiteral("mPrintNo"));
+    addMenuItem(mFile, "mPrint", QT_TR_NOOP("打印(&P)...   Ctrl+P"), QStringLiteral("Print"));
+    addMenuItem(mFile, "mPreview", QT_TR_NOOP("打印预览(&V)"), QStringLiteral("Preview"));
     mFile->addSeparator()->setObjectName(QStringLiteral("s1"));
-    addMenuItem(mFile, "mSaveFile", QStringLiteral("输出(&S)"), QStringLiteral("SaveFile"));
+    addMenuItem(mFile, "mSaveFile", QT_TR_NOOP("输出(&S)"), QStringLiteral("SaveFile"));
     mFile->addSeparator()->setObjectName(QStringLiteral("s2"));
-    addMenuItem(mFile, "mExit", QStringLiteral("退出(&X)"), QStringLiteral("Exit"));
+    addMenuItem(mFile, "mExit", QT_TR_NOOP("退出(&X)"), QStringLiteral("Exit"));
 
-    QMenu* mOperation = m_menuBar->addMenu(QStringLiteral("操作(&O)"));
-    mOperation->setObjectName(QStringLiteral("mOperation"));
-    addMenuItem(mOperation, "mAdd", QStringLiteral("添加(&A)   F5"), QStringLiteral("Add"));
-    addMenuItem(mOperation, "mModify", QStringLiteral("修改(&M)   F7"), QStringLiteral("Modify"));
-    addMenuItem(mOperation, "mDelete", QStringLiteral("删除(&D)   Del"), QStringLiteral("Delete"));
+    QMenu* mOperation = addMenu("mOperation", QT_TR_NOOP("操作(&O)"));
+    addMenuItem(mOperation, "mAdd", QT_TR_NOOP("添加(&A)   F5"), QStringLiteral("Add"));
+    addMenuItem(mOperation, "mModify", QT_TR_NOOP("修改(&M)   F7"), QStringLiteral("Modify"));
+    addMenuItem(mOperation, "mDelete", QT_TR_NOOP("删除(&D)   Del"), QStringLiteral("Delete"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("mS3"));
-    addMenuItem(mOperation, "mFilter", QStringLiteral("过滤(&F)   F3"), QStringLiteral("Filter"));
-    addMenuItem(mOperation, "mPos", QStringLiteral("定位"), QStringLiteral("Pos"));
-    addMenuItem(mOperation, "mRefresh", QStringLiteral("刷新        F9"),
-                QStringLiteral("Refresh"));
+    addMenuItem(mOperation, "mFilter", QT_TR_NOOP("过滤(&F)   F3"), QStringLiteral("Filter"));
+    addMenuItem(mOperation, "mPos", QT_TR_NOOP("定位"), QStringLiteral("Pos"));
+    addMenuItem(mOperation, "mRefresh", QT_TR_NOOP("刷新        F9"), QStringLiteral("Refresh"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms4"));
-    addMenuItem(mOperation, "mFieldSet", QStringLiteral("栏目"), QStringLiteral("FieldSet"));
+    addMenuItem(mOperation, "mFieldSet", QT_TR_NOOP("栏目"), QStringLiteral("FieldSet"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms5"));
-    addMenuItem(mOperation, "mFindSet", QStringLiteral("过滤设置(&T)"), QStringLiteral("FindSet"));
+    addMenuItem(mOperation, "mFindSet", QT_TR_NOOP("过滤设置(&T)"), QStringLiteral("FindSet"));
 
-    QMenu* mWindow = m_menuBar->addMenu(QStringLiteral("窗口(&W)"));
-    mWindow->setObjectName(QStringLiteral("mWindow"));
-    addMenuItem(mWindow, "mText", QStringLiteral("图标按钮(&I)"), QStringLiteral("mText"));
-    addMenuItem(mWindow, "mStb", QStringLiteral("状态栏(&S)"), QStringLiteral("mStb"));
+    QMenu* mWindow = addMenu("mWindow", QT_TR_NOOP("窗口(&W)"));
+    addMenuItem(mWindow, "mText", QT_TR_NOOP("图标按钮(&I)"), QStringLiteral("mText"));
+    addMenuItem(mWindow, "mStb", QT_TR_NOOP("状态栏(&S)"), QStringLiteral("mStb"));
 
-    QMenu* mH = m_menuBar->addMenu(QStringLiteral("帮助(&H)"));
-    mH->setObjectName(QStringLiteral("mH"));
-    addMenuItem(mH, "mHelp", QStringLiteral("帮助   F1"), QStringLiteral("Help"));
-    addMenuItem(mH, "mAbout", QStringLiteral("关于(&A)..."), QStringLiteral("About"));
+    QMenu* mH = addMenu("mH", QT_TR_NOOP("帮助(&H)"));
+    addMenuItem(mH, "mHelp", QT_TR_NOOP("帮助   F1"), QStringLiteral("Help"));
+    addMenuItem(mH, "mAbout", QT_TR_NOOP("关于(&A)..."), QStringLiteral("About"));
 
-    mOrder = m_menuBar->addMenu(QStringLiteral("排序"));
-    mOrder->setObjectName(QStringLiteral("mOrder"));
+    mOrder = addMenu("mOrder", QT_TR_NOOP("排序"));
     for (const auto& [name, caption, direction] :
-         {std::tuple{"mAsc", "升序", 1}, std::tuple{"mDesc", "降序", 2}}) {
-        QAction* a = addMenuItem(mOrder, name, QString::fromUtf8(caption), QString());
+         {std::tuple{"mAsc", QT_TR_NOOP("升序"), 1}, std::tuple{"mDesc", QT_TR_NOOP("降序"), 2}}) {
+        QAction* a = addMenuItem(mOrder, name, caption, QString());
         const int dir = direction;
         connect(a, &QAction::triggered, this, [this, dir] {
             reportErrors([&] { ArchiveSession::current().oPub->GridSort(this, Grid, dir); });
@@ -148,7 +166,7 @@ void FrmMain::DoCommand(const QString& key) {
     } else if (k == u"about") {
         auto about = createObject<IAbout>(QStringLiteral("PAbout.IAbout"));
         if (!about)
-            throw ArchiveError(QStringLiteral("无法创建关于对话框组件"));
+            throw ArchiveError(tr("无法创建关于对话框组件"));
         about->Show(nullptr);
     } else if (k == u"exit") {
         close();
@@ -161,6 +179,8 @@ void FrmMain::OpenCard(qint16 status) {
     EditLockRelease release(m_ComVar->m_ArchiveEnName);
     {
         FrmZAM card;
+        // The card belongs to its list: over it, and gone with it.
+        card.setParent(this, card.windowFlags() | Qt::Window);
         card.InitData(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
         card.showModal();
     }

@@ -167,4 +167,11 @@ QVector<ListField> FrmMain::listFields() const {
     return fields;
 }
 
+QString FrmMain::currentField() const {
+    const int col = Grid->Col();
+    if (!m_Cols || col < 1 || col > m_Cols->Count())
+        return {};
+    return m_Cols->Item(col).cFld;
+}
+
 } // namespace tarvo

@@ -2,6 +2,7 @@
 
 #include "ErrorHandling.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 
@@ -14,23 +15,32 @@ QIcon LoadResPicture(int number, PictureKind kind) {
             .arg(number);
     if (!QFile::exists(path))
         throw ArchiveError(
-            QStringLiteral("找不到资源文件中的图片 %1（%2）")
+            QCoreApplication::translate("tarvo::Resources", "找不到资源文件中的图片 %1（%2）")
                 .arg(number)
-                .arg(kind == PictureKind::Icon ? QStringLiteral("图标") : QStringLiteral("位图")));
+                .arg(kind == PictureKind::Icon
+                         ? QCoreApplication::translate("tarvo::Resources", "图标")
+                         : QCoreApplication::translate("tarvo::Resources", "位图")));
     return QIcon(path);
 }
 
 QString LoadResString(int id) {
-    static const QHash<int, QString> table = {
-        {1, QStringLiteral("提示信息")},       {100, QStringLiteral("101－－199 公共信息")},
-        {101, QStringLiteral("保存")},         {111, QStringLiteral("首张")},
-        {112, QStringLiteral("第一条记录")},   {113, QStringLiteral("上张")},
-        {114, QStringLiteral("前一条记录")},   {115, QStringLiteral("下张")},
-        {116, QStringLiteral("后一条记录")},   {117, QStringLiteral("末张")},
-        {118, QStringLiteral("最后一条记录")}, {119, QStringLiteral("返回")},
-        {120, QStringLiteral("退出")},
+    static const QHash<int, const char*> table = {
+        {1, QT_TRANSLATE_NOOP("tarvo::Resources", "提示信息")},
+        {100, QT_TRANSLATE_NOOP("tarvo::Resources", "101－－199 公共信息")},
+        {101, QT_TRANSLATE_NOOP("tarvo::Resources", "保存")},
+        {111, QT_TRANSLATE_NOOP("tarvo::Resources", "首张")},
+        {112, QT_TRANSLATE_NOOP("tarvo::Resources", "第一条记录")},
+        {113, QT_TRANSLATE_NOOP("tarvo::Resources", "上张")},
+        {114, QT_TRANSLATE_NOOP("tarvo::Resources", "前一条记录")},
+        {115, QT_TRANSLATE_NOOP("tarvo::Resources", "下张")},
+        {116, QT_TRANSLATE_NOOP("tarvo::Resources", "后一条记录")},
+        {117, QT_TRANSLATE_NOOP("tarvo::Resources", "末张")},
+        {118, QT_TRANSLATE_NOOP("tarvo::Resources", "最后一条记录")},
+        {119, QT_TRANSLATE_NOOP("tarvo::Resources", "返回")},
+        {120, QT_TRANSLATE_NOOP("tarvo::Resources", "退出")},
     };
-    return table.value(id);
+    const char* text = table.value(id);
+    return text ? QCoreApplication::translate("tarvo::Resources", text) : QString();
 }
 
 } // namespace tarvo

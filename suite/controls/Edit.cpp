@@ -1,5 +1,8 @@
 #include "Edit.h"
 
+#include "DecimalValidator.h"
+
+#include <QToolTip>
 #include <QValidator>
 
 namespace tarvo::suite {
@@ -8,6 +11,7 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     setObjectName(name);
     connect(this, &QLineEdit::textChanged, this, &Edit::Change);
     connect(this, &QLineEdit::textEdited, this, &Edit::UserChange);
+    connect(this, &QLineEdit::inputRejected, this, &Edit::explainRefusal);
 }
 
 void Edit::setUTooltipText(const QString& text) {
@@ -17,23 +21,57 @@ void Edit::setUTooltipText(const QString& text) {
 
 namespace {
 
-/// Refuses any text holding one of the characters.
+/// Refuses any text holding one of the characters, and remembers which it found.
 class RefusedCharacters : public QValidator {
 public:
     RefusedCharacters(const QString& characters, QObject* parent)
         : QValidator(parent), m_characters(characters) {}
     State validate(QString& input, int&) const override {
+        m_found.clear();
         for (const QChar c : input)
-            if (m_characters.contains(c))
-                return Invalid;
-        return Acceptable;
+            if (m_characters.contains(c) && !m_found.contains(c))
+                m_found += c;
+        return m_found.isEmpty() ? Acceptable : Invalid;
     }
+    /// The refused characters of the last text refused.
+    QString found() const { return m_found; }
 
 private:
     QString m_characters;
+    mutable QString m_found;
 };
 
+/// "< > ' ..." for a message.
+QString spaced(const QString& characters) {
+    QStringList list;
+    for (const QChar c : characters)
+        list << QString(c);
+    return list.join(u' ');
+}
+
 } // namespace
+
+QString Edit::refusalText() const {
+    if (const auto* refused = dynamic_cast<const RefusedCharacters*>(validator());
+        refused && !refused->found().isEmpty())
+        return tr("不能输入 %1：此栏不接受 %2 这些字符。")
+            .arg(spaced(refused->found()), spaced(m_badstr));
+    if (text().size() >= maxLength())
+        return tr("此栏最多 %1 个字符，多出的部分没有输入。").arg(maxLength());
+    if (dynamic_cast<const DecimalValidator*>(validator()))
+        return tr("此栏只能输入金额：数字、负号、小数点，小数位数有限。");
+    if (validator())
+        return tr("此栏只能输入数字。");
+    return {};
+}
+
+void Edit::explainRefusal() {
+    const QString why = refusalText();
+    if (why.isEmpty())
+        return;
+    // Below the edit, where the eye already is; it goes by itself after a few seconds.
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this, QRect(), 4000);
+}
 
 void Edit::setBadstr(const QString& characters) {
     m_badstr = characters;

@@ -32,6 +32,9 @@ public:
     /// Refused characters for text and code fields.
     static QString standardBadstr() { return QStringLiteral("<>'\"|&,"); }
 
+    /// Why the edit refused the user's last input, in the session language ("" when it did not).
+    QString refusalText() const;
+
 Q_SIGNALS:
     /// The text changed, by the user or by the program.
     void Change();
@@ -40,6 +43,10 @@ Q_SIGNALS:
     void UserChange();
 
 private:
+    /// Tells the user at the edit what was refused and why: refused input must not vanish
+    /// without a word.
+    void explainRefusal();
+
     QString m_tag;
     QString m_tooltip;
     QString m_badstr;

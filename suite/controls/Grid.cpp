@@ -1,5 +1,6 @@
 #include "Grid.h"
 
+#include "GridHeader.h"
 #include "GridModel.h"
 #include "KeyHook.h"
 
@@ -21,10 +22,7 @@ Grid::Grid(QWidget* parent) : QTableView(parent), m_model(new GridModel(this)) {
     // A fixed row height: sizing rows to their contents costs seconds on long lists.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setTextElideMode(Qt::ElideRight);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setMinimumSectionSize(0);
+    setHorizontalHeader(new GridHeader(this));
     setCols(2);
 }
 
@@ -145,6 +143,8 @@ void Grid::setRedraw(bool on) {
 
 void Grid::Sort(int col, bool ascending) {
     m_model->sortRows(col, ascending);
+    static_cast<GridHeader*>(horizontalHeader())
+        ->setSortMark(col, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     setRow(1);
 }
 

@@ -85,7 +85,10 @@ int answerFor(int button) {
 
 } // namespace
 
-Pub::Pub() = default;
+Pub::Pub() {
+    showQtTextsInSessionLanguage();
+}
+
 Pub::~Pub() = default;
 
 QString Pub::GetResString(const QString& key) {

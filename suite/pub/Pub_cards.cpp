@@ -1,6 +1,7 @@
 // Card services of the public-services object: control positions and captions, input checks,
 // which keys change a record, the match condition of a lookup edit, and leaving a card.
 #include "ClsCommon.h"
+#include "Edit.h"
 #include "Pub.h"
 #include "ResourceTable.h"
 #include "SuiteContext.h"
@@ -139,6 +140,10 @@ void Pub::CheckValid(QWidget* activeControl) {
 
 bool Pub::ConKeyDown(QWidget* activeControl, int& keyCode, int& shift) {
     if (!activeControl || !activeControl->isEnabled())
+        return false;
+    // The suite's own edit reports every change as it happens, however the text arrives (an
+    // input method, a paste, a drop); judging its keys would count refused input as a change.
+    if (qobject_cast<Edit*>(activeControl))
         return false;
     if (auto* edit = qobject_cast<QLineEdit*>(activeControl))
         return !edit->isReadOnly() && changesText(keyCode, shift);

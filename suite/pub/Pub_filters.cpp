@@ -42,7 +42,7 @@ QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* win
     const OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
     const QVector<FilterField> fields =
         FilterSetupDialog::chosen(filterFields(*list), options, list->archiveName());
-    condition = FilterDialog::ask(window, archiveConstName, fields);
+    condition = FilterDialog::ask(window, archiveConstName, fields, list->currentField());
     return condition;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 namespace tarvo::suite {
 
@@ -10,11 +10,18 @@ namespace tarvo::suite {
 void setCurrentUser(const QString& userId);
 /// The logged-in user, or the system account name when nobody has logged in.
 QString currentUser();
-void setSessionLanguage(const QString& language);
+/// Takes a language the suite carries ("zh-CN", "en-US", in any letter case) as the session
+/// language and shows Qt's own texts (dialog buttons, context menus) in it; false, changing
+/// nothing, for any other.
+bool setSessionLanguage(const QString& language);
 QString sessionLanguage();
 /// Nobody watches the screen (a script's export): messages go to the error output instead of
 /// waiting for a click.
 void setUnattended(bool unattended);
 bool isUnattended();
+/// Shows Qt's own texts in the session language, once the application object exists.
+void showQtTextsInSessionLanguage();
+/// The languages the suite carries, in the form setSessionLanguage takes them.
+QStringList sessionLanguages();
 
 } // namespace tarvo::suite

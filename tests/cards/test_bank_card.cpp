@@ -4,10 +4,15 @@
 #include "Edit.h"
 #include "Pub.h"
 #include "RecordingPub.h"
+#include "SuiteContext.h"
 #include "TempDatabase.h"
 #include "ctlAA_Bank.h"
 
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QProcess>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -46,6 +51,19 @@ struct BankCard : ::testing::Test {
         return db->OpenX(sql);
     }
 };
+
+/// Drags a text over an edit and drops it there, as another program would.
+void dropText(QWidget* target, const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    const QPoint at(4, target->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+}
 
 } // namespace
 
@@ -192,4 +210,80 @@ TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
     ASSERT_TRUE(shell.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()).trimmed(),
               "950|中国建设银行|1|20|1|19|6|4401|0");
+}
+
+TEST_F(BankCard, EveryWayTheUserChangesAFieldCountsAndNothingElseDoes) {
+    QSignalSpy changes(&card, &CardControl::ActiveSaveBtn);
+    suite::Edit* name = edit("EdtcBankName");
+    name->setText("程序写入");
+    card.Emptyallfields();
+    EXPECT_EQ(changes.size(), 0) << "text the card sets is no change of the user's";
+
+    name->setFocus();
+    QInputMethodEvent composing("zhongguo", {});
+    QApplication::sendEvent(name, &composing);
+    EXPECT_EQ(changes.size(), 0) << "an unfinished composition changes nothing yet";
+    QInputMethodEvent commit;
+    commit.setCommitString("中国银行");
+    QApplication::sendEvent(name, &commit);
+    EXPECT_EQ(name->text(), "中国银行");
+    EXPECT_EQ(changes.size(), 1) << "an input method's commit";
+
+    QInputMethodEvent fullWidth;
+    fullWidth.setCommitString("ＡＢ１２");
+    QApplication::sendEvent(name, &fullWidth);
+    EXPECT_EQ(changes.size(), 2) << "full-width characters";
+
+    QApplication::clipboard()->setText("分行");
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "中国银行ＡＢ１２分行");
+    EXPECT_EQ(changes.size(), 3) << "a paste";
+
+    QApplication::clipboard()->setText("北京,上海");
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "中国银行ＡＢ１２分行") << "a comma is refused";
+    EXPECT_EQ(changes.size(), 3) << "a refused paste changes nothing";
+    QTest::keyClick(name, Qt::Key_Ampersand);
+    EXPECT_EQ(changes.size(), 3) << "a refused key changes nothing";
+
+    suite::Edit* length = edit("EdtiIndAccNoLen");
+    length->setFocus();
+    dropText(length, "19");
+    EXPECT_EQ(length->text(), "19");
+    EXPECT_EQ(changes.size(), 4) << "a drop";
+    dropText(length, "1,9");
+    EXPECT_EQ(length->text(), "19") << "a dropped comma is refused";
+    EXPECT_EQ(changes.size(), 4);
+}
+
+TEST_F(BankCard, RefusedInputIsExplainedAtTheEditInTheSessionLanguage) {
+    suite::Edit* name = edit("EdtcBankName");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Comma);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().startsWith("不能输入 ,")) << QToolTip::text().toStdString();
+
+    suite::Edit* code = edit("EdtcBankCode");
+    code->setFocus();
+    QApplication::clipboard()->setText("12345678901234");
+    QTest::keyClick(code, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(code->text(), "1234567890");
+    EXPECT_EQ(QToolTip::text(), "此栏最多 10 个字符，多出的部分没有输入。");
+
+    suite::setSessionLanguage("en-US");
+    QTest::keyClick(code, Qt::Key_Backspace);
+    QTest::keyClick(code, Qt::Key_Bar);
+    EXPECT_TRUE(QToolTip::text().startsWith("| cannot be entered")) << QToolTip::text().toStdString();
+    suite::setSessionLanguage("zh-CN");
+    QToolTip::hideText();
+}
+
+TEST_F(BankCard, ARefusedSaveTakesTheClerkToTheFirstEmptyField) {
+    edit("EdtcBankCode")->setText("777");
+    edit("EdtcBankName")->setText("  ");
+    edit("EdtiIndAccNoLen")->setFocus();
+    bool ok = true;
+    EXPECT_EQ(card.GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
 }

@@ -4,6 +4,8 @@
 #include "ctlAA_Bank.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QToolBar>
 
@@ -210,5 +212,30 @@ TEST_F(ListWindowTest, CardKeysNavigateSaveAndLeave) {
         card->findChild<QAction*>("SaveRs")->setEnabled(false);
         QTest::keyClick(name, Qt::Key_Escape);
         EXPECT_FALSE(card->isVisible());
+    });
+}
+
+TEST_F(ListWindowTest, TextFromAnInputMethodWaitsToBeSavedAndEscKeepsIt) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = std::make_unique<FrmZAM>();
+        card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
+        card->show();
+        card->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+        QWidget* name = edit(*card, "EdtcBankName");
+        name->setFocus();
+
+        QApplication::clipboard()->setText("<分行>");
+        QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_FALSE(saveEnabled(*card)) << "a refused paste leaves nothing to save";
+
+        QInputMethodEvent commit;
+        commit.setCommitString("营业部");
+        QApplication::sendEvent(name, &commit);
+        EXPECT_TRUE(saveEnabled(*card));
+        QTest::keyClick(name, Qt::Key_Escape);
+        EXPECT_TRUE(card->isVisible()) << "Esc does not throw the change away";
+
+        card->findChild<QAction*>("SaveRs")->setEnabled(false);
     });
 }

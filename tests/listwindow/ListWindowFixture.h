@@ -42,6 +42,8 @@ struct CardSeen {
     qint16 status = 0;
     qint16 keyColumn = 0;
     qint32 rowSel = 0;
+    QWidget* owner = nullptr;
+    QRect frame;
 };
 
 /// Closes the next card window as soon as it shows and records how it was set up.
@@ -57,6 +59,8 @@ struct CardSeen {
                 seen->status = card->status();
                 seen->keyColumn = card->keyColumn();
                 seen->rowSel = card->rowSel();
+                seen->owner = card->parentWidget();
+                seen->frame = card->frameGeometry();
                 card->close();
                 return;
             }

@@ -1,6 +1,7 @@
 #include "ListWindowFixture.h"
 
 #include <QAction>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -236,4 +237,33 @@ TEST_F(ListWindowTest, TheWindowLoadsInItsOrderAndShowsTheToolbarKeys) {
     });
     EXPECT_EQ(h.pubCalls().filter(QRegularExpression("^(Unhook|FrmUnLoad)\\(")),
               QStringList({"Unhook(FrmMain)", "FrmUnLoad()"}));
+}
+
+TEST_F(ListWindowTest, TheCardOpensCentredOverItsListAndOwnedByIt) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        w.setGeometry(20, 20, 780, 560);
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        w.DoCommand("Add");
+        ASSERT_TRUE(card->shown);
+        EXPECT_EQ(card->owner, &w);
+        const QPoint offset = card->frame.center() - w.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2)
+            << "centred over the list: card " << card->frame.x() << "," << card->frame.y() << " "
+            << card->frame.width() << "x" << card->frame.height();
+        EXPECT_TRUE(w.screen()->availableGeometry().contains(card->frame)) << "wholly on screen";
+    });
+}
+
+TEST_F(ListWindowTest, ARestoredWindowIsLaidOutForItsSize) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        w.resize(600, 400);
+        w.showMinimized();
+        w.resize(760, 520);
+        w.showNormal();
+        QTRY_COMPARE(w.grid()->geometry().right(), w.width() - 1);
+        const QWidget* stb = w.findChild<QWidget*>("Stb");
+        EXPECT_EQ(w.grid()->geometry().bottom(),
+                  w.height() - (stb->isVisible() ? stb->height() : 0) - 1);
+    });
 }

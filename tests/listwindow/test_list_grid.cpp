@@ -1,8 +1,15 @@
 #include "AdoTypes.h"
 #include "ListWindowFixture.h"
 
+#include "GridHeader.h"
+#include "Pub.h"
+#include "SuiteContext.h"
+
 #include <QAbstractItemModelTester>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
 
 using namespace tarvo;
 
@@ -126,5 +133,79 @@ TEST_F(ListWindowTest, NoRightToTheColumnSetBuildsNoColumns) {
                   "MsgBox(res:Tarvo.AAARCHIVE.COMMON.no_colauth_error,64,"
                   "res:Tarvo.AA.ARCHIVE.COMMON.information)");
         EXPECT_EQ(w.grid()->Cols(), 2) << "the grid keeps the columns it had";
+    });
+}
+
+TEST_F(ListWindowTest, ShippedColumnsFitTheirCaptionsAndTheSeededDataInBothLanguages) {
+    QStringList tooNarrow;
+    for (const char* language : {"zh-CN", "en-US"}) {
+        suite::setSessionLanguage(language);
+        for (const auto& [archive, sysId] :
+             {std::pair{"aa_bank", ""}, std::pair{"bank", ""}, std::pair{"bank", "NB"}}) {
+            withList(archive, sysId, [&](FrmMain& w) {
+                // The window's font as the suite's services give it, not the recording ones.
+                suite::Pub().FrmUnitefont(&w);
+                auto* header = static_cast<suite::GridHeader*>(w.grid()->horizontalHeader());
+                const QFontMetrics cells = w.grid()->fontMetrics();
+                for (int c = 1; c < w.grid()->Cols(); ++c) {
+                    const int width = w.grid()->columnWidth(c);
+                    if (width == 0)
+                        continue;
+                    const QString where =
+                        QStringLiteral("%1 %2 %3 \"%4\"")
+                            .arg(language, archive, sysId, w.grid()->TextMatrix(0, c));
+                    if (!header->captionFits(c))
+                        tooNarrow << where + QStringLiteral(" caption has %1 px").arg(width);
+                    for (int r = 1; r < w.grid()->Rows(); ++r) {
+                        // The recording services' texts for yes, no and the sign flags are
+                        // resource keys, not what a user reads.
+                        const QString text = w.grid()->TextMatrix(r, c);
+                        if (text.startsWith(u"res:"))
+                            break;
+                        const int needed = cells.horizontalAdvance(text) + 8;
+                        if (needed > width) {
+                            tooNarrow << where + QStringLiteral(" needs %1 px, has %2")
+                                                     .arg(needed)
+                                                     .arg(width);
+                            break;
+                        }
+                    }
+                }
+            });
+        }
+    }
+    suite::setSessionLanguage("zh-CN");
+    EXPECT_TRUE(tooNarrow.isEmpty()) << tooNarrow.join('\n').toStdString();
+}
+
+TEST_F(ListWindowTest, ANarrowHeaderKeepsItsBeginningAndShowsItsCaptionAsATip) {
+    setLayout(h, "aa_bank", {{"cBankCode", true, 2400}, {"cBankName", true, 300}});
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto* header = static_cast<suite::GridHeader*>(w.grid()->horizontalHeader());
+        EXPECT_TRUE(header->captionFits(1));
+        EXPECT_FALSE(header->captionFits(2));
+        const QRect section(header->sectionViewportPosition(2), 0, header->sectionSize(2),
+                            header->height());
+        QHelpEvent tip(QEvent::ToolTip, section.center(), header->mapToGlobal(section.center()));
+        QApplication::sendEvent(header->viewport(), &tip);
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_EQ(QToolTip::text(), "列cBankName");
+        QToolTip::hideText();
+    });
+}
+
+TEST_F(ListWindowTest, TheSortedColumnCarriesTheArrowUntilTheListIsLoadedAgain) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto* header = static_cast<suite::GridHeader*>(w.grid()->horizontalHeader());
+        EXPECT_EQ(header->sortMarkSection(), -1);
+        w.grid()->setCol(2);
+        w.grid()->Sort(2, false);
+        EXPECT_EQ(header->sortMarkSection(), 2);
+        EXPECT_EQ(header->sortMarkOrder(), Qt::DescendingOrder);
+        const QPoint at(header->sectionViewportPosition(1) + 5, header->height() / 2);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(header->sortMarkSection(), 2) << "a double click on the header sorts nothing";
+        w.DataRefresh(QString());
+        EXPECT_EQ(header->sortMarkSection(), -1);
     });
 }

@@ -67,7 +67,7 @@ TEST(ColSet, WidthsAreStoredPerUserAndHiddenColumnsKeepZero) {
     suite::ClsColSet other;
     other.Init(temp.name(), "admin");
     ASSERT_TRUE(other.setColMode("aa_bank", 1));
-    EXPECT_EQ(other.GetColProperties()->Item(1).iColWidth, 1200) << "another user's defaults";
+    EXPECT_EQ(other.GetColProperties()->Item(1).iColWidth, 1300) << "another user's defaults";
 }
 
 TEST(ColSet, RefusedOrUnknownColumnSetsAnswerFalse) {

@@ -113,8 +113,8 @@ TEST(ColumnSetup, TheEditedLayoutIsStoredAndTheListFollowsIt) {
     ASSERT_EQ(rows.size(), 9);
     EXPECT_EQ(
         rows.mid(0, 4),
-        QStringList({"cBankCode|银行编码|1|1200|asc", "cBankName|银行全称|1|3000|desc",
-                     "iComAccNoLen|企业账号长度|1|1300|", "bComdFixLen|企业账号定长|0|1300|"}));
+        QStringList({"cBankCode|银行编码|1|1300|asc", "cBankName|银行全称|1|3000|desc",
+                     "iComAccNoLen|企业账号长度|1|2300|", "bComdFixLen|企业账号定长|0|2500|"}));
     EXPECT_TRUE(f.cs.GetSqlString().startsWith("cBankCode,cBankName,iComAccNoLen,bComdFixLen,"));
     EXPECT_EQ(held, f.cs.GetColProperties()) << "the collection the list holds is updated";
     EXPECT_EQ(held->Item(2).Caption, "银行全称");
@@ -155,7 +155,7 @@ TEST(ColumnSetup, TheKeyColumnCannotBeHidden) {
               QVariant(true));
     EXPECT_EQ(afterClick, Qt::Checked);
     EXPECT_EQ(stored(f.temp).mid(0, 2),
-              QStringList({"cBankName|银行名称|1|2600|", "cBankCode|银行编码|1|1200|asc"}));
+              QStringList({"cBankName|银行名称|1|2600|", "cBankCode|银行编码|1|1300|asc"}));
 
     // A layout that came in with the key hidden leaves the dialog with it shown.
     QVector<ColumnItem> columns{{"cBCode", "编码", 1, QVariant(false), 1000, ""},

@@ -180,3 +180,24 @@ TEST(FilterDialog, LinesAreAddedRemovedAndCleared) {
     EXPECT_EQ(counts, QList<int>({5, 4, 4}));
     EXPECT_EQ(valuesAfterRemove, QStringList({"", "", "fourth", "", ""}));
 }
+
+TEST(FilterDialog, OpensOnTheListsCurrentColumnReadyForItsValue) {
+    QString field, focused;
+    auto watch = whenModal<QDialog>([&](QDialog& d) {
+        field = cell<QComboBox>(d, 0, FieldCol)->currentText();
+        focused = QApplication::focusWidget() == cell<QLineEdit>(d, 0, ValueCol) ? "value" : "";
+        QTest::keyClicks(QApplication::focusWidget(), "500");
+        click(d, "OkButton");
+    });
+    const QString condition = FilterDialog::ask(nullptr, "过滤", kFields, "FCURBALANCE");
+    EXPECT_EQ(field, "余额");
+    EXPECT_EQ(focused, "value") << "the first keystroke goes into the value";
+    EXPECT_EQ(condition, "(fCurBalance = 500)");
+
+    auto again = whenModal<QDialog>([&](QDialog& d) {
+        field = cell<QComboBox>(d, 0, FieldCol)->currentText();
+        click(d, "CancelButton");
+    });
+    FilterDialog::ask(nullptr, "过滤", kFields, "cNotOffered");
+    EXPECT_EQ(field, "账户名称") << "a field the filter does not offer starts on the first";
+}

@@ -95,3 +95,31 @@ TEST(LocateDialog, ReportsWhatItCannotFindAndKeepsTheRow) {
     EXPECT_EQ(message, "找不到“账户999”。");
     EXPECT_EQ(grid.Row(), 42);
 }
+
+TEST(LocateDialog, TakesTypedTextAtOnceAndStandsClearOfTheRowItFinds) {
+    Grid grid;
+    fillGrid(grid);
+    grid.move(100, 100);
+    grid.setRow(1);
+    grid.setCol(1);
+    QString column, typedInto;
+    bool covered = true;
+    auto watch = whenModal<QDialog>([&](QDialog& d) {
+        column = d.findChild<QComboBox*>("LocateColumn")->currentText();
+        // Put the dialog over the row it will find, as a window manager may.
+        const QRect row = grid.visualRect(grid.gridModel()->index(1, 1));
+        d.move(grid.viewport()->mapToGlobal(row.topLeft()) - QPoint(10, 10));
+        QTest::keyClicks(QApplication::focusWidget(), "002");
+        typedInto = QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const QRect cell = grid.visualRect(grid.gridModel()->index(grid.Row() - 1, 1));
+        const QRect found(grid.viewport()->mapToGlobal(cell.topLeft()), cell.size());
+        covered = d.frameGeometry().intersects(found);
+        click(d, "CloseButton");
+    });
+    LocateDialog::run(nullptr, &grid);
+    EXPECT_EQ(column, "编码") << "the column the user stands on";
+    EXPECT_EQ(typedInto, "LocateText");
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_FALSE(covered) << "the found row stays visible";
+}

@@ -44,6 +44,7 @@ public:
                 {"dOpenAccDate", "开户日期", 135}};
     }
     QString archiveName() const override { return "bank"; }
+    QString currentField() const override { return {}; }
     Grid* grid;
 };
 

@@ -1,4 +1,5 @@
 #include "ClsCommon.h"
+#include "Edit.h"
 #include "Pub.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
@@ -146,6 +147,7 @@ TEST(PubCards, OnlyKeysThatChangeTheControlsValueCount) {
     auto* editableCombo = new QComboBox(&window);
     editableCombo->setEditable(true);
     auto* button = new QPushButton(&window);
+    auto* suiteEdit = new suite::Edit(&window);
 
     struct Case {
         QWidget* control;
@@ -183,6 +185,8 @@ TEST(PubCards, OnlyKeysThatChangeTheControlsValueCount) {
         {combo, 8, 0, false, "Backspace on a fixed list"},
         {editableCombo, 8, 0, true, "Backspace in an editable list"},
         {button, 32, 0, false, "a push button changes nothing"},
+        {suiteEdit, 65, 0, false, "the suite's edit reports its own changes"},
+        {suiteEdit, 86, 2, false, "a paste into the suite's edit may be refused"},
         {nullptr, 65, 0, false, "no control"},
     };
     for (const Case& c : cases) {

@@ -97,6 +97,7 @@ ctlAA_Bank::ctlAA_Bank(QWidget* parent)
         EdtiComAccNoLen->setEnabled(ChkbComdFixLen->Value() == 1);
     });
     connect(ChkbIndFixLen, &suite::CheckBox::Click, this, &CardControl::ActiveSaveBtn);
+    reportEditsChangedByUser();
     connect(EdtcBankName, &suite::Edit::Change, this, [this] {
         const bool construction = EdtcBankName->Text() == kConstructionBank;
         LblcIndUnitcode->setVisible(construction);
@@ -251,9 +252,15 @@ QString ctlAA_Bank::KeyVal() const {
 
 QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
     bFlag = false;
-    if (EdtcBankCode->Text().trimmed().isEmpty() || EdtcBankName->Text().trimmed().isEmpty()) {
-        ShowInfo(m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull")));
-        return {};
+    for (suite::Edit* must : {EdtcBankCode, EdtcBankName}) {
+        if (must->Text().trimmed().isEmpty()) {
+            ShowInfo(
+                m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull")));
+            // Where the clerk has to type next.
+            if (must->isEnabled() && must->isVisible())
+                must->setFocus();
+            return {};
+        }
     }
     const QString xml =
         QStringLiteral("<AA_Bank>") + element(QStringLiteral("cBankCode"), EdtcBankCode->Text()) +

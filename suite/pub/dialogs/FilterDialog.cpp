@@ -116,10 +116,28 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
     resize(740, 330);
 }
 
-QString FilterDialog::ask(QWidget* parent, const QString& title,
-                          const QVector<FilterField>& fields) {
+QString FilterDialog::ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields,
+                          const QString& currentField) {
     FilterDialog dialog(parent, title, fields);
+    dialog.startOn(currentField);
     return dialog.exec() == QDialog::Accepted ? dialog.m_condition : QString();
+}
+
+void FilterDialog::startOn(const QString& field) {
+    int index = 0;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].field.compare(field, Qt::CaseInsensitive) == 0) {
+            index = i;
+            break;
+        }
+    }
+    if (m_fields.isEmpty())
+        return;
+    combo(m_table, 0, FieldCol)->setCurrentIndex(index);
+    // The clerk opens the filter to type a value: the first keystroke goes there.
+    QWidget* value = m_table->cellWidget(0, ValueCol);
+    m_table->setCurrentCell(0, ValueCol);
+    value->setFocus();
 }
 
 void FilterDialog::accept() {

@@ -15,8 +15,10 @@ class FilterDialog : public QDialog {
     Q_OBJECT
 public:
     /// Shows the dialog modally; returns a condition in SQL syntax (no WHERE) over the fields,
-    /// or "" when the user cancels or leaves every line empty.
-    static QString ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields);
+    /// or "" when the user cancels or leaves every line empty. The first line starts on the
+    /// field the user stands on in the list (when the filter offers it), ready for its value.
+    static QString ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields,
+                       const QString& currentField = {});
 
     /// Refuses a value that does not fit its field with a message, and stays open.
     void accept() override;
@@ -28,6 +30,7 @@ private:
     enum Column { FieldCol, OperatorCol, ValueCol, JoinCol, ColumnCount };
 
     FilterDialog(QWidget* parent, const QString& title, const QVector<FilterField>& fields);
+    void startOn(const QString& field);
     void addRow();
     void removeRow();
     void clearRows();

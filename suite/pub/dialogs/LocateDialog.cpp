@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tarvo::suite {
@@ -61,6 +62,7 @@ LocateDialog::LocateDialog(QWidget* parent, Grid* grid)
     layout->addSpacing(8);
     layout->addLayout(buttons);
     resize(440, sizeHint().height());
+    m_text->setFocus();
 }
 
 void LocateDialog::run(QWidget* parent, Grid* grid) {
@@ -74,6 +76,22 @@ bool LocateDialog::matches(int row, int col, const QString& text) const {
     const QString cell = m_grid->TextMatrix(row, col).trimmed();
     return m_whole->isChecked() ? cell.compare(text, Qt::CaseInsensitive) == 0
                                 : cell.contains(text, Qt::CaseInsensitive);
+}
+
+void LocateDialog::uncover(int row, int col) {
+    const QRect cell = m_grid->visualRect(m_grid->gridModel()->index(row - 1, col));
+    const QRect found(m_grid->viewport()->mapToGlobal(cell.topLeft()), cell.size());
+    const QRect mine = frameGeometry();
+    if (!mine.intersects(found))
+        return;
+    // Below the row when there is room on its screen, above it otherwise.
+    const QScreen* screen = m_grid->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const int gap = 8;
+    int top = found.bottom() + gap;
+    if (room.isValid() && top + mine.height() > room.bottom())
+        top = found.top() - gap - mine.height();
+    move(mine.left(), std::max(room.isValid() ? room.top() : top, top));
 }
 
 void LocateDialog::findNext() {
@@ -90,6 +108,7 @@ void LocateDialog::findNext() {
         if (matches(row, col, text)) {
             m_grid->setRow(row);
             m_grid->scrollTo(m_grid->gridModel()->index(row - 1, col));
+            uncover(row, col);
             return;
         }
     }

@@ -23,6 +23,8 @@ private:
     LocateDialog(QWidget* parent, Grid* grid);
     void findNext();
     bool matches(int row, int col, const QString& text) const;
+    /// Moves the dialog off the found row, so that the clerk sees what was found.
+    void uncover(int row, int col);
 
     Grid* m_grid;
     QComboBox* m_column;

@@ -1,0 +1,237 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>tarvo::FrmMain</name>
+    <message>
+        <source>设置</source>
+        <translation>Set Up</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>过滤</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>定位</source>
+        <translation>Locate</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>栏目</source>
+        <translation>Columns</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>页面设置(&amp;U)...</source>
+        <translation>Page Set&amp;up...</translation>
+    </message>
+    <message>
+        <source>打印序号(&amp;N)</source>
+        <translation>Print Row &amp;Numbers</translation>
+    </message>
+    <message>
+        <source>打印(&amp;P)...   Ctrl+P</source>
+        <translation>&amp;Print...   Ctrl+P</translation>
+    </message>
+    <message>
+        <source>打印预览(&amp;V)</source>
+        <translation>Print Pre&amp;view</translation>
+    </message>
+    <message>
+        <source>输出(&amp;S)</source>
+        <translation>&amp;Export...</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>操作(&amp;O)</source>
+        <translation>&amp;Operation</translation>
+    </message>
+    <message>
+        <source>添加(&amp;A)   F5</source>
+        <translation>&amp;Add   F5</translation>
+    </message>
+    <message>
+        <source>修改(&amp;M)   F7</source>
+        <translation>&amp;Modify   F7</translation>
+    </message>
+    <message>
+        <source>删除(&amp;D)   Del</source>
+        <translation>&amp;Delete   Del</translation>
+    </message>
+    <message>
+        <source>过滤(&amp;F)   F3</source>
+        <translation>&amp;Filter   F3</translation>
+    </message>
+    <message>
+        <source>刷新        F9</source>
+        <translation>Refresh   F9</translation>
+    </message>
+    <message>
+        <source>过滤设置(&amp;T)</source>
+        <translation>Filter Se&amp;t-up</translation>
+    </message>
+    <message>
+        <source>窗口(&amp;W)</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>图标按钮(&amp;I)</source>
+        <translation>&amp;Icon Buttons</translation>
+    </message>
+    <message>
+        <source>状态栏(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>帮助   F1</source>
+        <translation>Help   F1</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)...</source>
+        <translation>&amp;About...</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>Sort</translation>
+    </message>
+    <message>
+        <source>升序</source>
+        <translation>Ascending</translation>
+    </message>
+    <message>
+        <source>降序</source>
+        <translation>Descending</translation>
+    </message>
+    <message>
+        <source>无法创建关于对话框组件</source>
+        <translation>The about box component cannot be created</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::FrmZAM</name>
+    <message>
+        <source>保存客户档案</source>
+        <translation>Save the record</translation>
+    </message>
+    <message>
+        <source>将添加或修改的客户档案保存</source>
+        <translation>Saves the record added or modified</translation>
+    </message>
+    <message>
+        <source>没有打开档案列表</source>
+        <translation>No archive list is open</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::Resources</name>
+    <message>
+        <source>找不到资源文件中的图片 %1（%2）</source>
+        <translation>Picture %1 (%2) is missing from the resources</translation>
+    </message>
+    <message>
+        <source>图标</source>
+        <translation>icon</translation>
+    </message>
+    <message>
+        <source>位图</source>
+        <translation>bitmap</translation>
+    </message>
+    <message>
+        <source>提示信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>101－－199 公共信息</source>
+        <translation>101-199 common texts</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>首张</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <source>第一条记录</source>
+        <translation>First record</translation>
+    </message>
+    <message>
+        <source>上张</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>前一条记录</source>
+        <translation>Previous record</translation>
+    </message>
+    <message>
+        <source>下张</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>后一条记录</source>
+        <translation>Next record</translation>
+    </message>
+    <message>
+        <source>末张</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>最后一条记录</source>
+        <translation>Last record</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+</context>
+</TS>
