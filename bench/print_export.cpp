@@ -6,12 +6,12 @@
 #include "ClsCommon.h"
 #include "Grid.h"
 #include "IListWindow.h"
+#include "PeakMemory.h"
 #include "PrintControl.h"
 #include "Pub.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -74,16 +74,6 @@ void fill(tarvo::suite::Grid* g, int n) {
         for (int c = 0; c < kCols; ++c)
             g->setTextMatrix(i, c + 1, row[c]);
     }
-}
-
-long peakKilobytes() {
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 } // namespace

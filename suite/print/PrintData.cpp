@@ -1,18 +1,23 @@
 #include "PrintData.h"
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
 
 // XML 1.0 cannot carry most control characters; a stray one in a name must not make the whole
 // list unprintable.
+bool xmlUnsafe(QChar c) {
+    const char16_t u = c.unicode();
+    return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF;
+}
+
 QString xmlSafe(const QString& text) {
+    if (std::none_of(text.begin(), text.end(), xmlUnsafe))
+        return text;
     QString out = text;
-    for (QChar& c : out) {
-        const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF)
-            c = QChar(0xFFFD);
-    }
+    std::replace_if(out.begin(), out.end(), xmlUnsafe, QChar(0xFFFD));
     return out;
 }
 
@@ -37,13 +42,17 @@ void PrintDataWriter::writeRow(const QStringList& cells) {
         m_w.writeStartElement(QStringLiteral("C"));
         // A carriage return written as it is would come back as a plain line feed.
         const QString safe = xmlSafe(c);
-        qsizetype from = 0;
-        for (qsizetype at = safe.indexOf(u'\r'); at >= 0; at = safe.indexOf(u'\r', from)) {
-            m_w.writeCharacters(safe.mid(from, at - from));
-            m_w.writeEntityReference(QStringLiteral("#13"));
-            from = at + 1;
+        if (!safe.contains(u'\r')) {
+            m_w.writeCharacters(safe);
+        } else {
+            qsizetype from = 0;
+            for (qsizetype at = safe.indexOf(u'\r'); at >= 0; at = safe.indexOf(u'\r', from)) {
+                m_w.writeCharacters(safe.mid(from, at - from));
+                m_w.writeEntityReference(QStringLiteral("#13"));
+                from = at + 1;
+            }
+            m_w.writeCharacters(safe.mid(from));
         }
-        m_w.writeCharacters(safe.mid(from));
         m_w.writeEndElement();
     }
     m_w.writeEndElement();
