@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,4 +168,29 @@ TEST_F(ListPrintTest, MenusToolbarAndKeysReachPrintAndPreview) {
         QTest::keyClick(w.grid(), Qt::Key_P, Qt::ControlModifier);
         EXPECT_TRUE(*seen) << "Ctrl+P";
     });
+}
+
+TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
+    const QString pdf = dir.filePath("printed.pdf");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        auto print = onNextDialog<QPrintDialog>(seen, [&](QPrintDialog& d) {
+            // With no printer installed the dialog offers printing to a file.
+            auto* name = d.findChild<QLineEdit*>("filename");
+            ASSERT_TRUE(name);
+            name->setText(pdf);
+            d.accept();
+        });
+        w.DoCommand("Print");
+        EXPECT_TRUE(*seen);
+    });
+    QProcess reader;
+    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QStringLiteral("编码"))) << "the header row";
+    EXPECT_TRUE(text.contains(QStringLiteral("中国")));
+    for (const char* code : {"102", "103", "104", "105"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(code))) << code;
 }
