@@ -1,8 +1,11 @@
 #include "ScreenshotTaker.h"
 
 #include "FrmMain.h"
+#include "Grid.h"
+#include "HostApplication.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QWidget>
 
@@ -17,6 +20,13 @@ ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QObject* par
 void ScreenshotTaker::poll() {
     if (m_taking)
         return;
+    // Nobody is there to answer a message: it goes to the console, and the answer is no.
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        std::fprintf(stderr, "%s\n", qPrintable(box->text()));
+        m_refused = true;
+        box->reject();
+        return;
+    }
     QWidget* portal = nullptr;
     tarvo::FrmMain* list = nullptr;
     QWidget* card = nullptr;
@@ -39,6 +49,11 @@ void ScreenshotTaker::poll() {
         }
         if (list && list->isLoaded() && !m_cardOpened) {
             m_cardOpened = true;
+            if (list->grid()->Rows() <= 1 && m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
+                std::fprintf(stderr, "列表中没有记录，无法打开修改卡片\n");
+                m_refused = true;
+                return;
+            }
             // The card runs modally: open it from the event loop, not from inside this poll.
             QTimer::singleShot(0, list,
                                [list, command = m_cardCommand] { list->DoCommand(command); });
@@ -47,10 +62,14 @@ void ScreenshotTaker::poll() {
         take(portal ? portal : list);
         return;
     }
-    // Nothing opened (a refused start-up shows a message): give up after about 15 s.
-    if (++m_attempts > 60) {
+    // Nothing opened: a refused start-up or card has said why by now; otherwise give up after
+    // about 15 s.
+    const auto* host = dynamic_cast<HostApplication*>(QCoreApplication::instance());
+    const bool refused = (m_refused || (host && host->failed())) && (!list || m_cardOpened);
+    if (refused || ++m_attempts > 60) {
         m_timer.stop();
-        std::fprintf(stderr, "no window to take a picture of\n");
+        if (!refused)
+            std::fprintf(stderr, "no window to take a picture of\n");
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
     }

@@ -25,4 +25,5 @@ private:
     bool m_cardOpened = false;
     bool m_saved = false;
     bool m_taking = false;
+    bool m_refused = false;
 };

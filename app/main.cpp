@@ -1,6 +1,7 @@
 // The desktop host: logs a user in to an account database and opens an archive, either the
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "ComponentRegistration.h"
+#include "HostApplication.h"
 #include "ITarvoArchive.h"
 #include "ListExporter.h"
 #include "Login.h"
@@ -42,6 +43,14 @@ void useOffscreenWithoutDisplay(bool exporting) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+/// Whether a value is one of those allowed, in any letter case.
+bool oneOf(const QString& value, const QStringList& allowed) {
+    for (const QString& a : allowed)
+        if (value.compare(a, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 /// Tells the user why the host cannot go on: on the console, and in a message box when a user
 /// is looking at the screen.
 void fail(bool headless, const QString& message) {
@@ -54,7 +63,7 @@ void fail(bool headless, const QString& message) {
 
 int main(int argc, char** argv) {
     useOffscreenWithoutDisplay(exporting(argc, argv));
-    QApplication app(argc, argv);
+    HostApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
 
@@ -79,21 +88,42 @@ int main(int argc, char** argv) {
     const QCommandLineOption shot(QStringLiteral("screenshot"),
                                   QStringLiteral("打开窗口、保存截图后退出"),
                                   QStringLiteral("file"));
-    const QCommandLineOption card(QStringLiteral("card"),
-                                  QStringLiteral("截图时先打开卡片：Add 或 Modify"),
-                                  QStringLiteral("command"));
+    const QCommandLineOption card(
+        QStringLiteral("card"),
+        QStringLiteral("截图时先打开卡片或打印预览：Add、Modify 或 Preview"),
+        QStringLiteral("command"));
     const QCommandLineOption exportFile(
         QStringLiteral("export"),
         QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
         QStringLiteral("file"));
     cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, exportFile});
     cli.process(app);
+    if (cli.isSet(shot) || cli.isSet(exportFile))
+        app.setHeadless(true);
 
     if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
-        fail(
-            cli.isSet(shot) || cli.isSet(exportFile),
-            QStringLiteral("不支持的界面语言“%1”。可用的语言：%2。")
-                .arg(cli.value(lang), tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
+        fail(app.headless(), QStringLiteral("不支持的界面语言“%1”。可用的语言：%2。")
+                                 .arg(cli.value(lang),
+                                      tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
+        return 2;
+    }
+    const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
+    const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
+    const QStringList cards{QStringLiteral("Add"), QStringLiteral("Modify"),
+                            QStringLiteral("Preview")};
+    if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
+        fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
+                                 .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
+        return 2;
+    }
+    if (cli.isSet(menu) && !menus.contains(cli.value(menu))) {
+        fail(app.headless(), QStringLiteral("门户菜单“%1”不存在。可用的菜单：%2。")
+                                 .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
+        return 2;
+    }
+    if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
+        fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2。")
+                                 .arg(cli.value(card), cards.join(QStringLiteral(" 或 "))));
         return 2;
     }
     tarvo::suite::registerSuiteClasses();
@@ -102,7 +132,7 @@ int main(int argc, char** argv) {
     QString error;
     const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
     if (!login) {
-        fail(cli.isSet(shot) || cli.isSet(exportFile), error);
+        fail(app.headless(), error);
         return 1;
     }
 
@@ -127,6 +157,8 @@ int main(int argc, char** argv) {
     } else {
         component->Show(login, cli.value(archive), cli.value(sysId));
     }
+    if (app.failed())
+        return 1;
     if (exporter) {
         const auto& outcome = tarvo::suite::lastExportOutcome();
         if (outcome.result == 0)

@@ -37,6 +37,7 @@ public:
     }
     QString archiveName() const override { return QStringLiteral("bank"); }
     QString currentField() const override { return {}; }
+    void showFilter(const QString&) override {}
     tarvo::suite::Grid* grid;
 };
 

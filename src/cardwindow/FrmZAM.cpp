@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QScreen>
 #include <QToolBar>
 
@@ -42,8 +43,12 @@ FrmMain& listWindow() {
 FrmZAM::FrmZAM()
     : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
       MoxFrmCaptionMgr(new suite::CaptionBar(this)), MoxFrmKeyHook(new suite::KeyHook(this)),
-      ctlAA_Bank1(new ctlAA_Bank(this)) {
+      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)) {
     setObjectName(QStringLiteral("FrmZAM"));
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    m_statusClear.setSingleShot(true);
+    m_statusClear.setInterval(4000);
+    connect(&m_statusClear, &QTimer::timeout, StatusLine, &QLabel::clear);
     Tlb->setObjectName(QStringLiteral("Tlb"));
     Frame2->setObjectName(QStringLiteral("Frame2"));
     ctlAA_Bank1->hide();
@@ -164,6 +169,8 @@ void FrmZAM::layOut() {
     // The card stands at 620 twips, or below the caption where our toolbar is taller.
     const int top = std::max(CardControl::pixels(620), MoxFrmCaptionMgr->geometry().bottom() + 4);
     m_Card->move(0, top);
+    const int statusTop = m_Card->geometry().bottom() + 4;
+    StatusLine->setGeometry(8, statusTop, width() - 16, std::max(0, height() - statusTop - 2));
 }
 
 void FrmZAM::showEvent(QShowEvent* event) {
@@ -309,6 +316,9 @@ bool FrmZAM::Save() {
         return false;
     }
     listWindow().m_KeyVal = m_Card->KeyVal();
+    // The card empties itself for the next record: say that the last one went in.
+    StatusLine->setText(tr("已保存：%1").arg(m_Card->KeyVal().trimmed()));
+    m_statusClear.start();
     NewRecord();
     return true;
 }

@@ -3,9 +3,11 @@
 #include "ComVar.h"
 #include "Recordset.h"
 
+#include <QTimer>
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QToolBar;
 
 namespace tarvo {
@@ -66,6 +68,9 @@ private:
     QWidget* Frame2;
     suite::CaptionBar* MoxFrmCaptionMgr;
     suite::KeyHook* MoxFrmKeyHook;
+    /// Confirms a save for a few seconds, below the card.
+    QLabel* StatusLine;
+    QTimer m_statusClear;
     ctlAA_Bank* ctlAA_Bank1;
 
     void Form_Load();

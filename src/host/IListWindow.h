@@ -22,6 +22,8 @@ public:
     virtual QString archiveName() const = 0;
     /// The field of the column the user stands on (as in listFields), or "" when none.
     virtual QString currentField() const = 0;
+    /// The filter the user has just chosen, in words, for the list to show while it applies.
+    virtual void showFilter(const QString& description) = 0;
 };
 
 } // namespace tarvo

@@ -53,6 +53,8 @@ public:
 
     /// Always part of the list's condition.
     QString m_ClsFilter;
+    /// The user's filter in words while the list shows it; "" for the whole archive.
+    QString m_filterText;
     /// Grid column of the key field; 0 when the key field is not shown.
     qint32 m_KeyCol = 0;
     /// Key of the record the card window saved last.
@@ -68,6 +70,7 @@ public:
     QVector<ListField> listFields() const override;
     QString archiveName() const override;
     QString currentField() const override;
+    void showFilter(const QString& description) override;
 
 Q_SIGNALS:
     void unloaded();

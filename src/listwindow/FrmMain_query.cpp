@@ -29,10 +29,18 @@ void FrmMain::DataRefresh(const QString& sCon) {
         s.ResParams = {QString::number(rs->RecordCount())};
         Stb->setPanelText(3, s.oPub->GetResFormatString(
                                  QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
+        if (!hasCondition)
+            m_filterText.clear();
+        Stb->setPanelText(2, hasCondition ? tr("已过滤：%1").arg(m_filterText) : QString());
+        Stb->setToolTip(hasCondition ? m_filterText : QString());
         if (hasCondition && rs->RecordCount() == 0)
             ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.findnothing")));
         FillGrid(rs);
     });
+}
+
+void FrmMain::showFilter(const QString& description) {
+    m_filterText = description;
 }
 
 QString FrmMain::GetJoinTables(const QString& cFlds) const {

@@ -30,7 +30,9 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         info.systemDb = dbName;
         return std::make_shared<Login>(info);
     } catch (const DbError& e) {
-        error = e.text();
+        error = e.text().contains(dbName)
+                    ? e.text()
+                    : QStringLiteral("无法打开账套数据库“%1”：%2").arg(dbName, e.text());
         return nullptr;
     }
 }

@@ -1,5 +1,7 @@
 #include "PortalBusiness.h"
 
+#include "UiText.h"
+
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
@@ -36,18 +38,29 @@ private:
 
 PortalBusiness::PortalBusiness(LoginPtr login) : m_login(std::move(login)) {}
 
-void PortalBusiness::ShowForm(QWidget*& window, const QString& subsystem, const QString& formKey,
-                              bool, bool) {
+void PortalBusiness::ShowForm(QWidget*& window, const QString&, const QString&, bool, bool) {
     if (!window)
         return;
     QMainWindow portal;
     portal.setObjectName(QStringLiteral("PortalWindow"));
-    portal.setWindowTitle(QStringLiteral("企业门户 — %1").arg(window->windowTitle()));
-    auto* status =
-        new QLabel(QStringLiteral("%1  %2  %3")
-                       .arg(m_login ? m_login->cUserName() : QString(), subsystem, formKey),
-                   &portal);
+    auto* status = new QLabel(&portal);
+    status->setObjectName(QStringLiteral("PortalStatus"));
     portal.statusBar()->addWidget(status);
+    // The hosted window names its archive once it has loaded: follow its title.
+    const auto describe = [&portal, status, window, login = m_login] {
+        const QString archive = window->windowTitle();
+        portal.setWindowTitle(uiText("企业门户 — %1", "Portal — %1").arg(archive));
+        QStringList parts;
+        if (login) {
+            parts << uiText("操作员：%1（%2）", "User: %1 (%2)")
+                         .arg(login->cUserName(), login->cUserId());
+            parts << uiText("账套：%1", "Account: %1").arg(login->cacc_id());
+        }
+        parts << uiText("档案：%1", "Archive: %1").arg(archive);
+        status->setText(parts.join(QStringLiteral("    ")));
+    };
+    describe();
+    QObject::connect(window, &QWidget::windowTitleChanged, status, describe);
 
     QPointer<QWidget> hosted = window;
     const Qt::WindowFlags flags = window->windowFlags();

@@ -42,7 +42,11 @@ QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* win
     const OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
     const QVector<FilterField> fields =
         FilterSetupDialog::chosen(filterFields(*list), options, list->archiveName());
-    condition = FilterDialog::ask(window, archiveConstName, fields, list->currentField());
+    QString description;
+    condition =
+        FilterDialog::ask(window, archiveConstName, fields, list->currentField(), &description);
+    if (!condition.isEmpty())
+        list->showFilter(description);
     return condition;
 }
 

@@ -12,9 +12,9 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QProcess>
-#include <QToolTip>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -273,7 +273,8 @@ TEST_F(BankCard, RefusedInputIsExplainedAtTheEditInTheSessionLanguage) {
     suite::setSessionLanguage("en-US");
     QTest::keyClick(code, Qt::Key_Backspace);
     QTest::keyClick(code, Qt::Key_Bar);
-    EXPECT_TRUE(QToolTip::text().startsWith("| cannot be entered")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().startsWith("| cannot be entered"))
+        << QToolTip::text().toStdString();
     suite::setSessionLanguage("zh-CN");
     QToolTip::hideText();
 }

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QTest>
 #include <QToolBar>
 
@@ -122,6 +123,8 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
             edit(card, "EdtcBankName")->setText(QStringLiteral("新银行") + code);
             EXPECT_TRUE(run(card, "SAVERS"));
             EXPECT_EQ(w.m_KeyVal, code);
+            EXPECT_EQ(card.findChild<QLabel*>("StatusLine")->text(),
+                      QStringLiteral("已保存：") + code);
             EXPECT_TRUE(edit(card, "EdtcBankCode")->text().isEmpty()) << "ready for the next";
             EXPECT_EQ(card.status(), 1);
         }

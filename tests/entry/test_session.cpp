@@ -7,6 +7,8 @@
 #include "PortalBusiness.h"
 #include "TypeLibrary.h"
 
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -195,17 +197,23 @@ TEST(Session, LoginAndLogOffAnswerTrueAndChangeNothing) {
 TEST(Session, ThePortalRoadOpensTheOrdinaryBankAccountsAndRefusesOtherMenus) {
     ComponentHarness h;
     auto portal = std::make_shared<tarvo::suite::PortalBusiness>(h.login);
-    QString hostedArchive;
+    QString hostedArchive, status;
     portal->onShown = [&](QWidget* portalWindow) {
         auto* list = portalWindow->findChild<FrmMain*>();
         ASSERT_NE(list, nullptr);
         hostedArchive = list->comVar()->m_ColSetArchiveEnName;
+        // The list names its archive in its title once loaded; the portal follows it.
+        list->setWindowTitle("银行账号");
+        status = portalWindow->findChild<QLabel*>("PortalStatus")->text();
         list->close();
     };
     ITarvoArchive archive;
     archive.setBusiness(portal);
     EXPECT_EQ(archive.ILoginable_CallFunction("AA54", "", "", ""), 0);
     EXPECT_EQ(hostedArchive, "bank");
+    EXPECT_TRUE(status.contains(h.login->cUserName())) << status.toStdString();
+    EXPECT_TRUE(status.contains("档案：银行账号")) << status.toStdString();
+    EXPECT_FALSE(status.contains("FrmMain_key")) << "no internal key";
     EXPECT_EQ(h.pubCalls().filter("IsLockFun(").last(), "IsLockFun(db,demo,bank,-1)");
 
     auto box = std::make_shared<CapturedBox>();

@@ -80,3 +80,15 @@ TEST_F(ListWindowTest, AnEmptyTableRefreshesWithoutAMessage) {
                   "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
     });
 }
+
+TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItApplies) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto* stb = w.findChild<suite::StatusBar*>("Stb");
+        EXPECT_TRUE(stb->PanelText(2).isEmpty());
+        w.showFilter("银行名称 包含 “工商”");
+        w.DataRefresh("cBankName like '%工商%'");
+        EXPECT_EQ(stb->PanelText(2), "已过滤：银行名称 包含 “工商”");
+        w.DataRefresh(QString());
+        EXPECT_TRUE(stb->PanelText(2).isEmpty()) << "the whole archive again";
+    });
+}

@@ -93,6 +93,15 @@ TEST(FilterCondition, BlankLinesAreLeftOutAndOrGroupsTheWhole) {
               "(cAccName = 'a') AND (iSignFlag = 2)");
 }
 
+TEST(FilterCondition, TheDescriptionNamesTheLinesThatCountInWords) {
+    EXPECT_EQ(FilterCondition::describe({{kName, Contains, "工行"},
+                                         {kBalance, Greater, "  ", true},
+                                         {kSuspended, Equal, "1", true},
+                                         {kOpened, IsEmpty, ""}}),
+              "账户名称 包含 “工行” 并且 是否暂封 等于 “是” 或者 开户日期 为空");
+    EXPECT_EQ(FilterCondition::describe({{kName, Contains, ""}}), "");
+}
+
 TEST(FilterCondition, EachKindOffersOnlyTheOperatorsThatFitIt) {
     EXPECT_EQ(FilterCondition::operatorsFor(FilterKind::Text).size(), 11);
     EXPECT_EQ(FilterCondition::operatorsFor(FilterKind::Bit), (QVector<FilterOp>{Equal, NotEqual}));

@@ -1,8 +1,11 @@
 #include "FilterDialog.h"
+#include "IListWindow.h"
 #include "ModalWatch.h"
+#include "Pub.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -200,4 +203,45 @@ TEST(FilterDialog, OpensOnTheListsCurrentColumnReadyForItsValue) {
     });
     FilterDialog::ask(nullptr, "过滤", kFields, "cNotOffered");
     EXPECT_EQ(field, "账户名称") << "a field the filter does not offer starts on the first";
+}
+
+namespace {
+
+/// A list as the filter service sees it: its fields, the column the user stands on, and what
+/// it is told to show.
+struct ListStandIn : QWidget, tarvo::IListWindow {
+    QString shown;
+    QVector<tarvo::ListField> listFields() const override {
+        QVector<tarvo::ListField> out;
+        for (const FilterField& f : kFields)
+            out.push_back({f.field, f.caption, f.adoType});
+        return out;
+    }
+    QString archiveName() const override { return "bank"; }
+    QString currentField() const override { return "cAccName"; }
+    void showFilter(const QString& description) override { shown = description; }
+};
+
+} // namespace
+
+TEST(FilterDialog, TheServiceTellsTheListWhichFilterItApplies) {
+    Pub pub;
+    ListStandIn list;
+    tarvo::LoginPtr nobody;
+    QString condition;
+    auto watch = whenModal<QDialog>([](QDialog& d) {
+        QInputMethodEvent typed;
+        typed.setCommitString("基本户");
+        QApplication::sendEvent(QApplication::focusWidget(), &typed);
+        click(d, "OkButton");
+    });
+    pub.Find(nobody, "本单位开户银行", &list, condition);
+    EXPECT_FALSE(condition.isEmpty());
+    EXPECT_EQ(list.shown, "账户名称 等于 “基本户”");
+
+    auto cancel = whenModal<QDialog>([](QDialog& d) { click(d, "CancelButton"); });
+    list.shown = "unchanged";
+    pub.Find(nobody, "本单位开户银行", &list, condition);
+    EXPECT_TRUE(condition.isEmpty());
+    EXPECT_EQ(list.shown, "unchanged") << "a cancelled filter changes nothing";
 }

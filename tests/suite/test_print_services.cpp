@@ -45,6 +45,7 @@ public:
     }
     QString archiveName() const override { return "bank"; }
     QString currentField() const override { return {}; }
+    void showFilter(const QString&) override {}
     Grid* grid;
 };
 

@@ -151,6 +151,10 @@
         <source>无法创建关于对话框组件</source>
         <translation>The about box component cannot be created</translation>
     </message>
+    <message>
+        <source>已过滤：%1</source>
+        <translation>Filtered: %1</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>
@@ -165,6 +169,10 @@
     <message>
         <source>没有打开档案列表</source>
         <translation>No archive list is open</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
     </message>
 </context>
 <context>

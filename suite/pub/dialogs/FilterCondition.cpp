@@ -240,4 +240,24 @@ FilterCondition::Result FilterCondition::build(const QVector<FilterRow>& rows) {
     return result;
 }
 
+QString FilterCondition::describe(const QVector<FilterRow>& rows) {
+    QString text;
+    bool orPending = false;
+    for (const FilterRow& r : rows) {
+        if (needsValue(r.op) && r.value.trimmed().isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += orPending ? uiText(" 或者 ", " or ") : uiText(" 并且 ", " and ");
+        text += r.field.caption + u' ' + caption(r.op);
+        if (needsValue(r.op)) {
+            QString value = r.value.trimmed();
+            if (filterKind(r.field.adoType) == FilterKind::Bit)
+                value = value == u"1" ? uiText("是", "yes") : uiText("否", "no");
+            text += uiText(" “%1”", " \"%1\"").arg(value);
+        }
+        orPending = r.orWithNext;
+    }
+    return text;
+}
+
 } // namespace tarvo::suite

@@ -59,6 +59,8 @@ public:
     /// before OR, as in SQL; a condition with an OR comes in parentheses, so that a caller can
     /// append " and " and more.
     static Result build(const QVector<FilterRow>& rows);
+    /// The lines that count, in words for the user: "账户名称 包含 “工行” 并且 余额 大于 “100”".
+    static QString describe(const QVector<FilterRow>& rows);
 
     /// The operators that make sense for a kind of field, in the order the dialog offers them.
     static QVector<FilterOp> operatorsFor(FilterKind kind);

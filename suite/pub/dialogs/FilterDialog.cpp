@@ -117,10 +117,14 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
 }
 
 QString FilterDialog::ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields,
-                          const QString& currentField) {
+                          const QString& currentField, QString* description) {
     FilterDialog dialog(parent, title, fields);
     dialog.startOn(currentField);
-    return dialog.exec() == QDialog::Accepted ? dialog.m_condition : QString();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    if (description)
+        *description = FilterCondition::describe(dialog.filterRows());
+    return dialog.m_condition;
 }
 
 void FilterDialog::startOn(const QString& field) {

@@ -18,7 +18,7 @@ public:
     /// or "" when the user cancels or leaves every line empty. The first line starts on the
     /// field the user stands on in the list (when the filter offers it), ready for its value.
     static QString ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields,
-                       const QString& currentField = {});
+                       const QString& currentField = {}, QString* description = nullptr);
 
     /// Refuses a value that does not fit its field with a message, and stays open.
     void accept() override;
