@@ -40,7 +40,7 @@ void ScreenshotTaker::poll() {
             continue;
         if (w->objectName() == u"PortalWindow")
             portal = w;
-        else if (w->objectName() == u"FrmZAM")
+        else if (w->objectName() == u"FrmZAM" || w->objectName() == u"PrnPreview")
             card = w;
         if (auto* l = w->findChild<tarvo::FrmMain*>(); l && w == portal)
             list = l;

@@ -8,8 +8,9 @@ class QWidget;
 
 /// Waits until the window a host opened has loaded, saves a picture of it and closes it. With a
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
-/// picture of the card; with a lookup (the name of a card control) it opens that control's
-/// reference or calendar on the card and takes the picture of it.
+/// picture of the card; with "Preview", of the print preview; with a lookup (the name of a
+/// card control) it opens that control's reference or calendar on the card and takes the
+/// picture of it.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:

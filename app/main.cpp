@@ -3,8 +3,10 @@
 #include "ComponentRegistration.h"
 #include "HostApplication.h"
 #include "ITarvoArchive.h"
+#include "ListExporter.h"
 #include "Login.h"
 #include "PortalBusiness.h"
+#include "PrintControl.h"
 #include "ScreenshotTaker.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
@@ -27,9 +29,18 @@ QString defaultDatabase() {
     return QDir(dir).filePath(QStringLiteral("TarvoArchive/account.db"));
 }
 
-void useOffscreenWithoutDisplay() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+bool exporting(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--export") == 0 || qstrncmp(argv[i], "--export=", 9) == 0)
+            return true;
+    return false;
+}
+
+void useOffscreenWithoutDisplay(bool exporting) {
+    // An export shows no window at all, display or not.
+    if (exporting ||
+        (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
@@ -52,7 +63,7 @@ void fail(bool headless, const QString& message) {
 } // namespace
 
 int main(int argc, char** argv) {
-    useOffscreenWithoutDisplay();
+    useOffscreenWithoutDisplay(exporting(argc, argv));
     HostApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
@@ -78,17 +89,22 @@ int main(int argc, char** argv) {
     const QCommandLineOption shot(QStringLiteral("screenshot"),
                                   QStringLiteral("打开窗口、保存截图后退出"),
                                   QStringLiteral("file"));
-    const QCommandLineOption card(QStringLiteral("card"),
-                                  QStringLiteral("截图时先打开卡片：Add 或 Modify"),
-                                  QStringLiteral("command"));
+    const QCommandLineOption card(
+        QStringLiteral("card"),
+        QStringLiteral("截图时先打开卡片或打印预览：Add、Modify 或 Preview"),
+        QStringLiteral("command"));
     const QCommandLineOption lookup(
         QStringLiteral("lookup"),
         QStringLiteral(
             "截图时在卡片上打开参照或日历：按钮或参照框的名称，如 cmdref4、EdtdOpenAccDate"),
         QStringLiteral("control"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup});
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
+        QStringLiteral("file"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile});
     cli.process(app);
-    if (cli.isSet(shot))
+    if (cli.isSet(shot) || cli.isSet(exportFile))
         app.setHeadless(true);
 
     if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
@@ -99,7 +115,8 @@ int main(int argc, char** argv) {
     }
     const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
     const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
-    const QStringList cards{QStringLiteral("Add"), QStringLiteral("Modify")};
+    const QStringList cards{QStringLiteral("Add"), QStringLiteral("Modify"),
+                            QStringLiteral("Preview")};
     if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
         fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
@@ -132,6 +149,15 @@ int main(int argc, char** argv) {
         screenshot =
             std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup));
 
+    std::unique_ptr<ListExporter> exporter;
+    if (cli.isSet(exportFile)) {
+        tarvo::suite::setUnattended(true);
+        tarvo::suite::setUnattendedExportPath(cli.value(exportFile));
+        // Until the list's output command runs, nothing was written.
+        tarvo::suite::lastExportOutcome() = {1, cli.value(exportFile), {}};
+        exporter = std::make_unique<ListExporter>();
+    }
+
     auto component =
         tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
     if (cli.isSet(menu)) {
@@ -142,5 +168,13 @@ int main(int argc, char** argv) {
     }
     if (app.failed())
         return 1;
+    if (exporter) {
+        const auto& outcome = tarvo::suite::lastExportOutcome();
+        if (outcome.result == 0)
+            return 0;
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("没有输出到“%1”").arg(cli.value(exportFile))));
+        return 1;
+    }
     return screenshot && !screenshot->saved() ? 1 : 0;
 }

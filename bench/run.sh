@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys >/dev/null
+cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -41,4 +41,10 @@ done
 # A pick list's key filter of 8,000 and 100,000 chosen rows.
 for n in 8000 100000; do
     build/bench/bench_filter_keys "$n"
+done
+
+# --- Printing and export (kept apart from the refresh benchmark above) ---
+# Print (the pages, written as PDF) and export to xlsx and csv of 100,000 accounts.
+for format in csv xlsx pdf; do
+    build/bench/bench_print_export 100000 "$format" 2>/dev/null
 done

@@ -7,6 +7,7 @@ packages=(
     libqt6svg6 libgl-dev
     libsqlite3-dev sqlite3 libpq-dev postgresql
     libgtest-dev googletest
+    libxlsxwriter-dev poppler-utils libminizip-dev
     iso-codes fonts-noto-cjk xauth xvfb
 )
 missing=()

@@ -5,6 +5,7 @@
 #include "colset/ClsColSet.h"
 #include "controls/DatePicker.h"
 #include "ledger/LedgerObjects.h"
+#include "print/PrintControl.h"
 #include "pub/Pub.h"
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
@@ -15,6 +16,8 @@ namespace tarvo::suite {
 void registerSuiteClasses() {
     auto& reg = ClassRegistry::instance();
     reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
+    reg.registerClass(QStringLiteral("PRINTCONTROLLib.PrintControl"),
+                      [] { return std::make_shared<PrintControl>(); });
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });

@@ -88,9 +88,11 @@ FrmMain::FrmMain()
     strip->setContentsMargins(0, 0, 0, 0);
     strip->addWidget(MoxFrmCaptionMgr);
     BuildMenus();
+    PlacePrintControl();
 
-    connect(Tlb, &QToolBar::actionTriggered, this,
-            [this](QAction* a) { DoCommand(a->property("key").toString()); });
+    connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        reportErrors([&] { DoCommand(a->property("key").toString()); });
+    });
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmMain::MoxFrmKeyHook_KeyDown);
     connect(Grid, &suite::Grid::DblClick, this, &FrmMain::Grid_DblClick);
     connect(Grid, &suite::Grid::MouseUp, this, &FrmMain::Grid_MouseUp);
@@ -122,6 +124,7 @@ void FrmMain::showEvent(QShowEvent* event) {
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+        m_loadFinished = true;
     }
 }
 

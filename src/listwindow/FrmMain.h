@@ -3,6 +3,7 @@
 #include "ColumnCollection.h"
 #include "ComVar.h"
 #include "IListWindow.h"
+#include "IPrintControl.h"
 #include "Recordset.h"
 
 #include <QIcon>
@@ -48,6 +49,8 @@ public:
     /// Carries out a command key ("Add", "Refresh" …), compared without regard to case.
     void DoCommand(const QString& key);
     void PrintAll(const QString& key, suite::Grid* grid);
+    /// The rows of the grid as the print control takes them.
+    void WriteData(QString& dataXml, suite::Grid* grid);
 
     /// Always part of the list's condition.
     QString m_ClsFilter;
@@ -59,8 +62,11 @@ public:
     QString m_KeyVal;
 
     ComVarPtr comVar() const { return m_ComVar; }
-    bool isLoaded() const { return m_loaded; }
+    /// The window has run its load, first refresh included (the grid fill lets events in
+    /// every 200 rows, so "shown" comes well before that on a long list).
+    bool isLoaded() const { return m_loadFinished; }
     suite::Grid* grid() const { return Grid; }
+    IPrintControl* printControl() const { return Prn.get(); }
     const QString& orderBy() const { return m_OrderBy; }
     QVector<ListField> listFields() const override;
     QString archiveName() const override;
@@ -82,6 +88,7 @@ protected:
 private:
     ComVarPtr m_ComVar;
     bool m_loaded = false;
+    bool m_loadFinished = false;
     bool m_unloaded = false;
     bool bClockOn = false;
     ColumnCollectionPtr m_Cols;
@@ -102,6 +109,7 @@ private:
     suite::KeyHook* MoxFrmKeyHook;
     suite::PopupMenu* PopMenuMgr;
     QMenu* mOrder;
+    PrintControlPtr Prn;
 
     void BuildMenus();
     QMenu* addMenu(const char* name, const char* caption);
@@ -116,6 +124,11 @@ private:
     void ApplyLayoutMode();
     void SetFixedFilter();
     void LoadColumnSettings(suite::Grid* grid);
+
+    void PlacePrintControl();
+    void GetPrintStyle(QString& styleXml, suite::Grid* grid);
+    void GetExportColumns(QString& first, QString& second, suite::Grid* grid);
+    void Prn_StyleEvent(const QVariant& first, const QVariant& second);
 
     void OpenCard(qint16 status);
     void DeleteRecord();

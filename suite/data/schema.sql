@@ -178,6 +178,15 @@ CREATE TABLE tarvo_option (
     PRIMARY KEY (cUserId, cKey)
 );
 
+-- Print styles (page set-up) each user keeps per archive.
+CREATE TABLE IF NOT EXISTS tarvo_print_style (
+    cUserId varchar(20) NOT NULL,
+    cArchive varchar(40) NOT NULL,
+    cStyle text NOT NULL,
+    dChanged varchar(30),
+    PRIMARY KEY (cUserId, cArchive)
+);
+
 -- Who changed what and when, written by the save service in the same transaction.
 CREATE TABLE tarvo_audit (
     dWhen varchar(30) NOT NULL,

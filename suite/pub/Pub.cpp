@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 
+#include <cstdio>
+
 namespace tarvo::suite {
 
 namespace {
@@ -100,6 +102,11 @@ QString Pub::GetResFormatString(const QString& key, const ResParamList& values) 
 }
 
 int Pub::MsgBox(QString& prompt, int buttons, const QString& title) {
+    if (isUnattended()) {
+        std::fprintf(stderr, "%s\n", qPrintable(prompt));
+        // The cautious answer: a question nobody can see declines.
+        return (buttons & 7) == YesNo || (buttons & 7) == YesNoCancel ? AnsNo : AnsOk;
+    }
     QMessageBox box(iconFor(buttons), title, prompt, buttonsFor(buttons),
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("PubMsgBox"));

@@ -33,6 +33,14 @@ void toVersion2(SqlBackend& db) {
             QStringLiteral("ALTER TABLE tarvo_option ALTER COLUMN cValue TYPE varchar(2000)"));
 }
 
+/// Version 3: page set-ups of the list printouts, per user and archive.
+void toVersion3(SqlBackend& db) {
+    db.execScript(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS tarvo_print_style (cUserId varchar(20) NOT NULL, "
+        "cArchive varchar(40) NOT NULL, cStyle text NOT NULL, dChanged varchar(30), "
+        "PRIMARY KEY (cUserId, cArchive))"));
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -40,6 +48,7 @@ struct Step {
 
 constexpr Step kSteps[] = {
     {2, toVersion2},
+    {3, toVersion3},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

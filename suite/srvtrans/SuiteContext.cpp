@@ -38,6 +38,7 @@ void useQtTranslations(const QString& language) {
     }
 }
 thread_local QString t_language = QStringLiteral("zh-CN");
+thread_local bool t_unattended = false;
 } // namespace
 
 void setCurrentUser(const QString& userId) {
@@ -72,6 +73,14 @@ bool setSessionLanguage(const QString& language) {
 
 QString sessionLanguage() {
     return t_language;
+}
+
+void setUnattended(bool unattended) {
+    t_unattended = unattended;
+}
+
+bool isUnattended() {
+    return t_unattended;
 }
 
 } // namespace tarvo::suite

@@ -15,6 +15,10 @@ QString currentUser();
 /// nothing, for any other.
 bool setSessionLanguage(const QString& language);
 QString sessionLanguage();
+/// Nobody watches the screen (a script's export): messages go to the error output instead of
+/// waiting for a click.
+void setUnattended(bool unattended);
+bool isUnattended();
 /// Shows Qt's own texts in the session language, once the application object exists.
 void showQtTextsInSessionLanguage();
 /// The languages the suite carries, in the form setSessionLanguage takes them.

@@ -9,12 +9,12 @@ using tarvo::suite::ResourceTable;
 
 namespace {
 
-/// Every resource key written in the component's sources.
-QSet<QString> keysUsedByTheComponent() {
+/// Every resource key written in the sources of a folder.
+QSet<QString> keysUsedIn(const char* folder) {
     QSet<QString> keys;
     static const QRegularExpression key(QStringLiteral("\"(Tarvo\\.[A-Za-z0-9_.]+)\""));
-    QDirIterator it(QStringLiteral(TARVO_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(QStringLiteral(TARVO_SOURCE_DIR "/") + QLatin1String(folder), {"*.cpp", "*.h"},
+                    QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile f(it.next());
         if (!f.open(QIODevice::ReadOnly))
@@ -29,7 +29,10 @@ QSet<QString> keysUsedByTheComponent() {
 } // namespace
 
 TEST(Resources, EveryKeyTheComponentUsesHasATextInEachLanguage) {
-    const QSet<QString> keys = keysUsedByTheComponent();
+    // The component's keys, and those of the suite's printing, which prints in the session's
+    // language too.
+    QSet<QString> keys = keysUsedIn("src");
+    keys.unite(keysUsedIn("suite/print")).unite(keysUsedIn("suite/pub"));
     ASSERT_GT(keys.size(), 10) << "the scan found the component's keys";
     for (const char* lang : {"zh-CN", "en-US"}) {
         const ResourceTable& table = ResourceTable::forLanguage(QString::fromLatin1(lang));

@@ -22,6 +22,7 @@ void makeVersion1(const QString& name) {
     auto db = AccountDatabase::open(name);
     SqlBackend& sql = db->sql();
     sql.execScript("DROP TABLE tarvo_lock");
+    sql.execScript("DROP TABLE tarvo_print_style");
     sql.execScript("CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT "
                    "NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), cHost varchar(64), "
                    "iPid integer, cSession varchar(64), dLease varchar(30), PRIMARY KEY "
@@ -31,7 +32,8 @@ void makeVersion1(const QString& name) {
     sql.exec("UPDATE tarvo_meta SET cValue = '1' WHERE cKey = 'schema_version'");
 }
 
-/// What an upgraded database must allow: the new locks, long option values.
+/// What an upgraded database must allow: the new locks, long option values, stored page
+/// set-ups.
 void expectCurrentShape(const QString& name) {
     auto db = AccountDatabase::open(name);
     EXPECT_EQ(storedSchemaVersion(db->sql()), kSchemaVersion);
@@ -40,6 +42,8 @@ void expectCurrentShape(const QString& name) {
     EXPECT_TRUE(locks.acquire("bank", LockKind::Edit, heldBy));
     db->sql().exec("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES ('demo', 'long', ?)",
                    {QString(2000, u'x')});
+    db->sql().exec("INSERT INTO tarvo_print_style (cUserId, cArchive, cStyle) VALUES "
+                   "('demo', 'bank', '<Style/>')");
 }
 
 } // namespace

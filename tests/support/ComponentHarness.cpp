@@ -8,6 +8,7 @@
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "Login.h"
+#include "PrintControl.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -103,6 +104,8 @@ ComponentHarness::ComponentHarness() {
                       [this] { return std::make_shared<LoggedRowAuth>(events); });
     reg.registerClass("TarvoColumnSet.clsColSet",
                       [this] { return std::make_shared<LoggedColSet>(events); });
+    reg.registerClass("PRINTCONTROLLib.PrintControl",
+                      [] { return std::make_shared<suite::PrintControl>(); });
     suite::LoginInfo info;
     info.dbName = db.name();
     info.userId = "demo";
@@ -115,7 +118,7 @@ ComponentHarness::ComponentHarness() {
 
 ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet"})
+                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

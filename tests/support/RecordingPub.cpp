@@ -1,5 +1,7 @@
 #include "RecordingPub.h"
 
+#include "Pub.h"
+
 #include <QDomElement>
 #include <QWidget>
 
@@ -198,24 +200,33 @@ void RecordingPub::DeleteStart(QWidget* w) {
 void RecordingPub::DeleteEnded(QWidget* w) {
     log(QStringLiteral("DeleteEnded"), {name(w)});
 }
-void RecordingPub::GetPrnStyleFile(bool, const QString&, QString& style, const QString& a,
-                                   tarvo::ClsCommonPtr&, QWidget* g) {
+void RecordingPub::GetPrnStyleFile(bool flag, const QString& u, QString& style, const QString& a,
+                                   tarvo::ClsCommonPtr& db, QWidget* g) {
     log(QStringLiteral("GetPrnStyleFile"), {a, name(g)});
     style = QStringLiteral("<style/>");
+    if (realPrinting)
+        tarvo::suite::Pub().GetPrnStyleFile(flag, u, style, a, db, g);
 }
-void RecordingPub::GetPrnDataFile(bool, QString& data, const QString&, const QString&,
+void RecordingPub::GetPrnDataFile(bool flag, QString& data, const QString& u1, const QString& u2,
                                   const QString& n, const QString& acc, const QString& user,
-                                  const QString& userName, QObject*, tarvo::ClsCommonPtr&,
+                                  const QString& userName, QObject* o, tarvo::ClsCommonPtr& db,
                                   QWidget* g) {
     log(QStringLiteral("GetPrnDataFile"), {n, acc, user, userName, name(g)});
     data = QStringLiteral("<data/>");
+    if (realPrinting)
+        tarvo::suite::Pub().GetPrnDataFile(flag, data, u1, u2, n, acc, user, userName, o, db, g);
 }
-void RecordingPub::GetTypeSize(QString&, QString&, tarvo::RecordsetPtr& rs, QWidget* g) {
+void RecordingPub::GetTypeSize(QString& first, QString& second, tarvo::RecordsetPtr& rs,
+                               QWidget* g) {
     log(QStringLiteral("GetTypeSize"),
         {rs ? QString::number(rs->FieldCount()) : QString(), name(g)});
+    if (realPrinting)
+        tarvo::suite::Pub().GetTypeSize(first, second, rs, g);
 }
-void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr&, const QString& a, const QString& style) {
+void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& a, const QString& style) {
     log(QStringLiteral("SavePrnStyle"), {a, style});
+    if (realPrinting)
+        tarvo::suite::Pub().SavePrnStyle(db, a, style);
 }
 void RecordingPub::PrintMsg(const QString& a, int& r) {
     log(QStringLiteral("PrintMsg"), {a, QString::number(r)});

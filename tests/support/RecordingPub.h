@@ -96,6 +96,9 @@ public:
 
     /// Answer given by Find (the condition); empty = cancelled.
     QString findAnswer;
+    /// Print services answer as the suite's own do (style, data, stored styles, messages)
+    /// instead of with placeholders the print control refuses.
+    bool realPrinting = false;
 
 private:
     void log(const QString& member, const QStringList& args = {});

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "HostObject.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QWidget;
+
+namespace tarvo {
+
+/// The suite's print control "PRINTCONTROLLib.PrintControl", placed on a list window: it takes
+/// the list's data and print style as XML and prints, previews, sets up the page and exports.
+class IPrintControl : public HostObject {
+public:
+    /// The style event: the control hands over its current style in two parts, which joined
+    /// as text give the style to store.
+    using StyleEvent = std::function<void(const QVariant&, const QVariant&)>;
+
+    /// Puts the control on a window; Parent() is that window.
+    virtual void place(QWidget* parent, StyleEvent onStyle) = 0;
+    virtual QWidget* Parent() const = 0;
+    virtual bool Visible() const = 0;
+    virtual void setVisible(bool visible) = 0;
+
+    /// Takes the data and the style (each as text when its flag is True, else a file name)
+    /// under a style name; 0 = taken, anything else = they cannot be used.
+    virtual int SetDataStyleXML(QString& dataXml, bool dataIsText, QString& styleXml,
+                                bool styleIsText, const QString& styleName) = 0;
+    /// Page set-up dialog; -1 = cancelled, 0 = the page set-up changed.
+    virtual int PageSetup() = 0;
+    /// Event 0 raises the style event with the current style.
+    virtual void TriggerEvent(int event) = 0;
+    /// Print dialog, then the pages; -1 = cancelled, 0 = printed, 1 = failed.
+    virtual int DoPrint() = 0;
+    /// The window that owns the preview.
+    virtual void SetOwner(QWidget* owner) = 0;
+    virtual int PrintPreview() = 0;
+    /// Exports to a file of the user's choice (or fileName, of type fileType, when given),
+    /// with the columns' types and sizes; flags come back with the file type written
+    /// (1 xlsx, 2 csv, 3 pdf). Result 0 = written, -1 = cancelled, anything else = failed.
+    virtual int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
+                             const QString& fileName, const QString& fileType) = 0;
+};
+
+using PrintControlPtr = std::shared_ptr<IPrintControl>;
+
+} // namespace tarvo

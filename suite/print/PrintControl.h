@@ -1,0 +1,59 @@
+#pragma once
+
+#include "IPrintControl.h"
+#include "PrintStyle.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+namespace tarvo::suite {
+
+/// What the last export on this thread came to, for the message that reports it.
+struct ExportOutcome {
+    int result = 0;
+    QString path;
+    QString error;
+};
+ExportOutcome& lastExportOutcome();
+
+/// Scripts and scheduled jobs: exports go to this file without a dialog (empty: ask).
+void setUnattendedExportPath(const QString& path);
+QString unattendedExportPath();
+
+/// The print control of the embedded suite, over the platform's printing: print dialog,
+/// preview, page set-up, and export to xlsx, csv or pdf files.
+class PrintControl : public IPrintControl {
+public:
+    void place(QWidget* parent, StyleEvent onStyle) override;
+    QWidget* Parent() const override { return m_parent; }
+    bool Visible() const override { return m_visible; }
+    void setVisible(bool visible) override { m_visible = visible; }
+    int SetDataStyleXML(QString& dataXml, bool dataIsText, QString& styleXml, bool styleIsText,
+                        const QString& styleName) override;
+    int PageSetup() override;
+    void TriggerEvent(int event) override;
+    int DoPrint() override;
+    void SetOwner(QWidget* owner) override { m_owner = owner; }
+    int PrintPreview() override;
+    int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
+                     const QString& fileName, const QString& fileType) override;
+
+    /// The style the control holds now (after a page set-up, with its changes).
+    const std::optional<PrintStyle>& style() const { return m_style; }
+
+private:
+    QPointer<QWidget> m_parent;
+    QPointer<QWidget> m_owner;
+    bool m_visible = true;
+    StyleEvent m_onStyle;
+    std::optional<PrintStyle> m_style;
+    QString m_data;
+    QString m_styleName;
+
+    QString askForFile() const;
+    int finishExport(int result, const QString& path, const QString& error);
+};
+
+} // namespace tarvo::suite

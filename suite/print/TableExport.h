@@ -1,0 +1,55 @@
+#pragma once
+
+#include "PrintStyle.h"
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+namespace tarvo::suite {
+
+enum class ExportFormat { Xlsx, Csv, Pdf };
+
+/// The file type by the name's extension, in any letter case; nothing for any other name.
+std::optional<ExportFormat> exportFormatOf(const QString& path);
+
+/// The type and size of each exported column, as the public-services object describes them
+/// (two comma-separated lists of field type codes and defined sizes, in column order).
+struct ExportColumnTypes {
+    QVector<int> types;
+    QVector<int> sizes;
+    static std::optional<ExportColumnTypes> parse(const QString& types, const QString& sizes);
+};
+
+/// One value on its way into a file: a text stays a text (codes and account numbers keep
+/// every digit and leading zero), a number or date column's value becomes a number or date
+/// when the grid's text reads as one, and stays a text when it does not.
+struct ExportCell {
+    enum Kind { Blank, Text, Number, Date } kind = Blank;
+    QString text;
+    double number = 0;
+    QDate date;
+};
+ExportCell exportCell(int adoType, const QString& text);
+
+/// A text that a spreadsheet program would take for a formula, made plainly a text.
+QString neutraliseFormula(const QString& text);
+
+struct ExportJob {
+    QString path;
+    QString sheetName;
+    const PrintStyle* style = nullptr;
+    const ExportColumnTypes* types = nullptr;
+    const QString* dataXml = nullptr;
+};
+
+/// Writes the list into the job's file, row by row straight from the data; the file appears
+/// only when it is whole (an existing file is replaced then, never half-overwritten). Returns
+/// why it failed, or nothing.
+std::optional<QString> writeCsv(const ExportJob& job);
+std::optional<QString> writeXlsx(const ExportJob& job);
+std::optional<QString> writePdf(const ExportJob& job);
+
+} // namespace tarvo::suite

@@ -1,0 +1,177 @@
+// Print services of the public-services object: the style and data of a list's printout,
+// the types of its exported columns, stored page set-ups and the export's message.
+#include "AdoTypes.h"
+#include "ClsCommon.h"
+#include "Grid.h"
+#include "IListWindow.h"
+#include "PrintControl.h"
+#include "PrintData.h"
+#include "PrintStyle.h"
+#include "PrintStyleStore.h"
+#include "Pub.h"
+#include "SuiteContext.h"
+
+#include <QDate>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace tarvo::suite {
+
+namespace {
+
+constexpr int kDefaultDecimals = 2;
+
+Grid* printedGrid(QWidget* w) {
+    auto* grid = qobject_cast<Grid*>(w);
+    if (!grid)
+        throw std::runtime_error("只能打印档案列表");
+    return grid;
+}
+
+/// Grid columns that reach paper and files: the row numbers when the user prints them, then
+/// every shown column in grid order.
+QVector<int> printedColumns(const Grid* grid) {
+    QVector<int> cols;
+    const QWidget* window = grid->window();
+    const QVariant printNo = window ? window->property("tarvo.printRowNumbers") : QVariant();
+    if (!printNo.isValid() || printNo.toBool())
+        cols << 0;
+    for (int c = 1; c < grid->Cols(); ++c)
+        if (grid->ColWidth(c) > 0)
+            cols << c;
+    return cols;
+}
+
+QVector<ListField> fieldsOf(const Grid* grid) {
+    for (QWidget* w = grid->parentWidget(); w; w = w->parentWidget())
+        if (const auto* list = dynamic_cast<const IListWindow*>(w))
+            return list->listFields();
+    return {};
+}
+
+Qt::Alignment alignmentOf(int code) {
+    switch (code / 3) {
+    case 1:
+        return Qt::AlignHCenter;
+    case 2:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+bool isWholeNumber(int adoType) {
+    return adoType == ado::adSmallInt || adoType == ado::adInteger || adoType == ado::adTinyInt ||
+           adoType == ado::adUnsignedTinyInt || adoType == ado::adBigInt;
+}
+
+/// Decimals of amounts in this account, as its settings give them.
+int accountDecimals(ClsCommonPtr& db) {
+    auto* cc = dynamic_cast<ClsCommon*>(db.get());
+    if (!cc || !cc->database())
+        return kDefaultDecimals;
+    try {
+        const auto r = cc->database()->sql().query(
+            QStringLiteral("SELECT cValue FROM AccInformation WHERE cSysID = 'AA' AND cID = '20' "
+                           "AND cName = 'iStrsPriDecDgt'"));
+        bool ok = false;
+        const int d = r.rows.isEmpty() ? kDefaultDecimals : r.rows[0][0].toInt(&ok);
+        return ok && d >= 0 && d <= 10 ? d : kDefaultDecimals;
+    } catch (const DbError&) {
+        return kDefaultDecimals;
+    }
+}
+
+} // namespace
+
+void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString& archive,
+                          ClsCommonPtr& db, QWidget* gridWidget) {
+    const Grid* grid = printedGrid(gridWidget);
+    const QVector<ListField> fields = fieldsOf(grid);
+    const int decimals = accountDecimals(db);
+    PrintStyle style;
+    style.archive = archive.toLower();
+    int totalWidth = 0;
+    for (int c : printedColumns(grid)) {
+        PrintColumn column;
+        column.caption = grid->TextMatrix(0, c);
+        column.widthTwips = c == 0 ? grid->ColWidth(0) : grid->ColWidth(c);
+        column.align = c == 0 ? Qt::AlignHCenter : alignmentOf(grid->ColAlignment(c));
+        const int type = c == 0 ? int(ado::adInteger) : fields.value(c - 1).adoType;
+        if (ado::isNumeric(type)) {
+            column.kind = CellKind::Number;
+            column.decimals = isWholeNumber(type) ? 0 : decimals;
+        } else if (ado::isDate(type)) {
+            column.kind = CellKind::Date;
+        }
+        totalWidth += column.widthTwips;
+        style.columns << column;
+    }
+    style.page = PrintStyle::defaultPage(totalWidth);
+    // The user's own page set-up wins; the columns always follow the grid as it is now.
+    if (const auto stored = PrintStyleStore(db).load(currentUser(), archive))
+        if (const auto saved = PrintStyle::fromXml(*stored)) {
+            style.page = saved->page;
+            style.title = saved->title;
+        }
+    styleXml = style.toXml();
+}
+
+void Pub::GetPrnDataFile(bool, QString& dataXml, const QString&, const QString&,
+                         const QString& archiveName, const QString& accId, const QString& userId,
+                         const QString& userName, QObject*, ClsCommonPtr&, QWidget* gridWidget) {
+    const Grid* grid = printedGrid(gridWidget);
+    const QVector<int> cols = printedColumns(grid);
+    dataXml.clear();
+    PrintDataWriter writer(&dataXml, {archiveName, accId, userId, userName,
+                                      QDate::currentDate().toString(Qt::ISODate)});
+    QStringList cells;
+    for (int r = 1; r < grid->Rows(); ++r) {
+        cells.clear();
+        for (int c : cols)
+            cells << grid->TextMatrix(r, c);
+        writer.writeRow(cells);
+    }
+    writer.finish();
+}
+
+void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {
+    const Grid* grid = printedGrid(gridWidget);
+    QStringList types;
+    QStringList sizes;
+    for (int c : printedColumns(grid)) {
+        if (c == 0) {
+            types << QString::number(ado::adInteger);
+            sizes << QStringLiteral("4");
+        } else if (rs && c - 1 < rs->FieldCount()) {
+            types << QString::number(rs->FieldAt(c - 1).type);
+            sizes << QString::number(rs->FieldAt(c - 1).definedSize);
+        } else {
+            types << QString::number(ado::adVarWChar);
+            sizes << QStringLiteral("0");
+        }
+    }
+    first = types.join(u',');
+    second = sizes.join(u',');
+}
+
+void Pub::SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) {
+    if (!PrintStyle::fromXml(style))
+        throw std::runtime_error(
+            GetResString(QStringLiteral("Tarvo.Print.badstyle")).toStdString());
+    PrintStyleStore(db).save(currentUser(), archive, style);
+}
+
+void Pub::PrintMsg(const QString&, int& result) {
+    const ExportOutcome& outcome = lastExportOutcome();
+    if (result == -1)
+        return;
+    QString text = result == 0
+                       ? GetResFormatString(QStringLiteral("Tarvo.Print.exported"), {outcome.path})
+                       : GetResFormatString(QStringLiteral("Tarvo.Print.exportfailed"),
+                                            {outcome.path, outcome.error});
+    MsgBox(text, 64, GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
+}
+
+} // namespace tarvo::suite

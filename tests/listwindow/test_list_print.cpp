@@ -1,0 +1,196 @@
+#include "ListWindowFixture.h"
+#include "PrintControl.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarvo;
+
+namespace {
+
+/// Runs act on the next modal dialog of type T once it shows; records that it came, and
+/// closes it if act leaves it open.
+template <typename T>
+[[nodiscard]] std::shared_ptr<QObject> onNextDialog(std::shared_ptr<bool> seen,
+                                                    std::function<void(T&)> act) {
+    auto timer = std::make_shared<QTimer>();
+    timer->setInterval(20);
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), seen, act] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        t->stop();
+        *seen = true;
+        act(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    timer->start();
+    return timer;
+}
+
+struct ListPrintTest : ListWindowTest {
+    QTemporaryDir dir;
+    ListPrintTest() {
+        h.configurePub = [](RecordingPub& p) { p.realPrinting = true; };
+    }
+    ~ListPrintTest() override { suite::setUnattendedExportPath({}); }
+    QString storedStyle() {
+        return h
+            .scalar("select cStyle from tarvo_print_style where cUserId = 'demo' and "
+                    "cArchive = 'aa_bank'")
+            .toString();
+    }
+};
+
+} // namespace
+
+TEST_F(ListWindowTest, EveryPrintKeyOnAnEmptyListSaysThereIsNoDataAndTouchesNothing) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        w.DataRefresh("1=0");
+        ASSERT_EQ(w.grid()->Rows(), 1);
+        for (const char* key : {"SetUp", "PRINT", "preview", "SaveFile"}) {
+            w.printControl()->setVisible(true);
+            const int m = mark();
+            w.PrintAll(key, w.grid());
+            EXPECT_EQ(callsSince(m), QStringList("MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.nodata,64,"
+                                                 "res:Tarvo.AA.ARCHIVE.COMMON.information)"))
+                << key;
+            EXPECT_FALSE(w.printControl()->Visible()) << key;
+        }
+    });
+}
+
+TEST_F(ListWindowTest, PlaceholderStyleTheControlRefusesEndsTheCommandSilently) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int m = mark();
+        w.DoCommand("Print");
+        EXPECT_EQ(callsSince(m),
+                  QStringList(
+                      {"HelpShow(TarvoArchive,Print,FrmMain)",
+                       "HelpHide(TarvoArchive,Print,FrmMain)", "GetPrnStyleFile(aa_bank,Grid)",
+                       "GetPrnDataFile(res:Tarvo.AA.ARCHIVE.aa_bankarch,001,demo,演示用户,Grid)"}));
+    });
+}
+
+TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUsesIt) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        auto cancel = onNextDialog<QPageSetupDialog>(seen, [](QPageSetupDialog& d) { d.reject(); });
+        const int m = mark();
+        w.DoCommand("setup");
+        EXPECT_TRUE(*seen);
+        EXPECT_TRUE(h.pub()->callsOf("SavePrnStyle").isEmpty());
+        EXPECT_EQ(callsSince(m).filter("SavePrnStyle").size(), 0);
+
+        *seen = false;
+        auto confirm = onNextDialog<QPageSetupDialog>(seen, [](QPageSetupDialog& d) {
+            d.findChild<QRadioButton*>("portrait")->click();
+            d.findChild<QDoubleSpinBox*>("topMargin")->setValue(25);
+            d.accept();
+        });
+        w.DoCommand("SETUP");
+        EXPECT_TRUE(*seen);
+        const QStringList saves = h.pub()->callsOf("SavePrnStyle");
+        ASSERT_EQ(saves.size(), 1);
+        EXPECT_TRUE(saves[0].startsWith("SavePrnStyle(aa_bank,<PrintStyle"))
+            << saves[0].toStdString();
+    });
+    const auto stored = suite::PrintStyle::fromXml(storedStyle());
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->page.orientation(), QPageLayout::Portrait);
+    EXPECT_NEAR(stored->page.margins(QPageLayout::Millimeter).top(), 25, 0.5);
+
+    // A new window of the same archive offers the stored page set-up.
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        bool portrait = false;
+        double top = 0;
+        auto look = onNextDialog<QPageSetupDialog>(seen, [&](QPageSetupDialog& d) {
+            portrait = d.findChild<QRadioButton*>("portrait")->isChecked();
+            top = d.findChild<QDoubleSpinBox*>("topMargin")->value();
+            d.reject();
+        });
+        w.DoCommand("SetUp");
+        EXPECT_TRUE(*seen);
+        EXPECT_TRUE(portrait);
+        EXPECT_NEAR(top, 25, 0.5);
+    });
+}
+
+TEST_F(ListPrintTest, ExportAsksTheDatabaseForColumnTypesWithTopZeroAndReportsTheFile) {
+    const QString file = dir.filePath("banks.csv");
+    suite::setUnattendedExportPath(file);
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int s = sqlMark();
+        const int m = mark();
+        w.DoCommand("savefile");
+        const QStringList statements = h.sql.mid(s);
+        ASSERT_EQ(statements.size(), 1);
+        EXPECT_TRUE(statements[0].startsWith("select top 0 ")) << statements[0].toStdString();
+        EXPECT_TRUE(statements[0].contains(" from aa_bank"));
+        EXPECT_EQ(callsSince(m).filter("GetTypeSize").value(0), "GetTypeSize(9,Grid)");
+        EXPECT_EQ(callsSince(m).filter("PrintMsg").value(0), "PrintMsg(aa_bank,0)");
+    });
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("银行名称")));
+    EXPECT_TRUE(text.contains(QStringLiteral("中国工商银行")));
+}
+
+TEST_F(ListPrintTest, MenusToolbarAndKeysReachPrintAndPreview) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        QWidget* previewParent = nullptr;
+        auto preview = onNextDialog<QPrintPreviewDialog>(
+            seen, [&](QPrintPreviewDialog& d) { previewParent = d.parentWidget(); });
+        w.findChild<QAction*>("mPreview")->trigger();
+        EXPECT_TRUE(*seen);
+        EXPECT_EQ(previewParent, &w) << "the list window owns the preview";
+
+        *seen = false;
+        auto print = onNextDialog<QPrintDialog>(seen, [](QPrintDialog& d) { d.reject(); });
+        w.findChild<QAction*>("Tlb_Print")->trigger();
+        EXPECT_TRUE(*seen) << "toolbar";
+
+        *seen = false;
+        auto byKey = onNextDialog<QPrintDialog>(seen, [](QPrintDialog& d) { d.reject(); });
+        w.findChild<suite::KeyHook*>("MoxFrmKeyHook")->attach(&w);
+        QTest::keyClick(w.grid(), Qt::Key_P, Qt::ControlModifier);
+        EXPECT_TRUE(*seen) << "Ctrl+P";
+    });
+}
+
+TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
+    const QString pdf = dir.filePath("printed.pdf");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        auto print = onNextDialog<QPrintDialog>(seen, [&](QPrintDialog& d) {
+            // With no printer installed the dialog offers printing to a file.
+            auto* name = d.findChild<QLineEdit*>("filename");
+            ASSERT_TRUE(name);
+            name->setText(pdf);
+            d.accept();
+        });
+        w.DoCommand("Print");
+        EXPECT_TRUE(*seen);
+    });
+    QProcess reader;
+    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QStringLiteral("编码"))) << "the header row";
+    EXPECT_TRUE(text.contains(QStringLiteral("中国")));
+    for (const char* code : {"102", "103", "104", "105"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(code))) << code;
+}

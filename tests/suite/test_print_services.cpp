@@ -1,0 +1,148 @@
+// The public-services object's print services over a real grid and a real database.
+#include "AccountDatabase.h"
+#include "ClsCommon.h"
+#include "Grid.h"
+#include "IListWindow.h"
+#include "PrintData.h"
+#include "PrintStyle.h"
+#include "Pub.h"
+#include "SuiteContext.h"
+#include "TempDatabase.h"
+
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+using namespace tarvo::suite;
+
+namespace {
+
+/// A list window as the print services see it: a grid with a header row, its fields' types.
+class ListStub : public QWidget, public IListWindow {
+public:
+    ListStub() : grid(new Grid(this)) {
+        grid->setCols(5);
+        const char* heads[] = {"序号", "编码", "银行账号", "当前余额", "开户日期"};
+        const int widths[] = {600, 1000, 0, 1500, 1200};
+        const int aligns[] = {4, 1, 1, 7, 4};
+        for (int c = 0; c < 5; ++c) {
+            grid->setTextMatrix(0, c, QString::fromUtf8(heads[c]));
+            grid->setColWidth(c, widths[c]);
+            grid->setColAlignment(c, aligns[c]);
+        }
+        grid->setRows(3);
+        const char* rows[2][5] = {{"1", "007", "6222021234567890123", "1250000.5", "2024-01-31"},
+                                  {"2", "<&>\x01", "0200000000000000011", "-3", ""}};
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 5; ++c)
+                grid->setTextMatrix(r + 1, c, QString::fromUtf8(rows[r][c]));
+    }
+    QVector<ListField> listFields() const override {
+        return {{"cBCode", "编码", 202},
+                {"cBAccount", "银行账号", 202},
+                {"fCurBalance", "当前余额", 6},
+                {"dOpenAccDate", "开户日期", 135}};
+    }
+    QString archiveName() const override { return "bank"; }
+    QString currentField() const override { return {}; }
+    void showFilter(const QString&) override {}
+    Grid* grid;
+};
+
+struct PrintServicesTest : ::testing::Test {
+    TempDatabase temp;
+    ClsCommonPtr db = std::make_shared<ClsCommon>();
+    Pub pub;
+    ListStub list;
+    void SetUp() override {
+        db->Init(temp.name());
+        ASSERT_TRUE(db->Status());
+        setCurrentUser("demo");
+    }
+    PrintStyle style() {
+        QString xml;
+        pub.GetPrnStyleFile(true, {}, xml, "Bank", db, list.grid);
+        auto parsed = PrintStyle::fromXml(xml);
+        EXPECT_TRUE(parsed) << xml.toStdString();
+        return parsed.value_or(PrintStyle{});
+    }
+    void dropStyleTable() {
+        AccountDatabase::open(temp.name())->sql().exec("DROP TABLE tarvo_print_style");
+    }
+};
+
+} // namespace
+
+TEST_F(PrintServicesTest, StyleDataAndTypesDescribeTheShownColumnsInGridOrder) {
+    const PrintStyle s = style();
+    QStringList captions;
+    for (const PrintColumn& c : s.columns)
+        captions << c.caption;
+    EXPECT_EQ(captions, QStringList({"序号", "编码", "当前余额", "开户日期"}))
+        << "the hidden account column is left out";
+    EXPECT_EQ(s.columns[2].kind, CellKind::Number);
+    EXPECT_EQ(s.columns[2].decimals, 2) << "amounts take the account's decimals";
+    EXPECT_EQ(s.columns[2].align, Qt::AlignRight);
+    EXPECT_EQ(s.columns[3].kind, CellKind::Date);
+    EXPECT_EQ(s.columns[1].kind, CellKind::Text);
+    EXPECT_EQ(s.columns[1].widthTwips, list.grid->ColWidth(1));
+
+    QString data;
+    pub.GetPrnDataFile(true, data, {}, {}, "银行账号", "001", "demo", "演示", nullptr, db,
+                       list.grid);
+    PrintDataReader reader(data);
+    PrintDataHeader header;
+    ASSERT_TRUE(reader.readHeader(header));
+    EXPECT_EQ(header.title, "银行账号");
+    EXPECT_EQ(header.userName, "演示");
+    QStringList cells;
+    ASSERT_TRUE(reader.next(cells));
+    EXPECT_EQ(cells, QStringList({"1", "007", "1250000.5", "2024-01-31"}));
+    ASSERT_TRUE(reader.next(cells));
+    EXPECT_EQ(cells, QStringList({"2", QStringLiteral("<&>\uFFFD"), "-3", ""}))
+        << "markup characters survive, a control character XML cannot hold is marked";
+    EXPECT_FALSE(reader.next(cells));
+    EXPECT_FALSE(reader.hasError());
+
+    // Without printed row numbers the serial column goes from style, data and types alike.
+    list.setProperty("tarvo.printRowNumbers", false);
+    EXPECT_EQ(style().columns.size(), 3);
+    auto rs = std::make_shared<Recordset>();
+    QString sql = "select top 0 cBCode, cBAccount, fCurBalance, dOpenAccDate from bank";
+    rs = db->OpenX(sql);
+    ASSERT_TRUE(rs);
+    QString types, sizes;
+    pub.GetTypeSize(types, sizes, rs, list.grid);
+    EXPECT_EQ(types.split(',').size(), 3);
+    EXPECT_EQ(types.split(',')[0].toInt(), rs->FieldAt(0).type);
+    EXPECT_EQ(sizes.split(',')[0].toInt(), rs->FieldAt(0).definedSize);
+}
+
+TEST_F(PrintServicesTest, AStoredPageSetUpIsPreferredAndColumnsStillFollowTheGrid) {
+    PrintStyle mine = style();
+    mine.page = QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait,
+                            QMarginsF(20, 25, 20, 25), QPageLayout::Millimeter);
+    mine.columns.removeLast();
+    pub.SavePrnStyle(db, "bank", mine.toXml());
+
+    list.grid->setColWidth(2, 2200);
+    const PrintStyle next = style();
+    EXPECT_EQ(next.page.pageSize().id(), QPageSize::A3);
+    EXPECT_NEAR(next.page.margins(QPageLayout::Millimeter).top(), 25, 0.01);
+    EXPECT_EQ(next.columns.size(), 5) << "the grid's columns, not the stored ones";
+
+    setCurrentUser("admin");
+    EXPECT_EQ(style().page.pageSize().id(), QPageSize::A4) << "another user's set-up is theirs";
+}
+
+TEST_F(PrintServicesTest, StylesAreStoredInDatabasesThatPredateThemAndBadStylesAreRefused) {
+    dropStyleTable();
+    EXPECT_EQ(style().page.pageSize().id(), QPageSize::A4);
+    PrintStyle mine = style();
+    mine.page.setOrientation(QPageLayout::Portrait);
+    pub.SavePrnStyle(db, "BANK", mine.toXml());
+    EXPECT_EQ(style().page.orientation(), QPageLayout::Portrait);
+
+    EXPECT_THROW(pub.SavePrnStyle(db, "bank", "<PrintStyle"), std::runtime_error);
+    EXPECT_EQ(style().page.orientation(), QPageLayout::Portrait) << "the good style stays";
+}
