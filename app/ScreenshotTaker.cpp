@@ -26,7 +26,12 @@ void ScreenshotTaker::poll() {
     if (m_taking)
         return;
     // Nobody is there to answer a message: it goes to the console, and the answer is no.
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box && box->objectName() == u"AboutBox" && m_cardCommand == u"About") {
+        take(box);
+        return;
+    }
+    if (box) {
         std::fprintf(stderr, "%s\n", qPrintable(box->text()));
         m_refused = true;
         box->reject();
@@ -42,6 +47,8 @@ void ScreenshotTaker::poll() {
             portal = w;
         else if (w->objectName() == u"FrmZAM" || w->objectName() == u"PrnPreview")
             card = w;
+        else if (!card && m_cardOpened && opensWindow(w))
+            card = w; // a dialog of the list: filter, locate, column set-up, help, about
         if (auto* l = w->findChild<tarvo::FrmMain*>(); l && w == portal)
             list = l;
         if (auto* l = qobject_cast<tarvo::FrmMain*>(w))
@@ -85,6 +92,12 @@ void ScreenshotTaker::poll() {
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
     }
+}
+
+bool ScreenshotTaker::opensWindow(const QWidget* w) {
+    const Qt::WindowType type = w->windowType();
+    return (type == Qt::Window || type == Qt::Dialog) && !qobject_cast<const QMessageBox*>(w) &&
+           !qobject_cast<const tarvo::FrmMain*>(w) && w->objectName() != u"PortalWindow";
 }
 
 void ScreenshotTaker::openLookup(QWidget* card) {

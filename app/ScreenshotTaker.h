@@ -20,6 +20,9 @@ public:
 
 private:
     void poll();
+    /// Whether a top-level widget is a window the list opened (not the list, a message or a
+    /// pop-up).
+    static bool opensWindow(const QWidget* w);
     void take(QWidget* target);
     void openLookup(QWidget* card);
     /// The reference dialog or calendar the lookup opened over the card, if any.

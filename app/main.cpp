@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
                                   QStringLiteral("file"));
     const QCommandLineOption card(
         QStringLiteral("card"),
-        QStringLiteral("截图时先打开卡片或打印预览：Add、Modify 或 Preview"),
+        QStringLiteral("截图时先从列表打开窗口：Add、Modify、Preview、Filter、FindSet、Pos、"
+                       "FieldSet、Help 或 About"),
         QStringLiteral("command"));
     const QCommandLineOption lookup(
         QStringLiteral("lookup"),
@@ -115,8 +116,10 @@ int main(int argc, char** argv) {
     }
     const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
     const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
-    const QStringList cards{QStringLiteral("Add"), QStringLiteral("Modify"),
-                            QStringLiteral("Preview")};
+    const QStringList cards{
+        QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
+        QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
+        QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About")};
     if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
         fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
@@ -128,8 +131,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
-        fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2。")
-                                 .arg(cli.value(card), cards.join(QStringLiteral(" 或 "))));
+        fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2 之一。")
+                                 .arg(cli.value(card), cards.join(QStringLiteral("、"))));
         return 2;
     }
     // Calendars and other controls that name months and days follow the session language.

@@ -5,12 +5,43 @@
 #include "ErrorHandling.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QResizeEvent>
 
 namespace tarvo {
 
 ControlList CardControl::controls() const {
     return findChildren<QWidget*>();
+}
+
+void CardControl::fitCaptions() {
+    for (QLabel* label : findChildren<QLabel*>()) {
+        // A taller font than the design's keeps its descenders.
+        const int tall = label->fontMetrics().height();
+        if (label->height() < tall)
+            label->setGeometry(label->x(), label->y() - (tall - label->height()) / 2,
+                               label->width(), tall);
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 4;
+        const int more = needed - label->width();
+        if (more <= 0 || label->text().isEmpty())
+            continue;
+        const QRect caption = label->geometry();
+        QWidget* field = nullptr;
+        for (QWidget* w :
+             label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect r = w->geometry();
+            const bool sameLine = r.top() < caption.bottom() && r.bottom() > caption.top();
+            if (w != label && sameLine && r.left() >= caption.left() + caption.width() / 2 &&
+                (!field || r.left() < field->x()))
+                field = w;
+        }
+        if (field && field->width() - more < field->width() / 2)
+            continue; // no room to take: keep the field usable
+        label->resize(needed, label->height());
+        if (field)
+            field->setGeometry(field->x() + more, field->y(), field->width() - more,
+                               field->height());
+    }
 }
 
 void CardControl::reportEditsChangedByUser() {

@@ -48,6 +48,10 @@ protected:
     /// (typed, composed, pasted, dropped), raises ActiveSaveBtn; text the card sets does not.
     void reportEditsChangedByUser();
 
+    /// Widens every caption label too narrow for its text (a longer language), taking the room
+    /// from the field to its right on the same line, so that no caption is cut.
+    void fitCaptions();
+
 Q_SIGNALS:
     /// The record may have changed: the card window enables its save button.
     void ActiveSaveBtn();

@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
@@ -287,4 +288,25 @@ TEST_F(BankCard, ARefusedSaveTakesTheClerkToTheFirstEmptyField) {
     EXPECT_EQ(card.GetSaveXml(ok), "");
     EXPECT_FALSE(ok);
     EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
+}
+
+TEST_F(BankCard, EveryCaptionFitsItsLabelInBothLanguages) {
+    for (const char* language : {"en-US", "zh-CN"}) {
+        suite::setSessionLanguage(language);
+        auto pub = std::make_shared<suite::Pub>();
+        ArchiveSession::current().oPub = pub;
+        ctlAA_Bank fresh;
+        ClsCommonPtr srv = db;
+        QString xml = "<aa_bank><HelpContextId>7</HelpContextId></aa_bank>";
+        PubPtr services = pub;
+        ASSERT_TRUE(fresh.Init(srv, services, xml, comVar));
+        for (const QLabel* label : fresh.findChildren<QLabel*>()) {
+            if (label->text().isEmpty())
+                continue;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << language << " " << label->text().toStdString();
+            EXPECT_GE(label->height(), label->fontMetrics().height())
+                << label->text().toStdString();
+        }
+    }
 }

@@ -128,6 +128,7 @@ bool ctlAA_Bank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPt
         lbliComAccNoLen->setText(
             m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.FIELD.PUB.accnolen")));
         LbliIndAccNoLen->setText(lbliComAccNoLen->text());
+        fitCaptions();
         return true;
     } catch (const std::exception&) {
         return false;
