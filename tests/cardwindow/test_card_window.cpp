@@ -56,6 +56,15 @@ int listRefreshes(const ComponentHarness& h, int from) {
                    .size());
 }
 
+/// A card window modifying the third row of the list, shown and active.
+std::unique_ptr<FrmZAM> shownCard(FrmMain& w) {
+    auto card = std::make_unique<FrmZAM>();
+    card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
+    card->show();
+    card->activateWindow();
+    return card;
+}
+
 } // namespace
 
 TEST_F(ListWindowTest, WalkingThroughTheListSetsTheNavigationButtons) {
@@ -216,10 +225,7 @@ TEST_F(ListWindowTest, UnknownKeysAreReportedAndEndNormally) {
 
 TEST_F(ListWindowTest, CardKeysNavigateSaveAndLeave) {
     withList("aa_bank", "", [&](FrmMain& w) {
-        auto card = std::make_unique<FrmZAM>();
-        card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
-        card->show();
-        card->activateWindow();
+        auto card = shownCard(w);
         ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
         QWidget* name = edit(*card, "EdtcBankName");
         QTest::keyClick(name, Qt::Key_PageUp);
@@ -240,10 +246,7 @@ TEST_F(ListWindowTest, CardKeysNavigateSaveAndLeave) {
 
 TEST_F(ListWindowTest, TextFromAnInputMethodWaitsToBeSavedAndEscKeepsIt) {
     withList("aa_bank", "", [&](FrmMain& w) {
-        auto card = std::make_unique<FrmZAM>();
-        card->InitData(2, qint16(w.m_KeyCol), 3, w.comVar());
-        card->show();
-        card->activateWindow();
+        auto card = shownCard(w);
         ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
         QWidget* name = edit(*card, "EdtcBankName");
         name->setFocus();
