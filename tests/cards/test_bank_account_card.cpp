@@ -207,6 +207,7 @@ TEST_F(BankAccountCard, MustInputFieldsAreCheckedInOrderAndBlanksCountAsEmpty) {
     EXPECT_FALSE(ok);
     edit("EdtcBCode")->setText(" 8 ");
     EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_TRUE(edit("EdtcBAccount")->hasFocus()) << "the clerk is taken to the empty field";
     edit("EdtcBAccount")->setText("6222");
     EXPECT_EQ(card->GetSaveXml(ok), "");
     ref("EdtcCurrencyName")->setValue("人民币");

@@ -91,7 +91,8 @@ private:
     void EdtcCode_LostFocus(QWidget* nowFocused);
 
     // Record (ctlBank_record.cpp).
-    bool refusedEmpty(const QString& value, const char* messageKey);
+    /// Refuses an empty must-input field with its message and puts the focus there.
+    bool refusedEmpty(QWidget* field, const QString& value, const char* messageKey);
 };
 
 } // namespace tarvo

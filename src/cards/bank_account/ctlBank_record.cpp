@@ -88,10 +88,13 @@ QString ctlBank::KeyVal() const {
     return EdtcBCode->Text();
 }
 
-bool ctlBank::refusedEmpty(const QString& value, const char* messageKey) {
+bool ctlBank::refusedEmpty(QWidget* field, const QString& value, const char* messageKey) {
     if (!value.trimmed().isEmpty())
         return false;
     ShowInfo(m_oPub->GetResString(QString::fromLatin1(messageKey)));
+    // Where the clerk has to type next.
+    if (field->isEnabled() && field->isVisible())
+        field->setFocus();
     return true;
 }
 
@@ -117,11 +120,14 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
     // A bank or currency typed but not yet left counts as what it names.
     if (auto* typed = qobject_cast<suite::RefEdit*>(activeControl()))
         typed->commitTyped();
-    if (refusedEmpty(EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
-        refusedEmpty(EdtcBAccount->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
-        refusedEmpty(EdtcCurrencyName->Value(), "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
-        refusedEmpty(EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
-        refusedEmpty(EdtcBankCode->Value(), "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"))
+    if (refusedEmpty(EdtcBCode, EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
+        refusedEmpty(EdtcBAccount, EdtcBAccount->Text(),
+                     "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
+        refusedEmpty(EdtcCurrencyName, EdtcCurrencyName->Value(),
+                     "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
+        refusedEmpty(EdtcBName, EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
+        refusedEmpty(EdtcBankCode, EdtcBankCode->Value(),
+                     "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"))
         return {};
     m_codeCheckPassed = true;
     if (activeControl() == EdtcCode)
