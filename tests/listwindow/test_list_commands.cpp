@@ -1,6 +1,10 @@
 #include "ListWindowFixture.h"
+#include "SuiteContext.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
@@ -266,4 +270,28 @@ TEST_F(ListWindowTest, ARestoredWindowIsLaidOutForItsSize) {
         EXPECT_EQ(w.grid()->geometry().bottom(),
                   w.height() - (stb->isVisible() ? stb->height() : 0) - 1);
     });
+}
+
+TEST_F(ListWindowTest, MenusToolbarsAndQtsOwnButtonsSpeakTheSessionLanguage) {
+    const auto texts = [](FrmMain& w) {
+        return QStringList{w.findChild<QMenu*>("mFile")->menuAction()->text(),
+                           w.findChild<QAction*>("mAdd")->text(),
+                           w.findChild<QAction*>("Tlb_Add")->text()};
+    };
+    QStringList english, chinese;
+    QString yes;
+    QString language = "en-US";
+    h.configurePub = [&](RecordingPub& pub) { pub.locale = language; };
+    suite::setSessionLanguage(language);
+    withList("aa_bank", "", [&](FrmMain& w) { english = texts(w); });
+    language = "zh-CN";
+    suite::setSessionLanguage(language);
+    withList("aa_bank", "", [&](FrmMain& w) {
+        chinese = texts(w);
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No, &w);
+        yes = box.button(QMessageBox::Yes)->text();
+    });
+    EXPECT_EQ(english, QStringList({"&File", "&Add   F5", "Add"}));
+    EXPECT_EQ(chinese, QStringList({"文件(&F)", "添加(&A)   F5", "增加"}));
+    EXPECT_TRUE(yes.startsWith("是")) << yes.toStdString() << ": Qt's own buttons in Chinese";
 }
