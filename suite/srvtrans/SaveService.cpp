@@ -30,6 +30,9 @@ constexpr Reference kReferences[] = {
     {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
 };
 
+/// The account number as compared for duplicates; the same expression as the index on it.
+constexpr auto kAccountNumberKey = "replace(replace(cBAccount, ' ', ''), '-', '')";
+
 QString label(const DictField& f) {
     return f.captionZh.isEmpty() ? f.field : f.captionZh;
 }
@@ -212,6 +215,8 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
                         .arg(label(*key), keyText);
             return false;
         }
+        if (!accountNumberIsFree(archive, columns, values, keyText, error))
+            return false;
         QStringList names;
         for (const DictField* f : columns)
             names << f->field;
@@ -243,6 +248,31 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         tx.commit();
     } catch (const DbError& e) {
         error = QStringLiteral("保存失败：%1").arg(e.text());
+        return false;
+    }
+    return true;
+}
+
+bool SaveService::accountNumberIsFree(const QString& archive,
+                                      const QVector<const DictField*>& columns,
+                                      const QVariantList& values, const QString& keyText,
+                                      QString& error) {
+    if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)
+        return true;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i]->field.compare(u"cBAccount", Qt::CaseInsensitive) != 0)
+            continue;
+        const QString number = values[i].toString();
+        QString compared = number;
+        compared.remove(u' ').remove(u'-');
+        const auto r = m_db.sql().query(QStringLiteral("SELECT cBCode FROM bank WHERE %1 = ? AND "
+                                                       "cBCode <> ? ORDER BY cBCode")
+                                            .arg(QLatin1String(kAccountNumberKey)),
+                                        {compared, keyText});
+        if (r.rows.isEmpty())
+            return true;
+        error = QStringLiteral("银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入")
+                    .arg(number, r.rows[0][0].toString());
         return false;
     }
     return true;
