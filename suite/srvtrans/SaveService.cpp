@@ -215,7 +215,8 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
                         .arg(label(*key), keyText);
             return false;
         }
-        if (!accountNumberIsFree(archive, columns, values, keyText, error))
+        if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
+            !companyLengthIsSet(archive, columns, values, keyText, error))
             return false;
         QStringList names;
         for (const DictField* f : columns)
@@ -276,6 +277,30 @@ bool SaveService::accountNumberIsFree(const QString& archive,
         return false;
     }
     return true;
+}
+
+bool SaveService::companyLengthIsSet(const QString& archive,
+                                     const QVector<const DictField*>& columns,
+                                     const QVariantList& values, const QString& keyText,
+                                     QString& error) {
+    if (archive.compare(u"aa_bank", Qt::CaseInsensitive) != 0)
+        return true;
+    // A modify may bring only one of the two; the stored row holds the other.
+    const auto stored = m_db.sql().query(
+        QStringLiteral("SELECT bComdFixLen, iComAccNoLen FROM aa_bank WHERE cBankCode = ?"),
+        {keyText});
+    QVariant fixed = stored.rows.isEmpty() ? QVariant(0) : stored.rows[0][0];
+    QVariant length = stored.rows.isEmpty() ? QVariant() : stored.rows[0][1];
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i]->field.compare(u"bComdFixLen", Qt::CaseInsensitive) == 0)
+            fixed = values[i];
+        else if (columns[i]->field.compare(u"iComAccNoLen", Qt::CaseInsensitive) == 0)
+            length = values[i];
+    }
+    if (fixed.toInt() != 1 || (!length.isNull() && length.toInt() >= 1 && length.toInt() <= 40))
+        return true;
+    error = QStringLiteral("企业账号定长时，企业账号长度必须是 1 到 40 之间的整数");
+    return false;
 }
 
 bool SaveService::checkDelete(const QString& table, const DictField& key, const QString& keyText,

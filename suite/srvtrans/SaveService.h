@@ -36,6 +36,9 @@ private:
     /// blanks and hyphens do not make two numbers different.
     bool accountNumberIsFree(const QString& archive, const QVector<const DictField*>& columns,
                              const QVariantList& values, const QString& keyText, QString& error);
+    /// False when a bank's company account numbers are of fixed length without one of 1 to 40.
+    bool companyLengthIsSet(const QString& archive, const QVector<const DictField*>& columns,
+                            const QVariantList& values, const QString& keyText, QString& error);
     bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
                      QString& error);
     void audit(const QString& table, const QString& action, const QString& key,

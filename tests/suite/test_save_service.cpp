@@ -161,6 +161,17 @@ TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
         {"key missing", "aa_bank", "<AA_Bank><cBankName>x</cBankName></AA_Bank>", true, "缺少"},
         {"unknown bank", "bank", account("B3", "NOPE"), false, "保存失败"},
         {"malformed", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode>", false, "格式不正确"},
+        {"fixed length without length", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bComdFixLen>1</bComdFixLen>"
+         "<iComAccNoLen></iComAccNoLen></AA_Bank>",
+         false, "1 到 40"},
+        {"fixed length of 41", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bComdFixLen>1</bComdFixLen>"
+         "<iComAccNoLen>41</iComAccNoLen></AA_Bank>",
+         false, "1 到 40"},
+        {"fixed length ticked on a bank without length", "aa_bank",
+         "<AA_Bank><cBankCode>901</cBankCode><bComdFixLen>1</bComdFixLen></AA_Bank>", true,
+         "1 到 40"},
     };
     for (const Refusal& c : cases) {
         const QString before = snapshot();

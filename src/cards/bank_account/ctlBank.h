@@ -93,6 +93,12 @@ private:
     // Record (ctlBank_record.cpp).
     /// Refuses an empty must-input field with its message and puts the focus there.
     bool refusedEmpty(QWidget* field, const QString& value, const char* messageKey);
+    /// Why the account number breaks the length rule of the chosen bank; empty when it keeps it.
+    QString accountNumberMismatch() const;
+    /// The leave check of EdtcBAccount: explains a number that breaks its bank's rule.
+    void EdtcBAccount_LostFocus();
+    /// False when the number breaks its bank's rule and the clerk does not confirm it.
+    bool accountNumberConfirmed();
 };
 
 } // namespace tarvo
