@@ -43,6 +43,9 @@ private:
     ComVarPtr m_ComVar;
     /// False after a typed account code was refused; read when the save XML is built.
     bool m_codeCheckPassed = true;
+    /// The bank and account number last checked on leaving the field: tabbing through it
+    /// again does not repeat the same explanation.
+    QString m_explainedNumber;
 
     suite::Frame* Frame1;
     suite::Frame* FrameAcc;

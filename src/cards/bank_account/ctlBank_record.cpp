@@ -105,6 +105,10 @@ QString ctlBank::accountNumberMismatch() const {
 }
 
 void ctlBank::EdtcBAccount_LostFocus() {
+    const QString checked = EdtcBankCode->Value() + u'\n' + EdtcBAccount->Text();
+    if (checked == m_explainedNumber)
+        return;
+    m_explainedNumber = checked;
     const QString why = accountNumberMismatch();
     if (!why.isEmpty())
         ShowInfo(why);
