@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export >/dev/null
+cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
+    bench_account_save >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -30,6 +31,15 @@ measure peak-rss-100k "$(value peak_rss_mb "$big")" -
 measure growth-10k-100k "$(value refresh_median_ms "$big")" "$(value refresh_median_ms "$small")"
 measure card-next-100k "$(value card_next_ms "$card")" "$(value bare_select_ms "$card")"
 measure save-add "$(value save_add_ms "$card")" "$(value bare_insert_ms "$card")"
+# An account's add, with its duplicate check, in an archive of 100,000 against one of 1,000.
+accounts=build/bench/bench_account_save
+measure save-account-100k-sqlite "$(value save_account_ms "$($accounts 100000 2>/dev/null)")" \
+    "$(value save_account_ms "$($accounts 1000 2>/dev/null)")"
+measure save-account-100k-postgresql \
+    "$(value save_account_ms "$(scripts/with-postgres.sh sh -c \
+        "exec $accounts 100000 \"\$TARVO_TEST_PG\"" 2>/dev/null)")" \
+    "$(value save_account_ms "$(scripts/with-postgres.sh sh -c \
+        "exec $accounts 1000 \"\$TARVO_TEST_PG\"" 2>/dev/null)")"
 # Beside them: what a clerk sees at start, the fifth refresh against the first, and the
 # resident memory after the first load, after one, five and ten refreshes.
 measure first-paint-100k "$(value first_paint_ms "$big")" -

@@ -43,6 +43,8 @@ CREATE TABLE bank (
     iSignFlag smallint NOT NULL DEFAULT 0
 );
 CREATE INDEX ix_bank_cbankcode ON bank (cBankCode);
+-- The account number as compared for duplicates: without the blanks and hyphens people type.
+CREATE INDEX ix_bank_accno ON bank ((replace(replace(cBAccount, ' ', ''), '-', '')));
 
 CREATE TABLE code (
     cCode varchar(40) NOT NULL PRIMARY KEY,

@@ -30,6 +30,18 @@ constexpr Reference kReferences[] = {
     {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
 };
 
+/// The account number as compared for duplicates; the same expression as the index on it.
+constexpr auto kAccountNumberKey = "replace(replace(cBAccount, ' ', ''), '-', '')";
+
+/// The value the save XML brings for a column, or nothing when it does not bring the column.
+std::optional<QVariant> given(const QVector<const DictField*>& columns, const QVariantList& values,
+                              QStringView field) {
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i]->field.compare(field, Qt::CaseInsensitive) == 0)
+            return values[i];
+    return std::nullopt;
+}
+
 QString label(const DictField& f) {
     return f.captionZh.isEmpty() ? f.field : f.captionZh;
 }
@@ -212,6 +224,9 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
                         .arg(label(*key), keyText);
             return false;
         }
+        if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
+            !companyLengthIsSet(archive, columns, values, keyText, error))
+            return false;
         QStringList names;
         for (const DictField* f : columns)
             names << f->field;
@@ -246,6 +261,48 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         return false;
     }
     return true;
+}
+
+bool SaveService::accountNumberIsFree(const QString& archive,
+                                      const QVector<const DictField*>& columns,
+                                      const QVariantList& values, const QString& keyText,
+                                      QString& error) {
+    if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)
+        return true;
+    const auto number = given(columns, values, u"cBAccount");
+    if (!number)
+        return true;
+    QString compared = number->toString();
+    compared.remove(u' ').remove(u'-');
+    const auto r = m_db.sql().query(
+        QStringLiteral("SELECT cBCode FROM bank WHERE %1 = ? AND cBCode <> ? ORDER BY cBCode")
+            .arg(QLatin1String(kAccountNumberKey)),
+        {compared, keyText});
+    if (r.rows.isEmpty())
+        return true;
+    error = QStringLiteral("银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入")
+                .arg(number->toString(), r.rows[0][0].toString());
+    return false;
+}
+
+bool SaveService::companyLengthIsSet(const QString& archive,
+                                     const QVector<const DictField*>& columns,
+                                     const QVariantList& values, const QString& keyText,
+                                     QString& error) {
+    if (archive.compare(u"aa_bank", Qt::CaseInsensitive) != 0)
+        return true;
+    // A modify may bring only one of the two; the stored row holds the other.
+    const auto stored = m_db.sql().query(
+        QStringLiteral("SELECT bComdFixLen, iComAccNoLen FROM aa_bank WHERE cBankCode = ?"),
+        {keyText});
+    const QVariant fixed = given(columns, values, u"bComdFixLen")
+                               .value_or(stored.rows.isEmpty() ? QVariant(0) : stored.rows[0][0]);
+    const QVariant length = given(columns, values, u"iComAccNoLen")
+                                .value_or(stored.rows.isEmpty() ? QVariant() : stored.rows[0][1]);
+    if (fixed.toInt() != 1 || (!length.isNull() && length.toInt() >= 1 && length.toInt() <= 40))
+        return true;
+    error = QStringLiteral("企业账号定长时，企业账号长度必须是 1 到 40 之间的整数");
+    return false;
 }
 
 bool SaveService::checkDelete(const QString& table, const DictField& key, const QString& keyText,

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 #include <optional>
 
@@ -31,6 +32,13 @@ private:
     /// False, with the reason, when the database engine would not store the value unchanged.
     bool engineKeepsExactly(const DictField& f, const QVariant& value, QString& error) const;
     bool save(const QString& xml, const QString& archive, Mode mode, QString& error);
+    /// False, naming the other account, when a bank account's number is already another's:
+    /// blanks and hyphens do not make two numbers different.
+    bool accountNumberIsFree(const QString& archive, const QVector<const DictField*>& columns,
+                             const QVariantList& values, const QString& keyText, QString& error);
+    /// False when a bank's company account numbers are of fixed length without one of 1 to 40.
+    bool companyLengthIsSet(const QString& archive, const QVector<const DictField*>& columns,
+                            const QVariantList& values, const QString& keyText, QString& error);
     bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
                      QString& error);
     void audit(const QString& table, const QString& action, const QString& key,

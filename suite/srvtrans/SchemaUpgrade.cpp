@@ -41,6 +41,12 @@ void toVersion3(SqlBackend& db) {
         "PRIMARY KEY (cUserId, cArchive))"));
 }
 
+/// Version 4: bank accounts are looked up by their number as compared for duplicates.
+void toVersion4(SqlBackend& db) {
+    db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_bank_accno ON bank "
+                                 "((replace(replace(cBAccount, ' ', ''), '-', '')))"));
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -49,6 +55,7 @@ struct Step {
 constexpr Step kSteps[] = {
     {2, toVersion2},
     {3, toVersion3},
+    {4, toVersion4},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

@@ -290,3 +290,55 @@ TEST_F(BankAccountCard, AmountsThatTheColumnCannotHoldExactlyAreRefused) {
     EXPECT_EQ(recording->callsOf("MsgBox").value(0).section(u',', 0, 0),
               "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.fcurbalance_notexact|1234567890123456.00");
 }
+
+TEST_F(BankAccountCard, AnAccountNumberThatBreaksItsBanksLengthIsExplainedAndSavedOnlyIfConfirmed) {
+    exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
+    open();
+    auto stored = account("01");
+    card->FillAllFields(stored);
+    auto* number = edit("EdtcBAccount");
+    const auto leaveWith = [&](const QString& typed) {
+        number->setFocus();
+        number->selectAll();
+        commitText(number, typed);
+        edit("EdtcAccName")->setFocus();
+    };
+    const QString tooShort = "res:Tarvo.AA.ARCHIVE.COMMON.cbaccount_length|中国工商银行|19|17";
+    leaveWith("0200-0000 0000 00011");
+    EXPECT_EQ(messages(), QStringList{tooShort}) << "separators are not counted";
+    number->setFocus();
+    edit("EdtcAccName")->setFocus();
+    EXPECT_EQ(messages().size(), 1) << "passing through the field again repeats nothing";
+    leaveWith("0200 0000-0000 0000 011");
+    leaveWith("02000000000000000110");
+    EXPECT_EQ(messages().value(1),
+              "res:Tarvo.AA.ARCHIVE.COMMON.cbaccount_length|中国工商银行|19|20");
+    leaveWith("0200 0000 0000 0000 01１");
+    EXPECT_EQ(messages().value(2), "res:Tarvo.AA.ARCHIVE.COMMON.cbaccount_digits|中国工商银行|"
+                                   "0200 0000 0000 0000 01１")
+        << "a full-width digit is no digit of an account number";
+    leaveWith("0200-0000 0000 00011");
+    EXPECT_EQ(messages().value(3), tooShort) << "a number changed back is explained again";
+    recording->calls.clear();
+    recording->msgBoxAnswer = 7;
+    bool ok = true;
+    EXPECT_EQ(card->GetSaveXml(ok), "");
+    EXPECT_FALSE(ok);
+    const QStringList asked = recording->callsOf("MsgBox");
+    ASSERT_EQ(asked.size(), 1) << "the question alone, without the leave message again";
+    EXPECT_TRUE(asked[0].startsWith("MsgBox(" + tooShort +
+                                    "\nres:Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway,36,"))
+        << asked[0].toStdString();
+    EXPECT_TRUE(number->hasFocus());
+
+    recording->msgBoxAnswer = 6;
+    EXPECT_TRUE(card->GetSaveXml(ok).contains("<cBAccount>0200-0000 0000 00011</cBAccount>"));
+    EXPECT_TRUE(ok);
+
+    // The rule is the bank's: another bank without one takes the same number without a word.
+    ref("EdtcBankCode")->setValue("103");
+    recording->calls.clear();
+    leaveWith("0200-0000 0000 00011");
+    EXPECT_NE(card->GetSaveXml(ok), "");
+    EXPECT_TRUE(recording->callsOf("MsgBox").isEmpty());
+}

@@ -160,6 +160,35 @@ TEST_F(BankCard, TheFixedLengthBoxEnablesTheCompanyLength) {
     EXPECT_FALSE(edit("EdtiComAccNoLen")->isEnabled());
 }
 
+TEST_F(BankCard, ATickedFixedLengthNeedsALengthFrom1To40) {
+    edit("EdtcBankCode")->setText("9X");
+    edit("EdtcBankName")->setText("测试银行");
+    auto* fixed = child<suite::CheckBox>("ChkbComdFixLen");
+    auto* length = edit("EdtiComAccNoLen");
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, QPoint(6, fixed->height() / 2));
+    bool ok = true;
+    for (const char* bad : {"", " ", "0", "41", "99"}) {
+        length->setText(bad);
+        EXPECT_EQ(card.GetSaveXml(ok), "") << bad;
+        EXPECT_FALSE(ok) << bad;
+        EXPECT_EQ(recording->callsOf("MsgBox").last().section(u',', 0, 0),
+                  "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.icomaccnolen_range")
+            << bad;
+        EXPECT_TRUE(length->hasFocus()) << bad;
+    }
+    for (const char* good : {"1", "19", "40"}) {
+        length->setText(good);
+        EXPECT_TRUE(card.GetSaveXml(ok).contains(
+            QStringLiteral("<iComAccNoLen>%1</iComAccNoLen>").arg(QLatin1String(good))))
+            << good;
+    }
+    // Without the tick a length means nothing and stops no save.
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, QPoint(6, fixed->height() / 2));
+    length->setText("");
+    EXPECT_NE(card.GetSaveXml(ok), "");
+    EXPECT_TRUE(ok);
+}
+
 TEST_F(BankCard, SystemBanksKeepTheirNameAndOthersOpenOnIt) {
     auto sys = bank("105");
     card.FillAllFields(sys);

@@ -1,3 +1,4 @@
+#include "AccountDatabase.h"
 #include "ClsCommon.h"
 #include "DecimalText.h"
 #include "TempDatabase.h"
@@ -15,7 +16,7 @@ const QString kBank = QStringLiteral(
     "</AA_Bank>");
 
 QString account(const QString& code, const QString& bankCode, const QString& extra = {}) {
-    return QStringLiteral("<Bank><cBCode>%1</cBCode><cBAccount>6222</cBAccount><cAccName>示例"
+    return QStringLiteral("<Bank><cBCode>%1</cBCode><cBAccount>6222%1</cBAccount><cAccName>示例"
                           "</cAccName><dOpenAccDate>2024-03-05</dOpenAccDate><cCurrencyName>人民币"
                           "</cCurrencyName><bBflag>0</bBflag><bPwdMng>1</bPwdMng><cBName>支行"
                           "</cBName><cBankCode>%2</cBankCode>%3<fCurBalance>1,234.50</fCurBalance>"
@@ -160,6 +161,17 @@ TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
         {"key missing", "aa_bank", "<AA_Bank><cBankName>x</cBankName></AA_Bank>", true, "缺少"},
         {"unknown bank", "bank", account("B3", "NOPE"), false, "保存失败"},
         {"malformed", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode>", false, "格式不正确"},
+        {"fixed length without length", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bComdFixLen>1</bComdFixLen>"
+         "<iComAccNoLen></iComAccNoLen></AA_Bank>",
+         false, "1 到 40"},
+        {"fixed length of 41", "aa_bank",
+         "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bComdFixLen>1</bComdFixLen>"
+         "<iComAccNoLen>41</iComAccNoLen></AA_Bank>",
+         false, "1 到 40"},
+        {"fixed length ticked on a bank without length", "aa_bank",
+         "<AA_Bank><cBankCode>901</cBankCode><bComdFixLen>1</bComdFixLen></AA_Bank>", true,
+         "1 到 40"},
     };
     for (const Refusal& c : cases) {
         const QString before = snapshot();
@@ -265,4 +277,50 @@ TEST_F(SaveService, KeysWithQuotesAreStoredAndFoundSafely) {
     EXPECT_FALSE(remove("x", "cBankCode", "aa_bank", err));
     EXPECT_TRUE(remove("1' OR ''='", "cBankCode", "aa_bank", err)) << err.toStdString();
     EXPECT_EQ(value("select count(*) as n from aa_bank where bSysData=1", "n").toInt(), 25);
+}
+
+/// The same number typed once with blanks, once with hyphens, is one account entered twice.
+TEST_F(SaveService, AnAccountNumberAlreadyUsedIsRefusedNamingItsAccount) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err));
+    const auto withNumber = [](const QString& code, const QString& number) {
+        return account(code, "901").replace("6222" + code, number);
+    };
+    ASSERT_TRUE(add(withNumber("A1", "6222 0200 1234-5678"), "bank", err)) << err.toStdString();
+    for (const char* typed : {"6222020012345678", "6222-0200-1234-5678", " 6222 0200 12345678 ",
+                              "6-2-2-2-0-2-0-0-1-2-3-4-5-6-7-8"}) {
+        const QString before = snapshot();
+        EXPECT_FALSE(add(withNumber("A2", QString::fromUtf8(typed)), "bank", err)) << typed;
+        EXPECT_TRUE(err.contains("“A1”")) << err.toStdString();
+        EXPECT_EQ(snapshot(), before);
+    }
+    ASSERT_TRUE(add(withNumber("A2", "6222020012345679"), "bank", err)) << err.toStdString();
+    EXPECT_FALSE(modify(withNumber("A2", "6222 0200 1234 5678"), "bank", err));
+    EXPECT_TRUE(err.contains("“A1”")) << err.toStdString();
+
+    // An account keeps its own number however it is spaced, and may change it to a free one.
+    EXPECT_TRUE(modify(withNumber("A1", "6222-0200-1234-5678"), "bank", err)) << err.toStdString();
+    EXPECT_TRUE(modify(withNumber("A1", "6222020099999999"), "bank", err)) << err.toStdString();
+    EXPECT_TRUE(modify(withNumber("A2", "6222 0200 1234 5678"), "bank", err)) << err.toStdString();
+    // A digit more or less is another number.
+    EXPECT_TRUE(add(withNumber("A3", "62220200123456780"), "bank", err)) << err.toStdString();
+}
+
+TEST_F(SaveService, TheDuplicateCheckUsesItsIndex) {
+    auto account = suite::AccountDatabase::open(temp.name());
+    suite::SqlBackend& sql = account->sql();
+    const QString lookup =
+        "SELECT cBCode FROM bank WHERE replace(replace(cBAccount, ' ', ''), '-', '') = '1'";
+    QString plan;
+    if (temp.onServer()) {
+        // A seeded handful of rows makes a sequential scan cheaper; the planner must still be
+        // able to use the index.
+        sql.execScript("SET enable_seqscan = off");
+        for (const auto& row : sql.query("EXPLAIN " + lookup).rows)
+            plan += row.value(0).toString();
+    } else {
+        for (const auto& row : sql.query("EXPLAIN QUERY PLAN " + lookup).rows)
+            plan += row.value(row.size() - 1).toString();
+    }
+    EXPECT_TRUE(plan.contains("ix_bank_accno")) << plan.toStdString();
 }

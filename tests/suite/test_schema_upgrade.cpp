@@ -23,6 +23,7 @@ void makeVersion1(const QString& name) {
     SqlBackend& sql = db->sql();
     sql.execScript("DROP TABLE tarvo_lock");
     sql.execScript("DROP TABLE tarvo_print_style");
+    sql.execScript("DROP INDEX ix_bank_accno");
     sql.execScript("CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT "
                    "NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), cHost varchar(64), "
                    "iPid integer, cSession varchar(64), dLease varchar(30), PRIMARY KEY "
@@ -33,10 +34,14 @@ void makeVersion1(const QString& name) {
 }
 
 /// What an upgraded database must allow: the new locks, long option values, stored page
-/// set-ups.
+/// set-ups, account numbers found by index.
 void expectCurrentShape(const QString& name) {
     auto db = AccountDatabase::open(name);
     EXPECT_EQ(storedSchemaVersion(db->sql()), kSchemaVersion);
+    EXPECT_TRUE(scalar(*db, db->sql().kind() == u"postgresql"
+                                ? "SELECT 1 FROM pg_indexes WHERE indexname = 'ix_bank_accno'"
+                                : "SELECT 1 FROM sqlite_master WHERE name = 'ix_bank_accno'")
+                    .isValid());
     FunctionLock locks(AccountDatabase::open(name), LockHolder::thisProcess("demo", "演示用户"));
     LockHolder heldBy;
     EXPECT_TRUE(locks.acquire("bank", LockKind::Edit, heldBy));
@@ -72,12 +77,18 @@ TEST(SchemaUpgrade, EachBackendUpgradesAnOldShapeAndKeepsItsRows) {
     {
         auto db = AccountDatabase::open(temp.name());
         db->sql().exec("INSERT INTO aa_bank (cBankCode, cBankName) VALUES ('U1', '升级银行')");
+        // Accounts entered twice before duplicates were refused must not stop the upgrade.
+        for (const char* code : {"D1", "D2"})
+            db->sql().exec("INSERT INTO bank (cBCode, cBAccount, cCurrencyName, cBName, cBankCode) "
+                           "VALUES (?, '6222 01', '人民币', '支行', 'U1')",
+                           {QString::fromLatin1(code)});
     }
     makeVersion1(temp.name());
     expectCurrentShape(temp.name());
     auto db = AccountDatabase::open(temp.name());
     EXPECT_EQ(scalar(*db, "SELECT cBankName FROM aa_bank WHERE cBankCode = 'U1'").toString(),
               "升级银行");
+    EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM bank WHERE cBAccount = '6222 01'").toInt(), 2);
 }
 
 TEST(SchemaUpgrade, ADatabaseOfANewerProgramIsRefusedAndLeftAlone) {

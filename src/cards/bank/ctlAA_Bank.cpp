@@ -7,7 +7,6 @@
 #include "ModRef.h"
 #include "XmlTags.h"
 
-
 namespace tarvo {
 
 namespace {
@@ -227,6 +226,16 @@ QString ctlAA_Bank::GetSaveXml(bool& bFlag) {
                 must->setFocus();
             return {};
         }
+    }
+    // A fixed length without one would make every account number of the bank look wrong.
+    bool isNumber = false;
+    const int length = EdtiComAccNoLen->Text().trimmed().toInt(&isNumber);
+    if (ChkbComdFixLen->Value() == 1 && (!isNumber || length < 1 || length > 40)) {
+        ShowInfo(
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.icomaccnolen_range")));
+        if (EdtiComAccNoLen->isEnabled() && EdtiComAccNoLen->isVisible())
+            EdtiComAccNoLen->setFocus();
+        return {};
     }
     const QString xml =
         QStringLiteral("<AA_Bank>") +

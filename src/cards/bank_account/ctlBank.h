@@ -43,6 +43,9 @@ private:
     ComVarPtr m_ComVar;
     /// False after a typed account code was refused; read when the save XML is built.
     bool m_codeCheckPassed = true;
+    /// The bank and account number last checked on leaving the field: tabbing through it
+    /// again does not repeat the same explanation.
+    QString m_explainedNumber;
 
     suite::Frame* Frame1;
     suite::Frame* FrameAcc;
@@ -93,6 +96,12 @@ private:
     // Record (ctlBank_record.cpp).
     /// Refuses an empty must-input field with its message and puts the focus there.
     bool refusedEmpty(QWidget* field, const QString& value, const char* messageKey);
+    /// Why the account number breaks the length rule of the chosen bank; empty when it keeps it.
+    QString accountNumberMismatch() const;
+    /// The leave check of EdtcBAccount: explains a number that breaks its bank's rule.
+    void EdtcBAccount_LostFocus();
+    /// False when the number breaks its bank's rule and the clerk does not confirm it.
+    bool accountNumberConfirmed();
 };
 
 } // namespace tarvo

@@ -54,11 +54,17 @@ void ctlBank::connectChanges() {
     connect(EdtcCode, &suite::Edit::UserChange, this,
             [this] { ModRef::ClearRefEditCode(*EdtcCode); });
     EdtcCode->installEventFilter(this);
+    EdtcBAccount->installEventFilter(this);
 }
 
 bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
     if (watched == EdtcCode && event->type() == QEvent::FocusOut)
         EdtcCode_LostFocus(QApplication::focusWidget());
+    // A message box of the card's own takes the focus too; only the clerk moving on counts.
+    if (watched == EdtcBAccount && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        EdtcBAccount_LostFocus();
     return CardControl::eventFilter(watched, event);
 }
 

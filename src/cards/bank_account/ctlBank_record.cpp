@@ -2,6 +2,7 @@
 // check the input and turn it into the save XML.
 #include "ctlBank.h"
 
+#include "AccountNumberRule.h"
 #include "ArchiveSession.h"
 #include "CardWidgets.h"
 #include "ErrorHandling.h"
@@ -98,6 +99,39 @@ bool ctlBank::refusedEmpty(QWidget* field, const QString& value, const char* mes
     return true;
 }
 
+QString ctlBank::accountNumberMismatch() const {
+    return AccountNumberRule::ofBank(*m_SrvDB, EdtcBankCode->Value())
+        .mismatch(*m_oPub, EdtcBAccount->Text());
+}
+
+void ctlBank::EdtcBAccount_LostFocus() {
+    const QString checked = EdtcBankCode->Value() + u'\n' + EdtcBAccount->Text();
+    if (checked == m_explainedNumber)
+        return;
+    m_explainedNumber = checked;
+    const QString why = accountNumberMismatch();
+    if (!why.isEmpty())
+        ShowInfo(why);
+}
+
+bool ctlBank::accountNumberConfirmed() {
+    const QString why = accountNumberMismatch();
+    if (why.isEmpty())
+        return true;
+    QString question =
+        why + u'\n' +
+        m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway"));
+    constexpr int kYesNoQuestion = 4 + 32;
+    constexpr int kYes = 6;
+    if (m_oPub->MsgBox(
+            question, kYesNoQuestion,
+            m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.exclamation"))) == kYes)
+        return true;
+    if (EdtcBAccount->isVisible())
+        EdtcBAccount->setFocus();
+    return false;
+}
+
 bool ctlBank::isStorableAmount(const QString& amount) {
     static const QRegularExpression shape(
         QStringLiteral("^[-+]?(\\d{1,3}(,\\d{3})+|\\d+)(\\.(\\d*))?$"));
@@ -132,7 +166,7 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
     m_codeCheckPassed = true;
     if (activeControl() == EdtcCode)
         EdtcCode_LostFocus(nullptr);
-    if (!m_codeCheckPassed)
+    if (!m_codeCheckPassed || !accountNumberConfirmed())
         return {};
     const QString balance = EdtfCurBalance->Text();
     if (!balance.trimmed().isEmpty() && !isStorableAmount(balance)) {

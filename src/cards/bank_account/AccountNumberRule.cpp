@@ -1,0 +1,38 @@
+#include "AccountNumberRule.h"
+
+namespace tarvo {
+
+AccountNumberRule AccountNumberRule::ofBank(IClsCommon& db, const QString& bankCode) {
+    AccountNumberRule rule;
+    if (bankCode.isEmpty())
+        return rule;
+    QString sql = QStringLiteral(
+        "select cBankName, bComdFixLen, iComAccNoLen from aa_bank where cBankCode = ?");
+    const RecordsetPtr rs = db.OpenXBound(sql, {bankCode});
+    if (!rs || rs->Eof() || rs->Value(QStringLiteral("bComdFixLen")).toInt() != 1)
+        return rule;
+    rule.bankName = rs->Value(QStringLiteral("cBankName")).toString();
+    rule.length = rs->Value(QStringLiteral("iComAccNoLen")).toInt();
+    return rule;
+}
+
+QString AccountNumberRule::mismatch(IPub& pub, const QString& number) const {
+    if (length <= 0 || number.trimmed().isEmpty())
+        return {};
+    int digits = 0;
+    for (const QChar c : number) {
+        if (c == u' ' || c == u'-')
+            continue;
+        if (c < u'0' || c > u'9')
+            return pub.GetResFormatString(
+                QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbaccount_digits"),
+                {bankName, number.trimmed()});
+        ++digits;
+    }
+    if (digits == length)
+        return {};
+    return pub.GetResFormatString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbaccount_length"),
+                                  {bankName, length, digits});
+}
+
+} // namespace tarvo
