@@ -43,8 +43,7 @@ FrmMain& listWindow() {
 FrmZAM::FrmZAM()
     : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
       MoxFrmCaptionMgr(new suite::CaptionBar(this)), MoxFrmKeyHook(new suite::KeyHook(this)),
-      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)),
-      ctlBank1(new ctlBank(this)) {
+      StatusLine(new QLabel(this)), ctlAA_Bank1(new ctlAA_Bank(this)), ctlBank1(new ctlBank(this)) {
     setObjectName(QStringLiteral("FrmZAM"));
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     m_statusClear.setSingleShot(true);
@@ -254,7 +253,8 @@ RecordsetPtr FrmZAM::GetCurrentRecord() {
         next->setEnabled(!atLast);
         last->setEnabled(!atLast);
     }
-    s.oPub->ReRefreshMoxTlb(this);
+    // The toolbar is refreshed once, by the caller, after the record is shown (InitData,
+    // CommonEnd): every refresh walks all the window's widgets.
     if (m_Status == 1) {
         if (R == 1)
             return nullptr;
@@ -274,8 +274,10 @@ void FrmZAM::FillAllFields() {
     if (!rs)
         return;
     if (rs->RecordCount() != 0) {
-        setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
-        m_Status = 2;
+        if (m_Status != 2) {
+            setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
+            m_Status = 2;
+        }
         m_Card->FillAllFields(rs);
         button("SaveRs")->setEnabled(false);
         return;

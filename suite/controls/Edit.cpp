@@ -14,6 +14,16 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     connect(this, &QLineEdit::inputRejected, this, &Edit::explainRefusal);
 }
 
+void Edit::fillText(const QString& value) {
+    if (value != text() || isUndoAvailable() || isRedoAvailable()) {
+        setText(value);
+        return;
+    }
+    deselect();
+    end(false);
+    setModified(false);
+}
+
 void Edit::setUTooltipText(const QString& text) {
     m_tooltip = text;
     setToolTip(text);

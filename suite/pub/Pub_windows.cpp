@@ -195,11 +195,29 @@ void Pub::MoxTlbResize(QWidget* window) {
         tlb->setGeometry(0, tlb->y(), window->width(), tlb->sizeHint().height());
 }
 
+namespace {
+
+/// Repaints the toolbars under the widget. A hidden widget paints nothing, nor does anything
+/// under it, so its subtree is left out: a card window refreshes at every step through its
+/// records, and most of its widgets are the cards it does not show.
+void updateShownToolbars(const QWidget* parent) {
+    for (QObject* child : parent->children()) {
+        if (!child->isWidgetType())
+            continue;
+        auto* widget = static_cast<QWidget*>(child);
+        if (widget->isHidden())
+            continue;
+        if (auto* tlb = qobject_cast<QToolBar*>(widget))
+            tlb->update();
+        updateShownToolbars(widget);
+    }
+}
+
+} // namespace
+
 void Pub::ReRefreshMoxTlb(QWidget* window) {
-    if (!window)
-        return;
-    for (auto* tlb : window->findChildren<QToolBar*>())
-        tlb->update();
+    if (window)
+        updateShownToolbars(window);
 }
 
 } // namespace tarvo::suite

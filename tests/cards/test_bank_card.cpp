@@ -213,6 +213,38 @@ TEST_F(BankCard, SystemBanksKeepTheirNameAndOthersOpenOnIt) {
     EXPECT_FALSE(edit("EdtiComAccNoLen")->isEnabled());
 }
 
+TEST_F(BankCard, ShowingRecordsIsNoChangeByTheUserAndLeavesNothingToUndo) {
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
+                               "iComAccNoLen) values ('901', '自建银行', 1, 12)");
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
+                               "iComAccNoLen) values ('902', '另一银行', 0, 12)");
+    QSignalSpy changes(&card, &CardControl::ActiveSaveBtn);
+    auto first = bank("901");
+    card.FillAllFields(first);
+    EXPECT_TRUE(edit("EdtiComAccNoLen")->isEnabled());
+
+    // The clerk types over the length and puts it back: the same text, with an undo history.
+    auto* length = edit("EdtiComAccNoLen");
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, "13");
+    length->undo();
+    length->undo();
+    ASSERT_EQ(length->text(), "12");
+    ASSERT_TRUE(length->isRedoAvailable());
+    changes.clear();
+
+    auto second = bank("902");
+    card.FillAllFields(second);
+    EXPECT_EQ(changes.size(), 0);
+    EXPECT_FALSE(length->isEnabled());
+    EXPECT_EQ(length->text(), "12");
+    EXPECT_FALSE(length->isUndoAvailable());
+    EXPECT_FALSE(length->isRedoAvailable());
+    EXPECT_FALSE(length->isModified());
+    EXPECT_EQ(edit("EdtcBankName")->text(), "另一银行");
+}
+
 TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
     auto pub = std::make_shared<suite::Pub>();
     ArchiveSession::current().oPub = pub;

@@ -7,6 +7,8 @@
 #include "ModRef.h"
 #include "XmlTags.h"
 
+#include <QSignalBlocker>
+
 namespace tarvo {
 
 namespace {
@@ -182,20 +184,24 @@ void ctlAA_Bank::FillAllFields(RecordsetPtr& RsCard) {
     using ModRef::NullToDefault;
     const bool filled = reportErrors([&] {
         const QString empty;
-        EdtcBankCode->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("cBankCode")), empty).toString());
-        EdtcBankName->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("cBankName")), empty).toString());
-        ChkbComdFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bComdFixLen"), 0));
-        EdtiComAccNoLen->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("iComAccNoLen")), empty).toString());
-        ChkbIndFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bIndFixLen"), 0));
-        EdtiIndAccNoLen->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("iIndAccNoLen")), empty).toString());
-        EdtiIndAutoInputLen->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("iIndAutoInputLen")), empty).toString());
-        EdtcIndUnitcode->setText(
-            NullToDefault(RsCard->Value(QStringLiteral("cIndUnitcode")), empty).toString());
+        auto fill = [&](suite::Edit* edit, const QString& field) {
+            edit->fillText(NullToDefault(RsCard->Value(field), empty).toString());
+        };
+        fill(EdtcBankCode, QStringLiteral("cBankCode"));
+        fill(EdtcBankName, QStringLiteral("cBankName"));
+        {
+            // A record shown is no change by the user: the boxes' Click would offer to save
+            // it, and the card window takes that offer back at once.
+            const QSignalBlocker comBlocker(ChkbComdFixLen);
+            const QSignalBlocker indBlocker(ChkbIndFixLen);
+            ChkbComdFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bComdFixLen"), 0));
+            ChkbIndFixLen->setValue(FieldToCheckValue(RsCard, QStringLiteral("bIndFixLen"), 0));
+        }
+        EdtiComAccNoLen->setEnabled(ChkbComdFixLen->Value() == 1);
+        fill(EdtiComAccNoLen, QStringLiteral("iComAccNoLen"));
+        fill(EdtiIndAccNoLen, QStringLiteral("iIndAccNoLen"));
+        fill(EdtiIndAutoInputLen, QStringLiteral("iIndAutoInputLen"));
+        fill(EdtcIndUnitcode, QStringLiteral("cIndUnitcode"));
     });
     if (!filled)
         return;
