@@ -11,6 +11,7 @@
 #include "ctlBank.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QScreen>
@@ -141,7 +142,8 @@ void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) 
              : archive == u"bank"  ? static_cast<CardControl*>(ctlBank1)
                                    : nullptr;
     if (!m_Card)
-        throw ArchiveError(QStringLiteral("“%1”的卡片尚未提供").arg(m_ComVar->m_ArchiveChName));
+        throw ArchiveError(QCoreApplication::translate("tarvo::Messages", "“%1”的卡片尚未提供")
+                               .arg(m_ComVar->m_ArchiveChName));
     m_Card->show();
     QString fragment = u'<' + m_ComVar->m_ArchiveEnName + QStringLiteral("><HelpContextId>") +
                        QString::number(property("helpContextId").toInt()) +

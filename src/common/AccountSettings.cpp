@@ -3,6 +3,7 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 
+#include <QCoreApplication>
 #include <QDomDocument>
 #include <QRegularExpression>
 
@@ -27,7 +28,8 @@ qint16 DecimalsFromSetting(const QString& text, bool* clamped) {
 
 RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter) {
     if (!rs)
-        throw ArchiveError(QStringLiteral("对象变量未设置：没有取得账套参数"));
+        throw ArchiveError(
+            QCoreApplication::translate("tarvo::Messages", "对象变量未设置：没有取得账套参数"));
     rs->setFilter(filter);
     return rs;
 }
@@ -44,8 +46,9 @@ void LoadAccountSettings(ComVar& comVar) {
         bool clamped = false;
         s.iBalanceDecimals = DecimalsFromSetting(setting, &clamped);
         if (clamped)
-            ShowInfo(QStringLiteral("账套参数中的余额小数位数“%1”超出范围（0～%2），"
-                                    "本次按 %3 位显示，请在账套参数中改正。")
+            ShowInfo(QCoreApplication::translate("tarvo::Messages",
+                                                 "账套参数中的余额小数位数“%1”超出范围（0～%2），"
+                                                 "本次按 %3 位显示，请在账套参数中改正。")
                          .arg(setting.left(40), QString::number(kMaxBalanceDecimals),
                               QString::number(s.iBalanceDecimals)));
     }

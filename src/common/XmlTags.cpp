@@ -3,6 +3,8 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 
+#include <QCoreApplication>
+
 namespace tarvo {
 
 QString GetXmlTagValue(const QString& sXml, const QString& sTag, const QString& sDefault) {
@@ -21,7 +23,9 @@ QString GetXmlTagValue(const QString& sXml, const QString& sTag, const QString& 
     }
     const auto length = q - p - open.size();
     if (length < 0) {
-        ShowInfo(QStringLiteral("无效的过程调用或参数：标记 %1 的结束标记在开始标记之前").arg(tag));
+        ShowInfo(QCoreApplication::translate(
+                     "tarvo::Messages", "无效的过程调用或参数：标记 %1 的结束标记在开始标记之前")
+                     .arg(tag));
         return {};
     }
     return sXml.mid(p + open.size(), length);

@@ -9,6 +9,7 @@
 #include "TypeLibrary.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -93,7 +94,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
     s.sSysId = SysId.toUpper();
     m_ComVar->m_ArchiveEnName = ArchiveName.toLower();
     if (!ChooseArchiveDescriptor(*m_ComVar, s.sSysId, *s.oPub)) {
-        ShowInfo(QStringLiteral("不提供ArchiveName服务！"));
+        ShowInfo(QCoreApplication::translate("tarvo::Messages", "不提供ArchiveName服务！"));
         return fail();
     }
     if (!m_bOwnSession)
@@ -168,7 +169,8 @@ void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const Q
         return;
     }
     if (!m_Business)
-        throw ArchiveError(QStringLiteral("对象变量未设置：门户没有提供业务对象"));
+        throw ArchiveError(
+            QCoreApplication::translate("tarvo::Messages", "对象变量未设置：门户没有提供业务对象"));
     LoginPtr login = m_Business->GetVBclsLogin();
     if (!StartSession(login, archive, QString()))
         return;

@@ -7,6 +7,8 @@
 #include "Grid.h"
 #include "IPrintControl.h"
 
+#include <QCoreApplication>
+
 namespace tarvo {
 
 void FrmMain::PlacePrintControl() {
@@ -21,7 +23,7 @@ void FrmMain::PlacePrintControl() {
 void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     ArchiveSession& s = ArchiveSession::current();
     if (!Prn)
-        throw ArchiveError(QStringLiteral("无法创建打印控件"));
+        throw ArchiveError(QCoreApplication::translate("tarvo::Messages", "无法创建打印控件"));
     Prn->setVisible(false);
     if (grid->Rows() <= 1) {
         ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.nodata")));

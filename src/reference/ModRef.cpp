@@ -6,6 +6,8 @@
 #include "ErrorHandling.h"
 #include "IReferClient.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::ModRef {
 
 namespace {
@@ -121,7 +123,8 @@ bool CheckTypedCode(QString& table, suite::Edit& edit, QString& condition) {
         condition = QStringLiteral("(1=1)");
     const TableColumns* t = columnsOf(table);
     if (!t || !t->codeColumn) {
-        ShowInfo(QStringLiteral("没有提供表（") + table + QStringLiteral("）服务！"));
+        ShowInfo(
+            QCoreApplication::translate("tarvo::Messages", "没有提供表（%1）服务！").arg(table));
         return true;
     }
     ArchiveSession& s = ArchiveSession::current();
@@ -137,8 +140,10 @@ bool CheckTypedCode(QString& table, suite::Edit& edit, QString& condition) {
     const bool ran = reportErrors([&] {
         const RecordsetPtr rs = s.SrvDB->OpenXBound(sql, {typed, typed});
         if (!rs)
-            throw ArchiveError(QStringLiteral("无法核对“%1”：查询表“%2”失败，请检查数据库连接。")
-                                   .arg(typed, table));
+            throw ArchiveError(
+                QCoreApplication::translate("tarvo::Messages",
+                                            "无法核对“%1”：查询表“%2”失败，请检查数据库连接。")
+                    .arg(typed, table));
         found = rs->RecordCount() != 0;
         if (!found)
             return;

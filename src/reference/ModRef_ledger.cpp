@@ -9,6 +9,8 @@
 #include "IDatePicker.h"
 #include "ILedger.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::ModRef {
 
 namespace {
@@ -16,7 +18,8 @@ namespace {
 template <typename T> std::shared_ptr<T> create(const char* progId) {
     auto object = createObject<T>(QString::fromLatin1(progId));
     if (!object)
-        throw ArchiveError(QStringLiteral("无法创建部件“%1”").arg(QString::fromLatin1(progId)));
+        throw ArchiveError(QCoreApplication::translate("tarvo::Messages", "无法创建部件“%1”")
+                               .arg(QString::fromLatin1(progId)));
     return object;
 }
 
@@ -28,17 +31,20 @@ void ShowAccountCodeReference(suite::Edit& edit) {
     reportErrors([&] {
         const LoginPtr login = ArchiveSession::current().oLogin;
         if (!login)
-            throw ArchiveError(QStringLiteral("没有登录信息"));
+            throw ArchiveError(QCoreApplication::translate("tarvo::Messages", "没有登录信息"));
         auto pub = create<ILedgerPub>("ZzPub.clsPub");
         auto db = create<IMoxDatabase>("MoxDbKit.MoxDatabase");
         if (!db->OpenDatabase(login->MoxDbName(), false, false,
                               QStringLiteral(";PWD=") + login->SysPassword()))
-            throw ArchiveError(QStringLiteral("无法打开账套数据库“%1”").arg(login->MoxDbName()));
+            throw ArchiveError(
+                QCoreApplication::translate("tarvo::Messages", "无法打开账套数据库“%1”")
+                    .arg(login->MoxDbName()));
         pub->setoLogin(login);
         if (!pub->InitPubs2(QStringLiteral("DP"), login->MoxSystemDb(), db, login->cacc_id(),
                             qint16(login->cIYear().toInt()), login->cUserId(), login->CurDate(),
                             login->SysPassword()))
-            throw ArchiveError(QStringLiteral("总账公共部件初始化失败"));
+            throw ArchiveError(
+                QCoreApplication::translate("tarvo::Messages", "总账公共部件初始化失败"));
         pub->ViewVar()->Viewpara1 = edit.Text();
         auto reference = create<IKmRef>("KmRef.clsKmRef");
         auto view = create<ViewAbout>("ZzPub.clsViewAbout");

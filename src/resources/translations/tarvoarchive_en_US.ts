@@ -176,6 +176,61 @@
     </message>
 </context>
 <context>
+    <name>tarvo::Messages</name>
+    <message>
+        <source>“%1”的卡片尚未提供</source>
+        <translation>There is no card for "%1" yet</translation>
+    </message>
+    <message>
+        <source>对象变量未设置：没有取得账套参数</source>
+        <translation>Object variable not set: the account settings were not read</translation>
+    </message>
+    <message>
+        <source>账套参数中的余额小数位数“%1”超出范围（0～%2），本次按 %3 位显示，请在账套参数中改正。</source>
+        <translation>The balance decimals "%1" of the account settings are out of range (0 to %2); %3 decimals are shown this time. Please correct the account settings.</translation>
+    </message>
+    <message>
+        <source>无效的过程调用或参数：标记 %1 的结束标记在开始标记之前</source>
+        <translation>Invalid procedure call or argument: the end tag of %1 stands before its start tag</translation>
+    </message>
+    <message>
+        <source>不提供ArchiveName服务！</source>
+        <translation>This archive name is not served!</translation>
+    </message>
+    <message>
+        <source>对象变量未设置：门户没有提供业务对象</source>
+        <translation>Object variable not set: the portal provided no business object</translation>
+    </message>
+    <message>
+        <source>无法创建打印控件</source>
+        <translation>The print control cannot be created</translation>
+    </message>
+    <message>
+        <source>没有提供表（%1）服务！</source>
+        <translation>Table %1 is not served!</translation>
+    </message>
+    <message>
+        <source>无法核对“%1”：查询表“%2”失败，请检查数据库连接。</source>
+        <translation>"%1" cannot be checked: reading table "%2" failed. Please check the database connection.</translation>
+    </message>
+    <message>
+        <source>无法创建部件“%1”</source>
+        <translation>The component "%1" cannot be created</translation>
+    </message>
+    <message>
+        <source>没有登录信息</source>
+        <translation>There is no login information</translation>
+    </message>
+    <message>
+        <source>无法打开账套数据库“%1”</source>
+        <translation>The account database "%1" cannot be opened</translation>
+    </message>
+    <message>
+        <source>总账公共部件初始化失败</source>
+        <translation>The ledger's common component failed to start</translation>
+    </message>
+</context>
+<context>
     <name>tarvo::Resources</name>
     <message>
         <source>找不到资源文件中的图片 %1（%2）</source>
