@@ -71,7 +71,9 @@ ColumnSetupDialog::ColumnSetupDialog(QWidget* parent, const QVector<ColumnItem>&
     m_table->horizontalHeader()->setSectionResizeMode(CaptionCol, QHeaderView::Stretch);
     m_table->setColumnWidth(ShownCol, 56);
     m_table->setColumnWidth(WidthCol, 96);
-    m_table->setColumnWidth(OrderCol, 84);
+    // Room for the longest sort word of either language ("Descending") beside the arrow.
+    m_table->setColumnWidth(OrderCol,
+                            fontMetrics().horizontalAdvance(uiText("降序", "Descending")) + 48);
 
     auto* restore = button("RestoreDefaults", uiText("恢复默认", "Restore Defaults"));
     auto* ok = button("OkButton", uiText("确定", "OK"));
