@@ -76,6 +76,7 @@ void CardControl::styleControls(IPub& pub, int helpId) {
             QFont f = control->font();
             f.setFamily(pub.FontName());
             f.setPointSizeF(pub.FontSize());
+            f.setStyleStrategy(QFont::PreferNoShaping);
             control->setFont(f);
         });
         if (auto* edit = qobject_cast<suite::Edit*>(control)) {

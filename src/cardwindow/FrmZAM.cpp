@@ -61,6 +61,7 @@ FrmZAM::FrmZAM()
         }
         QAction* a = Tlb->addAction(LoadResString(b.text));
         a->setObjectName(QString::fromLatin1(b.key));
+        m_buttons.insert(a->objectName(), a);
         a->setToolTip(b.text == 101 ? tr("保存客户档案") : LoadResString(b.text + 1));
         if (b.text == 101)
             a->setStatusTip(tr("将添加或修改的客户档案保存"));
@@ -87,6 +88,10 @@ FrmZAM::~FrmZAM() {
 }
 
 QAction* FrmZAM::button(const QString& key) const {
+    // Asked for several times at every step through the records: a search of the toolbar's
+    // children each time shows in the time a step takes.
+    if (QAction* a = m_buttons.value(key))
+        return a;
     return Tlb->findChild<QAction*>(key);
 }
 

@@ -3,6 +3,7 @@
 #include "ComVar.h"
 #include "Recordset.h"
 
+#include <QHash>
 #include <QTimer>
 #include <QWidget>
 
@@ -66,6 +67,8 @@ private:
     ComVarPtr m_ComVar;
 
     QToolBar* Tlb;
+    /// The toolbar's buttons by key; they live as long as the window.
+    QHash<QString, QAction*> m_buttons;
     QWidget* Frame2;
     suite::CaptionBar* MoxFrmCaptionMgr;
     suite::KeyHook* MoxFrmKeyHook;

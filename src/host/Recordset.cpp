@@ -159,6 +159,11 @@ const FieldInfo& Recordset::FieldAt(int index) const {
 }
 
 int Recordset::fieldIndex(const QString& name) const {
+    // Callers nearly always spell a field as the table does; the exact match is cheap.
+    for (int i = 0; i < m_data->fields.size(); ++i) {
+        if (m_data->fields[i].name == name)
+            return i;
+    }
     for (int i = 0; i < m_data->fields.size(); ++i) {
         if (m_data->fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return i;

@@ -67,6 +67,10 @@ const DictField* DataDictionary::find(const QString& table, const QString& field
     if (it == m_byTable.constEnd())
         return nullptr;
     for (const int i : *it) {
+        if (m_fields[i].field == field)
+            return &m_fields[i];
+    }
+    for (const int i : *it) {
         if (m_fields[i].field.compare(field, Qt::CaseInsensitive) == 0)
             return &m_fields[i];
     }

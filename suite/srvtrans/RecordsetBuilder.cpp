@@ -40,7 +40,9 @@ RecordsetPtr buildRecordset(StoredResult&& result, const DataDictionary& dict) {
             // Engines that fold identifiers give "cbankcode"; callers expect the column's
             // own spelling, which the dictionary keeps.
             const QString name =
-                col.name.compare(f->field, Qt::CaseInsensitive) == 0 ? f->field : col.name;
+                col.name == f->field || col.name.compare(f->field, Qt::CaseInsensitive) == 0
+                    ? f->field
+                    : col.name;
             fields.push_back({name, f->adoType(), f->definedSize()});
         } else {
             fields.push_back(inferField(col, result.cells, c));

@@ -55,8 +55,8 @@ void SqliteBackend::useWriteAheadLog() {
 }
 
 SqliteBackend::~SqliteBackend() {
-    for (sqlite3_stmt* s : std::as_const(m_statements))
-        sqlite3_finalize(s);
+    for (const Cached& c : std::as_const(m_statements))
+        sqlite3_finalize(c.stmt);
     sqlite3_close_v2(m_db);
 }
 
@@ -67,7 +67,7 @@ QString SqliteBackend::errorText() const {
 class SqliteBackend::Statement {
 public:
     Statement(SqliteBackend& db, const QString& sql, const QVariantList& params)
-        : m_db(db), m_sql(sql), m_stmt(db.m_statements.take(sql)) {
+        : m_db(db), m_sql(sql), m_cached(db.m_statements.take(sql)), m_stmt(m_cached.stmt) {
         if (!m_stmt) {
             const QByteArray text = sql.toUtf8();
             if (sqlite3_prepare_v2(db.m_db, text.constData(), int(text.size()), &m_stmt, nullptr) !=
@@ -97,7 +97,12 @@ public:
             throw DbError(m_db.errorText());
         return false;
     }
-    QVector<ResultColumn> columns() const {
+    /// The result's columns; read from the engine only when the statement is new or the engine
+    /// prepared it again since (a changed schema can change what "select *" yields).
+    QVector<ResultColumn> columns() {
+        const int prepared = sqlite3_stmt_status(m_stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+        if (m_cached.prepared == prepared)
+            return m_cached.columns;
         QVector<ResultColumn> columns;
         const int n = sqlite3_column_count(m_stmt);
         columns.reserve(n);
@@ -105,12 +110,15 @@ public:
             columns.push_back({fromUtf8(sqlite3_column_name(m_stmt, c)),
                                fromUtf8(sqlite3_column_table_name(m_stmt, c)),
                                fromUtf8(sqlite3_column_origin_name(m_stmt, c))});
+        m_cached.columns = columns;
+        m_cached.prepared = prepared;
         return columns;
     }
 
 private:
     SqliteBackend& m_db;
     QString m_sql;
+    Cached m_cached;
     sqlite3_stmt* m_stmt;
 
     void bind(const QVariantList& params) {
@@ -148,9 +156,10 @@ private:
     void release() {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
-        if (m_db.m_statements.size() < kCachedStatements && !m_db.m_statements.contains(m_sql))
-            m_db.m_statements.insert(m_sql, m_stmt);
-        else
+        if (m_db.m_statements.size() < kCachedStatements && !m_db.m_statements.contains(m_sql)) {
+            m_cached.stmt = m_stmt;
+            m_db.m_statements.insert(m_sql, std::move(m_cached));
+        } else
             sqlite3_finalize(m_stmt);
     }
 };
@@ -158,27 +167,30 @@ private:
 QueryResult SqliteBackend::query(const QString& sql, const QVariantList& params) {
     Statement stmt(*this, sql, params);
     QueryResult result;
+    // The first step prepares the statement again if the schema changed since it was cached,
+    // so the columns are read after it.
+    bool row = stmt.step();
     result.columns = stmt.columns();
     const int n = int(result.columns.size());
-    while (stmt.step()) {
-        QVector<QVariant> row(n);
+    for (; row; row = stmt.step()) {
+        QVector<QVariant> values(n);
         for (int c = 0; c < n; ++c) {
             switch (sqlite3_column_type(stmt.get(), c)) {
             case SQLITE_INTEGER:
-                row[c] = qlonglong(sqlite3_column_int64(stmt.get(), c));
+                values[c] = qlonglong(sqlite3_column_int64(stmt.get(), c));
                 break;
             case SQLITE_FLOAT:
-                row[c] = sqlite3_column_double(stmt.get(), c);
+                values[c] = sqlite3_column_double(stmt.get(), c);
                 break;
             case SQLITE_NULL:
                 break;
             default:
-                row[c] = QString::fromUtf8(
+                values[c] = QString::fromUtf8(
                     reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c)),
                     sqlite3_column_bytes(stmt.get(), c));
             }
         }
-        result.rows.push_back(std::move(row));
+        result.rows.push_back(std::move(values));
     }
     return result;
 }
@@ -186,10 +198,12 @@ QueryResult SqliteBackend::query(const QString& sql, const QVariantList& params)
 StoredResult SqliteBackend::queryStored(const QString& sql, const QVariantList& params) {
     Statement stmt(*this, sql, params);
     sqlite3_stmt* st = stmt.get();
+    // Columns after the first step: see query().
+    bool row = stmt.step();
     StoredResult result{stmt.columns(), ColumnStore(sqlite3_column_count(st))};
     const int n = result.cells.columnCount();
     ColumnStore& cells = result.cells;
-    while (stmt.step()) {
+    for (; row; row = stmt.step()) {
         for (int c = 0; c < n; ++c) {
             switch (sqlite3_column_type(st, c)) {
             case SQLITE_INTEGER:

@@ -34,8 +34,15 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    /// A prepared statement not in use, with the description of its result columns as last
+    /// read and the engine's count of its re-preparations (a schema change) at that time.
+    struct Cached {
+        sqlite3_stmt* stmt = nullptr;
+        QVector<ResultColumn> columns;
+        int prepared = -1;
+    };
     /// Prepared statements not in use, by their text.
-    QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<QString, Cached> m_statements;
     QString errorText() const;
     void useWriteAheadLog();
 };

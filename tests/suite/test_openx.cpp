@@ -149,6 +149,23 @@ TEST_F(OpenX, MoreStatementsThanTheConnectionKeepsPreparedAllRunAgain) {
     }
 }
 
+TEST_F(OpenX, AStatementKeptPreparedSeesTheColumnsOfAChangedTable) {
+    auto& sql = db.database()->sql();
+    sql.execScript("CREATE TABLE tarvo_probe (cKey varchar(10))");
+    sql.exec("insert into tarvo_probe (cKey) values (?)", {"a"});
+    for (int round = 0; round < 2; ++round) {
+        auto rs = open("select * from tarvo_probe where cKey='a'");
+        ASSERT_TRUE(rs) << db.lastError().toStdString();
+        EXPECT_EQ(rs->FieldCount(), 1);
+    }
+    sql.execScript("ALTER TABLE tarvo_probe ADD COLUMN cNote varchar(20)");
+    sql.exec("update tarvo_probe set cNote = ? where cKey = ?", {"新列", "a"});
+    auto rs = open("select * from tarvo_probe where cKey='a'");
+    ASSERT_TRUE(rs) << db.lastError().toStdString();
+    ASSERT_EQ(rs->FieldCount(), 2);
+    EXPECT_EQ(rs->Value("cNote").toString(), "新列");
+}
+
 TEST_F(OpenX, ALongResultComesWholeInItsColumnsTypes) {
     auto& sql = db.database()->sql();
     {
