@@ -24,6 +24,7 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4
 // Keeps creations of the schema by several processes apart; any number no other advisory
 // lock of the suite uses in its two-key form.
 constexpr int kSchemaLockClass = 0x54415256;
+constexpr int kValueLockClass = 0x54415257;
 
 // Prepared statements a connection keeps on the server.
 constexpr int kPreparedKept = 200;
@@ -371,6 +372,12 @@ bool PostgresBackend::tableExists(const QString& table) {
 
 void PostgresBackend::lockSchema() {
     query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kSchemaLockClass));
+}
+
+void PostgresBackend::lockValue(const QString& kind, const QString& value) {
+    // Two values of a kind that hash alike wait for each other for a moment; nothing worse.
+    query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(?))").arg(kValueLockClass),
+          {kind + u'\x1f' + value});
 }
 
 QString PostgresBackend::quotedName(const QString& name) const {

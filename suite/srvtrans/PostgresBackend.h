@@ -40,6 +40,7 @@ public:
     void rollback() override;
     bool tableExists(const QString& table) override;
     void lockSchema() override;
+    void lockValue(const QString& kind, const QString& value) override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).

@@ -274,6 +274,9 @@ bool SaveService::accountNumberIsFree(const QString& archive,
         return true;
     QString compared = number->toString();
     compared.remove(u' ').remove(u'-');
+    // Two clerks saving the same number at once: the second waits here for the first's commit
+    // and then finds its row.
+    m_db.sql().lockValue(QStringLiteral("bank.cBAccount"), compared);
     const auto r = m_db.sql().query(
         QStringLiteral("SELECT cBCode FROM bank WHERE %1 = ? AND cBCode <> ? ORDER BY cBCode")
             .arg(QLatin1String(kAccountNumberKey)),

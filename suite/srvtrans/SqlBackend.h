@@ -68,6 +68,10 @@ public:
     /// Inside a transaction: waits until no other connection is creating the schema, and keeps
     /// others waiting until this transaction ends.
     virtual void lockSchema() = 0;
+    /// Inside a transaction: waits while another transaction holds the same value of the same
+    /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
+    /// value yet" stays true until the row that takes it is written.
+    virtual void lockValue(const QString& kind, const QString& value) = 0;
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;

@@ -29,6 +29,7 @@ public:
     bool tableExists(const QString& table) override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
+    void lockValue(const QString&, const QString&) override {}
 
     class Statement;
 

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
+#include <thread>
+
 using namespace tarvo;
 
 namespace {
@@ -304,6 +308,35 @@ TEST_F(SaveService, AnAccountNumberAlreadyUsedIsRefusedNamingItsAccount) {
     EXPECT_TRUE(modify(withNumber("A2", "6222 0200 1234 5678"), "bank", err)) << err.toStdString();
     // A digit more or less is another number.
     EXPECT_TRUE(add(withNumber("A3", "62220200123456780"), "bank", err)) << err.toStdString();
+}
+
+/// Two clerks saving one number at the same moment: the second save waits for the first and
+/// is refused, on a server as on a file.
+TEST_F(SaveService, OneNumberSavedFromTwoConnectionsAtOnceIsStoredOnce) {
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err)) << err.toStdString();
+    auto first = suite::AccountDatabase::open(temp.name());
+    suite::SqlBackend& sql = first->sql();
+    std::optional<suite::Transaction> tx(std::in_place, sql);
+    sql.lockValue("bank.cBAccount", "62220001");
+    sql.exec("insert into bank (cBCode, cBAccount, cAccName, cCurrencyName, cBName, cBankCode) "
+             "values ('A1', '6222 0001', '先到', '人民币', '支行', '901')");
+    bool stored = true;
+    QString reason;
+    std::thread second([&] {
+        suite::ClsCommon other;
+        other.Init(temp.name());
+        QString xml = account("A2", "901").replace("6222A2", "6222-0001");
+        stored = other.Add(xml, "bank", reason);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    tx->commit();
+    tx.reset();
+    second.join();
+    EXPECT_FALSE(stored);
+    EXPECT_TRUE(reason.contains("“A1”")) << reason.toStdString();
+    EXPECT_EQ(value("select count(*) as n from bank where cBAccount like '6222%0001'", "n").toInt(),
+              1);
 }
 
 TEST_F(SaveService, TheDuplicateCheckUsesItsIndex) {
