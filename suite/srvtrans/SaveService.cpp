@@ -230,12 +230,12 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             return false;
         ChangeHistory history(m_db);
         QVector<FieldChange> changes;
-        const auto before = mode == Mode::Modify
-                                ? history.storedValues(archive, columns, keyText)
-                                : std::nullopt;
-        for (int i = 0; i < columns.size(); ++i)
-            if (mode == Mode::Add || columns[i] != key)
-                changes.push_back({columns[i], before ? before->at(i) : QVariant(), values[i]});
+        if (mode == Mode::Modify) {
+            const auto before = history.storedValues(archive, columns, keyText);
+            for (int i = 0; before && i < columns.size(); ++i)
+                if (columns[i] != key)
+                    changes.push_back({columns[i], before->at(i), values[i]});
+        }
         QStringList names;
         for (const DictField* f : columns)
             names << f->field;
@@ -246,6 +246,11 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             sql.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                          .arg(archive.toLower(), names.join(u", "), marks.join(u", ")),
                      values);
+            // What the new record holds, the columns the database filled in included.
+            const QVector<const DictField*> fields = dict.fields(archive);
+            const auto after = history.storedValues(archive, fields, keyText);
+            for (int i = 0; after && i < fields.size(); ++i)
+                changes.push_back({fields[i], QVariant(), after->at(i)});
         } else {
             QStringList sets;
             QVariantList params;

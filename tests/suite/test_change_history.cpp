@@ -111,6 +111,8 @@ TEST_F(ChangeHistory, ADeletedRecordKeepsItsHistoryEndingInTheValuesItHeld) {
     EXPECT_TRUE(got.contains(Row("Delete", "银行编码", "901", "")));
     EXPECT_TRUE(got.contains(Row("Modify", "银行名称", "测试银行", "改名银行")));
     EXPECT_TRUE(got.contains(Row("Add", "银行名称", "", "测试银行")));
+    // The add lists what the database filled in as well.
+    EXPECT_TRUE(got.contains(Row("Add", "系统预置", "", "否")));
     // Newest first: the delete, then the modify, then the add.
     EXPECT_EQ(std::get<0>(got.last()), "Add");
 
