@@ -3,9 +3,8 @@
 #include "AdoTypes.h"
 #include "ChangeHistory.h"
 #include "ClsCommon.h"
+#include "ResourceTable.h"
 #include "SuiteContext.h"
-
-#include <QCoreApplication>
 
 namespace tarvo::suite {
 
@@ -16,12 +15,12 @@ constexpr int kTextSize = 255;
 const char* const kFields[] = {"dWhen",     "cUserId", "cUserName", "cAction",
                                "cKeyValue", "cField",  "cOldValue", "cNewValue"};
 
-/// Flags read as the cards show them, ticked or not.
-QString shown(const DictField* field, const QString& value) {
+/// Flags read as the lists show them, yes or no.
+QString shown(const DictField* field, const QString& value, const ResourceTable& texts) {
     if (!field || field->type != u"bit" || value.isEmpty())
         return value;
-    return value == u"0" ? QCoreApplication::translate("tarvo::suite::ClsHistory", "否")
-                         : QCoreApplication::translate("tarvo::suite::ClsHistory", "是");
+    return texts.text(value == u"0" ? QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.no")
+                                    : QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.yes"));
 }
 
 } // namespace
@@ -47,12 +46,13 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
         const auto entries = ChangeHistory(*database).read(
             archive, key.isNull() ? std::nullopt : std::optional<QString>(key.toString()));
         const QString language = sessionLanguage();
+        const ResourceTable& texts = ResourceTable::forLanguage(language);
         for (const HistoryEntry& e : entries) {
             const DictField* f = dict.find(archive, e.field);
             const QString caption = f ? f->caption(language) : QString();
             rs->appendRow({e.when, e.userId, e.userName, e.action, e.key,
-                           caption.isEmpty() ? e.field : caption, shown(f, e.before),
-                           shown(f, e.after)});
+                           caption.isEmpty() ? e.field : caption, shown(f, e.before, texts),
+                           shown(f, e.after, texts)});
         }
     } catch (const DbError& e) {
         errText = QStringLiteral("读取修改记录失败：%1").arg(e.text());
