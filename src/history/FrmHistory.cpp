@@ -93,7 +93,6 @@ FrmHistory::FrmHistory(ComVarPtr var, QVariant key)
       cboAction(new QComboBox(this)), dtFrom(new QDateEdit(this)), dtTo(new QDateEdit(this)),
       txtFind(new QLineEdit(this)), Grid(new suite::Grid(this)), Stb(new QLabel(this)) {
     setObjectName(QStringLiteral("FrmHistory"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     const QString title = m_key.isNull()
                               ? tr("%1 修改记录").arg(m_ComVar->m_ArchiveChName)
                               : tr("%1 修改记录：%2").arg(m_ComVar->m_ArchiveChName,
@@ -160,6 +159,7 @@ QWidget* FrmHistory::BuildFilterRow() {
     labelled(tr("包含"), txtFind, "txtFind");
     txtFind->setPlaceholderText(tr("编码、字段或值中的文字"));
     txtFind->setClearButtonEnabled(true);
+    txtFind->setMinimumWidth(180);
     h->addStretch();
     for (QDateEdit* d : {dtFrom, dtTo}) {
         d->setCalendarPopup(true);
