@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption card(
         QStringLiteral("card"),
         QStringLiteral("截图时先从列表打开窗口：Add、Modify、Preview、Filter、FindSet、Pos、"
-                       "FieldSet、Help 或 About"),
+                       "FieldSet、Help、About 或 History"),
         QStringLiteral("command"));
     const QCommandLineOption lookup(
         QStringLiteral("lookup"),
@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     const QStringList cards{
         QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
         QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
-        QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About")};
+        QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
+        QStringLiteral("History")};
     if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
         fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));

@@ -102,8 +102,9 @@ double saveServiceMs(const QString& dbName) {
     return double(t.nsecsElapsed()) / 1e6 / kSteps;
 }
 
-/// The baseline of a save: the row and its audit row in one transaction, statements prepared
-/// once, on a connection set up as the suite sets up its own (WAL, synchronous=NORMAL).
+/// The baseline of a save: the row, its audit row and the history of its six stored fields in
+/// one transaction, statements prepared once, on a connection set up as the suite sets up its
+/// own (WAL, synchronous=NORMAL).
 double bareInsertMs(const QString& dbName) {
     sqlite3* db = nullptr;
     sqlite3_open(dbName.toUtf8().constData(), &db);
@@ -119,6 +120,14 @@ double bareInsertMs(const QString& dbName) {
                        "INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, cKeyValue, "
                        "cDetail) VALUES (?, ?, ?, ?, ?, ?)",
                        -1, &audit, nullptr);
+    sqlite3_stmt* history = nullptr;
+    QByteArray historySql = "INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, cArchive, "
+                            "cKeyValue, cAction, cField, cOldValue, cNewValue) VALUES ";
+    const char* const fields[] = {"cBankCode",  "cBankName",  "bComdFixLen",
+                                  "iComAccNoLen", "bIndFixLen", "bSysData"};
+    for (int f = 0; f < int(std::size(fields)); ++f)
+        historySql += f ? ", (?, ?, ?, ?, ?, ?, ?, ?, NULL, ?)" : "(?, ?, ?, ?, ?, ?, ?, ?, NULL, ?)";
+    sqlite3_prepare_v2(db, historySql.constData(), -1, &history, nullptr);
     auto text = [](sqlite3_stmt* st, int n, const QString& s) {
         const QByteArray b = s.toUtf8();
         sqlite3_bind_text(st, n, b.constData(), int(b.size()), SQLITE_TRANSIENT);
@@ -142,11 +151,27 @@ double bareInsertMs(const QString& dbName) {
         text(audit, 6, QStringLiteral("<AA_Bank><cBankCode>%1</cBankCode></AA_Bank>").arg(key));
         sqlite3_step(audit);
         sqlite3_reset(audit);
+        const QString when = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss.zzz");
+        for (int f = 0; f < int(std::size(fields)); ++f) {
+            const int at = f * 9;
+            sqlite3_bind_int(history, at + 1, 1000000 + i);
+            sqlite3_bind_int(history, at + 2, f + 1);
+            text(history, at + 3, when);
+            text(history, at + 4, QStringLiteral("demo"));
+            text(history, at + 5, QStringLiteral("aa_bank"));
+            text(history, at + 6, key);
+            text(history, at + 7, QStringLiteral("Add"));
+            text(history, at + 8, QString::fromLatin1(fields[f]));
+            text(history, at + 9, key);
+        }
+        sqlite3_step(history);
+        sqlite3_reset(history);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     const double ms = double(t.nsecsElapsed()) / 1e6 / kSteps;
     sqlite3_finalize(row);
     sqlite3_finalize(audit);
+    sqlite3_finalize(history);
     sqlite3_close(db);
     return ms;
 }

@@ -10,6 +10,7 @@
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
 #include "srvtrans/ClsCommon.h"
+#include "srvtrans/ClsHistory.h"
 
 namespace tarvo::suite {
 
@@ -21,6 +22,8 @@ void registerSuiteClasses() {
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });
+    reg.registerClass(QStringLiteral("TarvoSrvTrans.IHistory"),
+                      [] { return std::make_shared<ClsHistory>(); });
     reg.registerClass(QStringLiteral("MoxReferC.MoxReferClient"),
                       [] { return std::make_shared<ReferClient>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),

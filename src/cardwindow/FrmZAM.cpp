@@ -3,6 +3,7 @@
 #include "ArchiveSession.h"
 #include "CaptionBar.h"
 #include "ErrorHandling.h"
+#include "FrmHistory.h"
 #include "FrmMain.h"
 #include "Grid.h"
 #include "KeyHook.h"
@@ -66,6 +67,10 @@ FrmZAM::FrmZAM()
         if (b.text == 101)
             a->setStatusTip(tr("将添加或修改的客户档案保存"));
     }
+    Tlb->addSeparator();
+    QAction* history = Tlb->addAction(tr("修改记录"));
+    history->setObjectName(QStringLiteral("History"));
+    history->setToolTip(tr("查看本记录的修改记录（Ctrl+H）"));
     connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
         bool result = false;
         reportErrors([&] { Operating(a->objectName(), result); });
@@ -124,6 +129,7 @@ void FrmZAM::BuildToolbar() {
             if (b.key)
                 button(QString::fromLatin1(b.key))
                     ->setIcon(LoadResPicture(b.picture, PictureKind::Bitmap));
+        button(QStringLiteral("History"))->setIcon(LoadResPicture(135, PictureKind::Bitmap));
         ArchiveSession& s = ArchiveSession::current();
         s.oPub->SetTlb(Tlb);
         QWidget* card = m_Card;
@@ -376,10 +382,24 @@ void FrmZAM::Operating(const QString& key, bool& result) {
             return;
     } else if (k == u"exit") {
         close();
+    } else if (k == u"history") {
+        ShowHistory();
+        return;
     } else {
         ShowInfo(QStringLiteral("No Button '") + key + QStringLiteral("' Match!Check it Please!"));
     }
     CommonEnd(k, result);
+}
+
+void FrmZAM::ShowHistory() {
+    if (m_Status != 2) {
+        ShowInfo(tr("新增的记录还没有保存，没有修改记录"));
+        return;
+    }
+    suite::Grid* grid = listWindow().grid();
+    FrmHistory history(m_ComVar, grid->TextMatrix(m_RowSel, m_tCol));
+    if (history.load())
+        history.showModal(this);
 }
 
 void FrmZAM::CommonEnd(const QString& key, bool& result) {
@@ -424,6 +444,12 @@ void FrmZAM::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
             if (!button("SaveRs")->isEnabled()) {
                 MoxFrmKeyHook->consume();
                 Operating(QStringLiteral("Exit"), result);
+            }
+            break;
+        case 72:
+            if (shift == 2) {
+                MoxFrmKeyHook->consume();
+                Operating(QStringLiteral("History"), result);
             }
             break;
         case 117:

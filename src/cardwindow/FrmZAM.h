@@ -34,7 +34,7 @@ public:
     void showModal();
     /// Reads the record of the current list row and shows it.
     void FillAllFields();
-    /// Carries out a command key: SaveRs, First, Previous, Next, Last, Exit (any case).
+    /// Carries out a command key: SaveRs, First, Previous, Next, Last, Exit, History (any case).
     void Operating(const QString& key, bool& result);
     /// The card's save XML; bFlag tells whether the card accepted its input.
     void WriteXML(QString& sXml, bool& bFlag);
@@ -88,6 +88,8 @@ private:
     bool Save();
     bool Navigate(const QString& key);
     void CommonEnd(const QString& key, bool& result);
+    /// The history of the record the card shows.
+    void ShowHistory();
     void enableSave();
     void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
 };

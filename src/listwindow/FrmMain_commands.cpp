@@ -3,6 +3,7 @@
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
+#include "FrmHistory.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
@@ -99,6 +100,9 @@ void FrmMain::BuildMenus() {
     addMenuItem(mOperation, "mFieldSet", QT_TR_NOOP("栏目"), QStringLiteral("FieldSet"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms5"));
     addMenuItem(mOperation, "mFindSet", QT_TR_NOOP("过滤设置(&T)"), QStringLiteral("FindSet"));
+    mOperation->addSeparator()->setObjectName(QStringLiteral("ms6"));
+    addMenuItem(mOperation, "mHistory", QT_TR_NOOP("修改记录(&H)   Ctrl+H"),
+                QStringLiteral("History"));
 
     QMenu* mWindow = addMenu("mWindow", QT_TR_NOOP("窗口(&W)"));
     addMenuItem(mWindow, "mText", QT_TR_NOOP("图标按钮(&I)"), QStringLiteral("mText"));
@@ -168,6 +172,10 @@ void FrmMain::DoCommand(const QString& key) {
         if (!about)
             throw ArchiveError(tr("无法创建关于对话框组件"));
         about->Show(nullptr);
+    } else if (k == u"history") {
+        FrmHistory history(m_ComVar, QVariant());
+        if (history.load())
+            history.showModal(this);
     } else if (k == u"exit") {
         close();
     }
@@ -234,6 +242,10 @@ void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
         break;
     case 46:
         command = QStringLiteral("Delete");
+        break;
+    case 72:
+        if (shift == 2)
+            command = QStringLiteral("History");
         break;
     case 80:
         if (shift == 2)

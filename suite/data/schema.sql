@@ -199,3 +199,21 @@ CREATE TABLE tarvo_audit (
     cDetail text
 );
 CREATE INDEX ix_tarvo_audit_archive ON tarvo_audit (cArchive, cKeyValue);
+
+-- The records' history field by field, written by the save service in the save's transaction.
+-- It outlives the records: a deleted record's history stays, ending in its delete. iChange
+-- numbers the changes in order, iSeq the fields within one; dWhen is the database's own clock.
+CREATE TABLE tarvo_history (
+    iChange integer NOT NULL,
+    iSeq integer NOT NULL,
+    dWhen varchar(30) NOT NULL,
+    cUserId varchar(20),
+    cArchive varchar(40) NOT NULL,
+    cKeyValue varchar(60) NOT NULL,
+    cAction varchar(10) NOT NULL,
+    cField varchar(80) NOT NULL,
+    cOldValue text,
+    cNewValue text,
+    PRIMARY KEY (iChange, iSeq)
+);
+CREATE INDEX ix_tarvo_history_key ON tarvo_history (cArchive, cKeyValue);

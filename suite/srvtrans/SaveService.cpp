@@ -1,6 +1,7 @@
 #include "SaveService.h"
 
 #include "AccountDatabase.h"
+#include "ChangeHistory.h"
 #include "DecimalText.h"
 #include "SaveXml.h"
 
@@ -227,6 +228,14 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
             !companyLengthIsSet(archive, columns, values, keyText, error))
             return false;
+        ChangeHistory history(m_db);
+        QVector<FieldChange> changes;
+        if (mode == Mode::Modify) {
+            const auto before = history.storedValues(archive, columns, keyText);
+            for (int i = 0; before && i < columns.size(); ++i)
+                if (columns[i] != key)
+                    changes.push_back({columns[i], before->at(i), values[i]});
+        }
         QStringList names;
         for (const DictField* f : columns)
             names << f->field;
@@ -237,6 +246,11 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             sql.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                          .arg(archive.toLower(), names.join(u", "), marks.join(u", ")),
                      values);
+            // What the new record holds, the columns the database filled in included.
+            const QVector<const DictField*> fields = dict.fields(archive);
+            const auto after = history.storedValues(archive, fields, keyText);
+            for (int i = 0; after && i < fields.size(); ++i)
+                changes.push_back({fields[i], QVariant(), after->at(i)});
         } else {
             QStringList sets;
             QVariantList params;
@@ -253,8 +267,9 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
                          params);
             }
         }
-        audit(archive, mode == Mode::Add ? QStringLiteral("Add") : QStringLiteral("Modify"),
-              keyText, xml, m_userId);
+        const QString action = mode == Mode::Add ? QStringLiteral("Add") : QStringLiteral("Modify");
+        audit(archive, action, keyText, xml, m_userId);
+        history.record(archive, action, keyText, m_userId, changes);
         tx.commit();
     } catch (const DbError& e) {
         error = QStringLiteral("保存失败：%1").arg(e.text());
@@ -364,10 +379,18 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
         }
         if (!checkDelete(archive, *k, keyText, error))
             return false;
+        // The history keeps what the record held, so that a deleted record can still be told.
+        ChangeHistory history(m_db);
+        const QVector<const DictField*> fields = m_db.dictionary().fields(archive);
+        const auto before = history.storedValues(archive, fields, keyText);
+        QVector<FieldChange> changes;
+        for (int i = 0; before && i < fields.size(); ++i)
+            changes.push_back({fields[i], before->at(i), QVariant()});
         sql.exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(archive.toLower(), k->field),
                  {keyText});
-        audit(archive, QStringLiteral("Delete"), keyText, QString(),
-              userId.isEmpty() ? m_userId : userId);
+        const QString who = userId.isEmpty() ? m_userId : userId;
+        audit(archive, QStringLiteral("Delete"), keyText, QString(), who);
+        history.record(archive, QStringLiteral("Delete"), keyText, who, changes);
         tx.commit();
     } catch (const DbError& e) {
         error = QStringLiteral("删除失败：%1").arg(e.text());

@@ -13,8 +13,9 @@ struct DictField;
 struct SaveRecord;
 
 /// The save service: stores records from their save XML and deletes them, after checking
-/// everything against the data dictionary. Every write is one transaction with its audit row;
-/// a refusal answers False with a Chinese reason and leaves the database untouched.
+/// everything against the data dictionary. Every write is one transaction with its audit row and
+/// the history of the fields it changed; a refusal answers False with a Chinese reason and
+/// leaves the database untouched.
 class SaveService {
 public:
     SaveService(AccountDatabase& db, QString userId);

@@ -47,6 +47,17 @@ void toVersion4(SqlBackend& db) {
                                  "((replace(replace(cBAccount, ' ', ''), '-', '')))"));
 }
 
+/// Version 5: the records' history, field by field.
+void toVersion5(SqlBackend& db) {
+    db.execScript(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS tarvo_history (iChange integer NOT NULL, iSeq integer NOT "
+        "NULL, dWhen varchar(30) NOT NULL, cUserId varchar(20), cArchive varchar(40) NOT NULL, "
+        "cKeyValue varchar(60) NOT NULL, cAction varchar(10) NOT NULL, cField varchar(80) NOT "
+        "NULL, cOldValue text, cNewValue text, PRIMARY KEY (iChange, iSeq))"));
+    db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tarvo_history_key ON "
+                                 "tarvo_history (cArchive, cKeyValue)"));
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -56,6 +67,7 @@ constexpr Step kSteps[] = {
     {2, toVersion2},
     {3, toVersion3},
     {4, toVersion4},
+    {5, toVersion5},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

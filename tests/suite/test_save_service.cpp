@@ -38,7 +38,7 @@ struct SaveService : ::testing::Test {
     /// Everything stored in the archives and the audit, to prove a refusal changed nothing.
     QString snapshot() {
         QString out;
-        for (const char* t : {"aa_bank", "bank", "tarvo_audit"}) {
+        for (const char* t : {"aa_bank", "bank", "tarvo_audit", "tarvo_history"}) {
             QString sql = QStringLiteral("select * from %1").arg(QLatin1String(t));
             auto rs = db.OpenX(sql);
             for (; rs && !rs->Eof(); rs->MoveNext()) {

@@ -1,4 +1,5 @@
 #include "AccountDatabase.h"
+#include "ClsCommon.h"
 #include "FunctionLock.h"
 #include "SchemaUpgrade.h"
 #include "TempDatabase.h"
@@ -24,6 +25,7 @@ void makeVersion1(const QString& name) {
     sql.execScript("DROP TABLE tarvo_lock");
     sql.execScript("DROP TABLE tarvo_print_style");
     sql.execScript("DROP INDEX ix_bank_accno");
+    sql.execScript("DROP TABLE tarvo_history");
     sql.execScript("CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT "
                    "NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), cHost varchar(64), "
                    "iPid integer, cSession varchar(64), dLease varchar(30), PRIMARY KEY "
@@ -49,6 +51,15 @@ void expectCurrentShape(const QString& name) {
                    {QString(2000, u'x')});
     db->sql().exec("INSERT INTO tarvo_print_style (cUserId, cArchive, cStyle) VALUES "
                    "('demo', 'bank', '<Style/>')");
+    QString xml = "<AA_Bank><cBankCode>HX</cBankCode><cBankName>升级后</cBankName></AA_Bank>";
+    QString err;
+    tarvo::suite::ClsCommon common;
+    common.Init(name);
+    ASSERT_TRUE(common.Add(xml, "aa_bank", err)) << err.toStdString();
+    EXPECT_EQ(scalar(*db, "SELECT cNewValue FROM tarvo_history WHERE cKeyValue = 'HX' AND "
+                          "cField = 'cBankName'")
+                  .toString(),
+              "升级后");
 }
 
 } // namespace
@@ -102,4 +113,21 @@ TEST(SchemaUpgrade, ADatabaseOfANewerProgramIsRefusedAndLeftAlone) {
     } catch (const DbError& e) {
         EXPECT_TRUE(e.text().contains("99") && e.text().contains("升级本程序")) << e.what();
     }
+}
+
+TEST(SchemaUpgrade, ADatabaseOfTheFourthVersionGainsTheHistoryAndKeepsItsAudit) {
+    TempDatabase temp;
+    {
+        auto db = AccountDatabase::open(temp.name());
+        db->sql().exec("INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, cKeyValue) "
+                       "VALUES ('2025-01-02T03:04:05', 'demo', 'bank', 'Add', 'A1')");
+        db->sql().execScript("DROP TABLE tarvo_history");
+        db->sql().exec("UPDATE tarvo_meta SET cValue = '4' WHERE cKey = 'schema_version'");
+    }
+    expectCurrentShape(temp.name());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(scalar(*db, "SELECT cKeyValue FROM tarvo_audit WHERE cAction = 'Add' AND "
+                          "cArchive = 'bank'")
+                  .toString(),
+              "A1");
 }

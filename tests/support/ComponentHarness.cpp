@@ -4,6 +4,7 @@
 #include "ClassRegistry.h"
 #include "ClsColSet.h"
 #include "ClsCommon.h"
+#include "ClsHistory.h"
 #include "ClsRowAuth.h"
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
@@ -106,6 +107,8 @@ ComponentHarness::ComponentHarness() {
                       [this] { return std::make_shared<LoggedColSet>(events); });
     reg.registerClass("PRINTCONTROLLib.PrintControl",
                       [] { return std::make_shared<suite::PrintControl>(); });
+    reg.registerClass("TarvoSrvTrans.IHistory",
+                      [] { return std::make_shared<suite::ClsHistory>(); });
     suite::LoginInfo info;
     info.dbName = db.name();
     info.userId = "demo";
@@ -118,7 +121,8 @@ ComponentHarness::ComponentHarness() {
 
 ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl"})
+                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl",
+                     "TarvoSrvTrans.IHistory"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

@@ -2,6 +2,117 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>tarvo::FrmHistory</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>编码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>字段</source>
+        <translation>Field</translation>
+    </message>
+    <message>
+        <source>原值</source>
+        <translation>Before</translation>
+    </message>
+    <message>
+        <source>新值</source>
+        <translation>After</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>%1 修改记录</source>
+        <translation>%1 Change History</translation>
+    </message>
+    <message>
+        <source>%1 修改记录：%2</source>
+        <translation>%1 Change History: %2</translation>
+    </message>
+    <message>
+        <source>日期从</source>
+        <translation>Date from</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>包含</source>
+        <translation>Containing</translation>
+    </message>
+    <message>
+        <source>编码、字段或值中的文字</source>
+        <translation>Text in code, field or values</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>无法创建修改记录服务</source>
+        <translation>The change history service cannot be created</translation>
+    </message>
+    <message>
+        <source>全部字段</source>
+        <translation>All fields</translation>
+    </message>
+    <message>
+        <source>全部操作员</source>
+        <translation>All operators</translation>
+    </message>
+    <message>
+        <source>全部操作</source>
+        <translation>All actions</translation>
+    </message>
+    <message>
+        <source>共 %1 条</source>
+        <translation>%1 rows</translation>
+    </message>
+    <message>
+        <source>共 %1 条，显示 %2 条</source>
+        <translation>%2 of %1 rows shown</translation>
+    </message>
+</context>
+<context>
     <name>tarvo::FrmMain</name>
     <message>
         <source>设置</source>
@@ -155,6 +266,14 @@
         <source>已过滤：%1</source>
         <translation>Filtered: %1</translation>
     </message>
+    <message>
+        <source>修改记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>修改记录(&amp;H)   Ctrl+H</source>
+        <translation>&amp;History   Ctrl+H</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>
@@ -173,6 +292,18 @@
     <message>
         <source>已保存：%1</source>
         <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>修改记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>查看本记录的修改记录（Ctrl+H）</source>
+        <translation>Show the change history of this record (Ctrl+H)</translation>
+    </message>
+    <message>
+        <source>新增的记录还没有保存，没有修改记录</source>
+        <translation>The new record has not been saved yet and has no history</translation>
     </message>
 </context>
 <context>
