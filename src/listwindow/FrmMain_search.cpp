@@ -1,0 +1,92 @@
+// The quick search: the shown rows narrowed to those whose code, name or account number
+// matches what the clerk types, names also by their pinyin.
+#include "ArchiveSession.h"
+#include "ErrorHandling.h"
+#include "FrmMain.h"
+#include "Grid.h"
+#include "QuickSearchEdit.h"
+#include "QuickSearchIndex.h"
+#include "StatusBar.h"
+
+#include <QToolBar>
+#include <QWidgetAction>
+
+namespace tarvo {
+
+namespace {
+constexpr int kBoxWidth = 220; // pixels: room for the hint and a long account number
+} // namespace
+
+void FrmMain::PlaceQuickSearch() {
+    if (!m_quickSearchAction) {
+        txtQuickSearch = new QuickSearchEdit(this);
+        txtQuickSearch->setFixedWidth(kBoxWidth);
+        m_quickSearchAction = new QWidgetAction(this);
+        m_quickSearchAction->setDefaultWidget(txtQuickSearch);
+        connect(txtQuickSearch, &QLineEdit::textChanged, this,
+                [this] { reportErrors([&] { ApplyQuickSearch(); }); });
+        connect(txtQuickSearch, &QuickSearchEdit::focused, this,
+                [this] { reportErrors([&] { EnsureSearchIndex(); }); });
+        connect(txtQuickSearch, &QuickSearchEdit::leaveToList, this, [this] {
+            Grid->setFocus();
+            if (Grid->Row() == 0)
+                Grid->setRow(1);
+        });
+        retranslateQuickSearch();
+    }
+    Tlb->addSeparator();
+    Tlb->addAction(m_quickSearchAction);
+}
+
+void FrmMain::retranslateQuickSearch() {
+    if (txtQuickSearch)
+        txtQuickSearch->setPlaceholderText(tr("搜索 编码/名称/账号/拼音"));
+}
+
+bool FrmMain::EnsureSearchIndex() {
+    if (!m_shownRs)
+        return false;
+    if (!m_searchIndex)
+        m_searchIndex = std::make_unique<QuickSearchIndex>(
+            *m_shownRs, QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+    return true;
+}
+
+void FrmMain::ForgetSearchIndex(const RecordsetPtr& rs) {
+    m_shownRs = rs;
+    m_searchIndex.reset();
+    m_searchedText.clear();
+    m_searchMatches.clear();
+}
+
+void FrmMain::ApplyQuickSearch() {
+    const QString text = txtQuickSearch ? txtQuickSearch->text().trimmed().toLower() : QString();
+    if (text.isEmpty() || !EnsureSearchIndex()) {
+        if (m_searchedText.isEmpty())
+            return; // nothing narrowed, nothing to undo
+        Grid->setRowFilter(nullptr);
+        m_searchedText.clear();
+        m_searchMatches.clear();
+        ShowRowCount(Grid->Rows() - 1);
+        return;
+    }
+    // A match of the longer text is always a match of the shorter one it extends.
+    const bool narrower = !m_searchedText.isEmpty() && text.startsWith(m_searchedText);
+    m_searchMatches = m_searchIndex->match(text, narrower ? &m_searchMatches : nullptr);
+    m_searchedText = text;
+    auto matches = std::make_shared<const std::vector<char>>(m_searchMatches);
+    Grid->setRowFilter([matches](int key) {
+        // Rows added to the grid by hand have no record behind them and stay.
+        return key < 0 || size_t(key) >= matches->size() || (*matches)[size_t(key)];
+    });
+    ShowRowCount(Grid->Rows() - 1);
+}
+
+void FrmMain::ShowRowCount(long count) {
+    ArchiveSession& s = ArchiveSession::current();
+    s.ResParams = {QString::number(count)};
+    Stb->setPanelText(3, s.oPub->GetResFormatString(
+                             QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
+}
+
+} // namespace tarvo
