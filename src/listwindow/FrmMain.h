@@ -6,6 +6,7 @@
 #include "IPrintControl.h"
 #include "Recordset.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QWidget>
 
@@ -122,9 +123,11 @@ private:
     /// when the search is first used after a load, not at every refresh.
     RecordsetPtr m_shownRs;
     std::unique_ptr<QuickSearchIndex> m_searchIndex;
-    /// The text the rows are narrowed by (small letters), and per stored row its verdict.
+    /// The text the rows are narrowed by (small letters).
     QString m_searchedText;
-    std::vector<char> m_searchMatches;
+    /// Per text searched since the load, per stored row its verdict: taking a letter back
+    /// costs nothing, and a longer text looks only at the rows of the longest start it has.
+    QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
 
     void BuildMenus();
     QMenu* addMenu(const char* name, const char* caption);

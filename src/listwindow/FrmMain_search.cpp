@@ -15,6 +15,7 @@ namespace tarvo {
 
 namespace {
 constexpr int kBoxWidth = 220; // pixels: room for the hint and a long account number
+constexpr int kResultsKept = 64;
 } // namespace
 
 void FrmMain::PlaceQuickSearch() {
@@ -56,7 +57,7 @@ void FrmMain::ForgetSearchIndex(const RecordsetPtr& rs) {
     m_shownRs = rs;
     m_searchIndex.reset();
     m_searchedText.clear();
-    m_searchMatches.clear();
+    m_searchResults.clear();
 }
 
 void FrmMain::ApplyQuickSearch() {
@@ -66,15 +67,23 @@ void FrmMain::ApplyQuickSearch() {
             return; // nothing narrowed, nothing to undo
         Grid->setRowFilter(nullptr);
         m_searchedText.clear();
-        m_searchMatches.clear();
         ShowRowCount(Grid->Rows() - 1);
         return;
     }
-    // A match of the longer text is always a match of the shorter one it extends.
-    const bool narrower = !m_searchedText.isEmpty() && text.startsWith(m_searchedText);
-    m_searchMatches = m_searchIndex->match(text, narrower ? &m_searchMatches : nullptr);
+    std::shared_ptr<const std::vector<char>> matches = m_searchResults.value(text);
+    if (!matches) {
+        // A match of a text is always a match of every start of it.
+        const std::vector<char>* within = nullptr;
+        for (qsizetype n = text.size() - 1; n > 0 && !within; --n)
+            if (const auto it = m_searchResults.constFind(text.left(n));
+                it != m_searchResults.cend())
+                within = it->get();
+        matches = std::make_shared<const std::vector<char>>(m_searchIndex->match(text, within));
+        if (m_searchResults.size() >= kResultsKept)
+            m_searchResults.clear();
+        m_searchResults.insert(text, matches);
+    }
     m_searchedText = text;
-    auto matches = std::make_shared<const std::vector<char>>(m_searchMatches);
     Grid->setRowFilter([matches](int key) {
         // Rows added to the grid by hand have no record behind them and stay.
         return key < 0 || size_t(key) >= matches->size() || (*matches)[size_t(key)];

@@ -33,13 +33,34 @@ const WordReading kWords[] = {
     {u"乐清", "yue qing"},   {u"番禺", "pan yu"},      {u"会计", "kuai ji"},
 };
 
+struct Word {
+    QList<uint> chars;
+    QList<QByteArray> readings;
+};
+
+const QVector<Word>& words() {
+    static const QVector<Word> all = [] {
+        QVector<Word> w;
+        for (const WordReading& r : kWords)
+            w.push_back({QString::fromUtf16(r.word).toUcs4(), QByteArray(r.syllables).split(' ')});
+        return w;
+    }();
+    return all;
+}
+
+/// What is known of one character: its reading, and whether a word of the table starts with it.
+struct Reading {
+    QByteArray latin;
+    bool startsWord = false;
+};
+
 class Transliteration {
 public:
-    QByteArray reading(char32_t c) {
+    const Reading& reading(char32_t c) {
         const auto it = m_cache.constFind(c);
         if (it != m_cache.cend())
             return *it;
-        QByteArray latin;
+        Reading r;
         if (QChar::script(c) == QChar::Script_Han && open()) {
             icu::UnicodeString s(static_cast<UChar32>(c));
             m_translit->transliterate(s);
@@ -47,12 +68,13 @@ public:
             s.toUTF8String(utf8);
             for (const char ch : utf8)
                 if (ch >= 'a' && ch <= 'z')
-                    latin += ch;
+                    r.latin += ch;
                 else if (ch >= 'A' && ch <= 'Z')
-                    latin += char(ch - 'A' + 'a');
+                    r.latin += char(ch - 'A' + 'a');
+            for (const Word& w : words())
+                r.startsWord = r.startsWord || w.chars.front() == c;
         }
-        m_cache.insert(c, latin);
-        return latin;
+        return *m_cache.insert(c, r);
     }
 
 private:
@@ -70,7 +92,7 @@ private:
 
     std::unique_ptr<icu::Transliterator> m_translit;
     bool m_failed = false;
-    QHash<char32_t, QByteArray> m_cache;
+    QHash<char32_t, Reading> m_cache;
 };
 
 Transliteration& transliteration() {
@@ -82,30 +104,28 @@ Transliteration& transliteration() {
 } // namespace
 
 QByteArray Pinyin::reading(char32_t codePoint) {
-    return transliteration().reading(codePoint);
+    return transliteration().reading(codePoint).latin;
 }
 
 QVector<QByteArray> Pinyin::syllables(const QString& text) {
     const QList<uint> points = text.toUcs4();
     QVector<QByteArray> out;
     out.reserve(points.size());
-    bool han = false;
-    for (const uint c : points) {
-        out.push_back(reading(c));
-        han = han || !out.back().isEmpty();
-    }
-    if (!han)
-        return out;
-    for (const WordReading& w : kWords) {
-        const QList<uint> word = QString::fromUtf16(w.word).toUcs4();
-        const QList<QByteArray> readings = QByteArray(w.syllables).split(' ');
-        auto at = points.cbegin();
-        while ((at = std::search(at, points.cend(), word.cbegin(), word.cend())) !=
-               points.cend()) {
-            const auto i = at - points.cbegin();
-            for (qsizetype k = 0; k < word.size(); ++k)
-                out[i + k] = readings[k];
-            at += word.size();
+    Transliteration& t = transliteration();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const Reading& r = t.reading(points[i]);
+        out.push_back(r.latin);
+        if (!r.startsWord)
+            continue;
+        for (const Word& w : words()) {
+            if (w.chars.size() <= points.size() - i &&
+                std::equal(w.chars.cbegin(), w.chars.cend(), points.cbegin() + i)) {
+                // The word's later characters are read below as usual, then put right here.
+                out.resize(i);
+                out += w.readings;
+                i += w.chars.size() - 1;
+                break;
+            }
         }
     }
     return out;

@@ -37,12 +37,12 @@ public:
     static QVector<Field> fieldsOf(const Recordset& rs, const QString& keyField);
 
 private:
-    /// A distinct name: its characters in small letters without blanks, and per character its
-    /// pinyin (empty for a character that is not Han), one run of letters per character.
-    struct Name {
-        QList<uint> chars;
-        QByteArray readings;
-        QVector<quint16> readingEnd;
+    /// A character of a distinct name (in small letters; blanks left out) with its pinyin, a
+    /// run of m_readings (empty for a character that is not Han).
+    struct Unit {
+        char32_t ch;
+        quint32 reading;
+        quint32 length;
     };
 
     QString m_text;
@@ -50,11 +50,20 @@ private:
     QString m_digits;
     std::vector<qsizetype> m_digitsEnd;
     int m_namesPerRow = 0;
-    /// Per row and name field the index into m_names, -1 for none.
+    /// Per row and name field the distinct name, -1 for none.
     std::vector<int> m_nameOfRow;
-    QVector<Name> m_names;
+    /// The name fields, those with the fewest distinct names first: their verdicts are
+    /// remembered, so a row they match costs no spelling of its other names.
+    std::vector<int> m_nameFieldOrder;
+    /// Per distinct name where its units start in m_units; one more at the end.
+    std::vector<quint32> m_nameStart{0};
+    /// Per distinct name the letters and digits it can spell, as bits (see letterBit).
+    std::vector<quint64> m_nameLetters;
+    std::vector<Unit> m_units;
+    QByteArray m_readings;
 
-    static bool nameMatches(const Name& name, const QList<uint>& query);
+    void addName(const QString& value);
+    bool nameMatches(int name, const QList<uint>& query) const;
 };
 
 } // namespace tarvo

@@ -107,3 +107,16 @@ TEST(QuickSearchIndex, NarrowsALongerQueryWithinTheRowsOfTheShorterOne) {
     EXPECT_EQ(index.match("yhb", &within), (std::vector<char>{0, 0, 0, 0, 0}));
     EXPECT_EQ(index.match("gsyh", &first), (std::vector<char>{1, 0, 0, 0, 0}));
 }
+
+TEST(QuickSearchIndex, ALetterLongerInSmallLettersDoesNotShiftTheRowsAfterIt) {
+    auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{{"cBCode", ado::adVarWChar, 10},
+                                                             {"cBName", ado::adVarWChar, 60}});
+    rs->appendRow({"01", "İSTANBUL ŞUBESİ"}); // İ is two characters in small letters
+    rs->appendRow({"02", "中国银行"});
+    rs->appendRow({"03", "Bank"});
+    const QuickSearchIndex index(*rs, QuickSearchIndex::fieldsOf(*rs, "cbcode"));
+    EXPECT_EQ(index.match("03"), (std::vector<char>{0, 0, 1}));
+    EXPECT_EQ(index.match("bank"), (std::vector<char>{0, 0, 1}));
+    EXPECT_EQ(index.match("zgyh"), (std::vector<char>{0, 1, 0}));
+    EXPECT_EQ(index.match("İstanbul şubesi"), (std::vector<char>{1, 0, 0}));
+}

@@ -155,6 +155,10 @@
         <source>已过滤：%1</source>
         <translation>Filtered: %1</translation>
     </message>
+    <message>
+        <source>搜索 编码/名称/账号/拼音</source>
+        <translation>Search code/name/account/pinyin</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>
