@@ -14,14 +14,19 @@
 namespace tarvo {
 
 namespace {
-constexpr int kBoxWidth = 220; // pixels: room for the hint and a long account number
+// Pixels: the box takes what room the buttons leave, within these bounds, so that it stays
+// on the toolbar of a window of the size it opens with.
+constexpr int kBoxMinWidth = 120;
+constexpr int kBoxMaxWidth = 260;
 constexpr int kResultsKept = 64;
 } // namespace
 
 void FrmMain::PlaceQuickSearch() {
     if (!m_quickSearchAction) {
         txtQuickSearch = new QuickSearchEdit(this);
-        txtQuickSearch->setFixedWidth(kBoxWidth);
+        txtQuickSearch->setMinimumWidth(kBoxMinWidth);
+        txtQuickSearch->setMaximumWidth(kBoxMaxWidth);
+        txtQuickSearch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         m_quickSearchAction = new QWidgetAction(this);
         m_quickSearchAction->setDefaultWidget(txtQuickSearch);
         connect(txtQuickSearch, &QLineEdit::textChanged, this,
@@ -40,8 +45,10 @@ void FrmMain::PlaceQuickSearch() {
 }
 
 void FrmMain::retranslateQuickSearch() {
-    if (txtQuickSearch)
-        txtQuickSearch->setPlaceholderText(tr("搜索 编码/名称/账号/拼音"));
+    if (!txtQuickSearch)
+        return;
+    txtQuickSearch->setPlaceholderText(tr("搜索 编码/名称/账号/拼音"));
+    txtQuickSearch->setToolTip(txtQuickSearch->placeholderText());
 }
 
 bool FrmMain::EnsureSearchIndex() {
