@@ -8,6 +8,8 @@
 #include "QuickSearchIndex.h"
 #include "StatusBar.h"
 
+#include <QApplication>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QWidgetAction>
 
@@ -54,9 +56,13 @@ void FrmMain::retranslateQuickSearch() {
 bool FrmMain::EnsureSearchIndex() {
     if (!m_shownRs)
         return false;
-    if (!m_searchIndex)
+    if (!m_searchIndex) {
+        // Most of a second on a list of 100,000 accounts: show that the window works.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         m_searchIndex = std::make_unique<QuickSearchIndex>(
             *m_shownRs, QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+    }
     return true;
 }
 
