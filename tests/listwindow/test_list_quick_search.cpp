@@ -54,11 +54,15 @@ QLineEdit* focusedBox(FrmMain& w) {
 TEST_F(ListWindowTest, TheSearchBoxFollowsTheDesignedButtons) {
     withList("aa_bank", "", [&](FrmMain& w) {
         const QList<QAction*> actions = w.findChild<QToolBar*>("Tlb")->actions();
-        ASSERT_EQ(actions.size(), 19);
-        EXPECT_TRUE(actions[17]->isSeparator());
-        auto* box = qobject_cast<QWidgetAction*>(actions[18]);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->defaultWidget(), searchBox(w));
+        const auto box = std::find_if(actions.cbegin(), actions.cend(), [&](QAction* a) {
+            auto* widget = qobject_cast<QWidgetAction*>(a);
+            return widget && widget->defaultWidget() == searchBox(w);
+        });
+        ASSERT_NE(box, actions.cend());
+        const auto exit = actions.indexOf(w.findChild<QAction*>("Tlb_Exit"));
+        EXPECT_EQ(exit, 16) << "the designed buttons keep their places";
+        EXPECT_GT(box - actions.cbegin(), exit);
+        EXPECT_TRUE((*(box - 1))->isSeparator());
         EXPECT_EQ(searchBox(w)->placeholderText(), "搜索 编码/名称/账号/拼音");
         ordinarySize(w);
         EXPECT_TRUE(QTest::qWaitFor([&] { return searchBox(w)->isVisible(); }))
