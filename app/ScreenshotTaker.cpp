@@ -15,9 +15,10 @@
 
 #include <cstdio>
 
-ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup, QObject* parent)
+ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup,
+                                 QString search, QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_cardCommand(std::move(cardCommand)),
-      m_lookup(std::move(lookup)) {
+      m_lookup(std::move(lookup)), m_search(std::move(search)) {
     connect(&m_timer, &QTimer::timeout, this, &ScreenshotTaker::poll);
     m_timer.start(250);
 }
@@ -78,6 +79,11 @@ void ScreenshotTaker::poll() {
                                [list, command = m_cardCommand] { list->DoCommand(command); });
         }
     } else if (list && list->isLoaded()) {
+        if (auto* box = list->findChild<QLineEdit*>(QStringLiteral("txtQuickSearch"));
+            box && !m_search.isEmpty()) {
+            box->setFocus();
+            box->insert(m_search);
+        }
         take(portal ? portal : list);
         return;
     }

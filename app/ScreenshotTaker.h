@@ -10,11 +10,11 @@ class QWidget;
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
 /// picture of the card; with "Preview", of the print preview; with a lookup (the name of a
 /// card control) it opens that control's reference or calendar on the card and takes the
-/// picture of it.
+/// picture of it. With a search text, the list is pictured narrowed by its search box.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:
-    ScreenshotTaker(QString path, QString cardCommand, QString lookup = {},
+    ScreenshotTaker(QString path, QString cardCommand, QString lookup = {}, QString search = {},
                     QObject* parent = nullptr);
     bool saved() const { return m_saved; }
 
@@ -32,6 +32,7 @@ private:
     QString m_path;
     QString m_cardCommand;
     QString m_lookup;
+    QString m_search;
     bool m_lookupOpened = false;
     QTimer m_timer;
     int m_attempts = 0;

@@ -103,7 +103,11 @@ int main(int argc, char** argv) {
         QStringLiteral("export"),
         QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
         QStringLiteral("file"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile});
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("截图时先在列表的搜索框中输入文字，如 gsyh"),
+                                    QStringLiteral("text"));
+    cli.addOptions(
+        {archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile, search});
     cli.process(app);
     if (cli.isSet(shot) || cli.isSet(exportFile))
         app.setHeadless(true);
@@ -151,7 +155,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (cli.isSet(shot))
         screenshot =
-            std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup));
+            std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup),
+                                              cli.value(search));
 
     std::unique_ptr<ListExporter> exporter;
     if (cli.isSet(exportFile)) {

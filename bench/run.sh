@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
-    bench_account_save >/dev/null
+    bench_account_save bench_quick_search >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -40,6 +40,11 @@ measure save-account-100k-postgresql \
         "exec $accounts 100000 \"\$TARVO_TEST_PG\"" 2>/dev/null)")" \
     "$(value save_account_ms "$(scripts/with-postgres.sh sh -c \
         "exec $accounts 1000 \"\$TARVO_TEST_PG\"" 2>/dev/null)")"
+# The search box over 100,000 accounts: the slowest key against a plain refresh, and its first
+# use after a load.
+search=$(build/bench/bench_quick_search 100000 2>/dev/null)
+measure search-key-100k "$(value search_key_max_ms "$search")" "$(value refresh_median_ms "$search")"
+measure search-first-use-100k "$(value search_first_use_ms "$search")" -
 # Beside them: what a clerk sees at start, the fifth refresh against the first, and the
 # resident memory after the first load, after one, five and ten refreshes.
 measure first-paint-100k "$(value first_paint_ms "$big")" -

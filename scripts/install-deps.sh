@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3 libpq-dev postgresql
     libgtest-dev googletest
     libxlsxwriter-dev poppler-utils libminizip-dev
+    libicu-dev
     iso-codes fonts-noto-cjk xauth xvfb
 )
 missing=()

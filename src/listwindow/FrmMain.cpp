@@ -8,6 +8,7 @@
 #include "Grid.h"
 #include "KeyHook.h"
 #include "PopupMenu.h"
+#include "QuickSearchIndex.h"
 #include "Resources.h"
 #include "StatusBar.h"
 
@@ -172,6 +173,7 @@ void FrmMain::BuildListToolbar() {
         listWindow->setWindowIcon(LoadResPicture(101, PictureKind::Icon));
         MoxFrmCaptionMgr->setCaption(m_ComVar->m_ArchiveChName);
     });
+    PlaceQuickSearch();
 }
 
 void FrmMain::ApplyLayoutMode() {

@@ -6,17 +6,24 @@
 #include "IPrintControl.h"
 #include "Recordset.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QWidget>
+
+#include <memory>
+#include <vector>
 
 class QAction;
 class QMenu;
 class QMenuBar;
 class QToolBar;
 class QTreeWidget;
+class QWidgetAction;
 
 namespace tarvo {
 class ListGridSource;
+class QuickSearchEdit;
+class QuickSearchIndex;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -110,6 +117,17 @@ private:
     suite::PopupMenu* PopMenuMgr;
     QMenu* mOrder;
     PrintControlPtr Prn;
+    QuickSearchEdit* txtQuickSearch = nullptr;
+    QWidgetAction* m_quickSearchAction = nullptr;
+    /// The record set of the rows shown, and what the quick search knows of it: worked out
+    /// when the search is first used after a load, not at every refresh.
+    RecordsetPtr m_shownRs;
+    std::unique_ptr<QuickSearchIndex> m_searchIndex;
+    /// The text the rows are narrowed by (small letters).
+    QString m_searchedText;
+    /// Per text searched since the load, per stored row its verdict: taking a letter back
+    /// costs nothing, and a longer text looks only at the rows of the longest start it has.
+    QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
 
     void BuildMenus();
     QMenu* addMenu(const char* name, const char* caption);
@@ -124,6 +142,15 @@ private:
     void ApplyLayoutMode();
     void SetFixedFilter();
     void LoadColumnSettings(suite::Grid* grid);
+    void ShowRowCount(long count);
+
+    void PlaceQuickSearch();
+    void retranslateQuickSearch();
+    bool EnsureSearchIndex();
+    /// A fill has put rs's rows in the grid (rs null: none).
+    void ForgetSearchIndex(const RecordsetPtr& rs);
+    /// Narrows the grid to the rows matching the search box, or shows them all again.
+    void ApplyQuickSearch();
 
     void PlacePrintControl();
     void GetPrintStyle(QString& styleXml, suite::Grid* grid);

@@ -9,6 +9,7 @@
 #include "Grid.h"
 #include "IAbout.h"
 #include "KeyHook.h"
+#include "QuickSearchEdit.h"
 #include "StatusBar.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ void FrmMain::retranslate() {
         if (!source.isEmpty())
             a->setText(tr(source.constData()));
     }
+    retranslateQuickSearch();
 }
 
 QMenu* FrmMain::addMenu(const char* name, const char* caption) {
@@ -241,7 +243,9 @@ void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
         command = shift == 2 ? QStringLiteral("Pos") : QStringLiteral("Filter");
         break;
     case 46:
-        command = QStringLiteral("Delete");
+        // In the search box Delete edits the text; it never deletes a record from there.
+        if (!(txtQuickSearch && txtQuickSearch->hasFocus()))
+            command = QStringLiteral("Delete");
         break;
     case 72:
         if (shift == 2)

@@ -101,6 +101,7 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
         m_fieldTypes << rs->FieldAt(j).type;
     if (n == 0) {
         Grid->setSource(nullptr, {});
+        ForgetSearchIndex(nullptr);
         Grid->setRedraw(true);
         return;
     }
@@ -134,6 +135,9 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     Grid->setSource(std::move(m_fillSource), std::move(rows));
     Grid->setRow(1);
     Grid->setCol(1);
+    // A refresh keeps the list narrowed to what the search box holds.
+    ForgetSearchIndex(rs);
+    ApplyQuickSearch();
     Grid->setRedraw(true);
 }
 

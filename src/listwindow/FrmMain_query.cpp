@@ -26,9 +26,7 @@ void FrmMain::DataRefresh(const QString& sCon) {
                 s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror")));
             return;
         }
-        s.ResParams = {QString::number(rs->RecordCount())};
-        Stb->setPanelText(3, s.oPub->GetResFormatString(
-                                 QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
+        ShowRowCount(rs->RecordCount());
         if (!hasCondition)
             m_filterText.clear();
         Stb->setPanelText(2, hasCondition ? tr("已过滤：%1").arg(m_filterText) : QString());

@@ -152,6 +152,17 @@ void Grid::Sort(int col, bool ascending) {
     setRow(1);
 }
 
+void Grid::setRowFilter(std::function<bool(int key)> keep) {
+    const int key = m_model->keyAt(Row() - 1);
+    const int col = std::max(1, Col());
+    m_model->setRowFilter(std::move(keep));
+    const int row = m_model->rowOfKey(key);
+    if (m_model->rowCount() == 0)
+        return;
+    setCurrentIndex(m_model->index(std::max(row, 0), std::min(col, Cols() - 1)));
+    scrollTo(currentIndex());
+}
+
 void Grid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     Q_EMIT DblClick();

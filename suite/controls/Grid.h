@@ -2,6 +2,7 @@
 
 #include <QTableView>
 
+#include <functional>
 #include <memory>
 
 namespace tarvo::suite {
@@ -58,6 +59,9 @@ public:
 
     /// Sorts the data rows by a column; the serial numbers in column 0 stay 1, 2, ….
     void Sort(int col, bool ascending);
+    /// Shows only the data rows whose key keep accepts (see GridModel::setRowFilter). The
+    /// current row stays on its record while that is shown, else moves to the first row.
+    void setRowFilter(std::function<bool(int key)> keep);
 
     GridModel* gridModel() const { return m_model; }
     static int twipsPerPixel();

@@ -26,6 +26,8 @@ void GridModel::dropWrittenCells(const std::function<bool(int key, int col)>& go
 void GridModel::setRows(int rows) {
     const int data = std::max(rows, 1) - 1;
     beginResetModel();
+    m_keep = nullptr;
+    m_order = m_all;
     if (data < m_order.size()) {
         m_order.resize(data);
         if (!m_written.isEmpty()) {
@@ -36,6 +38,7 @@ void GridModel::setRows(int rows) {
     m_order.reserve(data);
     while (m_order.size() < data)
         m_order.push_back(m_nextKey++);
+    m_all = m_order;
     endResetModel();
 }
 
@@ -54,19 +57,24 @@ void GridModel::setSource(std::shared_ptr<const GridSource> source, QVector<int>
     beginResetModel();
     m_written.clear();
     m_source = std::move(source);
-    m_order = m_source ? std::move(sourceRows) : QVector<int>();
+    m_all = m_source ? std::move(sourceRows) : QVector<int>();
+    m_order = m_all;
+    m_keep = nullptr;
     m_nextKey = m_source ? m_source->rowCount() : 0;
     m_numbered = true;
     endResetModel();
 }
 
 QString GridModel::cell(int dataRow, int col) const {
-    const int key = m_order[dataRow];
+    return cellOfKey(m_order[dataRow], dataRow, col);
+}
+
+QString GridModel::cellOfKey(int key, int place, int col) const {
     const auto it = m_written.constFind(slot(key, col));
     if (it != m_written.cend())
         return *it;
     if (col == 0)
-        return m_numbered ? QString::number(dataRow + 1) : QString();
+        return m_numbered ? QString::number(place + 1) : QString();
     if (m_source && key < m_source->rowCount())
         return m_source->text(key, col);
     return {};
@@ -134,7 +142,7 @@ Qt::Alignment GridModel::toQt(int code) {
 }
 
 void GridModel::sortRows(int col, bool ascending) {
-    const int n = int(m_order.size());
+    const int n = int(m_all.size());
     if (col < 0 || col >= m_cols || n <= 1)
         return;
     // Each row's key worked out once, not at every comparison: a long list is sorted in
@@ -149,7 +157,7 @@ void GridModel::sortRows(int col, bool ascending) {
     std::vector<Key> keys;
     keys.reserve(size_t(n));
     for (int r = 0; r < n; ++r) {
-        const QString t = cell(r, col);
+        const QString t = cellOfKey(m_all[r], r, col);
         bool ok = false;
         const double x = t.toDouble(&ok);
         keys.push_back({ok, x, collator.sortKey(t)});
@@ -167,11 +175,38 @@ void GridModel::sortRows(int col, bool ascending) {
     Q_EMIT layoutAboutToBeChanged();
     QVector<int> order(n);
     for (int i = 0; i < n; ++i)
-        order[i] = m_order[perm[size_t(i)]];
-    m_order = std::move(order);
+        order[i] = m_all[perm[size_t(i)]];
+    m_all = std::move(order);
+    applyRowFilter();
     dropWrittenCells([](int, int c) { return c == 0; });
     m_numbered = true;
     Q_EMIT layoutChanged();
+}
+
+void GridModel::setRowFilter(std::function<bool(int key)> keep) {
+    beginResetModel();
+    m_keep = std::move(keep);
+    applyRowFilter();
+    endResetModel();
+}
+
+void GridModel::applyRowFilter() {
+    if (!m_keep) {
+        m_order = m_all;
+        return;
+    }
+    m_order.clear();
+    for (const int key : std::as_const(m_all))
+        if (m_keep(key))
+            m_order.push_back(key);
+}
+
+int GridModel::keyAt(int dataRow) const {
+    return dataRow >= 0 && dataRow < m_order.size() ? m_order[dataRow] : -1;
+}
+
+int GridModel::rowOfKey(int key) const {
+    return int(m_order.indexOf(key));
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {

@@ -51,7 +51,17 @@ public:
     void setFixedCols(int n);
 
     /// Orders the data rows by a column (numbers as numbers), keeping column 0 numbered 1, 2 ….
+    /// Rows a filter hides are ordered too, so that they come back in order.
     void sortRows(int col, bool ascending);
+
+    /// Shows only the data rows whose key keep accepts (the source row, for rows of a source),
+    /// numbered 1, 2 … as shown; an empty filter shows every row. A new source or row count
+    /// drops the filter.
+    void setRowFilter(std::function<bool(int key)> keep);
+    /// The key of a shown data row (0 …), or -1.
+    int keyAt(int dataRow) const;
+    /// The shown data row (0 …) of a key, or -1 when it is not shown.
+    int rowOfKey(int key) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -63,6 +73,9 @@ public:
 private:
     static qint64 slot(int key, int col) { return (qint64(key) << 32) | quint32(col); }
     QString cell(int dataRow, int col) const;
+    /// The text of a cell by its row's key and its place among the rows numbered.
+    QString cellOfKey(int key, int place, int col) const;
+    void applyRowFilter();
     void dropWrittenCells(const std::function<bool(int key, int col)>& gone);
 
 private:
@@ -70,7 +83,10 @@ private:
     std::shared_ptr<const GridSource> m_source;
     /// Per data row its key: the source row for keys below the source's row count, otherwise
     /// a row added by setRows. Keys travel with their rows when the rows are sorted.
+    QVector<int> m_all;
+    /// The keys of the rows shown: m_all, or those of them the filter keeps.
     QVector<int> m_order;
+    std::function<bool(int key)> m_keep;
     int m_nextKey = 0;
     /// Cells written by text, by key and column.
     QHash<qint64, QString> m_written;

@@ -79,3 +79,31 @@ TEST(GridModel, OnlyTheCellsAskedForAreWorkedOut) {
     EXPECT_EQ(g.TextMatrix(100000, 1), "99999");
     EXPECT_EQ(rows->asked, 1);
 }
+
+TEST(GridModel, ARowFilterHidesRowsKeepsTheCurrentRecordAndSortsTheHiddenOnesToo) {
+    Grid g;
+    QAbstractItemModelTester tester(g.model());
+    g.setCols(3);
+    g.setSource(std::make_shared<Rows>(QStringList{"丙", "甲", "丁", "乙"}), {0, 1, 2, 3});
+    g.setTextMatrix(4, 2, "改过");
+    g.setRow(3); // 丁
+    g.setRowFilter([](int key) { return key != 1; });
+    EXPECT_EQ(column(g, 1), QStringList({"丙", "丁", "乙"}));
+    EXPECT_EQ(column(g, 0), QStringList({"1", "2", "3"})) << "the rows shown are numbered";
+    EXPECT_EQ(column(g, 2), QStringList({"r0c2", "r2c2", "改过"}));
+    EXPECT_EQ(g.TextMatrix(g.Row(), 1), "丁") << "the current row stays on its record";
+
+    g.Sort(1, true);
+    EXPECT_EQ(column(g, 1), QStringList({"丙", "丁", "乙"}));
+    g.setRowFilter([](int key) { return key == 1 || key == 3; });
+    EXPECT_EQ(g.Row(), 1) << "its record hidden, the current row is the first";
+    g.setRowFilter(nullptr);
+    EXPECT_EQ(column(g, 1), QStringList({"丙", "丁", "甲", "乙"}))
+        << "a row hidden while sorting comes back in its place";
+
+    g.setRowFilter([](int) { return false; });
+    EXPECT_EQ(g.Rows(), 1);
+    EXPECT_EQ(g.Row(), 0);
+    g.setSource(std::make_shared<Rows>(QStringList{"戊", "己"}), {1, 0});
+    EXPECT_EQ(column(g, 1), QStringList({"己", "戊"})) << "a new source shows every row";
+}

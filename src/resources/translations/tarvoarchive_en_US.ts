@@ -274,6 +274,10 @@
         <source>修改记录(&amp;H)   Ctrl+H</source>
         <translation>&amp;History   Ctrl+H</translation>
     </message>
+    <message>
+        <source>搜索 编码/名称/账号/拼音</source>
+        <translation>Search code/name/account/pinyin</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>

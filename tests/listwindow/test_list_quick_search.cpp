@@ -1,0 +1,188 @@
+#include "ListWindowFixture.h"
+
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolBar>
+#include <QWidgetAction>
+
+using namespace tarvo;
+
+namespace {
+
+QLineEdit* searchBox(FrmMain& w) {
+    auto* box = w.findChild<QLineEdit*>("txtQuickSearch");
+    EXPECT_NE(box, nullptr);
+    return box;
+}
+
+/// A window of ordinary size, its toolbar across it as the suite's frmResizeNew lays it out.
+void ordinarySize(FrmMain& w) {
+    w.resize(1000, 600);
+    auto* tlb = w.findChild<QToolBar*>("Tlb");
+    tlb->setGeometry(0, 0, w.width(), tlb->sizeHint().height());
+}
+
+QString rowCountText(FrmMain& w) {
+    return w.findChild<suite::StatusBar*>("Stb")->PanelText(3);
+}
+
+/// The texts of one grid column, over the data rows shown.
+QStringList column(FrmMain& w, int col) {
+    QStringList out;
+    for (int r = 1; r < w.grid()->Rows(); ++r)
+        out << w.grid()->TextMatrix(r, col);
+    return out;
+}
+
+/// The search box with the keyboard, and the window's key hook reporting as the suite's hook()
+/// makes it.
+QLineEdit* focusedBox(FrmMain& w) {
+    w.findChild<suite::KeyHook*>("MoxFrmKeyHook")->attach(&w);
+    ordinarySize(w);
+    w.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    QLineEdit* box = searchBox(w);
+    box->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+    return box;
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, TheSearchBoxFollowsTheDesignedButtons) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const QList<QAction*> actions = w.findChild<QToolBar*>("Tlb")->actions();
+        const auto box = std::find_if(actions.cbegin(), actions.cend(), [&](QAction* a) {
+            auto* widget = qobject_cast<QWidgetAction*>(a);
+            return widget && widget->defaultWidget() == searchBox(w);
+        });
+        ASSERT_NE(box, actions.cend());
+        const auto exit = actions.indexOf(w.findChild<QAction*>("Tlb_Exit"));
+        EXPECT_EQ(exit, 16) << "the designed buttons keep their places";
+        EXPECT_GT(box - actions.cbegin(), exit);
+        EXPECT_TRUE((*(box - 1))->isSeparator());
+        EXPECT_EQ(searchBox(w)->placeholderText(), "搜索 编码/名称/账号/拼音");
+        ordinarySize(w);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return searchBox(w)->isVisible(); }))
+            << "in a window of ordinary size the box is on the toolbar itself";
+    });
+}
+
+TEST_F(ListWindowTest, TypingNarrowsTheListAndTheCountFollows) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int all = w.grid()->Rows() - 1;
+        QLineEdit* box = focusedBox(w);
+        QTest::keyClicks(box, "gsyh");
+        EXPECT_EQ(column(w, 2), QStringList{"中国工商银行"});
+        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|1");
+        EXPECT_EQ(w.grid()->Row(), 1);
+        EXPECT_EQ(w.grid()->TextMatrix(1, 0), "1") << "the shown rows are numbered anew";
+
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        EXPECT_GT(w.grid()->Rows() - 1, 1) << "a shorter text widens the list again";
+        EXPECT_TRUE(column(w, 2).contains("中国光大银行"));
+
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_EQ(box->text(), "");
+        EXPECT_EQ(w.grid()->Rows() - 1, all);
+        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|" + QString::number(all));
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_TRUE(w.isVisible()) << "Esc in an empty box leaves the window alone";
+
+        const int m = mark();
+        QTest::keyClicks(box, "zzzz");
+        EXPECT_EQ(w.grid()->Rows(), 1) << "nothing matches: the header row only";
+        EXPECT_EQ(w.grid()->Row(), 0);
+        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty());
+        w.DoCommand("Modify");
+        EXPECT_TRUE(callsSince(m).filter("IsLockFun(").isEmpty()) << "no row, no card";
+    });
+}
+
+TEST_F(ListWindowTest, InputMethodCommitsAndPastesNarrowTheList) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        QInputMethodEvent preedit("jianhang", {});
+        QApplication::sendEvent(box, &preedit);
+        EXPECT_EQ(w.grid()->Rows(), 5) << "text still being composed narrows nothing";
+        QInputMethodEvent commit;
+        commit.setCommitString("建行");
+        QApplication::sendEvent(box, &commit);
+        EXPECT_EQ(column(w, 1), QStringList{"02"});
+
+        box->clear();
+        QApplication::clipboard()->setText("1000 0000-0044");
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(box->text(), "1000 0000-0044");
+        EXPECT_EQ(column(w, 1), QStringList{"04"}) << "an account number typed with separators";
+    });
+}
+
+TEST_F(ListWindowTest, DeleteInTheSearchBoxEditsTheTextOnly) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        h.pub()->msgBoxAnswer = 7;
+        QTest::keyClicks(box, "zhonghang");
+        EXPECT_EQ(column(w, 1), (QStringList{"03", "04"}));
+        box->setCursorPosition(0);
+        const int m = mark();
+        QTest::keyClick(box, Qt::Key_Delete);
+        EXPECT_EQ(box->text(), "honghang");
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty()) << "no record is offered for deletion";
+        EXPECT_EQ(h.scalar("select count(*) from bank").toInt(), 4);
+    });
+}
+
+TEST_F(ListWindowTest, RefreshKeepsTheListNarrowed) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        QTest::keyClicks(box, "zhonghang");
+        ASSERT_EQ(column(w, 1), (QStringList{"03", "04"}));
+        h.exec("update bank set cAccName = '示例公司中行备用户' where cBCode = '01'");
+        h.exec("update bank set cAccName = '示例公司外币户' where cBCode = '04'");
+        QTest::keyClick(box, Qt::Key_F9);
+        EXPECT_EQ(box->text(), "zhonghang");
+        EXPECT_EQ(column(w, 1), (QStringList{"01", "03"})) << "the rows read again, narrowed";
+        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|2");
+
+        box->clear();
+        EXPECT_EQ(w.grid()->Rows(), 5);
+        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|4");
+    });
+}
+
+TEST_F(ListWindowTest, TheCurrentRowStaysOnItsRecordAndCommandsActOnIt) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        const int ccb = int(column(w, 2).indexOf("中国建设银行")) + 1;
+        ASSERT_GT(ccb, 0);
+        w.grid()->setRow(ccb);
+        QTest::keyClicks(box, "zg");
+        ASSERT_GT(w.grid()->Rows(), 3);
+        EXPECT_EQ(w.grid()->TextMatrix(w.grid()->Row(), 2), "中国建设银行")
+            << "still on the record it was on";
+        QTest::keyClicks(box, "ny");
+        EXPECT_EQ(w.grid()->TextMatrix(w.grid()->Row(), 2), "中国农业银行")
+            << "its record gone: on the first row shown";
+
+        w.grid()->Sort(1, false);
+        box->clear();
+        QStringList codes = column(w, 1);
+        QStringList sorted = codes;
+        std::sort(sorted.begin(), sorted.end(), std::greater<>());
+        EXPECT_EQ(codes, sorted) << "a sort while narrowed orders the whole list";
+
+        QTest::keyClicks(box, "jsyh");
+        ASSERT_EQ(w.grid()->Rows(), 2);
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        w.DoCommand("Modify");
+        ASSERT_TRUE(card->shown);
+        EXPECT_EQ(card->rowSel, 1);
+        EXPECT_EQ(w.grid()->TextMatrix(card->rowSel, card->keyColumn), "105");
+    });
+}
