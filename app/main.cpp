@@ -103,7 +103,12 @@ int main(int argc, char** argv) {
         QStringLiteral("export"),
         QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
         QStringLiteral("file"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile});
+    const QCommandLineOption importFile(
+        QStringLiteral("import"),
+        QStringLiteral("截图时从列表打开这个 .csv 或 .xlsx 文件的导入预览"),
+        QStringLiteral("file"));
+    cli.addOptions(
+        {archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile, importFile});
     cli.process(app);
     if (cli.isSet(shot) || cli.isSet(exportFile))
         app.setHeadless(true);
@@ -130,6 +135,10 @@ int main(int argc, char** argv) {
                                  .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
         return 2;
     }
+    if (cli.isSet(importFile) && !cli.isSet(shot)) {
+        fail(app.headless(), QStringLiteral("--import 只用于截图，请同时给出 --screenshot"));
+        return 2;
+    }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
         fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2 之一。")
                                  .arg(cli.value(card), cards.join(QStringLiteral("、"))));
@@ -148,9 +157,11 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<ScreenshotTaker> screenshot;
-    if (cli.isSet(shot))
-        screenshot =
-            std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup));
+    if (cli.isSet(shot)) {
+        const QString command = cli.isSet(importFile) ? QStringLiteral("Import") : cli.value(card);
+        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), command, cli.value(lookup));
+        screenshot->setImportFile(cli.value(importFile));
+    }
 
     std::unique_ptr<ListExporter> exporter;
     if (cli.isSet(exportFile)) {

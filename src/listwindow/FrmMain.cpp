@@ -40,7 +40,7 @@ const Picture kPictures[] = {
     {"Pref", 124, PictureKind::Bitmap},    {"pout", 125, PictureKind::Bitmap},
     {"psetup", 128, PictureKind::Bitmap},  {"pset", 127, PictureKind::Bitmap},
     {"NodeP", 132, PictureKind::Bitmap},   {"NodeL", 134, PictureKind::Bitmap},
-    {"Unite", 122, PictureKind::Bitmap},
+    {"Unite", 122, PictureKind::Bitmap},   {"pImport", 135, PictureKind::Bitmap},
 };
 
 struct Button {
@@ -67,6 +67,8 @@ const Button kButtons[] = {
     {nullptr, 0, nullptr},
     {"Help", 14, QT_TRANSLATE_NOOP("tarvo::FrmMain", "帮助")},
     {"Exit", 5, QT_TRANSLATE_NOOP("tarvo::FrmMain", "退出")},
+    {nullptr, 0, nullptr},
+    {"Import", 24, QT_TRANSLATE_NOOP("tarvo::FrmMain", "导入")},
 };
 
 } // namespace

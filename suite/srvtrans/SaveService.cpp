@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 #include "DecimalText.h"
+#include "ReferenceChecks.h"
 #include "SaveXml.h"
 
 #include <QDate>
@@ -225,7 +226,8 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             return false;
         }
         if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
-            !companyLengthIsSet(archive, columns, values, keyText, error))
+            !companyLengthIsSet(archive, columns, values, keyText, error) ||
+            !referencesExist(sql, archive, columns, values, error))
             return false;
         QStringList names;
         for (const DictField* f : columns)

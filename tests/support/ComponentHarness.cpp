@@ -9,6 +9,7 @@
 #include "FrmMain.h"
 #include "Login.h"
 #include "PrintControl.h"
+#include "TableReader.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -106,6 +107,8 @@ ComponentHarness::ComponentHarness() {
                       [this] { return std::make_shared<LoggedColSet>(events); });
     reg.registerClass("PRINTCONTROLLib.PrintControl",
                       [] { return std::make_shared<suite::PrintControl>(); });
+    reg.registerClass("TarvoPrint.TableReader",
+                      [] { return std::make_shared<suite::TableReader>(); });
     suite::LoginInfo info;
     info.dbName = db.name();
     info.userId = "demo";
@@ -118,7 +121,8 @@ ComponentHarness::ComponentHarness() {
 
 ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl"})
+                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl",
+                     "TarvoPrint.TableReader"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

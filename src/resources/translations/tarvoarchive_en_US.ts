@@ -2,6 +2,97 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>tarvo::FrmImport</name>
+    <message>
+        <source>选择文件...</source>
+        <translation>Choose File...</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>导入%1</source>
+        <translation>Import %1</translation>
+    </message>
+    <message>
+        <source>表格文件 (*.csv *.xlsx)</source>
+        <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
+    <message>
+        <source>无法创建表格文件读取组件</source>
+        <translation>Cannot create the table file reader component</translation>
+    </message>
+    <message>
+        <source>无法导入“%1”：%2</source>
+        <translation>Cannot import "%1": %2</translation>
+    </message>
+    <message>
+        <source>“%1”中没有可导入的数据：第一行应为栏目名称，其后每行一条记录</source>
+        <translation>"%1" holds nothing to import: the first row should hold the column captions, then one record per row</translation>
+    </message>
+    <message>
+        <source>行号</source>
+        <translation>Row</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>导入到</source>
+        <translation>Import into</translation>
+    </message>
+    <message>
+        <source>（不导入）</source>
+        <translation>(not imported)</translation>
+    </message>
+    <message>
+        <source>请指定“%1”所在的列</source>
+        <translation>Choose the column that holds "%1"</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>无变化</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>拒绝</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>提示：%1</source>
+        <translation>Note: %1</translation>
+    </message>
+    <message>
+        <source>共 %1 行：新增 %2，修改 %3，无变化 %4，拒绝 %5</source>
+        <translation>%1 rows: %2 new, %3 changed, %4 unchanged, %5 refused</translation>
+    </message>
+    <message>
+        <source>有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
+        <translation>The account numbers of %1 rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</translation>
+    </message>
+    <message>
+        <source>导入完成：新增 %1 条，修改 %2 条。</source>
+        <translation>Import finished: %1 new, %2 changed.</translation>
+    </message>
+</context>
+<context>
     <name>tarvo::FrmMain</name>
     <message>
         <source>设置</source>
@@ -155,6 +246,22 @@
         <source>已过滤：%1</source>
         <translation>Filtered: %1</translation>
     </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>导入(&amp;I)...</source>
+        <translation>&amp;Import...</translation>
+    </message>
+    <message>
+        <source>导入%1</source>
+        <translation>Import %1</translation>
+    </message>
+    <message>
+        <source>表格文件 (*.csv *.xlsx)</source>
+        <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>
@@ -173,6 +280,41 @@
     <message>
         <source>已保存：%1</source>
         <translation>Saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::ImportRows</name>
+    <message>
+        <source>“%1”中含有不能使用的字符 %2（不能使用 &lt; &gt; &apos; &quot; | &amp; , 这些字符）</source>
+        <translation>"%1" holds the character %2, which cannot be used (&lt; &gt; ' " | &amp; , are not allowed)</translation>
+    </message>
+    <message>
+        <source>“%1”只能是不超过两位的数字，不能是“%2”</source>
+        <translation>"%1" must be a number of at most two digits, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”只能由数字组成，不能是“%2”</source>
+        <translation>"%1" may hold digits only, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”只能是“%2”或“%3”，不能是“%4”</source>
+        <translation>"%1" must be "%2" or "%3", not "%4"</translation>
+    </message>
+    <message>
+        <source>银行档案中没有名为“%1”的银行</source>
+        <translation>The bank archive holds no bank named "%1"</translation>
+    </message>
+    <message>
+        <source>银行档案中有多个名为“%1”的银行，请改用银行编码</source>
+        <translation>The bank archive holds several banks named "%1"; use the bank code instead</translation>
+    </message>
+    <message>
+        <source>会计科目中没有名为“%1”的末级科目</source>
+        <translation>The chart of accounts holds no end-level account named "%1"</translation>
+    </message>
+    <message>
+        <source>会计科目中有多个名为“%1”的末级科目，请改用科目编码</source>
+        <translation>The chart of accounts holds several end-level accounts named "%1"; use the account code instead</translation>
     </message>
 </context>
 <context>
