@@ -1,9 +1,9 @@
 #include "FrmImport.h"
 
 #include "ArchiveSession.h"
+#include "ClassRegistry.h"
 #include "ErrorHandling.h"
 #include "ITableReader.h"
-#include "ClassRegistry.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tarvo {
 
@@ -32,11 +34,10 @@ bool blank(const QStringList& cells) {
 } // namespace
 
 FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWidget* parent)
-    : QDialog(parent), m_ComVar(std::move(comVar)),
-      m_rows(m_ComVar->m_ArchiveEnName, listFields), LblFile(new QLabel(this)),
-      CmdFile(new QPushButton(tr("选择文件..."), this)), GrdPreview(new QTableWidget(this)),
-      LblCounts(new QLabel(this)), CmdImport(new QPushButton(tr("导入"), this)),
-      CmdClose(new QPushButton(tr("关闭"), this)) {
+    : QDialog(parent), m_ComVar(std::move(comVar)), m_rows(m_ComVar->m_ArchiveEnName, listFields),
+      LblFile(new QLabel(this)), CmdFile(new QPushButton(tr("选择文件..."), this)),
+      GrdPreview(new QTableWidget(this)), LblCounts(new QLabel(this)),
+      CmdImport(new QPushButton(tr("导入"), this)), CmdClose(new QPushButton(tr("关闭"), this)) {
     setObjectName(QStringLiteral("FrmImport"));
     setWindowTitle(tr("导入%1").arg(m_ComVar->m_ArchiveChName));
     LblFile->setObjectName(QStringLiteral("LblFile"));
@@ -61,7 +62,7 @@ FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWi
     layout->addLayout(top);
     layout->addWidget(GrdPreview, 1);
     layout->addLayout(bottom);
-    resize(980, 520);
+    resize(1200, 540);
 
     connect(CmdFile, &QPushButton::clicked, this, [this] { reportErrors([&] { chooseFile(); }); });
     connect(CmdImport, &QPushButton::clicked, this,
@@ -141,7 +142,6 @@ void FrmImport::fillTable() {
             GrdPreview->setItem(1 + r, FixedCols + c, new QTableWidgetItem(m_data[r].second[c]));
     }
     GrdPreview->resizeColumnsToContents();
-    GrdPreview->setColumnWidth(ColReason, std::max(GrdPreview->columnWidth(ColReason), 260));
 }
 
 void FrmImport::mappingChanged(int column, int field) {
@@ -206,7 +206,8 @@ void FrmImport::showVerdicts() {
             verdict = tr(kTexts[v.kind]);
             colour = kColours[v.kind];
             reason = v.reason;
-            if (reason.isEmpty() && v.kind != BatchVerdict::Unchanged && !m_records[r].note.isEmpty())
+            if (reason.isEmpty() && v.kind != BatchVerdict::Unchanged &&
+                !m_records[r].note.isEmpty())
                 reason = tr("提示：%1").arg(m_records[r].note);
         }
         GrdPreview->setItem(1 + r, ColVerdict, new QTableWidgetItem(verdict));
@@ -216,6 +217,10 @@ void FrmImport::showVerdicts() {
             if (QTableWidgetItem* item = GrdPreview->item(1 + r, c))
                 item->setBackground(colour);
     }
+    // The reasons can be long: the column shows the start, the tooltip all of it.
+    GrdPreview->resizeColumnToContents(ColVerdict);
+    GrdPreview->resizeColumnToContents(ColReason);
+    GrdPreview->setColumnWidth(ColReason, std::clamp(GrdPreview->columnWidth(ColReason), 260, 420));
     LblCounts->setText(tr("共 %1 行：新增 %2，修改 %3，无变化 %4，拒绝 %5")
                            .arg(m_data.size())
                            .arg(counts[BatchVerdict::Added])
@@ -241,7 +246,8 @@ void FrmImport::importRows() {
     if (noted > 0) {
         // Banks change their rules: as in the card, the clerk may keep such numbers.
         QString question =
-            tr("有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？").arg(noted);
+            tr("有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？")
+                .arg(noted);
         if (s.oPub->MsgBox(question, 36, windowTitle()) != 6)
             return;
     }

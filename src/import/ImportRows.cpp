@@ -17,18 +17,21 @@ struct FieldSpec {
 };
 // The fields in the order the cards write them into the save XML.
 constexpr FieldSpec kBankFields[] = {
-    {"cBankCode", nullptr},  {"cBankName", nullptr},        {"bIndFixLen", nullptr},
+    {"cBankCode", nullptr},    {"cBankName", nullptr},        {"bIndFixLen", nullptr},
     {"iIndAccNoLen", nullptr}, {"iIndAutoInputLen", nullptr}, {"cIndUnitcode", nullptr},
-    {"bComdFixLen", nullptr}, {"iComAccNoLen", nullptr},
+    {"bComdFixLen", nullptr},  {"iComAccNoLen", nullptr},
 };
 constexpr FieldSpec kAccountFields[] = {
-    {"cBCode", nullptr},        {"cBAccount", nullptr},     {"cAccName", nullptr},
-    {"dOpenAccDate", nullptr},  {"cCurrencyName", nullptr}, {"bBflag", nullptr},
-    {"bPwdMng", nullptr},       {"cBName", nullptr},        {"cBankCode", nullptr},
-    {"cProvinceName", nullptr}, {"cCountyName", nullptr},   {"cOpenAccAddr", nullptr},
-    {"iAccProperty", nullptr},  {"cCode", nullptr},         {"fCurBalance", nullptr},
-    {"cCustomerNo", nullptr},   {"cOrgNo", nullptr},        {"cUnionBankNo", nullptr},
-    {"iSignFlag", nullptr},     {"cBankCode", "AA_Bank.cBankName"},
+    {"cBCode", nullptr},          {"cBAccount", nullptr},
+    {"cAccName", nullptr},        {"dOpenAccDate", nullptr},
+    {"cCurrencyName", nullptr},   {"bBflag", nullptr},
+    {"bPwdMng", nullptr},         {"cBName", nullptr},
+    {"cBankCode", nullptr},       {"cProvinceName", nullptr},
+    {"cCountyName", nullptr},     {"cOpenAccAddr", nullptr},
+    {"iAccProperty", nullptr},    {"cCode", nullptr},
+    {"fCurBalance", nullptr},     {"cCustomerNo", nullptr},
+    {"cOrgNo", nullptr},          {"cUnionBankNo", nullptr},
+    {"iSignFlag", nullptr},       {"cBankCode", "AA_Bank.cBankName"},
     {"cCode", "Code.ccode_name"},
 };
 
@@ -85,8 +88,9 @@ ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFie
         for (const ListField& lf : listFields) {
             // The list names the archive's own columns with or without the table in front.
             const QString own = lf.field.section(u'.', -1);
-            const bool ownTable = !lf.field.contains(u'.') ||
-                                  lf.field.section(u'.', 0, 0).compare(m_archive, Qt::CaseInsensitive) == 0;
+            const bool ownTable =
+                !lf.field.contains(u'.') ||
+                lf.field.section(u'.', 0, 0).compare(m_archive, Qt::CaseInsensitive) == 0;
             if (lf.field.compare(f.source, Qt::CaseInsensitive) == 0 ||
                 (!s->source && ownTable && own.compare(f.field, Qt::CaseInsensitive) == 0))
                 f.caption = lf.caption;
@@ -178,8 +182,8 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         return code;
     }
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
-        const QString code = lookUp(
-            db, "select cCode from code where ccode_name = ? and bEnd = 1", t, found);
+        const QString code =
+            lookUp(db, "select cCode from code where ccode_name = ? and bEnd = 1", t, found);
         if (found != 1)
             refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
                                  : tr("会计科目中有多个名为“%1”的末级科目，请改用科目编码").arg(t);
@@ -189,8 +193,8 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         // Files from other systems often hold the currency's code (CNY) instead of its name.
         lookUp(db, "select cexch_name from foreigncurrency where cexch_name = ?", value, found);
         if (found == 0) {
-            const QString name = lookUp(
-                db, "select cexch_name from foreigncurrency where cexch_code = ?", t, found);
+            const QString name =
+                lookUp(db, "select cexch_name from foreigncurrency where cexch_code = ?", t, found);
             if (found == 1)
                 return name;
         }
@@ -210,11 +214,10 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
             const int i = mapping[c];
             if (i < 0 || (m_fields[i].source != m_fields[i].field) != named)
                 continue;
-            const int own = int(std::find_if(m_fields.begin(), m_fields.end(),
-                                             [&](const ImportField& f) {
-                                                 return f.source == m_fields[i].field;
-                                             }) -
-                                m_fields.begin());
+            const int own = int(
+                std::find_if(m_fields.begin(), m_fields.end(),
+                             [&](const ImportField& f) { return f.source == m_fields[i].field; }) -
+                m_fields.begin());
             if (named && values[own] && !values[own]->trimmed().isEmpty())
                 continue;
             const QString text = storedText(m_fields[i], cells.value(c), db, row.refusal);
@@ -236,7 +239,8 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
             }
         }
     }
-    const QString root = m_archive == u"aa_bank" ? QStringLiteral("AA_Bank") : QStringLiteral("Bank");
+    const QString root =
+        m_archive == u"aa_bank" ? QStringLiteral("AA_Bank") : QStringLiteral("Bank");
     row.xml = u'<' + root + u'>';
     QString number;
     QString bank;

@@ -3,8 +3,8 @@
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
-#include "FrmMain.h"
 #include "FrmImport.h"
+#include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
 #include "IAbout.h"
@@ -175,9 +175,9 @@ void FrmMain::DoCommand(const QString& key) {
     } else if (k == u"exit") {
         close();
     } else if (k == u"import") {
-        const QString path = QFileDialog::getOpenFileName(
-            this, tr("导入%1").arg(m_ComVar->m_ArchiveChName), QString(),
-            tr("表格文件 (*.csv *.xlsx)"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, tr("导入%1").arg(m_ComVar->m_ArchiveChName),
+                                         QString(), tr("表格文件 (*.csv *.xlsx)"));
         if (!path.isEmpty())
             ImportFile(path);
     }

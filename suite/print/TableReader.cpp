@@ -76,10 +76,9 @@ QString spreadsheetText(const QString& text) {
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         bool isHex = false;
-        const ushort code =
-            i + 7 <= text.size() && text.mid(i, 2) == u"_x" && text[i + 6] == u'_'
-                ? text.mid(i + 2, 4).toUShort(&isHex, 16)
-                : 0;
+        const ushort code = i + 7 <= text.size() && text.mid(i, 2) == u"_x" && text[i + 6] == u'_'
+                                ? text.mid(i + 2, 4).toUShort(&isHex, 16)
+                                : 0;
         if (isHex) {
             out += QChar(code);
             i += 6;
@@ -209,8 +208,8 @@ Workbook workbookOf(unzFile zip) {
             if (!xml.isStartElement())
                 continue;
             const auto a = xml.attributes();
-            if (xml.name() == u"workbookPr" &&
-                (a.value(QLatin1String("date1904")) == u"1" || a.value(QLatin1String("date1904")) == u"true"))
+            if (xml.name() == u"workbookPr" && (a.value(QLatin1String("date1904")) == u"1" ||
+                                                a.value(QLatin1String("date1904")) == u"true"))
                 book.epoch = QDate(1904, 1, 1);
             else if (xml.name() == u"sheet" && firstSheetId.isEmpty())
                 for (const auto& attribute : a)
@@ -221,9 +220,10 @@ Workbook workbookOf(unzFile zip) {
     if (const auto data = zipEntry(zip, QStringLiteral("xl/_rels/workbook.xml.rels"))) {
         QXmlStreamReader xml(*data);
         while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement &&
-                xml.name() == u"Relationship" && xml.attributes().value(QLatin1String("Id")) == firstSheetId)
-                book.sheetPart = partName(xml.attributes().value(QLatin1String("Target")).toString());
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship" &&
+                xml.attributes().value(QLatin1String("Id")) == firstSheetId)
+                book.sheetPart =
+                    partName(xml.attributes().value(QLatin1String("Target")).toString());
     }
     if (book.sheetPart.isEmpty())
         book.sheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
@@ -292,7 +292,8 @@ TableText readCsv(const QByteArray& bytes) {
     }
     if (inQuotes) {
         out.rows.clear();
-        out.error = QStringLiteral("第 %1 行开始的引号没有结束，文件不完整或格式有误").arg(quoteLine);
+        out.error =
+            QStringLiteral("第 %1 行开始的引号没有结束，文件不完整或格式有误").arg(quoteLine);
         return out;
     }
     if (!field.isEmpty() || !row.isEmpty() || quoted)
@@ -323,14 +324,17 @@ TableText readXlsx(const QString& path) {
             continue;
         const auto a = xml.attributes();
         if (xml.name() == u"row") {
-            const int number = a.hasAttribute(QLatin1String("r")) ? a.value(QLatin1String("r")).toInt() : int(out.rows.size()) + 1;
+            const int number = a.hasAttribute(QLatin1String("r"))
+                                   ? a.value(QLatin1String("r")).toInt()
+                                   : int(out.rows.size()) + 1;
             if (number < 1 || number > kMaxRows || number <= out.rows.size())
                 return badWorkbook();
             out.rows.resize(number);
             row = &out.rows.last();
             column = 0;
         } else if (xml.name() == u"c" && row) {
-            const int at = a.hasAttribute(QLatin1String("r")) ? columnOf(a.value(QLatin1String("r"))) : column;
+            const int at =
+                a.hasAttribute(QLatin1String("r")) ? columnOf(a.value(QLatin1String("r"))) : column;
             if (at < 0 || at >= kMaxColumns)
                 return badWorkbook();
             const QString type = a.value(QLatin1String("t")).toString();

@@ -31,8 +31,7 @@ bool storesAs(const DictField& f, const QVariant& stored, const QString& text) {
 
 } // namespace
 
-BatchSave::BatchSave(AccountDatabase& db, QString userId)
-    : m_db(db), m_userId(std::move(userId)) {}
+BatchSave::BatchSave(AccountDatabase& db, QString userId) : m_db(db), m_userId(std::move(userId)) {}
 
 BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& archive) {
     const DataDictionary& dict = m_db.dictionary();
@@ -80,10 +79,10 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
             bool accepted = false;
             if (record) {
                 v.kind = classify(*record, archive);
-                accepted = v.kind == BatchVerdict::Unchanged ||
-                           (v.kind == BatchVerdict::Added
-                                ? service.add(xmls[i], archive, v.reason)
-                                : service.modify(xmls[i], archive, v.reason));
+                accepted =
+                    v.kind == BatchVerdict::Unchanged ||
+                    (v.kind == BatchVerdict::Added ? service.add(xmls[i], archive, v.reason)
+                                                   : service.modify(xmls[i], archive, v.reason));
             }
             if (!accepted) {
                 v.kind = BatchVerdict::Refused;

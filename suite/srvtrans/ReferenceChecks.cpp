@@ -16,8 +16,7 @@ struct Reference {
 };
 constexpr Reference kAccountReferences[] = {
     {"cBankCode", "SELECT 1 FROM aa_bank WHERE cBankCode = ?", "银行档案中没有编码为“%1”的银行"},
-    {"cCurrencyName", "SELECT 1 FROM foreigncurrency WHERE cexch_name = ?",
-     "币种档案中没有“%1”"},
+    {"cCurrencyName", "SELECT 1 FROM foreigncurrency WHERE cexch_name = ?", "币种档案中没有“%1”"},
     {"cCode", "SELECT bEnd FROM code WHERE cCode = ?", "会计科目中没有编码为“%1”的科目"},
 };
 

@@ -74,14 +74,16 @@ TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) 
                 .arg(sign1, yes) +
             QStringLiteral("01,0200000000000000011,人民币,改名支行,中国工商银行,%1,%2\r\n")
                 .arg(sign1, no) +
-            QStringLiteral("02,11000000000000000022,人民币,中国建设银行上海浦东分行,中国建设银行,%1,%2\r\n")
+            QStringLiteral(
+                "02,11000000000000000022,人民币,中国建设银行上海浦东分行,中国建设银行,%1,%2\r\n")
                 .arg(sign0, no) +
             QStringLiteral("N2,6222 0000 0000 0002,人民币,\"甲,乙支行\",中国工商银行,%1,%2\r\n")
                 .arg(sign0, no) +
             QStringLiteral("\r\n") +
             QStringLiteral("N3,0200-0000 0000 0000 011,人民币,丙支行,中国工商银行,%1,%2\r\n")
                 .arg(sign0, no) +
-            QStringLiteral("N4,6222 0000 0000 0004,人民币,丁支行,不存在银行,%1,%2\r\n").arg(sign0, no);
+            QStringLiteral("N4,6222 0000 0000 0004,人民币,丁支行,不存在银行,%1,%2\r\n")
+                .arg(sign0, no);
         const QString file = write("mixed.csv", text, "GB18030");
         const QString before01 = stored("cBName", "01");
 
@@ -105,7 +107,8 @@ TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) 
         EXPECT_EQ(stored("bBflag", "N1"), "1");
         EXPECT_EQ(stored("cBAccount", "N1"), "6222 0000 0000 0001");
         EXPECT_EQ(stored("cBName", "01"), "改名支行");
-        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('N2','N3','N4')").toInt(), 0);
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('N2','N3','N4')").toInt(),
+                  0);
         // The list shows the imported account.
         bool listed = false;
         for (int r = 1; r < w.grid()->Rows(); ++r)

@@ -67,10 +67,10 @@ using K = BatchVerdict::Kind;
 
 TEST_F(BatchSave, CheckingGivesEveryRecordItsVerdictAndStoresNothing) {
     const QStringList xmls{
-        bank("901", "测试银行"),                           // new
-        bank("102", "中国工商银行股份有限公司"),           // changed name
-        bank("104", "中国银行"),                           // as stored
-        bank("902", "定长银行", "1", ""),                  // fixed length without one
+        bank("901", "测试银行"),                               // new
+        bank("102", "中国工商银行股份有限公司"),               // changed name
+        bank("104", "中国银行"),                               // as stored
+        bank("902", "定长银行", "1", ""),                      // fixed length without one
         QStringLiteral("<AA_Bank><cBankCode>903</cBankCode>"), // malformed
     };
     const QString before = snapshot();
@@ -91,7 +91,8 @@ TEST_F(BatchSave, StoringKeepsEveryRecordAndTheSameBatchAgainChangesNothing) {
     EXPECT_EQ(kinds(run(xmls, "aa_bank", true, &ok)),
               (QVector<K>{K::Added, K::Modified, K::Unchanged}));
     ASSERT_TRUE(ok);
-    EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '901'").toString(), "测试银行");
+    EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '901'").toString(),
+              "测试银行");
     EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '102'").toString(), "工行");
     // The record equal to its stored row is not written: no audit row for it.
     EXPECT_EQ(scalar("select count(*) from tarvo_audit").toInt(), 2);
@@ -106,14 +107,13 @@ TEST_F(BatchSave, StoringKeepsEveryRecordAndTheSameBatchAgainChangesNothing) {
 }
 
 TEST_F(BatchSave, ValuesWrittenDifferentlyButStoredAlikeAreUnchanged) {
-    const QString extra = QStringLiteral(
-        "<dOpenAccDate>2024-03-05</dOpenAccDate><fCurBalance>1234.5</fCurBalance>"
-        "<cOrgNo></cOrgNo><bBflag>0</bBflag><iSignFlag>1</iSignFlag>");
-    ASSERT_EQ(kinds(run({account("A1", "6222 0001", extra)}, "bank", true)),
-              QVector<K>{K::Added});
-    const QString same = QStringLiteral(
-        "<dOpenAccDate>2024/3/5</dOpenAccDate><fCurBalance>1,234.5000</fCurBalance>"
-        "<cOrgNo></cOrgNo><bBflag>false</bBflag><iSignFlag>1</iSignFlag>");
+    const QString extra =
+        QStringLiteral("<dOpenAccDate>2024-03-05</dOpenAccDate><fCurBalance>1234.5</fCurBalance>"
+                       "<cOrgNo></cOrgNo><bBflag>0</bBflag><iSignFlag>1</iSignFlag>");
+    ASSERT_EQ(kinds(run({account("A1", "6222 0001", extra)}, "bank", true)), QVector<K>{K::Added});
+    const QString same =
+        QStringLiteral("<dOpenAccDate>2024/3/5</dOpenAccDate><fCurBalance>1,234.5000</fCurBalance>"
+                       "<cOrgNo></cOrgNo><bBflag>false</bBflag><iSignFlag>1</iSignFlag>");
     EXPECT_EQ(kinds(run({account("A1", "6222 0001", same)}, "bank", false)),
               QVector<K>{K::Unchanged});
     // Blanks count in a text: the stored number is kept as the clerk typed it.
@@ -149,11 +149,11 @@ TEST_F(BatchSave, LaterRecordsSeeEarlierOnesAndARefusedOneLeavesTheOthers) {
 TEST_F(BatchSave, ADatabaseErrorWhileStoringKeepsNoRecord) {
     auto& sql = db.database()->sql();
     if (temp.onServer())
-        sql.execScript(QStringLiteral(
-            "CREATE FUNCTION refuse_903() RETURNS trigger LANGUAGE plpgsql AS "
-            "$$ BEGIN RAISE EXCEPTION 'disk full'; END $$; "
-            "CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank FOR EACH ROW "
-            "WHEN (NEW.cBankCode = '903') EXECUTE FUNCTION refuse_903();"));
+        sql.execScript(
+            QStringLiteral("CREATE FUNCTION refuse_903() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$$ BEGIN RAISE EXCEPTION 'disk full'; END $$; "
+                           "CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank FOR EACH ROW "
+                           "WHEN (NEW.cBankCode = '903') EXECUTE FUNCTION refuse_903();"));
     else
         sql.execScript(QStringLiteral("CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank "
                                       "WHEN NEW.cBankCode = '903' "

@@ -120,9 +120,9 @@ ComponentHarness::ComponentHarness() {
 }
 
 ComponentHarness::~ComponentHarness() {
-    for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl",
-                     "TarvoPrint.TableReader"})
+    for (auto* id :
+         {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
+          "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl", "TarvoPrint.TableReader"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)
