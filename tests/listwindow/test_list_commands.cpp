@@ -233,7 +233,7 @@ TEST_F(ListWindowTest, TheWindowLoadsInItsOrderAndShowsTheToolbarKeys) {
             keys << (a->isSeparator() ? QString() : a->property("key").toString());
         EXPECT_EQ(keys, QStringList({"SetUp", "Print", "Preview", "SaveFile", "", "Add", "Modify",
                                      "Delete", "", "Filter", "Pos", "Refresh", "", "FieldSet", "",
-                                     "Help", "Exit"}));
+                                     "Help", "Exit", "", "Import"}));
         EXPECT_FALSE(w.findChild<QWidget*>("Trv")->isVisible());
         EXPECT_FALSE(w.findChild<QWidget*>("PicSeparate")->isVisible());
         EXPECT_EQ(w.grid()->x(), 0) << "the grid spans the window";
