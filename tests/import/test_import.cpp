@@ -2,8 +2,10 @@
 #include "FrmImport.h"
 #include "PrintControl.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringEncoder>
@@ -197,6 +199,26 @@ TEST_F(ImportTest, AnAccountNumberBreakingItsBanksLengthIsImportedOnlyWhenConfir
     });
 }
 
+TEST_F(ImportTest, TheMenuItemAndTheButtonAskForTheFile) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        for (const char* name : {"mImport", "Tlb_Import"}) {
+            const int m = mark();
+            bool asked = false;
+            QObject guard;
+            QTimer::singleShot(0, &guard, [&] {
+                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    asked = d->nameFilters().join(' ').contains("*.xlsx");
+                    d->reject();
+                }
+            });
+            w.findChild<QAction*>(name)->trigger();
+            EXPECT_TRUE(asked) << name;
+            // A cancelled choice opens no preview and takes no edit lock.
+            EXPECT_EQ(callsSince(m).filter("IsLockFun").size(), 0) << name;
+        }
+    });
+}
+
 TEST_F(ImportTest, AFileThatIsNoTableIsExplainedAndOpensNoPreview) {
     const QString file = write("broken.csv", "编码,银行名称\r\n901,\"未结束\r\n", "UTF-8");
     withList("aa_bank", "", [&](FrmMain& w) {
@@ -204,6 +226,8 @@ TEST_F(ImportTest, AFileThatIsNoTableIsExplainedAndOpensNoPreview) {
         EXPECT_FALSE(withPreview(w, file, [](FrmImport&) {}));
         ASSERT_FALSE(callsSince(m).filter("MsgBox").isEmpty());
         EXPECT_TRUE(callsSince(m).filter("MsgBox").last().contains(u"引号没有结束"));
+        EXPECT_EQ(callsSince(m).filter("IsLockFun"),
+                  QStringList({"IsLockFun(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
     });
 }
 
