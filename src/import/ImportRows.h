@@ -42,7 +42,7 @@ public:
     int match(const QString& header) const;
     /// The field each column fills, by the column's caption; every field at most once.
     QVector<int> matchAll(const QStringList& headers) const;
-    /// Index of the key field in fields().
+    /// Index of the key field in fields(): both archives list their key first.
     int keyField() const;
     QString keyCaption() const;
 
