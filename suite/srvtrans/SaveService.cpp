@@ -2,7 +2,7 @@
 
 #include "AccountDatabase.h"
 #include "DecimalText.h"
-#include "ReferenceChecks.h"
+#include "RecordChecks.h"
 #include "SaveXml.h"
 
 #include <QDate>
@@ -227,7 +227,8 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         }
         if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
             !companyLengthIsSet(archive, columns, values, keyText, error) ||
-            !referencesExist(sql, archive, columns, values, error))
+            !referencesExist(sql, archive, columns, values, error) ||
+            !systemBankKeepsItsName(sql, archive, columns, values, keyText, error))
             return false;
         QStringList names;
         for (const DictField* f : columns)

@@ -68,32 +68,36 @@ using K = BatchVerdict::Kind;
 TEST_F(BatchSave, CheckingGivesEveryRecordItsVerdictAndStoresNothing) {
     const QStringList xmls{
         bank("901", "测试银行"),                               // new
-        bank("102", "中国工商银行股份有限公司"),               // changed name
+        bank("102", "中国工商银行", "1", "19"),                // a rule set
         bank("104", "中国银行"),                               // as stored
         bank("902", "定长银行", "1", ""),                      // fixed length without one
         QStringLiteral("<AA_Bank><cBankCode>903</cBankCode>"), // malformed
+        bank("105", "建行"),                                   // a system bank renamed
     };
     const QString before = snapshot();
     bool ok = false;
     const auto verdicts = run(xmls, "aa_bank", false, &ok);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(kinds(verdicts),
-              (QVector<K>{K::Added, K::Modified, K::Unchanged, K::Refused, K::Refused}));
+    EXPECT_EQ(kinds(verdicts), (QVector<K>{K::Added, K::Modified, K::Unchanged, K::Refused,
+                                           K::Refused, K::Refused}));
     EXPECT_TRUE(verdicts[0].reason.isEmpty());
     EXPECT_TRUE(verdicts[3].reason.contains(u"企业账号长度")) << verdicts[3].reason.toStdString();
     EXPECT_FALSE(verdicts[4].reason.isEmpty());
+    EXPECT_TRUE(verdicts[5].reason.contains(u"“中国建设银行”是系统预置的银行"))
+        << verdicts[5].reason.toStdString();
     EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(BatchSave, StoringKeepsEveryRecordAndTheSameBatchAgainChangesNothing) {
-    const QStringList xmls{bank("901", "测试银行"), bank("102", "工行"), bank("104", "中国银行")};
+    const QStringList xmls{bank("901", "测试银行"), bank("102", "中国工商银行", "1", "19"),
+                           bank("104", "中国银行")};
     bool ok = false;
     EXPECT_EQ(kinds(run(xmls, "aa_bank", true, &ok)),
               (QVector<K>{K::Added, K::Modified, K::Unchanged}));
     ASSERT_TRUE(ok);
     EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '901'").toString(),
               "测试银行");
-    EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '102'").toString(), "工行");
+    EXPECT_EQ(scalar("select iComAccNoLen from aa_bank where cBankCode = '102'").toInt(), 19);
     // The record equal to its stored row is not written: no audit row for it.
     EXPECT_EQ(scalar("select count(*) from tarvo_audit").toInt(), 2);
 
@@ -158,8 +162,8 @@ TEST_F(BatchSave, ADatabaseErrorWhileStoringKeepsNoRecord) {
         sql.execScript(QStringLiteral("CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank "
                                       "WHEN NEW.cBankCode = '903' "
                                       "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
-    const QStringList xmls{bank("901", "甲"), bank("102", "工行"), bank("903", "丙"),
-                           bank("904", "丁")};
+    const QStringList xmls{bank("901", "甲"), bank("102", "中国工商银行", "1", "19"),
+                           bank("903", "丙"), bank("904", "丁")};
     // Checking names the record the database refuses and still judges the ones after it.
     const auto verdicts = run(xmls, "aa_bank", false);
     EXPECT_EQ(kinds(verdicts), (QVector<K>{K::Added, K::Modified, K::Refused, K::Added}));

@@ -1,4 +1,4 @@
-#include "ReferenceChecks.h"
+#include "RecordChecks.h"
 
 #include "DataDictionary.h"
 #include "SqlBackend.h"
@@ -44,6 +44,25 @@ bool referencesExist(SqlBackend& sql, const QString& archive,
                 return false;
             }
         }
+    }
+    return true;
+}
+
+bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
+                            const QVector<const DictField*>& columns, const QVariantList& values,
+                            const QString& keyText, QString& error) {
+    if (archive.compare(u"aa_bank", Qt::CaseInsensitive) != 0)
+        return true;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i]->field.compare(u"cBankName", Qt::CaseInsensitive) != 0)
+            continue;
+        const auto r = sql.query(
+            QStringLiteral("SELECT cBankName FROM aa_bank WHERE cBankCode = ? AND bSysData = 1"),
+            {keyText});
+        if (r.rows.isEmpty() || r.rows[0][0].toString() == values[i].toString())
+            return true;
+        error = QStringLiteral("“%1”是系统预置的银行，名称不能修改").arg(r.rows[0][0].toString());
+        return false;
     }
     return true;
 }

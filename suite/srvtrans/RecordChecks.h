@@ -16,4 +16,10 @@ bool referencesExist(SqlBackend& sql, const QString& archive,
                      const QVector<const DictField*>& columns, const QVariantList& values,
                      QString& error);
 
+/// False, with the reason, when a record renames a bank the system brought along: the bank card
+/// never lets its name change, and neither may anything else.
+bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
+                            const QVector<const DictField*>& columns, const QVariantList& values,
+                            const QString& keyText, QString& error);
+
 } // namespace tarvo::suite
