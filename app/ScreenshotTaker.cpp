@@ -69,14 +69,19 @@ void ScreenshotTaker::poll() {
         }
         if (list && list->isLoaded() && !m_cardOpened) {
             m_cardOpened = true;
-            if (list->grid()->Rows() <= 1 && m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
+            if (list->grid()->Rows() <= 1 && m_importFile.isEmpty() &&
+                m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
                 std::fprintf(stderr, "列表中没有记录，无法打开修改卡片\n");
                 m_refused = true;
                 return;
             }
             // The card runs modally: open it from the event loop, not from inside this poll.
-            QTimer::singleShot(0, list,
-                               [list, command = m_cardCommand] { list->DoCommand(command); });
+            QTimer::singleShot(0, list, [list, command = m_cardCommand, file = m_importFile] {
+                if (file.isEmpty())
+                    list->DoCommand(command);
+                else
+                    list->ImportFile(file);
+            });
         }
     } else if (list && list->isLoaded()) {
         if (auto* box = list->findChild<QLineEdit*>(QStringLiteral("txtQuickSearch"));

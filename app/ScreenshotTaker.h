@@ -17,6 +17,8 @@ public:
     ScreenshotTaker(QString path, QString cardCommand, QString lookup = {}, QString search = {},
                     QObject* parent = nullptr);
     bool saved() const { return m_saved; }
+    /// Opens the import preview of this file from the list, and pictures the preview.
+    void setImportFile(const QString& path) { m_importFile = path; }
 
 private:
     void poll();
@@ -33,6 +35,7 @@ private:
     QString m_cardCommand;
     QString m_lookup;
     QString m_search;
+    QString m_importFile;
     bool m_lookupOpened = false;
     QTimer m_timer;
     int m_attempts = 0;

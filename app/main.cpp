@@ -106,8 +106,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption search(QStringLiteral("search"),
                                     QStringLiteral("截图时先在列表的搜索框中输入文字，如 gsyh"),
                                     QStringLiteral("text"));
-    cli.addOptions(
-        {archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile, search});
+    const QCommandLineOption importFile(
+        QStringLiteral("import"),
+        QStringLiteral("截图时从列表打开这个 .csv 或 .xlsx 文件的导入预览"),
+        QStringLiteral("file"));
+    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile, search,
+                    importFile});
     cli.process(app);
     if (cli.isSet(shot) || cli.isSet(exportFile))
         app.setHeadless(true);
@@ -135,6 +139,10 @@ int main(int argc, char** argv) {
                                  .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
         return 2;
     }
+    if (cli.isSet(importFile) && !cli.isSet(shot)) {
+        fail(app.headless(), QStringLiteral("--import 只用于截图，请同时给出 --screenshot"));
+        return 2;
+    }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
         fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2 之一。")
                                  .arg(cli.value(card), cards.join(QStringLiteral("、"))));
@@ -153,10 +161,12 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<ScreenshotTaker> screenshot;
-    if (cli.isSet(shot))
-        screenshot =
-            std::make_unique<ScreenshotTaker>(cli.value(shot), cli.value(card), cli.value(lookup),
-                                              cli.value(search));
+    if (cli.isSet(shot)) {
+        const QString command = cli.isSet(importFile) ? QStringLiteral("Import") : cli.value(card);
+        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), command, cli.value(lookup),
+                                                       cli.value(search));
+        screenshot->setImportFile(cli.value(importFile));
+    }
 
     std::unique_ptr<ListExporter> exporter;
     if (cli.isSet(exportFile)) {

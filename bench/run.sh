@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
-    bench_account_save bench_quick_search >/dev/null
+    bench_account_save bench_quick_search bench_import_batch >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -45,6 +45,18 @@ measure save-account-100k-postgresql \
 search=$(build/bench/bench_quick_search 100000 2>/dev/null)
 measure search-key-100k "$(value search_key_max_ms "$search")" "$(value refresh_median_ms "$search")"
 measure search-first-use-100k "$(value search_first_use_ms "$search")" -
+# An import of 2,000 new accounts into an archive of 10,000, against the same accounts saved
+# one by one: the preview, the import, and the preview of the same file once imported.
+imports=build/bench/bench_import_batch
+sqliteImport=$($imports 2000 2>/dev/null)
+serverImport=$(scripts/with-postgres.sh sh -c "exec $imports 2000 \"\$TARVO_TEST_PG\"" 2>/dev/null)
+for backend in sqlite postgresql; do
+    figures=$([ "$backend" = sqlite ] && echo "$sqliteImport" || echo "$serverImport")
+    for step in check store recheck; do
+        measure "import-$step-2000-$backend" "$(value "import_${step}_ms" "$figures")" \
+            "$(value single_adds_ms "$figures")"
+    done
+done
 # Beside them: what a clerk sees at start, the fifth refresh against the first, and the
 # resident memory after the first load, after one, five and ten refreshes.
 measure first-paint-100k "$(value first_paint_ms "$big")" -

@@ -6,6 +6,7 @@
 #include "controls/DatePicker.h"
 #include "ledger/LedgerObjects.h"
 #include "print/PrintControl.h"
+#include "print/TableReader.h"
 #include "pub/Pub.h"
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
@@ -19,6 +20,8 @@ void registerSuiteClasses() {
     reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
     reg.registerClass(QStringLiteral("PRINTCONTROLLib.PrintControl"),
                       [] { return std::make_shared<PrintControl>(); });
+    reg.registerClass(QStringLiteral("TarvoPrint.TableReader"),
+                      [] { return std::make_shared<TableReader>(); });
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });

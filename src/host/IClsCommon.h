@@ -4,10 +4,20 @@
 #include "Recordset.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <QVector>
 
 namespace tarvo {
+
+/// What a batch save did, or would do, with one record of the batch.
+struct BatchVerdict {
+    enum Kind { Added, Modified, Unchanged, Refused };
+    Kind kind = Refused;
+    /// Why the save service refused the record; empty otherwise.
+    QString reason;
+};
 
 /// The suite's server transaction object: reads by SQL text, writes through the save service.
 class IClsCommon : public HostObject {
@@ -28,6 +38,14 @@ public:
     /// Deletes the record whose keyField equals key; False with the reason when refused.
     virtual bool Delete(QVariant& key, const QString& keyField, const QString& archive,
                         QString& errText, const QString& userId) = 0;
+    /// Saves records of one archive from their save XML in one transaction, each added or
+    /// modified by its key and checked as Add and Modify check it; a record equal to the
+    /// stored one is left alone. With store False nothing is kept: verdicts tells what storing
+    /// would do with each record, a refused one leaving the others as they are. With store True
+    /// every record must be accepted: any refusal or database error keeps none of them, and
+    /// the result is False with the reason (and the record's 1-based number) in errText.
+    virtual bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
+                           QVector<BatchVerdict>& verdicts, QString& errText) = 0;
 };
 
 using ClsCommonPtr = std::shared_ptr<IClsCommon>;

@@ -42,6 +42,7 @@ const Picture kPictures[] = {
     {"psetup", 128, PictureKind::Bitmap},  {"pset", 127, PictureKind::Bitmap},
     {"NodeP", 132, PictureKind::Bitmap},   {"NodeL", 134, PictureKind::Bitmap},
     {"Unite", 122, PictureKind::Bitmap},   {"pHistory", 135, PictureKind::Bitmap},
+    {"pImport", 136, PictureKind::Bitmap},
 };
 
 struct Button {
@@ -70,6 +71,7 @@ const Button kButtons[] = {
     {"Exit", 5, QT_TRANSLATE_NOOP("tarvo::FrmMain", "退出")},
     {nullptr, 0, nullptr},
     {"History", 24, QT_TRANSLATE_NOOP("tarvo::FrmMain", "修改记录")},
+    {"Import", 25, QT_TRANSLATE_NOOP("tarvo::FrmMain", "导入")},
 };
 
 } // namespace

@@ -55,6 +55,9 @@ public:
     QVariant FormatGridTxt(const QVariant& value, const QString& sFieldName);
     /// Carries out a command key ("Add", "Refresh" …), compared without regard to case.
     void DoCommand(const QString& key);
+    /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
+    /// list refreshes when rows were imported.
+    void ImportFile(const QString& path);
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
     void WriteData(QString& dataXml, suite::Grid* grid);

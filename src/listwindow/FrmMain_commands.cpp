@@ -4,6 +4,7 @@
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
 #include "FrmHistory.h"
+#include "FrmImport.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
@@ -13,6 +14,7 @@
 #include "StatusBar.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTime>
@@ -105,6 +107,7 @@ void FrmMain::BuildMenus() {
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms6"));
     addMenuItem(mOperation, "mHistory", QT_TR_NOOP("修改记录(&H)   Ctrl+H"),
                 QStringLiteral("History"));
+    addMenuItem(mOperation, "mImport", QT_TR_NOOP("导入(&I)..."), QStringLiteral("Import"));
 
     QMenu* mWindow = addMenu("mWindow", QT_TR_NOOP("窗口(&W)"));
     addMenuItem(mWindow, "mText", QT_TR_NOOP("图标按钮(&I)"), QStringLiteral("mText"));
@@ -180,7 +183,28 @@ void FrmMain::DoCommand(const QString& key) {
             history.showModal(this);
     } else if (k == u"exit") {
         close();
+    } else if (k == u"import") {
+        const QString path =
+            QFileDialog::getOpenFileName(this, tr("导入%1").arg(m_ComVar->m_ArchiveChName),
+                                         QString(), tr("表格文件 (*.csv *.xlsx)"));
+        if (!path.isEmpty())
+            ImportFile(path);
     }
+}
+
+void FrmMain::ImportFile(const QString& path) {
+    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
+        return;
+    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    bool imported = false;
+    reportErrors([&] {
+        FrmImport preview(m_ComVar, listFields(), this);
+        if (preview.openFile(path))
+            preview.exec();
+        imported = preview.importedCount() > 0;
+    });
+    if (imported)
+        DataRefresh(QString());
 }
 
 void FrmMain::OpenCard(qint16 status) {

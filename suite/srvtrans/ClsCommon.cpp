@@ -1,5 +1,6 @@
 #include "ClsCommon.h"
 
+#include "BatchSave.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
 #include "SqlDialect.h"
@@ -76,6 +77,13 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
     if (refuseWithoutConnection(errText))
         return false;
     return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
+}
+
+bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool store,
+                          QVector<BatchVerdict>& verdicts, QString& errText) {
+    if (refuseWithoutConnection(errText))
+        return false;
+    return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText);
 }
 
 } // namespace tarvo::suite

@@ -17,6 +17,8 @@ public:
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
                 const QString& userId) override;
+    bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
+                   QVector<BatchVerdict>& verdicts, QString& errText) override;
 
     /// Why the last Init or OpenX failed, for the log and the tests.
     const QString& lastError() const { return m_lastError; }

@@ -3,6 +3,7 @@
 #include "AccountDatabase.h"
 #include "ChangeHistory.h"
 #include "DecimalText.h"
+#include "RecordChecks.h"
 #include "SaveXml.h"
 
 #include <QDate>
@@ -226,7 +227,9 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
             return false;
         }
         if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
-            !companyLengthIsSet(archive, columns, values, keyText, error))
+            !companyLengthIsSet(archive, columns, values, keyText, error) ||
+            !referencesExist(sql, archive, columns, values, error) ||
+            !systemBankKeepsItsName(sql, archive, columns, values, keyText, error))
             return false;
         ChangeHistory history(m_db);
         QVector<FieldChange> changes;

@@ -72,26 +72,47 @@ public:
     /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
     /// value yet" stays true until the row that takes it is written.
     virtual void lockValue(const QString& kind, const QString& value) = 0;
+
+    /// Transactions open on this connection, the outermost included; kept by Transaction.
+    int transactionDepth = 0;
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;
 
 /// Commits when told to, rolls back otherwise: a scope that leaves by an exception or an early
-/// return leaves the database as it was.
+/// return leaves the database as it was. Opened inside another transaction it is a savepoint,
+/// so that one record of a batch can be undone without undoing the batch.
 class Transaction {
 public:
-    explicit Transaction(SqlBackend& db) : m_db(db) { m_db.begin(); }
+    explicit Transaction(SqlBackend& db)
+        : m_db(db), m_savepoint(db.transactionDepth > 0
+                                    ? QStringLiteral("tarvo_sp%1").arg(db.transactionDepth)
+                                    : QString()) {
+        if (m_savepoint.isEmpty())
+            m_db.begin();
+        else
+            m_db.execScript(QStringLiteral("SAVEPOINT ") + m_savepoint);
+        ++m_db.transactionDepth;
+    }
     ~Transaction() {
-        if (!m_done) {
-            try {
+        --m_db.transactionDepth;
+        if (m_done)
+            return;
+        try {
+            if (m_savepoint.isEmpty())
                 m_db.rollback();
-            } catch (const DbError&) {
-                // The connection may already be gone; the engine discards the transaction then.
-            }
+            else
+                m_db.execScript(QStringLiteral("ROLLBACK TO SAVEPOINT %1; RELEASE SAVEPOINT %1")
+                                    .arg(m_savepoint));
+        } catch (const DbError&) {
+            // The connection may already be gone; the engine discards the transaction then.
         }
     }
     void commit() {
-        m_db.commit();
+        if (m_savepoint.isEmpty())
+            m_db.commit();
+        else
+            m_db.execScript(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
         m_done = true;
     }
     Transaction(const Transaction&) = delete;
@@ -99,6 +120,7 @@ public:
 
 private:
     SqlBackend& m_db;
+    QString m_savepoint;
     bool m_done = false;
 };
 

@@ -231,11 +231,11 @@ TEST_F(ListWindowTest, TheWindowLoadsInItsOrderAndShowsTheToolbarKeys) {
         QStringList keys;
         for (QAction* a : w.findChild<QToolBar*>("Tlb")->actions())
             keys << (a->isSeparator() ? QString() : a->property("key").toString());
-        EXPECT_EQ(keys.mid(0, 19),
+        EXPECT_EQ(keys.mid(0, 20),
                   QStringList({"SetUp", "Print", "Preview", "SaveFile", "", "Add", "Modify",
                                "Delete", "", "Filter", "Pos", "Refresh", "", "FieldSet", "",
-                               "Help", "Exit", "", "History"}))
-            << "the designed buttons, then the history after them";
+                               "Help", "Exit", "", "History", "Import"}))
+            << "the designed buttons, then the history and the import after them";
         EXPECT_FALSE(w.findChild<QWidget*>("Trv")->isVisible());
         EXPECT_FALSE(w.findChild<QWidget*>("PicSeparate")->isVisible());
         EXPECT_EQ(w.grid()->x(), 0) << "the grid spans the window";

@@ -163,7 +163,7 @@ TEST_F(SaveService, RefusalsExplainAndChangeNothing) {
         {"required missing", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode></AA_Bank>", false,
          "不能为空"},
         {"key missing", "aa_bank", "<AA_Bank><cBankName>x</cBankName></AA_Bank>", true, "缺少"},
-        {"unknown bank", "bank", account("B3", "NOPE"), false, "保存失败"},
+        {"unknown bank", "bank", account("B3", "NOPE"), false, "银行档案中没有编码为“NOPE”的银行"},
         {"malformed", "aa_bank", "<AA_Bank><cBankCode>902</cBankCode>", false, "格式不正确"},
         {"fixed length without length", "aa_bank",
          "<AA_Bank><cBankCode>902</cBankCode><cBankName>x</cBankName><bComdFixLen>1</bComdFixLen>"

@@ -10,6 +10,7 @@
 #include "FrmMain.h"
 #include "Login.h"
 #include "PrintControl.h"
+#include "TableReader.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -109,6 +110,8 @@ ComponentHarness::ComponentHarness() {
                       [] { return std::make_shared<suite::PrintControl>(); });
     reg.registerClass("TarvoSrvTrans.IHistory",
                       [] { return std::make_shared<suite::ClsHistory>(); });
+    reg.registerClass("TarvoPrint.TableReader",
+                      [] { return std::make_shared<suite::TableReader>(); });
     suite::LoginInfo info;
     info.dbName = db.name();
     info.userId = "demo";
@@ -122,7 +125,7 @@ ComponentHarness::ComponentHarness() {
 ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
                      "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl",
-                     "TarvoSrvTrans.IHistory"})
+                     "TarvoSrvTrans.IHistory", "TarvoPrint.TableReader"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

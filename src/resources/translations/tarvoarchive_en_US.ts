@@ -113,6 +113,97 @@
     </message>
 </context>
 <context>
+    <name>tarvo::FrmImport</name>
+    <message>
+        <source>选择文件...</source>
+        <translation>Choose File...</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>导入%1</source>
+        <translation>Import %1</translation>
+    </message>
+    <message>
+        <source>表格文件 (*.csv *.xlsx)</source>
+        <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
+    <message>
+        <source>无法创建表格文件读取组件</source>
+        <translation>Cannot create the table file reader component</translation>
+    </message>
+    <message>
+        <source>无法导入“%1”：%2</source>
+        <translation>Cannot import "%1": %2</translation>
+    </message>
+    <message>
+        <source>“%1”中没有可导入的数据：第一行应为栏目名称，其后每行一条记录</source>
+        <translation>"%1" holds nothing to import: the first row should hold the column captions, then one record per row</translation>
+    </message>
+    <message>
+        <source>行号</source>
+        <translation>Row</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>导入到</source>
+        <translation>Import into</translation>
+    </message>
+    <message>
+        <source>（不导入）</source>
+        <translation>(not imported)</translation>
+    </message>
+    <message>
+        <source>请指定“%1”所在的列</source>
+        <translation>Choose the column that holds "%1"</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>无变化</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>拒绝</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>提示：%1</source>
+        <translation>Note: %1</translation>
+    </message>
+    <message>
+        <source>共 %1 行：新增 %2，修改 %3，无变化 %4，拒绝 %5</source>
+        <translation>%1 rows: %2 new, %3 changed, %4 unchanged, %5 refused</translation>
+    </message>
+    <message>
+        <source>有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
+        <translation>The account numbers of %1 rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</translation>
+    </message>
+    <message>
+        <source>导入完成：新增 %1 条，修改 %2 条。</source>
+        <translation>Import finished: %1 new, %2 changed.</translation>
+    </message>
+</context>
+<context>
     <name>tarvo::FrmMain</name>
     <message>
         <source>设置</source>
@@ -278,6 +369,22 @@
         <source>搜索 编码/名称/账号/拼音</source>
         <translation>Search code/name/account/pinyin</translation>
     </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>导入(&amp;I)...</source>
+        <translation>&amp;Import...</translation>
+    </message>
+    <message>
+        <source>导入%1</source>
+        <translation>Import %1</translation>
+    </message>
+    <message>
+        <source>表格文件 (*.csv *.xlsx)</source>
+        <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmZAM</name>
@@ -311,10 +418,45 @@
     </message>
 </context>
 <context>
+    <name>tarvo::ImportRows</name>
+    <message>
+        <source>“%1”中含有不能使用的字符 %2（不能使用 &lt; &gt; &apos; &quot; | &amp; , 这些字符）</source>
+        <translation>"%1" holds the character %2, which cannot be used (&lt; &gt; ' " | &amp; , are not allowed)</translation>
+    </message>
+    <message>
+        <source>“%1”只能是不超过两位的数字，不能是“%2”</source>
+        <translation>"%1" must be a number of at most two digits, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”只能由数字组成，不能是“%2”</source>
+        <translation>"%1" may hold digits only, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”只能是“%2”或“%3”，不能是“%4”</source>
+        <translation>"%1" must be "%2" or "%3", not "%4"</translation>
+    </message>
+    <message>
+        <source>银行档案中没有名为“%1”的银行</source>
+        <translation>The bank archive holds no bank named "%1"</translation>
+    </message>
+    <message>
+        <source>银行档案中有多个名为“%1”的银行，请改用银行编码</source>
+        <translation>The bank archive holds several banks named "%1"; use the bank code instead</translation>
+    </message>
+    <message>
+        <source>会计科目中没有名为“%1”的末级科目</source>
+        <translation>The chart of accounts holds no end-level account named "%1"</translation>
+    </message>
+    <message>
+        <source>会计科目中有多个名为“%1”的末级科目，请改用科目编码</source>
+        <translation>The chart of accounts holds several end-level accounts named "%1"; use the account code instead</translation>
+    </message>
+</context>
+<context>
     <name>tarvo::Messages</name>
     <message>
         <source>“%1”的卡片尚未提供</source>
-        <translation>There is no card for "%1" yet</translation>
+        <translation>There is no card for &quot;%1&quot; yet</translation>
     </message>
     <message>
         <source>对象变量未设置：没有取得账套参数</source>
@@ -322,7 +464,7 @@
     </message>
     <message>
         <source>账套参数中的余额小数位数“%1”超出范围（0～%2），本次按 %3 位显示，请在账套参数中改正。</source>
-        <translation>The balance decimals "%1" of the account settings are out of range (0 to %2); %3 decimals are shown this time. Please correct the account settings.</translation>
+        <translation>The balance decimals &quot;%1&quot; of the account settings are out of range (0 to %2); %3 decimals are shown this time. Please correct the account settings.</translation>
     </message>
     <message>
         <source>无效的过程调用或参数：标记 %1 的结束标记在开始标记之前</source>
@@ -346,11 +488,11 @@
     </message>
     <message>
         <source>无法核对“%1”：查询表“%2”失败，请检查数据库连接。</source>
-        <translation>"%1" cannot be checked: reading table "%2" failed. Please check the database connection.</translation>
+        <translation>&quot;%1&quot; cannot be checked: reading table &quot;%2&quot; failed. Please check the database connection.</translation>
     </message>
     <message>
         <source>无法创建部件“%1”</source>
-        <translation>The component "%1" cannot be created</translation>
+        <translation>The component &quot;%1&quot; cannot be created</translation>
     </message>
     <message>
         <source>没有登录信息</source>
@@ -358,11 +500,11 @@
     </message>
     <message>
         <source>无法打开账套数据库“%1”</source>
-        <translation>The account database "%1" cannot be opened</translation>
+        <translation>The account database &quot;%1&quot; cannot be opened</translation>
     </message>
     <message>
         <source>总账公共部件初始化失败</source>
-        <translation>The ledger's common component failed to start</translation>
+        <translation>The ledger&apos;s common component failed to start</translation>
     </message>
 </context>
 <context>

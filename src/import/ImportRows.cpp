@@ -1,0 +1,263 @@
+#include "ImportRows.h"
+
+#include "AccountNumberRule.h"
+#include "ArchiveSession.h"
+#include "Edit.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace tarvo {
+
+namespace {
+
+struct FieldSpec {
+    const char* field;
+    const char* source; ///< null: the field itself
+};
+// The fields in the order the cards write them into the save XML.
+constexpr FieldSpec kBankFields[] = {
+    {"cBankCode", nullptr},    {"cBankName", nullptr},        {"bIndFixLen", nullptr},
+    {"iIndAccNoLen", nullptr}, {"iIndAutoInputLen", nullptr}, {"cIndUnitcode", nullptr},
+    {"bComdFixLen", nullptr},  {"iComAccNoLen", nullptr},
+};
+constexpr FieldSpec kAccountFields[] = {
+    {"cBCode", nullptr},          {"cBAccount", nullptr},
+    {"cAccName", nullptr},        {"dOpenAccDate", nullptr},
+    {"cCurrencyName", nullptr},   {"bBflag", nullptr},
+    {"bPwdMng", nullptr},         {"cBName", nullptr},
+    {"cBankCode", nullptr},       {"cProvinceName", nullptr},
+    {"cCountyName", nullptr},     {"cOpenAccAddr", nullptr},
+    {"iAccProperty", nullptr},    {"cCode", nullptr},
+    {"fCurBalance", nullptr},     {"cCustomerNo", nullptr},
+    {"cOrgNo", nullptr},          {"cUnionBankNo", nullptr},
+    {"iSignFlag", nullptr},       {"cBankCode", "AA_Bank.cBankName"},
+    {"cCode", "Code.ccode_name"},
+};
+
+struct MustInput {
+    const char* archive;
+    const char* field;
+    const char* message;
+};
+constexpr MustInput kMustInput[] = {
+    {"aa_bank", "cBankCode", "Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull"},
+    {"aa_bank", "cBankName", "Tarvo.AA.ARCHIVE.COMMON.cbankcode_notnull"},
+    {"bank", "cBCode", "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull"},
+    {"bank", "cBAccount", "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull"},
+    {"bank", "cCurrencyName", "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname"},
+    {"bank", "cBName", "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull"},
+    {"bank", "cBankCode", "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"},
+};
+
+/// The lengths of account numbers in the bank card take two digits at most.
+const char* const kLengthFields[] = {"iIndAccNoLen", "iIndAutoInputLen", "iComAccNoLen"};
+
+bool is(const QString& a, const char* b) {
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+/// Undoes the apostrophe an export puts before a text a spreadsheet would take for a formula;
+/// the cards refuse apostrophes, so no stored text begins with one.
+QString withoutFormulaGuard(const QString& text) {
+    if (text.size() > 1 && text[0] == u'\'' && QStringLiteral("=+-@\t\r").contains(text[1]))
+        return text.mid(1);
+    return text;
+}
+
+/// The value of a one-column lookup when it finds exactly one row; found counts the rows.
+QString lookUp(IClsCommon& db, const char* sql, const QString& value, int& found) {
+    QString text = QString::fromLatin1(sql);
+    const RecordsetPtr rs = db.OpenXBound(text, {value});
+    found = rs ? int(rs->RecordCount()) : 0;
+    return found == 1 ? rs->Value(0).toString() : QString();
+}
+
+} // namespace
+
+ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFields)
+    : m_archive(archive.toLower()) {
+    const bool banks = m_archive == u"aa_bank";
+    const FieldSpec* begin = banks ? std::begin(kBankFields) : std::begin(kAccountFields);
+    const FieldSpec* end = banks ? std::end(kBankFields) : std::end(kAccountFields);
+    for (const FieldSpec* s = begin; s != end; ++s) {
+        ImportField f;
+        f.field = QString::fromLatin1(s->field);
+        f.source = s->source ? QString::fromLatin1(s->source) : f.field;
+        f.caption = f.source;
+        for (const ListField& lf : listFields) {
+            // The list names the archive's own columns with or without the table in front.
+            const QString own = lf.field.section(u'.', -1);
+            const bool ownTable =
+                !lf.field.contains(u'.') ||
+                lf.field.section(u'.', 0, 0).compare(m_archive, Qt::CaseInsensitive) == 0;
+            if (lf.field.compare(f.source, Qt::CaseInsensitive) == 0 ||
+                (!s->source && ownTable && own.compare(f.field, Qt::CaseInsensitive) == 0))
+                f.caption = lf.caption;
+        }
+        m_fields << f;
+    }
+}
+
+int ImportRows::match(const QString& header) const {
+    const QString h = header.trimmed();
+    if (h.isEmpty())
+        return -1;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].caption.compare(h, Qt::CaseInsensitive) == 0)
+            return i;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].source.compare(h, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVector<int> ImportRows::matchAll(const QStringList& headers) const {
+    QVector<int> mapping;
+    for (const QString& h : headers) {
+        const int f = match(h);
+        mapping << (mapping.contains(f) ? -1 : f);
+    }
+    return mapping;
+}
+
+int ImportRows::keyField() const {
+    return 0;
+}
+
+QString ImportRows::keyCaption() const {
+    return m_fields[keyField()].caption;
+}
+
+QString ImportRows::refusalOf(const ImportField& f, const QString& value) const {
+    if (f.field.startsWith(u'c')) {
+        const QString refused = suite::Edit::standardBadstr();
+        for (const QChar c : value)
+            if (refused.contains(c))
+                return tr("“%1”中含有不能使用的字符 %2（不能使用 < > ' \" | & , 这些字符）")
+                    .arg(f.caption, QString(c));
+    }
+    for (const char* length : kLengthFields)
+        if (is(f.field, length) && !value.isEmpty() &&
+            (value.size() > 2 || !std::all_of(value.begin(), value.end(),
+                                              [](QChar c) { return c >= u'0' && c <= u'9'; })))
+            return tr("“%1”只能是不超过两位的数字，不能是“%2”").arg(f.caption, value);
+    if (is(f.field, "cIndUnitcode") &&
+        !std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return tr("“%1”只能由数字组成，不能是“%2”").arg(f.caption, value);
+    return {};
+}
+
+QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsCommon& db,
+                               QString& refusal) const {
+    ArchiveSession& s = ArchiveSession::current();
+    const QString value = withoutFormulaGuard(shown);
+    const QString t = value.trimmed();
+    if (f.field.startsWith(u'b')) {
+        if (t.isEmpty() || t == s.YesNoText.value(0) || t == u"0" || is(t, "false"))
+            return QStringLiteral("0");
+        if (t == s.YesNoText.value(1) || t == u"1" || is(t, "true"))
+            return QStringLiteral("1");
+        refusal = tr("“%1”只能是“%2”或“%3”，不能是“%4”")
+                      .arg(f.caption, s.YesNoText.value(1), s.YesNoText.value(0), t);
+        return {};
+    }
+    if (is(f.field, "iSignFlag")) {
+        // The list shows the stored 1 as the first text and everything else as the second.
+        if (t.isEmpty() || t == u"0" || t == s.SignFlagText.value(1))
+            return QStringLiteral("0");
+        if (t == u"1" || t == s.SignFlagText.value(0))
+            return QStringLiteral("1");
+        refusal = tr("“%1”只能是“%2”或“%3”，不能是“%4”")
+                      .arg(f.caption, s.SignFlagText.value(0), s.SignFlagText.value(1), t);
+        return {};
+    }
+    int found = 0;
+    if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
+        const QString code =
+            lookUp(db, "select cBankCode from aa_bank where cBankName = ?", t, found);
+        if (found != 1)
+            refusal = found == 0 ? tr("银行档案中没有名为“%1”的银行").arg(t)
+                                 : tr("银行档案中有多个名为“%1”的银行，请改用银行编码").arg(t);
+        return code;
+    }
+    if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
+        const QString code =
+            lookUp(db, "select cCode from code where ccode_name = ? and bEnd = 1", t, found);
+        if (found != 1)
+            refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
+                                 : tr("会计科目中有多个名为“%1”的末级科目，请改用科目编码").arg(t);
+        return code;
+    }
+    if (is(f.field, "cCurrencyName") && !t.isEmpty()) {
+        // Files from other systems often hold the currency's code (CNY) instead of its name.
+        lookUp(db, "select cexch_name from foreigncurrency where cexch_name = ?", value, found);
+        if (found == 0) {
+            const QString name =
+                lookUp(db, "select cexch_name from foreigncurrency where cexch_code = ?", t, found);
+            if (found == 1)
+                return name;
+        }
+    }
+    refusal = refusalOf(f, value);
+    return value;
+}
+
+ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mapping, int line,
+                             IClsCommon& db) const {
+    ImportRow row;
+    row.line = line;
+    QVector<std::optional<QString>> values(m_fields.size());
+    // Own columns first: a code in the file counts over the name of what it names.
+    for (const bool named : {false, true}) {
+        for (int c = 0; c < mapping.size(); ++c) {
+            const int i = mapping[c];
+            if (i < 0 || (m_fields[i].source != m_fields[i].field) != named)
+                continue;
+            const int own = int(
+                std::find_if(m_fields.begin(), m_fields.end(),
+                             [&](const ImportField& f) { return f.source == m_fields[i].field; }) -
+                m_fields.begin());
+            if (named && values[own] && !values[own]->trimmed().isEmpty())
+                continue;
+            const QString text = storedText(m_fields[i], cells.value(c), db, row.refusal);
+            if (!row.refusal.isEmpty())
+                return row;
+            values[own] = text;
+        }
+    }
+    ArchiveSession& s = ArchiveSession::current();
+    if (!values[keyField()])
+        values[keyField()] = QString();
+    for (const MustInput& m : kMustInput) {
+        if (!is(m_archive, m.archive))
+            continue;
+        for (int i = 0; i < m_fields.size(); ++i) {
+            if (is(m_fields[i].source, m.field) && values[i] && values[i]->trimmed().isEmpty()) {
+                row.refusal = s.oPub->GetResString(QString::fromLatin1(m.message));
+                return row;
+            }
+        }
+    }
+    const QString root =
+        m_archive == u"aa_bank" ? QStringLiteral("AA_Bank") : QStringLiteral("Bank");
+    row.xml = u'<' + root + u'>';
+    QString number;
+    QString bank;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const ImportField& f = m_fields[i];
+        if (f.source != f.field || !values[i])
+            continue;
+        row.xml += QStringLiteral("<%1>%2</%1>").arg(f.field, values[i]->toHtmlEscaped());
+        if (is(f.field, "cBAccount"))
+            number = *values[i];
+        else if (is(f.field, "cBankCode"))
+            bank = *values[i];
+    }
+    row.xml += QStringLiteral("</") + root + u'>';
+    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
+        row.note = AccountNumberRule::ofBank(db, bank).mismatch(*s.oPub, number);
+    return row;
+}
+
+} // namespace tarvo

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "IClsCommon.h"
+#include "IListWindow.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QVector>
+
+namespace tarvo {
+
+/// A field of the archive a file column can fill. Besides the archive's own columns, the list
+/// shows names of rows of other archives (a bank account's bank, its ledger account); such a
+/// column fills the code of the row it names.
+struct ImportField {
+    QString field;   ///< element of the save XML
+    QString source;  ///< the column as the list selects it ("AA_Bank.cBankName"), or field
+    QString caption; ///< the list's caption in the session language, else the field name
+};
+
+/// One row of the file as the archive would take it.
+struct ImportRow {
+    int line = 0;    ///< row number in the file, 1 for the caption row
+    QString xml;     ///< the save XML; empty when the row is refused before the save service
+    QString refusal; ///< why the row cannot be imported
+    QString note;    ///< a rule the row breaks that the clerk may accept (account length)
+};
+
+/// Turns the rows of a file into records of an archive: columns matched to fields by caption
+/// or field name, the list's display texts ("是", sign-flag texts, names of banks and ledger
+/// accounts) turned back into stored values, and the checks the card makes before it saves.
+class ImportRows {
+    Q_DECLARE_TR_FUNCTIONS(tarvo::ImportRows)
+public:
+    /// listFields: the list's columns, which give the captions.
+    ImportRows(const QString& archive, const QVector<ListField>& listFields);
+
+    /// The fields a column can be mapped to, in the card's order.
+    const QVector<ImportField>& fields() const { return m_fields; }
+    /// Index into fields() of the field a column captioned so fills: its caption or field name
+    /// in any letter case, blanks around ignored; -1 when none.
+    int match(const QString& header) const;
+    /// The field each column fills, by the column's caption; every field at most once.
+    QVector<int> matchAll(const QStringList& headers) const;
+    /// Index of the key field in fields(): both archives list their key first.
+    int keyField() const;
+    QString keyCaption() const;
+
+    /// The record a data row makes under the mapping (per column, an index into fields() or
+    /// -1 for a column not imported); line is its row number in the file.
+    ImportRow record(const QStringList& cells, const QVector<int>& mapping, int line,
+                     IClsCommon& db) const;
+
+private:
+    QString m_archive;
+    QVector<ImportField> m_fields;
+
+    QString refusalOf(const ImportField& f, const QString& value) const;
+    QString storedText(const ImportField& f, const QString& shown, IClsCommon& db,
+                       QString& refusal) const;
+};
+
+} // namespace tarvo

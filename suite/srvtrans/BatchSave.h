@@ -1,0 +1,30 @@
+#pragma once
+
+#include "IClsCommon.h"
+
+namespace tarvo::suite {
+
+class AccountDatabase;
+struct SaveRecord;
+
+/// Many records of one archive through the save service in one transaction: the import of a
+/// file. Each record is added or modified by its key, with every check of a single save; one
+/// equal to its stored row is not written at all, so a file imported twice changes nothing.
+class BatchSave {
+public:
+    BatchSave(AccountDatabase& db, QString userId);
+
+    /// See IClsCommon::SaveBatch.
+    bool run(const QStringList& xmls, const QString& archive, bool store,
+             QVector<BatchVerdict>& verdicts, QString& error);
+
+private:
+    AccountDatabase& m_db;
+    QString m_userId;
+
+    /// Added when the key is not stored yet, Unchanged when every column the record brings
+    /// holds that value already, Modified otherwise.
+    BatchVerdict::Kind classify(const SaveRecord& record, const QString& archive);
+};
+
+} // namespace tarvo::suite

@@ -1,0 +1,234 @@
+#include "../listwindow/ListWindowFixture.h"
+#include "FrmImport.h"
+#include "PrintControl.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace tarvo;
+
+namespace {
+
+struct ImportTest : ListWindowTest {
+    QTemporaryDir dir;
+    ImportTest() {
+        h.configurePub = [](RecordingPub& p) { p.realPrinting = true; };
+    }
+    ~ImportTest() override { suite::setUnattendedExportPath({}); }
+
+    /// Opens the preview of a file from the list and runs body on it while it is shown; the
+    /// preview is closed afterwards unless body ended it.
+    bool withPreview(FrmMain& w, const QString& path, const std::function<void(FrmImport&)>& body) {
+        bool shown = false;
+        QObject guard;
+        QTimer::singleShot(0, &guard, [&] {
+            auto* preview = qobject_cast<FrmImport*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            shown = true;
+            body(*preview);
+            if (preview->isVisible())
+                preview->reject();
+        });
+        w.ImportFile(path);
+        return shown;
+    }
+    static QStringList column(FrmImport& p, int col) {
+        auto* grid = p.findChild<QTableWidget*>("GrdPreview");
+        QStringList out;
+        for (int r = 1; r < grid->rowCount(); ++r)
+            out << (grid->item(r, col) ? grid->item(r, col)->text() : QString());
+        return out;
+    }
+    static QStringList verdicts(FrmImport& p) { return column(p, 1); }
+    static QString counts(FrmImport& p) { return p.findChild<QLabel*>("LblCounts")->text(); }
+    static QPushButton* importButton(FrmImport& p) {
+        return p.findChild<QPushButton*>("CmdImport");
+    }
+    QString write(const QString& name, const QString& text, const char* encoding) {
+        QStringEncoder encoder(encoding);
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(encoder(text));
+        return f.fileName();
+    }
+    QString stored(const QString& field, const QString& code) {
+        return h.scalar(QStringLiteral("select %1 from bank where cBCode = ?").arg(field), {code})
+            .toString();
+    }
+};
+
+TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const ArchiveSession& s = ArchiveSession::current();
+        const QString yes = s.YesNoText[1], no = s.YesNoText[0];
+        const QString sign1 = s.SignFlagText[0], sign0 = s.SignFlagText[1];
+        const QString text =
+            QStringLiteral("编码,银行账号,币种,开户银行,所属银行,签约标志,是否暂封\r\n") +
+            QStringLiteral("N1,6222 0000 0000 0001,人民币,工行测试支行,中国工商银行,%1,%2\r\n")
+                .arg(sign1, yes) +
+            QStringLiteral("01,0200000000000000011,人民币,改名支行,中国工商银行,%1,%2\r\n")
+                .arg(sign1, no) +
+            QStringLiteral(
+                "02,11000000000000000022,人民币,中国建设银行上海浦东分行,中国建设银行,%1,%2\r\n")
+                .arg(sign0, no) +
+            QStringLiteral("N2,6222 0000 0000 0002,人民币,\"甲,乙支行\",中国工商银行,%1,%2\r\n")
+                .arg(sign0, no) +
+            QStringLiteral("\r\n") +
+            QStringLiteral("N3,0200-0000 0000 0000 011,人民币,丙支行,中国工商银行,%1,%2\r\n")
+                .arg(sign0, no) +
+            QStringLiteral("N4,6222 0000 0000 0004,人民币,丁支行,不存在银行,%1,%2\r\n")
+                .arg(sign0, no);
+        const QString file = write("mixed.csv", text, "GB18030");
+        const QString before01 = stored("cBName", "01");
+
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), (QStringList{"新增", "修改", "无变化", "拒绝", "拒绝", "拒绝"}));
+            EXPECT_EQ(column(p, 0), (QStringList{"2", "3", "4", "5", "7", "8"}));
+            const QStringList reasons = column(p, 2);
+            EXPECT_TRUE(reasons[3].contains(u"不能使用的字符 ,")) << reasons[3].toStdString();
+            EXPECT_TRUE(reasons[4].contains(u"“01”")) << reasons[4].toStdString();
+            EXPECT_TRUE(reasons[5].contains(u"不存在银行")) << reasons[5].toStdString();
+            EXPECT_EQ(counts(p), "共 6 行：新增 1，修改 1，无变化 1，拒绝 3");
+            // Previewing stores nothing.
+            EXPECT_EQ(stored("cBName", "01"), before01);
+            EXPECT_TRUE(h.scalar("select count(*) from bank where cBCode = 'N1'").toInt() == 0);
+            importButton(p)->click();
+            EXPECT_FALSE(p.isVisible());
+        }));
+        EXPECT_TRUE(h.pub()->callsOf("MsgBox").last().contains(u"新增 1 条，修改 1 条"));
+        EXPECT_EQ(stored("cBankCode", "N1"), "102");
+        EXPECT_EQ(stored("iSignFlag", "N1"), "1");
+        EXPECT_EQ(stored("bBflag", "N1"), "1");
+        EXPECT_EQ(stored("cBAccount", "N1"), "6222 0000 0000 0001");
+        EXPECT_EQ(stored("cBName", "01"), "改名支行");
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('N2','N3','N4')").toInt(),
+                  0);
+        // The list shows the imported account.
+        bool listed = false;
+        for (int r = 1; r < w.grid()->Rows(); ++r)
+            listed = listed || w.grid()->TextMatrix(r, 1) == u"N1";
+        EXPECT_TRUE(listed);
+
+        const int audits = h.scalar("select count(*) from tarvo_audit").toInt();
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p),
+                      (QStringList{"无变化", "无变化", "无变化", "拒绝", "拒绝", "拒绝"}));
+            EXPECT_FALSE(importButton(p)->isEnabled());
+        }));
+        EXPECT_EQ(h.scalar("select count(*) from tarvo_audit").toInt(), audits);
+    });
+}
+
+TEST_F(ImportTest, WhatTheListExportsImportsBackUnchanged) {
+    for (const char* archive : {"aa_bank", "bank"}) {
+        for (const char* type : {"csv", "xlsx"}) {
+            const QString file = dir.filePath(QStringLiteral("%1.%2").arg(archive, type));
+            suite::setUnattendedExportPath(file);
+            withList(archive, "NB", [&](FrmMain& w) {
+                w.DoCommand("SaveFile");
+                ASSERT_TRUE(QFile::exists(file));
+                const int rows = w.grid()->Rows() - 1;
+                ASSERT_GT(rows, 2);
+                EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+                    const QStringList v = verdicts(p);
+                    EXPECT_EQ(v.size(), rows);
+                    EXPECT_EQ(v.count("无变化"), rows)
+                        << archive << " " << type << ": " << v.join(' ').toStdString() << " "
+                        << column(p, 2).join(' ').toStdString();
+                    EXPECT_FALSE(importButton(p)->isEnabled());
+                }));
+            });
+        }
+    }
+}
+
+TEST_F(ImportTest, ColumnsTheCaptionsDoNotNameAreMappedByTheCombos) {
+    const QString file =
+        write("own.csv", "code,name,whatever\r\n901,测试银行,x\r\n902,第二银行,y\r\n", "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_TRUE(counts(p).contains(u"请指定“银行编码”所在的列")) << counts(p).toStdString();
+            EXPECT_FALSE(importButton(p)->isEnabled());
+            auto* code = p.findChild<QComboBox*>("CmbMap0");
+            auto* name = p.findChild<QComboBox*>("CmbMap1");
+            code->setCurrentIndex(code->findText("银行编码"));
+            // New banks without a name: the save service asks for one.
+            EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "拒绝"}));
+            EXPECT_TRUE(column(p, 2)[0].contains(u"银行名称")) << column(p, 2)[0].toStdString();
+            name->setCurrentIndex(name->findText("银行编码"));
+            EXPECT_EQ(code->currentIndex(), 0) << "a field fills from one column only";
+            EXPECT_TRUE(counts(p).contains(u"拒绝 2")) << counts(p).toStdString();
+            code->setCurrentIndex(code->findText("银行编码"));
+            EXPECT_EQ(name->currentIndex(), 0);
+            name->setCurrentIndex(name->findText("银行名称"));
+            EXPECT_EQ(verdicts(p), (QStringList{"新增", "新增"}));
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode = '902'").toString(),
+              "第二银行");
+}
+
+TEST_F(ImportTest, AnAccountNumberBreakingItsBanksLengthIsImportedOnlyWhenConfirmed) {
+    h.exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
+    const QString file = write("length.csv",
+                               "编码,银行账号,币种,开户银行,所属银行编码\r\n"
+                               "L1,6222-0000-0000-01,人民币,海淀支行,102\r\n",
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        h.pub()->msgBoxAnswer = 7;
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), QStringList{"新增"});
+            EXPECT_TRUE(column(p, 2)[0].contains(u"cbaccount_length|中国工商银行|19|14"))
+                << column(p, 2)[0].toStdString();
+            importButton(p)->click();
+            EXPECT_TRUE(p.isVisible());
+        }));
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode = 'L1'").toInt(), 0);
+        h.pub()->msgBoxAnswer = 6;
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) { importButton(p)->click(); }));
+        EXPECT_EQ(stored("cBAccount", "L1"), "6222-0000-0000-01");
+    });
+}
+
+TEST_F(ImportTest, TheMenuItemAndTheButtonAskForTheFile) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        for (const char* name : {"mImport", "Tlb_Import"}) {
+            const int m = mark();
+            bool asked = false;
+            QObject guard;
+            QTimer::singleShot(0, &guard, [&] {
+                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    asked = d->nameFilters().join(' ').contains("*.xlsx");
+                    d->reject();
+                }
+            });
+            w.findChild<QAction*>(name)->trigger();
+            EXPECT_TRUE(asked) << name;
+            // A cancelled choice opens no preview and takes no edit lock.
+            EXPECT_EQ(callsSince(m).filter("IsLockFun").size(), 0) << name;
+        }
+    });
+}
+
+TEST_F(ImportTest, AFileThatIsNoTableIsExplainedAndOpensNoPreview) {
+    const QString file = write("broken.csv", "编码,银行名称\r\n901,\"未结束\r\n", "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int m = mark();
+        EXPECT_FALSE(withPreview(w, file, [](FrmImport&) {}));
+        ASSERT_FALSE(callsSince(m).filter("MsgBox").isEmpty());
+        EXPECT_TRUE(callsSince(m).filter("MsgBox").last().contains(u"引号没有结束"));
+        EXPECT_EQ(callsSince(m).filter("IsLockFun"),
+                  QStringList({"IsLockFun(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
+    });
+}
+
+} // namespace

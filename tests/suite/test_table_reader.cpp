@@ -1,0 +1,124 @@
+#include "TableReader.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+using namespace tarvo::suite;
+
+namespace {
+
+using Rows = QVector<QStringList>;
+
+const Rows kBanks{{"银行编码", "银行名称", "企业账号定长"},
+                  {"102", "中国工商银行", "是"},
+                  {"9 01", "“测试”银行", "否"}};
+
+QByteArray csvOf(const Rows& rows) {
+    QString text;
+    for (const QStringList& r : rows)
+        text += r.join(u',') + QStringLiteral("\r\n");
+    return text.toUtf8();
+}
+
+TEST(TableReader, CsvIsReadInTheEncodingItWasSavedIn) {
+    const QByteArray utf8 = csvOf(kBanks);
+    QStringEncoder toGb("GB18030");
+    const QByteArray gb = toGb(QString::fromUtf8(utf8));
+    ASSERT_FALSE(toGb.hasError());
+    ASSERT_NE(gb, utf8);
+    for (const QByteArray& bytes : {utf8, QByteArray("\xEF\xBB\xBF") + utf8, gb}) {
+        const TableText t = readCsv(bytes);
+        EXPECT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+        EXPECT_EQ(t.rows, kBanks);
+    }
+}
+
+TEST(TableReader, CsvQuotingFollowsTheRfc) {
+    const QByteArray bytes("code,name,addr\r\n"
+                           "\"01\",\"甲, 乙\",\"say \"\"hi\"\"\"\r\n"
+                           "02,,\"two\r\nlines\"\n"
+                           "03,x\"y,\n"
+                           "04,last");
+    const TableText t = readCsv(bytes);
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    EXPECT_EQ(t.rows, (Rows{{"code", "name", "addr"},
+                            {"01", "甲, 乙", "say \"hi\""},
+                            {"02", "", "two\r\nlines"},
+                            {"03", "x\"y", ""},
+                            {"04", "last"}}));
+}
+
+TEST(TableReader, WhatIsNoCsvTableIsRefusedWithTheReason) {
+    const struct {
+        QByteArray bytes;
+        const char16_t* reason;
+    } cases[] = {
+        {"a,b\r\n1,\"open\r\n2,3\r\n", u"第 2 行开始的引号没有结束"},
+        {"a,b\r\n\x81\x20,\xFF\r\n", u"既不是 UTF-8 也不是 GB18030"},
+        {QByteArray("a,b\r\n1,\0\r\n", 9), u"二进制"},
+    };
+    for (const auto& c : cases) {
+        const TableText t = readCsv(c.bytes);
+        EXPECT_TRUE(t.rows.isEmpty());
+        EXPECT_TRUE(t.error.contains(QString::fromUtf16(c.reason))) << t.error.toStdString();
+    }
+    QTemporaryDir dir;
+    TableReader reader;
+    Rows rows;
+    QString error;
+    EXPECT_FALSE(reader.Read(dir.filePath("banks.txt"), rows, error));
+    EXPECT_TRUE(error.contains(u".csv")) << error.toStdString();
+    EXPECT_FALSE(reader.Read(dir.filePath("missing.csv"), rows, error));
+    EXPECT_TRUE(error.contains(u"无法打开")) << error.toStdString();
+    QFile junk(dir.filePath("junk.xlsx"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("PK\x03\x04 not really a workbook");
+    junk.close();
+    EXPECT_FALSE(reader.Read(junk.fileName(), rows, error));
+    EXPECT_TRUE(error.contains(u"不是有效的 Excel 工作簿")) << error.toStdString();
+}
+
+/// A workbook as spreadsheet programs write it (shared strings), or row by row (inline strings).
+QString writeWorkbook(const QTemporaryDir& dir, bool constantMemory) {
+    const QString path = dir.filePath(constantMemory ? "inline.xlsx" : "shared.xlsx");
+    lxw_workbook_options options{};
+    options.constant_memory = constantMemory ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "账户");
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "yyyy-mm-dd");
+    lxw_format* amount = workbook_add_format(book);
+    format_set_num_format(amount, "#,##0.00");
+    worksheet_write_string(sheet, 0, 0, "编码", nullptr);
+    worksheet_write_string(sheet, 0, 1, "银行账号", nullptr);
+    worksheet_write_string(sheet, 0, 3, "开户日期", nullptr);
+    worksheet_write_string(sheet, 0, 4, "当前余额", nullptr);
+    worksheet_write_string(sheet, 1, 0, "01", nullptr);
+    worksheet_write_string(sheet, 1, 1, "0200000000000000011", nullptr);
+    lxw_datetime opened{2018, 3, 12, 0, 0, 0};
+    worksheet_write_datetime(sheet, 1, 3, &opened, date);
+    worksheet_write_number(sheet, 1, 4, 1250000.5, amount);
+    worksheet_write_number(sheet, 3, 0, 7, nullptr);
+    worksheet_write_boolean(sheet, 3, 2, 1, nullptr);
+    EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+    return path;
+}
+
+TEST(TableReader, XlsxCellsComeBackAsTheSheetShowsThem) {
+    QTemporaryDir dir;
+    for (const bool constantMemory : {false, true}) {
+        const TableText t = readXlsx(writeWorkbook(dir, constantMemory));
+        ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+        EXPECT_EQ(t.rows, (Rows{{"编码", "银行账号", "", "开户日期", "当前余额"},
+                                {"01", "0200000000000000011", "", "2018-03-12", "1250000.5"},
+                                {},
+                                {"7", "", "1"}}))
+            << "constant memory " << constantMemory;
+    }
+}
+
+} // namespace
