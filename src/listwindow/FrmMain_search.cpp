@@ -42,8 +42,13 @@ void FrmMain::PlaceQuickSearch() {
         });
         retranslateQuickSearch();
     }
-    Tlb->addSeparator();
-    Tlb->addAction(m_quickSearchAction);
+    // Straight after the designed buttons, before the ones added to them: when the window is
+    // narrow, the toolbar's overflow takes those first and the box stays in sight.
+    const QList<QAction*> actions = Tlb->actions();
+    const qsizetype exit = actions.indexOf(findChild<QAction*>(QStringLiteral("Tlb_Exit")));
+    QAction* before = exit >= 0 ? actions.value(exit + 1) : nullptr;
+    Tlb->insertSeparator(before);
+    Tlb->insertAction(before, m_quickSearchAction);
 }
 
 void FrmMain::retranslateQuickSearch() {
