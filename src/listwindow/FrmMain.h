@@ -14,6 +14,7 @@ class QMenu;
 class QMenuBar;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tarvo {
 class ListGridSource;
@@ -46,13 +47,14 @@ public:
     void FillGrid(const RecordsetPtr& rs);
     void RepairGrid(const RecordsetPtr& rs, qint32 lRstCount, qint16 nFldCount);
     QVariant FormatGridTxt(const QVariant& value, const QString& sFieldName);
-    /// Carries out a command key ("Add", "Refresh" …), compared without regard to case.
+    /// Carries out a command key ("Add", "Refresh" …), compared without regard to case. A
+    /// browse-only list ignores Add, Modify and Delete, wherever they come from.
     void DoCommand(const QString& key);
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
     void WriteData(QString& dataXml, suite::Grid* grid);
 
-    /// Always part of the list's condition.
+    /// Always part of the list's condition; on a list with a tree, the chosen node's.
     QString m_ClsFilter;
     /// The user's filter in words while the list shows it; "" for the whole archive.
     QString m_filterText;
@@ -110,6 +112,8 @@ private:
     suite::PopupMenu* PopMenuMgr;
     QMenu* mOrder;
     PrintControlPtr Prn;
+    /// The tree is being filled: selection changes are not node clicks.
+    bool m_fillingTree = false;
 
     void BuildMenus();
     QMenu* addMenu(const char* name, const char* caption);
@@ -122,7 +126,10 @@ private:
     void Form_Unload();
     void BuildListToolbar();
     void ApplyLayoutMode();
+    void HideEditCommands();
     void SetFixedFilter();
+    void LoadTree();
+    void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);
 
     void PlacePrintControl();

@@ -1,6 +1,7 @@
 #include "ctlBank.h"
 
 #include "ArchiveSession.h"
+#include "BuildVariant.h"
 #include "CardWidgets.h"
 #include "Edit.h"
 #include "ErrorHandling.h"
@@ -159,6 +160,11 @@ void ctlBank::buildFields() {
                   EdtcProvinceName, EdtcCountyName, OptiSignFlag[0], OptiSignFlag[1],
                   CmbiAccProperty,  EdtcCode,       EdtfCurBalance,  cmdref4,
                   ChkbBflag};
+    if (isEarlierBuild()) {
+        // The earlier card has no password management: the box is neither shown nor reached.
+        chkbPwdMng->hide();
+        m_tabOrder.removeOne(chkbPwdMng);
+    }
     for (qsizetype i = 0; i < m_tabOrder.size(); ++i) {
         m_tabOrder[i]->setFocusPolicy(Qt::StrongFocus);
         if (i > 0)
