@@ -21,8 +21,8 @@ public:
     // The classification tree and browse-only list of the earlier build's salesperson archive;
     // both switches stay 0 for the bank archives, so their lists show no tree and offer every
     // command.
-    int m_iShowTree = 0;   ///< 1: the list shows a classification tree
-    int m_iBrowseOnly = 0; ///< 1: the list offers no add, modify or delete
+    int m_iShowTree = 0;       ///< 1: the list shows a classification tree
+    int m_iBrowseOnly = 0;     ///< 1: the list offers no add, modify or delete
     QString m_TreeCaption;     ///< text of the tree's root node
     QString m_TreeSql;         ///< query for the tree's nodes
     QString m_NodeKeyField;    ///< field of a node's key

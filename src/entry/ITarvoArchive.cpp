@@ -84,8 +84,8 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
         return false;
     };
     if (kEarlierBuild)
-        m_saved.reset(new SavedSession{s.SrvDB, s.oLogin, s.oPub, s.oRowAuth, s.oColSet,
-                                       s.sSysId, s.ListWindow});
+        m_saved.reset(new SavedSession{s.SrvDB, s.oLogin, s.oPub, s.oRowAuth, s.oColSet, s.sSysId,
+                                       s.ListWindow});
 
     skipErrors([&] {
         s.ListWindow = newListWindow();

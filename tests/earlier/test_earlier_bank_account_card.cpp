@@ -1,8 +1,17 @@
 // The bank-account card of the earlier build: no password management, the same save XML
-// otherwise, and what it saves keeps a stored password-management flag.
+// otherwise, lookups through buttons beside plain fields, and the suite's earlier layout and
+// font members.
 #include "../cards/BankAccountFixture.h"
 
 #include "CardWidgets.h"
+#include "ModalWatch.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QToolButton>
 
 using namespace tarvo;
 
@@ -39,4 +48,48 @@ TEST_F(BankAccountCard, TheSaveXmlLeavesOutPasswordManagementAndKeepsTheOrder) {
     QString error;
     ASSERT_TRUE(db->Modify(xml, "bank", error)) << error.toStdString();
     EXPECT_EQ(account("01")->Value("bPwdMng").toInt(), 1) << "the stored flag is kept";
+}
+
+TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
+    open();
+    const QStringList layouts = recording->callsOf("UCtrlLayout");
+    ASSERT_EQ(layouts.size(), 1);
+    EXPECT_TRUE(layouts[0].endsWith(",Tarvo.AA.ARCHIVE.TARVOARCHIVE.ctlBank)"))
+        << layouts[0].toStdString();
+    EXPECT_TRUE(recording->callsOf("SetConPosition").isEmpty());
+    EXPECT_EQ(edit("EdtcBCode")->font().family(), "Noto Serif CJK SC");
+
+    for (const char* field : {"EdtcCurrencyName", "EdtcBankCode", "EdtcProvinceName",
+                              "EdtcCountyName", "EdtdOpenAccDate"}) {
+        auto* own = ref(field)->findChild<QAction*>(QString::fromLatin1(field) + "_ref");
+        ASSERT_NE(own, nullptr) << field;
+        EXPECT_FALSE(own->isVisible()) << field << " is a plain edit";
+    }
+    auto stored = account("01");
+    card->FillAllFields(stored);
+    QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
+
+    {
+        auto watch = whenModal<QDialog>([](QDialog& d) {
+            d.findChild<QLineEdit*>("ReferFilter")->setText("建设");
+            d.accept();
+        });
+        child<QToolButton>("cmdref1")->click();
+    }
+    EXPECT_EQ(ref("EdtcBankCode")->Value(), "105");
+    EXPECT_EQ(ref("EdtcBankCode")->text(), "中国建设银行");
+
+    QTimer::singleShot(50, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            Q_EMIT popup->findChild<QCalendarWidget*>()->activated(QDate(2024, 2, 29));
+    });
+    child<QToolButton>("CmdDate0")->click();
+    EXPECT_EQ(ref("EdtdOpenAccDate")->text(), "2024-02-29");
+    EXPECT_GE(changes.size(), 2);
+
+    bool ok = false;
+    const QString xml = card->GetSaveXml(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(xml.contains("<dOpenAccDate>2024-02-29</dOpenAccDate>")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<cBankCode>105</cBankCode>"));
 }

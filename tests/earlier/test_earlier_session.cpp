@@ -65,12 +65,11 @@ TEST(EarlierBuild, ThePersonArchiveHasItsTreeAndTheBankArchivesNone) {
     EXPECT_EQ(person.m_iBrowseOnly, 1);
     EXPECT_EQ(person.m_TreeCaption, "res:Tarvo.AA.ARCHIVE.department");
     EXPECT_EQ(person.m_NodeFilterField, "Person.cDepCode");
-    EXPECT_TRUE(h.sql.contains(
-        "select cDepCode,cDepName from Department order by cDepcode asc"));
+    EXPECT_TRUE(h.sql.contains("select cDepCode,cDepName from Department order by cDepcode asc"));
     const QStringList people = h.sql.filter("from person", Qt::CaseInsensitive);
     ASSERT_FALSE(people.isEmpty());
-    EXPECT_TRUE(people.last().contains(
-        " LEFT JOIN Department ON Person.cDepCode = Department.cDepCode "));
+    EXPECT_TRUE(
+        people.last().contains(" LEFT JOIN Department ON Person.cDepCode = Department.cDepCode "));
 
     for (const char* archive : {"aa_bank", "bank"}) {
         bool treeShown = true;

@@ -59,16 +59,15 @@ struct PersonArchive : ListWindowTest {
 
 TEST_F(PersonArchive, NeverOpensACardFromAnySource) {
     withList("person", "", [&](FrmMain& w) {
-        for (const char* name : {"mAdd", "mModify", "mDelete", "Tlb_Add", "Tlb_Modify",
-                                 "Tlb_Delete"}) {
+        for (const char* name :
+             {"mAdd", "mModify", "mDelete", "Tlb_Add", "Tlb_Modify", "Tlb_Delete"}) {
             auto* action = w.findChild<QAction*>(name);
             ASSERT_NE(action, nullptr) << name;
             EXPECT_FALSE(action->isVisible()) << name;
         }
         const QList<QAction*> buttons = w.findChild<QToolBar*>("Tlb")->actions();
-        const auto del = std::find_if(buttons.begin(), buttons.end(), [](QAction* a) {
-            return a->objectName() == u"Tlb_Delete";
-        });
+        const auto del = std::find_if(buttons.begin(), buttons.end(),
+                                      [](QAction* a) { return a->objectName() == u"Tlb_Delete"; });
         ASSERT_NE(del + 1, buttons.end());
         EXPECT_FALSE((*(del + 1))->isVisible()) << "the button after Delete";
         EXPECT_TRUE(w.findChild<QAction*>("Tlb_Filter")->isVisible());
@@ -113,8 +112,10 @@ TEST_F(PersonArchive, TreeHoldsEveryDepartmentUnderItsParentAndTheRootListsAll) 
             EXPECT_TRUE((*it)->isExpanded() || (*it)->childCount() == 0);
             QTreeWidgetItem* parent = (*it)->parent();
             if (parent && parent != root) {
-                EXPECT_TRUE((*it)->data(0, Qt::UserRole).toString().startsWith(
-                    parent->data(0, Qt::UserRole).toString()));
+                EXPECT_TRUE((*it)
+                                ->data(0, Qt::UserRole)
+                                .toString()
+                                .startsWith(parent->data(0, Qt::UserRole).toString()));
             }
         }
         EXPECT_EQ(nodes, departments + 1);
@@ -152,7 +153,8 @@ TEST_F(PersonArchive, QuotesAndWildcardsInACodeMatchOnlyThemselves) {
             QTreeWidgetItem* item = node(t, "k" + code);
             ASSERT_NE(item, nullptr) << code.toStdString() << " " << w.m_ClsFilter.toStdString();
             click(t, item);
-            EXPECT_EQ(listed(w), expected(code)) << code.toStdString() << " " << w.m_ClsFilter.toStdString();
+            EXPECT_EQ(listed(w), expected(code))
+                << code.toStdString() << " " << w.m_ClsFilter.toStdString();
         }
         EXPECT_EQ(expected("5%"), "P5%");
         EXPECT_EQ(expected("5_1"), "P5_1");

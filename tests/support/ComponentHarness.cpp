@@ -119,9 +119,9 @@ ComponentHarness::ComponentHarness() {
 }
 
 ComponentHarness::~ComponentHarness() {
-    for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet", "Tarvocolset.clsColSet",
-                     "PRINTCONTROLLib.PrintControl"})
+    for (auto* id :
+         {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
+          "TarvoColumnSet.clsColSet", "Tarvocolset.clsColSet", "PRINTCONTROLLib.PrintControl"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

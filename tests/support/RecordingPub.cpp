@@ -64,6 +64,9 @@ bool RecordingPub::IsLockFun(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login,
 void RecordingPub::SetConPosition(const tarvo::ControlList& c) {
     log(QStringLiteral("SetConPosition"), {QString::number(c.size())});
 }
+void RecordingPub::UCtrlLayout(const tarvo::ControlList& c, const QString& key) {
+    log(QStringLiteral("UCtrlLayout"), {QString::number(c.size()), key});
+}
 void RecordingPub::SetLabelCaption(tarvo::ClsCommonPtr&, const tarvo::ControlList& c,
                                    const QString& key) {
     log(QStringLiteral("SetLabelCaption"), {QString::number(c.size()), key});

@@ -189,8 +189,7 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
         e("cCurrencyName", EdtcCurrencyName->Value()) +
         e("bBflag", QString::number(ChkbBflag->Value())) +
         (isEarlierBuild() ? QString() : e("bPwdMng", QString::number(chkbPwdMng->Value()))) +
-        e("cBName", EdtcBName->Text()) +
-        e("cBankCode", EdtcBankCode->Value()) +
+        e("cBName", EdtcBName->Text()) + e("cBankCode", EdtcBankCode->Value()) +
         e("cProvinceName", EdtcProvinceName->DisplayText()) +
         e("cCountyName", EdtcCountyName->DisplayText()) +
         e("cOpenAccAddr", EdtcOpenAccAddr->Text()) +
