@@ -30,12 +30,8 @@ public:
 
     Q_INVOKABLE void Show(tarvo::LoginPtr oLogin, const QString& ArchiveName, const QString& SysId);
 #ifndef TARVOARCHIVE_EARLIER_BUILD
-    BusinessPtr Business() const {
-        return m_Business;
-    }
-    void setBusiness(BusinessPtr business) {
-        m_Business = std::move(business);
-    }
+    BusinessPtr Business() const { return m_Business; }
+    void setBusiness(BusinessPtr business) { m_Business = std::move(business); }
     Q_INVOKABLE void ShowModeless(const QString& cMenuId, const QString& cMenuName,
                                   const QString& cAuthId, const QString& cCmdLine);
     Q_INVOKABLE bool Login(tarvo::LoginPtr oLogin);
@@ -55,9 +51,7 @@ public:
     static QByteArray memberName(unsigned dispId);
 
     /// The descriptor of the running session; null outside one.
-    ComVarPtr comVar() const {
-        return m_ComVar;
-    }
+    ComVarPtr comVar() const { return m_ComVar; }
 
 private:
 #ifndef TARVOARCHIVE_EARLIER_BUILD

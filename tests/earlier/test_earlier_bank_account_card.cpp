@@ -5,6 +5,7 @@
 
 #include "CardWidgets.h"
 #include "ModalWatch.h"
+#include "ctlAA_Bank.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -92,4 +93,19 @@ TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
     ASSERT_TRUE(ok);
     EXPECT_TRUE(xml.contains("<dOpenAccDate>2024-02-29</dOpenAccDate>")) << xml.toStdString();
     EXPECT_TRUE(xml.contains("<cBankCode>105</cBankCode>"));
+}
+
+TEST_F(BankAccountCard, TheBankCardIsLaidOutUnderItsOwnKey) {
+    tarvo::ArchiveSession::current().oPub = recording;
+    ctlAA_Bank bankCard;
+    ClsCommonPtr srv = db;
+    PubPtr pub = recording;
+    QString xml = QStringLiteral("<aa_bank><HelpContextId>7</HelpContextId></aa_bank>");
+    ASSERT_TRUE(bankCard.Init(srv, pub, xml, comVar));
+    const QStringList layouts = recording->callsOf("UCtrlLayout");
+    ASSERT_EQ(layouts.size(), 1);
+    EXPECT_TRUE(layouts[0].endsWith(",Tarvo.AA.ARCHIVE.TARVOARCHIVE.ctlAA_Bank)"));
+    EXPECT_TRUE(recording->callsOf("SetConPosition").isEmpty());
+    EXPECT_EQ(bankCard.findChild<suite::Edit*>("EdtcBankCode")->font().family(),
+              "Noto Serif CJK SC");
 }
