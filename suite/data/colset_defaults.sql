@@ -47,7 +47,7 @@ INSERT INTO tarvo_colset_default (cColSet, iOrder, cFld, cCaptionZh, cCaptionEn,
 ('Bank_NB', 19, 'iSignFlag', '签约标志', 'Signing Flag', 1, 1, 4500, NULL),
 ('Bank_NB', 20, 'bPwdMng', '进行密码管理', 'Password Management', 4, 1, 2600, NULL),
 ('Bank_NB', 21, 'bBflag', '是否暂封', 'Suspended', 4, 1, 1400, NULL),
-('person', 1, 'cPersonCode', '业务员编码', 'Salesperson Code', 1, 1, 1400, 'asc'),
-('person', 2, 'cPersonName', '业务员名称', 'Salesperson Name', 1, 1, 1800, NULL),
-('person', 3, 'Person.cDepCode', '部门编码', 'Department Code', 1, 1, 1400, NULL),
-('person', 4, 'cDepName', '部门名称', 'Department Name', 1, 1, 2200, NULL);
+('person', 1, 'cPersonCode', '业务员编码', 'Salesperson Code', 1, 1, 2100, 'asc'),
+('person', 2, 'cPersonName', '业务员名称', 'Salesperson Name', 1, 1, 2200, NULL),
+('person', 3, 'Person.cDepCode', '部门编码', 'Department Code', 1, 1, 2100, NULL),
+('person', 4, 'cDepName', '部门名称', 'Department Name', 1, 1, 2300, NULL);

