@@ -42,7 +42,7 @@ struct ITarvoArchive::SavedSession {
     ColSetPtr oColSet;
     QString sSysId;
     std::shared_ptr<FrmMain> ListWindow;
-    bool locked = false;
+    bool locked = false; ///< this Show got the function lock, so gives it back
 };
 
 ITarvoArchive::ITarvoArchive(QObject* parent) : QObject(parent) {
