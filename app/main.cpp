@@ -62,17 +62,33 @@ void fail(bool headless, const QString& message) {
 
 } // namespace
 
+#ifdef TARVOARCHIVE_EARLIER_BUILD
+constexpr char kHostName[] = "tarvo-archive-earlier";
+#else
+constexpr char kHostName[] = "tarvo-archive";
+#endif
+
 int main(int argc, char** argv) {
     useOffscreenWithoutDisplay(exporting(argc, argv));
     HostApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvo-archive"));
+    QApplication::setApplicationName(QString::fromLatin1(kHostName));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
 
+#ifdef TARVOARCHIVE_EARLIER_BUILD
+    // The earlier build serves the salesperson archive too, and has no portal road.
+    const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank"),
+                               QStringLiteral("person")};
+    const QStringList menus;
+#else
+    const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
+    const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
+#endif
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("银行档案与本单位开户银行"));
     cli.addHelpOption();
     const QCommandLineOption archive(QStringLiteral("archive"),
-                                     QStringLiteral("要打开的档案：aa_bank 或 bank"),
+                                     QStringLiteral("要打开的档案：") +
+                                         archives.join(QStringLiteral("、")),
                                      QStringLiteral("name"), QStringLiteral("aa_bank"));
     const QCommandLineOption sysId(QStringLiteral("sysid"), QStringLiteral("系统标识，如 NB"),
                                    QStringLiteral("id"));
@@ -110,9 +126,12 @@ int main(int argc, char** argv) {
         QStringLiteral("import"),
         QStringLiteral("截图时从列表打开这个 .csv 或 .xlsx 文件的导入预览"),
         QStringLiteral("file"));
-    cli.addOptions({archive, sysId, menu, db, user, lang, shot, card, lookup, exportFile, search,
+    cli.addOptions({archive, sysId, db, user, lang, shot, card, lookup, exportFile, search,
                     importFile});
+    if (!menus.isEmpty())
+        cli.addOption(menu);
     cli.process(app);
+    const bool viaPortal = !menus.isEmpty() && cli.isSet(menu);
     if (cli.isSet(shot) || cli.isSet(exportFile))
         app.setHeadless(true);
 
@@ -122,19 +141,17 @@ int main(int argc, char** argv) {
                                       tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
         return 2;
     }
-    const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
-    const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
     const QStringList cards{
         QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
         QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
         QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
         QStringLiteral("History")};
-    if (!cli.isSet(menu) && !oneOf(cli.value(archive), archives)) {
+    if (!viaPortal && !oneOf(cli.value(archive), archives)) {
         fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
         return 2;
     }
-    if (cli.isSet(menu) && !menus.contains(cli.value(menu))) {
+    if (viaPortal && !menus.contains(cli.value(menu))) {
         fail(app.headless(), QStringLiteral("门户菜单“%1”不存在。可用的菜单：%2。")
                                  .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
         return 2;
@@ -179,10 +196,13 @@ int main(int argc, char** argv) {
 
     auto component =
         tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
-    if (cli.isSet(menu)) {
+#ifndef TARVOARCHIVE_EARLIER_BUILD
+    if (viaPortal) {
         component->setBusiness(std::make_shared<tarvo::suite::PortalBusiness>(login));
         component->ILoginable_CallFunction(cli.value(menu), QString(), QString(), QString());
-    } else {
+    } else
+#endif
+    {
         component->Show(login, cli.value(archive), cli.value(sysId));
     }
     if (app.failed())

@@ -1,5 +1,6 @@
 #include "CardControl.h"
 
+#include "BuildVariant.h"
 #include "CardWidgets.h"
 #include "Edit.h"
 #include "ErrorHandling.h"
@@ -65,6 +66,13 @@ void CardControl::resizeEvent(QResizeEvent* event) {
         resize(fixed);
 }
 
+void CardControl::layOut(IPub& pub, const char* layoutKey) {
+    if (isEarlierBuild())
+        pub.UCtrlLayout(controls(), QString::fromLatin1(layoutKey));
+    else
+        pub.SetConPosition(controls());
+}
+
 QWidget* CardControl::activeControl() const {
     QWidget* focus = QApplication::focusWidget();
     return focus && isAncestorOf(focus) ? focus : nullptr;
@@ -74,8 +82,8 @@ void CardControl::styleControls(IPub& pub, int helpId) {
     for (QWidget* control : controls()) {
         skipErrors([&] {
             QFont f = control->font();
-            f.setFamily(pub.FontName());
-            f.setPointSizeF(pub.FontSize());
+            f.setFamily(isEarlierBuild() ? pub.m_FontName() : pub.FontName());
+            f.setPointSizeF(isEarlierBuild() ? pub.m_FontSize() : pub.FontSize());
             f.setStyleStrategy(QFont::PreferNoShaping);
             control->setFont(f);
         });

@@ -36,10 +36,12 @@ protected:
     static constexpr int kHeightTwips = 6100;
     void resizeEvent(QResizeEvent* event) override;
 
+    /// Places the card's controls through the suite: the earlier build names the layout key.
+    void layOut(IPub& pub, const char* layoutKey);
     /// The card's control that has the focus, or null.
     QWidget* activeControl() const;
-    /// The suite's font on every control; edits get the help id (and lose Property 1),
-    /// must-input captions the must-input colour.
+    /// The suite's font (as the build reads it) on every control; edits get the help id (and lose
+    /// Property 1), must-input captions the must-input colour.
     void styleControls(IPub& pub, int helpId);
     /// A key went down in the card: the suite tells whether it changed the record.
     void reportKeyDown(IPub* pub, int keyCode, int shift);

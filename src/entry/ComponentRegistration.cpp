@@ -6,7 +6,9 @@
 
 extern "C" void tarvoArchiveRegisterClasses() {
     qRegisterMetaType<tarvo::LoginPtr>();
+#ifndef TARVOARCHIVE_EARLIER_BUILD
     qRegisterMetaType<tarvo::BusinessPtr>();
+#endif
     tarvo::ClassRegistry::instance().registerClass(QString::fromLatin1(tarvo::kProgId), [] {
         return std::make_shared<tarvo::ITarvoArchive>();
     });

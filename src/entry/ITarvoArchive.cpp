@@ -2,6 +2,7 @@
 
 #include "ArchiveDescriptor.h"
 #include "ArchiveSession.h"
+#include "BuildVariant.h"
 #include "ClassRegistry.h"
 #include "ComponentLanguage.h"
 #include "ErrorHandling.h"
@@ -33,6 +34,17 @@ std::shared_ptr<FrmMain> newListWindow() {
 
 } // namespace
 
+struct ITarvoArchive::SavedSession {
+    ClsCommonPtr SrvDB;
+    LoginPtr oLogin;
+    PubPtr oPub;
+    RowAuthPtr oRowAuth;
+    ColSetPtr oColSet;
+    QString sSysId;
+    std::shared_ptr<FrmMain> ListWindow;
+    bool locked = false; ///< this Show got the function lock, so gives it back
+};
+
 ITarvoArchive::ITarvoArchive(QObject* parent) : QObject(parent) {
     setObjectName(QString::fromLatin1(kProgId));
 }
@@ -40,11 +52,14 @@ ITarvoArchive::ITarvoArchive(QObject* parent) : QObject(parent) {
 ITarvoArchive::~ITarvoArchive() = default;
 
 bool ITarvoArchive::answersInterface(const QUuid& iid) {
-    return iid == QUuid::fromString(QLatin1String(kInterfaceId)) ||
-           iid == QUuid::fromString(QLatin1String(kEarlierInterfaceId));
+    if (iid == QUuid::fromString(QLatin1String(kEarlierInterfaceId)))
+        return true;
+    return !kEarlierBuild && iid == QUuid::fromString(QLatin1String(kInterfaceId));
 }
 
 QByteArray ITarvoArchive::memberName(unsigned dispId) {
+    if (kEarlierBuild)
+        return dispId == DISPID_Show ? QByteArray("Show") : QByteArray();
     switch (dispId) {
     case DISPID_Show:
         return "Show";
@@ -68,6 +83,9 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
         EndSession();
         return false;
     };
+    if (kEarlierBuild)
+        m_saved.reset(new SavedSession{s.SrvDB, s.oLogin, s.oPub, s.oRowAuth, s.oColSet, s.sSysId,
+                                       s.ListWindow});
 
     skipErrors([&] {
         s.ListWindow = newListWindow();
@@ -97,41 +115,57 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
         ShowInfo(QCoreApplication::translate("tarvo::Messages", "不提供ArchiveName服务！"));
         return fail();
     }
-    if (!m_bOwnSession)
+    if (kEarlierBuild) {
+        // This build has no owning instance: each Show sets up its own data objects and lock
+        // and gives them up when its list closes.
+        m_bOwnSession = true;
+    } else if (!m_bOwnSession) {
         return true;
+    }
+    if (!CreateDataObjects(oLogin))
+        return fail();
+    if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
+        return fail();
+    if (m_saved)
+        m_saved->locked = true;
+    return true;
+}
 
+bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
+    ArchiveSession& s = ArchiveSession::current();
     s.SrvDB = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
     if (!s.SrvDB) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadsrvdbfail"));
-        return fail();
+        return false;
     }
     s.SrvDB->Init(oLogin->MoxDbName());
     if (!s.SrvDB->Status()) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.dbconnectfail"));
-        return fail();
+        return false;
     }
     s.oRowAuth = createObject<IRowAuth>(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"));
     if (!s.oRowAuth) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadrowauthsvrfail"));
-        return fail();
+        return false;
     }
     s.oRowAuth->Init(oLogin->MoxDbName(), oLogin->cUserId());
-    s.oColSet = createObject<IColSet>(QStringLiteral("TarvoColumnSet.clsColSet"));
+    s.oColSet = createObject<IColSet>(kEarlierBuild ? QStringLiteral("Tarvocolset.clsColSet")
+                                                    : QStringLiteral("TarvoColumnSet.clsColSet"));
     if (!s.oColSet) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadcolsetclientfail"));
-        return fail();
+        return false;
     }
     s.oColSet->Init(oLogin->MoxDbName(), oLogin->cUserId());
-    if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
-        return fail();
     return true;
 }
 
 void ITarvoArchive::EndSession() {
     ArchiveSession& s = ArchiveSession::current();
     if (m_bOwnSession) {
+        // A Show of the earlier build gives back only a lock it got.
+        const bool locked = !kEarlierBuild || (m_saved && m_saved->locked);
         skipErrors([&] {
-            if (s.oPub && m_ComVar)
+            if (locked && s.oPub && m_ComVar)
                 s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, -1);
         });
         s.oColSet.reset();
@@ -141,6 +175,17 @@ void ITarvoArchive::EndSession() {
         s.SrvDB.reset();
         s.ListWindow.reset();
         m_bOwnSession = false;
+    }
+    if (m_saved) {
+        // A Show made while another list of this thread is open leaves that list its objects.
+        s.SrvDB = m_saved->SrvDB;
+        s.oLogin = m_saved->oLogin;
+        s.oPub = m_saved->oPub;
+        s.oRowAuth = m_saved->oRowAuth;
+        s.oColSet = m_saved->oColSet;
+        s.sSysId = m_saved->sSysId;
+        s.ListWindow = m_saved->ListWindow;
+        m_saved.reset();
     }
     m_ComVar.reset();
 }
@@ -155,6 +200,7 @@ void ITarvoArchive::Show(LoginPtr oLogin, const QString& ArchiveName, const QStr
     EndSession();
 }
 
+#ifndef TARVOARCHIVE_EARLIER_BUILD
 void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const QString&,
                                  const QString&) {
     QString archive;
@@ -204,5 +250,7 @@ qint32 ITarvoArchive::ILoginable_CallFunction(const QString& cMenuId, const QStr
     ShowModeless(cMenuId, cMenuName, cAuthId, cCmdLine);
     return 0;
 }
+
+#endif
 
 } // namespace tarvo

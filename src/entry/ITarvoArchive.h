@@ -8,20 +8,28 @@
 #include <QObject>
 #include <QUuid>
 
+#include <memory>
+
 namespace tarvo {
 
 /// The component's one public class. A host opens an archive through Show (its login, the
 /// archive name, a system id) and gets back control when the user has closed the list; the
 /// portal sets Business and calls ShowModeless with a menu id. The members are invokable by
 /// name through the meta-object system, and by dispatch id through memberName().
+///
+/// The earlier build has Show alone: no portal road, no Login or LogOff, and every Show sets
+/// up and releases the whole session itself.
 class ITarvoArchive : public QObject, public HostObject {
     Q_OBJECT
+#ifndef TARVOARCHIVE_EARLIER_BUILD
     Q_PROPERTY(tarvo::BusinessPtr Business READ Business WRITE setBusiness)
+#endif
 public:
     explicit ITarvoArchive(QObject* parent = nullptr);
     ~ITarvoArchive() override;
 
     Q_INVOKABLE void Show(tarvo::LoginPtr oLogin, const QString& ArchiveName, const QString& SysId);
+#ifndef TARVOARCHIVE_EARLIER_BUILD
     BusinessPtr Business() const { return m_Business; }
     void setBusiness(BusinessPtr business) { m_Business = std::move(business); }
     Q_INVOKABLE void ShowModeless(const QString& cMenuId, const QString& cMenuName,
@@ -34,9 +42,10 @@ public:
     Q_INVOKABLE bool ILoginable_LogOff();
     Q_INVOKABLE qint32 ILoginable_CallFunction(const QString& cMenuId, const QString& cMenuName,
                                                const QString& cAuthId, const QString& cCmdLine);
+#endif
 
-    /// Whether the class answers an interface identifier: the current one and the earlier
-    /// build's, whose Show keeps its place and dispatch id.
+    /// Whether the class answers an interface identifier: its own default interface and, in
+    /// the later build, also the earlier build's, whose Show keeps its place and dispatch id.
     static bool answersInterface(const QUuid& iid);
     /// The member a dispatch id stands for, or empty.
     static QByteArray memberName(unsigned dispId);
@@ -45,15 +54,24 @@ public:
     ComVarPtr comVar() const { return m_ComVar; }
 
 private:
+#ifndef TARVOARCHIVE_EARLIER_BUILD
     BusinessPtr m_Business;
+#endif
     bool m_bOwnSession = false;
     ComVarPtr m_ComVar;
+    /// What the thread's session held before this Show replaced it (earlier build), put back
+    /// when it ends.
+    struct SavedSession;
+    std::unique_ptr<SavedSession> m_saved;
 
     bool StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId);
     void EndSession();
+    bool CreateDataObjects(LoginPtr& oLogin);
 };
 
 } // namespace tarvo
 
 Q_DECLARE_METATYPE(tarvo::LoginPtr)
+#ifndef TARVOARCHIVE_EARLIER_BUILD
 Q_DECLARE_METATYPE(tarvo::BusinessPtr)
+#endif

@@ -40,11 +40,16 @@ public:
     virtual QString FontName() const = 0;
     virtual double FontSize() const = 0;
     virtual int FontCharSet() const = 0;
+    /// The same font under the names the earlier build's card controls read.
+    virtual QString m_FontName() const = 0;
+    virtual double m_FontSize() const = 0;
     /// Colour of must-input captions as 0xRRGGBB.
     virtual quint32 MustInputColor() const = 0;
 
     // Card controls and input.
     virtual void SetConPosition(const ControlList& controls) = 0;
+    /// The earlier build's placing of a card's controls, by the layout kept under the key.
+    virtual void UCtrlLayout(const ControlList& controls, const QString& layoutKey) = 0;
     virtual void SetLabelCaption(ClsCommonPtr& db, const ControlList& controls,
                                  const QString& tableKey) = 0;
     virtual void SetIntLen(QWidget* edit, int maxLength) = 0;

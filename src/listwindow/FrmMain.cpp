@@ -103,6 +103,9 @@ FrmMain::FrmMain()
     connect(Grid, &suite::Grid::MouseUp, this, &FrmMain::Grid_MouseUp);
     connect(PopMenuMgr, &suite::PopupMenu::ItemClick, this, &FrmMain::PopMenuMgr_Click);
     connect(Stb, &suite::StatusBar::clicked, this, &FrmMain::Stb_Click);
+    // A node chosen by mouse or keys restricts the list.
+    connect(Trv, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* node) { reportErrors([&] { Trv_NodeClick(node); }); });
 }
 
 FrmMain::~FrmMain() = default;
@@ -141,12 +144,17 @@ void FrmMain::Form_Load() {
         s.oPub->FormLayout(this, QStringLiteral("TARVOARCHIVE"));
         BuildListToolbar();
         ApplyLayoutMode();
+        if (m_ComVar->m_iBrowseOnly == 1)
+            HideEditCommands();
         LoadColumnSettings(Grid);
         s.oPub->FrmLoadInit(this, m_ComVar->m_ArchiveChName, s.oLogin, s.SrvDB);
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);
         LoadAccountSettings(*m_ComVar);
         SetFixedFilter();
-        DataRefresh(QString());
+        if (m_ComVar->m_iShowTree == 1)
+            LoadTree();
+        else
+            DataRefresh(QString());
         s.oPub->hook(this);
     });
     Form_Resize();
@@ -179,6 +187,15 @@ void FrmMain::BuildListToolbar() {
 }
 
 void FrmMain::ApplyLayoutMode() {
+    if (m_ComVar->m_iShowTree == 1) {
+        // The tree stays, left of the grid, with the splitter between them to drag.
+        Trv->setGeometry(0, Trv->y(), 200, Trv->height());
+        Trv->show();
+        PicSeparate->setGeometry(Trv->width(), PicSeparate->y(), 5, PicSeparate->height());
+        PicSeparate->setCursor(Qt::SizeHorCursor);
+        PicSeparate->show();
+        return;
+    }
     skipErrors([&] {
         Trv->setGeometry(0, Trv->y(), 0, Trv->height());
         Trv->hide();
@@ -222,6 +239,7 @@ void FrmMain::Form_Resize() {
     const int stbHeight = Stb->isVisible() ? Stb->height() : 0;
     const int height = std::max(0, this->height() - stbHeight - top);
     Trv->setGeometry(Trv->x(), top, Trv->width(), height);
+    PicSeparate->setGeometry(PicSeparate->x(), top, PicSeparate->width(), height);
     const int left = PicSeparate->x() + PicSeparate->width();
     Grid->setGeometry(left, top, width() - left, height);
 }

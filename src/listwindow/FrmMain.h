@@ -18,6 +18,7 @@ class QMenu;
 class QMenuBar;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidgetAction;
 
 namespace tarvo {
@@ -53,7 +54,8 @@ public:
     void FillGrid(const RecordsetPtr& rs);
     void RepairGrid(const RecordsetPtr& rs, qint32 lRstCount, qint16 nFldCount);
     QVariant FormatGridTxt(const QVariant& value, const QString& sFieldName);
-    /// Carries out a command key ("Add", "Refresh" …), compared without regard to case.
+    /// Carries out a command key ("Add", "Refresh" …), compared without regard to case. A
+    /// browse-only list ignores Add, Modify and Delete, wherever they come from.
     void DoCommand(const QString& key);
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
@@ -62,7 +64,7 @@ public:
     /// The rows of the grid as the print control takes them.
     void WriteData(QString& dataXml, suite::Grid* grid);
 
-    /// Always part of the list's condition.
+    /// Always part of the list's condition; on a list with a tree, the chosen node's.
     QString m_ClsFilter;
     /// The user's filter in words while the list shows it; "" for the whole archive.
     QString m_filterText;
@@ -131,6 +133,8 @@ private:
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
     QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
+    /// The tree is being filled: selection changes are not node clicks.
+    bool m_fillingTree = false;
 
     void BuildMenus();
     QMenu* addMenu(const char* name, const char* caption);
@@ -143,7 +147,10 @@ private:
     void Form_Unload();
     void BuildListToolbar();
     void ApplyLayoutMode();
+    void HideEditCommands();
     void SetFixedFilter();
+    void LoadTree();
+    void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);
     void ShowRowCount(long count);
 

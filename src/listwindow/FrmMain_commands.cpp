@@ -130,8 +130,10 @@ void FrmMain::BuildMenus() {
 
 void FrmMain::DoCommand(const QString& key) {
     ArchiveSession& s = ArchiveSession::current();
-    s.oPub->HelpShow(ComponentApp(), key, this);
     const QString k = key.toLower();
+    if (m_ComVar->m_iBrowseOnly == 1 && (k == u"add" || k == u"modify" || k == u"delete"))
+        return;
+    s.oPub->HelpShow(ComponentApp(), key, this);
     if (k == u"setup" || k == u"print" || k == u"preview" || k == u"savefile") {
         PrintAll(key, Grid);
     } else if (k == u"add") {

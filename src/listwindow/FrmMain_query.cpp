@@ -42,6 +42,8 @@ void FrmMain::showFilter(const QString& description) {
 }
 
 QString FrmMain::GetJoinTables(const QString& cFlds) const {
+    if (m_ComVar->m_ArchiveEnName.toLower() == u"person")
+        return QStringLiteral(" LEFT JOIN Department ON Person.cDepCode = Department.cDepCode ");
     QString joins;
     if (m_ComVar->m_ArchiveEnName.toLower() == u"bank") {
         const QString fields = cFlds.toLower();

@@ -1,4 +1,4 @@
--- The suite's default column set-ups of the two archives' lists.
+-- The suite's default column set-ups of the archives' lists.
 INSERT INTO tarvo_colset_default (cColSet, iOrder, cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, iColWidth, cOrder) VALUES
 ('aa_bank', 1, 'cBankCode', '银行编码', 'Bank Code', 1, 1, 1300, 'asc'),
 ('aa_bank', 2, 'cBankName', '银行名称', 'Bank Name', 1, 1, 2600, NULL),
@@ -46,4 +46,8 @@ INSERT INTO tarvo_colset_default (cColSet, iOrder, cFld, cCaptionZh, cCaptionEn,
 ('Bank_NB', 18, 'fCurBalance', '当前余额', 'Current Balance', 7, 1, 1900, NULL),
 ('Bank_NB', 19, 'iSignFlag', '签约标志', 'Signing Flag', 1, 1, 4500, NULL),
 ('Bank_NB', 20, 'bPwdMng', '进行密码管理', 'Password Management', 4, 1, 2600, NULL),
-('Bank_NB', 21, 'bBflag', '是否暂封', 'Suspended', 4, 1, 1400, NULL);
+('Bank_NB', 21, 'bBflag', '是否暂封', 'Suspended', 4, 1, 1400, NULL),
+('person', 1, 'cPersonCode', '业务员编码', 'Salesperson Code', 1, 1, 2100, 'asc'),
+('person', 2, 'cPersonName', '业务员名称', 'Salesperson Name', 1, 1, 2200, NULL),
+('person', 3, 'Person.cDepCode', '部门编码', 'Department Code', 1, 1, 2100, NULL),
+('person', 4, 'cDepName', '部门名称', 'Department Name', 1, 1, 2300, NULL);

@@ -30,10 +30,13 @@ public:
     QString FontName() const override;
     double FontSize() const override;
     int FontCharSet() const override;
+    QString m_FontName() const override { return FontName(); }
+    double m_FontSize() const override { return FontSize(); }
     quint32 MustInputColor() const override;
 
     // Card controls and input.
     void SetConPosition(const ControlList& controls) override;
+    void UCtrlLayout(const ControlList& controls, const QString& layoutKey) override;
     void SetLabelCaption(ClsCommonPtr& db, const ControlList& controls,
                          const QString& tableKey) override;
     void SetIntLen(QWidget* edit, int maxLength) override;

@@ -111,6 +111,11 @@ void Pub::SetConPosition(const ControlList& controls) {
     }
 }
 
+void Pub::UCtrlLayout(const ControlList& controls, const QString&) {
+    // No layout of its own is kept for a card: its controls go where the card designed them.
+    SetConPosition(controls);
+}
+
 void Pub::SetLabelCaption(ClsCommonPtr& db, const ControlList& controls, const QString& tableKey) {
     const auto* srv = dynamic_cast<ClsCommon*>(db.get());
     if (!srv || !srv->database())

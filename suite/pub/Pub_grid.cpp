@@ -110,10 +110,20 @@ void Pub::AddTrvNode(const QVariant& nodeKey, const QVariant& nodeText, QWidget*
     auto* t = qobject_cast<QTreeWidget*>(tree);
     if (!t)
         return;
-    QTreeWidgetItem* root = t->topLevelItemCount() > 0 ? t->topLevelItem(0) : nullptr;
-    auto* item = root ? new QTreeWidgetItem(root) : new QTreeWidgetItem(t);
+    // Nodes come in code order, a parent before its children: a node goes under the last
+    // node whose code starts its own, or under the root when none does.
+    const QString code = nodeKey.toString().trimmed();
+    QTreeWidgetItem* parent = t->topLevelItemCount() > 0 ? t->topLevelItem(0) : nullptr;
+    while (parent && parent->childCount() > 0) {
+        QTreeWidgetItem* last = parent->child(parent->childCount() - 1);
+        const QString lastCode = last->data(0, Qt::UserRole).toString().mid(1);
+        if (lastCode.isEmpty() || code.size() <= lastCode.size() || !code.startsWith(lastCode))
+            break;
+        parent = last;
+    }
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(t);
     item->setText(0, nodeText.toString());
-    item->setData(0, Qt::UserRole, QStringLiteral("k") + nodeKey.toString());
+    item->setData(0, Qt::UserRole, QStringLiteral("k") + code);
 }
 
 void Pub::DeleteStart(QWidget* window) {

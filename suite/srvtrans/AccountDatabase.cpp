@@ -23,6 +23,7 @@ const char* const kScripts[] = {
     ":/suite/data/seed/banks.sql",
     ":/suite/data/seed/acc_information.sql",
     ":/suite/data/seed/demo_bank_accounts.sql",
+    ":/suite/data/seed/salespeople.sql",
     ":/suite/data/seed/users.sql",
 };
 

@@ -90,3 +90,25 @@ TEST(HostProgram, AGoodRunSavesItsPictureAndSucceeds) {
     EXPECT_EQ(out.status, 0) << out.errors.toStdString();
     EXPECT_TRUE(QFile::exists(picture));
 }
+
+TEST(HostProgram, TheEarlierHostOpensTheSalespeopleAndHasNoPortalRoad) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("person.png");
+    QProcess host;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    host.setProcessEnvironment(env);
+    const auto run = [&](const QStringList& args) {
+        host.start(TARVO_HOST_EARLIER, QStringList{"--db", temp.name()} + args);
+        EXPECT_TRUE(host.waitForFinished(60000));
+        EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+        return host.exitCode();
+    };
+    EXPECT_EQ(run({"--archive", "person", "--screenshot", picture}), 0);
+    EXPECT_TRUE(QFile::exists(picture));
+    EXPECT_NE(run({"--menu", "AA53", "--screenshot", picture}), 0);
+    EXPECT_NE(run({"--archive", "customer", "--screenshot", picture}), 0);
+    EXPECT_TRUE(QString::fromUtf8(host.readAllStandardError()).contains("person"))
+        << "the refusal names the archives there are";
+}

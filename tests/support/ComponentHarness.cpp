@@ -104,8 +104,10 @@ ComponentHarness::ComponentHarness() {
                       [this] { return std::make_shared<LoggedClsCommon>(events, sql); });
     reg.registerClass("TarvoRowAuthsvr.clsRowAuth",
                       [this] { return std::make_shared<LoggedRowAuth>(events); });
-    reg.registerClass("TarvoColumnSet.clsColSet",
-                      [this] { return std::make_shared<LoggedColSet>(events); });
+    // The earlier build asks for the column-set object by its older ProgID.
+    for (const char* progId : {"TarvoColumnSet.clsColSet", "Tarvocolset.clsColSet"})
+        reg.registerClass(QString::fromLatin1(progId),
+                          [this] { return std::make_shared<LoggedColSet>(events); });
     reg.registerClass("PRINTCONTROLLib.PrintControl",
                       [] { return std::make_shared<suite::PrintControl>(); });
     reg.registerClass("TarvoSrvTrans.IHistory",
@@ -124,8 +126,9 @@ ComponentHarness::ComponentHarness() {
 
 ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
-                     "TarvoColumnSet.clsColSet", "PRINTCONTROLLib.PrintControl",
-                     "TarvoSrvTrans.IHistory", "TarvoPrint.TableReader"})
+                     "TarvoColumnSet.clsColSet", "Tarvocolset.clsColSet",
+                     "PRINTCONTROLLib.PrintControl", "TarvoSrvTrans.IHistory",
+                     "TarvoPrint.TableReader"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

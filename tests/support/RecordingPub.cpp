@@ -64,6 +64,9 @@ bool RecordingPub::IsLockFun(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login,
 void RecordingPub::SetConPosition(const tarvo::ControlList& c) {
     log(QStringLiteral("SetConPosition"), {QString::number(c.size())});
 }
+void RecordingPub::UCtrlLayout(const tarvo::ControlList& c, const QString& key) {
+    log(QStringLiteral("UCtrlLayout"), {QString::number(c.size()), key});
+}
 void RecordingPub::SetLabelCaption(tarvo::ClsCommonPtr&, const tarvo::ControlList& c,
                                    const QString& key) {
     log(QStringLiteral("SetLabelCaption"), {QString::number(c.size()), key});
@@ -172,6 +175,7 @@ void RecordingPub::MouseEvent(QWidget* w, int p, int& b, int& s, float& x, float
     log(QStringLiteral("MouseEvent"),
         {name(w), QString::number(p), QString::number(b), QString::number(s), QString::number(x),
          QString::number(y), k});
+    tarvo::suite::Pub().MouseEvent(w, p, b, s, x, y, k);
 }
 void RecordingPub::SetGridRow(QWidget* g, QVariant& key, const QString& caption) {
     log(QStringLiteral("SetGridRow"), {name(g), key.toString(), caption});
@@ -182,6 +186,7 @@ void RecordingPub::SetGridRow(QWidget* g, int& row, int& top) {
 }
 void RecordingPub::AddTrvNode(const QVariant& k, const QVariant& t, QWidget* tree) {
     log(QStringLiteral("AddTrvNode"), {k.toString(), t.toString(), name(tree)});
+    tarvo::suite::Pub().AddTrvNode(k, t, tree);
 }
 QString RecordingPub::Find(tarvo::LoginPtr&, const QString& n, QWidget* w, QString& condition) {
     log(QStringLiteral("Find"), {n, name(w), condition});

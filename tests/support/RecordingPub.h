@@ -34,8 +34,12 @@ public:
     QString FontName() const override { return QStringLiteral("Noto Sans CJK SC"); }
     double FontSize() const override { return 9; }
     int FontCharSet() const override { return 134; }
+    /// Another face than FontName's, so that a card shows which of the two it read.
+    QString m_FontName() const override { return QStringLiteral("Noto Serif CJK SC"); }
+    double m_FontSize() const override { return 10; }
     quint32 MustInputColor() const override { return 0x0000ff; }
     void SetConPosition(const tarvo::ControlList& controls) override;
+    void UCtrlLayout(const tarvo::ControlList& controls, const QString& key) override;
     void SetLabelCaption(tarvo::ClsCommonPtr& db, const tarvo::ControlList& controls,
                          const QString& tableKey) override;
     void SetIntLen(QWidget* edit, int maxLength) override;

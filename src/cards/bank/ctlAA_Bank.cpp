@@ -104,7 +104,7 @@ bool ctlAA_Bank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPt
         m_SrvDB = SrvDB;
         m_oPub = oPub;
         m_ComVar = var;
-        m_oPub->SetConPosition(controls());
+        layOut(*m_oPub, "Tarvo.AA.ARCHIVE.TARVOARCHIVE.ctlAA_Bank");
         m_oPub->UtoLCase(sXml);
         const int helpId =
             GetXmlTagValue(sXml, QStringLiteral("HelpContextId"), QStringLiteral("0")).toInt();

@@ -1,6 +1,7 @@
 #include "ctlBank.h"
 
 #include "ArchiveSession.h"
+#include "BuildVariant.h"
 #include "CardWidgets.h"
 #include "Edit.h"
 #include "ErrorHandling.h"
@@ -159,6 +160,12 @@ void ctlBank::buildFields() {
                   EdtcProvinceName, EdtcCountyName, OptiSignFlag[0], OptiSignFlag[1],
                   CmbiAccProperty,  EdtcCode,       EdtfCurBalance,  cmdref4,
                   ChkbBflag};
+    if (isEarlierBuild()) {
+        // The earlier card has no password management: the box is neither shown nor reached.
+        chkbPwdMng->hide();
+        m_tabOrder.removeOne(chkbPwdMng);
+        AddLookupButtons();
+    }
     for (qsizetype i = 0; i < m_tabOrder.size(); ++i) {
         m_tabOrder[i]->setFocusPolicy(Qt::StrongFocus);
         if (i > 0)
@@ -172,7 +179,7 @@ bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& 
         m_oPub = oPub;
         m_ComVar = var;
         SetupReferences();
-        m_oPub->SetConPosition(controls());
+        layOut(*m_oPub, "Tarvo.AA.ARCHIVE.TARVOARCHIVE.ctlBank");
         m_oPub->UtoLCase(sXml);
         const int helpId =
             GetXmlTagValue(sXml, QStringLiteral("HelpContextId"), QStringLiteral("0")).toInt();

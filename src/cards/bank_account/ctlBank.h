@@ -89,6 +89,11 @@ private:
     void SetupReferences();
     void connectChanges();
     void cmdref_Click(int index);
+    /// The earlier card looks up through buttons beside its fields: cmdref0 to cmdref3 for
+    /// currency, bank, province and county, CmdDate0 for the opening date.
+    void AddLookupButtons();
+    suite::RefEdit* lookupField(int index) const;
+    void CmdDate_Click(int index);
     void EdtcCounty_BeforeReference(QString& conditionXml, QString& filter);
     /// The leave check of EdtcCode: a typed account must be one end-level account.
     void EdtcCode_LostFocus(QWidget* nowFocused);

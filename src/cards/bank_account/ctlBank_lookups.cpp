@@ -8,6 +8,7 @@
 #include "ModRef.h"
 #include "RefEdit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QToolButton>
@@ -83,6 +84,54 @@ void ctlBank::cmdref_Click(int index) {
     Q_EMIT ActiveSaveBtn();
     if (index == 4)
         ModRef::ShowAccountCodeReference(*EdtcCode);
+    else if (suite::RefEdit* field = lookupField(index))
+        field->openReference();
+}
+
+suite::RefEdit* ctlBank::lookupField(int index) const {
+    switch (index) {
+    case 0:
+        return EdtcCurrencyName;
+    case 1:
+        return EdtcBankCode;
+    case 2:
+        return EdtcProvinceName;
+    case 3:
+        return EdtcCountyName;
+    default:
+        return nullptr;
+    }
+}
+
+void ctlBank::AddLookupButtons() {
+    const auto beside = [](suite::RefEdit* field, const QString& name) {
+        // The field's own button gives way to one beside it, in the field's width.
+        if (auto* own = field->findChild<QAction*>(field->objectName() + QStringLiteral("_ref")))
+            own->setVisible(false);
+        const QRect r = field->property("tarvo.twips").toRect();
+        placeTwips(field, r.x(), r.y(), r.width() - 300, r.height());
+        auto* button = new QToolButton(field->parentWidget());
+        button->setObjectName(name);
+        button->setText(QStringLiteral("…"));
+        button->setFocusPolicy(Qt::NoFocus);
+        placeTwips(button, r.x() + r.width() - 300, r.y(), 300, r.height());
+        return button;
+    };
+    for (int i = 0; i < 4; ++i)
+        connect(beside(lookupField(i), QStringLiteral("cmdref") + QString::number(i)),
+                &QToolButton::clicked, this, [this, i] { cmdref_Click(i); });
+    connect(beside(EdtdOpenAccDate, QStringLiteral("CmdDate0")), &QToolButton::clicked, this,
+            [this] { CmdDate_Click(0); });
+}
+
+void ctlBank::CmdDate_Click(int index) {
+    Q_EMIT ActiveSaveBtn();
+    if (index != 0)
+        return;
+    ModRef::ShowDatePicker(*EdtdOpenAccDate, Frame1);
+    // The calendar writes the edit's text; the date saved is the edit's value.
+    if (EdtdOpenAccDate->text() != EdtdOpenAccDate->Value())
+        EdtdOpenAccDate->setValue(EdtdOpenAccDate->text());
 }
 
 void ctlBank::EdtcCode_LostFocus(QWidget* nowFocused) {

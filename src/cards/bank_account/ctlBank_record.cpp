@@ -4,6 +4,7 @@
 
 #include "AccountNumberRule.h"
 #include "ArchiveSession.h"
+#include "BuildVariant.h"
 #include "CardWidgets.h"
 #include "ErrorHandling.h"
 #include "ModRef.h"
@@ -187,8 +188,8 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
         e("dOpenAccDate", EdtdOpenAccDate->Value()) +
         e("cCurrencyName", EdtcCurrencyName->Value()) +
         e("bBflag", QString::number(ChkbBflag->Value())) +
-        e("bPwdMng", QString::number(chkbPwdMng->Value())) + e("cBName", EdtcBName->Text()) +
-        e("cBankCode", EdtcBankCode->Value()) +
+        (isEarlierBuild() ? QString() : e("bPwdMng", QString::number(chkbPwdMng->Value()))) +
+        e("cBName", EdtcBName->Text()) + e("cBankCode", EdtcBankCode->Value()) +
         e("cProvinceName", EdtcProvinceName->DisplayText()) +
         e("cCountyName", EdtcCountyName->DisplayText()) +
         e("cOpenAccAddr", EdtcOpenAccAddr->Text()) +

@@ -1,0 +1,9 @@
+#include "BuildVariant.h"
+
+namespace tarvo {
+
+bool isEarlierBuild() {
+    return kEarlierBuild;
+}
+
+} // namespace tarvo
