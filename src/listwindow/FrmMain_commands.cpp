@@ -131,7 +131,8 @@ void FrmMain::BuildMenus() {
 void FrmMain::DoCommand(const QString& key) {
     ArchiveSession& s = ArchiveSession::current();
     const QString k = key.toLower();
-    if (m_ComVar->m_iBrowseOnly == 1 && (k == u"add" || k == u"modify" || k == u"delete"))
+    if (m_ComVar->m_iBrowseOnly == 1 &&
+        (k == u"add" || k == u"modify" || k == u"delete" || k == u"import"))
         return;
     s.oPub->HelpShow(ComponentApp(), key, this);
     if (k == u"setup" || k == u"print" || k == u"preview" || k == u"savefile") {

@@ -39,13 +39,14 @@ void setNodePictures(QTreeWidgetItem* node, const QIcon& parent, const QIcon& le
 } // namespace
 
 void FrmMain::HideEditCommands() {
-    for (const char* name : {"mAdd", "mModify", "mDelete"})
+    for (const char* name : {"mAdd", "mModify", "mDelete", "mImport"})
         if (auto* item = findChild<QAction*>(QString::fromLatin1(name)))
             item->setVisible(false);
     const QList<QAction*> buttons = Tlb->actions();
     for (int i = 0; i < buttons.size(); ++i) {
         const QString key = buttons[i]->property("key").toString();
-        if (key == u"Add" || key == u"Modify" || key == u"Delete")
+        // An import adds and modifies records as well.
+        if (key == u"Add" || key == u"Modify" || key == u"Delete" || key == u"Import")
             buttons[i]->setVisible(false);
         if (key == u"Delete" && i + 1 < buttons.size())
             buttons[i + 1]->setVisible(false);

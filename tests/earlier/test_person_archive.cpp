@@ -60,7 +60,8 @@ struct PersonArchive : ListWindowTest {
 TEST_F(PersonArchive, NeverOpensACardFromAnySource) {
     withList("person", "", [&](FrmMain& w) {
         for (const char* name :
-             {"mAdd", "mModify", "mDelete", "Tlb_Add", "Tlb_Modify", "Tlb_Delete"}) {
+             {"mAdd", "mModify", "mDelete", "mImport", "Tlb_Add", "Tlb_Modify", "Tlb_Delete",
+              "Tlb_Import"}) {
             auto* action = w.findChild<QAction*>(name);
             ASSERT_NE(action, nullptr) << name;
             EXPECT_FALSE(action->isVisible()) << name;
@@ -85,7 +86,7 @@ TEST_F(PersonArchive, NeverOpensACardFromAnySource) {
         w.findChild<QAction*>("mDelete")->trigger();
         w.grid()->setRow(1);
         Q_EMIT w.grid()->DblClick();
-        for (const char* command : {"Add", "MODIFY", "delete"})
+        for (const char* command : {"Add", "MODIFY", "delete", "Import"})
             w.DoCommand(QString::fromLatin1(command));
         QTest::qWait(50);
         EXPECT_FALSE(card->shown);
