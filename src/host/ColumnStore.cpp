@@ -2,6 +2,7 @@
 
 #include "Recordset.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvo {
@@ -82,9 +83,10 @@ struct ColumnStore::Column {
     }
 };
 
-ColumnStore::ColumnStore(int columns) {
-    for (int c = 0; c < columns; ++c)
-        m_columns.push_back(std::make_unique<Column>());
+ColumnStore::ColumnStore(int columns) : m_columns(size_t(std::max(columns, 0))) {}
+
+int ColumnStore::columnCount() const {
+    return int(m_columns.size());
 }
 
 ColumnStore::ColumnStore(ColumnStore&&) noexcept = default;
@@ -92,7 +94,7 @@ ColumnStore& ColumnStore::operator=(ColumnStore&&) noexcept = default;
 ColumnStore::~ColumnStore() = default;
 
 void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
-    Column& c = *m_columns[size_t(col)];
+    Column& c = m_columns[size_t(col)];
     quint32 flags = quint32(kind) << kKindShift;
     size_t begin = c.end;
     if (size_t(size) <= c.blockEnd - begin) {
@@ -164,11 +166,11 @@ void ColumnStore::addText(int col, const char* utf8, qsizetype size) {
 }
 
 ColumnStore::Kind ColumnStore::kind(int row, int col) const {
-    return Kind(m_columns[size_t(col)]->word(size_t(row)) >> kKindShift);
+    return Kind(m_columns[size_t(col)].word(size_t(row)) >> kKindShift);
 }
 
 qsizetype ColumnStore::copyOut(int row, int col, char* out, qsizetype room) const {
-    const Column& c = *m_columns[size_t(col)];
+    const Column& c = m_columns[size_t(col)];
     const size_t begin = c.start(size_t(row));
     const size_t end = c.word(size_t(row)) & kEndMask;
     const qsizetype size = qsizetype(end - begin);
@@ -209,7 +211,7 @@ double ColumnStore::real(int row, int col) const {
 }
 
 QString ColumnStore::text(int row, int col) const {
-    const Column& c = *m_columns[size_t(col)];
+    const Column& c = m_columns[size_t(col)];
     const size_t begin = c.start(size_t(row));
     const size_t end = c.word(size_t(row)) & kEndMask;
     if (begin == end)
@@ -226,9 +228,9 @@ QString ColumnStore::text(int row, int col) const {
 qsizetype ColumnStore::bytes() const {
     qsizetype n = 0;
     for (const auto& c : m_columns) {
-        for (size_t b = 0; b < c->data.size(); ++b)
+        for (size_t b = 0; b < c.data.size(); ++b)
             n += qsizetype(kData.size(int(b)));
-        for (size_t b = 0; b < c->words.size(); ++b)
+        for (size_t b = 0; b < c.words.size(); ++b)
             n += qsizetype(kWords.size(int(b)) * sizeof(quint32));
     }
     return n;

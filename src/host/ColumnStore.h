@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <memory>
 #include <vector>
 
 namespace tarvo {
@@ -21,7 +20,7 @@ public:
     ColumnStore& operator=(ColumnStore&&) noexcept;
     ~ColumnStore();
 
-    int columnCount() const { return int(m_columns.size()); }
+    int columnCount() const;
     int rowCount() const { return m_rows; }
 
     /// Appending: each row gives every column one cell, in column order, then endRow().
@@ -40,7 +39,8 @@ public:
 
 private:
     struct Column;
-    std::vector<std::unique_ptr<Column>> m_columns;
+    /// Held by value: a one-row result (the card's record) allocates little per column.
+    std::vector<Column> m_columns;
     int m_rows = 0;
 
     void add(int col, Kind kind, const char* bytes, qsizetype size);
