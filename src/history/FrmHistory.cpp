@@ -181,9 +181,9 @@ void FrmHistory::SetUpGrid() {
     Grid->setColWidth(0, 600);
     Grid->setTextMatrix(0, 0, tr("序号"));
     for (int c = 1; c < kColumnCount; ++c) {
-        const ColumnSpec& spec = kColumns[c - 1];
-        Grid->setTextMatrix(0, c, tr(spec.caption));
-        Grid->setColWidth(c, spec.twips);
+        const ColumnSpec& shown = kColumns[c - 1];
+        Grid->setTextMatrix(0, c, tr(shown.caption));
+        Grid->setColWidth(c, shown.twips);
     }
     // One record's history needs no column for its key.
     if (!m_key.isNull())
