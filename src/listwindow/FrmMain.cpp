@@ -40,7 +40,7 @@ const Picture kPictures[] = {
     {"Ppaint", 114, PictureKind::Bitmap},  {"Ppre", 123, PictureKind::Bitmap},
     {"Pref", 124, PictureKind::Bitmap},    {"pout", 125, PictureKind::Bitmap},
     {"psetup", 128, PictureKind::Bitmap},  {"pset", 127, PictureKind::Bitmap},
-    {"NodeP", 132, PictureKind::Bitmap},   {"NodeL", 134, PictureKind::Bitmap},
+    {"NodeP", 137, PictureKind::Bitmap},   {"NodeL", 138, PictureKind::Bitmap},
     {"Unite", 122, PictureKind::Bitmap},   {"pHistory", 135, PictureKind::Bitmap},
     {"pImport", 136, PictureKind::Bitmap},
 };
