@@ -161,6 +161,9 @@ private:
     void ForgetSearchIndex(const RecordsetPtr& rs);
     /// Narrows the grid to the rows matching the search box, or shows them all again.
     void ApplyQuickSearch();
+    /// A record just saved that the search box hides: the box is emptied, so that the clerk
+    /// sees the record and the list can stand on it.
+    void RevealQuickSearchRow(const QString& key);
 
     void PlacePrintControl();
     void GetPrintStyle(QString& styleXml, suite::Grid* grid);

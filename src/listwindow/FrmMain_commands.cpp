@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QTime>
 
+#include <utility>
+
 namespace tarvo {
 
 namespace {
@@ -214,6 +216,8 @@ void FrmMain::OpenCard(qint16 status) {
     if (!takeEditLock(m_ComVar->m_ArchiveEnName))
         return;
     EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    // The card writes the key of each record it saves here.
+    const QString keyBefore = std::exchange(m_KeyVal, QString());
     {
         FrmZAM card;
         // The card belongs to its list: over it, and gone with it.
@@ -221,7 +225,12 @@ void FrmMain::OpenCard(qint16 status) {
         card.InitData(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
         card.showModal();
     }
+    const bool saved = !m_KeyVal.isEmpty();
+    if (!saved)
+        m_KeyVal = keyBefore;
     DataRefresh(QString());
+    if (saved)
+        RevealQuickSearchRow(m_KeyVal);
     ArchiveSession& s = ArchiveSession::current();
     QVariant key = m_KeyVal;
     s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));

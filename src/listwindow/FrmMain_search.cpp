@@ -116,4 +116,13 @@ void FrmMain::ShowRowCount(long count) {
                              QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
 }
 
+void FrmMain::RevealQuickSearchRow(const QString& key) {
+    if (!txtQuickSearch || txtQuickSearch->text().isEmpty() || key.isEmpty() || m_KeyCol <= 0)
+        return;
+    for (int row = 1; row < Grid->Rows(); ++row)
+        if (Grid->TextMatrix(row, m_KeyCol).trimmed() == key.trimmed())
+            return;
+    txtQuickSearch->clear();
+}
+
 } // namespace tarvo

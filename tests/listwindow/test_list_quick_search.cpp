@@ -1,5 +1,7 @@
 #include "ListWindowFixture.h"
 
+#include "Edit.h"
+
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -184,5 +186,52 @@ TEST_F(ListWindowTest, TheCurrentRowStaysOnItsRecordAndCommandsActOnIt) {
         ASSERT_TRUE(card->shown);
         EXPECT_EQ(card->rowSel, 1);
         EXPECT_EQ(w.grid()->TextMatrix(card->rowSel, card->keyColumn), "105");
+    });
+}
+
+/// A clerk narrows the list, adds a bank the search text does not find, and closes the card: the
+/// list shows the new bank and stands on it instead of hiding it.
+TEST_F(ListWindowTest, ABankSavedThatTheSearchWouldHideIsShownAndStoodOn) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        QTest::keyClicks(focusedBox(w), "jsyh");
+        ASSERT_EQ(w.grid()->Rows(), 2);
+        bool saved = false;
+        QTimer act;
+        act.setInterval(10);
+        QObject::connect(&act, &QTimer::timeout, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* card = qobject_cast<FrmZAM*>(top);
+                if (!card || !card->isVisible())
+                    continue;
+                act.stop();
+                auto* code = card->findChild<suite::Edit*>("EdtcBankCode");
+                code->setFocus();
+                QTest::keyClicks(code, "981");
+                card->findChild<suite::Edit*>("EdtcBankName")->setText("搜索之外的银行");
+                bool result = false;
+                card->Operating("SaveRs", result);
+                saved = result && code->text().isEmpty();
+                card->close();
+                return;
+            }
+        });
+        act.start();
+        const int m = mark();
+        w.DoCommand("Add");
+        ASSERT_TRUE(saved);
+        EXPECT_TRUE(searchBox(w)->text().isEmpty());
+        EXPECT_TRUE(column(w, 1).contains("981"));
+        const QStringList placed = callsSince(m).filter("SetGridRow(");
+        ASSERT_FALSE(placed.isEmpty());
+        EXPECT_TRUE(placed.last().startsWith("SetGridRow(Grid,981,")) << placed.last().toStdString();
+
+        // A card closed without saving leaves the narrowing alone.
+        QTest::keyClicks(focusedBox(w), "jsyh");
+        auto card = std::make_shared<CardSeen>();
+        auto watch = closeNextCard(card);
+        w.DoCommand("Add");
+        ASSERT_TRUE(card->shown);
+        EXPECT_EQ(searchBox(w)->text(), "jsyh");
+        EXPECT_EQ(w.grid()->Rows(), 2);
     });
 }
