@@ -35,13 +35,7 @@ std::shared_ptr<FrmMain> newListWindow() {
 } // namespace
 
 struct ITarvoArchive::SavedSession {
-    ClsCommonPtr SrvDB;
-    LoginPtr oLogin;
-    PubPtr oPub;
-    RowAuthPtr oRowAuth;
-    ColSetPtr oColSet;
-    QString sSysId;
-    std::shared_ptr<FrmMain> ListWindow;
+    ArchiveSession session;
     bool locked = false; ///< this Show got the function lock, so gives it back
 };
 
@@ -84,8 +78,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
         return false;
     };
     if (kEarlierBuild)
-        m_saved.reset(new SavedSession{s.SrvDB, s.oLogin, s.oPub, s.oRowAuth, s.oColSet, s.sSysId,
-                                       s.ListWindow});
+        m_saved.reset(new SavedSession{s});
 
     skipErrors([&] {
         s.ListWindow = newListWindow();
@@ -177,14 +170,8 @@ void ITarvoArchive::EndSession() {
         m_bOwnSession = false;
     }
     if (m_saved) {
-        // A Show made while another list of this thread is open leaves that list its objects.
-        s.SrvDB = m_saved->SrvDB;
-        s.oLogin = m_saved->oLogin;
-        s.oPub = m_saved->oPub;
-        s.oRowAuth = m_saved->oRowAuth;
-        s.oColSet = m_saved->oColSet;
-        s.sSysId = m_saved->sSysId;
-        s.ListWindow = m_saved->ListWindow;
+        // A Show made while another list of this thread is open leaves that list its session.
+        s = m_saved->session;
         m_saved.reset();
     }
     m_ComVar.reset();

@@ -29,16 +29,8 @@ struct BatchSave : ::testing::Test {
         db.Init(temp.name());
         ASSERT_TRUE(db.Status());
     }
-    QString snapshot() {
-        QString out;
-        for (const char* t : {"aa_bank", "bank", "tarvo_audit"}) {
-            QString sql = QStringLiteral("select * from %1").arg(QLatin1String(t));
-            for (auto rs = db.OpenX(sql); rs && !rs->Eof(); rs->MoveNext())
-                for (int i = 0; i < rs->FieldCount(); ++i)
-                    out += rs->Value(i).toString() + u'|';
-        }
-        return out;
-    }
+    /// Everything stored in the archives, the audit and the history.
+    QString snapshot() { return storedRows(db); }
     QVariant scalar(const QString& text) {
         QString sql = text;
         auto rs = db.OpenX(sql);

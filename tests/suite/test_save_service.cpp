@@ -35,20 +35,8 @@ struct SaveService : ::testing::Test {
         db.Init(temp.name());
         ASSERT_TRUE(db.Status());
     }
-    /// Everything stored in the archives and the audit, to prove a refusal changed nothing.
-    QString snapshot() {
-        QString out;
-        for (const char* t : {"aa_bank", "bank", "tarvo_audit", "tarvo_history"}) {
-            QString sql = QStringLiteral("select * from %1").arg(QLatin1String(t));
-            auto rs = db.OpenX(sql);
-            for (; rs && !rs->Eof(); rs->MoveNext()) {
-                for (int i = 0; i < rs->FieldCount(); ++i)
-                    out += rs->Value(i).toString() + u'|';
-                out += u'\n';
-            }
-        }
-        return out;
-    }
+    /// Everything stored in the archives, the audit and the history.
+    QString snapshot() { return storedRows(db); }
     QVariant value(const QString& text, const QString& field) {
         QString sql = text;
         auto rs = db.OpenX(sql);

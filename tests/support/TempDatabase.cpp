@@ -1,6 +1,7 @@
 #include "TempDatabase.h"
 
 #include "AccountDatabase.h"
+#include "IClsCommon.h"
 #include "PostgresDatabases.h"
 
 #include <QAtomicInt>
@@ -64,4 +65,17 @@ TempDatabase::~TempDatabase() {
     } catch (const tarvo::suite::DbError& e) {
         ADD_FAILURE() << "could not drop " << m_name.toStdString() << ": " << e.what();
     }
+}
+
+QString storedRows(tarvo::IClsCommon& db, std::initializer_list<const char*> tables) {
+    QString out;
+    for (const char* table : tables) {
+        QString sql = QStringLiteral("select * from %1").arg(QLatin1String(table));
+        for (auto rs = db.OpenX(sql); rs && !rs->Eof(); rs->MoveNext()) {
+            for (int i = 0; i < rs->FieldCount(); ++i)
+                out += rs->Value(i).toString() + u'|';
+            out += u'\n';
+        }
+    }
+    return out;
 }

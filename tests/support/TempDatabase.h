@@ -3,6 +3,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+
+namespace tarvo {
+class IClsCommon;
+}
+
 /// A fresh accounting database for one test, created and seeded on first open and removed
 /// afterwards: a new SQLite file in a temporary folder, or, when TARVO_TEST_PG holds a server
 /// URL, a new database of its own on that PostgreSQL server.
@@ -25,3 +31,9 @@ private:
     QString m_name;
     bool m_onServer = false;
 };
+
+/// Every row of the tables, as text: two calls give the same text exactly when nothing stored in
+/// them changed in between (to prove that a refusal wrote nothing).
+QString storedRows(tarvo::IClsCommon& db,
+                   std::initializer_list<const char*> tables = {"aa_bank", "bank", "tarvo_audit",
+                                                                "tarvo_history"});
