@@ -242,8 +242,14 @@ void FrmHistory::FillFilterChoices() {
     }
     cboField->clear();
     cboField->addItem(tr("全部字段"));
-    for (const QString& f : fields)
+    // Field captions are short in Chinese and long in English: the column fits the longest.
+    int widest = 0;
+    for (const QString& f : fields) {
         cboField->addItem(f, f);
+        widest = std::max(widest, Grid->fontMetrics().horizontalAdvance(f));
+    }
+    Grid->setColWidth(Field, std::max(kColumns[Field - 1].twips,
+                                      (widest + 12) * suite::Grid::twipsPerPixel()));
     cboUser->clear();
     cboUser->addItem(tr("全部操作员"));
     for (const QString& u : users)
