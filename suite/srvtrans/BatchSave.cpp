@@ -5,6 +5,8 @@
 #include "SaveService.h"
 #include "SaveXml.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::suite {
 
 namespace {
@@ -67,7 +69,7 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
     verdicts.clear();
     error.clear();
     if (!m_db.dictionary().keyField(archive)) {
-        error = QStringLiteral("没有提供档案“%1”的保存服务").arg(archive);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "没有提供档案“%1”的保存服务").arg(archive);
         return false;
     }
     SaveService service(m_db, m_userId);
@@ -87,7 +89,7 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
             if (!accepted) {
                 v.kind = BatchVerdict::Refused;
                 if (store) {
-                    error = QStringLiteral("第 %1 条记录未能保存，全部记录均未导入：%2")
+                    error = QCoreApplication::translate("tarvo::suite::SaveService", "第 %1 条记录未能保存，全部记录均未导入：%2")
                                 .arg(i + 1)
                                 .arg(v.reason);
                     verdicts << v;
@@ -99,7 +101,7 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
         if (store)
             tx.commit();
     } catch (const DbError& e) {
-        error = QStringLiteral("数据库出错，全部记录均未导入：%1").arg(e.text());
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "数据库出错，全部记录均未导入：%1").arg(e.text());
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "DataDictionary.h"
 #include "SqlBackend.h"
 
+#include <QCoreApplication>
 #include <string_view>
 
 namespace tarvo::suite {
@@ -40,7 +41,7 @@ bool referencesExist(SqlBackend& sql, const QString& archive,
                 return false;
             }
             if (ref.column == std::string_view("cCode") && r.rows[0][0].toInt() != 1) {
-                error = QStringLiteral("科目“%1”不是末级科目，银行账户只能对应末级科目").arg(value);
+                error = QCoreApplication::translate("tarvo::suite::SaveService", "科目“%1”不是末级科目，银行账户只能对应末级科目").arg(value);
                 return false;
             }
         }
@@ -61,7 +62,7 @@ bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
             {keyText});
         if (r.rows.isEmpty() || r.rows[0][0].toString() == values[i].toString())
             return true;
-        error = QStringLiteral("“%1”是系统预置的银行，名称不能修改").arg(r.rows[0][0].toString());
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”是系统预置的银行，名称不能修改").arg(r.rows[0][0].toString());
         return false;
     }
     return true;

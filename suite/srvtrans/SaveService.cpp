@@ -5,7 +5,9 @@
 #include "DecimalText.h"
 #include "RecordChecks.h"
 #include "SaveXml.h"
+#include "SuiteContext.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QRegularExpression>
@@ -44,8 +46,11 @@ std::optional<QVariant> given(const QVector<const DictField*>& columns, const QV
     return std::nullopt;
 }
 
+/// The field's caption in the session's language, for the reasons given to the user.
 QString label(const DictField& f) {
-    return f.captionZh.isEmpty() ? f.field : f.captionZh;
+    const QString& caption =
+        sessionLanguage() == u"en-US" && !f.captionEn.isEmpty() ? f.captionEn : f.captionZh;
+    return caption.isEmpty() ? f.field : caption;
 }
 
 std::optional<QDate> parseDate(const QString& text) {
@@ -69,7 +74,7 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
     const QString t = text.trimmed();
     if (f.type == u"varchar") {
         if (text.size() > f.size) {
-            error = QStringLiteral("“%1”最多 %2 个字符，输入了 %3 个")
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”最多 %2 个字符，输入了 %3 个")
                         .arg(label(f))
                         .arg(f.size)
                         .arg(text.size());
@@ -77,7 +82,7 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
         }
         for (const QChar c : text) {
             if (c.category() == QChar::Other_Control) {
-                error = QStringLiteral("“%1”中含有控制字符").arg(label(f));
+                error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”中含有控制字符").arg(label(f));
                 return std::nullopt;
             }
         }
@@ -91,7 +96,7 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
             return QVariant(1);
         if (l == u"0" || l == u"false")
             return QVariant(0);
-        error = QStringLiteral("“%1”只能是 0 或 1，不能是“%2”").arg(label(f), t);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”只能是 0 或 1，不能是“%2”").arg(label(f), t);
         return std::nullopt;
     }
     if (f.type == u"smallint" || f.type == u"integer") {
@@ -99,7 +104,7 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
         const qlonglong v = t.toLongLong(&ok);
         const qlonglong limit = f.type == u"smallint" ? 32767 : 2147483647LL;
         if (!ok || v > limit || v < -limit - 1) {
-            error = QStringLiteral("“%1”必须是整数，不能是“%2”").arg(label(f), t);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”必须是整数，不能是“%2”").arg(label(f), t);
             return std::nullopt;
         }
         return QVariant(v);
@@ -109,11 +114,11 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
         // decimal text all the way to the database.
         const auto amount = DecimalText::parse(t);
         if (!amount) {
-            error = QStringLiteral("“%1”必须是数字，不能是“%2”").arg(label(f), t);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”必须是数字，不能是“%2”").arg(label(f), t);
             return std::nullopt;
         }
         if (!amount->fits(kAmountPrecision - f.scale, f.scale)) {
-            error = QStringLiteral("“%1”的数值“%2”超出范围：最多 %3 位整数、%4 位小数")
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”的数值“%2”超出范围：最多 %3 位整数、%4 位小数")
                         .arg(label(f), t, QString::number(kAmountPrecision - f.scale),
                              QString::number(f.scale));
             return std::nullopt;
@@ -123,12 +128,12 @@ std::optional<QVariant> storedValue(const DictField& f, const QString& text, QSt
     if (f.type == u"date") {
         const auto d = parseDate(t);
         if (!d) {
-            error = QStringLiteral("“%1”不是有效的日期：“%2”").arg(label(f), t);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不是有效的日期：“%2”").arg(label(f), t);
             return std::nullopt;
         }
         return QVariant(d->toString(Qt::ISODate));
     }
-    error = QStringLiteral("字段“%1”的类型“%2”无法保存").arg(f.field, f.type);
+    error = QCoreApplication::translate("tarvo::suite::SaveService", "字段“%1”的类型“%2”无法保存").arg(f.field, f.type);
     return std::nullopt;
 }
 
@@ -141,7 +146,7 @@ bool SaveService::engineKeepsExactly(const DictField& f, const QVariant& value,
     const auto amount = DecimalText::parse(value.toString());
     if (amount && amount->significantDigits() <= kSqliteExactDigits)
         return true;
-    error = QStringLiteral("“%1”的数值“%2”有效数字超过 %3 位，本地账套数据库无法精确保存，"
+    error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”的数值“%2”有效数字超过 %3 位，本地账套数据库无法精确保存，"
                            "请改用服务器账套或减少位数")
                 .arg(label(f), value.toString(), QString::number(kSqliteExactDigits));
     return false;
@@ -162,14 +167,14 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     const DataDictionary& dict = m_db.dictionary();
     const DictField* key = dict.keyField(archive);
     if (!key) {
-        error = QStringLiteral("没有提供档案“%1”的保存服务").arg(archive);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "没有提供档案“%1”的保存服务").arg(archive);
         return false;
     }
     const auto rec = parseSaveXml(xml, error);
     if (!rec)
         return false;
     if (rec->root.compare(archive, Qt::CaseInsensitive) != 0) {
-        error = QStringLiteral("保存的数据属于“%1”，不是档案“%2”").arg(rec->root, archive);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据属于“%1”，不是档案“%2”").arg(rec->root, archive);
         return false;
     }
 
@@ -180,11 +185,11 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     for (const auto& [name, text] : rec->fields) {
         const DictField* f = dict.find(archive, name);
         if (!f) {
-            error = QStringLiteral("档案“%1”中没有字段“%2”").arg(archive, name);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "档案“%1”中没有字段“%2”").arg(archive, name);
             return false;
         }
         if (f->required && text.trimmed().isEmpty()) {
-            error = QStringLiteral("“%1”不能为空").arg(label(*f));
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
             return false;
         }
         const auto v = storedValue(*f, text, error);
@@ -198,13 +203,13 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         values.push_back(*v);
     }
     if (!hasKey) {
-        error = QStringLiteral("保存的数据中缺少“%1”").arg(label(*key));
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据中缺少“%1”").arg(label(*key));
         return false;
     }
     if (mode == Mode::Add) {
         for (const DictField* f : dict.fields(archive)) {
             if (f->required && !columns.contains(f)) {
-                error = QStringLiteral("“%1”不能为空").arg(label(*f));
+                error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
                 return false;
             }
         }
@@ -218,11 +223,11 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
                                        {keyText})
                                  .rows.isEmpty();
         if (mode == Mode::Add && exists) {
-            error = QStringLiteral("%1“%2”已存在，不能重复增加").arg(label(*key), keyText);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1“%2”已存在，不能重复增加").arg(label(*key), keyText);
             return false;
         }
         if (mode == Mode::Modify && !exists) {
-            error = QStringLiteral("%1为“%2”的记录不存在，可能已被其他用户删除")
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
                         .arg(label(*key), keyText);
             return false;
         }
@@ -275,7 +280,7 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         history.record(archive, action, keyText, m_userId, changes);
         tx.commit();
     } catch (const DbError& e) {
-        error = QStringLiteral("保存失败：%1").arg(e.text());
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存失败：%1").arg(e.text());
         return false;
     }
     return true;
@@ -301,7 +306,7 @@ bool SaveService::accountNumberIsFree(const QString& archive,
         {compared, keyText});
     if (r.rows.isEmpty())
         return true;
-    error = QStringLiteral("银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入")
+    error = QCoreApplication::translate("tarvo::suite::SaveService", "银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入")
                 .arg(number->toString(), r.rows[0][0].toString());
     return false;
 }
@@ -322,7 +327,7 @@ bool SaveService::companyLengthIsSet(const QString& archive,
                                 .value_or(stored.rows.isEmpty() ? QVariant() : stored.rows[0][1]);
     if (fixed.toInt() != 1 || (!length.isNull() && length.toInt() >= 1 && length.toInt() <= 40))
         return true;
-    error = QStringLiteral("企业账号定长时，企业账号长度必须是 1 到 40 之间的整数");
+    error = QCoreApplication::translate("tarvo::suite::SaveService", "企业账号定长时，企业账号长度必须是 1 到 40 之间的整数");
     return false;
 }
 
@@ -334,7 +339,7 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
             QStringLiteral("SELECT bSysData FROM %1 WHERE %2 = ?").arg(table.toLower(), key.field),
             {keyText});
         if (!r.rows.isEmpty() && r.rows[0][0].toInt() != 0) {
-            error = QStringLiteral("“%1”是系统预置数据，不能删除").arg(keyText);
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”是系统预置数据，不能删除").arg(keyText);
             return false;
         }
     }
@@ -347,7 +352,7 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
                                  {keyText});
         const int uses = r.rows.value(0).value(0).toInt();
         if (uses > 0) {
-            error = QStringLiteral("“%1”已被 %2 个%3使用，不能删除")
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”已被 %2 个%3使用，不能删除")
                         .arg(keyText)
                         .arg(uses)
                         .arg(QString::fromUtf8(ref.byLabel));
@@ -361,11 +366,11 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
                          QString& error, const QString& userId) {
     const DictField* k = m_db.dictionary().keyField(archive);
     if (!k) {
-        error = QStringLiteral("没有提供档案“%1”的删除服务").arg(archive);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "没有提供档案“%1”的删除服务").arg(archive);
         return false;
     }
     if (keyField.compare(k->field, Qt::CaseInsensitive) != 0) {
-        error = QStringLiteral("“%1”不是档案“%2”的关键字段").arg(keyField, archive);
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不是档案“%2”的关键字段").arg(keyField, archive);
         return false;
     }
     const QString keyText = key.toString();
@@ -376,7 +381,7 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
                    QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(archive.toLower(), k->field),
                    {keyText})
                 .rows.isEmpty()) {
-            error = QStringLiteral("%1为“%2”的记录不存在，可能已被其他用户删除")
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
                         .arg(label(*k), keyText);
             return false;
         }
@@ -396,7 +401,7 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
         history.record(archive, QStringLiteral("Delete"), keyText, who, changes);
         tx.commit();
     } catch (const DbError& e) {
-        error = QStringLiteral("删除失败：%1").arg(e.text());
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "删除失败：%1").arg(e.text());
         return false;
     }
     return true;

@@ -1,8 +1,11 @@
 #include "AccountDatabase.h"
 #include "ClsCommon.h"
 #include "DecimalText.h"
+#include "SuiteContext.h"
 #include "TempDatabase.h"
 
+#include <QCoreApplication>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -325,6 +328,32 @@ TEST_F(SaveService, OneNumberSavedFromTwoConnectionsAtOnceIsStoredOnce) {
     EXPECT_TRUE(reason.contains("“A1”")) << reason.toStdString();
     EXPECT_EQ(value("select count(*) as n from bank where cBAccount like '6222%0001'", "n").toInt(),
               1);
+}
+
+/// A clerk working in English reads why a save was refused in English, captions included.
+TEST_F(SaveService, ReasonsFollowTheSessionLanguage) {
+    // Translations are installed into the application, as in every host.
+    int argc = 1;
+    char name[] = "test_suite_srvtrans";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QString err;
+    ASSERT_TRUE(add(kBank, "aa_bank", err)) << err.toStdString();
+    ASSERT_TRUE(add(account("E1", "901"), "bank", err)) << err.toStdString();
+    ASSERT_TRUE(suite::setSessionLanguage("en-US"));
+    const auto restore = qScopeGuard([] { suite::setSessionLanguage("zh-CN"); });
+    EXPECT_FALSE(add("<AA_Bank><cBankCode>902</cBankCode></AA_Bank>", "aa_bank", err));
+    EXPECT_EQ(err, "\"Bank Name\" cannot be empty");
+    EXPECT_FALSE(add(account("E2", "901").replace("6222E2", "6222 E1"), "bank", err));
+    EXPECT_EQ(err, "The bank account number \"6222 E1\" is already used by the account with code "
+                   "\"E1\"; the same number cannot be entered twice");
+    EXPECT_FALSE(add("<AA_Bank><cBankCode>903</cBankCode><x/></AA_Bank>", "aa_bank", err));
+    EXPECT_TRUE(err.startsWith("The archive \"aa_bank\" has no field") ||
+                err.startsWith("The data to save is malformed"))
+        << err.toStdString();
+    suite::setSessionLanguage("zh-CN");
+    EXPECT_FALSE(add("<AA_Bank><cBankCode>902</cBankCode></AA_Bank>", "aa_bank", err));
+    EXPECT_EQ(err, "“银行名称”不能为空");
 }
 
 TEST_F(SaveService, TheDuplicateCheckUsesItsIndex) {

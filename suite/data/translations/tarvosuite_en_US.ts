@@ -20,4 +20,163 @@
         <translation>This field takes digits only.</translation>
     </message>
 </context>
+<context>
+    <name>tarvo::suite::SaveService</name>
+    <message>
+        <source>没有提供档案“%1”的保存服务</source>
+        <translation>There is no save service for the archive "%1"</translation>
+    </message>
+    <message>
+        <source>第 %1 条记录未能保存，全部记录均未导入：%2</source>
+        <translation>Record %1 could not be saved, so no record was imported: %2</translation>
+    </message>
+    <message>
+        <source>数据库出错，全部记录均未导入：%1</source>
+        <translation>Database error, so no record was imported: %1</translation>
+    </message>
+    <message>
+        <source>科目“%1”不是末级科目，银行账户只能对应末级科目</source>
+        <translation>Account "%1" is not an end-level account; a bank account can only be linked to an end-level account</translation>
+    </message>
+    <message>
+        <source>“%1”是系统预置的银行，名称不能修改</source>
+        <translation>"%1" is a bank the system brought along; its name cannot be changed</translation>
+    </message>
+    <message>
+        <source>“%1”最多 %2 个字符，输入了 %3 个</source>
+        <translation>"%1" holds at most %2 characters; %3 were entered</translation>
+    </message>
+    <message>
+        <source>“%1”中含有控制字符</source>
+        <translation>"%1" contains control characters</translation>
+    </message>
+    <message>
+        <source>“%1”只能是 0 或 1，不能是“%2”</source>
+        <translation>"%1" can only be 0 or 1, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”必须是整数，不能是“%2”</source>
+        <translation>"%1" must be a whole number, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”必须是数字，不能是“%2”</source>
+        <translation>"%1" must be a number, not "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”的数值“%2”超出范围：最多 %3 位整数、%4 位小数</source>
+        <translation>The value "%2" of "%1" is out of range: at most %3 integer digits and %4 decimals</translation>
+    </message>
+    <message>
+        <source>“%1”不是有效的日期：“%2”</source>
+        <translation>"%1" is not a valid date: "%2"</translation>
+    </message>
+    <message>
+        <source>字段“%1”的类型“%2”无法保存</source>
+        <translation>Field "%1" of type "%2" cannot be saved</translation>
+    </message>
+    <message>
+        <source>“%1”的数值“%2”有效数字超过 %3 位，本地账套数据库无法精确保存，请改用服务器账套或减少位数</source>
+        <translation>The value "%2" of "%1" has more than %3 significant digits, which the local account database cannot store exactly; use a server account database or fewer digits</translation>
+    </message>
+    <message>
+        <source>保存的数据属于“%1”，不是档案“%2”</source>
+        <translation>The data to save belongs to "%1", not to the archive "%2"</translation>
+    </message>
+    <message>
+        <source>档案“%1”中没有字段“%2”</source>
+        <translation>The archive "%1" has no field "%2"</translation>
+    </message>
+    <message>
+        <source>“%1”不能为空</source>
+        <translation>"%1" cannot be empty</translation>
+    </message>
+    <message>
+        <source>保存的数据中缺少“%1”</source>
+        <translation>The data to save lacks "%1"</translation>
+    </message>
+    <message>
+        <source>%1“%2”已存在，不能重复增加</source>
+        <translation>%1 "%2" already exists and cannot be added again</translation>
+    </message>
+    <message>
+        <source>%1为“%2”的记录不存在，可能已被其他用户删除</source>
+        <translation>The record with %1 "%2" does not exist; another user may have deleted it</translation>
+    </message>
+    <message>
+        <source>保存失败：%1</source>
+        <translation>Save failed: %1</translation>
+    </message>
+    <message>
+        <source>银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入</source>
+        <translation>The bank account number "%1" is already used by the account with code "%2"; the same number cannot be entered twice</translation>
+    </message>
+    <message>
+        <source>企业账号定长时，企业账号长度必须是 1 到 40 之间的整数</source>
+        <translation>When company account numbers have a fixed length, the length must be a whole number from 1 to 40</translation>
+    </message>
+    <message>
+        <source>“%1”是系统预置数据，不能删除</source>
+        <translation>"%1" is data the system brought along and cannot be deleted</translation>
+    </message>
+    <message>
+        <source>“%1”已被 %2 个%3使用，不能删除</source>
+        <translation>"%1" is used by %2 %3 and cannot be deleted</translation>
+    </message>
+    <message>
+        <source>没有提供档案“%1”的删除服务</source>
+        <translation>There is no delete service for the archive "%1"</translation>
+    </message>
+    <message>
+        <source>“%1”不是档案“%2”的关键字段</source>
+        <translation>"%1" is not the key field of the archive "%2"</translation>
+    </message>
+    <message>
+        <source>删除失败：%1</source>
+        <translation>Delete failed: %1</translation>
+    </message>
+    <message>
+        <source>保存的数据超过 %1 个字符，不予保存</source>
+        <translation>The data to save is longer than %1 characters and is not saved</translation>
+    </message>
+    <message>
+        <source>保存的数据格式不正确：%1</source>
+        <translation>The data to save is malformed: %1</translation>
+    </message>
+    <message>
+        <source>不接受文档类型定义</source>
+        <translation>document type declarations are not accepted</translation>
+    </message>
+    <message>
+        <source>不接受未定义的实体引用</source>
+        <translation>undefined entity references are not accepted</translation>
+    </message>
+    <message>
+        <source>不接受处理指令</source>
+        <translation>processing instructions are not accepted</translation>
+    </message>
+    <message>
+        <source>元素“%1”不应带属性</source>
+        <translation>element "%1" must not have attributes</translation>
+    </message>
+    <message>
+        <source>字段“%1”出现了两次</source>
+        <translation>field "%1" appears twice</translation>
+    </message>
+    <message>
+        <source>字段“%1”中不应再有元素</source>
+        <translation>field "%1" must not contain elements</translation>
+    </message>
+    <message>
+        <source>字段之外不应有文字</source>
+        <translation>there must be no text outside the fields</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：%3</source>
+        <translation>line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>没有根元素</source>
+        <translation>there is no root element</translation>
+    </message>
+</context>
 </TS>
