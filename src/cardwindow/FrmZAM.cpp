@@ -144,6 +144,7 @@ void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) 
     m_tCol = tCol;
     m_RowSel = RowSel;
     m_ComVar = std::move(var);
+    m_recordSql.clear();
     if (!m_loaded)
         Form_Load();
     ctlAA_Bank1->hide();
@@ -276,8 +277,10 @@ RecordsetPtr FrmZAM::GetCurrentRecord() {
     }
     m_RowSel = std::clamp(m_RowSel, 1, std::max(1, R - 1));
     // The key is bound, not written into the text: whatever a stored key holds stays a value.
-    QString sql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
-                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
+    if (m_recordSql.isEmpty())
+        m_recordSql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
+                      QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
+    QString sql = m_recordSql;
     return s.SrvDB->OpenXBound(sql, {grid->TextMatrix(m_RowSel, m_tCol)});
 }
 

@@ -65,6 +65,8 @@ private:
     bool m_closed = false;
     CardControl* m_Card = nullptr;
     ComVarPtr m_ComVar;
+    /// The read of one record by its key, the same for every record the card shows.
+    QString m_recordSql;
 
     QToolBar* Tlb;
     /// The toolbar's buttons by key; they live as long as the window.

@@ -2,6 +2,8 @@
 
 #include "Recordset.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cstring>
 
@@ -45,17 +47,28 @@ constexpr int kKindShift = 30;
 } // namespace
 
 struct ColumnStore::Column {
-    std::vector<std::unique_ptr<char[]>> data;
-    std::vector<std::unique_ptr<quint32[]>> words;
+    /// Block 0 of each lies in the store's first blocks; the column owns the others.
+    QVarLengthArray<char*, 4> data;
+    QVarLengthArray<quint32*, 4> words;
     size_t end = 0; ///< bytes used of the run, blocks' unused tails included
     size_t cells = 0;
     /// Where in the run the last data block lies, and which cells the last word block holds.
     size_t blockStart = 0, blockEnd = 0;
     size_t wordsStart = 0, wordsEnd = 0;
 
+    Column() = default;
+    Column(const Column&) = delete;
+    Column& operator=(const Column&) = delete;
+    ~Column() {
+        for (qsizetype b = 1; b < data.size(); ++b)
+            delete[] data[b];
+        for (qsizetype b = 1; b < words.size(); ++b)
+            delete[] words[b];
+    }
+
     quint32 word(size_t i) const {
         const int b = kWords.index(i);
-        return words[size_t(b)][i - kWords.start(b)];
+        return words[b][i - kWords.start(b)];
     }
     size_t start(size_t i) const {
         const size_t before = i > 0 ? word(i - 1) & kEndMask : 0;
@@ -68,7 +81,7 @@ struct ColumnStore::Column {
         const int b = kData.index(offset);
         const size_t inBlock = offset - kData.start(b);
         room = kData.size(b) - inBlock;
-        return data[size_t(b)].get() + inBlock;
+        return data[b] + inBlock;
     }
     /// Copies bytes [begin, end) of the run to out.
     void gather(size_t begin, size_t end, char* out) const {
@@ -93,6 +106,18 @@ ColumnStore::ColumnStore(ColumnStore&&) noexcept = default;
 ColumnStore& ColumnStore::operator=(ColumnStore&&) noexcept = default;
 ColumnStore::~ColumnStore() = default;
 
+char* ColumnStore::firstDataBlock(int col) {
+    if (!m_firstBlocks)
+        m_firstBlocks.reset(new char[m_columns.size() * (kData.size(0) + kWords.size(0) * 4)]);
+    return m_firstBlocks.get() + m_columns.size() * kWords.size(0) * 4 +
+           size_t(col) * kData.size(0);
+}
+
+quint32* ColumnStore::firstWordBlock(int col) {
+    firstDataBlock(col);
+    return reinterpret_cast<quint32*>(m_firstBlocks.get()) + size_t(col) * kWords.size(0);
+}
+
 void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
     Column& c = m_columns[size_t(col)];
     quint32 flags = quint32(kind) << kKindShift;
@@ -100,7 +125,7 @@ void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
     if (size_t(size) <= c.blockEnd - begin) {
         // The common case: the cell fits in the rest of the block being filled.
         if (size > 0)
-            std::memcpy(c.data.back().get() + (begin - c.blockStart), bytes, size_t(size));
+            std::memcpy(c.data.back() + (begin - c.blockStart), bytes, size_t(size));
     } else {
         const int block = kData.index(begin);
         const size_t room = kData.start(block) + kData.size(block) - begin;
@@ -113,8 +138,9 @@ void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
         const size_t end = begin + size_t(size);
         if (end > kEndMask)
             throw RecordsetError(QStringLiteral("查询结果的一列超过 512 MB，无法读入"));
-        while (c.data.size() < size_t(kData.index(end - 1)) + 1)
-            c.data.emplace_back(new char[kData.size(int(c.data.size()))]);
+        while (c.data.size() < kData.index(end - 1) + 1)
+            c.data.push_back(c.data.isEmpty() ? firstDataBlock(col)
+                                              : new char[kData.size(int(c.data.size()))]);
         for (size_t done = 0; done < size_t(size);) {
             size_t space;
             char* to = c.at(begin + done, space);
@@ -128,7 +154,7 @@ void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
     }
     if (c.cells == c.wordsEnd) {
         const int b = int(c.words.size());
-        c.words.emplace_back(new quint32[kWords.size(b)]);
+        c.words.push_back(b == 0 ? firstWordBlock(col) : new quint32[kWords.size(b)]);
         c.wordsStart = kWords.start(b);
         c.wordsEnd = c.wordsStart + kWords.size(b);
     }
@@ -228,9 +254,9 @@ QString ColumnStore::text(int row, int col) const {
 qsizetype ColumnStore::bytes() const {
     qsizetype n = 0;
     for (const auto& c : m_columns) {
-        for (size_t b = 0; b < c.data.size(); ++b)
+        for (qsizetype b = 0; b < c.data.size(); ++b)
             n += qsizetype(kData.size(int(b)));
-        for (size_t b = 0; b < c.words.size(); ++b)
+        for (qsizetype b = 0; b < c.words.size(); ++b)
             n += qsizetype(kWords.size(int(b)) * sizeof(quint32));
     }
     return n;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace tarvo {
@@ -41,9 +42,14 @@ private:
     struct Column;
     /// Held by value: a one-row result (the card's record) allocates little per column.
     std::vector<Column> m_columns;
+    /// The first, smallest blocks of every column in one allocation: a short result (the
+    /// card's record) takes one allocation however many columns it has.
+    std::unique_ptr<char[]> m_firstBlocks;
     int m_rows = 0;
 
     void add(int col, Kind kind, const char* bytes, qsizetype size);
+    char* firstDataBlock(int col);
+    quint32* firstWordBlock(int col);
     /// Copies the cell's bytes to out (which holds at least 8) when they are no longer than
     /// that; returns their size.
     qsizetype copyOut(int row, int col, char* out, qsizetype room) const;

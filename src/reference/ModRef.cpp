@@ -177,7 +177,7 @@ QVariant NullToDefault(const RecordsetPtr& rs, const QString& field, const QVari
 qint16 FieldToCheckValue(const QVariant& value, qint16 defaultValue) {
     if (value.isNull() || !value.isValid())
         return defaultValue == 1 ? 1 : 0;
-    return value.toString().toLower() == u"true" ? 1 : 0;
+    return value.toString().compare(u"true", Qt::CaseInsensitive) == 0 ? 1 : 0;
 }
 
 qint16 FieldToCheckValue(const RecordsetPtr& rs, const QString& field, qint16 defaultValue) {

@@ -16,11 +16,18 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
 
 void Edit::fillText(const QString& value) {
     if (value != text() || isUndoAvailable() || isRedoAvailable()) {
+        // A stored value is shown as it stands: the checks of typing are not for it, and a
+        // value they would refuse must not greet the clerk with a refusal while browsing.
+        const QValidator* typing = validator();
+        setValidator(nullptr);
         setText(value);
+        setValidator(typing);
         return;
     }
-    deselect();
-    end(false);
+    if (hasSelectedText())
+        deselect();
+    if (cursorPosition() != value.size())
+        end(false);
     setModified(false);
 }
 

@@ -14,9 +14,9 @@ public:
 
     QString Text() const { return text(); }
     void setTextValue(const QString& value) { setText(value); }
-    /// The program's fill from a record: as setText, but an edit that already shows the value,
-    /// with nothing to undo, only has its cursor and selection reset; laying the text out again
-    /// is the dearest part of walking through records.
+    /// The program's fill from a record: as setText, without the checks of typing, and an edit
+    /// that already shows the value, with nothing to undo, only has its cursor and selection
+    /// reset; laying the text out again is the dearest part of walking through records.
     void fillText(const QString& value);
     QString Tag() const { return m_tag; }
     void setTag(const QString& tag) { m_tag = tag; }

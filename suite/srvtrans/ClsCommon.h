@@ -3,12 +3,20 @@
 #include "AccountDatabase.h"
 #include "IClsCommon.h"
 
+#include <QHash>
+
+#include <memory>
+
 namespace tarvo::suite {
+
+class RecordsetBuilder;
 
 /// The server transaction object "TarvoSrvTrans.IClsCommon": queries in the component's
 /// dialect and the save service, over one connection to the accounting database.
 class ClsCommon : public IClsCommon {
 public:
+    ClsCommon();
+    ~ClsCommon() override;
     void Init(const QString& dbName) override;
     bool Status() const override { return m_db != nullptr; }
     RecordsetPtr OpenX(QString& sql) override;
@@ -26,7 +34,11 @@ public:
 
 private:
     AccountDatabasePtr m_db;
+    std::unique_ptr<RecordsetBuilder> m_builder; ///< over m_db's dictionary
+    /// Texts in the component's dialect and in the engine's, for the texts run again and again.
+    QHash<QString, QString> m_translated;
     QString m_lastError;
+    QString translated(const QString& sql);
     bool refuseWithoutConnection(QString& errText);
     RecordsetPtr query(const QString& sql, const QVariantList& params);
 };

@@ -2,15 +2,16 @@
 
 #include "AdoTypes.h"
 #include "DataDictionary.h"
-#include "SqlBackend.h"
+
+#include <algorithm>
 
 namespace tarvo::suite {
 
 namespace {
 
+constexpr size_t kRemembered = 16;
+
 FieldInfo inferField(const ResultColumn& column, const ColumnStore& cells, int col) {
-    if (column.decimal)
-        return {column.name, ado::adDouble, 8};
     for (int row = 0; row < cells.rowCount(); ++row) {
         switch (cells.kind(row, col)) {
         case ColumnStore::Kind::Null:
@@ -29,13 +30,20 @@ FieldInfo inferField(const ResultColumn& column, const ColumnStore& cells, int c
 
 } // namespace
 
-RecordsetPtr buildRecordset(StoredResult&& result, const DataDictionary& dict) {
-    QVector<FieldInfo> fields;
-    fields.reserve(result.columns.size());
-    for (int c = 0; c < result.columns.size(); ++c) {
-        const ResultColumn& col = result.columns[c];
+const RecordsetBuilder::Typed& RecordsetBuilder::typedFor(const QVector<ResultColumn>& columns) {
+    for (auto it = m_typed.begin(); it != m_typed.end(); ++it) {
+        if (it->columns.constData() != columns.constData() || it->columns.size() != columns.size())
+            continue;
+        if (it + 1 != m_typed.end())
+            std::rotate(it, it + 1, m_typed.end());
+        return m_typed.back();
+    }
+    Typed typed{columns, {}, {}};
+    typed.fields.reserve(columns.size());
+    for (int c = 0; c < columns.size(); ++c) {
+        const ResultColumn& col = columns[c];
         const DictField* f =
-            col.originTable.isEmpty() ? nullptr : dict.find(col.originTable, col.originColumn);
+            col.originTable.isEmpty() ? nullptr : m_dict.find(col.originTable, col.originColumn);
         if (f) {
             // Engines that fold identifiers give "cbankcode"; callers expect the column's
             // own spelling, which the dictionary keeps.
@@ -43,11 +51,25 @@ RecordsetPtr buildRecordset(StoredResult&& result, const DataDictionary& dict) {
                 col.name == f->field || col.name.compare(f->field, Qt::CaseInsensitive) == 0
                     ? f->field
                     : col.name;
-            fields.push_back({name, f->adoType(), f->definedSize()});
+            typed.fields.push_back({name, f->adoType(), f->definedSize()});
+        } else if (col.decimal) {
+            typed.fields.push_back({col.name, ado::adDouble, 8});
         } else {
-            fields.push_back(inferField(col, result.cells, c));
+            typed.fields.push_back({col.name, ado::adVarWChar, 255});
+            typed.inferred.push_back(c);
         }
     }
+    if (m_typed.size() == kRemembered)
+        m_typed.erase(m_typed.begin());
+    m_typed.push_back(std::move(typed));
+    return m_typed.back();
+}
+
+RecordsetPtr RecordsetBuilder::build(StoredResult&& result) {
+    const Typed& typed = typedFor(result.columns);
+    QVector<FieldInfo> fields = typed.fields;
+    for (const int c : typed.inferred)
+        fields[c] = inferField(result.columns[c], result.cells, c);
     // The cells stay as the engine gave them; the record set reads them in its fields' types.
     return std::make_shared<Recordset>(std::move(fields), std::move(result.cells));
 }

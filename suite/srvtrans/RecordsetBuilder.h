@@ -1,15 +1,37 @@
 #pragma once
 
 #include "Recordset.h"
+#include "SqlBackend.h"
+
+#include <vector>
 
 namespace tarvo::suite {
 
 class DataDictionary;
-struct StoredResult;
 
-/// Turns a stored query result into a record set whose field types and defined sizes come from
+/// Turns stored query results into record sets whose field types and defined sizes come from
 /// the data dictionary, so that values read as the column's type (bit columns as Booleans,
 /// dates as dates). Columns that no table column stands behind are typed from their values.
-RecordsetPtr buildRecordset(StoredResult&& result, const DataDictionary& dict);
+///
+/// A prepared statement run again hands back the very column list it gave before; the builder
+/// remembers how it typed the last few lists, so that the card's record read by key, say, is
+/// typed without a walk through the dictionary.
+class RecordsetBuilder {
+public:
+    explicit RecordsetBuilder(const DataDictionary& dict) : m_dict(dict) {}
+
+    RecordsetPtr build(StoredResult&& result);
+
+private:
+    struct Typed {
+        QVector<ResultColumn> columns; ///< held, so that the list's storage is never reused
+        QVector<FieldInfo> fields;
+        QVector<int> inferred; ///< columns typed from the values of each result
+    };
+    const DataDictionary& m_dict;
+    std::vector<Typed> m_typed; ///< the most recently used last
+
+    const Typed& typedFor(const QVector<ResultColumn>& columns);
+};
 
 } // namespace tarvo::suite
