@@ -110,7 +110,7 @@ double median(QVector<double> v) {
 }
 
 void report(const char* name, double value) {
-    std::printf("%s %.3f\n", name, value);
+    std::printf("%s %.6g\n", name, value);
     std::fflush(stdout);
 }
 

@@ -30,6 +30,11 @@ measure refresh-100k-postgresql "$(value refresh_median_ms "$server")" \
 measure peak-rss-100k "$(value peak_rss_mb "$big")" -
 measure growth-10k-100k "$(value refresh_median_ms "$big")" "$(value refresh_median_ms "$small")"
 measure card-next-100k "$(value card_next_ms "$card")" "$(value bare_select_ms "$card")"
+# The same Next against its floor: the bare SELECT plus what Qt takes to set the texts of the
+# fields that change (plain line edits, same font, same values).
+measure card-next-over-floor-100k "$(value card_next_ms "$card")" \
+    "$(awk -v b="$(value bare_select_ms "$card")" -v f="$(value fill_floor_ms "$card")" \
+        'BEGIN { print b + f }')"
 measure save-add "$(value save_add_ms "$card")" "$(value bare_insert_ms "$card")"
 # An account's add, with its duplicate check, in an archive of 100,000 against one of 1,000.
 accounts=build/bench/bench_account_save

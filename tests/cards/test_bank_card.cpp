@@ -245,6 +245,29 @@ TEST_F(BankCard, ShowingRecordsIsNoChangeByTheUserAndLeavesNothingToUndo) {
     EXPECT_EQ(edit("EdtcBankName")->text(), "另一银行");
 }
 
+/// A name stored with a character the card refuses to take (written by an older program or by
+/// hand) is shown whole, and browsing onto it tells the clerk of no refusal; typing the same
+/// character is still refused.
+TEST_F(BankCard, AStoredValueTheEditWouldRefuseIsShownWholeWithoutARefusal) {
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
+                               "iComAccNoLen) values ('903', '甲,乙银行', 0, 12)");
+    suite::Edit* name = edit("EdtcBankName");
+    QSignalSpy refusals(name, &QLineEdit::inputRejected);
+    QToolTip::hideText();
+    auto record = bank("903");
+    card.FillAllFields(record);
+    EXPECT_EQ(name->text(), "甲,乙银行");
+    EXPECT_EQ(refusals.size(), 0);
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    name->setFocus();
+    name->end(false);
+    QTest::keyClick(name, Qt::Key_Comma);
+    EXPECT_EQ(name->text(), "甲,乙银行");
+    EXPECT_EQ(refusals.size(), 1);
+    QToolTip::hideText();
+}
+
 TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
     auto pub = std::make_shared<suite::Pub>();
     ArchiveSession::current().oPub = pub;

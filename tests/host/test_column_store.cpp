@@ -49,6 +49,19 @@ TEST(ColumnStore, CellsOfEveryKindReadBackAcrossManyBlocks) {
         }
         ASSERT_EQ(cells.real(r, 2), r + 0.25);
     }
+    // A store handed on (a refresh swaps its new list in) keeps every cell, its first blocks
+    // included; the store it replaces gives its own back.
+    ColumnStore older(2);
+    older.addText(0, "x", 1);
+    older.addInteger(1, 5);
+    older.endRow();
+    older = std::move(cells);
+    const ColumnStore kept(std::move(older));
+    ASSERT_EQ(kept.rowCount(), rows);
+    for (int r = 0; r < rows; r += r < 200 ? 1 : 997) {
+        ASSERT_EQ(kept.text(r, 0), QString::fromUtf8(r == 777 ? huge : textOfRow(r)));
+        ASSERT_EQ(kept.real(r, 2), r + 0.25);
+    }
 }
 
 TEST(ColumnStore, ValuesTakeTheirFieldsTypesWhenRead) {

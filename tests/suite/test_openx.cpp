@@ -137,6 +137,27 @@ TEST_F(OpenX, RecordsReadByKeyOneAfterAnotherEachGetTheirOwnRow) {
     }
 }
 
+/// One statement run again with another key: a column no table stands behind is typed from the
+/// values of each result, not from the first result the statement gave.
+TEST_F(OpenX, AnExpressionIsTypedAnewForEveryResultOfOneStatement) {
+    auto& sql = db.database()->sql();
+    sql.exec("insert into aa_bank (cBankCode, cBankName) values ('881', '数字'), ('882', '空')");
+    auto read = [&](const QString& key) {
+        QString text = "select case when cBankCode = '881' then 7 end as v "
+                       "from aa_bank where cBankCode = ?";
+        return db.OpenXBound(text, {key});
+    };
+    for (int round = 0; round < 2; ++round) {
+        auto empty = read("882");
+        ASSERT_TRUE(empty) << db.lastError().toStdString();
+        EXPECT_TRUE(empty->Value("v").isNull());
+        auto number = read("881");
+        ASSERT_TRUE(number) << db.lastError().toStdString();
+        EXPECT_EQ(number->Field("v").type, ado::adInteger);
+        EXPECT_EQ(number->Value("v").toInt(), 7);
+    }
+}
+
 TEST_F(OpenX, MoreStatementsThanTheConnectionKeepsPreparedAllRunAgain) {
     auto& sql = db.database()->sql();
     for (int round = 0; round < 2; ++round) {
