@@ -15,7 +15,7 @@ value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
 measure() {
     awk -v n="$1" -v p="$2" -v b="$3" 'BEGIN {
         if (b == "-") printf "measure: %s project=%.1f baseline=- ratio=-\n", n, p
-        else printf "measure: %s project=%.3f baseline=%.3f ratio=%.2f\n", n, p, b, p / b }'
+        else printf "measure: %s project=%.4g baseline=%.4g ratio=%.2f\n", n, p, b, p / b }'
 }
 
 small=$(build/bench/bench_list_refresh 10000 2>/dev/null)
