@@ -12,9 +12,20 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, &Edit::Change);
     connect(this, &QLineEdit::textEdited, this, &Edit::UserChange);
     connect(this, &QLineEdit::inputRejected, this, &Edit::explainRefusal);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_ownLimit >= 0 && text.size() <= m_ownLimit) {
+            setMaxLength(m_ownLimit);
+            m_ownLimit = -1;
+        }
+    });
 }
 
 void Edit::fillText(const QString& value) {
+    if (value.size() > maxLength()) {
+        if (m_ownLimit < 0)
+            m_ownLimit = maxLength();
+        setMaxLength(int(value.size()));
+    }
     if (value != text() || isUndoAvailable() || isRedoAvailable()) {
         // A stored value is shown as it stands: the checks of typing are not for it, and a
         // value they would refuse must not greet the clerk with a refusal while browsing.

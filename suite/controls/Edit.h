@@ -16,7 +16,9 @@ public:
     void setTextValue(const QString& value) { setText(value); }
     /// The program's fill from a record: as setText, without the checks of typing, and an edit
     /// that already shows the value, with nothing to undo, only has its cursor and selection
-    /// reset; laying the text out again is the dearest part of walking through records.
+    /// reset; laying the text out again is the dearest part of walking through records. A
+    /// stored text longer than the edit takes is shown whole, never cut: cut, it would be saved
+    /// cut. The edit's own limit returns with the first text within it.
     void fillText(const QString& value);
     QString Tag() const { return m_tag; }
     void setTag(const QString& tag) { m_tag = tag; }
@@ -50,6 +52,9 @@ private:
     /// Tells the user at the edit what was refused and why: refused input must not vanish
     /// without a word.
     void explainRefusal();
+
+    /// The edit's limit while a longer stored text is shown; -1 when the limit is its own.
+    int m_ownLimit = -1;
 
     QString m_tag;
     QString m_tooltip;

@@ -268,6 +268,36 @@ TEST_F(BankCard, AStoredValueTheEditWouldRefuseIsShownWholeWithoutARefusal) {
     QToolTip::hideText();
 }
 
+/// A name longer than the column allows, written into a file by another program: the card
+/// shows it whole, and saving it is refused with the reason instead of storing it cut.
+TEST_F(BankCard, AStoredTextLongerThanTheEditTakesIsShownWholeAndNeverSavedCut) {
+    if (temp.onServer())
+        GTEST_SKIP() << "the server refuses to store the overlong name in the first place";
+    const QString longName(70, QChar(u'长'));
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName) values ('904', ?)",
+                               {longName});
+    suite::Edit* name = edit("EdtcBankName");
+    auto record = bank("904");
+    card.FillAllFields(record);
+    EXPECT_EQ(name->text(), longName);
+    bool valid = false;
+    QString xml = card.GetSaveXml(valid);
+    ASSERT_TRUE(valid);
+    QString error;
+    EXPECT_FALSE(db->Modify(xml, "aa_bank", error));
+    EXPECT_TRUE(error.contains("60")) << error.toStdString();
+    EXPECT_EQ(bank("904")->Value("cBankName").toString(), longName);
+
+    // The edit takes its own 60 characters again for the next record, and for a new one.
+    db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName) values ('905', '短')");
+    auto next = bank("905");
+    card.FillAllFields(next);
+    EXPECT_EQ(name->maxLength(), 60);
+    card.FillAllFields(record);
+    card.Emptyallfields();
+    EXPECT_EQ(name->maxLength(), 60);
+}
+
 TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
     auto pub = std::make_shared<suite::Pub>();
     ArchiveSession::current().oPub = pub;
