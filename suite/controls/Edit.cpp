@@ -12,8 +12,10 @@ Edit::Edit(QWidget* parent, const QString& name) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, &Edit::Change);
     connect(this, &QLineEdit::textEdited, this, &Edit::UserChange);
     connect(this, &QLineEdit::inputRejected, this, &Edit::explainRefusal);
+    // Setting the limit lays the text out anew and moves the cursor to its end: not while the
+    // user is editing, only when the program sets a text.
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (m_ownLimit >= 0 && text.size() <= m_ownLimit) {
+        if (m_ownLimit >= 0 && text.size() <= m_ownLimit && !isModified()) {
             setMaxLength(m_ownLimit);
             m_ownLimit = -1;
         }

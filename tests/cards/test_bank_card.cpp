@@ -288,6 +288,15 @@ TEST_F(BankCard, AStoredTextLongerThanTheEditTakesIsShownWholeAndNeverSavedCut) 
     EXPECT_TRUE(error.contains("60")) << error.toStdString();
     EXPECT_EQ(bank("904")->Value("cBankName").toString(), longName);
 
+    // The clerk shortens it from the middle: the cursor stays where the clerk works.
+    name->setFocus();
+    name->setCursorPosition(30);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(name, Qt::Key_Delete);
+    EXPECT_EQ(name->text().size(), 60);
+    EXPECT_EQ(name->cursorPosition(), 30);
+    EXPECT_TRUE(name->isUndoAvailable());
+
     // The edit takes its own 60 characters again for the next record, and for a new one.
     db->database()->sql().exec("insert into aa_bank (cBankCode, cBankName) values ('905', '短')");
     auto next = bank("905");
