@@ -1,6 +1,5 @@
 #include "AccountDatabase.h"
-#include "ClsCommon.h"
-#include "TempDatabase.h"
+#include "ConnectedDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +21,7 @@ QString account(const QString& code, const QString& number, const QString& extra
         .arg(code, number, extra);
 }
 
-struct BatchSave : ::testing::Test {
-    TempDatabase temp;
-    suite::ClsCommon db;
-    void SetUp() override {
-        db.Init(temp.name());
-        ASSERT_TRUE(db.Status());
-    }
-    /// Everything stored in the archives, the audit and the history.
-    QString snapshot() { return storedRows(db); }
+struct BatchSave : ConnectedDatabase {
     QVariant scalar(const QString& text) {
         QString sql = text;
         auto rs = db.OpenX(sql);

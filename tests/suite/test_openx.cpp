@@ -1,6 +1,5 @@
 #include "AdoTypes.h"
-#include "ClsCommon.h"
-#include "TempDatabase.h"
+#include "ConnectedDatabase.h"
 
 #include <QDate>
 #include <gtest/gtest.h>
@@ -9,13 +8,7 @@ using namespace tarvo;
 
 namespace {
 
-struct OpenX : ::testing::Test {
-    TempDatabase temp;
-    suite::ClsCommon db;
-    void SetUp() override {
-        db.Init(temp.name());
-        ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
-    }
+struct OpenX : ConnectedDatabase {
     RecordsetPtr open(const QString& text) {
         QString sql = text;
         return db.OpenX(sql);

@@ -1,8 +1,7 @@
 #include "AccountDatabase.h"
-#include "ClsCommon.h"
+#include "ConnectedDatabase.h"
 #include "DecimalText.h"
 #include "SuiteContext.h"
-#include "TempDatabase.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -31,15 +30,7 @@ QString account(const QString& code, const QString& bankCode, const QString& ext
         .arg(code, bankCode, extra);
 }
 
-struct SaveService : ::testing::Test {
-    TempDatabase temp;
-    suite::ClsCommon db;
-    void SetUp() override {
-        db.Init(temp.name());
-        ASSERT_TRUE(db.Status());
-    }
-    /// Everything stored in the archives, the audit and the history.
-    QString snapshot() { return storedRows(db); }
+struct SaveService : ConnectedDatabase {
     QVariant value(const QString& text, const QString& field) {
         QString sql = text;
         auto rs = db.OpenX(sql);
