@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -57,6 +58,7 @@ void ScreenshotTaker::poll() {
     }
     if (!m_cardCommand.isEmpty()) {
         if (card && m_lookup.isEmpty()) {
+            showDatabaseFolder(card);
             take(card);
             return;
         }
@@ -130,6 +132,15 @@ QWidget* ScreenshotTaker::lookupWindow(QWidget* card) const {
         return popup;
     QWidget* modal = QApplication::activeModalWidget();
     return modal && modal != card && modal->isVisible() ? modal : nullptr;
+}
+
+void ScreenshotTaker::showDatabaseFolder(QWidget* window) const {
+    auto* chooser = qobject_cast<QFileDialog*>(window);
+    if (!chooser || m_databaseFolder.isEmpty())
+        return;
+    chooser->setViewMode(QFileDialog::Detail);
+    chooser->selectNameFilter(chooser->nameFilters().constLast());
+    chooser->setDirectory(m_databaseFolder);
 }
 
 void ScreenshotTaker::take(QWidget* target) {

@@ -10,7 +10,8 @@ class QWidget;
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
 /// picture of the card; with "Preview", of the print preview; with a lookup (the name of a
 /// card control) it opens that control's reference or calendar on the card and takes the
-/// picture of it. With a search text, the list is pictured narrowed by its search box.
+/// picture of it; with "Import", of the import's file chooser. With a search text, the list is
+/// pictured narrowed by its search box.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:
@@ -19,12 +20,16 @@ public:
     bool saved() const { return m_saved; }
     /// Opens the import preview of this file from the list, and pictures the preview.
     void setImportFile(const QString& path) { m_importFile = path; }
+    /// A file chooser the list opens ("Import") is pictured showing this folder, so that the
+    /// database's own files are in sight.
+    void setDatabaseFolder(const QString& folder) { m_databaseFolder = folder; }
 
 private:
     void poll();
     /// Whether a top-level widget is a window the list opened (not the list, a message or a
     /// pop-up).
     static bool opensWindow(const QWidget* w);
+    void showDatabaseFolder(QWidget* window) const;
     void take(QWidget* target);
     void openLookup(QWidget* card);
     /// The reference dialog or calendar the lookup opened over the card, if any.
@@ -36,6 +41,7 @@ private:
     QString m_lookup;
     QString m_search;
     QString m_importFile;
+    QString m_databaseFolder;
     bool m_lookupOpened = false;
     QTimer m_timer;
     int m_attempts = 0;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption card(
         QStringLiteral("card"),
         QStringLiteral("截图时先从列表打开窗口：Add、Modify、Preview、Filter、FindSet、Pos、"
-                       "FieldSet、Help、About 或 History"),
+                       "FieldSet、Help、About、History 或 Import"),
         QStringLiteral("command"));
     const QCommandLineOption lookup(
         QStringLiteral("lookup"),
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
         QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
         QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
-        QStringLiteral("History")};
+        QStringLiteral("History"),  QStringLiteral("Import")};
     if (!viaPortal && !oneOf(cli.value(archive), archives)) {
         fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
@@ -183,6 +184,8 @@ int main(int argc, char** argv) {
         screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), command, cli.value(lookup),
                                                        cli.value(search));
         screenshot->setImportFile(cli.value(importFile));
+        if (const QFileInfo database(cli.value(db)); database.isFile())
+            screenshot->setDatabaseFolder(database.absolutePath());
     }
 
     std::unique_ptr<ListExporter> exporter;

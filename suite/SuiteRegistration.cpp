@@ -4,6 +4,7 @@
 #include "about/AboutBox.h"
 #include "colset/ClsColSet.h"
 #include "controls/DatePicker.h"
+#include "controls/FileDialogs.h"
 #include "ledger/LedgerObjects.h"
 #include "print/PrintControl.h"
 #include "print/TableReader.h"
@@ -16,6 +17,7 @@
 namespace tarvo::suite {
 
 void registerSuiteClasses() {
+    lookAtNamesOnlyEverywhere();
     auto& reg = ClassRegistry::instance();
     reg.registerClass(QStringLiteral("TarvoPub.IPub"), [] { return std::make_shared<Pub>(); });
     reg.registerClass(QStringLiteral("PRINTCONTROLLib.PrintControl"),

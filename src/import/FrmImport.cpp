@@ -3,12 +3,12 @@
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ErrorHandling.h"
+#include "FileDialogs.h"
 #include "ITableReader.h"
 
 #include <QColor>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -71,7 +71,7 @@ FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWi
 }
 
 void FrmImport::chooseFile() {
-    const QString path = QFileDialog::getOpenFileName(
+    const QString path = suite::chooseFileToOpen(
         this, windowTitle(), m_path.isEmpty() ? QString() : QFileInfo(m_path).path(),
         tr("表格文件 (*.csv *.xlsx)"));
     if (!path.isEmpty())

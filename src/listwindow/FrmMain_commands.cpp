@@ -3,6 +3,7 @@
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
+#include "FileDialogs.h"
 #include "FrmHistory.h"
 #include "FrmImport.h"
 #include "FrmMain.h"
@@ -14,7 +15,6 @@
 #include "StatusBar.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTime>
@@ -190,8 +190,8 @@ void FrmMain::DoCommand(const QString& key) {
         close();
     } else if (k == u"import") {
         const QString path =
-            QFileDialog::getOpenFileName(this, tr("导入%1").arg(m_ComVar->m_ArchiveChName),
-                                         QString(), tr("表格文件 (*.csv *.xlsx)"));
+            suite::chooseFileToOpen(this, tr("导入%1").arg(m_ComVar->m_ArchiveChName), QString(),
+                                    tr("表格文件 (*.csv *.xlsx)"));
         if (!path.isEmpty())
             ImportFile(path);
     }

@@ -1,5 +1,6 @@
 #include "PrintControl.h"
 
+#include "FileDialogs.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
 #include "ResourceTable.h"
@@ -150,7 +151,7 @@ QString PrintControl::askForFile() const {
                                   QStringLiteral("pdf")};
     QFileDialog dialog(m_parent, res("Tarvo.Print.savecaption"));
     dialog.setObjectName(QStringLiteral("PrnSaveFile"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    lookAtNamesOnly(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(suffixes[0]);

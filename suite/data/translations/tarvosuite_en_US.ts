@@ -179,4 +179,11 @@
         <translation>there is no root element</translation>
     </message>
 </context>
+<context>
+    <name>tarvo::suite::FileDialogs</name>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,83 @@
+#include "FileDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
+
+namespace tarvo::suite {
+
+namespace {
+
+class NameOnlyIconProvider : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override {
+        return QFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile())
+            return QFileIconProvider::type(info);
+        const QMimeType mime = m_mimes.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+
+private:
+    QMimeDatabase m_mimes;
+};
+
+NameOnlyIconProvider& nameOnlyIcons() {
+    static NameOnlyIconProvider provider;
+    return provider;
+}
+
+/// Catches every file dialog before it shows: the listing that reads files starts only once the
+/// dialog's view asks for icons and types.
+class FileDialogWatch : public QObject {
+public:
+    explicit FileDialogWatch(QObject* parent) : QObject(parent) {
+        setObjectName(QStringLiteral("tarvo_file_dialog_watch"));
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Polish) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(watched))
+                lookAtNamesOnly(*dialog);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void lookAtNamesOnly(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.iconProvider() != &nameOnlyIcons())
+        dialog.setIconProvider(&nameOnlyIcons());
+}
+
+void lookAtNamesOnlyEverywhere() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!qobject_cast<QApplication*>(app) ||
+        app->findChild<QObject*>(QStringLiteral("tarvo_file_dialog_watch"),
+                                 Qt::FindDirectChildrenOnly))
+        return;
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    app->installEventFilter(new FileDialogWatch(app));
+}
+
+QString chooseFileToOpen(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) {
+    QFileDialog dialog(parent, caption, folder);
+    // Files whose names the clerk's other programs spelled differently can still be picked.
+    dialog.setNameFilters(
+        {filter, QCoreApplication::translate("tarvo::suite::FileDialogs", "所有文件 (*)")});
+    dialog.setObjectName(QStringLiteral("DlgOpenFile"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    lookAtNamesOnly(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace tarvo::suite
