@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMimeDatabase>
 
 namespace tarvo::suite {
@@ -31,18 +34,22 @@ NameOnlyIconProvider& nameOnlyIcons() {
     return provider;
 }
 
-/// Catches every file dialog before it shows: the listing that reads files starts only once the
-/// dialog's view asks for icons and types.
+/// Catches every window before it shows: a file dialog, or the completer of a file name that
+/// the print dialog offers, reads files only once a view asks for their icons and types.
 class FileDialogWatch : public QObject {
 public:
     explicit FileDialogWatch(QObject* parent) : QObject(parent) {
         setObjectName(QStringLiteral("tarvo_file_dialog_watch"));
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Polish) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(watched))
-                lookAtNamesOnly(*dialog);
-        }
+        if (event->type() != QEvent::Polish || !watched->isWidgetType() ||
+            !static_cast<QWidget*>(watched)->isWindow())
+            return false;
+        if (auto* dialog = qobject_cast<QFileDialog*>(watched))
+            lookAtNamesOnly(*dialog);
+        for (QFileSystemModel* files : watched->findChildren<QFileSystemModel*>())
+            if (files->iconProvider() != &nameOnlyIcons())
+                files->setIconProvider(&nameOnlyIcons());
         return false;
     }
 };
@@ -74,6 +81,12 @@ QString chooseFileToOpen(QWidget* parent, const QString& caption, const QString&
     dialog.setObjectName(QStringLiteral("DlgOpenFile"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Room for a file's whole name, size and date in the detail view.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 500)));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     lookAtNamesOnly(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -15,8 +15,9 @@ namespace tarvo::suite {
 void lookAtNamesOnly(QFileDialog& dialog);
 
 /// Does the same for every file dialog the process shows from now on, Qt's own ones too (the
-/// print dialog's file chooser), and keeps out the platform's native dialogs, which read the
-/// files they list themselves. Safe to call more than once.
+/// print dialog's file chooser and the completer of its file name), and keeps out the
+/// platform's native dialogs, which read the files they list themselves. Safe to call more than
+/// once.
 void lookAtNamesOnlyEverywhere();
 
 /// Asks for an existing file to open, with a dialog that looks at names only; empty when the

@@ -30,21 +30,26 @@ struct FileDialogTest : ListWindowTest {
     QString dbFile() const { return QFileInfo(h.db.name()).absoluteFilePath(); }
 
     /// Browses the database's folder in the next file dialog that shows, the way a clerk looks
-    /// at it: detail view, every file listed with its icon and type, the view painted. Then
+    /// at it: detail view, every file listed with its icon and type, the view painted; in the
+    /// print dialog, the completer of the file name lists the folder the clerk types. Then
     /// cancels the dialog. Returns how many files the dialog listed there.
     std::shared_ptr<QObject> browseDatabaseFolder(int& listed) {
         auto timer = std::make_shared<QTimer>();
         timer->setInterval(20);
         QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), &listed, this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !(dialog->inherits("QFileDialog") || dialog->inherits("QPrintDialog")))
                 return;
             t->stop();
             const QString folder = QFileInfo(dbFile()).absolutePath();
-            dialog->setViewMode(QFileDialog::Detail);
-            dialog->setNameFilter(QStringLiteral("*"));
-            dialog->setDirectory(folder);
             auto* model = dialog->findChild<QFileSystemModel*>();
+            if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+                files->setViewMode(QFileDialog::Detail);
+                files->setNameFilter(QStringLiteral("*"));
+                files->setDirectory(folder);
+            } else {
+                model->setRootPath(folder);
+            }
             const QString wal = QFileInfo(dbFile()).fileName() + QStringLiteral("-wal");
             const bool walListed = QTest::qWaitFor([&] {
                 const QModelIndex root = model->index(folder);
@@ -104,6 +109,12 @@ TEST_F(FileDialogTest, TheImportsFileChooserLeavesTheDatabaseToSqlite) {
 TEST_F(FileDialogTest, TheExportsSaveDialogLeavesTheDatabaseToSqlite) {
     expectSavesReachTheFileAfter(
         [](FrmMain& w) { w.findChild<QAction*>(QStringLiteral("mSaveFile"))->trigger(); });
+}
+
+TEST_F(FileDialogTest, ThePrintDialogsFileNameCompleterLeavesTheDatabaseToSqlite) {
+    suite::registerSuiteClasses();
+    expectSavesReachTheFileAfter(
+        [](FrmMain& w) { w.findChild<QAction*>(QStringLiteral("mPrint"))->trigger(); });
 }
 
 TEST_F(FileDialogTest, AFileDialogQtOpensOnItsOwnLeavesTheDatabaseToSqlite) {
