@@ -66,6 +66,11 @@ void LoadAccountSettings(ComVar& comVar) {
                    s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.yes"))};
     s.SignFlagText = {s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.isignflag0")),
                       s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.isignflag1"))};
+    s.AccPropertyText.clear();
+    for (const char* key :
+         {"Tarvo.AA.ARCHIVE.COMMON.iaccproperty0", "Tarvo.AA.ARCHIVE.COMMON.iaccproperty1",
+          "Tarvo.AA.ARCHIVE.COMMON.iaccproperty2"})
+        s.AccPropertyText << s.oPub->GetResString(QString::fromLatin1(key));
 }
 
 } // namespace tarvo

@@ -27,6 +27,7 @@ struct ArchiveSession {
     ResParamList ResParams;
     QStringList YesNoText;    ///< 0: no, 1: yes
     QStringList SignFlagText; ///< 0: isignflag0 text, 1: isignflag1 text
+    QStringList AccPropertyText; ///< the account property's texts, by its stored value 0, 1, 2
 
     /// The calling thread's session.
     static ArchiveSession& current();

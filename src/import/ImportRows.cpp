@@ -172,6 +172,19 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
                       .arg(f.caption, s.SignFlagText.value(0), s.SignFlagText.value(1), t);
         return {};
     }
+    if (is(f.field, "iAccProperty") && !t.isEmpty()) {
+        // The list shows the property's text; its stored code is taken as well.
+        const auto text = s.AccPropertyText.indexOf(t);
+        if (text >= 0)
+            return QString::number(text);
+        bool number = false;
+        if (const int code = t.toInt(&number);
+            number && code >= 0 && code < s.AccPropertyText.size())
+            return QString::number(code);
+        refusal = tr("“%1”只能是这些之一：%2；不能是“%3”")
+                      .arg(f.caption, s.AccPropertyText.join(tr("、")), t);
+        return {};
+    }
     int found = 0;
     if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
         const QString code =

@@ -107,7 +107,8 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     }
     Grid->setFixedRows(1);
     const ArchiveSession& s = ArchiveSession::current();
-    m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText);
+    m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText,
+                                                    s.AccPropertyText);
     // The grid keeps showing the rows it had until the new ones are complete, then takes them
     // all at once; meanwhile the window still handles its events at every pause, but paints a
     // few times a second at most, however fast the pauses come.
@@ -154,6 +155,8 @@ void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
             m_fillSource->setShown(j, ListGridSource::Shown::YesNo);
         else if (field.name.toLower() == u"isignflag")
             m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
+        else if (field.name.toLower() == u"iaccproperty")
+            m_fillSource->setShown(j, ListGridSource::Shown::AccProperty);
     }
 }
 

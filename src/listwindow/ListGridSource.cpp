@@ -4,9 +4,11 @@
 
 namespace tarvo {
 
-ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText)
+ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
+                               QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
-      m_signFlagText(std::move(signFlagText)), m_shown(m_rs->FieldCount() + 1, Shown::AsIs) {}
+      m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs) {}
 
 QVariant ListGridSource::displayValue(const QVariant& value, const QString& fieldName) {
     if (value.isNull())
@@ -44,6 +46,13 @@ QString ListGridSource::text(int row, int col) const {
     case Shown::SignFlag:
         // The stored 1 shows the text of isignflag0: the card pairs them crosswise too.
         return m_signFlagText.value(t == u"1" ? 0 : 1);
+    case Shown::AccProperty: {
+        // A code no text stands for (written by another program) shows as it is stored.
+        bool number = false;
+        const int code = t.toInt(&number);
+        return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code]
+                                                                       : t;
+    }
     case Shown::AsIs:
         break;
     }

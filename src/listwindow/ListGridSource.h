@@ -8,14 +8,15 @@
 namespace tarvo {
 
 /// The list grid's data cells, read from the record set of a refresh when the grid shows
-/// them: grid column j shows field j − 1 as its display text, Boolean and sign-flag columns as
-/// their session texts. The record set's rows are shared, never copied into texts.
+/// them: grid column j shows field j − 1 as its display text; Boolean, sign-flag and
+/// account-property columns show their session texts, not their codes. The record set's rows are shared, never copied into texts.
 class ListGridSource : public suite::GridSource {
 public:
     /// How a column turns its display text into the text shown.
-    enum class Shown { AsIs, YesNo, SignFlag };
+    enum class Shown { AsIs, YesNo, SignFlag, AccProperty };
 
-    ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText);
+    ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
+                   QStringList accPropertyText);
 
     /// The display value of one field value: empty text for Null, nothing for the two fields
     /// the list never shows, Booleans as True/False, dates in ISO form, other values as they are.
@@ -30,6 +31,7 @@ private:
     RecordsetPtr m_rs;
     QStringList m_yesNoText;
     QStringList m_signFlagText;
+    QStringList m_accPropertyText;
     QVector<Shown> m_shown;
 };
 

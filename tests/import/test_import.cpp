@@ -150,6 +150,27 @@ TEST_F(ImportTest, WhatTheListExportsImportsBackUnchanged) {
     }
 }
 
+TEST_F(ImportTest, AnAccountsPropertyIsTakenByItsWordOrCodeAndNothingElse) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QStringList words = ArchiveSession::current().AccPropertyText;
+        ASSERT_EQ(words.size(), 3);
+        const QString file = write(
+            "property.csv",
+            QStringLiteral("编码,账户属性\r\n01,%1\r\n02,0\r\n03,活期账户\r\n04,3\r\n")
+                .arg(words[2]),
+            "UTF-8");
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), QStringList({"修改", "修改", "拒绝", "拒绝"}));
+            EXPECT_TRUE(column(p, 2)[2].contains(u"活期账户")) << column(p, 2)[2].toStdString();
+            EXPECT_TRUE(column(p, 2)[2].contains(words.join(u"、")));
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(stored("iAccProperty", "01"), "2");
+    EXPECT_EQ(stored("iAccProperty", "02"), "0");
+    EXPECT_EQ(stored("iAccProperty", "03"), "1");
+}
+
 TEST_F(ImportTest, ColumnsTheCaptionsDoNotNameAreMappedByTheCombos) {
     const QString file =
         write("own.csv", "code,name,whatever\r\n901,测试银行,x\r\n902,第二银行,y\r\n", "UTF-8");

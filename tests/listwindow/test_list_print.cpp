@@ -194,3 +194,33 @@ TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
     for (const char* code : {"102", "103", "104", "105"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(code))) << code;
 }
+
+TEST_F(ListPrintTest, AnAccountsPropertyShowsAsItsWordsInTheGridAndTheExport) {
+    // A code no word stands for, written by another program, shows as it is stored.
+    h.exec("update bank set iAccProperty = 7 where cBCode = '03'");
+    const QString file = dir.filePath("accounts.csv");
+    suite::setUnattendedExportPath(file);
+    QStringList words;
+    withList("bank", "NB", [&](FrmMain& w) {
+        suite::Grid* grid = w.grid();
+        int col = 0;
+        for (int c = 1; c < grid->Cols(); ++c)
+            if (grid->TextMatrix(0, c) == u"账户属性")
+                col = c;
+        ASSERT_GT(col, 0);
+        QMap<QString, QString> shown;
+        for (int r = 1; r < grid->Rows(); ++r)
+            shown[grid->TextMatrix(r, 1)] = grid->TextMatrix(r, col);
+        words = ArchiveSession::current().AccPropertyText;
+        ASSERT_EQ(words.size(), 3);
+        EXPECT_EQ(shown.value("01"), words[0]);
+        EXPECT_EQ(shown.value("02"), words[1]);
+        EXPECT_EQ(shown.value("03"), "7");
+        w.DoCommand("savefile");
+    });
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains(words.value(0))) << text.toStdString();
+    EXPECT_TRUE(text.contains(words.value(1)));
+}

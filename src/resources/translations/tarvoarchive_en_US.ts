@@ -432,6 +432,14 @@
         <translation>"%1" may hold digits only, not "%2"</translation>
     </message>
     <message>
+        <source>“%1”只能是这些之一：%2；不能是“%3”</source>
+        <translation>"%1" must be one of: %2; not "%3"</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
         <source>“%1”只能是“%2”或“%3”，不能是“%4”</source>
         <translation>"%1" must be "%2" or "%3", not "%4"</translation>
     </message>
