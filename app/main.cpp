@@ -1,15 +1,17 @@
 // The desktop host: logs a user in to an account database and opens an archive, either the
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "ComponentRegistration.h"
+#include "FrmMain.h"
 #include "HostApplication.h"
 #include "ITarvoArchive.h"
-#include "ListExporter.h"
+#include "LoadedListRunner.h"
 #include "Login.h"
 #include "PortalBusiness.h"
 #include "PrintControl.h"
 #include "ScreenshotTaker.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
+#include "UnattendedImport.h"
 
 #include "ClassRegistry.h"
 
@@ -20,6 +22,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -30,16 +33,19 @@ QString defaultDatabase() {
     return QDir(dir).filePath(QStringLiteral("TarvoArchive/account.db"));
 }
 
-bool exporting(int argc, char** argv) {
+/// Whether the run is a script's export or import, which shows no window.
+bool scripted(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--export") == 0 || qstrncmp(argv[i], "--export=", 9) == 0)
-            return true;
+        for (const char* option : {"--export", "--check", "--commit"})
+            if (qstrcmp(argv[i], option) == 0 || (qstrncmp(argv[i], option, qstrlen(option)) == 0 &&
+                                                  argv[i][qstrlen(option)] == '='))
+                return true;
     return false;
 }
 
-void useOffscreenWithoutDisplay(bool exporting) {
-    // An export shows no window at all, display or not.
-    if (exporting ||
+void useOffscreenWithoutDisplay(bool scripted) {
+    // A script's run shows no window at all, display or not.
+    if (scripted ||
         (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
          qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -61,6 +67,23 @@ void fail(bool headless, const QString& message) {
         QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
 }
 
+/// Why the import options given do not go together; empty when they do.
+QString importMisuse(bool file, bool screenshot, bool check, bool commit, bool confirmLengths,
+                     bool otherJob) {
+    if (check && commit)
+        return QStringLiteral("--check 和 --commit 只能选一个");
+    if ((check || commit) && !file)
+        return QStringLiteral("--check 和 --commit 要和 --import 一起使用");
+    if (confirmLengths && !check && !commit)
+        return QStringLiteral("--confirm-lengths 只用于 --check 或 --commit");
+    if ((check || commit) && (screenshot || otherJob))
+        return QStringLiteral(
+            "--check 和 --commit 不打开窗口，不能与 --screenshot、--card 或 --export 同用");
+    if (file && !screenshot && !check && !commit)
+        return QStringLiteral("--import 要和 --check、--commit 或 --screenshot 之一一起使用");
+    return {};
+}
+
 } // namespace
 
 #ifdef TARVOARCHIVE_EARLIER_BUILD
@@ -70,7 +93,7 @@ constexpr char kHostName[] = "tarvo-archive";
 #endif
 
 int main(int argc, char** argv) {
-    useOffscreenWithoutDisplay(exporting(argc, argv));
+    useOffscreenWithoutDisplay(scripted(argc, argv));
     HostApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kHostName));
     QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
@@ -125,15 +148,26 @@ int main(int argc, char** argv) {
                                     QStringLiteral("text"));
     const QCommandLineOption importFile(
         QStringLiteral("import"),
-        QStringLiteral("截图时从列表打开这个 .csv 或 .xlsx 文件的导入预览"),
+        QStringLiteral("要导入的 .csv 或 .xlsx 文件：配合 --screenshot 截取导入预览，"
+                       "或配合 --check、--commit 不打开窗口地检查或导入"),
         QStringLiteral("file"));
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("逐行输出 --import 文件的检查结果，不保存；有行被拒绝时返回 1"));
+    const QCommandLineOption commit(
+        QStringLiteral("commit"),
+        QStringLiteral("在一个事务中保存 --import 文件中通过检查的行，输出各行结果和条数"));
+    const QCommandLineOption confirmLengths(
+        QStringLiteral("confirm-lengths"),
+        QStringLiteral("--check、--commit 时接受不符合所属银行账号长度规则的银行账号"));
     cli.addOptions({archive, sysId, db, user, lang, shot, card, lookup, exportFile, search,
-                    importFile});
+                    importFile, check, commit, confirmLengths});
     if (!menus.isEmpty())
         cli.addOption(menu);
     cli.process(app);
     const bool viaPortal = !menus.isEmpty() && cli.isSet(menu);
-    if (cli.isSet(shot) || cli.isSet(exportFile))
+    const bool importing = cli.isSet(check) || cli.isSet(commit);
+    if (cli.isSet(shot) || cli.isSet(exportFile) || importing)
         app.setHeadless(true);
 
     if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
@@ -157,8 +191,11 @@ int main(int argc, char** argv) {
                                  .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
         return 2;
     }
-    if (cli.isSet(importFile) && !cli.isSet(shot)) {
-        fail(app.headless(), QStringLiteral("--import 只用于截图，请同时给出 --screenshot"));
+    if (const QString misuse = importMisuse(
+            cli.isSet(importFile), cli.isSet(shot), cli.isSet(check), cli.isSet(commit),
+            cli.isSet(confirmLengths), cli.isSet(exportFile) || cli.isSet(card));
+        !misuse.isEmpty()) {
+        fail(app.headless(), misuse);
         return 2;
     }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
@@ -188,13 +225,24 @@ int main(int argc, char** argv) {
             screenshot->setDatabaseFolder(database.absolutePath());
     }
 
-    std::unique_ptr<ListExporter> exporter;
+    std::unique_ptr<LoadedListRunner> exporter;
     if (cli.isSet(exportFile)) {
         tarvo::suite::setUnattended(true);
         tarvo::suite::setUnattendedExportPath(cli.value(exportFile));
         // Until the list's output command runs, nothing was written.
         tarvo::suite::lastExportOutcome() = {1, cli.value(exportFile), {}};
-        exporter = std::make_unique<ListExporter>();
+        exporter = std::make_unique<LoadedListRunner>(
+            [](tarvo::FrmMain& list) { list.DoCommand(QStringLiteral("SaveFile")); });
+    }
+    std::unique_ptr<LoadedListRunner> importer;
+    bool imported = false;
+    QTextStream out(stdout);
+    if (importing) {
+        tarvo::suite::setUnattended(true);
+        const tarvo::UnattendedImport job{cli.value(importFile), cli.isSet(commit),
+                                          cli.isSet(confirmLengths)};
+        importer = std::make_unique<LoadedListRunner>(
+            [&, job](tarvo::FrmMain& list) { imported = list.ImportFileUnattended(job, out); });
     }
 
     auto component =
@@ -210,6 +258,8 @@ int main(int argc, char** argv) {
     }
     if (app.failed())
         return 1;
+    if (importer)
+        return imported ? 0 : 1;
     if (exporter) {
         const auto& outcome = tarvo::suite::lastExportOutcome();
         if (outcome.result == 0)

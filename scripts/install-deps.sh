@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on a fresh Debian 12 machine.
+# Installs what building and running need on a fresh Debian 12 machine; with --test, what
+# testing needs besides.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
@@ -11,6 +12,10 @@ packages=(
     libicu-dev
     iso-codes fonts-noto-cjk xauth xvfb
 )
+# With --test, also what only the tests need: a spreadsheet program that re-saves exports.
+if [ "${1:-}" = "--test" ]; then
+    packages+=(libreoffice-calc-nogui)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ComVar.h"
-#include "ImportRows.h"
+#include "ImportBatch.h"
 
 #include <QDialog>
 
@@ -26,14 +26,8 @@ public:
 
 private:
     ComVarPtr m_ComVar;
-    ImportRows m_rows;
+    ImportBatch m_batch;
     QString m_path;
-    QStringList m_headers;
-    /// Data rows with their row numbers in the file; blank rows left out.
-    QVector<QPair<int, QStringList>> m_data;
-    QVector<int> m_mapping;
-    QVector<ImportRow> m_records;
-    QVector<BatchVerdict> m_verdicts;
     int m_imported = 0;
 
     QLabel* LblFile;

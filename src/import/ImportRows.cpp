@@ -4,6 +4,8 @@
 #include "ArchiveSession.h"
 #include "Edit.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <optional>
 
@@ -50,6 +52,17 @@ constexpr MustInput kMustInput[] = {
     {"bank", "cBankCode", "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"},
 };
 
+/// Fields holding codes and numbers: a spreadsheet that takes them for numbers rewrites them.
+const char* const kCodeFields[] = {"cBankCode", "cIndUnitcode", "cBCode", "cBAccount",
+                                   "cCode",     "cCustomerNo",  "cOrgNo", "cUnionBankNo"};
+
+/// What spreadsheets write for a number too long to show ("2E+017", "1.23456789012346E+022"):
+/// the sign after the E tells it from an account number that carries a letter E.
+bool inExponentNotation(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^[0-9](\\.[0-9]+)?[Ee][+-][0-9]+$"));
+    return pattern.match(text.trimmed()).hasMatch();
+}
+
 /// The lengths of account numbers in the bank card take two digits at most.
 const char* const kLengthFields[] = {"iIndAccNoLen", "iIndAutoInputLen", "iComAccNoLen"};
 
@@ -78,6 +91,7 @@ QString lookUp(IClsCommon& db, const char* sql, const QString& value, int& found
 ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFields)
     : m_archive(archive.toLower()) {
     const bool banks = m_archive == u"aa_bank";
+    m_root = banks ? QStringLiteral("AA_Bank") : QStringLiteral("Bank");
     const FieldSpec* begin = banks ? std::begin(kBankFields) : std::begin(kAccountFields);
     const FieldSpec* end = banks ? std::end(kBankFields) : std::end(kAccountFields);
     for (const FieldSpec* s = begin; s != end; ++s) {
@@ -130,6 +144,10 @@ QString ImportRows::keyCaption() const {
 }
 
 QString ImportRows::refusalOf(const ImportField& f, const QString& value) const {
+    for (const char* code : kCodeFields)
+        if (is(f.field, code) && inExponentNotation(value))
+            return tr("%1“%2”是电子表格改写成的科学计数法，原%1已丢失")
+                .arg(f.caption, value.trimmed());
     if (f.field.startsWith(u'c')) {
         const QString refused = suite::Edit::standardBadstr();
         for (const QChar c : value)
@@ -252,9 +270,8 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
             }
         }
     }
-    const QString root =
-        m_archive == u"aa_bank" ? QStringLiteral("AA_Bank") : QStringLiteral("Bank");
-    row.xml = u'<' + root + u'>';
+    row.key = *values[keyField()];
+    row.xml = u'<' + m_root + u'>';
     QString number;
     QString bank;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -267,10 +284,20 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
         else if (is(f.field, "cBankCode"))
             bank = *values[i];
     }
-    row.xml += QStringLiteral("</") + root + u'>';
+    row.xml += QStringLiteral("</") + m_root + u'>';
     if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
         row.note = AccountNumberRule::ofBank(db, bank).mismatch(*s.oPub, number);
     return row;
+}
+
+QString ImportRows::xmlWithKey(const ImportRow& row, const QString& key) const {
+    // record() writes the key as the root's first element.
+    const auto element = [&](const QString& value) {
+        return QStringLiteral("<%1><%2>%3</%2>")
+            .arg(m_root, m_fields[keyField()].field, value.toHtmlEscaped());
+    };
+    QString xml = row.xml;
+    return xml.replace(0, element(row.key).size(), element(key));
 }
 
 } // namespace tarvo

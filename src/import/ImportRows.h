@@ -21,6 +21,7 @@ struct ImportField {
 /// One row of the file as the archive would take it.
 struct ImportRow {
     int line = 0;    ///< row number in the file, 1 for the caption row
+    QString key;     ///< the record's code as the file gives it
     QString xml;     ///< the save XML; empty when the row is refused before the save service
     QString refusal; ///< why the row cannot be imported
     QString note;    ///< a rule the row breaks that the clerk may accept (account length)
@@ -50,9 +51,12 @@ public:
     /// -1 for a column not imported); line is its row number in the file.
     ImportRow record(const QStringList& cells, const QVector<int>& mapping, int line,
                      IClsCommon& db) const;
+    /// The row's save XML with another code in place of its own.
+    QString xmlWithKey(const ImportRow& row, const QString& key) const;
 
 private:
     QString m_archive;
+    QString m_root; ///< the save XML's root element
     QVector<ImportField> m_fields;
 
     QString refusalOf(const ImportField& f, const QString& value) const;

@@ -16,6 +16,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QTextStream;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -25,6 +26,7 @@ namespace tarvo {
 class ListGridSource;
 class QuickSearchEdit;
 class QuickSearchIndex;
+struct UnattendedImport;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -60,6 +62,9 @@ public:
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
     void ImportFile(const QString& path);
+    /// The same for scripts, without a window or a question; see importUnattended. False
+    /// also when another user holds the edit lock.
+    bool ImportFileUnattended(const UnattendedImport& job, QTextStream& out);
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
     void WriteData(QString& dataXml, suite::Grid* grid);

@@ -13,6 +13,7 @@
 #include "KeyHook.h"
 #include "QuickSearchEdit.h"
 #include "StatusBar.h"
+#include "UnattendedImport.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -210,6 +211,16 @@ void FrmMain::ImportFile(const QString& path) {
     });
     if (imported)
         DataRefresh(QString());
+}
+
+bool FrmMain::ImportFileUnattended(const UnattendedImport& job, QTextStream& out) {
+    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
+        return false;
+    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    bool clean = false;
+    reportErrors(
+        [&] { clean = importUnattended(m_ComVar->m_ArchiveEnName, listFields(), job, out); });
+    return clean;
 }
 
 void FrmMain::OpenCard(qint16 status) {

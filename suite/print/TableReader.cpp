@@ -186,6 +186,10 @@ QString numberText(const QString& raw, bool isDate, const QDate& epoch) {
         return raw;
     if (isDate && v >= 0 && v < 2958466)
         return epoch.addDays(qint64(std::floor(v))).toString(Qt::ISODate);
+    // Past 15 digits a spreadsheet keeps no exact number and shows it as 2E+17: so does the
+    // import, which can then tell a code or account number whose digits were lost.
+    if (std::fabs(v) >= 1e15)
+        return QString::number(v, 'G', 15);
     if (!raw.contains(u'E') && !raw.contains(u'e'))
         return raw;
     return QString::number(v, 'f', QLocale::FloatingPointShortest);

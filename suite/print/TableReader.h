@@ -20,7 +20,8 @@ struct TableText {
 TableText readCsv(const QByteArray& bytes);
 
 /// The first worksheet of an .xlsx workbook: shared and inline strings as they are, numbers in
-/// their shortest exact form, cells formatted as dates as "yyyy-MM-dd".
+/// their shortest exact form (past the 15 digits a spreadsheet keeps, as it shows them:
+/// "2E+17"), cells formatted as dates as "yyyy-MM-dd".
 TableText readXlsx(const QString& path);
 
 /// The table reader "TarvoPrint.TableReader": the file's type by its extension.

@@ -1,6 +1,7 @@
 // The desktop host as a user or a script starts it: bad input gives a message and a non-zero
 // status, never an abort, with or without a picture to take.
 #include "AccountDatabase.h"
+#include "HostRun.h"
 #include "TempDatabase.h"
 
 #include <QDir>
@@ -8,27 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct Outcome {
-    int status = -1;
-    bool crashed = false;
-    QString errors;
-};
-
-Outcome runHost(const QStringList& args) {
-    QProcess host;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    host.setProcessEnvironment(env);
-    host.start(TARVO_HOST, args);
-    EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
-    return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
-            QString::fromUtf8(host.readAllStandardError())};
-}
-
-} // namespace
 
 TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
     TempDatabase temp;
@@ -50,6 +30,8 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
         {{"--menu", "AA99"}, "门户菜单“AA99”不存在"},
         {{"--lang", "fr-FR"}, "不支持的界面语言“fr-FR”"},
         {{"--user", "nobody"}, "用户“nobody”不是本账套的操作员"},
+        {{"--check"}, "--check 和 --commit 要和 --import 一起使用"},
+        {{"--import", "x.csv", "--check", "--commit"}, "只能选一个"},
     };
     for (const Case& c : cases) {
         for (bool headless : {false, true}) {
@@ -111,4 +93,59 @@ TEST(HostProgram, TheEarlierHostOpensTheSalespeopleAndHasNoPortalRoad) {
     EXPECT_NE(run({"--archive", "customer", "--screenshot", picture}), 0);
     EXPECT_TRUE(QString::fromUtf8(host.readAllStandardError()).contains("person"))
         << "the refusal names the archives there are";
+}
+
+TEST(HostProgram, AScriptChecksAFileRowByRowAndImportsTheAcceptedRows) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    tarvo::suite::AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
+    const QString file = dir.filePath("accounts.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("编码,银行账号,币种,开户银行,所属银行编码\r\n"
+              "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
+              "N2,6222-0000-0000-02,人民币,海淀支行,102\r\n"
+              "01,0200000000000000011,人民币,中国工商银行北京海淀支行,102\r\n"
+              "N3,2E+017,人民币,工行测试支行,102\r\n");
+    csv.close();
+    const QStringList import{"--db",    temp.name(), "--archive", "bank",
+                             "--sysid", "NB",        "--import",  file};
+    const QString before = accounts(temp.name());
+
+    const Outcome checked = runHost(import + QStringList{"--check"});
+    EXPECT_EQ(checked.status, 1) << checked.errors.toStdString();
+    const QStringList lines = checked.output.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << checked.output.toStdString();
+    EXPECT_EQ(lines[0], "2\t新增\t");
+    // Nobody is there to accept a number that breaks its bank's length rule.
+    EXPECT_TRUE(lines[1].startsWith("3\t拒绝\t") && lines[1].size() > 5) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], "4\t无变化\t");
+    EXPECT_TRUE(lines[3].startsWith("5\t拒绝\t") && lines[3].contains("科学计数法"))
+        << lines[3].toStdString();
+    EXPECT_EQ(lines[4], "共 4 行：新增 1，修改 0，无变化 1，拒绝 2");
+    EXPECT_EQ(accounts(temp.name()), before) << "a check stores nothing";
+
+    const Outcome confirmed = runHost(import + QStringList{"--check", "--confirm-lengths"});
+    EXPECT_TRUE(confirmed.output.contains("\n3\t新增\t")) << confirmed.output.toStdString();
+
+    const Outcome committed = runHost(import + QStringList{"--commit"});
+    EXPECT_EQ(committed.status, 1) << "rows were refused";
+    EXPECT_TRUE(committed.output.endsWith("导入完成：新增 1 条，修改 0 条。\n"))
+        << committed.output.toStdString();
+    const QString after = accounts(temp.name());
+    EXPECT_TRUE(after.contains("N1 6222000000000000001"));
+    EXPECT_FALSE(after.contains("N2")) << "unconfirmed length";
+    EXPECT_FALSE(after.contains("N3")) << "damaged number";
+
+    // Without the damaged row, and the length accepted, every row is stored or unchanged.
+    ASSERT_TRUE(csv.open(QIODevice::Append));
+    csv.resize(csv.size() - qint64(QByteArray("N3,2E+017,人民币,工行测试支行,102\r\n").size()));
+    csv.close();
+    const Outcome clean = runHost(import + QStringList{"--commit", "--confirm-lengths"});
+    EXPECT_EQ(clean.status, 0) << clean.output.toStdString() << clean.errors.toStdString();
+    EXPECT_TRUE(clean.output.contains("导入完成：新增 1 条，修改 0 条。"));
+    EXPECT_TRUE(accounts(temp.name()).contains("N2 6222-0000-0000-02"));
+    EXPECT_EQ(runHost(import + QStringList{"--check"}).status, 0) << "all unchanged now";
 }

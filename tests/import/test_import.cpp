@@ -171,6 +171,36 @@ TEST_F(ImportTest, AnAccountsPropertyIsTakenByItsWordOrCodeAndNothingElse) {
     EXPECT_EQ(stored("iAccProperty", "03"), "1");
 }
 
+TEST_F(ImportTest, NumbersASpreadsheetRewroteAreRefusedAndNothingDamagedIsStored) {
+    // The demo accounts as a spreadsheet saves them: codes without their leading zeros, numbers
+    // past 15 digits in exponent notation.
+    const QString file = write("resaved.csv",
+                               "编码,银行账号,币种,开户银行,所属银行编码,客户编号\n"
+                               "1,2E+017,人民币,中国工商银行北京海淀支行,102,DEMO0000001\n"
+                               "3,100000000033,人民币,中国银行广州天河支行,104,DEMO0000003\n"
+                               "7,100000000077,人民币,中国银行广州天河支行,104,DEMO0000007\n"
+                               "N5,6222000000000055,人民币,工行测试支行,102,1.23456789012346E+022\n"
+                               "N6,GB29E12345678,人民币,工行测试支行,102,DEMO0000006\n",
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "拒绝", "新增", "拒绝", "新增"}));
+            const QStringList reasons = column(p, 2);
+            EXPECT_TRUE(reasons[0].contains(u"“2E+017”是电子表格改写成的科学计数法"))
+                << reasons[0].toStdString();
+            EXPECT_TRUE(reasons[1].contains(u"“3”是电子表格去掉了前导零的“03”"))
+                << reasons[1].toStdString();
+            EXPECT_TRUE(reasons[3].contains(u"“1.23456789012346E+022”"))
+                << reasons[3].toStdString();
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('1', '3', 'N5')").toInt(), 0);
+    EXPECT_EQ(stored("cBAccount", "01"), "0200000000000000011");
+    EXPECT_EQ(stored("cBAccount", "7"), "100000000077") << "no stored code lost its zero here";
+    EXPECT_EQ(stored("cBAccount", "N6"), "GB29E12345678") << "letters stay what banks use";
+}
+
 TEST_F(ImportTest, ColumnsTheCaptionsDoNotNameAreMappedByTheCombos) {
     const QString file =
         write("own.csv", "code,name,whatever\r\n901,测试银行,x\r\n902,第二银行,y\r\n", "UTF-8");

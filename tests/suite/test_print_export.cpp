@@ -4,9 +4,12 @@
 #include "PrintData.h"
 #include "XlsxSheet.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -169,6 +172,27 @@ TEST_F(ExportTest, AFailedOrRefusedExportSaysWhyAndLeavesFilesAlone) {
     EXPECT_EQ(f.readAll(), "before");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("keep.csv"))
         << "no temporary file is left behind";
+}
+
+TEST_F(ExportTest, TheSaveDialogOffersTheWorkbookFirstAndTellsWhatEachTypeIsFor) {
+    QStringList filters;
+    QStringList chosen;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            filters = d->nameFilters();
+            chosen = d->selectedFiles();
+            d->reject();
+        }
+    });
+    EXPECT_EQ(exportTo(QString()), -1) << "cancelled";
+    ASSERT_EQ(filters.size(), 3);
+    // A spreadsheet that opens a .csv takes long account numbers and codes for numbers.
+    EXPECT_TRUE(filters[0].endsWith("(*.xlsx)") && filters[0].contains("电子表格"))
+        << filters[0].toStdString();
+    EXPECT_TRUE(filters[1].endsWith("(*.csv)") && filters[1].contains("程序"))
+        << filters[1].toStdString();
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_TRUE(chosen[0].endsWith(".xlsx")) << chosen[0].toStdString();
 }
 
 TEST(PrintControlInput, DataOrStyleThatDoNotFitAreRefused) {

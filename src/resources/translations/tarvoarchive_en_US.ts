@@ -135,18 +135,6 @@
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
     <message>
-        <source>无法创建表格文件读取组件</source>
-        <translation>Cannot create the table file reader component</translation>
-    </message>
-    <message>
-        <source>无法导入“%1”：%2</source>
-        <translation>Cannot import "%1": %2</translation>
-    </message>
-    <message>
-        <source>“%1”中没有可导入的数据：第一行应为栏目名称，其后每行一条记录</source>
-        <translation>"%1" holds nothing to import: the first row should hold the column captions, then one record per row</translation>
-    </message>
-    <message>
         <source>行号</source>
         <translation>Row</translation>
     </message>
@@ -169,6 +157,25 @@
     <message>
         <source>请指定“%1”所在的列</source>
         <translation>Choose the column that holds "%1"</translation>
+    </message>
+    <message>
+        <source>有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
+        <translation>The account numbers of %1 rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::ImportBatch</name>
+    <message>
+        <source>无法创建表格文件读取组件</source>
+        <translation>Cannot create the table file reader component</translation>
+    </message>
+    <message>
+        <source>无法导入“%1”：%2</source>
+        <translation>Cannot import "%1": %2</translation>
+    </message>
+    <message>
+        <source>“%1”中没有可导入的数据：第一行应为栏目名称，其后每行一条记录</source>
+        <translation>"%1" holds nothing to import: the first row should hold the column captions, then one record per row</translation>
     </message>
     <message>
         <source>新增</source>
@@ -195,12 +202,20 @@
         <translation>%1 rows: %2 new, %3 changed, %4 unchanged, %5 refused</translation>
     </message>
     <message>
-        <source>有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
-        <translation>The account numbers of %1 rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</translation>
-    </message>
-    <message>
         <source>导入完成：新增 %1 条，修改 %2 条。</source>
         <translation>Import finished: %1 new, %2 changed.</translation>
+    </message>
+    <message>
+        <source>文件的第一行中没有“%1”这一栏</source>
+        <translation>The first row of the file has no column "%1"</translation>
+    </message>
+    <message>
+        <source>无法读取已有的编码</source>
+        <translation>Cannot read the codes already stored</translation>
+    </message>
+    <message>
+        <source>%1“%2”是电子表格去掉了前导零的“%3”：其余各栏都与已有的“%3”相同，不能作为新记录导入</source>
+        <translation>%1 "%2" is "%3" with its leading zeros removed by a spreadsheet: the other columns equal the stored "%3", so it cannot be imported as a new record</translation>
     </message>
 </context>
 <context>
@@ -458,6 +473,10 @@
     <message>
         <source>会计科目中有多个名为“%1”的末级科目，请改用科目编码</source>
         <translation>The chart of accounts holds several end-level accounts named "%1"; use the account code instead</translation>
+    </message>
+    <message>
+        <source>%1“%2”是电子表格改写成的科学计数法，原%1已丢失</source>
+        <translation>%1 "%2" was rewritten in exponent notation by a spreadsheet; the original %1 is lost</translation>
     </message>
 </context>
 <context>

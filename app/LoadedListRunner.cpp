@@ -1,15 +1,16 @@
-#include "ListExporter.h"
+#include "LoadedListRunner.h"
 
 #include "FrmMain.h"
 
 #include <QApplication>
 
-ListExporter::ListExporter(QObject* parent) : QObject(parent) {
-    connect(&m_timer, &QTimer::timeout, this, &ListExporter::poll);
+LoadedListRunner::LoadedListRunner(std::function<void(tarvo::FrmMain&)> job, QObject* parent)
+    : QObject(parent), m_job(std::move(job)) {
+    connect(&m_timer, &QTimer::timeout, this, &LoadedListRunner::poll);
     m_timer.start(100);
 }
 
-void ListExporter::poll() {
+void LoadedListRunner::poll() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* list = qobject_cast<tarvo::FrmMain*>(w);
         if (!list)
@@ -18,9 +19,9 @@ void ListExporter::poll() {
             continue;
         m_timer.stop();
         m_ran = true;
-        // The list runs modally: export from the event loop, not from inside this poll.
-        QTimer::singleShot(0, list, [list] {
-            list->DoCommand(QStringLiteral("SaveFile"));
+        // The list runs modally: run the job from the event loop, not from inside this poll.
+        QTimer::singleShot(0, list, [this, list] {
+            m_job(*list);
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible())
                     top->close();

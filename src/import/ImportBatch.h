@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ImportRows.h"
+
+#include <QPair>
+
+#include <array>
+
+namespace tarvo {
+
+/// A file on its way into an archive: its rows read and matched to fields, each row's verdict
+/// from the card's checks and the save service's, and the accepted rows stored in one
+/// transaction. The preview window and the command line both work through it.
+class ImportBatch {
+    Q_DECLARE_TR_FUNCTIONS(tarvo::ImportBatch)
+public:
+    /// Rows per verdict, indexed by BatchVerdict::Kind.
+    using Counts = std::array<int, 4>;
+
+    ImportBatch(const QString& archive, const QVector<ListField>& listFields);
+
+    /// Reads the file and maps its columns by their captions; False with a message for the
+    /// clerk when it holds no table to import.
+    bool read(const QString& path, QString& error);
+
+    const ImportRows& rows() const { return m_rows; }
+    const QStringList& headers() const { return m_headers; }
+    /// Data rows with their row numbers in the file; blank rows left out.
+    const QVector<QPair<int, QStringList>>& data() const { return m_data; }
+    const QVector<int>& mapping() const { return m_mapping; }
+    /// Lets a column fill a field (-1: none). A field fills from one column only: the column
+    /// that had it gives it up and is returned; -1 when none did.
+    int setMapping(int column, int field);
+    bool keyMapped() const { return m_mapping.contains(m_rows.keyField()); }
+
+    /// Works out what storing would do with every row; False with the reason when the
+    /// database could not tell.
+    bool check(QString& error);
+    const QVector<ImportRow>& records() const { return m_records; }
+    const QVector<BatchVerdict>& verdicts() const { return m_verdicts; }
+    /// The verdict of a checked row in words, and why.
+    QString verdictText(int row) const;
+    QString reasonText(int row) const;
+    Counts counts() const;
+    /// "共 n 行：新增 …" for the checked rows.
+    QString countsText() const;
+    /// Rows that would be stored although their account number breaks their bank's length
+    /// rule, which only the clerk may accept.
+    int noted() const;
+    /// Refuses those rows: nobody is there to accept them.
+    void refuseNoted();
+
+    /// Stores the accepted rows in one transaction; False with the reason when any of them
+    /// fails, storing none. stored counts what was added and modified.
+    bool store(Counts& stored, QString& error);
+    /// "导入完成：…" for what store() stored.
+    static QString storedText(const Counts& stored);
+
+private:
+    QString m_archive;
+    ImportRows m_rows;
+    QStringList m_headers;
+    QVector<QPair<int, QStringList>> m_data;
+    QVector<int> m_mapping;
+    QVector<ImportRow> m_records;
+    QVector<BatchVerdict> m_verdicts;
+
+    bool accepted(int row) const;
+    /// Refuses new rows whose code is a stored one without its leading zeros while the rest
+    /// of the row equals that record: a spreadsheet took the code for a number.
+    bool refuseLostZeros(QString& error);
+};
+
+} // namespace tarvo
