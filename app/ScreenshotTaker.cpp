@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdio>
@@ -114,9 +115,23 @@ bool ScreenshotTaker::opensWindow(const QWidget* w) {
 }
 
 void ScreenshotTaker::openLookup(QWidget* card) {
-    auto* control = card->findChild<QWidget*>(m_lookup);
-    if (!control)
+    // Both cards live in the card window, the hidden one too, and share some names.
+    QWidget* control = nullptr;
+    for (QWidget* candidate : card->findChildren<QWidget*>(m_lookup))
+        if (candidate->isVisible())
+            control = candidate;
+    if (!control) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("卡片上没有名为“%1”的控件").arg(m_lookup)));
+        m_refused = true;
         return;
+    }
+    if (!qobject_cast<QAbstractButton*>(control) && !control->inherits("tarvo::suite::RefEdit")) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("“%1”不打开参照或日历").arg(m_lookup)));
+        m_refused = true;
+        return;
+    }
     control->setFocus();
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         button->click();
@@ -169,7 +184,17 @@ void ScreenshotTaker::take(QWidget* target) {
 
 void ScreenshotTaker::closeEverything() {
     auto* closer = new QTimer(this);
-    connect(closer, &QTimer::timeout, this, [closer] {
+    // A window may ask before it closes (a card whose lookup left a change): its question runs
+    // its own event loop, so each close is made from the event loop, never inside this tick,
+    // which must stay free to answer the question.
+    auto closing = std::make_shared<QPointer<QWidget>>();
+    auto waited = std::make_shared<int>(0);
+    auto closeLater = [closing, waited](QWidget* w) {
+        *closing = w;
+        *waited = 0;
+        QTimer::singleShot(0, w, [w] { w->close(); });
+    };
+    connect(closer, &QTimer::timeout, this, [closer, closing, waited, closeLater] {
         if (QWidget* popup = QApplication::activePopupWidget()) {
             popup->close();
             return;
@@ -182,20 +207,20 @@ void ScreenshotTaker::closeEverything() {
                 box->close();
             return;
         }
+        // A window that stayed open (it refused to close) is asked again after a while.
+        if (*closing && (*closing)->isVisible() && ++*waited < 40)
+            return;
         if (QWidget* modal = QApplication::activeModalWidget()) {
-            modal->close();
+            closeLater(modal);
             return;
         }
-        bool open = false;
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->isVisible()) {
-                open = true;
-                w->close();
-                break;
+                closeLater(w);
+                return;
             }
         }
-        if (!open)
-            closer->stop();
+        closer->stop();
     });
     closer->start(50);
 }
