@@ -1,6 +1,7 @@
 // The desktop host as a user or a script starts it: bad input gives a message and a non-zero
 // status, never an abort, with or without a picture to take.
 #include "AccountDatabase.h"
+#include "HostRun.h"
 #include "TempDatabase.h"
 
 #include <QDir>
@@ -8,27 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct Outcome {
-    int status = -1;
-    bool crashed = false;
-    QString errors;
-};
-
-Outcome runHost(const QStringList& args) {
-    QProcess host;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    host.setProcessEnvironment(env);
-    host.start(TARVO_HOST, args);
-    EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
-    return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
-            QString::fromUtf8(host.readAllStandardError())};
-}
-
-} // namespace
 
 TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
     TempDatabase temp;
@@ -49,6 +29,7 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
         {{"--archive", "aa_bank", "--card", "Delete"}, "卡片命令“Delete”无效"},
         {{"--menu", "AA99"}, "门户菜单“AA99”不存在"},
         {{"--lang", "fr-FR"}, "不支持的界面语言“fr-FR”"},
+        {{"--archive", "bank", "--sysid", "XX"}, "不提供系统标识“XX”"},
         {{"--user", "nobody"}, "用户“nobody”不是本账套的操作员"},
     };
     for (const Case& c : cases) {
