@@ -107,7 +107,7 @@ private:
     mode_t finalMode() const {
         struct stat existing {};
         if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0)
-            return existing.st_mode & 07777;
+            return existing.st_mode & 0777;
         const mode_t mask = ::umask(0);
         ::umask(mask);
         return 0666 & ~mask;
