@@ -1,5 +1,6 @@
 // The desktop host: logs a user in to an account database and opens an archive, either the
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
+#include "AccountDatabase.h"
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "HostApplication.h"
@@ -31,6 +32,12 @@ namespace {
 QString defaultDatabase() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QDir(dir).filePath(QStringLiteral("TarvoArchive/account.db"));
+}
+
+/// The database a first start makes to try the program on, wherever it is named from: the
+/// only one that gets a folder made for it and the demo company's records.
+bool isDefaultDatabase(const QString& dbName) {
+    return QFileInfo(dbName).absoluteFilePath() == QFileInfo(defaultDatabase()).absoluteFilePath();
 }
 
 /// Whether the run is a script's export or import, which shows no window.
@@ -114,8 +121,10 @@ int main(int argc, char** argv) {
                                      QStringLiteral("要打开的档案：") +
                                          archives.join(QStringLiteral("、")),
                                      QStringLiteral("name"), QStringLiteral("aa_bank"));
-    const QCommandLineOption sysId(QStringLiteral("sysid"), QStringLiteral("系统标识，如 NB"),
-                                   QStringLiteral("id"));
+    // The plain bank archive, and the one that shows the online-banking fields.
+    const QStringList systems{QString(), QStringLiteral("NB")};
+    const QCommandLineOption sysId(QStringLiteral("sysid"),
+                                   QStringLiteral("系统标识：NB，或不给出"), QStringLiteral("id"));
     const QCommandLineOption menu(QStringLiteral("menu"),
                                   QStringLiteral("经门户打开的菜单：AA53 或 AA54"),
                                   QStringLiteral("id"));
@@ -186,6 +195,11 @@ int main(int argc, char** argv) {
                                  .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
         return 2;
     }
+    if (!oneOf(cli.value(sysId), systems)) {
+        fail(app.headless(), QStringLiteral("不提供系统标识“%1”。可用的系统标识：NB，或不给出。")
+                                 .arg(cli.value(sysId)));
+        return 2;
+    }
     if (viaPortal && !menus.contains(cli.value(menu))) {
         fail(app.headless(), QStringLiteral("门户菜单“%1”不存在。可用的菜单：%2。")
                                  .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
@@ -208,8 +222,20 @@ int main(int argc, char** argv) {
     tarvo::suite::registerSuiteClasses();
     tarvoArchiveRegisterClasses();
 
+    using tarvo::suite::AccountDatabase;
+    const bool ownDatabase = isDefaultDatabase(cli.value(db));
     QString error;
-    const auto login = tarvo::suite::Login::logIn(cli.value(db), cli.value(user), error);
+    if (ownDatabase) {
+        try {
+            AccountDatabase::createPrivateFolder(QFileInfo(cli.value(db)).absolutePath());
+        } catch (const tarvo::suite::DbError& e) {
+            fail(app.headless(), e.text());
+            return 1;
+        }
+    }
+    const auto login = tarvo::suite::Login::logIn(
+        cli.value(db), cli.value(user), error,
+        ownDatabase ? AccountDatabase::Seed::WithDemo : AccountDatabase::Seed::ReferenceOnly);
     if (!login) {
         fail(app.headless(), error);
         return 1;

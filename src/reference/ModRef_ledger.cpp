@@ -4,6 +4,7 @@
 
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
+#include "DatabaseName.h"
 #include "Edit.h"
 #include "ErrorHandling.h"
 #include "IDatePicker.h"
@@ -38,7 +39,7 @@ void ShowAccountCodeReference(suite::Edit& edit) {
                               QStringLiteral(";PWD=") + login->SysPassword()))
             throw ArchiveError(
                 QCoreApplication::translate("tarvo::Messages", "无法打开账套数据库“%1”")
-                    .arg(login->MoxDbName()));
+                    .arg(shownDatabaseName(login->MoxDbName())));
         pub->setoLogin(login);
         if (!pub->InitPubs2(QStringLiteral("DP"), login->MoxSystemDb(), db, login->cacc_id(),
                             qint16(login->cIYear().toInt()), login->cUserId(), login->CurDate(),

@@ -1,6 +1,7 @@
 #include "Login.h"
 
-#include "AccountDatabase.h"
+#include "DatabaseName.h"
+#include "PostgresDatabases.h"
 #include "SuiteContext.h"
 
 #include <QFileInfo>
@@ -11,9 +12,10 @@ Login::Login(LoginInfo info) : m_info(std::move(info)) {
     setCurrentUser(m_info.userId);
 }
 
-std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId, QString& error) {
+std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId, QString& error,
+                                    AccountDatabase::Seed seed) {
     try {
-        auto db = AccountDatabase::open(dbName);
+        auto db = AccountDatabase::open(dbName, seed);
         const auto r = db->sql().query(
             QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"), {userId});
         if (r.rows.isEmpty()) {
@@ -24,15 +26,20 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         info.dbName = dbName;
         info.userId = userId;
         info.userName = r.rows[0][0].toString();
-        info.accId = QFileInfo(dbName).completeBaseName();
+        // The account's name goes on every printed page: a server's database name, never the
+        // rest of its URL.
+        info.accId =
+            isPostgresUrl(dbName) ? databaseOf(dbName) : QFileInfo(dbName).completeBaseName();
         info.curDate = QDate::currentDate();
         info.year = QString::number(info.curDate.year());
         info.systemDb = dbName;
         return std::make_shared<Login>(info);
     } catch (const DbError& e) {
-        error = e.text().contains(dbName)
-                    ? e.text()
-                    : QStringLiteral("无法打开账套数据库“%1”：%2").arg(dbName, e.text());
+        const QString shown = shownDatabaseName(dbName);
+        const QString text = withoutSecrets(e.text(), dbName);
+        error = text.contains(shown)
+                    ? text
+                    : QStringLiteral("无法打开账套数据库“%1”：%2").arg(shown, text);
         return nullptr;
     }
 }

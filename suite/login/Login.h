@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AccountDatabase.h"
 #include "ILogin.h"
 
 namespace tarvo::suite {
@@ -21,9 +22,11 @@ public:
     explicit Login(LoginInfo info);
 
     /// Logs a user in to an account database: checks the user exists there and takes the
-    /// user's name from it. Null with the reason in error when the user cannot log in.
-    static std::shared_ptr<Login> logIn(const QString& dbName, const QString& userId,
-                                        QString& error);
+    /// user's name from it. Null with the reason in error when the user cannot log in. A
+    /// database met for the first time is created with what seed says.
+    static std::shared_ptr<Login>
+    logIn(const QString& dbName, const QString& userId, QString& error,
+          AccountDatabase::Seed seed = AccountDatabase::Seed::WithDemo);
 
     QString MoxDbName() const override { return m_info.dbName; }
     QString cUserId() const override { return m_info.userId; }

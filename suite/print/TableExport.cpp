@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace tarvo::suite {
 
 namespace {
@@ -87,6 +89,10 @@ public:
     }
     QString name() const { return m_tmp.fileName(); }
     std::optional<QString> commit() {
+        // The temporary file is owner-only while it fills; the finished one gets the mode the
+        // file it replaces had, or, when new, what the user's umask gives new files.
+        if (::chmod(QFile::encodeName(m_tmp.fileName()).constData(), finalMode()) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
         if (std::rename(QFile::encodeName(m_tmp.fileName()).constData(),
                         QFile::encodeName(m_path).constData()) != 0)
             return QString::fromLocal8Bit(std::strerror(errno));
@@ -97,6 +103,15 @@ public:
 private:
     QString m_path;
     QTemporaryFile m_tmp;
+
+    mode_t finalMode() const {
+        struct stat existing {};
+        if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0)
+            return existing.st_mode & 0777;
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }
 };
 
 QString dataError() {

@@ -1,5 +1,6 @@
 #include "AccountDatabase.h"
 
+#include "DatabaseName.h"
 #include "PostgresBackend.h"
 #include "PostgresDatabases.h"
 #include "SchemaUpgrade.h"
@@ -8,6 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvo::suite {
 
@@ -22,10 +31,16 @@ const char* const kScripts[] = {
     ":/suite/data/seed/ledger_accounts.sql",
     ":/suite/data/seed/banks.sql",
     ":/suite/data/seed/acc_information.sql",
-    ":/suite/data/seed/demo_bank_accounts.sql",
-    ":/suite/data/seed/salespeople.sql",
     ":/suite/data/seed/users.sql",
 };
+
+const char* const kDemoScripts[] = {
+    ":/suite/data/seed/demo_bank_accounts.sql",
+    ":/suite/data/seed/salespeople.sql",
+};
+
+constexpr mode_t kOwnerOnlyFile = 0600;
+constexpr mode_t kOwnerOnlyFolder = 0700;
 
 QString readScript(const char* path) {
     QFile f(QString::fromLatin1(path));
@@ -34,14 +49,55 @@ QString readScript(const char* path) {
     return QString::fromUtf8(f.readAll());
 }
 
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+/// Makes a new database file owner-only before the engine first opens it: the engine gives
+/// its -wal and -shm files the mode of the database file. A file that is there already keeps
+/// the mode its owner gave it, and is never opened here, since closing any descriptor of a
+/// file drops the locks the engine holds on it.
+void createPrivateFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerOnlyFile);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return;
+        throw DbError(QStringLiteral("无法创建数据库文件“%1”：%2").arg(path, systemError()));
+    }
+    // The user's umask may leave the owner without write access to a file only we will use.
+    const bool modeSet = ::fchmod(fd, kOwnerOnlyFile) == 0;
+    const QString why = systemError();
+    ::close(fd);
+    if (!modeSet) {
+        ::unlink(name.constData());
+        throw DbError(QStringLiteral("无法设置数据库文件“%1”的权限：%2").arg(path, why));
+    }
+}
+
+/// Whether a name reads as the keyword/value form of a server connection ("host=h
+/// password=p dbname=d"), which would otherwise become a file of that name.
+bool isConnectionString(const QString& dbName) {
+    static const QRegularExpression keyword(
+        QStringLiteral(R"((^|\s)(host|hostaddr|port|dbname|user|password|service)\s*=)"));
+    return keyword.match(dbName).hasMatch();
+}
+
 SqlBackendPtr openBackend(const QString& dbName) {
     if (dbName.trimmed().isEmpty())
         throw DbError(QStringLiteral("没有指定账套数据库"));
     if (isPostgresUrl(dbName))
         return std::make_shared<PostgresBackend>(dbName);
+    if (isConnectionString(dbName))
+        throw DbError(QStringLiteral("“%1”不是数据库文件，服务器上的数据库请写成 "
+                                     "postgresql://用户@主机:端口/数据库")
+                          .arg(shownDatabaseName(dbName)));
+    // A mistyped folder would otherwise end up holding a new, empty set of books.
     const QFileInfo info(dbName);
-    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
-        throw DbError(QStringLiteral("无法创建数据库目录“%1”").arg(info.absolutePath()));
+    if (!info.absoluteDir().exists())
+        throw DbError(QStringLiteral("数据库文件夹“%1”不存在").arg(info.absolutePath()));
+    createPrivateFile(info.absoluteFilePath());
     return std::make_shared<SqliteBackend>(dbName);
 }
 
@@ -50,14 +106,14 @@ SqlBackendPtr openBackend(const QString& dbName) {
 AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
     : m_name(std::move(name)), m_backend(std::move(backend)) {}
 
-std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName) {
+std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
     std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, openBackend(dbName)));
-    ensureCreated(*db->m_backend);
+    ensureCreated(*db->m_backend, seed);
     db->m_dict.load(*db->m_backend);
     return db;
 }
 
-void AccountDatabase::ensureCreated(SqlBackend& db) {
+void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
     if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
         Transaction tx(db);
         db.lockSchema();
@@ -67,6 +123,9 @@ void AccountDatabase::ensureCreated(SqlBackend& db) {
                 db.execScript(readScript(":/suite/data/postgres_compat.sql"));
             for (const char* script : kScripts)
                 db.execScript(readScript(script));
+            if (seed == Seed::WithDemo)
+                for (const char* script : kDemoScripts)
+                    db.execScript(readScript(script));
             db.exec(QStringLiteral(
                         "INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
                     {QString::number(kSchemaVersion)});
@@ -74,6 +133,15 @@ void AccountDatabase::ensureCreated(SqlBackend& db) {
         tx.commit();
     }
     upgradeSchema(db);
+}
+
+void AccountDatabase::createPrivateFolder(const QString& path) {
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(absolute).isDir())
+        return;
+    createPrivateFolder(QFileInfo(absolute).absolutePath());
+    if (::mkdir(QFile::encodeName(absolute).constData(), kOwnerOnlyFolder) != 0 && errno != EEXIST)
+        throw DbError(QStringLiteral("无法创建数据库文件夹“%1”：%2").arg(absolute, systemError()));
 }
 
 } // namespace tarvo::suite

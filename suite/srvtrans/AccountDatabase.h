@@ -15,8 +15,14 @@ namespace tarvo::suite {
 /// exist but is filled on first use the same way.
 class AccountDatabase {
 public:
-    /// Throws DbError when the database cannot be opened or created.
-    static std::shared_ptr<AccountDatabase> open(const QString& dbName);
+    /// What a database gets besides the reference data (banks, currencies, regions, chart of
+    /// accounts, users) when it is created: the demo company's bank accounts and salespeople
+    /// belong only in the database a first start makes to try the program on.
+    enum class Seed { WithDemo, ReferenceOnly };
+
+    /// Throws DbError when the database cannot be opened or created. A new file is created in
+    /// an existing folder only, readable by its owner alone.
+    static std::shared_ptr<AccountDatabase> open(const QString& dbName, Seed seed = Seed::WithDemo);
 
     SqlBackend& sql() { return *m_backend; }
     const DataDictionary& dictionary() const { return m_dict; }
@@ -25,7 +31,11 @@ public:
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on
     /// the same database at once.
-    static void ensureCreated(SqlBackend& db);
+    static void ensureCreated(SqlBackend& db, Seed seed = Seed::WithDemo);
+
+    /// Creates the folder and the missing folders above it, each readable by its owner alone.
+    /// Throws DbError when it cannot.
+    static void createPrivateFolder(const QString& path);
 
 private:
     AccountDatabase(QString name, SqlBackendPtr backend);

@@ -1,8 +1,7 @@
 #include "PostgresBackend.h"
 
+#include "DatabaseName.h"
 #include "SqlDialect.h"
-
-#include <QUrl>
 
 #include <libpq-fe.h>
 
@@ -137,14 +136,6 @@ void storeCell(ColumnStore& cells, const PGresult* r, int col) {
 
 } // namespace
 
-QString withoutPassword(const QString& url) {
-    QUrl u(url);
-    if (!u.isValid() || u.password().isEmpty())
-        return url;
-    u.setPassword(QString());
-    return u.toString();
-}
-
 PostgresBackend::PostgresBackend(const QString& url) {
     const QByteArray conninfo = url.toUtf8();
     // The URL's own settings win over the defaults before it; the encoding after it is ours.
@@ -157,7 +148,8 @@ PostgresBackend::PostgresBackend(const QString& url) {
                                     : QStringLiteral("内存不足");
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(QStringLiteral("无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
+        throw DbError(QStringLiteral("无法连接数据库“%1”：%2")
+                          .arg(shownDatabaseName(url), withoutSecrets(text, url)));
     }
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);

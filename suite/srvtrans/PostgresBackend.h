@@ -71,7 +71,4 @@ private:
     void nameOrigins(QVector<ResultColumn>& columns, const QVector<QPair<unsigned, int>>& origins);
 };
 
-/// The URL with its password left out, fit for messages and logs.
-QString withoutPassword(const QString& url);
-
 } // namespace tarvo::suite

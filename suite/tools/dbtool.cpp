@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     try {
         if (isPostgresUrl(dbName) && createDatabase(dbName))
             out << "已在服务器上创建数据库 " << databaseOf(dbName) << '\n';
-        auto db = AccountDatabase::open(dbName);
+        auto db = AccountDatabase::open(dbName, AccountDatabase::Seed::ReferenceOnly);
         for (const char* table : {"aa_bank", "bank", "code", "foreigncurrency", "hr_ct007",
                                   "AccInformation", "tarvo_datadict", "tarvo_colset_default"}) {
             const auto r = db->sql().query(

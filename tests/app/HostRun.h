@@ -1,10 +1,8 @@
 #pragma once
 
-#include "AccountDatabase.h"
-
-#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
 #include <QStringList>
-#include <gtest/gtest.h>
 
 /// How a run of the desktop host ended, and what it wrote.
 struct Outcome {
@@ -14,24 +12,9 @@ struct Outcome {
     QString output;
 };
 
-inline Outcome runHost(const QStringList& args) {
-    QProcess host;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    host.setProcessEnvironment(env);
-    host.start(TARVO_HOST, args);
-    EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
-    return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
-            QString::fromUtf8(host.readAllStandardError()),
-            QString::fromUtf8(host.readAllStandardOutput())};
-}
+/// Runs the desktop host offscreen to its end, as a script would.
+Outcome runHost(const QStringList& args,
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
 
 /// The bank accounts stored, as "code account" lines in the order of their codes.
-inline QString accounts(const QString& db) {
-    const auto rows = tarvo::suite::AccountDatabase::open(db)->sql().query(
-        "select cBCode, cBAccount from bank order by cBCode");
-    QStringList lines;
-    for (const auto& row : rows.rows)
-        lines << row[0].toString() + u' ' + row[1].toString();
-    return lines.join(u'\n');
-}
+QString accounts(const QString& db);

@@ -29,6 +29,7 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
         {{"--archive", "aa_bank", "--card", "Delete"}, "卡片命令“Delete”无效"},
         {{"--menu", "AA99"}, "门户菜单“AA99”不存在"},
         {{"--lang", "fr-FR"}, "不支持的界面语言“fr-FR”"},
+        {{"--archive", "bank", "--sysid", "XX"}, "不提供系统标识“XX”"},
         {{"--user", "nobody"}, "用户“nobody”不是本账套的操作员"},
         {{"--check"}, "--check 和 --commit 要和 --import 一起使用"},
         {{"--import", "x.csv", "--check", "--commit"}, "只能选一个"},

@@ -1,0 +1,26 @@
+#include "HostRun.h"
+
+#include "AccountDatabase.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+Outcome runHost(const QStringList& args, QProcessEnvironment env) {
+    QProcess host;
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    host.setProcessEnvironment(env);
+    host.start(TARVO_HOST, args);
+    EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
+    return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
+            QString::fromUtf8(host.readAllStandardError()),
+            QString::fromUtf8(host.readAllStandardOutput())};
+}
+
+QString accounts(const QString& db) {
+    const auto rows = tarvo::suite::AccountDatabase::open(db)->sql().query(
+        "select cBCode, cBAccount from bank order by cBCode");
+    QStringList lines;
+    for (const auto& row : rows.rows)
+        lines << row[0].toString() + u' ' + row[1].toString();
+    return lines.join(u'\n');
+}
