@@ -5,15 +5,19 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-Outcome runHost(const QStringList& args, QProcessEnvironment env) {
+Outcome runProgram(const QString& program, const QStringList& args, QProcessEnvironment env) {
     QProcess host;
     env.insert("QT_QPA_PLATFORM", "offscreen");
     host.setProcessEnvironment(env);
-    host.start(TARVO_HOST, args);
+    host.start(program, args);
     EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
     return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
             QString::fromUtf8(host.readAllStandardError()),
             QString::fromUtf8(host.readAllStandardOutput())};
+}
+
+Outcome runHost(const QStringList& args, QProcessEnvironment env) {
+    return runProgram(TARVO_HOST, args, std::move(env));
 }
 
 QString accounts(const QString& db) {

@@ -12,7 +12,11 @@ struct Outcome {
     QString output;
 };
 
-/// Runs the desktop host offscreen to its end, as a script would.
+/// Runs a desktop host program offscreen to its end, as a script would.
+Outcome runProgram(const QString& program, const QStringList& args,
+                   QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
+
+/// Runs the desktop host of the later build.
 Outcome runHost(const QStringList& args,
                 QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
 

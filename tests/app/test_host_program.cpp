@@ -74,6 +74,34 @@ TEST(HostProgram, AGoodRunSavesItsPictureAndSucceeds) {
     EXPECT_TRUE(QFile::exists(picture));
 }
 
+TEST(HostProgram, EveryLookupOfBothCardsIsPicturedAndTheRunEnds) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const QStringList later{"EdtcCurrencyName", "EdtcBankCode",    "EdtcProvinceName",
+                            "EdtcCountyName",   "EdtdOpenAccDate", "cmdref4"};
+    const QStringList earlier{"cmdref0", "cmdref1", "cmdref2", "cmdref3", "CmdDate0", "cmdref4"};
+    for (const auto& [host, lookups] : {std::pair{QString(TARVO_HOST), later},
+                                        std::pair{QString(TARVO_HOST_EARLIER), earlier}}) {
+        for (const QString& lookup : lookups) {
+            const QString picture = dir.filePath(lookup + ".png");
+            const Outcome out =
+                runProgram(host, {"--db", temp.name(), "--archive", "bank", "--sysid", "NB",
+                                  "--card", "Modify", "--lookup", lookup, "--screenshot", picture});
+            EXPECT_EQ(out.status, 0) << lookup.toStdString() << ": " << out.errors.toStdString();
+            EXPECT_TRUE(QFile::exists(picture)) << lookup.toStdString();
+        }
+    }
+    // A control that opens nothing, or none of that name, is said at once.
+    for (const char* control : {"EdtcBName", "NoSuchControl"}) {
+        const Outcome out = runHost({"--db", temp.name(), "--archive", "bank", "--sysid", "NB",
+                                     "--card", "Add", "--lookup", control, "--screenshot",
+                                     dir.filePath("none.png")});
+        EXPECT_EQ(out.status, 1) << control;
+        EXPECT_TRUE(out.errors.contains(QString::fromLatin1(control))) << out.errors.toStdString();
+        EXPECT_FALSE(out.errors.contains("no window to take a picture of"));
+    }
+}
+
 TEST(HostProgram, TheEarlierHostOpensTheSalespeopleAndHasNoPortalRoad) {
     TempDatabase temp;
     QTemporaryDir dir;
