@@ -234,6 +234,7 @@ void FrmMain::Form_Resize() {
         if (s.oPub)
             s.oPub->frmResizeNew(this);
     });
+    PlaceQuickSearchBox();
     // The grid overlaps the strip above it by one pixel.
     const int top = Pic->y() + Pic->height() - 1;
     const int stbHeight = Stb->isVisible() ? Stb->height() : 0;

@@ -20,7 +20,6 @@ class QTextStream;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QWidgetAction;
 
 namespace tarvo {
 class ListGridSource;
@@ -128,7 +127,6 @@ private:
     QMenu* mOrder;
     PrintControlPtr Prn;
     QuickSearchEdit* txtQuickSearch = nullptr;
-    QWidgetAction* m_quickSearchAction = nullptr;
     /// The record set of the rows shown, and what the quick search knows of it: worked out
     /// when the search is first used after a load, not at every refresh.
     RecordsetPtr m_shownRs;
@@ -160,6 +158,9 @@ private:
     void ShowRowCount(long count);
 
     void PlaceQuickSearch();
+    /// Places the search box at the right end of the toolbar's row and gives the toolbar the
+    /// rest of the row.
+    void PlaceQuickSearchBox();
     void retranslateQuickSearch();
     bool EnsureSearchIndex();
     /// A fill has put rs's rows in the grid (rs null: none).

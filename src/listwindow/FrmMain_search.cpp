@@ -11,44 +11,55 @@
 #include <QApplication>
 #include <QScopeGuard>
 #include <QToolBar>
-#include <QWidgetAction>
+
+#include <algorithm>
 
 namespace tarvo {
 
 namespace {
-// Pixels: the box takes what room the buttons leave, within these bounds, so that it stays
-// on the toolbar of a window of the size it opens with.
+// Pixels: the box at the right end of the toolbar's row is as wide as its hint needs, but never
+// narrower than the minimum nor wider than a third of the window, so that the toolbar keeps
+// room for its buttons.
 constexpr int kBoxMinWidth = 120;
-constexpr int kBoxMaxWidth = 260;
+constexpr int kBoxMargin = 6;
 constexpr int kResultsKept = 64;
 } // namespace
 
 void FrmMain::PlaceQuickSearch() {
-    if (!m_quickSearchAction) {
-        txtQuickSearch = new QuickSearchEdit(this);
-        txtQuickSearch->setMinimumWidth(kBoxMinWidth);
-        txtQuickSearch->setMaximumWidth(kBoxMaxWidth);
-        txtQuickSearch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        m_quickSearchAction = new QWidgetAction(this);
-        m_quickSearchAction->setDefaultWidget(txtQuickSearch);
-        connect(txtQuickSearch, &QLineEdit::textChanged, this,
-                [this] { reportErrors([&] { ApplyQuickSearch(); }); });
-        connect(txtQuickSearch, &QuickSearchEdit::focused, this,
-                [this] { reportErrors([&] { EnsureSearchIndex(); }); });
-        connect(txtQuickSearch, &QuickSearchEdit::leaveToList, this, [this] {
-            Grid->setFocus();
-            if (Grid->Row() == 0)
-                Grid->setRow(1);
-        });
-        retranslateQuickSearch();
-    }
-    // Straight after the designed buttons, before the ones added to them: when the window is
-    // narrow, the toolbar's overflow takes those first and the box stays in sight.
-    const QList<QAction*> actions = Tlb->actions();
-    const qsizetype exit = actions.indexOf(findChild<QAction*>(QStringLiteral("Tlb_Exit")));
-    QAction* before = exit >= 0 ? actions.value(exit + 1) : nullptr;
-    Tlb->insertSeparator(before);
-    Tlb->insertAction(before, m_quickSearchAction);
+    if (txtQuickSearch)
+        return;
+    // Not on the toolbar: a narrow window moves the toolbar's last buttons behind its "»",
+    // and the box a clerk uses every minute must stay in sight at any width.
+    txtQuickSearch = new QuickSearchEdit(this);
+    txtQuickSearch->setMinimumWidth(kBoxMinWidth);
+    connect(txtQuickSearch, &QLineEdit::textChanged, this,
+            [this] { reportErrors([&] { ApplyQuickSearch(); }); });
+    connect(txtQuickSearch, &QuickSearchEdit::focused, this,
+            [this] { reportErrors([&] { EnsureSearchIndex(); }); });
+    connect(txtQuickSearch, &QuickSearchEdit::leaveToList, this, [this] {
+        Grid->setFocus();
+        if (Grid->Row() == 0)
+            Grid->setRow(1);
+    });
+    retranslateQuickSearch();
+    txtQuickSearch->show();
+}
+
+void FrmMain::PlaceQuickSearchBox() {
+    if (!txtQuickSearch)
+        return;
+    txtQuickSearch->setVisible(Tlb->isVisibleTo(this));
+    const QMargins text = txtQuickSearch->textMargins();
+    // The placeholder whole, with the frame's and the cursor's room around it.
+    const int wanted = txtQuickSearch->fontMetrics().horizontalAdvance(
+                           txtQuickSearch->placeholderText()) +
+                       text.left() + text.right() + 4 * kBoxMargin;
+    const int boxWidth = std::clamp(wanted, kBoxMinWidth, std::max(kBoxMinWidth, width() / 3));
+    const int boxHeight = std::min(txtQuickSearch->sizeHint().height(), Tlb->height());
+    const int x = std::max(0, width() - boxWidth - kBoxMargin);
+    txtQuickSearch->setGeometry(x, Tlb->y() + (Tlb->height() - boxHeight) / 2, boxWidth,
+                                boxHeight);
+    Tlb->setGeometry(Tlb->x(), Tlb->y(), std::max(0, x - kBoxMargin - Tlb->x()), Tlb->height());
 }
 
 void FrmMain::retranslateQuickSearch() {
@@ -56,6 +67,7 @@ void FrmMain::retranslateQuickSearch() {
         return;
     txtQuickSearch->setPlaceholderText(tr("搜索 编码/名称/账号/拼音"));
     txtQuickSearch->setToolTip(txtQuickSearch->placeholderText());
+    PlaceQuickSearchBox();
 }
 
 bool FrmMain::EnsureSearchIndex() {

@@ -141,9 +141,13 @@ void RecordingPub::FrmOpt(QWidget* w, QString& key, const QString& n, const QVar
 }
 void RecordingPub::frmResizeNew(QWidget* w) {
     log(QStringLiteral("frmResizeNew"), {name(w)});
+    if (realLayout)
+        tarvo::suite::Pub().frmResizeNew(w);
 }
 void RecordingPub::SetTlb(QWidget* t) {
     log(QStringLiteral("SetTlb"), {name(t)});
+    if (realLayout)
+        tarvo::suite::Pub().SetTlb(t);
 }
 void RecordingPub::SetMoxTlbStyleNew(QWidget* w, bool flag, QWidget* frame, QWidget*& card) {
     log(QStringLiteral("SetMoxTlbStyleNew"),

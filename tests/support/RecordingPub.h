@@ -103,6 +103,9 @@ public:
     /// Print services answer as the suite's own do (style, data, stored styles, messages)
     /// instead of with placeholders the print control refuses.
     bool realPrinting = false;
+    /// Whether the window layout (frmResizeNew, SetTlb) is also done by the suite's own
+    /// services, as a test of what a narrow or wide window shows needs.
+    bool realLayout = false;
 
 private:
     void log(const QString& member, const QStringList& args = {});
