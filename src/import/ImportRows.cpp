@@ -3,6 +3,7 @@
 #include "AccountNumberRule.h"
 #include "ArchiveSession.h"
 #include "Edit.h"
+#include "TextCharacters.h"
 
 #include <algorithm>
 #include <optional>
@@ -130,6 +131,9 @@ QString ImportRows::keyCaption() const {
 }
 
 QString ImportRows::refusalOf(const ImportField& f, const QString& value) const {
+    if (const auto unsafe = suite::TextCharacters::firstUnsafe(value))
+        return tr("“%1”中含有不能使用的字符 %2")
+            .arg(f.caption, suite::TextCharacters::describe(*unsafe));
     if (f.field.startsWith(u'c')) {
         const QString refused = suite::Edit::standardBadstr();
         for (const QChar c : value)
