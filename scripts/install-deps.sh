@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on a fresh Debian 12 machine.
+# Installs what building, running and testing need on a fresh Debian 12 machine, and the
+# packages named as arguments.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
@@ -10,6 +11,7 @@ packages=(
     libxlsxwriter-dev poppler-utils libminizip-dev
     libicu-dev
     iso-codes fonts-noto-cjk xauth xvfb
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
