@@ -10,7 +10,13 @@ bool TableCollector::startRow(qint64 number) {
     // A row costs a cell even when blank: a file of line breaks must not make a million
     // empty rows for free.
     const qint64 added = number - m_rows.size();
-    if (added < 1 || !spend(added, 0))
+    if (added < 1) {
+        fail(QStringLiteral("文件已损坏：第 %1 行出现在第 %2 行之后")
+                 .arg(number)
+                 .arg(m_rows.size()));
+        return false;
+    }
+    if (!spend(added, 0))
         return false;
     m_rows.resize(number);
     return true;
