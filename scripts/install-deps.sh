@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and running need on a fresh Debian 12 machine; with --test, what
-# testing needs besides.
+# testing needs besides; and the packages named as further arguments.
 set -euo pipefail
+with_tests=""
+if [ "${1:-}" = "--test" ]; then
+    with_tests=yes
+    shift
+fi
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
@@ -11,9 +16,10 @@ packages=(
     libxlsxwriter-dev poppler-utils libminizip-dev
     libicu-dev
     iso-codes fonts-noto-cjk xauth xvfb
+    "$@"
 )
 # With --test, also what only the tests need: a spreadsheet program that re-saves exports.
-if [ "${1:-}" = "--test" ]; then
+if [ -n "$with_tests" ]; then
     packages+=(libreoffice-calc-nogui)
 fi
 missing=()

@@ -5,6 +5,7 @@
 # run. Extra arguments go to ctest (e.g. -R fuzz to run only the fuzz corpora).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh --test clang libclang-rt-14-dev
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -3,6 +3,7 @@
 #include "AccountNumberRule.h"
 #include "ArchiveSession.h"
 #include "Edit.h"
+#include "TextCharacters.h"
 
 #include <QRegularExpression>
 
@@ -144,6 +145,9 @@ QString ImportRows::keyCaption() const {
 }
 
 QString ImportRows::refusalOf(const ImportField& f, const QString& value) const {
+    if (const auto unsafe = suite::TextCharacters::firstUnsafe(value))
+        return tr("“%1”中含有不能使用的字符 %2")
+            .arg(f.caption, suite::TextCharacters::describe(*unsafe));
     for (const char* code : kCodeFields)
         if (is(f.field, code) && inExponentNotation(value))
             return tr("%1“%2”是电子表格改写成的科学计数法，原%1已丢失")

@@ -29,9 +29,10 @@ public:
     int HelpContextId() const { return m_helpContextId; }
     void setHelpContextId(int id) { m_helpContextId = id; }
 
-    /// Characters the edit refuses, however they come (typed, pasted, dropped); the cards
-    /// refuse < > ' " | & , in every code and text. A digit or amount validator set later
-    /// takes the place of this one, and admits none of them either.
+    /// Characters the edit refuses, however they come (typed, pasted, dropped, composed); the
+    /// cards refuse < > ' " | & , in every code and text. Control characters, lone surrogates,
+    /// noncharacters and bidirectional controls are refused whatever this holds. A digit or amount
+    /// validator set later takes the place of this one, and admits none of them either.
     QString badstr() const { return m_badstr; }
     void setBadstr(const QString& characters);
 

@@ -1,5 +1,8 @@
 #include "TableReader.h"
 
+#include "ZipEntryDevice.h"
+
+#include <QBuffer>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -7,10 +10,10 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
-#include <unzip.h>
-
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace tarvo::suite {
 
@@ -19,47 +22,207 @@ namespace {
 /// Larger files are no list of banks or accounts; refusing them keeps a stray archive or a
 /// zip bomb from eating the memory.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-constexpr int kMaxColumns = 16384;
 constexpr int kMaxRows = 1048576;
 
-QString decoded(const QByteArray& bytes, bool& ok) {
-    const QByteArray data = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(data);
-    ok = !utf8.hasError();
-    if (ok)
-        return text;
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid())
-        return {};
-    text = gb18030(data);
-    ok = !gb18030.hasError();
-    return text;
+QString tooLarge(const QString& what) {
+    return QStringLiteral("文件太大：%1超过 %2 MB，不是可以导入的表格")
+        .arg(what)
+        .arg(kMaxFileBytes / (1024 * 1024));
+}
+
+// ---- csv ----
+
+/// RFC 4180 fields fed a piece of text at a time, so that a file is parsed as it is decoded.
+class CsvParser {
+public:
+    explicit CsvParser(TableCollector& table) : m_table(table) {}
+
+    bool feed(QStringView text) {
+        for (const QChar c : text)
+            if (!take(c))
+                return false;
+        return true;
+    }
+
+    bool finish() {
+        if (m_quotePending) {
+            m_quotePending = m_inQuotes = false;
+        }
+        if (m_inQuotes) {
+            m_table.fail(QStringLiteral("第 %1 行开始的引号没有结束，文件不完整或格式有误")
+                             .arg(m_quoteLine));
+            return false;
+        }
+        if (!m_field.isEmpty() || m_column > 0 || m_quoted)
+            return endRow();
+        return true;
+    }
+
+private:
+    TableCollector& m_table;
+    QString m_field;
+    qint64 m_column = 0;
+    qint64 m_row = 0;
+    bool m_inQuotes = false;
+    bool m_quoted = false;
+    /// A quote inside quotes: a doubled quote if another follows, else the closing one.
+    bool m_quotePending = false;
+    bool m_afterCr = false;
+    qint64 m_line = 1;
+    qint64 m_quoteLine = 0;
+
+    bool take(QChar c) {
+        if (c.isNull()) {
+            m_table.fail(QStringLiteral("文件中含有二进制内容，不是 CSV 文本文件"));
+            return false;
+        }
+        const bool afterCr = std::exchange(m_afterCr, false);
+        if (m_quotePending) {
+            m_quotePending = false;
+            if (c == u'"')
+                return append(c);
+            m_inQuotes = false;
+        }
+        if (m_inQuotes) {
+            if (c == u'"') {
+                m_quotePending = true;
+                return true;
+            }
+            m_line += c == u'\n';
+            return append(c);
+        }
+        if (c == u'"' && m_field.isEmpty() && !m_quoted) {
+            m_inQuotes = m_quoted = true;
+            m_quoteLine = m_line;
+            return true;
+        }
+        if (c == u',')
+            return endField();
+        if (c == u'\n' && afterCr)
+            return true;
+        if (c == u'\n' || c == u'\r') {
+            m_afterCr = c == u'\r';
+            ++m_line;
+            return endRow();
+        }
+        return append(c);
+    }
+
+    bool append(QChar c) {
+        if (m_field.size() >= TableCollector::kMaxCellChars) {
+            m_table.fail(TableCollector::cellTooLong(m_row + (m_column == 0 ? 1 : 0)));
+            return false;
+        }
+        m_field += c;
+        return true;
+    }
+
+    bool endField() {
+        if (m_column == 0 && !m_table.startRow(++m_row))
+            return false;
+        const bool kept = m_table.cell(m_column++, m_field);
+        m_field.clear();
+        m_quoted = false;
+        return kept;
+    }
+
+    bool endRow() {
+        if (!endField())
+            return false;
+        m_column = 0;
+        return m_table.endRow();
+    }
+};
+
+/// The device's rows read in the decoder's encoding; nothing when the bytes are not in it.
+std::optional<TableText> csvIn(QIODevice& device, QStringDecoder&& decoder) {
+    if (!decoder.isValid())
+        return std::nullopt;
+    TableCollector table;
+    CsvParser parser(table);
+    while (!device.atEnd()) {
+        const QByteArray chunk = device.read(1 << 16);
+        if (chunk.isEmpty())
+            break;
+        const QString text = decoder(chunk);
+        if (decoder.hasError())
+            return std::nullopt;
+        if (!parser.feed(text))
+            return table.take();
+    }
+    // A line break after the end shows up a character the file breaks off in the middle of.
+    (void)decoder(QByteArrayView("\n"));
+    if (decoder.hasError())
+        return std::nullopt;
+    parser.finish();
+    return table.take();
 }
 
 // ---- xlsx ----
 
 using ZipPtr = std::unique_ptr<void, int (*)(unzFile)>;
 
-/// One entry of the package; nothing when it is missing, damaged or implausibly large.
-std::optional<QByteArray> zipEntry(unzFile zip, const QString& name) {
-    if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK)
-        return std::nullopt;
-    unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size > quint64(kMaxFileBytes) || unzOpenCurrentFile(zip) != UNZ_OK)
-        return std::nullopt;
-    QByteArray data;
-    data.reserve(qsizetype(info.uncompressed_size));
-    char chunk[65536];
-    int n = 0;
-    while ((n = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0 && data.size() <= kMaxFileBytes)
-        data.append(chunk, n);
-    const bool intact = unzCloseCurrentFile(zip) == UNZ_OK && n == 0;
-    if (!intact)
-        return std::nullopt;
-    return data;
+TableText badWorkbook() {
+    return {{}, QStringLiteral("文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
 }
+
+/// One part of the package parsed as it inflates; the first thing wrong in it (damage, size,
+/// a document type, a text that is no text) ends the parse with its reason.
+class PartParse {
+public:
+    PartParse(unzFile zip, const QString& name) : m_name(name), m_entry(zip, name, kMaxFileBytes) {
+        if (m_entry.isOpen())
+            xml.setDevice(&m_entry);
+    }
+
+    bool found() const { return m_entry.state() != ZipEntryDevice::State::Missing; }
+
+    /// The next token; false at the end or at the first error. A workbook has no document
+    /// type: the entities one declares could swell a few bytes into gigabytes.
+    bool next() {
+        if (xml.atEnd())
+            return false;
+        xml.readNext();
+        if (xml.tokenType() == QXmlStreamReader::DTD)
+            fail(QStringLiteral("文件中的 %1 含有文档类型声明（DOCTYPE），工作簿不应有，不予读取")
+                     .arg(m_name));
+        return !xml.hasError() && !xml.atEnd();
+    }
+
+    void fail(const QString& why) {
+        if (m_reason.isEmpty())
+            m_reason = why;
+        xml.raiseError(why);
+    }
+
+    /// Why the part cannot be read; empty when it was read whole and intact.
+    QString error() {
+        if (m_entry.state() == ZipEntryDevice::State::TooLarge)
+            return tooLarge(QStringLiteral("工作簿中的 %1 解压后").arg(m_name));
+        if (!m_reason.isEmpty())
+            return m_reason;
+        if (m_entry.state() != ZipEntryDevice::State::Open)
+            return badWorkbook().error;
+        if (xml.hasError())
+            return QStringLiteral("文件已损坏：工作簿中的 %1 第 %2 行第 %3 列不是正确的 XML")
+                .arg(m_name)
+                .arg(xml.lineNumber())
+                .arg(xml.columnNumber());
+        if (m_entry.finish() != ZipEntryDevice::State::Open)
+            return badWorkbook().error;
+        return {};
+    }
+
+private:
+    QString m_name;
+    ZipEntryDevice m_entry;
+
+public:
+    QXmlStreamReader xml;
+
+private:
+    QString m_reason;
+};
 
 /// The package's name for a part a relationship targets from the workbook.
 QString partName(const QString& target) {
@@ -68,33 +231,52 @@ QString partName(const QString& target) {
     return QStringLiteral("xl/") + target;
 }
 
+bool isHexDigit(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
 /// The text of a spreadsheet string, its "_xHHHH_" escapes of characters XML cannot carry
-/// turned back into those characters.
-QString spreadsheetText(const QString& text) {
+/// turned back into those characters. An escape of what is no character of any text (U+0000,
+/// half of a surrogate pair alone) fails the part.
+QString spreadsheetText(const QString& text, PartParse& part) {
     if (!text.contains(u"_x"))
         return text;
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        bool isHex = false;
-        const ushort code = i + 7 <= text.size() && text.mid(i, 2) == u"_x" && text[i + 6] == u'_'
-                                ? text.mid(i + 2, 4).toUShort(&isHex, 16)
-                                : 0;
-        if (isHex) {
-            out += QChar(code);
+        const bool escape = i + 7 <= text.size() && text[i] == u'_' && text[i + 1] == u'x' &&
+                            text[i + 6] == u'_' &&
+                            std::all_of(text.begin() + i + 2, text.begin() + i + 6, isHexDigit);
+        if (escape) {
+            out += QChar(text.mid(i + 2, 4).toUShort(nullptr, 16));
             i += 6;
         } else {
             out += text[i];
+        }
+    }
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        const bool paired =
+            c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate();
+        if (paired) {
+            ++i;
+        } else if (c.isNull() || c.isSurrogate()) {
+            const QString code = QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
+            part.fail(
+                QStringLiteral("文件中含有无效字符 U+%1（写作“_x%1_”），它不是文字中可以有的字符")
+                    .arg(code));
+            return {};
         }
     }
     return out;
 }
 
 /// The words of a string item (<si> or <is>), phonetic guides left out.
-QString stringItem(QXmlStreamReader& xml) {
+QString stringItem(PartParse& part) {
+    QXmlStreamReader& xml = part.xml;
     QString text;
     const QString item = xml.name().toString();
     int phonetic = 0;
-    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+    while (part.next()) {
         if (xml.isEndElement() && xml.name() == item)
             break;
         if (xml.isStartElement() && xml.name() == u"rPh")
@@ -102,17 +284,25 @@ QString stringItem(QXmlStreamReader& xml) {
         else if (xml.isEndElement() && xml.name() == u"rPh")
             --phonetic;
         else if (xml.isStartElement() && xml.name() == u"t" && phonetic == 0)
-            text += spreadsheetText(xml.readElementText());
+            text += spreadsheetText(xml.readElementText(), part);
+        if (text.size() > TableCollector::kMaxCellChars)
+            part.fail(TableCollector::cellTooLong(0));
     }
     return text;
 }
 
-QStringList sharedStrings(const QByteArray& data) {
+/// The shared strings, within the limits of what could be imported at once.
+QStringList sharedStrings(PartParse& part) {
     QStringList strings;
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
-            strings << stringItem(xml);
+    qint64 chars = 0;
+    while (part.next()) {
+        if (!part.xml.isStartElement() || part.xml.name() != u"si")
+            continue;
+        strings << stringItem(part);
+        chars += strings.last().size();
+        if (strings.size() > TableCollector::kMaxCells || chars > TableCollector::kMaxTextChars)
+            part.fail(TableCollector::tooManyTexts());
+    }
     return strings;
 }
 
@@ -144,13 +334,14 @@ bool isDateFormat(int id, const QString& code) {
 }
 
 /// Per cell style index: whether the style shows a date.
-QVector<bool> dateStyles(const QByteArray& data) {
+QVector<bool> dateStyles(PartParse& part) {
+    // More styles than a spreadsheet program allows are no workbook's own.
+    constexpr qsizetype kMaxStyles = 65536;
+    QXmlStreamReader& xml = part.xml;
     QHash<int, QString> codes;
     QVector<bool> dates;
-    QXmlStreamReader xml(data);
     bool inCellXfs = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
+    while (part.next()) {
         if (xml.isStartElement() && xml.name() == u"numFmt") {
             codes.insert(xml.attributes().value(QLatin1String("numFmtId")).toInt(),
                          xml.attributes().value(QLatin1String("formatCode")).toString());
@@ -162,6 +353,8 @@ QVector<bool> dateStyles(const QByteArray& data) {
             const int id = xml.attributes().value(QLatin1String("numFmtId")).toInt();
             dates << isDateFormat(id, codes.value(id));
         }
+        if (codes.size() > kMaxStyles || dates.size() > kMaxStyles)
+            part.fail(QStringLiteral("文件太大：工作簿的单元格格式多于 %1 种").arg(kMaxStyles));
     }
     return dates;
 }
@@ -198,111 +391,117 @@ QString numberText(const QString& raw, bool isDate, const QDate& epoch) {
 struct Workbook {
     QString sheetPart;
     QDate epoch{1899, 12, 30};
+    QString error;
 };
 
 /// The part of the first worksheet and the date system, from the workbook and its
-/// relationships.
+/// relationships; what stops the reading in error.
 Workbook workbookOf(unzFile zip) {
     Workbook book;
     QString firstSheetId;
-    if (const auto data = zipEntry(zip, QStringLiteral("xl/workbook.xml"))) {
-        QXmlStreamReader xml(*data);
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (!xml.isStartElement())
+    {
+        PartParse part(zip, QStringLiteral("xl/workbook.xml"));
+        while (part.found() && part.next()) {
+            if (!part.xml.isStartElement())
                 continue;
-            const auto a = xml.attributes();
-            if (xml.name() == u"workbookPr" && (a.value(QLatin1String("date1904")) == u"1" ||
-                                                a.value(QLatin1String("date1904")) == u"true"))
+            const auto a = part.xml.attributes();
+            if (part.xml.name() == u"workbookPr" && (a.value(QLatin1String("date1904")) == u"1" ||
+                                                     a.value(QLatin1String("date1904")) == u"true"))
                 book.epoch = QDate(1904, 1, 1);
-            else if (xml.name() == u"sheet" && firstSheetId.isEmpty())
+            else if (part.xml.name() == u"sheet" && firstSheetId.isEmpty())
                 for (const auto& attribute : a)
                     if (attribute.name() == u"id")
                         firstSheetId = attribute.value().toString();
         }
+        if (part.found())
+            book.error = part.error();
     }
-    if (const auto data = zipEntry(zip, QStringLiteral("xl/_rels/workbook.xml.rels"))) {
-        QXmlStreamReader xml(*data);
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship" &&
-                xml.attributes().value(QLatin1String("Id")) == firstSheetId)
-                book.sheetPart =
-                    partName(xml.attributes().value(QLatin1String("Target")).toString());
-    }
+    if (!book.error.isEmpty())
+        return book;
+    PartParse part(zip, QStringLiteral("xl/_rels/workbook.xml.rels"));
+    while (part.found() && part.next())
+        if (part.xml.isStartElement() && part.xml.name() == u"Relationship" &&
+            part.xml.attributes().value(QLatin1String("Id")) == firstSheetId)
+            book.sheetPart =
+                partName(part.xml.attributes().value(QLatin1String("Target")).toString());
+    if (part.found())
+        book.error = part.error();
     if (book.sheetPart.isEmpty())
         book.sheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
     return book;
 }
 
-TableText badWorkbook() {
-    return {{}, QStringLiteral("文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
+/// The cells of a worksheet into the table.
+void readSheet(PartParse& part, const QStringList& strings, const QVector<bool>& dates,
+               const QDate& epoch, TableCollector& table) {
+    QXmlStreamReader& xml = part.xml;
+    qint64 rowNumber = 0;
+    int column = 0;
+    while (part.next()) {
+        if (xml.isEndElement() && xml.name() == u"row" && !table.endRow())
+            part.fail(table.error());
+        if (!xml.isStartElement())
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == u"row") {
+            const qint64 number = a.hasAttribute(QLatin1String("r"))
+                                      ? a.value(QLatin1String("r")).toLongLong()
+                                      : rowNumber + 1;
+            if (number < 1 || number > kMaxRows || number <= rowNumber)
+                return part.fail(badWorkbook().error);
+            if (!table.startRow(number))
+                return part.fail(table.error());
+            rowNumber = number;
+            column = 0;
+        } else if (xml.name() == u"c" && rowNumber > 0) {
+            const int at =
+                a.hasAttribute(QLatin1String("r")) ? columnOf(a.value(QLatin1String("r"))) : column;
+            if (at < 0 || at >= TableCollector::kMaxColumns)
+                return part.fail(badWorkbook().error);
+            const QString type = a.value(QLatin1String("t")).toString();
+            const int style = a.value(QLatin1String("s")).toInt();
+            QString value;
+            while (!(xml.isEndElement() && xml.name() == u"c") && part.next()) {
+                if (xml.isStartElement() && xml.name() == u"v")
+                    value = xml.readElementText();
+                else if (xml.isStartElement() && xml.name() == u"is")
+                    value = stringItem(part);
+            }
+            if (type == u"s") {
+                bool ok = false;
+                const int index = value.toInt(&ok);
+                if (!ok || index < 0 || index >= strings.size())
+                    return part.fail(badWorkbook().error);
+                value = strings[index];
+            } else if (type == u"str") {
+                value = spreadsheetText(value, part);
+            } else if (type.isEmpty() || type == u"n") {
+                value = numberText(value, dates.value(style), epoch);
+            }
+            if (!table.cell(at, value))
+                return part.fail(table.error());
+            column = at + 1;
+        }
+    }
 }
 
 } // namespace
 
+TableText readCsv(QIODevice& device) {
+    // Valid UTF-8 is read as such; anything else is read again from the start as GB18030.
+    if (auto table = csvIn(device, QStringDecoder(QStringConverter::Utf8)))
+        return *std::move(table);
+    if (device.seek(0))
+        if (auto table = csvIn(device, QStringDecoder("GB18030")))
+            return *std::move(table);
+    return {{}, QStringLiteral("文件的编码既不是 UTF-8 也不是 GB18030，无法读取")};
+}
+
 TableText readCsv(const QByteArray& bytes) {
-    TableText out;
-    bool ok = false;
-    const QString text = decoded(bytes, ok);
-    if (!ok) {
-        out.error = QStringLiteral("文件的编码既不是 UTF-8 也不是 GB18030，无法读取");
-        return out;
-    }
-    if (text.contains(QChar(0))) {
-        out.error = QStringLiteral("文件中含有二进制内容，不是 CSV 文本文件");
-        return out;
-    }
-    QStringList row;
-    QString field;
-    bool inQuotes = false;
-    bool quoted = false;
-    int line = 1;
-    int quoteLine = 0;
-    const auto endField = [&] {
-        row << field;
-        field.clear();
-        quoted = false;
-    };
-    const auto endRow = [&] {
-        endField();
-        out.rows << row;
-        row.clear();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (inQuotes) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                field += c;
-                ++i;
-            } else if (c == u'"') {
-                inQuotes = false;
-            } else {
-                line += c == u'\n';
-                field += c;
-            }
-        } else if (c == u'"' && field.isEmpty() && !quoted) {
-            inQuotes = quoted = true;
-            quoteLine = line;
-        } else if (c == u',') {
-            endField();
-        } else if (c == u'\n' || c == u'\r') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            endRow();
-            ++line;
-        } else {
-            field += c;
-        }
-    }
-    if (inQuotes) {
-        out.rows.clear();
-        out.error =
-            QStringLiteral("第 %1 行开始的引号没有结束，文件不完整或格式有误").arg(quoteLine);
-        return out;
-    }
-    if (!field.isEmpty() || !row.isEmpty() || quoted)
-        endRow();
-    return out;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readCsv(buffer);
 }
 
 TableText readXlsx(const QString& path) {
@@ -310,67 +509,34 @@ TableText readXlsx(const QString& path) {
     if (!zip)
         return badWorkbook();
     const Workbook book = workbookOf(zip.get());
-    const auto sheet = zipEntry(zip.get(), book.sheetPart);
-    if (!sheet)
-        return badWorkbook();
-    const auto stringsData = zipEntry(zip.get(), QStringLiteral("xl/sharedStrings.xml"));
-    const QStringList strings = stringsData ? sharedStrings(*stringsData) : QStringList();
-    const auto stylesData = zipEntry(zip.get(), QStringLiteral("xl/styles.xml"));
-    const QVector<bool> dates = stylesData ? dateStyles(*stylesData) : QVector<bool>();
-
-    TableText out;
-    QXmlStreamReader xml(*sheet);
-    QStringList* row = nullptr;
-    int column = 0;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
-            continue;
-        const auto a = xml.attributes();
-        if (xml.name() == u"row") {
-            const int number = a.hasAttribute(QLatin1String("r"))
-                                   ? a.value(QLatin1String("r")).toInt()
-                                   : int(out.rows.size()) + 1;
-            if (number < 1 || number > kMaxRows || number <= out.rows.size())
-                return badWorkbook();
-            out.rows.resize(number);
-            row = &out.rows.last();
-            column = 0;
-        } else if (xml.name() == u"c" && row) {
-            const int at =
-                a.hasAttribute(QLatin1String("r")) ? columnOf(a.value(QLatin1String("r"))) : column;
-            if (at < 0 || at >= kMaxColumns)
-                return badWorkbook();
-            const QString type = a.value(QLatin1String("t")).toString();
-            const int style = a.value(QLatin1String("s")).toInt();
-            QString value;
-            while (!xml.atEnd() && !(xml.isEndElement() && xml.name() == u"c")) {
-                xml.readNext();
-                if (xml.isStartElement() && xml.name() == u"v")
-                    value = xml.readElementText();
-                else if (xml.isStartElement() && xml.name() == u"is")
-                    value = stringItem(xml);
-            }
-            if (type == u"s") {
-                bool ok = false;
-                const int index = value.toInt(&ok);
-                if (!ok || index < 0 || index >= strings.size())
-                    return badWorkbook();
-                value = strings[index];
-            } else if (type == u"str" || type == u"inlineStr") {
-                value = spreadsheetText(value);
-            } else if (type.isEmpty() || type == u"n") {
-                value = numberText(value, dates.value(style), book.epoch);
-            }
-            while (row->size() <= at)
-                *row << QString();
-            (*row)[at] = value;
-            column = at + 1;
+    if (!book.error.isEmpty())
+        return {{}, book.error};
+    QStringList strings;
+    {
+        PartParse part(zip.get(), QStringLiteral("xl/sharedStrings.xml"));
+        if (part.found()) {
+            strings = sharedStrings(part);
+            if (const QString error = part.error(); !error.isEmpty())
+                return {{}, error};
         }
     }
-    if (xml.hasError())
+    QVector<bool> dates;
+    {
+        PartParse part(zip.get(), QStringLiteral("xl/styles.xml"));
+        if (part.found()) {
+            dates = dateStyles(part);
+            if (const QString error = part.error(); !error.isEmpty())
+                return {{}, error};
+        }
+    }
+    PartParse sheet(zip.get(), book.sheetPart);
+    if (!sheet.found())
         return badWorkbook();
-    return out;
+    TableCollector table;
+    readSheet(sheet, strings, dates, book.epoch, table);
+    if (const QString error = sheet.error(); !error.isEmpty())
+        return {{}, error};
+    return table.take();
 }
 
 bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString& errText) {
@@ -387,10 +553,10 @@ bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString&
         return false;
     }
     if (file.size() > kMaxFileBytes) {
-        errText = QStringLiteral("文件“%1”过大，无法导入").arg(info.fileName());
+        errText = tooLarge(QStringLiteral("“%1”").arg(info.fileName()));
         return false;
     }
-    TableText table = suffix == u"csv" ? readCsv(file.readAll()) : readXlsx(path);
+    TableText table = suffix == u"csv" ? readCsv(file) : readXlsx(path);
     if (!table.error.isEmpty()) {
         errText = table.error;
         return false;

@@ -1,27 +1,25 @@
 #pragma once
 
 #include "ITableReader.h"
+#include "TableCollector.h"
 
 #include <QByteArray>
 
-#include <optional>
+class QIODevice;
 
 namespace tarvo::suite {
 
-/// Rows of cell texts, or why the file is no readable table.
-struct TableText {
-    QVector<QStringList> rows;
-    QString error;
-};
-
 /// A CSV file as RFC 4180 writes it (commas, double quotes, line breaks inside quotes): UTF-8
 /// with or without a byte-order mark when the bytes are valid UTF-8, otherwise GB18030, the
-/// encoding Chinese spreadsheet programs save in.
+/// encoding Chinese spreadsheet programs save in. Read a piece at a time from a device that
+/// can seek back to its start, the rows kept within the bounds of TableCollector.
+TableText readCsv(QIODevice& device);
 TableText readCsv(const QByteArray& bytes);
 
 /// The first worksheet of an .xlsx workbook: shared and inline strings as they are, numbers in
 /// their shortest exact form (past the 15 digits a spreadsheet keeps, as it shows them:
-/// "2E+17"), cells formatted as dates as "yyyy-MM-dd".
+/// "2E+17"), cells formatted as dates as "yyyy-MM-dd". Every part is parsed as it inflates; a
+/// part that is no well-formed XML, or declares a document type, fails the file.
 TableText readXlsx(const QString& path);
 
 /// The table reader "TarvoPrint.TableReader": the file's type by its extension.

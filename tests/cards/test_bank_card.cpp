@@ -403,6 +403,47 @@ TEST_F(BankCard, RefusedInputIsExplainedAtTheEditInTheSessionLanguage) {
     QToolTip::hideText();
 }
 
+TEST_F(BankCard, CharactersNoNameMayHoldAreRefusedHoweverTheyCome) {
+    // A right-to-left override stored in a name shows it reversed in every list and print.
+    suite::Edit* name = edit("EdtcBankName");
+    name->setFocus();
+    QInputMethodEvent override;
+    override.setCommitString(QString::fromUtf16(u"\u202E行银商工"));
+    QApplication::sendEvent(name, &override);
+    EXPECT_EQ(name->text(), "") << "an input method's commit";
+    EXPECT_TRUE(QToolTip::text().contains(u"U+202E") && QToolTip::text().contains(u"文字方向"))
+        << QToolTip::text().toStdString();
+
+    QApplication::clipboard()->setText(QString::fromUtf16(u"工商\u2067银行\u2069"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "") << "a paste with an isolate";
+    QKeyEvent mark(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x200F)));
+    QApplication::sendEvent(name, &mark);
+    EXPECT_EQ(name->text(), "") << "a typed right-to-left mark";
+    QApplication::clipboard()->setText(QString::fromUtf16(u"工商\u0007银行"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "") << "a control character";
+    EXPECT_TRUE(QToolTip::text().contains(u"U+0007")) << QToolTip::text().toStdString();
+
+    QInputMethodEvent commit;
+    commit.setCommitString("工商银行");
+    QApplication::sendEvent(name, &commit);
+    EXPECT_EQ(name->text(), "工商银行") << "the same name without them";
+
+    // An edit that refuses no characters of its own still refuses these.
+    suite::Edit plain(&card, "plain");
+    for (const char16_t* text : {u"\u061C", u"\uFFFE", u"\U0001FFFF", u"a\xD800"}) {
+        QInputMethodEvent composed;
+        composed.setCommitString(QString::fromUtf16(text));
+        QApplication::sendEvent(&plain, &composed);
+        EXPECT_EQ(plain.text(), "") << QString::fromUtf16(text).toStdString();
+    }
+    QApplication::clipboard()->setText(QString::fromUtf16(u"\U0001F600"));
+    plain.paste();
+    EXPECT_EQ(plain.text(), QString::fromUtf16(u"\U0001F600")) << "a character beyond the BMP";
+    QToolTip::hideText();
+}
+
 TEST_F(BankCard, ARefusedSaveTakesTheClerkToTheFirstEmptyField) {
     edit("EdtcBankCode")->setText("777");
     edit("EdtcBankName")->setText("  ");

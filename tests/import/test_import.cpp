@@ -270,6 +270,41 @@ TEST_F(ImportTest, TheMenuItemAndTheButtonAskForTheFile) {
     });
 }
 
+TEST_F(ImportTest, RowsHoldingCharactersNoTextMayHoldAreRefusedNamingTheCharacter) {
+    const QString file = write("bidi.csv",
+                               QString::fromUtf16(u"银行编码,银行名称\r\n"
+                                                  u"931,\u202E行银试测\r\n"
+                                                  u"932,测试\u0007银行\r\n"
+                                                  u"933,测试\uFDD0银行\r\n"
+                                                  u"93\u2066,测试银行\r\n"
+                                                  u"935,测试银行\r\n"),
+                               "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "拒绝", "拒绝", "拒绝", "新增"}));
+            const QStringList reasons = column(p, 2);
+            for (const auto& [row, code] :
+                 {std::pair{0, u"U+202E"}, {1, u"U+0007"}, {2, u"U+FDD0"}, {3, u"U+2066"}})
+                EXPECT_TRUE(reasons[row].contains(QString::fromUtf16(code)))
+                    << reasons[row].toStdString();
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(h.scalar("select count(*) from aa_bank where cBankCode like '93%'").toInt(), 1);
+}
+
+TEST_F(ImportTest, ThePreviewHasAColumnOnlyForEachCaption) {
+    QString text = QStringLiteral("银行编码,银行名称\r\n941,测试银行") + QString(10000, u',');
+    const QString file = write("commas.csv", text + QStringLiteral("stray\r\n"), "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(p.findChild<QTableWidget*>("GrdPreview")->columnCount(), 3 + 2);
+            EXPECT_EQ(p.findChildren<QComboBox*>().size(), 2);
+            EXPECT_EQ(verdicts(p), QStringList{"新增"});
+        }));
+    });
+}
+
 TEST_F(ImportTest, AFileThatIsNoTableIsExplainedAndOpensNoPreview) {
     const QString file = write("broken.csv", "编码,银行名称\r\n901,\"未结束\r\n", "UTF-8");
     withList("aa_bank", "", [&](FrmMain& w) {

@@ -166,7 +166,7 @@ TEST_F(ListWindowTest, ShippedColumnsFitTheirCaptionsAndTheSeededDataInBothLangu
         suite::setSessionLanguage(language);
         for (const auto& [archive, sysId] :
              {std::pair{"aa_bank", ""}, std::pair{"bank", ""}, std::pair{"bank", "NB"}}) {
-            withList(archive, sysId, [&](FrmMain& w) {
+            withList(archive, sysId, [&, archive = archive, sysId = sysId](FrmMain& w) {
                 // The window's font as the suite's services give it, not the recording ones.
                 suite::Pub().FrmUnitefont(&w);
                 auto* header = static_cast<suite::GridHeader*>(w.grid()->horizontalHeader());

@@ -114,10 +114,11 @@ TEST(TableReader, XlsxCellsComeBackAsTheSheetShowsThem) {
     for (const bool constantMemory : {false, true}) {
         const TableText t = readXlsx(writeWorkbook(dir, constantMemory));
         ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
-        EXPECT_EQ(t.rows, (Rows{{"编码", "银行账号", "", "开户日期", "当前余额"},
-                                {"01", "0200000000000000011", "", "2018-03-12", "1250000.5"},
+        // Column C has no caption: its cell in row 4 is no field of anything imported.
+        EXPECT_EQ(t.rows, (Rows{{"编码", "银行账号", "开户日期", "当前余额"},
+                                {"01", "0200000000000000011", "2018-03-12", "1250000.5"},
                                 {},
-                                {"7", "2E+17", "1"}}))
+                                {"7", "2E+17"}}))
             << "constant memory " << constantMemory;
     }
 }

@@ -435,6 +435,10 @@
 <context>
     <name>tarvo::ImportRows</name>
     <message>
+        <source>“%1”中含有不能使用的字符 %2</source>
+        <translation>"%1" holds the character %2, which cannot be used</translation>
+    </message>
+    <message>
         <source>“%1”中含有不能使用的字符 %2（不能使用 &lt; &gt; &apos; &quot; | &amp; , 这些字符）</source>
         <translation>"%1" holds the character %2, which cannot be used (&lt; &gt; ' " | &amp; , are not allowed)</translation>
     </message>

@@ -4,6 +4,10 @@
 <context>
     <name>tarvo::suite::Edit</name>
     <message>
+        <source>不能输入 %1：文字中不能有控制字符、文字方向控制符或无效字符。</source>
+        <translation>%1 cannot be entered: a text cannot hold control characters, bidirectional controls or invalid characters.</translation>
+    </message>
+    <message>
         <source>不能输入 %1：此栏不接受 %2 这些字符。</source>
         <translation>%1 cannot be entered: this field does not take the characters %2.</translation>
     </message>
@@ -184,6 +188,29 @@
     <message>
         <source>所有文件 (*)</source>
         <translation>All files (*)</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::TextCharacters</name>
+    <message>
+        <source>控制字符</source>
+        <translation>a control character</translation>
+    </message>
+    <message>
+        <source>不成对的代理码位，不是有效的字符</source>
+        <translation>half of a surrogate pair alone, no valid character</translation>
+    </message>
+    <message>
+        <source>非字符码位</source>
+        <translation>a noncharacter</translation>
+    </message>
+    <message>
+        <source>文字方向控制符，会使文字颠倒显示</source>
+        <translation>a bidirectional control, which would show the text reversed</translation>
+    </message>
+    <message>
+        <source>U+%1（%2）</source>
+        <translation>U+%1 (%2)</translation>
     </message>
 </context>
 </TS>
