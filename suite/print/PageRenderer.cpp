@@ -149,8 +149,8 @@ void PageRenderer::widenUnbrokenColumns(QPaintDevice* device) {
                     fm.horizontalAdvance(displayText(m_style.columns[i], cells[i])) + 2 * m_padX);
 }
 
-double PageRenderer::cellHeight(const QString& text, double width, const QFont& font,
-                                bool oneLine, QPaintDevice* device) const {
+double PageRenderer::cellHeight(const QString& text, double width, const QFont& font, bool oneLine,
+                                QPaintDevice* device) const {
     const QFontMetricsF fm(font, device);
     const double inner = std::max(1.0, width - 2 * m_padX);
     if (oneLine || fitsOnOneLine(text, fm, inner))

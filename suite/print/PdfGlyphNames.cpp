@@ -6,6 +6,8 @@
 #include <QRawFont>
 #include <QRegularExpression>
 
+#include <set>
+
 namespace tarvo::suite {
 
 namespace {
@@ -117,17 +119,17 @@ struct Stream {
     bool found = false;
 };
 
-/// The latest uncompressed stream of object `number`, as Qt writes its ToUnicode maps.
-Stream plainStream(const QByteArray& pdf, int number) {
+/// The latest uncompressed stream of object `number`, as Qt writes its ToUnicode maps; `text` is
+/// the file read as Latin-1, so that its offsets are the file's.
+Stream plainStream(const QByteArray& pdf, const QString& text, int number) {
     const QRegularExpression head(
         QStringLiteral("(?:^|[\\r\\n])%1 0 obj\\s*<<([^>]*)>>\\s*stream\\r?\\n").arg(number));
-    const QString text = QString::fromLatin1(pdf);
     QRegularExpressionMatch found;
     for (auto m = head.globalMatch(text); m.hasNext();)
         found = m.next();
     if (!found.hasMatch() || found.captured(1).contains(QLatin1String("/Filter")))
         return {};
-    static const QRegularExpression length(QStringLiteral("/Length\\s+(\\d+)(?!\\s+\\d+\\s+R)"));
+    static const QRegularExpression length(QStringLiteral("/Length\\s+(\\d+)\\b(?!\\s+\\d+\\s+R)"));
     const auto l = length.match(found.captured(1));
     if (!l.hasMatch())
         return {};
@@ -199,29 +201,29 @@ QHash<char16_t, char16_t> PdfGlyphNames::renames() const {
     return out;
 }
 
-QByteArray PdfGlyphNames::update(const QByteArray& pdf,
-                                 const QHash<char16_t, char16_t>& renames) {
+QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames) {
     if (renames.isEmpty())
         return {};
     const auto [trailer, previous] = lastTrailer(pdf);
     if (trailer.isEmpty())
         return {};
     static const QRegularExpression reference(QStringLiteral("/ToUnicode\\s+(\\d+)\\s+0\\s+R"));
-    QSet<int> maps;
-    for (auto m = reference.globalMatch(QString::fromLatin1(pdf)); m.hasNext();)
+    const QString text = QString::fromLatin1(pdf);
+    std::set<int> maps; // in order, as a cross-reference table lists its objects
+    for (auto m = reference.globalMatch(text); m.hasNext();)
         maps.insert(m.next().captured(1).toInt());
 
     QByteArray objects = pdf.endsWith('\n') ? QByteArray() : QByteArray("\n");
     QByteArray xref;
     for (int number : maps) {
-        const Stream stream = plainStream(pdf, number);
+        const Stream stream = plainStream(pdf, text, number);
         if (!stream.found)
             continue;
         QMap<uint, QString> codes = readCMap(stream.content);
         bool renamed = false;
-        for (QString& text : codes)
-            if (text.size() == 1 && renames.contains(text.front().unicode())) {
-                text = QChar(renames.value(text.front().unicode()));
+        for (QString& named : codes)
+            if (named.size() == 1 && renames.contains(named.front().unicode())) {
+                named = QChar(renames.value(named.front().unicode()));
                 renamed = true;
             }
         const QByteArray cmap = renamed ? writeCMap(stream.content, codes) : QByteArray();
@@ -249,8 +251,7 @@ bool PdfGlyphNames::mendFile(const QString& path) const {
     file.close();
     if (appended.isEmpty())
         return true;
-    return file.open(QIODevice::Append) && file.write(appended) == appended.size() &&
-           file.flush();
+    return file.open(QIODevice::Append) && file.write(appended) == appended.size() && file.flush();
 }
 
 } // namespace tarvo::suite

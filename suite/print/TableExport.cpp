@@ -284,8 +284,7 @@ std::optional<QString> writePdf(const ExportJob& job) {
         if (!renderer.render(&pdf))
             return dataError();
     }
-    const QByteArray names =
-        PdfGlyphNames::update(written.data(), renderer.glyphNames().renames());
+    const QByteArray names = PdfGlyphNames::update(written.data(), renderer.glyphNames().renames());
     if (file.write(written.data()) != written.size() || file.write(names) != names.size())
         return file.errorString();
     if (!file.commit())

@@ -140,7 +140,7 @@ TEST_F(LongListTest, TheHostExportsForScriptsAndFailsLoudly) {
 namespace {
 
 // Names with ideographs the CJK fonts draw with their radicals' glyphs (行, 户), a text that
-// would start a formula and an amount far wider than its column.
+// would start a formula and digits after letters, which shaping gives alternate glyphs.
 struct SearchablePdfTest : ::testing::Test {
     TempDatabase temp;
     QTemporaryDir dir;
@@ -159,8 +159,7 @@ struct SearchablePdfTest : ::testing::Test {
                 "fCurBalance, cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', "
                 "'人民币', 0, 0, '中国工商银行北京海淀支行', '102', '北京市', '海淀区', "
                 "'北京市海淀区示例路1号', ?, '100201', 0, 0)",
-                {QStringLiteral("S%1").arg(i), accountNumber(i), names[i],
-                 i == 0 ? 12345678901234.5 : 10.25 * i});
+                {QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
         tx.commit();
     }
     void TearDown() override {
@@ -247,10 +246,11 @@ TEST(PdfLayout, NumbersAndDatesNeverWrapWhileTextsStillDo) {
         ASSERT_EQ(control.ExportToFile(flags, types, sizes, pdf, QString()), 0);
 
         const QString text = pdfText(pdf);
-        for (const char* whole : {"12,345,678,901,234.56", "-9,876,543,210.50", "2024-01-31",
-                                  "2019-07-01"})
+        for (const char* whole :
+             {"12,345,678,901,234.56", "-9,876,543,210.50", "2024-01-31", "2019-07-01"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(whole)))
-                << whole << " on " << page.fullRect().width() << "\n" << text.toStdString();
+                << whole << " on " << page.fullRect().width() << "\n"
+                << text.toStdString();
         EXPECT_FALSE(text.contains(name)) << "a long name still wraps";
         EXPECT_TRUE(text.contains(name.left(4)));
     }
