@@ -46,12 +46,30 @@ bool fitsOnOneLine(const QString& text, const QFontMetricsF& fm, double width) {
     return !text.contains(u'\n') && !text.contains(u'\r') && fm.horizontalAdvance(text) <= width;
 }
 
+/// A number or a date broken across lines reads as two values.
+bool keepsOneLine(const PrintColumn& column) {
+    return column.kind != CellKind::Text;
+}
+
+/// The font, stepped down by half points, at which a text fits the width.
+QFont fittingFont(const QFont& font, const QString& text, double width, QPaintDevice* device) {
+    constexpr double kSmallest = 4;
+    QFont smaller = font;
+    while (smaller.pointSizeF() > kSmallest &&
+           QFontMetricsF(smaller, device).horizontalAdvance(text) > width)
+        smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
+    return smaller;
+}
+
 } // namespace
 
 PageRenderer::PageRenderer(const PrintStyle& style, const QString& dataXml)
     : m_style(style), m_data(dataXml) {
     m_bodyFont.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
     m_bodyFont.setPointSizeF(9);
+    // Shaping may swap a glyph for an alternate the font maps no character to (a digit after a
+    // letter, in the CJK fonts), and a PDF then loses that character from its text.
+    m_bodyFont.setStyleStrategy(QFont::PreferNoShaping);
     m_headFont = m_bodyFont;
     m_headFont.setBold(true);
     m_titleFont = m_headFont;
@@ -74,6 +92,7 @@ void PageRenderer::measure(QPagedPaintDevice* device) {
     m_widths.clear();
     for (const PrintColumn& c : m_style.columns)
         m_widths << std::max(c.widthTwips / kTwipsPerInch * dpi, 4 * m_padX);
+    widenUnbrokenColumns(device);
     // The first column repeats in every band when it leaves room for the others.
     const bool repeatFirst = n > 1 && m_widths[0] <= pageWidth / 3;
     const double room = pageWidth - (repeatFirst ? m_widths[0] : 0);
@@ -102,8 +121,8 @@ void PageRenderer::measure(QPagedPaintDevice* device) {
     m_headerRowHeight = 0;
     for (int i = 0; i < n; ++i)
         m_headerRowHeight =
-            std::max(m_headerRowHeight,
-                     cellHeight(m_style.columns[i].caption, m_widths[i], m_headFont, device));
+            std::max(m_headerRowHeight, cellHeight(m_style.columns[i].caption, m_widths[i],
+                                                   m_headFont, false, device));
     const QFontMetricsF title(m_titleFont, device);
     const QFontMetricsF body(m_bodyFont, device);
     m_bodyTop = title.lineSpacing() + body.lineSpacing() + 4 * m_padY + m_headerRowHeight;
@@ -111,11 +130,30 @@ void PageRenderer::measure(QPagedPaintDevice* device) {
     m_bodyHeight = std::max(body.lineSpacing(), device->height() - m_bodyTop - footer);
 }
 
-double PageRenderer::cellHeight(const QString& text, double width, const QFont& font,
+void PageRenderer::widenUnbrokenColumns(QPaintDevice* device) {
+    QVector<int> unbroken;
+    for (int i = 0; i < m_style.columns.size(); ++i)
+        if (keepsOneLine(m_style.columns[i]))
+            unbroken << i;
+    PrintDataReader reader(m_data);
+    PrintDataHeader ignored;
+    if (unbroken.isEmpty() || !reader.readHeader(ignored))
+        return;
+    const QFontMetricsF fm(m_bodyFont, device);
+    QStringList cells;
+    while (reader.next(cells))
+        for (int i : unbroken)
+            if (i < cells.size())
+                m_widths[i] = std::max(
+                    m_widths[i],
+                    fm.horizontalAdvance(displayText(m_style.columns[i], cells[i])) + 2 * m_padX);
+}
+
+double PageRenderer::cellHeight(const QString& text, double width, const QFont& font, bool oneLine,
                                 QPaintDevice* device) const {
     const QFontMetricsF fm(font, device);
     const double inner = std::max(1.0, width - 2 * m_padX);
-    if (fitsOnOneLine(text, fm, inner))
+    if (oneLine || fitsOnOneLine(text, fm, inner))
         return fm.height() + 2 * m_padY;
     return wrapText(text, font, device, inner).size() * fm.lineSpacing() + 2 * m_padY;
 }
@@ -134,7 +172,7 @@ bool PageRenderer::layoutRows(QPagedPaintDevice* device) {
         double h = 0;
         for (int i = 0; i < cells.size(); ++i)
             h = std::max(h, cellHeight(displayText(m_style.columns[i], cells[i]), m_widths[i],
-                                       m_bodyFont, device));
+                                       m_bodyFont, keepsOneLine(m_style.columns[i]), device));
         // A row taller than a page gets a page of its own and is shown as far as it fits.
         h = std::min(h, m_bodyHeight);
         if (used > 0 && used + h > m_bodyHeight) {
@@ -178,21 +216,21 @@ bool PageRenderer::render(QPagedPaintDevice* device) {
 }
 
 void PageRenderer::paintPage(QPainter& p, int block, int band, const QVector<QStringList>& rows,
-                             int pageNumber, QSizeF page) const {
+                             int pageNumber, QSizeF page) {
     const QFontMetricsF title(m_titleFont, p.device());
     const QFontMetricsF body(m_bodyFont, p.device());
     p.setPen(QPen(Qt::black, p.device()->logicalDpiX() / 150.0));
 
     p.setFont(m_titleFont);
     const QString caption = m_style.title.isEmpty() ? m_header.title : m_style.title;
-    p.drawText(QRectF(0, 0, page.width(), title.lineSpacing()), Qt::AlignCenter, caption);
+    drawText(p, QRectF(0, 0, page.width(), title.lineSpacing()), Qt::AlignCenter, caption);
     p.setFont(m_bodyFont);
     const QRectF info(0, title.lineSpacing() + m_padY, page.width(), body.lineSpacing());
     const QString who = (m_header.userId + u' ' + m_header.userName).trimmed();
-    p.drawText(info, Qt::AlignLeft | Qt::AlignVCenter,
-               tr("Tarvo.Print.account", {m_header.account}) + QStringLiteral("    ") +
-                   tr("Tarvo.Print.user", {who}));
-    p.drawText(info, Qt::AlignRight | Qt::AlignVCenter, tr("Tarvo.Print.date", {m_header.date}));
+    drawText(p, info, Qt::AlignLeft | Qt::AlignVCenter,
+             tr("Tarvo.Print.account", {m_header.account}) + QStringLiteral("    ") +
+                 tr("Tarvo.Print.user", {who}));
+    drawText(p, info, Qt::AlignRight | Qt::AlignVCenter, tr("Tarvo.Print.date", {m_header.date}));
 
     const QVector<int>& columns = m_bands[band];
     double x = 0;
@@ -201,7 +239,7 @@ void PageRenderer::paintPage(QPainter& p, int block, int band, const QVector<QSt
         const QRectF cell(x, headTop, m_widths[c], m_headerRowHeight);
         p.fillRect(cell, QColor(0xe8, 0xe8, 0xe8));
         p.drawRect(cell);
-        paintCell(p, cell, m_style.columns[c].caption, Qt::AlignHCenter, m_headFont);
+        paintCell(p, cell, m_style.columns[c].caption, Qt::AlignHCenter, m_headFont, false);
         x += m_widths[c];
     }
     double y = m_bodyTop;
@@ -212,31 +250,41 @@ void PageRenderer::paintPage(QPainter& p, int block, int band, const QVector<QSt
             const QRectF cell(x, y, m_widths[c], h);
             p.drawRect(cell);
             paintCell(p, cell, displayText(m_style.columns[c], rows[r].value(c)),
-                      m_style.columns[c].align, m_bodyFont);
+                      m_style.columns[c].align, m_bodyFont, keepsOneLine(m_style.columns[c]));
             x += m_widths[c];
         }
         y += h;
     }
     p.setFont(m_bodyFont);
-    p.drawText(QRectF(0, page.height() - body.lineSpacing(), page.width(), body.lineSpacing()),
-               Qt::AlignCenter, tr("Tarvo.Print.page", {pageNumber, pageCount()}));
+    drawText(p, QRectF(0, page.height() - body.lineSpacing(), page.width(), body.lineSpacing()),
+             Qt::AlignCenter, tr("Tarvo.Print.page", {pageNumber, pageCount()}));
+}
+
+void PageRenderer::drawText(QPainter& p, const QRectF& rect, int flags, const QString& text) {
+    m_names.note(p.font(), text);
+    p.drawText(rect, flags, text);
 }
 
 void PageRenderer::paintCell(QPainter& p, const QRectF& cell, const QString& text,
-                             Qt::Alignment align, const QFont& font) const {
+                             Qt::Alignment align, const QFont& font, bool oneLine) {
     p.setFont(font);
     const QFontMetricsF fm(font, p.device());
     const QRectF inner = cell.adjusted(m_padX, m_padY, -m_padX, -m_padY);
     if (fitsOnOneLine(text, fm, inner.width())) {
-        p.drawText(inner, align | Qt::AlignVCenter, text);
+        drawText(p, inner, align | Qt::AlignVCenter, text);
+        return;
+    }
+    if (oneLine) {
+        p.setFont(fittingFont(font, text, inner.width(), p.device()));
+        drawText(p, inner, align | Qt::AlignVCenter, text);
         return;
     }
     double y = inner.top();
     for (const QString& line : wrapText(text, font, p.device(), inner.width())) {
         if (y + fm.lineSpacing() > inner.bottom() + 0.5)
             break;
-        p.drawText(QRectF(inner.left(), y, inner.width(), fm.lineSpacing()),
-                   align | Qt::AlignVCenter, line);
+        drawText(p, QRectF(inner.left(), y, inner.width(), fm.lineSpacing()),
+                 align | Qt::AlignVCenter, line);
         y += fm.lineSpacing();
     }
 }

@@ -54,6 +54,16 @@ void preparePrinter(QPrinter& printer, const PrintStyle& style) {
     printer.setDocName(style.title.isEmpty() ? style.archive : style.title);
 }
 
+/// Paints the pages; a print into a PDF file then gets its text named as painted, like an export.
+bool printPages(const PrintStyle& style, const QString& data, QPrinter* printer) {
+    PageRenderer renderer(style, data);
+    if (!renderer.render(printer))
+        return false;
+    if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
+        return true;
+    return renderer.glyphNames().mendFile(printer->outputFileName());
+}
+
 } // namespace
 
 ExportOutcome& lastExportOutcome() {
@@ -120,8 +130,7 @@ int PrintControl::DoPrint() {
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     BusyCursor busy;
-    PageRenderer renderer(*m_style, m_data);
-    return renderer.render(&printer) ? 0 : 1;
+    return printPages(*m_style, m_data, &printer) ? 0 : 1;
 }
 
 int PrintControl::PrintPreview() {
@@ -137,8 +146,7 @@ int PrintControl::PrintPreview() {
     bool rendered = true;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         BusyCursor busy;
-        PageRenderer renderer(*m_style, m_data);
-        rendered = renderer.render(target) && rendered;
+        rendered = printPages(*m_style, m_data, target) && rendered;
     });
     dialog.exec();
     return rendered ? 0 : 1;

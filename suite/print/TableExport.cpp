@@ -4,6 +4,7 @@
 #include "PageRenderer.h"
 #include "PrintData.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
@@ -286,16 +287,21 @@ std::optional<QString> writePdf(const ExportJob& job) {
     QSaveFile file(job.path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    QBuffer written;
+    written.open(QIODevice::WriteOnly);
+    PageRenderer renderer(*job.style, *job.dataXml);
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&written);
         pdf.setResolution(600);
         pdf.setTitle(job.sheetName);
         pdf.setCreator(QStringLiteral("TarvoArchive"));
         pdf.setPageLayout(job.style->page);
-        PageRenderer renderer(*job.style, *job.dataXml);
         if (!renderer.render(&pdf))
             return dataError();
     }
+    const QByteArray names = PdfGlyphNames::update(written.data(), renderer.glyphNames().renames());
+    if (file.write(written.data()) != written.size() || file.write(names) != names.size())
+        return file.errorString();
     if (!file.commit())
         return file.errorString();
     return std::nullopt;

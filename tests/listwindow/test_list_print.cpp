@@ -172,7 +172,10 @@ TEST_F(ListPrintTest, MenusToolbarAndKeysReachPrintAndPreview) {
 
 TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
     const QString pdf = dir.filePath("printed.pdf");
+    QStringList names;
     withList("aa_bank", "", [&](FrmMain& w) {
+        for (int r = 1; r < w.grid()->Rows(); ++r)
+            names << w.grid()->TextMatrix(r, 2);
         auto seen = std::make_shared<bool>(false);
         auto print = onNextDialog<QPrintDialog>(seen, [&](QPrintDialog& d) {
             // With no printer installed the dialog offers printing to a file.
@@ -193,6 +196,10 @@ TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
     EXPECT_TRUE(text.contains(QStringLiteral("中国")));
     for (const char* code : {"102", "103", "104", "105"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(code))) << code;
+    // A printed file is searched like an exported one: every bank's name reads back as shown.
+    ASSERT_TRUE(names.contains(QStringLiteral("中国工商银行")));
+    for (const QString& name : names)
+        EXPECT_TRUE(text.contains(name)) << name.toStdString();
 }
 
 TEST_F(ListPrintTest, AnAccountsPropertyShowsAsItsWordsInTheGridAndTheExport) {

@@ -7,7 +7,9 @@
 #include "Grid.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
+#include "PdfGlyphNames.h"
 #include "PrintControl.h"
+#include "PrintData.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
@@ -42,6 +44,14 @@ void addAccounts(const QString& dbName) {
             {QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
              QStringLiteral("测试账户%1").arg(i), i * 10.5});
     tx.commit();
+}
+
+QString pdfText(const QString& pdf) {
+    QProcess reader;
+    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    EXPECT_TRUE(reader.waitForFinished(60000));
+    EXPECT_EQ(reader.exitCode(), 0);
+    return QString::fromUtf8(reader.readAllStandardOutput());
 }
 
 struct LongListTest : ::testing::Test {
@@ -85,26 +95,21 @@ TEST_F(LongListTest, PdfOfAThousandAccountsHoldsEveryRowOnceAndAHeaderOnEveryPag
     ASSERT_EQ(suite::lastExportOutcome().result, 0)
         << suite::lastExportOutcome().error.toStdString();
 
-    QProcess reader;
-    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-    ASSERT_TRUE(reader.waitForFinished(60000));
-    ASSERT_EQ(reader.exitCode(), 0);
-    QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(u'\f');
+    QStringList pages = pdfText(pdf).split(u'\f');
     if (pages.last().trimmed().isEmpty())
         pages.removeLast();
     const int total = int(pages.size());
     ASSERT_GT(total, 2);
-    // The reader renders some ideographs as their radical look-alikes, so only characters
-    // without such twins are matched, and spacing is left out of the comparison.
+    // Spacing is left out of the comparison.
     static const QRegularExpression footer(
-        QStringLiteral("第\\s*(\\d+)\\s*\\S\\s*/\\s*共\\s*(\\d+)"));
+        QStringLiteral("第\\s*(\\d+)\\s*页\\s*/\\s*共\\s*(\\d+)"));
     for (int p = 0; p < total; ++p) {
         const auto m = footer.match(pages[p]);
         ASSERT_TRUE(m.hasMatch()) << "page number on page " << p + 1;
         EXPECT_EQ(m.captured(1).toInt(), p + 1);
         EXPECT_EQ(m.captured(2).toInt(), total);
         EXPECT_TRUE(pages[p].contains(QStringLiteral("序号"))) << "header on page " << p + 1;
-        EXPECT_TRUE(pages[p].contains(QStringLiteral("本单位开"))) << "title on " << p + 1;
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("本单位开户银行"))) << "title on " << p + 1;
     }
     const QString all = pages.join(u'\n');
     static const QRegularExpression number(QStringLiteral("6222020\\d{12}"));
@@ -130,4 +135,157 @@ TEST_F(LongListTest, TheHostExportsForScriptsAndFailsLoudly) {
     EXPECT_NE(runHost({"--archive", "bank", "--export", dir.filePath("banks.txt")}, &errors), 0);
     EXPECT_TRUE(errors.contains(".txt") || errors.contains("txt")) << errors.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("banks.txt")));
+}
+
+namespace {
+
+// Names with ideographs the CJK fonts draw with their radicals' glyphs (行, 户), a text that
+// would start a formula and digits after letters, which shaping gives alternate glyphs.
+struct SearchablePdfTest : ::testing::Test {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    void SetUp() override {
+        suite::registerSuiteClasses();
+        tarvoArchiveRegisterClasses();
+        const QStringList names = {"银行存款户", "=SUM(1+1)", "行政户（银行）", "Account 1a2b",
+                                   "基本户"};
+        auto db = suite::AccountDatabase::open(temp.name());
+        suite::Transaction tx(db->sql());
+        db->sql().exec("DELETE FROM bank");
+        for (int i = 0; i < names.size(); ++i)
+            db->sql().exec(
+                "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, "
+                "bBflag, bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, "
+                "fCurBalance, cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', "
+                "'人民币', 0, 0, '中国工商银行北京海淀支行', '102', '北京市', '海淀区', "
+                "'北京市海淀区示例路1号', ?, '100201', 0, 0)",
+                {QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
+        tx.commit();
+    }
+    void TearDown() override {
+        suite::setUnattendedExportPath({});
+        suite::setUnattended(false);
+    }
+};
+
+} // namespace
+
+TEST_F(SearchablePdfTest, TheTextReadBackIsTheTextShownInEveryCell) {
+    QString error;
+    auto login = suite::Login::logIn(temp.name(), "demo", error);
+    ASSERT_TRUE(login) << error.toStdString();
+    const QString pdf = dir.filePath("banks.pdf");
+    suite::setUnattended(true);
+    suite::setUnattendedExportPath(pdf);
+    QStringList rowTexts;
+    QString captions;
+    auto watch = whenListWindowShown([&](FrmMain& w) {
+        const auto* grid = w.grid();
+        for (int r = 0; r < grid->Rows(); ++r) {
+            QStringList shown;
+            for (int c = 0; c < grid->Cols(); ++c)
+                if (grid->ColWidth(c) > 0)
+                    shown << grid->TextMatrix(r, c);
+            (r == 0 ? captions : rowTexts.emplace_back()) = shown.join(u'|');
+        }
+        w.DoCommand("SaveFile");
+    });
+    ITarvoArchive component;
+    component.Show(login, "bank", "");
+    ASSERT_EQ(rowTexts.size(), 5);
+    ASSERT_EQ(suite::lastExportOutcome().result, 0)
+        << suite::lastExportOutcome().error.toStdString();
+
+    const QString text = pdfText(pdf);
+    const int pages = int(text.count(u'\f'));
+    ASSERT_GE(pages, 1);
+    const QString bank = QStringLiteral("银行");
+    const qsizetype inRows = rowTexts.join(u'\n').count(bank);
+    // Every page has the list's title (本单位开户银行); each caption but the repeated serial
+    // number's is printed once.
+    EXPECT_EQ(text.count(bank), inRows + captions.count(bank) + pages);
+    EXPECT_FALSE(text.contains(QChar(0x2F8F)) || text.contains(QChar(0x2F3E)));
+
+    for (const QString& shown :
+         {QStringLiteral("=SUM(1+1)"), QStringLiteral("Account 1a2b"), QStringLiteral("基本户"),
+          QStringLiteral("行政户（银行）"), QStringLiteral("银行存款户")}) {
+        const auto row = std::find_if(rowTexts.begin(), rowTexts.end(),
+                                      [&](const QString& r) { return r.contains(shown); });
+        ASSERT_NE(row, rowTexts.end()) << shown.toStdString();
+        const QString cell = row->split(u'|').filter(shown).constFirst();
+        EXPECT_TRUE(text.contains(cell)) << cell.toStdString() << "\n" << text.toStdString();
+    }
+}
+
+TEST(PdfLayout, NumbersAndDatesNeverWrapWhileTextsStillDo) {
+    suite::PrintStyle style;
+    style.archive = "bank";
+    style.columns = {{"编码", 600, Qt::AlignLeft, suite::CellKind::Text, -1},
+                     {"账户名称", 1400, Qt::AlignLeft, suite::CellKind::Text, -1},
+                     {"当前余额", 900, Qt::AlignRight, suite::CellKind::Number, 2},
+                     {"开户日期", 500, Qt::AlignLeft, suite::CellKind::Date, -1}};
+    const QString name = QStringLiteral("一个很长的账户名称需要在单元格中换成好几行才放得下");
+    QString data;
+    suite::PrintDataWriter w(&data, {"银行账号", "001", "demo", "演示", "2026-12-08"});
+    w.writeRow({"001", name, "12345678901234.56", "2024-01-31"});
+    w.writeRow({"002", "短名", "-9876543210.5", "2019-07-01"});
+    w.finish();
+    // On A4 the columns widen; a page narrower than the amount sets it smaller instead.
+    const QPageLayout narrow(QPageSize(QSizeF(30, 120), QPageSize::Millimeter),
+                             QPageLayout::Portrait, QMarginsF(2, 2, 2, 2));
+    for (const QPageLayout& page : {suite::PrintStyle::defaultPage(6000), narrow}) {
+        style.page = page;
+        suite::PrintControl control;
+        QString styleXml = style.toXml();
+        ASSERT_EQ(control.SetDataStyleXML(data, true, styleXml, true, "Default"), 0);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("amounts.pdf");
+        qint32 flags = 0;
+        QString types = QStringLiteral("202,202,6,135");
+        QString sizes = QStringLiteral("20,60,8,8");
+        ASSERT_EQ(control.ExportToFile(flags, types, sizes, pdf, QString()), 0);
+
+        const QString text = pdfText(pdf);
+        for (const char* whole :
+             {"12,345,678,901,234.56", "-9,876,543,210.50", "2024-01-31", "2019-07-01"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(whole)))
+                << whole << " on " << page.fullRect().width() << "\n"
+                << text.toStdString();
+        EXPECT_FALSE(text.contains(name)) << "a long name still wraps";
+        EXPECT_TRUE(text.contains(name.left(4)));
+    }
+}
+
+TEST(PdfGlyphNames, AnUpdateRenamesGlyphsInEveryMapFormAndChainsToTheWrittenFile) {
+    const QByteArray cmap = "begincmap\n1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n"
+                            "2 beginbfrange\n<0001> <0003> <2F8F>\n<0004> <0005> [<0009> <0041>]\n"
+                            "endbfrange\n1 beginbfchar\n<0006> <2F3E>\nendbfchar\nendcmap\n";
+    QByteArray pdf = "%PDF-1.4\n1 0 obj\n<< /Type /Font /ToUnicode 2 0 R >>\nendobj\n";
+    pdf += "2 0 obj\n<< /Length " + QByteArray::number(cmap.size()) + " >>\nstream\n" + cmap +
+           "\nendstream\nendobj\n";
+    const QByteArray xref = QByteArray::number(pdf.size());
+    pdf += "xref\n0 3\n0000000000 65535 f \n0000000009 00000 n \n0000000060 00000 n \n"
+           "trailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n" +
+           xref + "\n%%EOF\n";
+
+    EXPECT_TRUE(suite::PdfGlyphNames::update(pdf, {{0x2F00, 0x4E00}}).isEmpty())
+        << "nothing to rename leaves the file alone";
+    const QByteArray added =
+        suite::PdfGlyphNames::update(pdf, {{0x2F8F, 0x884C}, {0x0009, 0x0020}, {0x2F3E, 0x6237}});
+    ASSERT_FALSE(added.isEmpty());
+    const QByteArray whole = pdf + added;
+    for (const char* mapping : {"<0001> <884C>", "<0002> <2F90>", "<0003> <2F91>", "<0004> <0020>",
+                                "<0005> <0041>", "<0006> <6237>"})
+        EXPECT_TRUE(added.contains(mapping)) << mapping << "\n" << added.toStdString();
+    EXPECT_TRUE(added.contains("/Prev " + xref)) << added.toStdString();
+    EXPECT_TRUE(added.contains("/Root 1 0 R"));
+
+    static const QRegularExpression entry(QStringLiteral("xref\\n2 1\\n(\\d{10}) 00000 n \\n"));
+    const auto e = entry.match(QString::fromLatin1(added));
+    ASSERT_TRUE(e.hasMatch()) << added.toStdString();
+    EXPECT_TRUE(whole.mid(e.captured(1).toLongLong()).startsWith("2 0 obj\n"));
+    static const QRegularExpression start(QStringLiteral("startxref\\n(\\d+)\\n%%EOF\\n$"));
+    const auto s = start.match(QString::fromLatin1(added));
+    ASSERT_TRUE(s.hasMatch());
+    EXPECT_TRUE(whole.mid(s.captured(1).toLongLong()).startsWith("xref\n2 1\n"));
 }

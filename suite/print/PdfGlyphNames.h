@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QSet>
+
+class QByteArray;
+
+namespace tarvo::suite {
+
+/// Qt's PDF writer names each embedded glyph (the ToUnicode map a reader extracts text with)
+/// after the lowest code point the font maps to that glyph. Fonts that draw 行 and the radical ⾏,
+/// or 户 and ⼾, or the space and the tab with one glyph thus make the PDF read back radicals,
+/// and a search for 银行 finds nothing. This notes what was painted and gives the shared glyphs
+/// the names of the characters actually painted with them.
+class PdfGlyphNames {
+public:
+    void note(const QFont& font, const QString& text);
+
+    /// The code points Qt's writer will wrongly name glyphs after, each with the painted
+    /// character the glyph stands for.
+    QHash<char16_t, char16_t> renames() const;
+
+    /// What to append to a PDF written by Qt so that readers take the renamed glyphs: an
+    /// incremental update holding the corrected ToUnicode maps. It leaves the written bytes as
+    /// they are, so a file can simply be extended. Empty when nothing needs renaming or the
+    /// file is not laid out as Qt writes it.
+    static QByteArray update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames);
+
+    /// Appends the update to a PDF file; false when the file cannot be read or extended.
+    bool mendFile(const QString& path) const;
+
+private:
+    QHash<QString, QFont> m_fonts;
+    QHash<QString, QSet<char16_t>> m_painted; ///< by font key
+};
+
+} // namespace tarvo::suite
