@@ -164,8 +164,9 @@ bool ctlBank::isStorableAmount(const QString& amount) {
 QString ctlBank::GetSaveXml(bool& bFlag) {
     bFlag = false;
     m_oPub->CheckValid(activeControl());
-    // A bank or currency typed but not yet left counts as what it names.
-    if (auto* typed = qobject_cast<suite::RefEdit*>(activeControl()))
+    // A text typed but not yet left (the clerk saves from the field, or came back to the card
+    // from another window) counts as what it names.
+    for (suite::RefEdit* typed : findChildren<suite::RefEdit*>())
         typed->commitTyped();
     if (refusedEmpty(EdtcBCode, EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
         refusedEmpty(EdtcBAccount, EdtcBAccount->Text(),
