@@ -21,18 +21,22 @@ void enter() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
-/// Answers every message box that comes on top while it lives, keeping their texts.
+/// Answers every message box that comes on top while it lives, keeping their texts. A box
+/// is answered once it is active, so that its taking the focus has happened, or when it has
+/// waited a while under another box that closed.
 struct BoxAnswerer {
     QStringList texts;
     QTimer timer;
+    int waited = 0;
     BoxAnswerer() {
         timer.setInterval(10);
         QObject::connect(&timer, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->isActiveWindow()) {
-                texts << box->text();
-                box->accept();
-            }
+            if (!box || (!box->isActiveWindow() && ++waited < 30))
+                return;
+            waited = 0;
+            texts << box->text();
+            box->accept();
         });
         timer.start();
     }
