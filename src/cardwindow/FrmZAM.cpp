@@ -345,8 +345,7 @@ bool FrmZAM::Save() {
     }
     listWindow().m_KeyVal = m_Card->KeyVal();
     // The card empties itself for the next record: say that the last one went in.
-    StatusLine->setText(tr("已保存：%1").arg(m_Card->KeyVal().trimmed()));
-    m_statusClear.start();
+    showStatus(tr("已保存：%1").arg(m_Card->KeyVal().trimmed()));
     NewRecord();
     return true;
 }
@@ -421,6 +420,11 @@ void FrmZAM::CommonEnd(const QString& key, bool& result) {
     s.oPub->ReRefreshMoxTlb(this);
 }
 
+void FrmZAM::showStatus(const QString& text) {
+    StatusLine->setText(text);
+    m_statusClear.start();
+}
+
 void FrmZAM::enableSave() {
     button("SaveRs")->setEnabled(true);
     ArchiveSession::current().oPub->ReRefreshMoxTlb(this);
@@ -444,7 +448,17 @@ void FrmZAM::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
             Operating(shift == 4 ? QStringLiteral("Last") : QStringLiteral("Next"), result);
             break;
         case 27:
-            if (!button("SaveRs")->isEnabled()) {
+            if (button("SaveRs")->isEnabled()) {
+                showStatus(tr("有未保存的修改：F6 保存，退出 放弃"));
+                break;
+            }
+            MoxFrmKeyHook->consume();
+            Operating(QStringLiteral("Exit"), result);
+            break;
+        case 115:
+            // Closing asks about unsaved work, with or without a window manager that turns
+            // Alt+F4 into a close request.
+            if (shift == 4) {
                 MoxFrmKeyHook->consume();
                 Operating(QStringLiteral("Exit"), result);
             }

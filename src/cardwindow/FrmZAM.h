@@ -74,7 +74,7 @@ private:
     QWidget* Frame2;
     suite::CaptionBar* MoxFrmCaptionMgr;
     suite::KeyHook* MoxFrmKeyHook;
-    /// Confirms a save for a few seconds, below the card.
+    /// Confirms a save, or says why Esc did not leave, for a few seconds below the card.
     QLabel* StatusLine;
     QTimer m_statusClear;
     ctlAA_Bank* ctlAA_Bank1;
@@ -92,6 +92,7 @@ private:
     void CommonEnd(const QString& key, bool& result);
     /// The history of the record the card shows.
     void ShowHistory();
+    void showStatus(const QString& text);
     void enableSave();
     void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
 };

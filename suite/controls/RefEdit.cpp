@@ -19,13 +19,15 @@ struct KnownReference {
     const char* table;
     const char* valueColumn;
     const char* displayColumn;
+    const char* codeColumn;
 };
 
-// The suite's reference definitions the cards bind to: what a row stores and what it shows.
+// The suite's reference definitions the cards bind to: what a row stores, what it shows, and
+// the code a clerk may type for it.
 constexpr KnownReference kReferences[] = {
-    {"foreigncurrency_aa", "foreigncurrency", "cexch_name", "cexch_name"},
-    {"aa_bank_aa", "aa_bank", "cBankCode", "cBankName"},
-    {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription"},
+    {"foreigncurrency_aa", "foreigncurrency", "cexch_name", "cexch_name", "cexch_code"},
+    {"aa_bank_aa", "aa_bank", "cBankCode", "cBankName", "cBankCode"},
+    {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription", "ccodeId"},
 };
 
 /// One connection per database for all reference edits of the thread, while any holds it.
@@ -81,7 +83,7 @@ bool RefEdit::BindRef(LoginPtr& login, const QString& key, bool check, const QSt
         if (key.toLower() != QLatin1String(r.key))
             continue;
         m_def = {QString::fromLatin1(r.table), QString::fromLatin1(r.valueColumn),
-                 QString::fromLatin1(r.displayColumn)};
+                 QString::fromLatin1(r.displayColumn), QString::fromLatin1(r.codeColumn)};
         m_login = login;
         m_check = check;
         m_baseFilter = conditionSql(QString(), settingsFilter(settings));
@@ -104,24 +106,28 @@ void RefEdit::take(const QString& value, const QString& display) {
 
 void RefEdit::setValue(const QString& value) {
     m_typed = false;
-    const RecordsetPtr row = value.isEmpty() ? nullptr : findRow(value, true);
+    const RecordsetPtr row = value.isEmpty() ? nullptr : findRow(value);
     if (row)
         take(row->Value(m_def.valueColumn).toString(), row->Value(m_def.displayColumn).toString());
     else
         take(value, value);
 }
 
-RecordsetPtr RefEdit::findRow(const QString& text, bool byNameToo) const {
+RecordsetPtr RefEdit::findRow(const QString& text) {
     if (!m_db || m_def.table.isEmpty())
         return nullptr;
+    // Codes are typed in either case ("cny" is CNY); names are matched as they are written.
+    const QString literal = sqlLiteral(text);
     QString sql = QStringLiteral("select ") + m_def.valueColumn + u',' + m_def.displayColumn +
-                  QStringLiteral(" from ") + m_def.table + QStringLiteral(" where (") +
-                  m_def.valueColumn + u'=' + sqlLiteral(text);
-    if (byNameToo)
-        sql += QStringLiteral(" or ") + m_def.displayColumn + u'=' + sqlLiteral(text);
-    sql += u')';
-    if (!m_baseFilter.isEmpty())
-        sql += QStringLiteral(" and (") + m_baseFilter + u')';
+                  QStringLiteral(" from ") + m_def.table + QStringLiteral(" where (upper(") +
+                  m_def.codeColumn + QStringLiteral(")=upper(") + literal +
+                  QStringLiteral(") or ") + m_def.valueColumn + u'=' + literal +
+                  QStringLiteral(" or ") + m_def.displayColumn + u'=' + literal + u')';
+    // A name such as 朝阳区 stands in more than one province: what is typed is looked for
+    // among the rows the pick list would offer.
+    const QString limit = offeredRows();
+    if (!limit.isEmpty())
+        sql += QStringLiteral(" and ") + limit;
     sql += QStringLiteral(" order by ") + m_def.valueColumn;
     RecordsetPtr rs = m_db->OpenX(sql);
     if (!rs || rs->RecordCount() == 0)
@@ -130,9 +136,26 @@ RecordsetPtr RefEdit::findRow(const QString& text, bool byNameToo) const {
     return rs;
 }
 
+QString RefEdit::offeredRows() {
+    QString conditionXml;
+    QString filter;
+    QVariant unused;
+    Q_EMIT BeforeReference(conditionXml, filter, unused);
+    QStringList terms;
+    if (!m_baseFilter.isEmpty())
+        terms << u'(' + m_baseFilter + u')';
+    const QString limit = conditionSql(conditionXml, filter);
+    if (!limit.isEmpty())
+        terms << u'(' + limit + u')';
+    return terms.join(QStringLiteral(" and "));
+}
+
 void RefEdit::focusOutEvent(QFocusEvent* event) {
     Edit::focusOutEvent(event);
-    commitTyped();
+    // Another window or a menu taking the focus is no leaving of the field: half-typed text
+    // waits, unchecked, until the clerk moves on within the card.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        commitTyped();
 }
 
 void RefEdit::commitTyped() {
@@ -144,7 +167,7 @@ void RefEdit::commitTyped() {
         Q_EMIT RefChange();
         return;
     }
-    if (const RecordsetPtr row = findRow(text(), true)) {
+    if (const RecordsetPtr row = findRow(text())) {
         take(row->Value(m_def.valueColumn).toString(), row->Value(m_def.displayColumn).toString());
     } else if (m_check && m_db) {
         // A name the table does not know is no choice: the text stays for the user to mend,
@@ -176,17 +199,7 @@ void RefEdit::pickRow() {
     auto client = createObject<IReferClient>(QStringLiteral("MoxReferC.MoxReferClient"));
     if (!client || !m_login || m_def.table.isEmpty())
         return;
-    QString conditionXml;
-    QString filter;
-    QVariant unused;
-    Q_EMIT BeforeReference(conditionXml, filter, unused);
-    QStringList terms;
-    if (!m_baseFilter.isEmpty())
-        terms << u'(' + m_baseFilter + u')';
-    const QString limit = conditionSql(conditionXml, filter);
-    if (!limit.isEmpty())
-        terms << u'(' + limit + u')';
-    QString condition = terms.join(QStringLiteral(" and "));
+    QString condition = offeredRows();
     QString table = m_def.table;
     if (!client->EnumRefInit(m_login, qint16(m_mode), false, table, condition))
         return;

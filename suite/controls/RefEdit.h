@@ -39,6 +39,13 @@ public:
     void openReference();
     /// Checks what the user typed against the table now, as leaving the edit does.
     void commitTyped();
+    /// Whether the text was typed by the user and not yet checked against the table.
+    bool isTyped() const { return m_typed; }
+    /// Whether the edit shows a text that names no row of a checked reference: the clerk's
+    /// input to be mended, which the record must not take.
+    bool isUnmatched() const {
+        return m_check && m_db && !text().trimmed().isEmpty() && m_value.isEmpty();
+    }
 
     /// A condition XML "<RefConditions><Condition paramName='@p' paramValue='v' />…" and a
     /// filter such as "#FN[col]=@p" as one SQL condition, values quoted; empty when the filter
@@ -63,6 +70,7 @@ private:
         QString table;
         QString valueColumn;
         QString displayColumn;
+        QString codeColumn;
     };
     RefType m_reftype;
     LoginPtr m_login;
@@ -75,8 +83,11 @@ private:
     bool m_typed = false;
 
     void take(const QString& value, const QString& display);
-    /// The row whose value or name is the text, within the reference's own filter.
-    RecordsetPtr findRow(const QString& text, bool byNameToo) const;
+    /// The row whose code, value or name is the text, among the rows the pick list offers.
+    RecordsetPtr findRow(const QString& text);
+    /// The condition of the rows the pick list offers: the reference's own filter and what a
+    /// BeforeReference handler adds; empty when all rows are offered.
+    QString offeredRows();
     void pickRow();
     void pickDate();
 };

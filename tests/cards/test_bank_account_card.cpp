@@ -2,11 +2,14 @@
 
 #include "CardWidgets.h"
 #include "KeyHook.h"
+#include "Pub.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace tarvo;
@@ -17,6 +20,27 @@ namespace {
 void enter() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
+
+/// Answers every message box that comes on top while it lives, keeping their texts. A box
+/// is answered once it is active, so that its taking the focus has happened, or when it has
+/// waited a while under another box that closed.
+struct BoxAnswerer {
+    QStringList texts;
+    QTimer timer;
+    int waited = 0;
+    BoxAnswerer() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || (!box->isActiveWindow() && ++waited < 30))
+                return;
+            waited = 0;
+            texts << box->text();
+            box->accept();
+        });
+        timer.start();
+    }
+};
 
 } // namespace
 
@@ -341,4 +365,61 @@ TEST_F(BankAccountCard, AnAccountNumberThatBreaksItsBanksLengthIsExplainedAndSav
     leaveWith("0200-0000 0000 00011");
     EXPECT_NE(card->GetSaveXml(ok), "");
     EXPECT_TRUE(recording->callsOf("MsgBox").isEmpty());
+}
+
+TEST_F(BankAccountCard, ARefusalAtSavingShowsOneBoxWhereverTheFocusGoes) {
+    open("NB", std::make_shared<suite::Pub>());
+    auto stored = account("02");
+    card->FillAllFields(stored);
+    bool ok = true;
+    for (const char* field : {"EdtcCode", "EdtcCurrencyName"}) {
+        card->activateWindow();
+        QTRY_VERIFY(card->isActiveWindow());
+        auto* typed = edit(field);
+        typed->setFocus();
+        typed->selectAll();
+        commitText(typed, "不存在");
+        BoxAnswerer boxes;
+        EXPECT_EQ(card->GetSaveXml(ok), "");
+        QTest::qWait(50);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(boxes.texts.size(), 1) << field << ": " << boxes.texts.join('|').toStdString();
+        if (auto* lookup = qobject_cast<suite::RefEdit*>(typed))
+            lookup->setValue("人民币");
+    }
+}
+
+TEST_F(BankAccountCard, SwitchingToAnotherWindowKeepsHalfTypedTextUnchecked) {
+    open();
+    auto stored = account("02");
+    card->FillAllFields(stored);
+    auto* code = edit("EdtcCode");
+    auto* currency = ref("EdtcCurrencyName");
+    QWidget other;
+    other.resize(200, 100);
+    const auto switchAway = [&] {
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        card->activateWindow();
+        QTRY_VERIFY(card->isActiveWindow());
+    };
+    currency->setFocus();
+    currency->selectAll();
+    commitText(currency, "人民");
+    switchAway();
+    EXPECT_EQ(currency->text(), "人民");
+    code->setFocus();
+    EXPECT_EQ(messages(), QStringList{"res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|人民"})
+        << "moving on within the card checks the field";
+    currency->setValue("人民币");
+
+    code->selectAll();
+    commitText(code, "工商");
+    switchAway();
+    EXPECT_EQ(code->text(), "工商") << "half-typed text stays";
+    EXPECT_TRUE(code->hasFocus());
+    EXPECT_EQ(messages().size(), 1);
+    QTest::keyClick(code, Qt::Key_Tab);
+    EXPECT_EQ(messages().value(1), "res:Tarvo.AA.ARCHIVE.COMMON.no_code_end");
 }

@@ -153,7 +153,7 @@ TEST_F(BankAccountCard, TheLedgerAccountReferenceOffersEndLevelAccountsOnly) {
     EXPECT_EQ(started, "1002") << "the reference opens on the edit's text";
     EXPECT_FALSE(bankGroupChoosable);
     EXPECT_FALSE(okOnGroup);
-    EXPECT_EQ(changes.size(), 1) << "the button enables saving even when cancelled";
+    EXPECT_EQ(changes.size(), 0) << "a cancelled lookup leaves nothing to save";
     EXPECT_EQ(code->text(), "1002");
     EXPECT_EQ(code->Tag(), "");
 
@@ -251,4 +251,104 @@ TEST_F(BankAccountCard, WhatTheCardSavesIsStoredAndReadBackFieldForField) {
     EXPECT_EQ(again, xml);
     ASSERT_TRUE(db->Modify(again, "bank", error)) << error.toStdString();
     EXPECT_DOUBLE_EQ(account("90")->Value("fCurBalance").toDouble(), -1234567.25);
+}
+
+TEST_F(BankAccountCard, EveryLookupFieldTakesATypedCodeOrNameAndSaysWhenNeitherMatches) {
+    exec("insert into aa_bank (cBankCode, cBankName) values ('AB1', 'Aston Bank')");
+    open();
+    card->Emptyallfields();
+    edit("EdtcBCode")->setText("31");
+    edit("EdtcBAccount")->setText("6222");
+    edit("EdtcBName")->setText("某支行");
+    const auto typeAndTab = [](suite::RefEdit* field, const QString& text, bool keys) {
+        field->setFocus();
+        field->selectAll();
+        if (keys)
+            QTest::keyClicks(field, text);
+        else
+            commitText(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    };
+    auto* currency = ref("EdtcCurrencyName");
+    auto* bank = ref("EdtcBankCode");
+    auto* province = ref("EdtcProvinceName");
+    auto* county = ref("EdtcCountyName");
+    typeAndTab(currency, "cny", true);
+    typeAndTab(bank, "ab1", true);
+    typeAndTab(province, "吉林省", false);
+    typeAndTab(county, "长春市", false);
+    EXPECT_EQ(currency->Value(), "人民币") << "a currency code in any case";
+    EXPECT_EQ(bank->Value(), "AB1");
+    EXPECT_EQ(bank->text(), "Aston Bank");
+    EXPECT_EQ(province->Value(), "220000");
+    EXPECT_EQ(county->Value(), "220100");
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    bool ok = false;
+    QString xml = card->GetSaveXml(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(xml.contains("<cCurrencyName>人民币</cCurrencyName>")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<cBankCode>AB1</cBankCode>"));
+    EXPECT_TRUE(xml.contains("<cCountyName>长春市</cCountyName>"));
+
+    typeAndTab(currency, "CNX", true);
+    typeAndTab(county, "朝阳区", false);
+    typeAndTab(province, "110000", true);
+    EXPECT_EQ(province->text(), "北京市") << "a province by its code";
+    EXPECT_EQ(messages(), QStringList({"res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|CNX",
+                                       "res:Tarvo.AA.ARCHIVE.COMMON.unknown_county|朝阳区"}))
+        << "长春's 朝阳区 is a district of a city, and Beijing's is in another province";
+    EXPECT_EQ(currency->text(), "CNX") << "the clerk's text stays to be mended";
+    xml = card->GetSaveXml(ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(messages().value(2), "res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|CNX")
+        << "never that the currency is empty";
+    EXPECT_TRUE(currency->hasFocus());
+
+    typeAndTab(currency, "美元", false);
+    bank->setFocus();
+    bank->selectAll();
+    QTest::keyClicks(bank, "999");
+    card->GetSaveXml(ok);
+    EXPECT_FALSE(ok) << "a bank typed and saved at once";
+    EXPECT_EQ(messages().value(3), "res:Tarvo.AA.ARCHIVE.COMMON.unknown_bank|999");
+    EXPECT_EQ(messages().size(), 4) << "one refusal, one message";
+}
+
+TEST_F(BankAccountCard, TheCountyListOffersTheRealPlacesUnderPlaceholderLevels) {
+    open();
+    auto* province = ref("EdtcProvinceName");
+    auto* county = ref("EdtcCountyName");
+    const auto offeredFor = [&](const QString& provinceCode) {
+        province->setValue(provinceCode);
+        QStringList offered;
+        auto watch = whenModal<QDialog>([&offered](QDialog& d) {
+            auto* rows = d.findChild<QTableView*>("ReferRows");
+            for (int r = 0; r < rows->model()->rowCount(); ++r)
+                offered << rows->model()->index(r, 0).data().toString();
+            d.reject();
+        });
+        openLookup(county);
+        return offered;
+    };
+    const QStringList beijing = offeredFor("110000");
+    EXPECT_TRUE(beijing.contains("110108")) << "海淀区";
+    EXPECT_FALSE(beijing.contains("110100")) << "市辖区";
+    EXPECT_EQ(beijing.size(), 16);
+    const QStringList chongqing = offeredFor("500000");
+    EXPECT_TRUE(chongqing.contains("500101") && chongqing.contains("500229"))
+        << "districts and counties alike";
+    EXPECT_FALSE(chongqing.contains("500100") || chongqing.contains("500200"));
+    const QStringList henan = offeredFor("410000");
+    EXPECT_TRUE(henan.contains("410100") && henan.contains("419001"))
+        << "its cities and the county-level city under the province";
+    EXPECT_FALSE(henan.contains("419000"));
+    EXPECT_FALSE(henan.contains("410102")) << "no district of a real city";
+
+    province->setValue("110000");
+    card->activateWindow();
+    QTRY_VERIFY(card->isActiveWindow());
+    county->setFocus();
+    commitText(county, "海淀区");
+    QTest::keyClick(county, Qt::Key_Tab);
+    EXPECT_EQ(county->Value(), "110108") << "a typed district of a municipality is found too";
 }

@@ -1,14 +1,17 @@
 #include "../listwindow/ListWindowFixture.h"
 #include "CardWidgets.h"
 #include "Edit.h"
+#include "ModalWatch.h"
 #include "ctlAA_Bank.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace tarvo;
 
@@ -263,5 +266,43 @@ TEST_F(ListWindowTest, TextFromAnInputMethodWaitsToBeSavedAndEscKeepsIt) {
         EXPECT_TRUE(card->isVisible()) << "Esc does not throw the change away";
 
         card->findChild<QAction*>("SaveRs")->setEnabled(false);
+    });
+}
+
+TEST_F(ListWindowTest, ACancelledLookupLeavesTheCardFreeAndEscSaysWhyItStays) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const auto addCard = [&] {
+            auto card = std::make_unique<FrmZAM>();
+            card->InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
+            card->show();
+            card->activateWindow();
+            return card;
+        };
+        auto card = addCard();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+        {
+            auto watch = whenModal<QDialog>([](QDialog& d) { d.reject(); });
+            QTest::mouseClick(card->findChild<QToolButton*>("cmdref4"), Qt::LeftButton);
+        }
+        EXPECT_FALSE(saveEnabled(*card)) << "a cancelled ledger-account lookup changes nothing";
+        QTest::keyClick(edit(*card, "EdtcBCode"), Qt::Key_Escape);
+        EXPECT_FALSE(card->isVisible()) << "so Esc leaves";
+
+        card = addCard();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+        QWidget* name = edit(*card, "EdtcAccName");
+        name->setFocus();
+        QInputMethodEvent commit;
+        commit.setCommitString("结算户");
+        QApplication::sendEvent(name, &commit);
+        QTest::keyClick(name, Qt::Key_Escape);
+        EXPECT_TRUE(card->isVisible());
+        EXPECT_EQ(card->findChild<QLabel*>("StatusLine")->text(),
+                  "有未保存的修改：F6 保存，退出 放弃");
+
+        const int m = mark();
+        QTest::keyClick(name, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_EQ(callsSince(m).filter("isSaveRs(").size(), 1) << "Alt+F4 asks about the change";
+        EXPECT_FALSE(card->isVisible()) << "and leaves on the answer";
     });
 }

@@ -5,6 +5,7 @@
 
 #include "ArchiveSession.h"
 #include "CardWidgets.h"
+#include "ErrorHandling.h"
 #include "ModRef.h"
 #include "RefEdit.h"
 
@@ -19,14 +20,12 @@ void ctlBank::SetupReferences() {
     LoginPtr login = ArchiveSession::current().oLogin;
     EdtcCurrencyName->BindRef(login, QStringLiteral("ForeignCurrency_AA"));
     EdtcBankCode->BindRef(login, QStringLiteral("AA_Bank_AA"));
-    EdtcProvinceName->setRefCheck(false);
-    EdtcCountyName->setRefCheck(false);
     EdtcProvinceName->setRefMode(1);
     EdtcCountyName->setRefMode(1);
     EdtcProvinceName->BindRef(
-        login, QStringLiteral("hr_ct007_AA"), false,
+        login, QStringLiteral("hr_ct007_AA"), true,
         QStringLiteral("<Ref><RefSet  cRefFilterSql='#FN[ilevels]=0 ' /></Ref>"));
-    EdtcCountyName->BindRef(login, QStringLiteral("hr_ct007_AA"), false);
+    EdtcCountyName->BindRef(login, QStringLiteral("hr_ct007_AA"), true);
 }
 
 void ctlBank::connectChanges() {
@@ -54,38 +53,78 @@ void ctlBank::connectChanges() {
     // A typed account carries no code until it is checked or picked.
     connect(EdtcCode, &suite::Edit::UserChange, this,
             [this] { ModRef::ClearRefEditCode(*EdtcCode); });
-    EdtcCode->installEventFilter(this);
-    EdtcBAccount->installEventFilter(this);
+    for (QWidget* field : {static_cast<QWidget*>(EdtcCode), static_cast<QWidget*>(EdtcBAccount)})
+        field->installEventFilter(this);
+    for (int i = 0; i < 4; ++i)
+        lookupField(i)->installEventFilter(this);
 }
 
 bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == EdtcCode && event->type() == QEvent::FocusOut)
+    // A window switch, a minimize, a menu or a message box of the card's own takes the focus
+    // too; only the clerk moving on to another control of the card leaves a field.
+    const bool left = event->type() == QEvent::FocusOut &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+                      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    if (!left)
+        return CardControl::eventFilter(watched, event);
+    if (watched == EdtcCode)
         EdtcCode_LostFocus(QApplication::focusWidget());
-    // A message box of the card's own takes the focus too; only the clerk moving on counts.
-    if (watched == EdtcBAccount && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    else if (watched == EdtcBAccount)
         EdtcBAccount_LostFocus();
+    else if (auto* lookup = qobject_cast<suite::RefEdit*>(watched); lookup && lookup->isTyped()) {
+        lookup->commitTyped();
+        if (lookup->isUnmatched())
+            ShowInfo(unmatchedMessage(lookup));
+    }
     return CardControl::eventFilter(watched, event);
+}
+
+QString ctlBank::unmatchedMessage(suite::RefEdit* field) const {
+    const char* key = field == EdtcCurrencyName   ? "Tarvo.AA.ARCHIVE.COMMON.unknown_currency"
+                      : field == EdtcBankCode     ? "Tarvo.AA.ARCHIVE.COMMON.unknown_bank"
+                      : field == EdtcProvinceName ? "Tarvo.AA.ARCHIVE.COMMON.unknown_province"
+                                                  : "Tarvo.AA.ARCHIVE.COMMON.unknown_county";
+    ArchiveSession& s = ArchiveSession::current();
+    s.ResParams = {field->text().trimmed()};
+    return m_oPub->GetResFormatString(QString::fromLatin1(key), s.ResParams);
 }
 
 void ctlBank::EdtcCounty_BeforeReference(QString& conditionXml, QString& filter) {
     const QString province = EdtcProvinceName->Value();
     if (province.isEmpty())
         return;
-    conditionXml = QStringLiteral("<RefConditions>") +
-                   QStringLiteral("<Condition paramName='@cpCodeId' paramValue='") +
-                   suite::RefEdit::attributeText(province) + QStringLiteral("' />") +
-                   QStringLiteral("</RefConditions>");
-    filter = QStringLiteral("#FN[cpCodeId]=@cpCodeId");
+    // Municipalities and some provinces hold their districts and counties under placeholder
+    // levels (市辖区, 县, 省直辖县级行政区划): those are no place a bank stands in, so the list
+    // offers their children in their stead.
+    const auto param = [](const char* name, const QString& value) {
+        return QStringLiteral("<Condition paramName='") + QString::fromLatin1(name) +
+               QStringLiteral("' paramValue='") + suite::RefEdit::attributeText(value) +
+               QStringLiteral("' />");
+    };
+    conditionXml =
+        QStringLiteral("<RefConditions>") + param("@cpCodeId", province) +
+        param("@districts", QStringLiteral("市辖区")) + param("@counties", QStringLiteral("县")) +
+        param("@direct", QStringLiteral("%直辖县级行政区划")) + QStringLiteral("</RefConditions>");
+    const QString placeholder = QStringLiteral(
+        "(#FN[vdescription] in (@districts,@counties) or #FN[vdescription] like @direct)");
+    filter = QStringLiteral("(#FN[cpCodeId]=@cpCodeId and not ") + placeholder +
+             QStringLiteral(") or #FN[cpCodeId] in (select #FN[ccodeId] from hr_ct007 where "
+                            "#FN[cpCodeId]=@cpCodeId and ") +
+             placeholder + u')';
 }
 
 void ctlBank::cmdref_Click(int index) {
-    Q_EMIT ActiveSaveBtn();
-    if (index == 4)
-        ModRef::ShowAccountCodeReference(*EdtcCode);
-    else if (suite::RefEdit* field = lookupField(index))
-        field->openReference();
+    // A pick raises the change through the reference edit; a cancelled lookup changes nothing.
+    if (index != 4) {
+        if (suite::RefEdit* field = lookupField(index))
+            field->openReference();
+        return;
+    }
+    const QString code = EdtcCode->Tag();
+    const QString name = EdtcCode->text();
+    ModRef::ShowAccountCodeReference(*EdtcCode);
+    if (EdtcCode->Tag() != code || EdtcCode->text() != name)
+        Q_EMIT ActiveSaveBtn();
 }
 
 suite::RefEdit* ctlBank::lookupField(int index) const {
@@ -125,13 +164,14 @@ void ctlBank::AddLookupButtons() {
 }
 
 void ctlBank::CmdDate_Click(int index) {
-    Q_EMIT ActiveSaveBtn();
     if (index != 0)
         return;
     ModRef::ShowDatePicker(*EdtdOpenAccDate, Frame1);
     // The calendar writes the edit's text; the date saved is the edit's value.
-    if (EdtdOpenAccDate->text() != EdtdOpenAccDate->Value())
+    if (EdtdOpenAccDate->text() != EdtdOpenAccDate->Value()) {
         EdtdOpenAccDate->setValue(EdtdOpenAccDate->text());
+        Q_EMIT ActiveSaveBtn();
+    }
 }
 
 void ctlBank::EdtcCode_LostFocus(QWidget* nowFocused) {

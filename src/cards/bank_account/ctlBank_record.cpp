@@ -93,11 +93,23 @@ QString ctlBank::KeyVal() const {
 bool ctlBank::refusedEmpty(QWidget* field, const QString& value, const char* messageKey) {
     if (!value.trimmed().isEmpty())
         return false;
-    ShowInfo(m_oPub->GetResString(QString::fromLatin1(messageKey)));
+    refuse(field, m_oPub->GetResString(QString::fromLatin1(messageKey)));
+    return true;
+}
+
+bool ctlBank::refusedLookup(suite::RefEdit* field, const char* emptyKey) {
+    if (field->isUnmatched()) {
+        refuse(field, unmatchedMessage(field));
+        return true;
+    }
+    return emptyKey && refusedEmpty(field, field->Value(), emptyKey);
+}
+
+void ctlBank::refuse(QWidget* field, const QString& why) {
+    ShowInfo(why);
     // Where the clerk has to type next.
     if (field->isEnabled() && field->isVisible())
         field->setFocus();
-    return true;
 }
 
 QString ctlBank::accountNumberMismatch() const {
@@ -152,17 +164,17 @@ bool ctlBank::isStorableAmount(const QString& amount) {
 QString ctlBank::GetSaveXml(bool& bFlag) {
     bFlag = false;
     m_oPub->CheckValid(activeControl());
-    // A bank or currency typed but not yet left counts as what it names.
-    if (auto* typed = qobject_cast<suite::RefEdit*>(activeControl()))
+    // A text typed but not yet left (the clerk saves from the field, or came back to the card
+    // from another window) counts as what it names.
+    for (suite::RefEdit* typed : findChildren<suite::RefEdit*>())
         typed->commitTyped();
     if (refusedEmpty(EdtcBCode, EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
         refusedEmpty(EdtcBAccount, EdtcBAccount->Text(),
                      "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
-        refusedEmpty(EdtcCurrencyName, EdtcCurrencyName->Value(),
-                     "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
+        refusedLookup(EdtcCurrencyName, "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
         refusedEmpty(EdtcBName, EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
-        refusedEmpty(EdtcBankCode, EdtcBankCode->Value(),
-                     "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"))
+        refusedLookup(EdtcBankCode, "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull") ||
+        refusedLookup(EdtcProvinceName) || refusedLookup(EdtcCountyName))
         return {};
     m_codeCheckPassed = true;
     if (activeControl() == EdtcCode)

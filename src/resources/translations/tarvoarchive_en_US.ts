@@ -420,6 +420,10 @@
         <translation>Saved: %1</translation>
     </message>
     <message>
+        <source>有未保存的修改：F6 保存，退出 放弃</source>
+        <translation>Unsaved changes: F6 saves them, Exit discards them</translation>
+    </message>
+    <message>
         <source>修改记录</source>
         <translation>History</translation>
     </message>
