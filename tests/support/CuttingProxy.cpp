@@ -39,7 +39,9 @@ bool sendAll(int fd, const char* data, ssize_t size) {
 } // namespace
 
 CuttingProxy::CuttingProxy(int serverPort) : m_serverPort(serverPort) {
-    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    // Close-on-exec throughout: a server the test restarts from this process must not inherit
+    // the relay's ends, or a cut connection would stay open in it.
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a = loopback(0);
     socklen_t size = sizeof a;
     if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
@@ -67,7 +69,7 @@ void CuttingProxy::accept() {
         pollfd p{m_listener, POLLIN, 0};
         if (::poll(&p, 1, 100) <= 0)
             continue;
-        const int client = ::accept(m_listener, nullptr, nullptr);
+        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
         const std::lock_guard lock(m_mutex);
@@ -76,7 +78,7 @@ void CuttingProxy::accept() {
 }
 
 void CuttingProxy::relay(int client) {
-    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in a = loopback(m_serverPort);
     if (server < 0 || ::connect(server, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
         ::close(client);
