@@ -226,6 +226,7 @@ bool PostgresBackend::serverHungUp() {
             break;
         if (!PQconsumeInput(m_conn))
             break;
+        // Parses the goodbye, so that the next read meets the closed socket.
         PQisBusy(m_conn);
     }
     return PQstatus(m_conn) != CONNECTION_OK;
