@@ -220,9 +220,9 @@ PostgresBackend::~PostgresBackend() {
 bool PostgresBackend::serverHungUp() {
     // A server shutting down sends its reason and closes; both wait unread on the socket until
     // the next statement would trip over them.
-    pollfd socket{PQsocket(m_conn), POLLIN, 0};
+    pollfd incoming{PQsocket(m_conn), POLLIN, 0};
     for (int reads = 0; reads < 4 && PQstatus(m_conn) == CONNECTION_OK; ++reads) {
-        if (socket.fd < 0 || ::poll(&socket, 1, 0) <= 0)
+        if (incoming.fd < 0 || ::poll(&incoming, 1, 0) <= 0)
             break;
         if (!PQconsumeInput(m_conn))
             break;
