@@ -118,6 +118,9 @@ void FunctionLock::renewLeases() {
         return;
     const QSet<Key> held = m_held;
     try {
+        // While the server is away the beat gives up at once rather than hold up the clerk.
+        if (m_onServer && !m_db->sql().revive())
+            return;
         if (m_onServer)
             return retakeAfterReconnect();
         for (const Key& key : held) {

@@ -242,6 +242,17 @@ void PostgresBackend::ensureConnected() {
         reconnect(kReconnectPatience);
 }
 
+bool PostgresBackend::revive() {
+    if (transactionDepth > 0 || !serverHungUp())
+        return PQstatus(m_conn) == CONNECTION_OK;
+    try {
+        reconnect(0ms);
+    } catch (const DbError&) {
+        return false;
+    }
+    return true;
+}
+
 void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {

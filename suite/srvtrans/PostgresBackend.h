@@ -50,6 +50,7 @@ public:
     void lockSchema() override;
     void lockValue(const QString& kind, const QString& value) override;
     int connectionGeneration() const override { return m_generation; }
+    bool revive() override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).

@@ -75,6 +75,9 @@ public:
     /// Counts the times the connection was made anew after the server dropped it. What lived in
     /// the old session (a server's advisory locks) is gone when this has changed.
     virtual int connectionGeneration() const { return 0; }
+    /// Outside a transaction: makes a connection the server dropped anew with one attempt, for
+    /// background work that must not keep the clerk waiting; false while it stays down.
+    virtual bool revive() { return true; }
 
     /// Transactions open on this connection, the outermost included; kept by Transaction.
     int transactionDepth = 0;
