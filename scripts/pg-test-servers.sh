@@ -2,7 +2,9 @@
 # Throw-away PostgreSQL servers on 127.0.0.1 for tests: a primary in a fresh cluster, a streaming
 # standby copied from it, and what a test does to them (restart, stop, promote). Trust login for
 # the user "tarvo". Run as root, the servers run as the postgres system user.
-#   pg-test-servers.sh start                  -> prints "FOLDER PORT" of a new primary
+#   pg-test-servers.sh start [PID]            -> prints "FOLDER PORT" of a new primary; given
+#                                                a process id, removes the servers once that
+#                                                process has ended, however it ended
 #   pg-test-servers.sh standby FOLDER         -> prints the PORT of a standby of its primary
 #   pg-test-servers.sh restart|stop|promote FOLDER primary|standby
 #   pg-test-servers.sh remove FOLDER          stops whatever runs there and deletes it
@@ -63,6 +65,11 @@ start)
     server_cmd "$pg_bin/initdb" -D "$dir/primary" -U tarvo --auth=trust --encoding=UTF8 \
         --locale=C >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; rm -rf "$dir"; exit 1; }
     port="$(start_on_free_port primary)" || { rm -rf "$dir"; exit 1; }
+    if [ -n "${2:-}" ]; then
+        # A test killed at its time limit leaves no server running behind it.
+        (while kill -0 "$2" 2>/dev/null && [ -d "$dir" ]; do sleep 2; done
+         [ -d "$dir" ] && "$0" remove "$dir") </dev/null >/dev/null 2>&1 &
+    fi
     echo "$dir $port"
     ;;
 standby)
@@ -96,7 +103,7 @@ remove)
     rm -rf "$dir"
     ;;
 *)
-    sed -n 2,9p "$0" >&2
+    sed -n 2,11p "$0" >&2
     exit 2
     ;;
 esac

@@ -1,5 +1,6 @@
 #include "TestServers.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 
 namespace {
@@ -9,7 +10,8 @@ constexpr int kScriptMs = 90000;
 
 TestServers::TestServers() {
     QString out;
-    const QStringList words = run({QStringLiteral("start")}, &out)
+    const QStringList words =
+        run({QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())}, &out)
                                   ? out.split(u' ', Qt::SkipEmptyParts)
                                   : QStringList();
     if (words.size() != 2)
