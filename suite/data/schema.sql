@@ -217,3 +217,11 @@ CREATE TABLE tarvo_history (
     PRIMARY KEY (iChange, iSeq)
 );
 CREATE INDEX ix_tarvo_history_key ON tarvo_history (cArchive, cKeyValue);
+
+-- One row per transaction committed on a database server, written in that transaction: when
+-- the connection breaks while the server commits, the new connection finds out from it whether
+-- the work was stored. Rows older than a few days are of no more use and are removed.
+CREATE TABLE tarvo_commit (
+    cToken varchar(40) NOT NULL PRIMARY KEY,
+    dWhen varchar(30) NOT NULL
+);

@@ -53,10 +53,10 @@ LockHolder LockHolder::thisProcess(const QString& userId, const QString& userNam
 FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
     : m_db(std::move(ownConnection)), m_me(me), m_onServer(m_db->sql().kind() == u"postgresql") {
     m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!m_onServer) {
-        QObject::connect(&m_renewal, &QTimer::timeout, [this] { renewLeases(); });
-        m_renewal.start(std::chrono::duration_cast<std::chrono::milliseconds>(kLease) / 3);
-    }
+    // On a server the same beat takes the locks back soon after a restart, before another
+    // clerk's program is likely to ask for them.
+    QObject::connect(&m_renewal, &QTimer::timeout, [this] { renewLeases(); });
+    m_renewal.start(std::chrono::duration_cast<std::chrono::milliseconds>(kLease) / 3);
 }
 
 FunctionLock::~FunctionLock() {
@@ -74,7 +74,8 @@ bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& he
     if (m_held.contains(key)) {
         if (!stillHeld(key, heldBy))
             return false;
-        renewLeases();
+        if (!m_onServer)
+            renewLeases();
         return m_held.contains(key);
     }
     if (m_lost.contains(key)) {
@@ -113,10 +114,15 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 }
 
 void FunctionLock::renewLeases() {
-    if (m_onServer || m_held.isEmpty())
+    if (m_held.isEmpty())
         return;
     const QSet<Key> held = m_held;
     try {
+        // While the server is away the beat gives up at once rather than hold up the clerk.
+        if (m_onServer && !m_db->sql().revive())
+            return;
+        if (m_onServer)
+            return retakeAfterReconnect();
         for (const Key& key : held) {
             // A row that no longer names this session was taken over after the lease ran out.
             if (m_db->sql().exec(
@@ -128,6 +134,35 @@ void FunctionLock::renewLeases() {
         }
     } catch (const DbError&) {
         // A busy database delays this renewal to the next; the lease outlasts a few of them.
+        // A server out of reach is asked again at the next beat.
+    }
+}
+
+void FunctionLock::retakeAfterReconnect() {
+    SqlBackend& sql = m_db->sql();
+    // Any statement notices a dropped connection and makes it anew.
+    sql.query(QStringLiteral("SELECT 1"));
+    const QSet<Key> held = m_held;
+    for (const Key& key : held) {
+        if (m_takenOn.value(key) == sql.connectionGeneration())
+            continue;
+        const qlonglong lockKey = advisoryKey(key.archive, key.kind, key.scope);
+        const bool got = sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {lockKey})
+                             .rows.value(0)
+                             .value(0)
+                             .toLongLong() != 0;
+        const int generation = sql.connectionGeneration();
+        // Whoever took the lock while we were away wrote its row over ours: what we hold
+        // open may have been changed by it.
+        LockHolder row;
+        if (got && readRow(key, row) && row.session == m_me.session) {
+            m_takenOn.insert(key, generation);
+            continue;
+        }
+        if (got)
+            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey});
+        dropLost(key);
+        m_lostWithConnection.insert(key);
     }
 }
 
@@ -135,14 +170,26 @@ bool FunctionLock::takenOver(const QString& archive, LockKind kind) {
     return m_lost.remove(keyOf(archive, kind));
 }
 
+bool FunctionLock::lostWithConnection(const QString& archive, LockKind kind) const {
+    return m_lostWithConnection.contains(keyOf(archive, kind));
+}
+
 void FunctionLock::dropLost(const Key& key) {
     m_held.remove(key);
+    m_takenOn.remove(key);
     m_lost.insert(key);
+    m_lostWithConnection.remove(key);
 }
 
 bool FunctionLock::stillHeld(const Key& key, LockHolder& heldBy) {
-    if (m_onServer)
-        return true;
+    if (m_onServer) {
+        retakeAfterReconnect();
+        if (m_held.contains(key))
+            return true;
+        heldBy = {};
+        readRow(key, heldBy);
+        return false;
+    }
     LockHolder row;
     if (readRow(key, row) && row.session == m_me.session)
         return true;
@@ -203,6 +250,8 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
                          .rows.value(0)
                          .value(0)
                          .toLongLong() != 0;
+    // Read at once: a statement may connect anew before it runs, never after.
+    const int generation = sql.connectionGeneration();
     if (!got) {
         // The winner writes its row just after taking the lock: give it a moment to appear.
         heldBy = {};
@@ -218,11 +267,13 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey});
         throw;
     }
+    m_takenOn.insert(key, generation);
     return true;
 }
 
 void FunctionLock::releaseHeld(const Key& key) {
     m_held.remove(key);
+    m_takenOn.remove(key);
     // Failures are let go: a lost connection has dropped the server's lock already, and a row
     // left behind is taken over once its lease runs out.
     try {

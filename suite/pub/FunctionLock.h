@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -30,7 +31,10 @@ enum class LockKind {
 /// The function and edit locks of one session, seen by every process and machine that works on
 /// the same accounting database. On a PostgreSQL server a lock is a session advisory lock of
 /// this object's own connection, so it goes away with the connection whatever becomes of the
-/// holder; the row in tarvo_lock only tells others who holds it. On SQLite the row is the lock:
+/// holder; the row in tarvo_lock only tells others who holds it. When the server restarts or
+/// fails over, the connection is made anew without the locks: they are taken again at once, and
+/// a lock that another session took in the meantime (its row no longer names this session) is
+/// dropped and reported like a takeover. On SQLite the row is the lock:
 /// it counts as abandoned when its process on this machine is gone or its lease has run out,
 /// and the holder renews its leases while its event loop runs. A holder whose lease ran out may
 /// find its row taken over by another session: it notices at the next renewal or request,
@@ -62,6 +66,8 @@ public:
     void renewLeases();
     /// True, once, when this session lost the lock to a takeover since it last asked.
     bool takenOver(const QString& archive, LockKind kind);
+    /// Whether the lock takenOver reports was lost while the server's connection was down.
+    bool lostWithConnection(const QString& archive, LockKind kind) const;
 
 private:
     struct Key {
@@ -79,7 +85,10 @@ private:
     bool m_onServer;
     QSet<Key> m_held;
     QSet<Key> m_lost;
+    QSet<Key> m_lostWithConnection;
     QTimer m_renewal;
+    /// On a server: the connection (its generation) each held lock was taken on.
+    QHash<Key, int> m_takenOn;
 
     Key keyOf(const QString& archive, LockKind kind) const;
     bool acquireRow(const Key& key, LockHolder& heldBy);
@@ -90,6 +99,9 @@ private:
     /// On SQLite: whether the key's row still names this session; drops the lock when not.
     bool stillHeld(const Key& key, LockHolder& heldBy);
     void dropLost(const Key& key);
+    /// On a server: after the connection was made anew, takes the held locks again or drops
+    /// them as lost.
+    void retakeAfterReconnect();
 };
 
 } // namespace tarvo::suite

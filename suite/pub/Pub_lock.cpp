@@ -15,7 +15,12 @@ QString archiveTitle(Pub& pub, const QString& archive) {
     return archive;
 }
 
-QString lostText(Pub& pub, const QString& title, const LockHolder& taker) {
+QString lostText(Pub& pub, const QString& title, const LockHolder& taker, bool withConnection) {
+    if (withConnection)
+        return taker.userId.isEmpty()
+                   ? pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.lostOutage"), {title})
+                   : pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.takenOutage"),
+                                            {title, taker.userName, taker.userId, taker.host});
     if (taker.userId.isEmpty())
         return pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.expired"), {title});
     return pub.GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.lost"),
@@ -56,7 +61,8 @@ bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int 
         if (locks->acquire(key, LockKind(mode), heldBy))
             return false;
         QString text = locks->takenOver(key, LockKind(mode))
-                           ? lostText(*this, archiveTitle(*this, archive), heldBy)
+                           ? lostText(*this, archiveTitle(*this, archive), heldBy,
+                                      locks->lostWithConnection(key, LockKind(mode)))
                        : mode == 1
                            ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
                                                 {heldBy.host, archiveTitle(*this, archive)})

@@ -3,7 +3,12 @@
 #include "DatabaseName.h"
 #include "SqlDialect.h"
 
+#include <QDateTime>
+#include <QThread>
+#include <QUuid>
+
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <cstdlib>
 #include <memory>
@@ -28,12 +33,34 @@ constexpr int kValueLockClass = 0x54415257;
 // Prepared statements a connection keeps on the server.
 constexpr int kPreparedKept = 200;
 
+using namespace std::chrono_literals;
+// A restarting server takes a few seconds to take connections again; a failover longer. When a
+// COMMIT's answer was lost, whether the work was stored is worth a longer wait.
+constexpr auto kReconnectPatience = 5s;
+constexpr auto kSettlePatience = 30s;
+// How long tokens of commits are kept: far longer than any connection takes to come back.
+constexpr auto kTokenDays = 2;
+
 using Result = PgResult;
 
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
+    if (PQstatus(conn) == CONNECTION_BAD)
+        return QStringLiteral("与数据库服务器的连接已中断（%1）")
+            .arg(text.section(u'\n', 0, 0).trimmed());
     return text.isEmpty() ? QStringLiteral("数据库服务器没有应答") : text;
+}
+
+/// A statement that changes nothing when run a second time on a new session.
+bool repeatable(const QString& sql) {
+    const QString head = sql.trimmed().section(u' ', 0, 0);
+    return head.compare(u"SELECT", Qt::CaseInsensitive) == 0 ||
+           head.compare(u"BEGIN", Qt::CaseInsensitive) == 0;
+}
+
+QString utcText(QDateTime when) {
+    return when.toUTC().toString(Qt::ISODate);
 }
 
 Result check(PGresult* raw, PGconn* conn) {
@@ -153,7 +180,17 @@ PostgresBackend::PostgresBackend(const QString& url) {
     }
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
-    execScript(QStringLiteral("SET DateStyle = ISO, YMD"));
+    try {
+        setUpSession();
+    } catch (const DbError&) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw;
+    }
+}
+
+void PostgresBackend::setUpSession() {
+    check(PQexec(m_conn, "SET DateStyle = ISO, YMD"), m_conn);
     requireStandardStrings();
 }
 
@@ -161,11 +198,9 @@ void PostgresBackend::requireStandardStrings() {
     // Literals written by the suite and the component double their apostrophes and nothing
     // else; with backslash escapes on (a server, database or role setting, or options= in the
     // URL) a typed \' would end such a literal early.
-    execScript(QStringLiteral("SET standard_conforming_strings = on"));
+    check(PQexec(m_conn, "SET standard_conforming_strings = on"), m_conn);
     const char* now = PQparameterStatus(m_conn, "standard_conforming_strings");
     if (!now || qstrcmp(now, "on") != 0) {
-        PQfinish(m_conn);
-        m_conn = nullptr;
         throw DbError(QStringLiteral("数据库服务器不接受标准字符串（standard_conforming_strings），"
                                      "为安全起见不能使用该数据库"));
     }
@@ -173,6 +208,76 @@ void PostgresBackend::requireStandardStrings() {
 
 PostgresBackend::~PostgresBackend() {
     PQfinish(m_conn);
+}
+
+bool PostgresBackend::serverHungUp() {
+    // A server shutting down sends its reason and closes; both wait unread on the socket until
+    // the next statement would trip over them.
+    pollfd incoming{PQsocket(m_conn), POLLIN, 0};
+    for (int reads = 0; reads < 4 && PQstatus(m_conn) == CONNECTION_OK; ++reads) {
+        if (incoming.fd < 0 || ::poll(&incoming, 1, 0) <= 0)
+            break;
+        if (!PQconsumeInput(m_conn))
+            break;
+        // Parses the goodbye, so that the next read meets the closed socket.
+        PQisBusy(m_conn);
+    }
+    return PQstatus(m_conn) != CONNECTION_OK;
+}
+
+void PostgresBackend::ensureConnected() {
+    if (transactionDepth > 0) {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            throw DbError(errorOf(nullptr, m_conn));
+        return;
+    }
+    if (serverHungUp())
+        reconnect(kReconnectPatience);
+}
+
+bool PostgresBackend::revive() {
+    if (transactionDepth > 0 || !serverHungUp())
+        return PQstatus(m_conn) == CONNECTION_OK;
+    try {
+        reconnect(0ms);
+    } catch (const DbError&) {
+        return false;
+    }
+    return true;
+}
+
+void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        PQreset(m_conn);
+        if (PQstatus(m_conn) == CONNECTION_OK) {
+            m_prepared.clear();
+            m_origins.clear();
+            m_commitTokens = false;
+            ++m_generation;
+            setUpSession();
+            return;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= 0ms)
+            throw DbError(QStringLiteral("与数据库服务器的连接已中断，重新连接失败：%1")
+                              .arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()));
+        QThread::msleep(std::min<long long>(500, left.count()));
+    }
+}
+
+template <typename Run>
+auto PostgresBackend::repeatableOnce(const QString& sql, Run run) -> decltype(run()) {
+    const bool outside = transactionDepth == 0;
+    try {
+        return run();
+    } catch (const DbError&) {
+        // The server went away between our look at the connection and the statement.
+        if (!outside || PQstatus(m_conn) == CONNECTION_OK || !repeatable(sql))
+            throw;
+    }
+    return run();
 }
 
 QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsigned>& types) {
@@ -196,6 +301,7 @@ QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsig
 }
 
 void PostgresBackend::send(const QString& sql, const QVariantList& params) {
+    ensureConnected();
     const Params p(params);
     int sent;
     if (params.isEmpty()) {
@@ -255,6 +361,10 @@ void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
 }
 
 StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params) {
+    return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params); });
+}
+
+StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariantList& params) {
     send(sql, params);
     // One row per result: a long list never sits in libpq's memory as a whole beside the store.
     PQsetSingleRowMode(m_conn);
@@ -289,7 +399,7 @@ StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList
 }
 
 QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
-    const Result r = execute(sql, params);
+    const Result r = repeatableOnce(sql, [&] { return execute(sql, params); });
     QueryResult result;
     QVector<QPair<unsigned, int>> origins;
     result.columns = describe(r.get(), sql, origins);
@@ -331,11 +441,31 @@ long long PostgresBackend::exec(const QString& sql, const QVariantList& params) 
 }
 
 void PostgresBackend::execScript(const QString& sql) {
-    check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
+    repeatableOnce(sql, [&] {
+        ensureConnected();
+        check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
+    });
 }
 
 void PostgresBackend::begin() {
     execScript(QStringLiteral("BEGIN"));
+}
+
+QString PostgresBackend::writeCommitToken() {
+    if (!m_commitTokens) {
+        m_commitTokens = tableExists(QStringLiteral("tarvo_commit"));
+        if (!m_commitTokens)
+            return {};
+        // Once per connection, in the transaction at hand: tokens nobody will ask about again.
+        // Rows another session is deleting at the same moment are left to it: never a wait.
+        exec(QStringLiteral("DELETE FROM tarvo_commit WHERE cToken IN (SELECT cToken FROM "
+                            "tarvo_commit WHERE dWhen < ? FOR UPDATE SKIP LOCKED)"),
+             {utcText(QDateTime::currentDateTimeUtc().addDays(-kTokenDays))});
+    }
+    const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    exec(QStringLiteral("INSERT INTO tarvo_commit (cToken, dWhen) VALUES (?, ?)"),
+         {token, utcText(QDateTime::currentDateTimeUtc())});
+    return token;
 }
 
 void PostgresBackend::commit() {
@@ -344,7 +474,44 @@ void PostgresBackend::commit() {
         rollback();
         throw DbError(QStringLiteral("事务中的语句出错，事务已回滚"));
     }
-    execScript(QStringLiteral("COMMIT"));
+    const QString token = writeCommitToken();
+    try {
+        execScript(QStringLiteral("COMMIT"));
+    } catch (const DbError&) {
+        if (PQstatus(m_conn) == CONNECTION_OK)
+            throw;
+        settleLostCommit(token);
+    }
+}
+
+void PostgresBackend::settleLostCommit(const QString& token) {
+    const QString unknown =
+        QStringLiteral("与数据库服务器的连接在提交时中断，无法确认本次修改是否已保存，"
+                       "请重新查询核对后再操作（%1）");
+    if (token.isEmpty())
+        throw DbError(unknown.arg(errorOf(nullptr, m_conn)));
+    int taken = 0;
+    try {
+        reconnect(kSettlePatience);
+        // Taking the token waits for a transaction that still holds it, should the old session
+        // linger on the server, and fails when that one was stored.
+        check(PQexec(m_conn, "BEGIN"), m_conn);
+        check(PQexec(m_conn, "SET LOCAL lock_timeout = '20s'"), m_conn);
+        const QByteArray id = token.toUtf8();
+        const QByteArray when = utcText(QDateTime::currentDateTimeUtc()).toUtf8();
+        const char* values[] = {id.constData(), when.constData()};
+        const Result r = check(PQexecParams(m_conn,
+                                            "INSERT INTO tarvo_commit (cToken, dWhen) VALUES "
+                                            "($1, $2) ON CONFLICT (cToken) DO NOTHING",
+                                            2, nullptr, values, nullptr, nullptr, 0),
+                               m_conn);
+        taken = QByteArray(PQcmdTuples(r.get())).toInt();
+        check(PQexec(m_conn, "ROLLBACK"), m_conn);
+    } catch (const DbError& e) {
+        throw DbError(unknown.arg(e.text()));
+    }
+    if (taken != 0)
+        throw DbError(QStringLiteral("与数据库服务器的连接在提交时中断，本次修改没有保存"));
 }
 
 void PostgresBackend::rollback() {

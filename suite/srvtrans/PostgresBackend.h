@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPair>
 
+#include <chrono>
 #include <memory>
 
 typedef struct pg_conn PGconn;
@@ -21,6 +22,13 @@ using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 /// ("postgresql://user@host:port/dbname"). Values travel as text; result columns name the table
 /// column they were read from, so record sets get their types from the data dictionary as on
 /// the embedded engine.
+///
+/// A server that restarts or fails over drops the connection: the next statement outside a
+/// transaction connects again (to whichever host of a several-host URL now takes writes, with
+/// target_session_attrs=read-write) and starts a fresh session. A statement inside a
+/// transaction fails instead, since the server has discarded the transaction. A COMMIT whose
+/// answer is lost is settled on the new connection: it returns when the transaction was stored
+/// and throws when it was not, by the token each transaction writes into tarvo_commit.
 class PostgresBackend : public SqlBackend {
 public:
     /// Connects; throws DbError (without the password) when the server cannot be reached.
@@ -41,6 +49,8 @@ public:
     bool tableExists(const QString& table) override;
     void lockSchema() override;
     void lockValue(const QString& kind, const QString& value) override;
+    int connectionGeneration() const override { return m_generation; }
+    bool revive() override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).
@@ -48,6 +58,9 @@ public:
 
 private:
     PGconn* m_conn = nullptr;
+    int m_generation = 0;
+    /// tarvo_commit has been seen on this connection: commits write their token into it.
+    bool m_commitTokens = false;
     /// Table oid -> column number -> (table name, column name), filled as queries meet tables.
     QHash<unsigned, QHash<int, QPair<QString, QString>>> m_origins;
     /// Server-side prepared statements by text and parameter types.
@@ -59,11 +72,31 @@ private:
     void send(const QString& sql, const QVariantList& params);
     /// Runs one statement to its end; throws with the server's text when it fails.
     PgResult execute(const QString& sql, const QVariantList& params);
+    StoredResult queryStoredOnce(const QString& sql, const QVariantList& params);
 
     const QHash<int, QPair<QString, QString>>& columnsOf(unsigned tableOid);
+    /// The settings every session of ours starts with.
+    void setUpSession();
     /// Turns backslash escapes off for this session and makes sure the server agrees; throws
-    /// DbError (and closes the connection) when it does not.
+    /// DbError when it does not.
     void requireStandardStrings();
+    /// Before a statement: outside a transaction a dropped connection is made again; inside
+    /// one it throws, as the transaction is gone with it.
+    void ensureConnected();
+    /// Whether the server has closed the connection (it says goodbye while we are idle).
+    bool serverHungUp();
+    /// Connects again with the URL's settings, trying for up to patience; forgets what the old
+    /// session held (prepared statements, the catalog read so far). Throws DbError on failure.
+    void reconnect(std::chrono::milliseconds patience);
+    /// Runs a statement that may be repeated safely once on a new connection when the
+    /// connection was lost under it outside a transaction.
+    template <typename Run>
+    auto repeatableOnce(const QString& sql, Run run) -> decltype(run());
+    /// Adds this transaction's token to tarvo_commit; empty when the database has no such table.
+    QString writeCommitToken();
+    /// After the connection was lost during COMMIT: returns when the transaction holding the
+    /// token was stored, throws DbError saying it was not (or that it cannot be told).
+    void settleLostCommit(const QString& token);
     /// Names and kinds of a result's columns; origins gets each column's table and column
     /// number, for nameOrigins once the connection is free again.
     QVector<ResultColumn> describe(const PGresult* r, const QString& sql,

@@ -58,6 +58,12 @@ void toVersion5(SqlBackend& db) {
                                  "tarvo_history (cArchive, cKeyValue)"));
 }
 
+/// Version 6: tokens of the commits on a server, to settle a commit whose answer was lost.
+void toVersion6(SqlBackend& db) {
+    db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS tarvo_commit (cToken varchar(40) "
+                                 "NOT NULL PRIMARY KEY, dWhen varchar(30) NOT NULL)"));
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -68,6 +74,7 @@ constexpr Step kSteps[] = {
     {3, toVersion3},
     {4, toVersion4},
     {5, toVersion5},
+    {6, toVersion6},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

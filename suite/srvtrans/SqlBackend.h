@@ -72,6 +72,12 @@ public:
     /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
     /// value yet" stays true until the row that takes it is written.
     virtual void lockValue(const QString& kind, const QString& value) = 0;
+    /// Counts the times the connection was made anew after the server dropped it. What lived in
+    /// the old session (a server's advisory locks) is gone when this has changed.
+    virtual int connectionGeneration() const { return 0; }
+    /// Outside a transaction: makes a connection the server dropped anew with one attempt, for
+    /// background work that must not keep the clerk waiting; false while it stays down.
+    virtual bool revive() { return true; }
 
     /// Transactions open on this connection, the outermost included; kept by Transaction.
     int transactionDepth = 0;

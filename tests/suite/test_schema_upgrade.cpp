@@ -26,6 +26,7 @@ void makeVersion1(const QString& name) {
     sql.execScript("DROP TABLE tarvo_print_style");
     sql.execScript("DROP INDEX ix_bank_accno");
     sql.execScript("DROP TABLE tarvo_history");
+    sql.execScript("DROP TABLE tarvo_commit");
     sql.execScript("CREATE TABLE tarvo_lock (cArchive varchar(40) NOT NULL, iKind smallint NOT "
                    "NULL, cUserId varchar(20) NOT NULL, cUserName varchar(40), cHost varchar(64), "
                    "iPid integer, cSession varchar(64), dLease varchar(30), PRIMARY KEY "

@@ -1,0 +1,97 @@
+#include "../listwindow/ListWindowFixture.h"
+#include "CuttingProxy.h"
+#include "Edit.h"
+#include "TestServers.h"
+
+#include <QAction>
+
+using namespace tarvo;
+
+namespace {
+
+/// Puts the test's databases on a server of its own, reached through a relay that can break
+/// a commit, and gives the shared server back afterwards. Made before the harness's database.
+struct OwnServer {
+    const QByteArray shared = qgetenv("TARVO_TEST_PG");
+    std::unique_ptr<TestServers> servers;
+    std::unique_ptr<CuttingProxy> proxy;
+
+    OwnServer() {
+        if (shared.isEmpty())
+            return;
+        servers = std::make_unique<TestServers>();
+        if (!servers->started())
+            return;
+        proxy = std::make_unique<CuttingProxy>(servers->primaryPort());
+        qputenv("TARVO_TEST_PG",
+                QStringLiteral("postgresql://tarvo@127.0.0.1:%1/postgres").arg(proxy->port()).toUtf8());
+    }
+    ~OwnServer() { qputenv("TARVO_TEST_PG", shared); }
+};
+
+struct CardOnAServer : OwnServer, ListWindowTest {
+    void SetUp() override {
+        if (shared.isEmpty())
+            GTEST_SKIP() << "a database file has no server to lose";
+        ASSERT_TRUE(proxy && proxy->port() > 0) << servers->error().toStdString();
+    }
+
+    /// A card modifying the bank, with the name the clerk typed.
+    std::unique_ptr<FrmZAM> typedCard(FrmMain& w, const QString& code, const QString& name) {
+        int row = 1;
+        while (row < w.grid()->Rows() && w.grid()->TextMatrix(row, w.m_KeyCol) != code)
+            ++row;
+        auto card = std::make_unique<FrmZAM>();
+        card->InitData(2, qint16(w.m_KeyCol), row, w.comVar());
+        card->findChild<suite::Edit*>("EdtcBankName")->setText(name);
+        return card;
+    }
+    static bool save(FrmZAM& card) {
+        bool result = false;
+        card.Operating(QStringLiteral("savers"), result);
+        return result;
+    }
+    QString storedName(const char* code) {
+        return h.scalar("select cBankName from aa_bank where cBankCode=?", {code}).toString();
+    }
+    long long audits(const char* code) {
+        return h.scalar("select count(*) from tarvo_audit where cKeyValue=?", {code}).toLongLong();
+    }
+};
+
+} // namespace
+
+TEST_F(CardOnAServer, ASaveAfterTheServerRestartedUnderTheOpenCardIsStored) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('973', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = typedCard(w, "973", "重启后的名字");
+        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        EXPECT_TRUE(save(*card)) << callsSince(0).filter("MsgBox(").join('\n').toStdString();
+        EXPECT_EQ(storedName("973"), "重启后的名字");
+        EXPECT_EQ(audits("973"), 1);
+
+        auto next = typedCard(w, "973", "再改一次");
+        EXPECT_TRUE(save(*next));
+        EXPECT_EQ(storedName("973"), "再改一次");
+    });
+}
+
+TEST_F(CardOnAServer, ASaveWhoseCommitNeverArrivedSaysSoAndKeepsTheInput) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('974', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = typedCard(w, "974", "新名");
+        proxy->cutNextCommit(CuttingProxy::Cut::BeforeCommitSent);
+        const int m = mark();
+        EXPECT_FALSE(save(*card));
+        ASSERT_TRUE(proxy->cutDone());
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").value(0).contains("没有保存"))
+            << callsSince(m).join('\n').toStdString();
+        EXPECT_EQ(storedName("974"), "旧名");
+        EXPECT_EQ(card->findChild<suite::Edit*>("EdtcBankName")->text(), "新名");
+        EXPECT_EQ(card->status(), 2);
+
+        EXPECT_TRUE(save(*card)) << "saved again once the clerk asks";
+        EXPECT_EQ(storedName("974"), "新名");
+        EXPECT_EQ(audits("974"), 1);
+    });
+}

@@ -1,0 +1,169 @@
+#include "AlternatingRecord.h"
+#include "ClsCommon.h"
+#include "CuttingProxy.h"
+#include "FunctionLock.h"
+#include "TestServers.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tarvo::suite;
+
+namespace {
+
+/// A session on servers of the test's own, which it may restart, stop and promote under it.
+struct ServerOutage : ::testing::Test {
+    std::unique_ptr<TestServers> servers;
+
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("TARVO_TEST_PG"))
+            GTEST_SKIP() << "a database file has no server to lose";
+        servers = std::make_unique<TestServers>();
+        ASSERT_TRUE(servers->started()) << servers->error().toStdString();
+    }
+
+    static QString bankName(ClsCommon& db) {
+        QString sql = "select cBankName from aa_bank where cBankCode='" + alternating::kKey + "'";
+        const auto rs = db.OpenX(sql);
+        return rs && rs->RecordCount() == 1 ? rs->Value("cBankName").toString() : QString();
+    }
+    static long long modifies(ClsCommon& db) {
+        QString sql = "select count(*) as n from tarvo_audit where cAction='Modify'";
+        const auto rs = db.OpenX(sql);
+        return rs ? rs->Value("n").toLongLong() : -1;
+    }
+    static bool save(ClsCommon& db, const alternating::Version& v, QString& err) {
+        QString xml = v.xml();
+        return db.Modify(xml, "aa_bank", err);
+    }
+    static void addRecord(ClsCommon& db) {
+        QString xml = alternating::kA.xml(), err;
+        ASSERT_TRUE(db.Add(xml, "aa_bank", err)) << err.toStdString();
+    }
+    std::unique_ptr<FunctionLock> session(const QString& url, const QString& user) {
+        return std::make_unique<FunctionLock>(
+            AccountDatabase::open(url), LockHolder::thisProcess(user, QStringLiteral("名字") + user));
+    }
+};
+
+} // namespace
+
+TEST_F(ServerOutage, SavesAndQueriesGoOnAfterTheServerRestarts) {
+    ClsCommon db;
+    db.Init(servers->primaryUrl());
+    ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+    addRecord(db);
+    ASSERT_EQ(bankName(db), alternating::kA.bankName);
+
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        QString err;
+        const auto& next = round == 0 ? alternating::kB : alternating::kA;
+        EXPECT_TRUE(save(db, next, err)) << "round " << round << ": " << err.toStdString();
+        EXPECT_EQ(bankName(db), next.bankName) << "round " << round;
+    }
+    // A query first after the restart reconnects as well, and every save went in exactly once.
+    ASSERT_TRUE(servers->act("restart", "primary"));
+    EXPECT_EQ(modifies(db), 2) << db.lastError().toStdString();
+    QString err;
+    EXPECT_TRUE(save(db, alternating::kB, err)) << err.toStdString();
+    EXPECT_EQ(modifies(db), 3);
+}
+
+TEST_F(ServerOutage, ACommitWhoseAnswerIsLostIsReportedAsWhatTheServerDid) {
+    CuttingProxy proxy(servers->primaryPort());
+    ASSERT_GT(proxy.port(), 0);
+    ClsCommon db;
+    db.Init(QStringLiteral("postgresql://tarvo@127.0.0.1:%1/postgres").arg(proxy.port()));
+    ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+    addRecord(db);
+
+    // The server committed; only its answer was lost: stored once, and said so.
+    proxy.cutNextCommit(CuttingProxy::Cut::AfterCommitSent);
+    QString err;
+    EXPECT_TRUE(save(db, alternating::kB, err)) << err.toStdString();
+    EXPECT_TRUE(proxy.cutDone());
+    EXPECT_EQ(bankName(db), alternating::kB.bankName);
+    EXPECT_EQ(modifies(db), 1);
+
+    // The COMMIT never reached the server: not stored, and said so.
+    proxy.cutNextCommit(CuttingProxy::Cut::BeforeCommitSent);
+    err.clear();
+    EXPECT_FALSE(save(db, alternating::kA, err));
+    EXPECT_TRUE(proxy.cutDone());
+    EXPECT_TRUE(err.contains(QStringLiteral("没有保存"))) << err.toStdString();
+    EXPECT_EQ(bankName(db), alternating::kB.bankName);
+    EXPECT_EQ(modifies(db), 1);
+
+    err.clear();
+    EXPECT_TRUE(save(db, alternating::kA, err)) << err.toStdString();
+    EXPECT_EQ(modifies(db), 2);
+}
+
+TEST_F(ServerOutage, ALockIsTakenAgainOrReportedLostAfterARestart) {
+    const QString url = servers->primaryUrl();
+    auto mine = session(url, "u1");
+    auto other = session(url, "u2");
+    LockHolder heldBy;
+    ASSERT_TRUE(mine->acquire("bank", LockKind::Edit, heldBy));
+
+    // While the server is down the background beat gives up at once; once it is back the beat
+    // takes the lock again before anyone asks, and really holds it.
+    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+    QElapsedTimer beat;
+    beat.start();
+    mine->renewLeases();
+    EXPECT_LT(beat.elapsed(), 3000);
+    ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+    mine->renewLeases();
+    EXPECT_FALSE(other->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_EQ(heldBy.userId, "u1");
+    EXPECT_TRUE(mine->acquire("bank", LockKind::Edit, heldBy));
+
+    // Another clerk took it while the connection was down: never granted again silently.
+    ASSERT_TRUE(servers->act("restart", "primary"));
+    ASSERT_TRUE(other->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_FALSE(mine->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_EQ(heldBy.userId, "u2");
+    EXPECT_TRUE(mine->takenOver("bank", LockKind::Edit));
+    EXPECT_TRUE(mine->lostWithConnection("bank", LockKind::Edit));
+
+    // Taken and given back meanwhile: what was held open may have changed all the same.
+    other->release("bank", LockKind::Edit);
+    auto third = session(url, "u3");
+    ASSERT_TRUE(third->acquire("bank", LockKind::Edit, heldBy));
+    ASSERT_TRUE(servers->act("restart", "primary"));
+    auto fourth = session(url, "u4");
+    ASSERT_TRUE(fourth->acquire("bank", LockKind::Edit, heldBy));
+    fourth->release("bank", LockKind::Edit);
+    EXPECT_TRUE(third->refuses("bank", 2));
+    EXPECT_TRUE(third->takenOver("bank", LockKind::Edit));
+    EXPECT_TRUE(third->lostWithConnection("bank", LockKind::Edit));
+    EXPECT_FALSE(third->refuses("bank", 2)) << "once told, the clerk may take it again";
+}
+
+TEST_F(ServerOutage, ASessionOnTwoHostsGoesOnOnThePromotedStandby) {
+    ASSERT_TRUE(servers->startStandby()) << servers->error().toStdString();
+    ClsCommon db;
+    db.Init(servers->bothUrl());
+    ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+    addRecord(db);
+    auto locks = session(servers->bothUrl(), "u1");
+    LockHolder heldBy;
+    ASSERT_TRUE(locks->acquire("bank", LockKind::Edit, heldBy));
+
+    // A fast shutdown hands the standby all the primary has written before it ends.
+    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+    ASSERT_TRUE(servers->act("promote", "standby")) << servers->error().toStdString();
+
+    QString err;
+    EXPECT_TRUE(save(db, alternating::kB, err)) << err.toStdString();
+    EXPECT_EQ(bankName(db), alternating::kB.bankName);
+    EXPECT_EQ(modifies(db), 1);
+    EXPECT_EQ(db.database()->sql().query("SELECT inet_server_port()").rows.value(0).value(0),
+              servers->standbyPort());
+    EXPECT_TRUE(locks->acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_FALSE(session(servers->bothUrl(), "u2")->acquire("bank", LockKind::Edit, heldBy));
+}
