@@ -134,7 +134,7 @@ TEST_F(BankAccountCard, RefusedCharactersNeverReachAnEditHoweverTheyCome) {
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
     const QList<suite::Edit*> edits = card->findChildren<suite::Edit*>();
     for (suite::Edit* e : edits) {
-        if (e->objectName() == u"EdtfCurBalance" || e->objectName() == u"EdtdOpenAccDate")
+        if (e->objectName() == u"EdtdOpenAccDate")
             continue;
         e->setFocus();
         QTest::keyClicks(e, "A<B>C'D\"E|F&G,H");
@@ -160,6 +160,17 @@ TEST_F(BankAccountCard, RefusedCharactersNeverReachAnEditHoweverTheyCome) {
     QApplication::sendEvent(account, &compose);
     EXPECT_TRUE(account->text().endsWith("工行"));
     EXPECT_EQ(changes.size(), 2) << "an input-method commit is a change";
+
+    // With the suite's amount validator the balance takes a comma only where it groups digits.
+    auto* balance = edit("EdtfCurBalance");
+    suite::Pub().SetDblLen(balance, QVariant(), 2);
+    balance->clear();
+    balance->setFocus();
+    QTest::keyClicks(balance, "1<2,345'.5&0");
+    EXPECT_EQ(balance->text(), "12,345.50");
+    balance->clear();
+    QTest::keyClicks(balance, "1,2,3456|");
+    EXPECT_EQ(balance->text(), "1,234") << "a comma inside a group, or digits past it, are refused";
 }
 
 TEST_F(BankAccountCard, UserChoicesRaiseTheChangeAndTheCardsOwnFillDoesNot) {

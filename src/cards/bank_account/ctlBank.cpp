@@ -103,7 +103,7 @@ void ctlBank::buildFields() {
     OptiSignFlag[1] = new suite::OptionButton(FrameBank, QStringLiteral("OptiSignFlag1"));
     CmbiAccProperty = new suite::ComboBox(frameNB, QStringLiteral("CmbiAccProperty"));
     EdtcCode = named(new suite::Edit(frameNB, QStringLiteral("EdtcCode")));
-    EdtfCurBalance = new suite::Edit(frameNB, QStringLiteral("EdtfCurBalance"));
+    EdtfCurBalance = named(new suite::Edit(frameNB, QStringLiteral("EdtfCurBalance")));
     cmdref4 = new QToolButton(frameNB);
     cmdref4->setObjectName(QStringLiteral("cmdref4"));
     cmdref4->setText(QStringLiteral("…"));
