@@ -3,6 +3,7 @@
 #include "AccountDatabase.h"
 #include "SuiteContext.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace tarvo::suite {
@@ -17,7 +18,7 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         const auto r = db->sql().query(
             QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"), {userId});
         if (r.rows.isEmpty()) {
-            error = QStringLiteral("用户“%1”不是本账套的操作员").arg(userId);
+            error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员").arg(userId);
             return nullptr;
         }
         LoginInfo info;
@@ -32,7 +33,7 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
     } catch (const DbError& e) {
         error = e.text().contains(dbName)
                     ? e.text()
-                    : QStringLiteral("无法打开账套数据库“%1”：%2").arg(dbName, e.text());
+                    : QCoreApplication::translate("tarvo::suite::Login", "无法打开账套数据库“%1”：%2").arg(dbName, e.text());
         return nullptr;
     }
 }

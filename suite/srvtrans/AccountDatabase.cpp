@@ -5,6 +5,7 @@
 #include "SchemaUpgrade.h"
 #include "SqliteBackend.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,18 +31,18 @@ const char* const kScripts[] = {
 QString readScript(const char* path) {
     QFile f(QString::fromLatin1(path));
     if (!f.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("缺少数据库脚本 %1").arg(QString::fromLatin1(path)));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1").arg(QString::fromLatin1(path)));
     return QString::fromUtf8(f.readAll());
 }
 
 SqlBackendPtr openBackend(const QString& dbName) {
     if (dbName.trimmed().isEmpty())
-        throw DbError(QStringLiteral("没有指定账套数据库"));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "没有指定账套数据库"));
     if (isPostgresUrl(dbName))
         return std::make_shared<PostgresBackend>(dbName);
     const QFileInfo info(dbName);
     if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
-        throw DbError(QStringLiteral("无法创建数据库目录“%1”").arg(info.absolutePath()));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法创建数据库目录“%1”").arg(info.absolutePath()));
     return std::make_shared<SqliteBackend>(dbName);
 }
 

@@ -2,6 +2,7 @@
 
 #include "SqlDialect.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <libpq-fe.h>
@@ -154,10 +155,10 @@ PostgresBackend::PostgresBackend(const QString& url) {
     m_conn = PQconnectdbParams(keys, values, 1);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         const QString text = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
-                                    : QStringLiteral("内存不足");
+                                    : QCoreApplication::translate("tarvo::suite::DbError", "内存不足");
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(QStringLiteral("无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
     }
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
@@ -174,7 +175,8 @@ void PostgresBackend::requireStandardStrings() {
     if (!now || qstrcmp(now, "on") != 0) {
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(QStringLiteral("数据库服务器不接受标准字符串（standard_conforming_strings），"
+        throw DbError(QCoreApplication::translate(
+            "tarvo::suite::DbError", "数据库服务器不接受标准字符串（standard_conforming_strings），"
                                      "为安全起见不能使用该数据库"));
     }
 }
@@ -350,7 +352,7 @@ void PostgresBackend::commit() {
     // The server answers COMMIT of a failed transaction with a rollback, not an error.
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         rollback();
-        throw DbError(QStringLiteral("事务中的语句出错，事务已回滚"));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
     }
     execScript(QStringLiteral("COMMIT"));
 }
