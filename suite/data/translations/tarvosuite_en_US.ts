@@ -186,4 +186,91 @@
         <translation>All files (*)</translation>
     </message>
 </context>
+<context>
+    <name>tarvo::suite::ReferDialog</name>
+    <message numerus="yes">
+        <source>共 %n 条记录</source>
+        <translation>
+            <numerusform>%n record</numerusform>
+            <numerusform>%n records</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>显示 %1 条，共 %n 条记录</source>
+        <translation>
+            <numerusform>%1 of %n record shown</numerusform>
+            <numerusform>%1 of %n records shown</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::DbError</name>
+    <message>
+        <source>内存不足</source>
+        <translation>Out of memory</translation>
+    </message>
+    <message>
+        <source>无法连接数据库“%1”：%2</source>
+        <translation>Cannot connect to the database "%1": %2</translation>
+    </message>
+    <message>
+        <source>事务中的语句出错，事务已回滚</source>
+        <translation>A statement of the transaction failed; the transaction was rolled back</translation>
+    </message>
+    <message>
+        <source>数据库服务器不接受标准字符串（standard_conforming_strings），为安全起见不能使用该数据库</source>
+        <translation>The database server does not accept standard strings (standard_conforming_strings); for safety the database cannot be used</translation>
+    </message>
+    <message>
+        <source>无法打开数据库文件</source>
+        <translation>Cannot open the database file</translation>
+    </message>
+    <message>
+        <source>无法打开数据库“%1”：%2</source>
+        <translation>Cannot open the database "%1": %2</translation>
+    </message>
+    <message>
+        <source>空的 SQL 语句</source>
+        <translation>Empty SQL statement</translation>
+    </message>
+    <message>
+        <source>账套数据库的结构版本为 %1，而本程序只认识到版本 %2：它由更新版本的程序建立或升级过，请先升级本程序再打开。</source>
+        <translation>The account database has structure version %1, but this program knows versions up to %2 only: a newer program created or upgraded it. Upgrade this program before opening it.</translation>
+    </message>
+    <message>
+        <source>账套数据库的结构版本“%1”无法识别</source>
+        <translation>The structure version "%1" of the account database is not recognised</translation>
+    </message>
+    <message>
+        <source>“%1”中没有数据库名</source>
+        <translation>"%1" names no database</translation>
+    </message>
+    <message>
+        <source>缺少数据库脚本 %1</source>
+        <translation>The database script %1 is missing</translation>
+    </message>
+    <message>
+        <source>没有指定账套数据库</source>
+        <translation>No account database was given</translation>
+    </message>
+    <message>
+        <source>无法创建数据库目录“%1”</source>
+        <translation>Cannot create the database folder "%1"</translation>
+    </message>
+    <message>
+        <source>没有连接账套数据库，打印格式无法保存</source>
+        <translation>Not connected to the account database; the print style cannot be saved</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::Login</name>
+    <message>
+        <source>用户“%1”不是本账套的操作员</source>
+        <translation>User "%1" is not an operator of this account database</translation>
+    </message>
+    <message>
+        <source>无法打开账套数据库“%1”：%2</source>
+        <translation>Cannot open the account database "%1": %2</translation>
+    </message>
+</context>
 </TS>
