@@ -247,6 +247,16 @@ void FrmMain::OpenCard(qint16 status) {
     s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
 }
 
+bool FrmMain::broughtBySystem(const QString& keyValue) const {
+    ArchiveSession& s = ArchiveSession::current();
+    QString sql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
+                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
+    const RecordsetPtr rs = s.SrvDB->OpenXBound(sql, {keyValue});
+    if (!rs || rs->Eof() || rs->fieldIndex(QStringLiteral("bSysData")) < 0)
+        return false;
+    return rs->Value(QStringLiteral("bSysData")).toInt() != 0;
+}
+
 void FrmMain::DeleteRecord() {
     ArchiveSession& s = ArchiveSession::current();
     if (Grid->Rows() <= 1)
@@ -261,6 +271,11 @@ void FrmMain::DeleteRecord() {
     int row = Grid->RowSel();
     int top = Grid->TopRow();
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
+    if (broughtBySystem(keyValue)) {
+        // The save service would refuse it anyway; asking first only to refuse misleads.
+        ShowInfo(tr("“%1”是系统预置数据，不能删除").arg(keyValue));
+        return;
+    }
     s.ResParams = {keyValue};
     QString question = s.oPub->GetResFormatString(
         QStringLiteral("Tarvo.AAARCHIVE.COMMON.del_arch_ornot"), s.ResParams);
