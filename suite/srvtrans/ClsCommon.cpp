@@ -6,6 +6,8 @@
 #include "SqlDialect.h"
 #include "SuiteContext.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::suite {
 
 namespace {
@@ -51,7 +53,7 @@ RecordsetPtr ClsCommon::OpenXBound(QString& sql, const QVariantList& params) {
 
 RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
     if (!m_db) {
-        m_lastError = QStringLiteral("没有连接账套数据库");
+        m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
     try {
@@ -78,7 +80,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
 bool ClsCommon::refuseWithoutConnection(QString& errText) {
     if (m_db)
         return false;
-    errText = QStringLiteral("没有连接账套数据库");
+    errText = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
     return true;
 }
 

@@ -35,7 +35,7 @@ using Result = PgResult;
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
-    return text.isEmpty() ? QStringLiteral("数据库服务器没有应答") : text;
+    return text.isEmpty() ? QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答") : text;
 }
 
 Result check(PGresult* raw, PGconn* conn) {

@@ -73,6 +73,9 @@ TEST(HostProgram, AnEnglishSessionRefusesInEnglishOnly) {
         {{"--db", temp.name(), "--archive", "person"}, "aa_bank, bank"},
         {{"--db", temp.name(), "--card", "Delete"}, "The card command \"Delete\" is not valid"},
         {{"--db", temp.name(), "--check"}, "--check and --commit go with --import"},
+        {{"--db", temp.name(), "--archive", "bank", "--import", dir.filePath("notes.txt"),
+          "--check"},
+         "Only .csv and .xlsx files can be imported"},
     };
     for (const Case& c : cases) {
         const Outcome out = runHost(c.args + QStringList{"--lang", "en-US"});

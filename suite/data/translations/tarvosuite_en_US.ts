@@ -206,6 +206,22 @@
 <context>
     <name>tarvo::suite::DbError</name>
     <message>
+        <source>没有连接账套数据库</source>
+        <translation>Not connected to the account database</translation>
+    </message>
+    <message>
+        <source>没有档案“%1”的修改记录</source>
+        <translation>The archive "%1" keeps no change history</translation>
+    </message>
+    <message>
+        <source>读取修改记录失败：%1</source>
+        <translation>Reading the change history failed: %1</translation>
+    </message>
+    <message>
+        <source>数据库服务器没有应答</source>
+        <translation>The database server does not answer</translation>
+    </message>
+    <message>
         <source>内存不足</source>
         <translation>Out of memory</translation>
     </message>
@@ -271,6 +287,90 @@
     <message>
         <source>无法打开账套数据库“%1”：%2</source>
         <translation>Cannot open the account database "%1": %2</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::Recordset</name>
+    <message>
+        <source>BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。</source>
+        <translation>Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record.</translation>
+    </message>
+    <message>
+        <source>筛选条件格式不正确：%1</source>
+        <translation>The filter is not well formed: %1</translation>
+    </message>
+    <message>
+        <source>筛选条件的括号嵌套超过 %1 层</source>
+        <translation>The filter nests parentheses deeper than %1 levels</translation>
+    </message>
+    <message>
+        <source>筛选条件中的字段“%1”在记录集中不存在</source>
+        <translation>The filter's field "%1" is not in the record set</translation>
+    </message>
+    <message>
+        <source>查询结果的列数 %1 与字段个数 %2 不符</source>
+        <translation>The query result has %1 columns but %2 fields</translation>
+    </message>
+    <message>
+        <source>行的值个数 %1 与字段个数 %2 不符</source>
+        <translation>The row has %1 values but %2 fields</translation>
+    </message>
+    <message>
+        <source>查询结果的一列超过 512 MB，无法读入</source>
+        <translation>A column of the query result exceeds 512 MB and cannot be read</translation>
+    </message>
+    <message>
+        <source>在对应所需名称或序数的集合中，未找到项目：%1</source>
+        <translation>Item cannot be found in the collection corresponding to the requested name or ordinal: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::TableReader</name>
+    <message>
+        <source>文件不是有效的 Excel 工作簿（.xlsx），或已损坏</source>
+        <translation>The file is not a valid Excel workbook (.xlsx), or it is damaged</translation>
+    </message>
+    <message>
+        <source>文件的编码既不是 UTF-8 也不是 GB18030，无法读取</source>
+        <translation>The file is neither UTF-8 nor GB18030 and cannot be read</translation>
+    </message>
+    <message>
+        <source>文件中含有二进制内容，不是 CSV 文本文件</source>
+        <translation>The file holds binary content; it is not a CSV text file</translation>
+    </message>
+    <message>
+        <source>第 %1 行开始的引号没有结束，文件不完整或格式有误</source>
+        <translation>The quote opened on line %1 never closes: the file is incomplete or malformed</translation>
+    </message>
+    <message>
+        <source>只能导入 .csv 或 .xlsx 文件</source>
+        <translation>Only .csv and .xlsx files can be imported</translation>
+    </message>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>Cannot open the file "%1": %2</translation>
+    </message>
+    <message>
+        <source>文件“%1”过大，无法导入</source>
+        <translation>The file "%1" is too large to import</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::TableExport</name>
+    <message>
+        <source>打印数据无法读取</source>
+        <translation>The print data cannot be read</translation>
+    </message>
+    <message>
+        <source>无法建立工作簿</source>
+        <translation>The workbook cannot be built</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::Pub</name>
+    <message>
+        <source>无法取得%1的使用权：%2</source>
+        <translation>Cannot take hold of %1: %2</translation>
     </message>
 </context>
 </TS>
