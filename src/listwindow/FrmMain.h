@@ -177,8 +177,6 @@ private:
 
     void OpenCard(qint16 status);
     void DeleteRecord();
-    /// Whether the record is one the system brought along, which can never be deleted.
-    bool broughtBySystem(const QString& keyValue) const;
     void MoxFrmKeyHook_KeyDown(int keyCode, int shift);
     void Grid_DblClick();
     void Grid_MouseUp(int button, int shift, float x, float y);

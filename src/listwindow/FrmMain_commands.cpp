@@ -247,16 +247,6 @@ void FrmMain::OpenCard(qint16 status) {
     s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
 }
 
-bool FrmMain::broughtBySystem(const QString& keyValue) const {
-    ArchiveSession& s = ArchiveSession::current();
-    QString sql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
-                  QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
-    const RecordsetPtr rs = s.SrvDB->OpenXBound(sql, {keyValue});
-    if (!rs || rs->Eof() || rs->fieldIndex(QStringLiteral("bSysData")) < 0)
-        return false;
-    return rs->Value(QStringLiteral("bSysData")).toInt() != 0;
-}
-
 void FrmMain::DeleteRecord() {
     ArchiveSession& s = ArchiveSession::current();
     if (Grid->Rows() <= 1)
@@ -271,9 +261,11 @@ void FrmMain::DeleteRecord() {
     int row = Grid->RowSel();
     int top = Grid->TopRow();
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
-    if (broughtBySystem(keyValue)) {
-        // The save service would refuse it anyway; asking first only to refuse misleads.
-        ShowInfo(tr("“%1”是系统预置数据，不能删除").arg(keyValue));
+    // A record the save service would refuse (brought along by the system, in use) is refused
+    // before the question: asking first, only to refuse then, misleads.
+    if (QString refusal; !s.SrvDB->CanDelete(keyValue, m_ComVar->m_KeyFldName,
+                                             m_ComVar->m_ArchiveEnName, refusal)) {
+        ShowInfo(refusal);
         return;
     }
     s.ResParams = {keyValue};

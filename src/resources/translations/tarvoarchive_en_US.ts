@@ -240,10 +240,6 @@
         </translation>
     </message>
     <message>
-        <source>“%1”是系统预置数据，不能删除</source>
-        <translation>"%1" was brought along by the system and cannot be deleted</translation>
-    </message>
-    <message>
         <source>设置</source>
         <translation>Set Up</translation>
     </message>
