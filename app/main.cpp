@@ -210,8 +210,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (viaPortal && !menus.contains(cli.value(menu))) {
-        fail(app.headless(), hostText("门户菜单“%1”不存在。可用的菜单：%2。")
-                                 .arg(cli.value(menu), listed(menus)));
+        fail(app.headless(),
+             hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(menu), listed(menus)));
         return 2;
     }
     if (const QString misuse = importMisuse(
@@ -222,8 +222,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
-        fail(app.headless(), hostText("卡片命令“%1”无效，应为 %2 之一。")
-                                 .arg(cli.value(card), listed(cards)));
+        fail(app.headless(),
+             hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(card), listed(cards)));
         return 2;
     }
     // Calendars and other controls that name months and days follow the session language.

@@ -117,9 +117,10 @@ Recordset::Recordset(QVector<FieldInfo> fields) : m_data(std::make_shared<Data>(
 Recordset::Recordset(QVector<FieldInfo> fields, ColumnStore cells)
     : m_data(std::make_shared<Data>()) {
     if (cells.columnCount() != fields.size())
-        throw RecordsetError(QCoreApplication::translate("tarvo::Recordset", "查询结果的列数 %1 与字段个数 %2 不符")
-                                 .arg(cells.columnCount())
-                                 .arg(fields.size()));
+        throw RecordsetError(
+            QCoreApplication::translate("tarvo::Recordset", "查询结果的列数 %1 与字段个数 %2 不符")
+                .arg(cells.columnCount())
+                .arg(fields.size()));
     m_data->fields = std::move(fields);
     m_data->cells = std::move(cells);
 }
@@ -128,9 +129,10 @@ Recordset::~Recordset() = default;
 
 void Recordset::appendRow(const QVector<QVariant>& values) {
     if (values.size() != m_data->fields.size())
-        throw RecordsetError(QCoreApplication::translate("tarvo::Recordset", "行的值个数 %1 与字段个数 %2 不符")
-                                 .arg(values.size())
-                                 .arg(m_data->fields.size()));
+        throw RecordsetError(
+            QCoreApplication::translate("tarvo::Recordset", "行的值个数 %1 与字段个数 %2 不符")
+                .arg(values.size())
+                .arg(m_data->fields.size()));
     for (int c = 0; c < values.size(); ++c)
         store(m_data->cells, c, values[c]);
     m_data->cells.endRow();

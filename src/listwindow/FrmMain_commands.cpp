@@ -263,8 +263,8 @@ void FrmMain::DeleteRecord() {
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
     // A record the save service would refuse (brought along by the system, in use) is refused
     // before the question: asking first, only to refuse then, misleads.
-    if (QString refusal; !s.SrvDB->CanDelete(keyValue, m_ComVar->m_KeyFldName,
-                                             m_ComVar->m_ArchiveEnName, refusal)) {
+    if (QString refusal;
+        !s.SrvDB->CanDelete(keyValue, m_ComVar->m_KeyFldName, m_ComVar->m_ArchiveEnName, refusal)) {
         ShowInfo(refusal);
         return;
     }

@@ -18,7 +18,8 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         const auto r = db->sql().query(
             QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"), {userId});
         if (r.rows.isEmpty()) {
-            error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员").arg(userId);
+            error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员")
+                        .arg(userId);
             return nullptr;
         }
         LoginInfo info;
@@ -31,9 +32,11 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         info.systemDb = dbName;
         return std::make_shared<Login>(info);
     } catch (const DbError& e) {
-        error = e.text().contains(dbName)
-                    ? e.text()
-                    : QCoreApplication::translate("tarvo::suite::Login", "无法打开账套数据库“%1”：%2").arg(dbName, e.text());
+        error =
+            e.text().contains(dbName)
+                ? e.text()
+                : QCoreApplication::translate("tarvo::suite::Login", "无法打开账套数据库“%1”：%2")
+                      .arg(dbName, e.text());
         return nullptr;
     }
 }

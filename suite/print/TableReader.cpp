@@ -236,7 +236,9 @@ Workbook workbookOf(unzFile zip) {
 }
 
 TableText badWorkbook() {
-    return {{}, QCoreApplication::translate("tarvo::suite::TableReader", "文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
+    return {{},
+            QCoreApplication::translate("tarvo::suite::TableReader",
+                                        "文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
 }
 
 } // namespace
@@ -246,11 +248,13 @@ TableText readCsv(const QByteArray& bytes) {
     bool ok = false;
     const QString text = decoded(bytes, ok);
     if (!ok) {
-        out.error = QCoreApplication::translate("tarvo::suite::TableReader", "文件的编码既不是 UTF-8 也不是 GB18030，无法读取");
+        out.error = QCoreApplication::translate("tarvo::suite::TableReader",
+                                                "文件的编码既不是 UTF-8 也不是 GB18030，无法读取");
         return out;
     }
     if (text.contains(QChar(0))) {
-        out.error = QCoreApplication::translate("tarvo::suite::TableReader", "文件中含有二进制内容，不是 CSV 文本文件");
+        out.error = QCoreApplication::translate("tarvo::suite::TableReader",
+                                                "文件中含有二进制内容，不是 CSV 文本文件");
         return out;
     }
     QStringList row;
@@ -297,8 +301,9 @@ TableText readCsv(const QByteArray& bytes) {
     }
     if (inQuotes) {
         out.rows.clear();
-        out.error =
-            QCoreApplication::translate("tarvo::suite::TableReader", "第 %1 行开始的引号没有结束，文件不完整或格式有误").arg(quoteLine);
+        out.error = QCoreApplication::translate("tarvo::suite::TableReader",
+                                                "第 %1 行开始的引号没有结束，文件不完整或格式有误")
+                        .arg(quoteLine);
         return out;
     }
     if (!field.isEmpty() || !row.isEmpty() || quoted)
@@ -379,16 +384,19 @@ bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString&
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
     if (suffix != u"csv" && suffix != u"xlsx") {
-        errText = QCoreApplication::translate("tarvo::suite::TableReader", "只能导入 .csv 或 .xlsx 文件");
+        errText =
+            QCoreApplication::translate("tarvo::suite::TableReader", "只能导入 .csv 或 .xlsx 文件");
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        errText = QCoreApplication::translate("tarvo::suite::TableReader", "无法打开文件“%1”：%2").arg(path, file.errorString());
+        errText = QCoreApplication::translate("tarvo::suite::TableReader", "无法打开文件“%1”：%2")
+                      .arg(path, file.errorString());
         return false;
     }
     if (file.size() > kMaxFileBytes) {
-        errText = QCoreApplication::translate("tarvo::suite::TableReader", "文件“%1”过大，无法导入").arg(info.fileName());
+        errText = QCoreApplication::translate("tarvo::suite::TableReader", "文件“%1”过大，无法导入")
+                      .arg(info.fileName());
         return false;
     }
     TableText table = suffix == u"csv" ? readCsv(file.readAll()) : readXlsx(path);

@@ -31,7 +31,8 @@ const char* const kScripts[] = {
 QString readScript(const char* path) {
     QFile f(QString::fromLatin1(path));
     if (!f.open(QIODevice::ReadOnly))
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1").arg(QString::fromLatin1(path)));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1")
+                          .arg(QString::fromLatin1(path)));
     return QString::fromUtf8(f.readAll());
 }
 
@@ -42,7 +43,8 @@ SqlBackendPtr openBackend(const QString& dbName) {
         return std::make_shared<PostgresBackend>(dbName);
     const QFileInfo info(dbName);
     if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法创建数据库目录“%1”").arg(info.absolutePath()));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法创建数据库目录“%1”")
+                          .arg(info.absolutePath()));
     return std::make_shared<SqliteBackend>(dbName);
 }
 

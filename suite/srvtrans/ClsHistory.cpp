@@ -37,7 +37,8 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
     }
     const DataDictionary& dict = database->dictionary();
     if (!dict.hasTable(archive)) {
-        errText = QCoreApplication::translate("tarvo::suite::DbError", "没有档案“%1”的修改记录").arg(archive);
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "没有档案“%1”的修改记录")
+                      .arg(archive);
         return nullptr;
     }
     QVector<FieldInfo> fields;
@@ -57,7 +58,8 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
                            shown(f, e.after, texts)});
         }
     } catch (const DbError& e) {
-        errText = QCoreApplication::translate("tarvo::suite::DbError", "读取修改记录失败：%1").arg(e.text());
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "读取修改记录失败：%1")
+                      .arg(e.text());
         return nullptr;
     }
     return rs;

@@ -35,7 +35,9 @@ using Result = PgResult;
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
-    return text.isEmpty() ? QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答") : text;
+    return text.isEmpty()
+               ? QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答")
+               : text;
 }
 
 Result check(PGresult* raw, PGconn* conn) {
@@ -154,11 +156,13 @@ PostgresBackend::PostgresBackend(const QString& url) {
     const char* values[] = {"10", "tarvo-archive", conninfo.constData(), "UTF8", nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        const QString text = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
-                                    : QCoreApplication::translate("tarvo::suite::DbError", "内存不足");
+        const QString text = m_conn
+                                 ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                 : QCoreApplication::translate("tarvo::suite::DbError", "内存不足");
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法连接数据库“%1”：%2").arg(withoutPassword(url), text));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法连接数据库“%1”：%2")
+                          .arg(withoutPassword(url), text));
     }
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
@@ -352,7 +356,8 @@ void PostgresBackend::commit() {
     // The server answers COMMIT of a failed transaction with a rollback, not an error.
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         rollback();
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
+        throw DbError(
+            QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
     }
     execScript(QStringLiteral("COMMIT"));
 }

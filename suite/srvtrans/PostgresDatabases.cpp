@@ -25,7 +25,8 @@ QString withDatabase(const QString& url, const QString& database) {
 bool createDatabase(const QString& url) {
     const QString name = databaseOf(url);
     if (name.isEmpty())
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "“%1”中没有数据库名").arg(withoutPassword(url)));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "“%1”中没有数据库名")
+                          .arg(withoutPassword(url)));
     PostgresBackend server(withDatabase(url, QStringLiteral("postgres")));
     if (!server.query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {name})
              .rows.isEmpty())

@@ -337,7 +337,8 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
     if (sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(table.toLower(), key.field),
                   {keyText})
             .rows.isEmpty()) {
-        error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
+        error = QCoreApplication::translate("tarvo::suite::SaveService",
+                                            "%1为“%2”的记录不存在，可能已被其他用户删除")
                     .arg(label(key), keyText);
         return false;
     }
@@ -389,7 +390,8 @@ bool SaveService::mayRemove(const QVariant& key, const QString& keyField, const 
     try {
         return k && checkDelete(archive, *k, key.toString(), error);
     } catch (const DbError& e) {
-        error = QCoreApplication::translate("tarvo::suite::SaveService", "删除失败：%1").arg(e.text());
+        error =
+            QCoreApplication::translate("tarvo::suite::SaveService", "删除失败：%1").arg(e.text());
         return false;
     }
 }

@@ -61,7 +61,8 @@ TEST(HostProgram, AnEnglishSessionRefusesInEnglishOnly) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("these are my notes, not an account database\n");
     junk.close();
-    static const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
 
     struct Case {
         QStringList args;

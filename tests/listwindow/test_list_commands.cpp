@@ -184,7 +184,8 @@ TEST_F(ListWindowTest, DeleteAnsweredYesDeletesOrShowsTheRefusal) {
         w.DoCommand("Delete");
         calls = callsSince(m);
         ASSERT_EQ(calls.filter("MsgBox(").size(), 1) << calls.join("\n").toStdString();
-        EXPECT_TRUE(calls.filter("MsgBox(").first().contains("使用")) << calls.join("\n").toStdString();
+        EXPECT_TRUE(calls.filter("MsgBox(").first().contains("使用"))
+            << calls.join("\n").toStdString();
         EXPECT_TRUE(calls.filter("DeleteStart(").isEmpty());
         EXPECT_FALSE(h.scalar("select cBankCode from aa_bank where cBankCode=?", {used}).isNull());
     });

@@ -6,8 +6,8 @@
 #include "SuiteContext.h"
 
 #include <QAbstractItemModelTester>
-#include <QScrollBar>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -98,8 +98,8 @@ TEST_F(ListWindowTest, HomeAndEndGoToTheFirstAndLastRecordAndKeepTheCodeInSight)
             const int x = grid->columnViewportPosition(w.m_KeyCol);
             return x >= 0 && x < grid->viewport()->width();
         };
-        for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::NoModifier),
-                                                 Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+        for (const Qt::KeyboardModifiers mods :
+             {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
             QTest::keyClick(grid, Qt::Key_End, mods);
             EXPECT_EQ(grid->Row(), last) << int(mods);
             EXPECT_TRUE(codeInSight()) << int(mods);
