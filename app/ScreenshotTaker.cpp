@@ -74,7 +74,9 @@ void ScreenshotTaker::poll() {
             m_cardOpened = true;
             if (list->grid()->Rows() <= 1 && m_importFile.isEmpty() &&
                 m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
-                std::fprintf(stderr, "列表中没有记录，无法打开修改卡片\n");
+                std::fprintf(stderr, "%s\n",
+                             qPrintable(QCoreApplication::translate(
+                                 "Host", "列表中没有记录，无法打开修改卡片")));
                 m_refused = true;
                 return;
             }

@@ -10,6 +10,7 @@
 #include "PortalBusiness.h"
 #include "PrintControl.h"
 #include "ScreenshotTaker.h"
+#include "SessionFont.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "UnattendedImport.h"
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -58,6 +60,24 @@ void useOffscreenWithoutDisplay(bool scripted) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+/// A text of the host in the session language.
+QString hostText(const char* source) {
+    return QCoreApplication::translate("Host", source);
+}
+
+/// Names listed in a message, separated as the session language writes a list.
+QString listed(const QStringList& names) {
+    return names.join(hostText("、"));
+}
+
+/// The host's own texts in the session language; Chinese, their source, needs none.
+void useHostLanguage(const QString& language) {
+    static QTranslator translator;
+    if (translator.load(QLocale(language), QStringLiteral("tarvo-archive"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(&translator);
+}
+
 /// Whether a value is one of those allowed, in any letter case.
 bool oneOf(const QString& value, const QStringList& allowed) {
     for (const QString& a : allowed)
@@ -78,16 +98,16 @@ void fail(bool headless, const QString& message) {
 QString importMisuse(bool file, bool screenshot, bool check, bool commit, bool confirmLengths,
                      bool otherJob) {
     if (check && commit)
-        return QStringLiteral("--check 和 --commit 只能选一个");
+        return hostText("--check 和 --commit 只能选一个");
     if ((check || commit) && !file)
-        return QStringLiteral("--check 和 --commit 要和 --import 一起使用");
+        return hostText("--check 和 --commit 要和 --import 一起使用");
     if (confirmLengths && !check && !commit)
-        return QStringLiteral("--confirm-lengths 只用于 --check 或 --commit");
+        return hostText("--confirm-lengths 只用于 --check 或 --commit");
     if ((check || commit) && (screenshot || otherJob))
-        return QStringLiteral(
+        return hostText(
             "--check 和 --commit 不打开窗口，不能与 --screenshot、--card 或 --export 同用");
     if (file && !screenshot && !check && !commit)
-        return QStringLiteral("--import 要和 --check、--commit 或 --screenshot 之一一起使用");
+        return hostText("--import 要和 --check、--commit 或 --screenshot 之一一起使用");
     return {};
 }
 
@@ -103,7 +123,7 @@ int main(int argc, char** argv) {
     useOffscreenWithoutDisplay(scripted(argc, argv));
     HostApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kHostName));
-    QApplication::setApplicationDisplayName(QStringLiteral("基础档案"));
+    QApplication::setApplicationDisplayName(hostText("基础档案"));
 
 #ifdef TARVOARCHIVE_EARLIER_BUILD
     // The earlier build serves the salesperson archive too, and has no portal road.
@@ -185,14 +205,17 @@ int main(int argc, char** argv) {
                                       tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
         return 2;
     }
+    useHostLanguage(tarvo::suite::sessionLanguage());
+    tarvo::suite::useSessionFont();
+    QApplication::setApplicationDisplayName(hostText("基础档案"));
     const QStringList cards{
         QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
         QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
         QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
         QStringLiteral("History"),  QStringLiteral("Import")};
     if (!viaPortal && !oneOf(cli.value(archive), archives)) {
-        fail(app.headless(), QStringLiteral("不提供档案“%1”。可以打开的档案：%2。")
-                                 .arg(cli.value(archive), archives.join(QStringLiteral("、"))));
+        fail(app.headless(), hostText("不提供档案“%1”。可以打开的档案：%2。")
+                                 .arg(cli.value(archive), listed(archives)));
         return 2;
     }
     if (!oneOf(cli.value(sysId), systems)) {
@@ -201,8 +224,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (viaPortal && !menus.contains(cli.value(menu))) {
-        fail(app.headless(), QStringLiteral("门户菜单“%1”不存在。可用的菜单：%2。")
-                                 .arg(cli.value(menu), menus.join(QStringLiteral("、"))));
+        fail(app.headless(),
+             hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(menu), listed(menus)));
         return 2;
     }
     if (const QString misuse = importMisuse(
@@ -213,8 +236,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
-        fail(app.headless(), QStringLiteral("卡片命令“%1”无效，应为 %2 之一。")
-                                 .arg(cli.value(card), cards.join(QStringLiteral("、"))));
+        fail(app.headless(),
+             hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(card), listed(cards)));
         return 2;
     }
     // Calendars and other controls that name months and days follow the session language.
@@ -291,7 +314,7 @@ int main(int argc, char** argv) {
         if (outcome.result == 0)
             return 0;
         std::fprintf(stderr, "%s\n",
-                     qPrintable(QStringLiteral("没有输出到“%1”").arg(cli.value(exportFile))));
+                     qPrintable(hostText("没有输出到“%1”").arg(cli.value(exportFile))));
         return 1;
     }
     return screenshot && !screenshot->saved() ? 1 : 0;

@@ -9,39 +9,75 @@
 #include <QLabel>
 #include <QResizeEvent>
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 namespace tarvo {
 
 ControlList CardControl::controls() const {
     return findChildren<QWidget*>();
 }
 
+namespace {
+
+/// The field a caption stands in front of: the nearest control to its right on its line.
+QWidget* fieldAfter(const QLabel* label) {
+    const QRect caption = label->geometry();
+    QWidget* field = nullptr;
+    for (QWidget* w : label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect r = w->geometry();
+        const bool sameLine = r.top() < caption.bottom() && r.bottom() > caption.top();
+        if (w != label && sameLine && r.left() >= caption.left() + caption.width() / 2 &&
+            (!field || r.left() < field->x()))
+            field = w;
+    }
+    return field;
+}
+
+} // namespace
+
 void CardControl::fitCaptions() {
+    // The fields of a frame that start at one x form a column. A column moves right as far as
+    // its widest caption needs, all its fields together, so that they still line up.
+    using Column = std::pair<QWidget*, int>;
+    std::map<Column, int> moves;
+    std::vector<std::pair<QLabel*, Column>> captions;
     for (QLabel* label : findChildren<QLabel*>()) {
         // A taller font than the design's keeps its descenders.
         const int tall = label->fontMetrics().height();
         if (label->height() < tall)
             label->setGeometry(label->x(), label->y() - (tall - label->height()) / 2,
                                label->width(), tall);
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 4;
-        const int more = needed - label->width();
-        if (more <= 0 || label->text().isEmpty())
+        if (label->text().isEmpty())
             continue;
-        const QRect caption = label->geometry();
-        QWidget* field = nullptr;
-        for (QWidget* w :
-             label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            const QRect r = w->geometry();
-            const bool sameLine = r.top() < caption.bottom() && r.bottom() > caption.top();
-            if (w != label && sameLine && r.left() >= caption.left() + caption.width() / 2 &&
-                (!field || r.left() < field->x()))
-                field = w;
+        const int more = label->fontMetrics().horizontalAdvance(label->text()) + 4 - label->width();
+        QWidget* field = fieldAfter(label);
+        if (!field) {
+            if (more > 0)
+                label->resize(label->width() + more, label->height());
+            continue;
         }
-        if (field && field->width() - more < field->width() / 2)
-            continue; // no room to take: keep the field usable
-        label->resize(needed, label->height());
-        if (field)
-            field->setGeometry(field->x() + more, field->y(), field->width() - more,
-                               field->height());
+        const Column column{label->parentWidget(), field->x()};
+        captions.emplace_back(label, column);
+        moves[column] = std::max(moves[column], more);
+    }
+    for (const auto& [column, more] : moves) {
+        if (more <= 0)
+            continue;
+        QList<QWidget*> fields;
+        for (QWidget* w : column.first->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->x() == column.second && !qobject_cast<QLabel*>(w))
+                fields << w;
+        // No room to take: keep the fields usable.
+        if (std::any_of(fields.begin(), fields.end(),
+                        [more](QWidget* f) { return f->width() - more < f->width() / 2; }))
+            continue;
+        for (QWidget* f : fields)
+            f->setGeometry(f->x() + more, f->y(), f->width() - more, f->height());
+        for (const auto& [label, at] : captions)
+            if (at == column)
+                label->resize(label->width() + more, label->height());
     }
 }
 

@@ -51,7 +51,8 @@ protected:
     void reportEditsChangedByUser();
 
     /// Widens every caption label too narrow for its text (a longer language), taking the room
-    /// from the field to its right on the same line, so that no caption is cut.
+    /// from the fields to its right, so that no caption is cut and a column of fields stays
+    /// lined up; gives every caption the height of its font.
     void fitCaptions();
 
 Q_SIGNALS:

@@ -287,9 +287,10 @@ void FrmHistory::ApplyFilter() {
         shown << i;
     }
     Grid->setSource(m_rows, shown);
-    Stb->setText(shown.size() == m_rows->rows.size()
-                     ? tr("共 %1 条").arg(shown.size())
-                     : tr("共 %1 条，显示 %2 条").arg(m_rows->rows.size()).arg(shown.size()));
+    Stb->setText(
+        shown.size() == m_rows->rows.size()
+            ? tr("共 %n 条", nullptr, int(shown.size()))
+            : tr("共 %n 条，显示 %1 条", nullptr, int(m_rows->rows.size())).arg(shown.size()));
 }
 
 QVector<ListField> FrmHistory::listFields() const {

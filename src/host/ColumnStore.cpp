@@ -2,6 +2,7 @@
 
 #include "Recordset.h"
 
+#include <QCoreApplication>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -137,7 +138,8 @@ void ColumnStore::add(int col, Kind kind, const char* bytes, qsizetype size) {
         }
         const size_t end = begin + size_t(size);
         if (end > kEndMask)
-            throw RecordsetError(QStringLiteral("查询结果的一列超过 512 MB，无法读入"));
+            throw RecordsetError(QCoreApplication::translate(
+                "tarvo::Recordset", "查询结果的一列超过 512 MB，无法读入"));
         while (c.data.size() < kData.index(end - 1) + 1)
             c.data.push_back(c.data.isEmpty() ? firstDataBlock(col)
                                               : new char[kData.size(int(c.data.size()))]);

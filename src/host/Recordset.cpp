@@ -3,15 +3,24 @@
 #include "AdoTypes.h"
 #include "RecordsetFilter.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 
 namespace tarvo {
 
 namespace {
-const QString kNoCurrentRow = QStringLiteral(
-    "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
-const QString kNoSuchField = QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1");
+QString noCurrentRow() {
+    return QCoreApplication::translate(
+        "tarvo::Recordset",
+        "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
+}
+
+QString noSuchField(const QString& item) {
+    return QCoreApplication::translate("tarvo::Recordset",
+                                       "在对应所需名称或序数的集合中，未找到项目：%1")
+        .arg(item);
+}
 
 QVariant textAs(const QString& s, int type) {
     switch (type) {
@@ -108,9 +117,10 @@ Recordset::Recordset(QVector<FieldInfo> fields) : m_data(std::make_shared<Data>(
 Recordset::Recordset(QVector<FieldInfo> fields, ColumnStore cells)
     : m_data(std::make_shared<Data>()) {
     if (cells.columnCount() != fields.size())
-        throw RecordsetError(QStringLiteral("查询结果的列数 %1 与字段个数 %2 不符")
-                                 .arg(cells.columnCount())
-                                 .arg(fields.size()));
+        throw RecordsetError(
+            QCoreApplication::translate("tarvo::Recordset", "查询结果的列数 %1 与字段个数 %2 不符")
+                .arg(cells.columnCount())
+                .arg(fields.size()));
     m_data->fields = std::move(fields);
     m_data->cells = std::move(cells);
 }
@@ -119,9 +129,10 @@ Recordset::~Recordset() = default;
 
 void Recordset::appendRow(const QVector<QVariant>& values) {
     if (values.size() != m_data->fields.size())
-        throw RecordsetError(QStringLiteral("行的值个数 %1 与字段个数 %2 不符")
-                                 .arg(values.size())
-                                 .arg(m_data->fields.size()));
+        throw RecordsetError(
+            QCoreApplication::translate("tarvo::Recordset", "行的值个数 %1 与字段个数 %2 不符")
+                .arg(values.size())
+                .arg(m_data->fields.size()));
     for (int c = 0; c < values.size(); ++c)
         store(m_data->cells, c, values[c]);
     m_data->cells.endRow();
@@ -140,7 +151,7 @@ QVector<QVariant> Recordset::rowValues(int row) const {
 QVariant Recordset::valueAt(int row, int field) const {
     FieldAt(field);
     if (row < 0 || row >= m_data->cells.rowCount())
-        throw RecordsetError(kNoCurrentRow);
+        throw RecordsetError(noCurrentRow());
     return cellAs(m_data->cells, row, field, m_data->fields[field].type);
 }
 
@@ -154,7 +165,7 @@ int Recordset::FieldCount() const {
 
 const FieldInfo& Recordset::FieldAt(int index) const {
     if (index < 0 || index >= m_data->fields.size())
-        throw RecordsetError(kNoSuchField.arg(index));
+        throw RecordsetError(noSuchField(QString::number(index)));
     return m_data->fields[index];
 }
 
@@ -174,7 +185,7 @@ int Recordset::fieldIndex(const QString& name) const {
 int Recordset::requireField(const QString& name) const {
     const int i = fieldIndex(name);
     if (i < 0)
-        throw RecordsetError(kNoSuchField.arg(name));
+        throw RecordsetError(noSuchField(name));
     return i;
 }
 
@@ -193,7 +204,7 @@ int Recordset::rowAt(long pos) const {
 QVariant Recordset::Value(int index) const {
     FieldAt(index);
     if (Bof() || Eof())
-        throw RecordsetError(kNoCurrentRow);
+        throw RecordsetError(noCurrentRow());
     return valueAt(rowAt(m_pos), index);
 }
 
@@ -219,13 +230,13 @@ void Recordset::MoveFirst() {
 
 void Recordset::MoveNext() {
     if (Eof())
-        throw RecordsetError(kNoCurrentRow);
+        throw RecordsetError(noCurrentRow());
     ++m_pos;
 }
 
 void Recordset::MovePrevious() {
     if (m_pos < 0)
-        throw RecordsetError(kNoCurrentRow);
+        throw RecordsetError(noCurrentRow());
     --m_pos;
 }
 

@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSet>
@@ -23,7 +24,7 @@ struct Token {
 };
 
 QString syntaxError(const QString& filter) {
-    return QStringLiteral("筛选条件格式不正确：%1").arg(filter);
+    return QCoreApplication::translate("tarvo::Recordset", "筛选条件格式不正确：%1").arg(filter);
 }
 
 class Lexer {
@@ -353,7 +354,8 @@ private:
         if (m_tok.kind == Token::LParen) {
             if (++m_depth > kMaxNesting)
                 throw RecordsetError(
-                    QStringLiteral("筛选条件的括号嵌套超过 %1 层").arg(kMaxNesting));
+                    QCoreApplication::translate("tarvo::Recordset", "筛选条件的括号嵌套超过 %1 层")
+                        .arg(kMaxNesting));
             advance();
             auto n = orExpr();
             if (m_tok.kind != Token::RParen)
@@ -370,7 +372,9 @@ private:
             if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
                 return i;
         }
-        throw RecordsetError(QStringLiteral("筛选条件中的字段“%1”在记录集中不存在").arg(name));
+        throw RecordsetError(
+            QCoreApplication::translate("tarvo::Recordset", "筛选条件中的字段“%1”在记录集中不存在")
+                .arg(name));
     }
 
     static QString likePattern(const QString& p) {

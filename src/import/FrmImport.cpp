@@ -173,8 +173,8 @@ void FrmImport::importRows() {
     if (const int noted = m_batch.noted(); noted > 0) {
         // Banks change their rules: as in the card, the clerk may keep such numbers.
         QString question =
-            tr("有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？")
-                .arg(noted);
+            tr("有 %n 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？",
+               nullptr, noted);
         if (ArchiveSession::current().oPub->MsgBox(question, 36, windowTitle()) != 6)
             return;
     }

@@ -194,8 +194,7 @@ ImportBatch::Counts ImportBatch::counts() const {
 
 QString ImportBatch::countsText() const {
     const Counts c = counts();
-    return tr("共 %1 行：新增 %2，修改 %3，无变化 %4，拒绝 %5")
-        .arg(m_data.size())
+    return tr("共 %n 行：新增 %1，修改 %2，无变化 %3，拒绝 %4", nullptr, int(m_data.size()))
         .arg(c[BatchVerdict::Added])
         .arg(c[BatchVerdict::Modified])
         .arg(c[BatchVerdict::Unchanged])

@@ -1,6 +1,5 @@
 // The quick search: the shown rows narrowed to those whose code, name or account number
 // matches what the clerk types, names also by their pinyin.
-#include "ArchiveSession.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
@@ -122,10 +121,8 @@ void FrmMain::ApplyQuickSearch() {
 }
 
 void FrmMain::ShowRowCount(long count) {
-    ArchiveSession& s = ArchiveSession::current();
-    s.ResParams = {QString::number(count)};
-    Stb->setPanelText(3, s.oPub->GetResFormatString(
-                             QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
+    // A count takes the plural forms of the session's language, which a resource text cannot.
+    Stb->setPanelText(3, tr("共 %n 条记录", nullptr, int(count)));
 }
 
 void FrmMain::RevealQuickSearchRow(const QString& key) {

@@ -26,6 +26,17 @@ Grid::Grid(QWidget* parent) : QTableView(parent), m_model(new GridModel(this)) {
     setCols(2);
 }
 
+QModelIndex Grid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and last record, with or without Ctrl. Across the columns
+    // the grid stays where it is, so the code the clerk reads a row by stays in sight.
+    if ((action == MoveHome || action == MoveEnd) && m_model->rowCount() > 0) {
+        const int col = currentIndex().isValid() ? currentIndex().column()
+                                                 : std::min(m_fixedCols, m_model->cols() - 1);
+        return m_model->index(action == MoveHome ? 0 : m_model->rowCount() - 1, col);
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
 int Grid::twipsPerPixel() {
     return 15;
 }

@@ -72,6 +72,7 @@ Q_SIGNALS:
     void MouseUp(int button, int shift, float x, float y);
 
 protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

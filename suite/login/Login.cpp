@@ -4,6 +4,7 @@
 #include "PostgresDatabases.h"
 #include "SuiteContext.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace tarvo::suite {
@@ -19,7 +20,8 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         const auto r = db->sql().query(
             QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"), {userId});
         if (r.rows.isEmpty()) {
-            error = QStringLiteral("用户“%1”不是本账套的操作员").arg(userId);
+            error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员")
+                        .arg(userId);
             return nullptr;
         }
         LoginInfo info;
@@ -37,9 +39,10 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
     } catch (const DbError& e) {
         const QString shown = shownDatabaseName(dbName);
         const QString text = withoutSecrets(e.text(), dbName);
-        error = text.contains(shown)
-                    ? text
-                    : QStringLiteral("无法打开账套数据库“%1”：%2").arg(shown, text);
+        error = text.contains(shown) ? text
+                                     : QCoreApplication::translate("tarvo::suite::Login",
+                                                                   "无法打开账套数据库“%1”：%2")
+                                           .arg(shown, text);
         return nullptr;
     }
 }

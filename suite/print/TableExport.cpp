@@ -5,6 +5,7 @@
 #include "PrintData.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
@@ -116,7 +117,7 @@ private:
 };
 
 QString dataError() {
-    return QStringLiteral("打印数据无法读取");
+    return QCoreApplication::translate("tarvo::suite::TableExport", "打印数据无法读取");
 }
 
 } // namespace
@@ -220,7 +221,7 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
     const QByteArray tmpName = QFile::encodeName(pending.name());
     lxw_workbook* book = workbook_new_opt(tmpName.constData(), &options);
     if (!book)
-        return QStringLiteral("无法建立工作簿");
+        return QCoreApplication::translate("tarvo::suite::TableExport", "无法建立工作簿");
     lxw_worksheet* sheet =
         workbook_add_worksheet(book, sheetNameOf(job.sheetName).toUtf8().constData());
     lxw_format* head = workbook_add_format(book);

@@ -2,6 +2,7 @@
 
 #include "ClsCommon.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 namespace tarvo::suite {
@@ -40,7 +41,8 @@ std::optional<QString> PrintStyleStore::load(const QString& userId, const QStrin
 
 void PrintStyleStore::save(const QString& userId, const QString& archive, const QString& style) {
     if (!m_db)
-        throw DbError(QStringLiteral("没有连接账套数据库，打印格式无法保存"));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError",
+                                                  "没有连接账套数据库，打印格式无法保存"));
     ensureTable();
     SqlBackend& sql = m_db->sql();
     Transaction tx(sql);

@@ -6,6 +6,7 @@
 #include "FunctionLock.h"
 
 #include "ResourceTable.h"
+#include "SessionFont.h"
 #include "SuiteContext.h"
 
 #include <QApplication>
@@ -130,7 +131,7 @@ QVariant Pub::GetRes(int resourceNumber) {
 }
 
 QString Pub::FontName() const {
-    return QStringLiteral("Noto Sans CJK SC");
+    return sessionFontFamilies().first();
 }
 
 double Pub::FontSize() const {

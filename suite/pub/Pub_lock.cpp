@@ -2,6 +2,8 @@
 #include "FunctionLock.h"
 #include "Pub.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::suite {
 
 namespace {
@@ -71,8 +73,8 @@ bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int 
                                                  heldBy.userId, heldBy.host});
         MsgBox(text, 64, title);
     } catch (const DbError& e) {
-        QString text =
-            QStringLiteral("无法取得%1的使用权：%2").arg(archiveTitle(*this, archive), e.text());
+        QString text = QCoreApplication::translate("tarvo::suite::Pub", "无法取得%1的使用权：%2")
+                           .arg(archiveTitle(*this, archive), e.text());
         MsgBox(text, 64, title);
     }
     return true;

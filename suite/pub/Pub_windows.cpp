@@ -3,6 +3,7 @@
 #include "KeyHook.h"
 #include "OptionStore.h"
 #include "Pub.h"
+#include "SessionFont.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -64,7 +65,7 @@ void Pub::FrmUnitefont(QWidget* window) {
     if (!window)
         return;
     QFont f = window->font();
-    f.setFamilies({FontName(), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
+    f.setFamilies(QStringList{FontName()} + sessionFontFamilies());
     f.setPointSizeF(FontSize() + 1.5); // the classic 9-point size, at today's screen densities
     window->setFont(f);
 }

@@ -158,9 +158,12 @@ void ReferDialog::selectFirstVisibleRowIfNoneSelected() {
 void ReferDialog::updateCountAndOk() {
     const int all = m_rows->rowCount();
     const int shown = m_visible->rowCount();
-    m_count->setText(shown == all
-                         ? texts().format(QStringLiteral("Tarvo.SUITE.refer.count"), {all})
-                         : texts().format(QStringLiteral("Tarvo.SUITE.refer.shown"), {shown, all}));
+    const char* const context = "tarvo::suite::ReferDialog";
+    m_count->setText(
+        shown == all
+            ? QCoreApplication::translate(context, "共 %n 条记录", nullptr, all)
+            : QCoreApplication::translate(context, "显示 %1 条，共 %n 条记录", nullptr, all)
+                  .arg(shown));
     m_ok->setEnabled(m_table->selectionModel()->hasSelection());
 }
 

@@ -46,6 +46,11 @@ QString ReferRowsModel::text(int row, int column) const {
         return v.toDate().toString(Qt::ISODate);
     if (type == ado::adCurrency || type == ado::adDouble || type == ado::adSingle)
         return QLocale::c().toString(v.toDouble(), 'f', 2);
+    // The ISO numeric currency code is a code of three digits stored as a number: 008 is
+    // what the clerk reads on papers, 8 is no code at all.
+    if (m_fields[column].name.compare(u"iNumCode", Qt::CaseInsensitive) == 0 &&
+        ado::isNumeric(type))
+        return QStringLiteral("%1").arg(v.toInt(), 3, 10, QLatin1Char('0'));
     return v.toString();
 }
 

@@ -6,6 +6,7 @@
 #include "SchemaUpgrade.h"
 #include "SqliteBackend.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,7 +46,8 @@ constexpr mode_t kOwnerOnlyFolder = 0700;
 QString readScript(const char* path) {
     QFile f(QString::fromLatin1(path));
     if (!f.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("缺少数据库脚本 %1").arg(QString::fromLatin1(path)));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1")
+                          .arg(QString::fromLatin1(path)));
     return QString::fromUtf8(f.readAll());
 }
 
@@ -86,7 +88,7 @@ bool isConnectionString(const QString& dbName) {
 
 SqlBackendPtr openBackend(const QString& dbName) {
     if (dbName.trimmed().isEmpty())
-        throw DbError(QStringLiteral("没有指定账套数据库"));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "没有指定账套数据库"));
     if (isPostgresUrl(dbName))
         return std::make_shared<PostgresBackend>(dbName);
     if (isConnectionString(dbName))
@@ -96,7 +98,8 @@ SqlBackendPtr openBackend(const QString& dbName) {
     // A mistyped folder would otherwise end up holding a new, empty set of books.
     const QFileInfo info(dbName);
     if (!info.absoluteDir().exists())
-        throw DbError(QStringLiteral("数据库文件夹“%1”不存在").arg(info.absolutePath()));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "数据库文件夹“%1”不存在")
+                          .arg(info.absolutePath()));
     createPrivateFile(info.absoluteFilePath());
     return std::make_shared<SqliteBackend>(dbName);
 }

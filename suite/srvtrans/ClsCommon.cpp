@@ -6,6 +6,8 @@
 #include "SqlDialect.h"
 #include "SuiteContext.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::suite {
 
 namespace {
@@ -51,7 +53,7 @@ RecordsetPtr ClsCommon::OpenXBound(QString& sql, const QVariantList& params) {
 
 RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
     if (!m_db) {
-        m_lastError = QStringLiteral("没有连接账套数据库");
+        m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
     try {
@@ -78,7 +80,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
 bool ClsCommon::refuseWithoutConnection(QString& errText) {
     if (m_db)
         return false;
-    errText = QStringLiteral("没有连接账套数据库");
+    errText = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
     return true;
 }
 
@@ -99,6 +101,13 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
     if (refuseWithoutConnection(errText))
         return false;
     return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
+}
+
+bool ClsCommon::CanDelete(const QVariant& key, const QString& keyField, const QString& archive,
+                          QString& errText) {
+    if (refuseWithoutConnection(errText))
+        return false;
+    return SaveService(*m_db, currentUser()).mayRemove(key, keyField, archive, errText);
 }
 
 bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool store,

@@ -6,6 +6,8 @@
 #include "ResourceTable.h"
 #include "SuiteContext.h"
 
+#include <QCoreApplication>
+
 namespace tarvo::suite {
 
 namespace {
@@ -30,12 +32,13 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
     auto* common = dynamic_cast<ClsCommon*>(db.get());
     AccountDatabase* database = common ? common->database() : nullptr;
     if (!database) {
-        errText = QStringLiteral("没有连接账套数据库");
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
     const DataDictionary& dict = database->dictionary();
     if (!dict.hasTable(archive)) {
-        errText = QStringLiteral("没有档案“%1”的修改记录").arg(archive);
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "没有档案“%1”的修改记录")
+                      .arg(archive);
         return nullptr;
     }
     QVector<FieldInfo> fields;
@@ -55,7 +58,8 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
                            shown(f, e.after, texts)});
         }
     } catch (const DbError& e) {
-        errText = QStringLiteral("读取修改记录失败：%1").arg(e.text());
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "读取修改记录失败：%1")
+                      .arg(e.text());
         return nullptr;
     }
     return rs;

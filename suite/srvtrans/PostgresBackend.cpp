@@ -3,6 +3,7 @@
 #include "DatabaseName.h"
 #include "SqlDialect.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QThread>
 #include <QUuid>
@@ -47,9 +48,12 @@ QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
     if (PQstatus(conn) == CONNECTION_BAD)
-        return QStringLiteral("与数据库服务器的连接已中断（%1）")
+        return QCoreApplication::translate("tarvo::suite::DbError",
+                                           "与数据库服务器的连接已中断（%1）")
             .arg(text.section(u'\n', 0, 0).trimmed());
-    return text.isEmpty() ? QStringLiteral("数据库服务器没有应答") : text;
+    return text.isEmpty()
+               ? QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答")
+               : text;
 }
 
 /// A statement that changes nothing when run a second time on a new session.
@@ -171,11 +175,12 @@ PostgresBackend::PostgresBackend(const QString& url) {
     const char* values[] = {"10", "tarvo-archive", conninfo.constData(), "UTF8", nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        const QString text = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
-                                    : QStringLiteral("内存不足");
+        const QString text = m_conn
+                                 ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                 : QCoreApplication::translate("tarvo::suite::DbError", "内存不足");
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw DbError(QStringLiteral("无法连接数据库“%1”：%2")
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法连接数据库“%1”：%2")
                           .arg(shownDatabaseName(url), withoutSecrets(text, url)));
     }
     PQsetNoticeProcessor(
@@ -201,7 +206,8 @@ void PostgresBackend::requireStandardStrings() {
     check(PQexec(m_conn, "SET standard_conforming_strings = on"), m_conn);
     const char* now = PQparameterStatus(m_conn, "standard_conforming_strings");
     if (!now || qstrcmp(now, "on") != 0) {
-        throw DbError(QStringLiteral("数据库服务器不接受标准字符串（standard_conforming_strings），"
+        throw DbError(QCoreApplication::translate(
+            "tarvo::suite::DbError", "数据库服务器不接受标准字符串（standard_conforming_strings），"
                                      "为安全起见不能使用该数据库"));
     }
 }
@@ -472,7 +478,8 @@ void PostgresBackend::commit() {
     // The server answers COMMIT of a failed transaction with a rollback, not an error.
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         rollback();
-        throw DbError(QStringLiteral("事务中的语句出错，事务已回滚"));
+        throw DbError(
+            QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
     }
     const QString token = writeCommitToken();
     try {

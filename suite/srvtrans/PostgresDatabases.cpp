@@ -3,6 +3,7 @@
 #include "DatabaseName.h"
 #include "PostgresBackend.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 namespace tarvo::suite {
@@ -25,7 +26,8 @@ QString withDatabase(const QString& url, const QString& database) {
 bool createDatabase(const QString& url) {
     const QString name = databaseOf(url);
     if (name.isEmpty())
-        throw DbError(QStringLiteral("“%1”中没有数据库名").arg(shownDatabaseName(url)));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "“%1”中没有数据库名")
+                          .arg(shownDatabaseName(url)));
     PostgresBackend server(withDatabase(url, QStringLiteral("postgres")));
     if (!server.query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {name})
              .rows.isEmpty())

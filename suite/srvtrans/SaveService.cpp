@@ -334,6 +334,14 @@ bool SaveService::companyLengthIsSet(const QString& archive,
 bool SaveService::checkDelete(const QString& table, const DictField& key, const QString& keyText,
                               QString& error) {
     SqlBackend& sql = m_db.sql();
+    if (sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(table.toLower(), key.field),
+                  {keyText})
+            .rows.isEmpty()) {
+        error = QCoreApplication::translate("tarvo::suite::SaveService",
+                                            "%1为“%2”的记录不存在，可能已被其他用户删除")
+                    .arg(label(key), keyText);
+        return false;
+    }
     if (m_db.dictionary().find(table, QStringLiteral("bSysData"))) {
         const auto r = sql.query(
             QStringLiteral("SELECT bSysData FROM %1 WHERE %2 = ?").arg(table.toLower(), key.field),
@@ -362,29 +370,41 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
     return true;
 }
 
-bool SaveService::remove(const QVariant& key, const QString& keyField, const QString& archive,
-                         QString& error, const QString& userId) {
+const DictField* SaveService::deleteKey(const QString& keyField, const QString& archive,
+                                        QString& error) {
     const DictField* k = m_db.dictionary().keyField(archive);
     if (!k) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "没有提供档案“%1”的删除服务").arg(archive);
-        return false;
+        return nullptr;
     }
     if (keyField.compare(k->field, Qt::CaseInsensitive) != 0) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不是档案“%2”的关键字段").arg(keyField, archive);
+        return nullptr;
+    }
+    return k;
+}
+
+bool SaveService::mayRemove(const QVariant& key, const QString& keyField, const QString& archive,
+                            QString& error) {
+    const DictField* k = deleteKey(keyField, archive, error);
+    try {
+        return k && checkDelete(archive, *k, key.toString(), error);
+    } catch (const DbError& e) {
+        error =
+            QCoreApplication::translate("tarvo::suite::SaveService", "删除失败：%1").arg(e.text());
         return false;
     }
+}
+
+bool SaveService::remove(const QVariant& key, const QString& keyField, const QString& archive,
+                         QString& error, const QString& userId) {
+    const DictField* k = deleteKey(keyField, archive, error);
+    if (!k)
+        return false;
     const QString keyText = key.toString();
     SqlBackend& sql = m_db.sql();
     try {
         Transaction tx(sql);
-        if (sql.query(
-                   QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(archive.toLower(), k->field),
-                   {keyText})
-                .rows.isEmpty()) {
-            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
-                        .arg(label(*k), keyText);
-            return false;
-        }
         if (!checkDelete(archive, *k, keyText, error))
             return false;
         // The history keeps what the record held, so that a deleted record can still be told.

@@ -24,6 +24,9 @@ public:
     bool modify(const QString& xml, const QString& archive, QString& error);
     bool remove(const QVariant& key, const QString& keyField, const QString& archive,
                 QString& error, const QString& userId);
+    /// Whether remove would delete the record; False with its refusal. Writes nothing.
+    bool mayRemove(const QVariant& key, const QString& keyField, const QString& archive,
+                   QString& error);
 
 private:
     AccountDatabase& m_db;
@@ -40,6 +43,9 @@ private:
     /// False when a bank's company account numbers are of fixed length without one of 1 to 40.
     bool companyLengthIsSet(const QString& archive, const QVector<const DictField*>& columns,
                             const QVariantList& values, const QString& keyText, QString& error);
+    /// The archive's key field when keyField names it; null, with the reason, otherwise.
+    const DictField* deleteKey(const QString& keyField, const QString& archive, QString& error);
+    /// False, with the reason, when the record is gone or may not be deleted.
     bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
                      QString& error);
     void audit(const QString& table, const QString& action, const QString& key,

@@ -1,5 +1,7 @@
 #include "SchemaUpgrade.h"
 
+#include <QCoreApplication>
+
 #include <iterator>
 
 namespace tarvo::suite {
@@ -80,10 +82,12 @@ static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version aft
 
 void refuseNewer(int version) {
     if (version > kSchemaVersion)
-        throw DbError(QStringLiteral("账套数据库的结构版本为 %1，而本程序只认识到版本 %2："
-                                     "它由更新版本的程序建立或升级过，请先升级本程序再打开。")
-                          .arg(version)
-                          .arg(kSchemaVersion));
+        throw DbError(
+            QCoreApplication::translate("tarvo::suite::DbError",
+                                        "账套数据库的结构版本为 %1，而本程序只认识到版本 %2："
+                                        "它由更新版本的程序建立或升级过，请先升级本程序再打开。")
+                .arg(version)
+                .arg(kSchemaVersion));
 }
 
 } // namespace
@@ -97,7 +101,8 @@ int storedSchemaVersion(SqlBackend& db) {
     const int version = r.rows[0][0].toString().trimmed().toInt(&ok);
     if (!ok || version < 1)
         throw DbError(
-            QStringLiteral("账套数据库的结构版本“%1”无法识别").arg(r.rows[0][0].toString()));
+            QCoreApplication::translate("tarvo::suite::DbError", "账套数据库的结构版本“%1”无法识别")
+                .arg(r.rows[0][0].toString()));
     return version;
 }
 

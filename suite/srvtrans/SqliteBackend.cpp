@@ -1,5 +1,6 @@
 #include "SqliteBackend.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -25,10 +26,13 @@ SqliteBackend::SqliteBackend(const QString& path) {
         sqlite3_open_v2(path.toUtf8().constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString text = m_db ? errorText() : QStringLiteral("无法打开数据库文件");
+        const QString text =
+            m_db ? errorText()
+                 : QCoreApplication::translate("tarvo::suite::DbError", "无法打开数据库文件");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw DbError(QStringLiteral("无法打开数据库“%1”：%2").arg(path, text));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法打开数据库“%1”：%2")
+                          .arg(path, text));
     }
     // Several processes share one file: wait for a writer instead of failing at once.
     sqlite3_busy_timeout(m_db, 10000);
@@ -74,7 +78,8 @@ public:
                 SQLITE_OK)
                 throw DbError(db.errorText());
             if (!m_stmt)
-                throw DbError(QStringLiteral("空的 SQL 语句"));
+                throw DbError(
+                    QCoreApplication::translate("tarvo::suite::DbError", "空的 SQL 语句"));
         }
         try {
             bind(params);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -51,6 +52,39 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
     EXPECT_NE(broken.status, 0);
     EXPECT_TRUE(broken.errors.contains("无法打开账套数据库")) << broken.errors.toStdString();
     EXPECT_FALSE(QFile::exists(picture)) << "no picture of a window that never opened";
+}
+
+TEST(HostProgram, AnEnglishSessionRefusesInEnglishOnly) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const QString notADatabase = dir.filePath("notes.db");
+    QFile junk(notADatabase);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("these are my notes, not an account database\n");
+    junk.close();
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const QList<Case> cases{
+        {{"--db", notADatabase}, "Cannot open the account database"},
+        {{"--db", temp.name(), "--user", "nobody"}, "User \"nobody\" is not an operator"},
+        {{"--db", temp.name(), "--archive", "person"}, "aa_bank, bank"},
+        {{"--db", temp.name(), "--card", "Delete"}, "The card command \"Delete\" is not valid"},
+        {{"--db", temp.name(), "--check"}, "--check and --commit go with --import"},
+        {{"--db", temp.name(), "--archive", "bank", "--import", dir.filePath("notes.txt"),
+          "--check"},
+         "Only .csv and .xlsx files can be imported"},
+    };
+    for (const Case& c : cases) {
+        const Outcome out = runHost(c.args + QStringList{"--lang", "en-US"});
+        EXPECT_NE(out.status, 0) << c.says;
+        EXPECT_TRUE(out.errors.contains(QString::fromUtf8(c.says))) << out.errors.toStdString();
+        EXPECT_FALSE(out.errors.contains(chinese)) << out.errors.toStdString();
+    }
 }
 
 TEST(HostProgram, ACardThatCannotOpenEndsTheRunWithItsReason) {

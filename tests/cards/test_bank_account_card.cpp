@@ -1,8 +1,10 @@
 #include "BankAccountFixture.h"
 
+#include "CardLayout.h"
 #include "CardWidgets.h"
 #include "KeyHook.h"
 #include "Pub.h"
+#include "SuiteContext.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -69,6 +71,15 @@ TEST_F(BankAccountCard, SetUpTakesLengthsFromTheSchemaAndCaptionsFromTheResource
          {"LblcBCode", "LblcBAccount", "LblcCurrencyName", "LblcBName", "LblcBankCode"})
         EXPECT_EQ(child<suite::Label>(must)->Tag(), "1") << must;
     EXPECT_EQ(child<suite::Label>("LblcAccName")->Tag(), "");
+}
+
+TEST_F(BankAccountCard, InBothLanguagesNoCaptionIsCutAndEachColumnLinesUp) {
+    for (const char* language : {"en-US", "zh-CN"}) {
+        suite::setSessionLanguage(language);
+        open("NB", std::make_shared<suite::Pub>());
+        EXPECT_EQ(layoutFaults(*card), QStringList()) << language;
+    }
+    suite::setSessionLanguage("zh-CN");
 }
 
 TEST_F(BankAccountCard, AMissingSchemaIsReportedOnceAndTheCardStillOpens) {

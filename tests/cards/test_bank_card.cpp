@@ -1,4 +1,5 @@
 #include "ArchiveSession.h"
+#include "CardLayout.h"
 #include "CardWidgets.h"
 #include "ClsCommon.h"
 #include "Edit.h"
@@ -472,5 +473,6 @@ TEST_F(BankCard, EveryCaptionFitsItsLabelInBothLanguages) {
             EXPECT_GE(label->height(), label->fontMetrics().height())
                 << label->text().toStdString();
         }
+        EXPECT_EQ(layoutFaults(fresh), QStringList()) << language;
     }
 }

@@ -51,6 +51,18 @@ TEST_F(BankAccountCard, TheSaveXmlLeavesOutPasswordManagementAndKeepsTheOrder) {
     EXPECT_EQ(account("01")->Value("bPwdMng").toInt(), 1) << "the stored flag is kept";
 }
 
+TEST_F(BankAccountCard, NoEmptyRowIsLeftWhereThePasswordRowWas) {
+    open();
+    const auto* account = child<suite::Frame>("FrameAcc");
+    int lowest = 0;
+    for (const QWidget* w : account->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!w->isHidden())
+            lowest = std::max(lowest, w->geometry().bottom());
+    const int rowPitch = 390 / 15;
+    EXPECT_LT(account->height() - lowest, rowPitch) << "below the last row of the frame";
+    EXPECT_LT(child<suite::Frame>("FrameBank")->y() - account->geometry().bottom(), rowPitch);
+}
+
 TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
     open();
     const QStringList layouts = recording->callsOf("UCtrlLayout");

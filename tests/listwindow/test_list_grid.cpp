@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -80,6 +81,32 @@ TEST_F(ListWindowTest, AFillShowsTheOldRowsUntilTheNewOnesAreCompleteAndPaintsSe
         EXPECT_EQ(w.grid()->Rows(), 2401);
         EXPECT_EQ(w.grid()->TextMatrix(2400, 2), "银行2400");
         EXPECT_TRUE(w.grid()->Redraw());
+    });
+}
+
+TEST_F(ListWindowTest, HomeAndEndGoToTheFirstAndLastRecordAndKeepTheCodeInSight) {
+    withList("bank", "", [&](FrmMain& w) {
+        w.resize(420, 400);
+        auto* grid = w.grid();
+        ASSERT_GT(grid->Rows(), 3);
+        QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+        grid->setFocus();
+        grid->setRow(2);
+        grid->horizontalScrollBar()->setValue(0);
+        const int last = grid->Rows() - 1;
+        const auto codeInSight = [&] {
+            const int x = grid->columnViewportPosition(w.m_KeyCol);
+            return x >= 0 && x < grid->viewport()->width();
+        };
+        for (const Qt::KeyboardModifiers mods :
+             {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+            QTest::keyClick(grid, Qt::Key_End, mods);
+            EXPECT_EQ(grid->Row(), last) << int(mods);
+            EXPECT_TRUE(codeInSight()) << int(mods);
+            QTest::keyClick(grid, Qt::Key_Home, mods);
+            EXPECT_EQ(grid->Row(), 1) << int(mods);
+            EXPECT_TRUE(codeInSight()) << int(mods);
+        }
     });
 }
 

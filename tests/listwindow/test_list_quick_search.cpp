@@ -88,7 +88,7 @@ TEST_F(ListWindowTest, TypingNarrowsTheListAndTheCountFollows) {
         QLineEdit* box = focusedBox(w);
         QTest::keyClicks(box, "gsyh");
         EXPECT_EQ(column(w, 2), QStringList{"中国工商银行"});
-        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|1");
+        EXPECT_EQ(rowCountText(w), "共 1 条记录");
         EXPECT_EQ(w.grid()->Row(), 1);
         EXPECT_EQ(w.grid()->TextMatrix(1, 0), "1") << "the shown rows are numbered anew";
 
@@ -100,7 +100,7 @@ TEST_F(ListWindowTest, TypingNarrowsTheListAndTheCountFollows) {
         QTest::keyClick(box, Qt::Key_Escape);
         EXPECT_EQ(box->text(), "");
         EXPECT_EQ(w.grid()->Rows() - 1, all);
-        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|" + QString::number(all));
+        EXPECT_EQ(rowCountText(w), "共 " + QString::number(all) + " 条记录");
         QTest::keyClick(box, Qt::Key_Escape);
         EXPECT_TRUE(w.isVisible()) << "Esc in an empty box leaves the window alone";
 
@@ -108,7 +108,7 @@ TEST_F(ListWindowTest, TypingNarrowsTheListAndTheCountFollows) {
         QTest::keyClicks(box, "zzzz");
         EXPECT_EQ(w.grid()->Rows(), 1) << "nothing matches: the header row only";
         EXPECT_EQ(w.grid()->Row(), 0);
-        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
+        EXPECT_EQ(rowCountText(w), "共 0 条记录");
         EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty());
         w.DoCommand("Modify");
         EXPECT_TRUE(callsSince(m).filter("IsLockFun(").isEmpty()) << "no row, no card";
@@ -159,11 +159,11 @@ TEST_F(ListWindowTest, RefreshKeepsTheListNarrowed) {
         QTest::keyClick(box, Qt::Key_F9);
         EXPECT_EQ(box->text(), "zhonghang");
         EXPECT_EQ(column(w, 1), (QStringList{"01", "03"})) << "the rows read again, narrowed";
-        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|2");
+        EXPECT_EQ(rowCountText(w), "共 2 条记录");
 
         box->clear();
         EXPECT_EQ(w.grid()->Rows(), 5);
-        EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|4");
+        EXPECT_EQ(rowCountText(w), "共 4 条记录");
     });
 }
 
@@ -244,4 +244,19 @@ TEST_F(ListWindowTest, ABankSavedThatTheSearchWouldHideIsShownAndStoodOn) {
         EXPECT_EQ(searchBox(w)->text(), "jsyh");
         EXPECT_EQ(w.grid()->Rows(), 2);
     });
+}
+
+TEST_F(ListWindowTest, TheCountSpeaksEnglishWithItsSingularAndPlural) {
+    h.configurePub = [](RecordingPub& pub) { pub.locale = "en-US"; };
+    suite::setSessionLanguage("en-US");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        const int all = w.grid()->Rows() - 1;
+        EXPECT_EQ(rowCountText(w), QString::number(all) + " records");
+        QLineEdit* box = focusedBox(w);
+        QTest::keyClicks(box, "gsyh");
+        EXPECT_EQ(rowCountText(w), "1 record");
+        QTest::keyClicks(box, "zzzz");
+        EXPECT_EQ(rowCountText(w), "0 records");
+    });
+    suite::setSessionLanguage("zh-CN");
 }

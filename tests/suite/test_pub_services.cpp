@@ -4,10 +4,12 @@
 #include "KeyHook.h"
 #include "Login.h"
 #include "Pub.h"
+#include "SessionFont.h"
 #include "TempDatabase.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDomDocument>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -78,6 +80,22 @@ TEST(PubServices, MessageBoxButtonsAndAnswersUseTheClassicCodes) {
         box->button(QMessageBox::Ok)->click();
     });
     EXPECT_EQ(pub.MsgBox(prompt, 64, "提示"), 1);
+}
+
+TEST(PubServices, TheSessionFontIsTheFamilyOfEveryWindowAndDialog) {
+    const QFont before = QApplication::font();
+    tarvo::suite::useSessionFont();
+    QWidget window;
+    tarvo::suite::Pub().FrmUnitefont(&window);
+    QMessageBox box(QMessageBox::Warning, "", "无法打开账套数据库", QMessageBox::Ok);
+    QDialog dialog;
+    const QString family = QFontInfo(window.font()).family();
+    EXPECT_EQ(QFontInfo(box.font()).family(), family);
+    EXPECT_EQ(QFontInfo(dialog.font()).family(), family);
+    EXPECT_EQ(QFontInfo(box.button(QMessageBox::Ok)->font()).family(), family);
+    EXPECT_EQ(QFontInfo(box.font()).pointSizeF(), QFontInfo(before).pointSizeF())
+        << "the family changes, not the platform's size";
+    QApplication::setFont(before);
 }
 
 TEST(PubServices, SortingKeepsTheSerialNumbersAndIgnoresTheirColumn) {

@@ -204,6 +204,31 @@ TEST_F(ReferClientTest, TypingNarrowsTheRowsOnAnyColumnWithoutRegardToCase) {
         << "an integer key stands unquoted";
 }
 
+TEST_F(ReferClientTest, NumericCurrencyCodesShowAllThreeDigitsAndAreFoundSo) {
+    ASSERT_TRUE(init("foreigncurrency", ""));
+    QStringList shown;
+    int found = -1;
+    const Seen seen = show([&](QDialog* d, QTableView* view) {
+        const auto* model = view->model();
+        int numeric = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->headerData(c, Qt::Horizontal).toString() == "数字代码")
+                numeric = c;
+        for (const char* code : {"ALL", "AMD", "ARS", "CNY"}) {
+            const QModelIndex at = rowWith(view, 1, code);
+            shown << (at.isValid() && numeric >= 0
+                          ? model->index(at.row(), numeric).data().toString()
+                          : QString());
+        }
+        QTest::keyClicks(d->findChild<QLineEdit*>("ReferFilter"), "051");
+        found = model->rowCount();
+        d->reject();
+    });
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(shown, QStringList({"008", "051", "032", "156"}));
+    EXPECT_EQ(found, 1) << "the Armenian dram, by its code as printed";
+}
+
 TEST_F(ReferClientTest, OkSelectsExactlyTheChosenRowByItsKey) {
     ASSERT_TRUE(init("aa_bank", ""));
     show([](QDialog* d, QTableView* view) {

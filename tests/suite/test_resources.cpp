@@ -60,3 +60,32 @@ TEST(Resources, FormattingPutsValuesInOnePassAndKeepsTrailingBlanks) {
               "Missing parameter: ");
     EXPECT_EQ(ResourceTable::forLanguage("zh-CN").text("no.such.key"), "no.such.key");
 }
+
+TEST(Resources, TheEnglishHelpPagesSayAllTheChineseOnesSay) {
+    // The same paragraphs, bullets and table rows, and the same keys named.
+    static const QRegularExpression keyName(
+        QStringLiteral("\\b(?:(?:Ctrl|Alt|Shift)\\+)+(?:F\\d+|[A-Z])\\b|\\bF\\d+\\b|\\bDel\\b"));
+    static const QRegularExpression block(QStringLiteral("<(p|li|tr)[ >]"));
+    const auto read = [](const QString& lang, const QString& page) {
+        QFile f(QStringLiteral(TARVO_SOURCE_DIR "/suite/data/help/%1/%2").arg(lang, page));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
+        return QString::fromUtf8(f.readAll());
+    };
+    const auto tally = [](const QString& html, const QRegularExpression& re) {
+        QStringList found;
+        for (auto m = re.globalMatch(html); m.hasNext();)
+            found << m.next().captured(0);
+        found.sort();
+        return found;
+    };
+    const QStringList pages = QDir(QStringLiteral(TARVO_SOURCE_DIR "/suite/data/help/zh-CN"))
+                                  .entryList({"*.html"}, QDir::Files);
+    ASSERT_EQ(pages.size(), 3);
+    for (const QString& page : pages) {
+        const QString zh = read("zh-CN", page);
+        const QString en = read("en-US", page);
+        EXPECT_EQ(tally(zh, block), tally(en, block)) << page.toStdString();
+        EXPECT_EQ(tally(zh, keyName), tally(en, keyName)) << page.toStdString();
+        EXPECT_TRUE(tally(zh, keyName).contains("Ctrl+H")) << page.toStdString();
+    }
+}

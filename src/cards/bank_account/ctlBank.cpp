@@ -67,11 +67,13 @@ ctlBank::ctlBank(QWidget* parent)
 }
 
 void ctlBank::buildFields() {
+    // The earlier card has no password row: what lies below it moves up into its place.
+    const int lift = isEarlierBuild() ? kRowPitch : 0;
     placeTwips(Frame1, 0, 0, kWidthTwips, kHeightTwips);
-    placeTwips(FrameAcc, 120, 60, kFrameWidth, 1900);
-    placeTwips(FrameBank, 120, 2040, kFrameWidth, 2280);
-    placeTwips(frameNB, 120, 4400, kFrameWidth, 1140);
-    for (auto [line, top] : {std::pair{Frame2, 1990}, std::pair{Frame3, 4350}}) {
+    placeTwips(FrameAcc, 120, 60, kFrameWidth, 1900 - lift);
+    placeTwips(FrameBank, 120, 2040 - lift, kFrameWidth, 2280);
+    placeTwips(frameNB, 120, 4400 - lift, kFrameWidth, 1140);
+    for (auto [line, top] : {std::pair{Frame2, 1990 - lift}, std::pair{Frame3, 4350 - lift}}) {
         static_cast<QFrame*>(line)->setFrameShape(QFrame::HLine);
         static_cast<QFrame*>(line)->setFrameShadow(QFrame::Sunken);
         placeTwips(line, 120, top, kFrameWidth, 30);
@@ -206,6 +208,7 @@ bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& 
         OptiSignFlag[1]->setText(!signs.isEmpty() ? signs[0]
                                                   : m_oPub->GetResString(QStringLiteral(
                                                         "Tarvo.AA.ARCHIVE.COMMON.isignflag0")));
+        fitCaptions();
         return true;
     } catch (const std::exception&) {
         return false;

@@ -103,13 +103,19 @@
         <source>全部操作</source>
         <translation>All actions</translation>
     </message>
-    <message>
-        <source>共 %1 条</source>
-        <translation>%1 rows</translation>
+    <message numerus="yes">
+        <source>共 %n 条</source>
+        <translation>
+            <numerusform>%n row</numerusform>
+            <numerusform>%n rows</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>共 %1 条，显示 %2 条</source>
-        <translation>%2 of %1 rows shown</translation>
+    <message numerus="yes">
+        <source>共 %n 条，显示 %1 条</source>
+        <translation>
+            <numerusform>%1 of %n row shown</numerusform>
+            <numerusform>%1 of %n rows shown</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -158,9 +164,12 @@
         <source>请指定“%1”所在的列</source>
         <translation>Choose the column that holds "%1"</translation>
     </message>
-    <message>
-        <source>有 %1 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
-        <translation>The account numbers of %1 rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</translation>
+    <message numerus="yes">
+        <source>有 %n 行的银行账号不符合所属银行的企业账号规则（见“说明”栏）。仍要导入吗？</source>
+        <translation>
+            <numerusform>The account number of %n row does not follow its bank's rule for company accounts (see "Remarks"). Import it anyway?</numerusform>
+            <numerusform>The account numbers of %n rows do not follow their bank's rule for company accounts (see "Remarks"). Import them anyway?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -197,9 +206,12 @@
         <source>提示：%1</source>
         <translation>Note: %1</translation>
     </message>
-    <message>
-        <source>共 %1 行：新增 %2，修改 %3，无变化 %4，拒绝 %5</source>
-        <translation>%1 rows: %2 new, %3 changed, %4 unchanged, %5 refused</translation>
+    <message numerus="yes">
+        <source>共 %n 行：新增 %1，修改 %2，无变化 %3，拒绝 %4</source>
+        <translation>
+            <numerusform>%n row: %1 new, %2 changed, %3 unchanged, %4 refused</numerusform>
+            <numerusform>%n rows: %1 new, %2 changed, %3 unchanged, %4 refused</numerusform>
+        </translation>
     </message>
     <message>
         <source>导入完成：新增 %1 条，修改 %2 条。</source>
@@ -220,6 +232,13 @@
 </context>
 <context>
     <name>tarvo::FrmMain</name>
+    <message numerus="yes">
+        <source>共 %n 条记录</source>
+        <translation>
+            <numerusform>%n record</numerusform>
+            <numerusform>%n records</numerusform>
+        </translation>
+    </message>
     <message>
         <source>设置</source>
         <translation>Set Up</translation>

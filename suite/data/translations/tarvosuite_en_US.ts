@@ -213,4 +213,195 @@
         <translation>U+%1 (%2)</translation>
     </message>
 </context>
+<context>
+    <name>tarvo::suite::ReferDialog</name>
+    <message numerus="yes">
+        <source>共 %n 条记录</source>
+        <translation>
+            <numerusform>%n record</numerusform>
+            <numerusform>%n records</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>显示 %1 条，共 %n 条记录</source>
+        <translation>
+            <numerusform>%1 of %n record shown</numerusform>
+            <numerusform>%1 of %n records shown</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::DbError</name>
+    <message>
+        <source>没有连接账套数据库</source>
+        <translation>Not connected to the account database</translation>
+    </message>
+    <message>
+        <source>没有档案“%1”的修改记录</source>
+        <translation>The archive "%1" keeps no change history</translation>
+    </message>
+    <message>
+        <source>读取修改记录失败：%1</source>
+        <translation>Reading the change history failed: %1</translation>
+    </message>
+    <message>
+        <source>数据库服务器没有应答</source>
+        <translation>The database server does not answer</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>Out of memory</translation>
+    </message>
+    <message>
+        <source>无法连接数据库“%1”：%2</source>
+        <translation>Cannot connect to the database "%1": %2</translation>
+    </message>
+    <message>
+        <source>事务中的语句出错，事务已回滚</source>
+        <translation>A statement of the transaction failed; the transaction was rolled back</translation>
+    </message>
+    <message>
+        <source>数据库服务器不接受标准字符串（standard_conforming_strings），为安全起见不能使用该数据库</source>
+        <translation>The database server does not accept standard strings (standard_conforming_strings); for safety the database cannot be used</translation>
+    </message>
+    <message>
+        <source>无法打开数据库文件</source>
+        <translation>Cannot open the database file</translation>
+    </message>
+    <message>
+        <source>无法打开数据库“%1”：%2</source>
+        <translation>Cannot open the database "%1": %2</translation>
+    </message>
+    <message>
+        <source>空的 SQL 语句</source>
+        <translation>Empty SQL statement</translation>
+    </message>
+    <message>
+        <source>账套数据库的结构版本为 %1，而本程序只认识到版本 %2：它由更新版本的程序建立或升级过，请先升级本程序再打开。</source>
+        <translation>The account database has structure version %1, but this program knows versions up to %2 only: a newer program created or upgraded it. Upgrade this program before opening it.</translation>
+    </message>
+    <message>
+        <source>账套数据库的结构版本“%1”无法识别</source>
+        <translation>The structure version "%1" of the account database is not recognised</translation>
+    </message>
+    <message>
+        <source>“%1”中没有数据库名</source>
+        <translation>"%1" names no database</translation>
+    </message>
+    <message>
+        <source>缺少数据库脚本 %1</source>
+        <translation>The database script %1 is missing</translation>
+    </message>
+    <message>
+        <source>没有指定账套数据库</source>
+        <translation>No account database was given</translation>
+    </message>
+    <message>
+        <source>数据库文件夹“%1”不存在</source>
+        <translation>The database folder "%1" does not exist</translation>
+    </message>
+    <message>
+        <source>与数据库服务器的连接已中断（%1）</source>
+        <translation>The connection to the database server was broken (%1)</translation>
+    </message>
+    <message>
+        <source>没有连接账套数据库，打印格式无法保存</source>
+        <translation>Not connected to the account database; the print style cannot be saved</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::Login</name>
+    <message>
+        <source>用户“%1”不是本账套的操作员</source>
+        <translation>User "%1" is not an operator of this account database</translation>
+    </message>
+    <message>
+        <source>无法打开账套数据库“%1”：%2</source>
+        <translation>Cannot open the account database "%1": %2</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::Recordset</name>
+    <message>
+        <source>BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。</source>
+        <translation>Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record.</translation>
+    </message>
+    <message>
+        <source>筛选条件格式不正确：%1</source>
+        <translation>The filter is not well formed: %1</translation>
+    </message>
+    <message>
+        <source>筛选条件的括号嵌套超过 %1 层</source>
+        <translation>The filter nests parentheses deeper than %1 levels</translation>
+    </message>
+    <message>
+        <source>筛选条件中的字段“%1”在记录集中不存在</source>
+        <translation>The filter's field "%1" is not in the record set</translation>
+    </message>
+    <message>
+        <source>查询结果的列数 %1 与字段个数 %2 不符</source>
+        <translation>The query result has %1 columns but %2 fields</translation>
+    </message>
+    <message>
+        <source>行的值个数 %1 与字段个数 %2 不符</source>
+        <translation>The row has %1 values but %2 fields</translation>
+    </message>
+    <message>
+        <source>查询结果的一列超过 512 MB，无法读入</source>
+        <translation>A column of the query result exceeds 512 MB and cannot be read</translation>
+    </message>
+    <message>
+        <source>在对应所需名称或序数的集合中，未找到项目：%1</source>
+        <translation>Item cannot be found in the collection corresponding to the requested name or ordinal: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::TableReader</name>
+    <message>
+        <source>文件不是有效的 Excel 工作簿（.xlsx），或已损坏</source>
+        <translation>The file is not a valid Excel workbook (.xlsx), or it is damaged</translation>
+    </message>
+    <message>
+        <source>文件的编码既不是 UTF-8 也不是 GB18030，无法读取</source>
+        <translation>The file is neither UTF-8 nor GB18030 and cannot be read</translation>
+    </message>
+    <message>
+        <source>文件中含有二进制内容，不是 CSV 文本文件</source>
+        <translation>The file holds binary content; it is not a CSV text file</translation>
+    </message>
+    <message>
+        <source>第 %1 行开始的引号没有结束，文件不完整或格式有误</source>
+        <translation>The quote opened on line %1 never closes: the file is incomplete or malformed</translation>
+    </message>
+    <message>
+        <source>只能导入 .csv 或 .xlsx 文件</source>
+        <translation>Only .csv and .xlsx files can be imported</translation>
+    </message>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>Cannot open the file "%1": %2</translation>
+    </message>
+    <message>
+        <source>文件“%1”过大，无法导入</source>
+        <translation>The file "%1" is too large to import</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::TableExport</name>
+    <message>
+        <source>打印数据无法读取</source>
+        <translation>The print data cannot be read</translation>
+    </message>
+    <message>
+        <source>无法建立工作簿</source>
+        <translation>The workbook cannot be built</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::Pub</name>
+    <message>
+        <source>无法取得%1的使用权：%2</source>
+        <translation>Cannot take hold of %1: %2</translation>
+    </message>
+</context>
 </TS>
