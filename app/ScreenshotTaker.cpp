@@ -17,8 +17,16 @@
 
 #include <cstdio>
 
-ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup,
-                                 QString search, QObject* parent)
+namespace {
+
+QString hostText(const char* source) {
+    return QCoreApplication::translate("Host", source);
+}
+
+} // namespace
+
+ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup, QString search,
+                                 QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_cardCommand(std::move(cardCommand)),
       m_lookup(std::move(lookup)), m_search(std::move(search)) {
     connect(&m_timer, &QTimer::timeout, this, &ScreenshotTaker::poll);
@@ -94,6 +102,8 @@ void ScreenshotTaker::poll() {
             box->setFocus();
             box->insert(m_search);
         }
+        if (m_windowSize.isValid())
+            (portal ? portal : list)->window()->resize(m_windowSize);
         take(portal ? portal : list);
         return;
     }
@@ -104,7 +114,7 @@ void ScreenshotTaker::poll() {
     if (refused || ++m_attempts > 60) {
         m_timer.stop();
         if (!refused)
-            std::fprintf(stderr, "no window to take a picture of\n");
+            std::fprintf(stderr, "%s\n", qPrintable(hostText("没有可以截图的窗口")));
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
     }
@@ -124,13 +134,12 @@ void ScreenshotTaker::openLookup(QWidget* card) {
             control = candidate;
     if (!control) {
         std::fprintf(stderr, "%s\n",
-                     qPrintable(QStringLiteral("卡片上没有名为“%1”的控件").arg(m_lookup)));
+                     qPrintable(hostText("卡片上没有名为“%1”的控件").arg(m_lookup)));
         m_refused = true;
         return;
     }
     if (!qobject_cast<QAbstractButton*>(control) && !control->inherits("tarvo::suite::RefEdit")) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(QStringLiteral("“%1”不打开参照或日历").arg(m_lookup)));
+        std::fprintf(stderr, "%s\n", qPrintable(hostText("“%1”不打开参照或日历").arg(m_lookup)));
         m_refused = true;
         return;
     }

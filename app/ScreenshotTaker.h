@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QTimer>
 
@@ -23,6 +24,8 @@ public:
     /// A file chooser the list opens ("Import") is pictured showing this folder, so that the
     /// database's own files are in sight.
     void setDatabaseFolder(const QString& folder) { m_databaseFolder = folder; }
+    /// The list window is pictured at this size (invalid: as it opens).
+    void setWindowSize(const QSize& size) { m_windowSize = size; }
 
 private:
     void poll();
@@ -42,6 +45,7 @@ private:
     QString m_search;
     QString m_importFile;
     QString m_databaseFolder;
+    QSize m_windowSize;
     bool m_lookupOpened = false;
     QTimer m_timer;
     int m_attempts = 0;

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTranslator>
@@ -63,6 +64,14 @@ void useOffscreenWithoutDisplay(bool scripted) {
 /// A text of the host in the session language.
 QString hostText(const char* source) {
     return QCoreApplication::translate("Host", source);
+}
+
+/// A window size written "1280x800", no smaller than a list window can be; invalid otherwise.
+QSize sizeOf(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{3,4})[xX](\\d{3,4})$"));
+    const auto m = form.match(text.trimmed());
+    const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+    return size.width() >= 640 && size.height() >= 400 ? size : QSize();
 }
 
 /// Names listed in a message, separated as the session language writes a list.
@@ -175,6 +184,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption search(QStringLiteral("search"),
                                     QStringLiteral("截图时先在列表的搜索框中输入文字，如 gsyh"),
                                     QStringLiteral("text"));
+    const QCommandLineOption windowSize(QStringLiteral("window-size"),
+                                        QStringLiteral("截图时列表窗口的大小（像素），如 1280x800"),
+                                        QStringLiteral("WxH"));
     const QCommandLineOption importFile(
         QStringLiteral("import"),
         QStringLiteral("要导入的 .csv 或 .xlsx 文件：配合 --screenshot 截取导入预览，"
@@ -190,7 +202,7 @@ int main(int argc, char** argv) {
         QStringLiteral("confirm-lengths"),
         QStringLiteral("--check、--commit 时接受不符合所属银行账号长度规则的银行账号"));
     cli.addOptions({archive, sysId, db, user, lang, shot, card, lookup, exportFile, search,
-                    importFile, check, commit, confirmLengths});
+                    windowSize, importFile, check, commit, confirmLengths});
     if (!menus.isEmpty())
         cli.addOption(menu);
     cli.process(app);
@@ -219,8 +231,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!oneOf(cli.value(sysId), systems)) {
-        fail(app.headless(), QStringLiteral("不提供系统标识“%1”。可用的系统标识：NB，或不给出。")
-                                 .arg(cli.value(sysId)));
+        fail(app.headless(),
+             hostText("不提供系统标识“%1”。可用的系统标识：NB，或不给出。").arg(cli.value(sysId)));
         return 2;
     }
     if (viaPortal && !menus.contains(cli.value(menu))) {
@@ -233,6 +245,12 @@ int main(int argc, char** argv) {
             cli.isSet(confirmLengths), cli.isSet(exportFile) || cli.isSet(card));
         !misuse.isEmpty()) {
         fail(app.headless(), misuse);
+        return 2;
+    }
+    const QSize listSize = sizeOf(cli.value(windowSize));
+    if (cli.isSet(windowSize) && !listSize.isValid()) {
+        fail(app.headless(), hostText("窗口大小“%1”无效，应写成 宽x高，如 1280x800（至少 640x400）")
+                                 .arg(cli.value(windowSize)));
         return 2;
     }
     if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
@@ -272,6 +290,7 @@ int main(int argc, char** argv) {
         screenshot->setImportFile(cli.value(importFile));
         if (const QFileInfo database(cli.value(db)); database.isFile())
             screenshot->setDatabaseFolder(database.absolutePath());
+        screenshot->setWindowSize(listSize);
     }
 
     std::unique_ptr<LoadedListRunner> exporter;

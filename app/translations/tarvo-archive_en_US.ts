@@ -51,5 +51,29 @@
         <source>列表中没有记录，无法打开修改卡片</source>
         <translation>The list has no records, so no card opens to modify one</translation>
     </message>
+    <message>
+        <source>不提供系统标识“%1”。可用的系统标识：NB，或不给出。</source>
+        <translation>There is no system &quot;%1&quot;. The systems: NB, or none.</translation>
+    </message>
+    <message>
+        <source>窗口大小“%1”无效，应写成 宽x高，如 1280x800（至少 640x400）</source>
+        <translation>The window size &quot;%1&quot; is not valid: write it WIDTHxHEIGHT, such as 1280x800 (at least 640x400)</translation>
+    </message>
+    <message>
+        <source>列表中没有记录，无法打开修改卡片</source>
+        <translation>The list has no records, so no card opens to modify</translation>
+    </message>
+    <message>
+        <source>没有可以截图的窗口</source>
+        <translation>no window to take a picture of</translation>
+    </message>
+    <message>
+        <source>卡片上没有名为“%1”的控件</source>
+        <translation>The card has no control named &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>“%1”不打开参照或日历</source>
+        <translation>&quot;%1&quot; opens no pick list or calendar</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "TableCollector.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace tarvo::suite {
@@ -11,7 +13,8 @@ bool TableCollector::startRow(qint64 number) {
     // empty rows for free.
     const qint64 added = number - m_rows.size();
     if (added < 1) {
-        fail(QStringLiteral("文件已损坏：第 %1 行出现在第 %2 行之后")
+        fail(QCoreApplication::translate("tarvo::suite::TableReader",
+                                         "文件已损坏：第 %1 行出现在第 %2 行之后")
                  .arg(number)
                  .arg(m_rows.size()));
         return false;
@@ -33,14 +36,19 @@ bool TableCollector::cell(qint64 column, const QString& text) {
     if (column >= kMaxColumns) {
         if (blank)
             return true;
-        fail(QStringLiteral("文件太大：第 %1 行超过 %2 栏").arg(m_rows.size()).arg(kMaxColumns));
+        fail(
+            QCoreApplication::translate("tarvo::suite::TableReader", "文件太大：第 %1 行超过 %2 栏")
+                .arg(m_rows.size())
+                .arg(kMaxColumns));
         return false;
     }
     if (!m_captioned) {
         if (blank)
             return true;
         if (m_captions.size() >= kMaxCaptions) {
-            fail(QStringLiteral("文件太大：栏目名称行最多 %1 栏，此文件更多").arg(kMaxCaptions));
+            fail(QCoreApplication::translate("tarvo::suite::TableReader",
+                                             "文件太大：栏目名称行最多 %1 栏，此文件更多")
+                     .arg(kMaxCaptions));
             return false;
         }
         m_captions.append({column, text});
@@ -97,12 +105,19 @@ TableText TableCollector::take() {
 }
 
 QString TableCollector::cellTooLong(qint64 row) {
-    const QString where = row > 0 ? QStringLiteral("第 %1 行").arg(row) : QStringLiteral("文件中");
-    return QStringLiteral("文件太大：%1有超过 %2 个字符的单元格").arg(where).arg(kMaxCellChars);
+    const QString where =
+        row > 0 ? QCoreApplication::translate("tarvo::suite::TableReader", "第 %1 行").arg(row)
+                : QCoreApplication::translate("tarvo::suite::TableReader", "文件中");
+    return QCoreApplication::translate("tarvo::suite::TableReader",
+                                       "文件太大：%1有超过 %2 个字符的单元格")
+        .arg(where)
+        .arg(kMaxCellChars);
 }
 
 QString TableCollector::tooManyTexts() {
-    return QStringLiteral("文件太大：一次最多导入 %1 个单元格、%2 个字符，此文件超出了这一限度")
+    return QCoreApplication::translate(
+               "tarvo::suite::TableReader",
+               "文件太大：一次最多导入 %1 个单元格、%2 个字符，此文件超出了这一限度")
         .arg(kMaxCells)
         .arg(kMaxTextChars);
 }

@@ -3,6 +3,7 @@
 #include "ZipEntryDevice.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +26,8 @@ constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 constexpr int kMaxRows = 1048576;
 
 QString tooLarge(const QString& what) {
-    return QStringLiteral("文件太大：%1超过 %2 MB，不是可以导入的表格")
+    return QCoreApplication::translate("tarvo::suite::TableReader",
+                                       "文件太大：%1超过 %2 MB，不是可以导入的表格")
         .arg(what)
         .arg(kMaxFileBytes / (1024 * 1024));
 }
@@ -49,8 +51,10 @@ public:
             m_quotePending = m_inQuotes = false;
         }
         if (m_inQuotes) {
-            m_table.fail(QStringLiteral("第 %1 行开始的引号没有结束，文件不完整或格式有误")
-                             .arg(m_quoteLine));
+            m_table.fail(
+                QCoreApplication::translate("tarvo::suite::TableReader",
+                                            "第 %1 行开始的引号没有结束，文件不完整或格式有误")
+                    .arg(m_quoteLine));
             return false;
         }
         if (!m_field.isEmpty() || m_column > 0 || m_quoted)
@@ -73,7 +77,8 @@ private:
 
     bool take(QChar c) {
         if (c.isNull()) {
-            m_table.fail(QStringLiteral("文件中含有二进制内容，不是 CSV 文本文件"));
+            m_table.fail(QCoreApplication::translate("tarvo::suite::TableReader",
+                                                     "文件中含有二进制内容，不是 CSV 文本文件"));
             return false;
         }
         const bool afterCr = std::exchange(m_afterCr, false);
@@ -163,7 +168,9 @@ std::optional<TableText> csvIn(QIODevice& device, QStringDecoder&& decoder) {
 using ZipPtr = std::unique_ptr<void, int (*)(unzFile)>;
 
 TableText badWorkbook() {
-    return {{}, QStringLiteral("文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
+    return {{},
+            QCoreApplication::translate("tarvo::suite::TableReader",
+                                        "文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
 }
 
 /// One part of the package parsed as it inflates; the first thing wrong in it (damage, size,
@@ -184,7 +191,9 @@ public:
             return false;
         xml.readNext();
         if (xml.tokenType() == QXmlStreamReader::DTD)
-            fail(QStringLiteral("文件中的 %1 含有文档类型声明（DOCTYPE），工作簿不应有，不予读取")
+            fail(QCoreApplication::translate(
+                     "tarvo::suite::TableReader",
+                     "文件中的 %1 含有文档类型声明（DOCTYPE），工作簿不应有，不予读取")
                      .arg(m_name));
         return !xml.hasError() && !xml.atEnd();
     }
@@ -198,13 +207,17 @@ public:
     /// Why the part cannot be read; empty when it was read whole and intact.
     QString error() {
         if (m_entry.state() == ZipEntryDevice::State::TooLarge)
-            return tooLarge(QStringLiteral("工作簿中的 %1 解压后").arg(m_name));
+            return tooLarge(
+                QCoreApplication::translate("tarvo::suite::TableReader", "工作簿中的 %1 解压后")
+                    .arg(m_name));
         if (!m_reason.isEmpty())
             return m_reason;
         if (m_entry.state() != ZipEntryDevice::State::Open)
             return badWorkbook().error;
         if (xml.hasError())
-            return QStringLiteral("文件已损坏：工作簿中的 %1 第 %2 行第 %3 列不是正确的 XML")
+            return QCoreApplication::translate(
+                       "tarvo::suite::TableReader",
+                       "文件已损坏：工作簿中的 %1 第 %2 行第 %3 列不是正确的 XML")
                 .arg(m_name)
                 .arg(xml.lineNumber())
                 .arg(xml.columnNumber());
@@ -261,9 +274,10 @@ QString spreadsheetText(const QString& text, PartParse& part) {
             ++i;
         } else if (c.isNull() || c.isSurrogate()) {
             const QString code = QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
-            part.fail(
-                QStringLiteral("文件中含有无效字符 U+%1（写作“_x%1_”），它不是文字中可以有的字符")
-                    .arg(code));
+            part.fail(QCoreApplication::translate(
+                          "tarvo::suite::TableReader",
+                          "文件中含有无效字符 U+%1（写作“_x%1_”），它不是文字中可以有的字符")
+                          .arg(code));
             return {};
         }
     }
@@ -354,7 +368,9 @@ QVector<bool> dateStyles(PartParse& part) {
             dates << isDateFormat(id, codes.value(id));
         }
         if (codes.size() > kMaxStyles || dates.size() > kMaxStyles)
-            part.fail(QStringLiteral("文件太大：工作簿的单元格格式多于 %1 种").arg(kMaxStyles));
+            part.fail(QCoreApplication::translate("tarvo::suite::TableReader",
+                                                  "文件太大：工作簿的单元格格式多于 %1 种")
+                          .arg(kMaxStyles));
     }
     return dates;
 }
@@ -494,7 +510,9 @@ TableText readCsv(QIODevice& device) {
     if (device.seek(0))
         if (auto table = csvIn(device, QStringDecoder("GB18030")))
             return *std::move(table);
-    return {{}, QStringLiteral("文件的编码既不是 UTF-8 也不是 GB18030，无法读取")};
+    return {{},
+            QCoreApplication::translate("tarvo::suite::TableReader",
+                                        "文件的编码既不是 UTF-8 也不是 GB18030，无法读取")};
 }
 
 TableText readCsv(const QByteArray& bytes) {
@@ -544,12 +562,14 @@ bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString&
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
     if (suffix != u"csv" && suffix != u"xlsx") {
-        errText = QStringLiteral("只能导入 .csv 或 .xlsx 文件");
+        errText =
+            QCoreApplication::translate("tarvo::suite::TableReader", "只能导入 .csv 或 .xlsx 文件");
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        errText = QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString());
+        errText = QCoreApplication::translate("tarvo::suite::TableReader", "无法打开文件“%1”：%2")
+                      .arg(path, file.errorString());
         return false;
     }
     if (file.size() > kMaxFileBytes) {

@@ -132,7 +132,7 @@ TEST(HostProgram, EveryLookupOfBothCardsIsPicturedAndTheRunEnds) {
                                      dir.filePath("none.png")});
         EXPECT_EQ(out.status, 1) << control;
         EXPECT_TRUE(out.errors.contains(QString::fromLatin1(control))) << out.errors.toStdString();
-        EXPECT_FALSE(out.errors.contains("no window to take a picture of"));
+        EXPECT_FALSE(out.errors.contains("没有可以截图的窗口"));
     }
 }
 

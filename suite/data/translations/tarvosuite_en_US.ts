@@ -385,6 +385,58 @@
         <source>文件“%1”过大，无法导入</source>
         <translation>The file "%1" is too large to import</translation>
     </message>
+    <message>
+        <source>文件太大：%1超过 %2 MB，不是可以导入的表格</source>
+        <translation>The file is too large: %1 is over %2 MB, no table that can be imported</translation>
+    </message>
+    <message>
+        <source>文件中的 %1 含有文档类型声明（DOCTYPE），工作簿不应有，不予读取</source>
+        <translation>The part %1 of the file declares a document type (DOCTYPE), which no workbook has: it is not read</translation>
+    </message>
+    <message>
+        <source>工作簿中的 %1 解压后</source>
+        <translation>the workbook part %1, once unpacked,</translation>
+    </message>
+    <message>
+        <source>文件已损坏：工作簿中的 %1 第 %2 行第 %3 列不是正确的 XML</source>
+        <translation>The file is damaged: the workbook part %1 is no well-formed XML at line %2, column %3</translation>
+    </message>
+    <message>
+        <source>文件中含有无效字符 U+%1（写作“_x%1_”），它不是文字中可以有的字符</source>
+        <translation>The file holds the invalid character U+%1 (written &quot;_x%1_&quot;), which no text may hold</translation>
+    </message>
+    <message>
+        <source>文件太大：工作簿的单元格格式多于 %1 种</source>
+        <translation>The file is too large: the workbook has more than %1 cell formats</translation>
+    </message>
+    <message>
+        <source>文件已损坏：第 %1 行出现在第 %2 行之后</source>
+        <translation>The file is damaged: row %1 comes after row %2</translation>
+    </message>
+    <message>
+        <source>文件太大：第 %1 行超过 %2 栏</source>
+        <translation>The file is too large: row %1 has more than %2 columns</translation>
+    </message>
+    <message>
+        <source>文件太大：栏目名称行最多 %1 栏，此文件更多</source>
+        <translation>The file is too large: the caption row takes at most %1 columns, and this file has more</translation>
+    </message>
+    <message>
+        <source>第 %1 行</source>
+        <translation>row %1</translation>
+    </message>
+    <message>
+        <source>文件中</source>
+        <translation>the file</translation>
+    </message>
+    <message>
+        <source>文件太大：%1有超过 %2 个字符的单元格</source>
+        <translation>The file is too large: %1 has a cell of more than %2 characters</translation>
+    </message>
+    <message>
+        <source>文件太大：一次最多导入 %1 个单元格、%2 个字符，此文件超出了这一限度</source>
+        <translation>The file is too large: one import takes at most %1 cells and %2 characters, and this file holds more</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::suite::TableExport</name>
