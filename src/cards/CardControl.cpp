@@ -71,7 +71,7 @@ void CardControl::fitCaptions() {
                 fields << w;
         // No room to take: keep the fields usable.
         if (std::any_of(fields.begin(), fields.end(),
-                        [more](QWidget* f) { return f->width() - more < f->width() / 2; }))
+                        [more = more](QWidget* f) { return f->width() - more < f->width() / 2; }))
             continue;
         for (QWidget* f : fields)
             f->setGeometry(f->x() + more, f->y(), f->width() - more, f->height());
