@@ -43,10 +43,12 @@ bool isDefaultDatabase(const QString& dbName) {
     return QFileInfo(dbName).absoluteFilePath() == QFileInfo(defaultDatabase()).absoluteFilePath();
 }
 
-/// Whether the run is a script's export or import, which shows no window.
+/// Whether the run is a script's export or import, or only asks for help or the version: none
+/// shows a window.
 bool scripted(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--export", "--check", "--commit"})
+        for (const char* option :
+             {"--export", "--check", "--commit", "--version", "-v", "--help", "-h"})
             if (qstrcmp(argv[i], option) == 0 || (qstrncmp(argv[i], option, qstrlen(option)) == 0 &&
                                                   argv[i][qstrlen(option)] == '='))
                 return true;
@@ -132,6 +134,7 @@ int main(int argc, char** argv) {
     useOffscreenWithoutDisplay(scripted(argc, argv));
     HostApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kHostName));
+    QApplication::setApplicationVersion(QStringLiteral(TARVO_VERSION));
     QApplication::setApplicationDisplayName(hostText("基础档案"));
 
 #ifdef TARVOARCHIVE_EARLIER_BUILD
@@ -146,6 +149,7 @@ int main(int argc, char** argv) {
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("银行档案与本单位开户银行"));
     cli.addHelpOption();
+    cli.addVersionOption();
     const QCommandLineOption archive(QStringLiteral("archive"),
                                      QStringLiteral("要打开的档案：") +
                                          archives.join(QStringLiteral("、")),

@@ -136,6 +136,15 @@ TEST(HostProgram, EveryLookupOfBothCardsIsPicturedAndTheRunEnds) {
     }
 }
 
+TEST(HostProgram, BothHostsTellTheirVersion) {
+    for (const QString& host : {QString(TARVO_HOST), QString(TARVO_HOST_EARLIER)}) {
+        const Outcome out = runProgram(host, {"--version"});
+        EXPECT_EQ(out.status, 0) << out.errors.toStdString();
+        EXPECT_TRUE(out.output.trimmed().endsWith(" " TARVO_VERSION))
+            << host.toStdString() << ": " << out.output.toStdString();
+    }
+}
+
 TEST(HostProgram, TheEarlierHostOpensTheSalespeopleAndHasNoPortalRoad) {
     TempDatabase temp;
     QTemporaryDir dir;
