@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <exception>
 
+QString hostText(const char* source) {
+    return QCoreApplication::translate("Host", source);
+}
+
 HostApplication::HostApplication(int& argc, char** argv)
     : QApplication(argc, argv), m_headless(platformName() == u"offscreen") {}
 

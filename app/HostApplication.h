@@ -19,3 +19,6 @@ private:
     bool m_headless = false;
     bool m_failed = false;
 };
+
+/// A text of the host in the session language.
+QString hostText(const char* source);

@@ -17,14 +17,6 @@
 
 #include <cstdio>
 
-namespace {
-
-QString hostText(const char* source) {
-    return QCoreApplication::translate("Host", source);
-}
-
-} // namespace
-
 ScreenshotTaker::ScreenshotTaker(QString path, QString cardCommand, QString lookup, QString search,
                                  QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_cardCommand(std::move(cardCommand)),
@@ -83,8 +75,7 @@ void ScreenshotTaker::poll() {
             if (list->grid()->Rows() <= 1 && m_importFile.isEmpty() &&
                 m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
                 std::fprintf(stderr, "%s\n",
-                             qPrintable(QCoreApplication::translate(
-                                 "Host", "列表中没有记录，无法打开修改卡片")));
+                             qPrintable(hostText("列表中没有记录，无法打开修改卡片")));
                 m_refused = true;
                 return;
             }

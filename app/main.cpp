@@ -63,11 +63,6 @@ void useOffscreenWithoutDisplay(bool scripted) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-/// A text of the host in the session language.
-QString hostText(const char* source) {
-    return QCoreApplication::translate("Host", source);
-}
-
 /// A window size written "1280x800", no smaller than a list window can be; invalid otherwise.
 QSize sizeOf(const QString& text) {
     static const QRegularExpression form(QStringLiteral("^(\\d{3,4})[xX](\\d{3,4})$"));

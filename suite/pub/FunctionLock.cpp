@@ -44,6 +44,15 @@ qlonglong advisoryKey(const QString& archive, LockKind kind, const QString& scop
     return qFromBigEndian<qint64>(digest.constData());
 }
 
+/// Takes the advisory lock without waiting; whether this session got it.
+bool tryAdvisoryLock(SqlBackend& sql, const QString& archive, LockKind kind, const QString& scope) {
+    return sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?)"),
+                     {advisoryKey(archive, kind, scope)})
+               .rows.value(0)
+               .value(0)
+               .toLongLong() != 0;
+}
+
 } // namespace
 
 LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
@@ -146,11 +155,7 @@ void FunctionLock::retakeAfterReconnect() {
     for (const Key& key : held) {
         if (m_takenOn.value(key) == sql.connectionGeneration())
             continue;
-        const qlonglong lockKey = advisoryKey(key.archive, key.kind, key.scope);
-        const bool got = sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {lockKey})
-                             .rows.value(0)
-                             .value(0)
-                             .toLongLong() != 0;
+        const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
         const int generation = sql.connectionGeneration();
         // Whoever took the lock while we were away wrote its row over ours: what we hold
         // open may have been changed by it.
@@ -160,7 +165,8 @@ void FunctionLock::retakeAfterReconnect() {
             continue;
         }
         if (got)
-            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey});
+            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
+                      {advisoryKey(key.archive, key.kind, key.scope)});
         dropLost(key);
         m_lostWithConnection.insert(key);
     }
@@ -245,11 +251,7 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
 
 bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
     SqlBackend& sql = m_db->sql();
-    const qlonglong lockKey = advisoryKey(key.archive, key.kind, key.scope);
-    const bool got = sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {lockKey})
-                         .rows.value(0)
-                         .value(0)
-                         .toLongLong() != 0;
+    const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
     // Read at once: a statement may connect anew before it runs, never after.
     const int generation = sql.connectionGeneration();
     if (!got) {
@@ -264,7 +266,8 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         writeRow(key);
         tx.commit();
     } catch (const DbError&) {
-        sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey});
+        sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
+                  {advisoryKey(key.archive, key.kind, key.scope)});
         throw;
     }
     m_takenOn.insert(key, generation);
