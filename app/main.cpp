@@ -16,6 +16,7 @@
 #include "UnattendedImport.h"
 
 #include "ClassRegistry.h"
+#include "DataFiles.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -80,7 +81,7 @@ QString listed(const QStringList& names) {
 void useHostLanguage(const QString& language) {
     static QTranslator translator;
     if (translator.load(QLocale(language), QStringLiteral("tarvo-archive"), QStringLiteral("_"),
-                        QStringLiteral(":/i18n")))
+                        tarvo::dataFile(QStringLiteral("translations"))))
         QCoreApplication::installTranslator(&translator);
 }
 

@@ -18,9 +18,10 @@ packages=(
     iso-codes fonts-noto-cjk xauth xvfb
     "$@"
 )
-# With --test, also what only the tests need: a spreadsheet program that re-saves exports.
+# With --test, also what only the tests need: a spreadsheet program that re-saves exports, and
+# Debian's checkers of desktop entries and AppStream metadata for the installed files.
 if [ -n "$with_tests" ]; then
-    packages+=(libreoffice-calc-nogui)
+    packages+=(libreoffice-calc-nogui desktop-file-utils appstream)
 fi
 missing=()
 for p in "${packages[@]}"; do

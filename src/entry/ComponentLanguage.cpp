@@ -1,5 +1,7 @@
 #include "ComponentLanguage.h"
 
+#include "DataFiles.h"
+
 #include <QCoreApplication>
 #include <QTranslator>
 
@@ -7,8 +9,8 @@ namespace tarvo {
 
 void useComponentLanguage(const QString& localeId) {
     static QTranslator* installed = nullptr;
-    const QString wanted =
-        QStringLiteral(":/i18n/tarvoarchive_%1.qm").arg(QString(localeId).replace(u'-', u'_'));
+    const QString wanted = dataFile(QStringLiteral("translations/tarvoarchive_%1.qm")
+                                        .arg(QString(localeId).replace(u'-', u'_')));
     if (installed && installed->filePath() == wanted)
         return;
     if (installed) {

@@ -1,4 +1,5 @@
 #include "Login.h"
+#include "SuiteLogin.h"
 
 #include "DatabaseName.h"
 #include "PostgresDatabases.h"
@@ -45,6 +46,10 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
                                            .arg(shown, text);
         return nullptr;
     }
+}
+
+LoginPtr logIn(const QString& dbName, const QString& userId, QString& error) {
+    return Login::logIn(dbName, userId, error, AccountDatabase::Seed::ReferenceOnly);
 }
 
 } // namespace tarvo::suite

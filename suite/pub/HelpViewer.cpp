@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "DataFiles.h"
 #include "KeyHook.h"
 #include "SuiteContext.h"
 
@@ -18,7 +19,7 @@ QString pageFor(const QString& topic) {
                              ? QStringLiteral("en-US")
                              : QStringLiteral("zh-CN");
     for (const QString& name : {topic.toLower(), QStringLiteral("index")}) {
-        QFile f(QStringLiteral(":/suite/data/help/%1/%2.html").arg(lang, name));
+        QFile f(dataFile(QStringLiteral("help/%1/%2.html").arg(lang, name)));
         if (f.open(QIODevice::ReadOnly))
             return QString::fromUtf8(f.readAll());
     }

@@ -1,5 +1,6 @@
 #include "AccountDatabase.h"
 
+#include "DataFiles.h"
 #include "DatabaseName.h"
 #include "PostgresBackend.h"
 #include "PostgresDatabases.h"
@@ -23,32 +24,37 @@ namespace tarvo::suite {
 
 namespace {
 
-const char* const kScripts[] = {
+// The schema belongs to this program's code and is built in; the seed data is read from the
+// data folder.
+const char* const kSchemaScripts[] = {
     ":/suite/data/schema.sql",
     ":/suite/data/datadict.sql",
     ":/suite/data/colset_defaults.sql",
-    ":/suite/data/seed/currencies.sql",
-    ":/suite/data/seed/regions.sql",
-    ":/suite/data/seed/ledger_accounts.sql",
-    ":/suite/data/seed/banks.sql",
-    ":/suite/data/seed/acc_information.sql",
-    ":/suite/data/seed/users.sql",
 };
 
-const char* const kDemoScripts[] = {
-    ":/suite/data/seed/demo_bank_accounts.sql",
-    ":/suite/data/seed/salespeople.sql",
+const char* const kReferenceSeeds[] = {
+    "seed/currencies.sql", "seed/regions.sql",         "seed/ledger_accounts.sql",
+    "seed/banks.sql",      "seed/acc_information.sql", "seed/users.sql",
+};
+
+const char* const kDemoSeeds[] = {
+    "seed/demo_bank_accounts.sql",
+    "seed/salespeople.sql",
 };
 
 constexpr mode_t kOwnerOnlyFile = 0600;
 constexpr mode_t kOwnerOnlyFolder = 0700;
 
-QString readScript(const char* path) {
-    QFile f(QString::fromLatin1(path));
+QString readScript(const QString& path) {
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1")
-                          .arg(QString::fromLatin1(path)));
+        throw DbError(
+            QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1").arg(path));
     return QString::fromUtf8(f.readAll());
+}
+
+QString seedScript(const char* name) {
+    return readScript(dataFile(QString::fromLatin1(name)));
 }
 
 QString systemError() {
@@ -123,12 +129,14 @@ void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
         // Another process may have created it while we waited for the lock.
         if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
             if (db.kind() == u"postgresql")
-                db.execScript(readScript(":/suite/data/postgres_compat.sql"));
-            for (const char* script : kScripts)
-                db.execScript(readScript(script));
+                db.execScript(readScript(QStringLiteral(":/suite/data/postgres_compat.sql")));
+            for (const char* script : kSchemaScripts)
+                db.execScript(readScript(QString::fromLatin1(script)));
+            for (const char* name : kReferenceSeeds)
+                db.execScript(seedScript(name));
             if (seed == Seed::WithDemo)
-                for (const char* script : kDemoScripts)
-                    db.execScript(readScript(script));
+                for (const char* name : kDemoSeeds)
+                    db.execScript(seedScript(name));
             db.exec(QStringLiteral(
                         "INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
                     {QString::number(kSchemaVersion)});

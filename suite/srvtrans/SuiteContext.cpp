@@ -1,5 +1,7 @@
 #include "SuiteContext.h"
 
+#include "DataFiles.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -29,7 +31,7 @@ void useQtTranslations(const QString& language) {
     const QString qtDir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const auto& [name, dir] :
          {std::pair{QStringLiteral("qtbase"), qtDir},
-          std::pair{QStringLiteral("tarvosuite"), QStringLiteral(":/i18n")}}) {
+          std::pair{QStringLiteral("tarvosuite"), dataFile(QStringLiteral("translations"))}}) {
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(locale, name, QStringLiteral("_"), dir)) {
             QCoreApplication::installTranslator(translator.get());
