@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian packages into build/packages/: tarvo-archive, the program for clerks, and
+# libtarvoarchive-dev, what a host developer builds against. Install with
+#   sudo apt install ./build/packages/tarvo-archive_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# dpkg-shlibdeps works out the packages the programs and libraries need; it reads `file`'s
+# verdict on which installed files are ELF objects.
+scripts/install-deps.sh dpkg-dev file
+scripts/build.sh
+rm -f build/packages/*.deb
+(cd build && cpack -G DEB >/dev/null)
+ls build/packages/*.deb
