@@ -18,10 +18,11 @@ packages=(
     iso-codes fonts-noto-cjk xauth xvfb
     "$@"
 )
-# With --test, also what only the tests need: a spreadsheet program that re-saves exports, and
-# Debian's checkers of desktop entries and AppStream metadata for the installed files.
+# With --test, also what only the tests need: a spreadsheet program that re-saves exports,
+# Debian's checkers of desktop entries and AppStream metadata for the installed files, and
+# what building the packages takes (dpkg-shlibdeps, and `file`, which tells it the ELF files).
 if [ -n "$with_tests" ]; then
-    packages+=(libreoffice-calc-nogui desktop-file-utils appstream)
+    packages+=(libreoffice-calc-nogui desktop-file-utils appstream dpkg-dev file)
 fi
 missing=()
 for p in "${packages[@]}"; do

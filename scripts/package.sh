@@ -4,8 +4,8 @@
 #   sudo apt install ./build/packages/tarvo-archive_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# dpkg-shlibdeps works out the packages the programs and libraries need; it reads `file`'s
-# verdict on which installed files are ELF objects.
+# dpkg-shlibdeps works out the packages the programs and libraries need; CPack hands it the
+# files that `file` calls ELF objects.
 scripts/install-deps.sh dpkg-dev file
 scripts/build.sh
 rm -f build/packages/*.deb

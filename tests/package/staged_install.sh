@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Installs the build under a temporary root as the package lays it out, and checks what a clerk
+# and a host developer get from there: the desktop entry and metadata pass Debian's checkers,
+# the program runs from the staged paths with the staged libraries and data (no
+# LD_LIBRARY_PATH), and the example host builds and runs against the staged development files.
+# Arguments: BUILD_DIR SOURCE_DIR CXX_COMPILER CXX_FLAGS EXE_LINKER_FLAGS
+set -euo pipefail
+build=$1 source=$2 cxx=$3 cxxflags=$4 ldflags=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+unset LD_LIBRARY_PATH XDG_DATA_HOME
+export QT_QPA_PLATFORM=offscreen HOME=$work/home
+mkdir "$HOME"
+
+stage=$work/root
+DESTDIR=$stage cmake --install "$build" >/dev/null
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
+root=$stage$prefix
+
+desktop=$(echo "$root"/share/applications/*.desktop)
+desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml ||
+    fail "appstreamcli refused the metainfo"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon installed"
+program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
+
+host=$root/bin/tarvo-archive
+"$host" --version | grep -Eqx 'tarvo-archive [0-9]+\.[0-9]+(\.[0-9]+)?' ||
+    fail "--version of the staged program"
+if ldd "$host" | grep libtarvo | grep -v "=> $stage/"; then
+    fail "the staged program loads libraries from outside the staging root"
+fi
+
+# The staged translations: a refusal in English.
+set +e
+refusal=$("$host" --lang en-US --archive nothing 2>&1 >/dev/null)
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "an unknown archive ended with status $status"
+grep -q 'There is no archive "nothing"' <<<"$refusal" || fail "not in English: $refusal"
+
+# The user's own database, made from the staged seed data, and a picture of the window.
+"$host" --archive bank --sysid NB --screenshot "$work/list.png" 2>"$work/shot.err" ||
+    fail "screenshot from the staged paths: $(cat "$work/shot.err")"
+[ "$(head -c 4 "$work/list.png" | tail -c 3)" = PNG ] || fail "no PNG picture"
+[ -s "$HOME/.local/share/TarvoArchive/account.db" ] || fail "no database in the user's folder"
+
+# The example host, against the staged development files alone.
+export CCACHE_BASEDIR=/ CCACHE_NOHASHDIR=1
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$source/examples/host" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
+cmake --build "$work/example" >/dev/null || fail "the example host does not build"
+if ldd "$work/example/example-host" | grep libtarvo | grep -v "=> $stage/"; then
+    fail "the example host links libraries from outside the staging root"
+fi
+out=$("$work/example/example-host" --db "$work/example.db" --close-when-open 2>"$work/ex.err") ||
+    fail "the example host failed: $(cat "$work/ex.err")"
+grep -q '^opened: ' <<<"$out" && grep -qx closed <<<"$out" ||
+    fail "the example host did not open and close the archive: $out"
+
+# The pkg-config file names the installed headers and libraries.
+pc=$(find "$root" -name tarvoarchive.pc)
+[ -n "$pc" ] || fail "no tarvoarchive.pc installed"
+export PKG_CONFIG_PATH=${pc%/*}
+pkg-config --validate tarvoarchive || fail "tarvoarchive.pc is not valid"
+include=$(pkg-config --variable=includedir tarvoarchive)
+[ -f "$stage$include/tarvoarchive/ITarvoArchive.h" ] || fail "pkg-config names $include"
+libdir=$(pkg-config --variable=libdir tarvoarchive)
+for lib in $(pkg-config --libs-only-l tarvoarchive | grep -o -- '-ltarvo[a-z_]*'); do
+    [ -e "$stage$libdir/lib${lib#-l}.so" ] || fail "pkg-config links ${lib#-l}, not installed"
+done
+echo "staged install checked"
