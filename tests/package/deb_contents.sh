@@ -30,12 +30,15 @@ holds runtime /usr/bin/tarvo-archive /usr/bin/tarvo-archive-earlier /usr/bin/tar
     '/usr/lib/[a-z0-9_-]+/libtarvoarchive\.so\.1' '/usr/lib/[a-z0-9_-]+/libtarvo_suite\.so\.1' \
     '/usr/lib/[a-z0-9_-]+/libtarvoarchive_earlier\.so\.1' \
     '/usr/share/applications/.*\.desktop' '/usr/share/metainfo/.*\.metainfo\.xml' \
-    '/usr/share/icons/hicolor/scalable/apps/.*\.svg' /usr/share/man/man1/tarvo-archive\.1\.gz \
+    '/usr/share/icons/hicolor/scalable/apps/.*\.svg' \
     /usr/share/tarvo-archive/seed/banks\.sql /usr/share/tarvo-archive/help/zh-CN/index\.html \
     /usr/share/tarvo-archive/translations/tarvoarchive_en_US\.qm
 holds dev /usr/include/tarvoarchive/ITarvoArchive\.h /usr/include/tarvoarchive/ILogin\.h \
     '/usr/lib/[a-z0-9_-]+/cmake/TarvoArchive/TarvoArchiveConfig\.cmake' \
     '/usr/lib/[a-z0-9_-]+/pkgconfig/tarvoarchive\.pc' '/usr/lib/[a-z0-9_-]+/libtarvoarchive\.so'
+for program in $(grep '^/usr/bin/.' "$work/runtime"); do
+    holds runtime "/usr/share/man/man1/${program##*/}\.1\.gz"
+done
 if grep -E '^/usr/include/|\.so$' "$work/runtime"; then
     fail "development files in the runtime package"
 fi
