@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 # dpkg-shlibdeps works out the packages the programs and libraries need; CPack hands it the
 # files that `file` calls ELF objects.
 scripts/install-deps.sh dpkg-dev file
+# Debian's packages install under /usr, also from a build folder first configured otherwise.
+cmake -S . -B build -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 scripts/build.sh
 rm -f build/packages/*.deb
 (cd build && cpack -G DEB >/dev/null)

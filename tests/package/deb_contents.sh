@@ -12,6 +12,7 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 (cd "$build" && cpack -G DEB -B "$work" >/dev/null) || fail "cpack could not build the packages"
 runtime=$(echo "$work"/tarvo-archive_*.deb)
 dev=$(echo "$work"/libtarvoarchive-dev_*.deb)
@@ -19,30 +20,31 @@ dev=$(echo "$work"/libtarvoarchive-dev_*.deb)
 dpkg-deb -c "$runtime" | awk '{print substr($6, 2)}' >"$work/runtime"
 dpkg-deb -c "$dev" | awk '{print substr($6, 2)}' >"$work/dev"
 
-holds() { # LIST PATTERN...
+# holds LIST PATTERN...: the package holds a file matching each pattern, under the prefix.
+holds() {
     local list=$1
     shift
     for pattern in "$@"; do
-        grep -Eqx "$pattern" "$work/$list" || fail "the $list package lacks $pattern"
+        grep -Eqx "$prefix/$pattern" "$work/$list" || fail "the $list package lacks $pattern"
     done
 }
-holds runtime /usr/bin/tarvo-archive /usr/bin/tarvo-archive-earlier /usr/bin/tarvo-dbtool \
-    '/usr/lib/[a-z0-9_-]+/libtarvoarchive\.so\.1' '/usr/lib/[a-z0-9_-]+/libtarvo_suite\.so\.1' \
-    '/usr/lib/[a-z0-9_-]+/libtarvoarchive_earlier\.so\.1' \
-    '/usr/share/applications/.*\.desktop' '/usr/share/metainfo/.*\.metainfo\.xml' \
-    '/usr/share/icons/hicolor/scalable/apps/.*\.svg' \
-    /usr/share/tarvo-archive/seed/banks\.sql /usr/share/tarvo-archive/help/zh-CN/index\.html \
-    /usr/share/tarvo-archive/translations/tarvoarchive_en_US\.qm
-holds dev /usr/include/tarvoarchive/ITarvoArchive\.h /usr/include/tarvoarchive/ILogin\.h \
-    '/usr/lib/[a-z0-9_-]+/cmake/TarvoArchive/TarvoArchiveConfig\.cmake' \
-    '/usr/lib/[a-z0-9_-]+/pkgconfig/tarvoarchive\.pc' '/usr/lib/[a-z0-9_-]+/libtarvoarchive\.so'
-for program in $(grep '^/usr/bin/.' "$work/runtime"); do
-    holds runtime "/usr/share/man/man1/${program##*/}\.1\.gz"
+lib='lib(/[a-z0-9_-]+)?'
+holds runtime bin/tarvo-archive bin/tarvo-archive-earlier bin/tarvo-dbtool \
+    "$lib/libtarvoarchive\.so\.1" "$lib/libtarvo_suite\.so\.1" "$lib/libtarvoarchive_earlier\.so\.1" \
+    'share/applications/.*\.desktop' 'share/metainfo/.*\.metainfo\.xml' \
+    'share/icons/hicolor/scalable/apps/.*\.svg' share/tarvo-archive/seed/banks\.sql \
+    share/tarvo-archive/help/zh-CN/index\.html \
+    share/tarvo-archive/translations/tarvoarchive_en_US\.qm
+holds dev include/tarvoarchive/ITarvoArchive\.h include/tarvoarchive/ILogin\.h \
+    "$lib/cmake/TarvoArchive/TarvoArchiveConfig\.cmake" "$lib/pkgconfig/tarvoarchive\.pc" \
+    "$lib/libtarvoarchive\.so"
+for program in $(grep "^$prefix/bin/." "$work/runtime"); do
+    holds runtime "share/man/man1/${program##*/}\.1\.gz"
 done
-if grep -E '^/usr/include/|\.so$' "$work/runtime"; then
+if grep -E "^$prefix/include/|\\.so\$" "$work/runtime"; then
     fail "development files in the runtime package"
 fi
-if grep -Ex '.*\.so\.[0-9.]+|/usr/bin/.*' "$work/dev"; then
+if grep -Ex ".*\\.so\\.[0-9.]+|$prefix/bin/.*" "$work/dev"; then
     fail "runtime files in the development package"
 fi
 depends=$(dpkg-deb -f "$runtime" Depends)
