@@ -1,5 +1,6 @@
 #include "AccountDatabase.h"
 #include "HelperProcess.h"
+#include "SuiteLogin.h"
 #include "TempDatabase.h"
 
 #include <memory>
@@ -39,6 +40,22 @@ TEST(SeedData, ANewDatabaseHoldsTheReferenceData) {
     EXPECT_EQ(count(*db, "select count(*) from AccInformation where cSysID='AA' and cID='20' "
                          "and cName='iStrsPriDecDgt'"),
               1);
+}
+
+TEST(SeedData, AnEmbeddingHostsLoginMakesADatabaseWithoutTheDemoCompany) {
+    TempDatabase temp(TempDatabase::Content::Empty);
+    QString error;
+    EXPECT_EQ(tarvo::suite::logIn(temp.name(), QStringLiteral("nobody"), error), nullptr);
+    EXPECT_TRUE(error.contains(u"nobody")) << error.toStdString();
+
+    const auto login = tarvo::suite::logIn(temp.name(), QStringLiteral("demo"), error);
+    ASSERT_NE(login, nullptr) << error.toStdString();
+    EXPECT_EQ(login->cUserId(), u"demo");
+    EXPECT_FALSE(login->cUserName().isEmpty());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(count(*db, "select count(*) from aa_bank where cBankName='中国建设银行'"), 1);
+    EXPECT_EQ(count(*db, "select count(*) from bank"), 0);
+    EXPECT_EQ(count(*db, "select count(*) from Person"), 0);
 }
 
 TEST(SeedData, EveryArchiveColumnIsInTheDictionaryAndBack) {
