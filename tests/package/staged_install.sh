@@ -52,7 +52,8 @@ grep -q 'There is no archive "nothing"' <<<"$refusal" || fail "not in English: $
 [ -s "$HOME/.local/share/TarvoArchive/account.db" ] || fail "no database in the user's folder"
 
 # The example host, against the staged development files alone.
-export CCACHE_BASEDIR=/ CCACHE_NOHASHDIR=1
+# Paths under the temporary folder are written relative, so a second run reuses the cache.
+export CCACHE_BASEDIR=$work CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$source/examples/host" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
