@@ -45,6 +45,18 @@ set -e
 [ "$status" -eq 2 ] || fail "an unknown archive ended with status $status"
 grep -q 'There is no archive "nothing"' <<<"$refusal" || fail "not in English: $refusal"
 
+# The seed data is read from the staging root and nowhere else: without it there, the first
+# start says which file it misses.
+data=$root/share/tarvo-archive
+mv "$data/seed" "$data/seed.away"
+set +e
+missing=$(HOME=$work/nobody "$host" --screenshot "$work/none.png" 2>&1 >/dev/null)
+status=$?
+set -e
+mv "$data/seed.away" "$data/seed"
+[ "$status" -eq 1 ] && grep -qF "$data/seed/" <<<"$missing" ||
+    fail "without the staged seed data the program started ($status): $missing"
+
 # The user's own database, made from the staged seed data, and a picture of the window.
 "$host" --archive bank --sysid NB --screenshot "$work/list.png" 2>"$work/shot.err" ||
     fail "screenshot from the staged paths: $(cat "$work/shot.err")"
