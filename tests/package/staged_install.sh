@@ -31,8 +31,13 @@ program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
 
 host=$root/bin/tarvo-archive
-"$host" --version | grep -Eqx 'tarvo-archive [0-9]+\.[0-9]+(\.[0-9]+)?' ||
-    fail "--version of the staged program"
+version=$("$host" --version | sed -n 's/^tarvo-archive \([0-9][0-9.]*\)$/\1/p')
+[ -n "$version" ] || fail "--version of the staged program"
+# What describes the program names the version it is.
+grep -q "<release version=\"$version\"" "$root"/share/metainfo/*.metainfo.xml ||
+    fail "the metainfo has no release $version"
+zcat "$root/share/man/man1/tarvo-archive.1.gz" | grep -q "^\.TH .*\"tarvo-archive $version\"" ||
+    fail "the manual page is not of version $version"
 if ldd "$host" | grep libtarvo | grep -v "=> $stage/"; then
     fail "the staged program loads libraries from outside the staging root"
 fi
