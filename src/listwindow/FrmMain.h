@@ -18,6 +18,7 @@ class QMenu;
 class QMenuBar;
 class QTextStream;
 class QToolBar;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -135,7 +136,10 @@ private:
     QString m_searchedText;
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
-    QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
+    QHash<QString, std::shared_ptr<std::vector<char>>> m_searchResults;
+    /// Reads the index of a long list a slice at a time between the window's events.
+    QTimer* m_searchSlices = nullptr;
+    int m_slicesSinceShown = 0;
     /// The tree is being filled: selection changes are not node clicks.
     bool m_fillingTree = false;
 
@@ -162,7 +166,12 @@ private:
     /// rest of the row.
     void PlaceQuickSearchBox();
     void retranslateQuickSearch();
+    /// Starts the index when there is none: a short list is read whole, a long one a slice at
+    /// a time from then on, searched as far as it is read.
     bool EnsureSearchIndex();
+    /// Reads the index on for a moment; true once it holds every row.
+    bool ReadSearchSlice();
+    void StopSearchSlices();
     /// A fill has put rs's rows in the grid (rs null: none).
     void ForgetSearchIndex(const RecordsetPtr& rs);
     /// Narrows the grid to the rows matching the search box, or shows them all again.

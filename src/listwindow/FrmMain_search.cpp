@@ -3,12 +3,13 @@
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
+#include "Pinyin.h"
 #include "QuickSearchEdit.h"
 #include "QuickSearchIndex.h"
 #include "StatusBar.h"
 
-#include <QApplication>
-#include <QScopeGuard>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -22,6 +23,19 @@ namespace {
 constexpr int kBoxMinWidth = 120;
 constexpr int kBoxMargin = 6;
 constexpr int kResultsKept = 64;
+/// The remembered verdicts of a long list are a byte per row each: at most this many bytes.
+constexpr qsizetype kResultBytesKept = 24 << 20;
+/// Rows read into the search index between two looks at the clock, and how long one slice of
+/// reading may hold the window before its events run again.
+constexpr int kIndexStep = 512;
+/// A list this short is read whole at once.
+constexpr int kReadAtOnce = 2048;
+/// How often a long list's index looks whether ICU is set up yet.
+constexpr int kPinyinPollMs = 10;
+constexpr int kIndexSliceMs = 25;
+/// While the index is read, the list narrowed by what is typed takes the rows found every few
+/// slices, not at each: the grid's filter walks all its rows.
+constexpr int kSlicesBetweenShows = 8;
 } // namespace
 
 void FrmMain::PlaceQuickSearch() {
@@ -73,16 +87,60 @@ bool FrmMain::EnsureSearchIndex() {
     if (!m_shownRs)
         return false;
     if (!m_searchIndex) {
-        // Most of a second on a list of 100,000 accounts: show that the window works.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         m_searchIndex = std::make_unique<QuickSearchIndex>(
-            *m_shownRs, QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+            QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+        m_slicesSinceShown = 0;
+        ReadSearchSlice(); // a short list is read whole at once
     }
     return true;
 }
 
+bool FrmMain::ReadSearchSlice() {
+    const int rows = m_shownRs->storedRowCount();
+    if (rows <= kReadAtOnce) {
+        m_searchIndex->addRows(*m_shownRs, rows);
+    } else if (Pinyin::ready()) {
+        QElapsedTimer clock;
+        clock.start();
+        do
+            m_searchIndex->addRows(*m_shownRs, kIndexStep);
+        while (m_searchIndex->rowCount() < rows && clock.elapsed() < kIndexSliceMs);
+    }
+    if (m_searchIndex->rowCount() < rows) {
+        Stb->setPanelText(1, tr("正在建立搜索索引… %1%")
+                                 .arg(qint64(m_searchIndex->rowCount()) * 100 / rows));
+        if (!m_searchSlices) {
+            m_searchSlices = new QTimer(this);
+            connect(m_searchSlices, &QTimer::timeout, this, [this] {
+                reportErrors([&] {
+                    const bool complete = ReadSearchSlice();
+                    if (!m_searchedText.isEmpty() &&
+                        (complete || ++m_slicesSinceShown >= kSlicesBetweenShows)) {
+                        m_slicesSinceShown = 0;
+                        ApplyQuickSearch();
+                    }
+                });
+            });
+        }
+        m_searchSlices->start(Pinyin::ready() ? 0 : kPinyinPollMs);
+        return false;
+    }
+    m_searchIndex->finish();
+    StopSearchSlices();
+    return true;
+}
+
+void FrmMain::StopSearchSlices() {
+    if (m_searchSlices && m_searchSlices->isActive()) {
+        m_searchSlices->stop();
+        Stb->setPanelText(1, QString());
+    }
+}
+
 void FrmMain::ForgetSearchIndex(const RecordsetPtr& rs) {
+    StopSearchSlices();
+    if (rs)
+        Pinyin::prepare(); // long before the search box is first used
     m_shownRs = rs;
     m_searchIndex.reset();
     m_searchedText.clear();
@@ -99,7 +157,7 @@ void FrmMain::ApplyQuickSearch() {
         ShowRowCount(Grid->Rows() - 1);
         return;
     }
-    std::shared_ptr<const std::vector<char>> matches = m_searchResults.value(text);
+    std::shared_ptr<std::vector<char>> matches = m_searchResults.value(text);
     if (!matches) {
         // A match of a text is always a match of every start of it.
         const std::vector<char>* within = nullptr;
@@ -107,15 +165,25 @@ void FrmMain::ApplyQuickSearch() {
             if (const auto it = m_searchResults.constFind(text.left(n));
                 it != m_searchResults.cend())
                 within = it->get();
-        matches = std::make_shared<const std::vector<char>>(m_searchIndex->match(text, within));
-        if (m_searchResults.size() >= kResultsKept)
+        matches = std::make_shared<std::vector<char>>(m_searchIndex->match(text, within));
+        const qsizetype kept = std::clamp<qsizetype>(
+            kResultBytesKept / std::max(1, m_searchIndex->rowCount()), 8, kResultsKept);
+        if (m_searchResults.size() >= kept)
+            m_searchResults.removeIf([&](const auto& it) { return !text.startsWith(it.key()); });
+        if (m_searchResults.size() >= kept)
             m_searchResults.clear();
         m_searchResults.insert(text, matches);
+    } else {
+        // Found while the index was still being read: the rows read since are looked at too.
+        m_searchIndex->matchMore(text, *matches);
     }
     m_searchedText = text;
-    Grid->setRowFilter([matches](int key) {
-        // Rows added to the grid by hand have no record behind them and stay.
-        return key < 0 || size_t(key) >= matches->size() || (*matches)[size_t(key)];
+    const int stored = m_shownRs->storedRowCount();
+    Grid->setRowFilter([matches, stored](int key) {
+        // Rows added to the grid by hand have no record behind them and stay; rows the index
+        // has not read yet are shown once it has found them.
+        return key < 0 || key >= stored ||
+               (size_t(key) < matches->size() && (*matches)[size_t(key)]);
     });
     ShowRowCount(Grid->Rows() - 1);
 }
