@@ -139,7 +139,6 @@ private:
 
     void watchTurn() {
         longestGap = std::max(longestGap, msSince(m_sinceTurn));
-        if (msSince(m_sinceTurn) > 50) std::fprintf(stderr, "DEBUG gap %.1f at %.1f building=%d timed=%d pending=%d\n", msSince(m_sinceTurn), msSince(m_firstUse), m_building, m_timed, int(m_pending.size()));
         m_sinceTurn.restart();
         if (m_building && m_status->PanelText(1).isEmpty()) {
             m_building = false;

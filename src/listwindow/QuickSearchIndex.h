@@ -98,10 +98,18 @@ private:
     quint32 addName(const QString& value);
     quint32 unitOf(char32_t ch, const QByteArray& reading);
     void growNameSlots();
-    bool nameMatches(quint32 name, const Query& q) const;
+    bool nameMatches(quint32 name, const Query& q, std::vector<const Unit*>& units) const;
+    /// Marks in out the rows from `from` to `to` whose run of buffer (ends as m_textEnd)
+    /// holds needle, where accept(row, position of the hit) agrees.
+    template <typename Accept>
+    void markRows(const QByteArray& buffer, const std::vector<quint32>& ends, int from, int to,
+                  const QByteArray& needle, char* out, Accept accept) const;
     void matchFrom(const Query& q, const std::vector<char>* within,
                    std::vector<char>& result) const;
-    void scan(const Query& q, int from, const std::vector<char>* within, char* out) const;
+    /// Gives out[r] its verdict for the rows r from `from` to `to`; safe to run on several
+    /// threads over rows apart.
+    void scan(const Query& q, int from, int to, const std::vector<char>* within,
+              char* out) const;
 };
 
 } // namespace tarvo
