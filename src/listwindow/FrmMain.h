@@ -137,6 +137,10 @@ private:
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
     QHash<QString, std::shared_ptr<std::vector<char>>> m_searchResults;
+    /// The verdicts of the text the rows are narrowed by (as far as they are searched), and
+    /// those of the start of it they narrow, if any.
+    std::shared_ptr<std::vector<char>> m_searchMatches;
+    std::shared_ptr<const std::vector<char>> m_searchWithin;
     /// Reads the index of a long list a slice at a time between the window's events.
     QTimer* m_searchSlices = nullptr;
     int m_slicesSinceShown = 0;
@@ -171,7 +175,15 @@ private:
     bool EnsureSearchIndex();
     /// Reads the index on for a moment; true once it holds every row.
     bool ReadSearchSlice();
+    /// Searches rowsAtLeast more rows for the text typed, then on for a moment; true once
+    /// every row read into the index is searched.
+    bool SearchFurther(int rowsAtLeast);
+    /// Reads and searches on between the window's events while anything is left, saying how
+    /// far it is in the status bar.
+    void ContinueSearchSlices();
     void StopSearchSlices();
+    /// Narrows the grid to the rows found.
+    void ShowSearchMatches();
     /// A fill has put rs's rows in the grid (rs null: none).
     void ForgetSearchIndex(const RecordsetPtr& rs);
     /// Narrows the grid to the rows matching the search box, or shows them all again.

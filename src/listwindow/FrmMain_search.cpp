@@ -26,14 +26,18 @@ constexpr int kResultsKept = 64;
 /// The remembered verdicts of a long list are a byte per row each: at most this many bytes.
 constexpr qsizetype kResultBytesKept = 24 << 20;
 /// Rows read into the search index between two looks at the clock, and how long one slice of
-/// reading may hold the window before its events run again.
+/// reading or searching may hold the window before its events run again.
 constexpr int kIndexStep = 512;
 /// A list this short is read whole at once.
 constexpr int kReadAtOnce = 2048;
 /// How often a long list's index looks whether ICU is set up yet.
 constexpr int kPinyinPollMs = 10;
-constexpr int kIndexSliceMs = 25;
-/// While the index is read, the list narrowed by what is typed takes the rows found every few
+constexpr int kSliceMs = 25;
+/// Rows a key searches before the list shows what it found; a longer list's rest is searched
+/// a slice at a time, kSearchStep rows between two looks at the clock.
+constexpr int kRowsSearchedAtOnce = 200000;
+constexpr int kSearchStep = 200000;
+/// While the index is read or a long list searched, the list takes the rows found every few
 /// slices, not at each: the grid's filter walks all its rows.
 constexpr int kSlicesBetweenShows = 8;
 } // namespace
@@ -91,12 +95,15 @@ bool FrmMain::EnsureSearchIndex() {
             QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
         m_slicesSinceShown = 0;
         ReadSearchSlice(); // a short list is read whole at once
+        ContinueSearchSlices();
     }
     return true;
 }
 
 bool FrmMain::ReadSearchSlice() {
     const int rows = m_shownRs->storedRowCount();
+    if (m_searchIndex->rowCount() == rows)
+        return true;
     if (rows <= kReadAtOnce) {
         m_searchIndex->addRows(*m_shownRs, rows);
     } else if (Pinyin::ready()) {
@@ -104,30 +111,57 @@ bool FrmMain::ReadSearchSlice() {
         clock.start();
         do
             m_searchIndex->addRows(*m_shownRs, kIndexStep);
-        while (m_searchIndex->rowCount() < rows && clock.elapsed() < kIndexSliceMs);
+        while (m_searchIndex->rowCount() < rows && clock.elapsed() < kSliceMs);
     }
-    if (m_searchIndex->rowCount() < rows) {
+    if (m_searchIndex->rowCount() < rows)
+        return false;
+    m_searchIndex->finish();
+    return true;
+}
+
+bool FrmMain::SearchFurther(int rowsAtLeast) {
+    if (!m_searchMatches)
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    const auto upTo = [&](int rows) {
+        m_searchIndex->matchMore(m_searchedText, *m_searchMatches, m_searchWithin.get(), rows);
+    };
+    upTo(int(m_searchMatches->size()) + rowsAtLeast);
+    while (int(m_searchMatches->size()) < m_searchIndex->rowCount() && clock.elapsed() < kSliceMs)
+        upTo(int(m_searchMatches->size()) + kSearchStep);
+    return int(m_searchMatches->size()) == m_searchIndex->rowCount();
+}
+
+void FrmMain::ContinueSearchSlices() {
+    const int rows = m_shownRs ? m_shownRs->storedRowCount() : 0;
+    const bool indexed = !m_searchIndex || m_searchIndex->rowCount() == rows;
+    const bool found = !m_searchMatches || int(m_searchMatches->size()) == rows;
+    if (indexed && found) {
+        StopSearchSlices();
+        return;
+    }
+    if (!indexed)
         Stb->setPanelText(1, tr("正在建立搜索索引… %1%")
                                  .arg(qint64(m_searchIndex->rowCount()) * 100 / rows));
-        if (!m_searchSlices) {
-            m_searchSlices = new QTimer(this);
-            connect(m_searchSlices, &QTimer::timeout, this, [this] {
-                reportErrors([&] {
-                    const bool complete = ReadSearchSlice();
-                    if (!m_searchedText.isEmpty() &&
-                        (complete || ++m_slicesSinceShown >= kSlicesBetweenShows)) {
-                        m_slicesSinceShown = 0;
-                        ApplyQuickSearch();
-                    }
-                });
+    else
+        Stb->setPanelText(1, tr("正在搜索… %1%").arg(qint64(m_searchMatches->size()) * 100 / rows));
+    if (!m_searchSlices) {
+        m_searchSlices = new QTimer(this);
+        connect(m_searchSlices, &QTimer::timeout, this, [this] {
+            reportErrors([&] {
+                const bool indexed = ReadSearchSlice();
+                const bool complete = SearchFurther(0) && indexed;
+                if (m_searchMatches &&
+                    (complete || ++m_slicesSinceShown >= kSlicesBetweenShows)) {
+                    m_slicesSinceShown = 0;
+                    ShowSearchMatches();
+                }
+                ContinueSearchSlices();
             });
-        }
-        m_searchSlices->start(Pinyin::ready() ? 0 : kPinyinPollMs);
-        return false;
+        });
     }
-    m_searchIndex->finish();
-    StopSearchSlices();
-    return true;
+    m_searchSlices->start(Pinyin::ready() ? 0 : kPinyinPollMs);
 }
 
 void FrmMain::StopSearchSlices() {
@@ -145,11 +179,16 @@ void FrmMain::ForgetSearchIndex(const RecordsetPtr& rs) {
     m_searchIndex.reset();
     m_searchedText.clear();
     m_searchResults.clear();
+    m_searchMatches.reset();
+    m_searchWithin.reset();
 }
 
 void FrmMain::ApplyQuickSearch() {
     const QString text = txtQuickSearch ? txtQuickSearch->text().trimmed().toLower() : QString();
     if (text.isEmpty() || !EnsureSearchIndex()) {
+        m_searchMatches.reset();
+        m_searchWithin.reset();
+        ContinueSearchSlices();
         if (m_searchedText.isEmpty())
             return; // nothing narrowed, nothing to undo
         Grid->setRowFilter(nullptr);
@@ -157,31 +196,38 @@ void FrmMain::ApplyQuickSearch() {
         ShowRowCount(Grid->Rows() - 1);
         return;
     }
-    std::shared_ptr<std::vector<char>> matches = m_searchResults.value(text);
-    if (!matches) {
-        // A match of a text is always a match of every start of it.
-        const std::vector<char>* within = nullptr;
-        for (qsizetype n = text.size() - 1; n > 0 && !within; --n)
-            if (const auto it = m_searchResults.constFind(text.left(n));
-                it != m_searchResults.cend())
-                within = it->get();
-        matches = std::make_shared<std::vector<char>>(m_searchIndex->match(text, within));
-        const qsizetype kept = std::clamp<qsizetype>(
-            kResultBytesKept / std::max(1, m_searchIndex->rowCount()), 8, kResultsKept);
-        if (m_searchResults.size() >= kept)
-            m_searchResults.removeIf([&](const auto& it) { return !text.startsWith(it.key()); });
-        if (m_searchResults.size() >= kept)
-            m_searchResults.clear();
-        m_searchResults.insert(text, matches);
-    } else {
-        // Found while the index was still being read: the rows read since are looked at too.
-        m_searchIndex->matchMore(text, *matches);
+    if (text != m_searchedText) {
+        std::shared_ptr<std::vector<char>> matches = m_searchResults.value(text);
+        // A match of a text is always a match of every start of it: a text not searched yet
+        // looks only at the rows of its longest start searched (as far as that went).
+        m_searchWithin.reset();
+        for (qsizetype n = text.size() - 1; n > 0 && !matches && !m_searchWithin; --n)
+            m_searchWithin = m_searchResults.value(text.left(n));
+        if (!matches) {
+            matches = std::make_shared<std::vector<char>>();
+            const qsizetype kept = std::clamp<qsizetype>(
+                kResultBytesKept / std::max(1, m_searchIndex->rowCount()), 8, kResultsKept);
+            if (m_searchResults.size() >= kept)
+                m_searchResults.removeIf(
+                    [&](const auto& it) { return !text.startsWith(it.key()); });
+            if (m_searchResults.size() >= kept)
+                m_searchResults.clear();
+            m_searchResults.insert(text, matches);
+        }
+        m_searchedText = text;
+        m_searchMatches = std::move(matches);
     }
-    m_searchedText = text;
+    // The first rows at once, the rest in slices between the window's events.
+    SearchFurther(kRowsSearchedAtOnce);
+    ShowSearchMatches();
+    ContinueSearchSlices();
+}
+
+void FrmMain::ShowSearchMatches() {
     const int stored = m_shownRs->storedRowCount();
-    Grid->setRowFilter([matches, stored](int key) {
-        // Rows added to the grid by hand have no record behind them and stay; rows the index
-        // has not read yet are shown once it has found them.
+    Grid->setRowFilter([matches = m_searchMatches, stored](int key) {
+        // Rows added to the grid by hand have no record behind them and stay; rows not
+        // searched yet are shown once they are found.
         return key < 0 || key >= stored ||
                (size_t(key) < matches->size() && (*matches)[size_t(key)]);
     });

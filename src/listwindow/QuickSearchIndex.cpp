@@ -473,18 +473,19 @@ void QuickSearchIndex::markRows(const QByteArray& buffer, const std::vector<quin
 std::vector<char> QuickSearchIndex::match(const QString& query,
                                           const std::vector<char>* within) const {
     std::vector<char> result;
-    matchFrom(Query(query), within, result);
+    matchFrom(Query(query), within, rowCount(), result);
     return result;
 }
 
-void QuickSearchIndex::matchMore(const QString& query, std::vector<char>& result) const {
-    matchFrom(Query(query), nullptr, result);
+void QuickSearchIndex::matchMore(const QString& query, std::vector<char>& result,
+                                 const std::vector<char>* within, int upTo) const {
+    matchFrom(Query(query), within, upTo, result);
 }
 
-void QuickSearchIndex::matchFrom(const Query& q, const std::vector<char>* within,
+void QuickSearchIndex::matchFrom(const Query& q, const std::vector<char>* within, int upTo,
                                  std::vector<char>& result) const {
     const size_t from = result.size();
-    const size_t rows = size_t(rowCount());
+    const size_t rows = size_t(std::clamp(upTo, 0, rowCount()));
     if (from >= rows)
         return;
     result.resize(rows, 0);

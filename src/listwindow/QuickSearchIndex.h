@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 
+#include <limits>
 #include <vector>
 
 namespace tarvo {
@@ -46,8 +47,11 @@ public:
     /// mark are left out without a look: narrowing a query that extends an earlier one needs
     /// to look at the earlier matches only. Rows beyond within's end are all looked at.
     std::vector<char> match(const QString& query, const std::vector<char>* within = nullptr) const;
-    /// Extends result, query's verdicts on the first rows, to every row read.
-    void matchMore(const QString& query, std::vector<char>& result) const;
+    /// Extends result, query's verdicts on the first rows, to the first upTo rows read (all of
+    /// them at most), within as match() takes it.
+    void matchMore(const QString& query, std::vector<char>& result,
+                   const std::vector<char>* within = nullptr,
+                   int upTo = std::numeric_limits<int>::max()) const;
 
     /// Bytes the index holds.
     qsizetype bytes() const;
@@ -104,7 +108,7 @@ private:
     template <typename Accept>
     void markRows(const QByteArray& buffer, const std::vector<quint32>& ends, int from, int to,
                   const QByteArray& needle, char* out, Accept accept) const;
-    void matchFrom(const Query& q, const std::vector<char>* within,
+    void matchFrom(const Query& q, const std::vector<char>* within, int upTo,
                    std::vector<char>& result) const;
     /// Gives out[r] its verdict for the rows r from `from` to `to`; safe to run on several
     /// threads over rows apart.

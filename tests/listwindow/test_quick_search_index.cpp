@@ -142,6 +142,12 @@ TEST(QuickSearchIndex, ReadASliceAtATimeItFindsTheRowsEachSliceBrings) {
         << "a narrowing of the first slice leaves the rows after it open";
     EXPECT_EQ(index.match("zhihang"), (std::vector<char>{1, 1, 1, 0, 0}))
         << "a name met again in a later slice keeps its pinyin";
+
+    std::vector<char> some;
+    index.matchMore("yinhang", some, &yh, 3);
+    EXPECT_EQ(some, (std::vector<char>{0, 1, 1})) << "searched as far as asked";
+    index.matchMore("yinhang", some, &yh);
+    EXPECT_EQ(some, (std::vector<char>{0, 1, 1, 1, 0}));
 }
 
 namespace {

@@ -233,6 +233,10 @@
 <context>
     <name>tarvo::FrmMain</name>
     <message>
+        <source>正在搜索… %1%</source>
+        <translation>Searching… %1%</translation>
+    </message>
+    <message>
         <source>正在建立搜索索引… %1%</source>
         <translation>Building the search index… %1%</translation>
     </message>
