@@ -32,11 +32,11 @@ constexpr int kIndexStep = 512;
 constexpr int kReadAtOnce = 2048;
 /// How often a long list's index looks whether ICU is set up yet.
 constexpr int kPinyinPollMs = 10;
-constexpr int kSliceMs = 25;
+constexpr int kSliceMs = 12;
 /// Rows a key searches before the list shows what it found; a longer list's rest is searched
 /// a slice at a time, kSearchStep rows between two looks at the clock.
-constexpr int kRowsSearchedAtOnce = 200000;
-constexpr int kSearchStep = 200000;
+constexpr int kRowsSearchedAtOnce = 100000;
+constexpr int kSearchStep = 100000;
 /// While the index is read or a long list searched, the list takes the rows found every few
 /// slices, not at each: the grid's filter walks all its rows.
 constexpr int kSlicesBetweenShows = 8;

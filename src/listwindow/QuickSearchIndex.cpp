@@ -19,6 +19,8 @@ namespace {
 /// Queries longer than this are matched as plain text only.
 constexpr int kLongestPinyinQuery = 63;
 constexpr size_t kRowsWorthASecondThread = 100000;
+/// Room kept for the rows after the first slice: this times what that slice foretells.
+constexpr double kForetold = 1.1;
 constexpr quint32 kNoName = std::numeric_limits<quint32>::max();
 /// The first of the two numbers that stand for a unit above 0x7fff.
 constexpr quint32 kLongUnit = 0x8000;
@@ -243,21 +245,35 @@ void QuickSearchIndex::addRows(const Recordset& rs, int count) {
         m_textEnd.push_back(quint32(m_text.size()));
         m_digitsEnd.push_back(quint32(m_digits.size()));
     }
-    // Room for the rest as the first rows foretell it: a buffer doubled as it fills would need
-    // twice the room for a moment.
-    if (first == 0 && end > 0)
-        m_text.reserve(qsizetype(double(m_text.size()) / end * 1.1 * rs.storedRowCount()));
+    // Room for the rest as the first rows foretell it: a buffer doubled as it fills needs
+    // twice the room for a moment, and copying it (or rehashing the names) holds the window.
+    if (first == 0 && end > 0) {
+        const double rest = kForetold * rs.storedRowCount() / end;
+        m_text.reserve(qsizetype(rest * double(m_text.size())));
+        m_nameUnits.reserve(size_t(rest * double(m_nameUnits.size())));
+        m_nameStart.reserve(size_t(rest * double(m_nameStart.size())));
+        m_nameLetters.reserve(size_t(rest * double(m_nameLetters.size())));
+        while (double(m_nameSlots.size()) < 2 * rest * double(m_nameLetters.size()))
+            growNameSlots();
+    }
 }
 
 void QuickSearchIndex::finish() {
     release(m_nameSlots);
     m_unitOf = {};
     m_readingAt = {};
-    m_text.squeeze();
+    // Copying a million rows' keys to give back a little room would hold the window for a
+    // moment: only what the first rows foretold badly is copied.
+    const auto tight = [](auto& v) {
+        if (double(v.capacity()) > kForetold * 1.1 * double(v.size()))
+            v.shrink_to_fit();
+    };
+    if (double(m_text.capacity()) > kForetold * 1.1 * double(m_text.size()))
+        m_text.squeeze();
     m_digits.squeeze();
-    m_nameStart.shrink_to_fit();
-    m_nameUnits.shrink_to_fit();
-    m_nameLetters.shrink_to_fit();
+    tight(m_nameStart);
+    tight(m_nameUnits);
+    tight(m_nameLetters);
     m_units.shrink_to_fit();
 }
 
