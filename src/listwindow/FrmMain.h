@@ -14,6 +14,7 @@
 #include <vector>
 
 class QAction;
+class QElapsedTimer;
 class QMenu;
 class QMenuBar;
 class QTextStream;
@@ -173,11 +174,12 @@ private:
     /// Starts the index when there is none: a short list is read whole, a long one a slice at
     /// a time from then on, searched as far as it is read.
     bool EnsureSearchIndex();
-    /// Reads the index on for a moment; true once it holds every row.
-    bool ReadSearchSlice();
-    /// Searches rowsAtLeast more rows for the text typed, then on for a moment; true once
-    /// every row read into the index is searched.
-    bool SearchFurther(int rowsAtLeast);
+    /// Reads the index on until the slice that clock started is over (half of it while a text
+    /// is searched, which takes the rest); true once it holds every row.
+    bool ReadSearchSlice(const QElapsedTimer& clock);
+    /// Searches rowsAtLeast more rows for the text typed, then on until the slice is over;
+    /// true once every row read into the index is searched.
+    bool SearchFurther(int rowsAtLeast, const QElapsedTimer& clock);
     /// Reads and searches on between the window's events while anything is left, saying how
     /// far it is in the status bar.
     void ContinueSearchSlices();

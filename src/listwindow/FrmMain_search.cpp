@@ -94,24 +94,25 @@ bool FrmMain::EnsureSearchIndex() {
         m_searchIndex = std::make_unique<QuickSearchIndex>(
             QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
         m_slicesSinceShown = 0;
-        ReadSearchSlice(); // a short list is read whole at once
+        QElapsedTimer clock;
+        clock.start();
+        ReadSearchSlice(clock); // a short list is read whole at once
         ContinueSearchSlices();
     }
     return true;
 }
 
-bool FrmMain::ReadSearchSlice() {
+bool FrmMain::ReadSearchSlice(const QElapsedTimer& clock) {
     const int rows = m_shownRs->storedRowCount();
     if (m_searchIndex->rowCount() == rows)
         return true;
     if (rows <= kReadAtOnce) {
         m_searchIndex->addRows(*m_shownRs, rows);
     } else if (Pinyin::ready()) {
-        QElapsedTimer clock;
-        clock.start();
         do
             m_searchIndex->addRows(*m_shownRs, kIndexStep);
-        while (m_searchIndex->rowCount() < rows && clock.elapsed() < kSliceMs);
+        while (m_searchIndex->rowCount() < rows &&
+               clock.elapsed() < (m_searchMatches ? kSliceMs / 2 : kSliceMs));
     }
     if (m_searchIndex->rowCount() < rows)
         return false;
@@ -119,11 +120,9 @@ bool FrmMain::ReadSearchSlice() {
     return true;
 }
 
-bool FrmMain::SearchFurther(int rowsAtLeast) {
+bool FrmMain::SearchFurther(int rowsAtLeast, const QElapsedTimer& clock) {
     if (!m_searchMatches)
         return true;
-    QElapsedTimer clock;
-    clock.start();
     const auto upTo = [&](int rows) {
         m_searchIndex->matchMore(m_searchedText, *m_searchMatches, m_searchWithin.get(), rows);
     };
@@ -150,8 +149,10 @@ void FrmMain::ContinueSearchSlices() {
         m_searchSlices = new QTimer(this);
         connect(m_searchSlices, &QTimer::timeout, this, [this] {
             reportErrors([&] {
-                const bool indexed = ReadSearchSlice();
-                const bool complete = SearchFurther(0) && indexed;
+                QElapsedTimer clock;
+                clock.start();
+                const bool indexed = ReadSearchSlice(clock);
+                const bool complete = SearchFurther(0, clock) && indexed;
                 if (m_searchMatches &&
                     (complete || ++m_slicesSinceShown >= kSlicesBetweenShows)) {
                     m_slicesSinceShown = 0;
@@ -218,7 +219,9 @@ void FrmMain::ApplyQuickSearch() {
         m_searchMatches = std::move(matches);
     }
     // The first rows at once, the rest in slices between the window's events.
-    SearchFurther(kRowsSearchedAtOnce);
+    QElapsedTimer clock;
+    clock.start();
+    SearchFurther(kRowsSearchedAtOnce, clock);
     ShowSearchMatches();
     ContinueSearchSlices();
 }
