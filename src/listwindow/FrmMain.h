@@ -14,10 +14,12 @@
 #include <vector>
 
 class QAction;
+class QElapsedTimer;
 class QMenu;
 class QMenuBar;
 class QTextStream;
 class QToolBar;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -135,7 +137,14 @@ private:
     QString m_searchedText;
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
-    QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
+    QHash<QString, std::shared_ptr<std::vector<char>>> m_searchResults;
+    /// The verdicts of the text the rows are narrowed by (as far as they are searched), and
+    /// those of the start of it they narrow, if any.
+    std::shared_ptr<std::vector<char>> m_searchMatches;
+    std::shared_ptr<const std::vector<char>> m_searchWithin;
+    /// Reads the index of a long list a slice at a time between the window's events.
+    QTimer* m_searchSlices = nullptr;
+    int m_slicesSinceShown = 0;
     /// The tree is being filled: selection changes are not node clicks.
     bool m_fillingTree = false;
 
@@ -162,7 +171,21 @@ private:
     /// rest of the row.
     void PlaceQuickSearchBox();
     void retranslateQuickSearch();
+    /// Starts the index when there is none: a short list is read whole, a long one a slice at
+    /// a time from then on, searched as far as it is read.
     bool EnsureSearchIndex();
+    /// Reads the index on until the slice that clock started is over (half of it while a text
+    /// is searched, which takes the rest); true once it holds every row.
+    bool ReadSearchSlice(const QElapsedTimer& clock);
+    /// Searches rowsAtLeast more rows for the text typed, then on until the slice is over;
+    /// true once every row read into the index is searched.
+    bool SearchFurther(int rowsAtLeast, const QElapsedTimer& clock);
+    /// Reads and searches on between the window's events while anything is left, saying how
+    /// far it is in the status bar.
+    void ContinueSearchSlices();
+    void StopSearchSlices();
+    /// Narrows the grid to the rows found.
+    void ShowSearchMatches();
     /// A fill has put rs's rows in the grid (rs null: none).
     void ForgetSearchIndex(const RecordsetPtr& rs);
     /// Narrows the grid to the rows matching the search box, or shows them all again.

@@ -3,12 +3,13 @@
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
+#include "Pinyin.h"
 #include "QuickSearchEdit.h"
 #include "QuickSearchIndex.h"
 #include "StatusBar.h"
 
-#include <QApplication>
-#include <QScopeGuard>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -22,6 +23,23 @@ namespace {
 constexpr int kBoxMinWidth = 120;
 constexpr int kBoxMargin = 6;
 constexpr int kResultsKept = 64;
+/// The remembered verdicts of a long list are a byte per row each: at most this many bytes.
+constexpr qsizetype kResultBytesKept = 24 << 20;
+/// Rows read into the search index between two looks at the clock, and how long one slice of
+/// reading or searching may hold the window before its events run again.
+constexpr int kIndexStep = 512;
+/// A list this short is read whole at once.
+constexpr int kReadAtOnce = 2048;
+/// How often a long list's index looks whether ICU is set up yet.
+constexpr int kPinyinPollMs = 10;
+constexpr int kSliceMs = 12;
+/// Rows a key searches before the list shows what it found; a longer list's rest is searched
+/// a slice at a time, kSearchStep rows between two looks at the clock.
+constexpr int kRowsSearchedAtOnce = 100000;
+constexpr int kSearchStep = 100000;
+/// While the index is read or a long list searched, the list takes the rows found every few
+/// slices, not at each: the grid's filter walks all its rows.
+constexpr int kSlicesBetweenShows = 8;
 } // namespace
 
 void FrmMain::PlaceQuickSearch() {
@@ -73,25 +91,105 @@ bool FrmMain::EnsureSearchIndex() {
     if (!m_shownRs)
         return false;
     if (!m_searchIndex) {
-        // Most of a second on a list of 100,000 accounts: show that the window works.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         m_searchIndex = std::make_unique<QuickSearchIndex>(
-            *m_shownRs, QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+            QuickSearchIndex::fieldsOf(*m_shownRs, m_ComVar->m_KeyFldName));
+        m_slicesSinceShown = 0;
+        QElapsedTimer clock;
+        clock.start();
+        ReadSearchSlice(clock); // a short list is read whole at once
+        ContinueSearchSlices();
     }
     return true;
 }
 
+bool FrmMain::ReadSearchSlice(const QElapsedTimer& clock) {
+    const int rows = m_shownRs->storedRowCount();
+    if (m_searchIndex->rowCount() == rows)
+        return true;
+    if (rows <= kReadAtOnce) {
+        m_searchIndex->addRows(*m_shownRs, rows);
+    } else if (Pinyin::ready()) {
+        do
+            m_searchIndex->addRows(*m_shownRs, kIndexStep);
+        while (m_searchIndex->rowCount() < rows &&
+               clock.elapsed() < (m_searchMatches ? kSliceMs / 2 : kSliceMs));
+    }
+    if (m_searchIndex->rowCount() < rows)
+        return false;
+    m_searchIndex->finish();
+    return true;
+}
+
+bool FrmMain::SearchFurther(int rowsAtLeast, const QElapsedTimer& clock) {
+    if (!m_searchMatches)
+        return true;
+    const auto upTo = [&](int rows) {
+        m_searchIndex->matchMore(m_searchedText, *m_searchMatches, m_searchWithin.get(), rows);
+    };
+    upTo(int(m_searchMatches->size()) + rowsAtLeast);
+    while (int(m_searchMatches->size()) < m_searchIndex->rowCount() && clock.elapsed() < kSliceMs)
+        upTo(int(m_searchMatches->size()) + kSearchStep);
+    return int(m_searchMatches->size()) == m_searchIndex->rowCount();
+}
+
+void FrmMain::ContinueSearchSlices() {
+    const int rows = m_shownRs ? m_shownRs->storedRowCount() : 0;
+    const bool indexed = !m_searchIndex || m_searchIndex->rowCount() == rows;
+    const bool found = !m_searchMatches || int(m_searchMatches->size()) == rows;
+    if (indexed && found) {
+        StopSearchSlices();
+        return;
+    }
+    if (!indexed)
+        Stb->setPanelText(1, tr("正在建立搜索索引… %1%")
+                                 .arg(qint64(m_searchIndex->rowCount()) * 100 / rows));
+    else
+        Stb->setPanelText(1, tr("正在搜索… %1%").arg(qint64(m_searchMatches->size()) * 100 / rows));
+    if (!m_searchSlices) {
+        m_searchSlices = new QTimer(this);
+        connect(m_searchSlices, &QTimer::timeout, this, [this] {
+            reportErrors([&] {
+                QElapsedTimer clock;
+                clock.start();
+                const bool indexed = ReadSearchSlice(clock);
+                const bool complete = SearchFurther(0, clock) && indexed;
+                if (m_searchMatches &&
+                    (complete || ++m_slicesSinceShown >= kSlicesBetweenShows)) {
+                    m_slicesSinceShown = 0;
+                    ShowSearchMatches();
+                }
+                ContinueSearchSlices();
+            });
+        });
+    }
+    m_searchSlices->start(Pinyin::ready() ? 0 : kPinyinPollMs);
+}
+
+void FrmMain::StopSearchSlices() {
+    if (m_searchSlices && m_searchSlices->isActive()) {
+        m_searchSlices->stop();
+        Stb->setPanelText(1, QString());
+    }
+}
+
 void FrmMain::ForgetSearchIndex(const RecordsetPtr& rs) {
+    StopSearchSlices();
+    if (rs)
+        Pinyin::prepare(); // long before the search box is first used
     m_shownRs = rs;
     m_searchIndex.reset();
     m_searchedText.clear();
     m_searchResults.clear();
+    m_searchMatches.reset();
+    m_searchWithin.reset();
 }
 
 void FrmMain::ApplyQuickSearch() {
     const QString text = txtQuickSearch ? txtQuickSearch->text().trimmed().toLower() : QString();
     if (text.isEmpty() || !EnsureSearchIndex()) {
+        m_searchMatches.reset();
+        m_searchWithin.reset();
+        ContinueSearchSlices();
         if (m_searchedText.isEmpty())
             return; // nothing narrowed, nothing to undo
         Grid->setRowFilter(nullptr);
@@ -99,23 +197,42 @@ void FrmMain::ApplyQuickSearch() {
         ShowRowCount(Grid->Rows() - 1);
         return;
     }
-    std::shared_ptr<const std::vector<char>> matches = m_searchResults.value(text);
-    if (!matches) {
-        // A match of a text is always a match of every start of it.
-        const std::vector<char>* within = nullptr;
-        for (qsizetype n = text.size() - 1; n > 0 && !within; --n)
-            if (const auto it = m_searchResults.constFind(text.left(n));
-                it != m_searchResults.cend())
-                within = it->get();
-        matches = std::make_shared<const std::vector<char>>(m_searchIndex->match(text, within));
-        if (m_searchResults.size() >= kResultsKept)
-            m_searchResults.clear();
-        m_searchResults.insert(text, matches);
+    if (text != m_searchedText) {
+        std::shared_ptr<std::vector<char>> matches = m_searchResults.value(text);
+        // A match of a text is always a match of every start of it: a text not searched yet
+        // looks only at the rows of its longest start searched (as far as that went).
+        m_searchWithin.reset();
+        for (qsizetype n = text.size() - 1; n > 0 && !matches && !m_searchWithin; --n)
+            m_searchWithin = m_searchResults.value(text.left(n));
+        if (!matches) {
+            matches = std::make_shared<std::vector<char>>();
+            const qsizetype kept = std::clamp<qsizetype>(
+                kResultBytesKept / std::max(1, m_searchIndex->rowCount()), 8, kResultsKept);
+            if (m_searchResults.size() >= kept)
+                m_searchResults.removeIf(
+                    [&](const auto& it) { return !text.startsWith(it.key()); });
+            if (m_searchResults.size() >= kept)
+                m_searchResults.clear();
+            m_searchResults.insert(text, matches);
+        }
+        m_searchedText = text;
+        m_searchMatches = std::move(matches);
     }
-    m_searchedText = text;
-    Grid->setRowFilter([matches](int key) {
-        // Rows added to the grid by hand have no record behind them and stay.
-        return key < 0 || size_t(key) >= matches->size() || (*matches)[size_t(key)];
+    // The first rows at once, the rest in slices between the window's events.
+    QElapsedTimer clock;
+    clock.start();
+    SearchFurther(kRowsSearchedAtOnce, clock);
+    ShowSearchMatches();
+    ContinueSearchSlices();
+}
+
+void FrmMain::ShowSearchMatches() {
+    const int stored = m_shownRs->storedRowCount();
+    Grid->setRowFilter([matches = m_searchMatches, stored](int key) {
+        // Rows added to the grid by hand have no record behind them and stay; rows not
+        // searched yet are shown once they are found.
+        return key < 0 || key >= stored ||
+               (size_t(key) < matches->size() && (*matches)[size_t(key)]);
     });
     ShowRowCount(Grid->Rows() - 1);
 }

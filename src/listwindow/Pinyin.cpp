@@ -6,7 +6,10 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <mutex>
 
 namespace tarvo {
 
@@ -48,6 +51,27 @@ const QVector<Word>& words() {
     return all;
 }
 
+std::unique_ptr<icu::Transliterator> createTransliterator() {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Transliterator> t(
+        icu::Transliterator::createInstance("Han-Latin; Latin-ASCII", UTRANS_FORWARD, status));
+    if (U_FAILURE(status))
+        t.reset();
+    return t;
+}
+
+/// A transliterator set up ahead on a thread of its own, until a thread takes it.
+struct Prepared {
+    std::mutex mutex;
+    std::future<std::unique_ptr<icu::Transliterator>> made;
+    bool started = false;
+};
+
+Prepared& prepared() {
+    static Prepared p;
+    return p;
+}
+
 /// What is known of one character: its reading, and whether a word of the table starts with it.
 struct Reading {
     QByteArray latin;
@@ -77,14 +101,28 @@ public:
         return *m_cache.insert(c, r);
     }
 
+    bool ready() {
+        if (m_translit || m_failed)
+            return true;
+        Prepared& p = prepared();
+        const std::lock_guard lock(p.mutex);
+        if (!p.made.valid())
+            return p.started; // taken by another thread: this one sets its own up
+        return p.made.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+
 private:
     bool open() {
         if (!m_translit && !m_failed) {
-            UErrorCode status = U_ZERO_ERROR;
-            m_translit.reset(icu::Transliterator::createInstance(
-                "Han-Latin; Latin-ASCII", UTRANS_FORWARD, status));
-            if (U_FAILURE(status))
-                m_translit.reset();
+            {
+                // One thread takes the transliterator set up ahead; any other sets its own up.
+                Prepared& p = prepared();
+                const std::lock_guard lock(p.mutex);
+                if (p.made.valid())
+                    m_translit = p.made.get();
+            }
+            if (!m_translit)
+                m_translit = createTransliterator();
             m_failed = !m_translit;
         }
         return bool(m_translit);
@@ -105,6 +143,19 @@ Transliteration& transliteration() {
 
 QByteArray Pinyin::reading(char32_t codePoint) {
     return transliteration().reading(codePoint).latin;
+}
+
+void Pinyin::prepare() {
+    Prepared& p = prepared();
+    const std::lock_guard lock(p.mutex);
+    if (!p.started) {
+        p.started = true;
+        p.made = std::async(std::launch::async, createTransliterator);
+    }
+}
+
+bool Pinyin::ready() {
+    return transliteration().ready();
 }
 
 QVector<QByteArray> Pinyin::syllables(const QString& text) {

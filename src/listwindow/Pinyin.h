@@ -18,6 +18,12 @@ public:
     static QVector<QByteArray> syllables(const QString& text);
     /// The reading of one Han character as ICU gives it, or empty.
     static QByteArray reading(char32_t codePoint);
+    /// Sets ICU's transliteration up on a thread of its own (it takes a good part of a second),
+    /// for the first thread that reads pinyin afterwards.
+    static void prepare();
+    /// Whether what prepare() started is done (or was taken by another thread), so that reading
+    /// pinyin on this thread no longer waits for it.
+    static bool ready();
 };
 
 } // namespace tarvo

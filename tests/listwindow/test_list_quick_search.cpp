@@ -260,3 +260,59 @@ TEST_F(ListWindowTest, TheCountSpeaksEnglishWithItsSingularAndPlural) {
     });
     suite::setSessionLanguage("zh-CN");
 }
+
+namespace {
+
+/// Accounts enough for the search index to be read a slice at a time: M000001 … M0nnnnn, all
+/// of one name, behind the four of the seed data.
+void addAccounts(ComponentHarness& h, int n) {
+    h.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+           "INSERT INTO bank (cBCode, cBAccount, cAccName, cCurrencyName, cBName, cBankCode) "
+           "SELECT 'M' || substr('000000' || i, -6), '9559' || i, '示例公司户', '人民币', "
+           "'示例支行', (SELECT min(cBankCode) FROM aa_bank) FROM n",
+           {n});
+}
+
+QString indexState(FrmMain& w) {
+    return w.findChild<suite::StatusBar*>("Stb")->PanelText(1);
+}
+
+bool indexRead(FrmMain& w) {
+    return QTest::qWaitFor([&] { return indexState(w).isEmpty(); }, 60000);
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, AKeyTypedWhileTheIndexIsReadFindsTheRowsReadAfterIt) {
+    addAccounts(h, 20000);
+    h.exec("update bank set cAccName = '最后的备用户' where cBCode = 'M020000'");
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        QTest::keyClicks(box, "zhdby");
+        EXPECT_TRUE(indexState(w).startsWith("正在建立搜索索引")) << indexState(w).toStdString();
+        ASSERT_TRUE(indexRead(w));
+        EXPECT_EQ(column(w, 1), QStringList{"M020000"});
+        EXPECT_EQ(rowCountText(w), "共 1 条记录");
+
+        QTest::keyClick(box, Qt::Key_Backspace);
+        EXPECT_EQ(column(w, 1), QStringList{"M020000"}) << "a verdict found while reading is whole";
+    });
+}
+
+TEST_F(ListWindowTest, ARefreshWhileTheIndexIsReadThrowsTheOldIndexAway) {
+    addAccounts(h, 20000);
+    h.exec("update bank set cAccName = '最后的备用户' where cBCode = 'M020000'");
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        ASSERT_FALSE(indexState(w).isEmpty()) << "the box's first use starts the index";
+        h.exec("update bank set cAccName = '示例公司户' where cBCode = 'M020000'");
+        h.exec("update bank set cAccName = '最后的备用户' where cBCode = 'M010000'");
+        h.exec("delete from bank where cBCode > 'M015000'");
+        QTest::keyClick(box, Qt::Key_F9);
+        QTest::keyClicks(box, "zhdby");
+        ASSERT_TRUE(indexRead(w));
+        EXPECT_EQ(column(w, 1), QStringList{"M010000"});
+        box->clear();
+        EXPECT_EQ(w.grid()->Rows() - 1, 15004);
+    });
+}

@@ -232,6 +232,14 @@
 </context>
 <context>
     <name>tarvo::FrmMain</name>
+    <message>
+        <source>正在搜索… %1%</source>
+        <translation>Searching… %1%</translation>
+    </message>
+    <message>
+        <source>正在建立搜索索引… %1%</source>
+        <translation>Building the search index… %1%</translation>
+    </message>
     <message numerus="yes">
         <source>共 %n 条记录</source>
         <translation>
