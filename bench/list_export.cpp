@@ -2,7 +2,8 @@
 // own output command (style, data, writer) started from the event loop of the shown, loaded
 // list; then the print control's writer alone given the list's data, so that the writer's part
 // shows apart from the building of the data. Memory is the peak of each step over the process's
-// memory before it (the loaded list). The baselines: for .csv the database's own shell running
+// memory before it (the loaded list); the writer and the reading by itself also in processor
+// time, beside the baselines' own. The baselines: for .csv the database's own shell running
 // the list's SELECT as CSV; for .xlsx a bare libxlsxwriter program writing the same cells.
 //   bench_list_export N FORMAT        FORMAT: csv or xlsx
 // One size and format per process, so that the peaks belong to it. Prints "NAME VALUE" lines.
@@ -33,6 +34,8 @@
 #include <cstdio>
 
 #include <malloc.h>
+#include <sys/resource.h>
+#include <time.h>
 
 namespace {
 
@@ -43,6 +46,20 @@ void resetPeak() {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly))
         f.write("5");
+}
+
+/// Processor time of this thread, or of the finished child processes, in ms: what a step costs
+/// however busy the machine is.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+double childrenCpuMs() {
+    rusage r{};
+    getrusage(RUSAGE_CHILDREN, &r);
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 +
+           double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
 }
 
 double msSince(const QElapsedTimer& t) {
@@ -133,6 +150,8 @@ private:
         const double beforeMb = bench::residentMegabytes();
         QVector<double> reads;
         QVector<double> writes;
+        QVector<double> readsCpu;
+        QVector<double> writesCpu;
         double readPeak = 0;
         double writePeak = 0;
         qint32 flags = 0;
@@ -140,6 +159,7 @@ private:
             resetPeak();
             QElapsedTimer t;
             t.start();
+            double cpu = threadCpuMs();
             {
                 tarvo::suite::PrintDataReader reader(data);
                 tarvo::suite::PrintDataHeader header;
@@ -148,18 +168,23 @@ private:
                 }
             }
             reads << msSince(t);
+            readsCpu << threadCpuMs() - cpu;
             readPeak = std::max(readPeak, bench::peakMegabytes() - beforeMb);
             resetPeak();
             t.restart();
+            cpu = threadCpuMs();
             if (control.ExportToFile(flags, types, sizes, path, QString()) != 0)
                 return;
             writes << msSince(t);
+            writesCpu << threadCpuMs() - cpu;
             writePeak = std::max(writePeak, bench::peakMegabytes() - beforeMb);
         }
         bench::report("read_ms", bench::median(reads));
         bench::report("read_peak_over_data_mb", readPeak);
         bench::report("writer_ms", bench::median(writes));
         bench::report("writer_peak_over_data_mb", writePeak);
+        bench::report("read_cpu_ms", bench::median(readsCpu));
+        bench::report("writer_cpu_ms", bench::median(writesCpu));
         // The bare program reads the same cells from a .csv written from the same data.
         if (m_format == u"xlsx")
             control.ExportToFile(flags, types, sizes, m_dir + QStringLiteral("/cells.csv"),
@@ -193,11 +218,17 @@ int main(int argc, char** argv) {
 
     if (format == u"csv") {
         QVector<double> shell;
-        for (int i = 0; i < 3; ++i)
+        QVector<double> shellCpu;
+        for (int i = 0; i < 3; ++i) {
+            const double cpu = childrenCpuMs();
             shell << bench::programMilliseconds("sqlite3", {"-csv", dbName, driver.query});
+            shellCpu << childrenCpuMs() - cpu;
+        }
         bench::report("shell_csv_ms", bench::median(shell));
+        bench::report("shell_csv_cpu_ms", bench::median(shellCpu));
         return 0;
     }
+    const double cpu = childrenCpuMs();
     QProcess bare;
     bare.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bench_xlsx_bare"),
                {dir.filePath("cells.csv"), dir.filePath("bare.xlsx"), driver.cellTypes});
@@ -208,5 +239,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fputs(out.constData(), stdout);
+    bench::report("bare_xlsx_cpu_ms", childrenCpuMs() - cpu);
     return 0;
 }
