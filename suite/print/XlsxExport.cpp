@@ -33,10 +33,14 @@ QString tr(const char* text) {
     return QCoreApplication::translate("tarvo::suite::TableExport", text);
 }
 
+/// A name a workbook takes for its sheet: none of the characters it refuses, no apostrophe at
+/// either end, at most 31 characters.
 QString sheetNameOf(const QString& name) {
     QString sheet = name;
     sheet.remove(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")));
     sheet = sheet.left(31).trimmed();
+    while (sheet.startsWith(u'\'') || sheet.endsWith(u'\''))
+        sheet = sheet.startsWith(u'\'') ? sheet.mid(1).trimmed() : sheet.chopped(1).trimmed();
     return sheet.isEmpty() ? QStringLiteral("Sheet1") : sheet;
 }
 
@@ -125,6 +129,8 @@ Sheet startSheet(lxw_workbook* book, const ExportJob& job, const QVector<ExportC
                  Utf8Buffer& utf8) {
     Sheet out;
     out.sheet = workbook_add_worksheet(book, utf8.of(sheetNameOf(job.sheetName)));
+    if (!out.sheet)
+        return out;
     lxw_format* head = workbook_add_format(book);
     format_set_bold(head);
     format_set_bg_color(head, 0xE8E8E8);
@@ -173,6 +179,10 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
     const QVector<ExportColumn> columns = exportColumns(job);
     Utf8Buffer utf8;
     const Sheet sheet = startSheet(book, job, columns, utf8);
+    if (!sheet.sheet) {
+        workbook_close(book);
+        return tr("无法建立工作簿");
+    }
 
     std::optional<QString> refused;
     lxw_row_t row = 1;

@@ -21,8 +21,9 @@ struct ExportCells : ::testing::Test {
 
     /// The control given one column of each caption, ADO type and decimals, and these rows.
     void load(const QVector<std::tuple<QString, int, int>>& columns,
-              const QVector<QStringList>& rows) {
+              const QVector<QStringList>& rows, const QString& title = QString()) {
         PrintStyle style;
+        style.title = title;
         style.page = PrintStyle::defaultPage(4000);
         QStringList typeList;
         QStringList sizeList;
@@ -112,4 +113,15 @@ TEST_F(ExportCells, AVeryLongCellIsWrittenWholeToCsvAndRefusedByAWorkbook) {
     const auto sheet = XlsxSheet::read(workbook);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->at("B2").value, longest) << "a cell at the limit is kept whole";
+}
+
+TEST_F(ExportCells, AWorkbookTakesWhateverTitleTheListHasForItsSheetName) {
+    for (const QString& title : QStringList{"'月末'", "'", "[银行]:账户*?/\\", QString(40, u'长')}) {
+        load({{"编码", 202, -1}}, {{"007"}}, title);
+        const QString path = dir.filePath("titled.xlsx");
+        ASSERT_EQ(exportTo(path), 0) << title.toStdString();
+        const auto sheet = XlsxSheet::read(path);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->at("A2").value, "007");
+    }
 }
