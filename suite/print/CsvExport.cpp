@@ -55,6 +55,11 @@ private:
     }
 };
 
+/// Whether a spreadsheet program would take a text starting with c for a formula.
+bool startsFormula(QChar c) {
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
 void putText(ByteSink& out, QStringView text) {
     const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) {
         return c == u',' || c == u'"' || c == u'\r' || c == u'\n';

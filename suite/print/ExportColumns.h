@@ -35,9 +35,4 @@ char* formatCsvNumber(char* out, double value, int decimals);
 /// Why an export stops when its rows cannot be read.
 QString unreadableDataError();
 
-/// Whether a spreadsheet program would take a text starting with c for a formula.
-inline bool startsFormula(QChar c) {
-    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
-}
-
 } // namespace tarvo::suite
