@@ -2,7 +2,6 @@
 
 #include "PrintStyle.h"
 
-#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -22,20 +21,6 @@ struct ExportColumnTypes {
     QVector<int> sizes;
     static std::optional<ExportColumnTypes> parse(const QString& types, const QString& sizes);
 };
-
-/// One value on its way into a file: a text stays a text (codes and account numbers keep
-/// every digit and leading zero), a number or date column's value becomes a number or date
-/// when the grid's text reads as one, and stays a text when it does not.
-struct ExportCell {
-    enum Kind { Blank, Text, Number, Date } kind = Blank;
-    QString text;
-    double number = 0;
-    QDate date;
-};
-ExportCell exportCell(int adoType, const QString& text);
-
-/// A text that a spreadsheet program would take for a formula, made plainly a text.
-QString neutraliseFormula(const QString& text);
 
 struct ExportJob {
     QString path;

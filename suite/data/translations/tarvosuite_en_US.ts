@@ -448,6 +448,14 @@
         <source>无法建立工作簿</source>
         <translation>The workbook cannot be built</translation>
     </message>
+    <message>
+        <source>第 %1 行“%2”的文字超过一个单元格最多能容纳的 %3 个字符，请改存为 .csv 文件</source>
+        <translation>The text of “%2” in row %1 is longer than the %3 characters a cell holds; save the list as a .csv file instead</translation>
+    </message>
+    <message>
+        <source>清单超过一个工作表最多能容纳的 %1 行，请改存为 .csv 文件</source>
+        <translation>The list is longer than the %1 rows a worksheet holds; save it as a .csv file instead</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::suite::Pub</name>

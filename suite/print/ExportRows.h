@@ -1,0 +1,26 @@
+#pragma once
+
+#include "PrintData.h"
+#include "TableExport.h"
+
+#include <utility>
+
+namespace tarvo::suite {
+
+/// Hands the job's rows to eachRow in order, one at a time, as the row's cells; eachRow returns
+/// false to stop early. False when the rows cannot be read. The writers learn where their rows
+/// come from here and nowhere else.
+template <class EachRow>
+bool forEachRow(const ExportJob& job, EachRow&& eachRow) {
+    PrintDataReader reader(*job.dataXml);
+    PrintDataHeader header;
+    if (!reader.readHeader(header))
+        return false;
+    QStringList cells;
+    while (reader.next(cells))
+        if (!eachRow(std::as_const(cells)))
+            return true;
+    return !reader.hasError();
+}
+
+} // namespace tarvo::suite

@@ -1,0 +1,231 @@
+// The list as a workbook for spreadsheets: codes and account numbers stay texts, amounts and
+// dates are numbers with their formats. Rows go to disk as they are written (constant memory),
+// which makes every text an inline string.
+#include "ExportColumns.h"
+#include "ExportRows.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace tarvo::suite {
+
+namespace {
+
+constexpr int kMaxXlsxWidth = 60;
+/// What one cell holds at most, in characters.
+constexpr int kMaxCellChars = 32767;
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("tarvo::suite::TableExport", text);
+}
+
+/// A name a workbook takes for its sheet: none of the characters it refuses, no apostrophe at
+/// either end, at most 31 characters.
+QString sheetNameOf(const QString& name) {
+    QString sheet = name;
+    sheet.remove(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")));
+    sheet = sheet.left(31).trimmed();
+    while (sheet.startsWith(u'\'') || sheet.endsWith(u'\''))
+        sheet = sheet.startsWith(u'\'') ? sheet.mid(1).trimmed() : sheet.chopped(1).trimmed();
+    return sheet.isEmpty() ? QStringLiteral("Sheet1") : sheet;
+}
+
+QString numberFormat(const ExportColumn& column) {
+    if (column.kind == ExportColumn::Date)
+        return QStringLiteral("yyyy-mm-dd");
+    if (column.kind == ExportColumn::Text)
+        return QStringLiteral("@");
+    if (column.decimals < 0)
+        return QStringLiteral("General");
+    return column.decimals == 0 ? QStringLiteral("#,##0")
+                                : QStringLiteral("#,##0.") + QString(column.decimals, u'0');
+}
+
+/// Characters of an xlsx column for a field: the caption, or the values' size, within reason.
+double xlsxWidth(const PrintColumn& column, int size) {
+    int chars = 0;
+    for (QChar c : column.caption)
+        chars += c.unicode() >= 0x2E80 ? 2 : 1;
+    return std::clamp(std::max(chars, std::min(size, 40)) + 2, 6, kMaxXlsxWidth);
+}
+
+/// NUL-terminated UTF-8 of a text, in one buffer kept from cell to cell.
+class Utf8Buffer {
+public:
+    const char* of(QStringView text) {
+        const size_t need = size_t(m_encoder.requiredSpace(text.size())) + 1;
+        if (m_bytes.size() < need)
+            m_bytes.resize(need);
+        *m_encoder.appendToBuffer(m_bytes.data(), text) = '\0';
+        return m_bytes.data();
+    }
+    const char* of(const QString& text) { return of(QStringView(text)); }
+
+private:
+    std::vector<char> m_bytes;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
+};
+
+/// A temporary file beside the target, renamed over it once written.
+class PendingFile {
+public:
+    explicit PendingFile(const QString& path)
+        : m_path(path), m_tmp(QFileInfo(path).absoluteDir().filePath(
+                            QStringLiteral(".%1.XXXXXX").arg(QFileInfo(path).fileName()))) {}
+    std::optional<QString> open() {
+        if (!m_tmp.open())
+            return m_tmp.errorString();
+        m_tmp.close();
+        return std::nullopt;
+    }
+    QString name() const { return m_tmp.fileName(); }
+    std::optional<QString> commit() {
+        // The temporary file is owner-only while it fills; the finished one gets the mode the
+        // file it replaces had, or, when new, what the user's umask gives new files.
+        if (::chmod(QFile::encodeName(m_tmp.fileName()).constData(), finalMode()) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (std::rename(QFile::encodeName(m_tmp.fileName()).constData(),
+                        QFile::encodeName(m_path).constData()) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        m_tmp.setAutoRemove(false);
+        return std::nullopt;
+    }
+
+private:
+    QString m_path;
+    QTemporaryFile m_tmp;
+
+    mode_t finalMode() const {
+        struct stat existing {};
+        if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0)
+            return existing.st_mode & 0777;
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }
+};
+
+/// The sheet with its caption row and one format per column.
+struct Sheet {
+    lxw_worksheet* sheet = nullptr;
+    QVector<lxw_format*> formats;
+};
+
+Sheet startSheet(lxw_workbook* book, const ExportJob& job, const QVector<ExportColumn>& columns,
+                 Utf8Buffer& utf8) {
+    Sheet out;
+    out.sheet = workbook_add_worksheet(book, utf8.of(sheetNameOf(job.sheetName)));
+    if (!out.sheet)
+        return out;
+    lxw_format* head = workbook_add_format(book);
+    format_set_bold(head);
+    format_set_bg_color(head, 0xE8E8E8);
+    format_set_align(head, LXW_ALIGN_CENTER);
+    // Columns with the same number format share one format: the library looks a format that
+    // repeats another one up in its table again at every cell, which took a third of its time.
+    QHash<QString, lxw_format*> byNumberFormat;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QString numbers = numberFormat(columns[i]);
+        lxw_format*& f = byNumberFormat[numbers];
+        if (!f) {
+            f = workbook_add_format(book);
+            format_set_num_format(f, utf8.of(numbers));
+        }
+        out.formats << f;
+        const PrintColumn& caption = job.style->columns[i];
+        worksheet_set_column(out.sheet, lxw_col_t(i), lxw_col_t(i),
+                             xlsxWidth(caption, job.types->sizes.value(int(i))), f);
+        worksheet_write_string(out.sheet, 0, lxw_col_t(i), utf8.of(caption.caption), head);
+    }
+    worksheet_freeze_panes(out.sheet, 1, 0);
+    return out;
+}
+
+QString cellRefused(lxw_error error, lxw_row_t row, const QString& caption) {
+    if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
+        return tr("第 %1 行“%2”的文字超过一个单元格最多能容纳的 %3 个字符，请改存为 .csv 文件")
+            .arg(row)
+            .arg(caption)
+            .arg(kMaxCellChars);
+    return QString::fromUtf8(lxw_strerror(error));
+}
+
+} // namespace
+
+std::optional<QString> writeXlsx(const ExportJob& job) {
+    PendingFile pending(job.path);
+    if (auto error = pending.open())
+        return error;
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray tmpName = QFile::encodeName(pending.name());
+    lxw_workbook* book = workbook_new_opt(tmpName.constData(), &options);
+    if (!book)
+        return tr("无法建立工作簿");
+    const QVector<ExportColumn> columns = exportColumns(job);
+    Utf8Buffer utf8;
+    const Sheet sheet = startSheet(book, job, columns, utf8);
+    if (!sheet.sheet) {
+        workbook_close(book);
+        return tr("无法建立工作簿");
+    }
+
+    std::optional<QString> refused;
+    lxw_row_t row = 1;
+    const bool readable = forEachRow(job, [&](const QStringList& cells) {
+        // Checked before the row: a row of blank cells past the end would vanish unreported.
+        if (row >= LXW_ROW_MAX) {
+            refused = tr("清单超过一个工作表最多能容纳的 %1 行，请改存为 .csv 文件")
+                          .arg(LXW_ROW_MAX - 1);
+            return false;
+        }
+        const qsizetype n = std::min(cells.size(), columns.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            const QString& text = cells[i];
+            if (text.isEmpty())
+                continue;
+            const auto col = lxw_col_t(i);
+            lxw_format* f = sheet.formats[i];
+            const CellValue value = cellValue(columns[i].kind, text);
+            lxw_error error = LXW_NO_ERROR;
+            if (value.kind == CellValue::Number) {
+                error = worksheet_write_number(sheet.sheet, row, col, value.number, f);
+            } else if (value.kind == CellValue::Date) {
+                lxw_datetime dt{value.date.year(), value.date.month(), value.date.day(), 0, 0, 0};
+                error = worksheet_write_datetime(sheet.sheet, row, col, &dt, f);
+            } else {
+                error = worksheet_write_string(sheet.sheet, row, col, utf8.of(text), f);
+            }
+            if (error != LXW_NO_ERROR) {
+                refused = cellRefused(error, row, job.style->columns[i].caption);
+                return false;
+            }
+        }
+        ++row;
+        return true;
+    });
+    const lxw_error closed = workbook_close(book);
+    if (!readable)
+        return unreadableDataError();
+    if (refused)
+        return refused;
+    if (closed != LXW_NO_ERROR)
+        return QString::fromUtf8(lxw_strerror(closed));
+    return pending.commit();
+}
+
+} // namespace tarvo::suite

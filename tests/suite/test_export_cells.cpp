@@ -1,0 +1,127 @@
+// Cells on their way into export files: number and date texts typed the way the grid shows
+// them, and a cell longer than a workbook holds refused instead of quietly left out.
+#include "PrintControl.h"
+#include "PrintData.h"
+#include "XlsxSheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tarvo::suite;
+
+namespace {
+
+struct ExportCells : ::testing::Test {
+    QTemporaryDir dir;
+    PrintControl control;
+    QString types;
+    QString sizes;
+
+    /// The control given one column of each caption, ADO type and decimals, and these rows.
+    void load(const QVector<std::tuple<QString, int, int>>& columns,
+              const QVector<QStringList>& rows, const QString& title = QString()) {
+        PrintStyle style;
+        style.title = title;
+        style.page = PrintStyle::defaultPage(4000);
+        QStringList typeList;
+        QStringList sizeList;
+        for (const auto& [caption, type, decimals] : columns) {
+            style.columns << PrintColumn{caption, 1500, Qt::AlignLeft, CellKind::Text, decimals};
+            typeList << QString::number(type);
+            sizeList << QStringLiteral("20");
+        }
+        types = typeList.join(u',');
+        sizes = sizeList.join(u',');
+        QString data;
+        PrintDataWriter w(&data, {"清单", "001", "demo", "演示", "2026-12-08"});
+        for (const QStringList& row : rows)
+            w.writeRow(row);
+        w.finish();
+        QString styleXml = style.toXml();
+        ASSERT_EQ(control.SetDataStyleXML(data, true, styleXml, true, "Default"), 0);
+    }
+
+    int exportTo(const QString& path) {
+        qint32 flags = 0;
+        return control.ExportToFile(flags, types, sizes, path, QString());
+    }
+
+    /// The lines after the caption line of a .csv without quoted line breaks.
+    QStringList csvLines(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(f.readAll().mid(3)).split(QStringLiteral("\r\n"));
+        EXPECT_EQ(lines.takeLast(), QString());
+        lines.removeFirst();
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST_F(ExportCells, NumberAndDateTextsBecomeNumbersAndDatesOnlyWhenTheyReadAsOne) {
+    // The grid's texts of an amount (2 decimals), a count (as many digits as it needs) and a
+    // date; what does not read as one stays the text it was.
+    const QVector<QStringList> rows = {
+        {"1,250,000.5", "0.1", "2024-01-31"},
+        {" +12 ", "123456789012345680", "2024-01-31 00:00:00"},
+        {"-0.004", "1e-7", "2024-02-30"},
+        {"1e3", "-2.5", "2024-01-31 08:30:00"},
+        {"12 5", "inf", "31/01/2024"},
+        {"+-5", "1,", "2024-1-31"},
+        {"十二", "", "２０２４-01-31"},
+    };
+    load({{"金额", 6, 2}, {"数量", 3, -1}, {"日期", 135, -1}}, rows);
+    const QString path = dir.filePath("cells.csv");
+    ASSERT_EQ(exportTo(path), 0) << lastExportOutcome().error.toStdString();
+    const QStringList expected = {
+        "1250000.50,0.10000000000000001,2024-01-31",
+        "12.00,1.2345678901234568e+17,2024-01-31",
+        "-0.00,9.9999999999999995e-08,2024-02-30",
+        "1000.00,-2.5,2024-01-31 08:30:00",
+        "12 5,inf,31/01/2024",
+        "'+-5,1,2024-1-31",
+        "十二,,２０２４-01-31",
+    };
+    EXPECT_EQ(csvLines(path).join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+}
+
+TEST_F(ExportCells, AVeryLongCellIsWrittenWholeToCsvAndRefusedByAWorkbook) {
+    const QString longest = QString(32767, u'账');
+    const QString tooLong = QStringLiteral("\"引号\",") + QString(200000, u'长');
+    load({{"编码", 202, -1}, {"备注", 202, -1}}, {{"007", longest}, {"008", tooLong}});
+
+    const QString csv = dir.filePath("long.csv");
+    ASSERT_EQ(exportTo(csv), 0);
+    QString quoted = tooLong;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    EXPECT_EQ(csvLines(csv), QStringList({"007," + longest, "008,\"" + quoted + u'"'}));
+
+    const QString workbook = dir.filePath("long.xlsx");
+    EXPECT_EQ(exportTo(workbook), 1);
+    EXPECT_TRUE(lastExportOutcome().error.contains("32767") &&
+                lastExportOutcome().error.contains("备注") &&
+                lastExportOutcome().error.contains(".csv"))
+        << lastExportOutcome().error.toStdString();
+    EXPECT_FALSE(QFile::exists(workbook));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("long.csv"));
+
+    load({{"编码", 202, -1}, {"备注", 202, -1}}, {{"007", longest}});
+    ASSERT_EQ(exportTo(workbook), 0) << lastExportOutcome().error.toStdString();
+    const auto sheet = XlsxSheet::read(workbook);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->at("B2").value, longest) << "a cell at the limit is kept whole";
+}
+
+TEST_F(ExportCells, AWorkbookTakesWhateverTitleTheListHasForItsSheetName) {
+    for (const QString& title : QStringList{"'月末'", "'", "[银行]:账户*?/\\", QString(40, u'长')}) {
+        load({{"编码", 202, -1}}, {{"007"}}, title);
+        const QString path = dir.filePath("titled.xlsx");
+        ASSERT_EQ(exportTo(path), 0) << title.toStdString();
+        const auto sheet = XlsxSheet::read(path);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->at("A2").value, "007");
+    }
+}
