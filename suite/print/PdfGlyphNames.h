@@ -2,7 +2,8 @@
 
 #include <QFont>
 #include <QHash>
-#include <QSet>
+
+#include <vector>
 
 class QByteArray;
 
@@ -15,7 +16,10 @@ namespace tarvo::suite {
 /// the names of the characters actually painted with them.
 class PdfGlyphNames {
 public:
-    void note(const QFont& font, const QString& text);
+    void note(const QFont& font, QStringView text) { note(slot(font), text); }
+    /// A number standing for the font, for noting many texts painted with it cheaply.
+    int slot(const QFont& font);
+    void note(int slot, QStringView text);
 
     /// The code points Qt's writer will wrongly name glyphs after, each with the painted
     /// character the glyph stands for.
@@ -31,8 +35,9 @@ public:
     bool mendFile(const QString& path) const;
 
 private:
-    QHash<QString, QFont> m_fonts;
-    QHash<QString, QSet<char16_t>> m_painted; ///< by font key
+    QHash<QString, int> m_slots; ///< by font key
+    std::vector<QFont> m_fonts;
+    std::vector<std::vector<bool>> m_painted; ///< per slot, by character
 };
 
 } // namespace tarvo::suite

@@ -1,10 +1,10 @@
 #include "TableExport.h"
 
 #include "AdoTypes.h"
+#include "EventPump.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -192,7 +192,7 @@ std::optional<QString> writeCsv(const ExportJob& job) {
     for (const PrintColumn& c : job.style->columns)
         fields << csvField(neutraliseFormula(c.caption));
     write(fields.join(u',') + QStringLiteral("\r\n"));
-    PrintDataReader reader(*job.dataXml);
+    PrintDataFileReader reader(job.dataFile);
     PrintDataHeader header;
     if (!reader.readHeader(header))
         return dataError();
@@ -247,7 +247,7 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
     }
     worksheet_freeze_panes(sheet, 1, 0);
 
-    PrintDataReader reader(*job.dataXml);
+    PrintDataFileReader reader(job.dataFile);
     PrintDataHeader header;
     bool readable = reader.readHeader(header);
     QStringList cells;
@@ -285,27 +285,24 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
 }
 
 std::optional<QString> writePdf(const ExportJob& job) {
-    QSaveFile file(job.path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QBuffer written;
-    written.open(QIODevice::WriteOnly);
-    PageRenderer renderer(*job.style, *job.dataXml);
+    if (!job.pages)
+        return dataError();
+    PendingFile pending(job.path);
+    if (auto error = pending.open())
+        return error;
     {
-        QPdfWriter pdf(&written);
-        pdf.setResolution(600);
+        QPdfWriter pdf(pending.name());
+        pdf.setResolution(int(PageRenderer::kDpi));
         pdf.setTitle(job.sheetName);
         pdf.setCreator(QStringLiteral("TarvoArchive"));
         pdf.setPageLayout(job.style->page);
-        if (!renderer.render(&pdf))
+        EventPump pump;
+        if (!job.pages->render(&pdf, std::ref(pump)))
             return dataError();
     }
-    const QByteArray names = PdfGlyphNames::update(written.data(), renderer.glyphNames().renames());
-    if (file.write(written.data()) != written.size() || file.write(names) != names.size())
-        return file.errorString();
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    if (!job.pages->glyphNames().mendFile(pending.name()))
+        return QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
+    return pending.commit();
 }
 
 } // namespace tarvo::suite

@@ -37,12 +37,17 @@ ExportCell exportCell(int adoType, const QString& text);
 /// A text that a spreadsheet program would take for a formula, made plainly a text.
 QString neutraliseFormula(const QString& text);
 
+class PageRenderer;
+
 struct ExportJob {
     QString path;
     QString sheetName;
     const PrintStyle* style = nullptr;
     const ExportColumnTypes* types = nullptr;
-    const QString* dataXml = nullptr;
+    /// The print data file the rows are read from.
+    QString dataFile;
+    /// The pages laid out from it, for a PDF.
+    PageRenderer* pages = nullptr;
 };
 
 /// Writes the list into the job's file, row by row straight from the data; the file appears

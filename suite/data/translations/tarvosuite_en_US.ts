@@ -448,6 +448,10 @@
         <source>无法建立工作簿</source>
         <translation>The workbook cannot be built</translation>
     </message>
+    <message>
+        <source>无法写入文件</source>
+        <translation>The file cannot be written</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::suite::Pub</name>
