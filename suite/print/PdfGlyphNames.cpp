@@ -289,9 +289,11 @@ void PdfGlyphNames::note(int slot, QStringView text) {
             painted[c.unicode()] = true;
 }
 
-QHash<char16_t, char16_t> PdfGlyphNames::renames() const {
+QHash<char16_t, char16_t> PdfGlyphNames::renames(const std::function<void()>& tick) const {
     QHash<char16_t, char16_t> out;
     for (size_t s = 0; s < m_fonts.size(); ++s) {
+        if (tick)
+            tick();
         const QRawFont raw = QRawFont::fromFont(m_fonts[s]);
         if (!raw.isValid())
             continue;
@@ -324,8 +326,8 @@ QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, ch
     return buildUpdate(written, renames);
 }
 
-bool PdfGlyphNames::mendFile(const QString& path) const {
-    const QHash<char16_t, char16_t> names = renames();
+bool PdfGlyphNames::mendFile(const QString& path, const std::function<void()>& tick) const {
+    const QHash<char16_t, char16_t> names = renames(tick);
     if (names.isEmpty())
         return true;
     QFile file(path);
@@ -343,8 +345,11 @@ bool PdfGlyphNames::mendFile(const QString& path) const {
     const CrossReference xref(file, written.trailer.second);
     QByteArray appended;
     if (xref.valid()) {
-        for (qint64 at = 0; at < written.size; at += kChunk - kOverlap)
+        for (qint64 at = 0; at < written.size; at += kChunk - kOverlap) {
             collectMaps(QString::fromLatin1(readAt(file, at, kChunk)), written.maps);
+            if (tick)
+                tick();
+        }
         written.stream = [&](int number) { return xref.stream(number); };
         appended = buildUpdate(written, names);
     } else {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHash>
 
+#include <functional>
 #include <vector>
 
 class QByteArray;
@@ -23,7 +24,7 @@ public:
 
     /// The code points Qt's writer will wrongly name glyphs after, each with the painted
     /// character the glyph stands for.
-    QHash<char16_t, char16_t> renames() const;
+    QHash<char16_t, char16_t> renames(const std::function<void()>& tick = {}) const;
 
     /// What to append to a PDF written by Qt so that readers take the renamed glyphs: an
     /// incremental update holding the corrected ToUnicode maps. It leaves the written bytes as
@@ -31,8 +32,9 @@ public:
     /// file is not laid out as Qt writes it.
     static QByteArray update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames);
 
-    /// Appends the update to a PDF file; false when the file cannot be read or extended.
-    bool mendFile(const QString& path) const;
+    /// Appends the update to a PDF file, reading it a piece at a time (tick is called between
+    /// pieces); false when the file cannot be read or extended.
+    bool mendFile(const QString& path, const std::function<void()>& tick = {}) const;
 
 private:
     QHash<QString, int> m_slots; ///< by font key

@@ -152,14 +152,14 @@ int PrintControl::printPages(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     BusyCursor busy;
-    PageRenderer* pages = pagesFor(printer.pageLayout());
     EventPump pump;
+    PageRenderer* pages = pagesFor(printer.pageLayout());
     if (!pages || !pages->render(&printer, std::ref(pump)))
         return 1;
     // A print into a PDF file gets its text named as painted, like an export.
     if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
         return 0;
-    return pages->glyphNames().mendFile(printer.outputFileName()) ? 0 : 1;
+    return pages->glyphNames().mendFile(printer.outputFileName(), std::ref(pump)) ? 0 : 1;
 }
 
 int PrintControl::PrintPreview() {

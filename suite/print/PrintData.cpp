@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cctype>
 
 namespace tarvo::suite {
@@ -35,6 +36,17 @@ void appendUtf8(QByteArray& out, char32_t u) {
 /// characters, so a stray one in a name is marked instead of making the whole list unprintable;
 /// a carriage return written as it is would come back as a plain line feed.
 void appendEscaped(QByteArray& out, QStringView text, bool attribute) {
+    // Most cells hold nothing to escape and go through the library's fast conversion.
+    const bool plain = std::all_of(text.begin(), text.end(), [attribute](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 ? u != u'<' && u != u'>' && u != u'&' && u != u'"' && !c.isSurrogate() &&
+                               u < 0xFFFE
+                         : !attribute && (u == u'\n' || u == u'\t');
+    });
+    if (plain) {
+        out += text.toUtf8();
+        return;
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t u = text[i].unicode();
         switch (u) {
@@ -221,6 +233,17 @@ bool PrintDataFileReader::fail() {
 /// and line ends normalised as an XML reader gives them.
 bool PrintDataFileReader::readText(QByteArray& out, char end) {
     for (;;) {
+        // A run of ordinary bytes is taken at once.
+        qsizetype run = m_at;
+        while (run < m_buf.size()) {
+            const char b = m_buf[run];
+            if (b == end || b == '<' || b == '&' || b == '\r' ||
+                (end != '<' && (b == '\n' || b == '\t')))
+                break;
+            ++run;
+        }
+        out.append(m_buf.constData() + m_at, run - m_at);
+        m_at = run;
         const int c = peek();
         if (c < 0)
             return fail();

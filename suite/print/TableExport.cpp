@@ -290,17 +290,17 @@ std::optional<QString> writePdf(const ExportJob& job) {
     PendingFile pending(job.path);
     if (auto error = pending.open())
         return error;
+    EventPump pump;
     {
         QPdfWriter pdf(pending.name());
         pdf.setResolution(int(PageRenderer::kDpi));
         pdf.setTitle(job.sheetName);
         pdf.setCreator(QStringLiteral("TarvoArchive"));
         pdf.setPageLayout(job.style->page);
-        EventPump pump;
         if (!job.pages->render(&pdf, std::ref(pump)))
             return dataError();
     }
-    if (!job.pages->glyphNames().mendFile(pending.name()))
+    if (!job.pages->glyphNames().mendFile(pending.name(), std::ref(pump)))
         return QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
     return pending.commit();
 }
