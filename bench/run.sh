@@ -90,6 +90,9 @@ for n in 100000 1000000; do
     figures=$(nice -n 10 build/bench/bench_print_preview "$n" pdf 2>/dev/null)
     if [ "$n" = 100000 ]; then
         measure preview-first-page-100k "$(value preview_first_page_ms "$figures")" \
+            "$(value list_first_load_ms "$figures")"
+        # The same against a load into the list already shown, without the window's start.
+        measure preview-first-page-vs-reload-100k "$(value preview_first_page_ms "$figures")" \
             "$(value list_load_ms "$figures")"
         measure preview-rss-100k "$(value preview_rss_mb "$figures")" \
             "$(value list_rss_mb "$figures")"

@@ -62,6 +62,7 @@ PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& p
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->installEventFilter(this);
+    m_scroll->viewport()->installEventFilter(this);
     m_scroll->setFocus();
 
     auto* layout = new QVBoxLayout(this);
@@ -140,6 +141,9 @@ bool PrintPreviewDialog::handleKey(int key) {
 }
 
 bool PrintPreviewDialog::eventFilter(QObject* watched, QEvent* event) {
+    // A whole page follows the window's size.
+    if (event->type() == QEvent::Resize && watched == m_scroll->viewport() && m_zoom <= 0)
+        paintCurrent();
     // The scroll area would take the page keys for scrolling within the page.
     if (event->type() == QEvent::KeyPress &&
         handleKey(static_cast<QKeyEvent*>(event)->key()))
@@ -150,12 +154,6 @@ bool PrintPreviewDialog::eventFilter(QObject* watched, QEvent* event) {
 void PrintPreviewDialog::keyPressEvent(QKeyEvent* event) {
     if (!handleKey(event->key()))
         QDialog::keyPressEvent(event);
-}
-
-void PrintPreviewDialog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (m_zoom <= 0)
-        paintCurrent();
 }
 
 } // namespace tarvo::suite
