@@ -1,6 +1,7 @@
 // The print control over a data file: the preview's pages, and data it must refuse.
 #include "PrintControl.h"
 #include "PrintData.h"
+#include "PrintFont.h"
 #include "PrintPreviewDialog.h"
 #include "PrintStyle.h"
 
@@ -218,4 +219,45 @@ TEST(PrintDataFile, DataThatIsMalformedOrDoesNotFitIsRefusedAndNothingIsWritten)
         EXPECT_FALSE(QFile::exists(pdf)) << why;
     }
     EXPECT_TRUE(QFile::exists(good)) << "a caller's file stays the caller's";
+}
+
+TEST(PrintFont, WrappedLinesFitTheirWidthKeepEveryCharacterAndBreakWhereTheyMay) {
+    QFont f;
+    f.setFamilies({"Noto Sans CJK SC", "Sans Serif"});
+    f.setPixelSize(150);
+    const PrintFont font(f);
+    const double em = font.width(QStringLiteral("银"));
+    ASSERT_GT(em, 0);
+    const struct {
+        const char* text;
+        double ems;
+    } cases[] = {
+        {"示例贸易有限责任公司第7分公司基本存款账户", 6},
+        {"6222020000000000000001234", 4},
+        {"Tower B room 1201 of the west building", 5},
+        {"银行，存款。（基本户）账户", 2},
+        {"第一行\n第二行 second line\r\n", 4},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const double width = c.ems * em;
+        const QStringList lines = font.wrap(text, width);
+        EXPECT_EQ(font.lineCount(text, width), lines.size()) << c.text;
+        QString joined;
+        for (const QString& line : lines) {
+            EXPECT_LE(font.width(QStringView(line).trimmed()), width + 0.01) << c.text;
+            EXPECT_FALSE(line.startsWith(u'，') || line.startsWith(u'。') ||
+                         line.startsWith(u'）') || line.endsWith(u'（'))
+                << "punctuation stays with its word: " << c.text;
+            joined += line;
+        }
+        QString plain = text;
+        plain.remove(u'\n').remove(u'\r');
+        EXPECT_EQ(joined, plain) << "no character lost or doubled: " << c.text;
+    }
+    EXPECT_EQ(font.wrap(QStringLiteral("Tower B room"), 5 * em).value(0).trimmed(), "Tower B")
+        << "Latin words break at spaces";
+    EXPECT_GT(font.wrap(QStringLiteral("6222020000000000000001234"), 4 * em).size(), 1)
+        << "a number longer than the cell breaks inside";
+    EXPECT_EQ(font.wrap(QStringLiteral("短"), 4 * em), QStringList({"短"}));
 }
