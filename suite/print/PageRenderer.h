@@ -49,6 +49,10 @@ public:
     /// The cell text as printed: numbers with their decimals, everything else as the grid shows.
     static QString displayText(const PrintColumn& column, const QString& text);
 
+    /// Lets go of the data file until pages are painted or laid out again, so that a caller
+    /// who removes it gets its space back.
+    void release() { m_reader.close(); }
+
     /// The characters painted so far, for naming the glyphs of a PDF written from the pages.
     const PdfGlyphNames& glyphNames() const { return m_names; }
 

@@ -36,6 +36,21 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+/// The data file is held open only while a command runs.
+class HoldData {
+public:
+    explicit HoldData(PageRenderer* pages) : m_pages(pages) {}
+    ~HoldData() {
+        if (m_pages)
+            m_pages->release();
+    }
+    HoldData(const HoldData&) = delete;
+    HoldData& operator=(const HoldData&) = delete;
+
+private:
+    PageRenderer* m_pages;
+};
+
 void preparePrinter(QPrinter& printer, const PrintStyle& style) {
     printer.setPageLayout(style.page);
     printer.setDocName(style.title.isEmpty() ? style.archive : style.title);
@@ -104,6 +119,7 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
         dropData();
         return 3;
     }
+    m_pages->release();
     m_style = std::move(style);
     m_styleName = styleName;
     return 0;
@@ -139,6 +155,7 @@ void PrintControl::TriggerEvent(int event) {
 }
 
 int PrintControl::DoPrint() {
+    const HoldData hold(m_pages.get());
     return printPages(m_parent);
 }
 
@@ -165,6 +182,7 @@ int PrintControl::printPages(QWidget* parent) {
 int PrintControl::PrintPreview() {
     if (!m_style)
         return 1;
+    const HoldData hold(m_pages.get());
     PageRenderer* pages = pagesFor(m_style->page);
     if (!pages)
         return 1;
@@ -221,6 +239,7 @@ int PrintControl::ExportToFile(qint32& flags, QString& columnTypes, QString& col
         return finishExport(UnknownType, path,
                             res("Tarvo.Print.unknowntype", {QFileInfo(path).suffix()}));
     const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
+    const HoldData hold(m_pages.get());
     ExportJob job{path, title, &*m_style, &*types, m_dataFile};
     if (*format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page)))
         return finishExport(Failed, path, res("Tarvo.Print.baddata"));

@@ -419,7 +419,7 @@ bool PrintDataFileReader::next(QStringList& cells) {
 }
 
 bool PrintDataFileReader::seek(qint64 rowOffset) {
-    if (!m_file.isOpen() || !m_file.seek(rowOffset))
+    if ((!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) || !m_file.seek(rowOffset))
         return fail();
     m_buf.clear();
     m_at = 0;

@@ -69,8 +69,10 @@ public:
     bool hasError() const { return m_error; }
     /// Where the row next() returned last begins in the file.
     qint64 rowOffset() const { return m_rowOffset; }
-    /// Goes on reading from a row's offset, once the header has been read.
+    /// Goes on reading from a row's offset, once the header has been read (opening the file
+    /// again after close()).
     bool seek(qint64 rowOffset);
+    void close() { m_file.close(); }
 
 private:
     QFile m_file;

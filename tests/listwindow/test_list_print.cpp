@@ -257,4 +257,8 @@ TEST_F(ListPrintTest, ThePrintDataIsAnOwnerOnlyFileGoneOnceThePreviewCloses) {
     ASSERT_EQ(whileShown.size(), 1);
     EXPECT_EQ(whileShown[0].permissions() & kOthers, 0);
     EXPECT_TRUE(dataFiles().isEmpty());
+    // A removed file held open would keep its space on disk until the list window closes.
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : descriptors.entryInfoList(QDir::System | QDir::Files))
+        EXPECT_FALSE(fd.symLinkTarget().startsWith(folder.path())) << fd.symLinkTarget().toStdString();
 }
