@@ -97,8 +97,8 @@ bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& 
         for (int i = 0; i < n; ++i) {
             const PrintColumn& column = m_style.columns[i];
             if (keepsOneLine(column))
-                widths[i] = std::max(widths[i],
-                                     m_body.width(displayText(column, cells[i])) + 2 * m_padX);
+                widths[i] =
+                    std::max(widths[i], m_body.width(displayText(column, cells[i])) + 2 * m_padX);
             else if (!cells[i].isEmpty())
                 h = std::max(h, cellHeight(cells[i], widths[i], m_body));
         }

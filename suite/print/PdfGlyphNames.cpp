@@ -235,7 +235,8 @@ public:
         bool ok = false;
         m_table = startxref.toLongLong(&ok);
         const QByteArray head = ok ? readAt(file, m_table, 64) : QByteArray();
-        static const QRegularExpression section(QStringLiteral("^xref\\s+(\\d+)\\s+(\\d+) ?\\r?\\n"));
+        static const QRegularExpression section(
+            QStringLiteral("^xref\\s+(\\d+)\\s+(\\d+) ?\\r?\\n"));
         const auto m = section.match(QString::fromLatin1(head));
         if (!m.hasMatch())
             return;
@@ -248,7 +249,8 @@ public:
         if (number < m_first || number >= m_first + m_count)
             return {};
         bool ok = false;
-        const qint64 at = readAt(m_file, m_entries + 20 * qint64(number - m_first), 10).toLongLong(&ok);
+        const qint64 at =
+            readAt(m_file, m_entries + 20 * qint64(number - m_first), 10).toLongLong(&ok);
         if (!ok)
             return {};
         static const QRegularExpression length(QStringLiteral("/Length\\s+(\\d+)"));

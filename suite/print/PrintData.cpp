@@ -98,9 +98,11 @@ PrintDataWriter::PrintDataWriter(QIODevice* out, const PrintDataHeader& header) 
 }
 
 void PrintDataWriter::begin(const PrintDataHeader& header) {
-    const std::pair<const char*, const QString&> attributes[] = {
-        {"title", header.title},       {"account", header.account}, {"user", header.userId},
-        {"userName", header.userName}, {"date", header.date}};
+    const std::pair<const char*, const QString&> attributes[] = {{"title", header.title},
+                                                                 {"account", header.account},
+                                                                 {"user", header.userId},
+                                                                 {"userName", header.userName},
+                                                                 {"date", header.date}};
     m_buffer += "<PrintData";
     for (const auto& [name, value] : attributes) {
         m_buffer += ' ';
@@ -282,8 +284,8 @@ bool PrintDataFileReader::readText(QByteArray& out, char end) {
             out += '\'';
         } else if (name.startsWith('#')) {
             bool ok = false;
-            const uint u = name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16)
-                                                 : name.mid(1).toUInt(&ok, 10);
+            const uint u =
+                name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
             if (!ok || u == 0 || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
                 return fail();
             appendUtf8(out, u);
@@ -294,9 +296,8 @@ bool PrintDataFileReader::readText(QByteArray& out, char end) {
 }
 
 bool PrintDataFileReader::readName(QByteArray& out) {
-    for (int c = peek(); c >= 0 && (std::isalnum(c) || c == '_' || c == ':' || c == '-' ||
-                                    c == '.');
-         c = peek()) {
+    for (int c = peek();
+         c >= 0 && (std::isalnum(c) || c == '_' || c == ':' || c == '-' || c == '.'); c = peek()) {
         out += char(c);
         ++m_at;
     }

@@ -35,8 +35,7 @@ bool mayBreakBefore(QStringView text, qsizetype at) {
     return (isIdeographic(before) || isIdeographic(here)) && !closes(here) && !opens(before);
 }
 
-template <typename Each>
-void forEachParagraph(QStringView text, Each each) {
+template <typename Each> void forEachParagraph(QStringView text, Each each) {
     qsizetype from = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != u'\n' && text[i] != u'\r')

@@ -40,8 +40,8 @@ private:
     double m_ascent = 0;
     double m_height = 0;
     double m_lineSpacing = 0;
-    mutable std::vector<float> m_advance;  ///< per UTF-16 unit; < 0 until looked up
-    mutable std::vector<quint32> m_glyph;  ///< 0: set by the painter's own text path
+    mutable std::vector<float> m_advance; ///< per UTF-16 unit; < 0 until looked up
+    mutable std::vector<quint32> m_glyph; ///< 0: set by the painter's own text path
 
     void lookUp(char16_t c) const;
     float advance(char16_t c) const;

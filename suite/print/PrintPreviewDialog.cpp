@@ -145,8 +145,7 @@ bool PrintPreviewDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == m_scroll->viewport() && m_zoom <= 0)
         paintCurrent();
     // The scroll area would take the page keys for scrolling within the page.
-    if (event->type() == QEvent::KeyPress &&
-        handleKey(static_cast<QKeyEvent*>(event)->key()))
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent*>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
 }

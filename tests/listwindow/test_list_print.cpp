@@ -1,6 +1,8 @@
 #include "ListWindowFixture.h"
 #include "PrintControl.h"
 
+#include "PrintData.h"
+#include "PrintPreviewDialog.h"
 #include <QAction>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -8,8 +10,6 @@
 #include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
-#include "PrintData.h"
-#include "PrintPreviewDialog.h"
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -260,5 +260,6 @@ TEST_F(ListPrintTest, ThePrintDataIsAnOwnerOnlyFileGoneOnceThePreviewCloses) {
     // A removed file held open would keep its space on disk until the list window closes.
     const QDir descriptors(QStringLiteral("/proc/self/fd"));
     for (const QFileInfo& fd : descriptors.entryInfoList(QDir::System | QDir::Files))
-        EXPECT_FALSE(fd.symLinkTarget().startsWith(folder.path())) << fd.symLinkTarget().toStdString();
+        EXPECT_FALSE(fd.symLinkTarget().startsWith(folder.path()))
+            << fd.symLinkTarget().toStdString();
 }

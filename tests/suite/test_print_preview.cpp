@@ -113,10 +113,9 @@ TEST_F(PreviewTest, ShowsTheFirstPageAtOnceAndTurnsPagesByKey) {
     EXPECT_EQ(control.PrintPreview(), 0);
     EXPECT_TRUE(seen.pagePainted);
     EXPECT_EQ(seen.firstLabel, QString("第 1 页 / 共 %1 页").arg(kPagesCountedBefore));
-    EXPECT_EQ(seen.pages, QList<int>({1, 2, 1, kPagesCountedBefore - 1, kPagesCountedBefore - 1,
-                                      0, 0}));
-    EXPECT_EQ(seen.lastLabel,
-              QString("第 %1 页 / 共 %1 页").arg(kPagesCountedBefore));
+    EXPECT_EQ(seen.pages,
+              QList<int>({1, 2, 1, kPagesCountedBefore - 1, kPagesCountedBefore - 1, 0, 0}));
+    EXPECT_EQ(seen.lastLabel, QString("第 %1 页 / 共 %1 页").arg(kPagesCountedBefore));
     EXPECT_GT(seen.zoomedWidth, seen.fitWidth);
     EXPECT_TRUE(seen.closedByEsc);
 }
