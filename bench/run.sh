@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
-    bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare >/dev/null
+    bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
+    bench_print_preview >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -113,4 +114,27 @@ for n in 100000 1000000; do
         measure "export-$format-writer-peak-over-reading-$size" \
             "$(minus writer_peak_over_data_mb read_peak_over_data_mb)" -
     done
+done
+
+# --- The print preview and the PDF from the shown list window ---
+# The first page of the preview against the list's own load of the same rows, the memory of
+# each, the longest stall of the event loop; the PDF of the whole list in pages per second and
+# its peak memory against the loaded list. At 100,000 and once at 1,000,000 accounts.
+for n in 100000 1000000; do
+    label=$([ "$n" = 100000 ] && echo 100k || echo 1m)
+    figures=$(nice -n 10 build/bench/bench_print_preview "$n" pdf 2>/dev/null)
+    if [ "$n" = 100000 ]; then
+        measure preview-first-page-100k "$(value preview_first_page_ms "$figures")" \
+            "$(value list_first_load_ms "$figures")"
+        # The same against a load into the list already shown, without the window's start.
+        measure preview-first-page-vs-reload-100k "$(value preview_first_page_ms "$figures")" \
+            "$(value list_load_ms "$figures")"
+        measure preview-rss-100k "$(value preview_rss_mb "$figures")" \
+            "$(value list_rss_mb "$figures")"
+        measure preview-stall-100k "$(value preview_stall_ms "$figures")" -
+    fi
+    measure "export-pdf-$label" "$(value pdf_pages_per_s "$figures")" -
+    measure "export-pdf-peak-$label" "$(value pdf_peak_mb "$figures")" \
+        "$(value pdf_list_rss_mb "$figures")"
+    measure "export-pdf-stall-$label" "$(value pdf_stall_ms "$figures")" -
 done

@@ -112,6 +112,8 @@ public:
     // Printing and export.
     virtual void GetPrnStyleFile(bool flag, const QString& unused, QString& styleXml,
                                  const QString& archive, ClsCommonPtr& db, QWidget* grid) = 0;
+    /// The grid's rows as print data: as text in dataXml when flag is True, else written to a
+    /// new owner-only file whose name comes back in dataXml (the caller removes it when done).
     virtual void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1,
                                 const QString& unused2, const QString& archiveName,
                                 const QString& accId, const QString& userId,

@@ -15,9 +15,11 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QEventLoop>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -327,11 +329,12 @@ void FrmHistory::PrintAll(const QString& key) {
     }
     QString styleXml;
     s.oPub->GetPrnStyleFile(true, QString(), styleXml, printStyleName(), s.SrvDB, Grid);
-    QString dataXml;
-    s.oPub->GetPrnDataFile(true, dataXml, QString(), QString(), windowTitle(),
+    QString dataFile;
+    s.oPub->GetPrnDataFile(false, dataFile, QString(), QString(), windowTitle(),
                            s.oLogin->cacc_id(), s.oLogin->cUserId(), s.oLogin->cUserName(),
                            nullptr, s.SrvDB, Grid);
-    if (Prn->SetDataStyleXML(dataXml, true, styleXml, true, QStringLiteral("Default")) != 0)
+    const auto removeData = qScopeGuard([&] { QFile::remove(dataFile); });
+    if (Prn->SetDataStyleXML(dataFile, false, styleXml, true, QStringLiteral("Default")) != 0)
         return;
     if (key == u"print") {
         Prn->DoPrint();

@@ -68,7 +68,7 @@ public:
     bool ImportFileUnattended(const UnattendedImport& job, QTextStream& out);
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
-    void WriteData(QString& dataXml, suite::Grid* grid);
+    void WriteData(QString& dataFile, suite::Grid* grid);
 
     /// Always part of the list's condition; on a list with a tree, the chosen node's.
     QString m_ClsFilter;

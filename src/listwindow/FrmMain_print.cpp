@@ -8,6 +8,8 @@
 #include "IPrintControl.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QScopeGuard>
 
 namespace tarvo {
 
@@ -33,9 +35,10 @@ void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     s.oPub->HelpHide(ComponentApp(), helpKey, this);
     QString styleXml;
     GetPrintStyle(styleXml, grid);
-    QString dataXml;
-    WriteData(dataXml, grid);
-    if (Prn->SetDataStyleXML(dataXml, true, styleXml, true, QStringLiteral("Default")) != 0)
+    QString dataFile;
+    WriteData(dataFile, grid);
+    const auto removeData = qScopeGuard([&] { QFile::remove(dataFile); });
+    if (Prn->SetDataStyleXML(dataFile, false, styleXml, true, QStringLiteral("Default")) != 0)
         return;
     const QString k = key.toLower();
     if (k == u"setup") {
@@ -56,9 +59,9 @@ void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     }
 }
 
-void FrmMain::WriteData(QString& dataXml, suite::Grid* grid) {
+void FrmMain::WriteData(QString& dataFile, suite::Grid* grid) {
     ArchiveSession& s = ArchiveSession::current();
-    s.oPub->GetPrnDataFile(true, dataXml, QString(), QString(), m_ComVar->m_ArchiveChName,
+    s.oPub->GetPrnDataFile(false, dataFile, QString(), QString(), m_ComVar->m_ArchiveChName,
                            s.oLogin->cacc_id(), s.oLogin->cUserId(), s.oLogin->cUserName(), nullptr,
                            s.SrvDB, grid);
 }

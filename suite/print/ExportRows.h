@@ -12,7 +12,7 @@ namespace tarvo::suite {
 /// come from here and nowhere else.
 template <class EachRow>
 bool forEachRow(const ExportJob& job, EachRow&& eachRow) {
-    PrintDataReader reader(*job.dataXml);
+    PrintDataFileReader reader(job.dataFile);
     PrintDataHeader header;
     if (!reader.readHeader(header))
         return false;

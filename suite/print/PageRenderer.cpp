@@ -3,47 +3,18 @@
 #include "ResourceTable.h"
 #include "SuiteContext.h"
 
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QTextLayout>
 
 namespace tarvo::suite {
 
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
+constexpr double kPointsPerInch = 72.0;
 
 QString tr(const char* key, const QVariantList& values) {
     return ResourceTable::forLanguage(sessionLanguage()).format(QString::fromLatin1(key), values);
-}
-
-/// The lines a text takes in a cell of the given width: breaks at word boundaries where it
-/// can and inside a word (a long account number) where it must.
-QStringList wrapText(const QString& text, const QFont& font, QPaintDevice* device, double width) {
-    QStringList lines;
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    for (const QString& paragraph : plain.split(u'\n')) {
-        QTextLayout layout(paragraph, font, device);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        int before = int(lines.size());
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(width);
-            lines << paragraph.mid(line.textStart(), line.textLength());
-        }
-        layout.endLayout();
-        if (lines.size() == before)
-            lines << QString();
-    }
-    return lines;
-}
-
-bool fitsOnOneLine(const QString& text, const QFontMetricsF& fm, double width) {
-    return !text.contains(u'\n') && !text.contains(u'\r') && fm.horizontalAdvance(text) <= width;
 }
 
 /// A number or a date broken across lines reads as two values.
@@ -51,30 +22,31 @@ bool keepsOneLine(const PrintColumn& column) {
     return column.kind != CellKind::Text;
 }
 
-/// The font, stepped down by half points, at which a text fits the width.
-QFont fittingFont(const QFont& font, const QString& text, double width, QPaintDevice* device) {
-    constexpr double kSmallest = 4;
-    QFont smaller = font;
-    while (smaller.pointSizeF() > kSmallest &&
-           QFontMetricsF(smaller, device).horizontalAdvance(text) > width)
-        smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
-    return smaller;
+bool hasLineBreak(QStringView text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+int pixels(double points) {
+    return qRound(points * PageRenderer::kDpi / kPointsPerInch);
+}
+
+QFont pageFont(double points, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
+    // Sized in layout units, so that the pages measure the same on screen, paper and PDF.
+    f.setPixelSize(pixels(points));
+    f.setBold(bold);
+    // Shaping may swap a glyph for an alternate the font maps no character to (a digit after a
+    // letter, in the CJK fonts), and a PDF then loses that character from its text.
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    return f;
 }
 
 } // namespace
 
-PageRenderer::PageRenderer(const PrintStyle& style, const QString& dataXml)
-    : m_style(style), m_data(dataXml) {
-    m_bodyFont.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
-    m_bodyFont.setPointSizeF(9);
-    // Shaping may swap a glyph for an alternate the font maps no character to (a digit after a
-    // letter, in the CJK fonts), and a PDF then loses that character from its text.
-    m_bodyFont.setStyleStrategy(QFont::PreferNoShaping);
-    m_headFont = m_bodyFont;
-    m_headFont.setBold(true);
-    m_titleFont = m_headFont;
-    m_titleFont.setPointSizeF(14);
-}
+PageRenderer::PageRenderer(const PrintStyle& style, const QString& dataFile)
+    : m_style(style), m_reader(dataFile), m_body(pageFont(9, false)), m_head(pageFont(9, true)),
+      m_title(pageFont(14, true)) {}
 
 QString PageRenderer::displayText(const PrintColumn& column, const QString& text) {
     if (column.kind != CellKind::Number || column.decimals < 0)
@@ -83,22 +55,83 @@ QString PageRenderer::displayText(const PrintColumn& column, const QString& text
     return value ? formatNumber(*value, column.decimals) : text;
 }
 
-void PageRenderer::measure(QPagedPaintDevice* device) {
-    const double dpi = device->logicalDpiX();
-    const double pageWidth = device->width();
-    m_padX = dpi * 0.04;
-    m_padY = dpi * 0.02;
+double PageRenderer::cellHeight(const QString& text, double width, const PrintFont& font) const {
+    const double inner = std::max(1.0, width - 2 * m_padX);
+    if (!hasLineBreak(text) && font.width(text) <= inner)
+        return font.height() + 2 * m_padY;
+    return font.lineCount(text, inner) * font.lineSpacing() + 2 * m_padY;
+}
+
+bool PageRenderer::laidOutFor(const QPageLayout& page) const {
+    return m_laidOut && m_laidOut->isEquivalentTo(page) &&
+           m_laidOut->orientation() == page.orientation();
+}
+
+bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& tick) {
+    m_laidOut.reset();
+    m_blocks.clear();
+    if (!m_reader.seek(0) || !m_reader.readHeader(m_header))
+        return false;
+    m_pageSize = page.paintRect(QPageLayout::Point).size() * (kDpi / kPointsPerInch);
+    m_padX = kDpi * 0.04;
+    m_padY = kDpi * 0.02;
     const int n = int(m_style.columns.size());
-    m_widths.clear();
+    const double pageWidth = m_pageSize.width();
+    QVector<double> widths;
     for (const PrintColumn& c : m_style.columns)
-        m_widths << std::max(c.widthTwips / kTwipsPerInch * dpi, 4 * m_padX);
-    widenUnbrokenColumns(device);
+        widths << std::max(c.widthTwips / kTwipsPerInch * kDpi, 4 * m_padX);
+    // Texts wrap within their width, which must leave room for the repeated first column.
+    const double room = pageWidth - (n > 1 && widths[0] <= pageWidth / 3 ? widths[0] : 0);
+    for (int i = 0; i < n; ++i)
+        if (!keepsOneLine(m_style.columns[i]))
+            widths[i] = std::min(widths[i], i == 0 ? pageWidth : room);
+
+    QVector<qint64> offsets;
+    m_heights.clear();
+    const double oneLine = m_body.height() + 2 * m_padY;
+    QStringList cells;
+    while (m_reader.next(cells)) {
+        if (cells.size() != n)
+            return false;
+        double h = oneLine;
+        for (int i = 0; i < n; ++i) {
+            const PrintColumn& column = m_style.columns[i];
+            if (keepsOneLine(column))
+                widths[i] =
+                    std::max(widths[i], m_body.width(displayText(column, cells[i])) + 2 * m_padX);
+            else if (!cells[i].isEmpty())
+                h = std::max(h, cellHeight(cells[i], widths[i], m_body));
+        }
+        m_heights << float(h);
+        offsets << m_reader.rowOffset();
+        if (tick)
+            tick();
+    }
+    if (m_reader.hasError())
+        return false;
+    placeColumns(widths);
+    breakPages(std::move(offsets));
+    m_laidOut = page;
+    return true;
+}
+
+void PageRenderer::placeColumns(QVector<double> widths) {
+    const int n = int(widths.size());
+    const double pageWidth = m_pageSize.width();
     // The first column repeats in every band when it leaves room for the others.
-    const bool repeatFirst = n > 1 && m_widths[0] <= pageWidth / 3;
-    const double room = pageWidth - (repeatFirst ? m_widths[0] : 0);
+    const bool repeatFirst = n > 1 && widths[0] <= pageWidth / 3;
+    if (repeatFirst) {
+        double widestText = 0;
+        for (int i = 1; i < n; ++i)
+            if (!keepsOneLine(m_style.columns[i]))
+                widestText = std::max(widestText, widths[i]);
+        widths[0] = std::min(widths[0], pageWidth - widestText);
+    }
+    const double room = pageWidth - (repeatFirst ? widths[0] : 0);
     for (int i = 1; i < n; ++i)
-        m_widths[i] = std::min(m_widths[i], room);
-    m_widths[0] = std::min(m_widths[0], pageWidth);
+        widths[i] = std::min(widths[i], room);
+    widths[0] = std::min(widths[0], pageWidth);
+    m_widths = widths;
 
     m_bands.clear();
     QVector<int> band;
@@ -120,172 +153,171 @@ void PageRenderer::measure(QPagedPaintDevice* device) {
 
     m_headerRowHeight = 0;
     for (int i = 0; i < n; ++i)
-        m_headerRowHeight =
-            std::max(m_headerRowHeight, cellHeight(m_style.columns[i].caption, m_widths[i],
-                                                   m_headFont, false, device));
-    const QFontMetricsF title(m_titleFont, device);
-    const QFontMetricsF body(m_bodyFont, device);
-    m_bodyTop = title.lineSpacing() + body.lineSpacing() + 4 * m_padY + m_headerRowHeight;
-    const double footer = body.lineSpacing() + 2 * m_padY;
-    m_bodyHeight = std::max(body.lineSpacing(), device->height() - m_bodyTop - footer);
+        m_headerRowHeight = std::max(m_headerRowHeight,
+                                     cellHeight(m_style.columns[i].caption, m_widths[i], m_head));
+    m_bodyTop = m_title.lineSpacing() + m_body.lineSpacing() + 4 * m_padY + m_headerRowHeight;
+    const double footer = m_body.lineSpacing() + 2 * m_padY;
+    m_bodyHeight = std::max(m_body.lineSpacing(), m_pageSize.height() - m_bodyTop - footer);
 }
 
-void PageRenderer::widenUnbrokenColumns(QPaintDevice* device) {
-    QVector<int> unbroken;
-    for (int i = 0; i < m_style.columns.size(); ++i)
-        if (keepsOneLine(m_style.columns[i]))
-            unbroken << i;
-    PrintDataReader reader(m_data);
-    PrintDataHeader ignored;
-    if (unbroken.isEmpty() || !reader.readHeader(ignored))
-        return;
-    const QFontMetricsF fm(m_bodyFont, device);
-    QStringList cells;
-    while (reader.next(cells))
-        for (int i : unbroken)
-            if (i < cells.size())
-                m_widths[i] = std::max(
-                    m_widths[i],
-                    fm.horizontalAdvance(displayText(m_style.columns[i], cells[i])) + 2 * m_padX);
-}
-
-double PageRenderer::cellHeight(const QString& text, double width, const QFont& font, bool oneLine,
-                                QPaintDevice* device) const {
-    const QFontMetricsF fm(font, device);
-    const double inner = std::max(1.0, width - 2 * m_padX);
-    if (oneLine || fitsOnOneLine(text, fm, inner))
-        return fm.height() + 2 * m_padY;
-    return wrapText(text, font, device, inner).size() * fm.lineSpacing() + 2 * m_padY;
-}
-
-bool PageRenderer::layoutRows(QPagedPaintDevice* device) {
-    PrintDataReader reader(m_data);
-    if (!reader.readHeader(m_header))
-        return false;
-    m_heights.clear();
+void PageRenderer::breakPages(QVector<qint64> rowOffsets) {
     m_blocks = {0};
+    m_blockOffsets = {rowOffsets.value(0, m_reader.rowOffset())};
     double used = 0;
-    QStringList cells;
-    while (reader.next(cells)) {
-        if (cells.size() != m_style.columns.size())
-            return false;
-        double h = 0;
-        for (int i = 0; i < cells.size(); ++i)
-            h = std::max(h, cellHeight(displayText(m_style.columns[i], cells[i]), m_widths[i],
-                                       m_bodyFont, keepsOneLine(m_style.columns[i]), device));
+    for (int r = 0; r < m_heights.size(); ++r) {
         // A row taller than a page gets a page of its own and is shown as far as it fits.
-        h = std::min(h, m_bodyHeight);
+        const float h = std::min(m_heights[r], float(m_bodyHeight));
+        m_heights[r] = h;
         if (used > 0 && used + h > m_bodyHeight) {
-            m_blocks << int(m_heights.size());
+            m_blocks << r;
+            m_blockOffsets << rowOffsets[r];
             used = 0;
         }
-        m_heights << h;
         used += h;
     }
-    m_rowCount = int(m_heights.size());
-    return !reader.hasError();
 }
 
-bool PageRenderer::render(QPagedPaintDevice* device) {
-    measure(device);
-    if (!layoutRows(device))
+bool PageRenderer::readRows(int block) {
+    const int end = block + 1 < m_blocks.size() ? m_blocks[block + 1] : int(m_heights.size());
+    m_rows.resize(end - m_blocks[block]);
+    if (!m_reader.seek(m_blockOffsets[block]))
+        return false;
+    for (QStringList& row : m_rows)
+        if (!m_reader.next(row) || row.size() != m_style.columns.size())
+            return false;
+    return true;
+}
+
+bool PageRenderer::paintPage(QPainter& p, int page) {
+    if (!m_laidOut || page < 0 || page >= pageCount())
+        return false;
+    const int block = page / bandCount();
+    if (!readRows(block))
+        return false;
+    paintPage(p, block, page % bandCount(), page + 1);
+    return true;
+}
+
+bool PageRenderer::render(QPagedPaintDevice* device, const std::function<void()>& tick) {
+    if (!m_laidOut)
         return false;
     QPainter p;
     if (!p.begin(device))
         return false;
-    const QSizeF page(device->width(), device->height());
-    PrintDataReader reader(m_data);
-    PrintDataHeader ignored;
-    reader.readHeader(ignored);
-    QVector<QStringList> rows;
-    QStringList cells;
+    p.scale(device->logicalDpiX() / kDpi, device->logicalDpiY() / kDpi);
     for (int b = 0; b < m_blocks.size(); ++b) {
-        const int end = b + 1 < m_blocks.size() ? m_blocks[b + 1] : m_rowCount;
-        rows.clear();
-        for (int r = m_blocks[b]; r < end && reader.next(cells); ++r)
-            rows << cells;
+        if (!readRows(b))
+            return false;
         for (int band = 0; band < m_bands.size(); ++band) {
             const int number = b * int(m_bands.size()) + band + 1;
             if (number > 1)
                 device->newPage();
-            paintPage(p, b, band, rows, number, page);
+            paintPage(p, b, band, number);
+            if (tick)
+                tick();
         }
     }
-    p.end();
-    return true;
+    return p.end();
 }
 
-void PageRenderer::paintPage(QPainter& p, int block, int band, const QVector<QStringList>& rows,
-                             int pageNumber, QSizeF page) {
-    const QFontMetricsF title(m_titleFont, p.device());
-    const QFontMetricsF body(m_bodyFont, p.device());
-    p.setPen(QPen(Qt::black, p.device()->logicalDpiX() / 150.0));
-
-    p.setFont(m_titleFont);
+void PageRenderer::paintPage(QPainter& p, int block, int band, int pageNumber) {
+    p.setPen(QPen(Qt::black, kDpi / 150.0));
+    p.setBrush(Qt::NoBrush);
+    const double width = m_pageSize.width();
     const QString caption = m_style.title.isEmpty() ? m_header.title : m_style.title;
-    drawText(p, QRectF(0, 0, page.width(), title.lineSpacing()), Qt::AlignCenter, caption);
-    p.setFont(m_bodyFont);
-    const QRectF info(0, title.lineSpacing() + m_padY, page.width(), body.lineSpacing());
+    drawLine(p, m_title, QRectF(0, 0, width, m_title.lineSpacing()), Qt::AlignCenter, caption);
+    const QRectF info(0, m_title.lineSpacing() + m_padY, width, m_body.lineSpacing());
     const QString who = (m_header.userId + u' ' + m_header.userName).trimmed();
-    drawText(p, info, Qt::AlignLeft | Qt::AlignVCenter,
+    drawLine(p, m_body, info, Qt::AlignLeft | Qt::AlignVCenter,
              tr("Tarvo.Print.account", {m_header.account}) + QStringLiteral("    ") +
                  tr("Tarvo.Print.user", {who}));
-    drawText(p, info, Qt::AlignRight | Qt::AlignVCenter, tr("Tarvo.Print.date", {m_header.date}));
+    drawLine(p, m_body, info, Qt::AlignRight | Qt::AlignVCenter,
+             tr("Tarvo.Print.date", {m_header.date}));
 
+    QVector<QRectF> borders;
     const QVector<int>& columns = m_bands[band];
     double x = 0;
     const double headTop = m_bodyTop - m_headerRowHeight;
     for (int c : columns) {
         const QRectF cell(x, headTop, m_widths[c], m_headerRowHeight);
         p.fillRect(cell, QColor(0xe8, 0xe8, 0xe8));
-        p.drawRect(cell);
-        paintCell(p, cell, m_style.columns[c].caption, Qt::AlignHCenter, m_headFont, false);
+        borders << cell;
+        paintCell(p, cell, m_style.columns[c].caption, Qt::AlignHCenter, m_head, false);
         x += m_widths[c];
     }
     double y = m_bodyTop;
-    for (int r = 0; r < rows.size(); ++r) {
+    for (int r = 0; r < m_rows.size(); ++r) {
         const double h = m_heights[m_blocks[block] + r];
         x = 0;
         for (int c : columns) {
+            const PrintColumn& column = m_style.columns[c];
             const QRectF cell(x, y, m_widths[c], h);
-            p.drawRect(cell);
-            paintCell(p, cell, displayText(m_style.columns[c], rows[r].value(c)),
-                      m_style.columns[c].align, m_bodyFont, keepsOneLine(m_style.columns[c]));
+            borders << cell;
+            paintCell(p, cell, displayText(column, m_rows[r][c]), column.align, m_body,
+                      keepsOneLine(column));
             x += m_widths[c];
         }
         y += h;
     }
-    p.setFont(m_bodyFont);
-    drawText(p, QRectF(0, page.height() - body.lineSpacing(), page.width(), body.lineSpacing()),
+    p.drawRects(borders);
+    drawLine(p, m_body,
+             QRectF(0, m_pageSize.height() - m_body.lineSpacing(), width, m_body.lineSpacing()),
              Qt::AlignCenter, tr("Tarvo.Print.page", {pageNumber, pageCount()}));
 }
 
-void PageRenderer::drawText(QPainter& p, const QRectF& rect, int flags, const QString& text) {
-    m_names.note(p.font(), text);
-    p.drawText(rect, flags, text);
+void PageRenderer::drawLine(QPainter& p, const PrintFont& font, const QRectF& rect,
+                            Qt::Alignment align, QStringView text) {
+    if (text.isEmpty())
+        return;
+    auto slot = m_nameSlots.constFind(&font);
+    if (slot == m_nameSlots.cend())
+        slot = m_nameSlots.insert(&font, m_names.slot(font.font()));
+    m_names.note(*slot, text);
+    double x = rect.left();
+    if (align & (Qt::AlignRight | Qt::AlignHCenter)) {
+        const double spare = rect.width() - font.width(text);
+        x += align & Qt::AlignRight ? spare : spare / 2;
+    }
+    const double baseline = rect.top() + (rect.height() - font.height()) / 2 + font.ascent();
+    font.draw(p, QPointF(x, baseline), text);
+}
+
+const PrintFont& PageRenderer::fitting(const PrintFont& font, QStringView text, double width) {
+    const int smallest = pixels(4);
+    const int step = pixels(0.5);
+    int size = font.font().pixelSize();
+    const PrintFont* f = &font;
+    while (size > smallest && f->width(text) > width) {
+        size -= step;
+        auto& slot = m_smaller[size];
+        if (!slot) {
+            QFont smaller = font.font();
+            smaller.setPixelSize(size);
+            slot = std::make_unique<PrintFont>(smaller);
+        }
+        f = slot.get();
+    }
+    return *f;
 }
 
 void PageRenderer::paintCell(QPainter& p, const QRectF& cell, const QString& text,
-                             Qt::Alignment align, const QFont& font, bool oneLine) {
-    p.setFont(font);
-    const QFontMetricsF fm(font, p.device());
+                             Qt::Alignment align, const PrintFont& font, bool oneLine) {
     const QRectF inner = cell.adjusted(m_padX, m_padY, -m_padX, -m_padY);
-    if (fitsOnOneLine(text, fm, inner.width())) {
-        drawText(p, inner, align | Qt::AlignVCenter, text);
+    if (!hasLineBreak(text) && font.width(text) <= inner.width()) {
+        drawLine(p, font, inner, align | Qt::AlignVCenter, text);
         return;
     }
     if (oneLine) {
-        p.setFont(fittingFont(font, text, inner.width(), p.device()));
-        drawText(p, inner, align | Qt::AlignVCenter, text);
+        drawLine(p, fitting(font, text, inner.width()), inner, align | Qt::AlignVCenter, text);
         return;
     }
     double y = inner.top();
-    for (const QString& line : wrapText(text, font, p.device(), inner.width())) {
-        if (y + fm.lineSpacing() > inner.bottom() + 0.5)
+    for (const QString& line : font.wrap(text, inner.width())) {
+        if (y + font.lineSpacing() > inner.bottom() + 0.5)
             break;
-        drawText(p, QRectF(inner.left(), y, inner.width(), fm.lineSpacing()),
+        drawLine(p, font, QRectF(inner.left(), y, inner.width(), font.lineSpacing()),
                  align | Qt::AlignVCenter, line);
-        y += fm.lineSpacing();
+        y += font.lineSpacing();
     }
 }
 

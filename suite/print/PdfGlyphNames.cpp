@@ -6,6 +6,7 @@
 #include <QRawFont>
 #include <QRegularExpression>
 
+#include <functional>
 #include <set>
 
 namespace tarvo::suite {
@@ -170,53 +171,33 @@ std::pair<QByteArray, QByteArray> lastTrailer(const QByteArray& pdf) {
     return {dict.trimmed().toLatin1(), x.captured(1).toLatin1()};
 }
 
-} // namespace
+/// What an update needs of a written PDF, read from memory or from its file.
+struct WrittenPdf {
+    qint64 size = 0;
+    bool endsWithNewline = true;
+    std::pair<QByteArray, QByteArray> trailer;
+    std::set<int> maps; ///< ToUnicode objects, in order, as a cross-reference table lists them
+    std::function<Stream(int number)> stream;
+};
 
-void PdfGlyphNames::note(const QFont& font, const QString& text) {
-    const QString key = font.key();
-    if (!m_fonts.contains(key))
-        m_fonts.insert(key, font);
-    QSet<char16_t>& painted = m_painted[key];
-    for (QChar c : text)
-        if (!isSurrogate(c.unicode()))
-            painted.insert(c.unicode());
+const QRegularExpression& toUnicodeReference() {
+    static const QRegularExpression reference(QStringLiteral("/ToUnicode\\s+(\\d+)\\s+0\\s+R"));
+    return reference;
 }
 
-QHash<char16_t, char16_t> PdfGlyphNames::renames() const {
-    QHash<char16_t, char16_t> out;
-    for (auto it = m_painted.cbegin(); it != m_painted.cend(); ++it) {
-        const QRawFont raw = QRawFont::fromFont(m_fonts.value(it.key()));
-        if (!raw.isValid())
-            continue;
-        const QHash<quint32, char16_t> lowest = lowestCodePoints(raw);
-        for (char16_t c : it.value()) {
-            const QList<quint32> glyph = raw.glyphIndexesForString(QString(QChar(c)));
-            const char16_t named = glyph.isEmpty() ? 0 : lowest.value(glyph.first());
-            // When both characters were painted, one glyph can carry only one name: the
-            // painted character Qt chose keeps it.
-            if (named != 0 && named != c && !it.value().contains(named))
-                out.insert(named, c);
-        }
-    }
-    return out;
+void collectMaps(const QString& text, std::set<int>& maps) {
+    for (auto m = toUnicodeReference().globalMatch(text); m.hasNext();)
+        maps.insert(m.next().captured(1).toInt());
 }
 
-QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames) {
-    if (renames.isEmpty())
-        return {};
-    const auto [trailer, previous] = lastTrailer(pdf);
+QByteArray buildUpdate(const WrittenPdf& pdf, const QHash<char16_t, char16_t>& renames) {
+    const auto& [trailer, previous] = pdf.trailer;
     if (trailer.isEmpty())
         return {};
-    static const QRegularExpression reference(QStringLiteral("/ToUnicode\\s+(\\d+)\\s+0\\s+R"));
-    const QString text = QString::fromLatin1(pdf);
-    std::set<int> maps; // in order, as a cross-reference table lists its objects
-    for (auto m = reference.globalMatch(text); m.hasNext();)
-        maps.insert(m.next().captured(1).toInt());
-
-    QByteArray objects = pdf.endsWith('\n') ? QByteArray() : QByteArray("\n");
+    QByteArray objects = pdf.endsWithNewline ? QByteArray() : QByteArray("\n");
     QByteArray xref;
-    for (int number : maps) {
-        const Stream stream = plainStream(pdf, text, number);
+    for (int number : pdf.maps) {
+        const Stream stream = pdf.stream(number);
         if (!stream.found)
             continue;
         QMap<uint, QString> codes = readCMap(stream.content);
@@ -230,7 +211,7 @@ QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, ch
         if (cmap.isEmpty())
             continue;
         xref += QByteArray::number(number) + " 1\n" +
-                QByteArray::number(pdf.size() + objects.size()).rightJustified(10, '0') +
+                QByteArray::number(pdf.size + objects.size()).rightJustified(10, '0') +
                 " 00000 n \n";
         objects += QByteArray::number(number) + " 0 obj\n<< /Length " +
                    QByteArray::number(cmap.size()) + " >>\nstream\n" + cmap +
@@ -238,16 +219,144 @@ QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, ch
     }
     if (xref.isEmpty())
         return {};
-    const qsizetype table = pdf.size() + objects.size();
+    const qint64 table = pdf.size + objects.size();
     return objects + "xref\n" + xref + "trailer\n<< " + trailer + " /Prev " + previous +
            " >>\nstartxref\n" + QByteArray::number(table) + "\n%%EOF\n";
 }
 
-bool PdfGlyphNames::mendFile(const QString& path) const {
+QByteArray readAt(QFile& file, qint64 offset, qint64 size) {
+    return file.seek(offset) ? file.read(size) : QByteArray();
+}
+
+/// Object offsets from the file's one cross-reference table, as Qt's writer lays it out.
+class CrossReference {
+public:
+    CrossReference(QFile& file, const QByteArray& startxref) : m_file(file) {
+        bool ok = false;
+        m_table = startxref.toLongLong(&ok);
+        const QByteArray head = ok ? readAt(file, m_table, 64) : QByteArray();
+        static const QRegularExpression section(
+            QStringLiteral("^xref\\s+(\\d+)\\s+(\\d+) ?\\r?\\n"));
+        const auto m = section.match(QString::fromLatin1(head));
+        if (!m.hasMatch())
+            return;
+        m_first = m.captured(1).toInt();
+        m_count = m.captured(2).toInt();
+        m_entries = m_table + m.capturedEnd();
+    }
+    bool valid() const { return m_count > 0; }
+    Stream stream(int number) const {
+        if (number < m_first || number >= m_first + m_count)
+            return {};
+        bool ok = false;
+        const qint64 at =
+            readAt(m_file, m_entries + 20 * qint64(number - m_first), 10).toLongLong(&ok);
+        if (!ok)
+            return {};
+        static const QRegularExpression length(QStringLiteral("/Length\\s+(\\d+)"));
+        QByteArray object = readAt(m_file, at, 512);
+        const auto l = length.match(QString::fromLatin1(object));
+        if (!l.hasMatch())
+            return {};
+        object = readAt(m_file, at, 512 + l.captured(1).toLongLong());
+        return plainStream(object, QString::fromLatin1(object), number);
+    }
+
+private:
+    QFile& m_file;
+    qint64 m_table = 0;
+    qint64 m_entries = 0;
+    int m_first = 0;
+    int m_count = 0;
+};
+
+} // namespace
+
+int PdfGlyphNames::slot(const QFont& font) {
+    const QString key = font.key();
+    const auto found = m_slots.constFind(key);
+    if (found != m_slots.cend())
+        return *found;
+    const int slot = int(m_fonts.size());
+    m_slots.insert(key, slot);
+    m_fonts.push_back(font);
+    m_painted.emplace_back(0x10000, false);
+    return slot;
+}
+
+void PdfGlyphNames::note(int slot, QStringView text) {
+    std::vector<bool>& painted = m_painted[slot];
+    for (QChar c : text)
+        if (!isSurrogate(c.unicode()))
+            painted[c.unicode()] = true;
+}
+
+QHash<char16_t, char16_t> PdfGlyphNames::renames(const std::function<void()>& tick) const {
+    QHash<char16_t, char16_t> out;
+    for (size_t s = 0; s < m_fonts.size(); ++s) {
+        if (tick)
+            tick();
+        const QRawFont raw = QRawFont::fromFont(m_fonts[s]);
+        if (!raw.isValid())
+            continue;
+        const std::vector<bool>& painted = m_painted[s];
+        const QHash<quint32, char16_t> lowest = lowestCodePoints(raw);
+        for (char32_t c = 0; c < painted.size(); ++c) {
+            if (!painted[c])
+                continue;
+            const QList<quint32> glyph = raw.glyphIndexesForString(QString(QChar(char16_t(c))));
+            const char16_t named = glyph.isEmpty() ? 0 : lowest.value(glyph.first());
+            // When both characters were painted, one glyph can carry only one name: the
+            // painted character Qt chose keeps it.
+            if (named != 0 && named != c && !painted[named])
+                out.insert(named, char16_t(c));
+        }
+    }
+    return out;
+}
+
+QByteArray PdfGlyphNames::update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames) {
+    if (renames.isEmpty())
+        return {};
+    const QString text = QString::fromLatin1(pdf);
+    WrittenPdf written;
+    written.size = pdf.size();
+    written.endsWithNewline = pdf.endsWith('\n');
+    written.trailer = lastTrailer(pdf);
+    collectMaps(text, written.maps);
+    written.stream = [&](int number) { return plainStream(pdf, text, number); };
+    return buildUpdate(written, renames);
+}
+
+bool PdfGlyphNames::mendFile(const QString& path, const std::function<void()>& tick) const {
+    const QHash<char16_t, char16_t> names = renames(tick);
+    if (names.isEmpty())
+        return true;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray appended = update(file.readAll(), renames());
+    // The file is read a piece at a time: a long list's PDF need not fit in memory.
+    constexpr qint64 kTail = 4096;
+    constexpr qint64 kChunk = 1 << 20;
+    constexpr qint64 kOverlap = 64;
+    WrittenPdf written;
+    written.size = file.size();
+    const QByteArray tail = readAt(file, std::max<qint64>(0, written.size - kTail), kTail);
+    written.endsWithNewline = tail.endsWith('\n');
+    written.trailer = lastTrailer(tail);
+    const CrossReference xref(file, written.trailer.second);
+    QByteArray appended;
+    if (xref.valid()) {
+        for (qint64 at = 0; at < written.size; at += kChunk - kOverlap) {
+            collectMaps(QString::fromLatin1(readAt(file, at, kChunk)), written.maps);
+            if (tick)
+                tick();
+        }
+        written.stream = [&](int number) { return xref.stream(number); };
+        appended = buildUpdate(written, names);
+    } else {
+        appended = update(readAt(file, 0, written.size), names);
+    }
     file.close();
     if (appended.isEmpty())
         return true;

@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QHash>
-#include <QSet>
+
+#include <functional>
+#include <vector>
 
 class QByteArray;
 
@@ -15,11 +17,14 @@ namespace tarvo::suite {
 /// the names of the characters actually painted with them.
 class PdfGlyphNames {
 public:
-    void note(const QFont& font, const QString& text);
+    void note(const QFont& font, QStringView text) { note(slot(font), text); }
+    /// A number standing for the font, for noting many texts painted with it cheaply.
+    int slot(const QFont& font);
+    void note(int slot, QStringView text);
 
     /// The code points Qt's writer will wrongly name glyphs after, each with the painted
     /// character the glyph stands for.
-    QHash<char16_t, char16_t> renames() const;
+    QHash<char16_t, char16_t> renames(const std::function<void()>& tick = {}) const;
 
     /// What to append to a PDF written by Qt so that readers take the renamed glyphs: an
     /// incremental update holding the corrected ToUnicode maps. It leaves the written bytes as
@@ -27,12 +32,14 @@ public:
     /// file is not laid out as Qt writes it.
     static QByteArray update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames);
 
-    /// Appends the update to a PDF file; false when the file cannot be read or extended.
-    bool mendFile(const QString& path) const;
+    /// Appends the update to a PDF file, reading it a piece at a time (tick is called between
+    /// pieces); false when the file cannot be read or extended.
+    bool mendFile(const QString& path, const std::function<void()>& tick = {}) const;
 
 private:
-    QHash<QString, QFont> m_fonts;
-    QHash<QString, QSet<char16_t>> m_painted; ///< by font key
+    QHash<QString, int> m_slots; ///< by font key
+    std::vector<QFont> m_fonts;
+    std::vector<std::vector<bool>> m_painted; ///< per slot, by character
 };
 
 } // namespace tarvo::suite

@@ -1,8 +1,10 @@
 #include "PrintControl.h"
 
+#include "EventPump.h"
 #include "FileDialogs.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
+#include "PrintPreviewDialog.h"
 #include "ResourceTable.h"
 #include "SuiteContext.h"
 #include "TableExport.h"
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 namespace tarvo::suite {
@@ -35,33 +36,24 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-/// Counts the rows and checks each has one cell per column: data that does not match its
-/// style is refused before anything reaches paper or a file.
-bool dataMatches(const QString& data, int columns) {
-    PrintDataReader reader(data);
-    PrintDataHeader header;
-    if (!reader.readHeader(header))
-        return false;
-    QStringList cells;
-    while (reader.next(cells))
-        if (cells.size() != columns)
-            return false;
-    return !reader.hasError();
-}
+/// The data file is held open only while a command runs.
+class HoldData {
+public:
+    explicit HoldData(PageRenderer* pages) : m_pages(pages) {}
+    ~HoldData() {
+        if (m_pages)
+            m_pages->release();
+    }
+    HoldData(const HoldData&) = delete;
+    HoldData& operator=(const HoldData&) = delete;
+
+private:
+    PageRenderer* m_pages;
+};
 
 void preparePrinter(QPrinter& printer, const PrintStyle& style) {
     printer.setPageLayout(style.page);
     printer.setDocName(style.title.isEmpty() ? style.archive : style.title);
-}
-
-/// Paints the pages; a print into a PDF file then gets its text named as painted, like an export.
-bool printPages(const PrintStyle& style, const QString& data, QPrinter* printer) {
-    PageRenderer renderer(style, data);
-    if (!renderer.render(printer))
-        return false;
-    if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
-        return true;
-    return renderer.glyphNames().mendFile(printer->outputFileName());
 }
 
 } // namespace
@@ -84,20 +76,62 @@ void PrintControl::place(QWidget* parent, StyleEvent onStyle) {
     m_onStyle = std::move(onStyle);
 }
 
+PrintControl::PrintControl() = default;
+
+PrintControl::~PrintControl() {
+    dropData();
+}
+
+void PrintControl::dropData() {
+    m_pages.reset();
+    if (m_ownsDataFile)
+        QFile::remove(m_dataFile);
+    m_dataFile.clear();
+    m_ownsDataFile = false;
+}
+
 int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& styleXml,
                                   bool styleIsText, const QString& styleName) {
-    // Only texts are handed over here; a file name would name a file the list never wrote.
-    if (!dataIsText || !styleIsText)
+    if (!styleIsText)
         return 1;
     auto style = PrintStyle::fromXml(styleXml);
     if (!style)
         return 2;
-    if (!dataMatches(dataXml, int(style->columns.size())))
+    dropData();
+    m_style.reset();
+    m_dataFile = dataIsText ? newPrintDataFile() : dataXml;
+    m_ownsDataFile = dataIsText;
+    if (dataIsText) {
+        QFile file(m_dataFile);
+        const QByteArray bytes = dataXml.toUtf8();
+        if (m_dataFile.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes) != bytes.size() || !file.flush()) {
+            dropData();
+            return 1;
+        }
+    }
+    // The one reading of the data checks it and lays out its pages: data that does not match
+    // its style is refused before anything reaches paper or a file.
+    BusyCursor busy;
+    m_pages = std::make_unique<PageRenderer>(*style, m_dataFile);
+    EventPump pump;
+    if (!m_pages->layOut(style->page, std::ref(pump))) {
+        dropData();
         return 3;
+    }
+    m_pages->release();
     m_style = std::move(style);
-    m_data = dataXml;
     m_styleName = styleName;
     return 0;
+}
+
+PageRenderer* PrintControl::pagesFor(const QPageLayout& page) {
+    if (!m_pages)
+        return nullptr;
+    EventPump pump;
+    if (!m_pages->laidOutFor(page) && !m_pages->layOut(page, std::ref(pump)))
+        return nullptr;
+    return m_pages.get();
 }
 
 int PrintControl::PageSetup() {
@@ -121,35 +155,45 @@ void PrintControl::TriggerEvent(int event) {
 }
 
 int PrintControl::DoPrint() {
+    const HoldData hold(m_pages.get());
+    return printPages(m_parent);
+}
+
+int PrintControl::printPages(QWidget* parent) {
     if (!m_style)
         return 1;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer, *m_style);
-    QPrintDialog dialog(&printer, m_parent);
+    QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrnPrintDialog"));
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     BusyCursor busy;
-    return printPages(*m_style, m_data, &printer) ? 0 : 1;
+    EventPump pump;
+    PageRenderer* pages = pagesFor(printer.pageLayout());
+    if (!pages || !pages->render(&printer, std::ref(pump)))
+        return 1;
+    // A print into a PDF file gets its text named as painted, like an export.
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return 0;
+    return pages->glyphNames().mendFile(printer.outputFileName(), std::ref(pump)) ? 0 : 1;
 }
 
 int PrintControl::PrintPreview() {
     if (!m_style)
         return 1;
-    QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(printer, *m_style);
-    QPrintPreviewDialog dialog(&printer, m_owner ? m_owner : m_parent);
-    dialog.setObjectName(QStringLiteral("PrnPreview"));
+    const HoldData hold(m_pages.get());
+    PageRenderer* pages = pagesFor(m_style->page);
+    if (!pages)
+        return 1;
+    PrintPreviewDialog dialog(*pages, m_style->page, m_owner ? m_owner : m_parent);
     dialog.setWindowTitle(res("Tarvo.Print.preview"));
     if (const QWidget* owner = dialog.parentWidget())
         dialog.resize(owner->window()->size().expandedTo(QSize(900, 650)));
-    bool rendered = true;
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        BusyCursor busy;
-        rendered = printPages(*m_style, m_data, target) && rendered;
-    });
+    QObject::connect(&dialog, &PrintPreviewDialog::printRequested, &dialog,
+                     [&] { printPages(&dialog); });
     dialog.exec();
-    return rendered ? 0 : 1;
+    return dialog.failed() ? 1 : 0;
 }
 
 QString PrintControl::askForFile() const {
@@ -195,7 +239,10 @@ int PrintControl::ExportToFile(qint32& flags, QString& columnTypes, QString& col
         return finishExport(UnknownType, path,
                             res("Tarvo.Print.unknowntype", {QFileInfo(path).suffix()}));
     const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
-    const ExportJob job{path, title, &*m_style, &*types, &m_data};
+    const HoldData hold(m_pages.get());
+    ExportJob job{path, title, &*m_style, &*types, m_dataFile};
+    if (*format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page)))
+        return finishExport(Failed, path, res("Tarvo.Print.baddata"));
     BusyCursor busy;
     std::optional<QString> error;
     switch (*format) {

@@ -6,9 +6,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 namespace tarvo::suite {
+
+class PageRenderer;
 
 /// What the last export on this thread came to, for the message that reports it.
 struct ExportOutcome {
@@ -26,6 +29,11 @@ QString unattendedExportPath();
 /// preview, page set-up, and export to xlsx, csv or pdf files.
 class PrintControl : public IPrintControl {
 public:
+    PrintControl();
+    ~PrintControl() override;
+    PrintControl(const PrintControl&) = delete;
+    PrintControl& operator=(const PrintControl&) = delete;
+
     void place(QWidget* parent, StyleEvent onStyle) override;
     QWidget* Parent() const override { return m_parent; }
     bool Visible() const override { return m_visible; }
@@ -49,9 +57,16 @@ private:
     bool m_visible = true;
     StyleEvent m_onStyle;
     std::optional<PrintStyle> m_style;
-    QString m_data;
     QString m_styleName;
+    /// The data file the pages are read from; removed with the control when it wrote it.
+    QString m_dataFile;
+    bool m_ownsDataFile = false;
+    std::unique_ptr<PageRenderer> m_pages;
 
+    void dropData();
+    /// The pages laid out for a page set-up, or null when the data cannot be read.
+    PageRenderer* pagesFor(const QPageLayout& page);
+    int printPages(QWidget* parent);
     QString askForFile() const;
     int finishExport(int result, const QString& path, const QString& error);
 };

@@ -1,65 +1,161 @@
 #include "PrintData.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
 #include <algorithm>
+#include <cctype>
 
 namespace tarvo::suite {
 
 namespace {
 
-// XML 1.0 cannot carry most control characters; a stray one in a name must not make the whole
-// list unprintable.
-bool xmlUnsafe(QChar c) {
-    const char16_t u = c.unicode();
-    return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF;
+constexpr qsizetype kFlushAt = 1 << 16;
+constexpr qint64 kReadChunk = 1 << 18;
+
+void appendUtf8(QByteArray& out, char32_t u) {
+    if (u < 0x80) {
+        out += char(u);
+    } else if (u < 0x800) {
+        out += char(0xC0 | (u >> 6));
+        out += char(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += char(0xE0 | (u >> 12));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    } else {
+        out += char(0xF0 | (u >> 18));
+        out += char(0x80 | ((u >> 12) & 0x3F));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    }
 }
 
-QString xmlSafe(const QString& text) {
-    if (std::none_of(text.begin(), text.end(), xmlUnsafe))
-        return text;
-    QString out = text;
-    std::replace_if(out.begin(), out.end(), xmlUnsafe, QChar(0xFFFD));
-    return out;
+/// The text as XML character data or attribute value. XML 1.0 cannot carry most control
+/// characters, so a stray one in a name is marked instead of making the whole list unprintable;
+/// a carriage return written as it is would come back as a plain line feed.
+void appendEscaped(QByteArray& out, QStringView text, bool attribute) {
+    // Most cells hold nothing to escape and go through the library's fast conversion.
+    const bool plain = std::all_of(text.begin(), text.end(), [attribute](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 ? u != u'<' && u != u'>' && u != u'&' && u != u'"' && !c.isSurrogate() &&
+                               u < 0xFFFE
+                         : !attribute && (u == u'\n' || u == u'\t');
+    });
+    if (plain) {
+        out += text.toUtf8();
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t u = text[i].unicode();
+        switch (u) {
+        case u'<':
+            out += "&lt;";
+            continue;
+        case u'>':
+            out += "&gt;";
+            continue;
+        case u'&':
+            out += "&amp;";
+            continue;
+        case u'\r':
+            out += "&#13;";
+            continue;
+        case u'"':
+            out += attribute ? "&quot;" : "\"";
+            continue;
+        case u'\n':
+        case u'\t':
+            if (attribute)
+                out += u == u'\n' ? "&#10;" : "&#9;";
+            else
+                out += char(u);
+            continue;
+        default:
+            break;
+        }
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            u = QChar::surrogateToUcs4(char16_t(u), text[++i].unicode());
+        else if (u < 0x20 || QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF)
+            u = 0xFFFD;
+        appendUtf8(out, u);
+    }
+}
+
+bool isSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 } // namespace
 
-PrintDataWriter::PrintDataWriter(QString* out, const PrintDataHeader& header) : m_w(out) {
-    m_w.writeStartElement(QStringLiteral("PrintData"));
-    m_w.writeAttribute(QStringLiteral("title"), xmlSafe(header.title));
-    m_w.writeAttribute(QStringLiteral("account"), xmlSafe(header.account));
-    m_w.writeAttribute(QStringLiteral("user"), xmlSafe(header.userId));
-    m_w.writeAttribute(QStringLiteral("userName"), xmlSafe(header.userName));
-    m_w.writeAttribute(QStringLiteral("date"), xmlSafe(header.date));
+PrintDataWriter::PrintDataWriter(QString* out, const PrintDataHeader& header) : m_text(out) {
+    begin(header);
+}
+
+PrintDataWriter::PrintDataWriter(QIODevice* out, const PrintDataHeader& header) : m_device(out) {
+    begin(header);
+}
+
+void PrintDataWriter::begin(const PrintDataHeader& header) {
+    const std::pair<const char*, const QString&> attributes[] = {{"title", header.title},
+                                                                 {"account", header.account},
+                                                                 {"user", header.userId},
+                                                                 {"userName", header.userName},
+                                                                 {"date", header.date}};
+    m_buffer += "<PrintData";
+    for (const auto& [name, value] : attributes) {
+        m_buffer += ' ';
+        m_buffer += name;
+        m_buffer += "=\"";
+        appendEscaped(m_buffer, value, true);
+        m_buffer += '"';
+    }
+    m_buffer += ">\n";
 }
 
 void PrintDataWriter::writeRow(const QStringList& cells) {
-    m_w.writeStartElement(QStringLiteral("R"));
-    for (const QString& c : cells) {
-        if (c.isEmpty()) {
-            m_w.writeEmptyElement(QStringLiteral("C"));
-            continue;
-        }
-        m_w.writeStartElement(QStringLiteral("C"));
-        // A carriage return written as it is would come back as a plain line feed.
-        const QString safe = xmlSafe(c);
-        if (!safe.contains(u'\r')) {
-            m_w.writeCharacters(safe);
-        } else {
-            qsizetype from = 0;
-            for (qsizetype at = safe.indexOf(u'\r'); at >= 0; at = safe.indexOf(u'\r', from)) {
-                m_w.writeCharacters(safe.mid(from, at - from));
-                m_w.writeEntityReference(QStringLiteral("#13"));
-                from = at + 1;
-            }
-            m_w.writeCharacters(safe.mid(from));
-        }
-        m_w.writeEndElement();
-    }
-    m_w.writeEndElement();
+    beginRow();
+    for (const QString& c : cells)
+        writeCell(c);
+    endRow();
 }
 
-void PrintDataWriter::finish() {
-    m_w.writeEndElement();
+void PrintDataWriter::beginRow() {
+    m_buffer += "<R>";
+}
+
+void PrintDataWriter::writeCell(QStringView text) {
+    if (text.isEmpty()) {
+        m_buffer += "<C/>";
+        return;
+    }
+    m_buffer += "<C>";
+    appendEscaped(m_buffer, text, false);
+    m_buffer += "</C>";
+}
+
+void PrintDataWriter::endRow() {
+    m_buffer += "</R>\n";
+    if (m_device && m_buffer.size() >= kFlushAt)
+        flush();
+}
+
+void PrintDataWriter::flush() {
+    if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
+        m_failed = true;
+    m_buffer.clear();
+}
+
+bool PrintDataWriter::finish() {
+    m_buffer += "</PrintData>\n";
+    if (m_text) {
+        *m_text = QString::fromUtf8(m_buffer);
+        m_buffer.clear();
+        return true;
+    }
+    flush();
+    return !m_failed;
 }
 
 PrintDataReader::PrintDataReader(const QString& xml) : m_r(xml) {}
@@ -92,6 +188,257 @@ bool PrintDataReader::next(QStringList& cells) {
         cells << m_r.readElementText();
     }
     return !m_r.hasError();
+}
+
+PrintDataFileReader::PrintDataFileReader(const QString& path) : m_file(path) {
+    m_error = !m_file.open(QIODevice::ReadOnly);
+}
+
+bool PrintDataFileReader::fill() {
+    m_bufStart += m_at;
+    m_buf.remove(0, m_at);
+    m_at = 0;
+    const QByteArray more = m_file.read(kReadChunk);
+    if (more.isEmpty())
+        return false;
+    m_buf += more;
+    return true;
+}
+
+int PrintDataFileReader::peek(qsizetype ahead) {
+    while (m_at + ahead >= m_buf.size())
+        if (!fill())
+            return -1;
+    return uchar(m_buf[m_at + ahead]);
+}
+
+bool PrintDataFileReader::take(const char* literal) {
+    qsizetype n = 0;
+    for (; literal[n]; ++n)
+        if (peek(n) != uchar(literal[n]))
+            return false;
+    m_at += n;
+    return true;
+}
+
+void PrintDataFileReader::skipSpace() {
+    while (isSpace(peek()))
+        ++m_at;
+}
+
+bool PrintDataFileReader::fail() {
+    m_error = true;
+    return false;
+}
+
+/// Character data up to `end` ('<' for a cell, the quote for an attribute), entities resolved
+/// and line ends normalised as an XML reader gives them.
+bool PrintDataFileReader::readText(QByteArray& out, char end) {
+    for (;;) {
+        // A run of ordinary bytes is taken at once.
+        qsizetype run = m_at;
+        while (run < m_buf.size()) {
+            const char b = m_buf[run];
+            if (b == end || b == '<' || b == '&' || b == '\r' ||
+                (end != '<' && (b == '\n' || b == '\t')))
+                break;
+            ++run;
+        }
+        out.append(m_buf.constData() + m_at, run - m_at);
+        m_at = run;
+        const int c = peek();
+        if (c < 0)
+            return fail();
+        if (c == uchar(end))
+            return true;
+        ++m_at;
+        if (c == '<')
+            return fail();
+        if (c == '\r') {
+            if (peek() == '\n')
+                ++m_at;
+            out += end == '<' ? '\n' : ' ';
+            continue;
+        }
+        if (c != '&') {
+            out += (end != '<' && (c == '\n' || c == '\t')) ? ' ' : char(c);
+            continue;
+        }
+        QByteArray name;
+        for (int ch = peek(); ch != ';'; ch = peek()) {
+            if (ch < 0 || name.size() > 10)
+                return fail();
+            name += char(ch);
+            ++m_at;
+        }
+        ++m_at;
+        if (name == "lt") {
+            out += '<';
+        } else if (name == "gt") {
+            out += '>';
+        } else if (name == "amp") {
+            out += '&';
+        } else if (name == "quot") {
+            out += '"';
+        } else if (name == "apos") {
+            out += '\'';
+        } else if (name.startsWith('#')) {
+            bool ok = false;
+            const uint u =
+                name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+            if (!ok || u == 0 || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
+                return fail();
+            appendUtf8(out, u);
+        } else {
+            return fail();
+        }
+    }
+}
+
+bool PrintDataFileReader::readName(QByteArray& out) {
+    for (int c = peek();
+         c >= 0 && (std::isalnum(c) || c == '_' || c == ':' || c == '-' || c == '.'); c = peek()) {
+        out += char(c);
+        ++m_at;
+    }
+    return !out.isEmpty() || fail();
+}
+
+bool PrintDataFileReader::readAttributes(PrintDataHeader& header, bool& empty) {
+    for (;;) {
+        const bool spaced = isSpace(peek());
+        skipSpace();
+        if (take("/>")) {
+            empty = true;
+            return true;
+        }
+        if (take(">"))
+            return true;
+        QByteArray name;
+        if (!spaced || !readName(name))
+            return fail();
+        skipSpace();
+        if (!take("="))
+            return fail();
+        skipSpace();
+        const int quote = peek();
+        if (quote != '"' && quote != '\'')
+            return fail();
+        ++m_at;
+        QByteArray value;
+        if (!readText(value, char(quote)))
+            return false;
+        ++m_at;
+        const QString text = QString::fromUtf8(value);
+        if (name == "title")
+            header.title = text;
+        else if (name == "account")
+            header.account = text;
+        else if (name == "user")
+            header.userId = text;
+        else if (name == "userName")
+            header.userName = text;
+        else if (name == "date")
+            header.date = text;
+    }
+}
+
+bool PrintDataFileReader::readHeader(PrintDataHeader& header) {
+    if (m_error)
+        return false;
+    take("\xEF\xBB\xBF");
+    for (;;) {
+        skipSpace();
+        const char* close = take("<?") ? "?>" : take("<!--") ? "-->" : nullptr;
+        if (!close)
+            break;
+        while (!take(close)) {
+            if (peek() < 0)
+                return fail();
+            ++m_at;
+        }
+    }
+    if (!take("<PrintData"))
+        return fail();
+    bool empty = false;
+    if (!readAttributes(header, empty))
+        return false;
+    if (empty) {
+        skipSpace();
+        m_ended = true;
+        return peek() < 0 || fail();
+    }
+    return true;
+}
+
+bool PrintDataFileReader::next(QStringList& cells) {
+    cells.clear();
+    if (m_error || m_ended)
+        return false;
+    skipSpace();
+    m_rowOffset = m_bufStart + m_at;
+    if (take("</PrintData")) {
+        skipSpace();
+        m_ended = true;
+        if (!take(">"))
+            return fail();
+        skipSpace();
+        return peek() >= 0 && fail();
+    }
+    if (!take("<R"))
+        return fail();
+    skipSpace();
+    if (take("/>"))
+        return true;
+    if (!take(">"))
+        return fail();
+    for (;;) {
+        skipSpace();
+        if (take("</R")) {
+            skipSpace();
+            return take(">") || fail();
+        }
+        if (!take("<C"))
+            return fail();
+        skipSpace();
+        if (take("/>")) {
+            cells << QString();
+            continue;
+        }
+        if (!take(">"))
+            return fail();
+        m_cell.clear();
+        if (!readText(m_cell, '<'))
+            return false;
+        if (!take("</C"))
+            return fail();
+        skipSpace();
+        if (!take(">"))
+            return fail();
+        cells << QString::fromUtf8(m_cell);
+    }
+}
+
+bool PrintDataFileReader::seek(qint64 rowOffset) {
+    if ((!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) || !m_file.seek(rowOffset))
+        return fail();
+    m_buf.clear();
+    m_at = 0;
+    m_bufStart = rowOffset;
+    m_ended = false;
+    m_error = false;
+    return true;
+}
+
+QString newPrintDataFile() {
+    static QTemporaryDir folder(QDir::temp().filePath(QStringLiteral("tarvo-print-XXXXXX")));
+    if (!folder.isValid())
+        return {};
+    QTemporaryFile file(folder.filePath(QStringLiteral("data-XXXXXX.xml")));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return {};
+    return file.fileName();
 }
 
 } // namespace tarvo::suite

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 namespace tarvo::suite {
 
@@ -16,16 +17,29 @@ struct PrintDataHeader {
     QString date;
 };
 
-/// Writes the data XML of a print: the header, then one row at a time, so that a long list is
-/// never held twice while it is written.
+/// Writes the data XML of a print: the header, then one row at a time, each on a line of its
+/// own, so that a long list is never held while it is written.
 class PrintDataWriter {
 public:
+    /// Into a text, whole once finish() is called.
     PrintDataWriter(QString* out, const PrintDataHeader& header);
+    /// Into a device (a file), as UTF-8.
+    PrintDataWriter(QIODevice* out, const PrintDataHeader& header);
     void writeRow(const QStringList& cells);
-    void finish();
+    void beginRow();
+    void writeCell(QStringView text);
+    void endRow();
+    /// False when the device refused what was written.
+    bool finish();
 
 private:
-    QXmlStreamWriter m_w;
+    QString* m_text = nullptr;
+    QIODevice* m_device = nullptr;
+    QByteArray m_buffer;
+    bool m_failed = false;
+
+    void begin(const PrintDataHeader& header);
+    void flush();
 };
 
 /// Reads the data XML of a print row by row, straight from the text.
@@ -41,5 +55,47 @@ public:
 private:
     QXmlStreamReader m_r;
 };
+
+/// Reads a print data file in one pass, as the print data writer lays it out (or any XML of the
+/// same elements): header, rows, cells. Anything else is an error. Each row's byte offset is
+/// known, so that a page can later read its own rows again from there.
+class PrintDataFileReader {
+public:
+    explicit PrintDataFileReader(const QString& path);
+    /// False when the file cannot be read or is not print data.
+    bool readHeader(PrintDataHeader& header);
+    /// The next row's cells; false at the end or on malformed data (then hasError()).
+    bool next(QStringList& cells);
+    bool hasError() const { return m_error; }
+    /// Where the row next() returned last begins in the file.
+    qint64 rowOffset() const { return m_rowOffset; }
+    /// Goes on reading from a row's offset, once the header has been read (opening the file
+    /// again after close()).
+    bool seek(qint64 rowOffset);
+    void close() { m_file.close(); }
+
+private:
+    QFile m_file;
+    QByteArray m_buf;
+    qsizetype m_at = 0;
+    qint64 m_bufStart = 0;
+    qint64 m_rowOffset = 0;
+    bool m_error = false;
+    bool m_ended = false;
+    QByteArray m_cell;
+
+    bool fill();
+    int peek(qsizetype ahead = 0);
+    bool take(const char* literal);
+    void skipSpace();
+    bool fail();
+    bool readText(QByteArray& out, char end);
+    bool readName(QByteArray& out);
+    bool readAttributes(PrintDataHeader& header, bool& empty);
+};
+
+/// A new, empty file for print data in this process's private temporary folder (owner-only,
+/// removed when the process ends); the caller removes the file when done. Empty on failure.
+QString newPrintDataFile();
 
 } // namespace tarvo::suite

@@ -182,8 +182,12 @@ std::optional<double> parseNumber(const QString& text) {
 }
 
 QString formatNumber(double value, int decimals) {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    // Made once: a long list formats a number or more per row.
+    static const QLocale c = [] {
+        QLocale l = QLocale::c();
+        l.setNumberOptions(QLocale::DefaultNumberOptions);
+        return l;
+    }();
     return decimals < 0 ? c.toString(value, 'f', QLocale::FloatingPointShortest)
                         : c.toString(value, 'f', decimals);
 }

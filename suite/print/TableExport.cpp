@@ -1,13 +1,13 @@
 #include "TableExport.h"
 
+#include "EventPump.h"
 #include "ExportColumns.h"
 #include "PageRenderer.h"
+#include "PendingFile.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace tarvo::suite {
 
@@ -45,27 +45,24 @@ std::optional<ExportColumnTypes> ExportColumnTypes::parse(const QString& types,
 }
 
 std::optional<QString> writePdf(const ExportJob& job) {
-    QSaveFile file(job.path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QBuffer written;
-    written.open(QIODevice::WriteOnly);
-    PageRenderer renderer(*job.style, *job.dataXml);
+    if (!job.pages)
+        return unreadableDataError();
+    PendingFile pending(job.path);
+    if (auto error = pending.open())
+        return error;
+    EventPump pump;
     {
-        QPdfWriter pdf(&written);
-        pdf.setResolution(600);
+        QPdfWriter pdf(pending.name());
+        pdf.setResolution(int(PageRenderer::kDpi));
         pdf.setTitle(job.sheetName);
         pdf.setCreator(QStringLiteral("TarvoArchive"));
         pdf.setPageLayout(job.style->page);
-        if (!renderer.render(&pdf))
+        if (!job.pages->render(&pdf, std::ref(pump)))
             return unreadableDataError();
     }
-    const QByteArray names = PdfGlyphNames::update(written.data(), renderer.glyphNames().renames());
-    if (file.write(written.data()) != written.size() || file.write(names) != names.size())
-        return file.errorString();
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    if (!job.pages->glyphNames().mendFile(pending.name(), std::ref(pump)))
+        return QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
+    return pending.commit();
 }
 
 } // namespace tarvo::suite

@@ -22,12 +22,17 @@ struct ExportColumnTypes {
     static std::optional<ExportColumnTypes> parse(const QString& types, const QString& sizes);
 };
 
+class PageRenderer;
+
 struct ExportJob {
     QString path;
     QString sheetName;
     const PrintStyle* style = nullptr;
     const ExportColumnTypes* types = nullptr;
-    const QString* dataXml = nullptr;
+    /// The print data file the rows are read from.
+    QString dataFile;
+    /// The pages laid out from it, for a PDF.
+    PageRenderer* pages = nullptr;
 };
 
 /// Writes the list into the job's file, row by row straight from the data; the file appears

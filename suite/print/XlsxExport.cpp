@@ -3,23 +3,16 @@
 // which makes every text an inline string.
 #include "ExportColumns.h"
 #include "ExportRows.h"
+#include "PendingFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringEncoder>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace tarvo::suite {
 
@@ -78,45 +71,6 @@ public:
 private:
     std::vector<char> m_bytes;
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
-};
-
-/// A temporary file beside the target, renamed over it once written.
-class PendingFile {
-public:
-    explicit PendingFile(const QString& path)
-        : m_path(path), m_tmp(QFileInfo(path).absoluteDir().filePath(
-                            QStringLiteral(".%1.XXXXXX").arg(QFileInfo(path).fileName()))) {}
-    std::optional<QString> open() {
-        if (!m_tmp.open())
-            return m_tmp.errorString();
-        m_tmp.close();
-        return std::nullopt;
-    }
-    QString name() const { return m_tmp.fileName(); }
-    std::optional<QString> commit() {
-        // The temporary file is owner-only while it fills; the finished one gets the mode the
-        // file it replaces had, or, when new, what the user's umask gives new files.
-        if (::chmod(QFile::encodeName(m_tmp.fileName()).constData(), finalMode()) != 0)
-            return QString::fromLocal8Bit(std::strerror(errno));
-        if (std::rename(QFile::encodeName(m_tmp.fileName()).constData(),
-                        QFile::encodeName(m_path).constData()) != 0)
-            return QString::fromLocal8Bit(std::strerror(errno));
-        m_tmp.setAutoRemove(false);
-        return std::nullopt;
-    }
-
-private:
-    QString m_path;
-    QTemporaryFile m_tmp;
-
-    mode_t finalMode() const {
-        struct stat existing {};
-        if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0)
-            return existing.st_mode & 0777;
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return 0666 & ~mask;
-    }
 };
 
 /// The sheet with its caption row and one format per column.

@@ -2,6 +2,7 @@
 // the types of its exported columns, stored page set-ups and the export's message.
 #include "AdoTypes.h"
 #include "ClsCommon.h"
+#include "EventPump.h"
 #include "Grid.h"
 #include "IListWindow.h"
 #include "PrintControl.h"
@@ -12,6 +13,7 @@
 #include "SuiteContext.h"
 
 #include <QDate>
+#include <QFile>
 
 #include <cstdio>
 #include <stdexcept>
@@ -118,22 +120,38 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
     styleXml = style.toXml();
 }
 
-void Pub::GetPrnDataFile(bool, QString& dataXml, const QString&, const QString&,
+void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QString&,
                          const QString& archiveName, const QString& accId, const QString& userId,
                          const QString& userName, QObject*, ClsCommonPtr&, QWidget* gridWidget) {
     const Grid* grid = printedGrid(gridWidget);
     const QVector<int> cols = printedColumns(grid);
-    dataXml.clear();
-    PrintDataWriter writer(&dataXml, {archiveName, accId, userId, userName,
-                                      QDate::currentDate().toString(Qt::ISODate)});
-    QStringList cells;
-    for (int r = 1; r < grid->Rows(); ++r) {
-        cells.clear();
-        for (int c : cols)
-            cells << grid->TextMatrix(r, c);
-        writer.writeRow(cells);
+    const PrintDataHeader header{archiveName, accId, userId, userName,
+                                 QDate::currentDate().toString(Qt::ISODate)};
+    // Without the flag the data goes to a file, written as the rows are read, so that a long
+    // list is never held as one text; the caller removes the file when done with it.
+    QFile file;
+    if (!flag) {
+        file.setFileName(newPrintDataFile());
+        if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
+            throw std::runtime_error("无法建立打印数据文件");
     }
-    writer.finish();
+    dataXml.clear();
+    PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
+                                  : PrintDataWriter(static_cast<QIODevice*>(&file), header);
+    EventPump pump;
+    for (int r = 1; r < grid->Rows(); ++r) {
+        writer.beginRow();
+        for (int c : cols)
+            writer.writeCell(grid->TextMatrix(r, c));
+        writer.endRow();
+        pump();
+    }
+    if (!writer.finish() || (!flag && !file.flush())) {
+        file.remove();
+        throw std::runtime_error("无法写入打印数据文件");
+    }
+    if (!flag)
+        dataXml = file.fileName();
 }
 
 void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {

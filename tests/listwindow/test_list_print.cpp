@@ -1,12 +1,15 @@
 #include "ListWindowFixture.h"
 #include "PrintControl.h"
 
+#include "PrintData.h"
+#include "PrintPreviewDialog.h"
 #include <QAction>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -151,8 +154,8 @@ TEST_F(ListPrintTest, MenusToolbarAndKeysReachPrintAndPreview) {
     withList("aa_bank", "", [&](FrmMain& w) {
         auto seen = std::make_shared<bool>(false);
         QWidget* previewParent = nullptr;
-        auto preview = onNextDialog<QPrintPreviewDialog>(
-            seen, [&](QPrintPreviewDialog& d) { previewParent = d.parentWidget(); });
+        auto preview = onNextDialog<suite::PrintPreviewDialog>(
+            seen, [&](suite::PrintPreviewDialog& d) { previewParent = d.parentWidget(); });
         w.findChild<QAction*>("mPreview")->trigger();
         EXPECT_TRUE(*seen);
         EXPECT_EQ(previewParent, &w) << "the list window owns the preview";
@@ -230,4 +233,33 @@ TEST_F(ListPrintTest, AnAccountsPropertyShowsAsItsWordsInTheGridAndTheExport) {
     const QString text = QString::fromUtf8(f.readAll());
     EXPECT_TRUE(text.contains(words.value(0))) << text.toStdString();
     EXPECT_TRUE(text.contains(words.value(1)));
+}
+
+TEST_F(ListPrintTest, ThePrintDataIsAnOwnerOnlyFileGoneOnceThePreviewCloses) {
+    const QDir folder = QFileInfo(suite::newPrintDataFile()).dir();
+    const auto dataFiles = [&] {
+        return folder.entryInfoList({"data-*.xml"}, QDir::Files | QDir::Hidden);
+    };
+    for (const QFileInfo& f : dataFiles())
+        QFile::remove(f.filePath());
+    // Group and others: none of read, write or search.
+    constexpr int kOthers = 0x0077;
+    EXPECT_EQ(QFileInfo(folder.path()).permissions() & kOthers, 0)
+        << "nobody else may look into the folder";
+    QFileInfoList whileShown;
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto seen = std::make_shared<bool>(false);
+        auto preview = onNextDialog<suite::PrintPreviewDialog>(
+            seen, [&](suite::PrintPreviewDialog&) { whileShown = dataFiles(); });
+        w.DoCommand("Preview");
+        EXPECT_TRUE(*seen);
+    });
+    ASSERT_EQ(whileShown.size(), 1);
+    EXPECT_EQ(whileShown[0].permissions() & kOthers, 0);
+    EXPECT_TRUE(dataFiles().isEmpty());
+    // A removed file held open would keep its space on disk until the list window closes.
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : descriptors.entryInfoList(QDir::System | QDir::Files))
+        EXPECT_FALSE(fd.symLinkTarget().startsWith(folder.path()))
+            << fd.symLinkTarget().toStdString();
 }

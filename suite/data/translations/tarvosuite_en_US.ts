@@ -456,6 +456,10 @@
         <source>清单超过一个工作表最多能容纳的 %1 行，请改存为 .csv 文件</source>
         <translation>The list is longer than the %1 rows a worksheet holds; save it as a .csv file instead</translation>
     </message>
+    <message>
+        <source>无法写入文件</source>
+        <translation>The file cannot be written</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::suite::Pub</name>

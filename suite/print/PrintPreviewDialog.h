@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPageLayout>
+
+class QLabel;
+class QScrollArea;
+
+namespace tarvo::suite {
+
+class PageRenderer;
+
+/// The print preview: the laid-out pages shown one at a time, each painted only when it is
+/// shown, so that the first page of a long list is on screen at once. PgUp/PgDn, Home/End
+/// turn the pages, +/- zoom, Esc closes.
+class PrintPreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    PrintPreviewDialog(PageRenderer& pages, const QPageLayout& page, QWidget* parent = nullptr);
+
+    int currentPage() const { return m_page; }
+    void showPage(int page);
+    /// Zoom against the page's real size; 0 fits the whole page into the window.
+    void setZoom(double zoom);
+    double zoom() const { return m_zoom; }
+    /// A page could not be read from the data.
+    bool failed() const { return m_failed; }
+
+Q_SIGNALS:
+    void printRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    PageRenderer& m_pages;
+    QPageLayout m_layout;
+    QScrollArea* m_scroll;
+    QLabel* m_view;
+    QLabel* m_pageLabel;
+    int m_page = 0;
+    double m_zoom = 0;
+    bool m_failed = false;
+
+    bool handleKey(int key);
+    void paintCurrent();
+    double effectiveZoom() const;
+};
+
+} // namespace tarvo::suite
