@@ -79,12 +79,9 @@ QString withoutFormulaGuard(const QString& text) {
     return text;
 }
 
-/// The value of a one-column lookup when it finds exactly one row; found counts the rows.
-QString lookUp(IClsCommon& db, const char* sql, const QString& value, int& found) {
-    QString text = QString::fromLatin1(sql);
-    const RecordsetPtr rs = db.OpenXBound(text, {value});
-    found = rs ? int(rs->RecordCount()) : 0;
-    return found == 1 ? rs->Value(0).toString() : QString();
+/// The only code a lookup found, or none when it found none or several.
+QString only(const QStringList& codes) {
+    return codes.size() == 1 ? codes.first() : QString();
 }
 
 } // namespace
@@ -207,31 +204,30 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
                       .arg(f.caption, s.AccPropertyText.join(tr("、")), t);
         return {};
     }
-    int found = 0;
     if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
-        const QString code =
-            lookUp(db, "select cBankCode from aa_bank where cBankName = ?", t, found);
+        const QStringList& codes = lookUp(db, "select cBankName, cBankCode from aa_bank", t);
+        const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("银行档案中没有名为“%1”的银行").arg(t)
                                  : tr("银行档案中有多个名为“%1”的银行，请改用银行编码").arg(t);
-        return code;
+        return only(codes);
     }
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
-        const QString code =
-            lookUp(db, "select cCode from code where ccode_name = ? and bEnd = 1", t, found);
+        const QStringList& codes =
+            lookUp(db, "select ccode_name, cCode from code where bEnd = 1", t);
+        const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
                                  : tr("会计科目中有多个名为“%1”的末级科目，请改用科目编码").arg(t);
-        return code;
+        return only(codes);
     }
     if (is(f.field, "cCurrencyName") && !t.isEmpty()) {
         // Files from other systems often hold the currency's code (CNY) instead of its name.
-        lookUp(db, "select cexch_name from foreigncurrency where cexch_name = ?", value, found);
-        if (found == 0) {
-            const QString name =
-                lookUp(db, "select cexch_name from foreigncurrency where cexch_code = ?", t, found);
-            if (found == 1)
-                return name;
+        if (lookUp(db, "select cexch_name, cexch_name from foreigncurrency", value).isEmpty()) {
+            const QStringList& names =
+                lookUp(db, "select cexch_code, cexch_name from foreigncurrency", t);
+            if (names.size() == 1)
+                return names.first();
         }
     }
     refusal = refusalOf(f, value);
@@ -289,9 +285,31 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
             bank = *values[i];
     }
     row.xml += QStringLiteral("</") + m_root + u'>';
-    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
-        row.note = AccountNumberRule::ofBank(db, bank).mismatch(*s.oPub, number);
+    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty()) {
+        auto rule = m_rules.constFind(bank);
+        if (rule == m_rules.cend())
+            rule = m_rules.insert(bank, AccountNumberRule::ofBank(db, bank));
+        row.note = rule->mismatch(*s.oPub, number);
+    }
     return row;
+}
+
+const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QString& value) const {
+    static const QStringList none;
+    auto table = m_lookups.find(sql);
+    if (table == m_lookups.end()) {
+        table = m_lookups.insert(sql, {});
+        QString text = QString::fromLatin1(sql);
+        for (const RecordsetPtr rs = db.OpenX(text); rs && !rs->Eof(); rs->MoveNext())
+            (*table)[rs->Value(0).toString()] << rs->Value(1).toString();
+    }
+    const auto found = table->constFind(value);
+    return found == table->cend() ? none : *found;
+}
+
+void ImportRows::forgetLookups() {
+    m_lookups.clear();
+    m_rules.clear();
 }
 
 QString ImportRows::xmlWithKey(const ImportRow& row, const QString& key) const {
