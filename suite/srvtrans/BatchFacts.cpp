@@ -135,9 +135,13 @@ std::optional<QVariantList> BatchFacts::stored(const QString& archive, const QSt
         return std::nullopt;
     QVariantList out;
     for (const QString& name : columns) {
-        const auto f = std::find_if(m_fields.cbegin(), m_fields.cend(), [&](const DictField* d) {
-            return d->field.compare(name, Qt::CaseInsensitive) == 0;
-        });
+        // The checks name columns as the dictionary spells them.
+        auto f = std::find_if(m_fields.cbegin(), m_fields.cend(),
+                              [&](const DictField* d) { return d->field == name; });
+        if (f == m_fields.cend())
+            f = std::find_if(m_fields.cbegin(), m_fields.cend(), [&](const DictField* d) {
+                return d->field.compare(name, Qt::CaseInsensitive) == 0;
+            });
         out << (f == m_fields.cend() ? QVariant() : r->at(int(f - m_fields.cbegin())));
     }
     return out;
