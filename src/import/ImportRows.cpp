@@ -60,6 +60,8 @@ const char* const kCodeFields[] = {"cBankCode", "cIndUnitcode", "cBCode", "cBAcc
 /// What spreadsheets write for a number too long to show ("2E+017", "1.23456789012346E+022"):
 /// the sign after the E tells it from an account number that carries a letter E.
 bool inExponentNotation(const QString& text) {
+    if (!text.contains(u'E', Qt::CaseInsensitive))
+        return false;
     static const QRegularExpression pattern(QStringLiteral("^[0-9](\\.[0-9]+)?[Ee][+-][0-9]+$"));
     return pattern.match(text.trimmed()).hasMatch();
 }

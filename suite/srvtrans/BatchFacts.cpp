@@ -38,8 +38,9 @@ void insertSorted(QStringList& codes, const QString& code) {
 
 } // namespace
 
-BatchFacts::BatchFacts(AccountDatabase& db, const QString& archive)
-    : m_db(db), m_table(archive.toLower()), m_fields(db.dictionary().fields(archive)) {
+BatchFacts::BatchFacts(AccountDatabase& db, const QString& archive, Recall recall)
+    : m_db(db), m_table(archive.toLower()), m_fields(db.dictionary().fields(archive)),
+      m_recall(std::move(recall)) {
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_table == u"bank" && m_fields[i]->field.compare(u"cBAccount", Qt::CaseInsensitive) == 0)
             m_number = i;
@@ -49,7 +50,8 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
     QStringList newKeys;
     QSet<QString> asked;
     for (const QString& k : keys)
-        if (!m_rows.contains(k) && !m_absent.contains(k) && !asked.contains(k)) {
+        if (!m_rows.contains(k) && !m_added.contains(k) && !m_absent.contains(k) &&
+            !asked.contains(k)) {
             asked.insert(k);
             newKeys << k;
         }
@@ -66,7 +68,8 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
              newKeys, [&](const QVector<QVariant>& r) {
                  const QVariantList row(r.cbegin(), r.cend());
                  const QString key = row[keyAt].toString();
-                 hold(row, key, true);
+                 if (m_number >= 0)
+                     hold(row[m_number], key, true);
                  m_rows.insert(key, row);
              });
     for (const QString& k : std::as_const(newKeys))
@@ -88,47 +91,63 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
              });
 }
 
-void BatchFacts::hold(const QVariantList& row, const QString& key, bool holds) {
-    if (m_number < 0 || row[m_number].isNull())
+void BatchFacts::hold(const QVariant& number, const QString& key, bool holds) {
+    if (m_number < 0 || number.isNull())
         return;
-    const QString compared = comparedNumber(row[m_number].toString());
-    QStringList& codes = m_heldNow[compared];
+    QStringList& codes = m_heldNow[comparedNumber(number.toString())];
     if (holds)
         insertSorted(codes, key);
     else
         codes.removeOne(key);
 }
 
-void BatchFacts::take(const CheckedRecord& record) {
-    auto it = m_rows.find(record.keyText);
-    if (it == m_rows.end()) {
-        QVariantList fresh;
-        // Flags a new record does not bring are off, as the tables' defaults have them.
-        for (const DictField* f : std::as_const(m_fields))
-            fresh << (f->type == u"bit" ? QVariant(0) : QVariant());
-        it = m_rows.insert(record.keyText, fresh);
-        m_absent.remove(record.keyText);
-    } else {
-        hold(*it, record.keyText, false);
-    }
-    for (int c = 0; c < record.columns.size(); ++c) {
-        const auto at = m_fields.indexOf(record.columns[c]);
-        if (at >= 0)
-            (*it)[at] = record.values[c];
-    }
-    hold(*it, record.keyText, true);
+QHash<QString, QVariantList>::iterator BatchFacts::recall(const QString& key) {
+    const int index = m_added.take(key);
+    QVariantList row;
+    // Flags a new record does not bring are off, as the tables' defaults have them.
+    for (const DictField* f : std::as_const(m_fields))
+        row << (f->type == u"bit" ? QVariant(0) : QVariant());
+    const CheckedRecord record = m_recall(index);
+    for (int c = 0; c < record.columns.size(); ++c)
+        if (const auto at = m_fields.indexOf(record.columns[c]); at >= 0)
+            row[at] = record.values[c];
+    return m_rows.insert(key, row);
 }
 
-const QVariantList* BatchFacts::row(const QString& key) const {
-    const auto it = m_rows.constFind(key);
-    return it == m_rows.cend() ? nullptr : &*it;
+void BatchFacts::take(const CheckedRecord& record, int index) {
+    const QString& key = record.keyText;
+    auto it = m_rows.find(key);
+    if (it == m_rows.end() && !m_added.contains(key)) {
+        m_absent.remove(key);
+        m_added.insert(key, index);
+        for (int c = 0; c < record.columns.size(); ++c)
+            if (m_number >= 0 && record.columns[c] == m_fields[m_number])
+                hold(record.values[c], key, true);
+        return;
+    }
+    if (it == m_rows.end())
+        it = recall(key);
+    if (m_number >= 0)
+        hold(it->at(m_number), key, false);
+    for (int c = 0; c < record.columns.size(); ++c)
+        if (const auto at = m_fields.indexOf(record.columns[c]); at >= 0)
+            (*it)[at] = record.values[c];
+    if (m_number >= 0)
+        hold(it->at(m_number), key, true);
+}
+
+const QVariantList* BatchFacts::row(const QString& key) {
+    auto it = m_rows.find(key);
+    if (it == m_rows.end() && m_added.contains(key))
+        it = recall(key);
+    return it == m_rows.end() ? nullptr : &*it;
 }
 
 std::optional<QVariantList> BatchFacts::stored(const QString& archive, const QStringList& columns,
                                                const QString& key) {
     if (archive.compare(m_table, Qt::CaseInsensitive) != 0)
         return DatabaseFacts(m_db).stored(archive, columns, key);
-    if (!m_rows.contains(key) && !m_absent.contains(key))
+    if (!m_rows.contains(key) && !m_added.contains(key) && !m_absent.contains(key))
         load({key}, {});
     const QVariantList* r = row(key);
     if (!r)

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <functional>
+
 namespace tarvo::suite {
 
 struct CheckedRecord;
@@ -17,15 +19,19 @@ struct DictField;
 /// takes is counted in, so that a later record sees it as the database would.
 class BatchFacts : public StoredFacts {
 public:
-    BatchFacts(AccountDatabase& db, const QString& archive);
-
     /// Reads what is stored for these keys and numbers (as compared) that is not known yet.
     void load(const QStringList& keys, const QStringList& comparedNumbers);
-    /// Counts a record in as stored: added when its key is new, modified otherwise.
-    void take(const CheckedRecord& record);
+    /// Gives back the index-th record of the batch as checked; see take().
+    using Recall = std::function<CheckedRecord(int index)>;
+    explicit BatchFacts(AccountDatabase& db, const QString& archive, Recall recall);
+
+    /// Counts the index-th record of the batch in as stored: added when its key is new,
+    /// modified otherwise. A new record is kept as its number and index only, and worked out
+    /// again should a later record name it: a file of new records is not held twice.
+    void take(const CheckedRecord& record, int index);
     /// Every column of the archive's record with this key, in the dictionary's order; null
     /// when no record has it.
-    const QVariantList* row(const QString& key) const;
+    const QVariantList* row(const QString& key);
     const QVector<const DictField*>& fields() const { return m_fields; }
 
     std::optional<QVariantList> stored(const QString& archive, const QStringList& columns,
@@ -40,6 +46,8 @@ private:
     int m_number = -1; ///< index of the account number in m_fields, -1 in other archives
     /// Records read or taken, by key; only these may have other numbers than the database's.
     QHash<QString, QVariantList> m_rows;
+    QHash<QString, int> m_added; ///< records the batch added, by key: their index
+    Recall m_recall;
     QSet<QString> m_absent; ///< keys read and not stored
     /// Compared number -> codes holding it: as stored for records not in m_rows ...
     QHash<QString, QStringList> m_storedHolders;
@@ -47,7 +55,9 @@ private:
     QHash<QString, QStringList> m_heldNow;
     QHash<QString, QHash<QString, QVariant>> m_named;
 
-    void hold(const QVariantList& row, const QString& key, bool holds);
+    void hold(const QVariant& number, const QString& key, bool holds);
+    /// The row of a record the batch added, worked out again and kept from now on.
+    QHash<QString, QVariantList>::iterator recall(const QString& key);
 };
 
 } // namespace tarvo::suite

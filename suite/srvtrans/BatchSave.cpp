@@ -149,7 +149,12 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     // read for its run of records, with the records before it counted in. Storing checks the
     // same way and writes the accepted records a few hundred per statement.
     SaveService service(m_db, m_userId);
-    BatchFacts facts(m_db, archive);
+    BatchFacts facts(m_db, archive, [&](int index) {
+        // Taken once already: it parses and passes as it did then.
+        QString unused;
+        return *service.prepare(*parseSaveXml(xmls[index], unused), archive,
+                                SaveService::Mode::Add, unused);
+    });
     std::optional<BatchWriter> writer;
     if (store)
         writer.emplace(m_db, archive, m_userId);
@@ -198,7 +203,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                         writer->add(*checked, xmls[i]);
                     else if (writer)
                         writer->modify(*checked, *facts.row(checked->keyText), xmls[i]);
-                    facts.take(*checked);
+                    facts.take(*checked, i);
                 }
             }
             if (!accepted) {

@@ -63,7 +63,10 @@ void DataDictionary::load(SqlBackend& db) {
 }
 
 const DictField* DataDictionary::find(const QString& table, const QString& field) const {
-    const auto it = m_byTable.constFind(table.toLower());
+    // Callers mostly name the table in lower case already: no new string per look-up then.
+    auto it = m_byTable.constFind(table);
+    if (it == m_byTable.constEnd())
+        it = m_byTable.constFind(table.toLower());
     if (it == m_byTable.constEnd())
         return nullptr;
     for (const int i : *it) {

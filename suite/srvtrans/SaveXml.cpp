@@ -58,13 +58,18 @@ std::optional<SaveRecord> parsePlain(QStringView xml) {
                 return std::nullopt;
         QString value;
         while (at < xml.size() && xml[at] != u'<') {
-            const char16_t c = xml[at].unicode();
-            if (c < 0x20 || c >= 0xD800 || c == u'>' || c == u']')
-                return std::nullopt;
-            if (c != u'&') {
-                value += xml[at++];
-                continue;
+            qsizetype run = at;
+            for (; run < xml.size(); ++run) {
+                const char16_t c = xml[run].unicode();
+                if (c < 0x20 || c >= 0xD800 || c == u'>' || c == u']')
+                    return std::nullopt;
+                if (c == u'<' || c == u'&')
+                    break;
             }
+            value += xml.mid(at, run - at);
+            at = run;
+            if (at == xml.size() || xml[at] == u'<')
+                break;
             static const std::pair<const char16_t*, char16_t> kEntities[] = {
                 {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'},
                 {u"&apos;", u'\''}};
