@@ -111,6 +111,10 @@ ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFie
         }
         m_fields << f;
     }
+    for (const MustInput& m : kMustInput)
+        for (int i = 0; i < m_fields.size(); ++i)
+            if (is(m_archive, m.archive) && is(m_fields[i].source, m.field))
+                m_mustInput.append({i, QString::fromLatin1(m.message)});
 }
 
 int ImportRows::match(const QString& header) const {
@@ -262,14 +266,10 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     ArchiveSession& s = ArchiveSession::current();
     if (!values[keyField()])
         values[keyField()] = QString();
-    for (const MustInput& m : kMustInput) {
-        if (!is(m_archive, m.archive))
-            continue;
-        for (int i = 0; i < m_fields.size(); ++i) {
-            if (is(m_fields[i].source, m.field) && values[i] && values[i]->trimmed().isEmpty()) {
-                row.refusal = s.oPub->GetResString(QString::fromLatin1(m.message));
-                return row;
-            }
+    for (const auto& [i, message] : m_mustInput) {
+        if (values[i] && values[i]->trimmed().isEmpty()) {
+            row.refusal = s.oPub->GetResString(message);
+            return row;
         }
     }
     row.key = *values[keyField()];
@@ -280,7 +280,8 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
         const ImportField& f = m_fields[i];
         if (f.source != f.field || !values[i])
             continue;
-        row.xml += QStringLiteral("<%1>%2</%1>").arg(f.field, values[i]->toHtmlEscaped());
+        row.xml += u'<' + f.field + u'>' + values[i]->toHtmlEscaped() + QStringLiteral("</") +
+                   f.field + u'>';
         if (is(f.field, "cBAccount"))
             number = *values[i];
         else if (is(f.field, "cBankCode"))

@@ -63,6 +63,8 @@ private:
     QString m_archive;
     QString m_root; ///< the save XML's root element
     QVector<ImportField> m_fields;
+    /// The fields the card will not save empty, in the order it checks them, with the message.
+    QVector<QPair<int, QString>> m_mustInput;
 
     /// Per lookup query, its first column's values with the second's for each; read whole at
     /// the first use in a check, so that a file costs one query per lookup, not one per row.

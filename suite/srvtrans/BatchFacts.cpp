@@ -183,12 +183,9 @@ QString BatchFacts::numberHolder(const QString& compared, const QString& key) {
 }
 
 std::optional<QVariant> BatchFacts::lookUp(const NamedRow& row, const QString& value) {
-    const QString table = QString::fromLatin1(row.table) + u'.' +
-                          QString::fromLatin1(row.keyColumn) + u'.' +
-                          QString::fromLatin1(row.valueColumn);
-    auto it = m_named.find(table);
+    auto it = m_named.find(&row);
     if (it == m_named.end()) {
-        it = m_named.insert(table, {});
+        it = m_named.insert(&row, {});
         const auto r = m_db.sql().query(QStringLiteral("SELECT %1, %2 FROM %3")
                                             .arg(QLatin1String(row.keyColumn),
                                                  QLatin1String(row.valueColumn),

@@ -53,7 +53,7 @@ private:
     QHash<QString, QStringList> m_storedHolders;
     /// ... and as held now by the records in m_rows.
     QHash<QString, QStringList> m_heldNow;
-    QHash<QString, QHash<QString, QVariant>> m_named;
+    QHash<const NamedRow*, QHash<QString, QVariant>> m_named;
 
     void hold(const QVariant& number, const QString& key, bool holds);
     /// The row of a record the batch added, worked out again and kept from now on.

@@ -67,6 +67,11 @@ BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& 
                                        StoredFacts& facts) {
     const DataDictionary& dict = m_db.dictionary();
     const DictField* key = dict.keyField(archive);
+    // Most records of a file are new: asking for the key alone settles them.
+    for (const auto& [name, text] : record.fields)
+        if (name.compare(key->field, Qt::CaseInsensitive) == 0 &&
+            !facts.stored(archive, {key->field}, text))
+            return BatchVerdict::Added;
     QVector<const DictField*> fields;
     QStringList names;
     QStringList texts;

@@ -53,6 +53,21 @@ QString label(const DictField& f) {
 
 std::optional<QDate> parseDate(const QString& text) {
     const QString s = text.trimmed();
+    // The form the programs write, read without the general date parser.
+    const auto digits = [&](qsizetype from, qsizetype n) {
+        int v = 0;
+        for (qsizetype i = from; i < from + n; ++i) {
+            if (s[i] < u'0' || s[i] > u'9')
+                return -1;
+            v = v * 10 + (s[i].unicode() - u'0');
+        }
+        return v;
+    };
+    if (s.size() == 10 && s[4] == u'-' && s[7] == u'-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0 && QDate(y, m, d).isValid())
+            return QDate(y, m, d);
+    }
     for (const char* fmt : {"yyyy-MM-dd", "yyyy-M-d", "yyyy/M/d", "yyyy.M.d", "yyyyMMdd"}) {
         const QDate d = QDate::fromString(s, QString::fromLatin1(fmt));
         if (d.isValid())

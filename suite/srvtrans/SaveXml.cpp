@@ -36,6 +36,7 @@ std::optional<SaveRecord> parsePlain(QStringView xml) {
         return std::nullopt;
     ++at;
     SaveRecord rec;
+    rec.fields.reserve(24);
     const QStringView root = plainName(xml, at);
     if (root.isEmpty())
         return std::nullopt;
@@ -54,7 +55,8 @@ std::optional<SaveRecord> parsePlain(QStringView xml) {
         if (column.isEmpty())
             return std::nullopt;
         for (const auto& f : std::as_const(rec.fields))
-            if (QStringView(f.first).compare(column, Qt::CaseInsensitive) == 0)
+            if (f.first.size() == column.size() &&
+                QStringView(f.first).compare(column, Qt::CaseInsensitive) == 0)
                 return std::nullopt;
         QString value;
         while (at < xml.size() && xml[at] != u'<') {

@@ -32,6 +32,7 @@ public:
     /// and hyphens is compared; empty when there is none.
     virtual QString numberHolder(const QString& compared, const QString& key) = 0;
     /// The wanted column of the named row whose key column holds value; nothing when none does.
+    /// The row is one of the checks' own, which last as long as the program.
     virtual std::optional<QVariant> lookUp(const NamedRow& row, const QString& value) = 0;
 };
 
