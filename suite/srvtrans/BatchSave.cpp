@@ -52,6 +52,11 @@ bool hasOwnTriggers(SqlBackend& sql, const QString& table) {
     return !sql.query(text, {table.toLower()}).rows.isEmpty();
 }
 
+/// Whether a column of the save XML is the named one: letter case does not count.
+bool isColumn(const QString& name, QStringView column) {
+    return name.size() == column.size() && name.compare(column, Qt::CaseInsensitive) == 0;
+}
+
 QString refusedText(int row, const QString& reason) {
     return QCoreApplication::translate("tarvo::suite::SaveService",
                                        "第 %1 条记录未能保存，全部记录均未导入：%2")
@@ -69,7 +74,7 @@ BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& 
     const DictField* key = dict.keyField(archive);
     // Most records of a file are new: asking for the key alone settles them.
     for (const auto& [name, text] : record.fields)
-        if (name.compare(key->field, Qt::CaseInsensitive) == 0 &&
+        if (isColumn(name, key->field) &&
             !facts.stored(archive, {key->field}, text))
             return BatchVerdict::Added;
     QVector<const DictField*> fields;
@@ -179,9 +184,9 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
             reasons << reason;
             for (const auto& [name, text] : records.last() ? records.last()->fields
                                                            : QVector<QPair<QString, QString>>()) {
-                if (name.compare(keyName, Qt::CaseInsensitive) == 0)
+                if (isColumn(name, keyName))
                     keys << text;
-                else if (accounts && name.compare(u"cBAccount", Qt::CaseInsensitive) == 0)
+                else if (accounts && isColumn(name, u"cBAccount"))
                     numbers << comparedNumber(text);
             }
         }

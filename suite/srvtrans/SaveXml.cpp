@@ -36,7 +36,7 @@ std::optional<SaveRecord> parsePlain(QStringView xml) {
         return std::nullopt;
     ++at;
     SaveRecord rec;
-    rec.fields.reserve(24);
+    rec.fields.reserve(16);
     const QStringView root = plainName(xml, at);
     if (root.isEmpty())
         return std::nullopt;
