@@ -70,7 +70,9 @@ bool inExponentNotation(const QString& text) {
 const char* const kLengthFields[] = {"iIndAccNoLen", "iIndAutoInputLen", "iComAccNoLen"};
 
 bool is(const QString& a, const char* b) {
-    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+    // Called for every field of every row: most names differ in length already.
+    const QLatin1String name(b);
+    return a.size() == name.size() && a.compare(name, Qt::CaseInsensitive) == 0;
 }
 
 /// Undoes the apostrophe an export puts before a text a spreadsheet would take for a formula;

@@ -32,7 +32,9 @@ bool referencesExist(StoredFacts& facts, const QString& archive,
         if (values[i].isNull())
             continue;
         for (const Reference& ref : kAccountReferences) {
-            if (columns[i]->field.compare(QLatin1String(ref.column), Qt::CaseInsensitive) != 0)
+            const QLatin1String column(ref.column);
+            if (columns[i]->field.size() != column.size() ||
+                columns[i]->field.compare(column, Qt::CaseInsensitive) != 0)
                 continue;
             const QString value = values[i].toString();
             const auto found = facts.lookUp(ref.row, value);

@@ -39,7 +39,8 @@ constexpr Reference kReferences[] = {
 std::optional<QVariant> given(const QVector<const DictField*>& columns, const QVariantList& values,
                               QStringView field) {
     for (int i = 0; i < columns.size(); ++i)
-        if (columns[i]->field.compare(field, Qt::CaseInsensitive) == 0)
+        if (columns[i]->field.size() == field.size() &&
+            columns[i]->field.compare(field, Qt::CaseInsensitive) == 0)
             return values[i];
     return std::nullopt;
 }
