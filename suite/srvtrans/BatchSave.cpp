@@ -178,6 +178,10 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
         QStringList reasons;
         QStringList keys;
         QStringList numbers;
+        records.reserve(end - first);
+        reasons.reserve(end - first);
+        keys.reserve(end - first);
+        numbers.reserve(end - first);
         for (int i = first; i < end; ++i) {
             QString reason;
             records << parseSaveXml(xmls[i], reason);
