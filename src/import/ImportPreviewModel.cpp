@@ -3,15 +3,6 @@
 #include <QColor>
 #include <QCoreApplication>
 
-namespace {
-
-/// The preview's own texts, translated where the window's are.
-QString text(const char* source) {
-    return QCoreApplication::translate("tarvo::FrmImport", source);
-}
-
-} // namespace
-
 namespace tarvo {
 
 ImportPreviewModel::ImportPreviewModel(const ImportBatch& batch, QObject* parent)
@@ -39,8 +30,12 @@ int ImportPreviewModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ImportPreviewModel::data(const QModelIndex& index, int role) const {
     const int col = index.column();
-    if (index.row() == 0)
-        return role == Qt::DisplayRole && col == ColReason ? QVariant(text("导入到")) : QVariant();
+    if (index.row() == 0) {
+        // The window's texts, translated where the window's are.
+        if (role == Qt::DisplayRole && col == ColReason)
+            return QCoreApplication::translate("tarvo::FrmImport", "导入到");
+        return {};
+    }
     const int r = index.row() - 1;
     const bool checked = r < m_batch.verdicts().size();
     if (role == Qt::BackgroundRole && checked) {
@@ -70,11 +65,11 @@ QVariant ImportPreviewModel::headerData(int section, Qt::Orientation orientation
         return {};
     switch (section) {
     case ColLine:
-        return text("行号");
+        return QCoreApplication::translate("tarvo::FrmImport", "行号");
     case ColVerdict:
-        return text("结果");
+        return QCoreApplication::translate("tarvo::FrmImport", "结果");
     case ColReason:
-        return text("说明");
+        return QCoreApplication::translate("tarvo::FrmImport", "说明");
     default:
         return m_batch.headers().value(section - FixedCols);
     }
