@@ -57,6 +57,22 @@ bool isColumn(const QString& name, QStringView column) {
     return name.size() == column.size() && name.compare(column, Qt::CaseInsensitive) == 0;
 }
 
+/// The table's columns the database holds NOT NULL, in lower case.
+QSet<QString> notNullColumns(SqlBackend& sql, const QString& table) {
+    const auto r = sql.kind() == u"postgresql"
+                       ? sql.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                                  "WHERE table_schema = current_schema() AND "
+                                                  "table_name = ? AND is_nullable = 'NO'"),
+                                   {table.toLower()})
+                       : sql.query(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE "
+                                                  "\"notnull\" = 1"),
+                                   {table.toLower()});
+    QSet<QString> columns;
+    for (const auto& row : r.rows)
+        columns.insert(row[0].toString().toLower());
+    return columns;
+}
+
 QString refusedText(int row, const QString& reason) {
     return QCoreApplication::translate("tarvo::suite::SaveService",
                                        "第 %1 条记录未能保存，全部记录均未导入：%2")
@@ -171,6 +187,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     const DataDictionary& dict = m_db.dictionary();
     const QString keyName = dict.keyField(archive)->field;
     const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
+    const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
     verdicts.reserve(xmls.size());
     for (int first = 0; first < xmls.size(); first += kRecordsPerRead) {
         const int end = std::min<int>(int(xmls.size()), first + kRecordsPerRead);
@@ -211,7 +228,8 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                     checked = service.prepare(*record, archive, mode, v.reason);
                 accepted = v.kind == BatchVerdict::Unchanged ||
                            (checked &&
-                            service.checkStored(*checked, archive, mode, facts, v.reason));
+                            service.checkStored(*checked, archive, mode, facts, v.reason) &&
+                            SaveService::fillsNotNull(*checked, notNull, v.reason));
                 if (accepted && checked) {
                     if (writer && mode == SaveService::Mode::Add)
                         writer->add(*checked, xmls[i]);

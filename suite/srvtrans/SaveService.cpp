@@ -315,6 +315,18 @@ bool SaveService::checkStored(const CheckedRecord& record, const QString& archiv
                                   error);
 }
 
+bool SaveService::fillsNotNull(const CheckedRecord& record, const QSet<QString>& notNull,
+                               QString& error) {
+    for (int i = 0; i < record.columns.size(); ++i) {
+        if (record.values[i].isNull() && notNull.contains(record.columns[i]->field.toLower())) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空")
+                        .arg(label(*record.columns[i]));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool SaveService::accountNumberIsFree(const QString& archive, const CheckedRecord& record,
                                       StoredFacts& facts, QString& error) {
     if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -48,6 +49,11 @@ public:
     /// not as the mode wants, and each rule of the archive. Writes nothing.
     bool checkStored(const CheckedRecord& record, const QString& archive, Mode mode,
                      StoredFacts& facts, QString& error) const;
+    /// False, with the reason, when the record empties a column the table holds NOT NULL
+    /// (lower-case names): the database would refuse it. A check that writes nothing asks
+    /// this where a save learns it from the database.
+    static bool fillsNotNull(const CheckedRecord& record, const QSet<QString>& notNull,
+                             QString& error);
 
 private:
     AccountDatabase& m_db;

@@ -152,6 +152,25 @@ TEST_F(BatchCheck, ACheckOfALongFileWritesNothingAndFindsDuplicatesFarApart) {
     }
 }
 
+TEST_F(BatchCheck, ARecordEmptyingAColumnTheDatabaseHoldsNotNullIsRefusedByTheCheck) {
+    // The dictionary lets the flag be left out, the table does not let it be emptied.
+    const QStringList xmls{account("03", "8300 01", "<iSignFlag></iSignFlag>"),
+                           account("M1", "8300 02", "<bBflag></bBflag>")};
+    const auto verdicts = run(xmls, "bank", false);
+    ASSERT_EQ(verdicts.size(), 2);
+    for (const auto& v : verdicts) {
+        EXPECT_EQ(v.kind, K::Refused);
+        EXPECT_TRUE(v.reason.contains(u"不能为空")) << v.reason.toStdString();
+    }
+    const QString before = snapshot();
+    bool ok = true;
+    QString error;
+    run(xmls, "bank", true, &ok, &error);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(error.contains(u"第 1 条")) << error.toStdString();
+    EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(BatchCheck, StoringInBatchesKeepsNoneWhenARowInTheMiddleIsRefused) {
     QStringList xmls = newAccounts(450);
     xmls[299] = account("N0300", "7000000010"); // row 10's number
@@ -179,11 +198,13 @@ TEST_F(BatchCheck, ABatchLeavesTheHistoryASaveOfEachRecordWould) {
     QString single = account("S1", "9100 01", "<iSignFlag>1</iSignFlag>");
     QString error;
     ASSERT_TRUE(db.Add(single, "bank", error)) << error.toStdString();
-    QString modify = account("S1", "9100 99", "<cAccName>改</cAccName>");
+    const QString changes = QStringLiteral("<cAccName>改</cAccName><dOpenAccDate>2024-03-05"
+                                           "</dOpenAccDate><fCurBalance>12.5</fCurBalance>");
+    QString modify = account("S1", "9100 99", changes);
     ASSERT_TRUE(db.Modify(modify, "bank", error)) << error.toStdString();
     bool ok = false;
     run({account("T1", "9200 01", "<iSignFlag>1</iSignFlag>"),
-         account("T1", "9200 99", "<cAccName>改</cAccName>")},
+         account("T1", "9200 99", changes)},
         "bank", true, &ok, &error);
     ASSERT_TRUE(ok) << error.toStdString();
 
