@@ -9,7 +9,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
-    bench_print_preview >/dev/null
+    bench_print_preview bench_import_preview >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -138,3 +138,17 @@ for n in 100000 1000000; do
         "$(value pdf_list_rss_mb "$figures")"
     measure "export-pdf-stall-$label" "$(value pdf_stall_ms "$figures")" -
 done
+
+# --- Import of a long file (bench_import_preview runs this block's figures on its own) ---
+# The preview of 100,000 new accounts over the shown list of 100,000, from the command to the
+# preview shown with every verdict, against the sqlite3 shell's .import and INSERT…SELECT of the
+# same file into a copy of the same database; the process's peak memory; and the import of
+# 20,000 new accounts on the server against the same import on SQLite.
+preview=$(build/bench/bench_import_preview preview 100000 2>/dev/null)
+measure import-preview-100k "$(value preview_ms "$preview")" "$(value shell_import_ms "$preview")"
+measure import-preview-rss-100k "$(value peak_rss_mb "$preview")" -
+storeSqlite=$(build/bench/bench_import_preview store 20000 2>/dev/null)
+storeServer=$(scripts/with-postgres.sh sh -c \
+    'exec build/bench/bench_import_preview store 20000 "$TARVO_TEST_PG"' 2>/dev/null)
+measure import-store-20k-postgresql "$(value store_ms "$storeServer")" \
+    "$(value store_ms "$storeSqlite")"

@@ -3,8 +3,8 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 #include "FileDialogs.h"
+#include "ImportPreviewModel.h"
 
-#include <QColor>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -12,24 +12,20 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace tarvo {
 
-namespace {
-
-/// Columns of the preview before the file's own.
-enum : int { ColLine, ColVerdict, ColReason, FixedCols };
-
-} // namespace
+using Col = ImportPreviewModel;
 
 FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWidget* parent)
     : QDialog(parent), m_ComVar(std::move(comVar)), m_batch(m_ComVar->m_ArchiveEnName, listFields),
       LblFile(new QLabel(this)), CmdFile(new QPushButton(tr("选择文件..."), this)),
-      GrdPreview(new QTableWidget(this)), LblCounts(new QLabel(this)),
+      m_model(new ImportPreviewModel(m_batch, this)), GrdPreview(new QTableView(this)),
+      LblCounts(new QLabel(this)),
       CmdImport(new QPushButton(tr("导入"), this)), CmdClose(new QPushButton(tr("关闭"), this)) {
     setObjectName(QStringLiteral("FrmImport"));
     setWindowTitle(tr("导入%1").arg(m_ComVar->m_ArchiveChName));
@@ -39,8 +35,10 @@ FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWi
     LblCounts->setObjectName(QStringLiteral("LblCounts"));
     CmdImport->setObjectName(QStringLiteral("CmdImport"));
     CmdClose->setObjectName(QStringLiteral("CmdClose"));
+    GrdPreview->setModel(m_model);
     GrdPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GrdPreview->verticalHeader()->hide();
+    GrdPreview->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     GrdPreview->verticalHeader()->setDefaultSectionSize(GrdPreview->fontMetrics().height() + 10);
     CmdImport->setEnabled(false);
 
@@ -86,17 +84,8 @@ bool FrmImport::openFile(const QString& path) {
 
 void FrmImport::fillTable() {
     const QStringList& headers = m_batch.headers();
-    const auto& data = m_batch.data();
     const QVector<ImportField>& fields = m_batch.rows().fields();
-    GrdPreview->clear();
-    GrdPreview->setColumnCount(FixedCols + int(headers.size()));
-    GrdPreview->setRowCount(1 + int(data.size()));
-    QStringList captions{tr("行号"), tr("结果"), tr("说明")};
-    for (const QString& h : headers)
-        captions << h;
-    GrdPreview->setHorizontalHeaderLabels(captions);
-    auto* mapCaption = new QTableWidgetItem(tr("导入到"));
-    GrdPreview->setItem(0, ColReason, mapCaption);
+    m_model->refresh();
     for (int c = 0; c < headers.size(); ++c) {
         auto* combo = new QComboBox(GrdPreview);
         combo->setObjectName(QStringLiteral("CmbMap%1").arg(c));
@@ -107,12 +96,7 @@ void FrmImport::fillTable() {
         connect(combo, &QComboBox::currentIndexChanged, this, [this, c, combo] {
             reportErrors([&] { mappingChanged(c, combo->currentData().toInt()); });
         });
-        GrdPreview->setCellWidget(0, FixedCols + c, combo);
-    }
-    for (int r = 0; r < data.size(); ++r) {
-        GrdPreview->setItem(1 + r, ColLine, new QTableWidgetItem(QString::number(data[r].first)));
-        for (int c = 0; c < data[r].second.size(); ++c)
-            GrdPreview->setItem(1 + r, FixedCols + c, new QTableWidgetItem(data[r].second[c]));
+        GrdPreview->setIndexWidget(m_model->index(0, Col::FixedCols + c), combo);
     }
     GrdPreview->resizeColumnsToContents();
 }
@@ -120,7 +104,8 @@ void FrmImport::fillTable() {
 void FrmImport::mappingChanged(int column, int field) {
     const int gaveUp = m_batch.setMapping(column, field);
     if (gaveUp >= 0) {
-        auto* other = qobject_cast<QComboBox*>(GrdPreview->cellWidget(0, FixedCols + gaveUp));
+        auto* other = qobject_cast<QComboBox*>(
+            GrdPreview->indexWidget(m_model->index(0, Col::FixedCols + gaveUp)));
         const QSignalBlocker quiet(other);
         other->setCurrentIndex(0);
     }
@@ -141,29 +126,12 @@ void FrmImport::evaluate() {
 }
 
 void FrmImport::showVerdicts() {
-    static const QColor kColours[] = {QColor(0xE3, 0xF4, 0xE1), QColor(0xE1, 0xEC, 0xF8),
-                                      QColor(0xF2, 0xF2, 0xF2), QColor(0xFB, 0xE3, 0xE1)};
-    const QVector<BatchVerdict>& verdicts = m_batch.verdicts();
-    for (int r = 0; r < m_batch.data().size(); ++r) {
-        QString verdict;
-        QString reason;
-        QColor colour = Qt::white;
-        if (r < verdicts.size()) {
-            verdict = m_batch.verdictText(r);
-            reason = m_batch.reasonText(r);
-            colour = kColours[verdicts[r].kind];
-        }
-        GrdPreview->setItem(1 + r, ColVerdict, new QTableWidgetItem(verdict));
-        GrdPreview->setItem(1 + r, ColReason, new QTableWidgetItem(reason));
-        GrdPreview->item(1 + r, ColReason)->setToolTip(reason);
-        for (int c = 0; c < GrdPreview->columnCount(); ++c)
-            if (QTableWidgetItem* item = GrdPreview->item(1 + r, c))
-                item->setBackground(colour);
-    }
+    m_model->verdictsChanged();
     // The reasons can be long: the column shows the start, the tooltip all of it.
-    GrdPreview->resizeColumnToContents(ColVerdict);
-    GrdPreview->resizeColumnToContents(ColReason);
-    GrdPreview->setColumnWidth(ColReason, std::clamp(GrdPreview->columnWidth(ColReason), 260, 420));
+    GrdPreview->resizeColumnToContents(Col::ColVerdict);
+    GrdPreview->resizeColumnToContents(Col::ColReason);
+    GrdPreview->setColumnWidth(Col::ColReason,
+                               std::clamp(GrdPreview->columnWidth(Col::ColReason), 260, 420));
     LblCounts->setText(m_batch.countsText());
     const ImportBatch::Counts counts = m_batch.counts();
     CmdImport->setEnabled(counts[BatchVerdict::Added] + counts[BatchVerdict::Modified] > 0);

@@ -7,9 +7,11 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace tarvo {
+
+class ImportPreviewModel;
 
 /// The preview of an import: the file's rows with the field each column fills (a combo per
 /// column, matched by caption at first), what saving would do with each row and why a row is
@@ -32,7 +34,8 @@ private:
 
     QLabel* LblFile;
     QPushButton* CmdFile;
-    QTableWidget* GrdPreview;
+    ImportPreviewModel* m_model;
+    QTableView* GrdPreview;
     QLabel* LblCounts;
     QPushButton* CmdImport;
     QPushButton* CmdClose;

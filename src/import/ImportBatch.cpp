@@ -90,6 +90,7 @@ bool ImportBatch::check(QString& error) {
         return false;
     }
     ArchiveSession& s = ArchiveSession::current();
+    m_rows.forgetLookups();
     QStringList xmls;
     for (const auto& [line, cells] : std::as_const(m_data)) {
         m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB);

@@ -60,6 +60,8 @@ const char* const kCodeFields[] = {"cBankCode", "cIndUnitcode", "cBCode", "cBAcc
 /// What spreadsheets write for a number too long to show ("2E+017", "1.23456789012346E+022"):
 /// the sign after the E tells it from an account number that carries a letter E.
 bool inExponentNotation(const QString& text) {
+    if (!text.contains(u'E', Qt::CaseInsensitive))
+        return false;
     static const QRegularExpression pattern(QStringLiteral("^[0-9](\\.[0-9]+)?[Ee][+-][0-9]+$"));
     return pattern.match(text.trimmed()).hasMatch();
 }
@@ -68,7 +70,9 @@ bool inExponentNotation(const QString& text) {
 const char* const kLengthFields[] = {"iIndAccNoLen", "iIndAutoInputLen", "iComAccNoLen"};
 
 bool is(const QString& a, const char* b) {
-    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+    // Called for every field of every row: most names differ in length already.
+    const QLatin1String name(b);
+    return a.size() == name.size() && a.compare(name, Qt::CaseInsensitive) == 0;
 }
 
 /// Undoes the apostrophe an export puts before a text a spreadsheet would take for a formula;
@@ -79,12 +83,9 @@ QString withoutFormulaGuard(const QString& text) {
     return text;
 }
 
-/// The value of a one-column lookup when it finds exactly one row; found counts the rows.
-QString lookUp(IClsCommon& db, const char* sql, const QString& value, int& found) {
-    QString text = QString::fromLatin1(sql);
-    const RecordsetPtr rs = db.OpenXBound(text, {value});
-    found = rs ? int(rs->RecordCount()) : 0;
-    return found == 1 ? rs->Value(0).toString() : QString();
+/// The only code a lookup found, or none when it found none or several.
+QString only(const QStringList& codes) {
+    return codes.size() == 1 ? codes.first() : QString();
 }
 
 } // namespace
@@ -112,6 +113,10 @@ ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFie
         }
         m_fields << f;
     }
+    for (const MustInput& m : kMustInput)
+        for (int i = 0; i < m_fields.size(); ++i)
+            if (is(m_archive, m.archive) && is(m_fields[i].source, m.field))
+                m_mustInput.append({i, QString::fromLatin1(m.message)});
 }
 
 int ImportRows::match(const QString& header) const {
@@ -207,31 +212,30 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
                       .arg(f.caption, s.AccPropertyText.join(tr("、")), t);
         return {};
     }
-    int found = 0;
     if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
-        const QString code =
-            lookUp(db, "select cBankCode from aa_bank where cBankName = ?", t, found);
+        const QStringList& codes = lookUp(db, "select cBankName, cBankCode from aa_bank", t);
+        const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("银行档案中没有名为“%1”的银行").arg(t)
                                  : tr("银行档案中有多个名为“%1”的银行，请改用银行编码").arg(t);
-        return code;
+        return only(codes);
     }
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
-        const QString code =
-            lookUp(db, "select cCode from code where ccode_name = ? and bEnd = 1", t, found);
+        const QStringList& codes =
+            lookUp(db, "select ccode_name, cCode from code where bEnd = 1", t);
+        const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
                                  : tr("会计科目中有多个名为“%1”的末级科目，请改用科目编码").arg(t);
-        return code;
+        return only(codes);
     }
     if (is(f.field, "cCurrencyName") && !t.isEmpty()) {
         // Files from other systems often hold the currency's code (CNY) instead of its name.
-        lookUp(db, "select cexch_name from foreigncurrency where cexch_name = ?", value, found);
-        if (found == 0) {
-            const QString name =
-                lookUp(db, "select cexch_name from foreigncurrency where cexch_code = ?", t, found);
-            if (found == 1)
-                return name;
+        if (lookUp(db, "select cexch_name, cexch_name from foreigncurrency", value).isEmpty()) {
+            const QStringList& names =
+                lookUp(db, "select cexch_code, cexch_name from foreigncurrency", t);
+            if (names.size() == 1)
+                return names.first();
         }
     }
     refusal = refusalOf(f, value);
@@ -264,14 +268,10 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     ArchiveSession& s = ArchiveSession::current();
     if (!values[keyField()])
         values[keyField()] = QString();
-    for (const MustInput& m : kMustInput) {
-        if (!is(m_archive, m.archive))
-            continue;
-        for (int i = 0; i < m_fields.size(); ++i) {
-            if (is(m_fields[i].source, m.field) && values[i] && values[i]->trimmed().isEmpty()) {
-                row.refusal = s.oPub->GetResString(QString::fromLatin1(m.message));
-                return row;
-            }
+    for (const auto& [i, message] : m_mustInput) {
+        if (values[i] && values[i]->trimmed().isEmpty()) {
+            row.refusal = s.oPub->GetResString(message);
+            return row;
         }
     }
     row.key = *values[keyField()];
@@ -282,16 +282,39 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
         const ImportField& f = m_fields[i];
         if (f.source != f.field || !values[i])
             continue;
-        row.xml += QStringLiteral("<%1>%2</%1>").arg(f.field, values[i]->toHtmlEscaped());
+        row.xml += u'<' + f.field + u'>' + values[i]->toHtmlEscaped() + QStringLiteral("</") +
+                   f.field + u'>';
         if (is(f.field, "cBAccount"))
             number = *values[i];
         else if (is(f.field, "cBankCode"))
             bank = *values[i];
     }
     row.xml += QStringLiteral("</") + m_root + u'>';
-    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
-        row.note = AccountNumberRule::ofBank(db, bank).mismatch(*s.oPub, number);
+    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty()) {
+        auto rule = m_rules.constFind(bank);
+        if (rule == m_rules.cend())
+            rule = m_rules.insert(bank, AccountNumberRule::ofBank(db, bank));
+        row.note = rule->mismatch(*s.oPub, number);
+    }
     return row;
+}
+
+const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QString& value) const {
+    static const QStringList none;
+    auto table = m_lookups.find(sql);
+    if (table == m_lookups.end()) {
+        table = m_lookups.insert(sql, {});
+        QString text = QString::fromLatin1(sql);
+        for (const RecordsetPtr rs = db.OpenX(text); rs && !rs->Eof(); rs->MoveNext())
+            (*table)[rs->Value(0).toString()] << rs->Value(1).toString();
+    }
+    const auto found = table->constFind(value);
+    return found == table->cend() ? none : *found;
+}
+
+void ImportRows::forgetLookups() {
+    m_lookups.clear();
+    m_rules.clear();
 }
 
 QString ImportRows::xmlWithKey(const ImportRow& row, const QString& key) const {

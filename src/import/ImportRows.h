@@ -1,9 +1,11 @@
 #pragma once
 
+#include "AccountNumberRule.h"
 #include "IClsCommon.h"
 #include "IListWindow.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 
@@ -53,12 +55,24 @@ public:
                      IClsCommon& db) const;
     /// The row's save XML with another code in place of its own.
     QString xmlWithKey(const ImportRow& row, const QString& key) const;
+    /// Forgets what record() read of banks, ledger accounts and currencies, so that the next
+    /// check sees them as they are now.
+    void forgetLookups();
 
 private:
     QString m_archive;
     QString m_root; ///< the save XML's root element
     QVector<ImportField> m_fields;
+    /// The fields the card will not save empty, in the order it checks them, with the message.
+    QVector<QPair<int, QString>> m_mustInput;
 
+    /// Per lookup query, its first column's values with the second's for each; read whole at
+    /// the first use in a check, so that a file costs one query per lookup, not one per row.
+    mutable QHash<const char*, QHash<QString, QStringList>> m_lookups;
+    mutable QHash<QString, AccountNumberRule> m_rules; ///< by bank code
+
+    /// The codes the lookup finds for value, each row's second column.
+    const QStringList& lookUp(IClsCommon& db, const char* sql, const QString& value) const;
     QString refusalOf(const ImportField& f, const QString& value) const;
     QString storedText(const ImportField& f, const QString& shown, IClsCommon& db,
                        QString& refusal) const;

@@ -1,11 +1,16 @@
 #include "BatchSave.h"
 
 #include "AccountDatabase.h"
+#include "BatchFacts.h"
+#include "BatchWriter.h"
 #include "DecimalText.h"
 #include "SaveService.h"
 #include "SaveXml.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
+#include <optional>
 
 namespace tarvo::suite {
 
@@ -31,14 +36,65 @@ bool storesAs(const DictField& f, const QVariant& stored, const QString& text) {
     return stored.toLongLong() == wanted->toLongLong();
 }
 
+/// Records checked against one read of what is stored: their keys and numbers are asked for
+/// with one query per this many.
+constexpr int kRecordsPerRead = 500;
+
+/// Whether the table has triggers of its own, whose refusals no check can foresee.
+bool hasOwnTriggers(SqlBackend& sql, const QString& table) {
+    const QString text =
+        sql.kind() == u"postgresql"
+            ? QStringLiteral("SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+                             "WHERE c.relname = ? AND NOT t.tgisinternal AND "
+                             "pg_table_is_visible(c.oid)")
+            : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND "
+                             "lower(tbl_name) = ?");
+    return !sql.query(text, {table.toLower()}).rows.isEmpty();
+}
+
+/// Whether a column of the save XML is the named one: letter case does not count.
+bool isColumn(const QString& name, QStringView column) {
+    return name.size() == column.size() && name.compare(column, Qt::CaseInsensitive) == 0;
+}
+
+/// The table's columns the database holds NOT NULL, in lower case.
+QSet<QString> notNullColumns(SqlBackend& sql, const QString& table) {
+    const auto r = sql.kind() == u"postgresql"
+                       ? sql.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                                  "WHERE table_schema = current_schema() AND "
+                                                  "table_name = ? AND is_nullable = 'NO'"),
+                                   {table.toLower()})
+                       : sql.query(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE "
+                                                  "\"notnull\" = 1"),
+                                   {table.toLower()});
+    QSet<QString> columns;
+    for (const auto& row : r.rows)
+        columns.insert(row[0].toString().toLower());
+    return columns;
+}
+
+QString refusedText(int row, const QString& reason) {
+    return QCoreApplication::translate("tarvo::suite::SaveService",
+                                       "第 %1 条记录未能保存，全部记录均未导入：%2")
+        .arg(row)
+        .arg(reason);
+}
+
 } // namespace
 
 BatchSave::BatchSave(AccountDatabase& db, QString userId) : m_db(db), m_userId(std::move(userId)) {}
 
-BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& archive) {
+BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& archive,
+                                       StoredFacts& facts) {
     const DataDictionary& dict = m_db.dictionary();
     const DictField* key = dict.keyField(archive);
+    // Most records of a file are new: asking for the key alone settles them.
+    for (const auto& [name, text] : record.fields)
+        if (isColumn(name, key->field) &&
+            !facts.stored(archive, {key->field}, text))
+            return BatchVerdict::Added;
     QVector<const DictField*> fields;
+    QStringList names;
     QStringList texts;
     QString keyText;
     for (const auto& [name, text] : record.fields) {
@@ -48,18 +104,14 @@ BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& 
         if (f == key)
             keyText = text;
         fields << f;
+        names << f->field;
         texts << text;
     }
-    QStringList names;
-    for (const DictField* f : fields)
-        names << f->field;
-    const auto r = m_db.sql().query(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                        .arg(names.join(u", "), archive.toLower(), key->field),
-                                    {keyText});
-    if (r.rows.isEmpty())
+    const auto stored = facts.stored(archive, names, keyText);
+    if (!stored)
         return BatchVerdict::Added;
     for (int i = 0; i < fields.size(); ++i)
-        if (!storesAs(*fields[i], r.rows[0][i], texts[i]))
+        if (!storesAs(*fields[i], stored->at(i), texts[i]))
             return BatchVerdict::Modified;
     return BatchVerdict::Unchanged;
 }
@@ -72,38 +124,133 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
         error = QCoreApplication::translate("tarvo::suite::SaveService", "没有提供档案“%1”的保存服务").arg(archive);
         return false;
     }
-    SaveService service(m_db, m_userId);
     try {
         Transaction tx(m_db.sql());
-        for (int i = 0; i < xmls.size(); ++i) {
-            BatchVerdict v;
-            const auto record = parseSaveXml(xmls[i], v.reason);
-            bool accepted = false;
-            if (record) {
-                v.kind = classify(*record, archive);
-                accepted =
-                    v.kind == BatchVerdict::Unchanged ||
-                    (v.kind == BatchVerdict::Added ? service.add(xmls[i], archive, v.reason)
-                                                   : service.modify(xmls[i], archive, v.reason));
-            }
-            if (!accepted) {
-                v.kind = BatchVerdict::Refused;
-                if (store) {
-                    error = QCoreApplication::translate("tarvo::suite::SaveService", "第 %1 条记录未能保存，全部记录均未导入：%2")
-                                .arg(i + 1)
-                                .arg(v.reason);
-                    verdicts << v;
-                    return false;
-                }
-            }
-            verdicts << v;
-        }
+        const bool done = hasOwnTriggers(m_db.sql(), archive)
+                              ? runRowByRow(xmls, archive, store, verdicts, error)
+                              : runInReads(xmls, archive, store, verdicts, error);
+        if (!done)
+            return false;
         if (store)
             tx.commit();
     } catch (const DbError& e) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "数据库出错，全部记录均未导入：%1").arg(e.text());
         return false;
     }
+    return true;
+}
+
+bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, bool store,
+                            QVector<BatchVerdict>& verdicts, QString& error) {
+    // Each record is saved in full and, when only checking, undone with the rest at the end:
+    // what the triggers say is known only once they ran.
+    SaveService service(m_db, m_userId);
+    DatabaseFacts facts(m_db);
+    for (int i = 0; i < xmls.size(); ++i) {
+        BatchVerdict v;
+        const auto record = parseSaveXml(xmls[i], v.reason);
+        bool accepted = false;
+        if (record) {
+            v.kind = classify(*record, archive, facts);
+            accepted = v.kind == BatchVerdict::Unchanged ||
+                       (v.kind == BatchVerdict::Added ? service.add(xmls[i], archive, v.reason)
+                                                      : service.modify(xmls[i], archive, v.reason));
+        }
+        if (!accepted) {
+            v.kind = BatchVerdict::Refused;
+            if (store) {
+                error = refusedText(i + 1, v.reason);
+                verdicts << v;
+                return false;
+            }
+        }
+        verdicts << v;
+    }
+    return true;
+}
+
+bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool store,
+                           QVector<BatchVerdict>& verdicts, QString& error) {
+    // Checking writes nothing: each record goes through the save's checks against what was
+    // read for its run of records, with the records before it counted in. Storing checks the
+    // same way and writes the accepted records a few hundred per statement.
+    SaveService service(m_db, m_userId);
+    BatchFacts facts(m_db, archive, [&](int index) {
+        // Taken once already: it parses and passes as it did then.
+        QString unused;
+        return *service.prepare(*parseSaveXml(xmls[index], unused), archive,
+                                SaveService::Mode::Add, unused);
+    });
+    std::optional<BatchWriter> writer;
+    if (store)
+        writer.emplace(m_db, archive, m_userId);
+    const DataDictionary& dict = m_db.dictionary();
+    const QString keyName = dict.keyField(archive)->field;
+    const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
+    const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
+    verdicts.reserve(xmls.size());
+    for (int first = 0; first < xmls.size(); first += kRecordsPerRead) {
+        const int end = std::min<int>(int(xmls.size()), first + kRecordsPerRead);
+        QVector<std::optional<SaveRecord>> records;
+        QStringList reasons;
+        QStringList keys;
+        QStringList numbers;
+        records.reserve(end - first);
+        reasons.reserve(end - first);
+        keys.reserve(end - first);
+        numbers.reserve(end - first);
+        for (int i = first; i < end; ++i) {
+            QString reason;
+            records << parseSaveXml(xmls[i], reason);
+            reasons << reason;
+            for (const auto& [name, text] : records.last() ? records.last()->fields
+                                                           : QVector<QPair<QString, QString>>()) {
+                if (isColumn(name, keyName))
+                    keys << text;
+                else if (accounts && isColumn(name, u"cBAccount"))
+                    numbers << comparedNumber(text);
+            }
+        }
+        if (store && accounts)
+            m_db.sql().lockValues(QStringLiteral("bank.cBAccount"), numbers);
+        facts.load(keys, numbers);
+        for (int i = first; i < end; ++i) {
+            BatchVerdict v;
+            v.reason = reasons[i - first];
+            const auto& record = records[i - first];
+            bool accepted = false;
+            if (record) {
+                v.kind = classify(*record, archive, facts);
+                const auto mode = v.kind == BatchVerdict::Added ? SaveService::Mode::Add
+                                                                : SaveService::Mode::Modify;
+                std::optional<CheckedRecord> checked;
+                if (v.kind != BatchVerdict::Unchanged)
+                    checked = service.prepare(*record, archive, mode, v.reason);
+                accepted = v.kind == BatchVerdict::Unchanged ||
+                           (checked &&
+                            service.checkStored(*checked, archive, mode, facts, v.reason) &&
+                            SaveService::fillsNotNull(*checked, notNull, v.reason));
+                if (accepted && checked) {
+                    if (writer && mode == SaveService::Mode::Add)
+                        writer->add(*checked, xmls[i]);
+                    else if (writer)
+                        writer->modify(*checked, *facts.row(checked->keyText), xmls[i]);
+                    facts.take(*checked, i);
+                }
+            }
+            if (!accepted) {
+                v.kind = BatchVerdict::Refused;
+                if (store) {
+                    error = refusedText(i + 1, v.reason);
+                    verdicts << v;
+                    return false;
+                }
+            }
+            verdicts << v;
+        }
+    }
+    if (writer)
+        writer->flush();
     return true;
 }
 

@@ -5,6 +5,7 @@
 namespace tarvo::suite {
 
 class AccountDatabase;
+class StoredFacts;
 struct SaveRecord;
 
 /// Many records of one archive through the save service in one transaction: the import of a
@@ -24,7 +25,12 @@ private:
 
     /// Added when the key is not stored yet, Unchanged when every column the record brings
     /// holds that value already, Modified otherwise.
-    BatchVerdict::Kind classify(const SaveRecord& record, const QString& archive);
+    BatchVerdict::Kind classify(const SaveRecord& record, const QString& archive,
+                                StoredFacts& facts);
+    bool runRowByRow(const QStringList& xmls, const QString& archive, bool store,
+                     QVector<BatchVerdict>& verdicts, QString& error);
+    bool runInReads(const QStringList& xmls, const QString& archive, bool store,
+                    QVector<BatchVerdict>& verdicts, QString& error);
 };
 
 } // namespace tarvo::suite

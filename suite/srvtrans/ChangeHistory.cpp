@@ -64,38 +64,58 @@ std::optional<QVariantList> ChangeHistory::storedValues(const QString& archive,
 
 void ChangeHistory::record(const QString& archive, const QString& action, const QString& keyText,
                            const QString& userId, const QVector<FieldChange>& changes) {
-    QVector<QPair<const DictField*, QPair<QString, QString>>> changed;
-    for (const FieldChange& c : changes) {
-        const QString before = text(*c.field, c.before);
-        const QString after = text(*c.field, c.after);
-        if (before != after || before.isNull() != after.isNull())
-            changed.push_back({c.field, {before, after}});
-    }
-    if (changed.isEmpty())
-        return;
+    recordAll(archive, userId, {{action, keyText, changes}});
+}
+
+void ChangeHistory::recordAll(const QString& archive, const QString& userId,
+                              const QVector<RecordChange>& records) {
+    // Rows per statement: ten values each, within what either engine takes in one statement.
+    constexpr int kRowsPerStatement = 1000;
     SqlBackend& sql = m_db.sql();
-    // Writers take their change number one after the other, so that numbers follow the order
-    // in which changes were stored; readers are not held up.
-    if (sql.kind() == u"postgresql")
-        sql.exec(QStringLiteral("LOCK TABLE tarvo_history IN SHARE ROW EXCLUSIVE MODE"));
-    const auto head = sql.query(QStringLiteral("SELECT %1, COALESCE(MAX(iChange), 0) + 1 FROM "
-                                               "tarvo_history")
-                                    .arg(nowExpression(sql)));
-    const QString when = head.rows[0][0].toString();
-    const qlonglong change = head.rows[0][1].toLongLong();
-    // One statement for all the fields: on a server that is one round trip.
     QStringList rows;
     QVariantList params;
-    int seq = 0;
-    for (const auto& [field, values] : changed) {
-        rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        params << change << ++seq << when << userId << archive.toLower() << keyText << action
-               << field->field << nullable(values.first) << nullable(values.second);
+    const auto write = [&] {
+        if (rows.isEmpty())
+            return;
+        sql.exec(QStringLiteral("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, "
+                                "cArchive, cKeyValue, cAction, cField, cOldValue, cNewValue) "
+                                "VALUES %1")
+                     .arg(rows.join(u", ")),
+                 params);
+        rows.clear();
+        params.clear();
+    };
+    QString when;
+    qlonglong change = 0;
+    for (const RecordChange& r : records) {
+        int seq = 0;
+        for (const FieldChange& c : r.changes) {
+            const QString before = text(*c.field, c.before);
+            const QString after = text(*c.field, c.after);
+            if (before == after && before.isNull() == after.isNull())
+                continue;
+            if (change == 0) {
+                // Writers take their change numbers one after the other, so that numbers
+                // follow the order in which changes were stored; readers are not held up.
+                if (sql.kind() == u"postgresql")
+                    sql.exec(
+                        QStringLiteral("LOCK TABLE tarvo_history IN SHARE ROW EXCLUSIVE MODE"));
+                const auto head = sql.query(QStringLiteral("SELECT %1, COALESCE(MAX(iChange), 0) "
+                                                           "FROM tarvo_history")
+                                                .arg(nowExpression(sql)));
+                when = head.rows[0][0].toString();
+                change = head.rows[0][1].toLongLong();
+            }
+            if (seq == 0)
+                ++change;
+            rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            params << change << ++seq << when << userId << archive.toLower() << r.keyText
+                   << r.action << c.field->field << nullable(before) << nullable(after);
+            if (rows.size() == kRowsPerStatement)
+                write();
+        }
     }
-    sql.exec(QStringLiteral("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, cArchive, "
-                            "cKeyValue, cAction, cField, cOldValue, cNewValue) VALUES %1")
-                 .arg(rows.join(u", ")),
-             params);
+    write();
 }
 
 QVector<HistoryEntry> ChangeHistory::read(const QString& archive,

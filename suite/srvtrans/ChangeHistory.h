@@ -19,6 +19,13 @@ struct FieldChange {
     QVariant after;
 };
 
+/// One change of a record: added, modified or deleted, with its fields.
+struct RecordChange {
+    QString action; ///< Add, Modify or Delete
+    QString keyText;
+    QVector<FieldChange> changes;
+};
+
 /// One row of a record's history, as read back.
 struct HistoryEntry {
     QString when; ///< "yyyy-MM-dd HH:mm:ss", the database's local time
@@ -45,6 +52,9 @@ public:
     /// change that leaves every value as it was records nothing.
     void record(const QString& archive, const QString& action, const QString& keyText,
                 const QString& userId, const QVector<FieldChange>& changes);
+    /// Records the changes of many records, numbered in their order, in a few statements.
+    void recordAll(const QString& archive, const QString& userId,
+                   const QVector<RecordChange>& records);
     /// A record's history (or the whole archive's when key is null), newest change first and
     /// the fields of a change in the order they were saved.
     QVector<HistoryEntry> read(const QString& archive, const std::optional<QString>& key);

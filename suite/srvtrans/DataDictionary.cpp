@@ -62,9 +62,17 @@ void DataDictionary::load(SqlBackend& db) {
     }
 }
 
-const DictField* DataDictionary::find(const QString& table, const QString& field) const {
-    const auto it = m_byTable.constFind(table.toLower());
+const QVector<int>* DataDictionary::indexes(const QString& table) const {
+    // Callers mostly name the table in lower case already: no new string per look-up then.
+    auto it = m_byTable.constFind(table);
     if (it == m_byTable.constEnd())
+        it = m_byTable.constFind(table.toLower());
+    return it == m_byTable.constEnd() ? nullptr : &*it;
+}
+
+const DictField* DataDictionary::find(const QString& table, const QString& field) const {
+    const QVector<int>* it = indexes(table);
+    if (!it)
         return nullptr;
     for (const int i : *it) {
         if (m_fields[i].field == field)
@@ -79,16 +87,17 @@ const DictField* DataDictionary::find(const QString& table, const QString& field
 
 QVector<const DictField*> DataDictionary::fields(const QString& table) const {
     QVector<const DictField*> out;
-    for (const int i : m_byTable.value(table.toLower()))
-        out.push_back(&m_fields[i]);
+    if (const QVector<int>* it = indexes(table))
+        for (const int i : *it)
+            out.push_back(&m_fields[i]);
     return out;
 }
 
 const DictField* DataDictionary::keyField(const QString& table) const {
-    for (const DictField* f : fields(table)) {
-        if (f->key)
-            return f;
-    }
+    if (const QVector<int>* it = indexes(table))
+        for (const int i : *it)
+            if (m_fields[i].key)
+                return &m_fields[i];
     return nullptr;
 }
 

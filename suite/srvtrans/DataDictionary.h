@@ -40,6 +40,8 @@ public:
 private:
     QVector<DictField> m_fields;
     QHash<QString, QVector<int>> m_byTable; ///< lower-case table -> indexes in order
+
+    const QVector<int>* indexes(const QString& table) const;
 };
 
 } // namespace tarvo::suite

@@ -546,6 +546,28 @@ void PostgresBackend::lockValue(const QString& kind, const QString& value) {
           {kind + u'\x1f' + value});
 }
 
+void PostgresBackend::lockValues(const QString& kind, const QStringList& values) {
+    // In one order, so that two batches locking some of the same values do not wait for each
+    // other crosswise; one statement per few hundred values.
+    QStringList sorted = values;
+    sorted.sort();
+    sorted.removeDuplicates();
+    constexpr int kPerStatement = 500;
+    for (qsizetype at = 0; at < sorted.size(); at += kPerStatement) {
+        QStringList marks;
+        QVariantList params;
+        for (const QString& v : sorted.mid(at, kPerStatement)) {
+            marks << QStringLiteral("(?)");
+            params << kind + u'\x1f' + v;
+        }
+        query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(v.x)) FROM (VALUES %2) "
+                             "AS v(x) ORDER BY v.x")
+                  .arg(kValueLockClass)
+                  .arg(marks.join(u", ")),
+              params);
+    }
+}
+
 QString PostgresBackend::quotedName(const QString& name) const {
     const QByteArray raw = name.toUtf8();
     char* quoted = PQescapeIdentifier(m_conn, raw.constData(), size_t(raw.size()));

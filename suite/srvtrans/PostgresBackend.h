@@ -49,6 +49,7 @@ public:
     bool tableExists(const QString& table) override;
     void lockSchema() override;
     void lockValue(const QString& kind, const QString& value) override;
+    void lockValues(const QString& kind, const QStringList& values) override;
     int connectionGeneration() const override { return m_generation; }
     bool revive() override;
 

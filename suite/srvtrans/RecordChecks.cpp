@@ -1,7 +1,7 @@
 #include "RecordChecks.h"
 
 #include "DataDictionary.h"
-#include "SqlBackend.h"
+#include "StoredFacts.h"
 
 #include <QCoreApplication>
 #include <string_view>
@@ -12,18 +12,18 @@ namespace {
 
 struct Reference {
     const char* column;
-    const char* lookup; ///< one row, the end-level flag first where there is one
+    NamedRow row; ///< the end-level flag where there is one
     const char* missing;
 };
 constexpr Reference kAccountReferences[] = {
-    {"cBankCode", "SELECT 1 FROM aa_bank WHERE cBankCode = ?", "银行档案中没有编码为“%1”的银行"},
-    {"cCurrencyName", "SELECT 1 FROM foreigncurrency WHERE cexch_name = ?", "币种档案中没有“%1”"},
-    {"cCode", "SELECT bEnd FROM code WHERE cCode = ?", "会计科目中没有编码为“%1”的科目"},
+    {"cBankCode", {"aa_bank", "cBankCode", "1"}, "银行档案中没有编码为“%1”的银行"},
+    {"cCurrencyName", {"foreigncurrency", "cexch_name", "1"}, "币种档案中没有“%1”"},
+    {"cCode", {"code", "cCode", "bEnd"}, "会计科目中没有编码为“%1”的科目"},
 };
 
 } // namespace
 
-bool referencesExist(SqlBackend& sql, const QString& archive,
+bool referencesExist(StoredFacts& facts, const QString& archive,
                      const QVector<const DictField*>& columns, const QVariantList& values,
                      QString& error) {
     if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)
@@ -32,15 +32,17 @@ bool referencesExist(SqlBackend& sql, const QString& archive,
         if (values[i].isNull())
             continue;
         for (const Reference& ref : kAccountReferences) {
-            if (columns[i]->field.compare(QLatin1String(ref.column), Qt::CaseInsensitive) != 0)
+            const QLatin1String column(ref.column);
+            if (columns[i]->field.size() != column.size() ||
+                columns[i]->field.compare(column, Qt::CaseInsensitive) != 0)
                 continue;
             const QString value = values[i].toString();
-            const auto r = sql.query(QString::fromLatin1(ref.lookup), {value});
-            if (r.rows.isEmpty()) {
+            const auto found = facts.lookUp(ref.row, value);
+            if (!found) {
                 error = QString::fromUtf8(ref.missing).arg(value);
                 return false;
             }
-            if (ref.column == std::string_view("cCode") && r.rows[0][0].toInt() != 1) {
+            if (ref.column == std::string_view("cCode") && found->toInt() != 1) {
                 error = QCoreApplication::translate("tarvo::suite::SaveService", "科目“%1”不是末级科目，银行账户只能对应末级科目").arg(value);
                 return false;
             }
@@ -49,7 +51,7 @@ bool referencesExist(SqlBackend& sql, const QString& archive,
     return true;
 }
 
-bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
+bool systemBankKeepsItsName(StoredFacts& facts, const QString& archive,
                             const QVector<const DictField*>& columns, const QVariantList& values,
                             const QString& keyText, QString& error) {
     if (archive.compare(u"aa_bank", Qt::CaseInsensitive) != 0)
@@ -57,12 +59,11 @@ bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
     for (int i = 0; i < columns.size(); ++i) {
         if (columns[i]->field.compare(u"cBankName", Qt::CaseInsensitive) != 0)
             continue;
-        const auto r = sql.query(
-            QStringLiteral("SELECT cBankName FROM aa_bank WHERE cBankCode = ? AND bSysData = 1"),
-            {keyText});
-        if (r.rows.isEmpty() || r.rows[0][0].toString() == values[i].toString())
+        const auto r = facts.stored(archive, {QStringLiteral("cBankName"), QStringLiteral("bSysData")},
+                                    keyText);
+        if (!r || r->at(1).toInt() != 1 || r->at(0).toString() == values[i].toString())
             return true;
-        error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”是系统预置的银行，名称不能修改").arg(r.rows[0][0].toString());
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”是系统预置的银行，名称不能修改").arg(r->at(0).toString());
         return false;
     }
     return true;

@@ -6,19 +6,19 @@
 
 namespace tarvo::suite {
 
-class SqlBackend;
+class StoredFacts;
 struct DictField;
 
 /// False, with the reason, when a bank account names a bank, currency or ledger account that
 /// the database does not hold (a ledger account must also be an end-level one). A record that
 /// does not bring such a column, or brings it empty, passes.
-bool referencesExist(SqlBackend& sql, const QString& archive,
+bool referencesExist(StoredFacts& facts, const QString& archive,
                      const QVector<const DictField*>& columns, const QVariantList& values,
                      QString& error);
 
 /// False, with the reason, when a record renames a bank the system brought along: the bank card
 /// never lets its name change, and neither may anything else.
-bool systemBankKeepsItsName(SqlBackend& sql, const QString& archive,
+bool systemBankKeepsItsName(StoredFacts& facts, const QString& archive,
                             const QVector<const DictField*>& columns, const QVariantList& values,
                             const QString& keyText, QString& error);
 

@@ -5,6 +5,7 @@
 #include "DecimalText.h"
 #include "RecordChecks.h"
 #include "SaveXml.h"
+#include "StoredFacts.h"
 #include "SuiteContext.h"
 
 #include <QCoreApplication>
@@ -34,14 +35,12 @@ constexpr Reference kReferences[] = {
     {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
 };
 
-/// The account number as compared for duplicates; the same expression as the index on it.
-constexpr auto kAccountNumberKey = "replace(replace(cBAccount, ' ', ''), '-', '')";
-
 /// The value the save XML brings for a column, or nothing when it does not bring the column.
 std::optional<QVariant> given(const QVector<const DictField*>& columns, const QVariantList& values,
                               QStringView field) {
     for (int i = 0; i < columns.size(); ++i)
-        if (columns[i]->field.compare(field, Qt::CaseInsensitive) == 0)
+        if (columns[i]->field.size() == field.size() &&
+            columns[i]->field.compare(field, Qt::CaseInsensitive) == 0)
             return values[i];
     return std::nullopt;
 }
@@ -55,6 +54,21 @@ QString label(const DictField& f) {
 
 std::optional<QDate> parseDate(const QString& text) {
     const QString s = text.trimmed();
+    // The form the programs write, read without the general date parser.
+    const auto digits = [&](qsizetype from, qsizetype n) {
+        int v = 0;
+        for (qsizetype i = from; i < from + n; ++i) {
+            if (s[i] < u'0' || s[i] > u'9')
+                return -1;
+            v = v * 10 + (s[i].unicode() - u'0');
+        }
+        return v;
+    };
+    if (s.size() == 10 && s[4] == u'-' && s[7] == u'-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0 && QDate(y, m, d).isValid())
+            return QDate(y, m, d);
+    }
     for (const char* fmt : {"yyyy-MM-dd", "yyyy-M-d", "yyyy/M/d", "yyyy.M.d", "yyyyMMdd"}) {
         const QDate d = QDate::fromString(s, QString::fromLatin1(fmt));
         if (d.isValid())
@@ -173,68 +187,18 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     const auto rec = parseSaveXml(xml, error);
     if (!rec)
         return false;
-    if (rec->root.compare(archive, Qt::CaseInsensitive) != 0) {
-        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据属于“%1”，不是档案“%2”").arg(rec->root, archive);
+    const auto checked = prepare(*rec, archive, mode, error);
+    if (!checked)
         return false;
-    }
-
-    QVector<const DictField*> columns;
-    QVariantList values;
-    QString keyText;
-    bool hasKey = false;
-    for (const auto& [name, text] : rec->fields) {
-        const DictField* f = dict.find(archive, name);
-        if (!f) {
-            error = QCoreApplication::translate("tarvo::suite::SaveService", "档案“%1”中没有字段“%2”").arg(archive, name);
-            return false;
-        }
-        if (f->required && text.trimmed().isEmpty()) {
-            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
-            return false;
-        }
-        const auto v = storedValue(*f, text, error);
-        if (!v || !engineKeepsExactly(*f, *v, error))
-            return false;
-        if (f == key) {
-            hasKey = true;
-            keyText = text;
-        }
-        columns.push_back(f);
-        values.push_back(*v);
-    }
-    if (!hasKey) {
-        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据中缺少“%1”").arg(label(*key));
-        return false;
-    }
-    if (mode == Mode::Add) {
-        for (const DictField* f : dict.fields(archive)) {
-            if (f->required && !columns.contains(f)) {
-                error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
-                return false;
-            }
-        }
-    }
+    const QVector<const DictField*>& columns = checked->columns;
+    const QVariantList& values = checked->values;
+    const QString& keyText = checked->keyText;
 
     SqlBackend& sql = m_db.sql();
     try {
         Transaction tx(sql);
-        const bool exists = !sql.query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?")
-                                           .arg(archive.toLower(), key->field),
-                                       {keyText})
-                                 .rows.isEmpty();
-        if (mode == Mode::Add && exists) {
-            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1“%2”已存在，不能重复增加").arg(label(*key), keyText);
-            return false;
-        }
-        if (mode == Mode::Modify && !exists) {
-            error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
-                        .arg(label(*key), keyText);
-            return false;
-        }
-        if (!accountNumberIsFree(archive, columns, values, keyText, error) ||
-            !companyLengthIsSet(archive, columns, values, keyText, error) ||
-            !referencesExist(sql, archive, columns, values, error) ||
-            !systemBankKeepsItsName(sql, archive, columns, values, keyText, error))
+        DatabaseFacts facts(m_db);
+        if (!checkStored(*checked, archive, mode, facts, error))
             return false;
         ChangeHistory history(m_db);
         QVector<FieldChange> changes;
@@ -286,45 +250,109 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     return true;
 }
 
-bool SaveService::accountNumberIsFree(const QString& archive,
-                                      const QVector<const DictField*>& columns,
-                                      const QVariantList& values, const QString& keyText,
-                                      QString& error) {
+std::optional<CheckedRecord> SaveService::prepare(const SaveRecord& rec, const QString& archive,
+                                                  Mode mode, QString& error) const {
+    const DataDictionary& dict = m_db.dictionary();
+    const DictField* key = dict.keyField(archive);
+    if (rec.root.compare(archive, Qt::CaseInsensitive) != 0) {
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据属于“%1”，不是档案“%2”").arg(rec.root, archive);
+        return std::nullopt;
+    }
+    CheckedRecord checked;
+    bool hasKey = false;
+    for (const auto& [name, text] : rec.fields) {
+        const DictField* f = dict.find(archive, name);
+        if (!f) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "档案“%1”中没有字段“%2”").arg(archive, name);
+            return std::nullopt;
+        }
+        if (f->required && text.trimmed().isEmpty()) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
+            return std::nullopt;
+        }
+        const auto v = storedValue(*f, text, error);
+        if (!v || !engineKeepsExactly(*f, *v, error))
+            return std::nullopt;
+        if (f == key) {
+            hasKey = true;
+            checked.keyText = text;
+        }
+        checked.columns.push_back(f);
+        checked.values.push_back(*v);
+    }
+    if (!hasKey) {
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据中缺少“%1”").arg(label(*key));
+        return std::nullopt;
+    }
+    if (mode == Mode::Add) {
+        for (const DictField* f : dict.fields(archive)) {
+            if (f->required && !checked.columns.contains(f)) {
+                error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空").arg(label(*f));
+                return std::nullopt;
+            }
+        }
+    }
+    return checked;
+}
+
+bool SaveService::checkStored(const CheckedRecord& record, const QString& archive, Mode mode,
+                              StoredFacts& facts, QString& error) const {
+    const DictField* key = m_db.dictionary().keyField(archive);
+    const bool exists = facts.stored(archive, {key->field}, record.keyText).has_value();
+    if (mode == Mode::Add && exists) {
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "%1“%2”已存在，不能重复增加").arg(label(*key), record.keyText);
+        return false;
+    }
+    if (mode == Mode::Modify && !exists) {
+        error = QCoreApplication::translate("tarvo::suite::SaveService", "%1为“%2”的记录不存在，可能已被其他用户删除")
+                    .arg(label(*key), record.keyText);
+        return false;
+    }
+    return accountNumberIsFree(archive, record, facts, error) &&
+           companyLengthIsSet(archive, record, facts, error) &&
+           referencesExist(facts, archive, record.columns, record.values, error) &&
+           systemBankKeepsItsName(facts, archive, record.columns, record.values, record.keyText,
+                                  error);
+}
+
+bool SaveService::fillsNotNull(const CheckedRecord& record, const QSet<QString>& notNull,
+                               QString& error) {
+    for (int i = 0; i < record.columns.size(); ++i) {
+        if (record.values[i].isNull() && notNull.contains(record.columns[i]->field.toLower())) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”不能为空")
+                        .arg(label(*record.columns[i]));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SaveService::accountNumberIsFree(const QString& archive, const CheckedRecord& record,
+                                      StoredFacts& facts, QString& error) {
     if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)
         return true;
-    const auto number = given(columns, values, u"cBAccount");
+    const auto number = given(record.columns, record.values, u"cBAccount");
     if (!number)
         return true;
-    QString compared = number->toString();
-    compared.remove(u' ').remove(u'-');
-    // Two clerks saving the same number at once: the second waits here for the first's commit
-    // and then finds its row.
-    m_db.sql().lockValue(QStringLiteral("bank.cBAccount"), compared);
-    const auto r = m_db.sql().query(
-        QStringLiteral("SELECT cBCode FROM bank WHERE %1 = ? AND cBCode <> ? ORDER BY cBCode")
-            .arg(QLatin1String(kAccountNumberKey)),
-        {compared, keyText});
-    if (r.rows.isEmpty())
+    const QString holder = facts.numberHolder(comparedNumber(number->toString()), record.keyText);
+    if (holder.isEmpty())
         return true;
     error = QCoreApplication::translate("tarvo::suite::SaveService", "银行账号“%1”已被编码为“%2”的账户使用，同一账号不能重复录入")
-                .arg(number->toString(), r.rows[0][0].toString());
+                .arg(number->toString(), holder);
     return false;
 }
 
-bool SaveService::companyLengthIsSet(const QString& archive,
-                                     const QVector<const DictField*>& columns,
-                                     const QVariantList& values, const QString& keyText,
-                                     QString& error) {
+bool SaveService::companyLengthIsSet(const QString& archive, const CheckedRecord& record,
+                                     StoredFacts& facts, QString& error) {
     if (archive.compare(u"aa_bank", Qt::CaseInsensitive) != 0)
         return true;
     // A modify may bring only one of the two; the stored row holds the other.
-    const auto stored = m_db.sql().query(
-        QStringLiteral("SELECT bComdFixLen, iComAccNoLen FROM aa_bank WHERE cBankCode = ?"),
-        {keyText});
-    const QVariant fixed = given(columns, values, u"bComdFixLen")
-                               .value_or(stored.rows.isEmpty() ? QVariant(0) : stored.rows[0][0]);
-    const QVariant length = given(columns, values, u"iComAccNoLen")
-                                .value_or(stored.rows.isEmpty() ? QVariant() : stored.rows[0][1]);
+    const auto stored = facts.stored(
+        archive, {QStringLiteral("bComdFixLen"), QStringLiteral("iComAccNoLen")}, record.keyText);
+    const QVariant fixed = given(record.columns, record.values, u"bComdFixLen")
+                               .value_or(stored ? stored->at(0) : QVariant(0));
+    const QVariant length = given(record.columns, record.values, u"iComAccNoLen")
+                                .value_or(stored ? stored->at(1) : QVariant());
     if (fixed.toInt() != 1 || (!length.isNull() && length.toInt() >= 1 && length.toInt() <= 40))
         return true;
     error = QCoreApplication::translate("tarvo::suite::SaveService", "企业账号定长时，企业账号长度必须是 1 到 40 之间的整数");

@@ -3,9 +3,101 @@
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <iterator>
+
 namespace tarvo::suite {
 
+namespace {
+
+/// A name of letters, digits and underscores, not starting with a digit, read from at up to
+/// the closing '>'; empty when the text holds anything else there.
+QStringView plainName(QStringView xml, qsizetype& at) {
+    const qsizetype start = at;
+    while (at < xml.size()) {
+        const char16_t c = xml[at].unicode();
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+        if (!letter && !(at > start && c >= u'0' && c <= u'9'))
+            break;
+        ++at;
+    }
+    if (at == start || at >= xml.size() || xml[at] != u'>')
+        return {};
+    return xml.mid(start, at++ - start);
+}
+
+/// The save XML in the one form the programs write it — a root of elements, each holding
+/// plain text of the Basic Multilingual Plane outside the surrogates and private use, with
+/// the five predefined entities — read without the general parser, which takes every other
+/// text. Nothing when the text is not in that form.
+std::optional<SaveRecord> parsePlain(QStringView xml) {
+    qsizetype at = 0;
+    if (!xml.startsWith(u'<'))
+        return std::nullopt;
+    ++at;
+    SaveRecord rec;
+    rec.fields.reserve(16);
+    const QStringView root = plainName(xml, at);
+    if (root.isEmpty())
+        return std::nullopt;
+    rec.root = root.toString();
+    for (;;) {
+        if (at + 1 >= xml.size() || xml[at] != u'<')
+            return std::nullopt;
+        ++at;
+        if (xml[at] == u'/') {
+            ++at;
+            if (plainName(xml, at) != root || at != xml.size())
+                return std::nullopt;
+            return rec;
+        }
+        const QStringView column = plainName(xml, at);
+        if (column.isEmpty())
+            return std::nullopt;
+        for (const auto& f : std::as_const(rec.fields))
+            if (f.first.size() == column.size() &&
+                QStringView(f.first).compare(column, Qt::CaseInsensitive) == 0)
+                return std::nullopt;
+        QString value;
+        while (at < xml.size() && xml[at] != u'<') {
+            qsizetype run = at;
+            for (; run < xml.size(); ++run) {
+                const char16_t c = xml[run].unicode();
+                if (c < 0x20 || c >= 0xD800 || c == u'>' || c == u']')
+                    return std::nullopt;
+                if (c == u'<' || c == u'&')
+                    break;
+            }
+            value += xml.mid(at, run - at);
+            at = run;
+            if (at == xml.size() || xml[at] == u'<')
+                break;
+            static const std::pair<const char16_t*, char16_t> kEntities[] = {
+                {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'},
+                {u"&apos;", u'\''}};
+            const auto e = std::find_if(std::begin(kEntities), std::end(kEntities), [&](auto& k) {
+                return xml.mid(at).startsWith(QStringView(k.first));
+            });
+            if (e == std::end(kEntities))
+                return std::nullopt;
+            value += QChar(e->second);
+            at += QStringView(e->first).size();
+        }
+        if (at + 2 >= xml.size() || xml[at + 1] != u'/')
+            return std::nullopt;
+        at += 2;
+        if (plainName(xml, at) != column)
+            return std::nullopt;
+        rec.fields.push_back({column.toString(), value});
+    }
+}
+
+} // namespace
+
 std::optional<SaveRecord> parseSaveXml(const QString& xml, QString& error) {
+    if (xml.size() <= kMaxSaveXmlChars)
+        if (auto plain = parsePlain(xml))
+            return plain;
     if (xml.size() > kMaxSaveXmlChars) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据超过 %1 个字符，不予保存").arg(kMaxSaveXmlChars);
         return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <QStringList>
 #include <QVariantList>
 #include <QVector>
 
@@ -72,6 +73,11 @@ public:
     /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
     /// value yet" stays true until the row that takes it is written.
     virtual void lockValue(const QString& kind, const QString& value) = 0;
+    /// lockValue for many values at once.
+    virtual void lockValues(const QString& kind, const QStringList& values) {
+        for (const QString& v : values)
+            lockValue(kind, v);
+    }
     /// Counts the times the connection was made anew after the server dropped it. What lived in
     /// the old session (a server's advisory locks) is gone when this has changed.
     virtual int connectionGeneration() const { return 0; }

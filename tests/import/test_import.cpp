@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStringEncoder>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 
 using namespace tarvo;
@@ -41,10 +41,10 @@ struct ImportTest : ListWindowTest {
         return shown;
     }
     static QStringList column(FrmImport& p, int col) {
-        auto* grid = p.findChild<QTableWidget*>("GrdPreview");
+        const QAbstractItemModel* grid = p.findChild<QTableView*>("GrdPreview")->model();
         QStringList out;
         for (int r = 1; r < grid->rowCount(); ++r)
-            out << (grid->item(r, col) ? grid->item(r, col)->text() : QString());
+            out << grid->index(r, col).data().toString();
         return out;
     }
     static QStringList verdicts(FrmImport& p) { return column(p, 1); }
@@ -298,7 +298,7 @@ TEST_F(ImportTest, ThePreviewHasAColumnOnlyForEachCaption) {
     const QString file = write("commas.csv", text + QStringLiteral("stray\r\n"), "UTF-8");
     withList("aa_bank", "", [&](FrmMain& w) {
         EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
-            EXPECT_EQ(p.findChild<QTableWidget*>("GrdPreview")->columnCount(), 3 + 2);
+            EXPECT_EQ(p.findChild<QTableView*>("GrdPreview")->model()->columnCount(), 3 + 2);
             EXPECT_EQ(p.findChildren<QComboBox*>().size(), 2);
             EXPECT_EQ(verdicts(p), QStringList{"新增"});
         }));

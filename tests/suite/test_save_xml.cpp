@@ -50,3 +50,38 @@ TEST(SaveXml, HostileOrMalformedInputIsRefusedCleanly) {
         EXPECT_FALSE(err.isEmpty());
     }
 }
+
+TEST(SaveXml, TextsInThePlainFormReadAsAnyXmlReaderReadsThem) {
+    const struct {
+        QString xml;
+        QString value; ///< of the only column
+    } read[] = {
+        {"<Bank><cBName>&lt;甲&gt; &amp; &quot;乙&quot; &apos;丙&apos;</cBName></Bank>",
+         "<甲> & \"乙\" '丙'"},
+        {"<Bank><cBName>a > b</cBName></Bank>", "a > b"},
+        {"<Bank><cBName>&#x4E2D;&#25991;</cBName></Bank>", "中文"},
+        {"<Bank><cBName>\xF0\x9F\x8F\xA6 银行</cBName></Bank>", "\xF0\x9F\x8F\xA6 银行"},
+        {"<Bank><cBName/></Bank>", ""},
+        {"<Bank><cBName>x]y</cBName></Bank>", "x]y"},
+    };
+    for (const auto& c : read) {
+        QString err;
+        const auto rec = parseSaveXml(c.xml, err);
+        ASSERT_TRUE(rec) << c.xml.toStdString() << ": " << err.toStdString();
+        ASSERT_EQ(rec->fields.size(), 1) << c.xml.toStdString();
+        EXPECT_EQ(rec->fields[0].second, c.value) << c.xml.toStdString();
+    }
+    const QString refused[] = {
+        "<Bank><cBName>1</CBNAME></Bank>",
+        "<Bank><cBName>1</cBName></BANK>",
+        "<Bank><cBName>1</cBName></Bank>x",
+        "<Bank><cBName>a ]]> b</cBName></Bank>",
+        "<Bank><cBName>a &amp b</cBName></Bank>",
+        "<Bank><cBName>a\x01b</cBName></Bank>",
+        "<Bank><cBName>1</cBName><cbname>2</cbname></Bank>",
+    };
+    for (const QString& xml : refused) {
+        QString err;
+        EXPECT_FALSE(parseSaveXml(xml, err)) << xml.toStdString();
+    }
+}

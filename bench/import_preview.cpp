@@ -1,0 +1,196 @@
+// What a clerk waits for when importing a long file of bank accounts.
+//   bench_import_preview preview N
+//     The list of N accounts shown, then "导入" of a file of N new accounts: from the command
+//     to the preview shown with every row's verdict, and the process's peak memory; beside it
+//     the sqlite3 shell's .import of the same file and INSERT…SELECT into a copy of the same
+//     database.
+//   bench_import_preview store N [SERVER_URL]
+//     The import of N new accounts (every row stored in one transaction) into an archive of
+//     N, on SQLite or on the server.
+// Prints "NAME VALUE" lines.
+#include "BenchSupport.h"
+#include "ClassRegistry.h"
+#include "FrmImport.h"
+#include "FrmMain.h"
+#include "Grid.h"
+#include "IClsCommon.h"
+#include "ITarvoArchive.h"
+#include "Login.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+/// The columns of the file, by field name, as another system's export would give them.
+constexpr auto kColumns = "cBCode,cBAccount,cAccName,dOpenAccDate,cCurrencyName,cBName,"
+                          "cBankCode,cProvinceName,cCountyName,cOpenAccAddr,iSignFlag";
+
+QString accountLine(int i) {
+    static const char* const banks[] = {"102", "103", "104", "105", "301", "308"};
+    return QStringLiteral("N%1,95550%2,导入公司账户%3,2021-03-%4,人民币,第%5支行,%6,广东省,"
+                          "深圳市,深南大道%3号,%7\n")
+        .arg(i, 7, 10, QLatin1Char('0'))
+        .arg(i, 12, 10, QLatin1Char('0'))
+        .arg(i)
+        .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+        .arg(i % 500)
+        .arg(QLatin1String(banks[i % 6]))
+        .arg(i % 2);
+}
+
+QString writeFile(const QString& dir, int n) {
+    QFile f(dir + QStringLiteral("/accounts.csv"));
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(QByteArray(kColumns) + '\n');
+    for (int i = 1; i <= n; ++i)
+        f.write(accountLine(i).toUtf8());
+    return f.fileName();
+}
+
+/// The shell's own import: the file into a staging table, then into the archive.
+double shellImportMs(const QString& dbName, const QString& file) {
+    const QString copy = dbName + QStringLiteral(".copy");
+    QFile::remove(copy);
+    if (!QFile::copy(dbName, copy))
+        return -1;
+    const QString columns = QString::fromLatin1(kColumns);
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(QStringLiteral("sqlite3"),
+            {QStringLiteral("-bail"), copy, QStringLiteral(".import --csv %1 staging").arg(file),
+             QStringLiteral("INSERT INTO bank (%1) SELECT %1 FROM staging").arg(columns)});
+    p.waitForFinished(-1);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    QFile::remove(copy);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? ms : -1;
+}
+
+double msSince(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+class Driver : public QObject {
+public:
+    Driver(int rows, QString file) : m_rows(rows), m_file(std::move(file)) {
+        connect(&m_poll, &QTimer::timeout, this, [this] { findList(); });
+        m_poll.start(20);
+    }
+    double previewMs = -1;
+    QString counts;
+    bool done = false;
+
+private:
+    int m_rows;
+    QString m_file;
+    QTimer m_poll;
+
+    void findList() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* list = qobject_cast<tarvo::FrmMain*>(w);
+            if (list && list->isLoaded() && list->grid()->Rows() == m_rows + 1) {
+                m_poll.stop();
+                QTimer::singleShot(0, this, [this, list] { preview(list); });
+                return;
+            }
+        }
+    }
+
+    void preview(tarvo::FrmMain* list) {
+        QElapsedTimer t;
+        t.start();
+        // The first turn of the preview's own event loop: it is shown with its verdicts.
+        QTimer::singleShot(0, this, [&] {
+            auto* p = qobject_cast<tarvo::FrmImport*>(QApplication::activeModalWidget());
+            if (!p)
+                return;
+            p->repaint();
+            previewMs = msSince(t);
+            counts = p->findChild<QLabel*>(QStringLiteral("LblCounts"))->text();
+            p->reject();
+        });
+        list->ImportFile(m_file);
+        done = true;
+        list->close();
+    }
+};
+
+int preview(int n) {
+    QTemporaryDir dir;
+    const QString dbName =
+        bench::makeDatabase(dir.path(), QString(), QStringLiteral("tarvo_import_%1").arg(n));
+    bench::generateAccounts(dbName, n);
+    const QString file = writeFile(dir.path(), n);
+    const double shell = shellImportMs(dbName, file);
+    auto login = bench::logIn(dbName);
+    if (!login || file.isEmpty())
+        return 1;
+    Driver driver(n, file);
+    auto component = tarvo::createObject<tarvo::ITarvoArchive>("TarvoArchive.ITarvoArchive");
+    component->Show(login, "bank", "NB");
+    if (!driver.done || driver.previewMs < 0) {
+        std::fprintf(stderr, "the preview never showed\n");
+        return 1;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(driver.counts));
+    bench::report("preview_ms", driver.previewMs);
+    bench::report("shell_import_ms", shell);
+    bench::report("peak_rss_mb", bench::peakMegabytes());
+    return shell > 0 ? 0 : 1;
+}
+
+int store(int n, const QString& server) {
+    QTemporaryDir dir;
+    const QString dbName = bench::makeDatabase(dir.path(), server, QStringLiteral("imports"));
+    bench::generateAccounts(dbName, n);
+    if (!bench::logIn(dbName))
+        return 1;
+    auto srv = tarvo::createObject<tarvo::IClsCommon>("TarvoSrvTrans.IClsCommon");
+    srv->Init(dbName);
+    QStringList xmls;
+    for (int i = 1; i <= n; ++i) {
+        const QStringList cells = accountLine(i).trimmed().split(u',');
+        const QStringList fields = QString::fromLatin1(kColumns).split(u',');
+        QString xml = QStringLiteral("<Bank>");
+        for (int c = 0; c < fields.size(); ++c)
+            xml += QStringLiteral("<%1>%2</%1>").arg(fields[c], cells[c]);
+        xmls << xml + QStringLiteral("</Bank>");
+    }
+    QVector<tarvo::BatchVerdict> verdicts;
+    QString error;
+    QElapsedTimer t;
+    t.start();
+    const bool ok = srv->SaveBatch(xmls, QStringLiteral("bank"), true, verdicts, error);
+    const double ms = msSince(t);
+    if (!ok) {
+        std::fprintf(stderr, "import failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    bench::report("store_ms", ms);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString(argv[1]) : QString();
+    const int n = argc > 2 ? QString(argv[2]).toInt() : 1000;
+    if (mode == u"preview")
+        return preview(n);
+    if (mode == u"store")
+        return store(n, argc > 3 ? QString(argv[3]) : QString());
+    std::fprintf(stderr, "usage: bench_import_preview preview|store N [SERVER_URL]\n");
+    return 2;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ImportBatch.h"
+
+#include <QAbstractTableModel>
+
+namespace tarvo {
+
+/// The rows of the import preview, read from the batch when shown: a file of a hundred
+/// thousand rows costs no item per cell. Row 0 holds the combos that map the file's columns;
+/// then each data row with its row number in the file, its verdict and why, and its cells.
+class ImportPreviewModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    /// Columns before the file's own.
+    enum : int { ColLine, ColVerdict, ColReason, FixedCols };
+
+    explicit ImportPreviewModel(const ImportBatch& batch, QObject* parent = nullptr);
+
+    /// Takes in a new file.
+    void refresh();
+    /// Takes in new verdicts; the rows and columns stay, and the combos with them.
+    void verdictsChanged();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const ImportBatch& m_batch;
+};
+
+} // namespace tarvo
