@@ -253,6 +253,23 @@ QString ColumnStore::text(int row, int col) const {
     return QString::fromUtf8(bytes);
 }
 
+ColumnStore ColumnStore::head(int rows) const {
+    ColumnStore out(columnCount());
+    QByteArray cell;
+    for (int row = 0; row < std::min(rows, m_rows); ++row) {
+        for (int col = 0; col < columnCount(); ++col) {
+            const Column& c = m_columns[size_t(col)];
+            const size_t begin = c.start(size_t(row));
+            const size_t end = c.word(size_t(row)) & kEndMask;
+            cell.resize(qsizetype(end - begin));
+            c.gather(begin, end, cell.data());
+            out.add(col, kind(row, col), cell.constData(), cell.size());
+        }
+        out.endRow();
+    }
+    return out;
+}
+
 qsizetype ColumnStore::bytes() const {
     qsizetype n = 0;
     for (const auto& c : m_columns) {

@@ -35,6 +35,8 @@ public:
     qint64 integer(int row, int col) const;
     double real(int row, int col) const;
     QString text(int row, int col) const;
+    /// A store of its own holding copies of the first rows.
+    ColumnStore head(int rows) const;
     /// Bytes held, for the benchmarks.
     qsizetype bytes() const;
 

@@ -254,6 +254,7 @@ void FrmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    cancelReading();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);
     if (s.oPub) {

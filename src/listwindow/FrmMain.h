@@ -5,15 +5,18 @@
 #include "IListWindow.h"
 #include "IPrintControl.h"
 #include "Recordset.h"
+#include "RowLoad.h"
 
 #include <QHash>
 #include <QIcon>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QAction;
+class QEventLoop;
 class QMenu;
 class QMenuBar;
 class QTextStream;
@@ -47,8 +50,19 @@ public:
     /// Shows the window modally, with no owner window; returns when it has closed.
     void showModal();
 
-    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none.
+    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none. The
+    /// rows are read on a connection of their own while the window keeps handling its events;
+    /// the call returns once they are in the grid. An empty grid shows the first rows as soon
+    /// as they come; a grid with rows keeps them until the new ones are all in. Esc stops the
+    /// reading: a refresh leaves the rows the grid had, a grid that had none lists those read
+    /// so far (see isPartial). Called while rows are read, it takes the place of that read.
     void DataRefresh(const QString& sCon);
+    /// Rows are being read or put into the grid; commands wait for the end.
+    bool isReading() const { return m_reading; }
+    /// The grid lists only the rows read before the clerk stopped the reading.
+    bool isPartial() const { return m_partial; }
+    /// Stops the reading of rows (Esc), dropping the commands that waited for it.
+    void cancelReading();
     /// The joins a select list needs, to stand right after the table name.
     QString GetJoinTables(const QString& cFlds) const;
     void SaveColWidth(suite::Grid* grid);
@@ -93,6 +107,8 @@ Q_SIGNALS:
     void unloaded();
     /// The grid fill paused to let the window handle its events, after rowsDone rows.
     void fillPaused(int rowsDone);
+    /// The grid shows the first rows of a read still under way.
+    void firstRowsShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -136,6 +152,13 @@ private:
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
     QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
+    /// The read under way, and the nested event loop that waits for it.
+    RowLoadPtr m_load;
+    QEventLoop* m_readLoop = nullptr;
+    bool m_reading = false;
+    bool m_partial = false;
+    /// What was asked for while rows were read, to be done once they are all in.
+    std::function<void()> m_afterReading;
     /// The tree is being filled: selection changes are not node clicks.
     bool m_fillingTree = false;
 
@@ -155,6 +178,25 @@ private:
     void LoadTree();
     void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);
+    /// How a read of the list's rows ended.
+    struct ReadEnd {
+        RowLoad::State state = RowLoad::State::Failed;
+        RecordsetPtr rs;
+        int rowsRead = 0;
+        QString error;
+        /// The grid shows the first rows of this read.
+        bool firstRowsShown = false;
+    };
+    /// Reads sql's rows in the background, handling the window's events meanwhile.
+    ReadEnd ReadRows(QString sql);
+    void ShowFirstRows(const RecordsetPtr& rs);
+    void ShowReadProgress(int rows);
+    /// Does work now, or once the rows being read are all in the grid.
+    void afterReading(std::function<void()> work);
+    /// Whether a command needs the whole list; false with a message when the list is partial.
+    bool refusePartialList(const QString& key);
+    /// Esc pressed in this window while rows are read: the read stops.
+    bool CancelOnEscape(QObject* watched, QEvent* event);
     void ShowRowCount(long count);
 
     void PlaceQuickSearch();

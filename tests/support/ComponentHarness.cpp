@@ -39,6 +39,10 @@ public:
         m_sql << sql;
         return ClsCommon::OpenXBound(sql, params);
     }
+    RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override {
+        m_sql << sql;
+        return ClsCommon::OpenXInBackground(sql, std::move(ended));
+    }
 
 private:
     QStringList& m_log;
