@@ -168,7 +168,10 @@ private:
     /// Sets a menu item's or button's text in the session language and remembers its source.
     static void setSourceText(QAction* action, const char* source);
     void retranslate();
-    void Form_Load();
+    /// Sets the window up; false when a step failed, which ends the load.
+    bool Form_Load();
+    /// Reads the rows (or the tree, which reads them) and starts taking the keys.
+    void Form_LoadRows();
     void Form_Resize();
     void Form_Unload();
     void BuildListToolbar();
