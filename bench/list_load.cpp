@@ -31,23 +31,32 @@ public:
     StallMeter() {
         m_turn.setTimerType(Qt::PreciseTimer);
         connect(&m_turn, &QTimer::timeout, this, [this] {
-            m_longest = std::max(m_longest, msSince(m_sinceTurn));
+            if (msSince(m_sinceTurn) > m_longest) {
+                m_longest = msSince(m_sinceTurn);
+                m_longestEnded = msSince(m_sinceReset);
+            }
             m_sinceTurn.restart();
         });
         m_sinceTurn.start();
+        m_sinceReset.start();
         m_turn.start(1);
     }
     void reset() {
         m_longest = 0;
         m_sinceTurn.restart();
+        m_sinceReset.restart();
     }
+    /// When the longest gap ended, in ms since the reset: where to look for its cause.
+    double longestEnded() const { return m_longestEnded; }
     /// Counts the time since the last turn too: a stall still going on is a stall.
     double longest() const { return std::max(m_longest, msSince(m_sinceTurn)); }
 
 private:
     QTimer m_turn;
     QElapsedTimer m_sinceTurn;
+    QElapsedTimer m_sinceReset;
     double m_longest = 0;
+    double m_longestEnded = 0;
 };
 
 /// Watches the list from its Show(): the first paint of a grid holding rows, the end of the
@@ -93,6 +102,7 @@ private:
         }
         bench::report("load_ms", msSince(sinceShow));
         bench::report("stall_load_ms", m_stalls.longest());
+        bench::report("stall_load_ended_ms", m_stalls.longestEnded());
         bench::report("rss_load_mb", bench::peakMegabytes());
         QTimer::singleShot(0, this, [this] { refresh(); });
     }
@@ -104,6 +114,7 @@ private:
         m_list->DataRefresh(QString());
         bench::report("refresh_ms", msSince(t));
         bench::report("stall_refresh_ms", m_stalls.longest());
+        bench::report("stall_refresh_ended_ms", m_stalls.longestEnded());
         bench::report("rss_refresh_mb", bench::peakMegabytes());
         done = m_list->grid()->Rows() == m_rows + 1;
         m_list->close();

@@ -152,6 +152,8 @@ private:
     /// Per text searched since the load, per stored row its verdict: taking a letter back
     /// costs nothing, and a longer text looks only at the rows of the longest start it has.
     QHash<QString, std::shared_ptr<const std::vector<char>>> m_searchResults;
+    /// The record set whose rows the grid shows.
+    RecordsetPtr m_listRs;
     /// The read under way, and the nested event loop that waits for it.
     RowLoadPtr m_load;
     QEventLoop* m_readLoop = nullptr;
@@ -193,6 +195,9 @@ private:
     /// Reads sql's rows in the background, handling the window's events meanwhile.
     ReadEnd ReadRows(QString sql);
     void ShowFirstRows(const RecordsetPtr& rs);
+    /// Moves the rows the grid shows into a file while the next ones are read, when they are
+    /// many: the window keeps showing them, and the two lists are never in memory together.
+    void MoveListOutOfMemory();
     void ShowReadProgress(int rows);
     /// Does work now, or once the rows being read are all in the grid.
     void afterReading(std::function<void()> work);

@@ -9,11 +9,14 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QDir>
 #include <QKeyEvent>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 
 #include <numeric>
+#include <thread>
 
 namespace tarvo {
 
@@ -21,6 +24,9 @@ namespace {
 /// How often the count of rows read is shown, and the first rows looked for: well within what
 /// a clerk takes for "at once".
 constexpr int kProgressInterval = 50; // ms
+/// A list of more bytes than this goes to a file while the next one is read; a shorter one
+/// stays, the file costing more than it saves.
+constexpr qsizetype kKeptInMemory = qsizetype(64) << 20;
 } // namespace
 
 FrmMain::ReadEnd FrmMain::ReadRows(QString sql) {
@@ -28,6 +34,8 @@ FrmMain::ReadEnd FrmMain::ReadRows(QString sql) {
     ReadEnd end;
     // A grid with rows keeps them until the new ones are all in; an empty one fills at once.
     const bool showFirstRows = Grid->Rows() <= 1;
+    if (!showFirstRows)
+        MoveListOutOfMemory();
     QEventLoop loop;
     m_readLoop = &loop;
     m_load = s.SrvDB->OpenXInBackground(sql, [this] {
@@ -67,6 +75,26 @@ FrmMain::ReadEnd FrmMain::ReadRows(QString sql) {
     end.rowsRead = load->rowsRead();
     end.error = load->error();
     return end;
+}
+
+void FrmMain::MoveListOutOfMemory() {
+    if (!m_listRs || m_listRs->cells().bytes() < kKeptInMemory)
+        return;
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/tarvo-list-XXXXXX"));
+    if (!file->open())
+        return;
+    ColumnStore& cells = m_listRs->cells();
+    // Written on a thread of its own while the window goes on showing (reading) the rows.
+    QEventLoop loop;
+    bool written = false;
+    std::thread writer([&] {
+        written = cells.writeTo(*file);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    writer.join();
+    if (written)
+        cells.readFrom(std::move(file));
 }
 
 void FrmMain::ShowFirstRows(const RecordsetPtr& rs) {

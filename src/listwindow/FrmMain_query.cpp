@@ -42,7 +42,7 @@ void FrmMain::DataRefresh(const QString& sCon) {
             ShowInfo(read.rowsRead == 0
                          ? s.oPub->GetResString(
                                QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror"))
-                         : tr("读取列表时与数据库的连接中断，列表保持原样。\n%1").arg(read.error));
+                         : tr("与数据库的连接在读取列表时中断，列表没有读完。\n%1").arg(read.error));
             return;
         }
         const bool stopped = read.state == RowLoad::State::Cancelled;
