@@ -144,7 +144,8 @@ bool FrmMain::CancelOnEscape(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
         return false;
     const auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
+    // The window may stand alone or inside the portal's.
+    if (!widget || (widget != this && !isAncestorOf(widget)))
         return false;
     cancelReading();
     return true;
