@@ -168,8 +168,12 @@ std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspe
     QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), inspect] {
         // The modal list window on top is the one opened last.
         QWidgetList candidates = QApplication::topLevelWidgets();
-        if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget()))
+        if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget())) {
+            // It reads its rows once shown: the list under it is not the one to take meanwhile.
+            if (top->isVisible() && !top->isLoaded())
+                return;
             candidates.prepend(top);
+        }
         for (QWidget* w : candidates) {
             auto* list = qobject_cast<FrmMain*>(w);
             if (list && list->isVisible() && list->isLoaded()) {
