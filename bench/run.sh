@@ -9,7 +9,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
-    bench_print_preview bench_import_preview >/dev/null
+    bench_print_preview bench_import_preview bench_list_load >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -152,3 +152,23 @@ storeServer=$(scripts/with-postgres.sh sh -c \
     'exec build/bench/bench_import_preview store 20000 "$TARVO_TEST_PG"' 2>/dev/null)
 measure import-store-20k-postgresql "$(value store_ms "$storeServer")" \
     "$(value store_ms "$storeSqlite")"
+
+# --- A list that never freezes ---
+# The first load of the list and a refresh, each with the longest gap between two turns of the
+# event loop (ms, no baseline), the first rows on screen against the whole load, and the peak
+# memory of a refresh against that of the load. Alone: build/bench/bench_list_load N [URL].
+listLoad100k=$(nice -n 10 build/bench/bench_list_load 100000 2>/dev/null)
+listLoad1m=$(nice -n 10 build/bench/bench_list_load 1000000 2>/dev/null)
+listLoad1mServer=$(scripts/with-postgres.sh sh -c \
+    'exec nice -n 10 build/bench/bench_list_load 1000000 "$TARVO_TEST_PG"' 2>/dev/null)
+measure first-rows-100k "$(value first_rows_ms "$listLoad100k")" "$(value load_ms "$listLoad100k")"
+for backend in sqlite postgresql; do
+    figures=$([ "$backend" = sqlite ] && echo "$listLoad1m" || echo "$listLoad1mServer")
+    suffix=$([ "$backend" = sqlite ] && echo "" || echo "-postgresql")
+    measure "first-rows-1m$suffix" "$(value first_rows_ms "$figures")" "$(value load_ms "$figures")"
+    measure "stall-load-1m$suffix" "$(value stall_load_ms "$figures")" -
+    measure "stall-refresh-1m$suffix" "$(value stall_refresh_ms "$figures")" -
+    measure "rss-load-1m$suffix" "$(value rss_load_mb "$figures")" -
+    measure "rss-refresh-1m$suffix" "$(value rss_refresh_mb "$figures")" \
+        "$(value rss_load_mb "$figures")"
+done

@@ -3,10 +3,12 @@
 #include "Recordset.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tarvo {
 
@@ -56,15 +58,19 @@ struct ColumnStore::Column {
     /// Where in the run the last data block lies, and which cells the last word block holds.
     size_t blockStart = 0, blockEnd = 0;
     size_t wordsStart = 0, wordsEnd = 0;
+    /// The full-size blocks lie in the store's file, not in memory the column owns.
+    bool mapped = false;
 
     Column() = default;
     Column(const Column&) = delete;
     Column& operator=(const Column&) = delete;
     ~Column() {
         for (qsizetype b = 1; b < data.size(); ++b)
-            delete[] data[b];
+            if (!mapped || b < kData.levels)
+                delete[] data[b];
         for (qsizetype b = 1; b < words.size(); ++b)
-            delete[] words[b];
+            if (!mapped || b < kWords.levels)
+                delete[] words[b];
     }
 
     quint32 word(size_t i) const {
@@ -251,6 +257,63 @@ QString ColumnStore::text(int row, int col) const {
     QByteArray bytes(qsizetype(end - begin), Qt::Uninitialized);
     c.gather(begin, end, bytes.data());
     return QString::fromUtf8(bytes);
+}
+
+ColumnStore ColumnStore::head(int rows) const {
+    ColumnStore out(columnCount());
+    QByteArray cell;
+    for (int row = 0; row < std::min(rows, m_rows); ++row) {
+        for (int col = 0; col < columnCount(); ++col) {
+            const Column& c = m_columns[size_t(col)];
+            const size_t begin = c.start(size_t(row));
+            const size_t end = c.word(size_t(row)) & kEndMask;
+            cell.resize(qsizetype(end - begin));
+            c.gather(begin, end, cell.data());
+            out.add(col, kind(row, col), cell.constData(), cell.size());
+        }
+        out.endRow();
+    }
+    return out;
+}
+
+bool ColumnStore::writeTo(QFile& file) const {
+    for (const Column& c : m_columns) {
+        for (qsizetype b = kData.levels; b < c.data.size(); ++b)
+            if (file.write(c.data[b], qint64(kData.uniform())) != qint64(kData.uniform()))
+                return false;
+        const qint64 wordBytes = qint64(kWords.uniform() * sizeof(quint32));
+        for (qsizetype b = kWords.levels; b < c.words.size(); ++b)
+            if (file.write(reinterpret_cast<const char*>(c.words[b]), wordBytes) != wordBytes)
+                return false;
+    }
+    return file.flush();
+}
+
+bool ColumnStore::readFrom(std::unique_ptr<QFile> file) {
+    qint64 written = 0;
+    for (const Column& c : m_columns)
+        written += qint64(std::max<qsizetype>(c.data.size() - kData.levels, 0) * kData.uniform() +
+                          std::max<qsizetype>(c.words.size() - kWords.levels, 0) *
+                              kWords.uniform() * sizeof(quint32));
+    if (m_file || written == 0 || file->size() != written)
+        return false;
+    uchar* at = file->map(0, file->size());
+    if (!at)
+        return false;
+    // In the order writeTo wrote them; every block is a whole number of pages.
+    for (Column& c : m_columns) {
+        for (qsizetype b = kData.levels; b < c.data.size(); ++b) {
+            delete[] std::exchange(c.data[b], reinterpret_cast<char*>(at));
+            at += kData.uniform();
+        }
+        for (qsizetype b = kWords.levels; b < c.words.size(); ++b) {
+            delete[] std::exchange(c.words[b], reinterpret_cast<quint32*>(at));
+            at += kWords.uniform() * sizeof(quint32);
+        }
+        c.mapped = true;
+    }
+    m_file = std::move(file);
+    return true;
 }
 
 qsizetype ColumnStore::bytes() const {

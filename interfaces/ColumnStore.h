@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFile;
+
 #include <memory>
 #include <vector>
 
@@ -35,11 +37,23 @@ public:
     qint64 integer(int row, int col) const;
     double real(int row, int col) const;
     QString text(int row, int col) const;
+    /// A store of its own holding copies of the first rows.
+    ColumnStore head(int rows) const;
+
+    /// Moving a long result out of memory, for a list kept on screen while the next one is
+    /// read: writeTo writes the cells' full-size blocks to file (on any thread, while nobody
+    /// appends); readFrom, called where the store is read, then reads those blocks through a
+    /// mapping of the file and gives their memory back. The file stays open with the store.
+    /// False when the file could not be written or mapped: the store is as it was.
+    bool writeTo(QFile& file) const;
+    bool readFrom(std::unique_ptr<QFile> file);
     /// Bytes held, for the benchmarks.
     qsizetype bytes() const;
 
 private:
     struct Column;
+    /// The file the full-size blocks are read from after readFrom, else null.
+    std::unique_ptr<QFile> m_file;
     /// Held by value: a one-row result (the card's record) allocates little per column.
     std::vector<Column> m_columns;
     /// The first, smallest blocks of every column in one allocation: a short result (the

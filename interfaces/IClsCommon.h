@@ -2,12 +2,15 @@
 
 #include "HostObject.h"
 #include "Recordset.h"
+#include "RowLoad.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <QVector>
+
+#include <functional>
 
 namespace tarvo {
 
@@ -31,6 +34,11 @@ public:
     /// Runs a query whose "?" marks take the values in order, bound as parameters and never
     /// spliced into the text; null when the SQL fails.
     virtual RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) = 0;
+    /// Starts the query on a connection and thread of its own and returns at once; the load
+    /// tells how far it got, what it read, and why it failed (a bad SQL text fails the load).
+    /// ended is called on the reading thread once the load has ended. Starting another load
+    /// cancels the one before it.
+    virtual RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) = 0;
     /// Stores a new record from its save XML; False with the reason in errText when refused.
     virtual bool Add(QString& xml, const QString& archive, QString& errText) = 0;
     /// Stores an existing record from its save XML; False with the reason when refused.

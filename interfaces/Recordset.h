@@ -87,6 +87,8 @@ public:
     int storedRowCount() const { return m_data->cells.rowCount(); }
     /// Value of a field in a stored row, by the row's index among all stored rows.
     QVariant valueAt(int row, int field) const;
+    /// The stored rows, shared with the clones: for moving a long list out of memory.
+    ColumnStore& cells() { return m_data->cells; }
 
 private:
     struct Data {

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -129,16 +130,26 @@ void FrmMain::showModal() {
 
 void FrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_loaded) {
-        m_loaded = true;
-        Form_Load();
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    if (!Form_Load()) {
         m_loadFinished = true;
+        return;
     }
+    // The rows are read once the window is on screen (it is not yet while it takes this
+    // event), so that the first of a long list can be seen while the rest come.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_unloaded)
+            Form_LoadRows();
+        m_loadFinished = true;
+    });
 }
 
-void FrmMain::Form_Load() {
+bool FrmMain::Form_Load() {
     ArchiveSession& s = ArchiveSession::current();
     // A step that fails shows its error and ends the load; the window still opens.
+    bool prepared = false;
     reportErrors([&] {
         s.oPub->FrmUnitefont(this);
         s.oPub->FormLayout(this, QStringLiteral("TARVOARCHIVE"));
@@ -151,13 +162,21 @@ void FrmMain::Form_Load() {
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);
         LoadAccountSettings(*m_ComVar);
         SetFixedFilter();
+        prepared = true;
+    });
+    Form_Resize();
+    return prepared;
+}
+
+void FrmMain::Form_LoadRows() {
+    ArchiveSession& s = ArchiveSession::current();
+    reportErrors([&] {
         if (m_ComVar->m_iShowTree == 1)
             LoadTree();
         else
             DataRefresh(QString());
         s.oPub->hook(this);
     });
-    Form_Resize();
 }
 
 void FrmMain::BuildListToolbar() {
@@ -254,6 +273,7 @@ void FrmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    cancelReading();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);
     if (s.oPub) {

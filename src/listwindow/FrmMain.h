@@ -5,16 +5,19 @@
 #include "IListWindow.h"
 #include "IPrintControl.h"
 #include "Recordset.h"
+#include "RowLoad.h"
 
 #include <QHash>
 #include <QIcon>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QAction;
 class QElapsedTimer;
+class QEventLoop;
 class QMenu;
 class QMenuBar;
 class QTextStream;
@@ -49,8 +52,19 @@ public:
     /// Shows the window modally, with no owner window; returns when it has closed.
     void showModal();
 
-    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none.
+    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none. The
+    /// rows are read on a connection of their own while the window keeps handling its events;
+    /// the call returns once they are in the grid. An empty grid shows the first rows as soon
+    /// as they come; a grid with rows keeps them until the new ones are all in. Esc stops the
+    /// reading: a refresh leaves the rows the grid had, a grid that had none lists those read
+    /// so far (see isPartial). Called while rows are read, it takes the place of that read.
     void DataRefresh(const QString& sCon);
+    /// Rows are being read or put into the grid; commands wait for the end.
+    bool isReading() const { return m_reading; }
+    /// The grid lists only the rows read before the clerk stopped the reading.
+    bool isPartial() const { return m_partial; }
+    /// Stops the reading of rows (Esc), dropping the commands that waited for it.
+    void cancelReading();
     /// The joins a select list needs, to stand right after the table name.
     QString GetJoinTables(const QString& cFlds) const;
     void SaveColWidth(suite::Grid* grid);
@@ -95,6 +109,8 @@ Q_SIGNALS:
     void unloaded();
     /// The grid fill paused to let the window handle its events, after rowsDone rows.
     void fillPaused(int rowsDone);
+    /// The grid shows the first rows of a read still under way.
+    void firstRowsShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -145,6 +161,15 @@ private:
     /// Reads the index of a long list a slice at a time between the window's events.
     QTimer* m_searchSlices = nullptr;
     int m_slicesSinceShown = 0;
+    /// The record set whose rows the grid shows.
+    RecordsetPtr m_listRs;
+    /// The read under way, and the nested event loop that waits for it.
+    RowLoadPtr m_load;
+    QEventLoop* m_readLoop = nullptr;
+    bool m_reading = false;
+    bool m_partial = false;
+    /// What was asked for while rows were read, to be done once they are all in.
+    std::function<void()> m_afterReading;
     /// The tree is being filled: selection changes are not node clicks.
     bool m_fillingTree = false;
 
@@ -154,7 +179,10 @@ private:
     /// Sets a menu item's or button's text in the session language and remembers its source.
     static void setSourceText(QAction* action, const char* source);
     void retranslate();
-    void Form_Load();
+    /// Sets the window up; false when a step failed, which ends the load.
+    bool Form_Load();
+    /// Reads the rows (or the tree, which reads them) and starts taking the keys.
+    void Form_LoadRows();
     void Form_Resize();
     void Form_Unload();
     void BuildListToolbar();
@@ -164,6 +192,28 @@ private:
     void LoadTree();
     void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);
+    /// How a read of the list's rows ended.
+    struct ReadEnd {
+        RowLoad::State state = RowLoad::State::Failed;
+        RecordsetPtr rs;
+        int rowsRead = 0;
+        QString error;
+        /// The grid shows the first rows of this read.
+        bool firstRowsShown = false;
+    };
+    /// Reads sql's rows in the background, handling the window's events meanwhile.
+    ReadEnd ReadRows(QString sql);
+    void ShowFirstRows(const RecordsetPtr& rs);
+    /// Moves the rows the grid shows into a file while the next ones are read, when they are
+    /// many: the window keeps showing them, and the two lists are never in memory together.
+    void MoveListOutOfMemory();
+    void ShowReadProgress(int rows);
+    /// Does work now, or once the rows being read are all in the grid.
+    void afterReading(std::function<void()> work);
+    /// Whether a command needs the whole list; false with a message when the list is partial.
+    bool refusePartialList(const QString& key);
+    /// Esc pressed in this window while rows are read: the read stops.
+    bool CancelOnEscape(QObject* watched, QEvent* event);
     void ShowRowCount(long count);
 
     void PlaceQuickSearch();

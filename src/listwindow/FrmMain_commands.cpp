@@ -126,7 +126,9 @@ void FrmMain::BuildMenus() {
         QAction* a = addMenuItem(mOrder, name, caption, QString());
         const int dir = direction;
         connect(a, &QAction::triggered, this, [this, dir] {
-            reportErrors([&] { ArchiveSession::current().oPub->GridSort(this, Grid, dir); });
+            afterReading([this, dir] {
+                reportErrors([&] { ArchiveSession::current().oPub->GridSort(this, Grid, dir); });
+            });
         });
     }
 }
@@ -136,6 +138,14 @@ void FrmMain::DoCommand(const QString& key) {
     const QString k = key.toLower();
     if (m_ComVar->m_iBrowseOnly == 1 &&
         (k == u"add" || k == u"modify" || k == u"delete" || k == u"import"))
+        return;
+    // Every command but leaving and help acts on the list, and so on all of it: it waits until
+    // the rows being read are in.
+    if (m_reading && k != u"exit" && k != u"help") {
+        afterReading([this, key] { reportErrors([&] { DoCommand(key); }); });
+        return;
+    }
+    if (refusePartialList(key))
         return;
     s.oPub->HelpShow(ComponentApp(), key, this);
     if (k == u"setup" || k == u"print" || k == u"preview" || k == u"savefile") {
@@ -346,8 +356,10 @@ void FrmMain::Grid_MouseUp(int button, int shift, float x, float y) {
 }
 
 void FrmMain::PopMenuMgr_Click(const QString& item) {
-    QString chosen = item;
-    reportErrors([&] { ArchiveSession::current().oPub->GridSortNew(this, Grid, chosen); });
+    afterReading([this, item] {
+        QString chosen = item;
+        reportErrors([&] { ArchiveSession::current().oPub->GridSortNew(this, Grid, chosen); });
+    });
 }
 
 void FrmMain::Stb_Click() {
@@ -361,6 +373,8 @@ void FrmMain::Stb_Click() {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (CancelOnEscape(watched, event))
+        return true;
     if (watched == PicSeparate) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

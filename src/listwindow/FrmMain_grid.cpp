@@ -99,6 +99,7 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     m_fieldTypes.clear();
     for (int j = 0; j < f; ++j)
         m_fieldTypes << rs->FieldAt(j).type;
+    m_listRs = n > 0 ? rs : nullptr;
     if (n == 0) {
         Grid->setSource(nullptr, {});
         ForgetSearchIndex(nullptr);

@@ -2,11 +2,22 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
+#include "Grid.h"
 #include "StatusBar.h"
+
+#include <QTimer>
 
 namespace tarvo {
 
 void FrmMain::DataRefresh(const QString& sCon) {
+    if (m_reading) {
+        // A new condition (another node of the tree) makes the rows being read moot.
+        m_afterReading = [this, sCon] { DataRefresh(sCon); };
+        if (m_load)
+            m_load->cancel();
+        return;
+    }
+    m_reading = true;
     reportErrors([&] {
         ArchiveSession& s = ArchiveSession::current();
         const QString cFlds = s.oColSet->GetSqlString();
@@ -20,21 +31,54 @@ void FrmMain::DataRefresh(const QString& sCon) {
         if (!m_OrderBy.isEmpty())
             sql += QStringLiteral(" Order By ") + m_OrderBy;
 
-        const RecordsetPtr rs = s.SrvDB->OpenX(sql);
-        if (!rs) {
-            ShowInfo(
-                s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror")));
+        const ReadEnd read = ReadRows(sql);
+        if (m_unloaded)
+            return;
+        if (read.state == RowLoad::State::Failed) {
+            ShowRowCount(Grid->Rows() - 1);
+            m_partial = m_partial || read.firstRowsShown;
+            // Nothing read means the statement itself was refused; a failure amid the rows is
+            // the connection's.
+            ShowInfo(read.rowsRead == 0
+                         ? s.oPub->GetResString(
+                               QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror"))
+                         : tr("与数据库的连接在读取列表时中断，列表没有读完。\n%1").arg(read.error));
             return;
         }
+        const bool stopped = read.state == RowLoad::State::Cancelled;
+        if (stopped && !read.firstRowsShown && Grid->Rows() > 1) {
+            // A refresh the clerk stopped: the list stays as it was.
+            ShowRowCount(Grid->Rows() - 1);
+            return;
+        }
+        const RecordsetPtr rs = read.rs ? read.rs : std::make_shared<Recordset>();
         ShowRowCount(rs->RecordCount());
         if (!hasCondition)
             m_filterText.clear();
         Stb->setPanelText(2, hasCondition ? tr("已过滤：%1").arg(m_filterText) : QString());
         Stb->setToolTip(hasCondition ? m_filterText : QString());
-        if (hasCondition && rs->RecordCount() == 0)
+        if (hasCondition && rs->RecordCount() == 0 && !stopped)
             ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.findnothing")));
+        // The clerk keeps his place: in the first rows shown while the rest came, or in the
+        // list refreshed.
+        const int row = Grid->Row();
+        const int top = Grid->TopRow();
+        const int col = Grid->Col();
+        const bool hadRows = Grid->Rows() > 1;
         FillGrid(rs);
+        if (hadRows && Grid->Rows() > 1) {
+            Grid->setTopRow(std::min(top, Grid->Rows() - 1));
+            Grid->setRow(std::min(row, Grid->Rows() - 1));
+            Grid->setCol(col);
+        }
+        m_partial = stopped;
+        if (stopped)
+            Stb->setPanelText(3, tr("已停止读取：列出读入的 %Ln 条记录，F9 读取全部", nullptr,
+                                    int(rs->RecordCount())));
     });
+    m_reading = false;
+    if (auto next = std::exchange(m_afterReading, nullptr))
+        QTimer::singleShot(0, this, std::move(next));
 }
 
 void FrmMain::showFilter(const QString& description) {

@@ -1,5 +1,6 @@
 #include "ClsCommon.h"
 
+#include "BackgroundRead.h"
 #include "BatchSave.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
@@ -25,6 +26,8 @@ void ClsCommon::Init(const QString& dbName) {
     m_translated.clear();
     m_db.reset();
     m_lastError.clear();
+    m_reader.reset();
+    m_dbName = dbName;
     try {
         m_db = AccountDatabase::open(dbName);
         m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
@@ -51,26 +54,25 @@ RecordsetPtr ClsCommon::OpenXBound(QString& sql, const QVariantList& params) {
     return query(sql, params);
 }
 
+RowLoadPtr ClsCommon::OpenXInBackground(QString& sql, std::function<void()> ended) {
+    if (const auto last = m_lastRead.lock())
+        last->cancel();
+    if (!m_reader)
+        m_reader = std::make_shared<ReaderConnection>(m_dbName);
+    // Without a session connection the reader's own fails to open as well, and says why.
+    auto read = std::make_shared<BackgroundRead>(m_reader, m_db ? translated(sql) : sql,
+                                                 std::move(ended));
+    m_lastRead = read;
+    return read;
+}
+
 RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
     if (!m_db) {
         m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
     try {
-        SqlBackend& db = m_db->sql();
-        const QString text = translated(sql);
-        // Literals of a text the caller did not bind become parameters, so that the engine
-        // reuses one prepared statement for texts that differ only in them.
-        const LiftedQuery lifted = params.isEmpty() ? liftLiterals(text) : LiftedQuery{};
-        if (!lifted.values.isEmpty()) {
-            try {
-                return m_builder->build(db.queryStored(lifted.sql, lifted.values));
-            } catch (const DbError&) {
-                // A text the engine reads differently as a parameter (a typed literal such as
-                // interval '1 day'): the statement as written decides.
-            }
-        }
-        return m_builder->build(db.queryStored(text, params));
+        return queryRecordset(m_db->sql(), *m_builder, translated(sql), params);
     } catch (const DbError& e) {
         m_lastError = e.text();
         return nullptr;

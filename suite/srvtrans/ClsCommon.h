@@ -9,6 +9,8 @@
 
 namespace tarvo::suite {
 
+class BackgroundRead;
+class ReaderConnection;
 class RecordsetBuilder;
 
 /// The server transaction object "TarvoSrvTrans.IClsCommon": queries in the component's
@@ -21,6 +23,7 @@ public:
     bool Status() const override { return m_db != nullptr; }
     RecordsetPtr OpenX(QString& sql) override;
     RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) override;
+    RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override;
     bool Add(QString& xml, const QString& archive, QString& errText) override;
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
@@ -40,6 +43,10 @@ private:
     /// Texts in the component's dialect and in the engine's, for the texts run again and again.
     QHash<QString, QString> m_translated;
     QString m_lastError;
+    QString m_dbName;
+    /// The connection of reads in the background, and the read that used it last.
+    std::shared_ptr<ReaderConnection> m_reader;
+    std::weak_ptr<BackgroundRead> m_lastRead;
     QString translated(const QString& sql);
     bool refuseWithoutConnection(QString& errText);
     RecordsetPtr query(const QString& sql, const QVariantList& params);

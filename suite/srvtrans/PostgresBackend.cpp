@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QScopeGuard>
 #include <QThread>
 #include <QUuid>
 
@@ -366,17 +367,42 @@ void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
     }
 }
 
-StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params) {
-    return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params); });
+StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params,
+                                          const RowWatch& watch) {
+    return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params, watch); });
 }
 
-StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariantList& params) {
+void PostgresBackend::interrupt() {
+    cancelStreaming();
+}
+
+void PostgresBackend::cancelStreaming() {
+    const std::lock_guard lock(m_streamingMutex);
+    if (!m_streaming)
+        return;
+    char why[256];
+    PQcancel(m_streaming, why, sizeof why);
+}
+
+StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariantList& params,
+                                              const RowWatch& watch) {
     send(sql, params);
     // One row per result: a long list never sits in libpq's memory as a whole beside the store.
     PQsetSingleRowMode(m_conn);
+    {
+        // Made here, on the connection's own thread; PQcancel may then use it from any.
+        const std::lock_guard lock(m_streamingMutex);
+        m_streaming = PQgetCancel(m_conn);
+    }
+    const auto forget = qScopeGuard([this] {
+        const std::lock_guard lock(m_streamingMutex);
+        PQfreeCancel(m_streaming);
+        m_streaming = nullptr;
+    });
     StoredResult result;
     QVector<QPair<unsigned, int>> origins;
     bool described = false;
+    bool stopped = false;
     QString error;
     while (PGresult* raw = PQgetResult(m_conn)) {
         const Result r(raw);
@@ -387,12 +413,17 @@ StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariant
                 result.cells = ColumnStore(int(result.columns.size()));
                 described = true;
             }
-            if (PQntuples(raw) == 1 && error.isEmpty()) {
+            if (PQntuples(raw) == 1 && error.isEmpty() && !stopped) {
                 for (int c = 0; c < result.cells.columnCount(); ++c)
                     storeCell(result.cells, raw, c);
                 result.cells.endRow();
+                if (watch && !watch(result)) {
+                    // The server stops sending; what it sent meanwhile is read and dropped.
+                    stopped = true;
+                    cancelStreaming();
+                }
             }
-        } else if (status != PGRES_COMMAND_OK && error.isEmpty()) {
+        } else if (status != PGRES_COMMAND_OK && error.isEmpty() && !stopped) {
             // Read the results to their end all the same: the connection must be idle again.
             error = errorOf(raw, m_conn);
         }

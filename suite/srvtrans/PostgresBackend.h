@@ -7,9 +7,11 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
+typedef struct pg_cancel PGcancel;
 
 namespace tarvo::suite {
 
@@ -40,7 +42,9 @@ public:
     QString kind() const override { return QStringLiteral("postgresql"); }
     QueryResult query(const QString& sql, const QVariantList& params = {}) override;
     /// Streams the rows (single-row mode) into the store.
-    StoredResult queryStored(const QString& sql, const QVariantList& params = {}) override;
+    StoredResult queryStored(const QString& sql, const QVariantList& params = {},
+                             const RowWatch& watch = {}) override;
+    void interrupt() override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;
@@ -73,7 +77,13 @@ private:
     void send(const QString& sql, const QVariantList& params);
     /// Runs one statement to its end; throws with the server's text when it fails.
     PgResult execute(const QString& sql, const QVariantList& params);
-    StoredResult queryStoredOnce(const QString& sql, const QVariantList& params);
+    StoredResult queryStoredOnce(const QString& sql, const QVariantList& params,
+                                 const RowWatch& watch);
+    /// The server's cancel handle of the rows being streamed, for interrupt() from another
+    /// thread; null while none stream.
+    PGcancel* m_streaming = nullptr;
+    std::mutex m_streamingMutex;
+    void cancelStreaming();
 
     const QHash<int, QPair<QString, QString>>& columnsOf(unsigned tableOid);
     /// The settings every session of ours starts with.

@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 #include "DataDictionary.h"
+#include "SqlDialect.h"
 
 #include <algorithm>
 
@@ -72,6 +73,28 @@ RecordsetPtr RecordsetBuilder::build(StoredResult&& result) {
         fields[c] = inferField(result.columns[c], result.cells, c);
     // The cells stay as the engine gave them; the record set reads them in its fields' types.
     return std::make_shared<Recordset>(std::move(fields), std::move(result.cells));
+}
+
+RecordsetPtr queryRecordset(SqlBackend& db, RecordsetBuilder& builder, const QString& text,
+                            const QVariantList& params, const RowWatch& watch) {
+    const LiftedQuery lifted = params.isEmpty() ? liftLiterals(text) : LiftedQuery{};
+    if (!lifted.values.isEmpty()) {
+        bool rowsCame = false;
+        try {
+            return builder.build(db.queryStored(lifted.sql, lifted.values,
+                                                [&](const StoredResult& r) {
+                                                    rowsCame = true;
+                                                    return !watch || watch(r);
+                                                }));
+        } catch (const DbError&) {
+            // A text the engine reads differently as a parameter (a typed literal such as
+            // interval '1 day') fails before its first row: the statement as written decides.
+            // A failure amid the rows is the connection's, and running again would not help.
+            if (rowsCame)
+                throw;
+        }
+    }
+    return builder.build(db.queryStored(text, params, watch));
 }
 
 } // namespace tarvo::suite

@@ -34,4 +34,10 @@ private:
     const Typed& typedFor(const QVector<ResultColumn>& columns);
 };
 
+/// Runs a query in the engine's dialect into a record set. Literals of a text given without
+/// parameters become parameters, so that the engine reuses one prepared statement for texts that
+/// differ only in them; a text the engine reads differently so is run as written.
+RecordsetPtr queryRecordset(SqlBackend& db, RecordsetBuilder& builder, const QString& text,
+                            const QVariantList& params, const RowWatch& watch = {});
+
 } // namespace tarvo::suite

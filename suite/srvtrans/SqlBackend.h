@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -44,6 +45,10 @@ struct StoredResult {
     ColumnStore cells;
 };
 
+/// Told of each row a long read has stored, on the reading thread; false stops the read, which
+/// then returns the rows stored so far as its result.
+using RowWatch = std::function<bool(const StoredResult&)>;
+
 /// What the suite needs of a database engine: queries and statements with positional
 /// parameters ("?"), and explicit transactions. Values come back as text, integers, doubles or
 /// null; the data dictionary gives them their types.
@@ -55,8 +60,12 @@ public:
     virtual QString kind() const = 0;
     virtual QueryResult query(const QString& sql, const QVariantList& params = {}) = 0;
     /// The same for results of any length: rows go from the engine into the store one by one,
-    /// never held whole in another form on the way.
-    virtual StoredResult queryStored(const QString& sql, const QVariantList& params = {}) = 0;
+    /// never held whole in another form on the way. watch, when given, hears of every row.
+    virtual StoredResult queryStored(const QString& sql, const QVariantList& params = {},
+                                     const RowWatch& watch = {}) = 0;
+    /// From any thread: makes the statement running on this connection fail soon (one waiting
+    /// for its first row, say, while the engine sorts); no effect when none runs.
+    virtual void interrupt() {}
     /// Runs a statement; returns the number of rows it changed.
     virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
     /// Runs a script of several statements without parameters.

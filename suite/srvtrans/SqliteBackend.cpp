@@ -200,7 +200,8 @@ QueryResult SqliteBackend::query(const QString& sql, const QVariantList& params)
     return result;
 }
 
-StoredResult SqliteBackend::queryStored(const QString& sql, const QVariantList& params) {
+StoredResult SqliteBackend::queryStored(const QString& sql, const QVariantList& params,
+                                        const RowWatch& watch) {
     Statement stmt(*this, sql, params);
     sqlite3_stmt* st = stmt.get();
     // Columns after the first step: see query().
@@ -226,8 +227,14 @@ StoredResult SqliteBackend::queryStored(const QString& sql, const QVariantList& 
             }
         }
         cells.endRow();
+        if (watch && !watch(result))
+            break;
     }
     return result;
+}
+
+void SqliteBackend::interrupt() {
+    sqlite3_interrupt(m_db);
 }
 
 long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {

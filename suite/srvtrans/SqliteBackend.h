@@ -20,7 +20,9 @@ public:
 
     QString kind() const override { return QStringLiteral("sqlite"); }
     QueryResult query(const QString& sql, const QVariantList& params = {}) override;
-    StoredResult queryStored(const QString& sql, const QVariantList& params = {}) override;
+    StoredResult queryStored(const QString& sql, const QVariantList& params = {},
+                             const RowWatch& watch = {}) override;
+    void interrupt() override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;

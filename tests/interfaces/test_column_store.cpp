@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -104,4 +105,75 @@ TEST(ColumnStore, ValuesTakeTheirFieldsTypesWhenRead) {
     EXPECT_EQ(rs.Value("bText"), QVariant(false));
     EXPECT_EQ(rs.currentRow(), 1);
     EXPECT_THROW(Recordset({{"a", ado::adVarWChar, 1}}, ColumnStore(2)), RecordsetError);
+}
+
+namespace {
+
+/// Every cell of a store as text, kinds told apart.
+QStringList cellTexts(const ColumnStore& cells) {
+    QStringList out;
+    for (int r = 0; r < cells.rowCount(); ++r)
+        for (int c = 0; c < cells.columnCount(); ++c)
+            switch (cells.kind(r, c)) {
+            case ColumnStore::Kind::Null:
+                out << "null";
+                break;
+            case ColumnStore::Kind::Integer:
+                out << "i" + QString::number(cells.integer(r, c));
+                break;
+            case ColumnStore::Kind::Real:
+                out << "r" + QString::number(cells.real(r, c), 'g', 17);
+                break;
+            case ColumnStore::Kind::Text:
+                out << "t" + cells.text(r, c);
+            }
+    return out;
+}
+
+ColumnStore filled(int rows) {
+    ColumnStore cells(3);
+    const QByteArray huge(150 * 1024, 'z');
+    for (int r = 0; r < rows; ++r) {
+        const QByteArray t = r == 5000 ? huge : textOfRow(r);
+        cells.addText(0, t.constData(), t.size());
+        if (r % 7 == 0)
+            cells.addNull(1);
+        else
+            cells.addInteger(1, qint64(r) * 100003);
+        cells.addReal(2, r / 3.0);
+        cells.endRow();
+    }
+    return cells;
+}
+
+} // namespace
+
+TEST(ColumnStore, MovedIntoAFileTheCellsReadAsBeforeAndAFirstRowsCopyStandsAlone) {
+    ColumnStore cells = filled(30000);
+    const QStringList before = cellTexts(cells);
+
+    ColumnStore first = cells.head(600);
+    ASSERT_EQ(first.rowCount(), 600);
+    EXPECT_EQ(cellTexts(first), before.mid(0, 600 * 3));
+
+    auto file = std::make_unique<QTemporaryFile>();
+    ASSERT_TRUE(file->open());
+    ASSERT_TRUE(cells.writeTo(*file));
+    EXPECT_GT(file->size(), 30000 * 4) << "the full-size blocks of every column";
+    QTemporaryFile* moved = file.get();
+    ASSERT_TRUE(cells.readFrom(std::move(file)));
+    // Overwriting the memory the blocks had shows whether a cell is still read from there.
+    const ColumnStore other = filled(30000);
+    EXPECT_EQ(cellTexts(cells), before);
+    EXPECT_EQ(cellTexts(first), before.mid(0, 600 * 3)) << "the copy owns its cells";
+    EXPECT_TRUE(moved->isOpen());
+    EXPECT_EQ(other.rowCount(), 30000);
+
+    // A file another store wrote (of another length) is refused, and the store stays usable.
+    ColumnStore shorter = filled(20000);
+    auto wrong = std::make_unique<QTemporaryFile>();
+    ASSERT_TRUE(wrong->open());
+    ASSERT_TRUE(filled(30000).writeTo(*wrong));
+    EXPECT_FALSE(shorter.readFrom(std::move(wrong)));
+    EXPECT_EQ(cellTexts(shorter).mid(0, 30), cellTexts(filled(20000)).mid(0, 30));
 }

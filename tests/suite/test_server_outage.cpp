@@ -5,8 +5,10 @@
 #include "TestServers.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 using namespace tarvo::suite;
@@ -166,4 +168,25 @@ TEST_F(ServerOutage, ASessionOnTwoHostsGoesOnOnThePromotedStandby) {
               servers->standbyPort());
     EXPECT_TRUE(locks->acquire("bank", LockKind::Edit, heldBy));
     EXPECT_FALSE(session(servers->bothUrl(), "u2")->acquire("bank", LockKind::Edit, heldBy));
+}
+
+TEST_F(ServerOutage, AServerGoneAmidALongReadFailsItWithTheReasonInsteadOfListingHalf) {
+    ClsCommon db;
+    db.Init(servers->primaryUrl());
+    ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+    std::atomic<bool> ended{false};
+    QString sql = "select g from generate_series(1, 200000000) g";
+    const auto load = db.OpenXInBackground(sql, [&] { ended = true; });
+    QElapsedTimer t;
+    t.start();
+    while (load->rowsRead() < 20000 && t.elapsed() < 30000)
+        QThread::msleep(2);
+    ASSERT_GE(load->rowsRead(), 20000) << load->error().toStdString();
+    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+    while (!ended && t.elapsed() < 60000)
+        QThread::msleep(10);
+    ASSERT_TRUE(ended) << "the read ends once the server is gone";
+    EXPECT_EQ(load->state(), tarvo::RowLoad::State::Failed);
+    EXPECT_FALSE(load->rows()) << "no half list passes for a whole one";
+    EXPECT_FALSE(load->error().isEmpty());
 }

@@ -39,6 +39,10 @@ public:
         m_sql << sql;
         return ClsCommon::OpenXBound(sql, params);
     }
+    RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override {
+        m_sql << sql;
+        return ClsCommon::OpenXInBackground(sql, std::move(ended));
+    }
 
 private:
     QStringList& m_log;
@@ -164,8 +168,12 @@ std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspe
     QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), inspect] {
         // The modal list window on top is the one opened last.
         QWidgetList candidates = QApplication::topLevelWidgets();
-        if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget()))
+        if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget())) {
+            // It reads its rows once shown: the list under it is not the one to take meanwhile.
+            if (top->isVisible() && !top->isLoaded())
+                return;
             candidates.prepend(top);
+        }
         for (QWidget* w : candidates) {
             auto* list = qobject_cast<FrmMain*>(w);
             if (list && list->isVisible() && list->isLoaded()) {

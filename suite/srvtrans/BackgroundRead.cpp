@@ -1,0 +1,114 @@
+#include "BackgroundRead.h"
+
+#include "RecordsetBuilder.h"
+
+namespace tarvo::suite {
+
+namespace {
+/// More than a window shows, few enough to be read at once.
+constexpr int kFirstRows = 500;
+} // namespace
+
+ReaderConnection::ReaderConnection(QString dbName) : m_dbName(std::move(dbName)) {}
+
+ReaderConnection::~ReaderConnection() = default;
+
+AccountDatabase& ReaderConnection::database() {
+    if (!m_db) {
+        AccountDatabasePtr db = AccountDatabase::open(m_dbName);
+        m_builder = std::make_unique<RecordsetBuilder>(db->dictionary());
+        const std::lock_guard lock(m_opened);
+        m_db = std::move(db);
+    }
+    return *m_db;
+}
+
+void ReaderConnection::interrupt() {
+    const std::lock_guard lock(m_opened);
+    if (m_db)
+        m_db->sql().interrupt();
+}
+
+BackgroundRead::BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text,
+                               std::function<void()> ended)
+    : m_reader(std::move(reader)), m_text(std::move(text)), m_ended(std::move(ended)),
+      m_thread([this] { run(); }) {}
+
+BackgroundRead::~BackgroundRead() {
+    cancel();
+    m_thread.join();
+}
+
+void BackgroundRead::run() {
+    State end = State::Done;
+    RecordsetPtr all;
+    QString error;
+    {
+        const std::lock_guard use(m_reader->inUse);
+        try {
+            AccountDatabase& db = m_reader->database();
+            if (m_cancelled)
+                end = State::Cancelled;
+            else
+                all = queryRecordset(db.sql(), m_reader->builder(), m_text, {},
+                                     [this](const StoredResult& r) { return rowRead(r); });
+            if (m_stopped)
+                end = State::Cancelled;
+        } catch (const DbError& e) {
+            // Stopped before its first row by interrupt(), or failed.
+            error = e.text();
+            end = m_cancelled ? State::Cancelled : State::Failed;
+        } catch (const RecordsetError& e) {
+            error = e.description();
+            end = State::Failed;
+        }
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_error = error;
+        m_all = end == State::Failed ? nullptr : all ? all : m_first;
+        m_state = end;
+    }
+    if (m_ended)
+        m_ended();
+}
+
+bool BackgroundRead::rowRead(const StoredResult& result) {
+    const int n = result.cells.rowCount();
+    m_rows = n;
+    if (n == kFirstRows) {
+        RecordsetPtr first =
+            m_reader->builder().build(StoredResult{result.columns, result.cells.head(n)});
+        const std::lock_guard lock(m_mutex);
+        m_first = std::move(first);
+    }
+    if (m_cancelled)
+        m_stopped = true;
+    return !m_stopped;
+}
+
+RecordsetPtr BackgroundRead::firstRows() const {
+    const std::lock_guard lock(m_mutex);
+    return m_first;
+}
+
+RecordsetPtr BackgroundRead::rows() const {
+    const std::lock_guard lock(m_mutex);
+    return m_state == State::Reading ? nullptr : m_all;
+}
+
+QString BackgroundRead::error() const {
+    const std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+void BackgroundRead::cancel() {
+    if (m_state != State::Reading || m_cancelled.exchange(true))
+        return;
+    // A statement still before its first row (the engine sorting, the server thinking) is
+    // stopped; one amid its rows stops at the next.
+    if (m_rows == 0)
+        m_reader->interrupt();
+}
+
+} // namespace tarvo::suite

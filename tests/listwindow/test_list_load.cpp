@@ -1,0 +1,152 @@
+#include "ListWindowFixture.h"
+
+#include <QTest>
+
+using namespace tarvo;
+
+namespace {
+
+/// A condition each row takes a while to pass, so that a read of a few thousand rows lasts
+/// long enough to act on the window meanwhile.
+const QString kSlowRows = "length(hex(randomblob(150000))) > 0";
+
+struct ListLoadTest : ListWindowTest {
+    /// n accounts more, their codes T00001 … in order after the demo ones.
+    void addAccounts(int n) {
+        h.exec(QStringLiteral(
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                   "INSERT INTO bank (cBCode, cBAccount, cAccName, cCurrencyName, cBName, "
+                   "cBankCode) SELECT 'T' || substr(CAST(100000 + i AS varchar(10)), 2), "
+                   "'6222' || i, '测试账户' || i, '人民币', '测试支行', '102' FROM n")
+                   .arg(n));
+    }
+    static QString status(FrmMain& w) {
+        return w.findChild<suite::StatusBar*>("Stb")->PanelText(3);
+    }
+    static QStringList codes(FrmMain& w) {
+        QStringList out;
+        for (int row = 1; row < w.grid()->Rows(); ++row)
+            out << w.grid()->TextMatrix(row, 1);
+        return out;
+    }
+    /// Runs act on the window from its event loop as soon as ready holds while rows are read.
+    [[nodiscard]] static std::shared_ptr<QTimer> whileReading(FrmMain& w,
+                                                             std::function<bool()> ready,
+                                                             std::function<void()> act) {
+        auto timer = std::make_shared<QTimer>();
+        QObject::connect(timer.get(), &QTimer::timeout, [&w, t = timer.get(), ready, act] {
+            if (w.isReading() && ready()) {
+                t->stop();
+                act();
+            }
+        });
+        timer->start(5);
+        return timer;
+    }
+    static void pressEsc(FrmMain& w) { QTest::keyClick(w.grid(), Qt::Key_Escape); }
+};
+
+} // namespace
+
+TEST_F(ListLoadTest, EscStopsARefreshAndTheListKeepsTheRowsItHad) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QStringList before = codes(w);
+        ASSERT_EQ(before.size(), 4);
+        addAccounts(3000);
+        bool sawProgress = false;
+        const auto esc = whileReading(
+            w,
+            [&] {
+                sawProgress = status(w).startsWith("正在读取");
+                return sawProgress;
+            },
+            [&] { pressEsc(w); });
+        w.DataRefresh(kSlowRows);
+        EXPECT_TRUE(sawProgress);
+        EXPECT_FALSE(w.isReading());
+        EXPECT_EQ(codes(w), before);
+        EXPECT_FALSE(w.isPartial());
+        EXPECT_EQ(status(w), "共 4 条记录");
+        EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty()) << "a stop is no error";
+    });
+}
+
+TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        addAccounts(3000);
+        w.DataRefresh("cBCode='none'");
+        ASSERT_EQ(w.grid()->Rows(), 1);
+        int shownWhileReading = 0;
+        const auto esc = whileReading(
+            w, [&] { return w.grid()->Rows() > 1; },
+            [&] {
+                shownWhileReading = w.grid()->Rows() - 1;
+                pressEsc(w);
+            });
+        w.DataRefresh(kSlowRows);
+        EXPECT_GT(shownWhileReading, 0) << "the first rows showed before the rest were read";
+        const int kept = w.grid()->Rows() - 1;
+        EXPECT_GE(kept, shownWhileReading);
+        EXPECT_LT(kept, 3004);
+        EXPECT_TRUE(w.isPartial());
+        EXPECT_TRUE(status(w).startsWith("已停止读取")) << status(w).toStdString();
+        EXPECT_EQ(codes(w).first(), "01");
+
+        // Printing and export act on whole lists only, and say so.
+        const int m = mark();
+        w.DoCommand("Print");
+        EXPECT_EQ(callsSince(m).filter("MsgBox(").size(), 1);
+        EXPECT_TRUE(callsSince(m).filter("GetPrnDataFile").isEmpty());
+
+        w.DataRefresh("");
+        EXPECT_FALSE(w.isPartial());
+        EXPECT_EQ(w.grid()->Rows(), 3005);
+        EXPECT_EQ(codes(w).last(), "T03000");
+        EXPECT_EQ(status(w), "共 3004 条记录");
+    });
+}
+
+TEST_F(ListLoadTest, ACommandGivenWhileRowsAreReadWaitsForTheWholeList) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        addAccounts(1000);
+        int rowsWhenAsked = 0;
+        int m = 0;
+        const auto ask = whileReading(
+            w, [] { return true; },
+            [&] {
+                m = mark();
+                w.DoCommand("FindSet");
+                rowsWhenAsked = int(callsSince(m).filter("FindSet(").size());
+            });
+        w.DataRefresh(kSlowRows);
+        EXPECT_EQ(rowsWhenAsked, 0) << "not while reading";
+        QTRY_COMPARE(callsSince(m).filter("FindSet(").size(), 1);
+        EXPECT_EQ(w.grid()->Rows(), 1005);
+    });
+}
+
+TEST_F(ListLoadTest, ARefreshDuringWhichRowsChangeListsTheArchiveAsItWasWhenItStarted) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        addAccounts(2000);
+        const auto change = whileReading(
+            w,
+            [&] {
+                return status(w).startsWith("正在读取") && !status(w).startsWith("正在读取… 0 ");
+            },
+            [&] {
+                h.exec("delete from bank where cBCode >= 'T01001'");
+                h.exec("insert into bank (cBCode, cBAccount, cCurrencyName, cBName, cBankCode) "
+                       "values ('U0001', '62229999', '人民币', '新支行', '102')");
+            });
+        w.DataRefresh(kSlowRows);
+        QStringList listed = codes(w);
+        EXPECT_EQ(listed.size(), 2004);
+        EXPECT_EQ(listed.last(), "T02000") << "rows deleted meanwhile are listed";
+        EXPECT_FALSE(listed.contains("U0001")) << "rows added meanwhile are not";
+        EXPECT_EQ(listed.removeDuplicates(), 0);
+
+        w.DataRefresh("");
+        EXPECT_EQ(codes(w).size(), 1005);
+        EXPECT_EQ(codes(w).last(), "U0001");
+    });
+}
