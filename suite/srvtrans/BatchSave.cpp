@@ -80,6 +80,18 @@ QString refusedText(int row, const QString& reason) {
         .arg(reason);
 }
 
+/// Keeps a record's verdict; false when a store must stop at a refused record.
+bool keepVerdict(BatchVerdict v, bool accepted, bool store, int row,
+                 QVector<BatchVerdict>& verdicts, QString& error) {
+    if (!accepted)
+        v.kind = BatchVerdict::Refused;
+    verdicts << v;
+    if (accepted || !store)
+        return true;
+    error = refusedText(row, v.reason);
+    return false;
+}
+
 } // namespace
 
 BatchSave::BatchSave(AccountDatabase& db, QString userId) : m_db(db), m_userId(std::move(userId)) {}
@@ -156,15 +168,8 @@ bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, boo
                        (v.kind == BatchVerdict::Added ? service.add(xmls[i], archive, v.reason)
                                                       : service.modify(xmls[i], archive, v.reason));
         }
-        if (!accepted) {
-            v.kind = BatchVerdict::Refused;
-            if (store) {
-                error = refusedText(i + 1, v.reason);
-                verdicts << v;
-                return false;
-            }
-        }
-        verdicts << v;
+        if (!keepVerdict(v, accepted, store, i + 1, verdicts, error))
+            return false;
     }
     return true;
 }
@@ -238,15 +243,8 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                     facts.take(*checked, i);
                 }
             }
-            if (!accepted) {
-                v.kind = BatchVerdict::Refused;
-                if (store) {
-                    error = refusedText(i + 1, v.reason);
-                    verdicts << v;
-                    return false;
-                }
-            }
-            verdicts << v;
+            if (!keepVerdict(v, accepted, store, i + 1, verdicts, error))
+                return false;
         }
     }
     if (writer)
