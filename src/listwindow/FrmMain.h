@@ -207,6 +207,8 @@ private:
     /// Moves the rows the grid shows into a file while the next ones are read, when they are
     /// many: the window keeps showing them, and the two lists are never in memory together.
     void MoveListOutOfMemory();
+    /// Gives the pages of a list let go back to the system, whichever thread read it.
+    void ReturnFreedMemory();
     void ShowReadProgress(int rows);
     /// Does work now, or once the rows being read are all in the grid.
     void afterReading(std::function<void()> work);

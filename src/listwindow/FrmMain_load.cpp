@@ -18,6 +18,10 @@
 #include <numeric>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace tarvo {
 
 namespace {
@@ -93,8 +97,16 @@ void FrmMain::MoveListOutOfMemory() {
     });
     loop.exec();
     writer.join();
-    if (written)
-        cells.readFrom(std::move(file));
+    if (written && cells.readFrom(std::move(file)))
+        ReturnFreedMemory();
+}
+
+void FrmMain::ReturnFreedMemory() {
+#ifdef __GLIBC__
+    // The freed blocks stay with the allocator arena of the thread that read them, where the
+    // next read, on a thread of its own, may never reuse them: give their pages back now.
+    malloc_trim(0);
+#endif
 }
 
 void FrmMain::ShowFirstRows(const RecordsetPtr& rs) {

@@ -66,6 +66,8 @@ void FrmMain::DataRefresh(const QString& sCon) {
         const int col = Grid->Col();
         const bool hadRows = Grid->Rows() > 1;
         FillGrid(rs);
+        if (hadRows)
+            ReturnFreedMemory();
         if (hadRows && Grid->Rows() > 1) {
             Grid->setTopRow(std::min(top, Grid->Rows() - 1));
             Grid->setRow(std::min(row, Grid->Rows() - 1));
