@@ -5,8 +5,8 @@
 namespace tarvo::suite {
 
 namespace {
-/// More than a window shows, few enough to be read at once.
-constexpr int kFirstRows = 500;
+/// ms: first rows found later than this would come barely before the whole list.
+constexpr int kFirstRowsWithin = 400;
 } // namespace
 
 ReaderConnection::ReaderConnection(QString dbName) : m_dbName(std::move(dbName)) {}
@@ -30,9 +30,9 @@ void ReaderConnection::interrupt() {
 }
 
 BackgroundRead::BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text,
-                               std::function<void()> ended)
-    : m_reader(std::move(reader)), m_text(std::move(text)), m_ended(std::move(ended)),
-      m_thread([this] { run(); }) {}
+                               QString firstText, std::function<void()> ended)
+    : m_reader(std::move(reader)), m_text(std::move(text)), m_firstText(std::move(firstText)),
+      m_ended(std::move(ended)), m_thread([this] { run(); }) {}
 
 BackgroundRead::~BackgroundRead() {
     cancel();
@@ -47,6 +47,7 @@ void BackgroundRead::run() {
         const std::lock_guard use(m_reader->inUse);
         try {
             AccountDatabase& db = m_reader->database();
+            readFirstRows(db);
             if (m_cancelled)
                 end = State::Cancelled;
             else
@@ -73,10 +74,31 @@ void BackgroundRead::run() {
         m_ended();
 }
 
+void BackgroundRead::readFirstRows(AccountDatabase& db) {
+    if (m_firstText.isEmpty() || m_cancelled)
+        return;
+    SqlBackend& sql = db.sql();
+    RecordsetPtr first;
+    try {
+        // First rows that take long to find come no sooner than the whole query's.
+        sql.limitStatementTime(kFirstRowsWithin);
+        first = queryRecordset(sql, m_reader->builder(), m_firstText, {});
+    } catch (const DbError&) {
+        // Too slow, stopped or refused: the whole query, read next, says why if it fails too.
+    } catch (const RecordsetError&) {
+    }
+    sql.limitStatementTime(0);
+    if (!first)
+        return;
+    m_haveFirst = true;
+    const std::lock_guard lock(m_mutex);
+    m_first = std::move(first);
+}
+
 bool BackgroundRead::rowRead(const StoredResult& result) {
     const int n = result.cells.rowCount();
     m_rows = n;
-    if (n == kFirstRows) {
+    if (n == kFirstRows && !m_haveFirst) {
         RecordsetPtr first =
             m_reader->builder().build(StoredResult{result.columns, result.cells.head(n)});
         const std::lock_guard lock(m_mutex);

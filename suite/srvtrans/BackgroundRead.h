@@ -39,9 +39,14 @@ private:
 /// as soon as they are read, for the window to show while the rest come.
 class BackgroundRead : public RowLoad {
 public:
+    /// More than a window shows, few enough to be read at once.
+    static constexpr int kFirstRows = 500;
+
     /// Starts reading text, already in the engine's dialect; ended is called on the reading
-    /// thread once the state is no longer Reading.
-    BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text,
+    /// thread once the state is no longer Reading. A firstText (the same query cut to its first
+    /// kFirstRows rows) is read before it, for an engine that would otherwise give no row before
+    /// it has sorted them all.
+    BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text, QString firstText,
                    std::function<void()> ended);
     /// Cancels the read and waits for its thread.
     ~BackgroundRead() override;
@@ -56,12 +61,15 @@ public:
 private:
     std::shared_ptr<ReaderConnection> m_reader;
     QString m_text;
+    QString m_firstText;
     std::function<void()> m_ended;
     std::atomic<State> m_state{State::Reading};
     std::atomic<int> m_rows{0};
     std::atomic<bool> m_cancelled{false};
     /// Set on the reading thread when a cancel stopped the rows.
     bool m_stopped = false;
+    /// Set on the reading thread once the first rows are set aside.
+    bool m_haveFirst = false;
     mutable std::mutex m_mutex; ///< guards the three below
     RecordsetPtr m_first;
     RecordsetPtr m_all;
@@ -69,6 +77,7 @@ private:
     std::thread m_thread;
 
     void run();
+    void readFirstRows(AccountDatabase& db);
     bool rowRead(const StoredResult& result);
 };
 

@@ -59,8 +59,14 @@ RowLoadPtr ClsCommon::OpenXInBackground(QString& sql, std::function<void()> ende
         last->cancel();
     if (!m_reader)
         m_reader = std::make_shared<ReaderConnection>(m_dbName);
+    // A server sorts a whole long list before it sends its first row, but finds the first few
+    // at once by an index: those are read first, for the window to show meanwhile.
+    const QString first = m_db && m_db->sql().kind() == u"postgresql"
+                              ? firstRowsQuery(sql, BackgroundRead::kFirstRows)
+                              : QString();
     // Without a session connection the reader's own fails to open as well, and says why.
     auto read = std::make_shared<BackgroundRead>(m_reader, m_db ? translated(sql) : sql,
+                                                 first.isEmpty() ? first : translated(first),
                                                  std::move(ended));
     m_lastRead = read;
     return read;

@@ -376,6 +376,11 @@ void PostgresBackend::interrupt() {
     cancelStreaming();
 }
 
+void PostgresBackend::limitStatementTime(int ms) {
+    execScript(ms > 0 ? QStringLiteral("SET statement_timeout = %1").arg(ms)
+                      : QStringLiteral("RESET statement_timeout"));
+}
+
 void PostgresBackend::cancelStreaming() {
     const std::lock_guard lock(m_streamingMutex);
     if (!m_streaming)

@@ -45,6 +45,7 @@ public:
     StoredResult queryStored(const QString& sql, const QVariantList& params = {},
                              const RowWatch& watch = {}) override;
     void interrupt() override;
+    void limitStatementTime(int ms) override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;

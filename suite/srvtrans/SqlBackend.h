@@ -66,6 +66,9 @@ public:
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}
+    /// Makes the statements run from now on fail once they take longer than ms; 0 lifts the
+    /// limit again. A server counts the time itself, so no late stop can reach the next one.
+    virtual void limitStatementTime(int ms) { (void)ms; }
     /// Runs a statement; returns the number of rows it changed.
     virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
     /// Runs a script of several statements without parameters.

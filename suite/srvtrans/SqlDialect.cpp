@@ -75,6 +75,16 @@ QString translateQuery(const QString& sql, const QString& engine) {
     return text;
 }
 
+QString firstRowsQuery(const QString& sql, int rows) {
+    static const QRegularExpression select(
+        QStringLiteral("^(\\s*select\\s+(?:distinct\\s+)?+)(?!top\\s)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = select.match(sql);
+    if (!m.hasMatch())
+        return {};
+    return m.captured(1) + QStringLiteral("top %1 ").arg(rows) + sql.mid(m.capturedEnd(0));
+}
+
 QString numberPlaceholders(const QString& sql) {
     const QString code = codeOnly(sql);
     QString out;

@@ -12,6 +12,10 @@ namespace tarvo::suite {
 /// matching of the server it was written for (SQLite's LIKE already ignores ASCII case).
 QString translateQuery(const QString& sql, const QString& engine);
 
+/// The same select cut to its first rows ("select top N ..."), to show while the whole is read;
+/// empty when the statement is not a plain select or already says how many rows it wants.
+QString firstRowsQuery(const QString& sql, int rows);
+
 /// Numbers the positional parameters: each "?" outside literals, quoted names and comments
 /// becomes $1, $2, ... in order.
 QString numberPlaceholders(const QString& sql);

@@ -16,6 +16,17 @@ TEST(SqlDialect, TopBecomesLimitAndLikeIgnoresCaseOnTheServerOnly) {
     EXPECT_EQ(translateQuery(lookalikes, "postgresql"), lookalikes.trimmed());
 }
 
+TEST(SqlDialect, AFirstRowsQueryCutsAPlainSelectOnlyAndTranslatesLikeAnyOther) {
+    EXPECT_EQ(translateQuery(firstRowsQuery("select a from t Order By a", 500), "postgresql"),
+              "select a from t Order By a LIMIT 500");
+    EXPECT_EQ(firstRowsQuery("  SELECT DISTINCT a from t", 5), "  SELECT DISTINCT top 5 a from t");
+    // A statement that names its own count keeps it.
+    EXPECT_EQ(firstRowsQuery("select top 3 a from t", 5), "");
+    EXPECT_EQ(firstRowsQuery("select distinct top 3 a from t", 5), "");
+    EXPECT_EQ(firstRowsQuery("with x as (select 1) select * from x", 5), "");
+    EXPECT_EQ(firstRowsQuery("selected", 5), "");
+}
+
 TEST(SqlDialect, OnlyMarksOutsideLiteralsNamesAndCommentsArePlaceholders) {
     EXPECT_EQ(numberPlaceholders("select '?', 'it''s ?', \"a?\" from t /* ? */ where a = ? "
                                  "-- ?\n and b=?"),
