@@ -10,6 +10,7 @@
 #include "Grid.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
+#include "StallMeter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,45 +26,11 @@ double msSince(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-/// The longest time between two turns of the event loop since the last reset.
-class StallMeter : public QObject {
-public:
-    StallMeter() {
-        m_turn.setTimerType(Qt::PreciseTimer);
-        connect(&m_turn, &QTimer::timeout, this, [this] {
-            if (msSince(m_sinceTurn) > m_longest) {
-                m_longest = msSince(m_sinceTurn);
-                m_longestEnded = msSince(m_sinceReset);
-            }
-            m_sinceTurn.restart();
-        });
-        m_sinceTurn.start();
-        m_sinceReset.start();
-        m_turn.start(1);
-    }
-    void reset() {
-        m_longest = 0;
-        m_sinceTurn.restart();
-        m_sinceReset.restart();
-    }
-    /// When the longest gap ended, in ms since the reset: where to look for its cause.
-    double longestEnded() const { return m_longestEnded; }
-    /// Counts the time since the last turn too: a stall still going on is a stall.
-    double longest() const { return std::max(m_longest, msSince(m_sinceTurn)); }
-
-private:
-    QTimer m_turn;
-    QElapsedTimer m_sinceTurn;
-    QElapsedTimer m_sinceReset;
-    double m_longest = 0;
-    double m_longestEnded = 0;
-};
-
 /// Watches the list from its Show(): the first paint of a grid holding rows, the end of the
 /// load, then one refresh.
 class Driver : public QObject {
 public:
-    Driver(int rows, StallMeter& stalls) : m_rows(rows), m_stalls(stalls) {
+    Driver(int rows, bench::StallMeter& stalls) : m_rows(rows), m_stalls(stalls) {
         qApp->installEventFilter(this);
     }
 
@@ -91,7 +58,7 @@ protected:
 
 private:
     int m_rows;
-    StallMeter& m_stalls;
+    bench::StallMeter& m_stalls;
     tarvo::FrmMain* m_list = nullptr;
     bool m_firstRows = false;
 
@@ -136,7 +103,7 @@ int main(int argc, char** argv) {
     auto login = bench::logIn(dbName);
     if (!login)
         return 1;
-    StallMeter stalls;
+    bench::StallMeter stalls;
     Driver driver(n, stalls);
     auto component = tarvo::createObject<tarvo::ITarvoArchive>("TarvoArchive.ITarvoArchive");
     stalls.reset();

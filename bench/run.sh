@@ -147,6 +147,7 @@ done
 preview=$(build/bench/bench_import_preview preview 100000 2>/dev/null)
 measure import-preview-100k "$(value preview_ms "$preview")" "$(value shell_import_ms "$preview")"
 measure import-preview-rss-100k "$(value peak_rss_mb "$preview")" -
+measure import-preview-stall-100k "$(value stall_ms "$preview")" -
 storeSqlite=$(build/bench/bench_import_preview store 20000 2>/dev/null)
 storeServer=$(scripts/with-postgres.sh sh -c \
     'exec build/bench/bench_import_preview store 20000 "$TARVO_TEST_PG"' 2>/dev/null)

@@ -3,6 +3,7 @@
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "ITableReader.h"
 
 #include <QFileInfo>
@@ -92,7 +93,9 @@ bool ImportBatch::check(QString& error) {
     ArchiveSession& s = ArchiveSession::current();
     m_rows.forgetLookups();
     QStringList xmls;
+    EventPump pump;
     for (const auto& [line, cells] : std::as_const(m_data)) {
+        pump();
         m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB);
         if (m_records.last().refusal.isEmpty())
             xmls << m_records.last().xml;

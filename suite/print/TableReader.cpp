@@ -1,5 +1,6 @@
 #include "TableReader.h"
 
+#include "EventPump.h"
 #include "ZipEntryDevice.h"
 
 #include <QBuffer>
@@ -145,7 +146,9 @@ std::optional<TableText> csvIn(QIODevice& device, QStringDecoder&& decoder) {
         return std::nullopt;
     TableCollector table;
     CsvParser parser(table);
+    EventPump pump;
     while (!device.atEnd()) {
+        pump();
         const QByteArray chunk = device.read(1 << 16);
         if (chunk.isEmpty())
             break;
@@ -453,9 +456,13 @@ void readSheet(PartParse& part, const QStringList& strings, const QVector<bool>&
     QXmlStreamReader& xml = part.xml;
     qint64 rowNumber = 0;
     int column = 0;
+    EventPump pump;
     while (part.next()) {
-        if (xml.isEndElement() && xml.name() == u"row" && !table.endRow())
-            part.fail(table.error());
+        if (xml.isEndElement() && xml.name() == u"row") {
+            if (!table.endRow())
+                part.fail(table.error());
+            pump();
+        }
         if (!xml.isStartElement())
             continue;
         const auto a = xml.attributes();

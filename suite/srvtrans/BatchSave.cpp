@@ -4,6 +4,7 @@
 #include "BatchFacts.h"
 #include "BatchWriter.h"
 #include "DecimalText.h"
+#include "EventPump.h"
 #include "SaveService.h"
 #include "SaveXml.h"
 
@@ -35,6 +36,21 @@ bool storesAs(const DictField& f, const QVariant& stored, const QString& text) {
         return stored.toString() == wanted->toString();
     return stored.toLongLong() == wanted->toLongLong();
 }
+
+/// Lets the window repaint while a batch is only checked. A batch being stored holds its
+/// transaction meanwhile, which nothing else may run a statement inside: it waits.
+class CheckPump {
+public:
+    explicit CheckPump(bool store) : m_store(store) {}
+    void operator()() {
+        if (!m_store)
+            m_pump();
+    }
+
+private:
+    bool m_store;
+    EventPump m_pump;
+};
 
 /// Records checked against one read of what is stored: their keys and numbers are asked for
 /// with one query per this many.
@@ -158,7 +174,9 @@ bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, boo
     // what the triggers say is known only once they ran.
     SaveService service(m_db, m_userId);
     DatabaseFacts facts(m_db);
+    CheckPump pump(store);
     for (int i = 0; i < xmls.size(); ++i) {
+        pump();
         BatchVerdict v;
         const auto record = parseSaveXml(xmls[i], v.reason);
         bool accepted = false;
@@ -194,6 +212,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
     const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
     verdicts.reserve(xmls.size());
+    CheckPump pump(store);
     for (int first = 0; first < xmls.size(); first += kRecordsPerRead) {
         const int end = std::min<int>(int(xmls.size()), first + kRecordsPerRead);
         QVector<std::optional<SaveRecord>> records;
@@ -220,6 +239,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
             m_db.sql().lockValues(QStringLiteral("bank.cBAccount"), numbers);
         facts.load(keys, numbers);
         for (int i = first; i < end; ++i) {
+            pump();
             BatchVerdict v;
             v.reason = reasons[i - first];
             const auto& record = records[i - first];

@@ -3,11 +3,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-namespace tarvo::suite {
+namespace tarvo {
 
-/// Called between rows of long print work: lets the event loop turn every few dozen
-/// milliseconds, so that windows repaint and the desktop never takes the program for hung.
-/// Input waits meanwhile, so nothing can change the list while it is printed.
+/// Called between rows of long work (a print, an import's check): lets the event loop turn
+/// every few dozen milliseconds, so that windows repaint and the desktop never takes the
+/// program for hung. Input waits meanwhile, so nothing can change the rows while they are
+/// worked on.
 class EventPump {
 public:
     EventPump() { m_since.start(); }
@@ -23,4 +24,4 @@ private:
     QElapsedTimer m_since;
 };
 
-} // namespace tarvo::suite
+} // namespace tarvo
