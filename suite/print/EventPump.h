@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 
 namespace tarvo::suite {
@@ -21,6 +21,15 @@ public:
 private:
     static constexpr qint64 kEveryMs = 40;
     QElapsedTimer m_since;
+};
+
+/// The wait cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 } // namespace tarvo::suite
