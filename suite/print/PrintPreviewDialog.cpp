@@ -94,6 +94,10 @@ void PrintPreviewDialog::catchUp() {
         m_slices->start(0);
 }
 
+bool PrintPreviewDialog::counting() const {
+    return m_slices->isActive();
+}
+
 void PrintPreviewDialog::layOutSlice() {
     const int known = m_pages.pageCount();
     if (!m_pages.layingOutFor(m_layout) ||

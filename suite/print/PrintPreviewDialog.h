@@ -27,6 +27,8 @@ public:
     /// Zoom against the page's real size; 0 fits the whole page into the window.
     void setZoom(double zoom);
     double zoom() const { return m_zoom; }
+    /// The pages are still being laid out (and counted).
+    bool counting() const;
     /// A page could not be read from the data.
     bool failed() const { return m_failed; }
 
