@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+
+#include <functional>
+#include <thread>
 
 namespace tarvo::suite {
 
@@ -22,6 +26,18 @@ private:
     static constexpr qint64 kEveryMs = 40;
     QElapsedTimer m_since;
 };
+
+/// Runs work on a thread of its own while this one waits in an event loop, so that windows
+/// repaint and the desktop never takes the program for hung; input waits meanwhile.
+inline void runAside(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+}
 
 /// The wait cursor for as long as it lives.
 class BusyCursor {

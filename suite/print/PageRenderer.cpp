@@ -48,8 +48,33 @@ QFont pageFont(double points, bool bold) {
 } // namespace
 
 PageRenderer::PageRenderer(const PrintStyle& style, const QString& dataFile)
-    : m_style(style), m_reader(dataFile), m_body(pageFont(9, false)), m_head(pageFont(9, true)),
-      m_title(pageFont(14, true)) {}
+    : m_style(style), m_dataFile(dataFile), m_reader(dataFile), m_body(pageFont(9, false)),
+      m_head(pageFont(9, true)), m_title(pageFont(14, true)) {}
+
+PageRenderer::PageRenderer(const PageRenderer& laidOut)
+    : PageRenderer(laidOut.m_style, laidOut.m_dataFile) {
+    m_laidOut = laidOut.m_laidOut;
+    m_complete = laidOut.m_complete;
+    m_failed = laidOut.m_failed;
+    m_pageSize = laidOut.m_pageSize;
+    m_startWidths = laidOut.m_startWidths;
+    m_dataWidths = laidOut.m_dataWidths;
+    m_widths = laidOut.m_widths;
+    m_bands = laidOut.m_bands;
+    m_blocks = laidOut.m_blocks;
+    m_blockOffsets = laidOut.m_blockOffsets;
+    m_heights = laidOut.m_heights;
+    m_steps = laidOut.m_steps;
+    m_firstOffset = laidOut.m_firstOffset;
+    m_lastOffset = laidOut.m_lastOffset;
+    m_used = laidOut.m_used;
+    m_header = laidOut.m_header;
+    m_headerRowHeight = laidOut.m_headerRowHeight;
+    m_bodyTop = laidOut.m_bodyTop;
+    m_bodyHeight = laidOut.m_bodyHeight;
+    m_padX = laidOut.m_padX;
+    m_padY = laidOut.m_padY;
+}
 
 QString PageRenderer::displayText(const PrintColumn& column, const QString& text) {
     if (column.kind != CellKind::Number || column.decimals < 0)

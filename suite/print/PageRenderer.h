@@ -33,6 +33,10 @@ public:
     static constexpr double kDpi = 1200;
 
     PageRenderer(const PrintStyle& style, const QString& dataFile);
+    /// The same pages, with fonts and a reader of their own: for painting them on another
+    /// thread (each thread must have fonts of its own).
+    PageRenderer(const PageRenderer& laidOut);
+    PageRenderer& operator=(const PageRenderer&) = delete;
 
     /// Reads the data and lays it out on pages of the given set-up, going on from where a
     /// layout for the same set-up stopped; false when the data cannot be read or a row does
@@ -78,6 +82,7 @@ public:
 
 private:
     PrintStyle m_style;
+    QString m_dataFile;
     PrintDataFileReader m_reader;
     PrintFont m_body;
     PrintFont m_head;
