@@ -99,9 +99,12 @@ bool PrintPreviewDialog::counting() const {
 }
 
 void PrintPreviewDialog::layOutSlice() {
+    if (!m_pages.layingOutFor(m_layout)) {
+        catchUp();
+        return;
+    }
     const int known = m_pages.pageCount();
-    if (!m_pages.layingOutFor(m_layout) ||
-        !m_pages.layOutMore(std::numeric_limits<int>::max(), QDeadlineTimer(kSliceMs))) {
+    if (!m_pages.layOutMore(std::numeric_limits<int>::max(), QDeadlineTimer(kSliceMs))) {
         m_slices->stop();
         m_failed = true;
         showCount();
