@@ -101,8 +101,8 @@ protected:
             bench::report("preview_stall_ms", m_stalls.disarm());
             bench::report("preview_rss_mb", bench::residentMegabytes());
             bench::report("preview_peak_mb", bench::peakMegabytes());
-            auto* d = qobject_cast<tarvo::suite::PrintPreviewDialog*>(
-                QApplication::activeModalWidget());
+            auto* d =
+                qobject_cast<tarvo::suite::PrintPreviewDialog*>(QApplication::activeModalWidget());
             if (d && d->counting()) {
                 m_stalls.arm();
                 connect(d, &tarvo::suite::PrintPreviewDialog::pagesCounted, this,

@@ -100,7 +100,7 @@ private:
     QVector<QVector<int>> m_bands; ///< columns printed on the pages of each band
     QVector<int> m_blocks;         ///< first row of each block of rows sharing a page
     QVector<qint64> m_blockOffsets;
-    QVector<float> m_heights;   ///< per row, as measured (a page may show less of it)
+    QVector<float> m_heights; ///< per row, as measured (a page may show less of it)
     QVector<quint32> m_steps; ///< per row, bytes in the file from the row before's start
     qint64 m_firstOffset = 0;
     qint64 m_lastOffset = 0; ///< where the last row laid out begins
