@@ -145,13 +145,13 @@ private:
         QTimer::singleShot(0, this, [this] { m_pdf ? exportPdf() : finish(); });
     }
 
-    /// The preview's count is final (pages < 0: it was before the first page showed).
+    /// The preview's count is final (pages < 0: it was before the first page showed, and
+    /// nothing was left to lay out while it was open).
     void countDone(QDialog* d, int pages) {
         bench::report("preview_layout_done_ms", m_command.nsecsElapsed() / 1e6);
-        if (pages >= 0) {
+        if (pages >= 0)
             bench::report("preview_pages", pages);
-            bench::report("preview_layout_stall_ms", m_stalls.disarm());
-        }
+        bench::report("preview_layout_stall_ms", pages >= 0 ? m_stalls.disarm() : 0.0);
         QTimer::singleShot(0, d, &QDialog::reject);
     }
 
