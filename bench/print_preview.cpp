@@ -1,7 +1,8 @@
 // What a clerk waits for when a long list of bank accounts goes to paper: from the command that
 // opens the print preview to its first painted page, and the PDF export of the whole list,
 // both started from the event loop of the shown list; beside them, as the baseline, the list's
-// own load of the same rows, and the memory of each.
+// own load of the same rows, and the memory of each. The preview goes on counting its pages
+// after the first shows: preview_layout_done_ms is when the count is final.
 //   bench_print_preview N [pdf]
 // Prints "NAME VALUE" lines; stall = the longest gap between two turns of the event loop.
 #include "BenchSupport.h"
@@ -100,10 +101,15 @@ protected:
             bench::report("preview_stall_ms", m_stalls.disarm());
             bench::report("preview_rss_mb", bench::residentMegabytes());
             bench::report("preview_peak_mb", bench::peakMegabytes());
-            QTimer::singleShot(0, this, [] {
-                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    d->reject();
-            });
+            auto* d =
+                qobject_cast<tarvo::suite::PrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (d && d->counting()) {
+                m_stalls.arm();
+                connect(d, &tarvo::suite::PrintPreviewDialog::pagesCounted, this,
+                        [this, d](int pages) { countDone(d, pages); });
+            } else if (d) {
+                countDone(d, -1);
+            }
         }
         return false;
     }
@@ -137,6 +143,16 @@ private:
         m_command.start();
         m_list->DoCommand(QStringLiteral("Preview"));
         QTimer::singleShot(0, this, [this] { m_pdf ? exportPdf() : finish(); });
+    }
+
+    /// The preview's count is final (pages < 0: it was before the first page showed, and
+    /// nothing was left to lay out while it was open).
+    void countDone(QDialog* d, int pages) {
+        bench::report("preview_layout_done_ms", m_command.nsecsElapsed() / 1e6);
+        if (pages >= 0)
+            bench::report("preview_pages", pages);
+        bench::report("preview_layout_stall_ms", pages >= 0 ? m_stalls.disarm() : 0.0);
+        QTimer::singleShot(0, d, &QDialog::reject);
     }
 
     void exportPdf() {

@@ -132,6 +132,11 @@ for n in 100000 1000000; do
         measure preview-rss-100k "$(value preview_rss_mb "$figures")" \
             "$(value list_rss_mb "$figures")"
         measure preview-stall-100k "$(value preview_stall_ms "$figures")" -
+        # The preview counts its pages on after the first shows: until the count is final,
+        # and the longest stall meanwhile.
+        measure preview-layout-done-100k "$(value preview_layout_done_ms "$figures")" \
+            "$(value list_first_load_ms "$figures")"
+        measure preview-layout-stall-100k "$(value preview_layout_stall_ms "$figures")" -
     fi
     measure "export-pdf-$label" "$(value pdf_pages_per_s "$figures")" -
     measure "export-pdf-peak-$label" "$(value pdf_peak_mb "$figures")" \

@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+
+#include <functional>
+#include <thread>
 
 namespace tarvo {
 
@@ -9,19 +13,36 @@ namespace tarvo {
 /// every few dozen milliseconds, so that windows repaint and the desktop never takes the
 /// program for hung. Input waits meanwhile, so nothing can change the rows while they are
 /// worked on.
+/// Every pump of a thread counts from the last turn any of them gave, so that steps of one
+/// piece of work, each pumping on its own, never add their waits up.
 class EventPump {
 public:
-    EventPump() { m_since.start(); }
     void operator()() {
-        if (m_since.elapsed() < kEveryMs)
+        QElapsedTimer& since = sinceLastTurn();
+        if (since.isValid() && since.elapsed() < kEveryMs)
             return;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_since.start();
+        since.start();
     }
 
 private:
     static constexpr qint64 kEveryMs = 40;
-    QElapsedTimer m_since;
+    static QElapsedTimer& sinceLastTurn() {
+        thread_local QElapsedTimer since;
+        return since;
+    }
 };
+
+/// Runs work on a thread of its own while this one waits in an event loop, so that windows
+/// repaint and the desktop never takes the program for hung; input waits meanwhile.
+inline void runAside(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+}
 
 } // namespace tarvo

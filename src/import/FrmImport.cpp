@@ -2,6 +2,7 @@
 
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "FileDialogs.h"
 #include "ImportPreviewModel.h"
 
@@ -77,6 +78,8 @@ bool FrmImport::openFile(const QString& path) {
     }
     m_path = path;
     LblFile->setText(QDir::toNativeSeparators(path));
+    EventPump pump;
+    pump();
     fillTable();
     evaluate();
     return true;
@@ -98,7 +101,12 @@ void FrmImport::fillTable() {
         });
         GrdPreview->setIndexWidget(m_model->index(0, Col::FixedCols + c), combo);
     }
-    GrdPreview->resizeColumnsToContents();
+    // Each column measures a thousand rows: the window repaints between them.
+    EventPump pump;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        GrdPreview->resizeColumnToContents(c);
+        pump();
+    }
 }
 
 void FrmImport::mappingChanged(int column, int field) {

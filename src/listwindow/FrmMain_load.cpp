@@ -2,6 +2,7 @@
 // thread of its own while the window handles its events, shows its progress and takes Esc.
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "FrmMain.h"
 #include "Grid.h"
 #include "ListGridSource.h"
@@ -16,7 +17,6 @@
 #include <QTimer>
 
 #include <numeric>
-#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -88,15 +88,9 @@ void FrmMain::MoveListOutOfMemory() {
     if (!file->open())
         return;
     ColumnStore& cells = m_listRs->cells();
-    // Written on a thread of its own while the window goes on showing (reading) the rows.
-    QEventLoop loop;
+    // Written on a thread of its own while the window goes on showing the rows.
     bool written = false;
-    std::thread writer([&] {
-        written = cells.writeTo(*file);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    writer.join();
+    runAside([&] { written = cells.writeTo(*file); });
     if (written && cells.readFrom(std::move(file)))
         ReturnFreedMemory();
 }

@@ -5,6 +5,9 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QScopedValueRollback>
+
+#include <limits>
 
 namespace tarvo::suite {
 
@@ -45,8 +48,33 @@ QFont pageFont(double points, bool bold) {
 } // namespace
 
 PageRenderer::PageRenderer(const PrintStyle& style, const QString& dataFile)
-    : m_style(style), m_reader(dataFile), m_body(pageFont(9, false)), m_head(pageFont(9, true)),
-      m_title(pageFont(14, true)) {}
+    : m_style(style), m_dataFile(dataFile), m_reader(dataFile), m_body(pageFont(9, false)),
+      m_head(pageFont(9, true)), m_title(pageFont(14, true)) {}
+
+PageRenderer::PageRenderer(const PageRenderer& laidOut)
+    : PageRenderer(laidOut.m_style, laidOut.m_dataFile) {
+    m_laidOut = laidOut.m_laidOut;
+    m_complete = laidOut.m_complete;
+    m_failed = laidOut.m_failed;
+    m_pageSize = laidOut.m_pageSize;
+    m_startWidths = laidOut.m_startWidths;
+    m_dataWidths = laidOut.m_dataWidths;
+    m_widths = laidOut.m_widths;
+    m_bands = laidOut.m_bands;
+    m_blocks = laidOut.m_blocks;
+    m_blockOffsets = laidOut.m_blockOffsets;
+    m_heights = laidOut.m_heights;
+    m_steps = laidOut.m_steps;
+    m_firstOffset = laidOut.m_firstOffset;
+    m_lastOffset = laidOut.m_lastOffset;
+    m_used = laidOut.m_used;
+    m_header = laidOut.m_header;
+    m_headerRowHeight = laidOut.m_headerRowHeight;
+    m_bodyTop = laidOut.m_bodyTop;
+    m_bodyHeight = laidOut.m_bodyHeight;
+    m_padX = laidOut.m_padX;
+    m_padY = laidOut.m_padY;
+}
 
 QString PageRenderer::displayText(const PrintColumn& column, const QString& text) {
     if (column.kind != CellKind::Number || column.decimals < 0)
@@ -62,13 +90,33 @@ double PageRenderer::cellHeight(const QString& text, double width, const PrintFo
     return font.lineCount(text, inner) * font.lineSpacing() + 2 * m_padY;
 }
 
-bool PageRenderer::laidOutFor(const QPageLayout& page) const {
+bool PageRenderer::layingOutFor(const QPageLayout& page) const {
     return m_laidOut && m_laidOut->isEquivalentTo(page) &&
            m_laidOut->orientation() == page.orientation();
 }
 
 bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& tick) {
+    // Called back from a tick of the layout under way, it could only wait for itself.
+    if (m_busy || !beginLayout(page))
+        return false;
+    while (!m_complete)
+        if (!layOutMore(std::numeric_limits<int>::max(), QDeadlineTimer(QDeadlineTimer::Forever),
+                        tick))
+            return false;
+    return true;
+}
+
+bool PageRenderer::beginLayout(const QPageLayout& page) {
+    if (layingOutFor(page) && !m_failed)
+        return true;
+    if (m_busy)
+        return false;
     m_laidOut.reset();
+    m_complete = false;
+    m_failed = false;
+    m_heights.clear();
+    m_steps.clear();
+    m_bands.clear();
     m_blocks.clear();
     if (!m_reader.seek(0) || !m_reader.readHeader(m_header))
         return false;
@@ -85,34 +133,104 @@ bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& 
     for (int i = 0; i < n; ++i)
         if (!keepsOneLine(m_style.columns[i]))
             widths[i] = std::min(widths[i], i == 0 ? pageWidth : room);
-
-    QVector<qint64> offsets;
-    m_heights.clear();
-    const double oneLine = m_body.height() + 2 * m_padY;
-    QStringList cells;
-    while (m_reader.next(cells)) {
-        if (cells.size() != n)
-            return false;
-        double h = oneLine;
-        for (int i = 0; i < n; ++i) {
-            const PrintColumn& column = m_style.columns[i];
-            if (keepsOneLine(column))
-                widths[i] =
-                    std::max(widths[i], m_body.width(displayText(column, cells[i])) + 2 * m_padX);
-            else if (!cells[i].isEmpty())
-                h = std::max(h, cellHeight(cells[i], widths[i], m_body));
-        }
-        m_heights << float(h);
-        offsets << m_reader.rowOffset();
-        if (tick)
-            tick();
-    }
-    if (m_reader.hasError())
-        return false;
+    m_startWidths = widths;
+    m_dataWidths = widths;
+    m_blocks = {0};
+    m_blockOffsets = {0};
+    m_used = 0;
+    m_firstOffset = m_lastOffset = 0;
     placeColumns(widths);
-    breakPages(std::move(offsets));
     m_laidOut = page;
     return true;
+}
+
+bool PageRenderer::resume() {
+    m_readerMoved = false;
+    if (m_heights.isEmpty()) {
+        PrintDataHeader header;
+        return m_reader.seek(0) && m_reader.readHeader(header);
+    }
+    QStringList laidOut;
+    return m_reader.seek(m_lastOffset) && m_reader.next(laidOut);
+}
+
+bool PageRenderer::stop() {
+    m_failed = true;
+    return false;
+}
+
+bool PageRenderer::layOutMore(int pages, QDeadlineTimer deadline,
+                              const std::function<void()>& tick) {
+    if (!m_laidOut || m_failed)
+        return false;
+    if (m_complete || m_busy)
+        return true;
+    const QScopedValueRollback busy(m_busy, true);
+    if (!resume())
+        return stop();
+    const int n = int(m_style.columns.size());
+    const int known = pageCount();
+    const int target = pages > std::numeric_limits<int>::max() - known
+                           ? std::numeric_limits<int>::max()
+                           : known + pages;
+    const double oneLine = m_body.height() + 2 * m_padY;
+    QStringList cells;
+    while (pageCount() < target) {
+        if (!m_reader.next(cells)) {
+            if (m_reader.hasError())
+                return stop();
+            if (m_heights.isEmpty())
+                m_blockOffsets[0] = m_reader.rowOffset();
+            m_complete = true;
+            return true;
+        }
+        if (cells.size() != n)
+            return stop();
+        double h = oneLine;
+        bool widened = false;
+        for (int i = 0; i < n; ++i) {
+            const PrintColumn& column = m_style.columns[i];
+            if (keepsOneLine(column)) {
+                const double w = m_body.width(displayText(column, cells[i])) + 2 * m_padX;
+                widened = widened || w > m_dataWidths[i];
+                m_dataWidths[i] = std::max(m_dataWidths[i], w);
+            } else if (!cells[i].isEmpty()) {
+                h = std::max(h, cellHeight(cells[i], m_startWidths[i], m_body));
+            }
+        }
+        if (widened)
+            placeColumns(m_dataWidths);
+        addRow(float(h), m_reader.rowOffset());
+        if (tick) {
+            tick();
+            if (m_readerMoved && !resume())
+                return stop();
+        }
+        if (deadline.hasExpired())
+            break;
+    }
+    return true;
+}
+
+void PageRenderer::addRow(float height, qint64 offset) {
+    const int row = int(m_heights.size());
+    if (row == 0)
+        m_firstOffset = m_blockOffsets[0] = offset;
+    m_steps << quint32(offset - (row == 0 ? offset : m_lastOffset));
+    m_lastOffset = offset;
+    m_heights << height;
+    place(row, offset);
+}
+
+void PageRenderer::place(int row, qint64 offset) {
+    // A row taller than a page gets a page of its own and is shown as far as it fits.
+    const float h = std::min(m_heights[row], float(m_bodyHeight));
+    if (m_used > 0 && m_used + h > m_bodyHeight) {
+        m_blocks << row;
+        m_blockOffsets << offset;
+        m_used = 0;
+    }
+    m_used += h;
 }
 
 void PageRenderer::placeColumns(QVector<double> widths) {
@@ -157,27 +275,25 @@ void PageRenderer::placeColumns(QVector<double> widths) {
                                      cellHeight(m_style.columns[i].caption, m_widths[i], m_head));
     m_bodyTop = m_title.lineSpacing() + m_body.lineSpacing() + 4 * m_padY + m_headerRowHeight;
     const double footer = m_body.lineSpacing() + 2 * m_padY;
+    const double before = m_bodyHeight;
     m_bodyHeight = std::max(m_body.lineSpacing(), m_pageSize.height() - m_bodyTop - footer);
+    if (m_bodyHeight != before && !m_heights.isEmpty())
+        breakPages();
 }
 
-void PageRenderer::breakPages(QVector<qint64> rowOffsets) {
+void PageRenderer::breakPages() {
     m_blocks = {0};
-    m_blockOffsets = {rowOffsets.value(0, m_reader.rowOffset())};
-    double used = 0;
+    m_blockOffsets = {m_firstOffset};
+    m_used = 0;
+    qint64 offset = m_firstOffset;
     for (int r = 0; r < m_heights.size(); ++r) {
-        // A row taller than a page gets a page of its own and is shown as far as it fits.
-        const float h = std::min(m_heights[r], float(m_bodyHeight));
-        m_heights[r] = h;
-        if (used > 0 && used + h > m_bodyHeight) {
-            m_blocks << r;
-            m_blockOffsets << rowOffsets[r];
-            used = 0;
-        }
-        used += h;
+        offset += m_steps[r];
+        place(r, offset);
     }
 }
 
 bool PageRenderer::readRows(int block) {
+    m_readerMoved = true;
     const int end = block + 1 < m_blocks.size() ? m_blocks[block + 1] : int(m_heights.size());
     m_rows.resize(end - m_blocks[block]);
     if (!m_reader.seek(m_blockOffsets[block]))
@@ -199,7 +315,7 @@ bool PageRenderer::paintPage(QPainter& p, int page) {
 }
 
 bool PageRenderer::render(QPagedPaintDevice* device, const std::function<void()>& tick) {
-    if (!m_laidOut)
+    if (!m_complete)
         return false;
     QPainter p;
     if (!p.begin(device))
@@ -247,7 +363,7 @@ void PageRenderer::paintPage(QPainter& p, int block, int band, int pageNumber) {
     }
     double y = m_bodyTop;
     for (int r = 0; r < m_rows.size(); ++r) {
-        const double h = m_heights[m_blocks[block] + r];
+        const double h = std::min(m_heights[m_blocks[block] + r], float(m_bodyHeight));
         x = 0;
         for (int c : columns) {
             const PrintColumn& column = m_style.columns[c];
@@ -262,7 +378,9 @@ void PageRenderer::paintPage(QPainter& p, int block, int band, int pageNumber) {
     p.drawRects(borders);
     drawLine(p, m_body,
              QRectF(0, m_pageSize.height() - m_body.lineSpacing(), width, m_body.lineSpacing()),
-             Qt::AlignCenter, tr("Tarvo.Print.page", {pageNumber, pageCount()}));
+             Qt::AlignCenter,
+             m_complete ? tr("Tarvo.Print.page", {pageNumber, pageCount()})
+                        : tr("Tarvo.Print.page.counting", {pageNumber}));
 }
 
 void PageRenderer::drawLine(QPainter& p, const PrintFont& font, const QRectF& rect,

@@ -1,5 +1,6 @@
 #include "PrintControl.h"
 
+#include "BusyCursor.h"
 #include "EventPump.h"
 #include "FileDialogs.h"
 #include "PageRenderer.h"
@@ -27,14 +28,6 @@ QString res(const char* key, const QVariantList& values = {}) {
 }
 
 thread_local QString t_unattendedPath;
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 /// The data file is held open only while a command runs.
 class HoldData {
@@ -183,10 +176,10 @@ int PrintControl::PrintPreview() {
     if (!m_style)
         return 1;
     const HoldData hold(m_pages.get());
-    PageRenderer* pages = pagesFor(m_style->page);
-    if (!pages)
+    // The dialog lays the pages out as far as it shows them, and the rest while it is open.
+    if (!m_pages || !m_pages->beginLayout(m_style->page))
         return 1;
-    PrintPreviewDialog dialog(*pages, m_style->page, m_owner ? m_owner : m_parent);
+    PrintPreviewDialog dialog(*m_pages, m_style->page, m_owner ? m_owner : m_parent);
     dialog.setWindowTitle(res("Tarvo.Print.preview"));
     if (const QWidget* owner = dialog.parentWidget())
         dialog.resize(owner->window()->size().expandedTo(QSize(900, 650)));

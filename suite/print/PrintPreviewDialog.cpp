@@ -1,5 +1,7 @@
 #include "PrintPreviewDialog.h"
 
+#include "BusyCursor.h"
+#include "EventPump.h"
 #include "PageRenderer.h"
 #include "ResourceTable.h"
 #include "SuiteContext.h"
@@ -8,8 +10,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace tarvo::suite {
 
@@ -18,6 +23,8 @@ namespace {
 constexpr double kZoomStep = 1.25;
 constexpr double kMinZoom = 0.1;
 constexpr double kMaxZoom = 8;
+/// How long a slice of the layout may hold the window's events.
+constexpr int kSliceMs = 25;
 
 QString text(const char* key, const QVariantList& values = {}) {
     return ResourceTable::forLanguage(sessionLanguage()).format(QString::fromLatin1(key), values);
@@ -28,7 +35,7 @@ QString text(const char* key, const QVariantList& values = {}) {
 PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& page,
                                        QWidget* parent)
     : QDialog(parent), m_pages(pages), m_layout(page), m_scroll(new QScrollArea(this)),
-      m_view(new QLabel), m_pageLabel(new QLabel(this)) {
+      m_view(new QLabel), m_pageLabel(new QLabel(this)), m_slices(new QTimer(this)) {
     setObjectName(QStringLiteral("PrnPreview"));
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("PrnPreviewBar"));
@@ -40,7 +47,7 @@ PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& p
     add("PrnFirst", "Tarvo.Print.preview.first", [this] { showPage(0); });
     add("PrnPrevious", "Tarvo.Print.preview.previous", [this] { showPage(m_page - 1); });
     add("PrnNext", "Tarvo.Print.preview.next", [this] { showPage(m_page + 1); });
-    add("PrnLast", "Tarvo.Print.preview.last", [this] { showPage(m_pages.pageCount() - 1); });
+    add("PrnLast", "Tarvo.Print.preview.last", [this] { showLast(); });
     bar->addSeparator();
     add("PrnZoomOut", "Tarvo.Print.preview.zoomout",
         [this] { setZoom(effectiveZoom() / kZoomStep); });
@@ -48,7 +55,11 @@ PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& p
         [this] { setZoom(effectiveZoom() * kZoomStep); });
     add("PrnFit", "Tarvo.Print.preview.fit", [this] { setZoom(0); });
     bar->addSeparator();
-    add("PrnPrint", "Tarvo.Print.preview.print", [this] { Q_EMIT printRequested(); });
+    add("PrnPrint", "Tarvo.Print.preview.print", [this] {
+        m_slices->stop();
+        Q_EMIT printRequested();
+        catchUp();
+    });
     add("PrnClose", "Tarvo.Print.preview.close", [this] { reject(); });
     bar->addSeparator();
     m_pageLabel->setObjectName(QStringLiteral("PrnPageLabel"));
@@ -70,15 +81,78 @@ PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& p
     layout->setSpacing(0);
     layout->addWidget(bar);
     layout->addWidget(m_scroll);
+    m_slices->setObjectName(QStringLiteral("PrnLayoutSlices"));
+    connect(m_slices, &QTimer::timeout, this, &PrintPreviewDialog::layOutSlice);
+    catchUp();
+}
+
+void PrintPreviewDialog::catchUp() {
+    if (!m_pages.beginLayout(m_layout) || !m_pages.layOutMore(m_page + 1 - m_pages.pageCount()))
+        m_failed = true;
+    m_page = std::clamp(m_page, 0, std::max(0, m_pages.pageCount() - 1));
+    paintCurrent();
+    if (!m_pages.complete() && !m_pages.failed())
+        m_slices->start(0);
+}
+
+bool PrintPreviewDialog::counting() const {
+    return m_slices->isActive();
+}
+
+void PrintPreviewDialog::layOutSlice() {
+    if (!m_pages.layingOutFor(m_layout)) {
+        catchUp();
+        return;
+    }
+    const int known = m_pages.pageCount();
+    if (!m_pages.layOutMore(std::numeric_limits<int>::max(), QDeadlineTimer(kSliceMs))) {
+        m_slices->stop();
+        m_failed = true;
+        showCount();
+        return;
+    }
+    if (m_pages.complete()) {
+        m_slices->stop();
+        // The count on the page is final now, and a number further down may have widened its
+        // column.
+        paintCurrent();
+        Q_EMIT pagesCounted(m_pages.pageCount());
+    } else if (m_pages.pageCount() != known) {
+        showCount();
+    }
+}
+
+void PrintPreviewDialog::showLast() {
+    if (!m_pages.complete() && !m_pages.failed()) {
+        BusyCursor busy;
+        EventPump pump;
+        if (!m_pages.layOutMore(std::numeric_limits<int>::max(),
+                                QDeadlineTimer(QDeadlineTimer::Forever), std::ref(pump)))
+            m_failed = true;
+    }
+    m_page = std::max(0, m_pages.pageCount() - 1);
     paintCurrent();
 }
 
 void PrintPreviewDialog::showPage(int page) {
+    if (page >= m_pages.pageCount() && !m_pages.complete() &&
+        !m_pages.layOutMore(page + 1 - m_pages.pageCount()))
+        m_failed = true;
     page = std::clamp(page, 0, std::max(0, m_pages.pageCount() - 1));
     if (page == m_page)
         return;
     m_page = page;
     paintCurrent();
+}
+
+void PrintPreviewDialog::showCount() {
+    const int count = m_pages.pageCount();
+    if (m_pages.failed())
+        m_pageLabel->setText(text("Tarvo.Print.preview.unreadable", {count}));
+    else if (m_pages.complete())
+        m_pageLabel->setText(text("Tarvo.Print.preview.page", {m_page + 1, count}));
+    else
+        m_pageLabel->setText(text("Tarvo.Print.preview.counting", {m_page + 1, count}));
 }
 
 void PrintPreviewDialog::setZoom(double zoom) {
@@ -98,7 +172,10 @@ double PrintPreviewDialog::effectiveZoom() const {
 }
 
 void PrintPreviewDialog::paintCurrent() {
-    m_pageLabel->setText(text("Tarvo.Print.preview.page", {m_page + 1, m_pages.pageCount()}));
+    showCount();
+    // While printing lays the pages out for the printer's paper, the page shown stays.
+    if (!m_pages.layingOutFor(m_layout))
+        return;
     // Pixels of the screen per point of paper at this zoom.
     const double perPoint = effectiveZoom() * logicalDpiX() / 72.0;
     const QRectF paper = m_layout.fullRect(QPageLayout::Point);
@@ -126,7 +203,7 @@ bool PrintPreviewDialog::handleKey(int key) {
         showPage(0);
         return true;
     case Qt::Key_End:
-        showPage(m_pages.pageCount() - 1);
+        showLast();
         return true;
     case Qt::Key_Plus:
     case Qt::Key_Equal:

@@ -6,14 +6,17 @@
 
 class QLabel;
 class QScrollArea;
+class QTimer;
 
 namespace tarvo::suite {
 
 class PageRenderer;
 
-/// The print preview: the laid-out pages shown one at a time, each painted only when it is
-/// shown, so that the first page of a long list is on screen at once. PgUp/PgDn, Home/End
-/// turn the pages, +/- zoom, Esc closes.
+/// The print preview: the pages shown one at a time, each painted only when it is shown. It lays
+/// out just the rows of the first page before it shows it and the rest a slice at a time
+/// between the window's events, the page count growing meanwhile, so that the first page of a
+/// long list is on screen at once. PgUp/PgDn, Home/End turn the pages (End waits for the last),
+/// +/- zoom, Esc closes.
 class PrintPreviewDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,11 +27,15 @@ public:
     /// Zoom against the page's real size; 0 fits the whole page into the window.
     void setZoom(double zoom);
     double zoom() const { return m_zoom; }
+    /// The pages are still being laid out (and counted).
+    bool counting() const;
     /// A page could not be read from the data.
     bool failed() const { return m_failed; }
 
 Q_SIGNALS:
     void printRequested();
+    /// The layout is complete and the count final.
+    void pagesCounted(int pages);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,12 +47,19 @@ private:
     QScrollArea* m_scroll;
     QLabel* m_view;
     QLabel* m_pageLabel;
+    QTimer* m_slices;
     int m_page = 0;
     double m_zoom = 0;
     bool m_failed = false;
 
     bool handleKey(int key);
+    /// Lays out as far as the current page (the layout begun anew when printing changed it),
+    /// paints it, and goes on in slices.
+    void catchUp();
+    void layOutSlice();
+    void showLast();
     void paintCurrent();
+    void showCount();
     double effectiveZoom() const;
 };
 

@@ -50,18 +50,27 @@ std::optional<QString> writePdf(const ExportJob& job) {
     PendingFile pending(job.path);
     if (auto error = pending.open())
         return error;
-    EventPump pump;
-    {
-        QPdfWriter pdf(pending.name());
-        pdf.setResolution(int(PageRenderer::kDpi));
-        pdf.setTitle(job.sheetName);
-        pdf.setCreator(QStringLiteral("TarvoArchive"));
-        pdf.setPageLayout(job.style->page);
-        if (!job.pages->render(&pdf, std::ref(pump)))
-            return unreadableDataError();
-    }
-    if (!job.pages->glyphNames().mendFile(pending.name(), std::ref(pump)))
-        return QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
+    std::optional<QString> error;
+    // Qt's writer closes a long PDF (its fonts, the cross-reference table of every page) in one
+    // piece: the pages are painted on a thread of their own while the window turns its events.
+    runAside([&] {
+        PageRenderer pages(*job.pages);
+        {
+            QPdfWriter pdf(pending.name());
+            pdf.setResolution(int(PageRenderer::kDpi));
+            pdf.setTitle(job.sheetName);
+            pdf.setCreator(QStringLiteral("TarvoArchive"));
+            pdf.setPageLayout(job.style->page);
+            if (!pages.render(&pdf)) {
+                error = unreadableDataError();
+                return;
+            }
+        }
+        if (!pages.glyphNames().mendFile(pending.name()))
+            error = QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
+    });
+    if (error)
+        return error;
     return pending.commit();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -27,16 +28,20 @@ struct ImportTest : ListWindowTest {
     /// preview is closed afterwards unless body ended it.
     bool withPreview(FrmMain& w, const QString& path, const std::function<void(FrmImport&)>& body) {
         bool shown = false;
-        QObject guard;
-        QTimer::singleShot(0, &guard, [&] {
+        // The window's events turn while the file is read and checked, before the preview
+        // shows: looked for at every turn until it does.
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
             auto* preview = qobject_cast<FrmImport*>(QApplication::activeModalWidget());
             if (!preview)
                 return;
+            look.stop();
             shown = true;
             body(*preview);
             if (preview->isVisible())
                 preview->reject();
         });
+        look.start(0);
         w.ImportFile(path);
         return shown;
     }
@@ -318,3 +323,32 @@ TEST_F(ImportTest, AFileThatIsNoTableIsExplainedAndOpensNoPreview) {
 }
 
 } // namespace
+
+TEST_F(ImportTest, TheWindowKeepsRepaintingWhileALongFileIsReadAndChecked) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QString text = QStringLiteral("编码,银行账号,币种,开户银行,所属银行\r\n");
+        for (int i = 1; i <= 20000; ++i)
+            text += QStringLiteral("L%1,6222%2,人民币,长清单支行,中国工商银行\r\n")
+                        .arg(i, 5, 10, QLatin1Char('0'))
+                        .arg(i, 12, 10, QLatin1Char('0'));
+        const QString file = write("long.csv", text, "UTF-8");
+        int turnsBefore = 0;
+        bool previewShown = false;
+        QTimer turn;
+        QObject::connect(&turn, &QTimer::timeout, [&] {
+            previewShown = previewShown || qobject_cast<FrmImport*>(QApplication::activeModalWidget());
+            if (!previewShown)
+                ++turnsBefore;
+        });
+        turn.start(0);
+        QElapsedTimer t;
+        t.start();
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(counts(p), "共 20000 行：新增 20000，修改 0，无变化 0，拒绝 0");
+        }));
+        // A check as long as this one gives the window a turn every few dozen milliseconds.
+        EXPECT_GE(turnsBefore, int(t.elapsed() / 200)) << t.elapsed() << " ms";
+        EXPECT_GT(turnsBefore, 0);
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'L%'").toInt(), 0);
+    });
+}
