@@ -1,20 +1,77 @@
 #include "ListGridSource.h"
 
+#include "AdoTypes.h"
+
 #include <QDate>
 
+#include <algorithm>
+#include <charconv>
+
 namespace tarvo {
+
+namespace {
+
+QByteArrayList utf8Of(const QStringList& texts) {
+    QByteArrayList out;
+    for (const QString& t : texts)
+        out << t.toUtf8();
+    return out;
+}
+
+bool isHiddenField(const QString& name) {
+    return name.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
+           name.compare(u"iWHProperty", Qt::CaseInsensitive) == 0;
+}
+
+/// Whether a field type takes a stored text as it is (a record set turns only these types'
+/// texts into other values).
+bool keepsText(int type) {
+    return type != ado::adBoolean && type != ado::adSmallInt && type != ado::adInteger &&
+           type != ado::adDouble && type != ado::adDBTimeStamp;
+}
+
+int digitsAt(const char* p, int count) {
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        value = value * 10 + (p[i] - '0');
+    }
+    return value;
+}
+
+/// A stored yyyy-mm-dd that names a real date, which a date field shows just as stored.
+bool isIsoDate(QByteArrayView b) {
+    if (b.size() != 10 || b[4] != '-' || b[7] != '-')
+        return false;
+    const int y = digitsAt(b.data(), 4);
+    const int m = digitsAt(b.data() + 5, 2);
+    const int d = digitsAt(b.data() + 8, 2);
+    return y > 0 && m >= 0 && d >= 0 && QDate(y, m, d).isValid();
+}
+
+void appendNumber(QByteArray& out, qint64 n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end - digits);
+}
+
+} // namespace
 
 ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
                                QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
-      m_shown(m_rs->FieldCount() + 1, Shown::AsIs) {}
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_yesNoUtf8(utf8Of(m_yesNoText)),
+      m_signFlagUtf8(utf8Of(m_signFlagText)), m_accPropertyUtf8(utf8Of(m_accPropertyText)) {
+    for (int f = 0; f < m_rs->FieldCount(); ++f)
+        m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
+}
 
 QVariant ListGridSource::displayValue(const QVariant& value, const QString& fieldName) {
     if (value.isNull())
         return QString();
-    if (fieldName.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
-        fieldName.compare(u"iWHProperty", Qt::CaseInsensitive) == 0)
+    if (isHiddenField(fieldName))
         return QVariant();
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
@@ -35,8 +92,11 @@ int ListGridSource::rowCount() const {
 QString ListGridSource::text(int row, int col) const {
     if (col < 1 || col >= m_shown.size())
         return {};
-    const QString t =
-        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString();
+    return shownText(
+        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString(), col);
+}
+
+QString ListGridSource::shownText(const QString& t, int col) const {
     switch (m_shown[col]) {
     case Shown::YesNo: {
         const QString lower = t.toLower();
@@ -57,6 +117,84 @@ QString ListGridSource::text(int row, int col) const {
         break;
     }
     return t;
+}
+
+bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) const {
+    const FieldInfo& info = m_rs->FieldAt(field);
+    const ColumnStore& cells = m_rs->cells();
+    if (m_hiddenField[field])
+        return true;
+    switch (cells.kind(row, field)) {
+    case ColumnStore::Kind::Null:
+        return true;
+    case ColumnStore::Kind::Integer: {
+        const qint64 n = cells.integer(row, field);
+        if (info.type == ado::adBoolean) {
+            out += n != 0 ? "True" : "False";
+            return true;
+        }
+        const bool whole = info.type == ado::adSmallInt || info.type == ado::adInteger;
+        if (!(whole && n == qint32(n)) && !keepsText(info.type))
+            return false;
+        if (info.type == ado::adCurrency)
+            return false;
+        appendNumber(out, n);
+        return true;
+    }
+    case ColumnStore::Kind::Text: {
+        if (!keepsText(info.type) && info.type != ado::adDBTimeStamp)
+            return false;
+        // Bytes another program stored that are not UTF-8 show as the string marks them.
+        const qsizetype at = out.size();
+        cells.appendBytes(row, field, out);
+        const QByteArrayView stored = QByteArrayView(out).sliced(at);
+        if (stored.isValidUtf8() && (keepsText(info.type) || isIsoDate(stored)))
+            return true;
+        out.truncate(at);
+        return false;
+    }
+    case ColumnStore::Kind::Real:
+        break;
+    }
+    return false;
+}
+
+void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
+    if (col < 1 || col >= m_shown.size())
+        return;
+    const qsizetype at = out.size();
+    if (appendDisplayUtf8(row, col - 1, out)) {
+        if (m_shown[col] == Shown::AsIs)
+            return;
+        const QByteArray t = out.sliced(at);
+        out.truncate(at);
+        if (std::all_of(t.begin(), t.end(), [](char c) { return uchar(c) < 0x80; })) {
+            switch (m_shown[col]) {
+            case Shown::YesNo: {
+                const QByteArray lower = t.toLower();
+                out += m_yesNoUtf8.value(lower == "true" || lower == m_yesNoUtf8.value(1) ? 1 : 0);
+                return;
+            }
+            case Shown::SignFlag:
+                out += m_signFlagUtf8.value(t == "1" ? 0 : 1);
+                return;
+            case Shown::AccProperty: {
+                int code = -1;
+                const auto [end, error] = std::from_chars(t.begin(), t.end(), code);
+                const bool digits = !t.isEmpty() && t[0] != '-' && error == std::errc() &&
+                                    end == t.end();
+                if (t.isEmpty() || digits) {
+                    out += digits && code < m_accPropertyUtf8.size() ? m_accPropertyUtf8[code] : t;
+                    return;
+                }
+                break;
+            }
+            case Shown::AsIs:
+                break;
+            }
+        }
+    }
+    out += text(row, col).toUtf8();
 }
 
 } // namespace tarvo

@@ -86,6 +86,18 @@ QString GridModel::text(int row, int col) const {
     return row == 0 ? m_header[col] : cell(row - 1, col);
 }
 
+void GridModel::appendUtf8(int row, int col, QByteArray& out) const {
+    if (row < 1 || row >= rows() || col < 1 || col >= m_cols || !m_source) {
+        out += text(row, col).toUtf8();
+        return;
+    }
+    const int key = m_order[row - 1];
+    if (key >= m_source->rowCount() || m_written.contains(slot(key, col)))
+        out += text(row, col).toUtf8();
+    else
+        m_source->appendUtf8(key, col, out);
+}
+
 void GridModel::setText(int row, int col, const QString& text) {
     if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
         return;

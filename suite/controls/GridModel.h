@@ -18,6 +18,11 @@ public:
     virtual int rowCount() const = 0;
     /// Text of a data cell: row is the source's own row (0 …), col a grid column (1 …).
     virtual QString text(int row, int col) const = 0;
+    /// The same text appended as UTF-8, for a source that holds it so and can spare the
+    /// conversion: whole-list work asks for millions of cells.
+    virtual void appendUtf8(int row, int col, QByteArray& out) const {
+        out += text(row, col).toUtf8();
+    }
 };
 
 /// The text matrix behind the list grid. Row 0 is the header row and is served as the
@@ -34,6 +39,8 @@ public:
     void setRows(int rows);
     void setCols(int cols);
     QString text(int row, int col) const;
+    /// text(row, col) appended as UTF-8.
+    void appendUtf8(int row, int col, QByteArray& out) const;
     void setText(int row, int col, const QString& text);
     /// Swaps in a fresh set of data rows at once: data row i + 1 shows row sourceRows[i] of the
     /// source, and column 0 numbers the rows 1, 2, …. The cells written before are dropped;
