@@ -1,13 +1,14 @@
 #include "XmlUtf8.h"
 
 #include <array>
+#include <cstring>
 
 namespace tarvo::suite {
 
 namespace {
 
-// Byte classes: what a byte asks of a scan of character data.
-enum : unsigned char { Ordinary, Control, Amp, Cr, Lt, Gt, Quote, Lead2, Lead3, Lead4, Bad };
+// Byte classes: what a byte asks of a scan of character data that is known to be UTF-8.
+enum : unsigned char { Ordinary, Control, Amp, Cr, Lt, Gt, Ef };
 
 constexpr std::array<unsigned char, 256> kClasses = [] {
     std::array<unsigned char, 256> t{};
@@ -17,119 +18,91 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
     t['&'] = Amp;
     t['<'] = Lt;
     t['>'] = Gt;
-    t['"'] = Quote;
-    for (int b = 0x80; b < 0x100; ++b)
-        t[b] = b >= 0xC2 && b <= 0xDF   ? Lead2
-               : b >= 0xE0 && b <= 0xEF ? Lead3
-               : b >= 0xF0 && b <= 0xF4 ? Lead4
-                                        : Bad;
+    t[0xEF] = Ef;
     return t;
 }();
 
-bool continuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHighs = 0x8080808080808080ULL;
+
+bool hasByte(quint64 w, unsigned char b) {
+    const quint64 x = w ^ (kOnes * b);
+    return ((x - kOnes) & ~x & kHighs) != 0;
 }
 
-/// The length of the UTF-8 sequence at p (led by a byte of class lead), or 0 when it is not one
-/// (overlong, a surrogate, past U+10FFFF, cut off). noncharacter tells U+FFFE and U+FFFF.
-int sequenceAt(const unsigned char* p, const unsigned char* end, unsigned char lead,
-               bool& noncharacter) {
-    noncharacter = false;
-    const int n = lead == Lead2 ? 2 : lead == Lead3 ? 3 : 4;
-    if (end - p < n)
-        return 0;
-    for (int i = 1; i < n; ++i)
-        if (!continuation(p[i]))
-            return 0;
-    if (n == 3) {
-        if ((p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] > 0x9F))
-            return 0;
-        noncharacter = p[0] == 0xEF && p[1] == 0xBF && p[2] >= 0xBE;
-    } else if (n == 4) {
-        if ((p[0] == 0xF0 && p[1] < 0x90) || (p[0] == 0xF4 && p[1] > 0x8F))
-            return 0;
-    }
-    return n;
+/// Whether any of the eight bytes at p is not Ordinary (a few Ordinary ones may say yes too):
+/// most character data is passed over eight bytes at a time.
+bool wordNeedsLook(const unsigned char* p) {
+    quint64 w;
+    std::memcpy(&w, p, sizeof w);
+    return ((w - kOnes * 0x20) & ~w & kHighs) != 0 || hasByte(w, '&') || hasByte(w, '<') ||
+           hasByte(w, '>') || hasByte(w, 0xEF);
+}
+
+/// U+FFFE or U+FFFF at p (whose first byte is 0xEF), which XML cannot carry.
+bool noncharacterAt(const unsigned char* p, const unsigned char* end) {
+    return end - p >= 3 && p[1] == 0xBF && p[2] >= 0xBE;
 }
 
 } // namespace
 
 XmlText scanXmlText(const char* from, const char* to) {
+    if (!QByteArrayView(from, to).isValidUtf8())
+        return XmlText::Invalid;
     auto p = reinterpret_cast<const unsigned char*>(from);
     const auto end = reinterpret_cast<const unsigned char*>(to);
     XmlText found = XmlText::Plain;
-    while (p < end) {
-        const unsigned char c = kClasses[*p];
-        switch (c) {
-        case Ordinary:
-        case Gt:
-        case Quote:
-            ++p;
-            continue;
+    for (; p < end; ++p) {
+        while (end - p >= 8 && !wordNeedsLook(p))
+            p += 8;
+        if (p == end)
+            break;
+        switch (kClasses[*p]) {
         case Amp:
         case Cr:
             found = XmlText::Marked;
-            ++p;
-            continue;
-        case Lead2:
-        case Lead3:
-        case Lead4: {
-            bool noncharacter = false;
-            const int n = sequenceAt(p, end, c, noncharacter);
-            if (n == 0 || noncharacter)
-                return XmlText::Invalid;
-            p += n;
-            continue;
-        }
-        default:
+            break;
+        case Control:
+        case Lt:
             return XmlText::Invalid;
+        case Ef:
+            if (noncharacterAt(p, end))
+                return XmlText::Invalid;
+            break;
+        default:
+            break;
         }
     }
     return found;
 }
 
 bool appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
-    const qsizetype before = out.size();
+    if (!text.isValidUtf8())
+        return false;
     auto p = reinterpret_cast<const unsigned char*>(text.data());
     const auto end = p + text.size();
     auto run = p;
-    const auto flushRun = [&] {
-        out.append(reinterpret_cast<const char*>(run), p - run);
-    };
     // A character XML cannot carry is marked, as the writer marks it in a QString.
     static constexpr char kReplacement[] = "\xEF\xBF\xBD";
-    while (p < end) {
+    for (; p < end; ++p) {
+        while (end - p >= 8 && !wordNeedsLook(p))
+            p += 8;
+        if (p == end)
+            break;
         const unsigned char c = kClasses[*p];
-        if (c == Ordinary || c == Quote) {
-            ++p;
+        if (c == Ordinary || (c == Ef && !noncharacterAt(p, end)))
             continue;
-        }
-        if (c == Lead2 || c == Lead3 || c == Lead4) {
-            bool noncharacter = false;
-            const int n = sequenceAt(p, end, c, noncharacter);
-            if (n == 0) {
-                out.truncate(before);
-                return false;
-            }
-            if (!noncharacter) {
-                p += n;
-                continue;
-            }
-            flushRun();
-            out += kReplacement;
-            p += n;
-            run = p;
-            continue;
-        }
-        if (c == Bad) {
-            out.truncate(before);
-            return false;
-        }
-        flushRun();
-        out += c == Lt ? "&lt;" : c == Gt ? "&gt;" : c == Amp ? "&amp;" : c == Cr ? "&#13;" : kReplacement;
-        run = ++p;
+        out.append(reinterpret_cast<const char*>(run), p - run);
+        out += c == Lt    ? "&lt;"
+               : c == Gt  ? "&gt;"
+               : c == Amp ? "&amp;"
+               : c == Cr  ? "&#13;"
+                          : kReplacement;
+        if (c == Ef)
+            p += 2;
+        run = p + 1;
     }
-    flushRun();
+    out.append(reinterpret_cast<const char*>(run), end - run);
     return true;
 }
 
