@@ -194,7 +194,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
             }
         }
     }
-    out += text(row, col).toUtf8();
+    appendUtf8Of(text(row, col), out);
 }
 
 } // namespace tarvo

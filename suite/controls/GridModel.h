@@ -18,11 +18,13 @@ public:
     virtual int rowCount() const = 0;
     /// Text of a data cell: row is the source's own row (0 …), col a grid column (1 …).
     virtual QString text(int row, int col) const = 0;
-    /// The same text appended as UTF-8, for a source that holds it so and can spare the
-    /// conversion: whole-list work asks for millions of cells.
+    /// The same text appended as UTF-8 (valid, as a string's is), for a source that holds it
+    /// so and can spare the conversion: whole-list work asks for millions of cells.
     virtual void appendUtf8(int row, int col, QByteArray& out) const {
-        out += text(row, col).toUtf8();
+        appendUtf8Of(text(row, col), out);
     }
+    /// A text as UTF-8, half a surrogate pair as U+FFFD (as the print data marks it).
+    static void appendUtf8Of(QStringView text, QByteArray& out);
 };
 
 /// The text matrix behind the list grid. Row 0 is the header row and is served as the

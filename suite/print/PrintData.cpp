@@ -190,13 +190,30 @@ void PrintDataWriter::writeCell(QStringView text) {
 }
 
 void PrintDataWriter::writeCellUtf8(QByteArrayView text) {
+    if (!text.isValidUtf8())
+        return writeCell(QString::fromUtf8(text));
+    beginCellUtf8().append(text);
+    endCellUtf8();
+}
+
+QByteArray& PrintDataWriter::beginCellUtf8() {
+    m_buffer += "<C>";
+    m_cellAt = m_buffer.size();
+    return m_buffer;
+}
+
+void PrintDataWriter::endCellUtf8() {
+    const QByteArrayView text = QByteArrayView(m_buffer).sliced(m_cellAt);
     if (text.isEmpty()) {
+        m_buffer.truncate(m_cellAt - 3);
         m_buffer += "<C/>";
         return;
     }
-    m_buffer += "<C>";
-    if (!appendXmlEscapedUtf8(m_buffer, text))
-        appendEscaped(m_buffer, QString::fromUtf8(text), false);
+    if (!isPlainXmlUtf8(text)) {
+        const QByteArray cell = text.toByteArray();
+        m_buffer.truncate(m_cellAt);
+        appendXmlEscapedUtf8(m_buffer, cell);
+    }
     m_buffer += "</C>";
 }
 
@@ -209,7 +226,8 @@ void PrintDataWriter::endRow() {
 void PrintDataWriter::flush() {
     if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
         m_failed = true;
-    m_buffer.clear();
+    // Emptied, not cleared: the next rows reuse its memory.
+    m_buffer.resize(0);
 }
 
 bool PrintDataWriter::finish() {

@@ -33,6 +33,11 @@ public:
     void writeCell(QStringView text);
     /// The same, given as UTF-8 (anything that is not UTF-8 is marked as a QString would).
     void writeCellUtf8(QByteArrayView text);
+    /// A cell's text appended by the caller as UTF-8 (valid: a string's) to the buffer
+    /// returned, then escaped where it lies by endCellUtf8(): what writeCellUtf8 does, without
+    /// a copy in between.
+    QByteArray& beginCellUtf8();
+    void endCellUtf8();
     void endRow();
     /// False when the device refused what was written.
     bool finish();
@@ -41,6 +46,7 @@ private:
     QString* m_text = nullptr;
     QIODevice* m_device = nullptr;
     QByteArray m_buffer;
+    qsizetype m_cellAt = 0;
     bool m_failed = false;
 
     void begin(const PrintDataHeader& header);

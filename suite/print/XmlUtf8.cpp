@@ -76,34 +76,43 @@ XmlText scanXmlText(const char* from, const char* to) {
     return found;
 }
 
-bool appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
-    if (!text.isValidUtf8())
-        return false;
-    auto p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto end = p + text.size();
-    auto run = p;
-    // A character XML cannot carry is marked, as the writer marks it in a QString.
-    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+/// Where the first byte of UTF-8 text lies that the writer escapes or marks, or end.
+const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* end) {
     for (; p < end; ++p) {
         while (end - p >= 8 && !wordNeedsLook(p))
             p += 8;
         if (p == end)
             break;
         const unsigned char c = kClasses[*p];
-        if (c == Ordinary || (c == Ef && !noncharacterAt(p, end)))
-            continue;
+        if (c != Ordinary && (c != Ef || noncharacterAt(p, end)))
+            return p;
+    }
+    return end;
+}
+
+bool isPlainXmlUtf8(QByteArrayView text) {
+    const auto p = reinterpret_cast<const unsigned char*>(text.data());
+    return firstToEscape(p, p + text.size()) == p + text.size();
+}
+
+void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
+    auto p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto end = p + text.size();
+    auto run = p;
+    // A character XML cannot carry is marked, as the writer marks it in a QString.
+    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+    while ((p = firstToEscape(p, end)) < end) {
+        const unsigned char c = kClasses[*p];
         out.append(reinterpret_cast<const char*>(run), p - run);
         out += c == Lt    ? "&lt;"
                : c == Gt  ? "&gt;"
                : c == Amp ? "&amp;"
                : c == Cr  ? "&#13;"
                           : kReplacement;
-        if (c == Ef)
-            p += 2;
-        run = p + 1;
+        p += c == Ef ? 3 : 1;
+        run = p;
     }
     out.append(reinterpret_cast<const char*>(run), end - run);
-    return true;
 }
 
 } // namespace tarvo::suite

@@ -13,8 +13,10 @@ enum class XmlText {
 };
 XmlText scanXmlText(const char* from, const char* to);
 
-/// Appends UTF-8 text as XML character data, as the print data writer escapes a QString; false
-/// (with nothing appended) when the text is not UTF-8.
-bool appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text);
+/// Whether valid UTF-8 text goes into XML character data as it is: nothing to escape or mark.
+bool isPlainXmlUtf8(QByteArrayView text);
+
+/// Appends valid UTF-8 text as XML character data, as the print data writer escapes a QString.
+void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text);
 
 } // namespace tarvo::suite

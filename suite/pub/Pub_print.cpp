@@ -139,13 +139,11 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
                                   : PrintDataWriter(static_cast<QIODevice*>(&file), header);
     EventPump pump;
-    QByteArray cell;
     for (int r = 1; r < grid->Rows(); ++r) {
         writer.beginRow();
         for (int c : cols) {
-            cell.resize(0);
-            grid->appendTextUtf8(r, c, cell);
-            writer.writeCellUtf8(cell);
+            grid->appendTextUtf8(r, c, writer.beginCellUtf8());
+            writer.endCellUtf8();
         }
         writer.endRow();
         pump();

@@ -1,5 +1,6 @@
 // Print data written from UTF-8 and read back as UTF-8: the same file and the same cells as
 // by way of strings, and a check that refuses exactly what the reading refuses.
+#include "GridModel.h"
 #include "PrintData.h"
 
 #include <QTemporaryDir>
@@ -79,6 +80,18 @@ TEST(PrintDataUtf8, ACellGivenAsUtf8IsWrittenAsItsStringWouldBe) {
     };
     for (const QByteArray& c : cells)
         EXPECT_EQ(written({c}, true), written({c}, false)) << c.toHex().toStdString();
+    // A grid's own cell comes as its string's UTF-8, half a surrogate pair included.
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+    QString viaUtf8;
+    QString viaString;
+    PrintDataWriter bytes(&viaUtf8, {});
+    PrintDataWriter string(&viaString, {});
+    GridSource::appendUtf8Of(lone, bytes.beginCellUtf8());
+    bytes.endCellUtf8();
+    string.writeCell(lone);
+    bytes.finish();
+    string.finish();
+    EXPECT_EQ(viaUtf8, viaString);
 }
 
 TEST(PrintDataUtf8, TheCheckRefusesWhatTheReadingRefusesAndRowsReadWholeAcrossItsBuffer) {
