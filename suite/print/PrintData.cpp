@@ -92,21 +92,24 @@ bool isSpace(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-/// Character data that holds references or carriage returns, resolved and with its line ends
-/// normalised as an XML reader gives them; false on a reference XML does not know.
-bool decodeText(QByteArray& out, const char* p, const char* end) {
+/// Character data (or an attribute's value) with its references resolved and its line ends
+/// (in a value, its white space) normalised as an XML reader gives them; false on a reference
+/// XML does not know.
+bool decodeText(QByteArray& out, const char* p, const char* end, bool attribute) {
     while (p < end) {
         const char* mark = p;
-        while (mark < end && *mark != '&' && *mark != '\r')
+        while (mark < end && *mark != '&' && *mark != '\r' &&
+               !(attribute && (*mark == '\n' || *mark == '\t')))
             ++mark;
         out.append(p, mark - p);
         p = mark;
         if (p == end)
             return true;
-        if (*p++ == '\r') {
-            if (p < end && *p == '\n')
+        const char c = *p++;
+        if (c != '&') {
+            if (c == '\r' && p < end && *p == '\n')
                 ++p;
-            out += '\n';
+            out += attribute ? ' ' : '\n';
             continue;
         }
         const char* semi = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
@@ -314,68 +317,21 @@ bool PrintDataFileReader::fail() {
     return false;
 }
 
-/// Character data up to `end` ('<' for a cell, the quote for an attribute), entities resolved
-/// and line ends normalised as an XML reader gives them.
-bool PrintDataFileReader::readText(QByteArray& out, char end) {
-    for (;;) {
-        // A run of ordinary bytes is taken at once.
-        qsizetype run = m_at;
-        while (run < m_buf.size()) {
-            const char b = m_buf[run];
-            if (b == end || b == '<' || b == '&' || b == '\r' ||
-                (end != '<' && (b == '\n' || b == '\t')))
-                break;
-            ++run;
-        }
-        out.append(m_buf.constData() + m_at, run - m_at);
-        m_at = run;
-        const int c = peek();
-        if (c < 0)
+/// An attribute's value up to its closing quote, which follows it in the file.
+bool PrintDataFileReader::readValue(QByteArray& out, char quote) {
+    qsizetype looked = 0; // bytes after m_at without the quote
+    const char* close = nullptr;
+    while (!(close = static_cast<const char*>(std::memchr(
+                 m_buf.constData() + m_at + looked, quote, size_t(m_buf.size() - m_at - looked))))) {
+        looked = m_buf.size() - m_at;
+        if (!fill())
             return fail();
-        if (c == uchar(end))
-            return true;
-        ++m_at;
-        if (c == '<')
-            return fail();
-        if (c == '\r') {
-            if (peek() == '\n')
-                ++m_at;
-            out += end == '<' ? '\n' : ' ';
-            continue;
-        }
-        if (c != '&') {
-            out += (end != '<' && (c == '\n' || c == '\t')) ? ' ' : char(c);
-            continue;
-        }
-        QByteArray name;
-        for (int ch = peek(); ch != ';'; ch = peek()) {
-            if (ch < 0 || name.size() > 10)
-                return fail();
-            name += char(ch);
-            ++m_at;
-        }
-        ++m_at;
-        if (name == "lt") {
-            out += '<';
-        } else if (name == "gt") {
-            out += '>';
-        } else if (name == "amp") {
-            out += '&';
-        } else if (name == "quot") {
-            out += '"';
-        } else if (name == "apos") {
-            out += '\'';
-        } else if (name.startsWith('#')) {
-            bool ok = false;
-            const uint u =
-                name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
-            if (!ok || u == 0 || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
-                return fail();
-            appendUtf8(out, u);
-        } else {
-            return fail();
-        }
     }
+    const char* p = m_buf.constData() + m_at;
+    if (std::memchr(p, '<', size_t(close - p)) || !decodeText(out, p, close, true))
+        return fail();
+    m_at = close - m_buf.constData();
+    return true;
 }
 
 bool PrintDataFileReader::readName(QByteArray& out) {
@@ -409,7 +365,7 @@ bool PrintDataFileReader::readAttributes(PrintDataHeader& header, bool& empty) {
             return fail();
         ++m_at;
         QByteArray value;
-        if (!readText(value, char(quote)))
+        if (!readValue(value, char(quote)))
             return false;
         ++m_at;
         const QString text = QString::fromUtf8(value);
@@ -554,7 +510,7 @@ bool PrintDataFileReader::readCells(const char* p, const char* end) {
             break;
         case XmlText::Marked: {
             const qsizetype at = m_decoded.size();
-            if (!decodeText(m_decoded, p, lt))
+            if (!decodeText(m_decoded, p, lt, false))
                 return false;
             m_spans.push_back({true, at, m_decoded.size() - at});
             break;

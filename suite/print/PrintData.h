@@ -121,7 +121,7 @@ private:
     bool take(const char* literal);
     void skipSpace();
     bool fail();
-    bool readText(QByteArray& out, char end);
+    bool readValue(QByteArray& out, char quote);
     bool readName(QByteArray& out);
     bool readAttributes(PrintDataHeader& header, bool& empty);
     /// Reads the next row into m_spans; false at the end or on an error.

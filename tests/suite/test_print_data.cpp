@@ -132,15 +132,21 @@ TEST(PrintDataUtf8, TheCheckRefusesWhatTheReadingRefusesAndRowsReadWholeAcrossIt
         rows << QStringList{QString(i % 97, u'账') + QStringLiteral("&<%1>").arg(i),
                             QString::number(i)};
     rows << QStringList{QString(300000, u'x') + u'\r', QStringLiteral("末")};
+    const QString longTitle = QString(100000, u'题') + QStringLiteral("\"&<\n\t>");
     const QString path = dir.filePath("long.xml");
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        PrintDataWriter w(static_cast<QIODevice*>(&f), {});
+        PrintDataWriter w(static_cast<QIODevice*>(&f), {longTitle, "001", "u", "用户", "d"});
         for (const QStringList& r : rows)
             w.writeRow(r);
         ASSERT_TRUE(w.finish());
     }
+    PrintDataFileReader reader(path);
+    PrintDataHeader header;
+    ASSERT_TRUE(reader.readHeader(header));
+    EXPECT_EQ(header.title, longTitle) << "a value longer than the buffer, white space kept";
+    EXPECT_EQ(header.userName, "用户");
     const Reading r = readBack(path, 2);
     EXPECT_TRUE(r.checked);
     EXPECT_TRUE(r.sameAsBytes);
