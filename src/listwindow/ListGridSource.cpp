@@ -18,6 +18,18 @@ QByteArrayList utf8Of(const QStringList& texts) {
     return out;
 }
 
+/// Whether ASCII text, lowered, is `lower`.
+bool lowerEquals(QByteArrayView text, QByteArrayView lower) {
+    if (text.size() != lower.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c + 32) : c) != lower[i])
+            return false;
+    }
+    return true;
+}
+
 bool isHiddenField(const QString& name) {
     return name.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
            name.compare(u"iWHProperty", Qt::CaseInsensitive) == 0;
@@ -66,6 +78,10 @@ ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringLi
       m_signFlagUtf8(utf8Of(m_signFlagText)), m_accPropertyUtf8(utf8Of(m_accPropertyText)) {
     for (int f = 0; f < m_rs->FieldCount(); ++f)
         m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
+    m_noUtf8 = m_yesNoUtf8.value(0);
+    m_yesUtf8 = m_yesNoUtf8.value(1);
+    m_signFlag0Utf8 = m_signFlagUtf8.value(0);
+    m_signFlag1Utf8 = m_signFlagUtf8.value(1);
 }
 
 QVariant ListGridSource::displayValue(const QVariant& value, const QString& fieldName) {
@@ -166,32 +182,39 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
     if (appendDisplayUtf8(row, col - 1, out)) {
         if (m_shown[col] == Shown::AsIs)
             return;
-        const QByteArray t = out.sliced(at);
+        // The display text t decides the text shown, as in shownText(), but read where it
+        // lies: a column of flags asks no string of any cell.
+        const QByteArrayView t = QByteArrayView(out).sliced(at);
+        const QByteArray* shown = nullptr;
+        switch (m_shown[col]) {
+        case Shown::YesNo: {
+            if (std::any_of(t.begin(), t.end(), [](char c) { return uchar(c) >= 0x80; }))
+                break;
+            const bool yes = lowerEquals(t, "true") || lowerEquals(t, m_yesNoUtf8.value(1));
+            shown = yes ? &m_yesUtf8 : &m_noUtf8;
+            break;
+        }
+        case Shown::SignFlag:
+            shown = t == "1" ? &m_signFlag0Utf8 : &m_signFlag1Utf8;
+            break;
+        case Shown::AccProperty: {
+            int code = -1;
+            const auto [end, error] = std::from_chars(t.begin(), t.end(), code);
+            if (t.isEmpty() || (t[0] != '-' && error == std::errc() && end == t.end() &&
+                                code >= m_accPropertyUtf8.size()))
+                return;
+            if (t[0] == '-' || error != std::errc() || end != t.end())
+                break;
+            shown = &m_accPropertyUtf8[code];
+            break;
+        }
+        case Shown::AsIs:
+            return;
+        }
         out.truncate(at);
-        if (std::all_of(t.begin(), t.end(), [](char c) { return uchar(c) < 0x80; })) {
-            switch (m_shown[col]) {
-            case Shown::YesNo: {
-                const QByteArray lower = t.toLower();
-                out += m_yesNoUtf8.value(lower == "true" || lower == m_yesNoUtf8.value(1) ? 1 : 0);
-                return;
-            }
-            case Shown::SignFlag:
-                out += m_signFlagUtf8.value(t == "1" ? 0 : 1);
-                return;
-            case Shown::AccProperty: {
-                int code = -1;
-                const auto [end, error] = std::from_chars(t.begin(), t.end(), code);
-                const bool digits = !t.isEmpty() && t[0] != '-' && error == std::errc() &&
-                                    end == t.end();
-                if (t.isEmpty() || digits) {
-                    out += digits && code < m_accPropertyUtf8.size() ? m_accPropertyUtf8[code] : t;
-                    return;
-                }
-                break;
-            }
-            case Shown::AsIs:
-                break;
-            }
+        if (shown) {
+            out += *shown;
+            return;
         }
     }
     appendUtf8Of(text(row, col), out);
