@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace tarvo {
 
@@ -137,7 +138,7 @@ QString ListGridSource::shownText(const QString& t, int col) const {
 
 bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) const {
     const FieldInfo& info = m_rs->FieldAt(field);
-    const ColumnStore& cells = m_rs->cells();
+    const ColumnStore& cells = std::as_const(*m_rs).cells();
     if (m_hiddenField[field])
         return true;
     switch (cells.kind(row, field)) {
