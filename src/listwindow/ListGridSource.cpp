@@ -75,14 +75,12 @@ ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringLi
                                QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
-      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_yesNoUtf8(utf8Of(m_yesNoText)),
-      m_signFlagUtf8(utf8Of(m_signFlagText)), m_accPropertyUtf8(utf8Of(m_accPropertyText)) {
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_accPropertyUtf8(utf8Of(m_accPropertyText)),
+      m_noUtf8(m_yesNoText.value(0).toUtf8()), m_yesUtf8(m_yesNoText.value(1).toUtf8()),
+      m_signFlag0Utf8(m_signFlagText.value(0).toUtf8()),
+      m_signFlag1Utf8(m_signFlagText.value(1).toUtf8()) {
     for (int f = 0; f < m_rs->FieldCount(); ++f)
         m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
-    m_noUtf8 = m_yesNoUtf8.value(0);
-    m_yesUtf8 = m_yesNoUtf8.value(1);
-    m_signFlag0Utf8 = m_signFlagUtf8.value(0);
-    m_signFlag1Utf8 = m_signFlagUtf8.value(1);
 }
 
 QVariant ListGridSource::displayValue(const QVariant& value, const QString& fieldName) {
@@ -191,7 +189,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
         case Shown::YesNo: {
             if (std::any_of(t.begin(), t.end(), [](char c) { return uchar(c) >= 0x80; }))
                 break;
-            const bool yes = lowerEquals(t, "true") || lowerEquals(t, m_yesNoUtf8.value(1));
+            const bool yes = lowerEquals(t, "true") || lowerEquals(t, m_yesUtf8);
             shown = yes ? &m_yesUtf8 : &m_noUtf8;
             break;
         }

@@ -37,8 +37,7 @@ private:
     QStringList m_signFlagText;
     QStringList m_accPropertyText;
     QVector<Shown> m_shown;
-    QByteArrayList m_yesNoUtf8;
-    QByteArrayList m_signFlagUtf8;
+    /// The texts shown, as UTF-8.
     QByteArrayList m_accPropertyUtf8;
     QByteArray m_noUtf8, m_yesUtf8, m_signFlag0Utf8, m_signFlag1Utf8;
     QVector<bool> m_hiddenField;
