@@ -166,7 +166,7 @@ private:
             {
                 tarvo::suite::PrintDataFileReader reader(data);
                 tarvo::suite::PrintDataHeader header;
-                QStringList cells;
+                tarvo::suite::PrintDataCells cells;
                 for (bool more = reader.readHeader(header); more; more = reader.next(cells)) {
                 }
             }

@@ -259,6 +259,15 @@ QString ColumnStore::text(int row, int col) const {
     return QString::fromUtf8(bytes);
 }
 
+void ColumnStore::appendBytes(int row, int col, QByteArray& out) const {
+    const Column& c = m_columns[size_t(col)];
+    const size_t begin = c.start(size_t(row));
+    const size_t end = c.word(size_t(row)) & kEndMask;
+    const qsizetype at = out.size();
+    out.resize(at + qsizetype(end - begin));
+    c.gather(begin, end, out.data() + at);
+}
+
 ColumnStore ColumnStore::head(int rows) const {
     ColumnStore out(columnCount());
     QByteArray cell;

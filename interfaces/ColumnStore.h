@@ -37,6 +37,8 @@ public:
     qint64 integer(int row, int col) const;
     double real(int row, int col) const;
     QString text(int row, int col) const;
+    /// Appends a cell's bytes as stored (a text cell's UTF-8).
+    void appendBytes(int row, int col, QByteArray& out) const;
     /// A store of its own holding copies of the first rows.
     ColumnStore head(int rows) const;
 

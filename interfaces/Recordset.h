@@ -89,6 +89,7 @@ public:
     QVariant valueAt(int row, int field) const;
     /// The stored rows, shared with the clones: for moving a long list out of memory.
     ColumnStore& cells() { return m_data->cells; }
+    const ColumnStore& cells() const { return m_data->cells; }
 
 private:
     struct Data {

@@ -1,20 +1,92 @@
 #include "ListGridSource.h"
 
+#include "AdoTypes.h"
+
 #include <QDate>
 
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
 namespace tarvo {
+
+namespace {
+
+QByteArrayList utf8Of(const QStringList& texts) {
+    QByteArrayList out;
+    for (const QString& t : texts)
+        out << t.toUtf8();
+    return out;
+}
+
+/// Whether ASCII text, lowered, is `lower`.
+bool lowerEquals(QByteArrayView text, QByteArrayView lower) {
+    if (text.size() != lower.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c + 32) : c) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+bool isHiddenField(const QString& name) {
+    return name.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
+           name.compare(u"iWHProperty", Qt::CaseInsensitive) == 0;
+}
+
+/// Whether a field type takes a stored text as it is (a record set turns only these types'
+/// texts into other values).
+bool keepsText(int type) {
+    return type != ado::adBoolean && type != ado::adSmallInt && type != ado::adInteger &&
+           type != ado::adDouble && type != ado::adDBTimeStamp;
+}
+
+int digitsAt(const char* p, int count) {
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        value = value * 10 + (p[i] - '0');
+    }
+    return value;
+}
+
+/// A stored yyyy-mm-dd that names a real date, which a date field shows just as stored.
+bool isIsoDate(QByteArrayView b) {
+    if (b.size() != 10 || b[4] != '-' || b[7] != '-')
+        return false;
+    const int y = digitsAt(b.data(), 4);
+    const int m = digitsAt(b.data() + 5, 2);
+    const int d = digitsAt(b.data() + 8, 2);
+    return y > 0 && m >= 0 && d >= 0 && QDate(y, m, d).isValid();
+}
+
+void appendNumber(QByteArray& out, qint64 n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end - digits);
+}
+
+} // namespace
 
 ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
                                QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
-      m_shown(m_rs->FieldCount() + 1, Shown::AsIs) {}
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_accPropertyUtf8(utf8Of(m_accPropertyText)),
+      m_noUtf8(m_yesNoText.value(0).toUtf8()), m_yesUtf8(m_yesNoText.value(1).toUtf8()),
+      m_signFlag0Utf8(m_signFlagText.value(0).toUtf8()),
+      m_signFlag1Utf8(m_signFlagText.value(1).toUtf8()) {
+    for (int f = 0; f < m_rs->FieldCount(); ++f)
+        m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
+}
 
 QVariant ListGridSource::displayValue(const QVariant& value, const QString& fieldName) {
     if (value.isNull())
         return QString();
-    if (fieldName.compare(u"iWhFundQuota", Qt::CaseInsensitive) == 0 ||
-        fieldName.compare(u"iWHProperty", Qt::CaseInsensitive) == 0)
+    if (isHiddenField(fieldName))
         return QVariant();
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
@@ -35,8 +107,11 @@ int ListGridSource::rowCount() const {
 QString ListGridSource::text(int row, int col) const {
     if (col < 1 || col >= m_shown.size())
         return {};
-    const QString t =
-        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString();
+    return shownText(
+        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString(), col);
+}
+
+QString ListGridSource::shownText(const QString& t, int col) const {
     switch (m_shown[col]) {
     case Shown::YesNo: {
         const QString lower = t.toLower();
@@ -57,6 +132,91 @@ QString ListGridSource::text(int row, int col) const {
         break;
     }
     return t;
+}
+
+bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) const {
+    const FieldInfo& info = m_rs->FieldAt(field);
+    const ColumnStore& cells = std::as_const(*m_rs).cells();
+    if (m_hiddenField[field])
+        return true;
+    switch (cells.kind(row, field)) {
+    case ColumnStore::Kind::Null:
+        return true;
+    case ColumnStore::Kind::Integer: {
+        const qint64 n = cells.integer(row, field);
+        if (info.type == ado::adBoolean) {
+            out += n != 0 ? "True" : "False";
+            return true;
+        }
+        const bool whole = info.type == ado::adSmallInt || info.type == ado::adInteger;
+        if (!(whole && n == qint32(n)) && !keepsText(info.type))
+            return false;
+        if (info.type == ado::adCurrency)
+            return false;
+        appendNumber(out, n);
+        return true;
+    }
+    case ColumnStore::Kind::Text: {
+        if (!keepsText(info.type) && info.type != ado::adDBTimeStamp)
+            return false;
+        // Bytes another program stored that are not UTF-8 show as the string marks them.
+        const qsizetype at = out.size();
+        cells.appendBytes(row, field, out);
+        const QByteArrayView stored = QByteArrayView(out).sliced(at);
+        if (stored.isValidUtf8() && (keepsText(info.type) || isIsoDate(stored)))
+            return true;
+        out.truncate(at);
+        return false;
+    }
+    case ColumnStore::Kind::Real:
+        break;
+    }
+    return false;
+}
+
+void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
+    if (col < 1 || col >= m_shown.size())
+        return;
+    const qsizetype at = out.size();
+    if (appendDisplayUtf8(row, col - 1, out)) {
+        if (m_shown[col] == Shown::AsIs)
+            return;
+        // The display text t decides the text shown, as in shownText(), but read where it
+        // lies: a column of flags asks no string of any cell.
+        const QByteArrayView t = QByteArrayView(out).sliced(at);
+        const QByteArray* shown = nullptr;
+        switch (m_shown[col]) {
+        case Shown::YesNo: {
+            if (std::any_of(t.begin(), t.end(), [](char c) { return uchar(c) >= 0x80; }))
+                break;
+            const bool yes = lowerEquals(t, "true") || lowerEquals(t, m_yesUtf8);
+            shown = yes ? &m_yesUtf8 : &m_noUtf8;
+            break;
+        }
+        case Shown::SignFlag:
+            shown = t == "1" ? &m_signFlag0Utf8 : &m_signFlag1Utf8;
+            break;
+        case Shown::AccProperty: {
+            int code = -1;
+            const auto [end, error] = std::from_chars(t.begin(), t.end(), code);
+            if (t.isEmpty() || (t[0] != '-' && error == std::errc() && end == t.end() &&
+                                code >= m_accPropertyUtf8.size()))
+                return;
+            if (t[0] == '-' || error != std::errc() || end != t.end())
+                break;
+            shown = &m_accPropertyUtf8[code];
+            break;
+        }
+        case Shown::AsIs:
+            return;
+        }
+        out.truncate(at);
+        if (shown) {
+            out += *shown;
+            return;
+        }
+    }
+    appendUtf8Of(text(row, col), out);
 }
 
 } // namespace tarvo

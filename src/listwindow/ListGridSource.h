@@ -3,6 +3,7 @@
 #include "GridModel.h"
 #include "Recordset.h"
 
+#include <QByteArrayList>
 #include <QStringList>
 
 namespace tarvo {
@@ -26,6 +27,9 @@ public:
 
     int rowCount() const override;
     QString text(int row, int col) const override;
+    /// text() as UTF-8, copied from the record set's cells without a string in between for
+    /// the kinds of cell a list is made of; any other goes by way of text().
+    void appendUtf8(int row, int col, QByteArray& out) const override;
 
 private:
     RecordsetPtr m_rs;
@@ -33,6 +37,15 @@ private:
     QStringList m_signFlagText;
     QStringList m_accPropertyText;
     QVector<Shown> m_shown;
+    /// The texts shown, as UTF-8.
+    QByteArrayList m_accPropertyUtf8;
+    QByteArray m_noUtf8, m_yesUtf8, m_signFlag0Utf8, m_signFlag1Utf8;
+    QVector<bool> m_hiddenField;
+
+    /// The display text of a cell (what text() maps) appended, if it can be had from the
+    /// stored bytes alone; false with nothing appended otherwise.
+    bool appendDisplayUtf8(int row, int field, QByteArray& out) const;
+    QString shownText(const QString& display, int col) const;
 };
 
 } // namespace tarvo

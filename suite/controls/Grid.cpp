@@ -69,6 +69,10 @@ QString Grid::TextMatrix(int row, int col) const {
     return m_model->text(row, col);
 }
 
+void Grid::appendTextUtf8(int row, int col, QByteArray& out) const {
+    m_model->appendUtf8(row, col, out);
+}
+
 void Grid::setTextMatrix(int row, int col, const QString& text) {
     m_model->setText(row, col, text);
 }

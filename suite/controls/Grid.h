@@ -29,6 +29,9 @@ public:
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
+    /// TextMatrix(row, col) appended as UTF-8, without a string in between where the grid's
+    /// source holds its cells so.
+    void appendTextUtf8(int row, int col, QByteArray& out) const;
     /// Takes a fresh set of data rows at once (see GridModel::setSource).
     void setSource(std::shared_ptr<const GridSource> source, QVector<int> sourceRows);
 

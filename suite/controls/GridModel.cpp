@@ -86,6 +86,32 @@ QString GridModel::text(int row, int col) const {
     return row == 0 ? m_header[col] : cell(row - 1, col);
 }
 
+void GridSource::appendUtf8Of(QStringView text, QByteArray& out) {
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text[i].isSurrogate())
+            continue;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        out += text.sliced(from, i - from).toUtf8();
+        out += "\xEF\xBF\xBD";
+        from = i + 1;
+    }
+    out += text.sliced(from).toUtf8();
+}
+
+void GridModel::appendUtf8(int row, int col, QByteArray& out) const {
+    const int key = row >= 1 && row < rows() && col >= 1 && col < m_cols && m_source
+                        ? m_order[row - 1]
+                        : -1;
+    if (key >= 0 && key < m_source->rowCount() && !m_written.contains(slot(key, col)))
+        m_source->appendUtf8(key, col, out);
+    else
+        GridSource::appendUtf8Of(text(row, col), out);
+}
+
 void GridModel::setText(int row, int col, const QString& text) {
     if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
         return;

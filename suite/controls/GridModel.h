@@ -18,6 +18,13 @@ public:
     virtual int rowCount() const = 0;
     /// Text of a data cell: row is the source's own row (0 …), col a grid column (1 …).
     virtual QString text(int row, int col) const = 0;
+    /// The same text appended as UTF-8 (valid, as a string's is), for a source that holds it
+    /// so and can spare the conversion: whole-list work asks for millions of cells.
+    virtual void appendUtf8(int row, int col, QByteArray& out) const {
+        appendUtf8Of(text(row, col), out);
+    }
+    /// A text as UTF-8, half a surrogate pair as U+FFFD (as the print data marks it).
+    static void appendUtf8Of(QStringView text, QByteArray& out);
 };
 
 /// The text matrix behind the list grid. Row 0 is the header row and is served as the
@@ -34,6 +41,8 @@ public:
     void setRows(int rows);
     void setCols(int cols);
     QString text(int row, int col) const;
+    /// text(row, col) appended as UTF-8.
+    void appendUtf8(int row, int col, QByteArray& out) const;
     void setText(int row, int col, const QString& text);
     /// Swaps in a fresh set of data rows at once: data row i + 1 shows row sourceRows[i] of the
     /// source, and column 0 numbers the rows 1, 2, …. The cells written before are dropped;

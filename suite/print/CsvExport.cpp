@@ -4,7 +4,6 @@
 #include "ExportRows.h"
 
 #include <QSaveFile>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,11 +27,7 @@ public:
         std::copy(from, to, room(to - from));
         m_used += to - from;
     }
-    void put(std::string_view bytes) { put(bytes.data(), bytes.data() + bytes.size()); }
-    void putUtf8(QStringView text) {
-        char* at = room(m_encoder.requiredSpace(text.size()));
-        m_used = m_encoder.appendToBuffer(at, text) - m_bytes.data();
-    }
+    void put(QByteArrayView bytes) { put(bytes.data(), bytes.data() + bytes.size()); }
     void flush() {
         m_device.write(m_bytes.data(), m_used);
         m_used = 0;
@@ -43,7 +38,6 @@ private:
     QIODevice& m_device;
     std::vector<char> m_bytes;
     qsizetype m_used = 0;
-    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 
     char* room(qsizetype n) {
         if (m_used + n > qsizetype(m_bytes.size())) {
@@ -56,13 +50,13 @@ private:
 };
 
 /// Whether a spreadsheet program would take a text starting with c for a formula.
-bool startsFormula(QChar c) {
-    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+bool startsFormula(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
 }
 
-void putText(ByteSink& out, QStringView text) {
-    const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
+void putText(ByteSink& out, QByteArrayView text) {
+    const bool quoted = std::any_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
     });
     if (quoted)
         out.put('"');
@@ -71,14 +65,14 @@ void putText(ByteSink& out, QStringView text) {
         out.put('\'');
     if (quoted) {
         qsizetype from = 0;
-        for (qsizetype at = text.indexOf(u'"'); at >= 0; at = text.indexOf(u'"', from)) {
-            out.putUtf8(text.mid(from, at + 1 - from));
+        for (qsizetype at = text.indexOf('"'); at >= 0; at = text.indexOf('"', from)) {
+            out.put(text.sliced(from, at + 1 - from));
             out.put('"');
             from = at + 1;
         }
-        text = text.mid(from);
+        text = text.sliced(from);
     }
-    out.putUtf8(text);
+    out.put(text);
     if (quoted)
         out.put('"');
 }
@@ -90,7 +84,7 @@ void putDate(ByteSink& out, QDate date) {
                                     date.month(), date.day());
         out.put(text, text + n);
     } else {
-        out.putUtf8(date.toString(Qt::ISODate));
+        out.put(QByteArrayView(date.toString(Qt::ISODate).toUtf8()));
     }
 }
 
@@ -107,11 +101,11 @@ std::optional<QString> writeCsv(const ExportJob& job) {
     for (qsizetype i = 0; i < columns.size(); ++i) {
         if (i > 0)
             out.put(',');
-        putText(out, job.style->columns[i].caption);
+        putText(out, job.style->columns[i].caption.toUtf8());
     }
     out.put("\r\n");
     char number[kNumberChars];
-    const bool readable = forEachRow(job, [&](const QStringList& cells) {
+    const bool readable = forEachRow(job, [&](const PrintDataCells& cells) {
         // Every line has a field for every column, however many cells the row brought.
         for (qsizetype i = 0; i < columns.size(); ++i) {
             if (i > 0)

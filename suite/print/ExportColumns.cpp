@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -13,16 +14,32 @@ bool asciiSpace(char16_t c) {
     return c == u' ' || (c >= u'\t' && c <= u'\r');
 }
 
+// The readers below take a cell as the grid's text or as UTF-8 bytes; a byte text reaches
+// them only when it is ASCII, so that a byte is a character.
+char16_t unitAt(QStringView text, qsizetype i) {
+    return text[i].unicode();
+}
+char16_t unitAt(QByteArrayView text, qsizetype i) {
+    return uchar(text[i]);
+}
+QString toText(QStringView text) {
+    return text.toString();
+}
+QString toText(QByteArrayView text) {
+    return QString::fromLatin1(text);
+}
+
 /// The grid's number text read the way parseNumber reads it, without building strings for the
 /// plain ASCII texts a grid shows; anything else goes the long way round.
-std::optional<double> readNumber(QStringView text) {
+template <class View> std::optional<double> readNumber(View text) {
     char digits[64];
     int n = 0;
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80 || n == int(sizeof digits))
-            return parseNumber(text.toString());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = unitAt(text, i);
+        if (c >= 0x80 || n == int(sizeof digits))
+            return parseNumber(toText(text));
         if (c != u',')
-            digits[n++] = char(c.unicode());
+            digits[n++] = char(c);
     }
     int from = 0;
     while (from < n && asciiSpace(char16_t(digits[from])))
@@ -36,16 +53,16 @@ std::optional<double> readNumber(QStringView text) {
     double value = 0;
     const auto [end, error] = std::from_chars(digits + from, digits + n, value);
     if (error == std::errc::result_out_of_range)
-        return parseNumber(text.toString());
+        return parseNumber(toText(text));
     if (error != std::errc() || end != digits + n || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-int digitsAt(QStringView text, qsizetype at, int count) {
+template <class View> int digitsAt(View text, qsizetype at, int count) {
     int value = 0;
     for (qsizetype i = at; i < at + count; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = unitAt(text, i);
         if (c < u'0' || c > u'9')
             return -1;
         value = value * 10 + (c - u'0');
@@ -55,18 +72,36 @@ int digitsAt(QStringView text, qsizetype at, int count) {
 
 /// A date as the grid shows one (yyyy-mm-dd, perhaps with a midnight time); anything else is
 /// left to the ISO reader.
-QDate readDate(QStringView text) {
+template <class View> QDate readDate(View text) {
     if (text.size() < 10)
         return {};
-    const QStringView tail = text.mid(10);
-    if (!tail.isEmpty() && tail.trimmed() != u"00:00:00")
+    const View tail = text.sliced(10);
+    if (!tail.isEmpty() && toText(tail.trimmed()) != u"00:00:00")
         return {};
     const int y = digitsAt(text, 0, 4);
     const int m = digitsAt(text, 5, 2);
     const int d = digitsAt(text, 8, 2);
-    if (y >= 0 && m >= 0 && d >= 0 && text[4] == u'-' && text[7] == u'-')
+    if (y >= 0 && m >= 0 && d >= 0 && unitAt(text, 4) == u'-' && unitAt(text, 7) == u'-')
         return QDate(y, m, d);
-    return QDate::fromString(text.left(10).toString(), Qt::ISODate);
+    return QDate::fromString(toText(text.first(10)), Qt::ISODate);
+}
+
+template <class View> CellValue valueOf(ExportColumn::Kind kind, View text) {
+    CellValue value;
+    if (text.isEmpty())
+        return value;
+    value.kind = CellValue::Text;
+    if (kind == ExportColumn::Number) {
+        if (const auto v = readNumber(text)) {
+            value.kind = CellValue::Number;
+            value.number = *v;
+        }
+    } else if (kind == ExportColumn::Date) {
+        value.date = readDate(text);
+        if (value.date.isValid())
+            value.kind = CellValue::Date;
+    }
+    return value;
 }
 
 } // namespace
@@ -86,21 +121,18 @@ QVector<ExportColumn> exportColumns(const ExportJob& job) {
 }
 
 CellValue cellValue(ExportColumn::Kind kind, QStringView text) {
-    CellValue value;
-    if (text.isEmpty())
+    return valueOf(kind, text);
+}
+
+CellValue cellValue(ExportColumn::Kind kind, QByteArrayView utf8) {
+    if (kind == ExportColumn::Text) {
+        CellValue value;
+        value.kind = utf8.isEmpty() ? CellValue::Blank : CellValue::Text;
         return value;
-    value.kind = CellValue::Text;
-    if (kind == ExportColumn::Number) {
-        if (const auto v = readNumber(text)) {
-            value.kind = CellValue::Number;
-            value.number = *v;
-        }
-    } else if (kind == ExportColumn::Date) {
-        value.date = readDate(text);
-        if (value.date.isValid())
-            value.kind = CellValue::Date;
     }
-    return value;
+    if (std::any_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) >= 0x80; }))
+        return valueOf(kind, QStringView(QString::fromUtf8(utf8)));
+    return valueOf(kind, utf8);
 }
 
 char* formatCsvNumber(char* out, double value, int decimals) {

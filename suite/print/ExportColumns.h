@@ -2,6 +2,7 @@
 
 #include "TableExport.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QStringView>
 
@@ -25,6 +26,8 @@ struct CellValue {
     QDate date;
 };
 CellValue cellValue(ExportColumn::Kind kind, QStringView text);
+/// The same for a cell read as UTF-8.
+CellValue cellValue(ExportColumn::Kind kind, QByteArrayView utf8);
 
 /// The number as a .csv carries it: fixed decimals, or all the digits it needs when the column
 /// names none; no thousands separators (a reader takes a comma for the next field). Writes at

@@ -7,16 +7,16 @@
 
 namespace tarvo::suite {
 
-/// Hands the job's rows to eachRow in order, one at a time, as the row's cells; eachRow returns
-/// false to stop early. False when the rows cannot be read. The writers learn where their rows
-/// come from here and nowhere else.
+/// Hands the job's rows to eachRow in order, one at a time, as the row's cells in UTF-8 (valid
+/// until eachRow returns); eachRow returns false to stop early. False when the rows cannot be
+/// read. The writers learn where their rows come from here and nowhere else.
 template <class EachRow>
 bool forEachRow(const ExportJob& job, EachRow&& eachRow) {
     PrintDataFileReader reader(job.dataFile);
     PrintDataHeader header;
     if (!reader.readHeader(header))
         return false;
-    QStringList cells;
+    PrintDataCells cells;
     while (reader.next(cells))
         if (!eachRow(std::as_const(cells)))
             return true;

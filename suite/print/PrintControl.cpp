@@ -44,6 +44,13 @@ private:
     PageRenderer* m_pages;
 };
 
+bool dataFits(const QString& dataFile, qsizetype columns) {
+    PrintDataFileReader reader(dataFile);
+    PrintDataHeader header;
+    EventPump pump;
+    return reader.readHeader(header) && reader.checkRows(columns, std::ref(pump));
+}
+
 void preparePrinter(QPrinter& printer, const PrintStyle& style) {
     printer.setPageLayout(style.page);
     printer.setDocName(style.title.isEmpty() ? style.archive : style.title);
@@ -103,15 +110,15 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
             return 1;
         }
     }
-    // The one reading of the data checks it and lays out its pages: data that does not match
-    // its style is refused before anything reaches paper or a file.
+    // Data that does not match its style is refused before anything reaches paper or a file.
+    // Only checked here: an export never needs pages, and the painting commands lay them out
+    // for the page set-up they print on when they first ask for them.
     BusyCursor busy;
-    m_pages = std::make_unique<PageRenderer>(*style, m_dataFile);
-    EventPump pump;
-    if (!m_pages->layOut(style->page, std::ref(pump))) {
+    if (!dataFits(m_dataFile, style->columns.size())) {
         dropData();
         return 3;
     }
+    m_pages = std::make_unique<PageRenderer>(*style, m_dataFile);
     m_pages->release();
     m_style = std::move(style);
     m_styleName = styleName;

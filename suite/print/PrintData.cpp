@@ -1,11 +1,16 @@
 #include "PrintData.h"
 
+#include "XmlUtf8.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 
 namespace tarvo::suite {
 
@@ -87,6 +92,58 @@ bool isSpace(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+/// Character data (or an attribute's value) with its references resolved and its line ends
+/// (in a value, its white space) normalised as an XML reader gives them; false on a reference
+/// XML does not know.
+bool decodeText(QByteArray& out, const char* p, const char* end, bool attribute) {
+    while (p < end) {
+        const char* mark = p;
+        while (mark < end && *mark != '&' && *mark != '\r' &&
+               !(attribute && (*mark == '\n' || *mark == '\t')))
+            ++mark;
+        out.append(p, mark - p);
+        p = mark;
+        if (p == end)
+            return true;
+        const char c = *p++;
+        if (c != '&') {
+            if (c == '\r' && p < end && *p == '\n')
+                ++p;
+            out += attribute ? ' ' : '\n';
+            continue;
+        }
+        const char* semi = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
+        if (!semi || semi - p > 10)
+            return false;
+        const std::string_view name(p, size_t(semi - p));
+        p = semi + 1;
+        if (name == "lt") {
+            out += '<';
+        } else if (name == "gt") {
+            out += '>';
+        } else if (name == "amp") {
+            out += '&';
+        } else if (name == "quot") {
+            out += '"';
+        } else if (name == "apos") {
+            out += '\'';
+        } else if (name.size() > 1 && name[0] == '#') {
+            const bool hex = name[1] == 'x';
+            const std::string_view digits = name.substr(hex ? 2 : 1);
+            uint u = 0;
+            const auto [last, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), u, hex ? 16 : 10);
+            if (digits.empty() || error != std::errc() || last != digits.data() + digits.size() ||
+                u == 0 || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
+                return false;
+            appendUtf8(out, u);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 PrintDataWriter::PrintDataWriter(QString* out, const PrintDataHeader& header) : m_text(out) {
@@ -135,6 +192,34 @@ void PrintDataWriter::writeCell(QStringView text) {
     m_buffer += "</C>";
 }
 
+void PrintDataWriter::writeCellUtf8(QByteArrayView text) {
+    if (!text.isValidUtf8())
+        return writeCell(QString::fromUtf8(text));
+    beginCellUtf8().append(text);
+    endCellUtf8();
+}
+
+QByteArray& PrintDataWriter::beginCellUtf8() {
+    m_buffer += "<C>";
+    m_cellAt = m_buffer.size();
+    return m_buffer;
+}
+
+void PrintDataWriter::endCellUtf8() {
+    const QByteArrayView text = QByteArrayView(m_buffer).sliced(m_cellAt);
+    if (text.isEmpty()) {
+        m_buffer.truncate(m_cellAt - 3);
+        m_buffer += "<C/>";
+        return;
+    }
+    if (!isPlainXmlUtf8(text)) {
+        const QByteArray cell = text.toByteArray();
+        m_buffer.truncate(m_cellAt);
+        appendXmlEscapedUtf8(m_buffer, cell);
+    }
+    m_buffer += "</C>";
+}
+
 void PrintDataWriter::endRow() {
     m_buffer += "</R>\n";
     if (m_device && m_buffer.size() >= kFlushAt)
@@ -144,7 +229,8 @@ void PrintDataWriter::endRow() {
 void PrintDataWriter::flush() {
     if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
         m_failed = true;
-    m_buffer.clear();
+    // Emptied, not cleared: the next rows reuse its memory.
+    m_buffer.resize(0);
 }
 
 bool PrintDataWriter::finish() {
@@ -231,68 +317,21 @@ bool PrintDataFileReader::fail() {
     return false;
 }
 
-/// Character data up to `end` ('<' for a cell, the quote for an attribute), entities resolved
-/// and line ends normalised as an XML reader gives them.
-bool PrintDataFileReader::readText(QByteArray& out, char end) {
-    for (;;) {
-        // A run of ordinary bytes is taken at once.
-        qsizetype run = m_at;
-        while (run < m_buf.size()) {
-            const char b = m_buf[run];
-            if (b == end || b == '<' || b == '&' || b == '\r' ||
-                (end != '<' && (b == '\n' || b == '\t')))
-                break;
-            ++run;
-        }
-        out.append(m_buf.constData() + m_at, run - m_at);
-        m_at = run;
-        const int c = peek();
-        if (c < 0)
+/// An attribute's value up to its closing quote, which follows it in the file.
+bool PrintDataFileReader::readValue(QByteArray& out, char quote) {
+    qsizetype looked = 0; // bytes after m_at without the quote
+    const char* close = nullptr;
+    while (!(close = static_cast<const char*>(std::memchr(
+                 m_buf.constData() + m_at + looked, quote, size_t(m_buf.size() - m_at - looked))))) {
+        looked = m_buf.size() - m_at;
+        if (!fill())
             return fail();
-        if (c == uchar(end))
-            return true;
-        ++m_at;
-        if (c == '<')
-            return fail();
-        if (c == '\r') {
-            if (peek() == '\n')
-                ++m_at;
-            out += end == '<' ? '\n' : ' ';
-            continue;
-        }
-        if (c != '&') {
-            out += (end != '<' && (c == '\n' || c == '\t')) ? ' ' : char(c);
-            continue;
-        }
-        QByteArray name;
-        for (int ch = peek(); ch != ';'; ch = peek()) {
-            if (ch < 0 || name.size() > 10)
-                return fail();
-            name += char(ch);
-            ++m_at;
-        }
-        ++m_at;
-        if (name == "lt") {
-            out += '<';
-        } else if (name == "gt") {
-            out += '>';
-        } else if (name == "amp") {
-            out += '&';
-        } else if (name == "quot") {
-            out += '"';
-        } else if (name == "apos") {
-            out += '\'';
-        } else if (name.startsWith('#')) {
-            bool ok = false;
-            const uint u =
-                name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
-            if (!ok || u == 0 || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
-                return fail();
-            appendUtf8(out, u);
-        } else {
-            return fail();
-        }
     }
+    const char* p = m_buf.constData() + m_at;
+    if (std::memchr(p, '<', size_t(close - p)) || !decodeText(out, p, close, true))
+        return fail();
+    m_at = close - m_buf.constData();
+    return true;
 }
 
 bool PrintDataFileReader::readName(QByteArray& out) {
@@ -326,7 +365,7 @@ bool PrintDataFileReader::readAttributes(PrintDataHeader& header, bool& empty) {
             return fail();
         ++m_at;
         QByteArray value;
-        if (!readText(value, char(quote)))
+        if (!readValue(value, char(quote)))
             return false;
         ++m_at;
         const QString text = QString::fromUtf8(value);
@@ -371,8 +410,39 @@ bool PrintDataFileReader::readHeader(PrintDataHeader& header) {
     return true;
 }
 
-bool PrintDataFileReader::next(QStringList& cells) {
-    cells.clear();
+void PrintDataFileReader::bufferRow() {
+    // The rows are read where they lie in the buffer, so the buffer first takes in the whole
+    // row: up to the '>' of the first "</R" ahead (or the end of the file, where a cut-off row
+    // is then found out).
+    for (;;) {
+        if (m_bufStart + m_at < m_rowEnd)
+            return;
+        const char* data = m_buf.constData();
+        const qsizetype from = std::max(m_at, qsizetype(m_searched - m_bufStart));
+        const std::string_view rest(data + from, size_t(m_buf.size() - from));
+        const size_t close = rest.find("</R");
+        if (close != std::string_view::npos) {
+            const char* gt =
+                static_cast<const char*>(std::memchr(rest.data() + close, '>', rest.size() - close));
+            if (gt) {
+                m_rowEnd = m_bufStart + (gt + 1 - data);
+                return;
+            }
+        }
+        // Looked at up to here; a "</R" whose '>' is still to come is looked at again.
+        m_searched = m_bufStart + (close != std::string_view::npos
+                                       ? from + qsizetype(close)
+                                       : std::max(from, m_buf.size() - 3));
+        if (!fill()) {
+            m_rowEnd = m_bufStart + m_buf.size();
+            return;
+        }
+    }
+}
+
+bool PrintDataFileReader::readRow() {
+    m_spans.clear();
+    m_decoded.clear();
     if (m_error || m_ended)
         return false;
     skipSpace();
@@ -385,38 +455,105 @@ bool PrintDataFileReader::next(QStringList& cells) {
         skipSpace();
         return peek() >= 0 && fail();
     }
-    if (!take("<R"))
-        return fail();
-    skipSpace();
-    if (take("/>"))
+    bufferRow();
+    const char* p = m_buf.constData() + m_at;
+    const char* end = m_buf.constData() + (m_rowEnd - m_bufStart);
+    return readCells(p, end) || fail();
+}
+
+/// The cells of the row at p, which lies whole before end.
+bool PrintDataFileReader::readCells(const char* p, const char* end) {
+    const auto space = [&] {
+        while (p < end && isSpace(uchar(*p)))
+            ++p;
+    };
+    const auto take = [&](QByteArrayView literal) {
+        if (end - p < literal.size() || std::memcmp(p, literal.data(), size_t(literal.size())))
+            return false;
+        p += literal.size();
         return true;
+    };
+    const auto done = [&] {
+        m_at = p - m_buf.constData();
+        return true;
+    };
+    if (!take("<R"))
+        return false;
+    space();
+    if (take("/>"))
+        return done();
     if (!take(">"))
-        return fail();
+        return false;
     for (;;) {
-        skipSpace();
+        space();
         if (take("</R")) {
-            skipSpace();
-            return take(">") || fail();
+            space();
+            return take(">") && done();
         }
         if (!take("<C"))
-            return fail();
-        skipSpace();
+            return false;
+        space();
         if (take("/>")) {
-            cells << QString();
+            m_spans.push_back({false, 0, 0});
             continue;
         }
         if (!take(">"))
-            return fail();
-        m_cell.clear();
-        if (!readText(m_cell, '<'))
             return false;
+        const char* lt = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!lt)
+            return false;
+        switch (scanXmlText(p, lt)) {
+        case XmlText::Invalid:
+            return false;
+        case XmlText::Plain:
+            m_spans.push_back({false, p - m_buf.constData(), lt - p});
+            break;
+        case XmlText::Marked: {
+            const qsizetype at = m_decoded.size();
+            if (!decodeText(m_decoded, p, lt, false))
+                return false;
+            m_spans.push_back({true, at, m_decoded.size() - at});
+            break;
+        }
+        }
+        p = lt;
         if (!take("</C"))
-            return fail();
-        skipSpace();
+            return false;
+        space();
         if (!take(">"))
-            return fail();
-        cells << QString::fromUtf8(m_cell);
+            return false;
     }
+}
+
+bool PrintDataFileReader::next(PrintDataCells& cells) {
+    cells.clear();
+    if (!readRow())
+        return false;
+    for (const Span& s : m_spans)
+        cells.push_back(
+            QByteArrayView((s.decoded ? m_decoded.constData() : m_buf.constData()) + s.at, s.size));
+    return true;
+}
+
+bool PrintDataFileReader::next(QStringList& cells) {
+    cells.clear();
+    PrintDataCells bytes;
+    if (!next(bytes))
+        return false;
+    cells.reserve(bytes.size());
+    for (const QByteArrayView b : bytes)
+        cells << QString::fromUtf8(b);
+    return true;
+}
+
+bool PrintDataFileReader::checkRows(qsizetype columns, const std::function<void()>& tick) {
+    while (readRow()) {
+        if (m_spans.size() != columns)
+            return fail();
+        if (tick)
+            tick();
+    }
+    return !m_error;
 }
 
 bool PrintDataFileReader::seek(qint64 rowOffset) {
@@ -425,6 +562,8 @@ bool PrintDataFileReader::seek(qint64 rowOffset) {
     m_buf.clear();
     m_at = 0;
     m_bufStart = rowOffset;
+    m_rowEnd = 0;
+    m_searched = 0;
     m_ended = false;
     m_error = false;
     return true;

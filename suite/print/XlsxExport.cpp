@@ -67,6 +67,13 @@ public:
         return m_bytes.data();
     }
     const char* of(const QString& text) { return of(QStringView(text)); }
+    const char* of(QByteArrayView utf8) {
+        if (m_bytes.size() < size_t(utf8.size()) + 1)
+            m_bytes.resize(size_t(utf8.size()) + 1);
+        std::copy(utf8.begin(), utf8.end(), m_bytes.begin());
+        m_bytes[size_t(utf8.size())] = '\0';
+        return m_bytes.data();
+    }
 
 private:
     std::vector<char> m_bytes;
@@ -140,7 +147,7 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
 
     std::optional<QString> refused;
     lxw_row_t row = 1;
-    const bool readable = forEachRow(job, [&](const QStringList& cells) {
+    const bool readable = forEachRow(job, [&](const PrintDataCells& cells) {
         // Checked before the row: a row of blank cells past the end would vanish unreported.
         if (row >= LXW_ROW_MAX) {
             refused = tr("清单超过一个工作表最多能容纳的 %1 行，请改存为 .csv 文件")
@@ -149,7 +156,7 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
         }
         const qsizetype n = std::min(cells.size(), columns.size());
         for (qsizetype i = 0; i < n; ++i) {
-            const QString& text = cells[i];
+            const QByteArrayView text = cells[i];
             if (text.isEmpty())
                 continue;
             const auto col = lxw_col_t(i);

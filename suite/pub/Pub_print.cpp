@@ -141,8 +141,10 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     EventPump pump;
     for (int r = 1; r < grid->Rows(); ++r) {
         writer.beginRow();
-        for (int c : cols)
-            writer.writeCell(grid->TextMatrix(r, c));
+        for (int c : cols) {
+            grid->appendTextUtf8(r, c, writer.beginCellUtf8());
+            writer.endCellUtf8();
+        }
         writer.endRow();
         pump();
     }

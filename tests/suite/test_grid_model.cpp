@@ -25,6 +25,15 @@ private:
     QStringList m_names;
 };
 
+/// Rows that give their bytes apart from their texts, to tell which of the two a grid asked for.
+class ByteRows : public Rows {
+public:
+    using Rows::Rows;
+    void appendUtf8(int row, int col, QByteArray& out) const override {
+        out += "b:" + text(row, col).toUtf8();
+    }
+};
+
 QStringList column(const Grid& g, int col) {
     QStringList out;
     for (int r = 1; r < g.Rows(); ++r)
@@ -63,6 +72,27 @@ TEST(GridModel, RowsFromASourceSortWithTheirWrittenCellsAndKeepTheirNumbers) {
     EXPECT_EQ(column(g, 2), QStringList({"r0c2"})) << "a fresh source drops written cells";
     g.setSource(nullptr, {});
     EXPECT_EQ(g.Rows(), 1);
+}
+
+TEST(GridModel, CellBytesComeFromTheSourceUnlessTheGridHoldsTheCellItself) {
+    Grid g;
+    g.setCols(3);
+    g.setTextMatrix(0, 1, "名称");
+    g.setSource(std::make_shared<ByteRows>(QStringList{"甲", "乙"}), {1, 0});
+    g.setTextMatrix(2, 2, "改过");
+    g.setRows(4);
+    const auto bytes = [&](int row, int col) {
+        QByteArray out = "x";
+        g.appendTextUtf8(row, col, out);
+        return out;
+    };
+    EXPECT_EQ(bytes(1, 1), "xb:乙");
+    EXPECT_EQ(bytes(2, 1), "xb:甲");
+    EXPECT_EQ(bytes(2, 2), "x改过") << "a written cell wins over its source";
+    EXPECT_EQ(bytes(0, 1), "x名称");
+    EXPECT_EQ(bytes(2, 0), "x2");
+    EXPECT_EQ(bytes(3, 1), "x") << "a row added past the source";
+    EXPECT_EQ(bytes(9, 1), "x");
 }
 
 TEST(GridModel, OnlyTheCellsAskedForAreWorkedOut) {

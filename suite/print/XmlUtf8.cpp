@@ -1,0 +1,118 @@
+#include "XmlUtf8.h"
+
+#include <array>
+#include <cstring>
+
+namespace tarvo::suite {
+
+namespace {
+
+// Byte classes: what a byte asks of a scan of character data that is known to be UTF-8.
+enum : unsigned char { Ordinary, Control, Amp, Cr, Lt, Gt, Ef };
+
+constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> t{};
+    for (int b = 0; b < 0x20; ++b)
+        t[b] = b == '\t' || b == '\n' ? Ordinary : Control;
+    t['\r'] = Cr;
+    t['&'] = Amp;
+    t['<'] = Lt;
+    t['>'] = Gt;
+    t[0xEF] = Ef;
+    return t;
+}();
+
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHighs = 0x8080808080808080ULL;
+
+bool hasByte(quint64 w, unsigned char b) {
+    const quint64 x = w ^ (kOnes * b);
+    return ((x - kOnes) & ~x & kHighs) != 0;
+}
+
+/// Whether any of the eight bytes at p is not Ordinary (a few Ordinary ones may say yes too):
+/// most character data is passed over eight bytes at a time.
+bool wordNeedsLook(const unsigned char* p) {
+    quint64 w;
+    std::memcpy(&w, p, sizeof w);
+    return ((w - kOnes * 0x20) & ~w & kHighs) != 0 || hasByte(w, '&') || hasByte(w, '<') ||
+           hasByte(w, '>') || hasByte(w, 0xEF);
+}
+
+/// U+FFFE or U+FFFF at p (whose first byte is 0xEF), which XML cannot carry.
+bool noncharacterAt(const unsigned char* p, const unsigned char* end) {
+    return end - p >= 3 && p[1] == 0xBF && p[2] >= 0xBE;
+}
+
+} // namespace
+
+XmlText scanXmlText(const char* from, const char* to) {
+    if (!QByteArrayView(from, to).isValidUtf8())
+        return XmlText::Invalid;
+    auto p = reinterpret_cast<const unsigned char*>(from);
+    const auto end = reinterpret_cast<const unsigned char*>(to);
+    XmlText found = XmlText::Plain;
+    for (; p < end; ++p) {
+        while (end - p >= 8 && !wordNeedsLook(p))
+            p += 8;
+        if (p == end)
+            break;
+        switch (kClasses[*p]) {
+        case Amp:
+        case Cr:
+            found = XmlText::Marked;
+            break;
+        case Control:
+        case Lt:
+            return XmlText::Invalid;
+        case Ef:
+            if (noncharacterAt(p, end))
+                return XmlText::Invalid;
+            break;
+        default:
+            break;
+        }
+    }
+    return found;
+}
+
+/// Where the first byte of UTF-8 text lies that the writer escapes or marks, or end.
+const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* end) {
+    for (; p < end; ++p) {
+        while (end - p >= 8 && !wordNeedsLook(p))
+            p += 8;
+        if (p == end)
+            break;
+        const unsigned char c = kClasses[*p];
+        if (c != Ordinary && (c != Ef || noncharacterAt(p, end)))
+            return p;
+    }
+    return end;
+}
+
+bool isPlainXmlUtf8(QByteArrayView text) {
+    const auto p = reinterpret_cast<const unsigned char*>(text.data());
+    return firstToEscape(p, p + text.size()) == p + text.size();
+}
+
+void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
+    auto p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto end = p + text.size();
+    auto run = p;
+    // A character XML cannot carry is marked, as the writer marks it in a QString.
+    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+    while ((p = firstToEscape(p, end)) < end) {
+        const unsigned char c = kClasses[*p];
+        out.append(reinterpret_cast<const char*>(run), p - run);
+        out += c == Lt    ? "&lt;"
+               : c == Gt  ? "&gt;"
+               : c == Amp ? "&amp;"
+               : c == Cr  ? "&#13;"
+                          : kReplacement;
+        p += c == Ef ? 3 : 1;
+        run = p;
+    }
+    out.append(reinterpret_cast<const char*>(run), end - run);
+}
+
+} // namespace tarvo::suite

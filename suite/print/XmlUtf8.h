@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace tarvo::suite {
+
+/// What a run of character data holds, as far as an XML reader of UTF-8 cares.
+enum class XmlText {
+    Invalid, ///< not UTF-8, or a character XML cannot carry
+    Plain,   ///< to be taken as it is
+    Marked,  ///< holds '&' or a carriage return, to be resolved first
+};
+XmlText scanXmlText(const char* from, const char* to);
+
+/// Whether valid UTF-8 text goes into XML character data as it is: nothing to escape or mark.
+bool isPlainXmlUtf8(QByteArrayView text);
+
+/// Appends valid UTF-8 text as XML character data, as the print data writer escapes a QString.
+void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text);
+
+} // namespace tarvo::suite

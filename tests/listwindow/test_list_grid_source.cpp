@@ -1,0 +1,61 @@
+// The list's cells as UTF-8 straight from the record set are the texts the grid shows.
+#include "AdoTypes.h"
+#include "ListGridSource.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+
+TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
+    using Shown = ListGridSource::Shown;
+    const int types[] = {ado::adVarWChar, ado::adBoolean,     ado::adSmallInt, ado::adInteger,
+                         ado::adCurrency, ado::adDouble,      ado::adBigInt,   ado::adDBTimeStamp,
+                         ado::adDate,     ado::adUnsignedTinyInt};
+    const Shown shown[] = {Shown::AsIs, Shown::YesNo, Shown::SignFlag, Shown::AccProperty};
+    QVector<FieldInfo> fields;
+    for (int type : types)
+        for (int s = 0; s < 4; ++s)
+            fields.push_back({QStringLiteral("f%1_%2").arg(type).arg(s), type, 20});
+    fields.push_back({"iWHProperty", ado::adInteger, 4});
+    const int n = int(fields.size());
+
+    // Each row stores one value, of one kind, in every column.
+    const QList<QByteArray> texts = {
+        "",    "abc",       "中文 账户", "True",       "false",      "是", "1",  "0",  "2", "7",
+        "007", "-1",        " 3",       "99999999999", "2024-02-29", "2023-02-29",
+        "0000-01-01",       "2024-01-31 00:00:00",    "2024-1-31",  "1.5", "\xFF\xFE", "\xED\xA0\x80", "\xEF\xBF\xBE"};
+    const qint64 integers[] = {0, 1, 2, -1, 5, 127, 40000, 3000000000LL, -3000000000LL};
+    const double reals[] = {0.5, 3.0, 1e20, -0.1};
+    ColumnStore cells(n);
+    for (const QByteArray& t : texts) {
+        for (int c = 0; c < n; ++c)
+            cells.addText(c, t.constData(), t.size());
+        cells.endRow();
+    }
+    for (qint64 v : integers) {
+        for (int c = 0; c < n; ++c)
+            cells.addInteger(c, v);
+        cells.endRow();
+    }
+    for (double v : reals) {
+        for (int c = 0; c < n; ++c)
+            cells.addReal(c, v);
+        cells.endRow();
+    }
+    for (int c = 0; c < n; ++c)
+        cells.addNull(c);
+    cells.endRow();
+
+    auto rs = std::make_shared<Recordset>(fields, std::move(cells));
+    ListGridSource source(rs, {"否", "是"}, {"收", "付"}, {"基本户", "一般户", "专用户"});
+    for (int c = 1; c <= n; ++c)
+        source.setShown(c, c == n ? Shown::AsIs : shown[(c - 1) % 4]);
+    for (int row = 0; row < source.rowCount(); ++row) {
+        for (int c = 0; c <= n; ++c) {
+            QByteArray out = "前";
+            source.appendUtf8(row, c, out);
+            ASSERT_EQ(out, "前" + source.text(row, c).toUtf8())
+                << "row " << row << " field " << fields.value(c - 1).name.toStdString();
+        }
+    }
+}
