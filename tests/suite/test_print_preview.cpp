@@ -112,7 +112,8 @@ TEST_F(PreviewTest, ShowsTheFirstPageAtOnceAndTurnsPagesByKey) {
     });
     EXPECT_EQ(control.PrintPreview(), 0);
     EXPECT_TRUE(seen.pagePainted);
-    EXPECT_EQ(seen.firstLabel, QString("第 1 页 / 共 %1 页").arg(kPagesCountedBefore));
+    // The first page shows before the rest are counted; End counts them all.
+    EXPECT_TRUE(seen.firstLabel.startsWith("第 1 页 / 共 ")) << seen.firstLabel.toStdString();
     EXPECT_EQ(seen.pages,
               QList<int>({1, 2, 1, kPagesCountedBefore - 1, kPagesCountedBefore - 1, 0, 0}));
     EXPECT_EQ(seen.lastLabel, QString("第 %1 页 / 共 %1 页").arg(kPagesCountedBefore));
