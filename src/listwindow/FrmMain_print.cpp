@@ -3,6 +3,7 @@
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "FrmMain.h"
 #include "Grid.h"
 #include "IPrintControl.h"
@@ -37,7 +38,8 @@ void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     GetPrintStyle(styleXml, grid);
     QString dataFile;
     WriteData(dataFile, grid);
-    const auto removeData = qScopeGuard([&] { QFile::remove(dataFile); });
+    // A long list's file takes the file system a while to free: the window repaints meanwhile.
+    const auto removeData = qScopeGuard([&] { runAside([&] { QFile::remove(dataFile); }); });
     if (Prn->SetDataStyleXML(dataFile, false, styleXml, true, QStringLiteral("Default")) != 0)
         return;
     const QString k = key.toLower();

@@ -152,8 +152,12 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
         file.remove();
         throw std::runtime_error("无法写入打印数据文件");
     }
-    if (!flag)
-        dataXml = file.fileName();
+    if (flag)
+        return;
+    dataXml = file.fileName();
+    // Closing a long file just written can keep the file system busy for a while: the window
+    // repaints meanwhile.
+    runAside([&] { file.close(); });
 }
 
 void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {
