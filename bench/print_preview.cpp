@@ -13,6 +13,7 @@
 #include "Login.h"
 #include "PrintControl.h"
 #include "PrintPreviewDialog.h"
+#include "StallMeter.h"
 #include "SuiteContext.h"
 
 #include <QApplication>
@@ -27,35 +28,6 @@
 #include <cstdio>
 
 namespace {
-
-/// The longest gap between two turns of the event loop while it is armed.
-class StallWatch : public QObject {
-public:
-    StallWatch() {
-        m_turn.setInterval(0);
-        connect(&m_turn, &QTimer::timeout, this, [this] {
-            if (m_armed)
-                m_longest = std::max(m_longest, m_since.nsecsElapsed() / 1e6);
-            m_since.start();
-        });
-        m_turn.start();
-    }
-    void arm() {
-        m_longest = 0;
-        m_since.start();
-        m_armed = true;
-    }
-    double disarm() {
-        m_armed = false;
-        return std::max(m_longest, m_since.nsecsElapsed() / 1e6);
-    }
-
-private:
-    QTimer m_turn;
-    QElapsedTimer m_since;
-    double m_longest = 0;
-    bool m_armed = false;
-};
 
 /// Resets the process's peak resident memory, so that the next peak belongs to what follows.
 void resetPeak() {
@@ -98,13 +70,13 @@ protected:
             m_previewing = false;
             const double ms = m_command.nsecsElapsed() / 1e6;
             bench::report("preview_first_page_ms", ms);
-            bench::report("preview_stall_ms", m_stalls.disarm());
+            bench::report("preview_stall_ms", m_stalls.longest());
             bench::report("preview_rss_mb", bench::residentMegabytes());
             bench::report("preview_peak_mb", bench::peakMegabytes());
             auto* d =
                 qobject_cast<tarvo::suite::PrintPreviewDialog*>(QApplication::activeModalWidget());
             if (d && d->counting()) {
-                m_stalls.arm();
+                m_stalls.reset();
                 connect(d, &tarvo::suite::PrintPreviewDialog::pagesCounted, this,
                         [this, d](int pages) { countDone(d, pages); });
             } else if (d) {
@@ -120,7 +92,7 @@ private:
     QString m_pdfPath;
     const QElapsedTimer& m_sinceShow;
     tarvo::FrmMain* m_list = nullptr;
-    StallWatch m_stalls;
+    bench::StallMeter m_stalls;
     QElapsedTimer m_command;
     bool m_previewing = false;
 
@@ -139,7 +111,7 @@ private:
     void preview() {
         resetPeak();
         m_previewing = true;
-        m_stalls.arm();
+        m_stalls.reset();
         m_command.start();
         m_list->DoCommand(QStringLiteral("Preview"));
         QTimer::singleShot(0, this, [this] { m_pdf ? exportPdf() : finish(); });
@@ -151,7 +123,7 @@ private:
         bench::report("preview_layout_done_ms", m_command.nsecsElapsed() / 1e6);
         if (pages >= 0)
             bench::report("preview_pages", pages);
-        bench::report("preview_layout_stall_ms", pages >= 0 ? m_stalls.disarm() : 0.0);
+        bench::report("preview_layout_stall_ms", pages >= 0 ? m_stalls.longest() : 0.0);
         QTimer::singleShot(0, d, &QDialog::reject);
     }
 
@@ -160,12 +132,12 @@ private:
         tarvo::suite::setUnattended(true);
         const double before = bench::residentMegabytes();
         resetPeak();
-        m_stalls.arm();
+        m_stalls.reset();
         QElapsedTimer t;
         t.start();
         m_list->DoCommand(QStringLiteral("SaveFile"));
         const double seconds = t.nsecsElapsed() / 1e9;
-        bench::report("pdf_stall_ms", m_stalls.disarm());
+        bench::report("pdf_stall_ms", m_stalls.longest());
         bench::report("pdf_peak_mb", bench::peakMegabytes());
         bench::report("pdf_list_rss_mb", before);
         const int pages = pdfPages(m_pdfPath);
