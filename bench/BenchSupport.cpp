@@ -49,6 +49,12 @@ void generateAccounts(const QString& dbName, int n) {
     tx.commit();
 }
 
+QString accountsDatabase(const QString& dir, const QString& serverUrl, const QString& name, int n) {
+    const QString dbName = makeDatabase(dir, serverUrl, name);
+    generateAccounts(dbName, n);
+    return dbName;
+}
+
 void generateBanks(const QString& dbName, int n) {
     auto db = AccountDatabase::open(dbName);
     auto& sql = db->sql();

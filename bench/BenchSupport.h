@@ -20,6 +20,8 @@ QString makeDatabase(const QString& dir, const QString& serverUrl, const QString
 /// n generated bank accounts, spread over the seeded banks and ledger accounts so that both
 /// joins of the list find rows.
 void generateAccounts(const QString& dbName, int n);
+/// makeDatabase holding n generated accounts: what most benchmarks start from.
+QString accountsDatabase(const QString& dir, const QString& serverUrl, const QString& name, int n);
 /// n generated banks in the bank archive.
 void generateBanks(const QString& dbName, int n);
 

@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
     const int n = argc > 1 ? QString(argv[1]).toInt() : 1000;
     const QString server = argc > 2 ? QString(argv[2]) : QString();
     QTemporaryDir dir;
-    const QString dbName = bench::makeDatabase(dir.path(), server, QStringLiteral("accounts"));
-    bench::generateAccounts(dbName, n);
+    const QString dbName =
+        bench::accountsDatabase(dir.path(), server, QStringLiteral("accounts"), n);
     if (!bench::logIn(dbName))
         return 1;
     const double ms = saveMs(dbName);

@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     const int n = argc > 1 ? QString(argv[1]).toInt() : 2000;
     const QString server = argc > 2 ? QString(argv[2]) : QString();
     QTemporaryDir dir;
-    const QString dbName = bench::makeDatabase(dir.path(), server, QStringLiteral("imports"));
-    bench::generateAccounts(dbName, kArchive);
+    const QString dbName =
+        bench::accountsDatabase(dir.path(), server, QStringLiteral("imports"), kArchive);
     if (!bench::logIn(dbName))
         return 1;
     auto srv = tarvo::createObject<tarvo::IClsCommon>("TarvoSrvTrans.IClsCommon");

@@ -138,8 +138,7 @@ private:
 int preview(int n) {
     QTemporaryDir dir;
     const QString dbName =
-        bench::makeDatabase(dir.path(), QString(), QStringLiteral("tarvo_import_%1").arg(n));
-    bench::generateAccounts(dbName, n);
+        bench::accountsDatabase(dir.path(), QString(), QStringLiteral("tarvo_import_%1").arg(n), n);
     const QString file = writeFile(dir.path(), n);
     const double shell = shellImportMs(dbName, file);
     auto login = bench::logIn(dbName);
@@ -162,8 +161,8 @@ int preview(int n) {
 
 int store(int n, const QString& server) {
     QTemporaryDir dir;
-    const QString dbName = bench::makeDatabase(dir.path(), server, QStringLiteral("imports"));
-    bench::generateAccounts(dbName, n);
+    const QString dbName =
+        bench::accountsDatabase(dir.path(), server, QStringLiteral("imports"), n);
     if (!bench::logIn(dbName))
         return 1;
     auto srv = tarvo::createObject<tarvo::IClsCommon>("TarvoSrvTrans.IClsCommon");

@@ -204,8 +204,7 @@ int main(int argc, char** argv) {
     const QString format = argc > 2 ? QString(argv[2]) : QStringLiteral("csv");
     QTemporaryDir dir;
     const QString dbName =
-        bench::makeDatabase(dir.path(), {}, QStringLiteral("tarvo_export_%1").arg(n));
-    bench::generateAccounts(dbName, n);
+        bench::accountsDatabase(dir.path(), {}, QStringLiteral("tarvo_export_%1").arg(n), n);
     auto login = bench::logIn(dbName);
     if (!login)
         return 1;

@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
     const QString server = argc > 2 ? QString(argv[2]) : QString();
     QTemporaryDir dir;
     const QString dbName =
-        bench::makeDatabase(dir.path(), server, QStringLiteral("tarvo_load_%1").arg(n));
-    bench::generateAccounts(dbName, n);
+        bench::accountsDatabase(dir.path(), server, QStringLiteral("tarvo_load_%1").arg(n), n);
 
     auto login = bench::logIn(dbName);
     if (!login)

@@ -162,8 +162,7 @@ int main(int argc, char** argv) {
     const bool pdf = argc > 2 && QString(argv[2]) == u"pdf";
     QTemporaryDir dir;
     const QString dbName =
-        bench::makeDatabase(dir.path(), QString(), QStringLiteral("tarvo_print_%1").arg(n));
-    bench::generateAccounts(dbName, n);
+        bench::accountsDatabase(dir.path(), QString(), QStringLiteral("tarvo_print_%1").arg(n), n);
     auto login = bench::logIn(dbName);
     if (!login)
         return 1;

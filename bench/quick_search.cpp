@@ -200,9 +200,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int n = argc > 1 ? QString(argv[1]).toInt() : 1000;
     QTemporaryDir dir;
-    const QString dbName = bench::makeDatabase(dir.path(), QString(),
-                                               QStringLiteral("tarvo_search_%1").arg(n));
-    bench::generateAccounts(dbName, n);
+    const QString dbName =
+        bench::accountsDatabase(dir.path(), QString(), QStringLiteral("tarvo_search_%1").arg(n), n);
     giveChineseNames(dbName, n);
     auto login = bench::logIn(dbName);
     if (!login)
