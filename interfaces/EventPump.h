@@ -4,8 +4,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
+#include <atomic>
+#include <exception>
 #include <functional>
+#include <initializer_list>
 #include <thread>
+#include <vector>
 
 namespace tarvo {
 
@@ -33,16 +37,35 @@ private:
     }
 };
 
-/// Runs work on a thread of its own while this one waits in an event loop, so that windows
-/// repaint and the desktop never takes the program for hung; input waits meanwhile.
-inline void runAside(const std::function<void()>& work) {
+/// Runs each piece of work on a thread of its own, side by side, while this one waits in an
+/// event loop, so that windows repaint and the desktop never takes the program for hung; input
+/// waits meanwhile. What a piece throws is thrown here once every piece has ended.
+inline void runAside(std::initializer_list<std::function<void()>> works) {
     QEventLoop loop;
-    std::thread worker([&] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    std::atomic<std::size_t> running = works.size();
+    std::vector<std::exception_ptr> failed(works.size());
+    std::vector<std::thread> workers;
+    workers.reserve(works.size());
+    for (const std::function<void()>& work : works)
+        workers.emplace_back([&, &failure = failed[workers.size()]] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            if (--running == 0)
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const std::exception_ptr& failure : failed)
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
+inline void runAside(const std::function<void()>& work) {
+    runAside({work});
 }
 
 } // namespace tarvo

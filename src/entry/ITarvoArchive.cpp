@@ -6,6 +6,7 @@
 #include "ClassRegistry.h"
 #include "ComponentLanguage.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "FrmMain.h"
 #include "TypeLibrary.h"
 
@@ -131,7 +132,11 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadsrvdbfail"));
         return false;
     }
-    s.SrvDB->Init(oLogin->MoxDbName());
+    // The session and the column set each open a connection of its own: on a server a few
+    // round trips apiece, made beside the window's thread, which keeps turning its events.
+    const QString dbName = oLogin->MoxDbName();
+    const QString userId = oLogin->cUserId();
+    runAside([&] { s.SrvDB->Init(dbName); });
     if (!s.SrvDB->Status()) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.dbconnectfail"));
         return false;
@@ -141,14 +146,14 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadrowauthsvrfail"));
         return false;
     }
-    s.oRowAuth->Init(oLogin->MoxDbName(), oLogin->cUserId());
+    s.oRowAuth->Init(dbName, userId);
     s.oColSet = createObject<IColSet>(kEarlierBuild ? QStringLiteral("Tarvocolset.clsColSet")
                                                     : QStringLiteral("TarvoColumnSet.clsColSet"));
     if (!s.oColSet) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadcolsetclientfail"));
         return false;
     }
-    s.oColSet->Init(oLogin->MoxDbName(), oLogin->cUserId());
+    runAside([&] { s.oColSet->Init(dbName, userId); });
     return true;
 }
 
