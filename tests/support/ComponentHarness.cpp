@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 using namespace tarvo;
@@ -163,9 +164,14 @@ QVariant ComponentHarness::scalar(const QString& query, const QVariantList& para
 }
 
 std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspect) {
+    // A list open already is not the one to come, even while the next one opens.
+    QList<QPointer<FrmMain>> openAlready;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* list = qobject_cast<FrmMain*>(w))
+            openAlready << list;
     auto timer = std::make_shared<QTimer>();
     timer->setInterval(20);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), inspect] {
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), inspect, openAlready] {
         // The modal list window on top is the one opened last.
         QWidgetList candidates = QApplication::topLevelWidgets();
         if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget())) {
@@ -176,7 +182,7 @@ std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspe
         }
         for (QWidget* w : candidates) {
             auto* list = qobject_cast<FrmMain*>(w);
-            if (list && list->isVisible() && list->isLoaded()) {
+            if (list && !openAlready.contains(list) && list->isVisible() && list->isLoaded()) {
                 t->stop();
                 inspect(*list);
                 list->close();
