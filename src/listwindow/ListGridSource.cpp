@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <utility>
 
 namespace tarvo {
@@ -69,6 +70,18 @@ void appendNumber(QByteArray& out, qint64 n) {
     out.append(digits, end - digits);
 }
 
+/// A currency or double field's number as its text shows it: the shorter of the number's
+/// shortest exact fixed and exponent forms, fixed on a tie, which the standard library writes
+/// as the text does. Minus zero shows as zero; what is not finite is left to the text.
+bool appendReal(QByteArray& out, double d) {
+    if (!std::isfinite(d))
+        return false;
+    char digits[40];
+    const auto end = std::to_chars(digits, digits + sizeof digits, d == 0 ? 0.0 : d).ptr;
+    out.append(digits, end - digits);
+    return true;
+}
+
 } // namespace
 
 ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
@@ -125,8 +138,7 @@ QString ListGridSource::shownText(const QString& t, int col) const {
         // A code no text stands for (written by another program) shows as it is stored.
         bool number = false;
         const int code = t.toInt(&number);
-        return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code]
-                                                                       : t;
+        return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code] : t;
     }
     case Shown::AsIs:
         break;
@@ -148,10 +160,10 @@ bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) cons
             out += n != 0 ? "True" : "False";
             return true;
         }
+        if (info.type == ado::adCurrency || info.type == ado::adDouble)
+            return appendReal(out, double(n));
         const bool whole = info.type == ado::adSmallInt || info.type == ado::adInteger;
         if (!(whole && n == qint32(n)) && !keepsText(info.type))
-            return false;
-        if (info.type == ado::adCurrency)
             return false;
         appendNumber(out, n);
         return true;
@@ -169,6 +181,8 @@ bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) cons
         return false;
     }
     case ColumnStore::Kind::Real:
+        if (info.type == ado::adCurrency || info.type == ado::adDouble)
+            return appendReal(out, cells.real(row, field));
         break;
     }
     return false;

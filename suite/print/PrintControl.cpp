@@ -9,6 +9,7 @@
 #include "ResourceTable.h"
 #include "SuiteContext.h"
 #include "TableExport.h"
+#include "WrittenDataFiles.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -47,8 +48,13 @@ private:
 bool dataFits(const QString& dataFile, qsizetype columns) {
     PrintDataFileReader reader(dataFile);
     PrintDataHeader header;
+    if (!reader.readHeader(header))
+        return false;
+    // The list's own data, just written whole by this process, is not read through again.
+    if (isWrittenDataFile(dataFile, columns))
+        return true;
     EventPump pump;
-    return reader.readHeader(header) && reader.checkRows(columns, std::ref(pump));
+    return reader.checkRows(columns, std::ref(pump));
 }
 
 void preparePrinter(QPrinter& printer, const PrintStyle& style) {

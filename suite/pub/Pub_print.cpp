@@ -11,6 +11,7 @@
 #include "PrintStyleStore.h"
 #include "Pub.h"
 #include "SuiteContext.h"
+#include "WrittenDataFiles.h"
 
 #include <QDate>
 #include <QFile>
@@ -158,6 +159,7 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     // Closing a long file just written can keep the file system busy for a while: the window
     // repaints meanwhile.
     runAside([&] { file.close(); });
+    rememberWrittenDataFile(dataXml, cols.size());
 }
 
 void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {

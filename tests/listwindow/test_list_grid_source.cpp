@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace tarvo;
 
 TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
     using Shown = ListGridSource::Shown;
-    const int types[] = {ado::adVarWChar, ado::adBoolean,     ado::adSmallInt, ado::adInteger,
-                         ado::adCurrency, ado::adDouble,      ado::adBigInt,   ado::adDBTimeStamp,
-                         ado::adDate,     ado::adUnsignedTinyInt};
+    const int types[] = {ado::adVarWChar,       ado::adBoolean,     ado::adSmallInt,
+                         ado::adInteger,        ado::adCurrency,    ado::adDouble,
+                         ado::adBigInt,         ado::adDBTimeStamp, ado::adDate,
+                         ado::adUnsignedTinyInt};
     const Shown shown[] = {Shown::AsIs, Shown::YesNo, Shown::SignFlag, Shown::AccProperty};
     QVector<FieldInfo> fields;
     for (int type : types)
@@ -20,12 +23,46 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
     const int n = int(fields.size());
 
     // Each row stores one value, of one kind, in every column.
-    const QList<QByteArray> texts = {
-        "",    "abc",       "中文 账户", "True",       "false",      "是", "1",  "0",  "2", "7",
-        "007", "-1",        " 3",       "99999999999", "2024-02-29", "2023-02-29",
-        "0000-01-01",       "2024-01-31 00:00:00",    "2024-1-31",  "1.5", "\xFF\xFE", "\xED\xA0\x80", "\xEF\xBF\xBE"};
-    const qint64 integers[] = {0, 1, 2, -1, 5, 127, 40000, 3000000000LL, -3000000000LL};
-    const double reals[] = {0.5, 3.0, 1e20, -0.1};
+    const QList<QByteArray> texts = {"",
+                                     "abc",
+                                     "中文 账户",
+                                     "True",
+                                     "false",
+                                     "是",
+                                     "1",
+                                     "0",
+                                     "2",
+                                     "7",
+                                     "007",
+                                     "-1",
+                                     " 3",
+                                     "99999999999",
+                                     "2024-02-29",
+                                     "2023-02-29",
+                                     "0000-01-01",
+                                     "2024-01-31 00:00:00",
+                                     "2024-1-31",
+                                     "1.5",
+                                     "\xFF\xFE",
+                                     "\xED\xA0\x80",
+                                     "\xEF\xBF\xBE"};
+    const qint64 integers[] = {0,
+                               1,
+                               2,
+                               -1,
+                               5,
+                               127,
+                               40000,
+                               3000000000LL,
+                               -3000000000LL,
+                               999999999999999LL,
+                               1000000000000000LL};
+    // Amounts, and numbers on both sides of where a number's text takes an exponent.
+    const double reals[] = {
+        0.5,          3.0,     1e20,     -0.1,     1250000.5, 1010.25,
+        0.1 + 0.2,    1e-4,    9.9e-5,   -0.0,     1e15,      999999999999999.9,
+        123456.789,   1e-300,  -7.25e14, 100000.0, 1.5e16,    1.7976931348623157e308,
+        std::nan(""), INFINITY};
     ColumnStore cells(n);
     for (const QByteArray& t : texts) {
         for (int c = 0; c < n; ++c)

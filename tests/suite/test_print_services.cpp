@@ -3,12 +3,15 @@
 #include "ClsCommon.h"
 #include "Grid.h"
 #include "IListWindow.h"
+#include "PrintControl.h"
 #include "PrintData.h"
 #include "PrintStyle.h"
 #include "Pub.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -145,4 +148,33 @@ TEST_F(PrintServicesTest, StylesAreStoredInDatabasesThatPredateThemAndBadStylesA
 
     EXPECT_THROW(pub.SavePrnStyle(db, "bank", "<PrintStyle"), std::runtime_error);
     EXPECT_EQ(style().page.orientation(), QPageLayout::Portrait) << "the good style stays";
+}
+
+TEST_F(PrintServicesTest, TheListsOwnDataFileIsTakenAsWrittenAndAnyChangeToItIsCheckedAgain) {
+    QString styleXml;
+    pub.GetPrnStyleFile(true, {}, styleXml, "Bank", db, list.grid);
+    QString file;
+    pub.GetPrnDataFile(false, file, {}, {}, "银行账号", "001", "demo", "演示", nullptr, db,
+                       list.grid);
+    const auto cleanUp = qScopeGuard([&] { QFile::remove(file); });
+    PrintControl control;
+    EXPECT_EQ(control.SetDataStyleXML(file, false, styleXml, true, "Default"), 0);
+
+    // A style of other columns is refused even for a file written whole.
+    PrintStyle narrower = style();
+    narrower.columns.removeLast();
+    QString narrowerXml = narrower.toXml();
+    EXPECT_EQ(control.SetDataStyleXML(file, false, narrowerXml, true, "Default"), 3);
+
+    // The same size, a row's cell closed early: what changed is read through and refused.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    const qsizetype at = bytes.indexOf("</C><C>");
+    ASSERT_GE(at, 0);
+    bytes.replace(at, 7, "</C></R");
+    ASSERT_TRUE(f.seek(0));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+    f.close();
+    EXPECT_EQ(control.SetDataStyleXML(file, false, styleXml, true, "Default"), 3);
 }
