@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -39,9 +40,12 @@ private:
 
 /// Runs each piece of work on a thread of its own, side by side, while this one waits in an
 /// event loop, so that windows repaint and the desktop never takes the program for hung; input
-/// waits meanwhile. What a piece throws is thrown here once every piece has ended.
+/// waits meanwhile. Without an application there is no loop: this thread only waits. What a
+/// piece throws is thrown here once every piece has ended.
 inline void runAside(std::initializer_list<std::function<void()>> works) {
-    QEventLoop loop;
+    std::optional<QEventLoop> loop;
+    if (QCoreApplication::instance())
+        loop.emplace();
     std::atomic<std::size_t> running = works.size();
     std::vector<std::exception_ptr> failed(works.size());
     std::vector<std::thread> workers;
@@ -53,10 +57,11 @@ inline void runAside(std::initializer_list<std::function<void()>> works) {
             } catch (...) {
                 failure = std::current_exception();
             }
-            if (--running == 0)
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            if (--running == 0 && loop)
+                QMetaObject::invokeMethod(&*loop, &QEventLoop::quit, Qt::QueuedConnection);
         });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (loop)
+        loop->exec(QEventLoop::ExcludeUserInputEvents);
     for (std::thread& worker : workers)
         worker.join();
     for (const std::exception_ptr& failure : failed)

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace tarvo::suite {
@@ -198,7 +199,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     // read for its run of records, with the records before it counted in. Storing checks the
     // same way and writes the accepted records a few hundred per statement.
     SaveService service(m_db, m_userId);
-    BatchFacts facts(m_db, archive, [&](int index) {
+    auto facts = std::make_unique<BatchFacts>(m_db, archive, [&](int index) {
         // Taken once already: it parses and passes as it did then.
         QString unused;
         return *service.prepare(*parseSaveXml(xmls[index], unused), archive,
@@ -237,7 +238,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
         }
         if (store && accounts)
             m_db.sql().lockValues(QStringLiteral("bank.cBAccount"), numbers);
-        facts.load(keys, numbers);
+        facts->load(keys, numbers);
         for (int i = first; i < end; ++i) {
             pump();
             BatchVerdict v;
@@ -245,7 +246,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
             const auto& record = records[i - first];
             bool accepted = false;
             if (record) {
-                v.kind = classify(*record, archive, facts);
+                v.kind = classify(*record, archive, *facts);
                 const auto mode = v.kind == BatchVerdict::Added ? SaveService::Mode::Add
                                                                 : SaveService::Mode::Modify;
                 std::optional<CheckedRecord> checked;
@@ -253,22 +254,27 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                     checked = service.prepare(*record, archive, mode, v.reason);
                 accepted = v.kind == BatchVerdict::Unchanged ||
                            (checked &&
-                            service.checkStored(*checked, archive, mode, facts, v.reason) &&
+                            service.checkStored(*checked, archive, mode, *facts, v.reason) &&
                             SaveService::fillsNotNull(*checked, notNull, v.reason));
                 if (accepted && checked) {
                     if (writer && mode == SaveService::Mode::Add)
                         writer->add(*checked, xmls[i]);
                     else if (writer)
-                        writer->modify(*checked, *facts.row(checked->keyText), xmls[i]);
-                    facts.take(*checked, i);
+                        writer->modify(*checked, *facts->row(checked->keyText), xmls[i]);
+                    facts->take(*checked, i);
                 }
             }
             if (!keepVerdict(v, accepted, store, i + 1, verdicts, error))
                 return false;
         }
     }
-    if (writer)
+    if (writer) {
         writer->flush();
+    } else {
+        // What was learnt of a long file's records takes a while to free: the window repaints
+        // meanwhile, as it did while they were checked.
+        runAside([&] { facts.reset(); });
+    }
     return true;
 }
 

@@ -64,4 +64,19 @@ TEST_F(RunAside, WhatAPieceThrowsReachesTheCallerOnceEveryPieceHasEnded) {
                  std::runtime_error);
 }
 
+TEST(RunAsideWithoutAnApplication, ThePiecesRunAndTheCallerOnlyWaits) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    std::atomic<bool> firstStarted = false, secondStarted = false;
+    bool secondSaw = false;
+    tarvo::runAside({[&] { firstStarted = true; },
+                     [&] {
+                         secondStarted = true;
+                         secondSaw = waitFor(firstStarted);
+                     }});
+    EXPECT_TRUE(secondStarted);
+    EXPECT_TRUE(secondSaw);
+    EXPECT_THROW(tarvo::runAside([] { throw std::runtime_error("no such file"); }),
+                 std::runtime_error);
+}
+
 } // namespace
