@@ -4,13 +4,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
-#include <atomic>
 #include <exception>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <thread>
-#include <vector>
 
 namespace tarvo {
 
@@ -38,39 +35,28 @@ private:
     }
 };
 
-/// Runs each piece of work on a thread of its own, side by side, while this one waits in an
-/// event loop, so that windows repaint and the desktop never takes the program for hung; input
-/// waits meanwhile. Without an application there is no loop: this thread only waits. What a
-/// piece throws is thrown here once every piece has ended.
-inline void runAside(std::initializer_list<std::function<void()>> works) {
+/// Runs work on a thread of its own while this one waits in an event loop, so that windows
+/// repaint and the desktop never takes the program for hung; input waits meanwhile. Without an
+/// application there is no loop: this thread only waits. What the work throws is thrown here.
+inline void runAside(const std::function<void()>& work) {
     std::optional<QEventLoop> loop;
     if (QCoreApplication::instance())
         loop.emplace();
-    std::atomic<std::size_t> running = works.size();
-    std::vector<std::exception_ptr> failed(works.size());
-    std::vector<std::thread> workers;
-    workers.reserve(works.size());
-    for (const std::function<void()>& work : works)
-        workers.emplace_back([&, &failure = failed[workers.size()]] {
-            try {
-                work();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            if (--running == 0 && loop)
-                QMetaObject::invokeMethod(&*loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
+    std::exception_ptr failed;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+        if (loop)
+            QMetaObject::invokeMethod(&*loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
     if (loop)
         loop->exec(QEventLoop::ExcludeUserInputEvents);
-    for (std::thread& worker : workers)
-        worker.join();
-    for (const std::exception_ptr& failure : failed)
-        if (failure)
-            std::rethrow_exception(failure);
-}
-
-inline void runAside(const std::function<void()>& work) {
-    runAside({work});
+    worker.join();
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 } // namespace tarvo
