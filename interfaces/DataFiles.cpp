@@ -10,12 +10,16 @@ namespace tarvo {
 
 namespace {
 
-/// The folder of the library this code is part of, as the dynamic loader found it.
+/// The real folder of the library this code is part of. The loader may have found it through a
+/// linked folder (on Debian `/lib` leads to `/usr/lib`), from which the data folder's relative
+/// path would lead nowhere.
 QString libraryFolder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&dataFile), &info) == 0 || !info.dli_fname)
         return {};
-    return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
+    const QFileInfo library(QFile::decodeName(info.dli_fname));
+    const QString real = library.canonicalPath();
+    return real.isEmpty() ? library.absolutePath() : real;
 }
 
 QString dataFolder() {

@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 # files that `file` calls ELF objects.
 scripts/install-deps.sh dpkg-dev file
 # Debian's packages install under /usr, also from a build folder first configured otherwise.
-cmake -S . -B build -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-scripts/build.sh
+scripts/build.sh -DCMAKE_INSTALL_PREFIX=/usr
 rm -f build/packages/*.deb
 (cd build && cpack -G DEB >/dev/null)
 ls build/packages/*.deb

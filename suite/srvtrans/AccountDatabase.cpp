@@ -65,13 +65,14 @@ QString systemError() {
 /// its -wal and -shm files the mode of the database file. A file that is there already keeps
 /// the mode its owner gave it, and is never opened here, since closing any descriptor of a
 /// file drops the locks the engine holds on it.
-void createPrivateFile(const QString& path) {
+/// True when the file is new.
+bool createPrivateFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int fd =
         ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerOnlyFile);
     if (fd < 0) {
         if (errno == EEXIST)
-            return;
+            return false;
         throw DbError(QStringLiteral("无法创建数据库文件“%1”：%2").arg(path, systemError()));
     }
     // The user's umask may leave the owner without write access to a file only we will use.
@@ -82,6 +83,23 @@ void createPrivateFile(const QString& path) {
         ::unlink(name.constData());
         throw DbError(QStringLiteral("无法设置数据库文件“%1”的权限：%2").arg(path, why));
     }
+    return true;
+}
+
+/// Removes a database file this process created but could not fill, with the files the engine
+/// keeps beside it, unless another process has meanwhile made it a database after all: an
+/// empty file left behind would be taken for a set of books next time.
+void removeUnmadeFile(SqlBackendPtr backend, const QString& path) {
+    bool madeElsewhere = false;
+    try {
+        madeElsewhere = backend->tableExists(QStringLiteral("tarvo_meta"));
+    } catch (const DbError&) {
+    }
+    backend.reset();
+    if (madeElsewhere)
+        return;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
 }
 
 /// Whether a name reads as the keyword/value form of a server connection ("host=h
@@ -92,7 +110,10 @@ bool isConnectionString(const QString& dbName) {
     return keyword.match(dbName).hasMatch();
 }
 
-SqlBackendPtr openBackend(const QString& dbName) {
+/// Opens the backend for a database name; `newFile` tells whether an embedded file was created
+/// for it just now.
+SqlBackendPtr openBackend(const QString& dbName, bool& newFile) {
+    newFile = false;
     if (dbName.trimmed().isEmpty())
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "没有指定账套数据库"));
     if (isPostgresUrl(dbName))
@@ -106,8 +127,14 @@ SqlBackendPtr openBackend(const QString& dbName) {
     if (!info.absoluteDir().exists())
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "数据库文件夹“%1”不存在")
                           .arg(info.absolutePath()));
-    createPrivateFile(info.absoluteFilePath());
-    return std::make_shared<SqliteBackend>(dbName);
+    newFile = createPrivateFile(info.absoluteFilePath());
+    try {
+        return std::make_shared<SqliteBackend>(dbName);
+    } catch (...) {
+        if (newFile)
+            QFile::remove(info.absoluteFilePath());
+        throw;
+    }
 }
 
 } // namespace
@@ -116,8 +143,16 @@ AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
     : m_name(std::move(name)), m_backend(std::move(backend)) {}
 
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
-    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, openBackend(dbName)));
-    ensureCreated(*db->m_backend, seed);
+    bool newFile = false;
+    SqlBackendPtr backend = openBackend(dbName, newFile);
+    try {
+        ensureCreated(*backend, seed);
+    } catch (...) {
+        if (newFile)
+            removeUnmadeFile(std::move(backend), QFileInfo(dbName).absoluteFilePath());
+        throw;
+    }
+    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, std::move(backend)));
     db->m_dict.load(*db->m_backend);
     return db;
 }

@@ -61,6 +61,8 @@ set -e
 mv "$data/seed.away" "$data/seed"
 [ "$status" -eq 1 ] && grep -qF "$data/seed/" <<<"$missing" ||
     fail "without the staged seed data the program started ($status): $missing"
+[ ! -e "$work/nobody/.local/share/TarvoArchive/account.db" ] ||
+    fail "a database that could not be made was left behind"
 
 # The user's own database, made from the staged seed data, and a picture of the window.
 "$host" --archive bank --sysid NB --screenshot "$work/list.png" 2>"$work/shot.err" ||
@@ -84,6 +86,26 @@ out=$("$work/example/example-host" --db "$work/example.db" --close-when-open 2>"
     fail "the example host failed: $(cat "$work/ex.err")"
 grep -q '^opened: ' <<<"$out" && grep -qx closed <<<"$out" ||
     fail "the example host did not open and close the archive: $out"
+
+# On Debian /lib leads to /usr/lib, and the loader may find the libraries through either. A host
+# without a search path of its own, whose libraries come through the linked folder, still makes
+# a new database from the installed seed data.
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
+linked=$work/linked
+mkdir "$linked"
+ln -s "$root/$libdir" "$linked/lib"
+cmake -S "$source/examples/host" -B "$work/example-norpath" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+    -DCMAKE_SKIP_RPATH=ON -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
+cmake --build "$work/example-norpath" >/dev/null || fail "the example host without a search path"
+ldd_out=$(LD_LIBRARY_PATH=$linked/lib ldd "$work/example-norpath/example-host")
+grep -q "libtarvoarchive.* => $linked/lib/" <<<"$ldd_out" ||
+    fail "the libraries were not found through the linked folder: $ldd_out"
+out=$(LD_LIBRARY_PATH=$linked/lib "$work/example-norpath/example-host" --db "$work/linked.db" \
+    --close-when-open 2>"$work/linked.err") ||
+    fail "the example host through a linked folder failed: $(cat "$work/linked.err")"
+grep -q '^opened: ' <<<"$out" || fail "no archive opened through the linked folder: $out"
+[ -s "$work/linked.db" ] || fail "no database made through the linked folder"
 
 # The pkg-config file names the installed headers and libraries.
 pc=$(find "$root" -name tarvoarchive.pc)
