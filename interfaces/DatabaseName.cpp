@@ -22,26 +22,34 @@ bool startsWithScheme(QStringView s) {
            s.startsWith(u"postgres://", Qt::CaseInsensitive);
 }
 
-/// The passwords of a URL starting at `at`, read the way the server's client library reads
-/// one: the user part ends at the first "@" before any "/", and any parameter whose name
-/// decodes to "password" holds one too.
+/// Whether a connection setting holds a secret: the login password, and the one that unlocks
+/// the client's SSL key.
+bool isSecretKey(QStringView key) {
+    return key == u"password" || key == u"sslpassword";
+}
+
+/// The passwords of a URL starting at `at`. The server's client library ends the user part at
+/// the first "@" before any "/"; a password typed with an "@" unencoded is hidden up to the
+/// last "@" there, so that no tail of it shows. Any parameter whose name decodes to a secret's
+/// holds one too.
 void urlPasswords(const QString& s, qsizetype at, QList<Span>& spans) {
     const qsizetype authority = s.indexOf(u"://", at) + 3;
-    qsizetype end = authority;
-    while (end < s.size() && s[end] != u'@' && s[end] != u'/')
-        ++end;
-    if (end < s.size() && s[end] == u'@') {
+    qsizetype slash = s.indexOf(u'/', authority);
+    if (slash < 0)
+        slash = s.size();
+    const qsizetype userEnd = s.lastIndexOf(u'@', slash - 1);
+    if (userEnd >= authority) {
         const qsizetype colon = s.indexOf(u':', authority);
-        if (colon >= 0 && colon < end)
-            spans.push_back({colon + 1, end - colon - 1});
+        if (colon >= 0 && colon < userEnd)
+            spans.push_back({colon + 1, userEnd - colon - 1});
     }
-    qsizetype param = s.indexOf(u'?', end);
+    qsizetype param = s.indexOf(u'?', std::max(userEnd + 1, authority));
     while (param >= 0) {
         const qsizetype next = s.indexOf(u'&', param + 1);
         const qsizetype stop = next < 0 ? s.size() : next;
         const qsizetype equals = s.indexOf(u'=', param + 1);
         if (equals >= 0 && equals < stop &&
-            QUrl::fromPercentEncoding(s.mid(param + 1, equals - param - 1).toUtf8()) == u"password")
+            isSecretKey(QUrl::fromPercentEncoding(s.mid(param + 1, equals - param - 1).toUtf8())))
             spans.push_back({equals + 1, stop - equals - 1});
         param = next;
     }
@@ -74,7 +82,7 @@ void keywordPasswords(const QString& s, QList<Span>& spans) {
         while (i < s.size() && (quoted ? s[i] != u'\'' : !s[i].isSpace()))
             i += s[i] == u'\\' ? 2 : 1;
         i = std::min(i + (quoted ? 1 : 0), s.size());
-        if (key == u"password")
+        if (isSecretKey(key))
             spans.push_back({valueFrom, i - valueFrom});
         else if (key == u"dbname" && startsWithScheme(QStringView(s).mid(valueFrom)))
             urlPasswords(s.left(i), valueFrom, spans);

@@ -4,7 +4,12 @@
 #include "PostgresBackend.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QUrl>
+
+#include <libpq-fe.h>
+
+#include <cstring>
 
 namespace tarvo::suite {
 
@@ -14,13 +19,39 @@ bool isPostgresUrl(const QString& dbName) {
 }
 
 QString databaseOf(const QString& url) {
-    return QUrl(url).path(QUrl::FullyDecoded).mid(1);
+    // The client library reads the URL as every connection will: several hosts, IPv6
+    // addresses in brackets and a dbname among the parameters are all its to understand.
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(url.toUtf8().constData(), &error);
+    PQfreemem(error);
+    QString name;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (std::strcmp(o->keyword, "dbname") == 0 && o->val)
+            name = QString::fromUtf8(o->val);
+    PQconninfoFree(options);
+    return name;
 }
 
 QString withDatabase(const QString& url, const QString& database) {
-    QUrl u(url);
-    u.setPath(u'/' + database);
-    return u.toString(QUrl::FullyEncoded);
+    // Only the path changes: hosts, ports and parameters stay exactly as written, in forms a
+    // general URL parser would refuse or rewrite ("h1:1,h2:2", "[::1]").
+    const qsizetype authority = url.indexOf(u"://") + 3;
+    qsizetype path = authority;
+    while (path < url.size() && url[path] != u'/' && url[path] != u'?')
+        ++path;
+    qsizetype query = path;
+    while (query < url.size() && url[query] != u'?')
+        ++query;
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(database));
+    // A dbname among the parameters would win over the path.
+    QString rest = url.mid(query);
+    static const QRegularExpression dbnameParameter(QStringLiteral("([?&])dbname=[^&]*&?"));
+    rest.replace(dbnameParameter, QStringLiteral("\\1"));
+    if (rest == u"?")
+        rest.clear();
+    else if (rest.endsWith(u'&'))
+        rest.chop(1);
+    return url.left(path) + u'/' + encoded + rest;
 }
 
 bool createDatabase(const QString& url) {

@@ -25,6 +25,14 @@ TEST(DatabaseName, EveryPasswordANameCanHoldIsHidden) {
         {"host=h port=5432 password=S3cret dbname=acc", "host=h port=5432 password=*** dbname=acc"},
         {"host=h password = 'it\\'s a secret' dbname=acc", "host=h password = *** dbname=acc"},
         {"dbname=postgresql://u:S3cret@h/acc user=u", "dbname=postgresql://u:***@h/acc user=u"},
+        // The key's password, in either form.
+        {"postgresql://u@h/acc?sslmode=verify-full&sslpassword=K3yPass",
+         "postgresql://u@h/acc?sslmode=verify-full&sslpassword=***"},
+        {"host=h sslpassword=K3yPass dbname=acc", "host=h sslpassword=*** dbname=acc"},
+        // An "@" typed unencoded in a password: none of it shows, on one host or several.
+        {"postgresql://u:p@ss@h/acc", "postgresql://u:***@h/acc"},
+        {"postgresql://u:p@s?s@h1:1,h2:2", "postgresql://u:***@h1:1,h2:2"},
+        {"postgresql://u:pw@[::1]:5432/acc?password=x", "postgresql://u:***@[::1]:5432/acc?password=***"},
         // Names without a password stay as they are.
         {"/home/clerk/books/account.db", "/home/clerk/books/account.db"},
         {"/home/clerk/a=b:c@d/account.db", "/home/clerk/a=b:c@d/account.db"},
