@@ -110,10 +110,23 @@ bool isConnectionString(const QString& dbName) {
     return keyword.match(dbName).hasMatch();
 }
 
-/// Opens the backend for a database name; `newFile` tells whether an embedded file was created
-/// for it just now.
-SqlBackendPtr openBackend(const QString& dbName, bool& newFile) {
-    newFile = false;
+/// The file a database name leads to: a link that leads nowhere yet (a clerk's shortcut to
+/// books not made) stands for the file it names, which must be made owner-only as any other.
+QString fileBehindLinks(const QString& path) {
+    QString file = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo link(file);
+        if (!link.isSymLink() || link.exists())
+            return file;
+        file = link.symLinkTarget();
+    }
+    return file;
+}
+
+/// Opens the backend for a database name; `newFile` is the embedded file created for it just
+/// now, empty when none was.
+SqlBackendPtr openBackend(const QString& dbName, QString& newFile) {
+    newFile.clear();
     if (dbName.trimmed().isEmpty())
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "没有指定账套数据库"));
     if (isPostgresUrl(dbName))
@@ -127,12 +140,14 @@ SqlBackendPtr openBackend(const QString& dbName, bool& newFile) {
     if (!info.absoluteDir().exists())
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "数据库文件夹“%1”不存在")
                           .arg(info.absolutePath()));
-    newFile = createPrivateFile(info.absoluteFilePath());
+    const QString file = fileBehindLinks(info.absoluteFilePath());
+    if (createPrivateFile(file))
+        newFile = file;
     try {
         return std::make_shared<SqliteBackend>(dbName);
     } catch (...) {
-        if (newFile)
-            QFile::remove(info.absoluteFilePath());
+        if (!newFile.isEmpty())
+            QFile::remove(newFile);
         throw;
     }
 }
@@ -143,13 +158,13 @@ AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
     : m_name(std::move(name)), m_backend(std::move(backend)) {}
 
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
-    bool newFile = false;
+    QString newFile;
     SqlBackendPtr backend = openBackend(dbName, newFile);
     try {
         ensureCreated(*backend, seed);
     } catch (...) {
-        if (newFile)
-            removeUnmadeFile(std::move(backend), QFileInfo(dbName).absoluteFilePath());
+        if (!newFile.isEmpty())
+            removeUnmadeFile(std::move(backend), newFile);
         throw;
     }
     std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, std::move(backend)));

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -96,6 +97,22 @@ TEST(HostFiles, ANewDatabaseIsTheOwnersAloneAndHoldsReferenceDataButNoDemoCompan
     out = runHost({"--db", own, "--archive", "aa_bank", "--export", dir.filePath("own.csv")});
     EXPECT_EQ(out.status, 0) << out.errors.toStdString();
     EXPECT_EQ(modeOf(own), 0644);
+}
+
+TEST(HostFiles, ANewDatabaseMadeThroughALinkIsTheOwnersAlone) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    const ScopedUmask umask(022);
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString target = dir.filePath("real/books.db");
+    const QString link = dir.filePath("books.db");
+    ASSERT_TRUE(QFile::link(target, link));
+    const Outcome out =
+        runHost({"--db", link, "--archive", "aa_bank", "--export", dir.filePath("banks.csv")});
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    EXPECT_EQ(modeOf(target), 0600);
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the clerk's link stays a link";
 }
 
 TEST(HostFiles, TheDefaultDatabaseGetsPrivateFoldersAndTheDemoCompany) {
