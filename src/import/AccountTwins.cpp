@@ -11,12 +11,14 @@ size_t nameAndBank(const QString& name, const QString& bank) {
 }
 
 /// Rows per query: one page is read within a turn of the window's events.
-constexpr int kPage = 20000;
+constexpr int kPage = 5000;
 
 } // namespace
 
-void AccountTwins::wantNameAndBank(const QString& name, const QString& bank) {
-    m_wantedNames.insert(nameAndBank(name, bank));
+size_t AccountTwins::wantNameAndBank(const QString& name, const QString& bank) {
+    const size_t asked = nameAndBank(name, bank);
+    m_wantedNames.insert(asked);
+    return asked;
 }
 
 void AccountTwins::wantCode(const QString& code) {

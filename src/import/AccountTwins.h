@@ -21,12 +21,15 @@ public:
         QString bank;
     };
 
-    void wantNameAndBank(const QString& name, const QString& bank);
+    /// Asks for the accounts with this name and bank; what answered() takes.
+    size_t wantNameAndBank(const QString& name, const QString& bank);
     void wantCode(const QString& code);
     bool wantsNothing() const { return m_wantedNames.isEmpty() && m_wantedCodes.isEmpty(); }
     /// False when the database could not tell.
     bool read(IClsCommon& db);
 
+    /// Whether some stored account may be what wantNameAndBank() asked for.
+    bool answered(size_t asked) const { return m_byName.contains(asked); }
     /// The stored accounts with this name and bank.
     QVector<const Account*> withNameAndBank(const QString& name, const QString& bank) const;
     /// The stored account with this code; null when there is none.

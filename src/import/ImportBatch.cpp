@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace tarvo {
 
@@ -110,27 +111,28 @@ bool ImportBatch::check(QString& error) {
 
 bool ImportBatch::refuseLostZeros(QString& error) {
     const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
-    const auto numberOf = [&](const ImportRow& row) {
-        return accounts ? m_rows.valueOf(row, "cBAccount").value_or(QString()) : QString();
-    };
-    // Rows the file's reading refused already say what is wrong with them.
-    const auto digits = [&](const ImportRow& row) {
-        return row.refusal.isEmpty() && (allDigits(row.key) || allDigits(numberOf(row)));
-    };
-    if (std::none_of(m_records.cbegin(), m_records.cend(), digits))
-        return true;
-    LostZeros zeros;
-    const QString keyField = m_rows.fields()[m_rows.keyField()].field;
-    if (!zeros.read(*ArchiveSession::current().SrvDB, m_archive.toLower(), keyField,
-                    accounts ? QStringLiteral("cBAccount") : QString())) {
-        error = tr("无法读取已有的编码");
-        return false;
-    }
     const QString numberCaption = m_rows.captionOf("cBAccount");
+    // Read at the first row a spreadsheet could have taken for a number.
+    std::optional<LostZeros> zeros;
+    EventPump pump;
     for (int r = 0; r < m_records.size(); ++r) {
+        pump();
         const ImportRow& row = m_records[r];
-        if (!digits(row))
+        // Rows the file's reading refused already say what is wrong with them.
+        if (!row.refusal.isEmpty())
             continue;
+        const QString number =
+            accounts ? m_rows.valueOf(row, "cBAccount").value_or(QString()) : QString();
+        if (!allDigits(row.key) && !allDigits(number))
+            continue;
+        if (!zeros) {
+            const QString keyField = m_rows.fields()[m_rows.keyField()].field;
+            if (!zeros.emplace().read(*ArchiveSession::current().SrvDB, m_archive.toLower(),
+                                      keyField, accounts ? QStringLiteral("cBAccount") : QString())) {
+                error = tr("无法读取已有的编码");
+                return false;
+            }
+        }
         QStringList lost;
         QStringList alike;
         const auto look = [&](const QString& caption, const QString& value,
@@ -146,9 +148,9 @@ bool ImportBatch::refuseLostZeros(QString& error) {
                             "这一行可能原是“%3”的，请核对")
                              .arg(caption, value, match.padded);
         };
-        look(m_rows.keyCaption(), row.key, zeros.code(row.key));
-        if (const QString number = numberOf(row); !number.isEmpty())
-            look(numberCaption, number, zeros.number(number));
+        look(m_rows.keyCaption(), row.key, zeros->code(row.key));
+        if (!number.isEmpty())
+            look(numberCaption, number, zeros->number(number));
         // The stored record the row names wins over one it could be a copy of, but whatever
         // it would change there is worth a look.
         if (!lost.isEmpty())
@@ -170,15 +172,21 @@ bool ImportBatch::flagLookalikes(QString& error) {
         return Given{m_rows.valueOf(row, "cBAccount"), m_rows.valueOf(row, "cAccName"),
                      m_rows.valueOf(row, "cBankCode")};
     };
+    const auto kind = [&](int r) { return m_verdicts[r].kind; };
+    EventPump pump;
     AccountTwins twins;
+    // Per row, what it asked for by name and bank: the rows are looked at again only where
+    // a stored account answered.
+    QVector<size_t> asked(m_records.size(), 0);
     for (int r = 0; r < m_records.size(); ++r) {
-        const Given g = given(r);
-        if (!g.number)
-            continue;
-        if (m_verdicts[r].kind == BatchVerdict::Added && g.name && !g.name->isEmpty() && g.bank)
-            twins.wantNameAndBank(*g.name, *g.bank);
-        else if (m_verdicts[r].kind == BatchVerdict::Modified)
+        pump();
+        if (kind(r) == BatchVerdict::Added) {
+            const Given g = given(r);
+            if (g.number && g.name && !g.name->isEmpty() && g.bank)
+                asked[r] = twins.wantNameAndBank(*g.name, *g.bank);
+        } else if (kind(r) == BatchVerdict::Modified && m_rows.valueOf(m_records[r], "cBAccount")) {
             twins.wantCode(m_records[r].key);
+        }
     }
     if (twins.wantsNothing())
         return true;
@@ -193,11 +201,10 @@ bool ImportBatch::flagLookalikes(QString& error) {
         return QString(a).remove(u' ').remove(u'-') != QString(b).remove(u' ').remove(u'-');
     };
     for (int r = 0; r < m_records.size(); ++r) {
-        const Given g = given(r);
-        if (!g.number)
-            continue;
+        pump();
         QString warning;
-        if (m_verdicts[r].kind == BatchVerdict::Added && g.name && g.bank) {
+        if (kind(r) == BatchVerdict::Added && asked[r] && twins.answered(asked[r])) {
+            const Given g = given(r);
             for (const AccountTwins::Account* a : twins.withNameAndBank(*g.name, *g.bank)) {
                 if (differs(a->number, *g.number)) {
                     warning = tr("%1和%2与已有的“%3”相同，%4却不同（已有的是“%5”）：请核对是否为同一账户")
@@ -205,10 +212,13 @@ bool ImportBatch::flagLookalikes(QString& error) {
                     break;
                 }
             }
-        } else if (m_verdicts[r].kind == BatchVerdict::Modified) {
+        } else if (kind(r) == BatchVerdict::Modified) {
             const AccountTwins::Account* a = twins.withCode(m_records[r].key);
-            if (a && g.name.value_or(a->name) == a->name && g.bank.value_or(a->bank) == a->bank &&
-                differs(a->number, *g.number))
+            if (!a)
+                continue;
+            const Given g = given(r);
+            if (g.number && g.name.value_or(a->name) == a->name &&
+                g.bank.value_or(a->bank) == a->bank && differs(a->number, *g.number))
                 warning = tr("%1和%2不变，%3却由“%4”改为“%5”：请核对%3")
                               .arg(nameCaption, bankCaption, numberCaption, a->number, *g.number);
         }

@@ -324,8 +324,11 @@ std::optional<QString> ImportRows::valueOf(const ImportRow& row, const char* fie
         return std::nullopt;
     const qsizetype begin = start + open.size();
     const qsizetype end = row.xml.indexOf(u'<', begin);
+    QString value = row.xml.mid(begin, end - begin);
+    if (!value.contains(u'&'))
+        return value;
     // record() escaped the value as toHtmlEscaped() does.
-    return row.xml.mid(begin, end - begin)
+    return value
         .replace(QLatin1String("&lt;"), QLatin1String("<"))
         .replace(QLatin1String("&gt;"), QLatin1String(">"))
         .replace(QLatin1String("&quot;"), QLatin1String("\""))
