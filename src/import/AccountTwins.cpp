@@ -59,7 +59,7 @@ bool AccountTwins::read(IClsCommon& db) {
 }
 
 QVector<const AccountTwins::Account*> AccountTwins::withNameAndBank(const QString& name,
-                                                                   const QString& bank) const {
+                                                                    const QString& bank) const {
     QVector<const Account*> found;
     const size_t named = nameAndBank(name, bank);
     for (auto it = m_byName.constFind(named); it != m_byName.cend() && it.key() == named; ++it) {

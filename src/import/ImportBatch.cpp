@@ -128,7 +128,8 @@ bool ImportBatch::refuseLostZeros(QString& error) {
         if (!zeros) {
             const QString keyField = m_rows.fields()[m_rows.keyField()].field;
             if (!zeros.emplace().read(*ArchiveSession::current().SrvDB, m_archive.toLower(),
-                                      keyField, accounts ? QStringLiteral("cBAccount") : QString())) {
+                                      keyField,
+                                      accounts ? QStringLiteral("cBAccount") : QString())) {
                 error = tr("无法读取已有的编码");
                 return false;
             }
@@ -198,7 +199,7 @@ bool ImportBatch::flagLookalikes(QString& error) {
     const QString bankCaption = m_rows.captionOf("cBankCode");
     const QString numberCaption = m_rows.captionOf("cBAccount");
     const auto differs = [](const QString& a, const QString& b) {
-        return QString(a).remove(u' ').remove(u'-') != QString(b).remove(u' ').remove(u'-');
+        return comparedNumber(a) != comparedNumber(b);
     };
     for (int r = 0; r < m_records.size(); ++r) {
         pump();
@@ -207,8 +208,9 @@ bool ImportBatch::flagLookalikes(QString& error) {
             const Given g = given(r);
             for (const AccountTwins::Account* a : twins.withNameAndBank(*g.name, *g.bank)) {
                 if (differs(a->number, *g.number)) {
-                    warning = tr("%1和%2与已有的“%3”相同，%4却不同（已有的是“%5”）：请核对是否为同一账户")
-                                  .arg(nameCaption, bankCaption, a->code, numberCaption, a->number);
+                    warning =
+                        tr("%1和%2与已有的“%3”相同，%4却不同（已有的是“%5”）：请核对是否为同一账户")
+                            .arg(nameCaption, bankCaption, a->code, numberCaption, a->number);
                     break;
                 }
             }

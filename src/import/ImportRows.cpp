@@ -328,8 +328,7 @@ std::optional<QString> ImportRows::valueOf(const ImportRow& row, const char* fie
     if (!value.contains(u'&'))
         return value;
     // record() escaped the value as toHtmlEscaped() does.
-    return value
-        .replace(QLatin1String("&lt;"), QLatin1String("<"))
+    return value.replace(QLatin1String("&lt;"), QLatin1String("<"))
         .replace(QLatin1String("&gt;"), QLatin1String(">"))
         .replace(QLatin1String("&quot;"), QLatin1String("\""))
         .replace(QLatin1String("&amp;"), QLatin1String("&"));

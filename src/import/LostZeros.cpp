@@ -13,15 +13,15 @@ QString withoutLeadingZeros(const QString& value) {
     return value.mid(zeros);
 }
 
-QString comparedNumber(QString number) {
-    return number.remove(u' ').remove(u'-');
-}
-
 } // namespace
 
 bool allDigits(const QString& text) {
     return !text.isEmpty() &&
            std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString comparedNumber(QString number) {
+    return number.remove(u' ').remove(u'-');
 }
 
 bool LostZeros::read(IClsCommon& db, const QString& table, const QString& keyField,

@@ -32,8 +32,8 @@ public:
 
 private:
     struct Stored {
-        QString shown;    ///< as stored
-        QString compared; ///< as compared with the file's value
+        QString shown;     ///< as stored
+        QString compared;  ///< as compared with the file's value
         bool bare = false; ///< its value without the zeros is stored too
     };
     /// By the compared value without its leading zeros.
@@ -45,5 +45,7 @@ private:
 
 /// True for a text of digits only, as a spreadsheet takes for a number.
 bool allDigits(const QString& text);
+/// An account number as the duplicate rule compares it: without blanks and hyphens.
+QString comparedNumber(QString number);
 
 } // namespace tarvo

@@ -23,8 +23,9 @@ struct LookalikeTest : ImportTest {
                {code, number, name, bank});
     }
     QString file(const QString& name, const QStringList& rows) {
-        return write(name, QStringLiteral("编码,银行账号,币种,开户银行,所属银行编码,账户名称\n") +
-                               rows.join(u'\n') + u'\n',
+        return write(name,
+                     QStringLiteral("编码,银行账号,币种,开户银行,所属银行编码,账户名称\n") +
+                         rows.join(u'\n') + u'\n',
                      "UTF-8");
     }
     int count(const QString& where) {
@@ -65,6 +66,23 @@ TEST_F(LookalikeTest, ACodeOrNumberThatIsAStoredOneWithoutItsZerosIsRefusedWhate
     EXPECT_EQ(stored("cBName", "05"), "原开户支行");
     EXPECT_EQ(stored("cBName", "06"), "原开户支行");
     EXPECT_EQ(stored("cBAccount", "N10"), "6222000000000099");
+}
+
+TEST_F(LookalikeTest, ABankCodeWithoutItsZerosIsRefusedLikeAnAccounts) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('0901', '零号测试银行')");
+    const QString path = write(
+        "banks.csv", "银行编码,银行名称\n901,零号测试银行\n0901,改名银行\n902,新银行\n", "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        EXPECT_TRUE(withPreview(w, path, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "修改", "新增"}));
+            EXPECT_TRUE(column(p, 2)[0].contains(u"“901”是电子表格去掉了前导零的“0901”"))
+                << column(p, 2)[0].toStdString();
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(h.scalar("select count(*) from aa_bank where cBankCode = '901'").toInt(), 0);
+    EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode = '0901'").toString(),
+              "改名银行");
 }
 
 TEST_F(LookalikeTest, ARecordStoredAsTheFileNamesItIsUpdatedEvenWhenItsZeroedTwinIsStoredToo) {
