@@ -1,15 +1,17 @@
 #include "ImportBatch.h"
 
+#include "AccountTwins.h"
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ErrorHandling.h"
 #include "EventPump.h"
 #include "ITableReader.h"
+#include "LostZeros.h"
 
 #include <QFileInfo>
-#include <QMultiHash>
 
 #include <algorithm>
+#include <optional>
 
 namespace tarvo {
 
@@ -18,18 +20,6 @@ namespace {
 bool blank(const QStringList& cells) {
     return std::all_of(cells.begin(), cells.end(),
                        [](const QString& c) { return c.trimmed().isEmpty(); });
-}
-
-bool allDigits(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-QString withoutLeadingZeros(const QString& code) {
-    qsizetype zeros = 0;
-    while (zeros < code.size() && code[zeros] == u'0')
-        ++zeros;
-    return code.mid(zeros);
 }
 
 } // namespace
@@ -86,6 +76,7 @@ int ImportBatch::setMapping(int column, int field) {
 bool ImportBatch::check(QString& error) {
     m_records.clear();
     m_verdicts.clear();
+    m_warnings.clear();
     if (!keyMapped()) {
         error = tr("文件的第一行中没有“%1”这一栏").arg(m_rows.keyCaption());
         return false;
@@ -109,64 +100,134 @@ bool ImportBatch::check(QString& error) {
     for (const ImportRow& r : std::as_const(m_records))
         m_verdicts << (r.refusal.isEmpty() ? saved.value(next++)
                                            : BatchVerdict{BatchVerdict::Refused, r.refusal});
-    if (!refuseLostZeros(error)) {
+    if (!refuseLostZeros(error) || !flagLookalikes(error)) {
         m_records.clear();
         m_verdicts.clear();
+        m_warnings.clear();
         return false;
     }
     return true;
 }
 
 bool ImportBatch::refuseLostZeros(QString& error) {
-    // Only a code the save service would add (or refuses as a second record with the same
-    // account number) can be a stored one that lost its zeros.
-    QVector<int> candidates;
+    const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
+    const QString numberCaption = m_rows.captionOf("cBAccount");
+    // Read at the first row a spreadsheet could have taken for a number.
+    std::optional<LostZeros> zeros;
+    EventPump pump;
     for (int r = 0; r < m_records.size(); ++r) {
-        const auto kind = m_verdicts[r].kind;
-        const QString& key = m_records[r].key;
-        if (m_records[r].refusal.isEmpty() &&
-            (kind == BatchVerdict::Added || kind == BatchVerdict::Refused) && allDigits(key) &&
-            !key.startsWith(u'0'))
-            candidates << r;
+        pump();
+        const ImportRow& row = m_records[r];
+        // Rows the file's reading refused already say what is wrong with them.
+        if (!row.refusal.isEmpty())
+            continue;
+        const QString number =
+            accounts ? m_rows.valueOf(row, "cBAccount").value_or(QString()) : QString();
+        if (!allDigits(row.key) && !allDigits(number))
+            continue;
+        if (!zeros) {
+            const QString keyField = m_rows.fields()[m_rows.keyField()].field;
+            if (!zeros.emplace().read(*ArchiveSession::current().SrvDB, m_archive.toLower(),
+                                      keyField,
+                                      accounts ? QStringLiteral("cBAccount") : QString())) {
+                error = tr("无法读取已有的编码");
+                return false;
+            }
+        }
+        QStringList lost;
+        QStringList alike;
+        const auto look = [&](const QString& caption, const QString& value,
+                              const LostZeros::Match& match) {
+            if (match.padded.isEmpty())
+                return;
+            if (!match.stored)
+                lost << (match.dropped ? tr("%1“%2”是电子表格去掉了前导零的“%3”，不能导入")
+                                       : tr("%1“%2”与已有的“%3”只差前导零，不能导入"))
+                            .arg(caption, value, match.padded);
+            else
+                alike << tr("%1“%2”也是已有的“%3”去掉前导零的样子：文件如经过电子表格，"
+                            "这一行可能原是“%3”的，请核对")
+                             .arg(caption, value, match.padded);
+        };
+        look(m_rows.keyCaption(), row.key, zeros->code(row.key));
+        if (!number.isEmpty())
+            look(numberCaption, number, zeros->number(number));
+        // The stored record the row names wins over one it could be a copy of, but whatever
+        // it would change there is worth a look.
+        if (!lost.isEmpty())
+            m_verdicts[r] = {BatchVerdict::Refused, lost.join(tr("；"))};
+        else if (!alike.isEmpty() && m_verdicts[r].kind == BatchVerdict::Modified)
+            m_warnings[r] = alike.join(tr("；"));
     }
-    if (candidates.isEmpty())
+    return true;
+}
+
+bool ImportBatch::flagLookalikes(QString& error) {
+    if (m_archive.compare(u"bank", Qt::CaseInsensitive) != 0)
         return true;
-    ArchiveSession& s = ArchiveSession::current();
-    const QString keyField = m_rows.fields()[m_rows.keyField()].field;
-    QString sql =
-        QStringLiteral("select %1 from %2 where %1 like '0%'").arg(keyField, m_archive.toLower());
-    const RecordsetPtr rs = s.SrvDB->OpenX(sql);
-    if (!rs) {
-        error = tr("无法读取已有的编码");
-        return false;
-    }
-    QMultiHash<QString, QString> padded;
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        const QString code = rs->Value(0).toString();
-        if (allDigits(code))
-            padded.insert(withoutLeadingZeros(code), code);
-    }
-    QStringList twins;
-    QVector<QPair<int, QString>> twinOf;
-    for (const int r : std::as_const(candidates)) {
-        for (const QString& code : padded.values(m_records[r].key)) {
-            twins << m_rows.xmlWithKey(m_records[r], code);
-            twinOf.append({r, code});
+    struct Given {
+        std::optional<QString> number, name, bank;
+    };
+    const auto given = [&](int r) {
+        const ImportRow& row = m_records[r];
+        return Given{m_rows.valueOf(row, "cBAccount"), m_rows.valueOf(row, "cAccName"),
+                     m_rows.valueOf(row, "cBankCode")};
+    };
+    const auto kind = [&](int r) { return m_verdicts[r].kind; };
+    EventPump pump;
+    AccountTwins twins;
+    // Per row, what it asked for by name and bank: the rows are looked at again only where
+    // a stored account answered.
+    QVector<size_t> asked(m_records.size(), 0);
+    for (int r = 0; r < m_records.size(); ++r) {
+        pump();
+        if (kind(r) == BatchVerdict::Added) {
+            const Given g = given(r);
+            if (g.number && g.name && !g.name->isEmpty() && g.bank)
+                asked[r] = twins.wantNameAndBank(*g.name, *g.bank);
+        } else if (kind(r) == BatchVerdict::Modified && m_rows.valueOf(m_records[r], "cBAccount")) {
+            twins.wantCode(m_records[r].key);
         }
     }
-    if (twins.isEmpty())
+    if (twins.wantsNothing())
         return true;
-    QVector<BatchVerdict> same;
-    if (!s.SrvDB->SaveBatch(twins, m_archive, false, same, error))
+    if (!twins.read(*ArchiveSession::current().SrvDB)) {
+        error = tr("无法读取已有的银行账户");
         return false;
-    for (int t = 0; t < twinOf.size(); ++t) {
-        if (same.value(t).kind != BatchVerdict::Unchanged)
+    }
+    const QString nameCaption = m_rows.captionOf("cAccName");
+    const QString bankCaption = m_rows.captionOf("cBankCode");
+    const QString numberCaption = m_rows.captionOf("cBAccount");
+    const auto differs = [](const QString& a, const QString& b) {
+        return comparedNumber(a) != comparedNumber(b);
+    };
+    for (int r = 0; r < m_records.size(); ++r) {
+        pump();
+        QString warning;
+        if (kind(r) == BatchVerdict::Added && asked[r] && twins.answered(asked[r])) {
+            const Given g = given(r);
+            for (const AccountTwins::Account* a : twins.withNameAndBank(*g.name, *g.bank)) {
+                if (differs(a->number, *g.number)) {
+                    warning =
+                        tr("%1和%2与已有的“%3”相同，%4却不同（已有的是“%5”）：请核对是否为同一账户")
+                            .arg(nameCaption, bankCaption, a->code, numberCaption, a->number);
+                    break;
+                }
+            }
+        } else if (kind(r) == BatchVerdict::Modified) {
+            const AccountTwins::Account* a = twins.withCode(m_records[r].key);
+            if (!a)
+                continue;
+            const Given g = given(r);
+            if (g.number && g.name.value_or(a->name) == a->name &&
+                g.bank.value_or(a->bank) == a->bank && differs(a->number, *g.number))
+                warning = tr("%1和%2不变，%3却由“%4”改为“%5”：请核对%3")
+                              .arg(nameCaption, bankCaption, numberCaption, a->number, *g.number);
+        }
+        if (warning.isEmpty())
             continue;
-        const auto& [r, code] = twinOf[t];
-        m_verdicts[r] = {BatchVerdict::Refused,
-                         tr("%1“%2”是电子表格去掉了前导零的“%3”：其余各栏都与已有的“%3”相同，"
-                            "不能作为新记录导入")
-                             .arg(m_rows.keyCaption(), m_records[r].key, code)};
+        QString& w = m_warnings[r];
+        w = w.isEmpty() ? warning : w + tr("；") + warning;
     }
     return true;
 }
@@ -184,9 +245,14 @@ QString ImportBatch::verdictText(int row) const {
 
 QString ImportBatch::reasonText(int row) const {
     const BatchVerdict& v = m_verdicts[row];
-    if (v.reason.isEmpty() && v.kind != BatchVerdict::Unchanged && !m_records[row].note.isEmpty())
-        return tr("提示：%1").arg(m_records[row].note);
-    return v.reason;
+    if (!v.reason.isEmpty() || v.kind == BatchVerdict::Unchanged)
+        return v.reason;
+    QStringList notes;
+    if (!m_records[row].note.isEmpty())
+        notes << m_records[row].note;
+    if (const auto w = m_warnings.constFind(row); w != m_warnings.cend())
+        notes << *w;
+    return notes.isEmpty() ? QString() : tr("提示：%1").arg(notes.join(tr("；")));
 }
 
 ImportBatch::Counts ImportBatch::counts() const {

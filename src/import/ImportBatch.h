@@ -2,6 +2,7 @@
 
 #include "ImportRows.h"
 
+#include <QHash>
 #include <QPair>
 
 #include <array>
@@ -65,10 +66,16 @@ private:
     QVector<ImportRow> m_records;
     QVector<BatchVerdict> m_verdicts;
 
+    /// What the clerk should look at in a row, which does not keep it out; by row.
+    QHash<int, QString> m_warnings;
+
     bool accepted(int row) const;
-    /// Refuses new rows whose code is a stored one without its leading zeros while the rest
-    /// of the row equals that record: a spreadsheet took the code for a number.
+    /// Refuses rows whose code or account number is a stored one without its leading zeros,
+    /// whatever the rest of the row holds: a spreadsheet took it for a number.
     bool refuseLostZeros(QString& error);
+    /// Flags rows that give a stored account's name and bank another number: a new account
+    /// like a stored one, or a stored account whose number changes while they stay.
+    bool flagLookalikes(QString& error);
 };
 
 } // namespace tarvo

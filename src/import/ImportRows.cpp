@@ -317,14 +317,28 @@ void ImportRows::forgetLookups() {
     m_rules.clear();
 }
 
-QString ImportRows::xmlWithKey(const ImportRow& row, const QString& key) const {
-    // record() writes the key as the root's first element.
-    const auto element = [&](const QString& value) {
-        return QStringLiteral("<%1><%2>%3</%2>")
-            .arg(m_root, m_fields[keyField()].field, value.toHtmlEscaped());
-    };
-    QString xml = row.xml;
-    return xml.replace(0, element(row.key).size(), element(key));
+std::optional<QString> ImportRows::valueOf(const ImportRow& row, const char* field) const {
+    const QString open = u'<' + QLatin1String(field) + u'>';
+    const qsizetype start = row.xml.indexOf(open);
+    if (start < 0)
+        return std::nullopt;
+    const qsizetype begin = start + open.size();
+    const qsizetype end = row.xml.indexOf(u'<', begin);
+    QString value = row.xml.mid(begin, end - begin);
+    if (!value.contains(u'&'))
+        return value;
+    // record() escaped the value as toHtmlEscaped() does.
+    return value.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
+QString ImportRows::captionOf(const char* field) const {
+    for (const ImportField& f : m_fields)
+        if (f.source == QLatin1String(field))
+            return f.caption;
+    return QString::fromLatin1(field);
 }
 
 } // namespace tarvo

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 namespace tarvo {
 
 /// A field of the archive a file column can fill. Besides the archive's own columns, the list
@@ -53,8 +55,10 @@ public:
     /// -1 for a column not imported); line is its row number in the file.
     ImportRow record(const QStringList& cells, const QVector<int>& mapping, int line,
                      IClsCommon& db) const;
-    /// The row's save XML with another code in place of its own.
-    QString xmlWithKey(const ImportRow& row, const QString& key) const;
+    /// The value the row gives the field as stored; nothing when the file leaves it as it is.
+    std::optional<QString> valueOf(const ImportRow& row, const char* field) const;
+    /// The caption of the field in the session language.
+    QString captionOf(const char* field) const;
     /// Forgets what record() read of banks, ledger accounts and currencies, so that the next
     /// check sees them as they are now.
     void forgetLookups();

@@ -226,8 +226,32 @@
         <translation>Cannot read the codes already stored</translation>
     </message>
     <message>
-        <source>%1“%2”是电子表格去掉了前导零的“%3”：其余各栏都与已有的“%3”相同，不能作为新记录导入</source>
-        <translation>%1 "%2" is "%3" with its leading zeros removed by a spreadsheet: the other columns equal the stored "%3", so it cannot be imported as a new record</translation>
+        <source>%1“%2”是电子表格去掉了前导零的“%3”，不能导入</source>
+        <translation>%1 "%2" is the stored "%3" with its leading zeros dropped by a spreadsheet, so it cannot be imported</translation>
+    </message>
+    <message>
+        <source>%1“%2”与已有的“%3”只差前导零，不能导入</source>
+        <translation>%1 "%2" differs from the stored "%3" only in its leading zeros, so it cannot be imported</translation>
+    </message>
+    <message>
+        <source>%1“%2”也是已有的“%3”去掉前导零的样子：文件如经过电子表格，这一行可能原是“%3”的，请核对</source>
+        <translation>%1 "%2" is also what the stored "%3" looks like without its leading zeros: if the file went through a spreadsheet, this row may have been "%3"; please check it</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>无法读取已有的银行账户</source>
+        <translation>Cannot read the bank accounts already stored</translation>
+    </message>
+    <message>
+        <source>%1和%2与已有的“%3”相同，%4却不同（已有的是“%5”）：请核对是否为同一账户</source>
+        <translation>%1 and %2 are those of the stored "%3", but the %4 differs (the stored one is "%5"): please check whether it is the same account</translation>
+    </message>
+    <message>
+        <source>%1和%2不变，%3却由“%4”改为“%5”：请核对%3</source>
+        <translation>%1 and %2 stay the same, but the %3 changes from "%4" to "%5": please check the %3</translation>
     </message>
 </context>
 <context>
