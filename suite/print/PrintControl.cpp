@@ -14,9 +14,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace tarvo::suite {
 
@@ -218,9 +220,17 @@ QString PrintControl::askForFile() const {
     });
     const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
     dialog.selectFile(title + QStringLiteral(".xlsx"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().constFirst();
+        // A wildcard typed as a name would become a file no other program opens by name.
+        static const QRegularExpression wildcards(QStringLiteral("[*?\\[\\]]"));
+        const QString name = QFileInfo(chosen).fileName();
+        if (!name.contains(wildcards))
+            return chosen;
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             res("Tarvo.Print.wildcardname", {name}));
+    }
+    return {};
 }
 
 int PrintControl::finishExport(int result, const QString& path, const QString& error) {
