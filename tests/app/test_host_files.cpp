@@ -115,6 +115,27 @@ TEST(HostFiles, ANewDatabaseMadeThroughALinkIsTheOwnersAlone) {
     EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the clerk's link stays a link";
 }
 
+TEST(HostFiles, WhereTheClerksDialogsWentIsTheirsAlone) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    const ScopedUmask umask(022);
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    const QStringList args = {"--db", dir.filePath("books.db"), "--archive", "aa_bank",
+                              "--screenshot", dir.filePath("list.png")};
+    Outcome out = runHost(args, env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    const QString history = dir.filePath("config/QtProject.conf");
+    EXPECT_EQ(modeOf(history), 0600) << "made owner-only before a dialog writes it";
+
+    // One an earlier version left readable by all is made the owner's.
+    ASSERT_EQ(::chmod(QFile::encodeName(history).constData(), 0644), 0);
+    out = runHost(args, env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    EXPECT_EQ(modeOf(history), 0600);
+}
+
 TEST(HostFiles, TheDefaultDatabaseGetsPrivateFoldersAndTheDemoCompany) {
     if (onServerRun())
         GTEST_SKIP() << "files only";
