@@ -171,6 +171,27 @@ TEST(HostFiles, ABookNamedWhereNoneCanBeIsRefused) {
     expectNoSecret(out, "keyword/value connection");
 }
 
+TEST(HostFiles, AFileThatIsNoDatabaseIsRefusedInTheSessionsLanguage) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    const QString letter = dir.filePath("letter.db");
+    {
+        QFile f(letter);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Dear clerk,\n").repeated(400));
+    }
+    const QString csv = dir.filePath("banks.csv");
+    Outcome out = runHost({"--lang", "en-US", "--db", letter, "--archive", "aa_bank", "--export", csv});
+    EXPECT_NE(out.status, 0);
+    EXPECT_TRUE(out.errors.contains(u"is damaged, or is not an accounting database"))
+        << out.errors.toStdString();
+    out = runHost({"--db", letter, "--archive", "aa_bank", "--export", csv});
+    EXPECT_TRUE(out.errors.contains(QStringLiteral("已损坏，或不是账套数据库")))
+        << out.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(csv));
+}
+
 TEST(HostSecrets, AServerPasswordIsNeverShownWhenTheServerCannotBeReached) {
     // Nothing listens on port 1: the driver's own complaint is what the clerk gets.
     expectNoSecret(runHost({"--db", withPasswords("postgresql://tarvo@127.0.0.1:1/acc")}),

@@ -269,6 +269,38 @@
         <translation>Cannot open the database file</translation>
     </message>
     <message>
+        <source>账套数据库正被另一个程序或窗口写入，等了 10 秒仍未轮到，请稍后再试</source>
+        <translation>Another program or window is writing to the accounting database and has not let go for 10 seconds; try again shortly</translation>
+    </message>
+    <message>
+        <source>账套数据库文件只能读取，不能写入（请检查文件及其所在文件夹的写权限）</source>
+        <translation>The accounting database file can be read but not written (check the write permissions of the file and its folder)</translation>
+    </message>
+    <message>
+        <source>没有访问账套数据库文件的权限</source>
+        <translation>No permission to use the accounting database file</translation>
+    </message>
+    <message>
+        <source>磁盘已满，无法写入账套数据库</source>
+        <translation>The disk is full; the accounting database cannot be written</translation>
+    </message>
+    <message>
+        <source>读写账套数据库文件时出错（磁盘或网络存储故障）</source>
+        <translation>Reading or writing the accounting database file failed (a fault of the disk or the network storage)</translation>
+    </message>
+    <message>
+        <source>账套数据库文件已损坏，或不是账套数据库</source>
+        <translation>The accounting database file is damaged, or is not an accounting database</translation>
+    </message>
+    <message>
+        <source>无法打开账套数据库文件</source>
+        <translation>Cannot open the accounting database file</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
         <source>无法打开数据库“%1”：%2</source>
         <translation>Cannot open the database "%1": %2</translation>
     </message>
