@@ -7,9 +7,11 @@
 #include "PostgresDatabases.h"
 #include "TempDatabase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -190,6 +192,43 @@ TEST(HostFiles, AFileThatIsNoDatabaseIsRefusedInTheSessionsLanguage) {
     EXPECT_TRUE(out.errors.contains(QStringLiteral("已损坏，或不是账套数据库")))
         << out.errors.toStdString();
     EXPECT_FALSE(QFile::exists(csv));
+}
+
+TEST(HostFiles, WhatAKilledExportLeftIsClearedByTheNextOne) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("tmp"));
+    // A process that has ended, and one that runs (this test), each with what it writes.
+    QProcess ended;
+    ended.start("true", QStringList());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString dead = QString::number(ended.processId() ? ended.processId() : 999999);
+    const QString alive = QString::number(QCoreApplication::applicationPid());
+    const auto leave = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("<row>half</row>") > 0;
+    };
+    const QString tmp = dir.filePath("tmp");
+    for (const QString& pid : {dead, alive}) {
+        ASSERT_TRUE(QDir(tmp).mkdir("tarvo-print-" + pid + "-Ab12Cd"));
+        ASSERT_TRUE(leave(tmp + "/tarvo-print-" + pid + "-Ab12Cd/data-Xy34Zw.xml"));
+        ASSERT_TRUE(leave(dir.filePath(".list.pdf." + pid + "-Ef56Gh")));
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", tmp);
+    const Outcome out = runHost({"--db", dir.filePath("books.db"), "--archive", "aa_bank",
+                                 "--export", dir.filePath("list.pdf")},
+                                env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(tmp + "/tarvo-print-" + dead + "-Ab12Cd"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(".list.pdf." + dead + "-Ef56Gh")));
+    EXPECT_TRUE(QFile::exists(tmp + "/tarvo-print-" + alive + "-Ab12Cd/data-Xy34Zw.xml"))
+        << "a running program's files are its own";
+    EXPECT_TRUE(QFile::exists(dir.filePath(".list.pdf." + alive + "-Ef56Gh")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("list.pdf")));
+    EXPECT_EQ(QDir(tmp).entryList({"tarvo-print-*"}, QDir::Dirs).size(), 1)
+        << "the export's own print data went with it";
 }
 
 TEST(HostSecrets, AServerPasswordIsNeverShownWhenTheServerCannotBeReached) {
