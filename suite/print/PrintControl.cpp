@@ -7,6 +7,7 @@
 #include "PrintData.h"
 #include "PrintPreviewDialog.h"
 #include "ResourceTable.h"
+#include "SessionContext.h"
 #include "SuiteContext.h"
 #include "TableExport.h"
 #include "WrittenDataFiles.h"
@@ -29,8 +30,6 @@ enum ExportResult { Written = 0, Cancelled = -1, Failed = 1, UnknownType = 2, Ba
 QString res(const char* key, const QVariantList& values = {}) {
     return ResourceTable::forLanguage(sessionLanguage()).format(QString::fromLatin1(key), values);
 }
-
-thread_local QString t_unattendedPath;
 
 /// The data file is held open only while a command runs.
 class HoldData {
@@ -72,11 +71,11 @@ ExportOutcome& lastExportOutcome() {
 }
 
 void setUnattendedExportPath(const QString& path) {
-    t_unattendedPath = path;
+    SessionContext::current().exportPath = path;
 }
 
 QString unattendedExportPath() {
-    return t_unattendedPath;
+    return SessionContext::current().exportPath;
 }
 
 void PrintControl::place(QWidget* parent, StyleEvent onStyle) {

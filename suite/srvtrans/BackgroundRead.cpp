@@ -1,6 +1,7 @@
 #include "BackgroundRead.h"
 
 #include "RecordsetBuilder.h"
+#include "SessionContext.h"
 
 namespace tarvo::suite {
 
@@ -32,7 +33,7 @@ void ReaderConnection::interrupt() {
 BackgroundRead::BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text,
                                QString firstText, std::function<void()> ended)
     : m_reader(std::move(reader)), m_text(std::move(text)), m_firstText(std::move(firstText)),
-      m_ended(std::move(ended)), m_thread([this] { run(); }) {}
+      m_ended(std::move(ended)), m_thread(carryingSession([this] { run(); })) {}
 
 BackgroundRead::~BackgroundRead() {
     cancel();

@@ -1,10 +1,12 @@
 #include "ConnectedDatabase.h"
+#include "SessionContext.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 
 using namespace tarvo;
 
@@ -131,4 +133,18 @@ TEST_F(BackgroundRead, ARefusedStatementFailsWithTheEnginesReason) {
     EXPECT_FALSE(load->rows());
     EXPECT_TRUE(load->error().contains("no_such_table", Qt::CaseInsensitive))
         << load->error().toStdString();
+}
+
+TEST_F(BackgroundRead, TheReadRunsInTheSessionOfTheThreadThatStartedIt) {
+    const SessionScope clerk({QStringLiteral("clerk07"), QStringLiteral("en-US"), true, {}});
+    std::promise<SessionContext> seen;
+    QString sql = QStringLiteral("select cBCode from bank");
+    const RowLoadPtr load =
+        db.OpenXInBackground(sql, [&] { seen.set_value(SessionContext::current()); });
+    auto end = seen.get_future();
+    ASSERT_EQ(end.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    const SessionContext reader = end.get();
+    EXPECT_EQ(reader.user, "clerk07");
+    EXPECT_EQ(reader.language, "en-US");
+    EXPECT_TRUE(reader.unattended);
 }
