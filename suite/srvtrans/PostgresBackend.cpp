@@ -1,6 +1,7 @@
 #include "PostgresBackend.h"
 
 #include "DatabaseName.h"
+#include "ReplicationCheck.h"
 #include "SqlDialect.h"
 
 #include <QCoreApplication>
@@ -193,6 +194,7 @@ PostgresBackend::PostgresBackend(const QString& url) {
         m_conn = nullptr;
         throw;
     }
+    warnOfUnconfirmedCommitsOnce(m_conn, url);
 }
 
 void PostgresBackend::setUpSession() {

@@ -301,6 +301,14 @@
         <translation>%1 (%2)</translation>
     </message>
     <message>
+        <source>警告：数据库服务器 %1 有 %2 台备用服务器，但没有同步备用服务器（synchronous_standby_names 为空）。切换到备用服务器时，已报告保存成功的修改可能丢失。请数据库管理员设置同步备用服务器。</source>
+        <translation>Warning: the database server %1 has %2 standby server(s) but no synchronous one (synchronous_standby_names is empty). In a failover, changes reported as saved may be lost. The database administrator should set up a synchronous standby.</translation>
+    </message>
+    <message>
+        <source>警告：数据库服务器 %1 的 synchronous_commit 为 %2，修改在备用服务器收到之前就报告保存成功。切换到备用服务器时，这些修改可能丢失。请数据库管理员把它设为 on 或 remote_apply。</source>
+        <translation>Warning: synchronous_commit is %2 on the database server %1, so changes are reported as saved before a standby has them. In a failover they may be lost. The database administrator should set it to on or remote_apply.</translation>
+    </message>
+    <message>
         <source>无法打开数据库“%1”：%2</source>
         <translation>Cannot open the database "%1": %2</translation>
     </message>
