@@ -231,6 +231,24 @@ TEST(HostFiles, WhatAKilledExportLeftIsClearedByTheNextOne) {
         << "the export's own print data went with it";
 }
 
+TEST(HostFiles, RunsThatOnlyLookWriteNoColumnLayout) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    const QString books = dir.filePath("books.db");
+    const QString csv = dir.filePath("accounts.csv");
+    const QStringList bank = {"--db", books, "--archive", "aa_bank"};
+    for (const QStringList& run :
+         {QStringList{"--export", csv}, QStringList{"--import", csv, "--check"},
+          QStringList{"--screenshot", dir.filePath("list.png")}}) {
+        const Outcome out = runHost(bank + run);
+        ASSERT_EQ(out.status, 0) << run.join(' ').toStdString() << out.errors.toStdString();
+    }
+    const auto db = AccountDatabase::open(books);
+    EXPECT_EQ(countOf(*db, "tarvo_colset_layout"), 0)
+        << "a list closed as it opened leaves the default layout the default";
+}
+
 TEST(HostSecrets, AServerPasswordIsNeverShownWhenTheServerCannotBeReached) {
     // Nothing listens on port 1: the driver's own complaint is what the clerk gets.
     expectNoSecret(runHost({"--db", withPasswords("postgresql://tarvo@127.0.0.1:1/acc")}),
