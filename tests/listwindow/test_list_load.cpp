@@ -188,8 +188,7 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
                 w.DoCommand("Refresh");
             });
         w.DataRefresh(kSlowRows);
-        QTRY_COMPARE(listReads(m), 2);
-        QTRY_VERIFY(!w.isReading());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listReads(m) == 2 && !w.isReading(); }));
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2);
         EXPECT_EQ(codes(w).size(), 1004);
