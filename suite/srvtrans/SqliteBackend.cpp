@@ -276,6 +276,19 @@ void SqliteBackend::interrupt() {
     sqlite3_interrupt(m_db);
 }
 
+void SqliteBackend::stopWhen(std::function<bool()> stop) {
+    m_stop = std::move(stop);
+    // The engine asks between its steps, sorting included; a non-zero answer interrupts.
+    constexpr int kStepsBetweenAsks = 1000;
+    if (m_stop)
+        sqlite3_progress_handler(
+            m_db, kStepsBetweenAsks,
+            [](void* stop) { return (*static_cast<std::function<bool()>*>(stop))() ? 1 : 0; },
+            &m_stop);
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
 long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
     Statement stmt(*this, sql, params);
     while (stmt.step()) {
