@@ -462,16 +462,20 @@
         <translation>The file is too large: the caption row takes at most %1 columns, and this file has more</translation>
     </message>
     <message>
-        <source>第 %1 行</source>
-        <translation>row %1</translation>
+        <source>文件太大：第 %1 行 %2 列的单元格超过 %3 个字符</source>
+        <translation>The file is too large: the cell in row %1, column %2 has more than %3 characters</translation>
     </message>
     <message>
-        <source>文件中</source>
-        <translation>the file</translation>
+        <source>文件太大：工作簿中的 %1 有超过 %2 个字符的文字或属性</source>
+        <translation>The file is too large: the workbook part %1 holds a text or an attribute of more than %2 characters</translation>
     </message>
     <message>
-        <source>文件太大：%1有超过 %2 个字符的单元格</source>
-        <translation>The file is too large: %1 has a cell of more than %2 characters</translation>
+        <source>文件已损坏：工作簿中的 %1 嵌套超过 %2 层，不是工作簿的 XML</source>
+        <translation>The file is damaged: the workbook part %1 nests elements more than %2 deep, which no workbook does</translation>
+    </message>
+    <message>
+        <source>文件太大：工作簿的第 %1 个共享字符串超过 %2 个字符，没有单元格使用它</source>
+        <translation>The file is too large: shared string %1 of the workbook has more than %2 characters, and no cell uses it</translation>
     </message>
     <message>
         <source>文件太大：一次最多导入 %1 个单元格、%2 个字符，此文件超出了这一限度</source>
