@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -217,9 +218,8 @@ public:
                          "文件已损坏：工作簿中的 %1 嵌套超过 %2 层，不是工作簿的 XML")
                          .arg(m_name)
                          .arg(kMaxDepth));
-            for (const QXmlStreamAttribute& attribute : xml.attributes())
-                if (attribute.value().size() > TableCollector::kMaxCellChars)
-                    fail(tooLongText());
+            if (tooLongAttribute())
+                fail(tooLongText());
             break;
         case QXmlStreamReader::EndElement:
             --m_depth;
@@ -276,12 +276,25 @@ private:
     QString m_name;
     ZipEntryDevice m_entry;
     int m_depth = 0;
+    qint64 m_lastTagEnd = 0;
 
 public:
     QXmlStreamReader xml;
 
 private:
     QString m_reason;
+
+    bool tooLongAttribute() {
+        // No attribute is longer than what was parsed since the last start tag ended: nearly
+        // every tag is told apart by a compare.
+        const qint64 since = std::exchange(m_lastTagEnd, xml.characterOffset());
+        if (m_lastTagEnd - since <= TableCollector::kMaxCellChars)
+            return false;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        return std::any_of(attributes.begin(), attributes.end(), [](const auto& attribute) {
+            return attribute.value().size() > TableCollector::kMaxCellChars;
+        });
+    }
 
     QString tooLongText() const {
         return QCoreApplication::translate("tarvo::suite::TableReader",
