@@ -16,6 +16,10 @@ struct ListRightsTest : ListWindowTest {
     std::unique_ptr<RoleLogins> roles;
     QTemporaryDir dir;
 
+    ListRightsTest() {
+        h.configurePub = [](RecordingPub& p) { p.realPrinting = true; };
+    }
+
     void SetUp() override {
         if (!h.db.onServer())
             GTEST_SKIP() << "login roles and rights are a server's";
