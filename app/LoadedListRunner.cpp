@@ -1,6 +1,7 @@
 #include "LoadedListRunner.h"
 
 #include "FrmMain.h"
+#include "WindowCloser.h"
 
 #include <QApplication>
 
@@ -15,23 +16,21 @@ void LoadedListRunner::poll() {
         auto* list = qobject_cast<tarvo::FrmMain*>(w);
         if (!list)
             list = w->findChild<tarvo::FrmMain*>();
-        if (!list || !list->isLoaded())
+        // The job acts on the whole list: not while rows are still read.
+        if (!list || !list->isLoaded() || list->isReading())
             continue;
         m_timer.stop();
         m_ran = true;
         // The list runs modally: run the job from the event loop, not from inside this poll.
         QTimer::singleShot(0, list, [this, list] {
             m_job(*list);
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (top->isVisible())
-                    top->close();
+            new WindowCloser(this);
         });
         return;
     }
     // A refused start-up has said why on the error output by now.
     if (++m_attempts > 600) {
         m_timer.stop();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
+        new WindowCloser(this);
     }
 }

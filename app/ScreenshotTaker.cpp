@@ -3,6 +3,7 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "HostApplication.h"
+#include "WindowCloser.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QPointer>
 #include <QWidget>
 
 #include <cstdio>
@@ -70,7 +70,7 @@ void ScreenshotTaker::poll() {
             take(over);
             return;
         }
-        if (list && list->isLoaded() && !m_cardOpened) {
+        if (list && list->isLoaded() && !list->isReading() && !m_cardOpened) {
             m_cardOpened = true;
             if (list->grid()->Rows() <= 1 && m_importFile.isEmpty() &&
                 m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
@@ -87,7 +87,7 @@ void ScreenshotTaker::poll() {
                     list->ImportFile(file);
             });
         }
-    } else if (list && list->isLoaded()) {
+    } else if (list && list->isLoaded() && !list->isReading()) {
         if (auto* box = list->findChild<QLineEdit*>(QStringLiteral("txtQuickSearch"));
             box && !m_search.isEmpty()) {
             box->setFocus();
@@ -106,8 +106,7 @@ void ScreenshotTaker::poll() {
         m_timer.stop();
         if (!refused)
             std::fprintf(stderr, "%s\n", qPrintable(hostText("没有可以截图的窗口")));
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
+        closeEverything();
     }
 }
 
@@ -185,44 +184,6 @@ void ScreenshotTaker::take(QWidget* target) {
 }
 
 void ScreenshotTaker::closeEverything() {
-    auto* closer = new QTimer(this);
-    // A window may ask before it closes (a card whose lookup left a change): its question runs
-    // its own event loop, so each close is made from the event loop, never inside this tick,
-    // which must stay free to answer the question.
-    auto closing = std::make_shared<QPointer<QWidget>>();
-    auto waited = std::make_shared<int>(0);
-    auto closeLater = [closing, waited](QWidget* w) {
-        *closing = w;
-        *waited = 0;
-        QTimer::singleShot(0, w, [w] { w->close(); });
-    };
-    connect(closer, &QTimer::timeout, this, [closer, closing, waited, closeLater] {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-            return;
-        }
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            // Leaving a card the lookup marked as changed: leave it without saving.
-            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
-                yes->click();
-            else
-                box->close();
-            return;
-        }
-        // A window that stayed open (it refused to close) is asked again after a while.
-        if (*closing && (*closing)->isVisible() && ++*waited < 40)
-            return;
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            closeLater(modal);
-            return;
-        }
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible()) {
-                closeLater(w);
-                return;
-            }
-        }
-        closer->stop();
-    });
-    closer->start(50);
+    if (!m_closer)
+        m_closer = new WindowCloser(this);
 }

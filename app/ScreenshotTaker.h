@@ -6,6 +6,7 @@
 #include <QTimer>
 
 class QWidget;
+class WindowCloser;
 
 /// Waits until the window a host opened has loaded, saves a picture of it and closes it. With a
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
@@ -37,7 +38,7 @@ private:
     void openLookup(QWidget* card);
     /// The reference dialog or calendar the lookup opened over the card, if any.
     QWidget* lookupWindow(QWidget* card) const;
-    /// Closes whatever is open, leaving the card without saving, until nothing is shown.
+    /// Closes whatever is open, leaving the card without saving, and whatever opens later.
     void closeEverything();
     QString m_path;
     QString m_cardCommand;
@@ -53,4 +54,5 @@ private:
     bool m_saved = false;
     bool m_taking = false;
     bool m_refused = false;
+    WindowCloser* m_closer = nullptr;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SessionContext.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -35,15 +37,16 @@ private:
     }
 };
 
-/// Runs work on a thread of its own while this one waits in an event loop, so that windows
-/// repaint and the desktop never takes the program for hung; input waits meanwhile. Without an
-/// application there is no loop: this thread only waits. What the work throws is thrown here.
+/// Runs work on a thread of its own, in this thread's session, while this one waits in an event
+/// loop, so that windows repaint and the desktop never takes the program for hung; input waits
+/// meanwhile. Without an application there is no loop: this thread only waits. What the work
+/// throws is thrown here.
 inline void runAside(const std::function<void()>& work) {
     std::optional<QEventLoop> loop;
     if (QCoreApplication::instance())
         loop.emplace();
     std::exception_ptr failed;
-    std::thread worker([&] {
+    std::thread worker(carryingSession([&] {
         try {
             work();
         } catch (...) {
@@ -51,7 +54,7 @@ inline void runAside(const std::function<void()>& work) {
         }
         if (loop)
             QMetaObject::invokeMethod(&*loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    }));
     if (loop)
         loop->exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();

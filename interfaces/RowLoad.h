@@ -10,7 +10,8 @@ namespace tarvo {
 
 /// A query's rows read on a thread and a connection of their own, so that the window that asked
 /// keeps handling its events however long the list. Asked from the thread that started it;
-/// nothing here blocks.
+/// nothing here blocks but letting the last reference go, which cancels a load still reading
+/// and waits for its thread.
 class RowLoad {
 public:
     enum class State { Reading, Done, Cancelled, Failed };
@@ -28,7 +29,8 @@ public:
     virtual RecordsetPtr rows() const = 0;
     /// Why the load failed, in the server's or the engine's words.
     virtual QString error() const = 0;
-    /// Stops reading; the state becomes Cancelled soon after, unless the load ended first.
+    /// Stops reading, whether the statement runs already or not yet; the state becomes
+    /// Cancelled soon after, unless the load ended first.
     virtual void cancel() = 0;
 };
 

@@ -5,7 +5,9 @@
 #   pg-test-servers.sh start [PID]            -> prints "FOLDER PORT" of a new primary; given
 #                                                a process id, removes the servers once that
 #                                                process has ended, however it ended
-#   pg-test-servers.sh standby FOLDER         -> prints the PORT of a standby of its primary
+#   pg-test-servers.sh standby FOLDER [sync]  -> prints the PORT of a standby of its primary;
+#                                                with sync, the primary waits for it to confirm
+#                                                every commit (what a failover must not lose)
 #   pg-test-servers.sh restart|stop|promote FOLDER primary|standby
 #   pg-test-servers.sh remove FOLDER          stops whatever runs there and deletes it
 set -euo pipefail
@@ -79,7 +81,19 @@ standby)
     server_cmd "$pg_bin/pg_basebackup" -h 127.0.0.1 -p "$(port_of primary)" -U tarvo \
         -D "$dir/standby" -R -X stream -c fast >"$dir/basebackup.log" 2>&1 ||
         { cat "$dir/basebackup.log" >&2; exit 1; }
-    start_on_free_port standby
+    port="$(start_on_free_port standby)"
+    if [ "${3:-}" = sync ]; then
+        # The primary names its standbys as synchronous and waits for one to have each commit
+        # before it answers. The servers here start with synchronous_commit off for speed; a
+        # role's own setting wins over the command line's.
+        "$pg_bin/psql" -X -q -h 127.0.0.1 -p "$(port_of primary)" -U tarvo -d postgres \
+            -v ON_ERROR_STOP=1 >/dev/null <<'SQL' || exit 1
+ALTER SYSTEM SET synchronous_standby_names = '*';
+SELECT pg_reload_conf();
+ALTER ROLE tarvo SET synchronous_commit = on;
+SQL
+    fi
+    echo "$port"
     ;;
 restart | stop | promote)
     dir="$2"

@@ -15,7 +15,9 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 
 namespace tarvo {
@@ -375,6 +377,26 @@ bool FrmZAM::Navigate(const QString& key) {
 
 void FrmZAM::Operating(const QString& key, bool& result) {
     result = false;
+    if (m_operating) {
+        // The list handles the window's events while it reads its rows again: a key pressed
+        // meanwhile acts on the rows the command before it leaves, not on those it replaces.
+        m_heldBack = key;
+        return;
+    }
+    m_operating = true;
+    const auto over = qScopeGuard([this] {
+        m_operating = false;
+        if (!m_heldBack.isEmpty())
+            QTimer::singleShot(0, this, [this, next = std::exchange(m_heldBack, QString())] {
+                bool done = false;
+                if (isVisible())
+                    reportErrors([&] { Operating(next, done); });
+            });
+    });
+    Operate(key, result);
+}
+
+void FrmZAM::Operate(const QString& key, bool& result) {
     const QString k = key.toLower();
     if (k == u"savers") {
         if (!Save())

@@ -35,6 +35,8 @@ public:
     /// Reads the record of the current list row and shows it.
     void FillAllFields();
     /// Carries out a command key: SaveRs, First, Previous, Next, Last, Exit, History (any case).
+    /// One given while another still runs (a walk whose list is read again, say) waits for it,
+    /// the last such one winning.
     void Operating(const QString& key, bool& result);
     /// The card's save XML; bFlag tells whether the card accepted its input.
     void WriteXML(QString& sXml, bool& bFlag);
@@ -61,10 +63,14 @@ private:
     qint16 m_tCol = 0;
     qint32 m_RowSel = 0;
     bool m_bAdded = false;
+    /// A command runs; m_heldBack is the one given meanwhile.
+    bool m_operating = false;
+    QString m_heldBack;
     bool m_loaded = false;
     bool m_closed = false;
     CardControl* m_Card = nullptr;
     ComVarPtr m_ComVar;
+    void Operate(const QString& key, bool& result);
     /// The read of one record by its key, the same for every record the card shows.
     QString m_recordSql;
 

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -57,13 +58,15 @@ public:
     /// the call returns once they are in the grid. An empty grid shows the first rows as soon
     /// as they come; a grid with rows keeps them until the new ones are all in. Esc stops the
     /// reading: a refresh leaves the rows the grid had, a grid that had none lists those read
-    /// so far (see isPartial). Called while rows are read, it takes the place of that read.
+    /// so far (see isPartial). Called while rows are read, it stops that read and returns at
+    /// once; the read that was running is followed by one more, of the last condition asked.
     void DataRefresh(const QString& sCon);
-    /// Rows are being read or put into the grid; commands wait for the end.
+    /// Rows are being read or put into the grid, or are to be read again right after;
+    /// commands wait for the end.
     bool isReading() const { return m_reading; }
     /// The grid lists only the rows read before the clerk stopped the reading.
     bool isPartial() const { return m_partial; }
-    /// Stops the reading of rows (Esc), dropping the commands that waited for it.
+    /// Stops the reading of rows (Esc), dropping the commands and refreshes that waited for it.
     void cancelReading();
     /// The joins a select list needs, to stand right after the table name.
     QString GetJoinTables(const QString& cFlds) const;
@@ -163,13 +166,17 @@ private:
     int m_slicesSinceShown = 0;
     /// The record set whose rows the grid shows.
     RecordsetPtr m_listRs;
-    /// The read under way, and the nested event loop that waits for it.
+    /// The read under way, the event loop that waits for it, and the number of the last read
+    /// started, which its end is told with: an end told late never ends a later read's wait.
     RowLoadPtr m_load;
     QEventLoop* m_readLoop = nullptr;
+    quint64 m_readToken = 0;
     bool m_reading = false;
     /// The edit commands the database refuses this session (lower-case key), with the reason.
     QHash<QString, QString> m_rightRefusals;
     bool m_partial = false;
+    /// The condition of a refresh asked for while rows were read, to be read right after.
+    std::optional<QString> m_pendingRefresh;
     /// What was asked for while rows were read, to be done once they are all in.
     std::function<void()> m_afterReading;
     /// The tree is being filled: selection changes are not node clicks.
@@ -209,8 +216,12 @@ private:
         /// The grid shows the first rows of this read.
         bool firstRowsShown = false;
     };
+    /// Reads the rows of the list with the extra condition sCon and shows them.
+    void ReadAndShow(const QString& sCon);
     /// Reads sql's rows in the background, handling the window's events meanwhile.
     ReadEnd ReadRows(QString sql);
+    /// The read numbered token has ended: its wait ends.
+    void EndReadWait(quint64 token);
     void ShowFirstRows(const RecordsetPtr& rs);
     /// Moves the rows the grid shows into a file while the next ones are read, when they are
     /// many: the window keeps showing them, and the two lists are never in memory together.

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QTemporaryFile>
-#include <QThread>
 #include <QTimer>
 
 #include <numeric>
@@ -42,14 +41,11 @@ FrmMain::ReadEnd FrmMain::ReadRows(QString sql) {
         MoveListOutOfMemory();
     QEventLoop loop;
     m_readLoop = &loop;
-    m_load = s.SrvDB->OpenXInBackground(sql, [this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (m_readLoop)
-                    m_readLoop->quit();
-            },
-            Qt::QueuedConnection);
+    const quint64 token = ++m_readToken;
+    // Told on the reading thread; the window hears it in its own thread.
+    m_load = s.SrvDB->OpenXInBackground(sql, [this, token] {
+        QMetaObject::invokeMethod(this, [this, token] { EndReadWait(token); },
+                                  Qt::QueuedConnection);
     });
     QTimer tick;
     connect(&tick, &QTimer::timeout, this, [&] {
@@ -69,16 +65,22 @@ FrmMain::ReadEnd FrmMain::ReadRows(QString sql) {
     m_readLoop = nullptr;
     const RowLoadPtr load = std::exchange(m_load, nullptr);
     if (load->state() == RowLoad::State::Reading) {
-        // The application is ending and the loop did not run.
+        // The application is ending, and its event loops no longer run: the load, let go,
+        // waits for its thread once cancelled.
         load->cancel();
-        while (load->state() == RowLoad::State::Reading)
-            QThread::msleep(1);
+        end.state = RowLoad::State::Cancelled;
+        return end;
     }
     end.state = load->state();
     end.rs = load->rows();
     end.rowsRead = load->rowsRead();
     end.error = load->error();
     return end;
+}
+
+void FrmMain::EndReadWait(quint64 token) {
+    if (token == m_readToken && m_readLoop)
+        m_readLoop->quit();
 }
 
 void FrmMain::MoveListOutOfMemory() {
@@ -124,6 +126,7 @@ void FrmMain::ShowReadProgress(int rows) {
 
 void FrmMain::cancelReading() {
     m_afterReading = nullptr;
+    m_pendingRefresh.reset();
     if (m_load)
         m_load->cancel();
 }

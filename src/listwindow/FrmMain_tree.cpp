@@ -63,16 +63,15 @@ void FrmMain::LoadTree() {
     root->setData(0, Qt::UserRole, QStringLiteral("r"));
     QString sql = m_ComVar->m_TreeSql;
     const RecordsetPtr rs = s.SrvDB->OpenX(sql);
-    if (!rs || rs->RecordCount() == 0) {
-        m_fillingTree = false;
-        DataRefresh(QString());
-        return;
+    if (rs && rs->RecordCount() > 0) {
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            s.oPub->AddTrvNode(rs->Value(m_ComVar->m_NodeKeyField),
+                               rs->Value(m_ComVar->m_NodeTextField), Trv);
+        setNodePictures(root, ImageList1.value(kNodeParentPicture - 1).second,
+                        ImageList1.value(kNodeLeafPicture - 1).second);
     }
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        s.oPub->AddTrvNode(rs->Value(m_ComVar->m_NodeKeyField),
-                           rs->Value(m_ComVar->m_NodeTextField), Trv);
-    setNodePictures(root, ImageList1.value(kNodeParentPicture - 1).second,
-                    ImageList1.value(kNodeLeafPicture - 1).second);
+    // A tree without a current node makes its first one current when it takes the focus, and
+    // that change would read the list a second time, while the first read still runs.
     Trv->setCurrentItem(root);
     m_fillingTree = false;
     Trv_NodeClick(root);

@@ -1,5 +1,7 @@
 #include "Pinyin.h"
 
+#include "SessionContext.h"
+
 #include <QHash>
 
 #include <unicode/translit.h>
@@ -150,7 +152,7 @@ void Pinyin::prepare() {
     const std::lock_guard lock(p.mutex);
     if (!p.started) {
         p.started = true;
-        p.made = std::async(std::launch::async, createTransliterator);
+        p.made = std::async(std::launch::async, carryingSession(createTransliterator));
     }
 }
 

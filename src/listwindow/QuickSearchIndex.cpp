@@ -1,6 +1,7 @@
 #include "QuickSearchIndex.h"
 
 #include "Pinyin.h"
+#include "SessionContext.h"
 
 #include <algorithm>
 #include <bit>
@@ -512,9 +513,9 @@ void QuickSearchIndex::matchFrom(const Query& q, const std::vector<char>* within
             return;
         }
         const int middle = int(from + (rows - from) / 2);
-        auto secondHalf = std::async(std::launch::async, [&] {
+        auto secondHalf = std::async(std::launch::async, carryingSession([&] {
             scan(q, middle, int(rows), within, result.data());
-        });
+        }));
         scan(q, int(from), middle, within, result.data());
         secondHalf.get();
         return;

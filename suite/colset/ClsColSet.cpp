@@ -7,7 +7,25 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace tarvo::suite {
+
+namespace {
+
+/// Whether two layouts show the same: the width of a column not shown is nobody's concern
+/// (the list gives such columns no width at all).
+bool sameLayout(const QVector<ColumnItem>& a, const QVector<ColumnItem>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ColumnItem& x, const ColumnItem& y) {
+                          const bool shown = x.bDisp.toBool();
+                          return x.cFld == y.cFld && x.Caption == y.Caption &&
+                                 x.iAlign == y.iAlign && shown == y.bDisp.toBool() &&
+                                 (!shown || x.iColWidth == y.iColWidth) && x.cOrder == y.cOrder;
+                      });
+}
+
+} // namespace
 
 void ClsColSet::Init(const QString& dbName, const QString& userId) {
     m_userId = userId;
@@ -82,6 +100,7 @@ bool ClsColSet::setColMode(const QString& colSetName, int) {
                                    {m_userId, colSetName});
         m_fixedCols = opt.rows.isEmpty() ? 0 : opt.rows[0][0].toInt();
         m_locked = !opt.rows.isEmpty() && opt.rows[0][1].toInt() != 0;
+        m_stored = items;
         m_columns = std::make_shared<ColumnCollection>(std::move(items));
         m_colSet = colSetName;
         return true;
@@ -119,10 +138,11 @@ void ClsColSet::storeLayout(const QVector<ColumnItem>& items) {
 }
 
 void ClsColSet::SaveColWidth() {
-    if (!m_db || !m_columns || m_colSet.isEmpty())
+    if (!m_db || !m_columns || m_colSet.isEmpty() || sameLayout(m_columns->items(), m_stored))
         return;
     try {
         storeLayout(m_columns->items());
+        m_stored = m_columns->items();
     } catch (const DbError&) {
         // Widths are a convenience: a failed store keeps the old layout and bothers nobody.
     }
@@ -141,6 +161,7 @@ QVariant ClsColSet::setCol() {
         if (!ColumnSetupDialog::edit(parent, columns, defaults, keyField))
             return QVariant(false);
         storeLayout(columns);
+        m_stored = columns;
         // In place: the list may still hold the collection it was given.
         *m_columns = ColumnCollection(std::move(columns));
         return QVariant(true);

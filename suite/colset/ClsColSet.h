@@ -25,6 +25,9 @@ private:
     QString m_userId;
     QString m_colSet;
     ColumnCollectionPtr m_columns;
+    /// The layout as the database holds it (the user's own, or the defaults), so that one the
+    /// list left as it was costs no write.
+    QVector<ColumnItem> m_stored;
     int m_fixedCols = 0;
     bool m_locked = false;
 

@@ -1,12 +1,20 @@
 #include "FileDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QMimeDatabase>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvo::suite {
 
@@ -54,6 +62,25 @@ public:
     }
 };
 
+/// Qt's dialogs keep the folders and files a clerk visited in the user's "QtProject.conf",
+/// which the user's umask would leave readable by all; where the books and exports lie is the
+/// user's business alone. The file is made owner-only before a dialog first writes it, and Qt
+/// keeps the mode of a file it rewrites.
+void keepDialogHistoryPrivate() {
+    const QString path = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+               S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid())
+        ::fchmod(fd, st.st_mode & ~mode_t(S_IRWXG | S_IRWXO));
+    ::close(fd);
+}
+
 } // namespace
 
 void lookAtNamesOnly(QFileDialog& dialog) {
@@ -70,6 +97,7 @@ void lookAtNamesOnlyEverywhere() {
         return;
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     app->installEventFilter(new FileDialogWatch(app));
+    keepDialogHistoryPrivate();
 }
 
 QString chooseFileToOpen(QWidget* parent, const QString& caption, const QString& folder,

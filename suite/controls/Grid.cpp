@@ -84,7 +84,11 @@ void Grid::setSource(std::shared_ptr<const GridSource> source, QVector<int> sour
 int Grid::ColWidth(int col) const {
     if (col < 0 || col >= Cols() || isColumnHidden(col))
         return 0;
-    return columnWidth(col) * twipsPerPixel();
+    const int pixels = columnWidth(col);
+    const auto given = m_givenTwips.constFind(col);
+    if (given != m_givenTwips.cend() && std::max(1, *given / twipsPerPixel()) == pixels)
+        return *given;
+    return pixels * twipsPerPixel();
 }
 
 void Grid::setColWidth(int col, int twips) {
@@ -95,6 +99,7 @@ void Grid::setColWidth(int col, int twips) {
         return;
     }
     setColumnHidden(col, false);
+    m_givenTwips.insert(col, twips);
     setColumnWidth(col, std::max(1, twips / twipsPerPixel()));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTableView>
 
 #include <functional>
@@ -84,6 +85,9 @@ private:
     int m_fixedRows = 1;
     int m_fixedCols = 0;
     int m_allowResizing = 1;
+    /// The width in twips each column was last given: a column the user has not resized since
+    /// gives it back exactly, not rounded through its pixels.
+    QHash<int, int> m_givenTwips;
 };
 
 } // namespace tarvo::suite

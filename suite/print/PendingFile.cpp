@@ -1,5 +1,7 @@
 #include "PendingFile.h"
 
+#include "Leftovers.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -22,11 +24,19 @@ mode_t finalMode(const QString& path) {
     return 0666 & ~mask;
 }
 
+/// The hidden name the file fills under beside its target.
+QString pendingPrefix(const QString& path) {
+    return QStringLiteral(".%1.").arg(QFileInfo(path).fileName());
+}
+
 } // namespace
 
 PendingFile::PendingFile(const QString& path)
     : m_path(path), m_tmp(QFileInfo(path).absoluteDir().filePath(
-                        QStringLiteral(".%1.XXXXXX").arg(QFileInfo(path).fileName()))) {}
+                        ownedPrefix(pendingPrefix(path)) + QStringLiteral("XXXXXX"))) {
+    // A run killed while it wrote this file left its half behind.
+    removeLeftovers(QFileInfo(path).absoluteDir(), pendingPrefix(path));
+}
 
 std::optional<QString> PendingFile::open() {
     if (!m_tmp.open())

@@ -7,6 +7,7 @@
 #include "PrintData.h"
 #include "PrintPreviewDialog.h"
 #include "ResourceTable.h"
+#include "SessionContext.h"
 #include "SuiteContext.h"
 #include "TableExport.h"
 #include "WrittenDataFiles.h"
@@ -14,9 +15,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace tarvo::suite {
 
@@ -27,8 +30,6 @@ enum ExportResult { Written = 0, Cancelled = -1, Failed = 1, UnknownType = 2, Ba
 QString res(const char* key, const QVariantList& values = {}) {
     return ResourceTable::forLanguage(sessionLanguage()).format(QString::fromLatin1(key), values);
 }
-
-thread_local QString t_unattendedPath;
 
 /// The data file is held open only while a command runs.
 class HoldData {
@@ -70,11 +71,11 @@ ExportOutcome& lastExportOutcome() {
 }
 
 void setUnattendedExportPath(const QString& path) {
-    t_unattendedPath = path;
+    SessionContext::current().exportPath = path;
 }
 
 QString unattendedExportPath() {
-    return t_unattendedPath;
+    return SessionContext::current().exportPath;
 }
 
 void PrintControl::place(QWidget* parent, StyleEvent onStyle) {
@@ -218,9 +219,17 @@ QString PrintControl::askForFile() const {
     });
     const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
     dialog.selectFile(title + QStringLiteral(".xlsx"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().constFirst();
+        // A wildcard typed as a name would become a file no other program opens by name.
+        static const QRegularExpression wildcards(QStringLiteral("[*?\\[\\]]"));
+        const QString name = QFileInfo(chosen).fileName();
+        if (!name.contains(wildcards))
+            return chosen;
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             res("Tarvo.Print.wildcardname", {name}));
+    }
+    return {};
 }
 
 int PrintControl::finishExport(int result, const QString& path, const QString& error) {

@@ -1,5 +1,7 @@
 #include "PrintData.h"
 
+#include "Leftovers.h"
+
 #include "XmlUtf8.h"
 
 #include <QDir>
@@ -570,7 +572,12 @@ bool PrintDataFileReader::seek(qint64 rowOffset) {
 }
 
 QString newPrintDataFile() {
-    static QTemporaryDir folder(QDir::temp().filePath(QStringLiteral("tarvo-print-XXXXXX")));
+    // The list's whole text lies in these files: what a killed run left goes first.
+    static const QString prefix = QStringLiteral("tarvo-print-");
+    static QTemporaryDir folder = [] {
+        removeLeftovers(QDir::temp(), prefix);
+        return QTemporaryDir(QDir::temp().filePath(ownedPrefix(prefix) + QStringLiteral("XXXXXX")));
+    }();
     if (!folder.isValid())
         return {};
     QTemporaryFile file(folder.filePath(QStringLiteral("data-XXXXXX.xml")));

@@ -29,7 +29,7 @@ bool TableCollector::cell(qint64 column, const QString& text) {
     if (!m_error.isEmpty())
         return false;
     if (text.size() > kMaxCellChars) {
-        fail(cellTooLong(m_rows.size()));
+        fail(cellTooLong(m_rows.size(), column));
         return false;
     }
     const bool blank = text.trimmed().isEmpty();
@@ -104,14 +104,19 @@ TableText TableCollector::take() {
     return {std::move(m_rows), {}};
 }
 
-QString TableCollector::cellTooLong(qint64 row) {
-    const QString where =
-        row > 0 ? QCoreApplication::translate("tarvo::suite::TableReader", "第 %1 行").arg(row)
-                : QCoreApplication::translate("tarvo::suite::TableReader", "文件中");
+QString TableCollector::cellTooLong(qint64 row, qint64 column) {
     return QCoreApplication::translate("tarvo::suite::TableReader",
-                                       "文件太大：%1有超过 %2 个字符的单元格")
-        .arg(where)
+                                       "文件太大：第 %1 行 %2 列的单元格超过 %3 个字符")
+        .arg(row)
+        .arg(columnName(column))
         .arg(kMaxCellChars);
+}
+
+QString TableCollector::columnName(qint64 column) {
+    QString letters;
+    for (qint64 n = column + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + char16_t((n - 1) % 26)));
+    return letters;
 }
 
 QString TableCollector::tooManyTexts() {

@@ -37,9 +37,12 @@ public:
     /// The rows, or nothing and the first error.
     TableText take();
 
-    /// Why a file too large to import was refused; shared by the readers. row 0: not known.
-    static QString cellTooLong(qint64 row);
+    /// Why a file too large to import was refused; shared by the readers. Rows count from 1,
+    /// columns from 0, named by their letters as a spreadsheet shows them.
+    static QString cellTooLong(qint64 row, qint64 column);
     static QString tooManyTexts();
+    /// A column's letters: "A" for 0, "XFD" for 16383.
+    static QString columnName(qint64 column);
 
 private:
     QVector<QStringList> m_rows;

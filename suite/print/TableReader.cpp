@@ -116,7 +116,7 @@ private:
 
     bool append(QChar c) {
         if (m_field.size() >= TableCollector::kMaxCellChars) {
-            m_table.fail(TableCollector::cellTooLong(m_row + (m_column == 0 ? 1 : 0)));
+            m_table.fail(TableCollector::cellTooLong(m_row + (m_column == 0 ? 1 : 0), m_column));
             return false;
         }
         m_field += c;
@@ -176,11 +176,20 @@ TableText badWorkbook() {
                                         "文件不是有效的 Excel 工作簿（.xlsx），或已损坏")};
 }
 
+/// What the parser may read past the last token it reported, which bounds what it holds of
+/// any one token. A cell's text at its cap fits in its longest spelling a writer gives it:
+/// seven bytes a character ("_x000D_"; "&quot;" takes six, a Chinese character three).
+constexpr qint64 kMaxTokenBytes = 8 * TableCollector::kMaxCellChars;
+/// Far deeper than any part of a workbook nests; each level costs the parser memory.
+constexpr int kMaxDepth = 64;
+
 /// One part of the package parsed as it inflates; the first thing wrong in it (damage, size,
-/// a document type, a text that is no text) ends the parse with its reason.
+/// a document type, a text that is no text) ends the parse with its reason. Every read of the
+/// part goes through next() and text(), which keep the parser within its bounds.
 class PartParse {
 public:
-    PartParse(unzFile zip, const QString& name) : m_name(name), m_entry(zip, name, kMaxFileBytes) {
+    PartParse(unzFile zip, const QString& name)
+        : m_name(name), m_entry(zip, name, kMaxFileBytes, kMaxTokenBytes) {
         if (m_entry.isOpen())
             xml.setDevice(&m_entry);
     }
@@ -193,13 +202,45 @@ public:
         if (xml.atEnd())
             return false;
         xml.readNext();
-        if (xml.tokenType() == QXmlStreamReader::DTD)
+        m_entry.mark();
+        switch (xml.tokenType()) {
+        case QXmlStreamReader::DTD:
             fail(QCoreApplication::translate(
                      "tarvo::suite::TableReader",
                      "文件中的 %1 含有文档类型声明（DOCTYPE），工作簿不应有，不予读取")
                      .arg(m_name));
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++m_depth > kMaxDepth)
+                fail(QCoreApplication::translate(
+                         "tarvo::suite::TableReader",
+                         "文件已损坏：工作簿中的 %1 嵌套超过 %2 层，不是工作簿的 XML")
+                         .arg(m_name)
+                         .arg(kMaxDepth));
+            for (const QXmlStreamAttribute& attribute : xml.attributes())
+                if (attribute.value().size() > TableCollector::kMaxCellChars)
+                    fail(tooLongText());
+            break;
+        case QXmlStreamReader::EndElement:
+            --m_depth;
+            break;
+        default:
+            break;
+        }
         return !xml.hasError() && !xml.atEnd();
     }
+
+    /// The text of the element just started, read to its end.
+    QString text() {
+        QString text = xml.readElementText();
+        m_entry.mark();
+        --m_depth;
+        return text;
+    }
+
+    /// Whether the parse ended in a token longer than any text of a cell, which it was not
+    /// let read to its end.
+    bool tooLong() const { return m_entry.state() == ZipEntryDevice::State::StretchTooLong; }
 
     void fail(const QString& why) {
         if (m_reason.isEmpty())
@@ -215,6 +256,8 @@ public:
                     .arg(m_name));
         if (!m_reason.isEmpty())
             return m_reason;
+        if (tooLong())
+            return tooLongText();
         if (m_entry.state() != ZipEntryDevice::State::Open)
             return badWorkbook().error;
         if (xml.hasError())
@@ -232,12 +275,20 @@ public:
 private:
     QString m_name;
     ZipEntryDevice m_entry;
+    int m_depth = 0;
 
 public:
     QXmlStreamReader xml;
 
 private:
     QString m_reason;
+
+    QString tooLongText() const {
+        return QCoreApplication::translate("tarvo::suite::TableReader",
+                                           "文件太大：工作簿中的 %1 有超过 %2 个字符的文字或属性")
+            .arg(m_name)
+            .arg(TableCollector::kMaxCellChars);
+    }
 };
 
 /// The package's name for a part a relationship targets from the workbook.
@@ -287,8 +338,9 @@ QString spreadsheetText(const QString& text, PartParse& part) {
     return out;
 }
 
-/// The words of a string item (<si> or <is>), phonetic guides left out.
-QString stringItem(PartParse& part) {
+/// The words of a string item (<si> or <is>), phonetic guides left out; nothing when they
+/// are longer than a cell holds, read no further than that.
+std::optional<QString> stringItem(PartParse& part) {
     QXmlStreamReader& xml = part.xml;
     QString text;
     const QString item = xml.name().toString();
@@ -301,23 +353,38 @@ QString stringItem(PartParse& part) {
         else if (xml.isEndElement() && xml.name() == u"rPh")
             --phonetic;
         else if (xml.isStartElement() && xml.name() == u"t" && phonetic == 0)
-            text += spreadsheetText(xml.readElementText(), part);
+            text += spreadsheetText(part.text(), part);
         if (text.size() > TableCollector::kMaxCellChars)
-            part.fail(TableCollector::cellTooLong(0));
+            return std::nullopt;
     }
+    if (part.tooLong())
+        return std::nullopt;
     return text;
 }
 
+/// The shared strings as far as they can be read. A string longer than a cell holds ends them;
+/// the sheet is then read for the first cell using it, which the refusal names.
+struct SharedStrings {
+    QStringList texts;
+    qsizetype overlong = -1;
+};
+
 /// The shared strings, within the limits of what could be imported at once.
-QStringList sharedStrings(PartParse& part) {
-    QStringList strings;
+SharedStrings sharedStrings(PartParse& part) {
+    SharedStrings strings;
     qint64 chars = 0;
     while (part.next()) {
         if (!part.xml.isStartElement() || part.xml.name() != u"si")
             continue;
-        strings << stringItem(part);
-        chars += strings.last().size();
-        if (strings.size() > TableCollector::kMaxCells || chars > TableCollector::kMaxTextChars)
+        const std::optional<QString> text = stringItem(part);
+        if (!text) {
+            strings.overlong = strings.texts.size();
+            break;
+        }
+        strings.texts << *text;
+        chars += text->size();
+        if (strings.texts.size() > TableCollector::kMaxCells ||
+            chars > TableCollector::kMaxTextChars)
             part.fail(TableCollector::tooManyTexts());
     }
     return strings;
@@ -450,8 +517,9 @@ Workbook workbookOf(unzFile zip) {
     return book;
 }
 
-/// The cells of a worksheet into the table.
-void readSheet(PartParse& part, const QStringList& strings, const QVector<bool>& dates,
+/// The cells of a worksheet into the table. A text longer than a cell holds refuses the file
+/// by its cell's place, whether the table keeps that column or not.
+void readSheet(PartParse& part, const SharedStrings& strings, const QVector<bool>& dates,
                const QDate& epoch, TableCollector& table) {
     QXmlStreamReader& xml = part.xml;
     qint64 rowNumber = 0;
@@ -483,19 +551,30 @@ void readSheet(PartParse& part, const QStringList& strings, const QVector<bool>&
                 return part.fail(badWorkbook().error);
             const QString type = a.value(QLatin1String("t")).toString();
             const int style = a.value(QLatin1String("s")).toInt();
+            const auto tooLong = [&] { return TableCollector::cellTooLong(rowNumber, at); };
             QString value;
             while (!(xml.isEndElement() && xml.name() == u"c") && part.next()) {
-                if (xml.isStartElement() && xml.name() == u"v")
-                    value = xml.readElementText();
-                else if (xml.isStartElement() && xml.name() == u"is")
-                    value = stringItem(part);
+                if (xml.isStartElement() && xml.name() == u"v") {
+                    value = part.text();
+                } else if (xml.isStartElement() && xml.name() == u"is") {
+                    const std::optional<QString> text = stringItem(part);
+                    if (!text)
+                        return part.fail(tooLong());
+                    value = *text;
+                }
             }
+            if (part.tooLong())
+                return part.fail(tooLong());
             if (type == u"s") {
                 bool ok = false;
                 const int index = value.toInt(&ok);
-                if (!ok || index < 0 || index >= strings.size())
+                if (ok && index == strings.overlong)
+                    return part.fail(tooLong());
+                // Past a string too long to read the others are unknown: the file is refused.
+                const bool unknown = strings.overlong >= 0 && index > strings.overlong;
+                if (!ok || index < 0 || (index >= strings.texts.size() && !unknown))
                     return part.fail(badWorkbook().error);
-                value = strings[index];
+                value = strings.texts.value(index);
             } else if (type == u"str") {
                 value = spreadsheetText(value, part);
             } else if (type.isEmpty() || type == u"n") {
@@ -536,12 +615,13 @@ TableText readXlsx(const QString& path) {
     const Workbook book = workbookOf(zip.get());
     if (!book.error.isEmpty())
         return {{}, book.error};
-    QStringList strings;
+    SharedStrings strings;
     {
         PartParse part(zip.get(), QStringLiteral("xl/sharedStrings.xml"));
         if (part.found()) {
             strings = sharedStrings(part);
-            if (const QString error = part.error(); !error.isEmpty())
+            const QString error = part.error();
+            if (!error.isEmpty() && strings.overlong < 0)
                 return {{}, error};
         }
     }
@@ -561,6 +641,13 @@ TableText readXlsx(const QString& path) {
     readSheet(sheet, strings, dates, book.epoch, table);
     if (const QString error = sheet.error(); !error.isEmpty())
         return {{}, error};
+    if (strings.overlong >= 0)
+        return {{},
+                QCoreApplication::translate(
+                    "tarvo::suite::TableReader",
+                    "文件太大：工作簿的第 %1 个共享字符串超过 %2 个字符，没有单元格使用它")
+                    .arg(strings.overlong + 1)
+                    .arg(TableCollector::kMaxCellChars)};
     return table.take();
 }
 

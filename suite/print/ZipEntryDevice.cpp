@@ -5,8 +5,8 @@
 
 namespace tarvo::suite {
 
-ZipEntryDevice::ZipEntryDevice(unzFile zip, const QString& name, qint64 limit)
-    : m_zip(zip), m_limit(limit) {
+ZipEntryDevice::ZipEntryDevice(unzFile zip, const QString& name, qint64 limit, qint64 stretchLimit)
+    : m_zip(zip), m_limit(limit), m_stretchLimit(stretchLimit) {
     if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK)
         return;
     unz_file_info64 info{};
@@ -44,8 +44,9 @@ ZipEntryDevice::State ZipEntryDevice::finish() {
 qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
     if (m_state != State::Open || m_ended)
         return -1;
-    // One byte past the limit tells a part exactly at it from one beyond it.
-    const qint64 wanted = std::min({maxSize, m_limit - m_read + 1, qint64(INT_MAX)});
+    // One byte past a limit tells a part or a stretch exactly at it from one beyond it.
+    const qint64 wanted = std::min(
+        {maxSize, m_limit - m_read + 1, m_marked + m_stretchLimit - m_read + 1, qint64(INT_MAX)});
     const int n = unzReadCurrentFile(m_zip, data, unsigned(wanted));
     if (n < 0) {
         m_state = State::Damaged;
@@ -58,6 +59,10 @@ qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
     m_read += n;
     if (m_read > m_limit) {
         m_state = State::TooLarge;
+        return -1;
+    }
+    if (m_read - m_marked > m_stretchLimit) {
+        m_state = State::StretchTooLong;
         return -1;
     }
     return n;

@@ -1,6 +1,9 @@
 #include "BackgroundRead.h"
 
 #include "RecordsetBuilder.h"
+#include "SessionContext.h"
+
+#include <QScopeGuard>
 
 namespace tarvo::suite {
 
@@ -17,22 +20,27 @@ AccountDatabase& ReaderConnection::database() {
     if (!m_db) {
         AccountDatabasePtr db = AccountDatabase::open(m_dbName);
         m_builder = std::make_unique<RecordsetBuilder>(db->dictionary());
-        const std::lock_guard lock(m_opened);
+        const std::lock_guard lock(m_guard);
         m_db = std::move(db);
     }
     return *m_db;
 }
 
-void ReaderConnection::interrupt() {
-    const std::lock_guard lock(m_opened);
-    if (m_db)
+void ReaderConnection::serve(const void* read) {
+    const std::lock_guard lock(m_guard);
+    m_serving = read;
+}
+
+void ReaderConnection::interrupt(const void* read) {
+    const std::lock_guard lock(m_guard);
+    if (m_db && m_serving == read)
         m_db->sql().interrupt();
 }
 
 BackgroundRead::BackgroundRead(std::shared_ptr<ReaderConnection> reader, QString text,
                                QString firstText, std::function<void()> ended)
     : m_reader(std::move(reader)), m_text(std::move(text)), m_firstText(std::move(firstText)),
-      m_ended(std::move(ended)), m_thread([this] { run(); }) {}
+      m_ended(std::move(ended)), m_thread(carryingSession([this] { run(); })) {}
 
 BackgroundRead::~BackgroundRead() {
     cancel();
@@ -45,24 +53,13 @@ void BackgroundRead::run() {
     QString error;
     {
         const std::lock_guard use(m_reader->inUse);
-        try {
-            AccountDatabase& db = m_reader->database();
-            readFirstRows(db);
-            if (m_cancelled)
-                end = State::Cancelled;
-            else
-                all = queryRecordset(db.sql(), m_reader->builder(), m_text, {},
-                                     [this](const StoredResult& r) { return rowRead(r); });
-            if (m_stopped)
-                end = State::Cancelled;
-        } catch (const DbError& e) {
-            // Stopped before its first row by interrupt(), or failed.
-            error = e.text();
-            end = m_cancelled ? State::Cancelled : State::Failed;
-        } catch (const RecordsetError& e) {
-            error = e.description();
-            end = State::Failed;
-        }
+        m_reader->serve(this);
+        const auto done = qScopeGuard([this] { m_reader->serve(nullptr); });
+        // A read cancelled while it waited for the connection has nothing to do.
+        if (m_cancelled)
+            end = State::Cancelled;
+        else
+            end = read(all, error);
     }
     {
         const std::lock_guard lock(m_mutex);
@@ -72,6 +69,29 @@ void BackgroundRead::run() {
     }
     if (m_ended)
         m_ended();
+}
+
+RowLoad::State BackgroundRead::read(RecordsetPtr& all, QString& error) {
+    try {
+        AccountDatabase& db = m_reader->database();
+        // A cancel before the first row stops the statement wherever it is, even one that came
+        // before the statement started; once rows come, rowRead stops them and they are kept.
+        db.sql().stopWhen([this] { return m_cancelled && m_rows == 0; });
+        const auto unwatched = qScopeGuard([&db] { db.sql().stopWhen({}); });
+        readFirstRows(db);
+        if (m_cancelled)
+            return State::Cancelled;
+        all = queryRecordset(db.sql(), m_reader->builder(), m_text, {},
+                             [this](const StoredResult& r) { return rowRead(r); });
+        return m_stopped ? State::Cancelled : State::Done;
+    } catch (const DbError& e) {
+        // Stopped before its first row, or failed.
+        error = e.text();
+        return m_cancelled ? State::Cancelled : State::Failed;
+    } catch (const RecordsetError& e) {
+        error = e.description();
+        return State::Failed;
+    }
 }
 
 void BackgroundRead::readFirstRows(AccountDatabase& db) {
@@ -130,7 +150,7 @@ void BackgroundRead::cancel() {
     // A statement still before its first row (the engine sorting, the server thinking) is
     // stopped; one amid its rows stops at the next.
     if (m_rows == 0)
-        m_reader->interrupt();
+        m_reader->interrupt(this);
 }
 
 } // namespace tarvo::suite

@@ -25,13 +25,18 @@ public:
     /// Opens the connection when it is not yet; under inUse.
     AccountDatabase& database();
     RecordsetBuilder& builder() { return *m_builder; }
-    /// From any thread: see SqlBackend::interrupt.
-    void interrupt();
+    /// Under inUse: the read the connection works for now (null: none), the only one
+    /// interrupt() reaches.
+    void serve(const void* read);
+    /// From any thread: see SqlBackend::interrupt; only while the connection works for read,
+    /// never on the statement of the read after it.
+    void interrupt(const void* read);
 
 private:
     QString m_dbName;
-    std::mutex m_opened; ///< guards m_db for interrupt()
+    std::mutex m_guard; ///< guards m_db and m_serving for interrupt()
     AccountDatabasePtr m_db;
+    const void* m_serving = nullptr;
     std::unique_ptr<RecordsetBuilder> m_builder;
 };
 
@@ -77,6 +82,8 @@ private:
     std::thread m_thread;
 
     void run();
+    /// Under the connection: reads the rows; how the read ended.
+    State read(RecordsetPtr& all, QString& error);
     void readFirstRows(AccountDatabase& db);
     bool rowRead(const StoredResult& result);
 };

@@ -1,10 +1,12 @@
 #include "PostgresBackend.h"
 
 #include "DatabaseName.h"
+#include "ReplicationCheck.h"
 #include "SqlDialect.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QThread>
 #include <QUuid>
@@ -201,6 +203,7 @@ PostgresBackend::PostgresBackend(const QString& url) {
         m_conn = nullptr;
         throw;
     }
+    warnOfUnconfirmedCommitsOnce(m_conn, url);
 }
 
 void PostgresBackend::setUpSession() {
@@ -389,6 +392,25 @@ void PostgresBackend::limitStatementTime(int ms) {
                       : QStringLiteral("RESET statement_timeout"));
 }
 
+void PostgresBackend::awaitResult() {
+    // A stop that came while the statement was sent found no handle to cancel it by, and a
+    // cancel that reaches the server before the statement does is dropped: while the stop
+    // holds, the server is asked again every so often.
+    constexpr int kStopCheckMs = 50;
+    constexpr qint64 kCancelAgainMs = 250;
+    QElapsedTimer sinceCancel;
+    while (m_stop && PQisBusy(m_conn)) {
+        if (m_stop() && (!sinceCancel.isValid() || sinceCancel.elapsed() >= kCancelAgainMs)) {
+            cancelStreaming();
+            sinceCancel.start();
+        }
+        pollfd incoming{PQsocket(m_conn), POLLIN, 0};
+        if (incoming.fd < 0 || ::poll(&incoming, 1, kStopCheckMs) < 0 ||
+            !PQconsumeInput(m_conn))
+            return; // PQgetResult tells what went wrong
+    }
+}
+
 void PostgresBackend::cancelStreaming() {
     const std::lock_guard lock(m_streamingMutex);
     if (!m_streaming)
@@ -417,7 +439,11 @@ StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariant
     bool described = false;
     bool stopped = false;
     QString error;
-    while (PGresult* raw = PQgetResult(m_conn)) {
+    for (;;) {
+        awaitResult();
+        PGresult* raw = PQgetResult(m_conn);
+        if (!raw)
+            break;
         const Result r(raw);
         const ExecStatusType status = PQresultStatus(raw);
         if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {

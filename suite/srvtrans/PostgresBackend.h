@@ -46,6 +46,7 @@ public:
                              const RowWatch& watch = {}) override;
     void interrupt() override;
     void limitStatementTime(int ms) override;
+    void stopWhen(std::function<bool()> stop) override { m_stop = std::move(stop); }
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;
@@ -84,7 +85,10 @@ private:
     /// thread; null while none stream.
     PGcancel* m_streaming = nullptr;
     std::mutex m_streamingMutex;
+    std::function<bool()> m_stop;
     void cancelStreaming();
+    /// Waits until the streaming statement's next result is in, watching the stop meanwhile.
+    void awaitResult();
 
     const QHash<int, QPair<QString, QString>>& columnsOf(unsigned tableOid);
     /// The settings every session of ours starts with.

@@ -66,6 +66,10 @@ public:
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}
+    /// On the connection's own thread, between statements: the statements run from now on fail
+    /// soon once stop holds (asked on this thread while they run), also those started after it
+    /// came true, which interrupt() misses. An empty stop lifts it.
+    virtual void stopWhen(std::function<bool()> stop) { (void)stop; }
     /// Makes the statements run from now on fail once they take longer than ms; 0 lifts the
     /// limit again. A server counts the time itself, so no late stop can reach the next one.
     virtual void limitStatementTime(int ms) { (void)ms; }

@@ -17,6 +17,45 @@ QString fromUtf8(const char* s) {
     return s ? QString::fromUtf8(s) : QString();
 }
 
+QString tr(const char* text) {
+    return QCoreApplication::translate("tarvo::suite::DbError", text);
+}
+
+/// What a failure of the engine means to the clerk, in the session's language, with the
+/// engine's own words after it for whoever looks after the file.
+QString described(int code, const QString& engineText) {
+    QString meaning;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        meaning = tr("账套数据库正被另一个程序或窗口写入，等了 10 秒仍未轮到，请稍后再试");
+        break;
+    case SQLITE_READONLY:
+        meaning = tr("账套数据库文件只能读取，不能写入（请检查文件及其所在文件夹的写权限）");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        meaning = tr("没有访问账套数据库文件的权限");
+        break;
+    case SQLITE_FULL:
+        meaning = tr("磁盘已满，无法写入账套数据库");
+        break;
+    case SQLITE_IOERR:
+        meaning = tr("读写账套数据库文件时出错（磁盘或网络存储故障）");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        meaning = tr("账套数据库文件已损坏，或不是账套数据库");
+        break;
+    case SQLITE_CANTOPEN:
+        meaning = tr("无法打开账套数据库文件");
+        break;
+    default:
+        return engineText;
+    }
+    return engineText.isEmpty() ? meaning : tr("%1（%2）").arg(meaning, engineText);
+}
+
 } // namespace
 
 SqliteBackend::SqliteBackend(const QString& path) {
@@ -28,7 +67,7 @@ SqliteBackend::SqliteBackend(const QString& path) {
     if (rc != SQLITE_OK) {
         const QString text =
             m_db ? errorText()
-                 : QCoreApplication::translate("tarvo::suite::DbError", "无法打开数据库文件");
+                 : tr("无法打开数据库文件");
         sqlite3_close(m_db);
         m_db = nullptr;
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法打开数据库“%1”：%2")
@@ -48,7 +87,7 @@ void SqliteBackend::useWriteAheadLog() {
     for (;;) {
         char* err = nullptr;
         const int rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err);
-        const QString text = fromUtf8(err);
+        const QString text = described(rc, fromUtf8(err));
         sqlite3_free(err);
         if (rc == SQLITE_OK)
             return;
@@ -65,7 +104,7 @@ SqliteBackend::~SqliteBackend() {
 }
 
 QString SqliteBackend::errorText() const {
-    return fromUtf8(sqlite3_errmsg(m_db));
+    return described(sqlite3_extended_errcode(m_db), fromUtf8(sqlite3_errmsg(m_db)));
 }
 
 class SqliteBackend::Statement {
@@ -237,6 +276,19 @@ void SqliteBackend::interrupt() {
     sqlite3_interrupt(m_db);
 }
 
+void SqliteBackend::stopWhen(std::function<bool()> stop) {
+    m_stop = std::move(stop);
+    // The engine asks between its steps, sorting included; a non-zero answer interrupts.
+    constexpr int kStepsBetweenAsks = 1000;
+    if (m_stop)
+        sqlite3_progress_handler(
+            m_db, kStepsBetweenAsks,
+            [](void* stop) { return (*static_cast<std::function<bool()>*>(stop))() ? 1 : 0; },
+            &m_stop);
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
 long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
     Statement stmt(*this, sql, params);
     while (stmt.step()) {
@@ -246,8 +298,9 @@ long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
 
 void SqliteBackend::execScript(const QString& sql) {
     char* err = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString text = fromUtf8(err);
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QString text = described(rc, fromUtf8(err));
         sqlite3_free(err);
         throw DbError(text);
     }

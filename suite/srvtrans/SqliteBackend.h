@@ -23,6 +23,7 @@ public:
     StoredResult queryStored(const QString& sql, const QVariantList& params = {},
                              const RowWatch& watch = {}) override;
     void interrupt() override;
+    void stopWhen(std::function<bool()> stop) override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;
@@ -46,6 +47,7 @@ private:
     };
     /// Prepared statements not in use, by their text.
     QHash<QString, Cached> m_statements;
+    std::function<bool()> m_stop;
     QString errorText() const;
     void useWriteAheadLog();
 };

@@ -1,6 +1,7 @@
 #include "SuiteContext.h"
 
 #include "DataFiles.h"
+#include "SessionContext.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -14,8 +15,6 @@
 namespace tarvo::suite {
 
 namespace {
-thread_local QString t_user;
-
 /// Qt's translations of its own texts as Debian ships them, and the suite's translations of
 /// the texts of its controls (written in Chinese).
 void useQtTranslations(const QString& language) {
@@ -39,23 +38,21 @@ void useQtTranslations(const QString& language) {
         }
     }
 }
-thread_local QString t_language = QStringLiteral("zh-CN");
-thread_local bool t_unattended = false;
 } // namespace
 
 void setCurrentUser(const QString& userId) {
-    t_user = userId;
+    SessionContext::current().user = userId;
 }
 
 QString currentUser() {
-    if (!t_user.isEmpty())
-        return t_user;
+    if (const QString& user = SessionContext::current().user; !user.isEmpty())
+        return user;
     const QString account = qEnvironmentVariable("USER");
     return account.isEmpty() ? QStringLiteral("system") : account;
 }
 
 void showQtTextsInSessionLanguage() {
-    useQtTranslations(t_language);
+    useQtTranslations(SessionContext::current().language);
 }
 
 QStringList sessionLanguages() {
@@ -65,7 +62,7 @@ QStringList sessionLanguages() {
 bool setSessionLanguage(const QString& language) {
     for (const QString& carried : sessionLanguages()) {
         if (carried.compare(language, Qt::CaseInsensitive) == 0) {
-            t_language = carried;
+            SessionContext::current().language = carried;
             useQtTranslations(carried);
             return true;
         }
@@ -74,15 +71,15 @@ bool setSessionLanguage(const QString& language) {
 }
 
 QString sessionLanguage() {
-    return t_language;
+    return SessionContext::current().language;
 }
 
 void setUnattended(bool unattended) {
-    t_unattended = unattended;
+    SessionContext::current().unattended = unattended;
 }
 
 bool isUnattended() {
-    return t_unattended;
+    return SessionContext::current().unattended;
 }
 
 } // namespace tarvo::suite

@@ -6,7 +6,8 @@ namespace tarvo::suite {
 
 /// What the suite's login object tells the other suite objects of the running session on this
 /// thread: who is logged in (the save service records it as the author of a change) and the
-/// session language ("zh-CN" or "en-US") for captions.
+/// session language ("zh-CN" or "en-US") for captions. Work started beside the window takes it
+/// along (SessionContext.h).
 void setCurrentUser(const QString& userId);
 /// The logged-in user, or the system account name when nobody has logged in.
 QString currentUser();

@@ -7,9 +7,11 @@
 #include "PostgresDatabases.h"
 #include "TempDatabase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -115,6 +117,27 @@ TEST(HostFiles, ANewDatabaseMadeThroughALinkIsTheOwnersAlone) {
     EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the clerk's link stays a link";
 }
 
+TEST(HostFiles, WhereTheClerksDialogsWentIsTheirsAlone) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    const ScopedUmask umask(022);
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    const QStringList args = {"--db", dir.filePath("books.db"), "--archive", "aa_bank",
+                              "--screenshot", dir.filePath("list.png")};
+    Outcome out = runHost(args, env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    const QString history = dir.filePath("config/QtProject.conf");
+    EXPECT_EQ(modeOf(history), 0600) << "made owner-only before a dialog writes it";
+
+    // One an earlier version left readable by all is made the owner's.
+    ASSERT_EQ(::chmod(QFile::encodeName(history).constData(), 0644), 0);
+    out = runHost(args, env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    EXPECT_EQ(modeOf(history), 0600);
+}
+
 TEST(HostFiles, TheDefaultDatabaseGetsPrivateFoldersAndTheDemoCompany) {
     if (onServerRun())
         GTEST_SKIP() << "files only";
@@ -148,6 +171,82 @@ TEST(HostFiles, ABookNamedWhereNoneCanBeIsRefused) {
     out = runHost({"--db", "host=127.0.0.1 password=S3cretPw dbname=acc", "--archive", "aa_bank",
                    "--export", csv});
     expectNoSecret(out, "keyword/value connection");
+}
+
+TEST(HostFiles, AFileThatIsNoDatabaseIsRefusedInTheSessionsLanguage) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    const QString letter = dir.filePath("letter.db");
+    {
+        QFile f(letter);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Dear clerk,\n").repeated(400));
+    }
+    const QString csv = dir.filePath("banks.csv");
+    Outcome out = runHost({"--lang", "en-US", "--db", letter, "--archive", "aa_bank", "--export", csv});
+    EXPECT_NE(out.status, 0);
+    EXPECT_TRUE(out.errors.contains(u"is damaged, or is not an accounting database"))
+        << out.errors.toStdString();
+    out = runHost({"--db", letter, "--archive", "aa_bank", "--export", csv});
+    EXPECT_TRUE(out.errors.contains(QStringLiteral("已损坏，或不是账套数据库")))
+        << out.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(csv));
+}
+
+TEST(HostFiles, WhatAKilledExportLeftIsClearedByTheNextOne) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("tmp"));
+    // A process that has ended, and one that runs (this test), each with what it writes.
+    QProcess ended;
+    ended.start("true", QStringList());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString dead = QString::number(ended.processId() ? ended.processId() : 999999);
+    const QString alive = QString::number(QCoreApplication::applicationPid());
+    const auto leave = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("<row>half</row>") > 0;
+    };
+    const QString tmp = dir.filePath("tmp");
+    for (const QString& pid : {dead, alive}) {
+        ASSERT_TRUE(QDir(tmp).mkdir("tarvo-print-" + pid + "-Ab12Cd"));
+        ASSERT_TRUE(leave(tmp + "/tarvo-print-" + pid + "-Ab12Cd/data-Xy34Zw.xml"));
+        ASSERT_TRUE(leave(dir.filePath(".list.pdf." + pid + "-Ef56Gh")));
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", tmp);
+    const Outcome out = runHost({"--db", dir.filePath("books.db"), "--archive", "aa_bank",
+                                 "--export", dir.filePath("list.pdf")},
+                                env);
+    ASSERT_EQ(out.status, 0) << out.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(tmp + "/tarvo-print-" + dead + "-Ab12Cd"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(".list.pdf." + dead + "-Ef56Gh")));
+    EXPECT_TRUE(QFile::exists(tmp + "/tarvo-print-" + alive + "-Ab12Cd/data-Xy34Zw.xml"))
+        << "a running program's files are its own";
+    EXPECT_TRUE(QFile::exists(dir.filePath(".list.pdf." + alive + "-Ef56Gh")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("list.pdf")));
+    EXPECT_EQ(QDir(tmp).entryList({"tarvo-print-*"}, QDir::Dirs).size(), 1)
+        << "the export's own print data went with it";
+}
+
+TEST(HostFiles, RunsThatOnlyLookWriteNoColumnLayout) {
+    if (onServerRun())
+        GTEST_SKIP() << "files only";
+    QTemporaryDir dir;
+    const QString books = dir.filePath("books.db");
+    const QString csv = dir.filePath("accounts.csv");
+    const QStringList bank = {"--db", books, "--archive", "aa_bank"};
+    for (const QStringList& run :
+         {QStringList{"--export", csv}, QStringList{"--import", csv, "--check"},
+          QStringList{"--screenshot", dir.filePath("list.png")}}) {
+        const Outcome out = runHost(bank + run);
+        ASSERT_EQ(out.status, 0) << run.join(' ').toStdString() << out.errors.toStdString();
+    }
+    const auto db = AccountDatabase::open(books);
+    EXPECT_EQ(countOf(*db, "tarvo_colset_layout"), 0)
+        << "a list closed as it opened leaves the default layout the default";
 }
 
 TEST(HostSecrets, AServerPasswordIsNeverShownWhenTheServerCannotBeReached) {

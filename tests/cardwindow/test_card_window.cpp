@@ -162,6 +162,36 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
     });
 }
 
+TEST_F(ListWindowTest, AWalkKeyGivenWhileTheListIsReadAgainWalksTheRowsReadAfterward) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        FrmZAM card;
+        card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
+        card.show();
+        edit(card, "EdtcBankCode")->setText("999");
+        edit(card, "EdtcBankName")->setText(QStringLiteral("新银行999"));
+        ASSERT_TRUE(run(card, "SaveRs"));
+        const int rowsBefore = w.grid()->Rows();
+        // "Last" comes from the window's events while "Next" has the list read again after
+        // the add, as a clerk's quick second key does.
+        bool asked = false;
+        QTimer quickKey;
+        QObject::connect(&quickKey, &QTimer::timeout, [&] {
+            if (w.isReading() && !asked) {
+                asked = true;
+                run(card, "Last");
+            }
+        });
+        quickKey.start(0);
+        EXPECT_TRUE(run(card, "Next"));
+        ASSERT_TRUE(asked);
+        ASSERT_EQ(w.grid()->Rows(), rowsBefore + 1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return card.rowSel() == w.grid()->Rows() - 1; }))
+            << card.rowSel() << " of " << w.grid()->Rows() - 1;
+        EXPECT_EQ(edit(card, "EdtcBankCode")->text(),
+                  w.grid()->TextMatrix(w.grid()->Rows() - 1, w.m_KeyCol));
+    });
+}
+
 TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('970', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {

@@ -4,6 +4,7 @@
 #include "AccountDatabase.h"
 #include "CardControl.h"
 #include "ClassRegistry.h"
+#include "ComponentHarness.h"
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
@@ -127,7 +128,7 @@ TEST(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
     QString refusal, lastWalkedTo;
     bool frameShown = false;
     std::vector<Script::Step> steps;
-    steps.push_back({"the list", [&] { return (list = visible<FrmMain>()) && list->isLoaded(); },
+    steps.push_back({"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
                      [&] { list->DoCommand("Add"); }});
     steps.push_back(
         {"the card", [&] { return card() != nullptr; },

@@ -2,6 +2,7 @@
 // walk on, modify, meet a refused save, and leave with unsaved input.
 #include "AccountDatabase.h"
 #include "ClassRegistry.h"
+#include "ComponentHarness.h"
 #include "ComponentRegistration.h"
 #include "Edit.h"
 #include "FrmMain.h"
@@ -75,7 +76,7 @@ TEST(EndToEnd, AClerkAddsWalksModifiesAndLeaves) {
     QString captionAfterSave;
 
     Script script({
-        {"the list", [&] { return (list = visible<FrmMain>()) && list->isLoaded(); },
+        {"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
          [&] {
              rowsAtStart = list->grid()->Rows();
              list->DoCommand("Add");

@@ -2,6 +2,7 @@
 // list that only browses.
 #include "../listwindow/ListWindowFixture.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolBar>
@@ -38,6 +39,11 @@ struct PersonArchive : ListWindowTest {
                 codes << code;
         }
         return codes.join(u' ').toStdString();
+    }
+
+    /// The reads of the list's rows so far (the tree's own query is not one).
+    int listReads() const {
+        return int(h.sql.filter("LEFT JOIN Department ON Person.cDepCode").size());
     }
 
     static QTreeWidgetItem* node(QTreeWidget* t, const QString& key) {
@@ -195,4 +201,56 @@ TEST_F(PersonArchive, TheSplitterDragsTheBorderBetweenTreeAndList) {
         EXPECT_EQ(w.grid()->x(), splitter->x() + splitter->width());
         EXPECT_EQ(w.grid()->x() + w.grid()->width(), w.width());
     });
+}
+
+TEST_F(PersonArchive, OpenedAndClosedOverAndOverItReadsItsListOnceAndToTheEndEachTime) {
+    for (const bool departments : {true, false}) {
+        if (!departments) {
+            h.exec("update Person set cDepCode=NULL");
+            h.exec("delete from Department");
+        }
+        const std::string everyone = expected("");
+        for (int round = 0; round < 5; ++round) {
+            SCOPED_TRACE((departments ? "with departments, round " : "without, round ") +
+                         std::to_string(round));
+            const int before = listReads();
+            withList("person", "", [&](FrmMain& w) {
+                EXPECT_EQ(listed(w), everyone);
+                EXPECT_FALSE(w.isPartial());
+                // The tree taking the focus is no new choice of a node.
+                w.activateWindow();
+                tree(w)->setFocus();
+                QTest::qWait(20);
+                EXPECT_FALSE(w.isReading());
+            });
+            EXPECT_EQ(listReads() - before, 1) << "one read per opening";
+        }
+        // Nothing of a closed list reads on in the next one's time.
+        const int afterLast = listReads();
+        QTest::qWait(100);
+        EXPECT_EQ(listReads(), afterLast);
+    }
+}
+
+TEST_F(PersonArchive, ClosedAsSoonAsItStartsReadingItsReadEndsAndTheNextOpeningListsEveryone) {
+    const std::string everyone = expected("");
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* list = qobject_cast<FrmMain*>(top); list && list->isReading())
+                    list->close();
+        });
+        closer.start(1);
+        QElapsedTimer shown;
+        shown.start();
+        {
+            ITarvoArchive component;
+            component.Show(h.login, "person", "");
+        }
+        closer.stop();
+        EXPECT_LT(shown.elapsed(), 10000) << "the cancelled read ended";
+        withList("person", "", [&](FrmMain& w) { EXPECT_EQ(listed(w), everyone); });
+    }
 }

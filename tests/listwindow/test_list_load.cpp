@@ -150,3 +150,48 @@ TEST_F(ListLoadTest, ARefreshDuringWhichRowsChangeListsTheArchiveAsItWasWhenItSt
         EXPECT_EQ(codes(w).last(), "U0001");
     });
 }
+
+TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastOneWinning) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        addAccounts(1000);
+        const auto listReads = [&](int since) {
+            int n = 0;
+            for (const QString& sql : h.sql.mid(since))
+                n += sql.contains("Order By", Qt::CaseInsensitive);
+            return n;
+        };
+        // Two conditions asked in turn, as by two nodes of a tree clicked one after the other.
+        int m = sqlMark();
+        const auto ask = whileReading(
+            w, [] { return true; },
+            [&] {
+                w.DataRefresh("cBCode like 'T00%'");
+                w.DataRefresh("cBCode like 'T001%'");
+            });
+        w.DataRefresh(kSlowRows);
+        EXPECT_FALSE(w.isReading()) << "the call returns with the last list in";
+        EXPECT_EQ(listReads(m), 2);
+        EXPECT_TRUE(h.sql.last().contains("T001%")) << h.sql.last().toStdString();
+        EXPECT_EQ(codes(w).size(), 100);
+        EXPECT_EQ(codes(w).value(0), "T00100");
+        EXPECT_FALSE(w.isPartial());
+        EXPECT_EQ(status(w), "共 100 条记录");
+        QTest::qWait(100);
+        EXPECT_EQ(listReads(m), 2) << "nothing read again later";
+
+        // The refresh key pressed twice while a list is read reads it once more, after.
+        m = sqlMark();
+        const auto press = whileReading(
+            w, [] { return true; },
+            [&] {
+                w.DoCommand("Refresh");
+                w.DoCommand("Refresh");
+            });
+        w.DataRefresh(kSlowRows);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listReads(m) == 2 && !w.isReading(); }));
+        QTest::qWait(100);
+        EXPECT_EQ(listReads(m), 2);
+        EXPECT_EQ(codes(w).size(), 1004);
+        EXPECT_EQ(status(w), "共 1004 条记录");
+    });
+}

@@ -1,10 +1,13 @@
+#include "BackgroundRead.h"
 #include "ConnectedDatabase.h"
+#include "SessionContext.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 
 using namespace tarvo;
 
@@ -113,6 +116,47 @@ TEST_F(BackgroundRead, ACancelStopsAStatementStillWorkingTowardsItsFirstRow) {
     EXPECT_EQ(load->rowsRead(), 0);
 }
 
+TEST_F(BackgroundRead, ACancelBeforeTheStatementStartsEndsTheReadAndSparesTheOneBeforeIt) {
+    addAccounts(3000);
+    // Two reads over one connection: the second waits for it while the first counts some 27
+    // billion combinations towards its one row.
+    auto reader = std::make_shared<suite::ReaderConnection>(temp.name());
+    suite::BackgroundRead counting(reader, "select count(*) as n from bank a, bank b, bank c", {},
+                                   {});
+    QThread::msleep(200);
+    std::atomic<int> waitingEnded{0};
+    suite::BackgroundRead waiting(reader, "select cBCode from bank", {}, [&] { ++waitingEnded; });
+    waiting.cancel();
+    QThread::msleep(300);
+    EXPECT_EQ(counting.state(), RowLoad::State::Reading)
+        << "a cancel reached another read's statement: " << counting.error().toStdString();
+    counting.cancel();
+    ASSERT_TRUE(waitForEnd(counting, 5000));
+    EXPECT_EQ(counting.state(), RowLoad::State::Cancelled);
+    ASSERT_TRUE(waitForEnd(waiting, 5000));
+    EXPECT_EQ(waiting.state(), RowLoad::State::Cancelled);
+    EXPECT_EQ(waiting.rowsRead(), 0);
+    EXPECT_EQ(waitingEnded, 1);
+}
+
+TEST_F(BackgroundRead, AStopThatHoldsBeforeAStatementStartsStopsItOnceItRuns) {
+    addAccounts(3000);
+    // What a cancel between the read's last look and the engine's start leaves: an interrupt
+    // that found nothing running, and a stop that holds.
+    auto backend = suite::AccountDatabase::open(temp.name());
+    suite::SqlBackend& sql = backend->sql();
+    sql.interrupt();
+    sql.stopWhen([] { return true; });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_THROW(sql.queryStored("select count(*) as n from bank a, bank b, bank c"),
+                 suite::DbError);
+    EXPECT_LT(t.elapsed(), 5000);
+    sql.stopWhen({});
+    EXPECT_EQ(sql.query("select count(*) as n from bank").rows.value(0).value(0).toInt(), 3004)
+        << "lifted, the next statement runs";
+}
+
 TEST_F(BackgroundRead, AStartedReadEndsTheOneBeforeIt) {
     addAccounts(3000);
     const RowLoadPtr first = start("select a.cBCode, b.cBCode from bank a, bank b");
@@ -131,4 +175,18 @@ TEST_F(BackgroundRead, ARefusedStatementFailsWithTheEnginesReason) {
     EXPECT_FALSE(load->rows());
     EXPECT_TRUE(load->error().contains("no_such_table", Qt::CaseInsensitive))
         << load->error().toStdString();
+}
+
+TEST_F(BackgroundRead, TheReadRunsInTheSessionOfTheThreadThatStartedIt) {
+    const SessionScope clerk({QStringLiteral("clerk07"), QStringLiteral("en-US"), true, {}});
+    std::promise<SessionContext> seen;
+    QString sql = QStringLiteral("select cBCode from bank");
+    const RowLoadPtr load =
+        db.OpenXInBackground(sql, [&] { seen.set_value(SessionContext::current()); });
+    auto end = seen.get_future();
+    ASSERT_EQ(end.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    const SessionContext reader = end.get();
+    EXPECT_EQ(reader.user, "clerk07");
+    EXPECT_EQ(reader.language, "en-US");
+    EXPECT_TRUE(reader.unattended);
 }

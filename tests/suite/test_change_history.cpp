@@ -1,5 +1,6 @@
 #include "ClsCommon.h"
 #include "ClsHistory.h"
+#include "EventPump.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
 
@@ -150,6 +151,23 @@ TEST_F(ChangeHistory, CaptionsFollowTheSessionLanguage) {
     const QVector<Row> got = rows("aa_bank", "901");
     suite::setSessionLanguage("zh-CN");
     EXPECT_TRUE(got.contains(Row("Add", "Bank Name", "", "测试银行")));
+}
+
+TEST_F(ChangeHistory, WorkRunAsideSavesUnderTheSessionsOperatorAndReadsInItsLanguage) {
+    suite::setCurrentUser(QStringLiteral("clerk07"));
+    suite::setSessionLanguage("en-US");
+    QString err;
+    bool saved = false;
+    QVector<Row> got;
+    runAside([&] {
+        saved = save(account("甲", "1", "2024-03-05"), "bank", false, err);
+        got = rows("bank", "H1");
+    });
+    suite::setSessionLanguage("zh-CN");
+    suite::setCurrentUser(QStringLiteral("demo"));
+    ASSERT_TRUE(saved) << err.toStdString();
+    EXPECT_TRUE(got.contains(Row("Add", "Account Name", "", "甲")));
+    EXPECT_EQ(history("bank", "H1")->Value("cUserId").toString(), "clerk07");
 }
 
 TEST_F(ChangeHistory, AnUnknownArchiveOrNoConnectionIsExplained) {

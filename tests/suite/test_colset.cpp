@@ -1,3 +1,4 @@
+#include "AccountDatabase.h"
 #include "ClsColSet.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
@@ -15,7 +16,52 @@ QStringList fields(const ColumnCollection& cols) {
     return out;
 }
 
+/// Counts the statements that write the user layouts from now on.
+void countLayoutWrites(suite::SqlBackend& sql, bool onServer) {
+    sql.execScript("CREATE TABLE layout_writes (n integer NOT NULL); "
+                   "INSERT INTO layout_writes VALUES (0);");
+    if (onServer)
+        sql.execScript("CREATE FUNCTION count_layout_write() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$BEGIN UPDATE layout_writes SET n = n + 1; RETURN NULL; END$$; "
+                       "CREATE TRIGGER layout_written AFTER INSERT OR UPDATE OR DELETE ON "
+                       "tarvo_colset_layout FOR EACH STATEMENT EXECUTE FUNCTION "
+                       "count_layout_write();");
+    else
+        for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+            sql.execScript(QStringLiteral("CREATE TRIGGER layout_%1 AFTER %1 ON tarvo_colset_layout "
+                                          "BEGIN UPDATE layout_writes SET n = n + 1; END;")
+                               .arg(QLatin1String(event)));
+}
+
+int layoutWrites(suite::SqlBackend& sql) {
+    return sql.query("SELECT n FROM layout_writes").rows[0][0].toInt();
+}
+
 } // namespace
+
+TEST(ColSet, ALayoutTheListLeftAsItWasCostsNoWrite) {
+    TempDatabase temp;
+    const auto db = suite::AccountDatabase::open(temp.name());
+    countLayoutWrites(db->sql(), temp.onServer());
+    const auto session = [&](int width) {
+        suite::ClsColSet cs;
+        cs.Init(temp.name(), "demo");
+        EXPECT_TRUE(cs.setColMode("bank", 1));
+        if (width)
+            cs.GetColProperties()->Item(1).iColWidth = width;
+        cs.SaveColWidth();
+        return cs.GetColProperties()->Item(1).iColWidth;
+    };
+    session(0);
+    EXPECT_EQ(layoutWrites(db->sql()), 0) << "the defaults, untouched, stay the defaults";
+    EXPECT_TRUE(db->sql().query("SELECT 1 FROM tarvo_colset_layout WHERE cUserId = 'demo'")
+                    .rows.isEmpty());
+    session(1777);
+    const int afterChange = layoutWrites(db->sql());
+    EXPECT_GT(afterChange, 0) << "a changed width is stored";
+    EXPECT_EQ(session(0), 1777);
+    EXPECT_EQ(layoutWrites(db->sql()), afterChange) << "the stored layout, untouched, is not rewritten";
+}
 
 TEST(ColSet, DefaultLayoutsListTheSameFieldsAsTheSelectList) {
     TempDatabase temp;

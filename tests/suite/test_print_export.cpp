@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -193,6 +196,38 @@ TEST_F(ExportTest, TheSaveDialogOffersTheWorkbookFirstAndTellsWhatEachTypeIsFor)
         << filters[1].toStdString();
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_TRUE(chosen[0].endsWith(".xlsx")) << chosen[0].toStdString();
+}
+
+TEST_F(ExportTest, AWildcardTypedAsTheNameIsRefusedAndTheDialogStays) {
+    // The clerk types "*", is told why it cannot be a name, then gives up.
+    QStringList warnings;
+    int offered = 0;
+    QTimer clerk;
+    QObject::connect(&clerk, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            warnings << box->text();
+            box->accept();
+        } else if (auto* d = qobject_cast<QFileDialog*>(modal)) {
+            d->setDirectory(dir.path());
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (offered++ == 0 && name) {
+                name->selectAll();
+                QTest::keyClicks(name, QStringLiteral("*"));
+                QTest::keyClick(name, Qt::Key_Return);
+            } else {
+                d->reject();
+            }
+        }
+    });
+    clerk.start(20);
+    EXPECT_EQ(exportTo(QString()), -1) << "cancelled after the refusal";
+    clerk.stop();
+    EXPECT_EQ(offered, 2) << "the dialog is offered again after the refusal";
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("通配符"))) << warnings[0].toStdString();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << "no file named after a wildcard";
 }
 
 TEST(PrintControlInput, DataOrStyleThatDoNotFitAreRefused) {

@@ -2,6 +2,8 @@
 #include "ClsCommon.h"
 #include "CuttingProxy.h"
 #include "FunctionLock.h"
+#include "PostgresBackend.h"
+#include "ReplicationCheck.h"
 #include "TestServers.h"
 
 #include <QElapsedTimer>
@@ -192,4 +194,69 @@ TEST_F(ServerOutage, AServerGoneAmidALongReadFailsItWithTheReasonInsteadOfListin
     EXPECT_EQ(load->state(), tarvo::RowLoad::State::Failed);
     EXPECT_FALSE(load->rows()) << "no half list passes for a whole one";
     EXPECT_FALSE(load->error().isEmpty());
+}
+
+namespace {
+
+/// Waits until the primary counts a standby among its senders.
+bool standbyFollows(const QString& primaryUrl) {
+    // A URL of its own, so that the program's own first look at the server is still to come.
+    const QString watch = primaryUrl + QStringLiteral("?application_name=watch");
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 30000) {
+        PostgresBackend server(watch);
+        if (server.query("select count(*) from pg_stat_replication").rows[0][0].toInt() > 0)
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+int countOf(const std::string& text, const std::string& piece) {
+    int n = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(ServerOutage, APrimaryWhoseStandbyConfirmsNoCommitIsToldToItsAdministratorOnce) {
+    ASSERT_TRUE(servers->startStandby()) << servers->error().toStdString();
+    ASSERT_TRUE(standbyFollows(servers->primaryUrl()));
+    testing::internal::CaptureStderr();
+    {
+        const auto list = AccountDatabase::open(servers->primaryUrl());
+        const auto card = AccountDatabase::open(servers->primaryUrl());
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(countOf(said, "没有同步备用服务器"), 1) << said;
+}
+
+TEST_F(ServerOutage, ASynchronousStandbyNeedsNoWarning) {
+    ASSERT_TRUE(servers->startStandby(true)) << servers->error().toStdString();
+    ASSERT_TRUE(standbyFollows(servers->primaryUrl()));
+    testing::internal::CaptureStderr();
+    {
+        const auto db = AccountDatabase::open(servers->primaryUrl());
+        QString xml = alternating::kA.xml(), err;
+        ClsCommon common;
+        common.Init(servers->primaryUrl());
+        EXPECT_TRUE(common.Add(xml, "aa_bank", err)) << "the standby confirms the commit: " << err.toStdString();
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("警告"), std::string::npos) << said;
+}
+
+TEST(ReplicationWarning, OnlyCommitsNoStandbyConfirmsAreWarnedOf) {
+    const QString server = QStringLiteral("postgresql://tarvo@db1/acc");
+    EXPECT_TRUE(replicationWarning(server, 0, "", "off").isEmpty()) << "nothing to fail over to";
+    EXPECT_TRUE(replicationWarning(server, 2, "", "on").contains("没有同步备用服务器"));
+    EXPECT_TRUE(replicationWarning(server, 1, "  ", "on").contains(server));
+    for (const char* waits : {"on", "remote_apply", "remote_write"})
+        EXPECT_TRUE(replicationWarning(server, 1, "FIRST 1 (s1, s2)", waits).isEmpty()) << waits;
+    for (const char* answersFirst : {"off", "local"})
+        EXPECT_TRUE(replicationWarning(server, 1, "*", answersFirst).contains(answersFirst))
+            << answersFirst;
 }

@@ -163,6 +163,10 @@ QVariant ComponentHarness::scalar(const QString& query, const QVariantList& para
     return r.rows.isEmpty() ? QVariant() : r.rows[0].value(0);
 }
 
+bool settled(const FrmMain& list) {
+    return list.isLoaded() && !list.isReading();
+}
+
 std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspect) {
     // A list open already is not the one to come, even while the next one opens.
     QList<QPointer<FrmMain>> openAlready;
@@ -176,13 +180,13 @@ std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspe
         QWidgetList candidates = QApplication::topLevelWidgets();
         if (auto* top = qobject_cast<FrmMain*>(QApplication::activeModalWidget())) {
             // It reads its rows once shown: the list under it is not the one to take meanwhile.
-            if (top->isVisible() && !top->isLoaded())
+            if (top->isVisible() && !settled(*top))
                 return;
             candidates.prepend(top);
         }
         for (QWidget* w : candidates) {
             auto* list = qobject_cast<FrmMain*>(w);
-            if (list && !openAlready.contains(list) && list->isVisible() && list->isLoaded()) {
+            if (list && !openAlready.contains(list) && list->isVisible() && settled(*list)) {
                 t->stop();
                 inspect(*list);
                 list->close();

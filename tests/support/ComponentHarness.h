@@ -51,7 +51,11 @@ private:
     std::vector<std::shared_ptr<PubRecord>> m_pubs;
 };
 
-/// Runs inspect on the list window once it is shown and loaded, then closes it. Use before a
+/// The list window has loaded and no read of its rows runs or waits to run: what it shows
+/// is the list read last.
+bool settled(const tarvo::FrmMain& list);
+
+/// Runs inspect on the list window once it is shown and settled, then closes it. Use before a
 /// call that shows the window modally; the watch ends when the returned handle goes.
 [[nodiscard]] std::shared_ptr<QObject>
 whenListWindowShown(std::function<void(tarvo::FrmMain&)> inspect);

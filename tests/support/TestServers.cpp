@@ -54,9 +54,12 @@ QString TestServers::bothUrl() const {
         .arg(m_standbyPort);
 }
 
-bool TestServers::startStandby() {
+bool TestServers::startStandby(bool synchronous) {
     QString out;
-    if (run({QStringLiteral("standby"), m_folder}, &out))
+    QStringList args = {QStringLiteral("standby"), m_folder};
+    if (synchronous)
+        args << QStringLiteral("sync");
+    if (run(args, &out))
         m_standbyPort = out.toInt();
     return m_standbyPort > 0;
 }

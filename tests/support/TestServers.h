@@ -22,7 +22,8 @@ public:
     QString primaryUrl() const;
     QString bothUrl() const;
 
-    bool startStandby();
+    /// A synchronous standby confirms each commit before the primary answers it.
+    bool startStandby(bool synchronous = false);
     /// "restart", "stop" or "promote" the "primary" or the "standby".
     bool act(const char* action, const char* server);
 

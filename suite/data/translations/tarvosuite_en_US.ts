@@ -277,6 +277,46 @@
         <translation>Cannot open the database file</translation>
     </message>
     <message>
+        <source>账套数据库正被另一个程序或窗口写入，等了 10 秒仍未轮到，请稍后再试</source>
+        <translation>Another program or window is writing to the accounting database and has not let go for 10 seconds; try again shortly</translation>
+    </message>
+    <message>
+        <source>账套数据库文件只能读取，不能写入（请检查文件及其所在文件夹的写权限）</source>
+        <translation>The accounting database file can be read but not written (check the write permissions of the file and its folder)</translation>
+    </message>
+    <message>
+        <source>没有访问账套数据库文件的权限</source>
+        <translation>No permission to use the accounting database file</translation>
+    </message>
+    <message>
+        <source>磁盘已满，无法写入账套数据库</source>
+        <translation>The disk is full; the accounting database cannot be written</translation>
+    </message>
+    <message>
+        <source>读写账套数据库文件时出错（磁盘或网络存储故障）</source>
+        <translation>Reading or writing the accounting database file failed (a fault of the disk or the network storage)</translation>
+    </message>
+    <message>
+        <source>账套数据库文件已损坏，或不是账套数据库</source>
+        <translation>The accounting database file is damaged, or is not an accounting database</translation>
+    </message>
+    <message>
+        <source>无法打开账套数据库文件</source>
+        <translation>Cannot open the accounting database file</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>警告：数据库服务器 %1 有 %2 台备用服务器，但没有同步备用服务器（synchronous_standby_names 为空）。切换到备用服务器时，已报告保存成功的修改可能丢失。请数据库管理员设置同步备用服务器。</source>
+        <translation>Warning: the database server %1 has %2 standby server(s) but no synchronous one (synchronous_standby_names is empty). In a failover, changes reported as saved may be lost. The database administrator should set up a synchronous standby.</translation>
+    </message>
+    <message>
+        <source>警告：数据库服务器 %1 的 synchronous_commit 为 %2，修改在备用服务器收到之前就报告保存成功。切换到备用服务器时，这些修改可能丢失。请数据库管理员把它设为 on 或 remote_apply。</source>
+        <translation>Warning: synchronous_commit is %2 on the database server %1, so changes are reported as saved before a standby has them. In a failover they may be lost. The database administrator should set it to on or remote_apply.</translation>
+    </message>
+    <message>
         <source>无法打开数据库“%1”：%2</source>
         <translation>Cannot open the database "%1": %2</translation>
     </message>
@@ -430,16 +470,20 @@
         <translation>The file is too large: the caption row takes at most %1 columns, and this file has more</translation>
     </message>
     <message>
-        <source>第 %1 行</source>
-        <translation>row %1</translation>
+        <source>文件太大：第 %1 行 %2 列的单元格超过 %3 个字符</source>
+        <translation>The file is too large: the cell in row %1, column %2 has more than %3 characters</translation>
     </message>
     <message>
-        <source>文件中</source>
-        <translation>the file</translation>
+        <source>文件太大：工作簿中的 %1 有超过 %2 个字符的文字或属性</source>
+        <translation>The file is too large: the workbook part %1 holds a text or an attribute of more than %2 characters</translation>
     </message>
     <message>
-        <source>文件太大：%1有超过 %2 个字符的单元格</source>
-        <translation>The file is too large: %1 has a cell of more than %2 characters</translation>
+        <source>文件已损坏：工作簿中的 %1 嵌套超过 %2 层，不是工作簿的 XML</source>
+        <translation>The file is damaged: the workbook part %1 nests elements more than %2 deep, which no workbook does</translation>
+    </message>
+    <message>
+        <source>文件太大：工作簿的第 %1 个共享字符串超过 %2 个字符，没有单元格使用它</source>
+        <translation>The file is too large: shared string %1 of the workbook has more than %2 characters, and no cell uses it</translation>
     </message>
     <message>
         <source>文件太大：一次最多导入 %1 个单元格、%2 个字符，此文件超出了这一限度</source>
