@@ -58,6 +58,14 @@ public:
     /// the result is False with the reason (and the record's 1-based number) in errText.
     virtual bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
                            QVector<BatchVerdict>& verdicts, QString& errText) = 0;
+    /// Why the database would refuse this session the action ("Add", "Modify" or "Delete") on
+    /// the archive's records, in the session's language; empty when it allows it. Asked before
+    /// the clerk tries, so that a command the session may not use is offered disabled.
+    virtual QString RightRefusal(const QString& archive, const QString& action) {
+        (void)archive;
+        (void)action;
+        return {};
+    }
 };
 
 using ClsCommonPtr = std::shared_ptr<IClsCommon>;

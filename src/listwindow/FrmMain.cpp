@@ -157,6 +157,8 @@ bool FrmMain::Form_Load() {
         ApplyLayoutMode();
         if (m_ComVar->m_iBrowseOnly == 1)
             HideEditCommands();
+        else
+            ApplyRights();
         LoadColumnSettings(Grid);
         s.oPub->FrmLoadInit(this, m_ComVar->m_ArchiveChName, s.oLogin, s.SrvDB);
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);

@@ -172,6 +172,8 @@ private:
     QEventLoop* m_readLoop = nullptr;
     quint64 m_readToken = 0;
     bool m_reading = false;
+    /// The edit commands the database refuses this session (lower-case key), with the reason.
+    QHash<QString, QString> m_rightRefusals;
     bool m_partial = false;
     /// The condition of a refresh asked for while rows were read, to be read right after.
     std::optional<QString> m_pendingRefresh;
@@ -195,6 +197,12 @@ private:
     void BuildListToolbar();
     void ApplyLayoutMode();
     void HideEditCommands();
+    /// Asks the database what this session may do to the archive's records and disables, with
+    /// the reason, each command it may not use; a session that may change nothing says so in
+    /// the status bar.
+    void ApplyRights();
+    /// Why the session may not run the command (lower-case key); empty when it may.
+    QString refusedByRights(const QString& key) const;
     void SetFixedFilter();
     void LoadTree();
     void Trv_NodeClick(QTreeWidgetItem* node);

@@ -147,6 +147,11 @@ void FrmMain::DoCommand(const QString& key) {
     }
     if (refusePartialList(key))
         return;
+    // Keys reach here as well as the disabled buttons: say why rather than try and be refused.
+    if (const QString refusal = refusedByRights(k); !refusal.isEmpty()) {
+        ShowInfo(refusal);
+        return;
+    }
     s.oPub->HelpShow(ComponentApp(), key, this);
     if (k == u"setup" || k == u"print" || k == u"preview" || k == u"savefile") {
         PrintAll(key, Grid);

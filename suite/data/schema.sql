@@ -110,9 +110,12 @@ CREATE TABLE tarvo_datadict (
     PRIMARY KEY (cTable, cField)
 );
 
+-- On a server, cDbRole is the login role an operator works as: a session of that role may act
+-- as this operator and no other. Empty for operators only the database's owner acts as.
 CREATE TABLE tarvo_user (
     cUser_Id varchar(20) NOT NULL PRIMARY KEY,
-    cUser_Name varchar(40) NOT NULL
+    cUser_Name varchar(40) NOT NULL,
+    cDbRole varchar(63)
 );
 
 -- Function and edit locks, one row per lock held. A function lock (iKind 1) is one user's:
@@ -190,9 +193,12 @@ CREATE TABLE IF NOT EXISTS tarvo_print_style (
 );
 
 -- Who changed what and when, written by the save service in the same transaction.
+-- cSessionUser is who the database knew the session as, beside the operator it claimed: on a
+-- server the login role, stamped by the server itself; in a file the operating-system account.
 CREATE TABLE tarvo_audit (
     dWhen varchar(30) NOT NULL,
     cUserId varchar(20),
+    cSessionUser varchar(63),
     cArchive varchar(40) NOT NULL,
     cAction varchar(10) NOT NULL,
     cKeyValue varchar(60),
@@ -208,6 +214,7 @@ CREATE TABLE tarvo_history (
     iSeq integer NOT NULL,
     dWhen varchar(30) NOT NULL,
     cUserId varchar(20),
+    cSessionUser varchar(63),
     cArchive varchar(40) NOT NULL,
     cKeyValue varchar(60) NOT NULL,
     cAction varchar(10) NOT NULL,

@@ -3,6 +3,7 @@
 
 #include "DatabaseName.h"
 #include "PostgresDatabases.h"
+#include "SessionRights.h"
 #include "SuiteContext.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,10 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         if (r.rows.isEmpty()) {
             error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员")
                         .arg(userId);
+            return nullptr;
+        }
+        if (const QString refusal = operatorRefusal(db->sql(), userId); !refusal.isEmpty()) {
+            error = refusal;
             return nullptr;
         }
         LoginInfo info;

@@ -1,5 +1,7 @@
 #include "FunctionLock.h"
 
+#include "SessionRights.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -160,7 +162,7 @@ void FunctionLock::retakeAfterReconnect() {
         // Whoever took the lock while we were away wrote its row over ours: what we hold
         // open may have been changed by it.
         LockHolder row;
-        if (got && readRow(key, row) && row.session == m_me.session) {
+        if (got && (!writesRows() || (readRow(key, row) && row.session == m_me.session))) {
             m_takenOn.insert(key, generation);
             continue;
         }
@@ -230,6 +232,12 @@ void FunctionLock::writeRow(const Key& key) {
               m_me.pid, m_me.session, leaseFromNow()});
 }
 
+bool FunctionLock::writesRows() {
+    if (!m_writesRows)
+        m_writesRows = maySaveLockRows(m_db->sql());
+    return *m_writesRows;
+}
+
 bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
     Transaction tx(m_db->sql());
     LockHolder other;
@@ -262,9 +270,11 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         return false;
     }
     try {
-        Transaction tx(sql);
-        writeRow(key);
-        tx.commit();
+        if (writesRows()) {
+            Transaction tx(sql);
+            writeRow(key);
+            tx.commit();
+        }
     } catch (const DbError&) {
         sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
                   {advisoryKey(key.archive, key.kind, key.scope)});
@@ -281,9 +291,10 @@ void FunctionLock::releaseHeld(const Key& key) {
     // left behind is taken over once its lease runs out.
     try {
         SqlBackend& sql = m_db->sql();
-        sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
-                                "cScope = ? AND cSession = ?"),
-                 {key.archive, int(key.kind), key.scope, m_me.session});
+        if (writesRows())
+            sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
+                                    "cScope = ? AND cSession = ?"),
+                     {key.archive, int(key.kind), key.scope, m_me.session});
         if (m_onServer)
             sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
                       {advisoryKey(key.archive, key.kind, key.scope)});

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <optional>
 
 namespace tarvo::suite {
 
@@ -83,6 +84,8 @@ private:
     AccountDatabasePtr m_db;
     LockHolder m_me;
     bool m_onServer;
+    /// Whether this session may write lock rows; asked of the server once, when first needed.
+    std::optional<bool> m_writesRows;
     QSet<Key> m_held;
     QSet<Key> m_lost;
     QSet<Key> m_lostWithConnection;
@@ -94,6 +97,8 @@ private:
     bool acquireRow(const Key& key, LockHolder& heldBy);
     bool acquireAdvisory(const Key& key, LockHolder& heldBy);
     void writeRow(const Key& key);
+    /// A role that may only read holds its locks on the server alone, without a row naming it.
+    bool writesRows();
     bool readRow(const Key& key, LockHolder& holder, QString* lease = nullptr);
     void releaseHeld(const Key& key);
     /// On SQLite: whether the key's row still names this session; drops the lock when not.

@@ -182,6 +182,7 @@ void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
                 db.execScript(readScript(QStringLiteral(":/suite/data/postgres_compat.sql")));
             for (const char* script : kSchemaScripts)
                 db.execScript(readScript(QString::fromLatin1(script)));
+            applyServerRights(db);
             for (const char* name : kReferenceSeeds)
                 db.execScript(seedScript(name));
             if (seed == Seed::WithDemo)

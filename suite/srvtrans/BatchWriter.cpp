@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 #include "ChangeHistory.h"
+#include "SessionRights.h"
 
 #include <QDateTime>
 
@@ -176,15 +177,16 @@ void BatchWriter::audit() {
     QStringList rows;
     QVariantList params;
     const QString when = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    const QString session = sessionAccount(m_db.sql());
     for (const Pending& p : std::as_const(m_pending)) {
-        rows << tuple(6);
-        params << when << m_userId << m_table
+        rows << tuple(7);
+        params << when << m_userId << session << m_table
                << (p.mode == SaveService::Mode::Add ? QStringLiteral("Add")
                                                     : QStringLiteral("Modify"))
                << p.record.keyText << p.xml;
     }
-    m_db.sql().exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, "
-                                   "cKeyValue, cDetail) VALUES %1")
+    m_db.sql().exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cSessionUser, "
+                                   "cArchive, cAction, cKeyValue, cDetail) VALUES %1")
                         .arg(rows.join(u", ")),
                     params);
 }

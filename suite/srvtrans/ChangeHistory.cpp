@@ -2,8 +2,11 @@
 
 #include "AccountDatabase.h"
 #include "DecimalText.h"
+#include "SessionRights.h"
 
 #include <QDate>
+
+#include <algorithm>
 
 namespace tarvo::suite {
 
@@ -19,6 +22,44 @@ QString nowExpression(const SqlBackend& sql) {
 
 QVariant nullable(const QString& text) {
     return text.isNull() ? QVariant() : QVariant(text);
+}
+
+/// Whether a field's value before and after, as the history keeps them, differ.
+bool differs(const std::pair<QString, QString>& values) {
+    const auto& [before, after] = values;
+    return before != after || before.isNull() != after.isNull();
+}
+
+struct ChangeNumbers {
+    QString when;
+    QVector<qlonglong> numbers; ///< ascending
+};
+
+/// The time of the changes and a number for each of count changes. A server hands numbers out
+/// of a sequence, so that saves wait for none but those of the same record (whose row they
+/// have locked by now, so that a record's changes are numbered in the order they were stored);
+/// a file has one writer at a time anyway.
+ChangeNumbers takeNumbers(SqlBackend& sql, int count) {
+    ChangeNumbers taken;
+    if (sql.kind() == u"postgresql") {
+        const auto r = sql.query(QStringLiteral("SELECT %1, nextval('tarvo_history_change') FROM "
+                                                "generate_series(1, ?)")
+                                     .arg(nowExpression(sql)),
+                                 {count});
+        taken.when = r.rows.value(0).value(0).toString();
+        for (const auto& row : r.rows)
+            taken.numbers << row[1].toLongLong();
+        std::sort(taken.numbers.begin(), taken.numbers.end());
+    } else {
+        const auto r = sql.query(QStringLiteral("SELECT %1, COALESCE(MAX(iChange), 0) FROM "
+                                                "tarvo_history")
+                                     .arg(nowExpression(sql)));
+        taken.when = r.rows[0][0].toString();
+        const qlonglong last = r.rows[0][1].toLongLong();
+        for (int i = 1; i <= count; ++i)
+            taken.numbers << last + i;
+    }
+    return taken;
 }
 
 } // namespace
@@ -69,48 +110,50 @@ void ChangeHistory::record(const QString& archive, const QString& action, const 
 
 void ChangeHistory::recordAll(const QString& archive, const QString& userId,
                               const QVector<RecordChange>& records) {
-    // Rows per statement: ten values each, within what either engine takes in one statement.
+    // Rows per statement: eleven values each, within what either engine takes in one statement.
     constexpr int kRowsPerStatement = 1000;
+    QVector<QVector<std::pair<QString, QString>>> texts;
+    texts.reserve(records.size());
+    int numbered = 0;
+    for (const RecordChange& r : records) {
+        QVector<std::pair<QString, QString>> fields;
+        for (const FieldChange& c : r.changes)
+            fields.push_back({text(*c.field, c.before), text(*c.field, c.after)});
+        if (std::any_of(fields.cbegin(), fields.cend(), [](const auto& f) { return differs(f); }))
+            ++numbered;
+        texts.push_back(std::move(fields));
+    }
+    if (numbered == 0)
+        return;
     SqlBackend& sql = m_db.sql();
+    const ChangeNumbers numbers = takeNumbers(sql, numbered);
+    const QString session = sessionAccount(sql);
     QStringList rows;
     QVariantList params;
     const auto write = [&] {
         if (rows.isEmpty())
             return;
         sql.exec(QStringLiteral("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, "
-                                "cArchive, cKeyValue, cAction, cField, cOldValue, cNewValue) "
-                                "VALUES %1")
+                                "cSessionUser, cArchive, cKeyValue, cAction, cField, cOldValue, "
+                                "cNewValue) VALUES %1")
                      .arg(rows.join(u", ")),
                  params);
         rows.clear();
         params.clear();
     };
-    QString when;
-    qlonglong change = 0;
-    for (const RecordChange& r : records) {
+    int next = 0;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const RecordChange& r = records[i];
         int seq = 0;
-        for (const FieldChange& c : r.changes) {
-            const QString before = text(*c.field, c.before);
-            const QString after = text(*c.field, c.after);
-            if (before == after && before.isNull() == after.isNull())
+        for (qsizetype f = 0; f < r.changes.size(); ++f) {
+            const auto& [before, after] = texts[i][f];
+            if (!differs(texts[i][f]))
                 continue;
-            if (change == 0) {
-                // Writers take their change numbers one after the other, so that numbers
-                // follow the order in which changes were stored; readers are not held up.
-                if (sql.kind() == u"postgresql")
-                    sql.exec(
-                        QStringLiteral("LOCK TABLE tarvo_history IN SHARE ROW EXCLUSIVE MODE"));
-                const auto head = sql.query(QStringLiteral("SELECT %1, COALESCE(MAX(iChange), 0) "
-                                                           "FROM tarvo_history")
-                                                .arg(nowExpression(sql)));
-                when = head.rows[0][0].toString();
-                change = head.rows[0][1].toLongLong();
-            }
-            if (seq == 0)
-                ++change;
-            rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            params << change << ++seq << when << userId << archive.toLower() << r.keyText
-                   << r.action << c.field->field << nullable(before) << nullable(after);
+            const qlonglong change = numbers.numbers[seq == 0 ? next++ : next - 1];
+            rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            params << change << ++seq << numbers.when << userId << session << archive.toLower()
+                   << r.keyText << r.action << r.changes[f].field->field << nullable(before)
+                   << nullable(after);
             if (rows.size() == kRowsPerStatement)
                 write();
         }

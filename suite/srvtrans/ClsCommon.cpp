@@ -4,6 +4,7 @@
 #include "BatchSave.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
+#include "SessionRights.h"
 #include "SqlDialect.h"
 #include "SuiteContext.h"
 
@@ -123,6 +124,21 @@ bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool 
     if (refuseWithoutConnection(errText))
         return false;
     return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText);
+}
+
+QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {
+    if (!m_db)
+        return {};
+    const RecordAction asked = action.compare(u"Add", Qt::CaseInsensitive) == 0 ? RecordAction::Add
+                               : action.compare(u"Delete", Qt::CaseInsensitive) == 0
+                                   ? RecordAction::Delete
+                                   : RecordAction::Modify;
+    try {
+        return recordActionRefusal(m_db->sql(), archive, asked);
+    } catch (const DbError&) {
+        // A server that cannot be asked now answers the save itself, in its own words.
+        return {};
+    }
 }
 
 } // namespace tarvo::suite

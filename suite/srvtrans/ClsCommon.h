@@ -32,6 +32,7 @@ public:
                    QString& errText) override;
     bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
                    QVector<BatchVerdict>& verdicts, QString& errText) override;
+    QString RightRefusal(const QString& archive, const QString& action) override;
 
     /// Why the last Init or OpenX failed, for the log and the tests.
     const QString& lastError() const { return m_lastError; }

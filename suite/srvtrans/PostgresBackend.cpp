@@ -49,6 +49,14 @@ using Result = PgResult;
 
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    // A right the server withholds from the login role: the server words it in its own
+    // language, and the clerk needs to know what to ask the administrator for.
+    if (const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+        state && qstrcmp(state, "42501") == 0)
+        return QCoreApplication::translate("tarvo::suite::DbError",
+                                           "数据库服务器拒绝了这项操作：登录角色“%1”没有所需的权限，"
+                                           "请向数据库管理员申请")
+            .arg(QString::fromUtf8(PQuser(conn)));
     const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
     if (PQstatus(conn) == CONNECTION_BAD)
         return QCoreApplication::translate("tarvo::suite::DbError",
@@ -521,7 +529,15 @@ void PostgresBackend::begin() {
 
 QString PostgresBackend::writeCommitToken() {
     if (!m_commitTokens) {
-        m_commitTokens = tableExists(QStringLiteral("tarvo_commit"));
+        // A role that may not write the tokens (a read-only one) commits without them: it has
+        // no work of its own to settle after a lost answer.
+        m_commitTokens =
+            tableExists(QStringLiteral("tarvo_commit")) &&
+            query(QStringLiteral("SELECT has_table_privilege('tarvo_commit', 'INSERT') AND "
+                                 "has_table_privilege('tarvo_commit', 'DELETE')"))
+                    .rows.value(0)
+                    .value(0)
+                    .toLongLong() != 0;
         if (!m_commitTokens)
             return {};
         // Once per connection, in the transaction at hand: tokens nobody will ask about again.

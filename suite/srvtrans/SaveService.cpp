@@ -5,6 +5,7 @@
 #include "DecimalText.h"
 #include "RecordChecks.h"
 #include "SaveXml.h"
+#include "SessionRights.h"
 #include "StoredFacts.h"
 #include "SuiteContext.h"
 
@@ -457,10 +458,11 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
 
 void SaveService::audit(const QString& table, const QString& action, const QString& key,
                         const QString& detail, const QString& userId) {
-    m_db.sql().exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, "
-                                   "cKeyValue, cDetail) VALUES (?, ?, ?, ?, ?, ?)"),
-                    {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), userId,
-                     table.toLower(), action, key, detail});
+    SqlBackend& sql = m_db.sql();
+    sql.exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cSessionUser, cArchive, "
+                            "cAction, cKeyValue, cDetail) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+             {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), userId,
+              sessionAccount(sql), table.toLower(), action, key, detail});
 }
 
 } // namespace tarvo::suite

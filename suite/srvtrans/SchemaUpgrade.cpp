@@ -1,6 +1,7 @@
 #include "SchemaUpgrade.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <iterator>
 
@@ -66,6 +67,19 @@ void toVersion6(SqlBackend& db) {
                                  "NOT NULL PRIMARY KEY, dWhen varchar(30) NOT NULL)"));
 }
 
+/// Version 7: history and audit rows name who the database knew the session as; operators are
+/// tied to the server's login roles; on a server, history and audit are append-only and the
+/// history's change numbers come from a sequence.
+void toVersion7(SqlBackend& db) {
+    if (!columnExists(db, QStringLiteral("tarvo_user"), QStringLiteral("cDbRole")))
+        db.execScript(QStringLiteral("ALTER TABLE tarvo_user ADD COLUMN cDbRole varchar(63)"));
+    for (const char* table : {"tarvo_history", "tarvo_audit"})
+        if (!columnExists(db, QLatin1String(table), QStringLiteral("cSessionUser")))
+            db.execScript(QStringLiteral("ALTER TABLE %1 ADD COLUMN cSessionUser varchar(63)")
+                              .arg(QLatin1String(table)));
+    applyServerRights(db);
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -77,6 +91,7 @@ constexpr Step kSteps[] = {
     {4, toVersion4},
     {5, toVersion5},
     {6, toVersion6},
+    {7, toVersion7},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 
@@ -91,6 +106,16 @@ void refuseNewer(int version) {
 }
 
 } // namespace
+
+void applyServerRights(SqlBackend& db) {
+    if (db.kind() != u"postgresql")
+        return;
+    QFile script(QStringLiteral(":/suite/data/postgres_rights.sql"));
+    if (!script.open(QIODevice::ReadOnly))
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1")
+                          .arg(script.fileName()));
+    db.execScript(QString::fromUtf8(script.readAll()));
+}
 
 int storedSchemaVersion(SqlBackend& db) {
     const auto r =

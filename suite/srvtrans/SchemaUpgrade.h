@@ -7,7 +7,7 @@ namespace tarvo::suite {
 /// The version of the schema this program creates and understands, kept in tarvo_meta as
 /// "schema_version". Raise it with every change of schema.sql, and add the step that brings an
 /// older database there.
-constexpr int kSchemaVersion = 6;
+constexpr int kSchemaVersion = 7;
 
 /// The version stored in the database (1 when none is stored).
 int storedSchemaVersion(SqlBackend& db);
@@ -17,5 +17,10 @@ int storedSchemaVersion(SqlBackend& db);
 /// failing step leaves the database as it was. A database newer than the program throws
 /// DbError and is left untouched.
 void upgradeSchema(SqlBackend& db);
+
+/// On a server, in the transaction that creates or upgrades the schema: the triggers that keep
+/// the history and the audit append-only and stamp them with the session's role, and the
+/// sequence of change numbers. Nothing on a file.
+void applyServerRights(SqlBackend& db);
 
 } // namespace tarvo::suite

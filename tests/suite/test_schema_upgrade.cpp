@@ -17,11 +17,26 @@ QVariant scalar(AccountDatabase& db, const QString& sql) {
     return r.rows.isEmpty() ? QVariant() : r.rows[0][0];
 }
 
+/// Takes away what the seventh version added: the session's account on history and audit rows,
+/// the operators' login roles, and on a server the triggers and the sequence of change numbers.
+void makeVersion6(SqlBackend& sql) {
+    if (sql.kind() == u"postgresql")
+        sql.execScript("DROP FUNCTION tarvo_stamp_session() CASCADE; "
+                       "DROP FUNCTION tarvo_refuse_rewrite() CASCADE; "
+                       "DROP FUNCTION tarvo_session_is_owner(); "
+                       "DROP SEQUENCE tarvo_history_change");
+    for (const char* table : {"tarvo_history", "tarvo_audit"})
+        sql.execScript(QStringLiteral("ALTER TABLE %1 DROP COLUMN cSessionUser").arg(table));
+    sql.execScript("ALTER TABLE tarvo_user DROP COLUMN cDbRole");
+    sql.exec("UPDATE tarvo_meta SET cValue = '6' WHERE cKey = 'schema_version'");
+}
+
 /// Puts a database of this version back into the shape the first version wrote: the old lock
 /// table, options of at most 200 characters, version 1.
 void makeVersion1(const QString& name) {
     auto db = AccountDatabase::open(name);
     SqlBackend& sql = db->sql();
+    makeVersion6(sql);
     sql.execScript("DROP TABLE tarvo_lock");
     sql.execScript("DROP TABLE tarvo_print_style");
     sql.execScript("DROP INDEX ix_bank_accno");
@@ -131,4 +146,28 @@ TEST(SchemaUpgrade, ADatabaseOfTheFourthVersionGainsTheHistoryAndKeepsItsAudit) 
                           "cArchive = 'bank'")
                   .toString(),
               "A1");
+}
+
+TEST(SchemaUpgrade, ADatabaseOfTheSixthVersionStampsItsRowsAndNumbersChangesOnFromItsHistory) {
+    TempDatabase temp;
+    {
+        auto db = AccountDatabase::open(temp.name());
+        makeVersion6(db->sql());
+        db->sql().exec("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, cArchive, "
+                       "cKeyValue, cAction, cField, cNewValue) VALUES (41, 1, '2025-01-02', "
+                       "'demo', 'aa_bank', 'OLD', 'Add', 'cBankName', '旧行')");
+    }
+    expectCurrentShape(temp.name());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(scalar(*db, "SELECT cNewValue FROM tarvo_history WHERE iChange = 41").toString(),
+              "旧行");
+    EXPECT_EQ(scalar(*db, "SELECT MIN(iChange) FROM tarvo_history WHERE cKeyValue = 'HX'").toInt(),
+              42);
+    EXPECT_FALSE(scalar(*db, "SELECT cSessionUser FROM tarvo_history WHERE cKeyValue = 'HX'")
+                     .toString()
+                     .isEmpty());
+    EXPECT_NO_THROW(db->sql().exec("UPDATE tarvo_user SET cDbRole = 'clerk' WHERE cUser_Id = 'demo'"));
+    if (db->sql().kind() == u"postgresql")
+        EXPECT_TRUE(scalar(*db, "SELECT 1 FROM pg_trigger WHERE tgname = 'tarvo_history_kept'")
+                        .isValid());
 }

@@ -257,6 +257,10 @@
 <context>
     <name>tarvo::FrmMain</name>
     <message>
+        <source>只读：本会话只能查看和输出</source>
+        <translation>Read-only: this session may only view and export</translation>
+    </message>
+    <message>
         <source>正在搜索… %1%</source>
         <translation>Searching… %1%</translation>
     </message>

@@ -233,6 +233,14 @@
 <context>
     <name>tarvo::suite::DbError</name>
     <message>
+        <source>数据库服务器拒绝了这项操作：登录角色“%1”没有所需的权限，请向数据库管理员申请</source>
+        <translation>The database server refused this: the login role "%1" lacks the right it needs; ask the database administrator for it</translation>
+    </message>
+    <message>
+        <source>只有数据库服务器上的账套才有登录角色和权限</source>
+        <translation>Only an account database on a database server has login roles and rights</translation>
+    </message>
+    <message>
         <source>没有连接账套数据库</source>
         <translation>Not connected to the account database</translation>
     </message>
@@ -510,6 +518,25 @@
     <message>
         <source>无法取得%1的使用权：%2</source>
         <translation>Cannot take hold of %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::SessionRights</name>
+    <message>
+        <source>数据库登录角色“%1”不能以操作员“%2”的身份工作：该操作员没有指定给这个角色，请数据库管理员在操作员表中为其指定登录角色</source>
+        <translation>The database login role "%1" cannot work as operator "%2": the operator is not tied to that role; the database administrator ties operators to login roles in the operator table</translation>
+    </message>
+    <message>
+        <source>数据库登录角色“%1”没有添加记录的权限</source>
+        <translation>The database login role "%1" may not add records</translation>
+    </message>
+    <message>
+        <source>数据库登录角色“%1”没有修改记录的权限</source>
+        <translation>The database login role "%1" may not modify records</translation>
+    </message>
+    <message>
+        <source>数据库登录角色“%1”没有删除记录的权限</source>
+        <translation>The database login role "%1" may not delete records</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,94 @@
+#include "SessionRights.h"
+
+#include <QCoreApplication>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace tarvo::suite {
+
+namespace {
+
+bool onServer(SqlBackend& sql) {
+    return sql.kind() == u"postgresql";
+}
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("tarvo::suite::SessionRights", text);
+}
+
+bool granted(SqlBackend& sql, const QString& table, const char* privilege) {
+    return sql.query(QStringLiteral("SELECT has_table_privilege(?, ?)"),
+                     {table.toLower(), QLatin1String(privilege)})
+        .rows.value(0)
+        .value(0)
+        .toBool();
+}
+
+QString sessionRole(SqlBackend& sql) {
+    return sql.query(QStringLiteral("SELECT session_user::text")).rows.value(0).value(0).toString();
+}
+
+} // namespace
+
+QString osAccount() {
+    // The password database, not $USER: the environment is the caller's to set.
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QString::number(::geteuid());
+}
+
+QString sessionAccount(SqlBackend& sql) {
+    return onServer(sql) ? QString() : osAccount();
+}
+
+QString operatorRefusal(SqlBackend& sql, const QString& userId) {
+    if (!onServer(sql))
+        return {};
+    const auto r = sql.query(
+        QStringLiteral("SELECT session_user::text, tarvo_session_is_owner(), EXISTS (SELECT 1 "
+                       "FROM tarvo_user WHERE cUser_Id = ? AND cDbRole = session_user::text)"),
+        {userId});
+    const auto& row = r.rows.value(0);
+    if (row.value(1).toBool() || row.value(2).toBool())
+        return {};
+    return tr("数据库登录角色“%1”不能以操作员“%2”的身份工作：该操作员没有指定给这个角色，"
+              "请数据库管理员在操作员表中为其指定登录角色")
+        .arg(row.value(0).toString(), userId);
+}
+
+QString recordActionRefusal(SqlBackend& sql, const QString& table, RecordAction action) {
+    if (!onServer(sql))
+        return {};
+    const char* privilege = action == RecordAction::Add      ? "INSERT"
+                            : action == RecordAction::Modify ? "UPDATE"
+                                                             : "DELETE";
+    const bool allowed = granted(sql, table, privilege) &&
+                         granted(sql, QStringLiteral("tarvo_history"), "INSERT") &&
+                         granted(sql, QStringLiteral("tarvo_audit"), "INSERT") &&
+                         maySaveLockRows(sql);
+    if (allowed)
+        return {};
+    const QString role = sessionRole(sql);
+    switch (action) {
+    case RecordAction::Add:
+        return tr("数据库登录角色“%1”没有添加记录的权限").arg(role);
+    case RecordAction::Modify:
+        return tr("数据库登录角色“%1”没有修改记录的权限").arg(role);
+    case RecordAction::Delete:
+        break;
+    }
+    return tr("数据库登录角色“%1”没有删除记录的权限").arg(role);
+}
+
+bool maySaveLockRows(SqlBackend& sql) {
+    return !onServer(sql) ||
+           sql.query(QStringLiteral("SELECT has_table_privilege('tarvo_lock', 'INSERT') AND "
+                                    "has_table_privilege('tarvo_lock', 'UPDATE') AND "
+                                    "has_table_privilege('tarvo_lock', 'DELETE')"))
+               .rows.value(0)
+               .value(0)
+               .toBool();
+}
+
+} // namespace tarvo::suite
