@@ -167,7 +167,8 @@ TEST(SchemaUpgrade, ADatabaseOfTheSixthVersionStampsItsRowsAndNumbersChangesOnFr
                      .toString()
                      .isEmpty());
     EXPECT_NO_THROW(db->sql().exec("UPDATE tarvo_user SET cDbRole = 'clerk' WHERE cUser_Id = 'demo'"));
-    if (db->sql().kind() == u"postgresql")
+    if (db->sql().kind() == u"postgresql") {
         EXPECT_TRUE(scalar(*db, "SELECT 1 FROM pg_trigger WHERE tgname = 'tarvo_history_kept'")
                         .isValid());
+    }
 }
