@@ -70,7 +70,6 @@ private:
     bool m_closed = false;
     CardControl* m_Card = nullptr;
     ComVarPtr m_ComVar;
-    void Operate(const QString& key, bool& result);
     /// The read of one record by its key, the same for every record the card shows.
     QString m_recordSql;
 
@@ -95,6 +94,8 @@ private:
     void NewRecord();
     bool Save();
     bool Navigate(const QString& key);
+    /// Operating's work, for a command not held back.
+    void Operate(const QString& key, bool& result);
     void CommonEnd(const QString& key, bool& result);
     /// The history of the record the card shows.
     void ShowHistory();

@@ -1,4 +1,5 @@
 #include "BankAccountFixture.h"
+#include "Eventually.h"
 
 #include "CardLayout.h"
 #include "CardWidgets.h"
@@ -396,7 +397,7 @@ TEST_F(BankAccountCard, ARefusalAtSavingShowsOneBoxWhereverTheFocusGoes) {
     bool ok = true;
     for (const char* field : {"EdtcCode", "EdtcCurrencyName"}) {
         card->activateWindow();
-        QTRY_VERIFY(card->isActiveWindow());
+        EXPECT_EVENTUALLY(card->isActiveWindow());
         auto* typed = edit(field);
         typed->setFocus();
         typed->selectAll();
@@ -422,9 +423,9 @@ TEST_F(BankAccountCard, SwitchingToAnotherWindowKeepsHalfTypedTextUnchecked) {
     const auto switchAway = [&] {
         other.show();
         other.activateWindow();
-        QTRY_VERIFY(other.isActiveWindow());
+        EXPECT_EVENTUALLY(other.isActiveWindow());
         card->activateWindow();
-        QTRY_VERIFY(card->isActiveWindow());
+        EXPECT_EVENTUALLY(card->isActiveWindow());
     };
     currency->setFocus();
     currency->selectAll();

@@ -1,4 +1,5 @@
 #include "BankAccountFixture.h"
+#include "Eventually.h"
 
 #include "CardWidgets.h"
 #include "ModRef.h"
@@ -346,7 +347,7 @@ TEST_F(BankAccountCard, TheCountyListOffersTheRealPlacesUnderPlaceholderLevels) 
 
     province->setValue("110000");
     card->activateWindow();
-    QTRY_VERIFY(card->isActiveWindow());
+    EXPECT_EVENTUALLY(card->isActiveWindow());
     county->setFocus();
     commitText(county, "海淀区");
     QTest::keyClick(county, Qt::Key_Tab);

@@ -3,6 +3,7 @@
 #include "CardWidgets.h"
 #include "ClsCommon.h"
 #include "Edit.h"
+#include "Eventually.h"
 #include "Pub.h"
 #include "RecordingPub.h"
 #include "SuiteContext.h"
@@ -110,13 +111,13 @@ TEST_F(BankCard, EnterMovesOnOrAsksToSaveInTheLastField) {
     autoLen->setFocus();
     QTest::keyClick(autoLen, Qt::Key_Return);
     EXPECT_EQ(saves.size(), 1);
-    QTRY_VERIFY(edit("EdtcIndUnitcode")->hasFocus());
+    EXPECT_EVENTUALLY(edit("EdtcIndUnitcode")->hasFocus());
     QTest::keyClick(edit("EdtcIndUnitcode"), Qt::Key_Return);
     EXPECT_EQ(saves.size(), 2);
 
     edit("EdtcBankCode")->setFocus();
     QTest::keyClick(edit("EdtcBankCode"), Qt::Key_Return);
-    QTRY_VERIFY(edit("EdtcBankName")->hasFocus());
+    EXPECT_EVENTUALLY(edit("EdtcBankName")->hasFocus());
     EXPECT_EQ(saves.size(), 2);
 }
 

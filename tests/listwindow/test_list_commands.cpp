@@ -1,4 +1,5 @@
 #include "ListWindowFixture.h"
+#include "Eventually.h"
 #include "SuiteContext.h"
 
 #include <QAction>
@@ -287,7 +288,7 @@ TEST_F(ListWindowTest, ARestoredWindowIsLaidOutForItsSize) {
         w.showMinimized();
         w.resize(760, 520);
         w.showNormal();
-        QTRY_COMPARE(w.grid()->geometry().right(), w.width() - 1);
+        EXPECT_EVENTUALLY(w.grid()->geometry().right() == w.width() - 1);
         const QWidget* stb = w.findChild<QWidget*>("Stb");
         EXPECT_EQ(w.grid()->geometry().bottom(),
                   w.height() - (stb->isVisible() ? stb->height() : 0) - 1);

@@ -1,4 +1,5 @@
 #include "AdoTypes.h"
+#include "Eventually.h"
 #include "ListWindowFixture.h"
 
 #include "GridHeader.h"
@@ -89,7 +90,7 @@ TEST_F(ListWindowTest, HomeAndEndGoToTheFirstAndLastRecordAndKeepTheCodeInSight)
         w.resize(420, 400);
         auto* grid = w.grid();
         ASSERT_GT(grid->Rows(), 3);
-        QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+        EXPECT_EVENTUALLY(grid->horizontalScrollBar()->maximum() > 0);
         grid->setFocus();
         grid->setRow(2);
         grid->horizontalScrollBar()->setValue(0);

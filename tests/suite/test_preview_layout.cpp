@@ -1,6 +1,7 @@
 // Pages laid out a slice at a time, and the preview that shows its first page before the rest
 // of a long list is laid out.
 #include "EventPump.h"
+#include "Eventually.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
 #include "PrintPreviewDialog.h"
@@ -149,14 +150,14 @@ TEST_F(LongList, ThePreviewPaintsPageOneBeforeTheLayoutIsCompleteAndCountsOnToTh
     EXPECT_TRUE(label->text().contains("正在计算页数")) << label->text().toStdString();
     d.resize(900, 650);
     d.show();
-    QTRY_VERIFY(first.painted);
+    EXPECT_EVENTUALLY(first.painted);
     EXPECT_FALSE(first.completeThen);
 
     // Page turning is answered while the count still grows.
     QWidget* keys = d.findChild<QWidget*>("PrnPageArea");
     QTest::keyClick(keys, Qt::Key_PageDown);
     EXPECT_EQ(d.currentPage(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(counted.size(), 1, 30000);
+    EXPECT_EVENTUALLY_WITHIN(counted.size() == 1, 30000);
     EXPECT_EQ(counted.at(0).at(0).toInt(), total);
     EXPECT_EQ(label->text(), QString("第 2 页 / 共 %1 页").arg(total));
     QTest::keyClick(keys, Qt::Key_End);
@@ -193,7 +194,7 @@ TEST_F(LongList, TheLastPageAndPrintingWaitForTheWholeLayout) {
     second.findChild<QAction*>("PrnPrint")->trigger();
     EXPECT_GT(printedPages, 0);
     EXPECT_NE(printedPages, total);
-    QTRY_COMPARE_WITH_TIMEOUT(counted.size(), 1, 30000);
+    EXPECT_EVENTUALLY_WITHIN(counted.size() == 1, 30000);
     EXPECT_EQ(again.pageCount(), total);
     EXPECT_FALSE(second.failed());
 }
@@ -218,7 +219,7 @@ TEST_F(LongList, ClosingMidLayoutStopsItAndAFileThatCannotBeReadIsSaid) {
     PrintPreviewDialog broken(cut, style.page);
     QFile(path).resize(QFile(path).size() / 2);
     auto* label = broken.findChild<QLabel*>("PrnPageLabel");
-    QTRY_VERIFY(label->text().startsWith("无法读取打印数据"));
+    EXPECT_EVENTUALLY(label->text().startsWith("无法读取打印数据"));
     EXPECT_TRUE(broken.failed());
     QTest::keyClick(broken.findChild<QWidget*>("PrnPageArea"), Qt::Key_End);
     EXPECT_TRUE(label->text().startsWith("无法读取打印数据"));

@@ -1,4 +1,5 @@
 #include "ClsCommon.h"
+#include "Eventually.h"
 #include "Grid.h"
 #include "HelpViewer.h"
 #include "KeyHook.h"
@@ -234,7 +235,7 @@ TEST(PubServices, HelpOpensOnTheSentHelpKeyAndHidesAgain) {
     LoginPtr none;
     pub.HelpX("BANK", &window, none, nullptr, false);
     suite::KeyHook::sendKey(&window, Qt::Key_F1);
-    QTRY_VERIFY(suite::HelpViewer::openFor(&window) != nullptr);
+    EXPECT_EVENTUALLY(suite::HelpViewer::openFor(&window) != nullptr);
     EXPECT_EQ(suite::HelpViewer::openFor(&window)->topic(), "bank");
     EXPECT_TRUE(suite::HelpViewer::openFor(&window)
                     ->findChild<QTextBrowser*>("HelpText")
@@ -242,7 +243,7 @@ TEST(PubServices, HelpOpensOnTheSentHelpKeyAndHidesAgain) {
                     .contains("本单位开户银行"));
     QString key = "Help";
     pub.HelpHide(nullptr, key, &window);
-    QTRY_VERIFY(suite::HelpViewer::openFor(&window) == nullptr);
+    EXPECT_EVENTUALLY(suite::HelpViewer::openFor(&window) == nullptr);
 }
 
 TEST(PubServices, HookStartsTheWindowsKeyHook) {
