@@ -66,7 +66,7 @@ TEST_F(ListLoadTest, EscStopsARefreshAndTheListKeepsTheRowsItHad) {
         EXPECT_FALSE(w.isReading());
         EXPECT_EQ(codes(w), before);
         EXPECT_FALSE(w.isPartial());
-        EXPECT_EQ(status(w), "共 4 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|4");
         EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty()) << "a stop is no error";
     });
 }
@@ -102,7 +102,7 @@ TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed)
         EXPECT_FALSE(w.isPartial());
         EXPECT_EQ(w.grid()->Rows(), 3005);
         EXPECT_EQ(codes(w).last(), "T03000");
-        EXPECT_EQ(status(w), "共 3004 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3004");
     });
 }
 
