@@ -175,7 +175,7 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
         EXPECT_EQ(codes(w).size(), 100);
         EXPECT_EQ(codes(w).value(0), "T00100");
         EXPECT_FALSE(w.isPartial());
-        EXPECT_EQ(status(w), "共 100 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|100");
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2) << "nothing read again later";
 
@@ -192,6 +192,6 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2);
         EXPECT_EQ(codes(w).size(), 1004);
-        EXPECT_EQ(status(w), "共 1004 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|1004");
     });
 }
