@@ -46,10 +46,6 @@ public:
     /// Deletes the record whose keyField equals key; False with the reason when refused.
     virtual bool Delete(QVariant& key, const QString& keyField, const QString& archive,
                         QString& errText, const QString& userId) = 0;
-    /// Whether Delete would take the record: False with the reason it would give, and nothing
-    /// changed either way.
-    virtual bool CanDelete(const QVariant& key, const QString& keyField, const QString& archive,
-                           QString& errText) = 0;
     /// Saves records of one archive from their save XML in one transaction, each added or
     /// modified by its key and checked as Add and Modify check it; a record equal to the
     /// stored one is left alone. With store False nothing is kept: verdicts tells what storing

@@ -276,13 +276,6 @@ void FrmMain::DeleteRecord() {
     int row = Grid->RowSel();
     int top = Grid->TopRow();
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
-    // A record the save service would refuse (brought along by the system, in use) is refused
-    // before the question: asking first, only to refuse then, misleads.
-    if (QString refusal;
-        !s.SrvDB->CanDelete(keyValue, m_ComVar->m_KeyFldName, m_ComVar->m_ArchiveEnName, refusal)) {
-        ShowInfo(refusal);
-        return;
-    }
     s.ResParams = {keyValue};
     QString question = s.oPub->GetResFormatString(
         QStringLiteral("Tarvo.AAARCHIVE.COMMON.del_arch_ornot"), s.ResParams);

@@ -82,8 +82,9 @@ void FrmMain::ReadAndShow(const QString& sCon) {
     Stb->setToolTip(hasCondition ? m_filterText : QString());
     if (hasCondition && rs->RecordCount() == 0 && !stopped)
         ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.findnothing")));
-    // The clerk keeps his place: in the first rows shown while the rest came, or in the
-    // list refreshed.
+    // A list read anew starts at its first cell; only where the clerk moved among the first
+    // rows of this same read, shown while the rest came, he keeps his place: those rows are
+    // the same records.
     const int row = Grid->Row();
     const int top = Grid->TopRow();
     const int col = Grid->Col();
@@ -91,7 +92,7 @@ void FrmMain::ReadAndShow(const QString& sCon) {
     FillGrid(rs);
     if (hadRows)
         ReturnFreedMemory();
-    if (hadRows && Grid->Rows() > 1) {
+    if (read.firstRowsShown && Grid->Rows() > 1) {
         Grid->setTopRow(std::min(top, Grid->Rows() - 1));
         Grid->setRow(std::min(row, Grid->Rows() - 1));
         Grid->setCol(col);

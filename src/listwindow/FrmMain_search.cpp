@@ -1,5 +1,6 @@
 // The quick search: the shown rows narrowed to those whose code, name or account number
 // matches what the clerk types, names also by their pinyin.
+#include "ArchiveSession.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
@@ -238,8 +239,10 @@ void FrmMain::ShowSearchMatches() {
 }
 
 void FrmMain::ShowRowCount(long count) {
-    // A count takes the plural forms of the session's language, which a resource text cannot.
-    Stb->setPanelText(3, tr("共 %n 条记录", nullptr, int(count)));
+    ArchiveSession& s = ArchiveSession::current();
+    s.ResParams = {QString::number(count)};
+    Stb->setPanelText(3, s.oPub->GetResFormatString(
+                             QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
 }
 
 void FrmMain::RevealQuickSearchRow(const QString& key) {

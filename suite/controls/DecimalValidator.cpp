@@ -1,5 +1,7 @@
 #include "DecimalValidator.h"
 
+#include <QLineEdit>
+
 #include <algorithm>
 
 namespace tarvo::suite {
@@ -22,7 +24,26 @@ DecimalValidator::DecimalValidator(int decimals, QObject* parent)
         QRegularExpression(QStringLiteral("-?(\\d{1,3}(,\\d{3})*|\\d*)") + fraction));
 }
 
+void DecimalValidator::setRefused(const QString& characters) {
+    m_refused = characters;
+    auto* line = qobject_cast<QLineEdit*>(parent());
+    if (!line)
+        return;
+    m_shown = line->text();
+    // Only a change the edit took reaches textChanged; a refused one leaves m_shown as it was.
+    connect(line, &QLineEdit::textChanged, this, [this](const QString& text) { m_shown = text; });
+}
+
+bool DecimalValidator::bringsRefused(const QString& input) const {
+    for (const QChar c : m_refused)
+        if (input.count(c) > m_shown.count(c))
+            return true;
+    return false;
+}
+
 QValidator::State DecimalValidator::validate(QString& input, int& pos) const {
+    if (bringsRefused(input))
+        return Invalid;
     const State state = QRegularExpressionValidator::validate(input, pos);
     const QString whole = input.section(u'.', 0, 0);
     if (std::count_if(whole.begin(), whole.end(), [](QChar c) { return c.isDigit(); }) >

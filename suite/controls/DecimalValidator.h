@@ -14,8 +14,21 @@ public:
     static constexpr int kIntegerDigits = 15;
     DecimalValidator(int decimals, QObject* parent);
 
+    /// Characters the user may not bring in, though the amount's own shape has them (a comma
+    /// groups digits): what the program showed, such as a formatted amount, stays editable.
+    /// The validator must belong to its line edit.
+    void setRefused(const QString& characters);
+
     State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
+
+private:
+    QString m_refused;
+    /// The edit's text before the change validated: the edit shows the new text already.
+    QString m_shown;
+
+    /// Whether input holds more of a refused character than the edit's text did.
+    bool bringsRefused(const QString& input) const;
 };
 
 } // namespace tarvo::suite

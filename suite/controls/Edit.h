@@ -31,8 +31,9 @@ public:
 
     /// Characters the edit refuses, however they come (typed, pasted, dropped, composed); the
     /// cards refuse < > ' " | & , in every code and text. Control characters, lone surrogates,
-    /// noncharacters and bidirectional controls are refused whatever this holds. A digit or amount
-    /// validator set later takes the place of this one, and admits none of them either.
+    /// noncharacters and bidirectional controls are refused whatever this holds. A digit validator
+    /// set later takes the place of this one and admits none of them either; the suite's amount
+    /// validator keeps refusing them as the user brings them in.
     QString badstr() const { return m_badstr; }
     void setBadstr(const QString& characters);
 

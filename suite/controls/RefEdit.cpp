@@ -20,15 +20,30 @@ struct KnownReference {
     const char* valueColumn;
     const char* displayColumn;
     const char* codeColumn;
+    const char* rows = nullptr;
+    const char* parentField = nullptr;
+    const char* parentExpression = nullptr;
 };
 
-// The suite's reference definitions the cards bind to: what a row stores, what it shows, and
-// the code a clerk may type for it.
-constexpr KnownReference kReferences[] = {
+// The division codes hold the districts and counties of the municipalities, and the county-level
+// cities governed by a province, under placeholder levels (市辖区, 县, 省直辖县级行政区划): no
+// place a bank stands in. The regions' reference leaves those out and gives the places under
+// them the province as their parent, so a province's list holds all its real places.
+#define TARVO_PLACEHOLDER(row)                                                                     \
+    "(" row ".vdescription in ('市辖区','县') or " row ".vdescription like '%直辖县级行政区划')"
+
+// The suite's reference definitions the cards bind to: what a row stores, what it shows, the
+// code a clerk may type for it, and the rows offered.
+const KnownReference kReferences[] = {
     {"foreigncurrency_aa", "foreigncurrency", "cexch_name", "cexch_name", "cexch_code"},
     {"aa_bank_aa", "aa_bank", "cBankCode", "cBankName", "cBankCode"},
-    {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription", "ccodeId"},
+    {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription", "ccodeId",
+     "not " TARVO_PLACEHOLDER("hr_ct007"), "cpcodeid",
+     "coalesce((select p.cpCodeId from hr_ct007 p where p.ccodeId=hr_ct007.cpCodeId "
+     "and " TARVO_PLACEHOLDER("p") "),hr_ct007.cpCodeId)"},
 };
+
+#undef TARVO_PLACEHOLDER
 
 /// One connection per database for all reference edits of the thread, while any holds it.
 ClsCommonPtr sharedConnection(const QString& dbName) {
@@ -78,15 +93,24 @@ RefEdit::RefEdit(QWidget* parent, const QString& name, RefType reftype)
     });
 }
 
-bool RefEdit::BindRef(LoginPtr& login, const QString& key, bool check, const QString& settings) {
+bool RefEdit::BindRef(LoginPtr& login, const QString& key, std::optional<bool> check,
+                      const QString& settings) {
     for (const KnownReference& r : kReferences) {
         if (key.toLower() != QLatin1String(r.key))
             continue;
-        m_def = {QString::fromLatin1(r.table), QString::fromLatin1(r.valueColumn),
-                 QString::fromLatin1(r.displayColumn), QString::fromLatin1(r.codeColumn)};
+        m_def = {QString::fromLatin1(r.table),
+                 QString::fromLatin1(r.valueColumn),
+                 QString::fromLatin1(r.displayColumn),
+                 QString::fromLatin1(r.codeColumn),
+                 QString::fromUtf8(r.rows),
+                 {}};
+        if (r.parentField)
+            m_def.fields.insert(QString::fromLatin1(r.parentField),
+                                QString::fromUtf8(r.parentExpression));
         m_login = login;
-        m_check = check;
-        m_baseFilter = conditionSql(QString(), settingsFilter(settings));
+        if (check)
+            m_check = *check;
+        m_baseFilter = conditionSql(QString(), settingsFilter(settings), m_def.fields);
         m_db = login ? sharedConnection(login->MoxDbName()) : nullptr;
         return m_db != nullptr;
     }
@@ -142,9 +166,11 @@ QString RefEdit::offeredRows() {
     QVariant unused;
     Q_EMIT BeforeReference(conditionXml, filter, unused);
     QStringList terms;
+    if (!m_def.rows.isEmpty())
+        terms << u'(' + m_def.rows + u')';
     if (!m_baseFilter.isEmpty())
         terms << u'(' + m_baseFilter + u')';
-    const QString limit = conditionSql(conditionXml, filter);
+    const QString limit = conditionSql(conditionXml, filter, m_def.fields);
     if (!limit.isEmpty())
         terms << u'(' + limit + u')';
     return terms.join(QStringLiteral(" and "));
@@ -234,7 +260,8 @@ void RefEdit::pickDate() {
     Q_EMIT RefChange();
 }
 
-QString RefEdit::conditionSql(const QString& conditionXml, const QString& filter) {
+QString RefEdit::conditionSql(const QString& conditionXml, const QString& filter,
+                              const QHash<QString, QString>& fields) {
     if (filter.trimmed().isEmpty())
         return {};
     QHash<QString, QString> params;
@@ -254,7 +281,7 @@ QString RefEdit::conditionSql(const QString& conditionXml, const QString& filter
         const QRegularExpressionMatch m = it.next();
         out += filter.mid(from, m.capturedStart() - from);
         if (m.hasCaptured(1))
-            out += m.captured(1);
+            out += fields.value(m.captured(1).toLower(), m.captured(1));
         else if (m.hasCaptured(2) && params.contains(m.captured(2)))
             out += sqlLiteral(params.value(m.captured(2)));
         else

@@ -4,6 +4,10 @@
 #include "IClsCommon.h"
 #include "ILogin.h"
 
+#include <QHash>
+
+#include <optional>
+
 namespace tarvo::suite {
 
 /// The suite's reference edit: an edit tied to a row of another table, or to a date. Its value
@@ -19,9 +23,10 @@ public:
     RefType reftype() const { return m_reftype; }
 
     /// Ties the edit to one of the suite's reference definitions ("ForeignCurrency_AA",
-    /// "AA_Bank_AA", "hr_ct007_AA"). check: a typed text must name a row; settings: an XML
+    /// "AA_Bank_AA", "hr_ct007_AA"). check: a typed text must name a row (when not given, the
+    /// edit keeps what setRefCheck set); settings: an XML
     /// "<Ref><RefSet cRefFilterSql='…' /></Ref>" whose filter limits the rows offered.
-    bool BindRef(LoginPtr& login, const QString& key, bool check = true,
+    bool BindRef(LoginPtr& login, const QString& key, std::optional<bool> check = {},
                  const QString& settings = {});
     /// Whether a typed text must name a row (True unless set otherwise).
     void setRefCheck(bool check) { m_check = check; }
@@ -49,8 +54,10 @@ public:
 
     /// A condition XML "<RefConditions><Condition paramName='@p' paramValue='v' />…" and a
     /// filter such as "#FN[col]=@p" as one SQL condition, values quoted; empty when the filter
-    /// is empty or malformed.
-    static QString conditionSql(const QString& conditionXml, const QString& filter);
+    /// is empty or malformed. A field the definition reads through an expression (fields:
+    /// lower-case name to SQL) is put in as that expression.
+    static QString conditionSql(const QString& conditionXml, const QString& filter,
+                                const QHash<QString, QString>& fields = {});
     /// A text as the value of an XML attribute.
     static QString attributeText(const QString& value);
 
@@ -71,6 +78,10 @@ private:
         QString valueColumn;
         QString displayColumn;
         QString codeColumn;
+        /// The rows the reference offers at all; empty for every row of the table.
+        QString rows;
+        /// Fields a filter names that the reference reads otherwise than as their column.
+        QHash<QString, QString> fields;
     };
     RefType m_reftype;
     LoginPtr m_login;

@@ -3,6 +3,7 @@
 #include "DecimalText.h"
 
 #include "DecimalValidator.h"
+#include "Edit.h"
 #include "FunctionLock.h"
 
 #include "ResourceTable.h"
@@ -159,7 +160,11 @@ void Pub::SetDblLen(QWidget* edit, const QVariant&, int decimals) {
     auto* line = qobject_cast<QLineEdit*>(edit);
     if (!line)
         return;
-    line->setValidator(new DecimalValidator(decimals, line));
+    auto* amount = new DecimalValidator(decimals, line);
+    // The amount's validator takes the place of the edit's, not of what the edit refuses.
+    if (auto* edit = qobject_cast<Edit*>(line))
+        amount->setRefused(edit->badstr());
+    line->setValidator(amount);
 }
 
 QVariant Pub::GetEleVal(const QDomElement& style, const QString& element) {

@@ -112,13 +112,6 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
     return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
 }
 
-bool ClsCommon::CanDelete(const QVariant& key, const QString& keyField, const QString& archive,
-                          QString& errText) {
-    if (refuseWithoutConnection(errText))
-        return false;
-    return SaveService(*m_db, currentUser()).mayRemove(key, keyField, archive, errText);
-}
-
 bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool store,
                           QVector<BatchVerdict>& verdicts, QString& errText) {
     if (refuseWithoutConnection(errText))

@@ -28,8 +28,6 @@ public:
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
                 const QString& userId) override;
-    bool CanDelete(const QVariant& key, const QString& keyField, const QString& archive,
-                   QString& errText) override;
     bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
                    QVector<BatchVerdict>& verdicts, QString& errText) override;
     QString RightRefusal(const QString& archive, const QString& action) override;

@@ -413,18 +413,6 @@ const DictField* SaveService::deleteKey(const QString& keyField, const QString& 
     return k;
 }
 
-bool SaveService::mayRemove(const QVariant& key, const QString& keyField, const QString& archive,
-                            QString& error) {
-    const DictField* k = deleteKey(keyField, archive, error);
-    try {
-        return k && checkDelete(archive, *k, key.toString(), error);
-    } catch (const DbError& e) {
-        error =
-            QCoreApplication::translate("tarvo::suite::SaveService", "删除失败：%1").arg(e.text());
-        return false;
-    }
-}
-
 bool SaveService::remove(const QVariant& key, const QString& keyField, const QString& archive,
                          QString& error, const QString& userId) {
     const DictField* k = deleteKey(keyField, archive, error);

@@ -36,9 +36,6 @@ public:
     bool modify(const QString& xml, const QString& archive, QString& error);
     bool remove(const QVariant& key, const QString& keyField, const QString& archive,
                 QString& error, const QString& userId);
-    /// Whether remove would delete the record; False with its refusal. Writes nothing.
-    bool mayRemove(const QVariant& key, const QString& keyField, const QString& archive,
-                   QString& error);
 
     /// The checks of a save that need no database: the root, each column and value against the
     /// data dictionary, the key and the fields an add must bring. Nothing, with the reason,

@@ -120,7 +120,7 @@ TEST_F(BankAccountCard, BanksAndCurrenciesAreFoundByCodeOrNameWhateverTheirChara
     commitText(bank, "没有这家银行");
     ref("EdtcCurrencyName")->setFocus();
     EXPECT_EQ(bank->Value(), "") << "an unknown bank is no choice";
-    EXPECT_EQ(bank->text(), "没有这家银行") << "and the user's text stays to be mended";
+    EXPECT_EQ(bank->text(), "") << "and the field is emptied for another try";
 
     auto* currency = ref("EdtcCurrencyName");
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
@@ -141,8 +141,10 @@ TEST_F(BankAccountCard, TheLedgerAccountReferenceOffersEndLevelAccountsOnly) {
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
     bool bankGroupChoosable = true, okOnGroup = true;
     QString started;
+    qsizetype changesWhenOpen = -1;
     {
         auto watch = whenModal<QDialog>([&](QDialog& d) {
+            changesWhenOpen = changes.size();
             auto* tree = d.findChild<QTreeWidget*>("AccountCodeTree");
             started = tree->currentItem() ? tree->currentItem()->text(0) : QString();
             bankGroupChoosable = tree->currentItem()->flags() & Qt::ItemIsSelectable;
@@ -154,9 +156,11 @@ TEST_F(BankAccountCard, TheLedgerAccountReferenceOffersEndLevelAccountsOnly) {
     EXPECT_EQ(started, "1002") << "the reference opens on the edit's text";
     EXPECT_FALSE(bankGroupChoosable);
     EXPECT_FALSE(okOnGroup);
-    EXPECT_EQ(changes.size(), 0) << "a cancelled lookup leaves nothing to save";
-    EXPECT_EQ(code->text(), "1002");
+    EXPECT_EQ(changesWhenOpen, 1) << "the click is a change before the lookup opens";
+    EXPECT_EQ(changes.size(), 1) << "and stays one when the lookup is cancelled";
+    EXPECT_EQ(code->text(), "1002") << "cancelling changes no field";
     EXPECT_EQ(code->Tag(), "");
+    EXPECT_EQ(code->UTooltipText(), "tip");
 
     {
         auto watch = whenModal<QDialog>([](QDialog& d) {
@@ -295,15 +299,12 @@ TEST_F(BankAccountCard, EveryLookupFieldTakesATypedCodeOrNameAndSaysWhenNeitherM
     typeAndTab(county, "朝阳区", false);
     typeAndTab(province, "110000", true);
     EXPECT_EQ(province->text(), "北京市") << "a province by its code";
-    EXPECT_EQ(messages(), QStringList({"res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|CNX",
-                                       "res:Tarvo.AA.ARCHIVE.COMMON.unknown_county|朝阳区"}))
-        << "长春's 朝阳区 is a district of a city, and Beijing's is in another province";
-    EXPECT_EQ(currency->text(), "CNX") << "the clerk's text stays to be mended";
+    EXPECT_EQ(messages(), QStringList({"res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|CNX"}))
+        << "a region is saved as written: one that names no region is no refusal";
+    EXPECT_EQ(currency->text(), "") << "emptied for the clerk to try again";
     xml = card->GetSaveXml(ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(messages().value(2), "res:Tarvo.AA.ARCHIVE.COMMON.unknown_currency|CNX")
-        << "never that the currency is empty";
-    EXPECT_TRUE(currency->hasFocus());
+    EXPECT_EQ(messages().value(1), "res:Tarvo.AA.ARCHIVE.COMMON.ccurrencyname");
 
     typeAndTab(currency, "美元", false);
     bank->setFocus();
@@ -311,8 +312,8 @@ TEST_F(BankAccountCard, EveryLookupFieldTakesATypedCodeOrNameAndSaysWhenNeitherM
     QTest::keyClicks(bank, "999");
     card->GetSaveXml(ok);
     EXPECT_FALSE(ok) << "a bank typed and saved at once";
-    EXPECT_EQ(messages().value(3), "res:Tarvo.AA.ARCHIVE.COMMON.unknown_bank|999");
-    EXPECT_EQ(messages().size(), 4) << "one refusal, one message";
+    EXPECT_EQ(messages().value(2), "res:Tarvo.AA.ARCHIVE.COMMON.unknown_bank|999");
+    EXPECT_EQ(messages().size(), 3) << "one refusal, one message";
 }
 
 TEST_F(BankAccountCard, TheCountyListOffersTheRealPlacesUnderPlaceholderLevels) {
@@ -352,4 +353,45 @@ TEST_F(BankAccountCard, TheCountyListOffersTheRealPlacesUnderPlaceholderLevels) 
     commitText(county, "海淀区");
     QTest::keyClick(county, Qt::Key_Tab);
     EXPECT_EQ(county->Value(), "110108") << "a typed district of a municipality is found too";
+}
+
+TEST_F(BankAccountCard, TheCountyListAsksForTheProvincesChildrenInTheReferencesOwnWords) {
+    open();
+    auto* province = ref("EdtcProvinceName");
+    auto* county = ref("EdtcCountyName");
+    QString xml = "as it came", filter = "as it came";
+    QVariant unused;
+    Q_EMIT county->BeforeReference(xml, filter, unused);
+    EXPECT_EQ(xml, "as it came") << "no province, no condition";
+    EXPECT_EQ(filter, "as it came");
+
+    province->setValue("500000");
+    Q_EMIT county->BeforeReference(xml, filter, unused);
+    EXPECT_EQ(xml, "<RefConditions><Condition paramName='@cpCodeId' paramValue='500000' />"
+                   "</RefConditions>");
+    EXPECT_EQ(filter, "#FN[cpCodeId]=@cpCodeId");
+}
+
+TEST_F(BankAccountCard, ProvinceAndCountyAreSavedAsShownWhetherOrNotTheyNameARegion) {
+    open();
+    auto stored = account("02");
+    card->FillAllFields(stored);
+    auto* province = ref("EdtcProvinceName");
+    auto* county = ref("EdtcCountyName");
+    province->setFocus();
+    province->selectAll();
+    commitText(province, "江苏省");
+    QTest::keyClick(province, Qt::Key_Tab);
+    county->setFocus();
+    commitText(county, "苏州工业园区");
+    QTest::keyClick(county, Qt::Key_Tab);
+    EXPECT_EQ(province->Value(), "320000") << "a region's name still finds it";
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    bool ok = false;
+    const QString xml = card->GetSaveXml(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(xml.contains("<cProvinceName>江苏省</cProvinceName>"
+                             "<cCountyName>苏州工业园区</cCountyName>"))
+        << xml.toStdString();
+    EXPECT_TRUE(messages().isEmpty());
 }

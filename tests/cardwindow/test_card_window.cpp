@@ -299,7 +299,7 @@ TEST_F(ListWindowTest, TextFromAnInputMethodWaitsToBeSavedAndEscKeepsIt) {
     });
 }
 
-TEST_F(ListWindowTest, ACancelledLookupLeavesTheCardFreeAndEscSaysWhyItStays) {
+TEST_F(ListWindowTest, ALookupClickCountsAsAChangeAndEscSaysWhyTheCardStays) {
     withList("bank", "NB", [&](FrmMain& w) {
         const auto addCard = [&] {
             auto card = std::make_unique<FrmZAM>();
@@ -308,15 +308,23 @@ TEST_F(ListWindowTest, ACancelledLookupLeavesTheCardFreeAndEscSaysWhyItStays) {
             card->activateWindow();
             return card;
         };
+        const QString unsaved = "有未保存的修改：F6 保存，退出 放弃";
         auto card = addCard();
         ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
         {
             auto watch = whenModal<QDialog>([](QDialog& d) { d.reject(); });
             QTest::mouseClick(card->findChild<QToolButton*>("cmdref4"), Qt::LeftButton);
         }
-        EXPECT_FALSE(saveEnabled(*card)) << "a cancelled ledger-account lookup changes nothing";
+        EXPECT_TRUE(saveEnabled(*card)) << "a lookup click counts, also when it is cancelled";
+        card->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
         QTest::keyClick(edit(*card, "EdtcBCode"), Qt::Key_Escape);
-        EXPECT_FALSE(card->isVisible()) << "so Esc leaves";
+        EXPECT_TRUE(card->isVisible()) << "so Esc stays";
+        EXPECT_EQ(card->findChild<QLabel*>("StatusLine")->text(), unsaved);
+        int m = mark();
+        QTest::keyClick(edit(*card, "EdtcBCode"), Qt::Key_F4, Qt::AltModifier);
+        EXPECT_EQ(callsSince(m).filter("isSaveRs(").size(), 1) << "and closing asks";
+        card.reset();
 
         card = addCard();
         ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
@@ -327,10 +335,9 @@ TEST_F(ListWindowTest, ACancelledLookupLeavesTheCardFreeAndEscSaysWhyItStays) {
         QApplication::sendEvent(name, &commit);
         QTest::keyClick(name, Qt::Key_Escape);
         EXPECT_TRUE(card->isVisible());
-        EXPECT_EQ(card->findChild<QLabel*>("StatusLine")->text(),
-                  "有未保存的修改：F6 保存，退出 放弃");
+        EXPECT_EQ(card->findChild<QLabel*>("StatusLine")->text(), unsaved);
 
-        const int m = mark();
+        m = mark();
         QTest::keyClick(name, Qt::Key_F4, Qt::AltModifier);
         EXPECT_EQ(callsSince(m).filter("isSaveRs(").size(), 1) << "Alt+F4 asks about the change";
         EXPECT_FALSE(card->isVisible()) << "and leaves on the answer";

@@ -170,24 +170,26 @@ TEST_F(ListWindowTest, DeleteAnsweredYesDeletesOrShowsTheRefusal) {
         m = mark();
         w.DoCommand("Delete");
         calls = callsSince(m);
-        // Refused before the question: nothing is asked that the answer could not change.
-        const QStringList boxes = calls.filter("MsgBox(");
-        ASSERT_EQ(boxes.size(), 1) << calls.join("\n").toStdString();
-        EXPECT_TRUE(boxes[0].contains("系统预置")) << boxes[0].toStdString();
-        EXPECT_TRUE(calls.filter("del_arch_ornot").isEmpty());
-        EXPECT_TRUE(calls.filter("DeleteStart(").isEmpty());
+        // The question first; the save service's refusal, with its reason, after the delete
+        // has ended.
+        QStringList boxes = calls.filter("MsgBox(");
+        ASSERT_EQ(boxes.size(), 2) << calls.join("\n").toStdString();
+        EXPECT_TRUE(boxes[0].contains("del_arch_ornot"));
+        EXPECT_TRUE(boxes[1].contains("系统预置")) << boxes[1].toStdString();
+        EXPECT_LT(calls.indexOf("DeleteEnded(FrmMain)"), calls.indexOf(boxes[1]));
         EXPECT_EQ(w.grid()->Rows(), rows - 1);
 
-        // A bank of the user's own that bank accounts use is refused just as early.
+        // A bank of the user's own that bank accounts use is refused the same way, saying so.
         const QString used = w.grid()->TextMatrix(1, w.m_KeyCol);
         h.exec("update aa_bank set bSysData = 0 where cBankCode = ?", {used});
         m = mark();
         w.DoCommand("Delete");
         calls = callsSince(m);
-        ASSERT_EQ(calls.filter("MsgBox(").size(), 1) << calls.join("\n").toStdString();
-        EXPECT_TRUE(calls.filter("MsgBox(").first().contains("使用"))
-            << calls.join("\n").toStdString();
-        EXPECT_TRUE(calls.filter("DeleteStart(").isEmpty());
+        boxes = calls.filter("MsgBox(");
+        ASSERT_EQ(boxes.size(), 2) << calls.join("\n").toStdString();
+        EXPECT_TRUE(boxes[0].contains("del_arch_ornot|" + used));
+        EXPECT_TRUE(boxes[1].contains("使用")) << boxes[1].toStdString();
+        EXPECT_LT(calls.indexOf("DeleteEnded(FrmMain)"), calls.indexOf(boxes[1]));
         EXPECT_FALSE(h.scalar("select cBankCode from aa_bank where cBankCode=?", {used}).isNull());
     });
 }
@@ -203,6 +205,29 @@ TEST_F(ListWindowTest, FilterRefreshesOnlyWithACondition) {
         w.DoCommand("filter");
         EXPECT_TRUE(h.sql.last().contains(" where (cBankName like '%建设%') and (1=1) Order By"));
         EXPECT_EQ(w.grid()->Rows(), 2);
+    });
+}
+
+TEST_F(ListWindowTest, RefreshAndFilterStartAtTheFirstCell) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        ASSERT_GT(w.grid()->Rows(), 4);
+        const auto moveAway = [&] {
+            w.grid()->setRow(3);
+            w.grid()->setCol(2);
+        };
+        moveAway();
+        w.DoCommand("Refresh");
+        EXPECT_EQ(w.grid()->Row(), 1);
+        EXPECT_EQ(w.grid()->Col(), 1);
+
+        // After a filter the third row is another record: the list starts over at its top.
+        moveAway();
+        h.pub()->findAnswer = "(cBankName like '%银行%')";
+        w.DoCommand("Filter");
+        ASSERT_GT(w.grid()->Rows(), 3);
+        EXPECT_EQ(w.grid()->Row(), 1);
+        EXPECT_EQ(w.grid()->Col(), 1);
+        EXPECT_EQ(w.grid()->TopRow(), 1);
     });
 }
 

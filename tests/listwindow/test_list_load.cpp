@@ -67,7 +67,7 @@ TEST_F(ListLoadTest, EscStopsARefreshAndTheListKeepsTheRowsItHad) {
         EXPECT_FALSE(w.isReading());
         EXPECT_EQ(codes(w), before);
         EXPECT_FALSE(w.isPartial());
-        EXPECT_EQ(status(w), "共 4 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|4");
         EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty()) << "a stop is no error";
     });
 }
@@ -103,7 +103,7 @@ TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed)
         EXPECT_FALSE(w.isPartial());
         EXPECT_EQ(w.grid()->Rows(), 3005);
         EXPECT_EQ(codes(w).last(), "T03000");
-        EXPECT_EQ(status(w), "共 3004 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3004");
     });
 }
 
@@ -176,7 +176,7 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
         EXPECT_EQ(codes(w).size(), 100);
         EXPECT_EQ(codes(w).value(0), "T00100");
         EXPECT_FALSE(w.isPartial());
-        EXPECT_EQ(status(w), "共 100 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|100");
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2) << "nothing read again later";
 
@@ -193,6 +193,6 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2);
         EXPECT_EQ(codes(w).size(), 1004);
-        EXPECT_EQ(status(w), "共 1004 条记录");
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|1004");
     });
 }

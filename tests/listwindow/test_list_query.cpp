@@ -56,7 +56,7 @@ TEST_F(ListWindowTest, ConditionsAndTheirMessages) {
                   "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.findnothing,64,"
                   "res:Tarvo.AA.ARCHIVE.COMMON.information)");
         EXPECT_EQ(w.grid()->Rows(), 1) << "emptied to its header row";
-        EXPECT_EQ(stb->PanelText(3), "共 0 条记录");
+        EXPECT_EQ(stb->PanelText(3), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
 
         w.DataRefresh("");
         EXPECT_EQ(w.grid()->Rows(), rows);
@@ -66,7 +66,8 @@ TEST_F(ListWindowTest, ConditionsAndTheirMessages) {
                   "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.conditionerror,64,"
                   "res:Tarvo.AA.ARCHIVE.COMMON.information)");
         EXPECT_EQ(w.grid()->Rows(), rows) << "the grid keeps its rows";
-        EXPECT_EQ(stb->PanelText(3), "共 " + QString::number(rows - 1) + " 条记录");
+        EXPECT_EQ(stb->PanelText(3),
+                  "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|" + QString::number(rows - 1));
     });
 }
 
@@ -75,7 +76,8 @@ TEST_F(ListWindowTest, AnEmptyTableRefreshesWithoutAMessage) {
     withList("bank", "", [&](FrmMain& w) {
         EXPECT_EQ(w.grid()->Rows(), 1);
         EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty());
-        EXPECT_EQ(w.findChild<suite::StatusBar*>("Stb")->PanelText(3), "共 0 条记录");
+        EXPECT_EQ(w.findChild<suite::StatusBar*>("Stb")->PanelText(3),
+                  "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
     });
 }
 

@@ -95,19 +95,19 @@ private:
     suite::RefEdit* lookupField(int index) const;
     void CmdDate_Click(int index);
     void EdtcCounty_BeforeReference(QString& conditionXml, QString& filter);
-    /// Why the text of a lookup field names no currency, bank or region.
+    /// Why the text of a lookup field names no currency or bank.
     QString unmatchedMessage(suite::RefEdit* field) const;
+    /// A currency or bank typed that names none, on leaving the field: the message, the field
+    /// emptied and the focus back in it.
+    void refuseUnmatched(suite::RefEdit* field);
     /// The leave check of EdtcCode: a typed account must be one end-level account.
     void EdtcCode_LostFocus(QWidget* nowFocused);
 
     // Record (ctlBank_record.cpp).
-    /// Refuses an empty must-input field with its message and puts the focus there.
-    bool refusedEmpty(QWidget* field, const QString& value, const char* messageKey);
-    /// Refuses a lookup field whose text names no row, or, when a message key is given, that
-    /// is empty.
-    bool refusedLookup(suite::RefEdit* field, const char* emptyKey = nullptr);
-    /// Shows why the input is refused and puts the focus where the clerk has to type next.
-    void refuse(QWidget* field, const QString& why);
+    /// Refuses an empty must-input value with its message.
+    bool refusedEmpty(const QString& value, const char* messageKey);
+    /// Refuses a lookup field whose text names no row, or that is empty.
+    bool refusedLookup(suite::RefEdit* field, const char* emptyKey);
     /// Why the account number breaks the length rule of the chosen bank; empty when it keeps it.
     QString accountNumberMismatch() const;
     /// The leave check of EdtcBAccount: explains a number that breaks its bank's rule.

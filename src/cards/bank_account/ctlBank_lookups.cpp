@@ -20,12 +20,14 @@ void ctlBank::SetupReferences() {
     LoginPtr login = ArchiveSession::current().oLogin;
     EdtcCurrencyName->BindRef(login, QStringLiteral("ForeignCurrency_AA"));
     EdtcBankCode->BindRef(login, QStringLiteral("AA_Bank_AA"));
+    EdtcProvinceName->setRefCheck(false);
+    EdtcCountyName->setRefCheck(false);
     EdtcProvinceName->setRefMode(1);
     EdtcCountyName->setRefMode(1);
     EdtcProvinceName->BindRef(
-        login, QStringLiteral("hr_ct007_AA"), true,
+        login, QStringLiteral("hr_ct007_AA"), false,
         QStringLiteral("<Ref><RefSet  cRefFilterSql='#FN[ilevels]=0 ' /></Ref>"));
-    EdtcCountyName->BindRef(login, QStringLiteral("hr_ct007_AA"), true);
+    EdtcCountyName->BindRef(login, QStringLiteral("hr_ct007_AA"));
 }
 
 void ctlBank::connectChanges() {
@@ -74,16 +76,22 @@ bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
     else if (auto* lookup = qobject_cast<suite::RefEdit*>(watched); lookup && lookup->isTyped()) {
         lookup->commitTyped();
         if (lookup->isUnmatched())
-            ShowInfo(unmatchedMessage(lookup));
+            refuseUnmatched(lookup);
     }
     return CardControl::eventFilter(watched, event);
 }
 
+void ctlBank::refuseUnmatched(suite::RefEdit* field) {
+    // The message names what was typed, since the field is emptied for the clerk to try again.
+    const QString why = unmatchedMessage(field);
+    field->Reset();
+    ShowInfo(why);
+    field->setFocus();
+}
+
 QString ctlBank::unmatchedMessage(suite::RefEdit* field) const {
-    const char* key = field == EdtcCurrencyName   ? "Tarvo.AA.ARCHIVE.COMMON.unknown_currency"
-                      : field == EdtcBankCode     ? "Tarvo.AA.ARCHIVE.COMMON.unknown_bank"
-                      : field == EdtcProvinceName ? "Tarvo.AA.ARCHIVE.COMMON.unknown_province"
-                                                  : "Tarvo.AA.ARCHIVE.COMMON.unknown_county";
+    const char* key = field == EdtcCurrencyName ? "Tarvo.AA.ARCHIVE.COMMON.unknown_currency"
+                                                : "Tarvo.AA.ARCHIVE.COMMON.unknown_bank";
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {field->text().trimmed()};
     return m_oPub->GetResFormatString(QString::fromLatin1(key), s.ResParams);
@@ -93,38 +101,24 @@ void ctlBank::EdtcCounty_BeforeReference(QString& conditionXml, QString& filter)
     const QString province = EdtcProvinceName->Value();
     if (province.isEmpty())
         return;
-    // Municipalities and some provinces hold their districts and counties under placeholder
-    // levels (市辖区, 县, 省直辖县级行政区划): those are no place a bank stands in, so the list
-    // offers their children in their stead.
-    const auto param = [](const char* name, const QString& value) {
-        return QStringLiteral("<Condition paramName='") + QString::fromLatin1(name) +
-               QStringLiteral("' paramValue='") + suite::RefEdit::attributeText(value) +
-               QStringLiteral("' />");
-    };
-    conditionXml =
-        QStringLiteral("<RefConditions>") + param("@cpCodeId", province) +
-        param("@districts", QStringLiteral("市辖区")) + param("@counties", QStringLiteral("县")) +
-        param("@direct", QStringLiteral("%直辖县级行政区划")) + QStringLiteral("</RefConditions>");
-    const QString placeholder = QStringLiteral(
-        "(#FN[vdescription] in (@districts,@counties) or #FN[vdescription] like @direct)");
-    filter = QStringLiteral("(#FN[cpCodeId]=@cpCodeId and not ") + placeholder +
-             QStringLiteral(") or #FN[cpCodeId] in (select #FN[ccodeId] from hr_ct007 where "
-                            "#FN[cpCodeId]=@cpCodeId and ") +
-             placeholder + u')';
+    // The edits refuse every character that would need escaping; a stored value shown may
+    // still hold one, and must not break the XML.
+    conditionXml = QStringLiteral("<RefConditions>") +
+                   QStringLiteral("<Condition paramName='@cpCodeId' paramValue='") +
+                   suite::RefEdit::attributeText(province) + QStringLiteral("' />") +
+                   QStringLiteral("</RefConditions>");
+    filter = QStringLiteral("#FN[cpCodeId]=@cpCodeId");
 }
 
 void ctlBank::cmdref_Click(int index) {
-    // A pick raises the change through the reference edit; a cancelled lookup changes nothing.
+    // The click itself counts as a change, before the lookup opens and whatever it brings.
+    Q_EMIT ActiveSaveBtn();
     if (index != 4) {
         if (suite::RefEdit* field = lookupField(index))
             field->openReference();
         return;
     }
-    const QString code = EdtcCode->Tag();
-    const QString name = EdtcCode->text();
     ModRef::ShowAccountCodeReference(*EdtcCode);
-    if (EdtcCode->Tag() != code || EdtcCode->text() != name)
-        Q_EMIT ActiveSaveBtn();
 }
 
 suite::RefEdit* ctlBank::lookupField(int index) const {

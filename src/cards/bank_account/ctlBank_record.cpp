@@ -90,26 +90,21 @@ QString ctlBank::KeyVal() const {
     return EdtcBCode->Text();
 }
 
-bool ctlBank::refusedEmpty(QWidget* field, const QString& value, const char* messageKey) {
+bool ctlBank::refusedEmpty(const QString& value, const char* messageKey) {
     if (!value.trimmed().isEmpty())
         return false;
-    refuse(field, m_oPub->GetResString(QString::fromLatin1(messageKey)));
+    ShowInfo(m_oPub->GetResString(QString::fromLatin1(messageKey)));
     return true;
 }
 
 bool ctlBank::refusedLookup(suite::RefEdit* field, const char* emptyKey) {
+    // A text that named no currency or bank left the field without a value: saying so beats
+    // saying the field is empty.
     if (field->isUnmatched()) {
-        refuse(field, unmatchedMessage(field));
+        ShowInfo(unmatchedMessage(field));
         return true;
     }
-    return emptyKey && refusedEmpty(field, field->Value(), emptyKey);
-}
-
-void ctlBank::refuse(QWidget* field, const QString& why) {
-    ShowInfo(why);
-    // Where the clerk has to type next.
-    if (field->isEnabled() && field->isVisible())
-        field->setFocus();
+    return refusedEmpty(field->Value(), emptyKey);
 }
 
 QString ctlBank::accountNumberMismatch() const {
@@ -168,13 +163,12 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
     // from another window) counts as what it names.
     for (suite::RefEdit* typed : findChildren<suite::RefEdit*>())
         typed->commitTyped();
-    if (refusedEmpty(EdtcBCode, EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
-        refusedEmpty(EdtcBAccount, EdtcBAccount->Text(),
-                     "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
+    // The focus stays where it is: moving it would run the leave check of the field it leaves.
+    if (refusedEmpty(EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
+        refusedEmpty(EdtcBAccount->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
         refusedLookup(EdtcCurrencyName, "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
-        refusedEmpty(EdtcBName, EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
-        refusedLookup(EdtcBankCode, "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull") ||
-        refusedLookup(EdtcProvinceName) || refusedLookup(EdtcCountyName))
+        refusedEmpty(EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
+        refusedLookup(EdtcBankCode, "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"))
         return {};
     m_codeCheckPassed = true;
     if (activeControl() == EdtcCode)

@@ -292,13 +292,6 @@
         <translation>The connection to the database was lost while the list was read; the list was not read to its end.
 %1</translation>
     </message>
-    <message numerus="yes">
-        <source>共 %n 条记录</source>
-        <translation>
-            <numerusform>%n record</numerusform>
-            <numerusform>%n records</numerusform>
-        </translation>
-    </message>
     <message>
         <source>设置</source>
         <translation>Set Up</translation>
