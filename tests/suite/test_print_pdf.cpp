@@ -1,6 +1,5 @@
 // A long bank-account list through the running component: its PDF read back with a real PDF
 // reader, and the desktop host's export for scripts.
-#include "AccountDatabase.h"
 #include "ComponentHarness.h"
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
@@ -10,6 +9,7 @@
 #include "PdfGlyphNames.h"
 #include "PrintControl.h"
 #include "PrintData.h"
+#include "SampleAccounts.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
@@ -31,19 +31,11 @@ QString accountNumber(int i) {
 }
 
 void addAccounts(const QString& dbName) {
-    auto db = suite::AccountDatabase::open(dbName);
-    suite::Transaction tx(db->sql());
-    db->sql().exec("DELETE FROM bank");
+    QList<SampleAccount> accounts;
     for (int i = 1; i <= kAccounts; ++i)
-        db->sql().exec(
-            "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, bBflag, "
-            "bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, fCurBalance, "
-            "cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', '人民币', 0, 0, "
-            "'中国工商银行北京海淀支行', '102', '北京市', '海淀区', '北京市海淀区示例路1号', ?, "
-            "'100201', 0, 0)",
-            {QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
-             QStringLiteral("测试账户%1").arg(i), i * 10.5});
-    tx.commit();
+        accounts.append({QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
+                         QStringLiteral("测试账户%1").arg(i), i * 10.5});
+    storeSampleAccounts(dbName, accounts);
 }
 
 QString pdfText(const QString& pdf) {
@@ -149,18 +141,10 @@ struct SearchablePdfTest : ::testing::Test {
         tarvoArchiveRegisterClasses();
         const QStringList names = {"银行存款户", "=SUM(1+1)", "行政户（银行）", "Account 1a2b",
                                    "基本户"};
-        auto db = suite::AccountDatabase::open(temp.name());
-        suite::Transaction tx(db->sql());
-        db->sql().exec("DELETE FROM bank");
+        QList<SampleAccount> accounts;
         for (int i = 0; i < names.size(); ++i)
-            db->sql().exec(
-                "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, "
-                "bBflag, bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, "
-                "fCurBalance, cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', "
-                "'人民币', 0, 0, '中国工商银行北京海淀支行', '102', '北京市', '海淀区', "
-                "'北京市海淀区示例路1号', ?, '100201', 0, 0)",
-                {QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
-        tx.commit();
+            accounts.append({QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
+        storeSampleAccounts(temp.name(), accounts);
     }
     void TearDown() override {
         suite::setUnattendedExportPath({});
