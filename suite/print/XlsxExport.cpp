@@ -44,8 +44,8 @@ QString numberFormat(const ExportColumn& column) {
         return QStringLiteral("@");
     if (column.decimals < 0)
         return QStringLiteral("General");
-    return column.decimals == 0 ? QStringLiteral("#,##0")
-                                : QStringLiteral("#,##0.") + QString(column.decimals, u'0');
+    const QString whole = column.grouped ? QStringLiteral("#,##0") : QStringLiteral("0");
+    return column.decimals == 0 ? whole : whole + u'.' + QString(column.decimals, u'0');
 }
 
 /// Characters of an xlsx column for a field: the caption, or the values' size, within reason.
