@@ -112,6 +112,13 @@ Sheet startSheet(lxw_workbook* book, const ExportJob& job, const QVector<ExportC
                                head);
     }
     worksheet_freeze_panes(out.sheet, 1, 0);
+    // Printed from the spreadsheet, the sheet follows the list's own page set-up, with the
+    // caption row atop every page.
+    if (job.style->page.orientation() == QPageLayout::Landscape)
+        worksheet_set_landscape(out.sheet);
+    if (job.style->fitWidth)
+        worksheet_fit_to_pages(out.sheet, 1, 0);
+    worksheet_repeat_rows(out.sheet, 0, 0);
     return out;
 }
 

@@ -22,10 +22,12 @@ struct ExportCells : ::testing::Test {
 
     /// The control given one column of each caption, ADO type and decimals, and these rows.
     void load(const QVector<std::tuple<QString, int, int>>& columns,
-              const QVector<QStringList>& rows, const QString& title = QString()) {
+              const QVector<QStringList>& rows, const QString& title = QString(),
+              const QPageLayout& page = PrintStyle::defaultPage(4000), bool fitWidth = false) {
         PrintStyle style;
         style.title = title;
-        style.page = PrintStyle::defaultPage(4000);
+        style.page = page;
+        style.fitWidth = fitWidth;
         QStringList typeList;
         QStringList sizeList;
         for (const auto& [caption, type, decimals] : columns) {
@@ -146,6 +148,23 @@ TEST_F(ExportCells, AWorkbooksColumnsAreAsWideAsTheirCaptionAndWidestValueWithin
     EXPECT_NEAR(sheet->columnWidth(3), 13, 1) << "1,234,567.80 as its format shows it";
     EXPECT_NEAR(sheet->columnWidth(4), XlsxWidths::kCap, 1) << "200 ideographs, capped";
     EXPECT_EQ(sheet->at("B304").value, "示例公司建设银行上海浦东分行一般户");
+    EXPECT_NE(sheet->pageSetup("orientation"), "landscape") << "a portrait list stays portrait";
+    EXPECT_EQ(sheet->pageSetup("fitToPage"), "") << "not fitted unless the clerk said so";
+}
+
+TEST_F(ExportCells, AWorkbookPrintsWithTheListsOrientationAndFitToItsWidth) {
+    const QPageLayout landscape(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    load({{"编码", 202, -1}}, {{"007"}}, QString(), landscape, true);
+    const QString path = dir.filePath("fitted.xlsx");
+    ASSERT_EQ(exportTo(path), 0) << lastExportOutcome().error.toStdString();
+    const auto sheet = XlsxSheet::read(path);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->pageSetup("orientation"), "landscape");
+    EXPECT_EQ(sheet->pageSetup("fitToPage"), "1");
+    // One page across: a workbook leaves out the width when it is the one page it means.
+    EXPECT_TRUE(QStringList({"", "1"}).contains(sheet->pageSetup("fitToWidth")));
+    EXPECT_EQ(sheet->pageSetup("fitToHeight"), "0") << "as many pages down as the rows need";
 }
 
 TEST(XlsxWidths, TextsCountIdeographsTwiceAndTheirLongestLineNumbersAsTheirFormatShowsThem) {

@@ -75,6 +75,12 @@ std::optional<XlsxSheet> XlsxSheet::read(const QString& path) {
     QXmlStreamReader r(*sheetXml);
     while (!r.atEnd()) {
         r.readNext();
+        if (r.isStartElement() &&
+            (r.name() == QLatin1String("pageSetup") || r.name() == QLatin1String("pageSetUpPr"))) {
+            for (const QXmlStreamAttribute& a : r.attributes())
+                sheet.m_pageSetup.insert(a.name().toString(), a.value().toString());
+            continue;
+        }
         if (r.isStartElement() && r.name() == QLatin1String("col")) {
             const auto a = r.attributes();
             for (int c = a.value(QLatin1String("min")).toInt();

@@ -23,9 +23,12 @@ public:
     int lastRow() const { return m_lastRow; }
     /// The width the sheet sets for a column (1 for A …), in characters; 0 when it sets none.
     double columnWidth(int column) const { return m_widths.value(column); }
+    /// An attribute of the sheet's page set-up for printing ("orientation", "fitToPage" …).
+    QString pageSetup(const QString& attribute) const { return m_pageSetup.value(attribute); }
 
 private:
     QHash<QString, XlsxCell> m_cells;
     QHash<int, double> m_widths;
+    QHash<QString, QString> m_pageSetup;
     int m_lastRow = 0;
 };
