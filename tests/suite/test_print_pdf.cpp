@@ -46,6 +46,16 @@ QString pdfText(const QString& pdf) {
     return QString::fromUtf8(reader.readAllStandardOutput());
 }
 
+/// The title a PDF reader shows for the file.
+QString pdfTitle(const QString& pdf) {
+    QProcess info;
+    info.start("pdfinfo", {"-enc", "UTF-8", pdf});
+    EXPECT_TRUE(info.waitForFinished(60000));
+    static const QRegularExpression title(QStringLiteral("^Title:\\s*(.*)$"),
+                                          QRegularExpression::MultilineOption);
+    return title.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).trimmed();
+}
+
 struct LongListTest : ::testing::Test {
     TempDatabase temp;
     QTemporaryDir dir;
@@ -103,6 +113,7 @@ TEST_F(LongListTest, PdfOfAThousandAccountsHoldsEveryRowOnceAndAHeaderOnEveryPag
         EXPECT_TRUE(pages[p].contains(QStringLiteral("序号"))) << "header on page " << p + 1;
         EXPECT_TRUE(pages[p].contains(QStringLiteral("本单位开户银行"))) << "title on " << p + 1;
     }
+    EXPECT_EQ(pdfTitle(pdf), QStringLiteral("本单位开户银行")) << "the list's title, not its table";
     const QString all = pages.join(u'\n');
     static const QRegularExpression number(QStringLiteral("6222020\\d{12}"));
     QHash<QString, int> seen;
@@ -237,6 +248,57 @@ TEST(PdfLayout, NumbersAndDatesNeverWrapWhileTextsStillDo) {
                 << text.toStdString();
         EXPECT_FALSE(text.contains(name)) << "a long name still wraps";
         EXPECT_TRUE(text.contains(name.left(4)));
+    }
+}
+
+TEST(PdfLayout, FittedToThePageWidthAllColumnsGoOnOnePageAndRowNumbersHaveNoSeparators) {
+    suite::PrintStyle style;
+    style.archive = "bank";
+    style.columns = {{"序号", 700, Qt::AlignHCenter, suite::CellKind::Number, 0}};
+    style.columns[0].grouped = false;
+    for (int i = 1; i <= 8; ++i)
+        style.columns << suite::PrintColumn{QStringLiteral("栏目%1").arg(i), 2500, Qt::AlignLeft,
+                                            suite::CellKind::Text, -1};
+    style.page = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    QString data;
+    suite::PrintDataWriter w(&data, {"银行账号", "001", "demo", "演示", "2026-12-08"});
+    for (const char* number : {"119989", "1234567"}) {
+        QStringList row = {number};
+        for (int i = 1; i <= 8; ++i)
+            row << QStringLiteral("值%1").arg(i);
+        w.writeRow(row);
+    }
+    w.finish();
+    QTemporaryDir dir;
+    for (const bool fit : {false, true}) {
+        SCOPED_TRACE(fit ? "fitted" : "in bands");
+        style.fitWidth = fit;
+        suite::PrintControl control;
+        QString styleXml = style.toXml();
+        ASSERT_EQ(control.SetDataStyleXML(data, true, styleXml, true, "Default"), 0);
+        const QString pdf = dir.filePath(fit ? "fitted.pdf" : "bands.pdf");
+        qint32 flags = 0;
+        QString types = QStringLiteral("3") + QStringLiteral(",202").repeated(8);
+        QString sizes = QStringLiteral("4") + QStringLiteral(",20").repeated(8);
+        ASSERT_EQ(control.ExportToFile(flags, types, sizes, pdf, QString()), 0);
+
+        QStringList pages = pdfText(pdf).split(u'\f');
+        if (pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        const QString text = pages.join(u'\n');
+        EXPECT_TRUE(text.contains("119989") && text.contains("1234567")) << text.toStdString();
+        EXPECT_FALSE(text.contains("119,989") || text.contains("1,234,567"));
+        EXPECT_EQ(pdfTitle(pdf), QStringLiteral("银行账号"));
+        if (!fit) {
+            EXPECT_GE(pages.size(), 3) << "the columns need three widths of the page";
+            EXPECT_FALSE(pages[0].contains(QStringLiteral("栏目8")));
+            continue;
+        }
+        ASSERT_EQ(pages.size(), 1);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_TRUE(pages[0].contains(QStringLiteral("栏目%1").arg(i))) << i;
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("值8")));
     }
 }
 
