@@ -7,8 +7,10 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "GridModel.h"
+#include "HistoryValues.h"
 #include "IHistory.h"
 #include "Resources.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,6 +45,7 @@ struct ColumnSpec {
 const ColumnSpec kColumns[] = {
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "时间"), "dWhen", 2600},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "操作员"), "cUserName", 1400},
+    {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "登录账户"), "cSessionUser", 1400},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "操作"), "cAction", 900},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "编码"), "cKeyValue", 1400},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "字段"), "cField", 2000},
@@ -97,8 +100,7 @@ FrmHistory::FrmHistory(ComVarPtr var, QVariant key)
     setObjectName(QStringLiteral("FrmHistory"));
     const QString title = m_key.isNull()
                               ? tr("%1 修改记录").arg(m_ComVar->m_ArchiveChName)
-                              : tr("%1 修改记录：%2").arg(m_ComVar->m_ArchiveChName,
-                                                        m_key.toString());
+                              : tr("%1 修改记录：%2").arg(m_ComVar->m_RecordName, m_key.toString());
     setWindowTitle(title);
     skipErrors([&] { setWindowIcon(LoadResPicture(135, PictureKind::Bitmap)); });
     Grid->setObjectName(QStringLiteral("Grid"));
@@ -209,14 +211,16 @@ bool FrmHistory::load() {
     }
     m_rows->rows.clear();
     m_rows->rows.reserve(rs->RecordCount());
+    HistoryValues values(m_ComVar);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         const QString name = rs->Value("cUserName").toString();
-        m_rows->rows.push_back({rs->Value("dWhen").toString(),
-                                name.isEmpty() ? rs->Value("cUserId").toString() : name,
-                                actionText(rs->Value("cAction").toString()),
-                                rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
-                                rs->Value("cOldValue").toString(),
-                                rs->Value("cNewValue").toString()});
+        const QString field = rs->Value("cFieldName").toString();
+        m_rows->rows.push_back(
+            {rs->Value("dWhen").toString(), name.isEmpty() ? rs->Value("cUserId").toString() : name,
+             rs->Value("cSessionUser").toString(), actionText(rs->Value("cAction").toString()),
+             rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
+             values.shown(field, rs->Value("cOldValue").toString()),
+             values.shown(field, rs->Value("cNewValue").toString())});
     }
     FillFilterChoices();
     ApplyFilter();
@@ -364,6 +368,11 @@ void FrmHistory::showModal(QWidget* owner) {
     show();
     if (isVisible())
         loop.exec();
+}
+
+void FrmHistory::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    PlaceOverOwner(*this);
 }
 
 void FrmHistory::closeEvent(QCloseEvent* event) {
