@@ -146,25 +146,33 @@ void FrmHistory::BuildToolbar() {
 QWidget* FrmHistory::BuildFilterRow() {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("FilterRow"));
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(8, 4, 8, 4);
-    const auto labelled = [&](const QString& caption, QWidget* w, const char* name) {
+    // Two lines: in one, the English captions and a field list's longest caption make the
+    // window wider than a small screen.
+    auto* lines = new QVBoxLayout(row);
+    lines->setContentsMargins(8, 4, 8, 4);
+    auto* choices = new QHBoxLayout;
+    auto* range = new QHBoxLayout;
+    lines->addLayout(choices);
+    lines->addLayout(range);
+    const auto labelled = [&](QHBoxLayout* h, const QString& caption, QWidget* w,
+                              const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         auto* label = new QLabel(caption, row);
         label->setBuddy(w);
         h->addWidget(label);
         h->addWidget(w);
     };
-    labelled(tr("字段"), cboField, "cboField");
-    labelled(tr("操作员"), cboUser, "cboUser");
-    labelled(tr("操作"), cboAction, "cboAction");
-    labelled(tr("日期从"), dtFrom, "dtFrom");
-    labelled(tr("到"), dtTo, "dtTo");
-    labelled(tr("包含"), txtFind, "txtFind");
+    labelled(choices, tr("字段"), cboField, "cboField");
+    labelled(choices, tr("操作员"), cboUser, "cboUser");
+    labelled(choices, tr("操作"), cboAction, "cboAction");
+    labelled(range, tr("日期从"), dtFrom, "dtFrom");
+    labelled(range, tr("到"), dtTo, "dtTo");
+    labelled(range, tr("包含"), txtFind, "txtFind");
     txtFind->setPlaceholderText(tr("编码、字段或值中的文字"));
     txtFind->setClearButtonEnabled(true);
     txtFind->setMinimumWidth(180);
-    h->addStretch();
+    choices->addStretch();
+    range->addStretch();
     for (QDateEdit* d : {dtFrom, dtTo}) {
         d->setCalendarPopup(true);
         d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
