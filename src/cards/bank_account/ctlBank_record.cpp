@@ -130,9 +130,9 @@ bool ctlBank::accountNumberConfirmed() {
         m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway"));
     constexpr int kYesNoQuestion = 4 + 32;
     constexpr int kYes = 6;
-    if (m_oPub->MsgBox(
-            question, kYesNoQuestion,
-            m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.exclamation"))) == kYes)
+    if (m_oPub->MsgBox(question, kYesNoQuestion,
+                       m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.question"))) ==
+        kYes)
         return true;
     if (EdtcBAccount->isVisible())
         EdtcBAccount->setFocus();
