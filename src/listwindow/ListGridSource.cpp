@@ -1,6 +1,7 @@
 #include "ListGridSource.h"
 
 #include "AdoTypes.h"
+#include "ShownValues.h"
 
 #include <QDate>
 
@@ -89,9 +90,9 @@ ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringLi
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
       m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_accPropertyUtf8(utf8Of(m_accPropertyText)),
-      m_noUtf8(m_yesNoText.value(0).toUtf8()), m_yesUtf8(m_yesNoText.value(1).toUtf8()),
-      m_signFlag0Utf8(m_signFlagText.value(0).toUtf8()),
-      m_signFlag1Utf8(m_signFlagText.value(1).toUtf8()) {
+      m_noUtf8(m_yesNoText.value(0).toUtf8()),
+      m_yesUtf8(m_yesNoText.value(1).toUtf8()), m_signFlagUtf8{m_signFlagText.value(0).toUtf8(),
+                                                               m_signFlagText.value(1).toUtf8()} {
     for (int f = 0; f < m_rs->FieldCount(); ++f)
         m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
 }
@@ -132,14 +133,9 @@ QString ListGridSource::shownText(const QString& t, int col) const {
         return m_yesNoText.value(yes ? 1 : 0);
     }
     case Shown::SignFlag:
-        // The stored 1 shows the text of isignflag0: the card pairs them crosswise too.
-        return m_signFlagText.value(t == u"1" ? 0 : 1);
-    case Shown::AccProperty: {
-        // A code no text stands for (written by another program) shows as it is stored.
-        bool number = false;
-        const int code = t.toInt(&number);
-        return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code] : t;
-    }
+        return SignFlagShown(t, m_signFlagText);
+    case Shown::AccProperty:
+        return AccPropertyShown(t, m_accPropertyText);
     case Shown::AsIs:
         break;
     }
@@ -208,7 +204,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
             break;
         }
         case Shown::SignFlag:
-            shown = t == "1" ? &m_signFlag0Utf8 : &m_signFlag1Utf8;
+            shown = &m_signFlagUtf8[SignFlagTextIndex(t == "1")];
             break;
         case Shown::AccProperty: {
             int code = -1;

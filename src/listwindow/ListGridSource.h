@@ -39,7 +39,8 @@ private:
     QVector<Shown> m_shown;
     /// The texts shown, as UTF-8.
     QByteArrayList m_accPropertyUtf8;
-    QByteArray m_noUtf8, m_yesUtf8, m_signFlag0Utf8, m_signFlag1Utf8;
+    QByteArray m_noUtf8, m_yesUtf8;
+    QByteArrayList m_signFlagUtf8;
     QVector<bool> m_hiddenField;
 
     /// The display text of a cell (what text() maps) appended, if it can be had from the
