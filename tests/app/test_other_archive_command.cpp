@@ -1,8 +1,11 @@
 // The desktop host's way from one archive's list to the other's: a command in the list's
 // "窗口" menu that starts the host again on the other archive, for the same books and operator,
 // in the same language.
+#include "ComponentHarness.h"
 #include "Eventually.h"
+#include "FrmMain.h"
 #include "HostLanguage.h"
+#include "ITarvoArchive.h"
 #include "OtherArchiveCommand.h"
 
 #include <QAction>
@@ -66,6 +69,32 @@ TEST(OtherArchiveCommand, EachListOffersTheOtherArchiveInARunOfItsOwn) {
         EXPECT_EQ(started[0].program, QCoreApplication::applicationFilePath());
         EXPECT_EQ(started[0].arguments, QStringList({"--archive", c.opens}) + passedOn);
     }
+}
+
+TEST(OtherArchiveCommand, TheBankArchivesOwnListWindowOffersTheBankAccounts) {
+    ComponentHarness h;
+    QStringList started;
+    OtherArchiveCommand command("aa_bank", {"--user", "demo"},
+                                [&](const QString&, const QStringList& arguments) {
+                                    started = arguments;
+                                    return true;
+                                });
+    QString caption;
+    auto watch = whenListWindowShown([&](tarvo::FrmMain& list) {
+        // The host's watch looks for the list every 100 ms.
+        const bool offered =
+            QTest::qWaitFor([&] { return list.findChild<QAction*>("mOtherArchive") != nullptr; });
+        auto* menu = list.findChild<QMenu*>("mWindow");
+        QAction* action = list.findChild<QAction*>("mOtherArchive");
+        if (!offered || !menu || !action || !menu->actions().contains(action))
+            return;
+        caption = action->text();
+        action->trigger();
+    });
+    tarvo::ITarvoArchive archive;
+    archive.Show(h.login, "aa_bank", QString());
+    EXPECT_EQ(caption.toStdString(), "本单位开户银行(&B)");
+    EXPECT_EQ(started, QStringList({"--archive", "bank", "--user", "demo"}));
 }
 
 TEST(OtherArchiveCommand, TheCommandSpeaksTheSessionLanguage) {
