@@ -1,7 +1,6 @@
-// How the host lays out its help for a terminal, which language a run takes from the locale,
-// and which of Qt's warnings it keeps off the error output.
+// How the host lays out its help for a terminal, and which of Qt's warnings it keeps off the
+// error output.
 #include "HelpText.h"
-#include "HostLanguage.h"
 #include "KnownPlatformWarnings.h"
 
 #include <QRegularExpression>
@@ -48,7 +47,6 @@ TEST(HelpText, LinesFitTheTerminalWithoutBreakingAWordOrStrandingAMark) {
               QStringList({"a", "--confirm-lengths", "b"}))
         << "a word wider than a line has one of its own";
     EXPECT_EQ(wrapForTerminal("one\ntwo three", 40), QStringList({"one", "two three"}));
-    EXPECT_EQ(terminalWidth(u"账号 No.（1）"), 2 * 2 + 1 + 3 + 2 + 1 + 2);
 }
 
 TEST(HelpText, OptionsStandInAColumnTheirDescriptionsWrapBeside) {
@@ -74,16 +72,6 @@ TEST(HelpText, OptionsStandInAColumnTheirDescriptionsWrapBeside) {
     for (const QString& line : lines)
         EXPECT_LE(terminalWidth(line), 60) << line.toStdString();
     EXPECT_FALSE(text.contains("secret"));
-}
-
-TEST(HostLanguage, ARunWithoutLangSpeaksEnglishOnlyWhereTheLocaleIsNotChinese) {
-    struct Case {
-        const char* locale;
-        const char* language;
-    };
-    for (const Case& c : {Case{"zh_CN", "zh-CN"}, Case{"zh_TW", "zh-CN"}, Case{"C", "zh-CN"},
-                          Case{"en_US", "en-US"}, Case{"en_GB", "en-US"}, Case{"de_DE", "en-US"}})
-        EXPECT_EQ(languageOfLocale(QLocale(c.locale)), c.language) << c.locale;
 }
 
 namespace {
