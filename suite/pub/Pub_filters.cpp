@@ -19,6 +19,13 @@ QVector<FilterField> filterFields(const IListWindow& list) {
     return fields;
 }
 
+/// The filter dialogs' title: the list window's, which speaks the session language. The fixed
+/// Chinese name the list hands over stands in only for a window without a title.
+QString dialogTitle(const QWidget* window, const QString& archiveConstName) {
+    const QString title = window ? window->windowTitle() : QString();
+    return title.isEmpty() ? archiveConstName : title;
+}
+
 } // namespace
 
 ClsCommonPtr Pub::optionsDatabase(const LoginPtr& login) {
@@ -43,8 +50,8 @@ QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* win
     const QVector<FilterField> fields =
         FilterSetupDialog::chosen(filterFields(*list), options, list->archiveName());
     QString description;
-    condition =
-        FilterDialog::ask(window, archiveConstName, fields, list->currentField(), &description);
+    condition = FilterDialog::ask(window, dialogTitle(window, archiveConstName), fields,
+                                  list->currentField(), &description);
     if (!condition.isEmpty())
         list->showFilter(description);
     return condition;
@@ -55,8 +62,8 @@ void Pub::FindSet(LoginPtr& login, const QString& archiveConstName, QWidget* win
     if (!list)
         return;
     OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
-    FilterSetupDialog::edit(window, archiveConstName, filterFields(*list), options,
-                            list->archiveName());
+    FilterSetupDialog::edit(window, dialogTitle(window, archiveConstName), filterFields(*list),
+                            options, list->archiveName());
 }
 
 void Pub::FindPos(QWidget* window, QWidget* grid) {

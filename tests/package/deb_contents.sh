@@ -53,7 +53,7 @@ if grep -Ex ".*\\.so\\.[0-9.]+|$prefix/bin/.*" "$work/dev"; then
     fail "runtime files in the development package"
 fi
 depends=$(dpkg-deb -f "$runtime" Depends)
-for package in libqt6widgets6 libsqlite3-0 libpq5 qt6-qpa-plugins; do
+for package in libqt6widgets6 libsqlite3-0 libpq5 qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$package" <<<"$depends" || fail "the runtime package does not depend on $package"
 done
 dpkg-deb -f "$dev" Depends | grep -q "tarvo-archive (= $(dpkg-deb -f "$runtime" Version))" ||

@@ -22,14 +22,25 @@ DESTDIR=$stage cmake --install "$build" >/dev/null
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 root=$stage$prefix
 
-desktop=$(echo "$root"/share/applications/*.desktop)
-desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+# One menu entry per archive: the bank archive and the company's bank accounts, each named in
+# English and in Chinese, so that the menu speaks the desktop's language as the program does.
+archives=""
+for desktop in "$root"/share/applications/*.desktop; do
+    desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon installed"
+    program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+    [ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
+    grep -q '^Name=[A-Za-z]' "$desktop" || fail "$desktop has no English name"
+    grep -q '^Name\[zh_CN\]=' "$desktop" || fail "$desktop has no Chinese name"
+    # The program takes its language from the desktop's locale, as the entry's name does.
+    ! grep -q -- '--lang' "$desktop" || fail "$desktop fixes the language"
+    archives+="$(sed -n 's/^Exec=.*--archive \([a-z_]*\).*/\1/p' "$desktop") "
+done
+[ "$(tr ' ' '\n' <<<"$archives" | sort | xargs)" = "aa_bank bank" ] ||
+    fail "the menu entries open $archives instead of the bank archive and the bank accounts"
 appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml ||
     fail "appstreamcli refused the metainfo"
-icon=$(sed -n 's/^Icon=//p' "$desktop")
-[ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon installed"
-program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
-[ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
 
 host=$root/bin/tarvo-archive
 version=$("$host" --version | sed -n 's/^tarvo-archive \([0-9][0-9.]*\)$/\1/p')
