@@ -141,6 +141,14 @@
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
     <message>
+        <source>正在检查…（Esc 停止）</source>
+        <translation>Checking… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>检查已停止：改选任一栏目即重新检查</source>
+        <translation>Check stopped: choose a column&apos;s field again to check anew</translation>
+    </message>
+    <message>
         <source>行号</source>
         <translation>Row</translation>
     </message>
