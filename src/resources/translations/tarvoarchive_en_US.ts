@@ -500,6 +500,10 @@
         <translation>Saved: %1</translation>
     </message>
     <message>
+        <source>正在保存…</source>
+        <translation>Saving…</translation>
+    </message>
+    <message>
         <source>有未保存的修改：F6 保存，退出 放弃</source>
         <translation>Unsaved changes: F6 saves them, Exit discards them</translation>
     </message>
