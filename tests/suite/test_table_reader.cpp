@@ -112,8 +112,8 @@ QString writeWorkbook(const QTemporaryDir& dir, bool constantMemory) {
 TEST(TableReader, AStopAskedAtAnyMomentEndsTheReadWithNothingRead) {
     QTemporaryDir dir;
     Rows many{kBanks.first()};
-    for (int i = 0; i < 3000; ++i)
-        many << QStringList{QString::number(1000 + i), QStringLiteral("银行%1").arg(i), "否"};
+    for (int i = 0; i < 6000; ++i)
+        many << QStringList{QString::number(10000 + i), QStringLiteral("银行%1").arg(i), "否"};
     // Past one piece of the file, so that a CSV read asks more than once.
     const QByteArray csv = csvOf(many);
     ASSERT_GT(csv.size(), 1 << 16);
