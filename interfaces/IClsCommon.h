@@ -3,6 +3,7 @@
 #include "HostObject.h"
 #include "Recordset.h"
 #include "RowLoad.h"
+#include "WorkProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,8 +53,11 @@ public:
     /// would do with each record, a refused one leaving the others as they are. With store True
     /// every record must be accepted: any refusal or database error keeps none of them, and
     /// the result is False with the reason (and the record's 1-based number) in errText.
+    /// progress hears the records done; when it asks to stop, nothing is kept and the result is
+    /// False with errText empty.
     virtual bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
-                           QVector<BatchVerdict>& verdicts, QString& errText) = 0;
+                           QVector<BatchVerdict>& verdicts, QString& errText,
+                           const WorkProgress& progress = {}) = 0;
     /// Why the database would refuse this session the action ("Add", "Modify" or "Delete") on
     /// the archive's records, in the session's language; empty when it allows it. Asked before
     /// the clerk tries, so that a command the session may not use is offered disabled.

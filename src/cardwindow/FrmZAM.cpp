@@ -3,6 +3,7 @@
 #include "ArchiveSession.h"
 #include "CaptionBar.h"
 #include "ErrorHandling.h"
+#include "EventPump.h"
 #include "FrmHistory.h"
 #include "FrmMain.h"
 #include "Grid.h"
@@ -316,14 +317,20 @@ bool FrmZAM::Save() {
     if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 2))
         return false;
     QString error;
-    bool stored;
-    if (m_Status == 1) {
-        stored = s.SrvDB->Add(xml, m_ComVar->m_ArchiveEnName, error);
-        if (stored)
-            m_bAdded = true;
-    } else {
-        stored = s.SrvDB->Modify(xml, m_ComVar->m_ArchiveEnName, error);
-    }
+    bool stored = false;
+    // A server whose answer to the COMMIT is lost keeps the save waiting for half a minute
+    // before it can tell what the server did: the card says so and repaints meanwhile, its
+    // input held back, as the caller learns here whether the record went in.
+    StatusLine->setText(tr("正在保存…"));
+    m_statusClear.stop();
+    const bool adding = m_Status == 1;
+    runAside(carryingArchiveSession([&] {
+        stored = adding ? s.SrvDB->Add(xml, m_ComVar->m_ArchiveEnName, error)
+                        : s.SrvDB->Modify(xml, m_ComVar->m_ArchiveEnName, error);
+    }));
+    StatusLine->clear();
+    if (stored && adding)
+        m_bAdded = true;
     if (!stored) {
         ShowInfo(error);
         return false;

@@ -6,7 +6,10 @@
 #include "IPub.h"
 #include "IRowAuth.h"
 
+#include <QScopeGuard>
 #include <QStringList>
+
+#include <utility>
 
 namespace tarvo {
 
@@ -32,5 +35,18 @@ struct ArchiveSession {
     /// The calling thread's session.
     static ArchiveSession& current();
 };
+
+/// Work to hand to another thread, taking the calling thread's archive session along: called
+/// there, it runs in that session and leaves the thread's own as it was. The calling thread
+/// must not use the suite's objects until the work is done.
+template <typename Work> auto carryingArchiveSession(Work work) {
+    return [session = ArchiveSession::current(), work = std::move(work)](auto&&... args) mutable {
+        ArchiveSession& own = ArchiveSession::current();
+        const auto restore = qScopeGuard([&own, before = std::exchange(own, session)]() mutable {
+            own = std::move(before);
+        });
+        return work(std::forward<decltype(args)>(args)...);
+    };
+}
 
 } // namespace tarvo

@@ -1,7 +1,5 @@
 #include "AccountTwins.h"
 
-#include "EventPump.h"
-
 namespace tarvo {
 
 namespace {
@@ -10,7 +8,7 @@ size_t nameAndBank(const QString& name, const QString& bank) {
     return qHashMulti(0, name, bank);
 }
 
-/// Rows per query: one page is read within a turn of the window's events.
+/// Rows per query: a request to stop waits for one page at most.
 constexpr int kPage = 5000;
 
 } // namespace
@@ -25,13 +23,15 @@ void AccountTwins::wantCode(const QString& code) {
     m_wantedCodes.insert(qHash(code));
 }
 
-bool AccountTwins::read(IClsCommon& db) {
+bool AccountTwins::read(IClsCommon& db, const WorkProgress& progress) {
     m_accounts.clear();
     m_byName.clear();
     m_byCode.clear();
-    EventPump pump;
     QString after;
-    for (int read = kPage; read == kPage;) {
+    qint64 seen = 0;
+    for (int read = kPage; read == kPage; seen += read) {
+        if (!progress.goOn(seen))
+            return false;
         QString sql = QStringLiteral("select top %1 cBCode, cBAccount, cAccName, cBankCode from "
                                      "bank where cBCode > ? order by cBCode")
                           .arg(kPage);
@@ -53,7 +53,6 @@ bool AccountTwins::read(IClsCommon& db) {
                 m_byCode.insert(a.code, int(m_accounts.size()));
             m_accounts << std::move(a);
         }
-        pump();
     }
     return true;
 }

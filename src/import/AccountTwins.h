@@ -25,8 +25,8 @@ public:
     size_t wantNameAndBank(const QString& name, const QString& bank);
     void wantCode(const QString& code);
     bool wantsNothing() const { return m_wantedNames.isEmpty() && m_wantedCodes.isEmpty(); }
-    /// False when the database could not tell.
-    bool read(IClsCommon& db);
+    /// False when the database could not tell, or progress asked to stop.
+    bool read(IClsCommon& db, const WorkProgress& progress = {});
 
     /// Whether some stored account may be what wantNameAndBank() asked for.
     bool answered(size_t asked) const { return m_byName.contains(asked); }

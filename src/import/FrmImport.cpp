@@ -1,6 +1,7 @@
 #include "FrmImport.h"
 
 #include "ArchiveSession.h"
+#include "BesideWork.h"
 #include "ErrorHandling.h"
 #include "EventPump.h"
 #include "FileDialogs.h"
@@ -11,12 +12,15 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace tarvo {
 
@@ -62,6 +66,24 @@ FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWi
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+FrmImport::~FrmImport() {
+    // The check reads the batch, which goes before the children do.
+    stopChecking();
+}
+
+void FrmImport::done(int result) {
+    stopChecking();
+    QDialog::done(result);
+}
+
+void FrmImport::keyPressEvent(QKeyEvent* event) {
+    if (m_check && event->key() == Qt::Key_Escape) {
+        m_check->stop();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void FrmImport::chooseFile() {
     const QString path = suite::chooseFileToOpen(
         this, windowTitle(), m_path.isEmpty() ? QString() : QFileInfo(m_path).path(),
@@ -71,15 +93,20 @@ void FrmImport::chooseFile() {
 }
 
 bool FrmImport::openFile(const QString& path) {
+    stopChecking();
     QString error;
-    if (!m_batch.read(path, error)) {
+    bool read = false;
+    m_model->holdAll();
+    beside([&] { read = m_batch.read(path, error); });
+    if (!read) {
+        // The batch keeps the file it had.
+        if (!m_path.isEmpty())
+            fillTable();
         ShowInfo(error);
         return false;
     }
     m_path = path;
     LblFile->setText(QDir::toNativeSeparators(path));
-    EventPump pump;
-    pump();
     fillTable();
     evaluate();
     return true;
@@ -101,15 +128,28 @@ void FrmImport::fillTable() {
         });
         GrdPreview->setIndexWidget(m_model->index(0, Col::FixedCols + c), combo);
     }
-    // Each column measures a thousand rows: the window repaints between them.
-    EventPump pump;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        GrdPreview->resizeColumnToContents(c);
-        pump();
-    }
+    sizeColumnsFrom(0);
+}
+
+void FrmImport::sizeColumnsFrom(int column) {
+    if (column >= m_model->columnCount())
+        return;
+    // Each column measures a thousand rows: one column per turn of the window's events.
+    GrdPreview->resizeColumnToContents(column);
+    QMetaObject::invokeMethod(this, [this, column] { sizeColumnsFrom(column + 1); },
+                              Qt::QueuedConnection);
+}
+
+void FrmImport::beside(const std::function<void()>& work) {
+    // Each step of the preview needs the one before it done (the verdicts their file, the
+    // store its verdicts): the window waits, its input held back, and repaints meanwhile. The
+    // batch asks the suite's objects of this thread's session, which go along.
+    runAside(carryingArchiveSession(work));
 }
 
 void FrmImport::mappingChanged(int column, int field) {
+    // The check under way reads the mapping: it ends first, and the new mapping is checked.
+    stopChecking();
     const int gaveUp = m_batch.setMapping(column, field);
     if (gaveUp >= 0) {
         auto* other = qobject_cast<QComboBox*>(
@@ -117,13 +157,53 @@ void FrmImport::mappingChanged(int column, int field) {
         const QSignalBlocker quiet(other);
         other->setCurrentIndex(0);
     }
-    evaluate();
+    checkBeside();
 }
 
 void FrmImport::evaluate() {
     CmdImport->setEnabled(false);
     QString error;
-    const bool checked = m_batch.check(error);
+    bool checked = false;
+    m_model->holdVerdicts();
+    beside([&] { checked = m_batch.check(error); });
+    showChecked(checked, error);
+}
+
+void FrmImport::checkBeside() {
+    CmdImport->setEnabled(false);
+    CmdFile->setEnabled(false);
+    m_model->holdVerdicts();
+    LblCounts->setText(tr("正在检查…（Esc 停止）"));
+    auto checked = std::make_shared<bool>(false);
+    auto error = std::make_shared<QString>();
+    m_check = new BesideWork(carryingArchiveSession([this, checked, error](const WorkProgress& p) {
+                                 *checked = m_batch.check(*error, p);
+                             }),
+                             this);
+    connect(m_check, &BesideWork::ended, this,
+            [this, checked, error](bool, const QString& thrown) {
+                std::exchange(m_check, nullptr)->deleteLater();
+                CmdFile->setEnabled(true);
+                if (!thrown.isEmpty()) {
+                    showChecked(false, thrown);
+                } else if (!*checked && error->isEmpty()) {
+                    m_model->verdictsChanged();
+                    LblCounts->setText(tr("检查已停止：改选任一栏目即重新检查"));
+                } else {
+                    showChecked(*checked, *error);
+                }
+            });
+}
+
+void FrmImport::stopChecking() {
+    if (!m_check)
+        return;
+    m_check->stopAndWait();
+    delete std::exchange(m_check, nullptr);
+    CmdFile->setEnabled(true);
+}
+
+void FrmImport::showChecked(bool checked, const QString& error) {
     showVerdicts();
     if (!m_batch.keyMapped()) {
         LblCounts->setText(tr("请指定“%1”所在的列").arg(m_batch.rows().keyCaption()));
@@ -156,7 +236,9 @@ void FrmImport::importRows() {
     }
     ImportBatch::Counts stored{};
     QString error;
-    if (!m_batch.store(stored, error)) {
+    bool done = false;
+    beside([&] { done = m_batch.store(stored, error); });
+    if (!done) {
         ShowInfo(error);
         evaluate();
         return;

@@ -4,7 +4,6 @@
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ErrorHandling.h"
-#include "EventPump.h"
 #include "ITableReader.h"
 #include "LostZeros.h"
 
@@ -17,6 +16,10 @@ namespace tarvo {
 
 namespace {
 
+bool stopAsked(const WorkProgress& progress) {
+    return progress.stopAsked && progress.stopAsked();
+}
+
 bool blank(const QStringList& cells) {
     return std::all_of(cells.begin(), cells.end(),
                        [](const QString& c) { return c.trimmed().isEmpty(); });
@@ -27,13 +30,16 @@ bool blank(const QStringList& cells) {
 ImportBatch::ImportBatch(const QString& archive, const QVector<ListField>& listFields)
     : m_archive(archive), m_rows(archive, listFields) {}
 
-bool ImportBatch::read(const QString& path, QString& error) {
+bool ImportBatch::read(const QString& path, QString& error, const WorkProgress& progress) {
     auto reader = createObject<ITableReader>(QStringLiteral("TarvoPrint.TableReader"));
     if (!reader)
         throw ArchiveError(tr("无法创建表格文件读取组件"));
     QVector<QStringList> rows;
     QString readError;
-    if (!reader->Read(path, rows, readError)) {
+    if (!reader->Read(path, rows, readError, progress)) {
+        // Stopped: nothing to say.
+        if (readError.isEmpty())
+            return false;
         error = tr("无法导入“%1”：%2").arg(QFileInfo(path).fileName(), readError);
         return false;
     }
@@ -73,7 +79,7 @@ int ImportBatch::setMapping(int column, int field) {
     return gaveUp;
 }
 
-bool ImportBatch::check(QString& error) {
+bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     m_records.clear();
     m_verdicts.clear();
     m_warnings.clear();
@@ -84,15 +90,17 @@ bool ImportBatch::check(QString& error) {
     ArchiveSession& s = ArchiveSession::current();
     m_rows.forgetLookups();
     QStringList xmls;
-    EventPump pump;
     for (const auto& [line, cells] : std::as_const(m_data)) {
-        pump();
+        if (!progress.goOn(m_records.size())) {
+            m_records.clear();
+            return false;
+        }
         m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB);
         if (m_records.last().refusal.isEmpty())
             xmls << m_records.last().xml;
     }
     QVector<BatchVerdict> saved;
-    if (!s.SrvDB->SaveBatch(xmls, m_archive, false, saved, error)) {
+    if (!s.SrvDB->SaveBatch(xmls, m_archive, false, saved, error, progress)) {
         m_records.clear();
         return false;
     }
@@ -100,7 +108,7 @@ bool ImportBatch::check(QString& error) {
     for (const ImportRow& r : std::as_const(m_records))
         m_verdicts << (r.refusal.isEmpty() ? saved.value(next++)
                                            : BatchVerdict{BatchVerdict::Refused, r.refusal});
-    if (!refuseLostZeros(error) || !flagLookalikes(error)) {
+    if (!refuseLostZeros(error, progress) || !flagLookalikes(error, progress)) {
         m_records.clear();
         m_verdicts.clear();
         m_warnings.clear();
@@ -109,14 +117,14 @@ bool ImportBatch::check(QString& error) {
     return true;
 }
 
-bool ImportBatch::refuseLostZeros(QString& error) {
+bool ImportBatch::refuseLostZeros(QString& error, const WorkProgress& progress) {
     const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
     const QString numberCaption = m_rows.captionOf("cBAccount");
     // Read at the first row a spreadsheet could have taken for a number.
     std::optional<LostZeros> zeros;
-    EventPump pump;
     for (int r = 0; r < m_records.size(); ++r) {
-        pump();
+        if (!progress.goOn(r))
+            return false;
         const ImportRow& row = m_records[r];
         // Rows the file's reading refused already say what is wrong with them.
         if (!row.refusal.isEmpty())
@@ -162,7 +170,7 @@ bool ImportBatch::refuseLostZeros(QString& error) {
     return true;
 }
 
-bool ImportBatch::flagLookalikes(QString& error) {
+bool ImportBatch::flagLookalikes(QString& error, const WorkProgress& progress) {
     if (m_archive.compare(u"bank", Qt::CaseInsensitive) != 0)
         return true;
     struct Given {
@@ -174,13 +182,13 @@ bool ImportBatch::flagLookalikes(QString& error) {
                      m_rows.valueOf(row, "cBankCode")};
     };
     const auto kind = [&](int r) { return m_verdicts[r].kind; };
-    EventPump pump;
     AccountTwins twins;
     // Per row, what it asked for by name and bank: the rows are looked at again only where
     // a stored account answered.
     QVector<size_t> asked(m_records.size(), 0);
     for (int r = 0; r < m_records.size(); ++r) {
-        pump();
+        if (!progress.goOn(r))
+            return false;
         if (kind(r) == BatchVerdict::Added) {
             const Given g = given(r);
             if (g.number && g.name && !g.name->isEmpty() && g.bank)
@@ -191,8 +199,9 @@ bool ImportBatch::flagLookalikes(QString& error) {
     }
     if (twins.wantsNothing())
         return true;
-    if (!twins.read(*ArchiveSession::current().SrvDB)) {
-        error = tr("无法读取已有的银行账户");
+    if (!twins.read(*ArchiveSession::current().SrvDB, progress)) {
+        if (!stopAsked(progress))
+            error = tr("无法读取已有的银行账户");
         return false;
     }
     const QString nameCaption = m_rows.captionOf("cAccName");
@@ -202,7 +211,8 @@ bool ImportBatch::flagLookalikes(QString& error) {
         return comparedNumber(a) != comparedNumber(b);
     };
     for (int r = 0; r < m_records.size(); ++r) {
-        pump();
+        if (!progress.goOn(r))
+            return false;
         QString warning;
         if (kind(r) == BatchVerdict::Added && asked[r] && twins.answered(asked[r])) {
             const Given g = given(r);
@@ -284,7 +294,7 @@ void ImportBatch::refuseNoted() {
             m_verdicts[r] = {BatchVerdict::Refused, m_records[r].note};
 }
 
-bool ImportBatch::store(Counts& stored, QString& error) {
+bool ImportBatch::store(Counts& stored, QString& error, const WorkProgress& progress) {
     stored = {};
     QStringList xmls;
     for (int r = 0; r < m_verdicts.size(); ++r)
@@ -293,7 +303,8 @@ bool ImportBatch::store(Counts& stored, QString& error) {
     if (xmls.isEmpty())
         return true;
     QVector<BatchVerdict> saved;
-    if (!ArchiveSession::current().SrvDB->SaveBatch(xmls, m_archive, true, saved, error))
+    if (!ArchiveSession::current().SrvDB->SaveBatch(xmls, m_archive, true, saved, error,
+                                                    progress))
         return false;
     for (const BatchVerdict& v : std::as_const(saved))
         ++stored[v.kind];

@@ -22,7 +22,10 @@ public:
 
     /// Reads the file and maps its columns by their captions; False with a message for the
     /// clerk when it holds no table to import.
-    bool read(const QString& path, QString& error);
+    /// Here and below, work that progress asks to stop ends False with the error empty,
+    /// keeping nothing it would have stored or shown. None of it turns an event loop: a window
+    /// runs it beside itself.
+    bool read(const QString& path, QString& error, const WorkProgress& progress = {});
 
     const ImportRows& rows() const { return m_rows; }
     const QStringList& headers() const { return m_headers; }
@@ -36,7 +39,7 @@ public:
 
     /// Works out what storing would do with every row; False with the reason when the
     /// database could not tell.
-    bool check(QString& error);
+    bool check(QString& error, const WorkProgress& progress = {});
     const QVector<ImportRow>& records() const { return m_records; }
     const QVector<BatchVerdict>& verdicts() const { return m_verdicts; }
     /// The verdict of a checked row in words, and why.
@@ -53,7 +56,7 @@ public:
 
     /// Stores the accepted rows in one transaction; False with the reason when any of them
     /// fails, storing none. stored counts what was added and modified.
-    bool store(Counts& stored, QString& error);
+    bool store(Counts& stored, QString& error, const WorkProgress& progress = {});
     /// "导入完成：…" for what store() stored.
     static QString storedText(const Counts& stored);
 
@@ -72,10 +75,10 @@ private:
     bool accepted(int row) const;
     /// Refuses rows whose code or account number is a stored one without its leading zeros,
     /// whatever the rest of the row holds: a spreadsheet took it for a number.
-    bool refuseLostZeros(QString& error);
+    bool refuseLostZeros(QString& error, const WorkProgress& progress);
     /// Flags rows that give a stored account's name and bank another number: a new account
     /// like a stored one, or a stored account whose number changes while they stay.
-    bool flagLookalikes(QString& error);
+    bool flagLookalikes(QString& error, const WorkProgress& progress);
 };
 
 } // namespace tarvo

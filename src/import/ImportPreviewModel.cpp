@@ -8,22 +8,42 @@ namespace tarvo {
 ImportPreviewModel::ImportPreviewModel(const ImportBatch& batch, QObject* parent)
     : QAbstractTableModel(parent), m_batch(batch) {}
 
-void ImportPreviewModel::refresh() {
+void ImportPreviewModel::holdAll() {
     beginResetModel();
+    m_allHeld = true;
     endResetModel();
 }
 
+void ImportPreviewModel::refresh() {
+    beginResetModel();
+    m_allHeld = false;
+    m_verdictsHeld = false;
+    endResetModel();
+}
+
+void ImportPreviewModel::holdVerdicts() {
+    m_verdictsHeld = true;
+    repaintRows();
+}
+
 void ImportPreviewModel::verdictsChanged() {
+    m_verdictsHeld = false;
+    repaintRows();
+}
+
+void ImportPreviewModel::repaintRows() {
     if (rowCount() > 1)
         Q_EMIT dataChanged(index(1, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 int ImportPreviewModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_batch.headers().isEmpty() ? 0 : 1 + int(m_batch.data().size());
+    return parent.isValid() || m_allHeld || m_batch.headers().isEmpty()
+               ? 0
+               : 1 + int(m_batch.data().size());
 }
 
 int ImportPreviewModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_batch.headers().isEmpty()
+    return parent.isValid() || m_allHeld || m_batch.headers().isEmpty()
                ? 0
                : FixedCols + int(m_batch.headers().size());
 }
@@ -37,7 +57,7 @@ QVariant ImportPreviewModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const int r = index.row() - 1;
-    const bool checked = r < m_batch.verdicts().size();
+    const bool checked = !m_verdictsHeld && r < m_batch.verdicts().size();
     if (role == Qt::BackgroundRole && checked) {
         static const QColor kColours[] = {QColor(0xE3, 0xF4, 0xE1), QColor(0xE1, 0xEC, 0xF8),
                                           QColor(0xF2, 0xF2, 0xF2), QColor(0xFB, 0xE3, 0xE1)};
@@ -61,7 +81,7 @@ QVariant ImportPreviewModel::data(const QModelIndex& index, int role) const {
 
 QVariant ImportPreviewModel::headerData(int section, Qt::Orientation orientation,
                                         int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || m_allHeld)
         return {};
     switch (section) {
     case ColLine:

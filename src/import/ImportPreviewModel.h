@@ -17,9 +17,14 @@ public:
 
     explicit ImportPreviewModel(const ImportBatch& batch, QObject* parent = nullptr);
 
+    /// Shows nothing until refresh() while the batch reads a file on another thread.
+    void holdAll();
     /// Takes in a new file.
     void refresh();
-    /// Takes in new verdicts; the rows and columns stay, and the combos with them.
+    /// Shows no verdicts while the batch works them out on another thread; the rows and
+    /// columns stay, and the combos with them.
+    void holdVerdicts();
+    /// Takes in new verdicts.
     void verdictsChanged();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -30,6 +35,10 @@ public:
 
 private:
     const ImportBatch& m_batch;
+    bool m_allHeld = false;
+    bool m_verdictsHeld = false;
+
+    void repaintRows();
 };
 
 } // namespace tarvo

@@ -110,8 +110,6 @@ public:
 
 Q_SIGNALS:
     void unloaded();
-    /// The grid fill paused to let the window handle its events, after rowsDone rows.
-    void fillPaused(int rowsDone);
     /// The grid shows the first rows of a read still under way.
     void firstRowsShown();
 

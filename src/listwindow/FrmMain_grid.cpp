@@ -6,14 +6,9 @@
 #include "Grid.h"
 #include "ListGridSource.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 namespace tarvo {
 
 namespace {
-constexpr int kRowsBetweenPauses = 200;
-constexpr qint64 kPaintInterval = 250; // ms
 constexpr int kAlignCentre = 4;
 constexpr int kSerialColumnWidth = 600; // twips: room for six digits
 } // namespace
@@ -110,28 +105,15 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     const ArchiveSession& s = ArchiveSession::current();
     m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText,
                                                     s.AccPropertyText);
-    // The grid keeps showing the rows it had until the new ones are complete, then takes them
-    // all at once; meanwhile the window still handles its events at every pause, but paints a
-    // few times a second at most, however fast the pauses come.
+    // The rows are in memory already (read beside the window): taking their order is a walk
+    // over numbers, and the grid swaps them in at once, so that no command or key can come
+    // between a half-taken list and the grid.
     QVector<int> rows;
     rows.reserve(int(n));
-    QElapsedTimer sincePaint;
-    sincePaint.start();
     rs->MoveFirst();
     for (int i = 1; i <= n; ++i) {
         rows.push_back(rs->currentRow());
         rs->MoveNext();
-        if (i % kRowsBetweenPauses == 0) {
-            const bool paint = sincePaint.elapsed() >= kPaintInterval;
-            if (paint) {
-                Grid->setRedraw(true);
-                sincePaint.restart();
-            }
-            Q_EMIT fillPaused(i);
-            QCoreApplication::processEvents();
-            if (paint)
-                Grid->setRedraw(false);
-        }
     }
     RepairGrid(rs, qint32(n), qint16(rs->FieldCount()));
     Grid->setSource(std::move(m_fillSource), std::move(rows));

@@ -56,8 +56,9 @@ bool dataFits(const QString& dataFile, qsizetype columns) {
     // The list's own data, just written whole by this process, is not read through again.
     if (isWrittenDataFile(dataFile, columns))
         return true;
-    EventPump pump;
-    return reader.checkRows(columns, std::ref(pump));
+    bool fits = false;
+    runAside([&] { fits = reader.checkRows(columns); });
+    return fits;
 }
 
 /// The title the data's header gives the list, in the session's language.
@@ -146,10 +147,13 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
 PageRenderer* PrintControl::pagesFor(const QPageLayout& page) {
     if (!m_pages)
         return nullptr;
-    EventPump pump;
-    if (!m_pages->laidOutFor(page) && !m_pages->layOut(page, std::ref(pump)))
-        return nullptr;
-    return m_pages.get();
+    if (m_pages->laidOutFor(page))
+        return m_pages.get();
+    // The commands that ask return their result, so the window waits, repainting meanwhile; a
+    // preview open over it has stopped laying out and shows the page it painted already.
+    bool laidOut = false;
+    runAside([&] { laidOut = m_pages->layOut(page); });
+    return laidOut ? m_pages.get() : nullptr;
 }
 
 int PrintControl::PageSetup() {
@@ -198,14 +202,18 @@ int PrintControl::printPages(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     BusyCursor busy;
-    EventPump pump;
     PageRenderer* pages = pagesFor(printer.pageLayout());
-    if (!pages || !pages->render(&printer, std::ref(pump)))
+    if (!pages)
         return 1;
     // A print into a PDF file gets its text named as painted, like an export.
-    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
-        return 0;
-    return pages->glyphNames().mendFile(printer.outputFileName(), std::ref(pump)) ? 0 : 1;
+    const bool mend =
+        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    bool printed = false;
+    runAside([&] {
+        printed = pages->render(&printer) &&
+                  (!mend || pages->glyphNames().mendFile(printer.outputFileName()));
+    });
+    return printed ? 0 : 1;
 }
 
 int PrintControl::PrintPreview() {

@@ -1,7 +1,5 @@
 #include "PrintPreviewDialog.h"
 
-#include "BusyCursor.h"
-#include "EventPump.h"
 #include "PageRenderer.h"
 #include "ResourceTable.h"
 #include "SuiteContext.h"
@@ -15,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <utility>
 
 namespace tarvo::suite {
 
@@ -113,6 +112,8 @@ void PrintPreviewDialog::layOutSlice() {
     }
     if (m_pages.complete()) {
         m_slices->stop();
+        if (std::exchange(m_lastWanted, false))
+            m_page = std::max(0, m_pages.pageCount() - 1);
         // The count on the page is final now, and a number further down may have widened its
         // column.
         paintCurrent();
@@ -123,18 +124,18 @@ void PrintPreviewDialog::layOutSlice() {
 }
 
 void PrintPreviewDialog::showLast() {
-    if (!m_pages.complete() && !m_pages.failed()) {
-        BusyCursor busy;
-        EventPump pump;
-        if (!m_pages.layOutMore(std::numeric_limits<int>::max(),
-                                QDeadlineTimer(QDeadlineTimer::Forever), std::ref(pump)))
-            m_failed = true;
+    if (counting()) {
+        // Which page is last is known once the count is final: the slices go on, and the last
+        // page shows when they end.
+        m_lastWanted = true;
+        return;
     }
     m_page = std::max(0, m_pages.pageCount() - 1);
     paintCurrent();
 }
 
 void PrintPreviewDialog::showPage(int page) {
+    m_lastWanted = false;
     if (page >= m_pages.pageCount() && !m_pages.complete() &&
         !m_pages.layOutMore(page + 1 - m_pages.pageCount()))
         m_failed = true;

@@ -51,6 +51,8 @@ private:
     int m_page = 0;
     double m_zoom = 0;
     bool m_failed = false;
+    /// The last page was asked for while the pages were still counted.
+    bool m_lastWanted = false;
 
     bool handleKey(int key);
     /// Lays out as far as the current page (the layout begun anew when printing changed it),

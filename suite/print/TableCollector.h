@@ -9,6 +9,8 @@ namespace tarvo::suite {
 struct TableText {
     QVector<QStringList> rows;
     QString error;
+    /// The reader was asked to stop before the end.
+    bool stopped = false;
 };
 
 /// The rows of a table as a reader finds them, kept within what the file really holds: the

@@ -1,6 +1,5 @@
 #include "TableReader.h"
 
-#include "EventPump.h"
 #include "ZipEntryDevice.h"
 
 #include <QBuffer>
@@ -26,6 +25,12 @@ namespace {
 /// zip bomb from eating the memory.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 constexpr int kMaxRows = 1048576;
+
+TableText stoppedRead() {
+    TableText table;
+    table.stopped = true;
+    return table;
+}
 
 QString tooLarge(const QString& what) {
     return QCoreApplication::translate("tarvo::suite::TableReader",
@@ -142,14 +147,15 @@ private:
 };
 
 /// The device's rows read in the decoder's encoding; nothing when the bytes are not in it.
-std::optional<TableText> csvIn(QIODevice& device, QStringDecoder&& decoder) {
+std::optional<TableText> csvIn(QIODevice& device, QStringDecoder&& decoder,
+                               const WorkProgress& progress) {
     if (!decoder.isValid())
         return std::nullopt;
     TableCollector table;
     CsvParser parser(table);
-    EventPump pump;
     while (!device.atEnd()) {
-        pump();
+        if (!progress.goOn(device.pos()))
+            return stoppedRead();
         const QByteArray chunk = device.read(1 << 16);
         if (chunk.isEmpty())
             break;
@@ -532,17 +538,21 @@ Workbook workbookOf(unzFile zip) {
 
 /// The cells of a worksheet into the table. A text longer than a cell holds refuses the file
 /// by its cell's place, whether the table keeps that column or not.
+/// Ends early, with stopped set, when progress asks it to.
 void readSheet(PartParse& part, const SharedStrings& strings, const QVector<bool>& dates,
-               const QDate& epoch, TableCollector& table) {
+               const QDate& epoch, TableCollector& table, const WorkProgress& progress,
+               bool& stopped) {
     QXmlStreamReader& xml = part.xml;
     qint64 rowNumber = 0;
     int column = 0;
-    EventPump pump;
     while (part.next()) {
         if (xml.isEndElement() && xml.name() == u"row") {
             if (!table.endRow())
                 part.fail(table.error());
-            pump();
+            if (!progress.goOn(rowNumber)) {
+                stopped = true;
+                return;
+            }
         }
         if (!xml.isStartElement())
             continue;
@@ -602,12 +612,12 @@ void readSheet(PartParse& part, const SharedStrings& strings, const QVector<bool
 
 } // namespace
 
-TableText readCsv(QIODevice& device) {
+TableText readCsv(QIODevice& device, const WorkProgress& progress) {
     // Valid UTF-8 is read as such; anything else is read again from the start as GB18030.
-    if (auto table = csvIn(device, QStringDecoder(QStringConverter::Utf8)))
+    if (auto table = csvIn(device, QStringDecoder(QStringConverter::Utf8), progress))
         return *std::move(table);
     if (device.seek(0))
-        if (auto table = csvIn(device, QStringDecoder("GB18030")))
+        if (auto table = csvIn(device, QStringDecoder("GB18030"), progress))
             return *std::move(table);
     return {{},
             QCoreApplication::translate("tarvo::suite::TableReader",
@@ -621,7 +631,7 @@ TableText readCsv(const QByteArray& bytes) {
     return readCsv(buffer);
 }
 
-TableText readXlsx(const QString& path) {
+TableText readXlsx(const QString& path, const WorkProgress& progress) {
     ZipPtr zip(unzOpen64(QFile::encodeName(path).constData()), unzClose);
     if (!zip)
         return badWorkbook();
@@ -651,7 +661,10 @@ TableText readXlsx(const QString& path) {
     if (!sheet.found())
         return badWorkbook();
     TableCollector table;
-    readSheet(sheet, strings, dates, book.epoch, table);
+    bool stopped = false;
+    readSheet(sheet, strings, dates, book.epoch, table, progress, stopped);
+    if (stopped)
+        return stoppedRead();
     if (const QString error = sheet.error(); !error.isEmpty())
         return {{}, error};
     if (strings.overlong >= 0)
@@ -664,7 +677,8 @@ TableText readXlsx(const QString& path) {
     return table.take();
 }
 
-bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString& errText) {
+bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString& errText,
+                       const WorkProgress& progress) {
     rows.clear();
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
@@ -683,7 +697,9 @@ bool TableReader::Read(const QString& path, QVector<QStringList>& rows, QString&
         errText = tooLarge(QStringLiteral("“%1”").arg(info.fileName()));
         return false;
     }
-    TableText table = suffix == u"csv" ? readCsv(file) : readXlsx(path);
+    TableText table = suffix == u"csv" ? readCsv(file, progress) : readXlsx(path, progress);
+    if (table.stopped)
+        return false;
     if (!table.error.isEmpty()) {
         errText = table.error;
         return false;

@@ -141,26 +141,30 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     dataXml.clear();
     PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
                                   : PrintDataWriter(static_cast<QIODevice*>(&file), header);
-    EventPump pump;
-    for (int r = 1; r < grid->Rows(); ++r) {
-        writer.beginRow();
-        for (int c : cols) {
-            grid->appendTextUtf8(r, c, writer.beginCellUtf8());
-            writer.endCellUtf8();
+    // The interface returns the data written: the window waits, its input held back, and
+    // repaints meanwhile from the same rows, which nothing changes while they are written.
+    // Closing a long file just written can keep the file system busy for a while too.
+    bool written = false;
+    runAside([&] {
+        for (int r = 1; r < grid->Rows(); ++r) {
+            writer.beginRow();
+            for (int c : cols) {
+                grid->appendTextUtf8(r, c, writer.beginCellUtf8());
+                writer.endCellUtf8();
+            }
+            writer.endRow();
         }
-        writer.endRow();
-        pump();
-    }
-    if (!writer.finish() || (!flag && !file.flush())) {
+        written = writer.finish() && (flag || file.flush());
+        if (written && !flag)
+            file.close();
+    });
+    if (!written) {
         file.remove();
         throw std::runtime_error("无法写入打印数据文件");
     }
     if (flag)
         return;
     dataXml = file.fileName();
-    // Closing a long file just written can keep the file system busy for a while: the window
-    // repaints meanwhile.
-    runAside([&] { file.close(); });
     rememberWrittenDataFile(dataXml, cols.size());
 }
 

@@ -4,7 +4,6 @@
 #include "BatchFacts.h"
 #include "BatchWriter.h"
 #include "DecimalText.h"
-#include "EventPump.h"
 #include "SaveService.h"
 #include "SaveXml.h"
 
@@ -37,21 +36,6 @@ bool storesAs(const DictField& f, const QVariant& stored, const QString& text) {
         return stored.toString() == wanted->toString();
     return stored.toLongLong() == wanted->toLongLong();
 }
-
-/// Lets the window repaint while a batch is only checked. A batch being stored holds its
-/// transaction meanwhile, which nothing else may run a statement inside: it waits.
-class CheckPump {
-public:
-    explicit CheckPump(bool store) : m_store(store) {}
-    void operator()() {
-        if (!m_store)
-            m_pump();
-    }
-
-private:
-    bool m_store;
-    EventPump m_pump;
-};
 
 /// Records checked against one read of what is stored: their keys and numbers are asked for
 /// with one query per this many.
@@ -146,7 +130,8 @@ BatchVerdict::Kind BatchSave::classify(const SaveRecord& record, const QString& 
 }
 
 bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
-                    QVector<BatchVerdict>& verdicts, QString& error) {
+                    QVector<BatchVerdict>& verdicts, QString& error,
+                    const WorkProgress& progress) {
     verdicts.clear();
     error.clear();
     if (!m_db.dictionary().keyField(archive)) {
@@ -156,9 +141,9 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
     try {
         Transaction tx(m_db.sql());
         const bool done = hasOwnTriggers(m_db.sql(), archive)
-                              ? runRowByRow(xmls, archive, store, verdicts, error)
-                              : runInReads(xmls, archive, store, verdicts, error);
-        if (!done)
+                              ? runRowByRow(xmls, archive, store, verdicts, error, progress)
+                              : runInReads(xmls, archive, store, verdicts, error, progress);
+        if (!done || !progress.goOn(xmls.size()))
             return false;
         if (store)
             tx.commit();
@@ -170,14 +155,15 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
 }
 
 bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, bool store,
-                            QVector<BatchVerdict>& verdicts, QString& error) {
+                            QVector<BatchVerdict>& verdicts, QString& error,
+                            const WorkProgress& progress) {
     // Each record is saved in full and, when only checking, undone with the rest at the end:
     // what the triggers say is known only once they ran.
     SaveService service(m_db, m_userId);
     DatabaseFacts facts(m_db);
-    CheckPump pump(store);
     for (int i = 0; i < xmls.size(); ++i) {
-        pump();
+        if (!progress.goOn(i))
+            return false;
         BatchVerdict v;
         const auto record = parseSaveXml(xmls[i], v.reason);
         bool accepted = false;
@@ -194,7 +180,8 @@ bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, boo
 }
 
 bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool store,
-                           QVector<BatchVerdict>& verdicts, QString& error) {
+                           QVector<BatchVerdict>& verdicts, QString& error,
+                           const WorkProgress& progress) {
     // Checking writes nothing: each record goes through the save's checks against what was
     // read for its run of records, with the records before it counted in. Storing checks the
     // same way and writes the accepted records a few hundred per statement.
@@ -213,7 +200,6 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
     const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
     verdicts.reserve(xmls.size());
-    CheckPump pump(store);
     for (int first = 0; first < xmls.size(); first += kRecordsPerRead) {
         const int end = std::min<int>(int(xmls.size()), first + kRecordsPerRead);
         QVector<std::optional<SaveRecord>> records;
@@ -240,7 +226,8 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
             m_db.sql().lockValues(QStringLiteral("bank.cBAccount"), numbers);
         facts->load(keys, numbers);
         for (int i = first; i < end; ++i) {
-            pump();
+            if (!progress.goOn(i))
+                return false;
             BatchVerdict v;
             v.reason = reasons[i - first];
             const auto& record = records[i - first];
@@ -268,13 +255,8 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                 return false;
         }
     }
-    if (writer) {
+    if (writer)
         writer->flush();
-    } else {
-        // What was learnt of a long file's records takes a while to free: the window repaints
-        // meanwhile, as it did while they were checked.
-        runAside([&] { facts.reset(); });
-    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IClsCommon.h"
+#include "WorkProgress.h"
 
 namespace tarvo::suite {
 
@@ -15,9 +16,10 @@ class BatchSave {
 public:
     BatchSave(AccountDatabase& db, QString userId);
 
-    /// See IClsCommon::SaveBatch.
+    /// See IClsCommon::SaveBatch. Runs on the caller's thread and never turns its event loop,
+    /// whose events could otherwise run statements inside the open transaction.
     bool run(const QStringList& xmls, const QString& archive, bool store,
-             QVector<BatchVerdict>& verdicts, QString& error);
+             QVector<BatchVerdict>& verdicts, QString& error, const WorkProgress& progress = {});
 
 private:
     AccountDatabase& m_db;
@@ -27,10 +29,11 @@ private:
     /// holds that value already, Modified otherwise.
     BatchVerdict::Kind classify(const SaveRecord& record, const QString& archive,
                                 StoredFacts& facts);
+    /// False, with the reason unless asked to stop, when the batch ends early.
     bool runRowByRow(const QStringList& xmls, const QString& archive, bool store,
-                     QVector<BatchVerdict>& verdicts, QString& error);
+                     QVector<BatchVerdict>& verdicts, QString& error, const WorkProgress& progress);
     bool runInReads(const QStringList& xmls, const QString& archive, bool store,
-                    QVector<BatchVerdict>& verdicts, QString& error);
+                    QVector<BatchVerdict>& verdicts, QString& error, const WorkProgress& progress);
 };
 
 } // namespace tarvo::suite

@@ -113,10 +113,11 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
 }
 
 bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool store,
-                          QVector<BatchVerdict>& verdicts, QString& errText) {
+                          QVector<BatchVerdict>& verdicts, QString& errText,
+                          const WorkProgress& progress) {
     if (refuseWithoutConnection(errText))
         return false;
-    return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText);
+    return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText, progress);
 }
 
 QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {

@@ -29,7 +29,8 @@ public:
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
                 const QString& userId) override;
     bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
-                   QVector<BatchVerdict>& verdicts, QString& errText) override;
+                   QVector<BatchVerdict>& verdicts, QString& errText,
+                   const WorkProgress& progress = {}) override;
     QString RightRefusal(const QString& archive, const QString& action) override;
 
     /// Why the last Init or OpenX failed, for the log and the tests.

@@ -4,6 +4,8 @@
 #include "TestServers.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QTimer>
 
 using namespace tarvo;
 
@@ -93,5 +95,38 @@ TEST_F(CardOnAServer, ASaveWhoseCommitNeverArrivedSaysSoAndKeepsTheInput) {
         EXPECT_TRUE(save(*card)) << "saved again once the clerk asks";
         EXPECT_EQ(storedName("974"), "新名");
         EXPECT_EQ(audits("974"), 1);
+    });
+}
+
+TEST_F(CardOnAServer, ACardWaitingForTheAnswerToItsCommitSaysSoAndRepaints) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('975', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = typedCard(w, "975", "新名");
+        card->show();
+        auto* status = card->findChild<QLabel*>("StatusLine");
+        // Counts the status line's paints, asked for at every turn of the window's events.
+        struct PaintCount : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } painted;
+        status->installEventFilter(&painted);
+        QStringList shown;
+        QTimer turn;
+        QObject::connect(&turn, &QTimer::timeout, [&] {
+            shown << status->text();
+            status->update();
+        });
+        turn.start(0);
+        proxy->cutNextCommit(CuttingProxy::Cut::AfterCommitSent);
+        EXPECT_TRUE(save(*card));
+        turn.stop();
+        ASSERT_TRUE(proxy->cutDone());
+        EXPECT_TRUE(shown.contains("正在保存…")) << shown.join('|').toStdString();
+        EXPECT_GT(painted.paints, 0);
+        EXPECT_EQ(storedName("975"), "新名");
+        EXPECT_TRUE(status->text().startsWith("已保存")) << status->text().toStdString();
     });
 }

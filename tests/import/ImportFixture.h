@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../listwindow/ListWindowFixture.h"
+#include "Eventually.h"
 #include "FrmImport.h"
 #include "PrintControl.h"
 
@@ -50,6 +51,8 @@ struct ImportTest : ListWindowTest {
         return out;
     }
     static QStringList verdicts(tarvo::FrmImport& p) { return column(p, 1); }
+    /// Waits for the check a changed mapping started.
+    static void waitForCheck(tarvo::FrmImport& p) { EXPECT_EVENTUALLY(!p.checking()); }
     static QString counts(tarvo::FrmImport& p) { return p.findChild<QLabel*>("LblCounts")->text(); }
     static QPushButton* importButton(tarvo::FrmImport& p) {
         return p.findChild<QPushButton*>("CmdImport");

@@ -183,15 +183,19 @@ TEST_F(ImportTest, ColumnsTheCaptionsDoNotNameAreMappedByTheCombos) {
             auto* code = p.findChild<QComboBox*>("CmbMap0");
             auto* name = p.findChild<QComboBox*>("CmbMap1");
             code->setCurrentIndex(code->findText("银行编码"));
+            waitForCheck(p);
             // New banks without a name: the save service asks for one.
             EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "拒绝"}));
             EXPECT_TRUE(column(p, 2)[0].contains(u"银行名称")) << column(p, 2)[0].toStdString();
             name->setCurrentIndex(name->findText("银行编码"));
             EXPECT_EQ(code->currentIndex(), 0) << "a field fills from one column only";
+            waitForCheck(p);
             EXPECT_TRUE(counts(p).contains(u"拒绝 2")) << counts(p).toStdString();
+            // A mapping changed while the last one is checked is checked once, after.
             code->setCurrentIndex(code->findText("银行编码"));
             EXPECT_EQ(name->currentIndex(), 0);
             name->setCurrentIndex(name->findText("银行名称"));
+            waitForCheck(p);
             EXPECT_EQ(verdicts(p), (QStringList{"新增", "新增"}));
             importButton(p)->click();
         }));
@@ -317,5 +321,95 @@ TEST_F(ImportTest, TheWindowKeepsRepaintingWhileALongFileIsReadAndChecked) {
         EXPECT_GE(turnsBefore, int(t.elapsed() / 200)) << t.elapsed() << " ms";
         EXPECT_GT(turnsBefore, 0);
         EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'L%'").toInt(), 0);
+    });
+}
+
+TEST_F(ImportTest, AStopAskedAtAnyMomentOfACheckOrStoreEndsItKeepingNothing) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        // New accounts, one changed, and a name and bank like a stored one's: every step of
+        // the check has work to do.
+        const QString file = write("stop.csv",
+                                   QStringLiteral("编码,银行账号,币种,开户银行,所属银行\r\n"
+                                                  "S1,6222 0000 0000 0101,人民币,停一支行,中国工商银行\r\n"
+                                                  "S2,6222 0000 0000 0102,人民币,停二支行,中国工商银行\r\n"
+                                                  "01,0200000000000000099,人民币,改名支行,中国工商银行\r\n"),
+                                   "UTF-8");
+        ImportBatch batch(QStringLiteral("bank"), w.listFields());
+        QString error;
+        int asks = 0;
+        const WorkProgress counting{{}, [&] { return ++asks, false; }};
+        ASSERT_TRUE(batch.read(file, error, counting)) << error.toStdString();
+        ASSERT_TRUE(batch.check(error, counting)) << error.toStdString();
+        const QString checked = batch.countsText();
+        const int checkAsks = asks;
+        ASSERT_GT(checkAsks, 3);
+        const QString before = stored("cBName", "01");
+        for (int stopAt = 0; stopAt < checkAsks; ++stopAt) {
+            SCOPED_TRACE(stopAt);
+            int asked = 0;
+            const WorkProgress stopping{{}, [&] { return asked++ >= stopAt; }};
+            ImportBatch stopped(QStringLiteral("bank"), w.listFields());
+            const bool read = stopped.read(file, error, stopping);
+            EXPECT_FALSE(read && stopped.check(error, stopping));
+            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+            EXPECT_EQ(read, !stopped.data().isEmpty()) << "a stopped read keeps no rows";
+            EXPECT_TRUE(stopped.verdicts().isEmpty());
+        }
+        // Stopped stores keep no record; the same batch stores in full after.
+        ASSERT_TRUE(batch.read(file, error) && batch.check(error));
+        EXPECT_EQ(batch.countsText(), checked);
+        ImportBatch::Counts done{};
+        bool storedAll = false;
+        for (int stopAt = 0; stopAt < 100 && !storedAll; ++stopAt) {
+            int asked = 0;
+            const WorkProgress stopping{{}, [&] { return asked++ >= stopAt; }};
+            storedAll = batch.store(done, error, stopping);
+            if (storedAll)
+                break;
+            EXPECT_TRUE(error.isEmpty()) << stopAt << error.toStdString();
+            EXPECT_EQ(stored("cBName", "01"), before) << stopAt;
+            EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'S%'").toInt(), 0)
+                << stopAt;
+        }
+        ASSERT_TRUE(storedAll) << error.toStdString();
+        EXPECT_EQ(done[BatchVerdict::Added], 2);
+        EXPECT_EQ(done[BatchVerdict::Modified], 1);
+        EXPECT_EQ(stored("cBName", "01"), "改名支行");
+    });
+}
+
+TEST_F(ImportTest, ARemappedLongFileIsCheckedBesideTheWindowAndEscStopsTheCheckOnly) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QString text = QStringLiteral("编码,银行账号,币种,开户银行,所属银行\r\n");
+        for (int i = 1; i <= 20000; ++i)
+            text += QStringLiteral("R%1,6223%2,人民币,长清单支行,中国工商银行\r\n")
+                        .arg(i, 5, 10, QLatin1Char('0'))
+                        .arg(i, 12, 10, QLatin1Char('0'));
+        const QString file = write("remapped.csv", text, "UTF-8");
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            const QString full = counts(p);
+            auto* branch = p.findChild<QComboBox*>("CmbMap3");
+            const int branchField = branch->currentIndex();
+            branch->setCurrentIndex(0);
+            EXPECT_TRUE(p.checking());
+            EXPECT_FALSE(importButton(p)->isEnabled()) << "the import waits for the check";
+            EXPECT_EQ(counts(p), "正在检查…（Esc 停止）");
+            QTest::keyClick(&p, Qt::Key_Escape);
+            EXPECT_EVENTUALLY(!p.checking());
+            EXPECT_TRUE(p.isVisible()) << "Esc closed the window instead of stopping the check";
+            EXPECT_EQ(counts(p), "检查已停止：改选任一栏目即重新检查");
+            EXPECT_EQ(verdicts(p).value(0), "");
+            EXPECT_FALSE(importButton(p)->isEnabled());
+
+            // The window takes its events while the check runs.
+            bool turnedWhileChecking = false;
+            QTimer::singleShot(0, &p, [&] { turnedWhileChecking = p.checking(); });
+            branch->setCurrentIndex(branchField);
+            EXPECT_EVENTUALLY_WITHIN(!p.checking(), 60000);
+            EXPECT_TRUE(turnedWhileChecking);
+            EXPECT_EQ(counts(p), full);
+            EXPECT_TRUE(importButton(p)->isEnabled());
+        }));
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'R%'").toInt(), 0);
     });
 }

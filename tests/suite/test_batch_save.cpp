@@ -165,6 +165,51 @@ TEST_F(BatchSave, ADatabaseErrorWhileStoringKeepsNoRecord) {
     EXPECT_TRUE(db.Add(single, "aa_bank", err)) << err.toStdString();
 }
 
+TEST_F(BatchSave, AStopAskedAtAnyMomentEndsTheBatchAndKeepsNothing) {
+    QStringList xmls;
+    for (int i = 0; i < 12; ++i)
+        xmls << bank(QString::number(910 + i), QStringLiteral("停止%1").arg(i));
+    const QString before = snapshot();
+    auto& sql = db.database()->sql();
+    // The second round has a trigger of its own on the table: records go one at a time.
+    for (const bool ownTrigger : {false, true}) {
+        SCOPED_TRACE(ownTrigger ? "records one at a time" : "records in reads");
+        if (ownTrigger && temp.onServer())
+            sql.execScript(QStringLiteral(
+                "CREATE FUNCTION keep_row() RETURNS trigger LANGUAGE plpgsql AS "
+                "$$ BEGIN RETURN NEW; END $$; CREATE TRIGGER keep_row BEFORE INSERT ON aa_bank "
+                "FOR EACH ROW EXECUTE FUNCTION keep_row();"));
+        else if (ownTrigger)
+            sql.execScript(QStringLiteral("CREATE TRIGGER keep_row AFTER INSERT ON aa_bank "
+                                          "BEGIN SELECT 1; END;"));
+        // A batch that runs through tells how far it got, and asks whether to stop as often.
+        int asks = 0;
+        qint64 lastDone = -1;
+        const WorkProgress watching{[&](qint64 done) { lastDone = done; },
+                                    [&] { return ++asks, false; }};
+        QVector<BatchVerdict> verdicts;
+        QString error;
+        ASSERT_TRUE(db.SaveBatch(xmls, "aa_bank", false, verdicts, error, watching));
+        EXPECT_EQ(lastDone, xmls.size());
+        ASSERT_GT(asks, xmls.size());
+        for (const bool store : {false, true}) {
+            for (int stopAt = 0; stopAt < asks; ++stopAt) {
+                SCOPED_TRACE(QStringLiteral("store %1, stop at ask %2").arg(store).arg(stopAt)
+                                 .toStdString());
+                int asked = 0;
+                const WorkProgress stopping{{}, [&] { return asked++ >= stopAt; }};
+                EXPECT_FALSE(db.SaveBatch(xmls, "aa_bank", store, verdicts, error, stopping));
+                EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+                EXPECT_EQ(snapshot(), before);
+            }
+        }
+    }
+    // The connection is fit for the whole batch after.
+    bool ok = false;
+    EXPECT_EQ(run(xmls, "aa_bank", true, &ok).size(), xmls.size());
+    EXPECT_TRUE(ok);
+}
+
 TEST_F(BatchSave, AnAccountNamingWhatTheDatabaseDoesNotHoldIsRefusedWithTheReason) {
     const struct {
         QString xml;

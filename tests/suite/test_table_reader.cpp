@@ -109,6 +109,36 @@ QString writeWorkbook(const QTemporaryDir& dir, bool constantMemory) {
     return path;
 }
 
+TEST(TableReader, AStopAskedAtAnyMomentEndsTheReadWithNothingRead) {
+    QTemporaryDir dir;
+    Rows many{kBanks.first()};
+    for (int i = 0; i < 6000; ++i)
+        many << QStringList{QString::number(10000 + i), QStringLiteral("银行%1").arg(i), "否"};
+    // Past one piece of the file, so that a CSV read asks more than once.
+    const QByteArray csv = csvOf(many);
+    ASSERT_GT(csv.size(), 1 << 16);
+    QFile csvFile(dir.filePath("many.csv"));
+    ASSERT_TRUE(csvFile.open(QIODevice::WriteOnly));
+    csvFile.write(csv);
+    csvFile.close();
+    for (const QString& path : {csvFile.fileName(), writeWorkbook(dir, false)}) {
+        SCOPED_TRACE(path.toStdString());
+        int asks = 0;
+        QVector<QStringList> rows;
+        QString error;
+        TableReader reader;
+        ASSERT_TRUE(reader.Read(path, rows, error, {{}, [&] { return ++asks, false; }}));
+        ASSERT_GT(asks, 1);
+        for (int stopAt = 0; stopAt < asks; ++stopAt) {
+            int asked = 0;
+            EXPECT_FALSE(reader.Read(path, rows, error, {{}, [&] { return asked++ >= stopAt; }}))
+                << stopAt;
+            EXPECT_TRUE(rows.isEmpty()) << stopAt;
+            EXPECT_TRUE(error.isEmpty()) << stopAt << error.toStdString();
+        }
+    }
+}
+
 TEST(TableReader, XlsxCellsComeBackAsTheSheetShowsThem) {
     QTemporaryDir dir;
     for (const bool constantMemory : {false, true}) {

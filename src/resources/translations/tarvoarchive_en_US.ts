@@ -145,6 +145,14 @@
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
     <message>
+        <source>正在检查…（Esc 停止）</source>
+        <translation>Checking… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>检查已停止：改选任一栏目即重新检查</source>
+        <translation>Check stopped: choose a column&apos;s field again to check anew</translation>
+    </message>
+    <message>
         <source>行号</source>
         <translation>Row</translation>
     </message>
@@ -494,6 +502,10 @@
     <message>
         <source>已保存：%1</source>
         <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>正在保存…</source>
+        <translation>Saving…</translation>
     </message>
     <message>
         <source>有未保存的修改：F6 保存，退出 放弃</source>
