@@ -5,6 +5,7 @@
 #include "PostgresBackend.h"
 #include "PostgresDatabases.h"
 #include "SchemaUpgrade.h"
+#include "SqlDialect.h"
 #include "SqliteBackend.h"
 
 #include <QCoreApplication>
@@ -178,8 +179,8 @@ void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
         db.lockSchema();
         // Another process may have created it while we waited for the lock.
         if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
-            if (db.kind() == u"postgresql")
-                db.execScript(readScript(QStringLiteral(":/suite/data/postgres_compat.sql")));
+            if (const QString& compat = EngineDialect::of(db).compatScript; !compat.isEmpty())
+                db.execScript(readScript(compat));
             for (const char* script : kSchemaScripts)
                 db.execScript(readScript(QString::fromLatin1(script)));
             applyServerRights(db);

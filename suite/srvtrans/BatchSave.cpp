@@ -6,6 +6,7 @@
 #include "DecimalText.h"
 #include "SaveService.h"
 #include "SaveXml.h"
+#include "SqlDialect.h"
 
 #include <QCoreApplication>
 
@@ -43,14 +44,7 @@ constexpr int kRecordsPerRead = 500;
 
 /// Whether the table has triggers of its own, whose refusals no check can foresee.
 bool hasOwnTriggers(SqlBackend& sql, const QString& table) {
-    const QString text =
-        sql.kind() == u"postgresql"
-            ? QStringLiteral("SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
-                             "WHERE c.relname = ? AND NOT t.tgisinternal AND "
-                             "pg_table_is_visible(c.oid)")
-            : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND "
-                             "lower(tbl_name) = ?");
-    return !sql.query(text, {table.toLower()}).rows.isEmpty();
+    return !sql.query(EngineDialect::of(sql).ownTriggersQuery, {table.toLower()}).rows.isEmpty();
 }
 
 /// Whether a column of the save XML is the named one: letter case does not count.
@@ -60,14 +54,7 @@ bool isColumn(const QString& name, QStringView column) {
 
 /// The table's columns the database holds NOT NULL, in lower case.
 QSet<QString> notNullColumns(SqlBackend& sql, const QString& table) {
-    const auto r = sql.kind() == u"postgresql"
-                       ? sql.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                                  "WHERE table_schema = current_schema() AND "
-                                                  "table_name = ? AND is_nullable = 'NO'"),
-                                   {table.toLower()})
-                       : sql.query(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE "
-                                                  "\"notnull\" = 1"),
-                                   {table.toLower()});
+    const auto r = sql.query(EngineDialect::of(sql).notNullColumnsQuery, {table.toLower()});
     QSet<QString> columns;
     for (const auto& row : r.rows)
         columns.insert(row[0].toString().toLower());

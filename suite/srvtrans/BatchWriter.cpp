@@ -3,6 +3,7 @@
 #include "AccountDatabase.h"
 #include "ChangeHistory.h"
 #include "SessionRights.h"
+#include "SqlDialect.h"
 
 #include <QDateTime>
 
@@ -107,7 +108,7 @@ QHash<QString, QVariantList> BatchWriter::insertAdded() {
 void BatchWriter::updateModified() {
     SqlBackend& sql = m_db.sql();
     const DictField* key = m_db.dictionary().keyField(m_table);
-    const bool server = sql.kind() == u"postgresql";
+    const bool server = EngineDialect::of(sql).costlyRoundTrips;
     QVector<const Pending*> run;
     const auto write = [&] {
         if (run.isEmpty())

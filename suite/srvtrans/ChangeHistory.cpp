@@ -3,6 +3,7 @@
 #include "AccountDatabase.h"
 #include "DecimalText.h"
 #include "SessionRights.h"
+#include "SqlDialect.h"
 
 #include <QDate>
 
@@ -15,9 +16,7 @@ namespace {
 /// The database's clock as local time with milliseconds: on a server every client then
 /// agrees on when a change was made, whatever its own clock says.
 QString nowExpression(const SqlBackend& sql) {
-    return sql.kind() == u"postgresql"
-               ? QStringLiteral("to_char(now(), 'YYYY-MM-DD HH24:MI:SS.MS')")
-               : QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')");
+    return EngineDialect::of(sql).nowExpression;
 }
 
 QVariant nullable(const QString& text) {
@@ -41,7 +40,7 @@ struct ChangeNumbers {
 /// a file has one writer at a time anyway.
 ChangeNumbers takeNumbers(SqlBackend& sql, int count) {
     ChangeNumbers taken;
-    if (sql.kind() == u"postgresql") {
+    if (EngineDialect::of(sql).changeNumbersFromSequence) {
         const auto r = sql.query(QStringLiteral("SELECT %1, nextval('tarvo_history_change') FROM "
                                                 "generate_series(1, ?)")
                                      .arg(nowExpression(sql)),

@@ -62,7 +62,7 @@ RowLoadPtr ClsCommon::OpenXInBackground(QString& sql, std::function<void()> ende
         m_reader = std::make_shared<ReaderConnection>(m_dbName);
     // A server sorts a whole long list before it sends its first row, but finds the first few
     // at once by an index: those are read first, for the window to show meanwhile.
-    const QString first = m_db && m_db->sql().kind() == u"postgresql"
+    const QString first = m_db && EngineDialect::of(m_db->sql()).sortsBeforeFirstRow
                               ? firstRowsQuery(sql, BackgroundRead::kFirstRows)
                               : QString();
     // Without a session connection the reader's own fails to open as well, and says why.

@@ -6,6 +6,7 @@
 #include "RecordChecks.h"
 #include "SaveXml.h"
 #include "SessionRights.h"
+#include "SqlDialect.h"
 #include "StoredFacts.h"
 #include "SuiteContext.h"
 
@@ -20,8 +21,6 @@ namespace {
 
 /// numeric(19,4): nineteen digits in all, the scale of them after the point.
 constexpr int kAmountPrecision = 19;
-/// The digits of a decimal that a double always gives back unchanged.
-constexpr int kSqliteExactDigits = 15;
 
 /// Columns that other archives point at: a row still pointed at cannot be deleted.
 struct Reference {
@@ -156,14 +155,15 @@ bool SaveService::engineKeepsExactly(const DictField& f, const QVariant& value,
                                      QString& error) const {
     // The embedded engine stores a numeric column as a double: past 15 significant digits it
     // would round the amount without a word.
-    if (f.type != u"money" || value.isNull() || m_db.sql().kind() != u"sqlite")
+    const int exactDigits = EngineDialect::of(m_db.sql()).exactMoneyDigits;
+    if (f.type != u"money" || value.isNull() || exactDigits == 0)
         return true;
     const auto amount = DecimalText::parse(value.toString());
-    if (amount && amount->significantDigits() <= kSqliteExactDigits)
+    if (amount && amount->significantDigits() <= exactDigits)
         return true;
     error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”的数值“%2”有效数字超过 %3 位，本地账套数据库无法精确保存，"
                            "请改用服务器账套或减少位数")
-                .arg(label(f), value.toString(), QString::number(kSqliteExactDigits));
+                .arg(label(f), value.toString(), QString::number(exactDigits));
     return false;
 }
 

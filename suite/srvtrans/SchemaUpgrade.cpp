@@ -1,5 +1,7 @@
 #include "SchemaUpgrade.h"
 
+#include "SqlDialect.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -10,12 +12,8 @@ namespace tarvo::suite {
 namespace {
 
 bool columnExists(SqlBackend& db, const QString& table, const QString& column) {
-    const QString sql =
-        db.kind() == u"postgresql"
-            ? QStringLiteral("SELECT 1 FROM information_schema.columns WHERE table_schema = "
-                             "current_schema() AND table_name = ? AND column_name = ?")
-            : QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE lower(name) = ?");
-    return !db.query(sql, {table.toLower(), column.toLower()}).rows.isEmpty();
+    return !db.query(EngineDialect::of(db).columnExistsQuery, {table.toLower(), column.toLower()})
+                .rows.isEmpty();
 }
 
 /// Version 2: the edit lock became one per archive (cScope in the key), and an option value
@@ -30,8 +28,7 @@ void toVersion2(SqlBackend& db) {
             "cHost varchar(64), iPid integer, cSession varchar(64), dLease varchar(30), "
             "PRIMARY KEY (cArchive, iKind, cScope))"));
     }
-    // SQLite does not enforce a varchar length.
-    if (db.kind() == u"postgresql")
+    if (EngineDialect::of(db).enforcesVarcharLength)
         db.execScript(
             QStringLiteral("ALTER TABLE tarvo_option ALTER COLUMN cValue TYPE varchar(2000)"));
 }
@@ -108,7 +105,7 @@ void refuseNewer(int version) {
 } // namespace
 
 void applyServerRights(SqlBackend& db) {
-    if (db.kind() != u"postgresql")
+    if (!EngineDialect::of(db).loginRoles)
         return;
     QFile script(QStringLiteral(":/suite/data/postgres_rights.sql"));
     if (!script.open(QIODevice::ReadOnly))

@@ -1,5 +1,7 @@
 #include "ServerRoles.h"
 
+#include "SqlDialect.h"
+
 #include <QCoreApplication>
 
 namespace tarvo::suite {
@@ -29,7 +31,7 @@ const Grant kGrants[] = {
 } // namespace
 
 void grantServerRoles(SqlBackend& db) {
-    if (db.kind() != u"postgresql")
+    if (!EngineDialect::of(db).loginRoles)
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError",
                                                   "只有数据库服务器上的账套才有登录角色和权限"));
     Transaction tx(db);

@@ -1,5 +1,7 @@
 #include "SessionRights.h"
 
+#include "SqlDialect.h"
+
 #include <QCoreApplication>
 
 #include <pwd.h>
@@ -10,7 +12,7 @@ namespace tarvo::suite {
 namespace {
 
 bool onServer(SqlBackend& sql) {
-    return sql.kind() == u"postgresql";
+    return EngineDialect::of(sql).loginRoles;
 }
 
 QString tr(const char* text) {

@@ -1,4 +1,5 @@
 #include "SqlDialect.h"
+#include "SqlBackend.h"
 
 #include <QRegularExpression>
 
@@ -59,6 +60,50 @@ QString limitTop(const QString& sql) {
 }
 
 } // namespace
+
+const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
+    static const EngineDialect file{
+        .engine = QStringLiteral("sqlite"),
+        .loginRoles = false,
+        .sessionLocks = false,
+        .sortsBeforeFirstRow = false,
+        .costlyRoundTrips = false,
+        .enforcesVarcharLength = false,
+        .changeNumbersFromSequence = false,
+        // A numeric column is stored as a double, which gives back any 15 digits unchanged.
+        .exactMoneyDigits = 15,
+        .compatScript = {},
+        .nowExpression = QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')"),
+        .ownTriggersQuery = QStringLiteral(
+            "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(tbl_name) = ?"),
+        .notNullColumnsQuery =
+            QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE \"notnull\" = 1"),
+        .columnExistsQuery =
+            QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE lower(name) = ?"),
+    };
+    static const EngineDialect server{
+        .engine = QStringLiteral("postgresql"),
+        .loginRoles = true,
+        .sessionLocks = true,
+        .sortsBeforeFirstRow = true,
+        .costlyRoundTrips = true,
+        .enforcesVarcharLength = true,
+        .changeNumbersFromSequence = true,
+        .exactMoneyDigits = 0,
+        .compatScript = QStringLiteral(":/suite/data/postgres_compat.sql"),
+        .nowExpression = QStringLiteral("to_char(now(), 'YYYY-MM-DD HH24:MI:SS.MS')"),
+        .ownTriggersQuery = QStringLiteral(
+            "SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid WHERE c.relname = ? "
+            "AND NOT t.tgisinternal AND pg_table_is_visible(c.oid)"),
+        .notNullColumnsQuery = QStringLiteral(
+            "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+            "current_schema() AND table_name = ? AND is_nullable = 'NO'"),
+        .columnExistsQuery = QStringLiteral(
+            "SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() AND "
+            "table_name = ? AND column_name = ?"),
+    };
+    return sql.kind() == server.engine ? server : file;
+}
 
 QString translateQuery(const QString& sql, const QString& engine) {
     QString text = limitTop(sql);

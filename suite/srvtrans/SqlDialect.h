@@ -6,6 +6,47 @@
 
 namespace tarvo::suite {
 
+class SqlBackend;
+
+/// What the suite writes and does differently on the embedded engine (a file) and on a
+/// PostgreSQL server. It is the one place that tells the two apart: the rest asks for what it
+/// needs by its name, never by the engine's.
+struct EngineDialect {
+    /// "sqlite" or "postgresql", as translateQuery takes it.
+    QString engine;
+    /// Login roles with their rights: the operator is the one the role is tied to, and a save
+    /// asks the server what the role may do; a file knows only the operating-system account.
+    bool loginRoles = false;
+    /// Edit locks are the session's advisory locks, gone with a dropped connection and taken
+    /// again once it is made anew; a file keeps them as rows with a lease.
+    bool sessionLocks = false;
+    /// A long result is sorted whole before its first row comes: its first rows are asked for
+    /// apart, to show meanwhile.
+    bool sortsBeforeFirstRow = false;
+    /// Every statement costs a round trip: many rows are changed by one statement.
+    bool costlyRoundTrips = false;
+    /// A varchar's length is enforced, so a wider column takes an ALTER.
+    bool enforcesVarcharLength = false;
+    /// Change numbers come from a sequence, so that saves of other records do not wait for each
+    /// other; a file has one writer at a time and counts on from the highest stored.
+    bool changeNumbersFromSequence = false;
+    /// Significant digits of a money value the engine keeps exactly; 0: any number of them.
+    int exactMoneyDigits = 0;
+    /// Run before the schema scripts, for what they take for granted; empty: nothing.
+    QString compatScript;
+    /// The database's clock as local time with milliseconds.
+    QString nowExpression;
+    /// One row when the table (parameter: its name in lower case) has triggers of its own.
+    QString ownTriggersQuery;
+    /// The table's (parameter: its name in lower case) NOT NULL columns, one name a row.
+    QString notNullColumnsQuery;
+    /// One row when the table has the column (parameters: both names in lower case).
+    QString columnExistsQuery;
+
+    /// The dialect of the engine a connection runs on.
+    static const EngineDialect& of(const SqlBackend& sql);
+};
+
 /// Rewrites the server dialect the component writes its queries in into what the engine
 /// (SqlBackend::kind()) understands: "select top N ..." becomes "select ... LIMIT N" on both;
 /// on PostgreSQL "like" becomes "ILIKE", since the component relies on the case-insensitive

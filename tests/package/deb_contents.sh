@@ -31,7 +31,8 @@ holds() {
 }
 lib='lib(/[a-z0-9_-]+)?'
 holds runtime bin/tarvo-archive bin/tarvo-archive-earlier bin/tarvo-dbtool \
-    "$lib/libtarvoarchive\.so\.1" "$lib/libtarvo_suite\.so\.1" \
+    "$lib/libtarvoarchive\.so\.1" "$lib/libtarvo_suite\.so\.1" "$lib/libtarvo_data\.so\.1" \
+    "$lib/libtarvo_core\.so\.1" \
     "$lib/libtarvoarchive_earlier\.so\.1" \
     'share/applications/.*\.desktop' 'share/metainfo/.*\.metainfo\.xml' \
     'share/icons/hicolor/scalable/apps/.*\.svg' share/tarvo-archive/seed/banks\.sql \

@@ -1,6 +1,7 @@
 #include "FunctionLock.h"
 
 #include "SessionRights.h"
+#include "SqlDialect.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -62,7 +63,7 @@ LockHolder LockHolder::thisProcess(const QString& userId, const QString& userNam
 }
 
 FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
-    : m_db(std::move(ownConnection)), m_me(me), m_onServer(m_db->sql().kind() == u"postgresql") {
+    : m_db(std::move(ownConnection)), m_me(me), m_onServer(EngineDialect::of(m_db->sql()).sessionLocks) {
     m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
     // On a server the same beat takes the locks back soon after a restart, before another
     // clerk's program is likely to ask for them.
