@@ -183,7 +183,10 @@ int PrintControl::printPages(QWidget* parent) {
     // A print into a PDF file gets its text named as painted, like an export.
     if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
         return 0;
-    return pages->glyphNames().mendFile(printer.outputFileName(), std::ref(pump)) ? 0 : 1;
+    return pages->glyphNames().mendFile(printer.outputFileName(), std::ref(pump)) ==
+                   PdfGlyphNames::Mending::CannotWrite
+               ? 1
+               : 0;
 }
 
 int PrintControl::PrintPreview() {
