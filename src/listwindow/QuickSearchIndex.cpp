@@ -2,6 +2,7 @@
 
 #include "Pinyin.h"
 #include "SessionContext.h"
+#include "Utf8Append.h"
 
 #include <algorithm>
 #include <bit>
@@ -56,23 +57,7 @@ char32_t lower(char32_t c) {
     return QString::fromUcs4(&c, 1).toLower().toUcs4().value(0, c);
 }
 
-void appendUtf8(QByteArray& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xc0 | (c >> 6));
-        out += char(0x80 | (c & 0x3f));
-    } else if (c < 0x10000) {
-        out += char(0xe0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3f));
-        out += char(0x80 | (c & 0x3f));
-    } else {
-        out += char(0xf0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3f));
-        out += char(0x80 | ((c >> 6) & 0x3f));
-        out += char(0x80 | (c & 0x3f));
-    }
-}
+using suite::appendUtf8;
 
 /// Where needle first is in haystack, or null. glibc's memmem takes 15 ms for a needle of two
 /// letters in the 30 MB of a million accounts; comparing sixteen places at a time by the

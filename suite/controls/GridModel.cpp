@@ -1,5 +1,7 @@
 #include "GridModel.h"
 
+#include "Utf8Append.h"
+
 #include <QBrush>
 #include <QCollator>
 #include <QPalette>
@@ -87,19 +89,7 @@ QString GridModel::text(int row, int col) const {
 }
 
 void GridSource::appendUtf8Of(QStringView text, QByteArray& out) {
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!text[i].isSurrogate())
-            continue;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        out += text.sliced(from, i - from).toUtf8();
-        out += "\xEF\xBF\xBD";
-        from = i + 1;
-    }
-    out += text.sliced(from).toUtf8();
+    ::tarvo::suite::appendUtf8(out, text);
 }
 
 void GridModel::appendUtf8(int row, int col, QByteArray& out) const {

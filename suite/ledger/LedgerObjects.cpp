@@ -33,11 +33,12 @@ void KmRef::DRReference() {
     const auto* pub = dynamic_cast<const LedgerPub*>(m_pub.get());
     const std::shared_ptr<ClsCommon> db = pub ? pub->connection() : nullptr;
     if (!db)
-        throw std::runtime_error("科目参照没有打开的账套数据库");
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::LedgerObjects", "科目参照没有打开的账套数据库").toStdString());
     QString sql = QStringLiteral("select cCode,ccode_name,igrade,bEnd from code order by cCode");
     const RecordsetPtr rs = db->OpenX(sql);
     if (!rs)
-        throw std::runtime_error("读取会计科目失败");
+        throw std::runtime_error(QCoreApplication::translate("tarvo::suite::LedgerObjects", "读取会计科目失败").toStdString());
     QList<LedgerAccount> accounts;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
         accounts.append({rs->Value(QStringLiteral("cCode")).toString(),

@@ -4,6 +4,7 @@
 #include <QHash>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QByteArray;
@@ -28,13 +29,20 @@ public:
 
     /// What to append to a PDF written by Qt so that readers take the renamed glyphs: an
     /// incremental update holding the corrected ToUnicode maps. It leaves the written bytes as
-    /// they are, so a file can simply be extended. Empty when nothing needs renaming or the
-    /// file is not laid out as Qt writes it.
-    static QByteArray update(const QByteArray& pdf, const QHash<char16_t, char16_t>& renames);
+    /// they are, so a file can simply be extended. Empty when nothing needs renaming; nothing
+    /// when the file is not laid out as Qt writes it.
+    static std::optional<QByteArray> update(const QByteArray& pdf,
+                                            const QHash<char16_t, char16_t>& renames);
 
+    enum class Mending {
+        Mended,
+        Unneeded,
+        NotUnderstood, ///< left as written, and a warning logged
+        CannotWrite,   ///< the file cannot be read or extended
+    };
     /// Appends the update to a PDF file, reading it a piece at a time (tick is called between
-    /// pieces); false when the file cannot be read or extended.
-    bool mendFile(const QString& path, const std::function<void()>& tick = {}) const;
+    /// pieces).
+    Mending mendFile(const QString& path, const std::function<void()>& tick = {}) const;
 
 private:
     QHash<QString, int> m_slots; ///< by font key

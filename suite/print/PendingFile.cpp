@@ -9,19 +9,35 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvo::suite {
 
 namespace {
 
-mode_t finalMode(const QString& path) {
+/// What the umask leaves of 0666, read off a file created with that mode: setting the umask to
+/// read it back would give files other threads create meanwhile the wrong mode.
+std::optional<mode_t> modeForNew(const QString& probe) {
+    const QByteArray name = QFile::encodeName(probe);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat made {};
+    const bool known = ::fstat(fd, &made) == 0;
+    ::close(fd);
+    ::unlink(name.constData());
+    if (!known)
+        return std::nullopt;
+    return made.st_mode & 0777;
+}
+
+std::optional<mode_t> finalMode(const QString& path, const QString& probe) {
     struct stat existing {};
     if (::stat(QFile::encodeName(path).constData(), &existing) == 0)
         return existing.st_mode & 0777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return modeForNew(probe);
 }
 
 /// The hidden name the file fills under beside its target.
@@ -47,7 +63,8 @@ std::optional<QString> PendingFile::open() {
 
 std::optional<QString> PendingFile::commit() {
     // The temporary file is owner-only while it fills.
-    if (::chmod(QFile::encodeName(m_tmp.fileName()).constData(), finalMode(m_path)) != 0)
+    const auto mode = finalMode(m_path, m_tmp.fileName() + QStringLiteral(".mode"));
+    if (!mode || ::chmod(QFile::encodeName(m_tmp.fileName()).constData(), *mode) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     if (std::rename(QFile::encodeName(m_tmp.fileName()).constData(),
                     QFile::encodeName(m_path).constData()) != 0)

@@ -211,7 +211,8 @@ int PrintControl::printPages(QWidget* parent) {
     bool printed = false;
     runAside([&] {
         printed = pages->render(&printer) &&
-                  (!mend || pages->glyphNames().mendFile(printer.outputFileName()));
+                  (!mend || pages->glyphNames().mendFile(printer.outputFileName()) !=
+                                PdfGlyphNames::Mending::CannotWrite);
     });
     return printed ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "Leftovers.h"
 
+#include "Utf8Append.h"
 #include "XmlUtf8.h"
 
 #include <QDir>
@@ -20,75 +21,6 @@ namespace {
 
 constexpr qsizetype kFlushAt = 1 << 16;
 constexpr qint64 kReadChunk = 1 << 18;
-
-void appendUtf8(QByteArray& out, char32_t u) {
-    if (u < 0x80) {
-        out += char(u);
-    } else if (u < 0x800) {
-        out += char(0xC0 | (u >> 6));
-        out += char(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-        out += char(0xE0 | (u >> 12));
-        out += char(0x80 | ((u >> 6) & 0x3F));
-        out += char(0x80 | (u & 0x3F));
-    } else {
-        out += char(0xF0 | (u >> 18));
-        out += char(0x80 | ((u >> 12) & 0x3F));
-        out += char(0x80 | ((u >> 6) & 0x3F));
-        out += char(0x80 | (u & 0x3F));
-    }
-}
-
-/// The text as XML character data or attribute value. XML 1.0 cannot carry most control
-/// characters, so a stray one in a name is marked instead of making the whole list unprintable;
-/// a carriage return written as it is would come back as a plain line feed.
-void appendEscaped(QByteArray& out, QStringView text, bool attribute) {
-    // Most cells hold nothing to escape and go through the library's fast conversion.
-    const bool plain = std::all_of(text.begin(), text.end(), [attribute](QChar c) {
-        const char16_t u = c.unicode();
-        return u >= 0x20 ? u != u'<' && u != u'>' && u != u'&' && u != u'"' && !c.isSurrogate() &&
-                               u < 0xFFFE
-                         : !attribute && (u == u'\n' || u == u'\t');
-    });
-    if (plain) {
-        out += text.toUtf8();
-        return;
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t u = text[i].unicode();
-        switch (u) {
-        case u'<':
-            out += "&lt;";
-            continue;
-        case u'>':
-            out += "&gt;";
-            continue;
-        case u'&':
-            out += "&amp;";
-            continue;
-        case u'\r':
-            out += "&#13;";
-            continue;
-        case u'"':
-            out += attribute ? "&quot;" : "\"";
-            continue;
-        case u'\n':
-        case u'\t':
-            if (attribute)
-                out += u == u'\n' ? "&#10;" : "&#9;";
-            else
-                out += char(u);
-            continue;
-        default:
-            break;
-        }
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            u = QChar::surrogateToUcs4(char16_t(u), text[++i].unicode());
-        else if (u < 0x20 || QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF)
-            u = 0xFFFD;
-        appendUtf8(out, u);
-    }
-}
 
 bool isSpace(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -167,7 +99,9 @@ void PrintDataWriter::begin(const PrintDataHeader& header) {
         m_buffer += ' ';
         m_buffer += name;
         m_buffer += "=\"";
-        appendEscaped(m_buffer, value, true);
+        QByteArray utf8;
+        appendUtf8(utf8, value);
+        appendXmlAttributeUtf8(m_buffer, utf8);
         m_buffer += '"';
     }
     m_buffer += ">\n";
@@ -189,9 +123,8 @@ void PrintDataWriter::writeCell(QStringView text) {
         m_buffer += "<C/>";
         return;
     }
-    m_buffer += "<C>";
-    appendEscaped(m_buffer, text, false);
-    m_buffer += "</C>";
+    appendUtf8(beginCellUtf8(), text);
+    endCellUtf8();
 }
 
 void PrintDataWriter::writeCellUtf8(QByteArrayView text) {
@@ -244,38 +177,6 @@ bool PrintDataWriter::finish() {
     }
     flush();
     return !m_failed;
-}
-
-PrintDataReader::PrintDataReader(const QString& xml) : m_r(xml) {}
-
-bool PrintDataReader::readHeader(PrintDataHeader& header) {
-    if (!m_r.readNextStartElement() || m_r.name() != u"PrintData")
-        return false;
-    const auto a = m_r.attributes();
-    header.title = a.value(QLatin1String("title")).toString();
-    header.account = a.value(QLatin1String("account")).toString();
-    header.userId = a.value(QLatin1String("user")).toString();
-    header.userName = a.value(QLatin1String("userName")).toString();
-    header.date = a.value(QLatin1String("date")).toString();
-    return true;
-}
-
-bool PrintDataReader::next(QStringList& cells) {
-    cells.clear();
-    if (!m_r.readNextStartElement())
-        return false;
-    if (m_r.name() != u"R") {
-        m_r.raiseError(QStringLiteral("unexpected element"));
-        return false;
-    }
-    while (m_r.readNextStartElement()) {
-        if (m_r.name() != u"C") {
-            m_r.raiseError(QStringLiteral("unexpected element"));
-            return false;
-        }
-        cells << m_r.readElementText();
-    }
-    return !m_r.hasError();
 }
 
 PrintDataFileReader::PrintDataFileReader(const QString& path) : m_file(path) {

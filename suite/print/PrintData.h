@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVarLengthArray>
-#include <QXmlStreamReader>
 
 #include <functional>
 
@@ -51,20 +50,6 @@ private:
 
     void begin(const PrintDataHeader& header);
     void flush();
-};
-
-/// Reads the data XML of a print row by row, straight from the text.
-class PrintDataReader {
-public:
-    explicit PrintDataReader(const QString& xml);
-    /// False when the text is not print data.
-    bool readHeader(PrintDataHeader& header);
-    /// The next row's cells; false at the end or on malformed text (then error() says so).
-    bool next(QStringList& cells);
-    bool hasError() const { return m_r.hasError(); }
-
-private:
-    QXmlStreamReader m_r;
 };
 
 /// One row's cells as UTF-8, pointing into the reader's buffer: valid until it reads on.

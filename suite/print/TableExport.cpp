@@ -66,7 +66,7 @@ std::optional<QString> writePdf(const ExportJob& job) {
                 return;
             }
         }
-        if (!pages.glyphNames().mendFile(pending.name()))
+        if (pages.glyphNames().mendFile(pending.name()) == PdfGlyphNames::Mending::CannotWrite)
             error = QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
     });
     if (error)

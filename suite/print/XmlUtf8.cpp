@@ -76,13 +76,27 @@ XmlText scanXmlText(const char* from, const char* to) {
     return found;
 }
 
-/// Where the first byte of UTF-8 text lies that the writer escapes or marks, or end.
+namespace {
+
+/// Where the first byte of UTF-8 text lies that the writer escapes or marks, or end. An
+/// attribute's value also escapes its quotes, tabs and line feeds, which a reader would
+/// otherwise end the value at or normalise to spaces.
+template <bool Attribute>
 const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* end) {
     for (; p < end; ++p) {
-        while (end - p >= 8 && !wordNeedsLook(p))
+        while (end - p >= 8 && !wordNeedsLook(p)) {
+            if constexpr (Attribute) {
+                quint64 w;
+                std::memcpy(&w, p, sizeof w);
+                if (hasByte(w, '"'))
+                    break;
+            }
             p += 8;
+        }
         if (p == end)
             break;
+        if (Attribute && (*p == '"' || *p == '\n' || *p == '\t'))
+            return p;
         const unsigned char c = kClasses[*p];
         if (c != Ordinary && (c != Ef || noncharacterAt(p, end)))
             return p;
@@ -90,29 +104,44 @@ const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* 
     return end;
 }
 
-bool isPlainXmlUtf8(QByteArrayView text) {
-    const auto p = reinterpret_cast<const unsigned char*>(text.data());
-    return firstToEscape(p, p + text.size()) == p + text.size();
-}
-
-void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
+template <bool Attribute>
+void appendEscaped(QByteArray& out, QByteArrayView text) {
     auto p = reinterpret_cast<const unsigned char*>(text.data());
     const auto end = p + text.size();
     auto run = p;
-    // A character XML cannot carry is marked, as the writer marks it in a QString.
+    // A character XML cannot carry is marked rather than refused, so that one stray control
+    // character in a name does not make the whole list unprintable.
     static constexpr char kReplacement[] = "\xEF\xBF\xBD";
-    while ((p = firstToEscape(p, end)) < end) {
+    while ((p = firstToEscape<Attribute>(p, end)) < end) {
         const unsigned char c = kClasses[*p];
         out.append(reinterpret_cast<const char*>(run), p - run);
-        out += c == Lt    ? "&lt;"
-               : c == Gt  ? "&gt;"
-               : c == Amp ? "&amp;"
-               : c == Cr  ? "&#13;"
-                          : kReplacement;
+        out += *p == '"'    ? "&quot;"
+               : *p == '\n' ? "&#10;"
+               : *p == '\t' ? "&#9;"
+               : c == Lt    ? "&lt;"
+               : c == Gt    ? "&gt;"
+               : c == Amp   ? "&amp;"
+               : c == Cr    ? "&#13;"
+                            : kReplacement;
         p += c == Ef ? 3 : 1;
         run = p;
     }
     out.append(reinterpret_cast<const char*>(run), end - run);
+}
+
+} // namespace
+
+bool isPlainXmlUtf8(QByteArrayView text) {
+    const auto p = reinterpret_cast<const unsigned char*>(text.data());
+    return firstToEscape<false>(p, p + text.size()) == p + text.size();
+}
+
+void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
+    appendEscaped<false>(out, text);
+}
+
+void appendXmlAttributeUtf8(QByteArray& out, QByteArrayView text) {
+    appendEscaped<true>(out, text);
 }
 
 } // namespace tarvo::suite

@@ -16,7 +16,11 @@ XmlText scanXmlText(const char* from, const char* to);
 /// Whether valid UTF-8 text goes into XML character data as it is: nothing to escape or mark.
 bool isPlainXmlUtf8(QByteArrayView text);
 
-/// Appends valid UTF-8 text as XML character data, as the print data writer escapes a QString.
+/// Appends valid UTF-8 text as XML character data: markup escaped, a carriage return as a
+/// reference (a reader would turn it into a line feed), characters XML cannot carry marked
+/// as U+FFFD.
 void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text);
+/// The same as an attribute's value in double quotes.
+void appendXmlAttributeUtf8(QByteArray& out, QByteArrayView text);
 
 } // namespace tarvo::suite

@@ -14,7 +14,8 @@ namespace {
 Grid* asGrid(QWidget* w) {
     auto* grid = qobject_cast<Grid*>(w);
     if (!w || !grid)
-        throw std::runtime_error("表格服务只能用于档案列表");
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "表格服务只能用于档案列表").toStdString());
     return grid;
 }
 

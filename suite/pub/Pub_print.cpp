@@ -13,6 +13,7 @@
 #include "SuiteContext.h"
 #include "WrittenDataFiles.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 
@@ -28,7 +29,7 @@ constexpr int kDefaultDecimals = 2;
 Grid* printedGrid(QWidget* w) {
     auto* grid = qobject_cast<Grid*>(w);
     if (!grid)
-        throw std::runtime_error("只能打印档案列表");
+        throw std::runtime_error(QCoreApplication::translate("tarvo::suite::Pub", "只能打印档案列表").toStdString());
     return grid;
 }
 
@@ -136,7 +137,8 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     if (!flag) {
         file.setFileName(newPrintDataFile());
         if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("无法建立打印数据文件");
+            throw std::runtime_error(
+                QCoreApplication::translate("tarvo::suite::Pub", "无法建立打印数据文件").toStdString());
     }
     dataXml.clear();
     PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
@@ -160,7 +162,7 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     });
     if (!written) {
         file.remove();
-        throw std::runtime_error("无法写入打印数据文件");
+        throw std::runtime_error(QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
     }
     if (flag)
         return;

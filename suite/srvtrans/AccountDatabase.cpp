@@ -74,7 +74,7 @@ bool createPrivateFile(const QString& path) {
     if (fd < 0) {
         if (errno == EEXIST)
             return false;
-        throw DbError(QStringLiteral("无法创建数据库文件“%1”：%2").arg(path, systemError()));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法创建数据库文件“%1”：%2").arg(path, systemError()));
     }
     // The user's umask may leave the owner without write access to a file only we will use.
     const bool modeSet = ::fchmod(fd, kOwnerOnlyFile) == 0;
@@ -82,7 +82,7 @@ bool createPrivateFile(const QString& path) {
     ::close(fd);
     if (!modeSet) {
         ::unlink(name.constData());
-        throw DbError(QStringLiteral("无法设置数据库文件“%1”的权限：%2").arg(path, why));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法设置数据库文件“%1”的权限：%2").arg(path, why));
     }
     return true;
 }
@@ -133,8 +133,8 @@ SqlBackendPtr openBackend(const QString& dbName, QString& newFile) {
     if (isPostgresUrl(dbName))
         return std::make_shared<PostgresBackend>(dbName);
     if (isConnectionString(dbName))
-        throw DbError(QStringLiteral("“%1”不是数据库文件，服务器上的数据库请写成 "
-                                     "postgresql://用户@主机:端口/数据库")
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "“%1”不是数据库文件，服务器上的数据库请写成 "
+                                                  "postgresql://用户@主机:端口/数据库")
                           .arg(shownDatabaseName(dbName)));
     // A mistyped folder would otherwise end up holding a new, empty set of books.
     const QFileInfo info(dbName);
@@ -204,7 +204,7 @@ void AccountDatabase::createPrivateFolder(const QString& path) {
         return;
     createPrivateFolder(QFileInfo(absolute).absolutePath());
     if (::mkdir(QFile::encodeName(absolute).constData(), kOwnerOnlyFolder) != 0 && errno != EEXIST)
-        throw DbError(QStringLiteral("无法创建数据库文件夹“%1”：%2").arg(absolute, systemError()));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "无法创建数据库文件夹“%1”：%2").arg(absolute, systemError()));
 }
 
 } // namespace tarvo::suite

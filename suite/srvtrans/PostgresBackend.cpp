@@ -279,7 +279,7 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left <= 0ms)
-            throw DbError(QStringLiteral("与数据库服务器的连接已中断，重新连接失败：%1")
+            throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "与数据库服务器的连接已中断，重新连接失败：%1")
                               .arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()));
         QThread::msleep(std::min<long long>(500, left.count()));
     }
@@ -571,8 +571,9 @@ void PostgresBackend::commit() {
 
 void PostgresBackend::settleLostCommit(const QString& token) {
     const QString unknown =
-        QStringLiteral("与数据库服务器的连接在提交时中断，无法确认本次修改是否已保存，"
-                       "请重新查询核对后再操作（%1）");
+        QCoreApplication::translate("tarvo::suite::DbError",
+                                    "与数据库服务器的连接在提交时中断，无法确认本次修改是否已保存，"
+                                    "请重新查询核对后再操作（%1）");
     if (token.isEmpty())
         throw DbError(unknown.arg(errorOf(nullptr, m_conn)));
     int taken = 0;
@@ -596,7 +597,7 @@ void PostgresBackend::settleLostCommit(const QString& token) {
         throw DbError(unknown.arg(e.text()));
     }
     if (taken != 0)
-        throw DbError(QStringLiteral("与数据库服务器的连接在提交时中断，本次修改没有保存"));
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "与数据库服务器的连接在提交时中断，本次修改没有保存"));
 }
 
 void PostgresBackend::rollback() {

@@ -16,9 +16,12 @@ struct Reference {
     const char* missing;
 };
 constexpr Reference kAccountReferences[] = {
-    {"cBankCode", {"aa_bank", "cBankCode", "1"}, "银行档案中没有编码为“%1”的银行"},
-    {"cCurrencyName", {"foreigncurrency", "cexch_name", "1"}, "币种档案中没有“%1”"},
-    {"cCode", {"code", "cCode", "bEnd"}, "会计科目中没有编码为“%1”的科目"},
+    {"cBankCode", {"aa_bank", "cBankCode", "1"},
+     QT_TRANSLATE_NOOP("tarvo::suite::SaveService", "银行档案中没有编码为“%1”的银行")},
+    {"cCurrencyName", {"foreigncurrency", "cexch_name", "1"},
+     QT_TRANSLATE_NOOP("tarvo::suite::SaveService", "币种档案中没有“%1”")},
+    {"cCode", {"code", "cCode", "bEnd"},
+     QT_TRANSLATE_NOOP("tarvo::suite::SaveService", "会计科目中没有编码为“%1”的科目")},
 };
 
 } // namespace
@@ -39,7 +42,7 @@ bool referencesExist(StoredFacts& facts, const QString& archive,
             const QString value = values[i].toString();
             const auto found = facts.lookUp(ref.row, value);
             if (!found) {
-                error = QString::fromUtf8(ref.missing).arg(value);
+                error = QCoreApplication::translate("tarvo::suite::SaveService", ref.missing).arg(value);
                 return false;
             }
             if (ref.column == std::string_view("cCode") && found->toInt() != 1) {

@@ -31,8 +31,10 @@ struct Reference {
     const char* byLabel;
 };
 constexpr Reference kReferences[] = {
-    {"aa_bank", "cBankCode", "bank", "cBankCode", "本单位开户银行"},
-    {"Department", "cDepCode", "Person", "cDepCode", "业务员"},
+    {"aa_bank", "cBankCode", "bank", "cBankCode",
+     QT_TRANSLATE_NOOP("tarvo::suite::SaveService", "本单位开户银行")},
+    {"Department", "cDepCode", "Person", "cDepCode",
+     QT_TRANSLATE_NOOP("tarvo::suite::SaveService", "业务员")},
 };
 
 /// The value the save XML brings for a column, or nothing when it does not bring the column.
@@ -392,7 +394,7 @@ bool SaveService::checkDelete(const QString& table, const DictField& key, const 
             error = QCoreApplication::translate("tarvo::suite::SaveService", "“%1”已被 %2 个%3使用，不能删除")
                         .arg(keyText)
                         .arg(uses)
-                        .arg(QString::fromUtf8(ref.byLabel));
+                        .arg(QCoreApplication::translate("tarvo::suite::SaveService", ref.byLabel));
             return false;
         }
     }

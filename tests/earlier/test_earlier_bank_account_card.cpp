@@ -75,8 +75,10 @@ TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
     for (const char* field : {"EdtcCurrencyName", "EdtcBankCode", "EdtcProvinceName",
                               "EdtcCountyName", "EdtdOpenAccDate"}) {
         auto* own = ref(field)->findChild<QAction*>(QString::fromLatin1(field) + "_ref");
-        ASSERT_NE(own, nullptr) << field;
-        EXPECT_FALSE(own->isVisible()) << field << " is a plain edit";
+        EXPECT_NE(own, nullptr) << field;
+        if (own) {
+            EXPECT_FALSE(own->isVisible()) << field << " is a plain edit";
+        }
     }
     auto stored = account("01");
     card->FillAllFields(stored);

@@ -69,8 +69,10 @@ TEST_F(PersonArchive, NeverOpensACardFromAnySource) {
              {"mAdd", "mModify", "mDelete", "mImport", "Tlb_Add", "Tlb_Modify", "Tlb_Delete",
               "Tlb_Import"}) {
             auto* action = w.findChild<QAction*>(name);
-            ASSERT_NE(action, nullptr) << name;
-            EXPECT_FALSE(action->isVisible()) << name;
+            EXPECT_NE(action, nullptr) << name;
+            if (action) {
+                EXPECT_FALSE(action->isVisible()) << name;
+            }
         }
         const QList<QAction*> buttons = w.findChild<QToolBar*>("Tlb")->actions();
         const auto del = std::find_if(buttons.begin(), buttons.end(),
@@ -136,7 +138,9 @@ TEST_F(PersonArchive, ANodeListsExactlyThePeopleOfItsDepartmentAndThoseBelow) {
         QTreeWidget* t = tree(w);
         for (const char* code : {"02", "0201", "020101", "0203", "04"}) {
             QTreeWidgetItem* item = node(t, QStringLiteral("k") + QLatin1String(code));
-            ASSERT_NE(item, nullptr) << code;
+            EXPECT_NE(item, nullptr) << code;
+            if (!item)
+                continue;
             click(t, item);
             EXPECT_EQ(listed(w), expected(QLatin1String(code))) << code;
         }
@@ -158,7 +162,9 @@ TEST_F(PersonArchive, QuotesAndWildcardsInACodeMatchOnlyThemselves) {
         QTreeWidget* t = tree(w);
         for (const QString& code : departments) {
             QTreeWidgetItem* item = node(t, "k" + code);
-            ASSERT_NE(item, nullptr) << code.toStdString() << " " << w.m_ClsFilter.toStdString();
+            EXPECT_NE(item, nullptr) << code.toStdString() << " " << w.m_ClsFilter.toStdString();
+            if (!item)
+                continue;
             click(t, item);
             EXPECT_EQ(listed(w), expected(code))
                 << code.toStdString() << " " << w.m_ClsFilter.toStdString();

@@ -1,5 +1,5 @@
-// Any text handed to the save service: a refusal changes nothing, a save writes its record and
-// exactly one audit row.
+// Any text handed to the save service: it reads as the general XML parser reads it, a refusal
+// changes nothing, a save writes its record and exactly one audit row.
 #include "FuzzDatabase.h"
 #include "SaveService.h"
 #include "SaveXml.h"
@@ -23,6 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QString error;
     const auto record = parseSaveXml(xml, error);
     FUZZ_REQUIRE(record.has_value() == error.isEmpty());
+    QString parserError;
+    const auto parsed = parseSaveXmlByParser(xml, parserError);
+    FUZZ_REQUIRE(parsed.has_value() == record.has_value());
+    FUZZ_REQUIRE(!record || (record->root == parsed->root && record->fields == parsed->fields));
     if (!record)
         return 0;
     AccountDatabase& db = fuzzDatabase();

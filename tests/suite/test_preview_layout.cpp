@@ -124,7 +124,7 @@ TEST(PageLayout, ASliceAtATimeEndsInThePagesOfTheWholeLayoutWhateverIsPaintedMea
         << "the header row shrank when the column widened, and the rows moved up";
     ASSERT_EQ(sliced.pageCount(), whole.pageCount());
     for (int page = 0; page < whole.pageCount(); ++page)
-        ASSERT_EQ(pageImage(sliced, page), pageImage(whole, page)) << "page " << page + 1;
+        EXPECT_EQ(pageImage(sliced, page), pageImage(whole, page)) << "page " << page + 1;
 
     // Data damaged after the first pages fails the layout that meets it.
     PageRenderer damaged(style, path);
@@ -204,12 +204,15 @@ TEST_F(LongList, ClosingMidLayoutStopsItAndAFileThatCannotBeReadIsSaid) {
     ASSERT_TRUE(pages.beginLayout(style.page));
     auto d = std::make_unique<PrintPreviewDialog>(pages, style.page);
     d->show();
-    QTest::qWait(30);
+    const int first = pages.pageCount();
+    EXPECT_EVENTUALLY(pages.pageCount() > first);
     ASSERT_FALSE(pages.complete());
     d.reset();
     pages.release();
     const int known = pages.pageCount();
-    QTest::qWait(60);
+    // The slices run from a zero timer: had one outlived the preview, these turns would run it.
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
     EXPECT_EQ(pages.pageCount(), known) << "nothing lays out for a closed preview";
     ASSERT_TRUE(pages.layOut(style.page)) << "what was laid out is taken up again";
     EXPECT_EQ(pages.pageCount(), total);

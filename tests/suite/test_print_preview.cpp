@@ -1,6 +1,7 @@
 // The print control over a data file: the preview's pages, and data it must refuse.
 #include "PrintControl.h"
 #include "PrintData.h"
+#include "PrintDataReader.h"
 #include "PrintFont.h"
 #include "PrintPreviewDialog.h"
 #include "PrintStyle.h"
@@ -171,7 +172,7 @@ TEST(PrintDataFile, RowsComeBackAsWrittenAndFromTheirOffsets) {
     PrintDataReader xml(text);
     ASSERT_TRUE(xml.readHeader(header));
     for (const QStringList& r : read) {
-        ASSERT_TRUE(xml.next(cells));
+        EXPECT_TRUE(xml.next(cells));
         EXPECT_EQ(cells, r);
     }
 }

@@ -5,6 +5,7 @@
 #include "IListWindow.h"
 #include "PrintControl.h"
 #include "PrintData.h"
+#include "PrintDataReader.h"
 #include "PrintStyle.h"
 #include "Pub.h"
 #include "SuiteContext.h"

@@ -119,7 +119,9 @@ TEST(PubCards, CheckValidFinishesHalfTypedAmounts) {
         QLineEdit amount;
         pub.SetDblLen(&amount, {}, 2);
         QTest::keyClicks(&amount, c.typed);
-        ASSERT_EQ(amount.text(), c.typed) << "the edit lets it be typed";
+        EXPECT_EQ(amount.text(), c.typed) << "the edit lets it be typed";
+        if (amount.text() != c.typed)
+            continue;
         pub.CheckValid(&amount);
         EXPECT_EQ(amount.text(), c.finished) << c.typed;
         EXPECT_TRUE(amount.hasAcceptableInput()) << c.typed;

@@ -7,6 +7,7 @@
 #include "TestServers.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -182,15 +183,11 @@ TEST_F(ServerOutage, AServerGoneAmidALongReadFailsItWithTheReasonInsteadOfListin
     QString sql =
         "select a.g from generate_series(1, 20000) a(g), generate_series(1, 10000) b(g)";
     const auto load = db.OpenXInBackground(sql, [&] { ended = true; });
-    QElapsedTimer t;
-    t.start();
-    while (load->rowsRead() < 20000 && t.elapsed() < 30000)
-        QThread::msleep(2);
-    ASSERT_GE(load->rowsRead(), 20000) << load->error().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return load->rowsRead() >= 20000; }, 30000))
+        << load->rowsRead() << " rows: " << load->error().toStdString();
     ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
-    while (!ended && t.elapsed() < 60000)
-        QThread::msleep(10);
-    ASSERT_TRUE(ended) << "the read ends once the server is gone";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.load(); }, 60000))
+        << "the read ends once the server is gone";
     EXPECT_EQ(load->state(), tarvo::RowLoad::State::Failed);
     EXPECT_FALSE(load->rows()) << "no half list passes for a whole one";
     EXPECT_FALSE(load->error().isEmpty());

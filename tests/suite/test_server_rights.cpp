@@ -87,7 +87,9 @@ TEST(SessionStamp, HistoryAndAuditNameTheAccountTheDatabaseKnowsBesideTheOperato
                            .query(QStringLiteral("SELECT DISTINCT cUserId, cSessionUser FROM %1 "
                                                  "WHERE cKeyValue = 'S1'")
                                       .arg(QLatin1String(table)));
-        ASSERT_EQ(r.rows.size(), 1) << table;
+        EXPECT_EQ(r.rows.size(), 1) << table;
+        if (r.rows.size() != 1)
+            continue;
         EXPECT_EQ(r.rows[0][0].toString(), "demo") << table;
         EXPECT_EQ(r.rows[0][1].toString(), expected) << table;
     }

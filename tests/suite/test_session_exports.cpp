@@ -90,7 +90,9 @@ void expectEnglishList(const QStringList& captions, const QVector<QStringList>& 
         return;
     for (int i = 1; i <= kAccounts; ++i) {
         const QStringList& row = rows[i - 1];
-        ASSERT_GT(row.size(), std::max({code, suspended, signing, property}));
+        EXPECT_GT(row.size(), std::max({code, suspended, signing, property})) << "row " << i;
+        if (row.size() <= std::max({code, suspended, signing, property}))
+            continue;
         const ShownTexts want = englishTextsOf(i);
         EXPECT_EQ(row[code].toStdString(), codeOf(i).toStdString());
         EXPECT_EQ(row[suspended].toStdString(), want.suspended.toStdString()) << "row " << i;
@@ -112,9 +114,11 @@ TEST_F(EnglishExport, EveryPageOfThePdfHasItsHeadAndFootInEnglish) {
     for (int p = 0; p < total; ++p) {
         const QString& page = pages[p];
         const auto m = foot.match(page);
-        ASSERT_TRUE(m.hasMatch()) << "page " << p + 1 << ":\n" << page.toStdString();
-        EXPECT_EQ(m.captured(1).toInt(), p + 1);
-        EXPECT_EQ(m.captured(2).toInt(), total);
+        EXPECT_TRUE(m.hasMatch()) << "page " << p + 1 << ":\n" << page.toStdString();
+        if (m.hasMatch()) {
+            EXPECT_EQ(m.captured(1).toInt(), p + 1);
+            EXPECT_EQ(m.captured(2).toInt(), total);
+        }
         for (const char* head : {"Account:", "Operator:", "Printed:", "No."})
             EXPECT_TRUE(page.contains(QString::fromLatin1(head))) << head << " on " << p + 1;
         for (const QString& chineseHead : {QStringLiteral("账套"), QStringLiteral("操作员"),

@@ -27,6 +27,26 @@
 <context>
     <name>tarvo::suite::SaveService</name>
     <message>
+        <source>银行档案中没有编码为“%1”的银行</source>
+        <translation>The bank archive has no bank with the code "%1"</translation>
+    </message>
+    <message>
+        <source>币种档案中没有“%1”</source>
+        <translation>The currency archive has no "%1"</translation>
+    </message>
+    <message>
+        <source>会计科目中没有编码为“%1”的科目</source>
+        <translation>The chart of accounts has no account with the code "%1"</translation>
+    </message>
+    <message>
+        <source>本单位开户银行</source>
+        <translation>company bank accounts</translation>
+    </message>
+    <message>
+        <source>业务员</source>
+        <translation>salespeople</translation>
+    </message>
+    <message>
         <source>没有提供档案“%1”的保存服务</source>
         <translation>There is no save service for the archive "%1"</translation>
     </message>
@@ -236,6 +256,34 @@
 </context>
 <context>
     <name>tarvo::suite::DbError</name>
+    <message>
+        <source>与数据库服务器的连接已中断，重新连接失败：%1</source>
+        <translation>The connection to the database server was lost, and reconnecting failed: %1</translation>
+    </message>
+    <message>
+        <source>与数据库服务器的连接在提交时中断，无法确认本次修改是否已保存，请重新查询核对后再操作（%1）</source>
+        <translation>The connection to the database server was lost while committing: whether this change was saved cannot be confirmed. Query again and check before going on (%1)</translation>
+    </message>
+    <message>
+        <source>与数据库服务器的连接在提交时中断，本次修改没有保存</source>
+        <translation>The connection to the database server was lost while committing; this change was not saved</translation>
+    </message>
+    <message>
+        <source>无法创建数据库文件“%1”：%2</source>
+        <translation>Cannot create the database file "%1": %2</translation>
+    </message>
+    <message>
+        <source>无法设置数据库文件“%1”的权限：%2</source>
+        <translation>Cannot set the permissions of the database file "%1": %2</translation>
+    </message>
+    <message>
+        <source>“%1”不是数据库文件，服务器上的数据库请写成 postgresql://用户@主机:端口/数据库</source>
+        <translation>"%1" is not a database file; write a database on a server as postgresql://user@host:port/database</translation>
+    </message>
+    <message>
+        <source>无法创建数据库文件夹“%1”：%2</source>
+        <translation>Cannot create the database folder "%1": %2</translation>
+    </message>
     <message>
         <source>数据库服务器拒绝了这项操作：登录角色“%1”没有所需的权限，请向数据库管理员申请</source>
         <translation>The database server refused this: the login role "%1" lacks the right it needs; ask the database administrator for it</translation>
@@ -520,6 +568,22 @@
 <context>
     <name>tarvo::suite::Pub</name>
     <message>
+        <source>只能打印档案列表</source>
+        <translation>Only an archive list can be printed</translation>
+    </message>
+    <message>
+        <source>无法建立打印数据文件</source>
+        <translation>Cannot create the print data file</translation>
+    </message>
+    <message>
+        <source>无法写入打印数据文件</source>
+        <translation>Cannot write the print data file</translation>
+    </message>
+    <message>
+        <source>表格服务只能用于档案列表</source>
+        <translation>The grid services work on an archive list only</translation>
+    </message>
+    <message>
         <source>无法取得%1的使用权：%2</source>
         <translation>Cannot take hold of %1: %2</translation>
     </message>
@@ -541,6 +605,17 @@
     <message>
         <source>数据库登录角色“%1”没有删除记录的权限</source>
         <translation>The database login role "%1" may not delete records</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::suite::LedgerObjects</name>
+    <message>
+        <source>科目参照没有打开的账套数据库</source>
+        <translation>The ledger account lookup has no open account database</translation>
+    </message>
+    <message>
+        <source>读取会计科目失败</source>
+        <translation>Reading the ledger accounts failed</translation>
     </message>
 </context>
 </TS>

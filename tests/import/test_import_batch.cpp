@@ -1,0 +1,108 @@
+// The import batch on its own, as the preview and the command line drive it: a file's rows
+// read and mapped, checked without storing, the noted rows refused, and stored once.
+#include "ImportBatch.h"
+#include "ImportFixture.h"
+
+using namespace tarvo;
+
+namespace {
+
+TEST_F(ImportTest, ABatchReadsItsRowsAndTheirLineNumbersPastBlankLines) {
+    const QString file = write("blank.csv",
+                               ",,\r\n银行编码,银行名称\r\n901,测试银行,多出的一栏\r\n,\r\n902,第二银行\r\n",
+                               "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        ImportBatch batch("aa_bank", w.listFields());
+        QString error;
+        ASSERT_TRUE(batch.read(file, error)) << error.toStdString();
+        EXPECT_EQ(batch.headers(), (QStringList{"银行编码", "银行名称"}));
+        ASSERT_EQ(batch.data().size(), 2);
+        EXPECT_EQ(batch.data()[0].second, (QStringList{"901", "测试银行"}))
+            << "a cell beyond the captions is no field's";
+        EXPECT_EQ(batch.data()[0].first, 3) << "counted from the file's first line";
+        EXPECT_EQ(batch.data()[1].first, 5) << "the blank line is left out, not renumbered";
+        EXPECT_EQ(batch.data()[1].second, (QStringList{"902", "第二银行"}));
+        ASSERT_EQ(batch.mapping().size(), 2);
+        EXPECT_GE(batch.mapping()[0], 0) << "a caption of the list names its field";
+        EXPECT_GE(batch.mapping()[1], 0);
+
+        const QString captionsOnly = write("captions.csv", "银行编码,银行名称\r\n", "UTF-8");
+        EXPECT_FALSE(batch.read(captionsOnly, error));
+        EXPECT_TRUE(error.contains(u"没有可导入的数据")) << error.toStdString();
+    });
+}
+
+TEST_F(ImportTest, ABatchMapsAFieldFromOneColumnOnlyAndChecksOnlyWithItsKey) {
+    const QString file =
+        write("own.csv", "code,name\r\n901,测试银行\r\n902,第二银行\r\n", "UTF-8");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        ImportBatch batch("aa_bank", w.listFields());
+        QString error;
+        ASSERT_TRUE(batch.read(file, error)) << error.toStdString();
+        EXPECT_FALSE(batch.keyMapped());
+        EXPECT_FALSE(batch.check(error));
+        EXPECT_TRUE(error.contains(u"银行编码")) << error.toStdString();
+        EXPECT_TRUE(batch.verdicts().isEmpty());
+
+        EXPECT_EQ(batch.mapping(), (QVector<int>{-1, -1})) << "captions the list does not know";
+        // The fields the captions "银行编码" and "银行名称" name, as a file naming them finds them.
+        ImportBatch named("aa_bank", w.listFields());
+        ASSERT_TRUE(named.read(write("named.csv", "银行编码,银行名称\r\n901,测试银行\r\n", "UTF-8"),
+                               error));
+        const int key = named.mapping().value(0, -1);
+        const int bankName = named.mapping().value(1, -1);
+        ASSERT_GE(key, 0);
+        ASSERT_GE(bankName, 0);
+
+        EXPECT_EQ(batch.setMapping(1, key), -1) << "no column had the field";
+        EXPECT_EQ(batch.setMapping(0, key), 1) << "the column that had it gives it up";
+        EXPECT_EQ(batch.mapping(), (QVector<int>{key, -1}));
+        EXPECT_EQ(batch.setMapping(1, bankName), -1);
+        ASSERT_TRUE(batch.check(error)) << error.toStdString();
+        EXPECT_EQ(batch.countsText(), "共 2 行：新增 2，修改 0，无变化 0，拒绝 0");
+        EXPECT_EQ(h.scalar("select count(*) from aa_bank where cBankCode in ('901','902')").toInt(),
+                  0)
+            << "a check stores nothing";
+    });
+}
+
+TEST_F(ImportTest, ABatchRefusesItsNotedRowsWhenAskedAndStoresTheRestOnce) {
+    h.exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
+    const QString file = write("length.csv",
+                               "编码,银行账号,币种,开户银行,所属银行编码\r\n"
+                               "L1,6222-0000-0000-01,人民币,海淀支行,102\r\n"
+                               "L2,6222 0000 0000 0000 002,人民币,海淀支行,102\r\n"
+                               "L3,6222 0000 0000 0000 003,人民币,海淀支行,999\r\n",
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        ImportBatch batch("bank", w.listFields());
+        QString error;
+        ASSERT_TRUE(batch.read(file, error)) << error.toStdString();
+        ASSERT_TRUE(batch.check(error)) << error.toStdString();
+        ASSERT_EQ(batch.verdicts().size(), 3);
+        EXPECT_EQ(batch.noted(), 1);
+        EXPECT_EQ(batch.verdictText(0), "新增");
+        EXPECT_TRUE(batch.reasonText(0).startsWith(u"提示：")) << batch.reasonText(0).toStdString();
+        EXPECT_EQ(batch.verdictText(2), "拒绝");
+        EXPECT_TRUE(batch.reasonText(2).contains(u"999")) << batch.reasonText(2).toStdString();
+
+        batch.refuseNoted();
+        EXPECT_EQ(batch.noted(), 0);
+        EXPECT_EQ(batch.verdictText(0), "拒绝");
+        EXPECT_EQ(batch.countsText(), "共 3 行：新增 1，修改 0，无变化 0，拒绝 2");
+
+        ImportBatch::Counts done{};
+        ASSERT_TRUE(batch.store(done, error)) << error.toStdString();
+        EXPECT_EQ(done[BatchVerdict::Added], 1);
+        EXPECT_EQ(ImportBatch::storedText(done), "导入完成：新增 1 条，修改 0 条。");
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'L%'").toInt(), 1);
+        EXPECT_EQ(stored("cBAccount", "L2"), "6222 0000 0000 0000 002");
+
+        ImportBatch again("bank", w.listFields());
+        ASSERT_TRUE(again.read(file, error));
+        ASSERT_TRUE(again.check(error)) << error.toStdString();
+        EXPECT_EQ(again.verdictText(1), "无变化");
+    });
+}
+
+} // namespace
