@@ -99,6 +99,10 @@ TEST_F(ImportTest, AScriptsImportJudgesAsTheListDoesWithoutBuildingOrReadingTheL
     ASSERT_TRUE(judgedBeside.startsWith(u"2\t新增\t\n3\t修改\t\n4\t拒绝\t"))
         << judgedBeside.toStdString();
 
+    // The session outlives the list's start-up: what it read there must not stand in for what
+    // the script's start-up reads.
+    ArchiveSession::current().YesNoText.clear();
+    ArchiveSession::current().SignFlagText.clear();
     h.backgroundSql.clear();
     const int locksBefore = int(h.pubCalls().filter("IsLockFun(").size());
     QString judged;
