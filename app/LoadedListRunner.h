@@ -9,9 +9,8 @@ namespace tarvo {
 class FrmMain;
 }
 
-/// Runs a script's job on the list a host opened (an export, an import), for scripts and
-/// scheduled jobs: once the list window has loaded it hands the window to the job and closes
-/// it afterwards.
+/// Runs a script's job on the list a host opened (an export), for scripts and scheduled jobs:
+/// once the list window has loaded it hands the window to the job and closes it afterwards.
 class LoadedListRunner : public QObject {
     Q_OBJECT
 public:

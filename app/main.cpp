@@ -294,15 +294,26 @@ int main(int argc, char** argv) {
         exporter = std::make_unique<LoadedListRunner>(
             [](tarvo::FrmMain& list) { list.DoCommand(QStringLiteral("SaveFile")); });
     }
-    std::unique_ptr<LoadedListRunner> importer;
-    bool imported = false;
-    QTextStream out(stdout);
+    auto component =
+        tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
     if (importing) {
+        // A script's import needs the archive's session, not its list.
         tarvo::suite::setUnattended(true);
         const tarvo::UnattendedImport job{cli.value(o.importFile), cli.isSet(o.commit),
                                           cli.isSet(o.confirmLengths)};
-        importer = std::make_unique<LoadedListRunner>(
-            [&, job](tarvo::FrmMain& list) { imported = list.ImportFileUnattended(job, out); });
+        QTextStream out(stdout);
+        QString archiveName = cli.value(o.archive);
+        QString system = cli.value(o.sysId);
+#ifndef TARVOARCHIVE_EARLIER_BUILD
+        if (viaPortal) {
+            archiveName = tarvo::ITarvoArchive::menuArchive(cli.value(o.menu));
+            system.clear();
+        }
+#endif
+        const bool imported = component->RunWithoutWindow(
+            login, archiveName, system,
+            [&](tarvo::ComVar& comVar) { return tarvo::importUnattended(comVar, job, out); });
+        return !app.failed() && imported ? 0 : 1;
     }
 
     std::unique_ptr<OtherArchiveCommand> otherArchive;
@@ -318,8 +329,6 @@ int main(int argc, char** argv) {
             });
     }
 
-    auto component =
-        tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
 #ifndef TARVOARCHIVE_EARLIER_BUILD
     if (viaPortal) {
         component->setBusiness(std::make_shared<tarvo::suite::PortalBusiness>(login));
@@ -331,8 +340,6 @@ int main(int argc, char** argv) {
     }
     if (app.failed())
         return 1;
-    if (importer)
-        return imported ? 0 : 1;
     if (exporter) {
         const auto& outcome = tarvo::suite::lastExportOutcome();
         if (outcome.result == 0)

@@ -5,7 +5,6 @@
 #include "ErrorHandling.h"
 #include "EventPump.h"
 #include "FrmHistory.h"
-#include "FrmMain.h"
 #include "Grid.h"
 #include "KeyHook.h"
 #include "Resources.h"
@@ -36,8 +35,8 @@ const Button kButtons[] = {
     {"Next", 132, 115},   {"Last", 134, 117}, {nullptr, 0, 0},     {"Exit", 120, 120},
 };
 
-FrmMain& listWindow() {
-    FrmMain* list = ArchiveSession::current().ListWindow.get();
+IArchiveList& listWindow() {
+    IArchiveList* list = ArchiveSession::current().ListWindow.get();
     if (!list)
         throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
     return *list;
@@ -120,7 +119,9 @@ void FrmZAM::Form_Load() {
     m_loaded = true;
     ArchiveSession& s = ArchiveSession::current();
     skipErrors([&] { s.oPub->FrmUnitefont(this); });
-    skipErrors([&] { setProperty("helpContextId", listWindow().property("helpContextId")); });
+    skipErrors([&] {
+        setProperty("helpContextId", listWindow().listWidget()->property("helpContextId"));
+    });
     BuildToolbar();
     MoxFrmKeyHook->attach(this);
     skipErrors([&] { s.oPub->FrmOptInit(this, 1); });
@@ -335,7 +336,7 @@ bool FrmZAM::Save() {
         ShowInfo(error);
         return false;
     }
-    listWindow().m_KeyVal = m_Card->KeyVal();
+    listWindow().setSavedKey(m_Card->KeyVal());
     // The card empties itself for the next record: say that the last one went in.
     showStatus(tr("已保存：%1").arg(m_Card->KeyVal().trimmed()));
     NewRecord();

@@ -33,6 +33,11 @@ std::shared_ptr<FrmMain> newListWindow() {
     });
 }
 
+/// The list window of the session: the one StartSession made.
+std::shared_ptr<FrmMain> sessionList() {
+    return std::static_pointer_cast<FrmMain>(ArchiveSession::current().ListWindow);
+}
+
 } // namespace
 
 struct ITarvoArchive::SavedSession {
@@ -71,8 +76,8 @@ QByteArray ITarvoArchive::memberName(unsigned dispId) {
     }
 }
 
-bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
-                                 const QString& SysId) {
+bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
+                                 bool withList) {
     ArchiveSession& s = ArchiveSession::current();
     auto fail = [this] {
         EndSession();
@@ -82,9 +87,12 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName,
         m_saved.reset(new SavedSession{s});
 
     skipErrors([&] {
-        s.ListWindow = newListWindow();
         m_ComVar = std::make_shared<ComVar>();
-        s.ListWindow->Init(m_ComVar);
+        if (!withList)
+            return;
+        const std::shared_ptr<FrmMain> list = newListWindow();
+        s.ListWindow = list;
+        list->Init(m_ComVar);
     });
     if (s.oPub) {
         m_bOwnSession = false;
@@ -187,20 +195,35 @@ void ITarvoArchive::Show(LoginPtr oLogin, const QString& ArchiveName, const QStr
         return;
     // Keep our window alive through the modal show even if another start-up in this thread
     // replaces the session's list window meanwhile.
-    const std::shared_ptr<FrmMain> window = ArchiveSession::current().ListWindow;
+    const std::shared_ptr<FrmMain> window = sessionList();
     window->showModal();
     EndSession();
 }
 
+bool ITarvoArchive::RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName,
+                                     const QString& SysId,
+                                     const std::function<bool(ComVar&)>& job) {
+    if (!StartSession(oLogin, ArchiveName, SysId, false))
+        return false;
+    bool done = false;
+    reportErrors([&] { done = job(*m_ComVar); });
+    EndSession();
+    return done;
+}
+
 #ifndef TARVOARCHIVE_EARLIER_BUILD
+QString ITarvoArchive::menuArchive(const QString& cMenuId) {
+    if (cMenuId == u"AA53")
+        return QStringLiteral("AA_Bank");
+    if (cMenuId == u"AA54")
+        return QStringLiteral("Bank");
+    return {};
+}
+
 void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const QString&,
                                  const QString&) {
-    QString archive;
-    if (cMenuId == u"AA53") {
-        archive = QStringLiteral("AA_Bank");
-    } else if (cMenuId == u"AA54") {
-        archive = QStringLiteral("Bank");
-    } else {
+    const QString archive = menuArchive(cMenuId);
+    if (archive.isEmpty()) {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
                         cMenuId + QStringLiteral(" is error!"), QMessageBox::Ok);
         box.exec();
@@ -213,7 +236,7 @@ void ITarvoArchive::ShowModeless(const QString& cMenuId, const QString&, const Q
     if (!StartSession(login, archive, QString()))
         return;
     ArchiveSession& s = ArchiveSession::current();
-    const std::shared_ptr<FrmMain> window = s.ListWindow;
+    const std::shared_ptr<FrmMain> window = sessionList();
     QWidget* hosted = window.get();
     m_Business->ShowForm(hosted, QStringLiteral("AA"), QStringLiteral("FrmMain_key"), true, false);
     if (hosted != window.get())

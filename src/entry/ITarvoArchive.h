@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 
 namespace tarvo {
@@ -44,6 +45,15 @@ public:
                                                const QString& cAuthId, const QString& cCmdLine);
 #endif
 
+    /// For scripts: starts a session of the archive as Show does, but without its list window,
+    /// runs job in it and ends it. False when the session did not start or the job failed.
+    bool RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName, const QString& SysId,
+                          const std::function<bool(ComVar&)>& job);
+#ifndef TARVOARCHIVE_EARLIER_BUILD
+    /// The archive a menu id of the portal opens ("AA_Bank", "Bank"), or "" for none.
+    static QString menuArchive(const QString& cMenuId);
+#endif
+
     /// Whether the class answers an interface identifier: its own default interface and, in
     /// the later build, also the earlier build's, whose Show keeps its place and dispatch id.
     static bool answersInterface(const QUuid& iid);
@@ -64,7 +74,10 @@ private:
     struct SavedSession;
     std::unique_ptr<SavedSession> m_saved;
 
-    bool StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId);
+    /// Sets up the session of an archive (with its list window unless withList is false)
+    /// and takes its function lock; false, after saying why, when it cannot.
+    bool StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
+                      bool withList = true);
     void EndSession();
     bool CreateDataObjects(LoginPtr& oLogin);
 };

@@ -1,5 +1,8 @@
 #include "UnattendedImport.h"
 
+#include "AccountSettings.h"
+#include "ColumnSetup.h"
+#include "EditLock.h"
 #include "ErrorHandling.h"
 #include "ImportBatch.h"
 
@@ -32,6 +35,21 @@ bool importUnattended(const QString& archive, const QVector<ListField>& listFiel
     }
     out << ImportBatch::storedText(stored) << '\n';
     out.flush();
+    return clean;
+}
+
+bool importUnattended(ComVar& comVar, const UnattendedImport& job, QTextStream& out) {
+    // A set-up the user may not use leaves the captions of the file to the fields' own names,
+    // and settings that cannot be read their defaults, as in the list: the import goes on.
+    const QVector<ListField> fields =
+        chooseColumnSetup(comVar) ? columnSetupFields() : QVector<ListField>();
+    reportErrors([&] { LoadAccountSettings(comVar); });
+    const QString& archive = comVar.m_ArchiveEnName;
+    if (!takeEditLock(archive))
+        return false;
+    EditLockRelease release(archive);
+    bool clean = false;
+    reportErrors([&] { clean = importUnattended(archive, fields, job, out); });
     return clean;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComVar.h"
 #include "IListWindow.h"
 
 #include <QString>
@@ -24,5 +25,10 @@ struct UnattendedImport {
 /// and nothing failed.
 bool importUnattended(const QString& archive, const QVector<ListField>& listFields,
                       const UnattendedImport& job, QTextStream& out);
+
+/// The same in a session that shows no list: what the list would hand over (the account
+/// settings, the columns of its set-up) is read here, and the edit lock taken as Add does.
+/// False also when another user holds the edit lock.
+bool importUnattended(ComVar& comVar, const UnattendedImport& job, QTextStream& out);
 
 } // namespace tarvo

@@ -200,7 +200,7 @@ void FrmMain::BuildListToolbar() {
         }
         ArchiveSession& s = ArchiveSession::current();
         s.oPub->SetTlb(Tlb);
-        QWidget* listWindow = s.ListWindow ? static_cast<QWidget*>(s.ListWindow.get()) : this;
+        QWidget* listWindow = s.ListWindow ? s.ListWindow->listWidget() : this;
         listWindow->setWindowIcon(LoadResPicture(101, PictureKind::Icon));
         MoxFrmCaptionMgr->setCaption(m_ComVar->m_ArchiveChName);
     });
@@ -249,7 +249,7 @@ void FrmMain::changeEvent(QEvent* event) {
 
 void FrmMain::Form_Resize() {
     ArchiveSession& s = ArchiveSession::current();
-    if (s.ListWindow && s.ListWindow->isMinimized())
+    if (s.ListWindow && s.ListWindow->listWidget()->isMinimized())
         return;
     skipErrors([&] {
         if (s.oPub)

@@ -2,6 +2,7 @@
 
 #include "ColumnCollection.h"
 #include "ComVar.h"
+#include "IArchiveList.h"
 #include "IListWindow.h"
 #include "IPrintControl.h"
 #include "Recordset.h"
@@ -21,7 +22,6 @@ class QElapsedTimer;
 class QEventLoop;
 class QMenu;
 class QMenuBar;
-class QTextStream;
 class QToolBar;
 class QTimer;
 class QTreeWidget;
@@ -31,7 +31,6 @@ namespace tarvo {
 class ListGridSource;
 class QuickSearchEdit;
 class QuickSearchIndex;
-struct UnattendedImport;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -42,7 +41,7 @@ class StatusBar;
 
 /// The list window of an archive: its records in a grid, with toolbar, menus and keys. Every
 /// menu item, toolbar button, key and double-click becomes a command key for DoCommand.
-class FrmMain : public QWidget, public IListWindow {
+class FrmMain : public QWidget, public IListWindow, public IArchiveList {
     Q_OBJECT
 public:
     FrmMain();
@@ -60,7 +59,7 @@ public:
     /// reading: a refresh leaves the rows the grid had, a grid that had none lists those read
     /// so far (see isPartial). Called while rows are read, it stops that read and returns at
     /// once; the read that was running is followed by one more, of the last condition asked.
-    void DataRefresh(const QString& sCon);
+    void DataRefresh(const QString& sCon) override;
     /// Rows are being read or put into the grid, or are to be read again right after;
     /// commands wait for the end.
     bool isReading() const { return m_reading; }
@@ -80,9 +79,6 @@ public:
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
     void ImportFile(const QString& path);
-    /// The same for scripts, without a window or a question; see importUnattended. False
-    /// also when another user holds the edit lock.
-    bool ImportFileUnattended(const UnattendedImport& job, QTextStream& out);
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
     void WriteData(QString& dataFile, suite::Grid* grid);
@@ -100,7 +96,9 @@ public:
     /// The window has run its load, first refresh included (the grid fill lets events in
     /// every 200 rows, so "shown" comes well before that on a long list).
     bool isLoaded() const { return m_loadFinished; }
-    suite::Grid* grid() const { return Grid; }
+    suite::Grid* grid() const override { return Grid; }
+    QWidget* listWidget() override { return this; }
+    void setSavedKey(const QString& key) override { m_KeyVal = key; }
     IPrintControl* printControl() const { return Prn.get(); }
     const QString& orderBy() const { return m_OrderBy; }
     QVector<ListField> listFields() const override;

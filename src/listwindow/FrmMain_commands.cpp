@@ -2,6 +2,7 @@
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
+#include "EditLock.h"
 #include "ErrorHandling.h"
 #include "FileDialogs.h"
 #include "FrmHistory.h"
@@ -13,7 +14,6 @@
 #include "KeyHook.h"
 #include "QuickSearchEdit.h"
 #include "StatusBar.h"
-#include "UnattendedImport.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -28,27 +28,6 @@ namespace {
 
 /// The untranslated text of a menu item or button, kept so that it can follow a language change.
 const char* const kSourceText = "tarvo.sourceText";
-
-/// Gives an edit lock back when the command that took it ends, however it ends.
-class EditLockRelease {
-public:
-    explicit EditLockRelease(const QString& archive) : m_archive(archive) {}
-    ~EditLockRelease() {
-        ArchiveSession& s = ArchiveSession::current();
-        skipErrors([&] {
-            if (s.oPub)
-                s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_archive, -2);
-        });
-    }
-
-private:
-    QString m_archive;
-};
-
-bool takeEditLock(const QString& archive) {
-    ArchiveSession& s = ArchiveSession::current();
-    return !s.oPub->IsLockFun(s.SrvDB, s.oLogin, archive, 2);
-}
 
 } // namespace
 
@@ -226,16 +205,6 @@ void FrmMain::ImportFile(const QString& path) {
     });
     if (imported)
         DataRefresh(QString());
-}
-
-bool FrmMain::ImportFileUnattended(const UnattendedImport& job, QTextStream& out) {
-    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
-        return false;
-    EditLockRelease release(m_ComVar->m_ArchiveEnName);
-    bool clean = false;
-    reportErrors(
-        [&] { clean = importUnattended(m_ComVar->m_ArchiveEnName, listFields(), job, out); });
-    return clean;
 }
 
 void FrmMain::OpenCard(qint16 status) {

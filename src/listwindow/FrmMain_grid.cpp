@@ -1,6 +1,7 @@
 // The list grid: columns from the column set-up, rows from a record set.
 #include "AdoTypes.h"
 #include "ArchiveSession.h"
+#include "ColumnSetup.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
@@ -15,20 +16,8 @@ constexpr int kSerialColumnWidth = 600; // twips: room for six digits
 
 void FrmMain::LoadColumnSettings(suite::Grid* grid) {
     ArchiveSession& s = ArchiveSession::current();
-    QString colInfo;
-    skipErrors([&] { colInfo = s.oColSet->getColInfo(); });
-    if (colInfo.isEmpty()) {
-        bool allowed = false;
-        skipErrors([&] { allowed = s.oColSet->setColMode(m_ComVar->m_ColSetArchiveEnName, 1); });
-        if (!allowed) {
-            QString text =
-                s.oPub->GetResString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.no_colauth_error"));
-            s.oPub->MsgBox(
-                text, 64,
-                s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
-            return;
-        }
-    }
+    if (!chooseColumnSetup(*m_ComVar))
+        return;
     skipErrors([&] { m_Cols = s.oColSet->GetColProperties(); });
     skipErrors([&] { grid->setCols(s.oColSet->iCols() + 1); });
     grid->setColWidth(0, kSerialColumnWidth);

@@ -1,8 +1,11 @@
 #include "ImportFixture.h"
+#include "UnattendedImport.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QSet>
+#include <QTextStream>
 
 using namespace tarvo;
 
@@ -68,6 +71,60 @@ TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) 
         }));
         EXPECT_EQ(h.scalar("select count(*) from tarvo_audit").toInt(), audits);
     });
+}
+
+TEST_F(ImportTest, AScriptsImportJudgesAsTheListDoesWithoutBuildingOrReadingTheList) {
+    QString file;
+    QString judgedBeside;
+    QSet<FrmMain*> listsBefore;
+    withList("bank", "NB", [&](FrmMain& w) {
+        // Captions of the list's set-up, and yes/no and sign texts of the account settings: a
+        // script's session must read both as the list does.
+        const ArchiveSession& s = ArchiveSession::current();
+        file = write(
+            "script.csv",
+            QStringLiteral("编码,银行账号,币种,开户银行,所属银行,签约标志,是否暂封\r\n") +
+                QStringLiteral("N1,6222000000000001,人民币,甲支行,中国工商银行,%1,%2\r\n")
+                    .arg(s.SignFlagText[0], s.YesNoText[1]) +
+                QStringLiteral("01,0200000000000000011,人民币,改名支行,中国工商银行,%1,%2\r\n")
+                    .arg(s.SignFlagText[1], s.YesNoText[0]) +
+                QStringLiteral("N4,6222000000000004,人民币,丁支行,不存在银行,%1,%2\r\n")
+                    .arg(s.SignFlagText[1], s.YesNoText[0]),
+            "UTF-8");
+        QTextStream out(&judgedBeside);
+        importUnattended(w.archiveName(), w.listFields(), {file, false, false}, out);
+        listsBefore.insert(&w);
+    });
+    ASSERT_TRUE(judgedBeside.startsWith(u"2\t新增\t\n3\t修改\t\n4\t拒绝\t"))
+        << judgedBeside.toStdString();
+
+    // The session outlives the list's start-up: what it read there must not stand in for what
+    // the script's start-up reads.
+    ArchiveSession::current().YesNoText.clear();
+    ArchiveSession::current().SignFlagText.clear();
+    h.backgroundSql.clear();
+    const int locksBefore = int(h.pubCalls().filter("IsLockFun(").size());
+    QString judged;
+    bool listBuilt = false;
+    ITarvoArchive component;
+    const bool clean = component.RunWithoutWindow(h.login, "bank", "NB", [&](ComVar& comVar) {
+        for (QWidget* widget : QApplication::allWidgets())
+            if (auto* list = qobject_cast<FrmMain*>(widget); list && !listsBefore.contains(list))
+                listBuilt = true;
+        QTextStream out(&judged);
+        return importUnattended(comVar, {file, true, false}, out);
+    });
+    EXPECT_FALSE(clean) << "a row was refused";
+    EXPECT_FALSE(listBuilt);
+    EXPECT_EQ(ArchiveSession::current().ListWindow, nullptr);
+    EXPECT_TRUE(h.backgroundSql.isEmpty()) << h.backgroundSql.join("\n").toStdString();
+    EXPECT_EQ(judged, judgedBeside + QStringLiteral("导入完成：新增 1 条，修改 1 条。\n"));
+    EXPECT_EQ(stored("bBflag", "N1"), "1");
+    EXPECT_EQ(stored("cBName", "01"), "改名支行");
+    EXPECT_EQ(h.pubCalls().filter("IsLockFun(").mid(locksBefore),
+              (QStringList{"IsLockFun(db,demo,bank,1)", "IsLockFun(db,demo,bank,2)",
+                           "IsLockFun(db,demo,bank,-2)", "IsLockFun(db,demo,bank,-1)"}))
+        << "the function lock of the session and the edit lock of the import, both given back";
 }
 
 TEST_F(ImportTest, WhatTheListExportsImportsBackUnchanged) {

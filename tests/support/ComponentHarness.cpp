@@ -24,7 +24,8 @@ namespace {
 /// The suite's server transaction object, logging its creation, set-up and release.
 class LoggedClsCommon : public suite::ClsCommon {
 public:
-    LoggedClsCommon(QStringList& log, QStringList& sql) : m_log(log), m_sql(sql) {
+    LoggedClsCommon(QStringList& log, QStringList& sql, QStringList& backgroundSql)
+        : m_log(log), m_sql(sql), m_backgroundSql(backgroundSql) {
         m_log << "create SrvDB";
     }
     ~LoggedClsCommon() override { m_log << "release SrvDB"; }
@@ -42,12 +43,14 @@ public:
     }
     RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override {
         m_sql << sql;
+        m_backgroundSql << sql;
         return ClsCommon::OpenXInBackground(sql, std::move(ended));
     }
 
 private:
     QStringList& m_log;
     QStringList& m_sql;
+    QStringList& m_backgroundSql;
 };
 
 class LoggedRowAuth : public suite::ClsRowAuth {
@@ -105,8 +108,9 @@ ComponentHarness::ComponentHarness() {
         m_pub = pub;
         return pub;
     });
-    reg.registerClass("TarvoSrvTrans.IClsCommon",
-                      [this] { return std::make_shared<LoggedClsCommon>(events, sql); });
+    reg.registerClass("TarvoSrvTrans.IClsCommon", [this] {
+        return std::make_shared<LoggedClsCommon>(events, sql, backgroundSql);
+    });
     reg.registerClass("TarvoRowAuthsvr.clsRowAuth",
                       [this] { return std::make_shared<LoggedRowAuth>(events); });
     // The earlier build asks for the column-set object by its older ProgID.

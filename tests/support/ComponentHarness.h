@@ -26,6 +26,8 @@ public:
     QStringList events;
     /// Every SQL text the component ran through the server transaction object.
     QStringList sql;
+    /// Those of them read beside the window (the rows of a list).
+    QStringList backgroundSql;
     tarvo::LoginPtr login;
     /// The public-services object the session created last.
     std::shared_ptr<RecordingPub> pub() const { return m_pub.lock(); }

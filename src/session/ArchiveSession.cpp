@@ -1,7 +1,5 @@
 #include "ArchiveSession.h"
 
-#include "FrmMain.h"
-
 namespace tarvo {
 
 ArchiveSession& ArchiveSession::current() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IArchiveList.h"
 #include "IClsCommon.h"
 #include "IColSet.h"
 #include "ILogin.h"
@@ -13,8 +14,6 @@
 
 namespace tarvo {
 
-class FrmMain;
-
 /// The session state of one thread: the suite's objects, the list window shown last, and the
 /// texts and numbers loaded for it. Two instances of the public class in one thread share it.
 struct ArchiveSession {
@@ -24,7 +23,7 @@ struct ArchiveSession {
     RowAuthPtr oRowAuth;
     ColSetPtr oColSet;
     QString sSysId;
-    std::shared_ptr<FrmMain> ListWindow;
+    std::shared_ptr<IArchiveList> ListWindow;
     qint16 iBalanceDecimals = 2;
     /// Values for the next formatted message; element 0 is value 1.
     ResParamList ResParams;
