@@ -48,20 +48,16 @@ BackgroundRead::~BackgroundRead() {
 }
 
 void BackgroundRead::run() {
-    State end = State::Done;
-    RecordsetPtr all;
-    QString error;
     {
         const std::lock_guard use(m_reader->inUse);
         m_reader->serve(this);
         const auto done = qScopeGuard([this] { m_reader->serve(nullptr); });
+        RecordsetPtr all;
+        QString error;
         // A read cancelled while it waited for the connection has nothing to do.
-        if (m_cancelled)
-            end = State::Cancelled;
-        else
-            end = read(all, error);
-    }
-    {
+        const State end = m_cancelled ? State::Cancelled : read(all, error);
+        // Ended before the connection passes on: the read that waits for it never starts
+        // beside one that has not yet said it ended.
         const std::lock_guard lock(m_mutex);
         m_error = error;
         m_all = end == State::Failed ? nullptr : all ? all : m_first;
