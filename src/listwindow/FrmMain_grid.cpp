@@ -150,6 +150,7 @@ QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName
 void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
     if (!m_fillSource)
         return;
+    m_fillSource->setAmountDecimals(ArchiveSession::current().iBalanceDecimals);
     for (int j = 1; j <= nFldCount; ++j) {
         const FieldInfo& field = rs->FieldAt(j - 1);
         if (field.type == ado::adBoolean)
@@ -158,6 +159,8 @@ void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
             m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
         else if (field.name.toLower() == u"iaccproperty")
             m_fillSource->setShown(j, ListGridSource::Shown::AccProperty);
+        else if (ado::isAmount(field.type))
+            m_fillSource->setShown(j, ListGridSource::Shown::Amount);
     }
 }
 

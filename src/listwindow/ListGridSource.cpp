@@ -1,12 +1,14 @@
 #include "ListGridSource.h"
 
 #include "AdoTypes.h"
+#include "DecimalText.h"
 
 #include <QDate>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace tarvo {
@@ -109,8 +111,12 @@ QVariant ListGridSource::displayValue(const QVariant& value, const QString& fiel
 }
 
 void ListGridSource::setShown(int col, Shown shown) {
-    if (col > 0 && col < m_shown.size())
-        m_shown[col] = shown;
+    if (col < 1 || col >= m_shown.size())
+        return;
+    // Only a number with decimals is an amount: a flag or a code is no sum of money.
+    if (shown == Shown::Amount && !ado::isAmount(m_rs->FieldAt(col - 1).type))
+        shown = Shown::AsIs;
+    m_shown[col] = shown;
 }
 
 int ListGridSource::rowCount() const {
@@ -120,8 +126,13 @@ int ListGridSource::rowCount() const {
 QString ListGridSource::text(int row, int col) const {
     if (col < 1 || col >= m_shown.size())
         return {};
-    return shownText(
-        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString(), col);
+    const QVariant value = m_rs->valueAt(row, col - 1);
+    if (m_shown[col] == Shown::Amount && !m_hiddenField[col - 1]) {
+        // A text another program stored that is no number shows as it is.
+        if (const auto amount = suite::DecimalText::fromVariant(value))
+            return amount->formatted(m_amountDecimals);
+    }
+    return shownText(displayValue(value, m_rs->FieldAt(col - 1).name).toString(), col);
 }
 
 QString ListGridSource::shownText(const QString& t, int col) const {
@@ -141,6 +152,7 @@ QString ListGridSource::shownText(const QString& t, int col) const {
         return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code] : t;
     }
     case Shown::AsIs:
+    case Shown::Amount:
         break;
     }
     return t;
@@ -188,9 +200,54 @@ bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) cons
     return false;
 }
 
+bool ListGridSource::appendAmountUtf8(int row, int field, QByteArray& out) const {
+    const ColumnStore& cells = std::as_const(*m_rs).cells();
+    // Room for any number of a field with decimals (the longest, a double's smallest, has
+    // 326 characters in fixed form).
+    char number[400];
+    const char* end = number;
+    switch (cells.kind(row, field)) {
+    case ColumnStore::Kind::Null:
+        return true;
+    case ColumnStore::Kind::Integer:
+        end = std::to_chars(number, number + sizeof number, cells.integer(row, field)).ptr;
+        break;
+    case ColumnStore::Kind::Real: {
+        // The shortest fixed form, as the text of the value gives it; the two write the digits
+        // beyond the 17th of a larger number differently, and no amount has that many.
+        const double d = cells.real(row, field);
+        if (!(std::fabs(d) < 1e15))
+            return false;
+        end = std::to_chars(number, number + sizeof number, d, std::chars_format::fixed).ptr;
+        break;
+    }
+    case ColumnStore::Kind::Text: {
+        // Read by way of out, whose room is there already; a text longer than any number is
+        // left to text().
+        const qsizetype at = out.size();
+        cells.appendBytes(row, field, out);
+        const qsizetype size = out.size() - at;
+        if (size <= qsizetype(sizeof number))
+            std::memcpy(number, out.constData() + at, size_t(size));
+        out.truncate(at);
+        if (size > qsizetype(sizeof number))
+            return false;
+        end = number + size;
+        break;
+    }
+    }
+    return suite::DecimalText::appendFormatted(QByteArrayView(number, end - number),
+                                               m_amountDecimals, out);
+}
+
 void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
     if (col < 1 || col >= m_shown.size())
         return;
+    if (m_shown[col] == Shown::Amount && !m_hiddenField[col - 1]) {
+        if (!appendAmountUtf8(row, col - 1, out))
+            appendUtf8Of(text(row, col), out);
+        return;
+    }
     const qsizetype at = out.size();
     if (appendDisplayUtf8(row, col - 1, out)) {
         if (m_shown[col] == Shown::AsIs)
@@ -222,6 +279,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
             break;
         }
         case Shown::AsIs:
+        case Shown::Amount:
             return;
         }
         out.truncate(at);
