@@ -72,8 +72,10 @@ void ScreenshotTaker::poll() {
         }
         if (list && list->isLoaded() && !list->isReading() && !m_cardOpened) {
             m_cardOpened = true;
-            if (list->grid()->Rows() <= 1 && m_importFile.isEmpty() &&
-                m_cardCommand.compare(u"Add", Qt::CaseInsensitive)) {
+            // Only the modify card needs a record to show; adding, importing (how a migration
+            // into an empty archive starts), previewing and the history do without.
+            if (list->grid()->Rows() <= 1 &&
+                m_cardCommand.compare(u"Modify", Qt::CaseInsensitive) == 0) {
                 std::fprintf(stderr, "%s\n",
                              qPrintable(hostText("列表中没有记录，无法打开修改卡片")));
                 m_refused = true;

@@ -4,9 +4,13 @@
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
 #include "HostApplication.h"
+#include "HostLanguage.h"
+#include "HostOptions.h"
 #include "ITarvoArchive.h"
+#include "KnownPlatformWarnings.h"
 #include "LoadedListRunner.h"
 #include "Login.h"
+#include "OtherArchiveCommand.h"
 #include "PortalBusiness.h"
 #include "PrintControl.h"
 #include "ScreenshotTaker.h"
@@ -24,10 +28,10 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextStream>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -44,12 +48,10 @@ bool isDefaultDatabase(const QString& dbName) {
     return QFileInfo(dbName).absoluteFilePath() == QFileInfo(defaultDatabase()).absoluteFilePath();
 }
 
-/// Whether the run is a script's export or import, or only asks for help or the version: none
-/// shows a window.
+/// Whether the run is a script's export or import, or lists Qt's options: none shows a window.
 bool scripted(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        for (const char* option :
-             {"--export", "--check", "--commit", "--version", "-v", "--help", "-h"})
+        for (const char* option : {"--export", "--check", "--commit", "--help-all"})
             if (qstrcmp(argv[i], option) == 0 || (qstrncmp(argv[i], option, qstrlen(option)) == 0 &&
                                                   argv[i][qstrlen(option)] == '='))
                 return true;
@@ -75,14 +77,6 @@ QSize sizeOf(const QString& text) {
 /// Names listed in a message, separated as the session language writes a list.
 QString listed(const QStringList& names) {
     return names.join(hostText("、"));
-}
-
-/// The host's own texts in the session language; Chinese, their source, needs none.
-void useHostLanguage(const QString& language) {
-    static QTranslator translator;
-    if (translator.load(QLocale(language), QStringLiteral("tarvo-archive"), QStringLiteral("_"),
-                        tarvo::dataFile(QStringLiteral("translations"))))
-        QCoreApplication::installTranslator(&translator);
 }
 
 /// Whether a value is one of those allowed, in any letter case.
@@ -126,13 +120,48 @@ constexpr char kHostName[] = "tarvo-archive-earlier";
 constexpr char kHostName[] = "tarvo-archive";
 #endif
 
-int main(int argc, char** argv) {
-    useOffscreenWithoutDisplay(scripted(argc, argv));
-    HostApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kHostName));
-    QApplication::setApplicationVersion(QStringLiteral(TARVO_VERSION));
-    QApplication::setApplicationDisplayName(hostText("基础档案"));
+namespace {
 
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void nameApplication() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kHostName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVO_VERSION));
+}
+
+/// Answers --help and --version, or says what is wrong with the command line, without Qt's
+/// platform: a script asking the version of a program on a machine without a display, or as
+/// root, gets its answer and nothing on the error output. The answer is in the language --lang
+/// names or, without a language the suite carries, the system's.
+int answerWithoutWindow(int argc, char** argv, const QStringList& archives,
+                        const QStringList& menus, const QString& language) {
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    if (!tarvo::suite::setSessionLanguage(language))
+        tarvo::suite::setSessionLanguage(languageOfLocale(QLocale::system()));
+    useHostLanguage(tarvo::suite::sessionLanguage());
+    HostOptions o(archives, menus, defaultDatabase());
+    // Parsed again now that Qt's texts speak the session language, for its error text.
+    QCommandLineParser& cli = o.cli;
+    if (!cli.parse(app.arguments())) {
+        std::fprintf(stderr, "%s: %s\n", kHostName, qPrintable(cli.errorText()));
+        return 1;
+    }
+    if (cli.isSet(o.version))
+        cli.showVersion();
+    std::fputs(o.helpText().toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    dropKnownPlatformWarnings();
 #ifdef TARVOARCHIVE_EARLIER_BUILD
     // The earlier build serves the salesperson archive too, and has no portal road.
     const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank"),
@@ -142,140 +171,102 @@ int main(int argc, char** argv) {
     const QStringList archives{QStringLiteral("aa_bank"), QStringLiteral("bank")};
     const QStringList menus{QStringLiteral("AA53"), QStringLiteral("AA54")};
 #endif
-    QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral("银行档案与本单位开户银行"));
-    cli.addHelpOption();
-    cli.addVersionOption();
-    const QCommandLineOption archive(QStringLiteral("archive"),
-                                     QStringLiteral("要打开的档案：") +
-                                         archives.join(QStringLiteral("、")),
-                                     QStringLiteral("name"), QStringLiteral("aa_bank"));
-    // The plain bank archive, and the one that shows the online-banking fields.
-    const QStringList systems{QString(), QStringLiteral("NB")};
-    const QCommandLineOption sysId(QStringLiteral("sysid"),
-                                   QStringLiteral("系统标识：NB，或不给出"), QStringLiteral("id"));
-    const QCommandLineOption menu(QStringLiteral("menu"),
-                                  QStringLiteral("经门户打开的菜单：AA53 或 AA54"),
-                                  QStringLiteral("id"));
-    const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("账套数据库：SQLite 文件或 postgresql:// 地址"),
-                                QStringLiteral("name"), defaultDatabase());
-    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("操作员编号"),
-                                  QStringLiteral("id"), QStringLiteral("demo"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("zh-CN 或 en-US"),
-                                  QStringLiteral("language"), QStringLiteral("zh-CN"));
-    const QCommandLineOption shot(QStringLiteral("screenshot"),
-                                  QStringLiteral("打开窗口、保存截图后退出"),
-                                  QStringLiteral("file"));
-    const QCommandLineOption card(
-        QStringLiteral("card"),
-        QStringLiteral("截图时先从列表打开窗口：Add、Modify、Preview、Filter、FindSet、Pos、"
-                       "FieldSet、Help、About、History 或 Import"),
-        QStringLiteral("command"));
-    const QCommandLineOption lookup(
-        QStringLiteral("lookup"),
-        QStringLiteral(
-            "截图时在卡片上打开参照或日历：按钮或参照框的名称，如 cmdref4、EdtdOpenAccDate"),
-        QStringLiteral("control"));
-    const QCommandLineOption exportFile(
-        QStringLiteral("export"),
-        QStringLiteral("不打开窗口，把列表输出到文件（.xlsx、.csv 或 .pdf）后退出"),
-        QStringLiteral("file"));
-    const QCommandLineOption search(QStringLiteral("search"),
-                                    QStringLiteral("截图时先在列表的搜索框中输入文字，如 gsyh"),
-                                    QStringLiteral("text"));
-    const QCommandLineOption windowSize(QStringLiteral("window-size"),
-                                        QStringLiteral("截图时列表窗口的大小（像素），如 1280x800"),
-                                        QStringLiteral("WxH"));
-    const QCommandLineOption importFile(
-        QStringLiteral("import"),
-        QStringLiteral("要导入的 .csv 或 .xlsx 文件：配合 --screenshot 截取导入预览，"
-                       "或配合 --check、--commit 不打开窗口地检查或导入"),
-        QStringLiteral("file"));
-    const QCommandLineOption check(
-        QStringLiteral("check"),
-        QStringLiteral("逐行输出 --import 文件的检查结果，不保存；有行被拒绝时返回 1"));
-    const QCommandLineOption commit(
-        QStringLiteral("commit"),
-        QStringLiteral("在一个事务中保存 --import 文件中通过检查的行，输出各行结果和条数"));
-    const QCommandLineOption confirmLengths(
-        QStringLiteral("confirm-lengths"),
-        QStringLiteral("--check、--commit 时接受不符合所属银行账号长度规则的银行账号"));
-    cli.addOptions({archive, sysId, db, user, lang, shot, card, lookup, exportFile, search,
-                    windowSize, importFile, check, commit, confirmLengths});
-    if (!menus.isEmpty())
-        cli.addOption(menu);
+    // Read before anything else, for the language of the run and for the answers that need
+    // no window.
+    QString language;
+    {
+        HostOptions first(archives, menus, defaultDatabase());
+        const bool parsed = first.cli.parse(argumentsOf(argc, argv));
+        language = first.cli.isSet(first.lang) ? first.cli.value(first.lang)
+                                               : languageOfLocale(QLocale::system());
+        if (!parsed || first.cli.isSet(QStringLiteral("help")) ||
+            first.cli.isSet(QStringLiteral("version")))
+            return answerWithoutWindow(argc, argv, archives, menus, language);
+    }
+
+    useOffscreenWithoutDisplay(scripted(argc, argv));
+    HostApplication app(argc, argv);
+    nameApplication();
+    const bool languageCarried = tarvo::suite::setSessionLanguage(language);
+    if (!languageCarried)
+        tarvo::suite::setSessionLanguage(languageOfLocale(QLocale::system()));
+    useHostLanguage(tarvo::suite::sessionLanguage());
+    QApplication::setApplicationDisplayName(hostText("基础档案"));
+    HostOptions o(archives, menus, defaultDatabase());
+    QCommandLineParser& cli = o.cli;
+    // Only --help-all is left for it to answer: Qt's own options need Qt's platform.
     cli.process(app);
-    const bool viaPortal = !menus.isEmpty() && cli.isSet(menu);
-    const bool importing = cli.isSet(check) || cli.isSet(commit);
-    if (cli.isSet(shot) || cli.isSet(exportFile) || importing)
+    const bool viaPortal = !menus.isEmpty() && cli.isSet(o.menu);
+    const bool importing = cli.isSet(o.check) || cli.isSet(o.commit);
+    if (cli.isSet(o.shot) || cli.isSet(o.exportFile) || importing)
         app.setHeadless(true);
 
-    if (!tarvo::suite::setSessionLanguage(cli.value(lang))) {
-        fail(app.headless(), QStringLiteral("不支持的界面语言“%1”。可用的语言：%2。")
-                                 .arg(cli.value(lang),
-                                      tarvo::suite::sessionLanguages().join(QStringLiteral("、"))));
+    if (!languageCarried) {
+        fail(app.headless(), hostText("不支持的界面语言“%1”。可用的语言：%2。")
+                                 .arg(language, listed(tarvo::suite::sessionLanguages())));
         return 2;
     }
-    useHostLanguage(tarvo::suite::sessionLanguage());
     tarvo::suite::useSessionFont();
-    QApplication::setApplicationDisplayName(hostText("基础档案"));
     const QStringList cards{
         QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
         QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
         QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
         QStringLiteral("History"),  QStringLiteral("Import")};
-    if (!viaPortal && !oneOf(cli.value(archive), archives)) {
+    // The plain bank archive, and the one that shows the online-banking fields.
+    const QStringList systems{QString(), QStringLiteral("NB")};
+    if (!viaPortal && !oneOf(cli.value(o.archive), archives)) {
         fail(app.headless(), hostText("不提供档案“%1”。可以打开的档案：%2。")
-                                 .arg(cli.value(archive), listed(archives)));
+                                 .arg(cli.value(o.archive), listed(archives)));
         return 2;
     }
-    if (!oneOf(cli.value(sysId), systems)) {
-        fail(app.headless(),
-             hostText("不提供系统标识“%1”。可用的系统标识：NB，或不给出。").arg(cli.value(sysId)));
+    if (!oneOf(cli.value(o.sysId), systems)) {
+        fail(
+            app.headless(),
+            hostText("不提供系统标识“%1”。可用的系统标识：NB，或不给出。").arg(cli.value(o.sysId)));
         return 2;
     }
-    if (viaPortal && !menus.contains(cli.value(menu))) {
-        fail(app.headless(),
-             hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(menu), listed(menus)));
+    if (viaPortal && !menus.contains(cli.value(o.menu))) {
+        fail(
+            app.headless(),
+            hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(o.menu), listed(menus)));
         return 2;
     }
     if (const QString misuse = importMisuse(
-            cli.isSet(importFile), cli.isSet(shot), cli.isSet(check), cli.isSet(commit),
-            cli.isSet(confirmLengths), cli.isSet(exportFile) || cli.isSet(card));
+            cli.isSet(o.importFile), cli.isSet(o.shot), cli.isSet(o.check), cli.isSet(o.commit),
+            cli.isSet(o.confirmLengths), cli.isSet(o.exportFile) || cli.isSet(o.card));
         !misuse.isEmpty()) {
         fail(app.headless(), misuse);
         return 2;
     }
-    const QSize listSize = sizeOf(cli.value(windowSize));
-    if (cli.isSet(windowSize) && !listSize.isValid()) {
+    const QSize listSize = sizeOf(cli.value(o.windowSize));
+    if (cli.isSet(o.windowSize) && !listSize.isValid()) {
         fail(app.headless(), hostText("窗口大小“%1”无效，应写成 宽x高，如 1280x800（至少 640x400）")
-                                 .arg(cli.value(windowSize)));
+                                 .arg(cli.value(o.windowSize)));
         return 2;
     }
-    if (cli.isSet(card) && !oneOf(cli.value(card), cards)) {
+    if (cli.isSet(o.card) && !oneOf(cli.value(o.card), cards)) {
         fail(app.headless(),
-             hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(card), listed(cards)));
+             hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(o.card), listed(cards)));
         return 2;
     }
     // Calendars and other controls that name months and days follow the session language.
-    QLocale::setDefault(QLocale(cli.value(lang)));
+    QLocale::setDefault(QLocale(tarvo::suite::sessionLanguage()));
     tarvo::suite::registerSuiteClasses();
     tarvoArchiveRegisterClasses();
 
     using tarvo::suite::AccountDatabase;
-    const bool ownDatabase = isDefaultDatabase(cli.value(db));
+    const bool ownDatabase = isDefaultDatabase(cli.value(o.db));
     QString error;
     if (ownDatabase) {
         try {
-            AccountDatabase::createPrivateFolder(QFileInfo(cli.value(db)).absolutePath());
+            AccountDatabase::createPrivateFolder(QFileInfo(cli.value(o.db)).absolutePath());
         } catch (const tarvo::suite::DbError& e) {
             fail(app.headless(), e.text());
             return 1;
         }
     }
     const auto login = tarvo::suite::Login::logIn(
-        cli.value(db), cli.value(user), error,
+        cli.value(o.db), cli.value(o.user), error,
         ownDatabase ? AccountDatabase::Seed::WithDemo : AccountDatabase::Seed::ReferenceOnly);
     if (!login) {
         fail(app.headless(), error);
@@ -283,22 +274,23 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<ScreenshotTaker> screenshot;
-    if (cli.isSet(shot)) {
-        const QString command = cli.isSet(importFile) ? QStringLiteral("Import") : cli.value(card);
-        screenshot = std::make_unique<ScreenshotTaker>(cli.value(shot), command, cli.value(lookup),
-                                                       cli.value(search));
-        screenshot->setImportFile(cli.value(importFile));
-        if (const QFileInfo database(cli.value(db)); database.isFile())
+    if (cli.isSet(o.shot)) {
+        const QString command =
+            cli.isSet(o.importFile) ? QStringLiteral("Import") : cli.value(o.card);
+        screenshot = std::make_unique<ScreenshotTaker>(cli.value(o.shot), command,
+                                                       cli.value(o.lookup), cli.value(o.search));
+        screenshot->setImportFile(cli.value(o.importFile));
+        if (const QFileInfo database(cli.value(o.db)); database.isFile())
             screenshot->setDatabaseFolder(database.absolutePath());
         screenshot->setWindowSize(listSize);
     }
 
     std::unique_ptr<LoadedListRunner> exporter;
-    if (cli.isSet(exportFile)) {
+    if (cli.isSet(o.exportFile)) {
         tarvo::suite::setUnattended(true);
-        tarvo::suite::setUnattendedExportPath(cli.value(exportFile));
+        tarvo::suite::setUnattendedExportPath(cli.value(o.exportFile));
         // Until the list's output command runs, nothing was written.
-        tarvo::suite::lastExportOutcome() = {1, cli.value(exportFile), {}};
+        tarvo::suite::lastExportOutcome() = {1, cli.value(o.exportFile), {}};
         exporter = std::make_unique<LoadedListRunner>(
             [](tarvo::FrmMain& list) { list.DoCommand(QStringLiteral("SaveFile")); });
     }
@@ -307,10 +299,23 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     if (importing) {
         tarvo::suite::setUnattended(true);
-        const tarvo::UnattendedImport job{cli.value(importFile), cli.isSet(commit),
-                                          cli.isSet(confirmLengths)};
+        const tarvo::UnattendedImport job{cli.value(o.importFile), cli.isSet(o.commit),
+                                          cli.isSet(o.confirmLengths)};
         importer = std::make_unique<LoadedListRunner>(
             [&, job](tarvo::FrmMain& list) { imported = list.ImportFileUnattended(job, out); });
+    }
+
+    std::unique_ptr<OtherArchiveCommand> otherArchive;
+    if (!viaPortal && !app.headless() &&
+        oneOf(cli.value(o.archive), {QStringLiteral("aa_bank"), QStringLiteral("bank")})) {
+        otherArchive = std::make_unique<OtherArchiveCommand>(
+            cli.value(o.archive),
+            QStringList{QStringLiteral("--db"), cli.value(o.db), QStringLiteral("--user"),
+                        cli.value(o.user), QStringLiteral("--lang"),
+                        tarvo::suite::sessionLanguage()},
+            [](const QString& program, const QStringList& arguments) {
+                return QProcess::startDetached(program, arguments);
+            });
     }
 
     auto component =
@@ -318,11 +323,11 @@ int main(int argc, char** argv) {
 #ifndef TARVOARCHIVE_EARLIER_BUILD
     if (viaPortal) {
         component->setBusiness(std::make_shared<tarvo::suite::PortalBusiness>(login));
-        component->ILoginable_CallFunction(cli.value(menu), QString(), QString(), QString());
+        component->ILoginable_CallFunction(cli.value(o.menu), QString(), QString(), QString());
     } else
 #endif
     {
-        component->Show(login, cli.value(archive), cli.value(sysId));
+        component->Show(login, cli.value(o.archive), cli.value(o.sysId));
     }
     if (app.failed())
         return 1;
@@ -333,7 +338,7 @@ int main(int argc, char** argv) {
         if (outcome.result == 0)
             return 0;
         std::fprintf(stderr, "%s\n",
-                     qPrintable(hostText("没有输出到“%1”").arg(cli.value(exportFile))));
+                     qPrintable(hostText("没有输出到“%1”").arg(cli.value(o.exportFile))));
         return 1;
     }
     return screenshot && !screenshot->saved() ? 1 : 0;

@@ -13,9 +13,11 @@ namespace tarvo {
 class IHistory : public HostObject {
 public:
     /// The changes of one record (key given) or of the whole archive (key null) over the
-    /// connection of db, newest change first. Fields: dWhen, cUserId, cUserName, cAction
-    /// (Add, Modify, Delete), cKeyValue, cField (the column's caption in the session language),
-    /// cOldValue, cNewValue, all texts. Null, with the reason in errText, when they cannot be
+    /// connection of db, newest change first. Fields: dWhen, cUserId, cUserName, cSessionUser
+    /// (the login role a server authenticated, or the operating-system account that wrote a
+    /// file), cAction (Add, Modify, Delete), cKeyValue, cField (the column's caption in the
+    /// session language), cFieldName (the column's name), cOldValue, cNewValue (as stored,
+    /// flags as yes or no), all texts. Null, with the reason in errText, when they cannot be
     /// read.
     virtual RecordsetPtr History(ClsCommonPtr& db, const QString& archive, const QVariant& key,
                                  QString& errText) = 0;

@@ -8,6 +8,7 @@
 #include "Grid.h"
 #include "KeyHook.h"
 #include "Resources.h"
+#include "WindowPlacement.h"
 #include "ctlAA_Bank.h"
 #include "ctlBank.h"
 
@@ -16,7 +17,6 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -108,7 +108,8 @@ QString FrmZAM::caption() const {
 
 void FrmZAM::setCaption(const char* resourceKey) {
     ArchiveSession& s = ArchiveSession::current();
-    s.ResParams = {m_ComVar->m_ArchiveChName};
+    // The card shows one record: "Add Bank Account", where the list says "Bank Accounts".
+    s.ResParams = {m_ComVar->m_RecordName};
     const QString text = s.oPub->GetResFormatString(QString::fromLatin1(resourceKey), s.ResParams);
     MoxFrmCaptionMgr->setCaption(text);
     setWindowTitle(text);
@@ -201,25 +202,7 @@ void FrmZAM::showEvent(QShowEvent* event) {
         if (m_Card)
             resize(m_Card->width() + 5, m_Card->y() + m_Card->height() + 30);
     });
-    placeOverOwner();
-}
-
-void FrmZAM::placeOverOwner() {
-    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!owner)
-        return;
-    const QRect over = owner->frameGeometry();
-    QRect mine(QPoint(), frameGeometry().size());
-    mine.moveCenter(over.center());
-    if (const QScreen* screen = owner->screen()) {
-        // Wholly on the screen, even when the list stands half off it.
-        const QRect area = screen->availableGeometry();
-        mine.moveLeft(std::clamp(mine.left(), area.left(),
-                                 std::max(area.left(), area.right() - mine.width() + 1)));
-        mine.moveTop(std::clamp(mine.top(), area.top(),
-                                std::max(area.top(), area.bottom() - mine.height() + 1)));
-    }
-    move(mine.topLeft());
+    PlaceOverOwner(*this);
 }
 
 void FrmZAM::resizeEvent(QResizeEvent* event) {

@@ -53,8 +53,6 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    /// Centres the card over the list window that owns it, wholly on the screen.
-    void placeOverOwner();
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

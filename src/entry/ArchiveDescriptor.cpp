@@ -10,6 +10,7 @@ bool ChooseArchiveDescriptor(ComVar& c, const QString& sysId, IPub& pub) {
     c.m_iBrowseOnly = 0;
     if (c.m_ArchiveEnName == u"aa_bank") {
         c.m_ArchiveChName = pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.aa_bankarch"));
+        c.m_RecordName = pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.aa_bankrec"));
         c.m_ArchiveChName_Const = QStringLiteral("银行档案");
         c.m_KeyFldName = QStringLiteral("cBankCode");
         c.m_ColSetArchiveEnName = QStringLiteral("aa_bank");
@@ -19,6 +20,8 @@ bool ChooseArchiveDescriptor(ComVar& c, const QString& sysId, IPub& pub) {
         const bool nb = sysId == u"NB";
         c.m_ArchiveChName = pub.GetResString(nb ? QStringLiteral("Tarvo.AA.ARCHIVE.bankaccarch")
                                                 : QStringLiteral("Tarvo.AA.ARCHIVE.bankarch"));
+        c.m_RecordName = pub.GetResString(nb ? QStringLiteral("Tarvo.AA.ARCHIVE.bankaccrec")
+                                             : QStringLiteral("Tarvo.AA.ARCHIVE.bankrec"));
         c.m_ArchiveChName_Const =
             nb ? QStringLiteral("银行账号") : QStringLiteral("本单位开户银行");
         c.m_KeyFldName = QStringLiteral("cBCode");
@@ -27,6 +30,7 @@ bool ChooseArchiveDescriptor(ComVar& c, const QString& sysId, IPub& pub) {
     }
     if (c.m_ArchiveEnName == u"person" && isEarlierBuild()) {
         c.m_ArchiveChName = pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.personarch"));
+        c.m_RecordName = pub.GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.personrec"));
         c.m_ArchiveChName_Const = QStringLiteral("业务员档案");
         c.m_KeyFldName = QStringLiteral("cPersonCode");
         c.m_ColSetArchiveEnName = QStringLiteral("person");

@@ -12,6 +12,7 @@ namespace tarvo {
 class ComVar {
 public:
     QString m_ArchiveChName;       ///< display name, from the resource texts
+    QString m_RecordName;          ///< display name of one record, from the resource texts
     QString m_ArchiveEnName;       ///< table name in lower case: "aa_bank", "bank" or "person"
     QString m_ArchiveChName_Const; ///< fixed Chinese caption, for the filter dialog
     QString m_KeyFldName;          ///< key field of the table

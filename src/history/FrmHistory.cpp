@@ -7,8 +7,10 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "GridModel.h"
+#include "HistoryValues.h"
 #include "IHistory.h"
 #include "Resources.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,6 +45,7 @@ struct ColumnSpec {
 const ColumnSpec kColumns[] = {
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "时间"), "dWhen", 2600},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "操作员"), "cUserName", 1400},
+    {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "登录账户"), "cSessionUser", 1400},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "操作"), "cAction", 900},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "编码"), "cKeyValue", 1400},
     {QT_TRANSLATE_NOOP("tarvo::FrmHistory", "字段"), "cField", 2000},
@@ -97,8 +100,7 @@ FrmHistory::FrmHistory(ComVarPtr var, QVariant key)
     setObjectName(QStringLiteral("FrmHistory"));
     const QString title = m_key.isNull()
                               ? tr("%1 修改记录").arg(m_ComVar->m_ArchiveChName)
-                              : tr("%1 修改记录：%2").arg(m_ComVar->m_ArchiveChName,
-                                                        m_key.toString());
+                              : tr("%1 修改记录：%2").arg(m_ComVar->m_RecordName, m_key.toString());
     setWindowTitle(title);
     skipErrors([&] { setWindowIcon(LoadResPicture(135, PictureKind::Bitmap)); });
     Grid->setObjectName(QStringLiteral("Grid"));
@@ -144,25 +146,33 @@ void FrmHistory::BuildToolbar() {
 QWidget* FrmHistory::BuildFilterRow() {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("FilterRow"));
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(8, 4, 8, 4);
-    const auto labelled = [&](const QString& caption, QWidget* w, const char* name) {
+    // Two lines: in one, the English captions and a field list's longest caption make the
+    // window wider than a small screen.
+    auto* lines = new QVBoxLayout(row);
+    lines->setContentsMargins(8, 4, 8, 4);
+    auto* choices = new QHBoxLayout;
+    auto* range = new QHBoxLayout;
+    lines->addLayout(choices);
+    lines->addLayout(range);
+    const auto labelled = [&](QHBoxLayout* h, const QString& caption, QWidget* w,
+                              const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         auto* label = new QLabel(caption, row);
         label->setBuddy(w);
         h->addWidget(label);
         h->addWidget(w);
     };
-    labelled(tr("字段"), cboField, "cboField");
-    labelled(tr("操作员"), cboUser, "cboUser");
-    labelled(tr("操作"), cboAction, "cboAction");
-    labelled(tr("日期从"), dtFrom, "dtFrom");
-    labelled(tr("到"), dtTo, "dtTo");
-    labelled(tr("包含"), txtFind, "txtFind");
+    labelled(choices, tr("字段"), cboField, "cboField");
+    labelled(choices, tr("操作员"), cboUser, "cboUser");
+    labelled(choices, tr("操作"), cboAction, "cboAction");
+    labelled(range, tr("日期从"), dtFrom, "dtFrom");
+    labelled(range, tr("到"), dtTo, "dtTo");
+    labelled(range, tr("包含"), txtFind, "txtFind");
     txtFind->setPlaceholderText(tr("编码、字段或值中的文字"));
     txtFind->setClearButtonEnabled(true);
     txtFind->setMinimumWidth(180);
-    h->addStretch();
+    choices->addStretch();
+    range->addStretch();
     for (QDateEdit* d : {dtFrom, dtTo}) {
         d->setCalendarPopup(true);
         d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -209,14 +219,16 @@ bool FrmHistory::load() {
     }
     m_rows->rows.clear();
     m_rows->rows.reserve(rs->RecordCount());
+    HistoryValues values(m_ComVar);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         const QString name = rs->Value("cUserName").toString();
-        m_rows->rows.push_back({rs->Value("dWhen").toString(),
-                                name.isEmpty() ? rs->Value("cUserId").toString() : name,
-                                actionText(rs->Value("cAction").toString()),
-                                rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
-                                rs->Value("cOldValue").toString(),
-                                rs->Value("cNewValue").toString()});
+        const QString field = rs->Value("cFieldName").toString();
+        m_rows->rows.push_back(
+            {rs->Value("dWhen").toString(), name.isEmpty() ? rs->Value("cUserId").toString() : name,
+             rs->Value("cSessionUser").toString(), actionText(rs->Value("cAction").toString()),
+             rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
+             values.shown(field, rs->Value("cOldValue").toString()),
+             values.shown(field, rs->Value("cNewValue").toString())});
     }
     FillFilterChoices();
     ApplyFilter();
@@ -364,6 +376,11 @@ void FrmHistory::showModal(QWidget* owner) {
     show();
     if (isVisible())
         loop.exec();
+}
+
+void FrmHistory::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    PlaceOverOwner(*this);
 }
 
 void FrmHistory::closeEvent(QCloseEvent* event) {

@@ -29,7 +29,7 @@ class FrmHistory : public QWidget, public IListWindow {
     Q_OBJECT
 public:
     /// Grid columns after the row numbers.
-    enum Column { When = 1, Who, What, Key, Field, Before, After, ColumnCount };
+    enum Column { When = 1, Who, Session, What, Key, Field, Before, After, ColumnCount };
 
     /// A null key shows the whole archive.
     FrmHistory(ComVarPtr var, QVariant key);
@@ -56,6 +56,7 @@ Q_SIGNALS:
     void closed();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -213,6 +213,10 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         return {};
     }
     if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
+        // As the card does, a bank's code is taken where its name is shown: files from other
+        // systems carry the code, and a code matching exactly wins over a name.
+        if (!lookUp(db, "select cBankCode, cBankCode from aa_bank", t).isEmpty())
+            return t;
         const QStringList& codes = lookUp(db, "select cBankName, cBankCode from aa_bank", t);
         const auto found = codes.size();
         if (found != 1)
@@ -221,6 +225,8 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         return only(codes);
     }
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
+        if (!lookUp(db, "select cCode, cCode from code where bEnd = 1", t).isEmpty())
+            return t;
         const QStringList& codes =
             lookUp(db, "select ccode_name, cCode from code where bEnd = 1", t);
         const auto found = codes.size();

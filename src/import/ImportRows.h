@@ -33,7 +33,7 @@ struct ImportRow {
 
 /// Turns the rows of a file into records of an archive: columns matched to fields by caption
 /// or field name, the list's display texts ("是", sign-flag texts, names of banks and ledger
-/// accounts) turned back into stored values, and the checks the card makes before it saves.
+/// accounts, or their codes as the card takes them) turned back into stored values, and the checks the card makes before it saves.
 class ImportRows {
     Q_DECLARE_TR_FUNCTIONS(tarvo::ImportRows)
 public:

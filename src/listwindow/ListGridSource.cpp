@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 #include "DecimalText.h"
+#include "ShownValues.h"
 
 #include <QDate>
 
@@ -90,10 +91,11 @@ ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringLi
                                QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
-      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_accPropertyUtf8(utf8Of(m_accPropertyText)),
-      m_noUtf8(m_yesNoText.value(0).toUtf8()), m_yesUtf8(m_yesNoText.value(1).toUtf8()),
-      m_signFlag0Utf8(m_signFlagText.value(0).toUtf8()),
-      m_signFlag1Utf8(m_signFlagText.value(1).toUtf8()) {
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_decimals(m_rs->FieldCount() + 1, 0),
+      m_accPropertyUtf8(utf8Of(m_accPropertyText)),
+      m_noUtf8(m_yesNoText.value(0).toUtf8()),
+      m_yesUtf8(m_yesNoText.value(1).toUtf8()), m_signFlagUtf8{m_signFlagText.value(0).toUtf8(),
+                                                               m_signFlagText.value(1).toUtf8()} {
     for (int f = 0; f < m_rs->FieldCount(); ++f)
         m_hiddenField << isHiddenField(m_rs->FieldAt(f).name);
 }
@@ -119,6 +121,12 @@ void ListGridSource::setShown(int col, Shown shown) {
     m_shown[col] = shown;
 }
 
+void ListGridSource::setAmount(int col, int decimals) {
+    setShown(col, Shown::Amount);
+    if (col > 0 && col < m_decimals.size())
+        m_decimals[col] = decimals;
+}
+
 int ListGridSource::rowCount() const {
     return m_rs->storedRowCount();
 }
@@ -130,7 +138,7 @@ QString ListGridSource::text(int row, int col) const {
     if (m_shown[col] == Shown::Amount && !m_hiddenField[col - 1]) {
         // A text another program stored that is no number shows as it is.
         if (const auto amount = suite::DecimalText::fromVariant(value))
-            return amount->formatted(m_amountDecimals);
+            return amount->formatted(m_decimals[col]);
     }
     return shownText(displayValue(value, m_rs->FieldAt(col - 1).name).toString(), col);
 }
@@ -143,14 +151,9 @@ QString ListGridSource::shownText(const QString& t, int col) const {
         return m_yesNoText.value(yes ? 1 : 0);
     }
     case Shown::SignFlag:
-        // The stored 1 shows the text of isignflag0: the card pairs them crosswise too.
-        return m_signFlagText.value(t == u"1" ? 0 : 1);
-    case Shown::AccProperty: {
-        // A code no text stands for (written by another program) shows as it is stored.
-        bool number = false;
-        const int code = t.toInt(&number);
-        return number && code >= 0 && code < m_accPropertyText.size() ? m_accPropertyText[code] : t;
-    }
+        return SignFlagShown(t, m_signFlagText);
+    case Shown::AccProperty:
+        return AccPropertyShown(t, m_accPropertyText);
     case Shown::AsIs:
     case Shown::Amount:
         break;
@@ -202,8 +205,7 @@ bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) cons
 
 bool ListGridSource::appendAmountUtf8(int row, int field, QByteArray& out) const {
     const ColumnStore& cells = std::as_const(*m_rs).cells();
-    // Room for any number of a field with decimals (the longest, a double's smallest, has
-    // 326 characters in fixed form).
+    // Room for any amount's digits; a longer text is no amount.
     char number[400];
     const char* end = number;
     switch (cells.kind(row, field)) {
@@ -237,7 +239,7 @@ bool ListGridSource::appendAmountUtf8(int row, int field, QByteArray& out) const
     }
     }
     return suite::DecimalText::appendFormatted(QByteArrayView(number, end - number),
-                                               m_amountDecimals, out);
+                                               m_decimals[field + 1], out);
 }
 
 void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
@@ -265,7 +267,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
             break;
         }
         case Shown::SignFlag:
-            shown = t == "1" ? &m_signFlag0Utf8 : &m_signFlag1Utf8;
+            shown = &m_signFlagUtf8[SignFlagTextIndex(t == "1")];
             break;
         case Shown::AccProperty: {
             int code = -1;

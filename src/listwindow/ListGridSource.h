@@ -26,8 +26,9 @@ public:
     static QVariant displayValue(const QVariant& value, const QString& fieldName);
 
     void setShown(int col, Shown shown);
-    /// The decimals every Amount column shows (the account's setting for amounts).
-    void setAmountDecimals(int decimals) { m_amountDecimals = decimals; }
+    /// Shows a column as an amount with the decimals given, if its field is a number with
+    /// decimals; as it is otherwise.
+    void setAmount(int col, int decimals);
 
     int rowCount() const override;
     QString text(int row, int col) const override;
@@ -41,11 +42,13 @@ private:
     QStringList m_signFlagText;
     QStringList m_accPropertyText;
     QVector<Shown> m_shown;
+    /// Per grid column, the decimals of an Amount column.
+    QVector<int> m_decimals;
     /// The texts shown, as UTF-8.
     QByteArrayList m_accPropertyUtf8;
-    QByteArray m_noUtf8, m_yesUtf8, m_signFlag0Utf8, m_signFlag1Utf8;
+    QByteArray m_noUtf8, m_yesUtf8;
+    QByteArrayList m_signFlagUtf8;
     QVector<bool> m_hiddenField;
-    int m_amountDecimals = 2;
 
     /// The display text of a cell (what text() maps) appended, if it can be had from the
     /// stored bytes alone; false with nothing appended otherwise.

@@ -115,6 +115,23 @@ void FillCodeName(ClsCommonPtr& db, suite::Edit& edit, const RecordsetPtr& recor
     ClearRefEdit(edit);
 }
 
+QHash<QString, QString> NamesByCode(ClsCommonPtr& db, const QString& table) {
+    QHash<QString, QString> names;
+    const TableColumns* t = columnsOf(table);
+    if (!t || !t->codeColumn)
+        return names;
+    QString sql = QStringLiteral("select %1,%2 from %3")
+                      .arg(QLatin1String(t->codeColumn), QLatin1String(t->nameColumn),
+                           QLatin1String(t->table));
+    const RecordsetPtr rs = db->OpenX(sql);
+    if (!rs)
+        return names;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        names.insert(rs->Value(QString::fromLatin1(t->codeColumn)).toString(),
+                     rs->Value(QString::fromLatin1(t->nameColumn)).toString());
+    return names;
+}
+
 bool CheckTypedCode(QString& table, suite::Edit& edit, QString& condition) {
     if (edit.Text().trimmed().isEmpty() || !edit.Tag().isEmpty())
         return true;

@@ -3,6 +3,7 @@
 #include "IClsCommon.h"
 #include "Recordset.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -36,6 +37,10 @@ void SetRefEditFromRow(const RecordsetPtr& rows, bool ok, suite::Edit& edit,
 void FillCodeName(ClsCommonPtr& db, suite::Edit& edit, const RecordsetPtr& record,
                   const QString& sourceColumn, const QString& table, const QString& codeColumn,
                   const QString& nameColumn);
+
+/// The name of every code of a table the routines know (banks, ledger accounts), as
+/// FillCodeName shows a stored code; empty for a table without codes.
+QHash<QString, QString> NamesByCode(ClsCommonPtr& db, const QString& table);
 
 /// Checks a code or name typed by hand: completes the edit when it names one row of the table,
 /// refuses it (message, edit emptied and focused) when none; True when acceptable.

@@ -1,5 +1,7 @@
 #include "FileDialogs.h"
 
+#include "SessionContext.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QTreeView>
 #include <QMimeDatabase>
 
@@ -27,6 +30,9 @@ public:
         return QFileIconProvider::icon(info.isDir() ? Folder : File);
     }
     QString type(const QFileInfo& info) const override {
+        // Qt's translations lack its folder's type for this version of Qt.
+        if (info.isDir())
+            return QCoreApplication::translate("tarvo::suite::FileDialogs", "文件夹");
         if (!info.isFile())
             return QFileIconProvider::type(info);
         const QMimeType mime = m_mimes.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
@@ -41,6 +47,27 @@ NameOnlyIconProvider& nameOnlyIcons() {
     static NameOnlyIconProvider provider;
     return provider;
 }
+
+/// Shows a file's size and date in the session language. Qt's file model writes them in the
+/// system's, so that a Chinese session on an English desktop would list "660 bytes" and English
+/// dates beside Chinese captions.
+class SessionLanguageFiles : public QIdentityProxyModel {
+public:
+    explicit SessionLanguageFiles(QObject* parent) : QIdentityProxyModel(parent) {
+        setObjectName(QStringLiteral("tarvo_session_language_files"));
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != 1 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex file = mapToSource(index);
+        const QLocale language(SessionContext::current().language);
+        if (index.column() == 1)
+            return files->isDir(file) ? QString() : language.formattedDataSize(files->size(file));
+        const QDateTime modified = files->lastModified(file);
+        return modified.isValid() ? language.toString(modified, QLocale::ShortFormat) : QString();
+    }
+};
 
 /// Catches every window before it shows: a file dialog, or the completer of a file name that
 /// the print dialog offers, reads files only once a view asks for their icons and types.
@@ -87,6 +114,8 @@ void lookAtNamesOnly(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.iconProvider() != &nameOnlyIcons())
         dialog.setIconProvider(&nameOnlyIcons());
+    if (!dialog.proxyModel())
+        dialog.setProxyModel(new SessionLanguageFiles(&dialog));
 }
 
 void lookAtNamesOnlyEverywhere() {

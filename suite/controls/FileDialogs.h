@@ -11,7 +11,8 @@ namespace tarvo::suite {
 /// bytes of every file it lists whose name does not give its type away, such as the accounting
 /// database's "-wal" and "-shm" files. Closing such a read drops every POSIX lock the process
 /// holds on that file, SQLite's included; the next program to open the database then takes the
-/// write-ahead log for abandoned and deletes it under this one.
+/// write-ahead log for abandoned and deletes it under this one. The dialog also lists types,
+/// sizes and dates in the session language.
 void lookAtNamesOnly(QFileDialog& dialog);
 
 /// Does the same for every file dialog the process shows from now on, Qt's own ones too (the

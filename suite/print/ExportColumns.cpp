@@ -115,6 +115,7 @@ QVector<ExportColumn> exportColumns(const ExportJob& job) {
                  : ado::isDate(type)  ? ExportColumn::Date
                                       : ExportColumn::Text;
         c.decimals = std::min(job.style->columns[i].decimals, kMaxDecimals);
+        c.grouped = job.style->columns[i].grouped;
         columns << c;
     }
     return columns;

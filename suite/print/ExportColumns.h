@@ -14,6 +14,7 @@ struct ExportColumn {
     enum Kind { Text, Number, Date } kind = Text;
     /// -1: as many as the value needs; never more than kMaxDecimals.
     int decimals = -1;
+    bool grouped = true; ///< thousands grouped when shown
 };
 constexpr int kMaxDecimals = 30;
 QVector<ExportColumn> exportColumns(const ExportJob& job);

@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 
 #include <limits>
+#include <numeric>
 
 namespace tarvo::suite {
 
@@ -57,6 +58,8 @@ PageRenderer::PageRenderer(const PageRenderer& laidOut)
     m_complete = laidOut.m_complete;
     m_failed = laidOut.m_failed;
     m_pageSize = laidOut.m_pageSize;
+    m_area = laidOut.m_area;
+    m_scale = laidOut.m_scale;
     m_startWidths = laidOut.m_startWidths;
     m_dataWidths = laidOut.m_dataWidths;
     m_widths = laidOut.m_widths;
@@ -80,7 +83,7 @@ QString PageRenderer::displayText(const PrintColumn& column, const QString& text
     if (column.kind != CellKind::Number || column.decimals < 0)
         return text;
     const auto value = parseNumber(text);
-    return value ? formatNumber(*value, column.decimals) : text;
+    return value ? formatNumber(*value, column.decimals, column.grouped) : text;
 }
 
 double PageRenderer::cellHeight(const QString& text, double width, const PrintFont& font) const {
@@ -93,6 +96,24 @@ double PageRenderer::cellHeight(const QString& text, double width, const PrintFo
 bool PageRenderer::layingOutFor(const QPageLayout& page) const {
     return m_laidOut && m_laidOut->isEquivalentTo(page) &&
            m_laidOut->orientation() == page.orientation();
+}
+
+void PageRenderer::setFitWidth(bool fit) {
+    if (m_style.fitWidth == fit)
+        return;
+    m_style.fitWidth = fit;
+    m_laidOut.reset();
+    m_complete = false;
+}
+
+void PageRenderer::fitColumns(const QVector<double>& widths) {
+    m_scale = 1;
+    if (m_style.fitWidth) {
+        const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
+        if (total > m_pageSize.width())
+            m_scale = m_pageSize.width() / total;
+    }
+    m_area = m_pageSize / m_scale;
 }
 
 bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& tick) {
@@ -124,10 +145,11 @@ bool PageRenderer::beginLayout(const QPageLayout& page) {
     m_padX = kDpi * 0.04;
     m_padY = kDpi * 0.02;
     const int n = int(m_style.columns.size());
-    const double pageWidth = m_pageSize.width();
     QVector<double> widths;
     for (const PrintColumn& c : m_style.columns)
         widths << std::max(c.widthTwips / kTwipsPerInch * kDpi, 4 * m_padX);
+    fitColumns(widths);
+    const double pageWidth = m_area.width();
     // Texts wrap within their width, which must leave room for the repeated first column.
     const double room = pageWidth - (n > 1 && widths[0] <= pageWidth / 3 ? widths[0] : 0);
     for (int i = 0; i < n; ++i)
@@ -235,7 +257,10 @@ void PageRenderer::place(int row, qint64 offset) {
 
 void PageRenderer::placeColumns(QVector<double> widths) {
     const int n = int(widths.size());
-    const double pageWidth = m_pageSize.width();
+    // A number wider than its column widens it, and fitted columns then take a smaller scale.
+    if (m_style.fitWidth)
+        fitColumns(widths);
+    const double pageWidth = m_area.width();
     // The first column repeats in every band when it leaves room for the others.
     const bool repeatFirst = n > 1 && widths[0] <= pageWidth / 3;
     if (repeatFirst) {
@@ -276,7 +301,7 @@ void PageRenderer::placeColumns(QVector<double> widths) {
     m_bodyTop = m_title.lineSpacing() + m_body.lineSpacing() + 4 * m_padY + m_headerRowHeight;
     const double footer = m_body.lineSpacing() + 2 * m_padY;
     const double before = m_bodyHeight;
-    m_bodyHeight = std::max(m_body.lineSpacing(), m_pageSize.height() - m_bodyTop - footer);
+    m_bodyHeight = std::max(m_body.lineSpacing(), m_area.height() - m_bodyTop - footer);
     if (m_bodyHeight != before && !m_heights.isEmpty())
         breakPages();
 }
@@ -337,9 +362,11 @@ bool PageRenderer::render(QPagedPaintDevice* device, const std::function<void()>
 }
 
 void PageRenderer::paintPage(QPainter& p, int block, int band, int pageNumber) {
-    p.setPen(QPen(Qt::black, kDpi / 150.0));
+    p.save();
+    p.scale(m_scale, m_scale);
+    p.setPen(QPen(Qt::black, kDpi / 150.0 / m_scale));
     p.setBrush(Qt::NoBrush);
-    const double width = m_pageSize.width();
+    const double width = m_area.width();
     const QString caption = m_style.title.isEmpty() ? m_header.title : m_style.title;
     drawLine(p, m_title, QRectF(0, 0, width, m_title.lineSpacing()), Qt::AlignCenter, caption);
     const QRectF info(0, m_title.lineSpacing() + m_padY, width, m_body.lineSpacing());
@@ -377,10 +404,11 @@ void PageRenderer::paintPage(QPainter& p, int block, int band, int pageNumber) {
     }
     p.drawRects(borders);
     drawLine(p, m_body,
-             QRectF(0, m_pageSize.height() - m_body.lineSpacing(), width, m_body.lineSpacing()),
+             QRectF(0, m_area.height() - m_body.lineSpacing(), width, m_body.lineSpacing()),
              Qt::AlignCenter,
              m_complete ? tr("Tarvo.Print.page", {pageNumber, pageCount()})
                         : tr("Tarvo.Print.page.counting", {pageNumber}));
+    p.restore();
 }
 
 void PageRenderer::drawLine(QPainter& p, const PrintFont& font, const QRectF& rect,

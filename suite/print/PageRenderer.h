@@ -28,6 +28,8 @@ namespace tarvo::suite {
 /// the rest is laid out, though a number met further down may still widen its column (and so
 /// move the pages) until the layout is complete.
 /// Everything is laid out in units of kDpi dots per inch, whatever device the pages go to.
+/// Fitted to the page width, the columns go across in one band: the pages are laid out as if
+/// they were as much wider (and taller) as the columns need, and painted scaled down.
 class PageRenderer {
 public:
     static constexpr double kDpi = 1200;
@@ -63,6 +65,11 @@ public:
     int bandCount() const { return int(m_bands.size()); }
     /// The printable area of a page, in layout units.
     QSizeF pageSize() const { return m_pageSize; }
+    /// What the pages are painted at: 1, or less to fit the columns to the page width.
+    double scale() const { return m_scale; }
+    /// Fits the columns to the page width or lets them go on in bands; a change lays the pages
+    /// out anew.
+    void setFitWidth(bool fit);
 
     /// Paints page `page` (0 …) with the painter's transform taking layout units to the device.
     bool paintPage(QPainter& p, int page);
@@ -94,6 +101,8 @@ private:
     bool m_busy = false;        ///< a slice is under way (a tick may call in again)
     bool m_readerMoved = false; ///< a page was read amid the layout
     QSizeF m_pageSize;
+    QSizeF m_area;        ///< what a page holds in layout units: the page size over m_scale
+    double m_scale = 1;
     QVector<double> m_startWidths; ///< what row heights are measured in
     QVector<double> m_dataWidths;  ///< widened to the widest value of one-line columns so far
     QVector<double> m_widths;      ///< layout units per column
@@ -126,6 +135,8 @@ private:
     bool resume();
     void addRow(float height, qint64 offset);
     void placeColumns(QVector<double> widths);
+    /// Scales the pages so that columns this wide fit across when fitting to the page width.
+    void fitColumns(const QVector<double>& widths);
     void breakPages();
     void place(int row, qint64 offset);
     bool stop();

@@ -13,6 +13,8 @@
 #include "WrittenDataFiles.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -58,9 +60,16 @@ bool dataFits(const QString& dataFile, qsizetype columns) {
     return reader.checkRows(columns, std::ref(pump));
 }
 
-void preparePrinter(QPrinter& printer, const PrintStyle& style) {
+/// The title the data's header gives the list, in the session's language.
+QString headerTitle(const QString& dataFile) {
+    PrintDataFileReader reader(dataFile);
+    PrintDataHeader header;
+    return reader.readHeader(header) ? header.title : QString();
+}
+
+void preparePrinter(QPrinter& printer, const PrintStyle& style, const QString& title) {
     printer.setPageLayout(style.page);
-    printer.setDocName(style.title.isEmpty() ? style.archive : style.title);
+    printer.setDocName(title);
 }
 
 } // namespace
@@ -95,6 +104,7 @@ void PrintControl::dropData() {
         QFile::remove(m_dataFile);
     m_dataFile.clear();
     m_ownsDataFile = false;
+    m_listTitle.clear();
 }
 
 int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& styleXml,
@@ -125,6 +135,7 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
         dropData();
         return 3;
     }
+    m_listTitle = headerTitle(m_dataFile);
     m_pages = std::make_unique<PageRenderer>(*style, m_dataFile);
     m_pages->release();
     m_style = std::move(style);
@@ -145,12 +156,23 @@ int PrintControl::PageSetup() {
     if (!m_style)
         return -1;
     QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(printer, *m_style);
+    preparePrinter(printer, *m_style, title());
     QPageSetupDialog dialog(&printer, m_parent);
     dialog.setObjectName(QStringLiteral("PrnPageSetup"));
+    auto* fit = new QCheckBox(res("Tarvo.Print.fitwidth"), &dialog);
+    fit->setObjectName(QStringLiteral("PrnFitWidth"));
+    fit->setChecked(m_style->fitWidth);
+    // Above the dialog's buttons, under the page it sets up.
+    if (auto* box = qobject_cast<QBoxLayout*>(dialog.layout()))
+        box->insertWidget(std::max(0, box->count() - 1), fit);
+    else if (dialog.layout())
+        dialog.layout()->addWidget(fit);
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     m_style->page = printer.pageLayout();
+    m_style->fitWidth = fit->isChecked();
+    if (m_pages)
+        m_pages->setFitWidth(m_style->fitWidth);
     return 0;
 }
 
@@ -170,7 +192,7 @@ int PrintControl::printPages(QWidget* parent) {
     if (!m_style)
         return 1;
     QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(printer, *m_style);
+    preparePrinter(printer, *m_style, title());
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrnPrintDialog"));
     if (dialog.exec() != QDialog::Accepted)
@@ -217,8 +239,7 @@ QString PrintControl::askForFile() const {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& f) {
         dialog.setDefaultSuffix(suffixes.value(int(filters.indexOf(f)), suffixes[0]));
     });
-    const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
-    dialog.selectFile(title + QStringLiteral(".xlsx"));
+    dialog.selectFile(title() + QStringLiteral(".xlsx"));
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         const QString chosen = dialog.selectedFiles().constFirst();
         // A wildcard typed as a name would become a file no other program opens by name.
@@ -230,6 +251,13 @@ QString PrintControl::askForFile() const {
                              res("Tarvo.Print.wildcardname", {name}));
     }
     return {};
+}
+
+QString PrintControl::title() const {
+    // As the pages head it: the style's own title, else the list's.
+    if (!m_style->title.isEmpty())
+        return m_style->title;
+    return m_listTitle.isEmpty() ? m_style->archive : m_listTitle;
 }
 
 int PrintControl::finishExport(int result, const QString& path, const QString& error) {
@@ -253,9 +281,8 @@ int PrintControl::ExportToFile(qint32& flags, QString& columnTypes, QString& col
     if (!format)
         return finishExport(UnknownType, path,
                             res("Tarvo.Print.unknowntype", {QFileInfo(path).suffix()}));
-    const QString title = m_style->title.isEmpty() ? m_style->archive : m_style->title;
     const HoldData hold(m_pages.get());
-    ExportJob job{path, title, &*m_style, &*types, m_dataFile};
+    ExportJob job{path, title(), &*m_style, &*types, m_dataFile};
     if (*format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page)))
         return finishExport(Failed, path, res("Tarvo.Print.baddata"));
     BusyCursor busy;

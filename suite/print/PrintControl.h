@@ -61,6 +61,7 @@ private:
     /// The data file the pages are read from; removed with the control when it wrote it.
     QString m_dataFile;
     bool m_ownsDataFile = false;
+    QString m_listTitle; ///< as the data's header gives it
     std::unique_ptr<PageRenderer> m_pages;
 
     void dropData();
@@ -68,6 +69,8 @@ private:
     PageRenderer* pagesFor(const QPageLayout& page);
     int printPages(QWidget* parent);
     QString askForFile() const;
+    /// What the printout, its PDF and its sheet are called.
+    QString title() const;
     int finishExport(int result, const QString& path, const QString& error);
 };
 

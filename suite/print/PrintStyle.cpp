@@ -87,6 +87,7 @@ std::optional<PrintStyle> PrintStyle::fromXml(const QString& xml) {
             sawPage = readPage(r.attributes(), style.page);
             if (!sawPage)
                 return std::nullopt;
+            style.fitWidth = r.attributes().value(QLatin1String("fitWidth")) == u"1";
             r.skipCurrentElement();
         } else if (r.name() == u"Title") {
             style.title = r.readElementText();
@@ -103,6 +104,7 @@ std::optional<PrintStyle> PrintStyle::fromXml(const QString& xml) {
                 c.decimals = a.hasAttribute(QLatin1String("decimals"))
                                  ? a.value(QLatin1String("decimals")).toInt()
                                  : -1;
+                c.grouped = a.value(QLatin1String("grouping")) != u"none";
                 if (c.widthTwips <= 0)
                     return std::nullopt;
                 style.columns.push_back(c);
@@ -135,6 +137,8 @@ QString PrintStyle::toXml() const {
     w.writeAttribute(QStringLiteral("top"), QString::number(m.top()));
     w.writeAttribute(QStringLiteral("right"), QString::number(m.right()));
     w.writeAttribute(QStringLiteral("bottom"), QString::number(m.bottom()));
+    if (fitWidth)
+        w.writeAttribute(QStringLiteral("fitWidth"), QStringLiteral("1"));
     w.writeEndElement();
     w.writeTextElement(QStringLiteral("Title"), title);
     w.writeStartElement(kColumnsTag);
@@ -146,6 +150,8 @@ QString PrintStyle::toXml() const {
         w.writeAttribute(QStringLiteral("kind"), kindName(c.kind));
         if (c.decimals >= 0)
             w.writeAttribute(QStringLiteral("decimals"), QString::number(c.decimals));
+        if (!c.grouped)
+            w.writeAttribute(QStringLiteral("grouping"), QStringLiteral("none"));
         w.writeEndElement();
     }
     w.writeEndElement();
@@ -181,13 +187,15 @@ std::optional<double> parseNumber(const QString& text) {
     return v;
 }
 
-QString formatNumber(double value, int decimals) {
+QString formatNumber(double value, int decimals, bool grouped) {
     // Made once: a long list formats a number or more per row.
-    static const QLocale c = [] {
+    static const QLocale groups = [] {
         QLocale l = QLocale::c();
         l.setNumberOptions(QLocale::DefaultNumberOptions);
         return l;
     }();
+    static const QLocale plain = QLocale::c();
+    const QLocale& c = grouped ? groups : plain;
     return decimals < 0 ? c.toString(value, 'f', QLocale::FloatingPointShortest)
                         : c.toString(value, 'f', decimals);
 }

@@ -20,6 +20,8 @@ struct PrintColumn {
     CellKind kind = CellKind::Text;
     /// Decimals shown for a number column; -1 keeps the digits the grid shows.
     int decimals = -1;
+    /// Thousands grouped, as amounts are; a count such as the row number reads better without.
+    bool grouped = true;
 };
 
 /// The print format of one archive's list: page set-up and the printed columns in grid order.
@@ -28,6 +30,9 @@ struct PrintStyle {
     QString archive;
     QString title;
     QPageLayout page;
+    /// The columns are scaled down to go across the page in one band instead of several; kept
+    /// with the page set-up.
+    bool fitWidth = false;
     QVector<PrintColumn> columns;
 
     /// Nothing when the text is not a print style.
@@ -43,7 +48,8 @@ struct PrintStyle {
 
 /// The number a grid text stands for ("1,234.50", "-3"); nothing when it is not a number.
 std::optional<double> parseNumber(const QString& text);
-/// A number as printed in a list: thousands grouped, the given decimals (-1 as it comes).
-QString formatNumber(double value, int decimals);
+/// A number as printed in a list: thousands grouped unless told otherwise, the given decimals
+/// (-1 as it comes).
+QString formatNumber(double value, int decimals, bool grouped = true);
 
 } // namespace tarvo::suite

@@ -4,6 +4,7 @@
 #include "ExportColumns.h"
 #include "ExportRows.h"
 #include "PendingFile.h"
+#include "XlsxWidths.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -18,7 +19,6 @@ namespace tarvo::suite {
 
 namespace {
 
-constexpr int kMaxXlsxWidth = 60;
 /// What one cell holds at most, in characters.
 constexpr int kMaxCellChars = 32767;
 
@@ -44,16 +44,8 @@ QString numberFormat(const ExportColumn& column) {
         return QStringLiteral("@");
     if (column.decimals < 0)
         return QStringLiteral("General");
-    return column.decimals == 0 ? QStringLiteral("#,##0")
-                                : QStringLiteral("#,##0.") + QString(column.decimals, u'0');
-}
-
-/// Characters of an xlsx column for a field: the caption, or the values' size, within reason.
-double xlsxWidth(const PrintColumn& column, int size) {
-    int chars = 0;
-    for (QChar c : column.caption)
-        chars += c.unicode() >= 0x2E80 ? 2 : 1;
-    return std::clamp(std::max(chars, std::min(size, 40)) + 2, 6, kMaxXlsxWidth);
+    const QString whole = column.grouped ? QStringLiteral("#,##0") : QStringLiteral("0");
+    return column.decimals == 0 ? whole : whole + u'.' + QString(column.decimals, u'0');
 }
 
 /// NUL-terminated UTF-8 of a text, in one buffer kept from cell to cell.
@@ -79,6 +71,15 @@ private:
     std::vector<char> m_bytes;
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
+
+/// Gives each column its format and the width of what it holds. The library writes the
+/// columns' widths when it closes the workbook, also in constant-memory mode, so they can wait
+/// for the last row.
+void setColumns(lxw_worksheet* sheet, const QVector<lxw_format*>& formats,
+                const XlsxWidths& widths) {
+    for (qsizetype i = 0; i < formats.size(); ++i)
+        worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), widths.width(int(i)), formats[i]);
+}
 
 /// The sheet with its caption row and one format per column.
 struct Sheet {
@@ -107,12 +108,17 @@ Sheet startSheet(lxw_workbook* book, const ExportJob& job, const QVector<ExportC
             format_set_num_format(f, utf8.of(numbers));
         }
         out.formats << f;
-        const PrintColumn& caption = job.style->columns[i];
-        worksheet_set_column(out.sheet, lxw_col_t(i), lxw_col_t(i),
-                             xlsxWidth(caption, job.types->sizes.value(int(i))), f);
-        worksheet_write_string(out.sheet, 0, lxw_col_t(i), utf8.of(caption.caption), head);
+        worksheet_write_string(out.sheet, 0, lxw_col_t(i), utf8.of(job.style->columns[i].caption),
+                               head);
     }
     worksheet_freeze_panes(out.sheet, 1, 0);
+    // Printed from the spreadsheet, the sheet follows the list's own page set-up, with the
+    // caption row atop every page.
+    if (job.style->page.orientation() == QPageLayout::Landscape)
+        worksheet_set_landscape(out.sheet);
+    if (job.style->fitWidth)
+        worksheet_fit_to_pages(out.sheet, 1, 0);
+    worksheet_repeat_rows(out.sheet, 0, 0);
     return out;
 }
 
@@ -145,6 +151,10 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
         return tr("无法建立工作簿");
     }
 
+    QStringList captions;
+    for (const PrintColumn& c : job.style->columns)
+        captions << c.caption;
+    XlsxWidths widths(captions);
     std::optional<QString> refused;
     lxw_row_t row = 1;
     const bool readable = forEachRow(job, [&](const PrintDataCells& cells) {
@@ -165,11 +175,14 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
             lxw_error error = LXW_NO_ERROR;
             if (value.kind == CellValue::Number) {
                 error = worksheet_write_number(sheet.sheet, row, col, value.number, f);
+                widths.seeNumber(int(i), value.number, columns[i].decimals, columns[i].grouped);
             } else if (value.kind == CellValue::Date) {
                 lxw_datetime dt{value.date.year(), value.date.month(), value.date.day(), 0, 0, 0};
                 error = worksheet_write_datetime(sheet.sheet, row, col, &dt, f);
+                widths.seeDate(int(i));
             } else {
                 error = worksheet_write_string(sheet.sheet, row, col, utf8.of(text), f);
+                widths.seeText(int(i), text);
             }
             if (error != LXW_NO_ERROR) {
                 refused = cellRefused(error, row, job.style->columns[i].caption);
@@ -179,6 +192,7 @@ std::optional<QString> writeXlsx(const ExportJob& job) {
         ++row;
         return true;
     });
+    setColumns(sheet.sheet, sheet.formats, widths);
     const lxw_error closed = workbook_close(book);
     if (!readable)
         return unreadableDataError();

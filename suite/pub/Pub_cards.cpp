@@ -192,7 +192,7 @@ bool Pub::isSaveRs(QWidget* cardWindow, bool* cancel, int*) {
     if (!save || !save->isEnabled())
         return true;
     const ResourceTable& texts = ResourceTable::forLanguage(sessionLanguage());
-    QMessageBox box(QMessageBox::Warning,
+    QMessageBox box(QMessageBox::Question,
                     texts.text(QStringLiteral("Tarvo.SUITE.card.unsavedtitle")),
                     texts.text(QStringLiteral("Tarvo.SUITE.card.unsaved")),
                     QMessageBox::Yes | QMessageBox::No, cardWindow);

@@ -21,6 +21,13 @@ QVector<FilterField> filterFields(const IListWindow& list) {
     return fields;
 }
 
+/// The filter dialogs' title: the list window's, which speaks the session language. The fixed
+/// Chinese name the list hands over stands in only for a window without a title.
+QString dialogTitle(const QWidget* window, const QString& archiveConstName) {
+    const QString title = window ? window->windowTitle() : QString();
+    return title.isEmpty() ? archiveConstName : title;
+}
+
 } // namespace
 
 ClsCommonPtr Pub::optionsDatabase(const LoginPtr& login) {
@@ -54,8 +61,8 @@ QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* win
         known->lines.clear();
     const bool wasFiltered = !known->lines.isEmpty();
     QString description;
-    condition = FilterDialog::ask(window, archiveConstName, fields, list->currentField(),
-                                  &description, &known->lines);
+    condition = FilterDialog::ask(window, dialogTitle(window, archiveConstName), fields,
+                                  list->currentField(), &description, &known->lines);
     if (!condition.isEmpty()) {
         known->description = description;
         list->showFilter(description);
@@ -71,8 +78,8 @@ void Pub::FindSet(LoginPtr& login, const QString& archiveConstName, QWidget* win
     if (!list)
         return;
     OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
-    FilterSetupDialog::edit(window, archiveConstName, filterFields(*list), options,
-                            list->archiveName());
+    FilterSetupDialog::edit(window, dialogTitle(window, archiveConstName), filterFields(*list),
+                            options, list->archiveName());
 }
 
 void Pub::FindPos(QWidget* window, QWidget* grid) {

@@ -100,6 +100,7 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
         if (ado::isNumeric(type)) {
             column.kind = CellKind::Number;
             column.decimals = ado::isWholeNumber(type) ? 0 : decimals;
+            column.grouped = c != 0;
         } else if (ado::isDate(type)) {
             column.kind = CellKind::Date;
         }
@@ -111,6 +112,7 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
     if (const auto stored = PrintStyleStore(db).load(currentUser(), archive))
         if (const auto saved = PrintStyle::fromXml(*stored)) {
             style.page = saved->page;
+            style.fitWidth = saved->fitWidth;
             style.title = saved->title;
         }
     styleXml = style.toXml();

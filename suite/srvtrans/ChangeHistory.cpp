@@ -164,8 +164,8 @@ void ChangeHistory::recordAll(const QString& archive, const QString& userId,
 QVector<HistoryEntry> ChangeHistory::read(const QString& archive,
                                           const std::optional<QString>& key) {
     QString sql = QStringLiteral(
-        "SELECT h.dWhen, h.cUserId, u.cUser_Name, h.cAction, h.cKeyValue, h.cField, "
-        "h.cOldValue, h.cNewValue FROM tarvo_history h LEFT JOIN tarvo_user u ON "
+        "SELECT h.dWhen, h.cUserId, u.cUser_Name, h.cSessionUser, h.cAction, h.cKeyValue, "
+        "h.cField, h.cOldValue, h.cNewValue FROM tarvo_history h LEFT JOIN tarvo_user u ON "
         "u.cUser_Id = h.cUserId WHERE h.cArchive = ?");
     QVariantList params{archive.toLower()};
     if (key) {
@@ -179,7 +179,7 @@ QVector<HistoryEntry> ChangeHistory::read(const QString& archive,
     for (const auto& row : r.rows)
         entries.push_back({row[0].toString().left(19), row[1].toString(), row[2].toString(),
                            row[3].toString(), row[4].toString(), row[5].toString(),
-                           row[6].toString(), row[7].toString()});
+                           row[6].toString(), row[7].toString(), row[8].toString()});
     return entries;
 }
 

@@ -31,7 +31,8 @@ struct HistoryEntry {
     QString when; ///< "yyyy-MM-dd HH:mm:ss", the database's local time
     QString userId;
     QString userName;
-    QString action; ///< Add, Modify or Delete
+    QString sessionUser; ///< the server's login role, or the operating-system account on a file
+    QString action;      ///< Add, Modify or Delete
     QString key;
     QString field; ///< the column's name
     QString before;

@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kTextSize = 255;
 
-const char* const kFields[] = {"dWhen",     "cUserId", "cUserName", "cAction",
-                               "cKeyValue", "cField",  "cOldValue", "cNewValue"};
+const char* const kFields[] = {"dWhen",     "cUserId", "cUserName",  "cSessionUser", "cAction",
+                               "cKeyValue", "cField",  "cFieldName", "cOldValue",    "cNewValue"};
 
 /// Flags read as the lists show them, yes or no.
 QString shown(const DictField* field, const QString& value, const ResourceTable& texts) {
@@ -53,9 +53,9 @@ RecordsetPtr ClsHistory::History(ClsCommonPtr& db, const QString& archive, const
         for (const HistoryEntry& e : entries) {
             const DictField* f = dict.find(archive, e.field);
             const QString caption = f ? f->caption(language) : QString();
-            rs->appendRow({e.when, e.userId, e.userName, e.action, e.key,
-                           caption.isEmpty() ? e.field : caption, shown(f, e.before, texts),
-                           shown(f, e.after, texts)});
+            rs->appendRow({e.when, e.userId, e.userName, e.sessionUser, e.action, e.key,
+                           caption.isEmpty() ? e.field : caption, e.field,
+                           shown(f, e.before, texts), shown(f, e.after, texts)});
         }
     } catch (const DbError& e) {
         errText = QCoreApplication::translate("tarvo::suite::DbError", "读取修改记录失败：%1")

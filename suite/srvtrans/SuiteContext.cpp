@@ -31,6 +31,9 @@ void useQtTranslations(const QString& language) {
     for (const auto& [name, dir] :
          {std::pair{QStringLiteral("qtbase"), qtDir},
           std::pair{QStringLiteral("tarvosuite"), dataFile(QStringLiteral("translations"))}}) {
+        // Qt speaks English by itself; its English file would only stand in its way.
+        if (name == u"qtbase" && locale.language() == QLocale::English)
+            continue;
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(locale, name, QStringLiteral("_"), dir)) {
             QCoreApplication::installTranslator(translator.get());

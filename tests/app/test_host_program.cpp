@@ -87,15 +87,29 @@ TEST(HostProgram, AnEnglishSessionRefusesInEnglishOnly) {
     }
 }
 
-TEST(HostProgram, ACardThatCannotOpenEndsTheRunWithItsReason) {
+TEST(HostProgram, AnEmptyListRefusesOnlyTheCardThatNeedsARecord) {
     TempDatabase temp;
     QTemporaryDir dir;
     tarvo::suite::AccountDatabase::open(temp.name())->sql().exec("delete from bank");
-    const Outcome out = runHost({"--db", temp.name(), "--archive", "bank", "--card", "Modify",
-                                 "--screenshot", dir.filePath("card.png")});
-    EXPECT_FALSE(out.crashed);
-    EXPECT_NE(out.status, 0);
-    EXPECT_TRUE(out.errors.contains("没有记录")) << out.errors.toStdString();
+    const auto run = [&](const char* command) {
+        return runHost({"--db", temp.name(), "--archive", "bank", "--card", command, "--screenshot",
+                        dir.filePath(QStringLiteral("%1.png").arg(command))});
+    };
+    const Outcome modify = run("Modify");
+    EXPECT_FALSE(modify.crashed);
+    EXPECT_NE(modify.status, 0);
+    EXPECT_TRUE(modify.errors.contains("没有记录")) << modify.errors.toStdString();
+    // An import into an empty archive is how a migration starts.
+    for (const char* command : {"Import", "History", "Add"}) {
+        const Outcome out = run(command);
+        EXPECT_EQ(out.status, 0) << command << ": " << out.errors.toStdString();
+        EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("%1.png").arg(command)))) << command;
+    }
+    // The preview of an empty list is the list's to refuse, with its own reason.
+    const Outcome preview = run("Preview");
+    EXPECT_NE(preview.status, 0);
+    EXPECT_TRUE(preview.errors.contains("没有可以输出的数据")) << preview.errors.toStdString();
+    EXPECT_FALSE(preview.errors.contains("修改卡片")) << preview.errors.toStdString();
 }
 
 TEST(HostProgram, AGoodRunSavesItsPictureAndSucceeds) {

@@ -383,7 +383,8 @@ TEST_F(BankAccountCard, AnAccountNumberThatBreaksItsBanksLengthIsExplainedAndSav
     const QStringList asked = recording->callsOf("MsgBox");
     ASSERT_EQ(asked.size(), 1) << "the question alone, without the leave message again";
     EXPECT_TRUE(asked[0].startsWith("MsgBox(" + tooShort +
-                                    "\nres:Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway,36,"))
+                                    "\nres:Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway,36,"
+                                    "res:Tarvo.AA.ARCHIVE.COMMON.question)"))
         << asked[0].toStdString();
     EXPECT_TRUE(number->hasFocus());
 

@@ -137,7 +137,7 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
         FrmZAM card;
         card.InitData(1, qint16(w.m_KeyCol), 1, w.comVar());
         EXPECT_EQ(card.caption(),
-                  "res:Tarvo.AA.ARCHIVE.COMMON.addarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+                  "res:Tarvo.AA.ARCHIVE.COMMON.addarch|res:Tarvo.AA.ARCHIVE.aa_bankrec");
         for (const char* code : {"961", "962"}) {
             edit(card, "EdtcBankCode")->setText(code);
             edit(card, "EdtcBankName")->setText(QStringLiteral("新银行") + code);
@@ -155,7 +155,7 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
         EXPECT_FALSE(card.added());
         EXPECT_EQ(card.status(), 2);
         EXPECT_EQ(card.caption(),
-                  "res:Tarvo.AA.ARCHIVE.COMMON.modifyarch|res:Tarvo.AA.ARCHIVE.aa_bankarch");
+                  "res:Tarvo.AA.ARCHIVE.COMMON.modifyarch|res:Tarvo.AA.ARCHIVE.aa_bankrec");
         const int again = h.sql.size();
         EXPECT_TRUE(run(card, "Next"));
         EXPECT_EQ(listRefreshes(h, again), 0) << "refreshed once only";

@@ -1,17 +1,22 @@
 // An accountant's session with the company's bank accounts of the online-banking flavour: two
 // accounts added with everything picked from the lookups, a walk, a change, a refused save,
-// and leaving.
+// and leaving; and an English session that reads an account's change history.
 #include "AccountDatabase.h"
 #include "CardControl.h"
 #include "ClassRegistry.h"
+#include "ClsCommon.h"
 #include "ComponentHarness.h"
 #include "ComponentRegistration.h"
+#include "FrmHistory.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
+#include "Grid.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
+#include "PrintControl.h"
 #include "RefEdit.h"
 #include "Script.h"
+#include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
 
@@ -21,7 +26,11 @@
 #include <QDialog>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -187,4 +196,130 @@ TEST(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
     }
     EXPECT_EQ(stored, QStringList({"81|622281||人民币|102|广东省|广州市|100201|2",
                                    "82|622282|改过的账户名称|人民币|105|广东省|深圳市|100202|2"}));
+}
+
+namespace {
+
+QString accountXml(const char* bank, const char* ledger, int property, int sign,
+                   const char* balance) {
+    return QStringLiteral("<Bank><cBCode>H1</cBCode><cBAccount>6222 0001</cBAccount><cAccName>历史"
+                          "</cAccName><cCurrencyName>人民币</cCurrencyName><bBflag>0</bBflag>"
+                          "<cBName>支行</cBName><cBankCode>%1</cBankCode><cCode>%2</cCode>"
+                          "<iAccProperty>%3</iAccProperty><iSignFlag>%4</iSignFlag>"
+                          "<fCurBalance>%5</fCurBalance></Bank>")
+        .arg(QLatin1String(bank), QLatin1String(ledger))
+        .arg(property)
+        .arg(sign)
+        .arg(QLatin1String(balance));
+}
+
+} // namespace
+
+TEST(EndToEnd, AnEnglishClerkReadsAnAccountsHistoryAsTheCardAndTheListShowIt) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    suite::registerSuiteClasses();
+    tarvoArchiveRegisterClasses();
+    suite::setSessionLanguage("en-US");
+    const auto restore = qScopeGuard([] {
+        suite::setSessionLanguage("zh-CN");
+        suite::setUnattendedExportPath({});
+    });
+    QString error;
+    auto login = suite::Login::logIn(temp.name(), "demo", error);
+    ASSERT_TRUE(login) << error.toStdString();
+    {
+        suite::setCurrentUser("demo");
+        auto db = std::make_shared<suite::ClsCommon>();
+        db->Init(temp.name());
+        QString xml = accountXml("102", "100201", 0, 1, "1234567.8");
+        ASSERT_TRUE(db->Add(xml, "bank", error)) << error.toStdString();
+        xml = accountXml("104", "100203", 2, 0, "12345.6");
+        ASSERT_TRUE(db->Modify(xml, "bank", error)) << error.toStdString();
+    }
+    const QString csv = dir.filePath("history.csv");
+
+    FrmMain* list = nullptr;
+    QString cardTitle, questionTitle;
+    QMessageBox::Icon questionIcon = QMessageBox::NoIcon;
+    QMap<QString, QStringList> changed; // field caption: before, after
+    QStringList logins;
+    QRect historyFrame, room;
+    const auto history = [] { return visible<FrmHistory>(); };
+    std::vector<Script::Step> steps;
+    steps.push_back({"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
+                     [&] { list->DoCommand("Add"); }});
+    steps.push_back({"the card", [] { return card() != nullptr; },
+                     [&] {
+                         cardTitle = card()->windowTitle();
+                         commit(field("EdtcAccName"), QStringLiteral("未保存"));
+                         card()->close();
+                     }});
+    steps.push_back({"the question on leaving", [] { return messageBox() != nullptr; },
+                     [&] {
+                         questionTitle = messageBox()->windowTitle();
+                         questionIcon = messageBox()->icon();
+                         messageBox()->button(QMessageBox::Yes)->click();
+                     }});
+    steps.push_back({"the list again", [] { return !card() && !messageBox(); },
+                     [&] {
+                         // A list in the screen's far corner: its history must not go off it.
+                         room = list->screen()->availableGeometry();
+                         list->setGeometry(room.right() - 300, room.bottom() - 200, 640, 400);
+                         suite::setUnattendedExportPath(csv);
+                         list->DoCommand("History");
+                     }});
+    steps.push_back({"the history", [&] { return history() != nullptr; },
+                     [&] {
+                         FrmHistory* w = history();
+                         historyFrame = w->frameGeometry();
+                         suite::Grid* g = w->grid();
+                         for (int r = 1; r < g->Rows(); ++r) {
+                             logins << g->TextMatrix(r, FrmHistory::Session);
+                             if (!g->TextMatrix(r, FrmHistory::Before).isEmpty())
+                                 changed[g->TextMatrix(r, FrmHistory::Field)] = {
+                                     g->TextMatrix(r, FrmHistory::Before),
+                                     g->TextMatrix(r, FrmHistory::After)};
+                         }
+                         w->DoCommand("SaveFile");
+                         w->close();
+                     }});
+    steps.push_back({"the export's message", [] { return messageBox() != nullptr; },
+                     [] { messageBox()->button(QMessageBox::Ok)->click(); }});
+    steps.push_back({"leaving", [&] { return !history(); }, [&] { list->close(); }});
+    Script script(std::move(steps));
+
+    auto component = createObject<ITarvoArchive>("TarvoArchive.ITarvoArchive");
+    component->Show(login, "bank", "NB");
+
+    ASSERT_TRUE(script.finished()) << "stopped waiting on " << script.waitingOn();
+    EXPECT_EQ(cardTitle, "Add Bank Account") << "one record: singular";
+    EXPECT_EQ(questionTitle, "Question");
+    EXPECT_EQ(questionIcon, QMessageBox::Question);
+    EXPECT_TRUE(room.contains(historyFrame))
+        << historyFrame.x() << "," << historyFrame.y() << " " << historyFrame.width() << "x"
+        << historyFrame.height();
+
+    const QMap<QString, QStringList> expected{
+        {"Bank", {"中国工商银行", "中国银行"}},
+        {"Ledger Account", {"100201 工商银行存款", "100203 中国银行存款"}},
+        {"Account Property", {"Basic deposit account", "Other account"}},
+        {"Signing Flag", {"Check payment accounts only", "Check receiving and payment accounts"}},
+        {"Current Balance", {"1,234,567.80", "12,345.60"}}};
+    EXPECT_EQ(changed, expected);
+    const auto stored = suite::AccountDatabase::open(temp.name())
+                            ->sql()
+                            .query("select distinct cSessionUser from tarvo_history");
+    ASSERT_EQ(stored.rows.size(), 1);
+    const QString login0 = stored.rows[0][0].toString();
+    EXPECT_FALSE(login0.isEmpty());
+    EXPECT_EQ(logins.size(), logins.count(login0)) << "every change names who was logged in";
+
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    for (const char* shown : {"Basic deposit account", "100203 中国银行存款", "\"1,234,567.80\""})
+        EXPECT_TRUE(written.contains(QString::fromUtf8(shown))) << shown << "\n"
+                                                                << written.toStdString();
+    EXPECT_FALSE(written.contains(",1234567.8,")) << "no stored amounts";
 }

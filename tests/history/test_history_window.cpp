@@ -8,6 +8,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -182,4 +183,66 @@ TEST_F(HistoryWindowTest, ExportWritesTheRowsTheFilterShows) {
     EXPECT_TRUE(text.contains("原值")) << text.toStdString();
     EXPECT_TRUE(text.contains("\"改名 \"\"银行\"\"\"")) << "quoted as CSV quotes";
     EXPECT_FALSE(text.contains("临时银行")) << "rows the filter hides stay out";
+}
+
+TEST_F(HistoryWindowTest, AnAccountsCodesShowAsTheListAndTheCardShowThem) {
+    QMap<QString, QStringList> changed; // field caption: before, after
+    QStringList logins;
+    QString stored;
+    withList("bank", "NB", [&](FrmMain& w) {
+        ArchiveSession& s = ArchiveSession::current();
+        QString err;
+        const auto save = [&](const char* bank, const char* ledger, int property, int sign,
+                              const char* balance, bool modify) {
+            QString x =
+                QStringLiteral("<Bank><cBCode>H1</cBCode><cBAccount>6222 0001</cBAccount><cAccName>"
+                               "历史</cAccName><cCurrencyName>人民币</cCurrencyName><bBflag>0"
+                               "</bBflag><cBName>支行</cBName><cBankCode>%1</cBankCode><cCode>%2"
+                               "</cCode><iAccProperty>%3</iAccProperty><iSignFlag>%4</iSignFlag>"
+                               "<fCurBalance>%5</fCurBalance></Bank>")
+                    .arg(QLatin1String(bank), QLatin1String(ledger))
+                    .arg(property)
+                    .arg(sign)
+                    .arg(QLatin1String(balance));
+            return modify ? s.SrvDB->Modify(x, "bank", err) : s.SrvDB->Add(x, "bank", err);
+        };
+        QString bank = "<AA_Bank><cBankCode>901</cBankCode><cBankName>将撤销的银行</cBankName>"
+                       "</AA_Bank>";
+        ASSERT_TRUE(s.SrvDB->Add(bank, "aa_bank", err)) << err.toStdString();
+        ASSERT_TRUE(save("901", "100201", 0, 1, "1234567.8", false)) << err.toStdString();
+        ASSERT_TRUE(save("102", "100203", 1, 0, "12345.6", true)) << err.toStdString();
+        // A bank no account uses any more may go; the history still names its code.
+        QVariant gone = QStringLiteral("901");
+        ASSERT_TRUE(s.SrvDB->Delete(gone, "cBankCode", "aa_bank", err, "demo"))
+            << err.toStdString();
+        QString sql = "select distinct cSessionUser from tarvo_history";
+        stored = s.SrvDB->OpenX(sql)->Value("cSessionUser").toString();
+        w.DataRefresh(QString());
+        auto watch = whenModal<FrmHistory>([&](FrmHistory& hw) {
+            suite::Grid* g = hw.grid();
+            for (int r = 1; r < g->Rows(); ++r) {
+                logins << g->TextMatrix(r, FrmHistory::Session);
+                if (g->TextMatrix(r, FrmHistory::Key) == u"H1" &&
+                    !g->TextMatrix(r, FrmHistory::Before).isEmpty())
+                    changed[g->TextMatrix(r, FrmHistory::Field)] = {
+                        g->TextMatrix(r, FrmHistory::Before), g->TextMatrix(r, FrmHistory::After)};
+            }
+            hw.close();
+        });
+        w.DoCommand("History");
+    });
+    const QMap<QString, QStringList> expected{
+        {"所属银行", {"901", "中国工商银行"}},
+        {"对应科目", {"100201 工商银行存款", "100203 中国银行存款"}},
+        {"账户属性",
+         {"res:Tarvo.AA.ARCHIVE.COMMON.iaccproperty0",
+          "res:Tarvo.AA.ARCHIVE.COMMON.iaccproperty1"}},
+        // The stored 1 shows the first text, as in the list.
+        {"签约标志",
+         {"res:Tarvo.AA.ARCHIVE.COMMON.isignflag0", "res:Tarvo.AA.ARCHIVE.COMMON.isignflag1"}},
+        // With the decimals of the display style, as the card formats them.
+        {"当前余额", {"1234567.80", "12345.60"}}};
+    EXPECT_EQ(changed, expected);
+    EXPECT_FALSE(stored.isEmpty());
+    EXPECT_EQ(logins.count(stored), logins.size()) << "every change names who was logged in";
 }

@@ -115,6 +115,34 @@ TEST_F(ImportTest, AnAccountsPropertyIsTakenByItsWordOrCodeAndNothingElse) {
     EXPECT_EQ(stored("iAccProperty", "03"), "1");
 }
 
+TEST_F(ImportTest, ABankAndALedgerAccountAreTakenByTheirCodeOrTheirNameAsTheCardTakesThem) {
+    // A bank named like another bank's code: the code matching exactly wins, as in the card.
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('901', '104')");
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QString file = write("banks.csv",
+                                   QStringLiteral("编码,所属银行,对应科目\r\n"
+                                                  "01,104,100202\r\n"
+                                                  "02,中国工商银行,工商银行存款\r\n"
+                                                  "03,999,100203\r\n"
+                                                  "04,104,1002\r\n"),
+                                   "UTF-8");
+        EXPECT_TRUE(withPreview(w, file, [&](FrmImport& p) {
+            EXPECT_EQ(verdicts(p), QStringList({"修改", "修改", "拒绝", "拒绝"}));
+            const QStringList reasons = column(p, 2);
+            EXPECT_EQ(reasons[2], "银行档案中没有名为“999”的银行");
+            // 1002 is a ledger account, but not one an account can post to.
+            EXPECT_EQ(reasons[3], "会计科目中没有名为“1002”的末级科目");
+            importButton(p)->click();
+        }));
+    });
+    EXPECT_EQ(stored("cBankCode", "01"), "104");
+    EXPECT_EQ(stored("cCode", "01"), "100202");
+    EXPECT_EQ(stored("cBankCode", "02"), "102");
+    EXPECT_EQ(stored("cCode", "02"), "100201");
+    EXPECT_EQ(stored("cBankCode", "03"), "104") << "a refused row changes nothing";
+    EXPECT_EQ(stored("cCode", "04"), "100204");
+}
+
 TEST_F(ImportTest, NumbersASpreadsheetRewroteAreRefusedAndNothingDamagedIsStored) {
     // The demo accounts as a spreadsheet saves them: codes without their leading zeros, numbers
     // past 15 digits in exponent notation.

@@ -90,8 +90,13 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
 
     auto rs = std::make_shared<Recordset>(fields, std::move(cells));
     ListGridSource source(rs, {"否", "是"}, {"收", "付"}, {"基本户", "一般户", "专用户"});
-    for (int c = 1; c <= n; ++c)
-        source.setShown(c, c == n ? Shown::AsIs : shown[(c - 1) % kinds]);
+    for (int c = 1; c <= n; ++c) {
+        const Shown kind = c == n ? Shown::AsIs : shown[(c - 1) % kinds];
+        if (kind == Shown::Amount)
+            source.setAmount(c, 2);
+        else
+            source.setShown(c, kind);
+    }
     for (int row = 0; row < source.rowCount(); ++row) {
         for (int c = 0; c <= n; ++c) {
             QByteArray out = "前";
@@ -116,12 +121,11 @@ TEST(ListGridSource, AmountsShowAsTheCardShowsThemWhateverTheEngineStoredAndOthe
     cells.endRow();
     cells.addNull(0);
     cells.endRow();
-    auto rs = std::make_shared<Recordset>(
-        QVector<FieldInfo>{{"fCurBalance", ado::adCurrency, 8}}, std::move(cells));
+    auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{{"fCurBalance", ado::adCurrency, 8}},
+                                          std::move(cells));
     ListGridSource source(rs, {"否", "是"}, {"收", "付"}, {});
-    source.setShown(1, ListGridSource::Shown::Amount);
     const auto shown = [&](int decimals) {
-        source.setAmountDecimals(decimals);
+        source.setAmount(1, decimals);
         QStringList texts;
         for (int row = 0; row < source.rowCount(); ++row)
             texts << source.text(row, 1);

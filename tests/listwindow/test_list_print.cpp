@@ -4,6 +4,7 @@
 #include "PrintData.h"
 #include "PrintPreviewDialog.h"
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -95,13 +96,20 @@ TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUs
         EXPECT_EQ(callsSince(m).filter("SavePrnStyle").size(), 0);
 
         *seen = false;
-        auto confirm = onNextDialog<QPageSetupDialog>(seen, [](QPageSetupDialog& d) {
+        bool offeredFit = false;
+        auto confirm = onNextDialog<QPageSetupDialog>(seen, [&](QPageSetupDialog& d) {
             d.findChild<QRadioButton*>("portrait")->click();
             d.findChild<QDoubleSpinBox*>("topMargin")->setValue(25);
+            auto* fit = d.findChild<QCheckBox*>("PrnFitWidth");
+            if (fit) {
+                offeredFit = fit->isVisible() && !fit->isChecked() && fit->text() == "适应页宽";
+                fit->click();
+            }
             d.accept();
         });
         w.DoCommand("SETUP");
         EXPECT_TRUE(*seen);
+        EXPECT_TRUE(offeredFit) << "fitting to the page width is offered, off at first";
         const QStringList saves = h.pub()->callsOf("SavePrnStyle");
         ASSERT_EQ(saves.size(), 1);
         EXPECT_TRUE(saves[0].startsWith("SavePrnStyle(aa_bank,<PrintStyle"))
@@ -111,21 +119,26 @@ TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUs
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->page.orientation(), QPageLayout::Portrait);
     EXPECT_NEAR(stored->page.margins(QPageLayout::Millimeter).top(), 25, 0.5);
+    EXPECT_TRUE(stored->fitWidth);
 
     // A new window of the same archive offers the stored page set-up.
     withList("aa_bank", "", [&](FrmMain& w) {
         auto seen = std::make_shared<bool>(false);
         bool portrait = false;
         double top = 0;
+        bool fitted = false;
         auto look = onNextDialog<QPageSetupDialog>(seen, [&](QPageSetupDialog& d) {
             portrait = d.findChild<QRadioButton*>("portrait")->isChecked();
             top = d.findChild<QDoubleSpinBox*>("topMargin")->value();
+            const auto* fit = d.findChild<QCheckBox*>("PrnFitWidth");
+            fitted = fit && fit->isChecked();
             d.reject();
         });
         w.DoCommand("SetUp");
         EXPECT_TRUE(*seen);
         EXPECT_TRUE(portrait);
         EXPECT_NEAR(top, 25, 0.5);
+        EXPECT_TRUE(fitted);
     });
 }
 

@@ -2,10 +2,11 @@
 # Installs the build under a temporary root as the package lays it out, and checks what a clerk
 # and a host developer get from there: the desktop entry and metadata pass Debian's checkers,
 # the program runs from the staged paths with the staged libraries and data (no
-# LD_LIBRARY_PATH), and the example host builds and runs against the staged development files.
-# Arguments: BUILD_DIR SOURCE_DIR CXX_COMPILER CXX_FLAGS EXE_LINKER_FLAGS
+# LD_LIBRARY_PATH), and the example host the development package ships builds and runs against
+# the staged development files.
+# Arguments: BUILD_DIR CXX_COMPILER CXX_FLAGS EXE_LINKER_FLAGS
 set -euo pipefail
-build=$1 source=$2 cxx=$3 cxxflags=$4 ldflags=$5
+build=$1 cxx=$2 cxxflags=$3 ldflags=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -21,14 +22,25 @@ DESTDIR=$stage cmake --install "$build" >/dev/null
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 root=$stage$prefix
 
-desktop=$(echo "$root"/share/applications/*.desktop)
-desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+# One menu entry per archive: the bank archive and the company's bank accounts, each named in
+# English and in Chinese, so that the menu speaks the desktop's language as the program does.
+archives=""
+for desktop in "$root"/share/applications/*.desktop; do
+    desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon installed"
+    program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+    [ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
+    grep -q '^Name=[A-Za-z]' "$desktop" || fail "$desktop has no English name"
+    grep -q '^Name\[zh_CN\]=' "$desktop" || fail "$desktop has no Chinese name"
+    # The program takes its language from the desktop's locale, as the entry's name does.
+    ! grep -q -- '--lang' "$desktop" || fail "$desktop fixes the language"
+    archives+="$(sed -n 's/^Exec=.*--archive \([a-z_]*\).*/\1/p' "$desktop") "
+done
+[ "$(tr ' ' '\n' <<<"$archives" | sort | xargs)" = "aa_bank bank" ] ||
+    fail "the menu entries open $archives instead of the bank archive and the bank accounts"
 appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml ||
     fail "appstreamcli refused the metainfo"
-icon=$(sed -n 's/^Icon=//p' "$desktop")
-[ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon installed"
-program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
-[ -x "$root/bin/$program" ] || fail "the menu entry starts $program, which is not installed"
 
 host=$root/bin/tarvo-archive
 version=$("$host" --version | sed -n 's/^tarvo-archive \([0-9][0-9.]*\)$/\1/p')
@@ -70,12 +82,15 @@ mv "$data/seed.away" "$data/seed"
 [ "$(head -c 4 "$work/list.png" | tail -c 3)" = PNG ] || fail "no PNG picture"
 [ -s "$HOME/.local/share/TarvoArchive/account.db" ] || fail "no database in the user's folder"
 
-# The example host, against the staged development files alone.
+# The example host as the development package ships it, against the staged development files
+# alone.
+example=$root/share/doc/libtarvoarchive-dev/examples/host
+[ -f "$example/CMakeLists.txt" ] || fail "no example host in the staged documentation"
 # Paths under the temporary folder are written relative, so a second run reuses the cache.
 export CCACHE_BASEDIR=$work CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$source/examples/host" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+cmake -S "$example" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
     -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" \
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 cmake --build "$work/example" >/dev/null || fail "the example host does not build"
@@ -94,7 +109,7 @@ libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
 linked=$work/linked
 mkdir "$linked"
 ln -s "$root/$libdir" "$linked/lib"
-cmake -S "$source/examples/host" -B "$work/example-norpath" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+cmake -S "$example" -B "$work/example-norpath" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
     -DCMAKE_SKIP_RPATH=ON -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" \
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 cmake --build "$work/example-norpath" >/dev/null || fail "the example host without a search path"

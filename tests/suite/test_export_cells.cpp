@@ -3,6 +3,7 @@
 #include "PrintControl.h"
 #include "PrintData.h"
 #include "XlsxSheet.h"
+#include "XlsxWidths.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,10 +22,12 @@ struct ExportCells : ::testing::Test {
 
     /// The control given one column of each caption, ADO type and decimals, and these rows.
     void load(const QVector<std::tuple<QString, int, int>>& columns,
-              const QVector<QStringList>& rows, const QString& title = QString()) {
+              const QVector<QStringList>& rows, const QString& title = QString(),
+              const QPageLayout& page = PrintStyle::defaultPage(4000), bool fitWidth = false) {
         PrintStyle style;
         style.title = title;
-        style.page = PrintStyle::defaultPage(4000);
+        style.page = page;
+        style.fitWidth = fitWidth;
         QStringList typeList;
         QStringList sizeList;
         for (const auto& [caption, type, decimals] : columns) {
@@ -124,4 +127,63 @@ TEST_F(ExportCells, AWorkbookTakesWhateverTitleTheListHasForItsSheetName) {
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->at("A2").value, "007");
     }
+}
+
+TEST_F(ExportCells, AWorkbooksColumnsAreAsWideAsTheirCaptionAndWidestValueWithinACap) {
+    // The widest name comes last, past any first rows a sample would look at.
+    QVector<QStringList> rows = {{"01", "示例公司工行基本户", "1234567.8", "短"},
+                                 {"0002", "短名", "-5", QString(200, u'长')}};
+    for (int i = 0; i < 300; ++i)
+        rows << QStringList{QString::number(i), "账户", "1", ""};
+    rows << QStringList{"9", "示例公司建设银行上海浦东分行一般户", "0", ""};
+    load({{"编码", 202, -1}, {"账户名称", 202, -1}, {"当前余额", 6, 2}, {"备注", 202, -1}},
+         rows);
+    const QString path = dir.filePath("widths.xlsx");
+    ASSERT_EQ(exportTo(path), 0) << lastExportOutcome().error.toStdString();
+    const auto sheet = XlsxSheet::read(path);
+    ASSERT_TRUE(sheet);
+    // A spreadsheet stores a width with a fraction of a character of its own for the margins.
+    EXPECT_NEAR(sheet->columnWidth(1), 6, 1) << "the caption 编码 (4) is wider than any code";
+    EXPECT_NEAR(sheet->columnWidth(2), 35, 1) << "17 ideographs count 34";
+    EXPECT_NEAR(sheet->columnWidth(3), 13, 1) << "1,234,567.80 as its format shows it";
+    EXPECT_NEAR(sheet->columnWidth(4), XlsxWidths::kCap, 1) << "200 ideographs, capped";
+    EXPECT_EQ(sheet->at("B304").value, "示例公司建设银行上海浦东分行一般户");
+    EXPECT_NE(sheet->pageSetup("orientation"), "landscape") << "a portrait list stays portrait";
+    EXPECT_EQ(sheet->pageSetup("fitToPage"), "") << "not fitted unless the clerk said so";
+}
+
+TEST_F(ExportCells, AWorkbookPrintsWithTheListsOrientationAndFitToItsWidth) {
+    const QPageLayout landscape(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    load({{"编码", 202, -1}}, {{"007"}}, QString(), landscape, true);
+    const QString path = dir.filePath("fitted.xlsx");
+    ASSERT_EQ(exportTo(path), 0) << lastExportOutcome().error.toStdString();
+    const auto sheet = XlsxSheet::read(path);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->pageSetup("orientation"), "landscape");
+    EXPECT_EQ(sheet->pageSetup("fitToPage"), "1");
+    // One page across: a workbook leaves out the width when it is the one page it means.
+    EXPECT_TRUE(QStringList({"", "1"}).contains(sheet->pageSetup("fitToWidth")));
+    EXPECT_EQ(sheet->pageSetup("fitToHeight"), "0") << "as many pages down as the rows need";
+}
+
+TEST(XlsxWidths, TextsCountIdeographsTwiceAndTheirLongestLineNumbersAsTheirFormatShowsThem) {
+    const auto width = [](const char* text) { return XlsxWidths::textWidth(QByteArray(text)); };
+    EXPECT_EQ(width("6222021234567890123"), 19);
+    EXPECT_EQ(width("示例公司"), 8);
+    EXPECT_EQ(width("ＡＢ（甲）"), 10) << "full-width forms";
+    EXPECT_EQ(width("Café"), 4) << "a two-byte letter is one";
+    EXPECT_EQ(width("𠀀a"), 3) << "a supplementary-plane ideograph is two";
+    EXPECT_EQ(width("两行\r\n地址很长的一行"), 14);
+    EXPECT_EQ(width(""), 0);
+
+    XlsxWidths w({"金额", "序号", "数量"});
+    w.seeNumber(0, -1234567.8, 2, true);
+    EXPECT_DOUBLE_EQ(w.width(0), 14) << "-1,234,567.80 and a character's room";
+    w.seeNumber(1, 119989, 0, false);
+    EXPECT_DOUBLE_EQ(w.width(1), 7) << "a count without separators";
+    w.seeNumber(2, 999.5, -1, true);
+    EXPECT_DOUBLE_EQ(w.width(2), 12) << "General shows at most 11 characters";
+    w.seeNumber(2, 5, -1, true);
+    EXPECT_DOUBLE_EQ(w.width(2), 12) << "a narrower value keeps the width";
 }

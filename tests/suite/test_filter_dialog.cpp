@@ -315,3 +315,33 @@ TEST(FilterDialog, TheFilterInForceReopensToBeCorrectedOrCleared) {
     EXPECT_FALSE(canClear);
     EXPECT_EQ(lines, QStringList({""}));
 }
+
+TEST(FilterDialog, BothDialogsTakeTheListWindowsTitleInTheSessionLanguage) {
+    Pub pub;
+    ListStandIn list;
+    tarvo::LoginPtr nobody;
+    QString condition;
+    QStringList titles;
+    auto cancelled = [&](QDialog& d) {
+        titles << d.windowTitle();
+        d.reject();
+    };
+    // The list's title as an English session shows it; the name handed over is the fixed
+    // Chinese one whatever the session speaks.
+    list.setWindowTitle("Company Bank Accounts");
+    {
+        auto watch = whenModal<QDialog>(cancelled);
+        pub.Find(nobody, "本单位开户银行", &list, condition);
+    }
+    {
+        auto watch = whenModal<QDialog>(cancelled);
+        pub.FindSet(nobody, "本单位开户银行", &list);
+    }
+    list.setWindowTitle(QString());
+    {
+        auto watch = whenModal<QDialog>(cancelled);
+        pub.Find(nobody, "本单位开户银行", &list, condition);
+    }
+    EXPECT_EQ(titles,
+              QStringList({"Company Bank Accounts", "Company Bank Accounts", "本单位开户银行"}));
+}

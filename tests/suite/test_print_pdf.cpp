@@ -1,6 +1,5 @@
 // A long bank-account list through the running component: its PDF read back with a real PDF
 // reader, and the desktop host's export for scripts.
-#include "AccountDatabase.h"
 #include "ComponentHarness.h"
 #include "ComponentRegistration.h"
 #include "FrmMain.h"
@@ -10,6 +9,7 @@
 #include "PdfGlyphNames.h"
 #include "PrintControl.h"
 #include "PrintData.h"
+#include "SampleAccounts.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
@@ -31,19 +31,11 @@ QString accountNumber(int i) {
 }
 
 void addAccounts(const QString& dbName) {
-    auto db = suite::AccountDatabase::open(dbName);
-    suite::Transaction tx(db->sql());
-    db->sql().exec("DELETE FROM bank");
+    QList<SampleAccount> accounts;
     for (int i = 1; i <= kAccounts; ++i)
-        db->sql().exec(
-            "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, bBflag, "
-            "bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, fCurBalance, "
-            "cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', '人民币', 0, 0, "
-            "'中国工商银行北京海淀支行', '102', '北京市', '海淀区', '北京市海淀区示例路1号', ?, "
-            "'100201', 0, 0)",
-            {QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
-             QStringLiteral("测试账户%1").arg(i), i * 10.5});
-    tx.commit();
+        accounts.append({QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
+                         QStringLiteral("测试账户%1").arg(i), i * 10.5});
+    storeSampleAccounts(dbName, accounts);
 }
 
 QString pdfText(const QString& pdf) {
@@ -52,6 +44,16 @@ QString pdfText(const QString& pdf) {
     EXPECT_TRUE(reader.waitForFinished(60000));
     EXPECT_EQ(reader.exitCode(), 0);
     return QString::fromUtf8(reader.readAllStandardOutput());
+}
+
+/// The title a PDF reader shows for the file.
+QString pdfTitle(const QString& pdf) {
+    QProcess info;
+    info.start("pdfinfo", {"-enc", "UTF-8", pdf});
+    EXPECT_TRUE(info.waitForFinished(60000));
+    static const QRegularExpression title(QStringLiteral("^Title:\\s*(.*)$"),
+                                          QRegularExpression::MultilineOption);
+    return title.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).trimmed();
 }
 
 struct LongListTest : ::testing::Test {
@@ -111,6 +113,7 @@ TEST_F(LongListTest, PdfOfAThousandAccountsHoldsEveryRowOnceAndAHeaderOnEveryPag
         EXPECT_TRUE(pages[p].contains(QStringLiteral("序号"))) << "header on page " << p + 1;
         EXPECT_TRUE(pages[p].contains(QStringLiteral("本单位开户银行"))) << "title on " << p + 1;
     }
+    EXPECT_EQ(pdfTitle(pdf), QStringLiteral("本单位开户银行")) << "the list's title, not its table";
     const QString all = pages.join(u'\n');
     static const QRegularExpression number(QStringLiteral("6222020\\d{12}"));
     QHash<QString, int> seen;
@@ -149,18 +152,10 @@ struct SearchablePdfTest : ::testing::Test {
         tarvoArchiveRegisterClasses();
         const QStringList names = {"银行存款户", "=SUM(1+1)", "行政户（银行）", "Account 1a2b",
                                    "基本户"};
-        auto db = suite::AccountDatabase::open(temp.name());
-        suite::Transaction tx(db->sql());
-        db->sql().exec("DELETE FROM bank");
+        QList<SampleAccount> accounts;
         for (int i = 0; i < names.size(); ++i)
-            db->sql().exec(
-                "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, "
-                "bBflag, bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, "
-                "fCurBalance, cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', "
-                "'人民币', 0, 0, '中国工商银行北京海淀支行', '102', '北京市', '海淀区', "
-                "'北京市海淀区示例路1号', ?, '100201', 0, 0)",
-                {QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
-        tx.commit();
+            accounts.append({QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
+        storeSampleAccounts(temp.name(), accounts);
     }
     void TearDown() override {
         suite::setUnattendedExportPath({});
@@ -253,6 +248,57 @@ TEST(PdfLayout, NumbersAndDatesNeverWrapWhileTextsStillDo) {
                 << text.toStdString();
         EXPECT_FALSE(text.contains(name)) << "a long name still wraps";
         EXPECT_TRUE(text.contains(name.left(4)));
+    }
+}
+
+TEST(PdfLayout, FittedToThePageWidthAllColumnsGoOnOnePageAndRowNumbersHaveNoSeparators) {
+    suite::PrintStyle style;
+    style.archive = "bank";
+    style.columns = {{"序号", 700, Qt::AlignHCenter, suite::CellKind::Number, 0}};
+    style.columns[0].grouped = false;
+    for (int i = 1; i <= 8; ++i)
+        style.columns << suite::PrintColumn{QStringLiteral("栏目%1").arg(i), 2500, Qt::AlignLeft,
+                                            suite::CellKind::Text, -1};
+    style.page = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    QString data;
+    suite::PrintDataWriter w(&data, {"银行账号", "001", "demo", "演示", "2026-12-08"});
+    for (const char* number : {"119989", "1234567"}) {
+        QStringList row = {number};
+        for (int i = 1; i <= 8; ++i)
+            row << QStringLiteral("值%1").arg(i);
+        w.writeRow(row);
+    }
+    w.finish();
+    QTemporaryDir dir;
+    for (const bool fit : {false, true}) {
+        SCOPED_TRACE(fit ? "fitted" : "in bands");
+        style.fitWidth = fit;
+        suite::PrintControl control;
+        QString styleXml = style.toXml();
+        ASSERT_EQ(control.SetDataStyleXML(data, true, styleXml, true, "Default"), 0);
+        const QString pdf = dir.filePath(fit ? "fitted.pdf" : "bands.pdf");
+        qint32 flags = 0;
+        QString types = QStringLiteral("3") + QStringLiteral(",202").repeated(8);
+        QString sizes = QStringLiteral("4") + QStringLiteral(",20").repeated(8);
+        ASSERT_EQ(control.ExportToFile(flags, types, sizes, pdf, QString()), 0);
+
+        QStringList pages = pdfText(pdf).split(u'\f');
+        if (pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        const QString text = pages.join(u'\n');
+        EXPECT_TRUE(text.contains("119989") && text.contains("1234567")) << text.toStdString();
+        EXPECT_FALSE(text.contains("119,989") || text.contains("1,234,567"));
+        EXPECT_EQ(pdfTitle(pdf), QStringLiteral("银行账号"));
+        if (!fit) {
+            EXPECT_GE(pages.size(), 3) << "the columns need three widths of the page";
+            EXPECT_FALSE(pages[0].contains(QStringLiteral("栏目8")));
+            continue;
+        }
+        ASSERT_EQ(pages.size(), 1);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_TRUE(pages[0].contains(QStringLiteral("栏目%1").arg(i))) << i;
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("值8")));
     }
 }
 

@@ -86,6 +86,8 @@ TEST_F(PrintServicesTest, StyleDataAndTypesDescribeTheShownColumnsInGridOrder) {
     EXPECT_EQ(s.columns[2].kind, CellKind::Number);
     EXPECT_EQ(s.columns[2].decimals, 2) << "amounts take the account's decimals";
     EXPECT_EQ(s.columns[2].align, Qt::AlignRight);
+    EXPECT_TRUE(s.columns[2].grouped);
+    EXPECT_FALSE(s.columns[0].grouped) << "row numbers are counts, printed without separators";
     EXPECT_EQ(s.columns[3].kind, CellKind::Date);
     EXPECT_EQ(s.columns[1].kind, CellKind::Text);
     EXPECT_EQ(s.columns[1].widthTwips, list.grid->ColWidth(1));
@@ -125,6 +127,7 @@ TEST_F(PrintServicesTest, AStoredPageSetUpIsPreferredAndColumnsStillFollowTheGri
     PrintStyle mine = style();
     mine.page = QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait,
                             QMarginsF(20, 25, 20, 25), QPageLayout::Millimeter);
+    mine.fitWidth = true;
     mine.columns.removeLast();
     pub.SavePrnStyle(db, "bank", mine.toXml());
 
@@ -132,10 +135,12 @@ TEST_F(PrintServicesTest, AStoredPageSetUpIsPreferredAndColumnsStillFollowTheGri
     const PrintStyle next = style();
     EXPECT_EQ(next.page.pageSize().id(), QPageSize::A3);
     EXPECT_NEAR(next.page.margins(QPageLayout::Millimeter).top(), 25, 0.01);
+    EXPECT_TRUE(next.fitWidth);
     EXPECT_EQ(next.columns.size(), 5) << "the grid's columns, not the stored ones";
 
     setCurrentUser("admin");
     EXPECT_EQ(style().page.pageSize().id(), QPageSize::A4) << "another user's set-up is theirs";
+    EXPECT_FALSE(style().fitWidth);
 }
 
 TEST_F(PrintServicesTest, StylesAreStoredInDatabasesThatPredateThemAndBadStylesAreRefused) {

@@ -280,12 +280,13 @@ TEST(PubCards, LeavingACardAsksOnlyWhenThereIsSomethingUnsaved) {
     EXPECT_TRUE(result);
 
     save->setEnabled(true);
-    QString text, name;
+    QString text, name, title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     EXPECT_TRUE(answeringBox(
         [&](QMessageBox* box) {
             text = box->text();
             name = box->objectName();
+            title = box->windowTitle();
             icon = box->icon();
             box->button(QMessageBox::Yes)->click();
         },
@@ -294,7 +295,8 @@ TEST(PubCards, LeavingACardAsksOnlyWhenThereIsSomethingUnsaved) {
     EXPECT_FALSE(cancel);
     EXPECT_EQ(text, "当前记录已修改，尚未保存。是否放弃修改？");
     EXPECT_EQ(name, "PubMsgBox");
-    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(icon, QMessageBox::Question) << "a question, not a warning";
+    EXPECT_EQ(title, "提问");
 
     answeringBox([](QMessageBox* box) { box->button(QMessageBox::No)->click(); },
                  [&] { result = pub.isSaveRs(&card, &cancel, nullptr); });

@@ -124,8 +124,7 @@ TEST(PubServices, AmountsShownWithThousandsSeparatorsSortAsNumbers) {
     grid->setCol(2);
     QString item = "Asc";
     pub.GridSortNew(nullptr, grid.get(), item);
-    EXPECT_EQ(column(*grid, 2),
-              QStringList({"", "-1,000.00", "9.50", "12.00", "1,234,567.80"}));
+    EXPECT_EQ(column(*grid, 2), QStringList({"", "-1,000.00", "9.50", "12.00", "1,234,567.80"}));
 }
 
 TEST(PubServices, SetGridRowFindsTheKeyOrPutsThePositionBack) {

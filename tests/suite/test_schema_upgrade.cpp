@@ -189,14 +189,13 @@ TEST(SchemaUpgrade, ADatabaseOfTheSeventhVersionShowsTheAccountPropertysWordsLef
     }
     expectCurrentShape(temp.name());
     auto db = AccountDatabase::open(temp.name());
-    EXPECT_EQ(scalar(*db, "SELECT iAlign FROM tarvo_colset_default WHERE cFld = 'iAccProperty'")
-                  .toInt(),
-              1);
-    EXPECT_EQ(scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'iAccProperty'")
-                  .toInt(),
-              1);
-    EXPECT_EQ(scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'fCurBalance'")
-                  .toInt(),
-              7)
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_default WHERE cFld = 'iAccProperty'").toInt(),
+        1);
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'iAccProperty'").toInt(),
+        1);
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'fCurBalance'").toInt(), 7)
         << "numbers stay right";
 }

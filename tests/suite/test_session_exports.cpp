@@ -1,7 +1,7 @@
 // A script's export in an English session: the PDF is painted on a thread of its own, and its
 // page heads and feet must speak the session's language as its captions do; the workbook and the
 // CSV carry English captions and English texts for flags and kinds.
-#include "AccountDatabase.h"
+#include "SampleAccounts.h"
 #include "TempDatabase.h"
 #include "XlsxSheet.h"
 
@@ -47,19 +47,12 @@ struct EnglishExport : ::testing::Test {
     QTemporaryDir dir;
 
     void SetUp() override {
-        auto db = suite::AccountDatabase::open(temp.name());
-        suite::Transaction tx(db->sql());
-        db->sql().exec("DELETE FROM bank");
+        QList<SampleAccount> accounts;
         for (int i = 1; i <= kAccounts; ++i)
-            db->sql().exec(
-                "INSERT INTO bank (cBCode, cBAccount, cAccName, dOpenAccDate, cCurrencyName, "
-                "bBflag, bPwdMng, cBName, cBankCode, cProvinceName, cCountyName, cOpenAccAddr, "
-                "fCurBalance, cCode, iAccProperty, iSignFlag) VALUES (?, ?, ?, '2024-01-31', "
-                "'人民币', ?, 0, '中国工商银行北京海淀支行', '102', '北京市', '海淀区', "
-                "'北京市海淀区示例路1号', 10.5, '100201', ?, ?)",
-                {codeOf(i), QStringLiteral("6222021%1").arg(i, 12, 10, QLatin1Char('0')),
-                 QStringLiteral("英文会话账户%1").arg(i), i % 2, i % 3, i % 2});
-        tx.commit();
+            accounts.append({codeOf(i),
+                             QStringLiteral("6222021%1").arg(i, 12, 10, QLatin1Char('0')),
+                             QStringLiteral("英文会话账户%1").arg(i), 10.5, i % 2, i % 3, i % 2});
+        storeSampleAccounts(temp.name(), accounts);
     }
 
     /// Exports the bank-account list of an English session into the named file.

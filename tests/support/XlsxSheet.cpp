@@ -75,6 +75,19 @@ std::optional<XlsxSheet> XlsxSheet::read(const QString& path) {
     QXmlStreamReader r(*sheetXml);
     while (!r.atEnd()) {
         r.readNext();
+        if (r.isStartElement() &&
+            (r.name() == QLatin1String("pageSetup") || r.name() == QLatin1String("pageSetUpPr"))) {
+            for (const QXmlStreamAttribute& a : r.attributes())
+                sheet.m_pageSetup.insert(a.name().toString(), a.value().toString());
+            continue;
+        }
+        if (r.isStartElement() && r.name() == QLatin1String("col")) {
+            const auto a = r.attributes();
+            for (int c = a.value(QLatin1String("min")).toInt();
+                 c > 0 && c <= a.value(QLatin1String("max")).toInt(); ++c)
+                sheet.m_widths.insert(c, a.value(QLatin1String("width")).toDouble());
+            continue;
+        }
         if (!r.isStartElement() || r.name() != QLatin1String("c"))
             continue;
         const QString ref = r.attributes().value(QLatin1String("r")).toString();

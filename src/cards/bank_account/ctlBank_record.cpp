@@ -9,6 +9,7 @@
 #include "ErrorHandling.h"
 #include "ModRef.h"
 #include "RefEdit.h"
+#include "ShownValues.h"
 #include "XmlTags.h"
 
 #include <QDate>
@@ -61,10 +62,8 @@ void ctlBank::FillAllFields(RecordsetPtr& RsCard) {
         EdtcProvinceName->setValue(text(RsCard, "cProvinceName"));
         EdtcCountyName->setValue(text(RsCard, "cCountyName"));
         EdtcOpenAccAddr->setText(text(RsCard, "cOpenAccAddr"));
-        const int decimals =
-            m_oPub->GetEleVal(m_ComVar->m_EleStyle, QStringLiteral("fcurbalance")).toInt();
-        EdtfCurBalance->setText(
-            m_oPub->FormatNum(RsCard->Value(QStringLiteral("fCurBalance")), decimals));
+        EdtfCurBalance->setText(StyledAmount(*m_oPub, *m_ComVar, QStringLiteral("fCurBalance"),
+                                             RsCard->Value(QStringLiteral("fCurBalance"))));
         ModRef::FillCodeName(m_SrvDB, *EdtcCode, RsCard, QStringLiteral("cCode"),
                              QStringLiteral("code"), QStringLiteral("cCode"),
                              QStringLiteral("ccode_name"));
@@ -131,9 +130,9 @@ bool ctlBank::accountNumberConfirmed() {
         m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cbaccount_saveanyway"));
     constexpr int kYesNoQuestion = 4 + 32;
     constexpr int kYes = 6;
-    if (m_oPub->MsgBox(
-            question, kYesNoQuestion,
-            m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.exclamation"))) == kYes)
+    if (m_oPub->MsgBox(question, kYesNoQuestion,
+                       m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.question"))) ==
+        kYes)
         return true;
     if (EdtcBAccount->isVisible())
         EdtcBAccount->setFocus();

@@ -12,6 +12,10 @@
         <translation>Operator</translation>
     </message>
     <message>
+        <source>登录账户</source>
+        <translation>Login</translation>
+    </message>
+    <message>
         <source>操作</source>
         <translation>Action</translation>
     </message>

@@ -92,7 +92,8 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
     connect(m_ok, &QPushButton::clicked, this, &FilterDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &FilterDialog::reject);
     m_clearFilter->setEnabled(false);
-    m_clearFilter->setToolTip(uiText("关闭本窗口，列表显示全部记录", "Close and list every record"));
+    m_clearFilter->setToolTip(
+        uiText("关闭本窗口，列表显示全部记录", "Close and list every record"));
     connect(m_clearFilter, &QPushButton::clicked, this, [this] { done(kCleared); });
 
     auto* side = new QVBoxLayout;
