@@ -45,6 +45,16 @@ inline bool isNumeric(int type) {
     }
 }
 
+inline bool isWholeNumber(int type) {
+    return type == adSmallInt || type == adInteger || type == adTinyInt ||
+           type == adUnsignedTinyInt || type == adBigInt;
+}
+
+/// A number with decimals: shown, printed and exported with the account's decimals for amounts.
+inline bool isAmount(int type) {
+    return isNumeric(type) && !isWholeNumber(type);
+}
+
 inline bool isDate(int type) {
     return type == adDate || type == adDBDate || type == adDBTimeStamp;
 }

@@ -22,8 +22,12 @@ public:
     virtual QString archiveName() const = 0;
     /// The field of the column the user stands on (as in listFields), or "" when none.
     virtual QString currentField() const = 0;
-    /// The filter the user has just chosen, in words, for the list to show while it applies.
+    /// The filter the user has just chosen, in words, for the list to show while it applies;
+    /// "" when he cleared the filter in force, and the list is to show every record again.
     virtual void showFilter(const QString& description) = 0;
+    /// The filter the list applies now, in the words showFilter gave it; "" when it shows every
+    /// record.
+    virtual QString filterShown() const { return {}; }
 };
 
 } // namespace tarvo

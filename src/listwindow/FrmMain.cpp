@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
@@ -102,8 +103,15 @@ FrmMain::FrmMain()
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmMain::MoxFrmKeyHook_KeyDown);
     connect(Grid, &suite::Grid::DblClick, this, &FrmMain::Grid_DblClick);
     connect(Grid, &suite::Grid::MouseUp, this, &FrmMain::Grid_MouseUp);
+    connect(Grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &FrmMain::Grid_HeaderClick);
     connect(PopMenuMgr, &suite::PopupMenu::ItemClick, this, &FrmMain::PopMenuMgr_Click);
     connect(Stb, &suite::StatusBar::clicked, this, &FrmMain::Stb_Click);
+    // The filter's link in the status line: every record again is a refresh without it.
+    connect(Stb, &suite::StatusBar::panelLinkClicked, this, [this](int panel) {
+        if (panel == 2)
+            reportErrors([&] { DoCommand(QStringLiteral("Refresh")); });
+    });
     // A node chosen by mouse or keys restricts the list.
     connect(Trv, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* node) { reportErrors([&] { Trv_NodeClick(node); }); });

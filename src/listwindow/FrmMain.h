@@ -105,6 +105,7 @@ public:
     QString archiveName() const override;
     QString currentField() const override;
     void showFilter(const QString& description) override;
+    QString filterShown() const override { return m_filterText; }
 
 Q_SIGNALS:
     void unloaded();
@@ -272,6 +273,9 @@ private:
     void Grid_DblClick();
     void Grid_MouseUp(int button, int shift, float x, float y);
     void PopMenuMgr_Click(const QString& item);
+    /// A click on a column's header sorts by it, as the popup menu does: ascending, and the
+    /// other way when it is sorted ascending already.
+    void Grid_HeaderClick(int col);
     void Stb_Click();
     void PicSeparate_Mouse(int phase, QMouseEvent* event);
 };

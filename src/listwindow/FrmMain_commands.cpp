@@ -10,6 +10,7 @@
 #include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
+#include "GridHeader.h"
 #include "IAbout.h"
 #include "KeyHook.h"
 #include "QuickSearchEdit.h"
@@ -149,10 +150,13 @@ void FrmMain::DoCommand(const QString& key) {
     } else if (k == u"findset") {
         s.oPub->FindSet(s.oLogin, m_ComVar->m_ArchiveChName_Const, this);
     } else if (k == u"filter") {
+        const bool filtered = !m_filterText.isEmpty();
         QString condition;
         s.oPub->Find(s.oLogin, m_ComVar->m_ArchiveChName_Const, this, condition);
         if (!condition.isEmpty())
             DataRefresh(condition);
+        else if (filtered && m_filterText.isEmpty())
+            DataRefresh(QString()); // the clerk cleared the filter: every record again
     } else if (k == u"pos") {
         s.oPub->FindPos(this, Grid);
     } else if (k == u"refresh") {
@@ -326,6 +330,20 @@ void FrmMain::PopMenuMgr_Click(const QString& item) {
     afterReading([this, item] {
         QString chosen = item;
         reportErrors([&] { ArchiveSession::current().oPub->GridSortNew(this, Grid, chosen); });
+    });
+}
+
+void FrmMain::Grid_HeaderClick(int col) {
+    afterReading([this, col] {
+        // Column 0 numbers the rows, and an empty list has nothing to order.
+        if (col < 1 || Grid->Rows() <= 1)
+            return;
+        const auto* header = qobject_cast<const suite::GridHeader*>(Grid->horizontalHeader());
+        const bool again = header && header->sortMarkSection() == col &&
+                           header->sortMarkOrder() == Qt::AscendingOrder;
+        Grid->setCol(col);
+        QString item = again ? QStringLiteral("Desc") : QStringLiteral("Asc");
+        reportErrors([&] { ArchiveSession::current().oPub->GridSortNew(this, Grid, item); });
     });
 }
 

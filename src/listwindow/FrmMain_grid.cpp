@@ -6,6 +6,7 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "ListGridSource.h"
+#include "ShownValues.h"
 
 namespace tarvo {
 
@@ -121,6 +122,7 @@ QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName
 void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
     if (!m_fillSource)
         return;
+    ArchiveSession& s = ArchiveSession::current();
     for (int j = 1; j <= nFldCount; ++j) {
         const FieldInfo& field = rs->FieldAt(j - 1);
         if (field.type == ado::adBoolean)
@@ -129,6 +131,9 @@ void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
             m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
         else if (field.name.toLower() == u"iaccproperty")
             m_fillSource->setShown(j, ListGridSource::Shown::AccProperty);
+        else if (ado::isAmount(field.type) && s.oPub &&
+                 IsStyledAmount(*s.oPub, *m_ComVar, field.name))
+            m_fillSource->setAmount(j, StyledDecimals(*s.oPub, *m_ComVar, field.name));
     }
 }
 

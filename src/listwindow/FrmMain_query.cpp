@@ -79,6 +79,7 @@ void FrmMain::ReadAndShow(const QString& sCon) {
     if (!hasCondition)
         m_filterText.clear();
     Stb->setPanelText(2, hasCondition ? tr("已过滤：%1").arg(m_filterText) : QString());
+    Stb->setPanelLink(2, hasCondition ? tr("清除过滤") : QString());
     Stb->setToolTip(hasCondition ? m_filterText : QString());
     if (hasCondition && rs->RecordCount() == 0 && !stopped)
         ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.findnothing")));

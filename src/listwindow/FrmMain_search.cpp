@@ -239,6 +239,10 @@ void FrmMain::ShowSearchMatches() {
 }
 
 void FrmMain::ShowRowCount(long count) {
+    // While rows are read the panel counts them; the rows shown meanwhile (the old list, or the
+    // search box's share of it) are not the list's count, which the end of the read gives.
+    if (m_load)
+        return;
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {QString::number(count)};
     Stb->setPanelText(3, s.oPub->GetResFormatString(

@@ -1,6 +1,7 @@
 #include "ListGridSource.h"
 
 #include "AdoTypes.h"
+#include "DecimalText.h"
 #include "ShownValues.h"
 
 #include <QDate>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace tarvo {
@@ -89,7 +91,8 @@ ListGridSource::ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringLi
                                QStringList accPropertyText)
     : m_rs(std::move(rs)), m_yesNoText(std::move(yesNoText)),
       m_signFlagText(std::move(signFlagText)), m_accPropertyText(std::move(accPropertyText)),
-      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_accPropertyUtf8(utf8Of(m_accPropertyText)),
+      m_shown(m_rs->FieldCount() + 1, Shown::AsIs), m_decimals(m_rs->FieldCount() + 1, 0),
+      m_accPropertyUtf8(utf8Of(m_accPropertyText)),
       m_noUtf8(m_yesNoText.value(0).toUtf8()),
       m_yesUtf8(m_yesNoText.value(1).toUtf8()), m_signFlagUtf8{m_signFlagText.value(0).toUtf8(),
                                                                m_signFlagText.value(1).toUtf8()} {
@@ -110,8 +113,18 @@ QVariant ListGridSource::displayValue(const QVariant& value, const QString& fiel
 }
 
 void ListGridSource::setShown(int col, Shown shown) {
-    if (col > 0 && col < m_shown.size())
-        m_shown[col] = shown;
+    if (col < 1 || col >= m_shown.size())
+        return;
+    // Only a number with decimals is an amount: a flag or a code is no sum of money.
+    if (shown == Shown::Amount && !ado::isAmount(m_rs->FieldAt(col - 1).type))
+        shown = Shown::AsIs;
+    m_shown[col] = shown;
+}
+
+void ListGridSource::setAmount(int col, int decimals) {
+    setShown(col, Shown::Amount);
+    if (col > 0 && col < m_decimals.size())
+        m_decimals[col] = decimals;
 }
 
 int ListGridSource::rowCount() const {
@@ -121,8 +134,13 @@ int ListGridSource::rowCount() const {
 QString ListGridSource::text(int row, int col) const {
     if (col < 1 || col >= m_shown.size())
         return {};
-    return shownText(
-        displayValue(m_rs->valueAt(row, col - 1), m_rs->FieldAt(col - 1).name).toString(), col);
+    const QVariant value = m_rs->valueAt(row, col - 1);
+    if (m_shown[col] == Shown::Amount && !m_hiddenField[col - 1]) {
+        // A text another program stored that is no number shows as it is.
+        if (const auto amount = suite::DecimalText::fromVariant(value))
+            return amount->formatted(m_decimals[col]);
+    }
+    return shownText(displayValue(value, m_rs->FieldAt(col - 1).name).toString(), col);
 }
 
 QString ListGridSource::shownText(const QString& t, int col) const {
@@ -137,6 +155,7 @@ QString ListGridSource::shownText(const QString& t, int col) const {
     case Shown::AccProperty:
         return AccPropertyShown(t, m_accPropertyText);
     case Shown::AsIs:
+    case Shown::Amount:
         break;
     }
     return t;
@@ -184,9 +203,53 @@ bool ListGridSource::appendDisplayUtf8(int row, int field, QByteArray& out) cons
     return false;
 }
 
+bool ListGridSource::appendAmountUtf8(int row, int field, QByteArray& out) const {
+    const ColumnStore& cells = std::as_const(*m_rs).cells();
+    // Room for any amount's digits; a longer text is no amount.
+    char number[400];
+    const char* end = number;
+    switch (cells.kind(row, field)) {
+    case ColumnStore::Kind::Null:
+        return true;
+    case ColumnStore::Kind::Integer:
+        end = std::to_chars(number, number + sizeof number, cells.integer(row, field)).ptr;
+        break;
+    case ColumnStore::Kind::Real: {
+        // The shortest fixed form, as the text of the value gives it; the two write the digits
+        // beyond the 17th of a larger number differently, and no amount has that many.
+        const double d = cells.real(row, field);
+        if (!(std::fabs(d) < 1e15))
+            return false;
+        end = std::to_chars(number, number + sizeof number, d, std::chars_format::fixed).ptr;
+        break;
+    }
+    case ColumnStore::Kind::Text: {
+        // Read by way of out, whose room is there already; a text longer than any number is
+        // left to text().
+        const qsizetype at = out.size();
+        cells.appendBytes(row, field, out);
+        const qsizetype size = out.size() - at;
+        if (size <= qsizetype(sizeof number))
+            std::memcpy(number, out.constData() + at, size_t(size));
+        out.truncate(at);
+        if (size > qsizetype(sizeof number))
+            return false;
+        end = number + size;
+        break;
+    }
+    }
+    return suite::DecimalText::appendFormatted(QByteArrayView(number, end - number),
+                                               m_decimals[field + 1], out);
+}
+
 void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
     if (col < 1 || col >= m_shown.size())
         return;
+    if (m_shown[col] == Shown::Amount && !m_hiddenField[col - 1]) {
+        if (!appendAmountUtf8(row, col - 1, out))
+            appendUtf8Of(text(row, col), out);
+        return;
+    }
     const qsizetype at = out.size();
     if (appendDisplayUtf8(row, col - 1, out)) {
         if (m_shown[col] == Shown::AsIs)
@@ -218,6 +281,7 @@ void ListGridSource::appendUtf8(int row, int col, QByteArray& out) const {
             break;
         }
         case Shown::AsIs:
+        case Shown::Amount:
             return;
         }
         out.truncate(at);

@@ -10,11 +10,13 @@ namespace tarvo {
 
 /// The list grid's data cells, read from the record set of a refresh when the grid shows
 /// them: grid column j shows field j − 1 as its display text; Boolean, sign-flag and
-/// account-property columns show their session texts, not their codes. The record set's rows are shared, never copied into texts.
+/// account-property columns show their session texts, not their codes, and amounts show as
+/// the card and the printout show them. The record set's rows are shared, never copied into
+/// texts.
 class ListGridSource : public suite::GridSource {
 public:
     /// How a column turns its display text into the text shown.
-    enum class Shown { AsIs, YesNo, SignFlag, AccProperty };
+    enum class Shown { AsIs, YesNo, SignFlag, AccProperty, Amount };
 
     ListGridSource(RecordsetPtr rs, QStringList yesNoText, QStringList signFlagText,
                    QStringList accPropertyText);
@@ -24,6 +26,9 @@ public:
     static QVariant displayValue(const QVariant& value, const QString& fieldName);
 
     void setShown(int col, Shown shown);
+    /// Shows a column as an amount with the decimals given, if its field is a number with
+    /// decimals; as it is otherwise.
+    void setAmount(int col, int decimals);
 
     int rowCount() const override;
     QString text(int row, int col) const override;
@@ -37,6 +42,8 @@ private:
     QStringList m_signFlagText;
     QStringList m_accPropertyText;
     QVector<Shown> m_shown;
+    /// Per grid column, the decimals of an Amount column.
+    QVector<int> m_decimals;
     /// The texts shown, as UTF-8.
     QByteArrayList m_accPropertyUtf8;
     QByteArray m_noUtf8, m_yesUtf8;
@@ -46,6 +53,9 @@ private:
     /// The display text of a cell (what text() maps) appended, if it can be had from the
     /// stored bytes alone; false with nothing appended otherwise.
     bool appendDisplayUtf8(int row, int field, QByteArray& out) const;
+    /// An Amount cell's text from its stored number, if it is one; false with nothing appended
+    /// otherwise.
+    bool appendAmountUtf8(int row, int field, QByteArray& out) const;
     QString shownText(const QString& display, int col) const;
 };
 

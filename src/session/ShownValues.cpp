@@ -20,10 +20,13 @@ bool IsStyledAmount(IPub& pub, const ComVar& comVar, const QString& field) {
     return !pub.GetEleVal(comVar.m_EleStyle, field.toLower()).isNull();
 }
 
-QString StyledAmount(IPub& pub, const ComVar& comVar, const QString& field, const QVariant& value) {
+int StyledDecimals(IPub& pub, const ComVar& comVar, const QString& field) {
     // The style was lowered as it was loaded: its elements are the fields' names in lower case.
-    const int decimals = pub.GetEleVal(comVar.m_EleStyle, field.toLower()).toInt();
-    return pub.FormatNum(value, decimals);
+    return pub.GetEleVal(comVar.m_EleStyle, field.toLower()).toInt();
+}
+
+QString StyledAmount(IPub& pub, const ComVar& comVar, const QString& field, const QVariant& value) {
+    return pub.FormatNum(value, StyledDecimals(pub, comVar, field));
 }
 
 } // namespace tarvo

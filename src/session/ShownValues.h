@@ -23,6 +23,8 @@ QString AccPropertyShown(const QString& stored, const QStringList& texts);
 /// Whether the display style (ComVar::m_EleStyle) gives the field its decimals, as it does the
 /// amounts.
 bool IsStyledAmount(IPub& pub, const ComVar& comVar, const QString& field);
+/// The decimals the display style gives the field (none when it gives none).
+int StyledDecimals(IPub& pub, const ComVar& comVar, const QString& field);
 /// An amount as the card shows it: thousands grouped, with the decimals the display style
 /// gives the field (none when it gives none); empty for Null.
 QString StyledAmount(IPub& pub, const ComVar& comVar, const QString& field, const QVariant& value);

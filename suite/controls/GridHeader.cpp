@@ -9,6 +9,7 @@ namespace tarvo::suite {
 
 GridHeader::GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setHighlightSections(false);
+    setSectionsClickable(true);
     setTextElideMode(Qt::ElideRight);
     setSectionResizeMode(QHeaderView::Interactive);
     setMinimumSectionSize(0);

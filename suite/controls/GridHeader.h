@@ -6,7 +6,8 @@ namespace tarvo::suite {
 
 /// The grid's column headers. A caption too long for its column keeps its beginning and ends
 /// in an ellipsis, and shows whole as a tool tip. The column the rows were last sorted by
-/// carries the sort arrow until the rows are loaded anew; clicking a header sorts nothing.
+/// carries the sort arrow until the rows are loaded anew. A header can be clicked; what a click
+/// does is the list's to say (sectionClicked).
 class GridHeader : public QHeaderView {
     Q_OBJECT
 public:

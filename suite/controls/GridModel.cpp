@@ -1,5 +1,6 @@
 #include "GridModel.h"
 
+#include "DecimalText.h"
 #include "Utf8Append.h"
 
 #include <QBrush>
@@ -13,6 +14,22 @@
 #include <vector>
 
 namespace tarvo::suite {
+
+namespace {
+
+/// The number a cell shows, also an amount shown with thousands separators.
+bool readNumber(const QString& text, double& number) {
+    bool ok = false;
+    number = text.toDouble(&ok);
+    if (ok || !text.contains(u','))
+        return ok;
+    const auto amount = DecimalText::parse(text);
+    if (amount)
+        number = amount->plain().toDouble(&ok);
+    return ok;
+}
+
+} // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -174,8 +191,8 @@ void GridModel::sortRows(int col, bool ascending) {
     keys.reserve(size_t(n));
     for (int r = 0; r < n; ++r) {
         const QString t = cellOfKey(m_all[r], r, col);
-        bool ok = false;
-        const double x = t.toDouble(&ok);
+        double x = 0;
+        const bool ok = readNumber(t, x);
         keys.push_back({ok, x, collator.sortKey(t)});
     }
     std::vector<int> perm(static_cast<size_t>(n));

@@ -14,6 +14,16 @@ StatusBar::StatusBar(QWidget* parent, int panels) : QStatusBar(parent), m_clock(
         label->setMinimumWidth(80);
         addWidget(label, i == 0 ? 2 : 1);
         m_panels << label;
+        auto* link = new QLabel(this);
+        link->setObjectName(QStringLiteral("Panel%1Link").arg(i + 1));
+        link->setTextFormat(Qt::RichText);
+        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+        connect(link, &QLabel::linkActivated, this, [this, i] { Q_EMIT panelLinkClicked(i + 1); });
+        // Hidden before it is added, so that the bar does not show it.
+        link->hide();
+        addWidget(link);
+        m_links << link;
+        m_linkTexts << QString();
     }
     m_clock->setObjectName(QStringLiteral("Clock"));
     addPermanentWidget(m_clock);
@@ -26,6 +36,19 @@ QString StatusBar::PanelText(int index) const {
 void StatusBar::setPanelText(int index, const QString& text) {
     if (index >= 1 && index <= m_panels.size())
         m_panels[index - 1]->setText(text);
+}
+
+QString StatusBar::PanelLink(int index) const {
+    return m_linkTexts.value(index - 1);
+}
+
+void StatusBar::setPanelLink(int index, const QString& text) {
+    if (index < 1 || index > m_links.size())
+        return;
+    QLabel* link = m_links[index - 1];
+    m_linkTexts[index - 1] = text;
+    link->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
+    link->setVisible(!text.isEmpty());
 }
 
 void StatusBar::setClockMode(int mode) {

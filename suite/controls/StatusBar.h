@@ -6,7 +6,8 @@ class QLabel;
 
 namespace tarvo::suite {
 
-/// The suite's status bar: numbered panels (1-based) and a clock that can show the time.
+/// The suite's status bar: numbered panels (1-based), each with a link that can follow its text,
+/// and a clock that can show the time.
 class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -15,6 +16,9 @@ public:
     int PanelCount() const { return int(m_panels.size()); }
     QString PanelText(int index) const;
     void setPanelText(int index, const QString& text);
+    /// The link shown after a panel's text ("" hides it); a click on it is panelLinkClicked.
+    QString PanelLink(int index) const;
+    void setPanelLink(int index, const QString& text);
 
     /// 0: the clock panel is empty; 1: it shows TimeText, refreshed every second.
     int ClockMode() const { return m_clockMode; }
@@ -25,6 +29,7 @@ public:
 Q_SIGNALS:
     /// The user clicked the status bar.
     void clicked();
+    void panelLinkClicked(int index);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -32,6 +37,8 @@ protected:
 
 private:
     QList<QLabel*> m_panels;
+    QList<QLabel*> m_links;
+    QStringList m_linkTexts;
     QLabel* m_clock;
     int m_clockMode = 0;
     int m_timer = 0;

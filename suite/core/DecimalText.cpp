@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -10,27 +11,20 @@ namespace tarvo::suite {
 
 namespace {
 
-/// Adds one unit in the last place of a string of decimal digits.
-QString incremented(QString digits) {
-    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
-        if (digits[i] != u'9') {
-            digits[i] = QChar(digits[i].unicode() + 1);
-            return digits;
-        }
-        digits[i] = u'0';
-    }
-    return u'1' + digits;
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-QString grouped(const QString& integer) {
-    QString out;
-    out.reserve(integer.size() + integer.size() / 3);
-    for (qsizetype i = 0; i < integer.size(); ++i) {
-        if (i > 0 && (integer.size() - i) % 3 == 0)
-            out += u',';
-        out += integer[i];
+/// Adds one unit in the last place of a string of decimal digits.
+void increment(QVarLengthArray<char, 64>& digits) {
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return;
+        }
+        digits[i] = '0';
     }
-    return out;
+    digits.insert(digits.begin(), '1');
 }
 
 } // namespace
@@ -100,19 +94,58 @@ QString DecimalText::plain() const {
 }
 
 QString DecimalText::formatted(int decimals, bool groupSeparators) const {
+    QByteArray out;
+    appendFormatted(plain().toLatin1(), decimals, out, groupSeparators);
+    return QString::fromLatin1(out);
+}
+
+bool DecimalText::appendFormatted(QByteArrayView plain, int decimals, QByteArray& out,
+                                  bool groupSeparators) {
     decimals = std::max(0, decimals);
-    QString fraction = m_fraction.left(decimals).leftJustified(decimals, u'0');
-    QString digits = m_integer + fraction;
-    if (m_fraction.size() > decimals && m_fraction[decimals] >= u'5')
-        digits = incremented(digits);
-    const QString integer = digits.left(digits.size() - decimals);
-    fraction = digits.right(decimals);
-    const bool zero = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == u'0'; });
-    QString out = m_negative && !zero ? QStringLiteral("-") : QString();
-    out += groupSeparators ? grouped(integer) : integer;
-    if (decimals > 0)
-        out += u'.' + fraction;
-    return out;
+    qsizetype i = 0;
+    const bool minus = !plain.isEmpty() && plain[0] == '-';
+    if (!plain.isEmpty() && (plain[0] == '-' || plain[0] == '+'))
+        ++i;
+    qsizetype from = i;
+    while (i < plain.size() && isDigit(plain[i]))
+        ++i;
+    QByteArrayView integer = plain.sliced(from, i - from);
+    QByteArrayView fraction;
+    if (i < plain.size() && plain[i] == '.') {
+        from = ++i;
+        while (i < plain.size() && isDigit(plain[i]))
+            ++i;
+        fraction = plain.sliced(from, i - from);
+    }
+    if (i != plain.size() || (integer.isEmpty() && fraction.isEmpty()))
+        return false;
+    while (!integer.isEmpty() && integer[0] == '0')
+        integer = integer.sliced(1);
+
+    QVarLengthArray<char, 64> digits;
+    if (integer.isEmpty())
+        digits.append('0');
+    else
+        digits.append(integer.data(), integer.size());
+    for (int k = 0; k < decimals; ++k)
+        digits.append(k < fraction.size() ? fraction[k] : '0');
+    if (fraction.size() > decimals && fraction[decimals] >= '5')
+        increment(digits);
+
+    // What rounds to zero shows no sign.
+    if (minus && std::any_of(digits.begin(), digits.end(), [](char c) { return c != '0'; }))
+        out += '-';
+    const qsizetype whole = digits.size() - decimals;
+    for (qsizetype k = 0; k < whole; ++k) {
+        if (groupSeparators && k > 0 && (whole - k) % 3 == 0)
+            out += ',';
+        out += digits[k];
+    }
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits.data() + whole, decimals);
+    }
+    return true;
 }
 
 } // namespace tarvo::suite

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -31,6 +32,12 @@ public:
     /// Rounded half away from zero to the decimals, with thousands separators when asked
     /// ("1,234.50").
     QString formatted(int decimals, bool groupSeparators = true) const;
+    /// The same rule for a number in the plain ASCII form a database or a record set stores
+    /// ("-1234.5", "1234.5000", "7"), appended to out without a string in between: a long list
+    /// formats an amount per row. False, with nothing appended, for anything else (separators,
+    /// blanks, an exponent).
+    static bool appendFormatted(QByteArrayView plain, int decimals, QByteArray& out,
+                                bool groupSeparators = true);
 
 private:
     bool m_negative = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FilterCondition.h"
 #include "IPub.h"
 
 #include <QPointer>
@@ -108,6 +109,14 @@ private:
     ClsCommonPtr optionsDatabase(const LoginPtr& login);
     ClsCommonPtr m_optionsDb;
     QString m_optionsDbName;
+    /// The filter each list window applies, as its lines, for the filter dialog to open with:
+    /// valid while the list still shows the description it was given.
+    struct FilterInForce {
+        QPointer<QWidget> window;
+        QString description;
+        QVector<FilterRow> lines;
+    };
+    QList<FilterInForce> m_filters;
 
 private:
     std::unique_ptr<FunctionLock> m_locks;

@@ -8,6 +8,8 @@
 #include "OptionStore.h"
 #include "Pub.h"
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
@@ -49,11 +51,25 @@ QString Pub::Find(LoginPtr& login, const QString& archiveConstName, QWidget* win
     const OptionStore options(optionsDatabase(login), login ? login->cUserId() : QString());
     const QVector<FilterField> fields =
         FilterSetupDialog::chosen(filterFields(*list), options, list->archiveName());
+    m_filters.removeIf([](const FilterInForce& f) { return f.window.isNull(); });
+    auto known = std::find_if(m_filters.begin(), m_filters.end(),
+                              [&](const FilterInForce& f) { return f.window == window; });
+    if (known == m_filters.end())
+        known = m_filters.insert(m_filters.end(), {window, {}, {}});
+    // A list read again without the filter (a refresh, a save) no longer applies it.
+    if (known->description.isEmpty() || list->filterShown() != known->description)
+        known->lines.clear();
+    const bool wasFiltered = !known->lines.isEmpty();
     QString description;
     condition = FilterDialog::ask(window, dialogTitle(window, archiveConstName), fields,
-                                  list->currentField(), &description);
-    if (!condition.isEmpty())
+                                  list->currentField(), &description, &known->lines);
+    if (!condition.isEmpty()) {
+        known->description = description;
         list->showFilter(description);
+    } else if (wasFiltered && known->lines.isEmpty()) {
+        known->description.clear();
+        list->showFilter(QString());
+    }
     return condition;
 }
 

@@ -65,11 +65,6 @@ Qt::Alignment alignmentOf(int code) {
     }
 }
 
-bool isWholeNumber(int adoType) {
-    return adoType == ado::adSmallInt || adoType == ado::adInteger || adoType == ado::adTinyInt ||
-           adoType == ado::adUnsignedTinyInt || adoType == ado::adBigInt;
-}
-
 /// Decimals of amounts in this account, as its settings give them.
 int accountDecimals(ClsCommonPtr& db) {
     auto* cc = dynamic_cast<ClsCommon*>(db.get());
@@ -105,7 +100,7 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
         const int type = c == 0 ? int(ado::adInteger) : fields.value(c - 1).adoType;
         if (ado::isNumeric(type)) {
             column.kind = CellKind::Number;
-            column.decimals = isWholeNumber(type) ? 0 : decimals;
+            column.decimals = ado::isWholeNumber(type) ? 0 : decimals;
             column.grouped = c != 0;
         } else if (ado::isDate(type)) {
             column.kind = CellKind::Date;

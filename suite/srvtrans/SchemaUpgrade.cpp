@@ -77,6 +77,15 @@ void toVersion7(SqlBackend& db) {
     applyServerRights(db);
 }
 
+/// Version 8: the account property shows words, which stand left as texts do. Only the right
+/// alignment the defaults used to give is changed: the set-up offers no other.
+void toVersion8(SqlBackend& db) {
+    for (const char* table : {"tarvo_colset_default", "tarvo_colset_layout"})
+        db.execScript(QStringLiteral("UPDATE %1 SET iAlign = 1 WHERE lower(cFld) = "
+                                     "'iaccproperty' AND iAlign = 7")
+                          .arg(QLatin1String(table)));
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -89,6 +98,7 @@ constexpr Step kSteps[] = {
     {5, toVersion5},
     {6, toVersion6},
     {7, toVersion7},
+    {8, toVersion8},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

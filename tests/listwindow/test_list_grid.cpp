@@ -3,6 +3,7 @@
 #include "ListWindowFixture.h"
 
 #include "GridHeader.h"
+#include "GridModel.h"
 #include "Pub.h"
 #include "SuiteContext.h"
 
@@ -240,5 +241,66 @@ TEST_F(ListWindowTest, TheSortedColumnCarriesTheArrowUntilTheListIsLoadedAgain) 
         EXPECT_EQ(header->sortMarkSection(), 2) << "a double click on the header sorts nothing";
         w.DataRefresh(QString());
         EXPECT_EQ(header->sortMarkSection(), -1);
+    });
+}
+
+namespace {
+
+/// The grid column of a field of the list.
+int columnOf(const FrmMain& w, const QString& field) {
+    const QVector<ListField> fields = w.listFields();
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].field.compare(field, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    return -1;
+}
+
+Qt::Alignment horizontal(const FrmMain& w, int col) {
+    return suite::GridModel::toQt(w.grid()->ColAlignment(col)) & Qt::AlignHorizontal_Mask;
+}
+
+} // namespace
+
+TEST_F(ListWindowTest, BalancesShowAsTheCardShowsThemAndWordsStandLeftOfTheNumbers) {
+    const QVariant first = h.scalar("select min(cBCode) from bank");
+    h.exec("update bank set fCurBalance = 1234567.8, iAccProperty = 1 where cBCode = ?", {first});
+    h.exec("update bank set fCurBalance = -0.004 where cBCode <> ?", {first});
+    withList("bank", "NB", [&](FrmMain& w) {
+        const int balance = columnOf(w, "fCurBalance");
+        const int property = columnOf(w, "iAccProperty");
+        ASSERT_GT(balance, 0);
+        ASSERT_GT(property, 0);
+        ASSERT_EQ(w.grid()->TextMatrix(1, 1), first.toString());
+        EXPECT_EQ(w.grid()->TextMatrix(1, balance), "1,234,567.80");
+        EXPECT_EQ(w.grid()->TextMatrix(2, balance), "0.00") << "no minus before a zero";
+        QByteArray printed;
+        w.grid()->appendTextUtf8(1, balance, printed);
+        EXPECT_EQ(printed, "1,234,567.80") << "print and export read the same text";
+        EXPECT_EQ(w.grid()->TextMatrix(1, property), ArchiveSession::current().AccPropertyText[1]);
+        EXPECT_EQ(horizontal(w, property), Qt::AlignLeft);
+        EXPECT_EQ(horizontal(w, balance), Qt::AlignRight);
+    });
+}
+
+TEST_F(ListWindowTest, AHeaderClickSortsByItsColumnAndASecondOneTheOtherWay) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto* header = static_cast<suite::GridHeader*>(w.grid()->horizontalHeader());
+        const auto click = [&](int section) {
+            const int since = mark();
+            const QPoint at(header->sectionViewportPosition(section) + 5, header->height() / 2);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+            return callsSince(since).filter("GridSortNew");
+        };
+        EXPECT_EQ(click(2), QStringList({"GridSortNew(FrmMain,Grid,Asc)"}));
+        EXPECT_EQ(w.grid()->Col(), 2) << "the sort goes by the column clicked";
+        // What the suite's sort leaves behind: the arrow on the column, ascending.
+        w.grid()->Sort(2, true);
+        EXPECT_EQ(click(2), QStringList({"GridSortNew(FrmMain,Grid,Desc)"}));
+        w.grid()->Sort(2, false);
+        EXPECT_EQ(click(2), QStringList({"GridSortNew(FrmMain,Grid,Asc)"}));
+        EXPECT_EQ(click(1), QStringList({"GridSortNew(FrmMain,Grid,Asc)"}))
+            << "another column starts ascending";
+        EXPECT_EQ(w.grid()->Col(), 1);
+        EXPECT_EQ(click(0), QStringList()) << "the serial numbers are no order";
     });
 }

@@ -14,10 +14,12 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
                          ado::adInteger,        ado::adCurrency,    ado::adDouble,
                          ado::adBigInt,         ado::adDBTimeStamp, ado::adDate,
                          ado::adUnsignedTinyInt};
-    const Shown shown[] = {Shown::AsIs, Shown::YesNo, Shown::SignFlag, Shown::AccProperty};
+    const Shown shown[] = {Shown::AsIs, Shown::YesNo, Shown::SignFlag, Shown::AccProperty,
+                           Shown::Amount};
+    const int kinds = int(std::size(shown));
     QVector<FieldInfo> fields;
     for (int type : types)
-        for (int s = 0; s < 4; ++s)
+        for (int s = 0; s < kinds; ++s)
             fields.push_back({QStringLiteral("f%1_%2").arg(type).arg(s), type, 20});
     fields.push_back({"iWHProperty", ado::adInteger, 4});
     const int n = int(fields.size());
@@ -43,6 +45,9 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
                                      "2024-01-31 00:00:00",
                                      "2024-1-31",
                                      "1.5",
+                                     "1234567.8000",
+                                     "-0.0040",
+                                     "1,234.5",
                                      "\xFF\xFE",
                                      "\xED\xA0\x80",
                                      "\xEF\xBF\xBE"};
@@ -85,8 +90,13 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
 
     auto rs = std::make_shared<Recordset>(fields, std::move(cells));
     ListGridSource source(rs, {"否", "是"}, {"收", "付"}, {"基本户", "一般户", "专用户"});
-    for (int c = 1; c <= n; ++c)
-        source.setShown(c, c == n ? Shown::AsIs : shown[(c - 1) % 4]);
+    for (int c = 1; c <= n; ++c) {
+        const Shown kind = c == n ? Shown::AsIs : shown[(c - 1) % kinds];
+        if (kind == Shown::Amount)
+            source.setAmount(c, 2);
+        else
+            source.setShown(c, kind);
+    }
     for (int row = 0; row < source.rowCount(); ++row) {
         for (int c = 0; c <= n; ++c) {
             QByteArray out = "前";
@@ -95,4 +105,32 @@ TEST(ListGridSource, EveryKindOfCellGivesAsUtf8TheTextItShows) {
                 << "row " << row << " field " << fields.value(c - 1).name.toStdString();
         }
     }
+}
+
+TEST(ListGridSource, AmountsShowAsTheCardShowsThemWhateverTheEngineStoredAndOtherTextsAsTheyAre) {
+    ColumnStore cells(1);
+    cells.addReal(0, 1234567.8); // the embedded engine's number
+    cells.endRow();
+    const QByteArray server = "-1234567.8950"; // a server's exact decimal, as text
+    cells.addText(0, server.constData(), server.size());
+    cells.endRow();
+    cells.addInteger(0, 1000);
+    cells.endRow();
+    const QByteArray other = "待核实"; // written by another program
+    cells.addText(0, other.constData(), other.size());
+    cells.endRow();
+    cells.addNull(0);
+    cells.endRow();
+    auto rs = std::make_shared<Recordset>(QVector<FieldInfo>{{"fCurBalance", ado::adCurrency, 8}},
+                                          std::move(cells));
+    ListGridSource source(rs, {"否", "是"}, {"收", "付"}, {});
+    const auto shown = [&](int decimals) {
+        source.setAmount(1, decimals);
+        QStringList texts;
+        for (int row = 0; row < source.rowCount(); ++row)
+            texts << source.text(row, 1);
+        return texts;
+    };
+    EXPECT_EQ(shown(2), QStringList({"1,234,567.80", "-1,234,567.90", "1,000.00", "待核实", ""}));
+    EXPECT_EQ(shown(0), QStringList({"1,234,568", "-1,234,568", "1,000", "待核实", ""}));
 }

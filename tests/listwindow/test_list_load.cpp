@@ -1,6 +1,7 @@
 #include "ListWindowFixture.h"
 #include "Eventually.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 using namespace tarvo;
@@ -194,5 +195,37 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
         EXPECT_EQ(listReads(m), 2);
         EXPECT_EQ(codes(w).size(), 1004);
         EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|1004");
+    });
+}
+
+TEST_F(ListLoadTest, WhileRowsAreReadTheStatusCountsThemAndTheCountComesWithTheEnd) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        addAccounts(3000);
+        auto* search = w.findChild<QLineEdit*>("txtQuickSearch");
+        ASSERT_TRUE(search);
+        QStringList seen;
+        QTimer sample;
+        QObject::connect(&sample, &QTimer::timeout, [&] {
+            if (w.isReading() && (seen.isEmpty() || seen.last() != status(w)))
+                seen << status(w);
+        });
+        sample.start(2);
+        // The search box narrows the rows on screen meanwhile, which counts nothing read.
+        const auto type = whileReading(
+            w, [&] { return status(w).startsWith("正在读取… "); },
+            [&] { QTest::keyClicks(search, "T0"); });
+        w.DataRefresh(kSlowRows);
+        sample.stop();
+        ASSERT_FALSE(seen.isEmpty());
+        EXPECT_TRUE(seen.first().startsWith("正在读取"));
+        // Once read, the rows go into the grid, under the count of what was read.
+        const QString all = "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3004";
+        const QString found = "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3000";
+        for (const QString& text : seen)
+            EXPECT_TRUE(text.startsWith("正在读取") || text == all || text == found)
+                << text.toStdString();
+        EXPECT_EQ(search->text(), "T0");
+        // The count of the rows the read brought that the search box shows.
+        EXPECT_EVENTUALLY(status(w) == "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3000");
     });
 }

@@ -1,5 +1,8 @@
 #include "ListWindowFixture.h"
 
+#include <QLabel>
+#include <QTest>
+
 using namespace tarvo;
 
 namespace {
@@ -93,14 +96,41 @@ TEST_F(ListWindowTest, AWildBalanceDecimalsSettingStillLoadsTheList) {
     }
 }
 
-TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItApplies) {
+TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItAppliesAndClearsItFromTheLinkOrTheDialog) {
     withList("aa_bank", "", [&](FrmMain& w) {
         auto* stb = w.findChild<suite::StatusBar*>("Stb");
+        auto* link = stb->findChild<QLabel*>("Panel2Link");
+        ASSERT_TRUE(link);
+        const int all = w.grid()->Rows();
+        const auto filter = [&] {
+            w.showFilter("银行名称 包含 “工商”");
+            w.DataRefresh("cBankName like '%工商%'");
+            ASSERT_LT(w.grid()->Rows(), all);
+        };
         EXPECT_TRUE(stb->PanelText(2).isEmpty());
-        w.showFilter("银行名称 包含 “工商”");
-        w.DataRefresh("cBankName like '%工商%'");
+        EXPECT_FALSE(link->isVisibleTo(stb));
+        filter();
         EXPECT_EQ(stb->PanelText(2), "已过滤：银行名称 包含 “工商”");
-        w.DataRefresh(QString());
-        EXPECT_TRUE(stb->PanelText(2).isEmpty()) << "the whole archive again";
+        EXPECT_EQ(stb->PanelLink(2), "清除过滤");
+        EXPECT_TRUE(link->isVisibleTo(stb));
+        EXPECT_EQ(w.filterShown(), "银行名称 包含 “工商”");
+
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(4, link->height() / 2));
+        EXPECT_EQ(w.grid()->Rows(), all) << "every record again";
+        EXPECT_TRUE(stb->PanelText(2).isEmpty());
+        EXPECT_FALSE(link->isVisibleTo(stb));
+        EXPECT_TRUE(w.filterShown().isEmpty());
+
+        // Cleared in the filter dialog: the service tells the list and answers no condition.
+        filter();
+        h.pub()->onFind = [](QWidget* list) { dynamic_cast<FrmMain*>(list)->showFilter(""); };
+        w.DoCommand("Filter");
+        EXPECT_EQ(w.grid()->Rows(), all);
+        EXPECT_TRUE(stb->PanelText(2).isEmpty());
+
+        // A dialog cancelled with no filter in force reads nothing.
+        const int reads = sqlMark();
+        w.DoCommand("Filter");
+        EXPECT_EQ(sqlMark(), reads);
     });
 }

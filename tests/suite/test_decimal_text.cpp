@@ -51,3 +51,25 @@ TEST(DecimalText, TellsWhetherANumericColumnHoldsIt) {
     EXPECT_EQ(d("0.0012").significantDigits(), 2);
     EXPECT_EQ(d("12345678901234.5678").significantDigits(), 18);
 }
+
+TEST(DecimalText, FormatsAStoredNumbersBytesByTheSameRuleAndRefusesAnyOtherText) {
+    const auto bytes = [](QByteArrayView stored, int decimals) {
+        QByteArray out = "前";
+        return DecimalText::appendFormatted(stored, decimals, out) ? out.mid(3) : "refused";
+    };
+    // As a database or a record set stores them: plain, with a server's trailing zeros, signed.
+    for (const char* stored :
+         {"1234567.8", "1234567.8000", "-1234567.8", "+5", "0.125", "999.995", "-0.004", "007",
+          "5.", ".5", "0", "-0", "123456789012345.6789", "99999999999999999999999999"}) {
+        for (int decimals : {0, 2, 4}) {
+            const QString text = DecimalText::parse(stored)->formatted(decimals);
+            EXPECT_EQ(bytes(stored, decimals), text.toLatin1()) << stored << " " << decimals;
+        }
+    }
+    EXPECT_EQ(bytes("1234567.8000", 2), "1,234,567.80");
+    EXPECT_EQ(bytes("999.995", 2), "1,000.00");
+    // What only a person types, or no number at all, is left to the text's own reading.
+    for (const char* other :
+         {"", "-", ".", "1,234.5", " 12", "12 ", "1e5", "inf", "1.2.3", "--1", "１２", "0x10"})
+        EXPECT_EQ(bytes(other, 2), "refused") << other;
+}

@@ -220,6 +220,7 @@ struct ListStandIn : QWidget, tarvo::IListWindow {
     QString archiveName() const override { return "bank"; }
     QString currentField() const override { return "cAccName"; }
     void showFilter(const QString& description) override { shown = description; }
+    QString filterShown() const override { return shown; }
 };
 
 } // namespace
@@ -244,6 +245,75 @@ TEST(FilterDialog, TheServiceTellsTheListWhichFilterItApplies) {
     pub.Find(nobody, "本单位开户银行", &list, condition);
     EXPECT_TRUE(condition.isEmpty());
     EXPECT_EQ(list.shown, "unchanged") << "a cancelled filter changes nothing";
+}
+
+TEST(FilterDialog, TheFilterInForceReopensToBeCorrectedOrCleared) {
+    Pub pub;
+    ListStandIn list;
+    tarvo::LoginPtr nobody;
+    QString condition;
+    const auto find = [&](std::function<void(QDialog&)> act) {
+        auto watch = whenModal<QDialog>(act);
+        pub.Find(nobody, "本单位开户银行", &list, condition);
+    };
+    find([](QDialog& d) {
+        fill(d, 0, 1, "大于等于", "1OO"); // letters O for zeros: to be corrected
+        cell<QComboBox>(d, 0, JoinCol)->setCurrentIndex(1);
+        fill(d, 2, 3, "等于");
+        cell<QComboBox>(d, 2, ValueCol)->setCurrentIndex(1);
+        fill(d, 3, 2, "大于");
+        cell<QDateEdit>(d, 3, ValueCol)->setDate(QDate(2021, 5, 1));
+        auto box = whenModal<QMessageBox>([](QMessageBox& b) { b.accept(); });
+        click(d, "OkButton");
+        cell<QLineEdit>(d, 0, ValueCol)->setText("100");
+        click(d, "OkButton");
+    });
+    const QString first = condition;
+    ASSERT_TRUE(first.contains("fCurBalance >= 100)")) << first.toStdString();
+
+    QStringList lines;
+    bool canClear = false, onFirstValue = false;
+    find([&](QDialog& d) {
+        canClear = d.findChild<QPushButton*>("ClearFilter")->isEnabled();
+        onFirstValue = QApplication::focusWidget() == cell<QLineEdit>(d, 0, ValueCol);
+        for (int r = 0; r < table(d)->rowCount(); ++r) {
+            QString value;
+            if (auto* line = cell<QLineEdit>(d, r, ValueCol))
+                value = line->text();
+            else if (auto* date = cell<QDateEdit>(d, r, ValueCol))
+                value = date->date().toString(Qt::ISODate);
+            else if (auto* yesNo = cell<QComboBox>(d, r, ValueCol))
+                value = yesNo->currentText();
+            lines << cell<QComboBox>(d, r, FieldCol)->currentText() + " " +
+                         cell<QComboBox>(d, r, OperatorCol)->currentText() + " " + value + " " +
+                         cell<QComboBox>(d, r, JoinCol)->currentText();
+        }
+        QTest::keyClicks(QApplication::focusWidget(), "1000");
+        click(d, "OkButton");
+    });
+    EXPECT_TRUE(canClear);
+    EXPECT_TRUE(onFirstValue) << "ready to type the first value anew";
+    EXPECT_EQ(lines, QStringList({"余额 大于等于 100 或者", "是否暂封 等于 是 并且",
+                                  "开户日期 大于 2021-05-01 并且", "账户名称 等于  并且"}));
+    EXPECT_EQ(condition, QString(first).replace(">= 100)", ">= 1000)"));
+
+    find([&](QDialog& d) { click(d, "ClearFilter"); });
+    EXPECT_TRUE(condition.isEmpty());
+    EXPECT_TRUE(list.shown.isEmpty()) << "the list is told to show every record";
+
+    // A list read again without its filter opens the dialog empty, with nothing to clear.
+    find([&](QDialog& d) {
+        fill(d, 0, 0, "包含", "Basic");
+        click(d, "OkButton");
+    });
+    list.shown.clear();
+    find([&](QDialog& d) {
+        canClear = d.findChild<QPushButton*>("ClearFilter")->isEnabled();
+        lines = {cell<QLineEdit>(d, 0, ValueCol)->text()};
+        click(d, "CancelButton");
+    });
+    EXPECT_FALSE(canClear);
+    EXPECT_EQ(lines, QStringList({""}));
 }
 
 TEST(FilterDialog, BothDialogsTakeTheListWindowsTitleInTheSessionLanguage) {

@@ -115,6 +115,18 @@ TEST(PubServices, SortingKeepsTheSerialNumbersAndIgnoresTheirColumn) {
     EXPECT_THROW(pub.GridSort(nullptr, nullptr, 1), std::exception);
 }
 
+TEST(PubServices, AmountsShownWithThousandsSeparatorsSortAsNumbers) {
+    suite::Pub pub;
+    auto grid = filledGrid();
+    const char* amounts[] = {"1,234,567.80", "9.50", "-1,000.00", "", "12.00"};
+    for (int r = 1; r <= 5; ++r)
+        grid->setTextMatrix(r, 2, QString::fromUtf8(amounts[r - 1]));
+    grid->setCol(2);
+    QString item = "Asc";
+    pub.GridSortNew(nullptr, grid.get(), item);
+    EXPECT_EQ(column(*grid, 2), QStringList({"", "-1,000.00", "9.50", "12.00", "1,234,567.80"}));
+}
+
 TEST(PubServices, SetGridRowFindsTheKeyOrPutsThePositionBack) {
     suite::Pub pub;
     auto grid = filledGrid();

@@ -172,3 +172,30 @@ TEST(SchemaUpgrade, ADatabaseOfTheSixthVersionStampsItsRowsAndNumbersChangesOnFr
                         .isValid());
     }
 }
+
+TEST(SchemaUpgrade, ADatabaseOfTheSeventhVersionShowsTheAccountPropertysWordsLeft) {
+    TempDatabase temp;
+    {
+        auto db = AccountDatabase::open(temp.name());
+        SqlBackend& sql = db->sql();
+        sql.exec("UPDATE tarvo_colset_default SET iAlign = 7 WHERE cFld = 'iAccProperty'");
+        // A layout stored while the defaults put both columns right.
+        int order = 1;
+        for (const char* field : {"iAccProperty", "fCurBalance"})
+            sql.exec("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, cFld, cCaption, "
+                     "iAlign, bDisp, iColWidth) VALUES ('demo', 'Bank_NB', ?, ?, '列', 7, 1, 1000)",
+                     {order++, QString::fromLatin1(field)});
+        sql.exec("UPDATE tarvo_meta SET cValue = '7' WHERE cKey = 'schema_version'");
+    }
+    expectCurrentShape(temp.name());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_default WHERE cFld = 'iAccProperty'").toInt(),
+        1);
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'iAccProperty'").toInt(),
+        1);
+    EXPECT_EQ(
+        scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'fCurBalance'").toInt(), 7)
+        << "numbers stay right";
+}

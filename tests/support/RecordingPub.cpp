@@ -194,6 +194,8 @@ void RecordingPub::AddTrvNode(const QVariant& k, const QVariant& t, QWidget* tre
 }
 QString RecordingPub::Find(tarvo::LoginPtr&, const QString& n, QWidget* w, QString& condition) {
     log(QStringLiteral("Find"), {n, name(w), condition});
+    if (onFind)
+        onFind(w);
     condition = findAnswer;
     return condition;
 }

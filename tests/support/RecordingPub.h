@@ -100,6 +100,8 @@ public:
 
     /// Answer given by Find (the condition); empty = cancelled.
     QString findAnswer;
+    /// What the filter dialog does to the list besides answering (tells it of a cleared filter).
+    std::function<void(QWidget* window)> onFind;
     /// Print services answer as the suite's own do (style, data, stored styles, messages)
     /// instead of with placeholders the print control refuses.
     bool realPrinting = false;

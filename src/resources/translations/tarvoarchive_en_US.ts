@@ -457,6 +457,10 @@
         <translation>Filtered: %1</translation>
     </message>
     <message>
+        <source>清除过滤</source>
+        <translation>Clear filter</translation>
+    </message>
+    <message>
         <source>修改记录</source>
         <translation>History</translation>
     </message>

@@ -15,11 +15,15 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tarvo::suite {
 
 namespace {
 
 constexpr int kStartRows = 4;
+/// How the dialog ends when the user clears the filter in force.
+constexpr int kCleared = 2;
 const char* const kKindProperty = "tarvo.filterKind";
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 /// A date edit cannot be empty; its earliest date stands for "no date" and shows blank.
@@ -58,7 +62,8 @@ QPushButton* button(const char* name, const QString& text) {
 FilterDialog::FilterDialog(QWidget* parent, const QString& title,
                            const QVector<FilterField>& fields)
     : QDialog(parent), m_fields(fields), m_table(new QTableWidget(0, ColumnCount)),
-      m_ok(button("OkButton", uiText("确定", "OK"))) {
+      m_ok(button("OkButton", uiText("确定", "OK"))),
+      m_clearFilter(button("ClearFilter", uiText("清除过滤", "Clear Filter"))) {
     setObjectName(QStringLiteral("FilterDialog"));
     setWindowTitle(title);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -86,6 +91,10 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
     connect(clear, &QPushButton::clicked, this, &FilterDialog::clearRows);
     connect(m_ok, &QPushButton::clicked, this, &FilterDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &FilterDialog::reject);
+    m_clearFilter->setEnabled(false);
+    m_clearFilter->setToolTip(
+        uiText("关闭本窗口，列表显示全部记录", "Close and list every record"));
+    connect(m_clearFilter, &QPushButton::clicked, this, [this] { done(kCleared); });
 
     auto* side = new QVBoxLayout;
     side->addWidget(add);
@@ -104,6 +113,7 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(hint, 1);
     bottom->addSpacing(16);
+    bottom->addWidget(m_clearFilter);
     bottom->addWidget(m_ok);
     bottom->addWidget(cancel);
 
@@ -117,14 +127,61 @@ FilterDialog::FilterDialog(QWidget* parent, const QString& title,
 }
 
 QString FilterDialog::ask(QWidget* parent, const QString& title, const QVector<FilterField>& fields,
-                          const QString& currentField, QString* description) {
+                          const QString& currentField, QString* description,
+                          QVector<FilterRow>* lines) {
     FilterDialog dialog(parent, title, fields);
-    dialog.startOn(currentField);
-    if (dialog.exec() != QDialog::Accepted)
+    const bool inForce = lines && !lines->isEmpty();
+    dialog.m_clearFilter->setEnabled(inForce);
+    if (!inForce || !dialog.startWith(*lines))
+        dialog.startOn(currentField);
+    const int result = dialog.exec();
+    if (result == kCleared && lines)
+        lines->clear();
+    if (result != QDialog::Accepted)
         return {};
     if (description)
         *description = FilterCondition::describe(dialog.filterRows());
+    if (lines)
+        *lines = dialog.countedRows();
     return dialog.m_condition;
+}
+
+bool FilterDialog::startWith(const QVector<FilterRow>& lines) {
+    int row = 0;
+    for (const FilterRow& line : lines) {
+        const auto offered = std::find_if(m_fields.cbegin(), m_fields.cend(), [&](const auto& f) {
+            return f.field.compare(line.field.field, Qt::CaseInsensitive) == 0;
+        });
+        if (offered == m_fields.cend())
+            continue;
+        if (row == m_table->rowCount())
+            addRow();
+        combo(m_table, row, FieldCol)->setCurrentIndex(int(offered - m_fields.cbegin()));
+        setLine(row++, line);
+    }
+    if (row == 0)
+        return false;
+    // A filter is opened again to correct it: the first value is ready to be typed anew.
+    QWidget* value = m_table->cellWidget(0, ValueCol);
+    QWidget* first = value->isEnabled() ? value : m_table->cellWidget(0, FieldCol);
+    m_table->setCurrentCell(0, value->isEnabled() ? ValueCol : FieldCol);
+    first->setFocus();
+    if (auto* text = qobject_cast<QLineEdit*>(first))
+        text->selectAll();
+    return true;
+}
+
+void FilterDialog::setLine(int row, const FilterRow& line) {
+    QComboBox* op = combo(m_table, row, OperatorCol);
+    op->setCurrentIndex(std::max(0, op->findData(int(line.op))));
+    QWidget* editor = m_table->cellWidget(row, ValueCol);
+    if (auto* text = qobject_cast<QLineEdit*>(editor))
+        text->setText(line.value);
+    else if (auto* date = qobject_cast<QDateEdit*>(editor))
+        date->setDate(QDate::fromString(line.value, kDateFormat));
+    else if (auto* yesNo = qobject_cast<QComboBox*>(editor))
+        yesNo->setCurrentIndex(std::max(0, yesNo->findData(line.value)));
+    combo(m_table, row, JoinCol)->setCurrentIndex(line.orWithNext ? 1 : 0);
 }
 
 void FilterDialog::startOn(const QString& field) {
@@ -300,6 +357,14 @@ QVector<FilterRow> FilterDialog::filterRows() const {
         rows << row;
     }
     return rows;
+}
+
+QVector<FilterRow> FilterDialog::countedRows() const {
+    QVector<FilterRow> counted;
+    for (const FilterRow& row : filterRows())
+        if (!FilterCondition::needsValue(row.op) || !row.value.trimmed().isEmpty())
+            counted << row;
+    return counted;
 }
 
 void FilterDialog::watch(QWidget* cell) {
