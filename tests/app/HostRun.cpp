@@ -7,7 +7,8 @@
 
 Outcome runProgram(const QString& program, const QStringList& args, QProcessEnvironment env) {
     QProcess host;
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    if (!env.contains("QT_QPA_PLATFORM"))
+        env.insert("QT_QPA_PLATFORM", "offscreen");
     host.setProcessEnvironment(env);
     host.start(program, args);
     EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();

@@ -12,7 +12,8 @@ struct Outcome {
     QString output;
 };
 
-/// Runs a desktop host program offscreen to its end, as a script would.
+/// Runs a desktop host program to its end, as a script would: offscreen unless env names a
+/// platform.
 Outcome runProgram(const QString& program, const QStringList& args,
                    QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
 

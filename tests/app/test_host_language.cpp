@@ -24,16 +24,6 @@ QProcessEnvironment bareMachine(const QList<QPair<QString, QString>>& locale) {
     return env;
 }
 
-Outcome run(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
-    QProcess host;
-    host.setProcessEnvironment(env);
-    host.start(program, args);
-    EXPECT_TRUE(host.waitForFinished(60000)) << args.join(' ').toStdString();
-    return {host.exitCode(), host.exitStatus() == QProcess::CrashExit,
-            QString::fromUtf8(host.readAllStandardError()),
-            QString::fromUtf8(host.readAllStandardOutput())};
-}
-
 int columns(const QString& line) {
     int n = 0;
     for (const QChar c : line)
@@ -75,7 +65,7 @@ TEST(HostLanguage, HelpFollowsLangOrElseTheLocaleAndNeedsNoPlatform) {
     for (const Case& c : cases) {
         const QString what = c.args.join(' ') + " with " +
                              (c.locale.isEmpty() ? "no locale" : c.locale.last().second);
-        const Outcome out = run(TARVO_HOST, c.args, bareMachine(c.locale));
+        const Outcome out = runProgram(TARVO_HOST, c.args, bareMachine(c.locale));
         EXPECT_EQ(out.status, 0) << what.toStdString() << out.errors.toStdString();
         EXPECT_EQ(out.errors.toStdString(), "") << what.toStdString();
         EXPECT_EQ(out.output.contains("Usage: "), c.english) << what.toStdString();
@@ -93,17 +83,19 @@ TEST(HostLanguage, HelpFollowsLangOrElseTheLocaleAndNeedsNoPlatform) {
 
 TEST(HostLanguage, VersionAndMistakesAreAnsweredWithoutAPlatform) {
     for (const QString& host : {QString(TARVO_HOST), QString(TARVO_HOST_EARLIER)}) {
-        const Outcome version = run(host, {"--version"}, bareMachine({}));
+        const Outcome version = runProgram(host, {"--version"}, bareMachine({}));
         EXPECT_EQ(version.status, 0) << version.errors.toStdString();
         EXPECT_EQ(version.errors.toStdString(), "");
         EXPECT_TRUE(version.output.trimmed().endsWith(" " TARVO_VERSION))
             << version.output.toStdString();
     }
-    const Outcome english = run(TARVO_HOST, {"--nonsense"}, bareMachine({{"LANG", "en_US.UTF-8"}}));
+    const Outcome english =
+        runProgram(TARVO_HOST, {"--nonsense"}, bareMachine({{"LANG", "en_US.UTF-8"}}));
     EXPECT_EQ(english.status, 1);
     EXPECT_TRUE(english.errors.contains("Unknown option 'nonsense'"))
         << english.errors.toStdString();
-    const Outcome chinese = run(TARVO_HOST, {"--nonsense"}, bareMachine({{"LANG", "zh_CN.UTF-8"}}));
+    const Outcome chinese =
+        runProgram(TARVO_HOST, {"--nonsense"}, bareMachine({{"LANG", "zh_CN.UTF-8"}}));
     EXPECT_EQ(chinese.status, 1);
     EXPECT_TRUE(chinese.errors.contains("未知选项“nonsense”")) << chinese.errors.toStdString();
 }
@@ -113,7 +105,7 @@ TEST(HostLanguage, AScriptsExportKeepsQtsPlatformWarningsOffTheErrorStream) {
     QTemporaryDir dir;
     QProcessEnvironment env = bareMachine({{"LANG", "en_US.UTF-8"}});
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    const Outcome done = run(
+    const Outcome done = runProgram(
         TARVO_HOST,
         {"--db", temp.name(), "--archive", "aa_bank", "--export", dir.filePath("banks.csv")}, env);
     EXPECT_EQ(done.status, 0) << done.errors.toStdString();
@@ -121,7 +113,7 @@ TEST(HostLanguage, AScriptsExportKeepsQtsPlatformWarningsOffTheErrorStream) {
     // folder.
     EXPECT_EQ(done.errors.toStdString(),
               "The list was written to " + dir.filePath("banks.csv").toStdString() + "\n");
-    const Outcome refused = run(
+    const Outcome refused = runProgram(
         TARVO_HOST,
         {"--db", temp.name(), "--archive", "aa_bank", "--export", dir.filePath("banks.txt")}, env);
     EXPECT_EQ(refused.status, 1);

@@ -102,8 +102,10 @@ TEST_F(PreviewTest, ShowsTheFirstPageAtOnceAndTurnsPagesByKey) {
             QTest::keyClick(keys, key);
             // End goes to the last page once the count is final, the window answering
             // meanwhile.
-            if (key == Qt::Key_End)
-                QTest::qWaitFor([&] { return !d->counting(); }, 30000);
+            if (key == Qt::Key_End) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return !d->counting(); }, 30000))
+                    << "the page count ends";
+            }
             seen.pages << d->currentPage();
         }
         QTest::keyClick(keys, Qt::Key_End);
