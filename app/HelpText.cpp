@@ -1,13 +1,11 @@
 #include "HelpText.h"
 
+#include "WideCharacters.h"
+
 namespace {
 
 bool wide(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) ||
-           (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
-           (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
-           (u >= 0xFFE0 && u <= 0xFFE6);
+    return tarvo::suite::isWideCharacter(c.unicode());
 }
 
 /// Marks a line may not start with.

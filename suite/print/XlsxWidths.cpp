@@ -1,5 +1,7 @@
 #include "XlsxWidths.h"
 
+#include "WideCharacters.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,25 +17,13 @@ constexpr double kNarrowest = 4;
 constexpr int kGeneralDigits = 11;
 constexpr int kDateWidth = 10;
 
-/// East Asian wide and full-width characters: Hangul Jamo, CJK radicals to Yi, Hangul
-/// syllables, compatibility ideographs and forms, full-width forms, the pictographs and the
-/// supplementary ideograph planes.
-bool wide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
-           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
-           (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
-}
-
 int digitsBeforePoint(double magnitude) {
     return magnitude < 10 ? 1 : int(std::floor(std::log10(magnitude))) + 1;
 }
 
 } // namespace
 
-XlsxWidths::XlsxWidths(const QStringList& captions)
-    : m_widest(int(captions.size()), 0) {
+XlsxWidths::XlsxWidths(const QStringList& captions) : m_widest(int(captions.size()), 0) {
     for (const QString& caption : captions)
         m_caption << textWidth(caption.toUtf8());
 }
@@ -56,7 +46,7 @@ int XlsxWidths::textWidth(QByteArrayView utf8) {
             char32_t c = length == 3 ? b & 0x0F : b & 0x07;
             for (qsizetype k = i + 1; k < i + length && k < n; ++k)
                 c = (c << 6) | (bytes[k] & 0x3F);
-            line += wide(c) ? 2 : 1;
+            line += isWideCharacter(c) ? 2 : 1;
             i += length;
         }
         widest = std::max(widest, line);
