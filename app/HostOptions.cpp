@@ -2,8 +2,10 @@
 
 #include "HelpText.h"
 #include "HostApplication.h"
+#include "SuiteContext.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -17,11 +19,25 @@ QCommandLineOption flag(const char* name, const char* description) {
     return QCommandLineOption(QString::fromLatin1(name), hostText(description));
 }
 
+/// Names listed in a message, separated as the session language writes a list.
+QString listed(const QStringList& names) {
+    return names.join(hostText("、"));
+}
+
+/// Whether a value is one of those allowed, in any letter case.
+bool oneOf(const QString& value, const QStringList& allowed) {
+    for (const QString& a : allowed)
+        if (value.compare(a, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
                          const QString& database)
-    : help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, hostText("列出选项后退出")),
+    : m_archives(archives), m_menus(menus),
+      help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, hostText("列出选项后退出")),
       helpAll(QStringLiteral("help-all"), hostText("列出选项和 Qt 的选项后退出")),
       version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
               hostText("显示版本后退出")),
@@ -65,6 +81,70 @@ HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
         m_listed << menu;
     // The first three are the parser's own.
     cli.addOptions(m_listed.mid(3));
+}
+
+bool HostOptions::viaPortal() const {
+    return !m_menus.isEmpty() && cli.isSet(menu);
+}
+
+bool HostOptions::importing() const {
+    return cli.isSet(check) || cli.isSet(commit);
+}
+
+QSize HostOptions::listSize() const {
+    static const QRegularExpression form(QStringLiteral("^(\\d{3,4})[xX](\\d{3,4})$"));
+    const auto m = form.match(cli.value(windowSize).trimmed());
+    const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+    return size.width() >= 640 && size.height() >= 400 ? size : QSize();
+}
+
+QString HostOptions::misuse() const {
+    const QStringList cards{
+        QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
+        QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
+        QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
+        QStringLiteral("History"),  QStringLiteral("Import")};
+    // The plain bank archive, and the one that shows the online-banking fields.
+    const QStringList systems{QString(), QStringLiteral("NB")};
+    if (!viaPortal() && !oneOf(cli.value(archive), m_archives))
+        return hostText("不提供档案“%1”。可以打开的档案：%2。")
+            .arg(cli.value(archive), listed(m_archives));
+    if (!oneOf(cli.value(sysId), systems))
+        return hostText("不提供系统标识“%1”。可用的系统标识：NB，或不给出。").arg(cli.value(sysId));
+    if (viaPortal() && !m_menus.contains(cli.value(menu)))
+        return hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(menu), listed(m_menus));
+    if (const QString wrong = importMisuse(); !wrong.isEmpty())
+        return wrong;
+    if (cli.isSet(windowSize) && !listSize().isValid())
+        return hostText("窗口大小“%1”无效，应写成 宽x高，如 1280x800（至少 640x400）")
+            .arg(cli.value(windowSize));
+    if (cli.isSet(card) && !oneOf(cli.value(card), cards))
+        return hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(card), listed(cards));
+    return {};
+}
+
+QString HostOptions::unsupportedLanguage(const QString& language) {
+    return hostText("不支持的界面语言“%1”。可用的语言：%2。")
+        .arg(language, listed(tarvo::suite::sessionLanguages()));
+}
+
+QString HostOptions::importMisuse() const {
+    const bool file = cli.isSet(importFile);
+    const bool screenshot = cli.isSet(shot);
+    const bool checking = cli.isSet(check);
+    const bool committing = cli.isSet(commit);
+    if (checking && committing)
+        return hostText("--check 和 --commit 只能选一个");
+    if (importing() && !file)
+        return hostText("--check 和 --commit 要和 --import 一起使用");
+    if (cli.isSet(confirmLengths) && !importing())
+        return hostText("--confirm-lengths 只用于 --check 或 --commit");
+    if (importing() && (screenshot || cli.isSet(exportFile) || cli.isSet(card)))
+        return hostText(
+            "--check 和 --commit 不打开窗口，不能与 --screenshot、--card 或 --export 同用");
+    if (file && !screenshot && !importing())
+        return hostText("--import 要和 --check、--commit 或 --screenshot 之一一起使用");
+    return {};
 }
 
 QString HostOptions::helpText() const {

@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QSize>
 #include <QStringList>
 
 /// The desktop host's command-line options, described in the language whose translator is
@@ -14,6 +15,18 @@ struct HostOptions {
 
     /// What --help prints, no line wider than a terminal's 79 columns and no word broken.
     QString helpText() const;
+
+    /// Why the options parsed name what the host does not offer, or do not go together; empty
+    /// when the host can go on. The language is checked apart: it is known before the options.
+    QString misuse() const;
+    /// The refusal of a session language the suite does not carry.
+    static QString unsupportedLanguage(const QString& language);
+    /// A portal menu is asked for rather than an archive.
+    bool viaPortal() const;
+    /// A script's check or import of a file, which opens no window.
+    bool importing() const;
+    /// The size --window-size asks for; invalid when none, or none a list window can have, is.
+    QSize listSize() const;
 
     QCommandLineParser cli;
     QCommandLineOption help;
@@ -37,5 +50,10 @@ struct HostOptions {
     QCommandLineOption confirmLengths;
 
 private:
+    QStringList m_archives;
+    QStringList m_menus;
     QList<QCommandLineOption> m_listed;
+
+    /// Why the import options do not go together; empty when they do.
+    QString importMisuse() const;
 };

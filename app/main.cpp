@@ -29,7 +29,6 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -66,50 +65,12 @@ void useOffscreenWithoutDisplay(bool scripted) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-/// A window size written "1280x800", no smaller than a list window can be; invalid otherwise.
-QSize sizeOf(const QString& text) {
-    static const QRegularExpression form(QStringLiteral("^(\\d{3,4})[xX](\\d{3,4})$"));
-    const auto m = form.match(text.trimmed());
-    const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
-    return size.width() >= 640 && size.height() >= 400 ? size : QSize();
-}
-
-/// Names listed in a message, separated as the session language writes a list.
-QString listed(const QStringList& names) {
-    return names.join(hostText("、"));
-}
-
-/// Whether a value is one of those allowed, in any letter case.
-bool oneOf(const QString& value, const QStringList& allowed) {
-    for (const QString& a : allowed)
-        if (value.compare(a, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 /// Tells the user why the host cannot go on: on the console, and in a message box when a user
 /// is looking at the screen.
 void fail(bool headless, const QString& message) {
     std::fprintf(stderr, "%s\n", qPrintable(message));
     if (!headless)
         QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
-}
-
-/// Why the import options given do not go together; empty when they do.
-QString importMisuse(bool file, bool screenshot, bool check, bool commit, bool confirmLengths,
-                     bool otherJob) {
-    if (check && commit)
-        return hostText("--check 和 --commit 只能选一个");
-    if ((check || commit) && !file)
-        return hostText("--check 和 --commit 要和 --import 一起使用");
-    if (confirmLengths && !check && !commit)
-        return hostText("--confirm-lengths 只用于 --check 或 --commit");
-    if ((check || commit) && (screenshot || otherJob))
-        return hostText(
-            "--check 和 --commit 不打开窗口，不能与 --screenshot、--card 或 --export 同用");
-    if (file && !screenshot && !check && !commit)
-        return hostText("--import 要和 --check、--commit 或 --screenshot 之一一起使用");
-    return {};
 }
 
 } // namespace
@@ -196,57 +157,18 @@ int main(int argc, char** argv) {
     QCommandLineParser& cli = o.cli;
     // Only --help-all is left for it to answer: Qt's own options need Qt's platform.
     cli.process(app);
-    const bool viaPortal = !menus.isEmpty() && cli.isSet(o.menu);
-    const bool importing = cli.isSet(o.check) || cli.isSet(o.commit);
+    const bool viaPortal = o.viaPortal();
+    const bool importing = o.importing();
     if (cli.isSet(o.shot) || cli.isSet(o.exportFile) || importing)
         app.setHeadless(true);
 
     if (!languageCarried) {
-        fail(app.headless(), hostText("不支持的界面语言“%1”。可用的语言：%2。")
-                                 .arg(language, listed(tarvo::suite::sessionLanguages())));
+        fail(app.headless(), HostOptions::unsupportedLanguage(language));
         return 2;
     }
     tarvo::suite::useSessionFont();
-    const QStringList cards{
-        QStringLiteral("Add"),      QStringLiteral("Modify"),  QStringLiteral("Preview"),
-        QStringLiteral("Filter"),   QStringLiteral("FindSet"), QStringLiteral("Pos"),
-        QStringLiteral("FieldSet"), QStringLiteral("Help"),    QStringLiteral("About"),
-        QStringLiteral("History"),  QStringLiteral("Import")};
-    // The plain bank archive, and the one that shows the online-banking fields.
-    const QStringList systems{QString(), QStringLiteral("NB")};
-    if (!viaPortal && !oneOf(cli.value(o.archive), archives)) {
-        fail(app.headless(), hostText("不提供档案“%1”。可以打开的档案：%2。")
-                                 .arg(cli.value(o.archive), listed(archives)));
-        return 2;
-    }
-    if (!oneOf(cli.value(o.sysId), systems)) {
-        fail(
-            app.headless(),
-            hostText("不提供系统标识“%1”。可用的系统标识：NB，或不给出。").arg(cli.value(o.sysId)));
-        return 2;
-    }
-    if (viaPortal && !menus.contains(cli.value(o.menu))) {
-        fail(
-            app.headless(),
-            hostText("门户菜单“%1”不存在。可用的菜单：%2。").arg(cli.value(o.menu), listed(menus)));
-        return 2;
-    }
-    if (const QString misuse = importMisuse(
-            cli.isSet(o.importFile), cli.isSet(o.shot), cli.isSet(o.check), cli.isSet(o.commit),
-            cli.isSet(o.confirmLengths), cli.isSet(o.exportFile) || cli.isSet(o.card));
-        !misuse.isEmpty()) {
+    if (const QString misuse = o.misuse(); !misuse.isEmpty()) {
         fail(app.headless(), misuse);
-        return 2;
-    }
-    const QSize listSize = sizeOf(cli.value(o.windowSize));
-    if (cli.isSet(o.windowSize) && !listSize.isValid()) {
-        fail(app.headless(), hostText("窗口大小“%1”无效，应写成 宽x高，如 1280x800（至少 640x400）")
-                                 .arg(cli.value(o.windowSize)));
-        return 2;
-    }
-    if (cli.isSet(o.card) && !oneOf(cli.value(o.card), cards)) {
-        fail(app.headless(),
-             hostText("卡片命令“%1”无效，应为 %2 之一。").arg(cli.value(o.card), listed(cards)));
         return 2;
     }
     // Calendars and other controls that name months and days follow the session language.
@@ -282,7 +204,7 @@ int main(int argc, char** argv) {
         screenshot->setImportFile(cli.value(o.importFile));
         if (const QFileInfo database(cli.value(o.db)); database.isFile())
             screenshot->setDatabaseFolder(database.absolutePath());
-        screenshot->setWindowSize(listSize);
+        screenshot->setWindowSize(o.listSize());
     }
 
     std::unique_ptr<LoadedListRunner> exporter;
@@ -318,7 +240,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<OtherArchiveCommand> otherArchive;
     if (!viaPortal && !app.headless() &&
-        oneOf(cli.value(o.archive), {QStringLiteral("aa_bank"), QStringLiteral("bank")})) {
+        QStringList{QStringLiteral("aa_bank"), QStringLiteral("bank")}.contains(
+            cli.value(o.archive), Qt::CaseInsensitive)) {
         otherArchive = std::make_unique<OtherArchiveCommand>(
             cli.value(o.archive),
             QStringList{QStringLiteral("--db"), cli.value(o.db), QStringLiteral("--user"),
