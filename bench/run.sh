@@ -9,7 +9,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
-    bench_print_preview bench_import_preview bench_list_load >/dev/null
+    bench_print_preview bench_import_preview bench_list_load bench_wan >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -188,3 +188,17 @@ for backend in sqlite postgresql; do
     measure "rss-refresh-1m$suffix" "$(value rss_refresh_mb "$figures")" \
         "$(value rss_load_mb "$figures")"
 done
+
+# --- A branch office 50 ms from the server ---
+# The host's runs through a relay that delays each direction by 25 ms and counts connections and
+# round trips (a request burst and its answer): start to the list's picture, the check of 2,000
+# new accounts, the export of 100,000 as .csv beside psql running the list's query through the
+# same relay. Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan "$TARVO_TEST_PG" N'.
+wan=$(scripts/with-postgres.sh sh -c 'exec build/bench/bench_wan "$TARVO_TEST_PG" 100000 25' \
+    2>/dev/null)
+measure wan-start-roundtrips "$(value wan_start_roundtrips "$wan")" -
+measure wan-start-connections "$(value wan_start_connections "$wan")" -
+measure wan-import-check-2k-roundtrips "$(value wan_import_check_2k_roundtrips "$wan")" -
+measure wan-export-csv-100k "$(value wan_export_csv_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
+measure wan-export-csv-100k-roundtrips "$(value wan_export_csv_roundtrips "$wan")" \
+    "$(value psql_export_csv_roundtrips "$wan")"
