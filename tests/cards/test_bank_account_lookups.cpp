@@ -1,4 +1,4 @@
-#include "BankAccountFixture.h"
+#include "CardFixture.h"
 #include "Eventually.h"
 
 #include "CardWidgets.h"
@@ -43,7 +43,7 @@ void openLookup(suite::RefEdit* edit) {
 
 TEST_F(BankAccountCard, ANewProvinceDropsTheCountyAndTheCountyListFollowsTheProvince) {
     open();
-    auto stored = account("01");
+    auto stored = record("01");
     card->FillAllFields(stored);
     auto* province = ref("EdtcProvinceName");
     auto* county = ref("EdtcCountyName");
@@ -324,7 +324,7 @@ TEST_F(BankAccountCard, TheCountyListAsksForTheProvincesChildrenInTheReferencesO
 
 TEST_F(BankAccountCard, ProvinceAndCountyAreSavedAsShownWhetherOrNotTheyNameARegion) {
     open();
-    auto stored = account("02");
+    auto stored = record("02");
     card->FillAllFields(stored);
     auto* province = ref("EdtcProvinceName");
     auto* county = ref("EdtcCountyName");

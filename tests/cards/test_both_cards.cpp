@@ -1,13 +1,16 @@
 // What the bank card and the bank-account card promise alike: edits that refuse the same
-// characters, Enter walking the fields to the save, captions that fit in both languages, and
-// a save that stores every field and reads back as it was shown.
-#include "BankAccountFixture.h"
+// characters, every way of the clerk's changing a field counted as a change, Enter walking the
+// fields to the save, captions that fit in both languages, and a save that stores every field
+// and reads back as it was shown.
+#include "CardFixture.h"
 #include "CardLayout.h"
 #include "CardWidgets.h"
 #include "Pub.h"
 #include "SuiteContext.h"
 #include "ctlAA_Bank.h"
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSignalSpy>
 
@@ -25,10 +28,9 @@ struct Stored {
 template <typename Card> struct CardCase;
 
 template <> struct CardCase<ctlAA_Bank> {
-    static constexpr const char* archive = "aa_bank";
-    static constexpr const char* keyField = "cBankCode";
-    static constexpr const char* initXml = "<aa_bank><HelpContextId>7</HelpContextId></aa_bank>";
     static constexpr const char* firstField = "EdtcBankCode";
+    static constexpr const char* nameField = "EdtcBankName";
+    static constexpr const char* digitsField = "EdtiIndAccNoLen";
     /// In tab order; the company length waits for its box, and the unit code row is hidden
     /// but for the construction bank: the auto length is last.
     static QString walk() {
@@ -47,9 +49,9 @@ template <> struct CardCase<ctlAA_Bank> {
         return "950";
     }
     static QList<Stored> stored() {
-        return {{"cBankName", "中国建设银行"}, {"bComdFixLen", "1"}, {"iComAccNoLen", "20"},
-                {"bIndFixLen", "1"},          {"iIndAccNoLen", "19"}, {"iIndAutoInputLen", "6"},
-                {"cIndUnitcode", "4401"},     {"bSysData", "0"}};
+        return {{"cBankName", "中国建设银行"}, {"bComdFixLen", "1"},   {"iComAccNoLen", "20"},
+                {"bIndFixLen", "1"},           {"iIndAccNoLen", "19"}, {"iIndAutoInputLen", "6"},
+                {"cIndUnitcode", "4401"},      {"bSysData", "0"}};
     }
     static QList<std::pair<const char*, QString>> shownAgain() {
         return {{"EdtcBankName", "中国建设银行"}, {"EdtcIndUnitcode", "4401"}};
@@ -57,10 +59,9 @@ template <> struct CardCase<ctlAA_Bank> {
 };
 
 template <> struct CardCase<ctlBank> {
-    static constexpr const char* archive = "bank";
-    static constexpr const char* keyField = "cBCode";
-    static constexpr const char* initXml = "<bank><HelpContextId>9</HelpContextId></bank>";
     static constexpr const char* firstField = "EdtcBCode";
+    static constexpr const char* nameField = "EdtcAccName";
+    static constexpr const char* digitsField = "EdtcBAccount";
     /// The suspension box is left out: Tab reaches it, Enter does not.
     static QString walk() {
         return "EdtcBCode EdtcBAccount EdtcAccName EdtdOpenAccDate EdtcCurrencyName chkbPwdMng "
@@ -91,11 +92,16 @@ template <> struct CardCase<ctlBank> {
         return "90";
     }
     static QList<Stored> stored() {
-        return {{"cBAccount", "6222 0000 1111"}, {"cCurrencyName", "美元"},
-                {"cBankCode", "990"},             {"cProvinceName", "广东省"},
-                {"cCountyName", "广州市"},        {"cCode", "100202"},
-                {"iAccProperty", "2"},            {"iSignFlag", "1"},
-                {"bPwdMng", "1"},                 {"fCurBalance", "-1234567.25"},
+        return {{"cBAccount", "6222 0000 1111"},
+                {"cCurrencyName", "美元"},
+                {"cBankCode", "990"},
+                {"cProvinceName", "广东省"},
+                {"cCountyName", "广州市"},
+                {"cCode", "100202"},
+                {"iAccProperty", "2"},
+                {"iSignFlag", "1"},
+                {"bPwdMng", "1"},
+                {"fCurBalance", "-1234567.25"},
                 {"cUnionBankNo", "105290000009"}};
     }
     /// The bank by its name, quote and ampersand kept; the amount with its separators.
@@ -110,41 +116,27 @@ bool sameValue(const QVariant& stored, const QString& expected) {
     return number ? stored.toDouble() == e : stored.toString() == expected;
 }
 
-template <typename Card> struct BothCards : BankAccountCard {
-    using Case = CardCase<Card>;
-    std::unique_ptr<Card> shown;
+/// Drags a text over an edit and drops it there, as another program would.
+void dropText(QWidget* target, const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    const QPoint at(4, target->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+}
 
-    void TearDown() override {
-        shown.reset();
-        BankAccountCard::TearDown();
-    }
-    /// Opens the card over the given public services (the recording ones by default).
-    void openCard(PubPtr pub = nullptr) {
-        if (!pub)
-            pub = recording;
-        ArchiveSession::current().oPub = pub;
-        ArchiveSession::current().sSysId = QStringLiteral("NB");
-        shown = std::make_unique<Card>();
-        ClsCommonPtr srv = db;
-        QString xml = QString::fromUtf8(Case::initXml);
-        ASSERT_TRUE(shown->Init(srv, pub, xml, comVar));
-        shown->show();
-        shown->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown.get()));
-    }
-    RecordsetPtr storedRecord(const QString& key) {
-        QString sql = QStringLiteral("select * from %1 where %2='%3'")
-                          .arg(QLatin1String(Case::archive), QLatin1String(Case::keyField), key);
-        return db->OpenX(sql);
-    }
-};
+template <typename Card> struct BothCards : CardFixture<Card> { using Case = CardCase<Card>; };
 
 using Cards = ::testing::Types<ctlAA_Bank, ctlBank>;
 TYPED_TEST_SUITE(BothCards, Cards);
 
 TYPED_TEST(BothCards, RefusedCharactersNeverReachAnEditHoweverTheyAreTyped) {
-    this->openCard();
-    for (suite::Edit* e : this->shown->template findChildren<suite::Edit*>()) {
+    this->open();
+    for (suite::Edit* e : this->card->template findChildren<suite::Edit*>()) {
         // A date is typed into its own calendar edit, which takes digits and dashes only.
         if (e->objectName() == u"EdtdOpenAccDate" || e->isHidden() || !e->isEnabled())
             continue;
@@ -155,19 +147,58 @@ TYPED_TEST(BothCards, RefusedCharactersNeverReachAnEditHoweverTheyAreTyped) {
     }
 }
 
+TYPED_TEST(BothCards, EveryWayTheUserChangesAFieldCountsAndNothingElseDoes) {
+    this->open();
+    QSignalSpy changes(this->card.get(), &CardControl::ActiveSaveBtn);
+    suite::Edit* name = this->edit(TestFixture::Case::nameField);
+    name->setText("程序写入");
+    this->card->Emptyallfields();
+    EXPECT_EQ(changes.size(), 0) << "text the card sets is no change of the user's";
+
+    name->setFocus();
+    QInputMethodEvent composing("zhongguo", {});
+    QApplication::sendEvent(name, &composing);
+    EXPECT_EQ(changes.size(), 0) << "an unfinished composition changes nothing yet";
+    commitText(name, "中国银行");
+    EXPECT_EQ(name->text(), "中国银行");
+    EXPECT_EQ(changes.size(), 1) << "an input method's commit";
+    commitText(name, "ＡＢ１２");
+    EXPECT_EQ(changes.size(), 2) << "full-width characters";
+
+    QApplication::clipboard()->setText("分行");
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "中国银行ＡＢ１２分行");
+    EXPECT_EQ(changes.size(), 3) << "a paste";
+    QApplication::clipboard()->setText("北京,上海");
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "中国银行ＡＢ１２分行") << "a comma is refused";
+    EXPECT_EQ(changes.size(), 3) << "a refused paste changes nothing";
+    QTest::keyClick(name, Qt::Key_Ampersand);
+    EXPECT_EQ(changes.size(), 3) << "a refused key changes nothing";
+
+    suite::Edit* digits = this->edit(TestFixture::Case::digitsField);
+    digits->setFocus();
+    dropText(digits, "19");
+    EXPECT_EQ(digits->text(), "19");
+    EXPECT_EQ(changes.size(), 4) << "a drop";
+    dropText(digits, "1,9");
+    EXPECT_EQ(digits->text(), "19") << "a dropped comma is refused";
+    EXPECT_EQ(changes.size(), 4);
+}
+
 TYPED_TEST(BothCards, EnterWalksTheFieldsAndAsksToSaveInTheLastOne) {
-    this->openCard();
-    QSignalSpy saves(this->shown.get(), &CardControl::SaveRs);
+    this->open();
+    QSignalSpy saves(this->card.get(), &CardControl::SaveRs);
     QStringList walked;
-    this->shown->template findChild<QWidget*>(TestFixture::Case::firstField)->setFocus();
+    this->card->template findChild<QWidget*>(TestFixture::Case::firstField)->setFocus();
     for (int i = 0; i < 30 && saves.isEmpty() && QApplication::focusWidget(); ++i) {
         QWidget* at = QApplication::focusWidget();
         walked << at->objectName();
         QTest::keyClick(at, Qt::Key_Return);
         // A card may move the focus on from its event loop; a key that moves nothing ends the
         // walk short.
-        if (!QTest::qWaitFor(
-                [&] { return QApplication::focusWidget() != at || !saves.isEmpty(); }, 1000))
+        if (!QTest::qWaitFor([&] { return QApplication::focusWidget() != at || !saves.isEmpty(); },
+                             1000))
             break;
     }
     EXPECT_EQ(walked.join(u' ').toStdString(), TestFixture::Case::walk().toStdString());
@@ -179,37 +210,37 @@ TYPED_TEST(BothCards, InBothLanguagesNoCaptionIsCutAndEachColumnLinesUp) {
     for (const char* language : {"en-US", "zh-CN"}) {
         SCOPED_TRACE(language);
         suite::setSessionLanguage(language);
-        this->openCard(std::make_shared<suite::Pub>());
-        EXPECT_EQ(layoutFaults(*this->shown), QStringList());
+        this->open("NB", std::make_shared<suite::Pub>());
+        EXPECT_EQ(layoutFaults(*this->card), QStringList());
     }
 }
 
 TYPED_TEST(BothCards, WhatTheCardSavesIsStoredAndReadBackFieldForField) {
-    this->openCard(std::make_shared<suite::Pub>());
-    const QString key = TestFixture::Case::fill(*this->shown, [this] {
+    this->open("NB", std::make_shared<suite::Pub>());
+    const QString key = TestFixture::Case::fill(*this->card, [this] {
         this->exec("insert into aa_bank (cBankCode, cBankName) values ('990', 'Lloyd''s & Co')");
     });
     bool ok = false;
-    QString xml = this->shown->GetSaveXml(ok);
+    QString xml = this->card->GetSaveXml(ok);
     ASSERT_TRUE(ok);
     QString error;
-    ASSERT_TRUE(this->db->Add(xml, TestFixture::Case::archive, error)) << error.toStdString();
+    ASSERT_TRUE(this->db->Add(xml, CardTable<TypeParam>::archive, error)) << error.toStdString();
 
-    RecordsetPtr record = this->storedRecord(key);
+    RecordsetPtr record = this->record(key);
     ASSERT_TRUE(record && record->RecordCount() == 1);
     for (const Stored& s : TestFixture::Case::stored())
         EXPECT_TRUE(sameValue(record->Value(s.field), s.value))
             << s.field << ": " << record->Value(s.field).toString().toStdString();
 
     // Shown again, it saves the same text, and the service takes it back unchanged.
-    this->shown->FillAllFields(record);
+    this->card->FillAllFields(record);
     for (const auto& [name, text] : TestFixture::Case::shownAgain())
-        EXPECT_EQ(this->shown->template findChild<QLineEdit*>(name)->text(), text) << name;
-    QString again = this->shown->GetSaveXml(ok);
+        EXPECT_EQ(this->card->template findChild<QLineEdit*>(name)->text(), text) << name;
+    QString again = this->card->GetSaveXml(ok);
     EXPECT_EQ(again, xml);
-    ASSERT_TRUE(this->db->Modify(again, TestFixture::Case::archive, error))
+    ASSERT_TRUE(this->db->Modify(again, CardTable<TypeParam>::archive, error))
         << error.toStdString();
-    record = this->storedRecord(key);
+    record = this->record(key);
     for (const Stored& s : TestFixture::Case::stored())
         EXPECT_TRUE(sameValue(record->Value(s.field), s.value)) << s.field;
 }

@@ -1,7 +1,7 @@
 // The bank-account card of the earlier build: no password management, the same save XML
 // otherwise, lookups through buttons beside plain fields, and the suite's earlier layout and
 // font members.
-#include "../cards/BankAccountFixture.h"
+#include "../cards/CardFixture.h"
 
 #include "CardWidgets.h"
 #include "ModalWatch.h"
@@ -23,7 +23,7 @@ TEST_F(BankAccountCard, TheSaveXmlLeavesOutPasswordManagementAndKeepsTheOrder) {
     auto* pwd = child<suite::CheckBox>("chkbPwdMng");
     ASSERT_NE(pwd, nullptr);
     EXPECT_TRUE(pwd->isHidden());
-    auto stored = account("01");
+    auto stored = record("01");
     card->FillAllFields(stored);
     for (int i = 0; i < 30; ++i) {
         QWidget* focus = QApplication::focusWidget();
@@ -48,7 +48,7 @@ TEST_F(BankAccountCard, TheSaveXmlLeavesOutPasswordManagementAndKeepsTheOrder) {
 
     QString error;
     ASSERT_TRUE(db->Modify(xml, "bank", error)) << error.toStdString();
-    EXPECT_EQ(account("01")->Value("bPwdMng").toInt(), 1) << "the stored flag is kept";
+    EXPECT_EQ(record("01")->Value("bPwdMng").toInt(), 1) << "the stored flag is kept";
 }
 
 TEST_F(BankAccountCard, NoEmptyRowIsLeftWhereThePasswordRowWas) {
@@ -80,7 +80,7 @@ TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
             EXPECT_FALSE(own->isVisible()) << field << " is a plain edit";
         }
     }
-    auto stored = account("01");
+    auto stored = record("01");
     card->FillAllFields(stored);
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
 

@@ -8,6 +8,7 @@
 #include "RefEdit.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
+#include "ctlAA_Bank.h"
 #include "ctlBank.h"
 
 #include <QApplication>
@@ -23,15 +24,28 @@ inline void commitText(QWidget* control, const QString& text) {
     QApplication::sendEvent(control, &commit);
 }
 
-/// A bank-account card set up against a real database and the suite's lookups, with the
-/// recording public services (or the suite's own, for amounts).
-struct BankAccountCard : ::testing::Test {
+/// The table a card saves into and the set-up its list hands it.
+template <typename Card> struct CardTable;
+template <> struct CardTable<tarvo::ctlAA_Bank> {
+    static constexpr const char* archive = "aa_bank";
+    static constexpr const char* keyField = "cBankCode";
+    static constexpr const char* initXml = "<aa_bank><HelpContextId>7</HelpContextId></aa_bank>";
+};
+template <> struct CardTable<tarvo::ctlBank> {
+    static constexpr const char* archive = "bank";
+    static constexpr const char* keyField = "cBCode";
+    static constexpr const char* initXml = "<bank><HelpContextId>9</HelpContextId></bank>";
+};
+
+/// A card set up against a real database and the suite's lookups, with the recording public
+/// services (or the suite's own, for amounts).
+template <typename Card> struct CardFixture : ::testing::Test {
     TempDatabase temp;
     std::shared_ptr<RecordingPub> recording = std::make_shared<RecordingPub>();
     std::shared_ptr<tarvo::suite::ClsCommon> db = std::make_shared<tarvo::suite::ClsCommon>();
     tarvo::ComVarPtr comVar = std::make_shared<tarvo::ComVar>();
     QDomDocument style;
-    std::unique_ptr<tarvo::ctlBank> card;
+    std::unique_ptr<Card> card;
 
     void SetUp() override {
         tarvo::suite::registerSuiteClasses();
@@ -54,19 +68,22 @@ struct BankAccountCard : ::testing::Test {
             pub = recording;
         tarvo::ArchiveSession::current().oPub = pub;
         tarvo::ArchiveSession::current().sSysId = sysId;
-        card = std::make_unique<tarvo::ctlBank>();
+        card = std::make_unique<Card>();
         tarvo::ClsCommonPtr srv = db;
-        QString xml = QStringLiteral("<bank><HelpContextId>9</HelpContextId></bank>");
+        QString xml = QString::fromUtf8(CardTable<Card>::initXml);
         ASSERT_TRUE(card->Init(srv, pub, xml, comVar));
         card->show();
         card->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
     }
-    template <typename T> T* child(const char* name) { return card->findChild<T*>(name); }
+    template <typename T> T* child(const char* name) { return card->template findChild<T*>(name); }
     tarvo::suite::Edit* edit(const char* name) { return child<tarvo::suite::Edit>(name); }
     tarvo::suite::RefEdit* ref(const char* name) { return child<tarvo::suite::RefEdit>(name); }
-    tarvo::RecordsetPtr account(const QString& code) {
-        QString sql = "select * from bank where cBCode='" + code + "'";
+    /// The stored row of the card's table under the key.
+    tarvo::RecordsetPtr record(const QString& key) {
+        QString sql = QStringLiteral("select * from %1 where %2='%3'")
+                          .arg(QLatin1String(CardTable<Card>::archive),
+                               QLatin1String(CardTable<Card>::keyField), key);
         return db->OpenX(sql);
     }
     void exec(const QString& statement, const QVariantList& params = {}) {
@@ -80,3 +97,5 @@ struct BankAccountCard : ::testing::Test {
         return out;
     }
 };
+
+using BankAccountCard = CardFixture<tarvo::ctlBank>;
