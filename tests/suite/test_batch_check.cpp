@@ -1,6 +1,5 @@
-#include "AccountDatabase.h"
+#include "BatchFixture.h"
 #include "ChangeHistory.h"
-#include "ConnectedDatabase.h"
 
 #include <QFileInfo>
 
@@ -9,13 +8,6 @@
 using namespace tarvo;
 
 namespace {
-
-QString account(const QString& code, const QString& number, const QString& extra = {}) {
-    return QStringLiteral("<Bank><cBCode>%1</cBCode><cBAccount>%2</cBAccount><cCurrencyName>人民币"
-                          "</cCurrencyName><cBName>海淀支行</cBName><cBankCode>102</cBankCode>%3"
-                          "</Bank>")
-        .arg(code, number, extra);
-}
 
 /// n new accounts N0001… with numbers 7000…, none of them stored.
 QStringList newAccounts(int n) {
@@ -26,49 +18,21 @@ QStringList newAccounts(int n) {
     return xmls;
 }
 
-using K = BatchVerdict::Kind;
-
-struct BatchCheck : ConnectedDatabase {
-    suite::SqlBackend& sql() { return db.database()->sql(); }
-    QVector<BatchVerdict> run(const QStringList& xmls, const QString& archive, bool store,
-                              bool* ok = nullptr, QString* error = nullptr) {
-        QVector<BatchVerdict> verdicts;
-        QString err;
-        const bool done = db.SaveBatch(xmls, archive, store, verdicts, err);
-        if (ok)
-            *ok = done;
-        if (error)
-            *error = err;
-        return verdicts;
-    }
-    /// A trigger that changes nothing: the batch then saves record by record, as it always did.
-    void addHarmlessTrigger(const QString& table) {
-        if (temp.onServer())
-            sql().execScript(QStringLiteral(
-                "CREATE OR REPLACE FUNCTION keep_row() RETURNS trigger LANGUAGE plpgsql AS "
-                "$$ BEGIN RETURN NEW; END $$; CREATE TRIGGER keep_%1 BEFORE INSERT ON %1 "
-                "FOR EACH ROW EXECUTE FUNCTION keep_row();")
-                                 .arg(table));
-        else
-            sql().execScript(QStringLiteral("CREATE TRIGGER keep_%1 AFTER INSERT ON %1 "
-                                            "BEGIN SELECT 1; END;")
-                                 .arg(table));
-    }
-    int count(const QString& text) { return sql().query(text).rows[0][0].toInt(); }
-};
+using BatchCheck = BatchFixture;
 
 QString describe(const QVector<BatchVerdict>& verdicts) {
     QString out;
     for (int i = 0; i < verdicts.size(); ++i)
-        out += QStringLiteral("%1 %2 %3\n").arg(i + 1).arg(verdicts[i].kind).arg(verdicts[i].reason);
+        out +=
+            QStringLiteral("%1 %2 %3\n").arg(i + 1).arg(verdicts[i].kind).arg(verdicts[i].reason);
     return out;
 }
 
 TEST_F(BatchCheck, TheCheckGivesTheVerdictsAndReasonsOfSavingRecordByRecord) {
     // Stored: 01 (0200000000000000011), 02, 03 from the demo data.
     const QStringList accounts{
-        account("M1", "8100 01"),                                  // new
-        account("01", "0200000000000000011",                       // as stored
+        account("M1", "8100 01"),            // new
+        account("01", "0200000000000000011", // as stored
                 "<cAccName>示例公司工行基本户</cAccName>")
             .replace("海淀支行", "中国工商银行北京海淀支行"),
         account("02", "8100-02"),                                  // moves to a new number ...
@@ -76,15 +40,15 @@ TEST_F(BatchCheck, TheCheckGivesTheVerdictsAndReasonsOfSavingRecordByRecord) {
         account("M3", "0200-0000 0000 0000 011"),                  // a stored account's number
         account("M4", "810001"),                                   // the first row's number
         account("M1", "8100 01", "<cAccName>改名</cAccName>"),     // the first row again
-        account("M5", "8100 05").replace("人民币", "金币"),         // no such currency
+        account("M5", "8100 05").replace("人民币", "金币"),        // no such currency
         account("M6", "8100 06").replace(">102<", ">999<"),        // no such bank
         account("M7", "8100 07", "<cCode>1002</cCode>"),           // not an end-level account
         account("M8", "8100 08", "<cCode>100201</cCode>"),         // an end-level account
         account("M9", "").replace("<cBName>海淀支行", "<cBName>"), // required fields empty
         account("MA", "8100 0A", "<cNoSuch>1</cNoSuch>"),          // unknown column
         account("MB", "8100 0B", "<fCurBalance>12x</fCurBalance>"),
-        account("MC", QString(51, u'9')),                          // too long
-        account("03", "8100 0D", "<iSignFlag>1</iSignFlag>"),      // modified
+        account("MC", QString(51, u'9')),                     // too long
+        account("03", "8100 0D", "<iSignFlag>1</iSignFlag>"), // modified
         QStringLiteral("<AA_Bank><cBankCode>1</cBankCode></AA_Bank>"),
         QStringLiteral("<Bank><cBCode>MD</cBCode>"),
     };
@@ -117,7 +81,7 @@ TEST_F(BatchCheck, TheCheckGivesTheVerdictsAndReasonsOfSavingRecordByRecord) {
 
 TEST_F(BatchCheck, ACheckOfALongFileWritesNothingAndFindsDuplicatesFarApart) {
     QStringList xmls = newAccounts(1200);
-    xmls[20] = account("N0021", "7000000003"); // row 3's number ...
+    xmls[20] = account("N0021", "7000000003");     // row 3's number ...
     xmls[1150] = account("N1151", "70-0000 0003"); // ... far apart, written differently
     xmls[1190] = account("N0005", "7000000005", "<cAccName>又一次</cAccName>"); // row 5 again
     xmls[800] = account("N0801", "0200000000000000011"); // the stored account 01's number
@@ -203,8 +167,7 @@ TEST_F(BatchCheck, ABatchLeavesTheHistoryASaveOfEachRecordWould) {
     QString modify = account("S1", "9100 99", changes);
     ASSERT_TRUE(db.Modify(modify, "bank", error)) << error.toStdString();
     bool ok = false;
-    run({account("T1", "9200 01", "<iSignFlag>1</iSignFlag>"),
-         account("T1", "9200 99", changes)},
+    run({account("T1", "9200 01", "<iSignFlag>1</iSignFlag>"), account("T1", "9200 99", changes)},
         "bank", true, &ok, &error);
     ASSERT_TRUE(ok) << error.toStdString();
 
@@ -212,8 +175,10 @@ TEST_F(BatchCheck, ABatchLeavesTheHistoryASaveOfEachRecordWould) {
     const auto fields = [&](const QString& key) {
         QStringList out;
         for (auto e : history.read(QStringLiteral("bank"), key))
-            out << e.action + u' ' + e.field + u' ' + e.before.replace(QStringLiteral("91"), QStringLiteral("92")) + u'>' +
-                       e.after.replace(QStringLiteral("91"), QStringLiteral("92")).replace(QStringLiteral("S1"), QStringLiteral("T1"));
+            out << e.action + u' ' + e.field + u' ' +
+                       e.before.replace(QStringLiteral("91"), QStringLiteral("92")) + u'>' +
+                       e.after.replace(QStringLiteral("91"), QStringLiteral("92"))
+                           .replace(QStringLiteral("S1"), QStringLiteral("T1"));
         return out;
     };
     EXPECT_EQ(fields("T1"), fields("S1"));

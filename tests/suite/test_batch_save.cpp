@@ -1,5 +1,4 @@
-#include "AccountDatabase.h"
-#include "ConnectedDatabase.h"
+#include "BatchFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,39 +13,7 @@ QString bank(const QString& code, const QString& name, const QString& fixed = QS
         .arg(code, name, fixed, length);
 }
 
-QString account(const QString& code, const QString& number, const QString& extra = {}) {
-    return QStringLiteral("<Bank><cBCode>%1</cBCode><cBAccount>%2</cBAccount><cCurrencyName>人民币"
-                          "</cCurrencyName><cBName>海淀支行</cBName><cBankCode>102</cBankCode>%3"
-                          "</Bank>")
-        .arg(code, number, extra);
-}
-
-struct BatchSave : ConnectedDatabase {
-    QVariant scalar(const QString& text) {
-        QString sql = text;
-        auto rs = db.OpenX(sql);
-        return rs && !rs->Eof() ? rs->Value(0) : QVariant();
-    }
-    QVector<BatchVerdict> run(const QStringList& xmls, const QString& archive, bool store,
-                              bool* ok = nullptr, QString* error = nullptr) {
-        QVector<BatchVerdict> verdicts;
-        QString err;
-        const bool done = db.SaveBatch(xmls, archive, store, verdicts, err);
-        if (ok)
-            *ok = done;
-        if (error)
-            *error = err;
-        return verdicts;
-    }
-    static QVector<BatchVerdict::Kind> kinds(const QVector<BatchVerdict>& verdicts) {
-        QVector<BatchVerdict::Kind> out;
-        for (const auto& v : verdicts)
-            out << v.kind;
-        return out;
-    }
-};
-
-using K = BatchVerdict::Kind;
+using BatchSave = BatchFixture;
 
 TEST_F(BatchSave, CheckingGivesEveryRecordItsVerdictAndStoresNothing) {
     const QStringList xmls{
@@ -78,11 +45,11 @@ TEST_F(BatchSave, StoringKeepsEveryRecordAndTheSameBatchAgainChangesNothing) {
     EXPECT_EQ(kinds(run(xmls, "aa_bank", true, &ok)),
               (QVector<K>{K::Added, K::Modified, K::Unchanged}));
     ASSERT_TRUE(ok);
-    EXPECT_EQ(scalar("select cBankName from aa_bank where cBankCode = '901'").toString(),
+    EXPECT_EQ(value("select cBankName from aa_bank where cBankCode = '901'").toString(),
               "测试银行");
-    EXPECT_EQ(scalar("select iComAccNoLen from aa_bank where cBankCode = '102'").toInt(), 19);
+    EXPECT_EQ(value("select iComAccNoLen from aa_bank where cBankCode = '102'").toInt(), 19);
     // The record equal to its stored row is not written: no audit row for it.
-    EXPECT_EQ(scalar("select count(*) from tarvo_audit").toInt(), 2);
+    EXPECT_EQ(value("select count(*) from tarvo_audit").toInt(), 2);
 
     const QString after = snapshot();
     EXPECT_EQ(kinds(run(xmls, "aa_bank", false)),
@@ -134,17 +101,16 @@ TEST_F(BatchSave, LaterRecordsSeeEarlierOnesAndARefusedOneLeavesTheOthers) {
 }
 
 TEST_F(BatchSave, ADatabaseErrorWhileStoringKeepsNoRecord) {
-    auto& sql = db.database()->sql();
     if (temp.onServer())
-        sql.execScript(
+        sql().execScript(
             QStringLiteral("CREATE FUNCTION refuse_903() RETURNS trigger LANGUAGE plpgsql AS "
                            "$$ BEGIN RAISE EXCEPTION 'disk full'; END $$; "
                            "CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank FOR EACH ROW "
                            "WHEN (NEW.cBankCode = '903') EXECUTE FUNCTION refuse_903();"));
     else
-        sql.execScript(QStringLiteral("CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank "
-                                      "WHEN NEW.cBankCode = '903' "
-                                      "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+        sql().execScript(QStringLiteral("CREATE TRIGGER refuse_903 BEFORE INSERT ON aa_bank "
+                                        "WHEN NEW.cBankCode = '903' "
+                                        "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
     const QStringList xmls{bank("901", "甲"), bank("102", "中国工商银行", "1", "19"),
                            bank("903", "丙"), bank("904", "丁")};
     // Checking names the record the database refuses and still judges the ones after it.
@@ -170,18 +136,11 @@ TEST_F(BatchSave, AStopAskedAtAnyMomentEndsTheBatchAndKeepsNothing) {
     for (int i = 0; i < 12; ++i)
         xmls << bank(QString::number(910 + i), QStringLiteral("停止%1").arg(i));
     const QString before = snapshot();
-    auto& sql = db.database()->sql();
     // The second round has a trigger of its own on the table: records go one at a time.
     for (const bool ownTrigger : {false, true}) {
         SCOPED_TRACE(ownTrigger ? "records one at a time" : "records in reads");
-        if (ownTrigger && temp.onServer())
-            sql.execScript(QStringLiteral(
-                "CREATE FUNCTION keep_row() RETURNS trigger LANGUAGE plpgsql AS "
-                "$$ BEGIN RETURN NEW; END $$; CREATE TRIGGER keep_row BEFORE INSERT ON aa_bank "
-                "FOR EACH ROW EXECUTE FUNCTION keep_row();"));
-        else if (ownTrigger)
-            sql.execScript(QStringLiteral("CREATE TRIGGER keep_row AFTER INSERT ON aa_bank "
-                                          "BEGIN SELECT 1; END;"));
+        if (ownTrigger)
+            addHarmlessTrigger("aa_bank");
         // A batch that runs through tells how far it got, and asks whether to stop as often.
         int asks = 0;
         qint64 lastDone = -1;
@@ -194,7 +153,9 @@ TEST_F(BatchSave, AStopAskedAtAnyMomentEndsTheBatchAndKeepsNothing) {
         ASSERT_GT(asks, xmls.size());
         for (const bool store : {false, true}) {
             for (int stopAt = 0; stopAt < asks; ++stopAt) {
-                SCOPED_TRACE(QStringLiteral("store %1, stop at ask %2").arg(store).arg(stopAt)
+                SCOPED_TRACE(QStringLiteral("store %1, stop at ask %2")
+                                 .arg(store)
+                                 .arg(stopAt)
                                  .toStdString());
                 int asked = 0;
                 const WorkProgress stopping{{}, [&] { return asked++ >= stopAt; }};
