@@ -3,58 +3,27 @@
 // and leaving; and an English session that reads an account's change history.
 #include "AccountDatabase.h"
 #include "CardControl.h"
-#include "ClassRegistry.h"
 #include "ClsCommon.h"
-#include "ComponentHarness.h"
-#include "ComponentRegistration.h"
+#include "EndToEnd.h"
 #include "FrmHistory.h"
-#include "FrmMain.h"
-#include "FrmZAM.h"
 #include "Grid.h"
-#include "ITarvoArchive.h"
-#include "Login.h"
 #include "PrintControl.h"
 #include "RefEdit.h"
-#include "Script.h"
 #include "SuiteContext.h"
-#include "SuiteRegistration.h"
-#include "TempDatabase.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMap>
-#include <QMessageBox>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 using namespace tarvo;
 
 namespace {
 
-template <typename T> T* visible() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-            return t;
-    return nullptr;
-}
-
-FrmZAM* card() {
-    return visible<FrmZAM>();
-}
-suite::Edit* field(const char* name) {
-    return card()->card()->findChild<suite::Edit*>(name);
-}
-bool saveEnabled() {
-    return card()->findChild<QAction*>("SaveRs")->isEnabled();
-}
 QDialog* modal(const char* name) {
     auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     return d && d->objectName() == name ? d : nullptr;
@@ -64,20 +33,6 @@ bool noDialog() {
     QWidget* top = QApplication::activeModalWidget();
     return !top || top == card();
 }
-QMessageBox* messageBox() {
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
-void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    card()->activateWindow();
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : card(), key, mods);
-}
-void commit(QWidget* control, const QString& text) {
-    control->setFocus();
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(control, &event);
-}
-
 /// Opens a field's pick list with F2 and takes the first row the filter leaves.
 void pickIn(std::vector<Script::Step>& steps, const char* name, const char* filter) {
     steps.push_back({name, [] { return noDialog(); },
@@ -125,14 +80,7 @@ void addAccount(std::vector<Script::Step>& steps, const char* code, const char* 
 
 } // namespace
 
-TEST(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
-    TempDatabase temp;
-    suite::registerSuiteClasses();
-    tarvoArchiveRegisterClasses();
-    QString error;
-    auto login = suite::Login::logIn(temp.name(), "demo", error);
-    ASSERT_TRUE(login) << error.toStdString();
-
+TEST_F(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
     FrmMain* list = nullptr;
     QString refusal, lastWalkedTo;
     bool frameShown = false;
@@ -172,12 +120,7 @@ TEST(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
                      [] { messageBox()->button(QMessageBox::Yes)->click(); }});
     steps.push_back(
         {"the list again", [] { return !card() && !messageBox(); }, [&] { list->close(); }});
-    Script script(std::move(steps));
-
-    auto component = createObject<ITarvoArchive>("TarvoArchive.ITarvoArchive");
-    component->Show(login, "bank", "NB");
-
-    ASSERT_TRUE(script.finished()) << "stopped waiting on " << script.waitingOn();
+    ASSERT_NO_FATAL_FAILURE(run(std::move(steps), "bank", "NB"));
     EXPECT_TRUE(frameShown);
     EXPECT_EQ(lastWalkedTo, "中国建设银行");
     EXPECT_EQ(refusal, "银行账号不能为空！");
@@ -215,20 +158,15 @@ QString accountXml(const char* bank, const char* ledger, int property, int sign,
 
 } // namespace
 
-TEST(EndToEnd, AnEnglishClerkReadsAnAccountsHistoryAsTheCardAndTheListShowIt) {
-    TempDatabase temp;
+TEST_F(EndToEnd, AnEnglishClerkReadsAnAccountsHistoryAsTheCardAndTheListShowIt) {
     QTemporaryDir dir;
-    suite::registerSuiteClasses();
-    tarvoArchiveRegisterClasses();
     suite::setSessionLanguage("en-US");
     const auto restore = qScopeGuard([] {
         suite::setSessionLanguage("zh-CN");
         suite::setUnattendedExportPath({});
     });
-    QString error;
-    auto login = suite::Login::logIn(temp.name(), "demo", error);
-    ASSERT_TRUE(login) << error.toStdString();
     {
+        QString error;
         suite::setCurrentUser("demo");
         auto db = std::make_shared<suite::ClsCommon>();
         db->Init(temp.name());
@@ -287,12 +225,7 @@ TEST(EndToEnd, AnEnglishClerkReadsAnAccountsHistoryAsTheCardAndTheListShowIt) {
     steps.push_back({"the export's message", [] { return messageBox() != nullptr; },
                      [] { messageBox()->button(QMessageBox::Ok)->click(); }});
     steps.push_back({"leaving", [&] { return !history(); }, [&] { list->close(); }});
-    Script script(std::move(steps));
-
-    auto component = createObject<ITarvoArchive>("TarvoArchive.ITarvoArchive");
-    component->Show(login, "bank", "NB");
-
-    ASSERT_TRUE(script.finished()) << "stopped waiting on " << script.waitingOn();
+    ASSERT_NO_FATAL_FAILURE(run(std::move(steps), "bank", "NB"));
     EXPECT_EQ(cardTitle, "Add Bank Account") << "one record: singular";
     EXPECT_EQ(questionTitle, "Question");
     EXPECT_EQ(questionIcon, QMessageBox::Question);

@@ -1,55 +1,14 @@
 // A bank clerk's session in the running component over the embedded suite: add two banks,
 // walk on, modify, meet a refused save, and leave with unsaved input.
 #include "AccountDatabase.h"
-#include "ClassRegistry.h"
-#include "ComponentHarness.h"
-#include "ComponentRegistration.h"
-#include "Edit.h"
-#include "FrmMain.h"
-#include "FrmZAM.h"
+#include "EndToEnd.h"
 #include "Grid.h"
-#include "ITarvoArchive.h"
-#include "Login.h"
-#include "Script.h"
-#include "SuiteRegistration.h"
-#include "TempDatabase.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QMessageBox>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tarvo;
 
 namespace {
-
-template <typename T> T* visible(const char* name = nullptr) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w);
-            t && t->isVisible() && (!name || w->objectName() == name))
-            return t;
-    return nullptr;
-}
-
-FrmZAM* card() {
-    return visible<FrmZAM>();
-}
-suite::Edit* field(const char* name) {
-    return card()->findChild<suite::Edit*>(name);
-}
-bool saveEnabled() {
-    return card()->findChild<QAction*>("SaveRs")->isEnabled();
-}
-
-QMessageBox* messageBox() {
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
-
-void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : card(), key, mods);
-}
 
 /// Types a bank into the card: the code by key strokes (so the card sees the change), the name
 /// as the input method would hand it over.
@@ -61,95 +20,85 @@ void typeBank(const char* code, const QString& name) {
 
 } // namespace
 
-TEST(EndToEnd, AClerkAddsWalksModifiesAndLeaves) {
-    TempDatabase temp;
-    suite::registerSuiteClasses();
-    tarvoArchiveRegisterClasses();
-    QString error;
-    auto login = suite::Login::logIn(temp.name(), "demo", error);
-    ASSERT_TRUE(login) << error.toStdString();
-
+TEST_F(EndToEnd, AClerkAddsWalksModifiesAndLeaves) {
     FrmMain* list = nullptr;
     int rowsAtStart = 0, rowsAfterWalk = 0;
     QString refusal, leaveQuestion;
     bool stayedAfterNo = false, emptiedAfterSave = false, refusedKeptInput = false;
     QString captionAfterSave;
 
-    Script script({
-        {"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
-         [&] {
-             rowsAtStart = list->grid()->Rows();
-             list->DoCommand("Add");
-         }},
-        {"the card", [] { return card() != nullptr; },
-         [] {
-             card()->activateWindow();
-             typeBank("981", "端到端第一银行");
-         }},
-        {"the first bank typed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
-        {"the first bank saved", [] { return field("EdtcBankCode")->text().isEmpty(); },
-         [&] {
-             emptiedAfterSave = !saveEnabled() && card()->status() == 1;
-             captionAfterSave = card()->caption();
-             typeBank("982", "端到端第二银行");
-         }},
-        {"the second bank typed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
-        {"the second bank saved", [] { return field("EdtcBankCode")->text().isEmpty(); },
-         [] { press(Qt::Key_PageDown); }},
-        // The list reads the added banks again on walking on: counted once that read ended.
-        {"walked on", [&] { return card()->status() == 2 && settled(*list); },
-         [&] {
-             rowsAfterWalk = list->grid()->Rows();
-             press(Qt::Key_PageDown, Qt::AltModifier);
-         }},
-        {"at the last bank", [] { return field("EdtcBankCode")->text() == "982"; },
-         [] {
-             field("EdtcBankName")->setFocus();
-             press(Qt::Key_End);
-             QTest::keyClicks(field("EdtcBankName"), "X");
-         }},
-        {"a name changed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
-        {"the change saved", [] { return card()->status() == 1; },
-         [] {
-             typeBank("981", "重复的编码");
-             press(Qt::Key_F6);
-         }},
-        {"the refusal", [] { return messageBox() != nullptr; },
-         [&] {
-             refusal = messageBox()->text();
-             messageBox()->button(QMessageBox::Ok)->click();
-         }},
-        {"back on the card", [] { return !messageBox(); },
-         [&] {
-             refusedKeptInput = field("EdtcBankName")->text() == "重复的编码" && saveEnabled();
-             press(Qt::Key_Escape);
-             card()->close();
-         }},
-        {"the question on leaving", [] { return messageBox() != nullptr; },
-         [&] {
-             leaveQuestion = messageBox()->text();
-             messageBox()->button(QMessageBox::No)->click();
-         }},
-        {"still on the card", [] { return !messageBox(); },
-         [&] {
-             stayedAfterNo = card() != nullptr;
-             card()->close();
-         }},
-        {"asked again", [] { return messageBox() != nullptr; },
-         [] { messageBox()->button(QMessageBox::Yes)->click(); }},
-        {"the list again", [] { return !card() && !messageBox(); },
-         [&] {
-             const int row = list->grid()->Row();
-             EXPECT_EQ(list->grid()->TextMatrix(row, list->m_KeyCol), list->m_KeyVal)
-                 << "the list selects the bank saved last";
-             list->close();
-         }},
-    });
-
-    auto component = createObject<ITarvoArchive>("TarvoArchive.ITarvoArchive");
-    component->Show(login, "aa_bank", "");
-
-    ASSERT_TRUE(script.finished()) << "stopped waiting on " << script.waitingOn();
+    ASSERT_NO_FATAL_FAILURE(run(
+        {
+            {"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
+             [&] {
+                 rowsAtStart = list->grid()->Rows();
+                 list->DoCommand("Add");
+             }},
+            {"the card", [] { return card() != nullptr; },
+             [] {
+                 card()->activateWindow();
+                 typeBank("981", "端到端第一银行");
+             }},
+            {"the first bank typed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
+            {"the first bank saved", [] { return field("EdtcBankCode")->text().isEmpty(); },
+             [&] {
+                 emptiedAfterSave = !saveEnabled() && card()->status() == 1;
+                 captionAfterSave = card()->caption();
+                 typeBank("982", "端到端第二银行");
+             }},
+            {"the second bank typed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
+            {"the second bank saved", [] { return field("EdtcBankCode")->text().isEmpty(); },
+             [] { press(Qt::Key_PageDown); }},
+            // The list reads the added banks again on walking on: counted once that read ended.
+            {"walked on", [&] { return card()->status() == 2 && settled(*list); },
+             [&] {
+                 rowsAfterWalk = list->grid()->Rows();
+                 press(Qt::Key_PageDown, Qt::AltModifier);
+             }},
+            {"at the last bank", [] { return field("EdtcBankCode")->text() == "982"; },
+             [] {
+                 field("EdtcBankName")->setFocus();
+                 press(Qt::Key_End);
+                 QTest::keyClicks(field("EdtcBankName"), "X");
+             }},
+            {"a name changed", [] { return saveEnabled(); }, [] { press(Qt::Key_F6); }},
+            {"the change saved", [] { return card()->status() == 1; },
+             [] {
+                 typeBank("981", "重复的编码");
+                 press(Qt::Key_F6);
+             }},
+            {"the refusal", [] { return messageBox() != nullptr; },
+             [&] {
+                 refusal = messageBox()->text();
+                 messageBox()->button(QMessageBox::Ok)->click();
+             }},
+            {"back on the card", [] { return !messageBox(); },
+             [&] {
+                 refusedKeptInput = field("EdtcBankName")->text() == "重复的编码" && saveEnabled();
+                 press(Qt::Key_Escape);
+                 card()->close();
+             }},
+            {"the question on leaving", [] { return messageBox() != nullptr; },
+             [&] {
+                 leaveQuestion = messageBox()->text();
+                 messageBox()->button(QMessageBox::No)->click();
+             }},
+            {"still on the card", [] { return !messageBox(); },
+             [&] {
+                 stayedAfterNo = card() != nullptr;
+                 card()->close();
+             }},
+            {"asked again", [] { return messageBox() != nullptr; },
+             [] { messageBox()->button(QMessageBox::Yes)->click(); }},
+            {"the list again", [] { return !card() && !messageBox(); },
+             [&] {
+                 const int row = list->grid()->Row();
+                 EXPECT_EQ(list->grid()->TextMatrix(row, list->m_KeyCol), list->m_KeyVal)
+                     << "the list selects the bank saved last";
+                 list->close();
+             }},
+        },
+        "aa_bank", ""));
     EXPECT_TRUE(emptiedAfterSave);
     EXPECT_EQ(captionAfterSave, "增加银行档案");
     EXPECT_EQ(rowsAfterWalk, rowsAtStart + 2) << "the added banks reach the list on walking on";
