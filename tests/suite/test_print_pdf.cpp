@@ -7,6 +7,7 @@
 #include "ITarvoArchive.h"
 #include "Login.h"
 #include "PdfGlyphNames.h"
+#include "PdfText.h"
 #include "PrintControl.h"
 #include "PrintData.h"
 #include "SampleAccounts.h"
@@ -31,43 +32,46 @@ QString accountNumber(int i) {
     return QStringLiteral("6222020%1").arg(i, 12, 10, QLatin1Char('0'));
 }
 
-void addAccounts(const QString& dbName) {
-    QList<SampleAccount> accounts;
-    for (int i = 1; i <= kAccounts; ++i)
-        accounts.append({QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
-                         QStringLiteral("测试账户%1").arg(i), i * 10.5});
-    storeSampleAccounts(dbName, accounts);
-}
-
-QString pdfText(const QString& pdf) {
-    QProcess reader;
-    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-    EXPECT_TRUE(reader.waitForFinished(60000));
-    EXPECT_EQ(reader.exitCode(), 0);
-    return QString::fromUtf8(reader.readAllStandardOutput());
-}
-
-/// The title a PDF reader shows for the file.
-QString pdfTitle(const QString& pdf) {
-    QProcess info;
-    info.start("pdfinfo", {"-enc", "UTF-8", pdf});
-    EXPECT_TRUE(info.waitForFinished(60000));
-    static const QRegularExpression title(QStringLiteral("^Title:\\s*(.*)$"),
-                                          QRegularExpression::MultilineOption);
-    return title.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).trimmed();
-}
-
-struct LongListTest : ::testing::Test {
+/// A list of sample accounts in the running component, saved as a PDF as a script would.
+struct ListPdfTest : ::testing::Test {
     TempDatabase temp;
     QTemporaryDir dir;
+    const QString pdf = dir.filePath("banks.pdf");
     void SetUp() override {
         suite::registerSuiteClasses();
         tarvoArchiveRegisterClasses();
-        addAccounts(temp.name());
+        storeSampleAccounts(temp.name(), accounts());
     }
     void TearDown() override {
         suite::setUnattendedExportPath({});
         suite::setUnattended(false);
+    }
+    virtual QList<SampleAccount> accounts() const = 0;
+    /// Shows the bank-account list, lets inspect read it, and saves it as the PDF.
+    void savePdf(const std::function<void(FrmMain&)>& inspect) {
+        QString error;
+        auto login = suite::Login::logIn(temp.name(), "demo", error);
+        ASSERT_TRUE(login) << error.toStdString();
+        suite::setUnattended(true);
+        suite::setUnattendedExportPath(pdf);
+        auto watch = whenListWindowShown([&](FrmMain& w) {
+            inspect(w);
+            w.DoCommand("SaveFile");
+        });
+        ITarvoArchive component;
+        component.Show(login, "bank", "");
+        ASSERT_EQ(suite::lastExportOutcome().result, 0)
+            << suite::lastExportOutcome().error.toStdString();
+    }
+};
+
+struct LongListTest : ListPdfTest {
+    QList<SampleAccount> accounts() const override {
+        QList<SampleAccount> out;
+        for (int i = 1; i <= kAccounts; ++i)
+            out.append({QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), accountNumber(i),
+                        QStringLiteral("测试账户%1").arg(i), i * 10.5});
+        return out;
     }
     int runHost(const QStringList& args, QString* errors) {
         QProcess host;
@@ -78,29 +82,27 @@ struct LongListTest : ::testing::Test {
     }
 };
 
+// Names with ideographs the CJK fonts draw with their radicals' glyphs (行, 户), a text that
+// would start a formula and digits after letters, which shaping gives alternate glyphs.
+struct SearchablePdfTest : ListPdfTest {
+    QList<SampleAccount> accounts() const override {
+        const QStringList names = {"银行存款户", "=SUM(1+1)", "行政户（银行）", "Account 1a2b",
+                                   "基本户"};
+        QList<SampleAccount> out;
+        for (int i = 0; i < names.size(); ++i)
+            out.append({QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
+        return out;
+    }
+};
+
 } // namespace
 
 TEST_F(LongListTest, PdfOfAThousandAccountsHoldsEveryRowOnceAndAHeaderOnEveryPage) {
-    QString error;
-    auto login = suite::Login::logIn(temp.name(), "demo", error);
-    ASSERT_TRUE(login) << error.toStdString();
-    const QString pdf = dir.filePath("banks.pdf");
-    suite::setUnattended(true);
-    suite::setUnattendedExportPath(pdf);
     int rows = 0;
-    auto watch = whenListWindowShown([&](FrmMain& w) {
-        rows = w.grid()->Rows() - 1;
-        w.DoCommand("SaveFile");
-    });
-    ITarvoArchive component;
-    component.Show(login, "bank", "");
+    ASSERT_NO_FATAL_FAILURE(savePdf([&](FrmMain& w) { rows = w.grid()->Rows() - 1; }));
     ASSERT_EQ(rows, kAccounts);
-    ASSERT_EQ(suite::lastExportOutcome().result, 0)
-        << suite::lastExportOutcome().error.toStdString();
 
-    QStringList pages = pdfText(pdf).split(u'\f');
-    if (pages.last().trimmed().isEmpty())
-        pages.removeLast();
+    const QStringList pages = pdfPages(pdf);
     const int total = int(pages.size());
     ASSERT_GT(total, 2);
     // Spacing is left out of the comparison.
@@ -143,41 +145,10 @@ TEST_F(LongListTest, TheHostExportsForScriptsAndFailsLoudly) {
     EXPECT_FALSE(QFile::exists(dir.filePath("banks.txt")));
 }
 
-namespace {
-
-// Names with ideographs the CJK fonts draw with their radicals' glyphs (行, 户), a text that
-// would start a formula and digits after letters, which shaping gives alternate glyphs.
-struct SearchablePdfTest : ::testing::Test {
-    TempDatabase temp;
-    QTemporaryDir dir;
-    void SetUp() override {
-        suite::registerSuiteClasses();
-        tarvoArchiveRegisterClasses();
-        const QStringList names = {"银行存款户", "=SUM(1+1)", "行政户（银行）", "Account 1a2b",
-                                   "基本户"};
-        QList<SampleAccount> accounts;
-        for (int i = 0; i < names.size(); ++i)
-            accounts.append({QStringLiteral("S%1").arg(i), accountNumber(i), names[i], 10.25 * i});
-        storeSampleAccounts(temp.name(), accounts);
-    }
-    void TearDown() override {
-        suite::setUnattendedExportPath({});
-        suite::setUnattended(false);
-    }
-};
-
-} // namespace
-
 TEST_F(SearchablePdfTest, TheTextReadBackIsTheTextShownInEveryCell) {
-    QString error;
-    auto login = suite::Login::logIn(temp.name(), "demo", error);
-    ASSERT_TRUE(login) << error.toStdString();
-    const QString pdf = dir.filePath("banks.pdf");
-    suite::setUnattended(true);
-    suite::setUnattendedExportPath(pdf);
     QStringList rowTexts;
     QString captions;
-    auto watch = whenListWindowShown([&](FrmMain& w) {
+    ASSERT_NO_FATAL_FAILURE(savePdf([&](FrmMain& w) {
         const auto* grid = w.grid();
         for (int r = 0; r < grid->Rows(); ++r) {
             QStringList shown;
@@ -186,13 +157,8 @@ TEST_F(SearchablePdfTest, TheTextReadBackIsTheTextShownInEveryCell) {
                     shown << grid->TextMatrix(r, c);
             (r == 0 ? captions : rowTexts.emplace_back()) = shown.join(u'|');
         }
-        w.DoCommand("SaveFile");
-    });
-    ITarvoArchive component;
-    component.Show(login, "bank", "");
+    }));
     ASSERT_EQ(rowTexts.size(), 5);
-    ASSERT_EQ(suite::lastExportOutcome().result, 0)
-        << suite::lastExportOutcome().error.toStdString();
 
     const QString text = pdfText(pdf);
     const int pages = int(text.count(u'\f'));
@@ -295,9 +261,7 @@ TEST(PdfLayout, FittedToThePageWidthAllColumnsGoOnOnePageAndRowNumbersHaveNoSepa
         QString sizes = QStringLiteral("4") + QStringLiteral(",20").repeated(8);
         ASSERT_EQ(control.ExportToFile(flags, types, sizes, pdf, QString()), 0);
 
-        QStringList pages = pdfText(pdf).split(u'\f');
-        if (pages.last().trimmed().isEmpty())
-            pages.removeLast();
+        const QStringList pages = pdfPages(pdf);
         const QString text = pages.join(u'\n');
         EXPECT_TRUE(text.contains("119989") && text.contains("1234567")) << text.toStdString();
         EXPECT_FALSE(text.contains("119,989") || text.contains("1,234,567"));

@@ -1,6 +1,7 @@
 // A script's export in an English session: the PDF is painted on a thread of its own, and its
 // page heads and feet must speak the session's language as its captions do; the workbook and the
 // CSV carry English captions and English texts for flags and kinds.
+#include "PdfText.h"
 #include "SampleAccounts.h"
 #include "TempDatabase.h"
 #include "XlsxSheet.h"
@@ -65,14 +66,6 @@ struct EnglishExport : ::testing::Test {
     }
 };
 
-QString pdfText(const QString& pdf) {
-    QProcess reader;
-    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-    EXPECT_TRUE(reader.waitForFinished(60000));
-    EXPECT_EQ(reader.exitCode(), 0);
-    return QString::fromUtf8(reader.readAllStandardOutput());
-}
-
 /// Checks one list, given as its caption row and its rows in the order of their codes.
 void expectEnglishList(const QStringList& captions, const QVector<QStringList>& rows) {
     EXPECT_FALSE(captions.join(u' ').contains(chinese())) << captions.join(u'|').toStdString();
@@ -105,9 +98,7 @@ void expectEnglishList(const QStringList& captions, const QVector<QStringList>& 
 
 TEST_F(EnglishExport, EveryPageOfThePdfHasItsHeadAndFootInEnglish) {
     exportInEnglish("list.pdf");
-    QStringList pages = pdfText(dir.filePath("list.pdf")).split(u'\f');
-    if (pages.last().trimmed().isEmpty())
-        pages.removeLast();
+    const QStringList pages = pdfPages(dir.filePath("list.pdf"));
     const int total = int(pages.size());
     ASSERT_GE(total, 2);
     static const QRegularExpression foot(QStringLiteral("Page\\s+(\\d+)\\s+of\\s+(\\d+)"));
