@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDomDocument>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -22,6 +23,13 @@ inline void commitText(QWidget* control, const QString& text) {
     QInputMethodEvent commit;
     commit.setCommitString(text);
     QApplication::sendEvent(control, &commit);
+}
+
+/// Types over the whole text of a field, as an input method commits it, with the focus in it.
+inline void retype(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    commitText(field, text);
 }
 
 /// The table a card saves into and the set-up its list hands it.
@@ -85,6 +93,11 @@ template <typename Card> struct CardFixture : ::testing::Test {
                           .arg(QLatin1String(CardTable<Card>::archive),
                                QLatin1String(CardTable<Card>::keyField), key);
         return db->OpenX(sql);
+    }
+    /// Shows the stored row under the key, as the list hands it to the card.
+    void fill(const QString& key) {
+        tarvo::RecordsetPtr stored = record(key);
+        card->FillAllFields(stored);
     }
     void exec(const QString& statement, const QVariantList& params = {}) {
         db->database()->sql().exec(statement, params);

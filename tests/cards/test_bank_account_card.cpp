@@ -138,8 +138,7 @@ TEST_F(BankAccountCard, TheBalanceRefusesTheSevenCharactersAsAnAmountToo) {
 TEST_F(BankAccountCard, UserChoicesRaiseTheChangeAndTheCardsOwnFillDoesNot) {
     open();
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     card->Emptyallfields();
     EXPECT_TRUE(changes.isEmpty());
 
@@ -159,8 +158,7 @@ TEST_F(BankAccountCard, AStoredRecordIsShownAndSavedBackAsItWas) {
     exec("update bank set iSignFlag=2, iAccProperty=null, cCode='999999', "
          "cAccName='O''Brien & Co' where cBCode='01'");
     open();
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     EXPECT_FALSE(edit("EdtcBCode")->isEnabled());
     EXPECT_TRUE(edit("EdtcBAccount")->hasFocus());
     EXPECT_EQ(edit("EdtcAccName")->text(), "O'Brien & Co");
@@ -254,12 +252,9 @@ TEST_F(BankAccountCard, TypedAccountCodesAreCheckedWhenTheUserLeavesTheField) {
 
 TEST_F(BankAccountCard, AnUnknownAccountInFocusStopsOneSaveAndTheNextSaveGoesThrough) {
     open();
-    auto stored = record("02");
-    card->FillAllFields(stored);
+    fill("02");
     auto* code = edit("EdtcCode");
-    code->setFocus();
-    code->selectAll();
-    commitText(code, "不存在");
+    retype(code, "不存在");
     bool ok = true;
     EXPECT_EQ(card->GetSaveXml(ok), "");
     EXPECT_FALSE(ok);
@@ -279,8 +274,7 @@ TEST_F(BankAccountCard, AmountsThatTheColumnCannotHoldExactlyAreRefused) {
         EXPECT_FALSE(ctlBank::isStorableAmount(bad)) << bad;
 
     open();
-    auto stored = record("03");
-    card->FillAllFields(stored);
+    fill("03");
     edit("EdtfCurBalance")->setText("1234567890123456.00");
     bool ok = true;
     EXPECT_EQ(card->GetSaveXml(ok), "");
@@ -292,13 +286,10 @@ TEST_F(BankAccountCard, AmountsThatTheColumnCannotHoldExactlyAreRefused) {
 TEST_F(BankAccountCard, AnAccountNumberThatBreaksItsBanksLengthIsExplainedAndSavedOnlyIfConfirmed) {
     exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
     open();
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     auto* number = edit("EdtcBAccount");
     const auto leaveWith = [&](const QString& typed) {
-        number->setFocus();
-        number->selectAll();
-        commitText(number, typed);
+        retype(number, typed);
         edit("EdtcAccName")->setFocus();
     };
     const QString tooShort = "res:Tarvo.AA.ARCHIVE.COMMON.cbaccount_length|中国工商银行|19|17";
@@ -344,16 +335,13 @@ TEST_F(BankAccountCard, AnAccountNumberThatBreaksItsBanksLengthIsExplainedAndSav
 
 TEST_F(BankAccountCard, ARefusalAtSavingShowsOneBoxWhereverTheFocusGoes) {
     open("NB", std::make_shared<suite::Pub>());
-    auto stored = record("02");
-    card->FillAllFields(stored);
+    fill("02");
     bool ok = true;
     for (const char* field : {"EdtcCode", "EdtcCurrencyName"}) {
         card->activateWindow();
         EXPECT_EVENTUALLY(card->isActiveWindow());
         auto* typed = edit(field);
-        typed->setFocus();
-        typed->selectAll();
-        commitText(typed, "不存在");
+        retype(typed, "不存在");
         BoxAnswerer boxes;
         EXPECT_EQ(card->GetSaveXml(ok), "");
         QTest::qWait(50);
@@ -366,8 +354,7 @@ TEST_F(BankAccountCard, ARefusalAtSavingShowsOneBoxWhereverTheFocusGoes) {
 
 TEST_F(BankAccountCard, SwitchingToAnotherWindowKeepsHalfTypedTextUnchecked) {
     open();
-    auto stored = record("02");
-    card->FillAllFields(stored);
+    fill("02");
     auto* code = edit("EdtcCode");
     auto* currency = ref("EdtcCurrencyName");
     QWidget other;
@@ -379,9 +366,7 @@ TEST_F(BankAccountCard, SwitchingToAnotherWindowKeepsHalfTypedTextUnchecked) {
         card->activateWindow();
         EXPECT_EVENTUALLY(card->isActiveWindow());
     };
-    currency->setFocus();
-    currency->selectAll();
-    commitText(currency, "人民");
+    retype(currency, "人民");
     switchAway();
     EXPECT_EQ(currency->text(), "人民");
     code->setFocus();
@@ -390,9 +375,7 @@ TEST_F(BankAccountCard, SwitchingToAnotherWindowKeepsHalfTypedTextUnchecked) {
     EXPECT_TRUE(currency->hasFocus()) << "and gives the focus back to the emptied field";
     currency->setValue("人民币");
 
-    code->setFocus();
-    code->selectAll();
-    commitText(code, "工商");
+    retype(code, "工商");
     switchAway();
     EXPECT_EQ(code->text(), "工商") << "half-typed text stays";
     EXPECT_TRUE(code->hasFocus());
@@ -405,15 +388,12 @@ TEST_F(BankAccountCard, AnEmptyMustInputFieldIsRefusedWhereTheFocusIs) {
     // The focus stays: an unknown account waiting in the ledger-account field is neither checked
     // (a second message) nor erased by a move away from it.
     open("NB", std::make_shared<suite::Pub>());
-    auto stored = record("02");
-    card->FillAllFields(stored);
+    fill("02");
     edit("EdtcBName")->clear();
     card->activateWindow();
     QTRY_VERIFY(card->isActiveWindow());
     auto* code = edit("EdtcCode");
-    code->setFocus();
-    code->selectAll();
-    commitText(code, "没有的科目");
+    retype(code, "没有的科目");
     bool ok = true;
     {
         BoxAnswerer boxes;

@@ -43,8 +43,7 @@ void openLookup(suite::RefEdit* edit) {
 
 TEST_F(BankAccountCard, ANewProvinceDropsTheCountyAndTheCountyListFollowsTheProvince) {
     open();
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     auto* province = ref("EdtcProvinceName");
     auto* county = ref("EdtcCountyName");
     EXPECT_EQ(province->Value(), "110000");
@@ -114,9 +113,7 @@ TEST_F(BankAccountCard, BanksAndCurrenciesAreFoundByCodeOrNameWhateverTheirChara
         << "a name typed and saved at once counts as its bank";
     EXPECT_EQ(bank->Value(), "104");
 
-    bank->setFocus();
-    bank->selectAll();
-    commitText(bank, "没有这家银行");
+    retype(bank, "没有这家银行");
     ref("EdtcCurrencyName")->setFocus();
     EXPECT_EQ(bank->Value(), "") << "an unknown bank is no choice";
     EXPECT_EQ(bank->text(), "") << "and the field is emptied for another try";
@@ -324,13 +321,10 @@ TEST_F(BankAccountCard, TheCountyListAsksForTheProvincesChildrenInTheReferencesO
 
 TEST_F(BankAccountCard, ProvinceAndCountyAreSavedAsShownWhetherOrNotTheyNameARegion) {
     open();
-    auto stored = record("02");
-    card->FillAllFields(stored);
+    fill("02");
     auto* province = ref("EdtcProvinceName");
     auto* county = ref("EdtcCountyName");
-    province->setFocus();
-    province->selectAll();
-    commitText(province, "江苏省");
+    retype(province, "江苏省");
     QTest::keyClick(province, Qt::Key_Tab);
     county->setFocus();
     commitText(county, "苏州工业园区");

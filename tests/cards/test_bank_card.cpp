@@ -128,8 +128,7 @@ TEST_F(BankCard, ATickedFixedLengthNeedsALengthFrom1To40) {
 }
 
 TEST_F(BankCard, SystemBanksKeepTheirNameAndOthersOpenOnIt) {
-    auto sys = record("105");
-    card->FillAllFields(sys);
+    fill("105");
     EXPECT_EQ(edit("EdtcBankName")->text(), "中国建设银行");
     EXPECT_FALSE(edit("EdtcBankCode")->isEnabled());
     EXPECT_FALSE(edit("EdtcBankName")->isEnabled());
@@ -138,8 +137,7 @@ TEST_F(BankCard, SystemBanksKeepTheirNameAndOthersOpenOnIt) {
 
     exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
          "iComAccNoLen) values ('901', '自建银行', 1, 12)");
-    auto own = record("901");
-    card->FillAllFields(own);
+    fill("901");
     EXPECT_TRUE(edit("EdtcBankName")->isEnabled());
     EXPECT_TRUE(edit("EdtcBankName")->hasFocus());
     EXPECT_EQ(edit("EdtiComAccNoLen")->text(), "12");
@@ -157,8 +155,7 @@ TEST_F(BankCard, ShowingRecordsIsNoChangeByTheUserAndLeavesNothingToUndo) {
     exec("insert into aa_bank (cBankCode, cBankName, bComdFixLen, "
          "iComAccNoLen) values ('902', '另一银行', 0, 12)");
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
-    auto first = record("901");
-    card->FillAllFields(first);
+    fill("901");
     EXPECT_TRUE(edit("EdtiComAccNoLen")->isEnabled());
 
     // The clerk types over the length and puts it back: the same text, with an undo history.
@@ -172,8 +169,7 @@ TEST_F(BankCard, ShowingRecordsIsNoChangeByTheUserAndLeavesNothingToUndo) {
     ASSERT_TRUE(length->isRedoAvailable());
     changes.clear();
 
-    auto second = record("902");
-    card->FillAllFields(second);
+    fill("902");
     EXPECT_EQ(changes.size(), 0);
     EXPECT_FALSE(length->isEnabled());
     EXPECT_EQ(length->text(), "12");
@@ -192,8 +188,7 @@ TEST_F(BankCard, AStoredValueTheEditWouldRefuseIsShownWholeWithoutARefusal) {
     suite::Edit* name = edit("EdtcBankName");
     QSignalSpy refusals(name, &QLineEdit::inputRejected);
     QToolTip::hideText();
-    auto stored = record("903");
-    card->FillAllFields(stored);
+    fill("903");
     EXPECT_EQ(name->text(), "甲,乙银行");
     EXPECT_EQ(refusals.size(), 0);
     EXPECT_FALSE(QToolTip::isVisible());
@@ -236,8 +231,7 @@ TEST_F(BankCard, AStoredTextLongerThanTheEditTakesIsShownWholeAndNeverSavedCut) 
 
     // The edit takes its own 60 characters again for the next record, and for a new one.
     exec("insert into aa_bank (cBankCode, cBankName) values ('905', '短')");
-    auto next = record("905");
-    card->FillAllFields(next);
+    fill("905");
     EXPECT_EQ(name->maxLength(), 60);
     card->FillAllFields(overlong);
     card->Emptyallfields();

@@ -23,8 +23,7 @@ TEST_F(BankAccountCard, TheSaveXmlLeavesOutPasswordManagementAndKeepsTheOrder) {
     auto* pwd = child<suite::CheckBox>("chkbPwdMng");
     ASSERT_NE(pwd, nullptr);
     EXPECT_TRUE(pwd->isHidden());
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     for (int i = 0; i < 30; ++i) {
         QWidget* focus = QApplication::focusWidget();
         EXPECT_NE(focus, pwd) << "the box is never reached by Tab";
@@ -80,8 +79,7 @@ TEST_F(BankAccountCard, ButtonsBesideTheFieldsLookUpAndWhatTheyChooseIsSaved) {
             EXPECT_FALSE(own->isVisible()) << field << " is a plain edit";
         }
     }
-    auto stored = record("01");
-    card->FillAllFields(stored);
+    fill("01");
     QSignalSpy changes(card.get(), &CardControl::ActiveSaveBtn);
 
     {
