@@ -1,10 +1,11 @@
 // What a script waits for when it checks a long file of bank accounts from the command line.
-//   bench_import_check_command N
+//   bench_import_check_command N [PROGRAM]
 //     An archive of N accounts and a file of N new ones; the program itself run as a script
 //     runs it, tarvo-archive --db DB --archive bank --import FILE --check, three times: the
 //     median wall time and the largest peak resident memory of the program's process. Beside
 //     it, in the same run, the sqlite3 shell's .import of the same file and INSERT…SELECT into
 //     a copy of the same database, three times, its median.
+//     PROGRAM, another build's tarvo-archive, puts two builds side by side in one sitting.
 // Prints "NAME VALUE" lines.
 #include "AccountsFile.h"
 #include "BenchSupport.h"
@@ -69,6 +70,7 @@ ChildRun runChild(const QStringList& args) {
 
 int main(int argc, char** argv) {
     const int n = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    const QString program = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(TARVO_HOST);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     const QString dbName = bench::accountsDatabase(dir.path(), QString(),
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         shell << bench::shellImportMs(dbName, file);
         const ChildRun run =
-            runChild({QStringLiteral(TARVO_HOST), QStringLiteral("--db"), dbName,
+            runChild({program, QStringLiteral("--db"), dbName,
                       QStringLiteral("--archive"), QStringLiteral("bank"),
                       QStringLiteral("--import"), file, QStringLiteral("--check")});
         // Every row of the file is new and valid: anything but a clean check is a fault.
