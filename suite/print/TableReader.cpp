@@ -130,15 +130,13 @@ private:
         return append(QStringView(&c, 1));
     }
 
-    /// Where the run of characters from at that need no decision ends: inside quotes only a
-    /// quote ends it, outside also a separator or a line break.
+    /// Where the run of characters from at that need no decision ends: at a quote, a NUL or
+    /// a line feed (take() counts the lines a broken quote is reported by), and outside quotes
+    /// also at a separator or a carriage return.
     qsizetype plainRun(QStringView text, qsizetype at) const {
         for (; at < text.size(); ++at) {
             const char16_t c = text[at].unicode();
-            if (c == u'"' || c == 0 || (!m_inQuotes && (c == u',' || c == u'\n' || c == u'\r')))
-                break;
-            // A line break inside quotes counts towards the line a broken quote is reported on.
-            if (c == u'\n')
+            if (c == u'"' || c == 0 || c == u'\n' || (!m_inQuotes && (c == u',' || c == u'\r')))
                 break;
         }
         return at;
