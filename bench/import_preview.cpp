@@ -8,6 +8,7 @@
 //     The import of N new accounts (every row stored in one transaction) into an archive of
 //     N, on SQLite or on the server.
 // Prints "NAME VALUE" lines.
+#include "AccountsFile.h"
 #include "BenchSupport.h"
 #include "ClassRegistry.h"
 #include "FrmImport.h"
@@ -20,62 +21,13 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
-
-/// The columns of the file, by field name, as another system's export would give them.
-constexpr auto kColumns = "cBCode,cBAccount,cAccName,dOpenAccDate,cCurrencyName,cBName,"
-                          "cBankCode,cProvinceName,cCountyName,cOpenAccAddr,iSignFlag";
-
-QString accountLine(int i) {
-    static const char* const banks[] = {"102", "103", "104", "105", "301", "308"};
-    return QStringLiteral("N%1,95550%2,导入公司账户%3,2021-03-%4,人民币,第%5支行,%6,广东省,"
-                          "深圳市,深南大道%3号,%7\n")
-        .arg(i, 7, 10, QLatin1Char('0'))
-        .arg(i, 12, 10, QLatin1Char('0'))
-        .arg(i)
-        .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
-        .arg(i % 500)
-        .arg(QLatin1String(banks[i % 6]))
-        .arg(i % 2);
-}
-
-QString writeFile(const QString& dir, int n) {
-    QFile f(dir + QStringLiteral("/accounts.csv"));
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(QByteArray(kColumns) + '\n');
-    for (int i = 1; i <= n; ++i)
-        f.write(accountLine(i).toUtf8());
-    return f.fileName();
-}
-
-/// The shell's own import: the file into a staging table, then into the archive.
-double shellImportMs(const QString& dbName, const QString& file) {
-    const QString copy = dbName + QStringLiteral(".copy");
-    QFile::remove(copy);
-    if (!QFile::copy(dbName, copy))
-        return -1;
-    const QString columns = QString::fromLatin1(kColumns);
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.start(QStringLiteral("sqlite3"),
-            {QStringLiteral("-bail"), copy, QStringLiteral(".import --csv %1 staging").arg(file),
-             QStringLiteral("INSERT INTO bank (%1) SELECT %1 FROM staging").arg(columns)});
-    p.waitForFinished(-1);
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    QFile::remove(copy);
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? ms : -1;
-}
 
 double msSince(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
@@ -139,8 +91,8 @@ int preview(int n) {
     QTemporaryDir dir;
     const QString dbName =
         bench::accountsDatabase(dir.path(), QString(), QStringLiteral("tarvo_import_%1").arg(n), n);
-    const QString file = writeFile(dir.path(), n);
-    const double shell = shellImportMs(dbName, file);
+    const QString file = bench::writeAccountsFile(dir.path(), n);
+    const double shell = bench::shellImportMs(dbName, file);
     auto login = bench::logIn(dbName);
     if (!login || file.isEmpty())
         return 1;
@@ -169,8 +121,8 @@ int store(int n, const QString& server) {
     srv->Init(dbName);
     QStringList xmls;
     for (int i = 1; i <= n; ++i) {
-        const QStringList cells = accountLine(i).trimmed().split(u',');
-        const QStringList fields = QString::fromLatin1(kColumns).split(u',');
+        const QStringList cells = bench::accountLine(i).trimmed().split(u',');
+        const QStringList fields = QString::fromLatin1(bench::kAccountColumns).split(u',');
         QString xml = QStringLiteral("<Bank>");
         for (int c = 0; c < fields.size(); ++c)
             xml += QStringLiteral("<%1>%2</%1>").arg(fields[c], cells[c]);

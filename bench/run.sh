@@ -9,7 +9,8 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
-    bench_print_preview bench_import_preview bench_list_load bench_wan >/dev/null
+    bench_print_preview bench_import_preview bench_list_load bench_import_check_command \
+    bench_wan >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -168,6 +169,13 @@ measure import-preview-rss-100k "$(over largest peak_rss_mb "${previews[@]}")" -
 measure import-preview-stall-100k "$(over largest stall_ms "${previews[@]}")" -
 measure import-store-20k-postgresql "$(over median store_ms "${storesServer[@]}")" \
     "$(over median store_ms "${storesSqlite[@]}")"
+# What a script runs: tarvo-archive --import FILE --check of 100,000 new accounts into an
+# archive of 100,000, as a process of its own, against the same shell import; the program's
+# peak memory. The benchmark runs each three times and gives the medians and the largest peak.
+checkCommand=$(build/bench/bench_import_check_command 100000 2>/dev/null)
+measure import-check-command-100k "$(value command_ms "$checkCommand")" \
+    "$(value shell_import_ms "$checkCommand")"
+measure import-check-command-100k-rss "$(value peak_rss_mb "$checkCommand")" -
 
 # --- A list that never freezes ---
 # The first load of the list and a refresh, each with the longest gap between two turns of the

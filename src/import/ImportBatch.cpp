@@ -90,12 +90,16 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     ArchiveSession& s = ArchiveSession::current();
     m_rows.forgetLookups();
     QStringList xmls;
-    for (const auto& [line, cells] : std::as_const(m_data)) {
+    xmls.reserve(m_data.size());
+    m_records.reserve(m_data.size());
+    for (auto& [line, cells] : m_data) {
         if (!progress.goOn(m_records.size())) {
             m_records.clear();
             return false;
         }
         m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB);
+        if (!m_keepCells)
+            cells = QStringList();
         if (m_records.last().refusal.isEmpty())
             xmls << m_records.last().xml;
     }

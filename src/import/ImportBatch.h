@@ -40,6 +40,10 @@ public:
     /// Works out what storing would do with every row; False with the reason when the
     /// database could not tell.
     bool check(QString& error, const WorkProgress& progress = {});
+    /// For a batch nobody previews: check() lets each row's cells go once its record is made,
+    /// so that a long file is not held as cells and records at once. data() then keeps the
+    /// row numbers only, and the batch is checked once.
+    void dropCellsWhenChecked() { m_keepCells = false; }
     const QVector<ImportRow>& records() const { return m_records; }
     const QVector<BatchVerdict>& verdicts() const { return m_verdicts; }
     /// The verdict of a checked row in words, and why.
@@ -68,6 +72,7 @@ private:
     QVector<int> m_mapping;
     QVector<ImportRow> m_records;
     QVector<BatchVerdict> m_verdicts;
+    bool m_keepCells = true;
 
     /// What the clerk should look at in a row, which does not keep it out; by row.
     QHash<int, QString> m_warnings;

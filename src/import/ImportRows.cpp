@@ -113,6 +113,10 @@ ImportRows::ImportRows(const QString& archive, const QVector<ListField>& listFie
         }
         m_fields << f;
     }
+    for (const ImportField& f : std::as_const(m_fields))
+        m_fills << int(std::find_if(m_fields.cbegin(), m_fields.cend(),
+                                    [&](const ImportField& own) { return own.source == f.field; }) -
+                       m_fields.cbegin());
     for (const MustInput& m : kMustInput)
         for (int i = 0; i < m_fields.size(); ++i)
             if (is(m_archive, m.archive) && is(m_fields[i].source, m.field))
@@ -259,10 +263,7 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
             const int i = mapping[c];
             if (i < 0 || (m_fields[i].source != m_fields[i].field) != named)
                 continue;
-            const int own = int(
-                std::find_if(m_fields.begin(), m_fields.end(),
-                             [&](const ImportField& f) { return f.source == m_fields[i].field; }) -
-                m_fields.begin());
+            const int own = m_fills[i];
             if (named && values[own] && !values[own]->trimmed().isEmpty())
                 continue;
             const QString text = storedText(m_fields[i], cells.value(c), db, row.refusal);
@@ -281,21 +282,41 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
         }
     }
     row.key = *values[keyField()];
-    row.xml = u'<' + m_root + u'>';
+    // Sized once: a long file makes as many of these as it has rows.
+    qsizetype size = 2 * m_root.size() + 5;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (values[i])
+            size += 2 * m_fields[i].field.size() + 5 + values[i]->size();
+    QString& xml = row.xml;
+    xml.reserve(size);
+    xml += u'<';
+    xml += m_root;
+    xml += u'>';
     QString number;
     QString bank;
     for (int i = 0; i < m_fields.size(); ++i) {
         const ImportField& f = m_fields[i];
         if (f.source != f.field || !values[i])
             continue;
-        row.xml += u'<' + f.field + u'>' + values[i]->toHtmlEscaped() + QStringLiteral("</") +
-                   f.field + u'>';
+        const QString& value = *values[i];
+        xml += u'<';
+        xml += f.field;
+        xml += u'>';
+        const bool plain = std::none_of(value.cbegin(), value.cend(), [](QChar c) {
+            return c == u'<' || c == u'>' || c == u'&' || c == u'"';
+        });
+        xml += plain ? value : value.toHtmlEscaped();
+        xml += u"</";
+        xml += f.field;
+        xml += u'>';
         if (is(f.field, "cBAccount"))
-            number = *values[i];
+            number = value;
         else if (is(f.field, "cBankCode"))
-            bank = *values[i];
+            bank = value;
     }
-    row.xml += QStringLiteral("</") + m_root + u'>';
+    xml += u"</";
+    xml += m_root;
+    xml += u'>';
     if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty()) {
         auto rule = m_rules.constFind(bank);
         if (rule == m_rules.cend())

@@ -67,6 +67,9 @@ private:
     QString m_archive;
     QString m_root; ///< the save XML's root element
     QVector<ImportField> m_fields;
+    /// Per field, the field its value fills: a name shown for a row of another archive fills
+    /// that row's code.
+    QVector<int> m_fills;
     /// The fields the card will not save empty, in the order it checks them, with the message.
     QVector<QPair<int, QString>> m_mustInput;
 

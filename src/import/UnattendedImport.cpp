@@ -13,6 +13,7 @@ namespace tarvo {
 bool importUnattended(const QString& archive, const QVector<ListField>& listFields,
                       const UnattendedImport& job, QTextStream& out) {
     ImportBatch batch(archive, listFields);
+    batch.dropCellsWhenChecked();
     QString error;
     if (!batch.read(job.path, error) || !batch.check(error)) {
         ShowInfo(error);

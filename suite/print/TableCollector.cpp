@@ -62,6 +62,9 @@ bool TableCollector::cell(qint64 column, const QString& text) {
     if (row.size() <= at) {
         if (!spend(at + 1 - row.size(), 0))
             return false;
+        // Most rows fill every captioned column: one allocation a row, not one a cell.
+        if (row.isEmpty())
+            row.reserve(m_columns.size());
         row.resize(at + 1);
     }
     if (!spend(0, text.size()))

@@ -187,12 +187,18 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
     const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
     verdicts.reserve(xmls.size());
+    // Kept from run to run: allocated anew each time, they cost a long file more than the
+    // records they hold once the heap is full of freed rows.
+    QVector<std::optional<SaveRecord>> records;
+    QStringList reasons;
+    QStringList keys;
+    QStringList numbers;
     for (int first = 0; first < xmls.size(); first += kRecordsPerRead) {
         const int end = std::min<int>(int(xmls.size()), first + kRecordsPerRead);
-        QVector<std::optional<SaveRecord>> records;
-        QStringList reasons;
-        QStringList keys;
-        QStringList numbers;
+        records.clear();
+        reasons.clear();
+        keys.clear();
+        numbers.clear();
         records.reserve(end - first);
         reasons.reserve(end - first);
         keys.reserve(end - first);

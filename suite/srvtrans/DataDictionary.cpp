@@ -43,6 +43,7 @@ QString DictField::caption(const QString& language) const {
 void DataDictionary::load(SqlBackend& db) {
     m_fields.clear();
     m_byTable.clear();
+    m_byName.clear();
     const QueryResult r = db.query(QStringLiteral(
         "SELECT cTable, cField, cType, iSize, iScale, bKey, bRequired, cCaptionZh, cCaptionEn "
         "FROM tarvo_datadict ORDER BY cTable, iOrder"));
@@ -58,6 +59,9 @@ void DataDictionary::load(SqlBackend& db) {
         f.captionZh = row[7].toString();
         f.captionEn = row[8].toString();
         m_byTable[f.table.toLower()].push_back(int(m_fields.size()));
+        QHash<QString, int>& byName = m_byName[f.table.toLower()];
+        if (!byName.contains(f.field))
+            byName.insert(f.field, int(m_fields.size()));
         m_fields.push_back(f);
     }
 }
@@ -74,10 +78,11 @@ const DictField* DataDictionary::find(const QString& table, const QString& field
     const QVector<int>* it = indexes(table);
     if (!it)
         return nullptr;
-    for (const int i : *it) {
-        if (m_fields[i].field == field)
-            return &m_fields[i];
-    }
+    auto named = m_byName.constFind(table);
+    if (named == m_byName.constEnd())
+        named = m_byName.constFind(table.toLower());
+    if (const auto exact = named->constFind(field); exact != named->constEnd())
+        return &m_fields[*exact];
     for (const int i : *it) {
         if (m_fields[i].field.compare(field, Qt::CaseInsensitive) == 0)
             return &m_fields[i];

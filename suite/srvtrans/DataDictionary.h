@@ -40,6 +40,9 @@ public:
 private:
     QVector<DictField> m_fields;
     QHash<QString, QVector<int>> m_byTable; ///< lower-case table -> indexes in order
+    /// Lower-case table -> field as spelt in the dictionary -> index: a save of a long file
+    /// looks up every column of every record.
+    QHash<QString, QHash<QString, int>> m_byName;
 
     const QVector<int>* indexes(const QString& table) const;
 };

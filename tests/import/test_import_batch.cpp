@@ -105,4 +105,47 @@ TEST_F(ImportTest, ABatchRefusesItsNotedRowsWhenAskedAndStoresTheRestOnce) {
     });
 }
 
+TEST_F(ImportTest, ABatchThatLetsItsCellsGoJudgesALongFileAsOneThatKeepsThem) {
+    // Far enough apart that the two rows holding one number are read in different runs of the
+    // save's checks; the last row names a bank the archive does not hold.
+    constexpr int kRows = 1200;
+    constexpr int kSecondHolder = 1100;
+    const auto number = [](int i) { return QStringLiteral("95588%1").arg(i, 12, 10, QLatin1Char('0')); };
+    QString text = QStringLiteral("编码,银行账号,币种,开户银行,所属银行编码\r\n");
+    for (int i = 1; i <= kRows; ++i)
+        text += QStringLiteral("D%1,%2,人民币,海淀支行,%3\r\n")
+                    .arg(i, 4, 10, QLatin1Char('0'))
+                    .arg(number(i == kSecondHolder ? 2 : i), i == kRows ? "999" : "102");
+    const QString file = write("long.csv", text, "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        const auto judged = [&](bool dropCells) {
+            ImportBatch batch("bank", w.listFields());
+            if (dropCells)
+                batch.dropCellsWhenChecked();
+            QString error;
+            EXPECT_TRUE(batch.read(file, error)) << error.toStdString();
+            EXPECT_TRUE(batch.check(error)) << error.toStdString();
+            batch.refuseNoted();
+            QStringList lines;
+            for (int r = 0; r < batch.verdicts().size(); ++r)
+                lines << QStringLiteral("%1 %2 %3").arg(batch.data()[r].first).arg(
+                             batch.verdictText(r), batch.reasonText(r));
+            EXPECT_EQ(batch.data().size(), kRows);
+            EXPECT_EQ(batch.data().constLast().second.isEmpty(), dropCells);
+            return lines << batch.countsText();
+        };
+        const QStringList kept = judged(false);
+        ASSERT_EQ(kept.size(), kRows + 1);
+        EXPECT_EQ(kept[1], "3 新增 ") << "the first holder of the number";
+        EXPECT_TRUE(kept[kSecondHolder - 1].startsWith(QStringLiteral("%1 拒绝").arg(kSecondHolder + 1)))
+            << kept[kSecondHolder - 1].toStdString();
+        EXPECT_TRUE(kept[kSecondHolder - 1].contains(number(2)))
+            << kept[kSecondHolder - 1].toStdString();
+        EXPECT_TRUE(kept[kRows - 1].startsWith(QStringLiteral("%1 拒绝").arg(kRows + 1)));
+        EXPECT_TRUE(kept[kRows - 1].contains(u"999")) << kept[kRows - 1].toStdString();
+        EXPECT_EQ(kept.last(), "共 1200 行：新增 1198，修改 0，无变化 0，拒绝 2");
+        EXPECT_EQ(judged(true), kept);
+    });
+}
+
 } // namespace

@@ -52,6 +52,29 @@ TEST(TableReader, CsvQuotingFollowsTheRfc) {
                             {"04", "last"}}));
 }
 
+TEST(TableReader, CsvQuotesAndLineBreaksOnTheBoundaryOfAPieceReadAsAnywhereElse) {
+    // The reader decodes the file 64 KiB at a time and takes plain text a run at a time: each
+    // character that decides something is put on either side of a piece's end in turn.
+    const QByteArray tricky("\"a\"\"b\",\"x\r\ny\"\r\n7,8\r\n");
+    const Rows trickyRows{{"a\"b", "x\r\ny"}, {"7", "8"}};
+    constexpr int kPiece = 1 << 16;
+    for (int shift = 0; shift < tricky.size(); ++shift) {
+        SCOPED_TRACE(shift);
+        // Rows of padding end shift bytes before a piece ends.
+        QByteArray bytes("c1,c2\r\n");
+        Rows rows{{"c1", "c2"}};
+        for (int left = kPiece - shift - int(bytes.size()); left > 0;) {
+            const int row = left > 1005 ? 1000 : left;
+            bytes += QByteArray(row - 4, 'p') + ",q\r\n";
+            rows << QStringList{QString(row - 4, u'p'), "q"};
+            left -= row;
+        }
+        const TableText t = readCsv(bytes + tricky);
+        ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+        EXPECT_EQ(t.rows, rows + trickyRows);
+    }
+}
+
 TEST(TableReader, WhatIsNoCsvTableIsRefusedWithTheReason) {
     const struct {
         QByteArray bytes;
