@@ -6,6 +6,7 @@
 #include "QuickSearchEdit.h"
 #include "QuickSearchIndex.h"
 #include "SearchIndexReader.h"
+#include "SessionContext.h"
 #include "StatusBar.h"
 
 #include <QElapsedTimer>
@@ -150,10 +151,11 @@ void ListQuickSearch::startReader() {
                 });
         m_readerThread->start();
     }
-    QMetaObject::invokeMethod(m_reader,
-                              [reader = m_reader, build = m_build, token = ++m_buildToken] {
-                                  reader->read(build, token);
-                              });
+    // The reader works in the session of the window that asked, whatever its thread holds.
+    QMetaObject::invokeMethod(
+        m_reader, carryingSession([reader = m_reader, build = m_build, token = ++m_buildToken] {
+            reader->read(build, token);
+        }));
 }
 
 bool ListQuickSearch::searchFurther(int rowsAtLeast, const QElapsedTimer& clock) {
