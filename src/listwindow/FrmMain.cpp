@@ -7,8 +7,8 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "KeyHook.h"
+#include "ListQuickSearch.h"
 #include "PopupMenu.h"
-#include "QuickSearchIndex.h"
 #include "Resources.h"
 #include "StatusBar.h"
 
@@ -83,7 +83,9 @@ FrmMain::FrmMain()
       MoxFrmCaptionMgr(new suite::CaptionBar(Pic)), Trv(new QTreeWidget(this)),
       PicSeparate(new QWidget(this)), Grid(new suite::Grid(this)), Stb(new suite::StatusBar(this)),
       MoxFrmKeyHook(new suite::KeyHook(this)), PopMenuMgr(new suite::PopupMenu(this)),
-      mOrder(nullptr) {
+      mOrder(nullptr),
+      m_quickSearch(new ListQuickSearch(this, Tlb, Grid, Stb,
+                                        [this] { ShowRowCount(Grid->Rows() - 1); })) {
     setObjectName(QStringLiteral("FrmMain"));
     m_menuBar->setObjectName(QStringLiteral("MenuBar"));
     Tlb->setObjectName(QStringLiteral("Tlb"));
@@ -212,7 +214,7 @@ void FrmMain::BuildListToolbar() {
         listWindow->setWindowIcon(LoadResPicture(101, PictureKind::Icon));
         MoxFrmCaptionMgr->setCaption(m_ComVar->m_ArchiveChName);
     });
-    PlaceQuickSearch();
+    m_quickSearch->place();
 }
 
 void FrmMain::ApplyLayoutMode() {
@@ -263,7 +265,7 @@ void FrmMain::Form_Resize() {
         if (s.oPub)
             s.oPub->frmResizeNew(this);
     });
-    PlaceQuickSearchBox();
+    m_quickSearch->placeBox();
     // The grid overlaps the strip above it by one pixel.
     const int top = Pic->y() + Pic->height() - 1;
     const int stbHeight = Stb->isVisible() ? Stb->height() : 0;

@@ -15,22 +15,18 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class QAction;
-class QElapsedTimer;
 class QEventLoop;
 class QMenu;
 class QMenuBar;
 class QToolBar;
-class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace tarvo {
 class ListGridSource;
-class QuickSearchEdit;
-class QuickSearchIndex;
+class ListQuickSearch;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -144,23 +140,7 @@ private:
     suite::PopupMenu* PopMenuMgr;
     QMenu* mOrder;
     PrintControlPtr Prn;
-    QuickSearchEdit* txtQuickSearch = nullptr;
-    /// The record set of the rows shown, and what the quick search knows of it: worked out
-    /// when the search is first used after a load, not at every refresh.
-    RecordsetPtr m_shownRs;
-    std::unique_ptr<QuickSearchIndex> m_searchIndex;
-    /// The text the rows are narrowed by (small letters).
-    QString m_searchedText;
-    /// Per text searched since the load, per stored row its verdict: taking a letter back
-    /// costs nothing, and a longer text looks only at the rows of the longest start it has.
-    QHash<QString, std::shared_ptr<std::vector<char>>> m_searchResults;
-    /// The verdicts of the text the rows are narrowed by (as far as they are searched), and
-    /// those of the start of it they narrow, if any.
-    std::shared_ptr<std::vector<char>> m_searchMatches;
-    std::shared_ptr<const std::vector<char>> m_searchWithin;
-    /// Reads the index of a long list a slice at a time between the window's events.
-    QTimer* m_searchSlices = nullptr;
-    int m_slicesSinceShown = 0;
+    ListQuickSearch* m_quickSearch;
     /// The record set whose rows the grid shows.
     RecordsetPtr m_listRs;
     /// The read under way, the event loop that waits for it, and the number of the last read
@@ -233,34 +213,6 @@ private:
     /// Esc pressed in this window while rows are read: the read stops.
     bool CancelOnEscape(QObject* watched, QEvent* event);
     void ShowRowCount(long count);
-
-    void PlaceQuickSearch();
-    /// Places the search box at the right end of the toolbar's row and gives the toolbar the
-    /// rest of the row.
-    void PlaceQuickSearchBox();
-    void retranslateQuickSearch();
-    /// Starts the index when there is none: a short list is read whole, a long one a slice at
-    /// a time from then on, searched as far as it is read.
-    bool EnsureSearchIndex();
-    /// Reads the index on until the slice that clock started is over (half of it while a text
-    /// is searched, which takes the rest); true once it holds every row.
-    bool ReadSearchSlice(const QElapsedTimer& clock);
-    /// Searches rowsAtLeast more rows for the text typed, then on until the slice is over;
-    /// true once every row read into the index is searched.
-    bool SearchFurther(int rowsAtLeast, const QElapsedTimer& clock);
-    /// Reads and searches on between the window's events while anything is left, saying how
-    /// far it is in the status bar.
-    void ContinueSearchSlices();
-    void StopSearchSlices();
-    /// Narrows the grid to the rows found.
-    void ShowSearchMatches();
-    /// A fill has put rs's rows in the grid (rs null: none).
-    void ForgetSearchIndex(const RecordsetPtr& rs);
-    /// Narrows the grid to the rows matching the search box, or shows them all again.
-    void ApplyQuickSearch();
-    /// A record just saved that the search box hides: the box is emptied, so that the clerk
-    /// sees the record and the list can stand on it.
-    void RevealQuickSearchRow(const QString& key);
 
     void PlacePrintControl();
     void GetPrintStyle(QString& styleXml, suite::Grid* grid);

@@ -13,7 +13,7 @@
 #include "GridHeader.h"
 #include "IAbout.h"
 #include "KeyHook.h"
-#include "QuickSearchEdit.h"
+#include "ListQuickSearch.h"
 #include "StatusBar.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ void FrmMain::retranslate() {
         if (!source.isEmpty())
             a->setText(tr(source.constData()));
     }
-    retranslateQuickSearch();
+    m_quickSearch->retranslate();
 }
 
 QMenu* FrmMain::addMenu(const char* name, const char* caption) {
@@ -229,7 +229,7 @@ void FrmMain::OpenCard(qint16 status) {
         m_KeyVal = keyBefore;
     DataRefresh(QString());
     if (saved)
-        RevealQuickSearchRow(m_KeyVal);
+        m_quickSearch->reveal(m_KeyVal, m_KeyCol);
     ArchiveSession& s = ArchiveSession::current();
     QVariant key = m_KeyVal;
     s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
@@ -279,7 +279,7 @@ void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
         break;
     case 46:
         // In the search box Delete edits the text; it never deletes a record from there.
-        if (!(txtQuickSearch && txtQuickSearch->hasFocus()))
+        if (!m_quickSearch->hasFocus())
             command = QStringLiteral("Delete");
         break;
     case 72:

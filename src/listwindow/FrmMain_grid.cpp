@@ -6,7 +6,9 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "ListGridSource.h"
+#include "ListQuickSearch.h"
 #include "ShownValues.h"
+#include "StatusBar.h"
 
 namespace tarvo {
 
@@ -87,7 +89,7 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     m_listRs = n > 0 ? rs : nullptr;
     if (n == 0) {
         Grid->setSource(nullptr, {});
-        ForgetSearchIndex(nullptr);
+        m_quickSearch->rowsShown(nullptr, m_ComVar->m_KeyFldName);
         Grid->setRedraw(true);
         return;
     }
@@ -110,9 +112,19 @@ void FrmMain::FillGrid(const RecordsetPtr& rs) {
     Grid->setRow(1);
     Grid->setCol(1);
     // A refresh keeps the list narrowed to what the search box holds.
-    ForgetSearchIndex(rs);
-    ApplyQuickSearch();
+    m_quickSearch->rowsShown(rs, m_ComVar->m_KeyFldName);
     Grid->setRedraw(true);
+}
+
+void FrmMain::ShowRowCount(long count) {
+    // While rows are read the panel counts them; the rows shown meanwhile (the old list, or the
+    // search box's share of it) are not the list's count, which the end of the read gives.
+    if (m_load)
+        return;
+    ArchiveSession& s = ArchiveSession::current();
+    s.ResParams = {QString::number(count)};
+    Stb->setPanelText(3, s.oPub->GetResFormatString(
+                             QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.rstcount"), s.ResParams));
 }
 
 QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName) {

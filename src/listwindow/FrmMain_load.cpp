@@ -6,6 +6,7 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "ListGridSource.h"
+#include "ListQuickSearch.h"
 #include "StatusBar.h"
 
 #include <QApplication>
@@ -93,7 +94,10 @@ void FrmMain::MoveListOutOfMemory() {
     // Written on a thread of its own while the window goes on showing the rows.
     bool written = false;
     runAside([&] { written = cells.writeTo(*file); });
-    if (written && cells.readFrom(std::move(file)))
+    bool moved = false;
+    if (written)
+        m_quickSearch->whileRowsHeld([&] { moved = cells.readFrom(std::move(file)); });
+    if (moved)
         ReturnFreedMemory();
 }
 

@@ -20,7 +20,7 @@ namespace tarvo {
 /// A million accounts must not cost a million strings: codes and account numbers sit in one
 /// UTF-8 buffer; each distinct name is kept once, as a run of 16-bit numbers of the (character,
 /// reading) pairs it is made of. The index can be read a slice of rows at a time (addRows), so
-/// that a long list is indexed between the window's events and searched as far as it is read.
+/// that a long list is indexed in steps beside the window and searched as far as it is read.
 class QuickSearchIndex {
 public:
     enum class Kind { Code, Name, AccountNumber };

@@ -316,3 +316,32 @@ TEST_F(ListWindowTest, ARefreshWhileTheIndexIsReadThrowsTheOldIndexAway) {
         EXPECT_EQ(w.grid()->Rows() - 1, 15004);
     });
 }
+
+/// The first click into the box of a long list starts its index and returns at once: the
+/// window's timers fire again and again while the index is read, and it ends found whole.
+TEST_F(ListWindowTest, TheWindowAnswersWhileALongListsIndexIsReadAfterTheFirstClick) {
+    addAccounts(h, 50000);
+    h.exec("update bank set cAccName = '最后的备用户' where cBCode = 'M050000'");
+    withList("bank", "NB", [&](FrmMain& w) {
+        ordinarySize(w);
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.grid()->setFocus();
+        QLineEdit* box = searchBox(w);
+        int turnsWhileReading = 0;
+        QTimer turns;
+        QObject::connect(&turns, &QTimer::timeout, [&] {
+            if (indexState(w).startsWith("正在建立搜索索引"))
+                ++turnsWhileReading;
+        });
+        turns.start(1);
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_TRUE(box->hasFocus());
+        EXPECT_TRUE(indexState(w).startsWith("正在建立搜索索引")) << indexState(w).toStdString();
+        ASSERT_TRUE(indexRead(w));
+        EXPECT_GE(turnsWhileReading, 3) << "the window answered while the index was read";
+
+        QTest::keyClicks(box, "zhdby");
+        EXPECT_EQ(column(w, 1), QStringList{"M050000"});
+    });
+}

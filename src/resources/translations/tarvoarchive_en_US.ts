@@ -272,14 +272,6 @@
         <source>只读：本会话只能查看和输出</source>
         <translation>Read-only: this session may only view and export</translation>
     </message>
-    <message>
-        <source>正在搜索… %1%</source>
-        <translation>Searching… %1%</translation>
-    </message>
-    <message>
-        <source>正在建立搜索索引… %1%</source>
-        <translation>Building the search index… %1%</translation>
-    </message>
     <message numerus="yes">
         <source>正在读取… %Ln 行（Esc 停止）</source>
         <translation>
@@ -469,10 +461,6 @@
         <translation>&amp;History   Ctrl+H</translation>
     </message>
     <message>
-        <source>搜索 编码/名称/账号/拼音</source>
-        <translation>Search code/name/account/pinyin</translation>
-    </message>
-    <message>
         <source>导入</source>
         <translation>Import</translation>
     </message>
@@ -577,6 +565,21 @@
     <message>
         <source>%1“%2”是电子表格改写成的科学计数法，原%1已丢失</source>
         <translation>%1 "%2" was rewritten in exponent notation by a spreadsheet; the original %1 is lost</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::ListQuickSearch</name>
+    <message>
+        <source>搜索 编码/名称/账号/拼音</source>
+        <translation>Search code/name/account/pinyin</translation>
+    </message>
+    <message>
+        <source>正在建立搜索索引… %1%</source>
+        <translation>Building the search index… %1%</translation>
+    </message>
+    <message>
+        <source>正在搜索… %1%</source>
+        <translation>Searching… %1%</translation>
     </message>
 </context>
 <context>
