@@ -4,6 +4,7 @@
 #include "ErrorHandling.h"
 #include "FrmMain.h"
 #include "Grid.h"
+#include "ListLoader.h"
 #include "Pinyin.h"
 #include "QuickSearchEdit.h"
 #include "QuickSearchIndex.h"
@@ -241,7 +242,7 @@ void FrmMain::ShowSearchMatches() {
 void FrmMain::ShowRowCount(long count) {
     // While rows are read the panel counts them; the rows shown meanwhile (the old list, or the
     // search box's share of it) are not the list's count, which the end of the read gives.
-    if (m_load)
+    if (m_loader->isFetching())
         return;
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {QString::number(count)};
