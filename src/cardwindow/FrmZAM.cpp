@@ -383,8 +383,8 @@ bool FrmZAM::Navigate(const QString& key) {
 void FrmZAM::Operating(const QString& key, bool& result) {
     result = false;
     if (m_operating || listReading()) {
-        // The list handles the window's events while it reads its rows again: a key pressed
-        // meanwhile acts on the rows the command before it leaves, not on those it replaces.
+        // The windows handle their events while the list reads its rows again: a key pressed
+        // meanwhile acts on the rows that read brings, not on those it replaces.
         m_heldBack = key;
         if (!m_operating)
             ReplayHeldBack();
