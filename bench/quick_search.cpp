@@ -114,6 +114,7 @@ private:
     QTimer m_turns;
     QElapsedTimer m_sinceTurn;
     QElapsedTimer m_firstUse;
+    QElapsedTimer m_refresh;
     /// The index is still being read.
     bool m_building = false;
     /// The keys whose times are the figures are being typed.
@@ -133,11 +134,15 @@ private:
             firstUse();
             return;
         }
-        QElapsedTimer t;
-        t.start();
+        m_refresh.start();
+        connect(m_list, &tarvo::FrmMain::rowsShown, this, &Driver::refreshed,
+                Qt::SingleShotConnection);
         m_list->DataRefresh(QString());
+    }
+
+    void refreshed() {
         m_list->repaint();
-        refreshes << msSince(t);
+        refreshes << msSince(m_refresh);
         QTimer::singleShot(0, this, [this] {
             if (refreshes.size() < kRefreshes)
                 refreshOnce();

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QToolBar>
@@ -40,6 +41,19 @@ IArchiveList& listWindow() {
     if (!list)
         throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
     return *list;
+}
+
+bool listReading() {
+    const IArchiveList* list = ArchiveSession::current().ListWindow.get();
+    return list && list->isReading();
+}
+
+/// Does work once the list has read its rows (at once when it reads none, or there is none).
+void whenListRead(std::function<void()> work) {
+    if (IArchiveList* list = ArchiveSession::current().ListWindow.get())
+        list->whenRead(std::move(work));
+    else
+        work();
 }
 
 } // namespace
@@ -368,23 +382,37 @@ bool FrmZAM::Navigate(const QString& key) {
 
 void FrmZAM::Operating(const QString& key, bool& result) {
     result = false;
-    if (m_operating) {
-        // The list handles the window's events while it reads its rows again: a key pressed
-        // meanwhile acts on the rows the command before it leaves, not on those it replaces.
+    if (m_operating || listReading()) {
+        // The windows handle their events while the list reads its rows again: a key pressed
+        // meanwhile acts on the rows that read brings, not on those it replaces.
         m_heldBack = key;
+        if (!m_operating)
+            ReplayHeldBack();
         return;
     }
     m_operating = true;
     const auto over = qScopeGuard([this] {
         m_operating = false;
-        if (!m_heldBack.isEmpty())
-            QTimer::singleShot(0, this, [this, next = std::exchange(m_heldBack, QString())] {
-                bool done = false;
-                if (isVisible())
-                    reportErrors([&] { Operating(next, done); });
-            });
+        ReplayHeldBack();
     });
     Operate(key, result);
+}
+
+void FrmZAM::ReplayHeldBack() {
+    if (m_heldBack.isEmpty() || std::exchange(m_replayAsked, true))
+        return;
+    whenListRead([card = QPointer<FrmZAM>(this)] {
+        if (!card)
+            return;
+        QTimer::singleShot(0, card, [card] {
+            card->m_replayAsked = false;
+            bool done = false;
+            if (card->isVisible() && !card->m_heldBack.isEmpty())
+                reportErrors([&] {
+                    card->Operating(std::exchange(card->m_heldBack, QString()), done);
+                });
+        });
+    });
 }
 
 void FrmZAM::Operate(const QString& key, bool& result) {
@@ -424,10 +452,14 @@ void FrmZAM::CommonEnd(const QString& key, bool& result) {
     if (m_bAdded && navigation) {
         listWindow().DataRefresh(QString());
         m_bAdded = false;
-        if (listWindow().grid()->Rows() > 1 && !button("Next")->isEnabled()) {
-            button("First")->setEnabled(true);
-            button("Previous")->setEnabled(true);
-        }
+        // Once the list holds the records added, the last one has rows before it to go back to.
+        whenListRead([card = QPointer<FrmZAM>(this)] {
+            if (!card || listWindow().grid()->Rows() <= 1 || card->button("Next")->isEnabled())
+                return;
+            card->button("First")->setEnabled(true);
+            card->button("Previous")->setEnabled(true);
+            ArchiveSession::current().oPub->ReRefreshMoxTlb(card);
+        });
     }
     result = true;
     s.oPub->ReRefreshMoxTlb(this);

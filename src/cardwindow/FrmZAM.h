@@ -61,9 +61,11 @@ private:
     qint16 m_tCol = 0;
     qint32 m_RowSel = 0;
     bool m_bAdded = false;
-    /// A command runs; m_heldBack is the one given meanwhile.
+    /// A command runs, or the list reads its rows again; m_heldBack is the key given meanwhile,
+    /// and m_replayAsked says that it is to run once they are over.
     bool m_operating = false;
     QString m_heldBack;
+    bool m_replayAsked = false;
     bool m_loaded = false;
     bool m_closed = false;
     CardControl* m_Card = nullptr;
@@ -95,6 +97,8 @@ private:
     /// Operating's work, for a command not held back.
     void Operate(const QString& key, bool& result);
     void CommonEnd(const QString& key, bool& result);
+    /// Runs the key held back once the list has read its rows, from the event loop.
+    void ReplayHeldBack();
     /// The history of the record the card shows.
     void ShowHistory();
     void showStatus(const QString& text);

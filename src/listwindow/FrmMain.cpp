@@ -7,6 +7,7 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "KeyHook.h"
+#include "ListLoader.h"
 #include "ListQuickSearch.h"
 #include "PopupMenu.h"
 #include "Resources.h"
@@ -86,6 +87,15 @@ FrmMain::FrmMain()
       mOrder(nullptr),
       m_quickSearch(new ListQuickSearch(this, Tlb, Grid, Stb,
                                         [this] { ShowRowCount(Grid->Rows() - 1); })) {
+    m_loader = new ListLoader(
+        *this, *Grid, *Stb,
+        {[this](const QString& sCon) { return ListQuery(sCon); },
+         [this](const RecordsetPtr& rs) { m_quickSearch->rowsShown(rs, m_ComVar->m_KeyFldName); },
+         [this](bool filtered) { ShowFilterState(filtered); },
+         [this](long count) { ShowRowCount(count); },
+         [this](const std::function<void()>& work) { m_quickSearch->whileRowsHeld(work); }});
+    connect(m_loader, &ListLoader::firstRowsShown, this, &FrmMain::firstRowsShown);
+    connect(m_loader, &ListLoader::rowsShown, this, &FrmMain::rowsShown);
     setObjectName(QStringLiteral("FrmMain"));
     m_menuBar->setObjectName(QStringLiteral("MenuBar"));
     Tlb->setObjectName(QStringLiteral("Tlb"));
@@ -123,6 +133,27 @@ FrmMain::~FrmMain() = default;
 
 void FrmMain::Init(ComVarPtr comVar) {
     m_ComVar = std::move(comVar);
+    m_loader->setComVar(m_ComVar);
+}
+
+bool FrmMain::isReading() const {
+    return m_loader->isReading();
+}
+
+bool FrmMain::isPartial() const {
+    return m_loader->isPartial();
+}
+
+void FrmMain::whenRead(std::function<void()> work) {
+    m_loader->whenRead(std::move(work));
+}
+
+void FrmMain::afterReading(std::function<void()> work) {
+    m_loader->afterReading(std::move(work));
+}
+
+void FrmMain::cancelReading() {
+    m_loader->cancel();
 }
 
 QString FrmMain::archiveName() const {
@@ -150,9 +181,10 @@ void FrmMain::showEvent(QShowEvent* event) {
     // The rows are read once the window is on screen (it is not yet while it takes this
     // event), so that the first of a long list can be seen while the rest come.
     QTimer::singleShot(0, this, [this] {
-        if (!m_unloaded)
+        if (m_unloaded)
+            m_loadFinished = true;
+        else
             Form_LoadRows();
-        m_loadFinished = true;
     });
 }
 
@@ -181,13 +213,21 @@ bool FrmMain::Form_Load() {
 }
 
 void FrmMain::Form_LoadRows() {
-    ArchiveSession& s = ArchiveSession::current();
-    reportErrors([&] {
+    const bool started = reportErrors([&] {
         if (m_ComVar->m_iShowTree == 1)
             LoadTree();
         else
             DataRefresh(QString());
-        s.oPub->hook(this);
+    });
+    if (!started) {
+        m_loadFinished = true;
+        return;
+    }
+    // The keys are taken once the first rows are all in, as when the read held the load up.
+    m_loader->whenRead([this] {
+        m_loadFinished = true;
+        if (!m_unloaded)
+            reportErrors([&] { ArchiveSession::current().oPub->hook(this); });
     });
 }
 
@@ -285,7 +325,7 @@ void FrmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    cancelReading();
+    m_loader->close();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);
     if (s.oPub) {

@@ -6,7 +6,6 @@
 #include "IListWindow.h"
 #include "IPrintControl.h"
 #include "Recordset.h"
-#include "RowLoad.h"
 
 #include <QHash>
 #include <QIcon>
@@ -14,10 +13,9 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
+#include <vector>
 
 class QAction;
-class QEventLoop;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -26,6 +24,7 @@ class QTreeWidgetItem;
 
 namespace tarvo {
 class ListGridSource;
+class ListLoader;
 class ListQuickSearch;
 namespace suite {
 class CaptionBar;
@@ -48,26 +47,28 @@ public:
     /// Shows the window modally, with no owner window; returns when it has closed.
     void showModal();
 
-    /// Reads the rows again: sCon is an extra condition (SQL, no "where"), or "" for none. The
-    /// rows are read on a connection of their own while the window keeps handling its events;
-    /// the call returns once they are in the grid. An empty grid shows the first rows as soon
-    /// as they come; a grid with rows keeps them until the new ones are all in. Esc stops the
-    /// reading: a refresh leaves the rows the grid had, a grid that had none lists those read
-    /// so far (see isPartial). Called while rows are read, it stops that read and returns at
-    /// once; the read that was running is followed by one more, of the last condition asked.
+    /// Starts reading the rows again: sCon is an extra condition (SQL, no "where"), or "" for
+    /// none. The rows are read on a connection of their own while the window keeps handling
+    /// its events; the call returns at once, and rowsShown follows once they are in the grid.
+    /// An empty grid shows the first rows as soon as they come; a grid with rows keeps them
+    /// until the new ones are all in. Esc stops the reading: a refresh leaves the rows the grid
+    /// had, a grid that had none lists those read so far (see isPartial). Called while rows are
+    /// read, it stops that read; the read that was running is followed by one more, of the
+    /// last condition asked.
     void DataRefresh(const QString& sCon) override;
     /// Rows are being read or put into the grid, or are to be read again right after;
     /// commands wait for the end.
-    bool isReading() const { return m_reading; }
+    bool isReading() const override;
+    void whenRead(std::function<void()> work) override;
     /// The grid lists only the rows read before the clerk stopped the reading.
-    bool isPartial() const { return m_partial; }
+    bool isPartial() const;
     /// Stops the reading of rows (Esc), dropping the commands and refreshes that waited for it.
     void cancelReading();
     /// The joins a select list needs, to stand right after the table name.
     QString GetJoinTables(const QString& cFlds) const;
     void SaveColWidth(suite::Grid* grid);
+    /// Puts rs's rows into the grid at once.
     void FillGrid(const RecordsetPtr& rs);
-    void RepairGrid(const RecordsetPtr& rs, qint32 lRstCount, qint16 nFldCount);
     QVariant FormatGridTxt(const QVariant& value, const QString& sFieldName);
     /// Carries out a command key ("Add", "Refresh" …), compared without regard to case. A
     /// browse-only list ignores Add, Modify and Delete, wherever they come from.
@@ -89,8 +90,8 @@ public:
     QString m_KeyVal;
 
     ComVarPtr comVar() const { return m_ComVar; }
-    /// The window has run its load, first refresh included (the grid fill lets events in
-    /// every 200 rows, so "shown" comes well before that on a long list).
+    /// The window has run its load, first refresh included (the rows are read after the
+    /// window shows, so "shown" comes well before that on a long list).
     bool isLoaded() const { return m_loadFinished; }
     suite::Grid* grid() const override { return Grid; }
     QWidget* listWidget() override { return this; }
@@ -107,6 +108,9 @@ Q_SIGNALS:
     void unloaded();
     /// The grid shows the first rows of a read still under way.
     void firstRowsShown();
+    /// A reading of the rows has ended (and any asked for meanwhile): the grid shows what it
+    /// brought.
+    void rowsShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -123,9 +127,6 @@ private:
     bool bClockOn = false;
     ColumnCollectionPtr m_Cols;
     QString m_OrderBy;
-    QVector<int> m_fieldTypes;
-    /// The rows a fill is building, until the grid takes them.
-    std::shared_ptr<ListGridSource> m_fillSource;
     QList<QPair<QString, QIcon>> ImageList1;
 
     QMenuBar* m_menuBar;
@@ -141,21 +142,10 @@ private:
     QMenu* mOrder;
     PrintControlPtr Prn;
     ListQuickSearch* m_quickSearch;
-    /// The record set whose rows the grid shows.
-    RecordsetPtr m_listRs;
-    /// The read under way, the event loop that waits for it, and the number of the last read
-    /// started, which its end is told with: an end told late never ends a later read's wait.
-    RowLoadPtr m_load;
-    QEventLoop* m_readLoop = nullptr;
-    quint64 m_readToken = 0;
-    bool m_reading = false;
+    /// Reads the rows and puts them into the grid.
+    ListLoader* m_loader;
     /// The edit commands the database refuses this session (lower-case key), with the reason.
     QHash<QString, QString> m_rightRefusals;
-    bool m_partial = false;
-    /// The condition of a refresh asked for while rows were read, to be read right after.
-    std::optional<QString> m_pendingRefresh;
-    /// What was asked for while rows were read, to be done once they are all in.
-    std::function<void()> m_afterReading;
     /// The tree is being filled: selection changes are not node clicks.
     bool m_fillingTree = false;
 
@@ -184,34 +174,14 @@ private:
     void LoadTree();
     void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);
-    /// How a read of the list's rows ended.
-    struct ReadEnd {
-        RowLoad::State state = RowLoad::State::Failed;
-        RecordsetPtr rs;
-        int rowsRead = 0;
-        QString error;
-        /// The grid shows the first rows of this read.
-        bool firstRowsShown = false;
-    };
-    /// Reads the rows of the list with the extra condition sCon and shows them.
-    void ReadAndShow(const QString& sCon);
-    /// Reads sql's rows in the background, handling the window's events meanwhile.
-    ReadEnd ReadRows(QString sql);
-    /// The read numbered token has ended: its wait ends.
-    void EndReadWait(quint64 token);
-    void ShowFirstRows(const RecordsetPtr& rs);
-    /// Moves the rows the grid shows into a file while the next ones are read, when they are
-    /// many: the window keeps showing them, and the two lists are never in memory together.
-    void MoveListOutOfMemory();
-    /// Gives the pages of a list let go back to the system, whichever thread read it.
-    void ReturnFreedMemory();
-    void ShowReadProgress(int rows);
-    /// Does work now, or once the rows being read are all in the grid.
+    /// The statement that lists the rows with the extra condition sCon.
+    QString ListQuery(const QString& sCon) const;
+    /// The status line says whether the rows are filtered, and by what.
+    void ShowFilterState(bool filtered);
+    /// Does a command now, or once the rows being read are all in the grid.
     void afterReading(std::function<void()> work);
     /// Whether a command needs the whole list; false with a message when the list is partial.
     bool refusePartialList(const QString& key);
-    /// Esc pressed in this window while rows are read: the read stops.
-    bool CancelOnEscape(QObject* watched, QEvent* event);
     void ShowRowCount(long count);
 
     void PlacePrintControl();

@@ -121,7 +121,7 @@ void FrmMain::DoCommand(const QString& key) {
         return;
     // Every command but leaving and help acts on the list, and so on all of it: it waits until
     // the rows being read are in.
-    if (m_reading && k != u"exit" && k != u"help") {
+    if (isReading() && k != u"exit" && k != u"help") {
         afterReading([this, key] { reportErrors([&] { DoCommand(key); }); });
         return;
     }
@@ -196,10 +196,19 @@ void FrmMain::DoCommand(const QString& key) {
     }
 }
 
+bool FrmMain::refusePartialList(const QString& key) {
+    const QString k = key.toLower();
+    if (!isPartial() || (k != u"print" && k != u"preview" && k != u"savefile" && k != u"setup"))
+        return false;
+    ShowInfo(tr("列表只有读取停止前读入的行。打印和输出只对完整的列表进行，请先刷新（F9）。"));
+    return true;
+}
+
 void FrmMain::ImportFile(const QString& path) {
     if (!takeEditLock(m_ComVar->m_ArchiveEnName))
         return;
-    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    // Held until the list shows what was imported.
+    auto release = std::make_shared<EditLockRelease>(m_ComVar->m_ArchiveEnName);
     bool imported = false;
     reportErrors([&] {
         FrmImport preview(m_ComVar, listFields(), this);
@@ -209,12 +218,14 @@ void FrmMain::ImportFile(const QString& path) {
     });
     if (imported)
         DataRefresh(QString());
+    whenRead([release] {});
 }
 
 void FrmMain::OpenCard(qint16 status) {
     if (!takeEditLock(m_ComVar->m_ArchiveEnName))
         return;
-    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    // Held until the list stands on the record saved.
+    auto release = std::make_shared<EditLockRelease>(m_ComVar->m_ArchiveEnName);
     // The card writes the key of each record it saves here.
     const QString keyBefore = std::exchange(m_KeyVal, QString());
     {
@@ -228,11 +239,15 @@ void FrmMain::OpenCard(qint16 status) {
     if (!saved)
         m_KeyVal = keyBefore;
     DataRefresh(QString());
-    if (saved)
-        m_quickSearch->reveal(m_KeyVal, m_KeyCol);
-    ArchiveSession& s = ArchiveSession::current();
-    QVariant key = m_KeyVal;
-    s.oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
+    // The list stands on the record saved last once it lists it.
+    whenRead([this, saved, release] {
+        if (m_unloaded)
+            return;
+        if (saved)
+            m_quickSearch->reveal(m_KeyVal, m_KeyCol);
+        QVariant key = m_KeyVal;
+        ArchiveSession::current().oPub->SetGridRow(Grid, key, Grid->TextMatrix(0, m_KeyCol));
+    });
 }
 
 void FrmMain::DeleteRecord() {
@@ -245,7 +260,8 @@ void FrmMain::DeleteRecord() {
     }
     if (!takeEditLock(m_ComVar->m_ArchiveEnName))
         return;
-    EditLockRelease release(m_ComVar->m_ArchiveEnName);
+    // Held until the list stands where the record was.
+    auto release = std::make_shared<EditLockRelease>(m_ComVar->m_ArchiveEnName);
     int row = Grid->RowSel();
     int top = Grid->TopRow();
     const QString keyValue = Grid->TextMatrix(row, m_KeyCol);
@@ -266,7 +282,11 @@ void FrmMain::DeleteRecord() {
         else
             DataRefresh(QString());
     }
-    s.oPub->SetGridRow(Grid, row, top);
+    // Where the deleted record stood, once the list is read without it.
+    whenRead([this, row, top, release]() mutable {
+        if (!m_unloaded)
+            ArchiveSession::current().oPub->SetGridRow(Grid, row, top);
+    });
 }
 
 void FrmMain::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
@@ -358,8 +378,6 @@ void FrmMain::Stb_Click() {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (CancelOnEscape(watched, event))
-        return true;
     if (watched == PicSeparate) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

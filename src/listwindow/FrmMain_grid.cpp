@@ -6,6 +6,7 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "ListGridSource.h"
+#include "ListLoader.h"
 #include "ListQuickSearch.h"
 #include "ShownValues.h"
 #include "StatusBar.h"
@@ -80,46 +81,13 @@ void FrmMain::SaveColWidth(suite::Grid* grid) {
 }
 
 void FrmMain::FillGrid(const RecordsetPtr& rs) {
-    Grid->setRedraw(false);
-    const long n = rs->RecordCount();
-    const qint16 f = qint16(rs->FieldCount());
-    m_fieldTypes.clear();
-    for (int j = 0; j < f; ++j)
-        m_fieldTypes << rs->FieldAt(j).type;
-    m_listRs = n > 0 ? rs : nullptr;
-    if (n == 0) {
-        Grid->setSource(nullptr, {});
-        m_quickSearch->rowsShown(nullptr, m_ComVar->m_KeyFldName);
-        Grid->setRedraw(true);
-        return;
-    }
-    Grid->setFixedRows(1);
-    const ArchiveSession& s = ArchiveSession::current();
-    m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText,
-                                                    s.AccPropertyText);
-    // The rows are in memory already (read beside the window): taking their order is a walk
-    // over numbers, and the grid swaps them in at once, so that no command or key can come
-    // between a half-taken list and the grid.
-    QVector<int> rows;
-    rows.reserve(int(n));
-    rs->MoveFirst();
-    for (int i = 1; i <= n; ++i) {
-        rows.push_back(rs->currentRow());
-        rs->MoveNext();
-    }
-    RepairGrid(rs, qint32(n), qint16(rs->FieldCount()));
-    Grid->setSource(std::move(m_fillSource), std::move(rows));
-    Grid->setRow(1);
-    Grid->setCol(1);
-    // A refresh keeps the list narrowed to what the search box holds.
-    m_quickSearch->rowsShown(rs, m_ComVar->m_KeyFldName);
-    Grid->setRedraw(true);
+    m_loader->FillGrid(rs);
 }
 
 void FrmMain::ShowRowCount(long count) {
     // While rows are read the panel counts them; the rows shown meanwhile (the old list, or the
     // search box's share of it) are not the list's count, which the end of the read gives.
-    if (m_load)
+    if (m_loader->isFetching())
         return;
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {QString::number(count)};
@@ -131,31 +99,13 @@ QVariant FrmMain::FormatGridTxt(const QVariant& value, const QString& sFieldName
     return ListGridSource::displayValue(value, sFieldName);
 }
 
-void FrmMain::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
-    if (!m_fillSource)
-        return;
-    ArchiveSession& s = ArchiveSession::current();
-    for (int j = 1; j <= nFldCount; ++j) {
-        const FieldInfo& field = rs->FieldAt(j - 1);
-        if (field.type == ado::adBoolean)
-            m_fillSource->setShown(j, ListGridSource::Shown::YesNo);
-        else if (field.name.toLower() == u"isignflag")
-            m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
-        else if (field.name.toLower() == u"iaccproperty")
-            m_fillSource->setShown(j, ListGridSource::Shown::AccProperty);
-        else if (ado::isAmount(field.type) && s.oPub &&
-                 IsStyledAmount(*s.oPub, *m_ComVar, field.name))
-            m_fillSource->setAmount(j, StyledDecimals(*s.oPub, *m_ComVar, field.name));
-    }
-}
-
 QVector<ListField> FrmMain::listFields() const {
     QVector<ListField> fields;
     if (!m_Cols)
         return fields;
     for (int i = 1; i <= m_Cols->Count(); ++i)
         fields.push_back({m_Cols->Item(i).cFld, m_Cols->Item(i).Caption,
-                          m_fieldTypes.value(i - 1, ado::adVarWChar)});
+                          m_loader->fieldTypes().value(i - 1, ado::adVarWChar)});
     return fields;
 }
 

@@ -1,6 +1,7 @@
 #include "../listwindow/ListWindowFixture.h"
 #include "CardWidgets.h"
 #include "Edit.h"
+#include "Eventually.h"
 #include "ModalWatch.h"
 #include "ctlAA_Bank.h"
 
@@ -126,7 +127,7 @@ TEST_F(ListWindowTest, RecordsDeletedMeanwhileAreReportedAndTheListRefreshed) {
 
         h.exec("delete from bank");
         h.exec("delete from aa_bank where cBankCode not in ('102', '103')");
-        w.DataRefresh("");
+        refreshList(w, "");
         EXPECT_TRUE(run(card, "Last"));
         EXPECT_EQ(card.rowSel(), 2) << "never beyond the list's last row";
     });
@@ -152,6 +153,7 @@ TEST_F(ListWindowTest, SavingAddsEmptiesTheCardAndTwoAddsRefreshTheListOnce) {
         const int from = h.sql.size();
         EXPECT_TRUE(run(card, "Next"));
         EXPECT_EQ(listRefreshes(h, from), 1);
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_FALSE(card.added());
         EXPECT_EQ(card.status(), 2);
         EXPECT_EQ(card.caption(),
@@ -183,6 +185,7 @@ TEST_F(ListWindowTest, AWalkKeyGivenWhileTheListIsReadAgainWalksTheRowsReadAfter
         });
         quickKey.start(0);
         EXPECT_TRUE(run(card, "Next"));
+        EXPECT_EVENTUALLY(asked && settled(w));
         ASSERT_TRUE(asked);
         ASSERT_EQ(w.grid()->Rows(), rowsBefore + 1);
         EXPECT_TRUE(QTest::qWaitFor([&] { return card.rowSel() == w.grid()->Rows() - 1; }))

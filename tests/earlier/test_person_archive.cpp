@@ -1,6 +1,7 @@
 // The salesperson archive of the earlier build: its department tree, what a node lists, and a
 // list that only browses.
 #include "../listwindow/ListWindowFixture.h"
+#include "Eventually.h"
 
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -142,10 +143,12 @@ TEST_F(PersonArchive, ANodeListsExactlyThePeopleOfItsDepartmentAndThoseBelow) {
             if (!item)
                 continue;
             click(t, item);
+            EXPECT_EVENTUALLY(settled(w));
             EXPECT_EQ(listed(w), expected(QLatin1String(code))) << code;
         }
         EXPECT_EQ(listed(w), "") << "a department without people lists nobody";
         click(t, t->topLevelItem(0));
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(listed(w), expected(""));
         EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty());
     });
@@ -166,6 +169,7 @@ TEST_F(PersonArchive, QuotesAndWildcardsInACodeMatchOnlyThemselves) {
             if (!item)
                 continue;
             click(t, item);
+            EXPECT_EVENTUALLY(settled(w));
             EXPECT_EQ(listed(w), expected(code))
                 << code.toStdString() << " " << w.m_ClsFilter.toStdString();
         }

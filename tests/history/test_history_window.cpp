@@ -71,7 +71,7 @@ struct HistoryWindowTest : ListWindowTest {
         ASSERT_TRUE(s.SrvDB->Modify(x, "aa_bank", err)) << err.toStdString();
         QVariant key = QStringLiteral("902");
         ASSERT_TRUE(s.SrvDB->Delete(key, "cBankCode", "aa_bank", err, "demo"));
-        list.DataRefresh(QString());
+        refreshList(list);
     }
 };
 
@@ -217,7 +217,7 @@ TEST_F(HistoryWindowTest, AnAccountsCodesShowAsTheListAndTheCardShowThem) {
             << err.toStdString();
         QString sql = "select distinct cSessionUser from tarvo_history";
         stored = s.SrvDB->OpenX(sql)->Value("cSessionUser").toString();
-        w.DataRefresh(QString());
+        refreshList(w);
         auto watch = whenModal<FrmHistory>([&](FrmHistory& hw) {
             suite::Grid* g = hw.grid();
             for (int r = 1; r < g->Rows(); ++r) {

@@ -58,6 +58,7 @@ TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) 
         EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('N2','N3','N4')").toInt(),
                   0);
         // The list shows the imported account.
+        EXPECT_EVENTUALLY(settled(w));
         bool listed = false;
         for (int r = 1; r < w.grid()->Rows(); ++r)
             listed = listed || w.grid()->TextMatrix(r, 1) == u"N1";

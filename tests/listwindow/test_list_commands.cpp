@@ -41,6 +41,8 @@ TEST_F(ListWindowTest, EveryKeyOfTheKeyboardTableReachesItsCommand) {
             {Qt::Key_F7, Qt::NoModifier, "Modify"},     {Qt::Key_F9, Qt::NoModifier, "Refresh"},
         };
         for (const auto& k : keys) {
+            // A key given while the list is read again waits for its rows.
+            EXPECT_EVENTUALLY(settled(w));
             auto card = std::make_shared<CardSeen>();
             auto watch = closeNextCard(card);
             const int m = mark();
@@ -60,13 +62,16 @@ TEST_F(ListWindowTest, CommandKeysIgnoreLetterCaseAndUnknownKeysOnlyNotifyHelp) 
     withList("aa_bank", "", [&](FrmMain& w) {
         int s = sqlMark();
         w.DoCommand("refresh");
+        EXPECT_EVENTUALLY(settled(w));
         w.DoCommand("REFRESH");
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(h.sql.size() - s, 2);
         auto card = std::make_shared<CardSeen>();
         auto watch = closeNextCard(card);
         w.DoCommand("ADD");
         EXPECT_TRUE(card->shown);
         EXPECT_EQ(card->status, 1);
+        EXPECT_EVENTUALLY(settled(w));
 
         const int m = mark();
         s = sqlMark();
@@ -88,6 +93,7 @@ TEST_F(ListWindowTest, AddAndModifyTakeTheEditLockOpenTheCardAndReselect) {
         EXPECT_EQ(card->status, 2);
         EXPECT_EQ(card->rowSel, 3);
         EXPECT_EQ(card->keyColumn, 1);
+        EXPECT_EVENTUALLY(settled(w));
         const QStringList calls = callsSince(m);
         EXPECT_EQ(calls.filter("IsLockFun("),
                   QStringList({"IsLockFun(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
@@ -161,6 +167,7 @@ TEST_F(ListWindowTest, DeleteAnsweredYesDeletesOrShowsTheRefusal) {
         w.grid()->setRow(row);
         int m = mark();
         w.DoCommand("Delete");
+        EXPECT_EVENTUALLY(settled(w));
         QStringList calls = callsSince(m);
         EXPECT_LT(calls.indexOf("DeleteStart(FrmMain)"), calls.indexOf("DeleteEnded(FrmMain)"));
         EXPECT_EQ(w.grid()->Rows(), rows - 1);
@@ -203,6 +210,7 @@ TEST_F(ListWindowTest, FilterRefreshesOnlyWithACondition) {
 
         h.pub()->findAnswer = "(cBankName like '%建设%')";
         w.DoCommand("filter");
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_TRUE(h.sql.last().contains(" where (cBankName like '%建设%') and (1=1) Order By"));
         EXPECT_EQ(w.grid()->Rows(), 2);
     });
@@ -217,6 +225,7 @@ TEST_F(ListWindowTest, RefreshAndFilterStartAtTheFirstCell) {
         };
         moveAway();
         w.DoCommand("Refresh");
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(w.grid()->Row(), 1);
         EXPECT_EQ(w.grid()->Col(), 1);
 
@@ -224,6 +233,7 @@ TEST_F(ListWindowTest, RefreshAndFilterStartAtTheFirstCell) {
         moveAway();
         h.pub()->findAnswer = "(cBankName like '%银行%')";
         w.DoCommand("Filter");
+        EXPECT_EVENTUALLY(settled(w));
         ASSERT_GT(w.grid()->Rows(), 3);
         EXPECT_EQ(w.grid()->Row(), 1);
         EXPECT_EQ(w.grid()->Col(), 1);

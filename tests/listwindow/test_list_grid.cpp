@@ -239,7 +239,7 @@ TEST_F(ListWindowTest, TheSortedColumnCarriesTheArrowUntilTheListIsLoadedAgain) 
         const QPoint at(header->sectionViewportPosition(1) + 5, header->height() / 2);
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, at);
         EXPECT_EQ(header->sortMarkSection(), 2) << "a double click on the header sorts nothing";
-        w.DataRefresh(QString());
+        refreshList(w);
         EXPECT_EQ(header->sortMarkSection(), -1);
     });
 }

@@ -2,6 +2,7 @@
 #include "Eventually.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tarvo;
@@ -63,7 +64,7 @@ TEST_F(ListLoadTest, EscStopsARefreshAndTheListKeepsTheRowsItHad) {
                 return sawProgress;
             },
             [&] { pressEsc(w); });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         EXPECT_TRUE(sawProgress);
         EXPECT_FALSE(w.isReading());
         EXPECT_EQ(codes(w), before);
@@ -76,7 +77,7 @@ TEST_F(ListLoadTest, EscStopsARefreshAndTheListKeepsTheRowsItHad) {
 TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed) {
     withList("bank", "NB", [&](FrmMain& w) {
         addAccounts(3000);
-        w.DataRefresh("cBCode='none'");
+        refreshList(w, "cBCode='none'");
         ASSERT_EQ(w.grid()->Rows(), 1);
         int shownWhileReading = 0;
         const auto esc = whileReading(
@@ -85,7 +86,7 @@ TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed)
                 shownWhileReading = w.grid()->Rows() - 1;
                 pressEsc(w);
             });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         EXPECT_GT(shownWhileReading, 0) << "the first rows showed before the rest were read";
         const int kept = w.grid()->Rows() - 1;
         EXPECT_GE(kept, shownWhileReading);
@@ -100,11 +101,65 @@ TEST_F(ListLoadTest, EscStopsAFirstFillAndTheListShowsWhatWasReadUntilRefreshed)
         EXPECT_EQ(callsSince(m).filter("MsgBox(").size(), 1);
         EXPECT_TRUE(callsSince(m).filter("GetPrnDataFile").isEmpty());
 
-        w.DataRefresh("");
+        refreshList(w, "");
         EXPECT_FALSE(w.isPartial());
         EXPECT_EQ(w.grid()->Rows(), 3005);
         EXPECT_EQ(codes(w).last(), "T03000");
         EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3004");
+    });
+}
+
+TEST_F(ListLoadTest, ARefreshReturnsAtOnceAndWhatWaitsForItsRowsRunsOnceTheyAreIn) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QStringList before = codes(w);
+        addAccounts(1000);
+        QSignalSpy shown(&w, &FrmMain::rowsShown);
+        w.DataRefresh(kSlowRows);
+        EXPECT_TRUE(w.isReading()) << "the call does not wait for the rows";
+        EXPECT_EQ(codes(w), before) << "the grid keeps its rows until the new ones are in";
+        int rowsWhenRun = 0;
+        w.whenRead([&] { rowsWhenRun = w.grid()->Rows() - 1; });
+        EXPECT_EQ(rowsWhenRun, 0);
+        ASSERT_TRUE(shown.wait(60000));
+        EXPECT_EQ(shown.size(), 1);
+        EXPECT_EQ(rowsWhenRun, 1004);
+        EXPECT_FALSE(w.isReading());
+
+        // Asked when nothing is read, it runs at once.
+        bool ran = false;
+        w.whenRead([&] { ran = true; });
+        EXPECT_TRUE(ran);
+    });
+}
+
+TEST_F(ListLoadTest, ACancelRightAfterARefreshStartsEndsItBeforeItsStatement) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QStringList before = codes(w);
+        addAccounts(3000);
+        QSignalSpy shown(&w, &FrmMain::rowsShown);
+        w.DataRefresh(kSlowRows);
+        w.cancelReading();
+        ASSERT_TRUE(shown.wait(60000)) << "the read ended";
+        EXPECT_FALSE(w.isReading());
+        EXPECT_EQ(codes(w), before);
+        EXPECT_FALSE(w.isPartial());
+        EXPECT_EQ(status(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|4");
+
+        EXPECT_TRUE(h.pub()->callsOf("MsgBox").isEmpty()) << "a stop is no error";
+
+        // An empty grid lists what was read before the cancel (on a busy machine the reading
+        // thread may get a few rows in before it).
+        refreshList(w, "cBCode='none'");
+        ASSERT_EQ(w.grid()->Rows(), 1);
+        shown.clear();
+        const int m = mark();
+        w.DataRefresh(kSlowRows);
+        w.cancelReading();
+        ASSERT_TRUE(shown.wait(60000)) << "the read ended";
+        EXPECT_LT(w.grid()->Rows(), 3005);
+        EXPECT_TRUE(w.isPartial());
+        EXPECT_TRUE(status(w).startsWith("已停止读取")) << status(w).toStdString();
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty()) << "a stop is no error";
     });
 }
 
@@ -120,7 +175,7 @@ TEST_F(ListLoadTest, ACommandGivenWhileRowsAreReadWaitsForTheWholeList) {
                 w.DoCommand("FindSet");
                 rowsWhenAsked = int(callsSince(m).filter("FindSet(").size());
             });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         EXPECT_EQ(rowsWhenAsked, 0) << "not while reading";
         EXPECT_EVENTUALLY(callsSince(m).filter("FindSet(").size() == 1);
         EXPECT_EQ(w.grid()->Rows(), 1005);
@@ -140,14 +195,14 @@ TEST_F(ListLoadTest, ARefreshDuringWhichRowsChangeListsTheArchiveAsItWasWhenItSt
                 h.exec("insert into bank (cBCode, cBAccount, cCurrencyName, cBName, cBankCode) "
                        "values ('U0001', '62229999', '人民币', '新支行', '102')");
             });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         QStringList listed = codes(w);
         EXPECT_EQ(listed.size(), 2004);
         EXPECT_EQ(listed.last(), "T02000") << "rows deleted meanwhile are listed";
         EXPECT_FALSE(listed.contains("U0001")) << "rows added meanwhile are not";
         EXPECT_EQ(listed.removeDuplicates(), 0);
 
-        w.DataRefresh("");
+        refreshList(w, "");
         EXPECT_EQ(codes(w).size(), 1005);
         EXPECT_EQ(codes(w).last(), "U0001");
     });
@@ -170,8 +225,8 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
                 w.DataRefresh("cBCode like 'T00%'");
                 w.DataRefresh("cBCode like 'T001%'");
             });
-        w.DataRefresh(kSlowRows);
-        EXPECT_FALSE(w.isReading()) << "the call returns with the last list in";
+        refreshList(w, kSlowRows);
+        EXPECT_FALSE(w.isReading()) << "the end comes with the last list in";
         EXPECT_EQ(listReads(m), 2);
         EXPECT_TRUE(h.sql.last().contains("T001%")) << h.sql.last().toStdString();
         EXPECT_EQ(codes(w).size(), 100);
@@ -189,7 +244,7 @@ TEST_F(ListLoadTest, RefreshesAskedWhileRowsAreReadAreReadOnceAfterwardsTheLastO
                 w.DoCommand("Refresh");
                 w.DoCommand("Refresh");
             });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         EXPECT_TRUE(QTest::qWaitFor([&] { return listReads(m) == 2 && !w.isReading(); }));
         QTest::qWait(100);
         EXPECT_EQ(listReads(m), 2);
@@ -214,7 +269,7 @@ TEST_F(ListLoadTest, WhileRowsAreReadTheStatusCountsThemAndTheCountComesWithTheE
         const auto type = whileReading(
             w, [&] { return status(w).startsWith("正在读取… "); },
             [&] { QTest::keyClicks(search, "T0"); });
-        w.DataRefresh(kSlowRows);
+        refreshList(w, kSlowRows);
         sample.stop();
         ASSERT_FALSE(seen.isEmpty());
         EXPECT_TRUE(seen.first().startsWith("正在读取"));

@@ -59,7 +59,7 @@ struct ListPrintTest : ListWindowTest {
 
 TEST_F(ListWindowTest, EveryPrintKeyOnAnEmptyListSaysThereIsNoDataAndTouchesNothing) {
     withList("aa_bank", "", [&](FrmMain& w) {
-        w.DataRefresh("1=0");
+        refreshList(w, "1=0");
         ASSERT_EQ(w.grid()->Rows(), 1);
         for (const char* key : {"SetUp", "PRINT", "preview", "SaveFile"}) {
             w.printControl()->setVisible(true);

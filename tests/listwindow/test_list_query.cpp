@@ -1,4 +1,5 @@
 #include "ListWindowFixture.h"
+#include "Eventually.h"
 
 #include <QLabel>
 #include <QTest>
@@ -48,12 +49,12 @@ TEST_F(ListWindowTest, ConditionsAndTheirMessages) {
         const int rows = w.grid()->Rows();
 
         int m = mark();
-        w.DataRefresh("   ");
+        refreshList(w, "   ");
         EXPECT_TRUE(h.sql.last().endsWith(" where (1=1) Order By cBankCode asc"));
         EXPECT_TRUE(callsSince(m).filter("MsgBox(").isEmpty()) << "blanks are no condition";
 
         m = mark();
-        w.DataRefresh("cBankCode='zz'");
+        refreshList(w, "cBankCode='zz'");
         EXPECT_TRUE(h.sql.last().contains(" where cBankCode='zz' and (1=1) Order By"));
         EXPECT_EQ(callsSince(m).filter("MsgBox(").value(0),
                   "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.findnothing,64,"
@@ -61,10 +62,10 @@ TEST_F(ListWindowTest, ConditionsAndTheirMessages) {
         EXPECT_EQ(w.grid()->Rows(), 1) << "emptied to its header row";
         EXPECT_EQ(stb->PanelText(3), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|0");
 
-        w.DataRefresh("");
+        refreshList(w, "");
         EXPECT_EQ(w.grid()->Rows(), rows);
         m = mark();
-        w.DataRefresh("cBankCode='1' and (");
+        refreshList(w, "cBankCode='1' and (");
         EXPECT_EQ(callsSince(m).filter("MsgBox(").value(0),
                   "MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.conditionerror,64,"
                   "res:Tarvo.AA.ARCHIVE.COMMON.information)");
@@ -104,7 +105,7 @@ TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItAppliesAndClearsItFromTh
         const int all = w.grid()->Rows();
         const auto filter = [&] {
             w.showFilter("银行名称 包含 “工商”");
-            w.DataRefresh("cBankName like '%工商%'");
+            refreshList(w, "cBankName like '%工商%'");
             ASSERT_LT(w.grid()->Rows(), all);
         };
         EXPECT_TRUE(stb->PanelText(2).isEmpty());
@@ -116,6 +117,7 @@ TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItAppliesAndClearsItFromTh
         EXPECT_EQ(w.filterShown(), "银行名称 包含 “工商”");
 
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(4, link->height() / 2));
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(w.grid()->Rows(), all) << "every record again";
         EXPECT_TRUE(stb->PanelText(2).isEmpty());
         EXPECT_FALSE(link->isVisibleTo(stb));
@@ -125,6 +127,7 @@ TEST_F(ListWindowTest, TheStatusBarShowsTheFilterWhileItAppliesAndClearsItFromTh
         filter();
         h.pub()->onFind = [](QWidget* list) { dynamic_cast<FrmMain*>(list)->showFilter(""); };
         w.DoCommand("Filter");
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(w.grid()->Rows(), all);
         EXPECT_TRUE(stb->PanelText(2).isEmpty());
 

@@ -1,4 +1,5 @@
 #include "ListWindowFixture.h"
+#include "Eventually.h"
 
 #include "Edit.h"
 #include "ResourceTable.h"
@@ -158,6 +159,7 @@ TEST_F(ListWindowTest, RefreshKeepsTheListNarrowed) {
         h.exec("update bank set cAccName = '示例公司中行备用户' where cBCode = '01'");
         h.exec("update bank set cAccName = '示例公司外币户' where cBCode = '04'");
         QTest::keyClick(box, Qt::Key_F9);
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(box->text(), "zhonghang");
         EXPECT_EQ(column(w, 1), (QStringList{"01", "03"})) << "the rows read again, narrowed";
         EXPECT_EQ(rowCountText(w), "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|2");
@@ -230,6 +232,7 @@ TEST_F(ListWindowTest, ABankSavedThatTheSearchWouldHideIsShownAndStoodOn) {
         const int m = mark();
         w.DoCommand("Add");
         ASSERT_TRUE(saved);
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_TRUE(searchBox(w)->text().isEmpty());
         EXPECT_TRUE(column(w, 1).contains("981"));
         const QStringList placed = callsSince(m).filter("SetGridRow(");
@@ -242,6 +245,7 @@ TEST_F(ListWindowTest, ABankSavedThatTheSearchWouldHideIsShownAndStoodOn) {
         auto watch = closeNextCard(card);
         w.DoCommand("Add");
         ASSERT_TRUE(card->shown);
+        EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(searchBox(w)->text(), "jsyh");
         EXPECT_EQ(w.grid()->Rows(), 2);
     });

@@ -15,7 +15,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 using namespace tarvo;
 
@@ -169,6 +171,15 @@ QVariant ComponentHarness::scalar(const QString& query, const QVariantList& para
 
 bool settled(const FrmMain& list) {
     return list.isLoaded() && !list.isReading();
+}
+
+void refreshList(FrmMain& list, const QString& condition) {
+    // Long enough for the slowest list a test reads; the wait ends with the signal.
+    constexpr int kReadWithin = 60000; // ms
+    QSignalSpy shown(&list, &FrmMain::rowsShown);
+    list.DataRefresh(condition);
+    EXPECT_TRUE(!shown.isEmpty() || shown.wait(kReadWithin))
+        << "the list never showed the rows of \"" << condition.toStdString() << '"';
 }
 
 std::shared_ptr<QObject> whenListWindowShown(std::function<void(FrmMain&)> inspect) {

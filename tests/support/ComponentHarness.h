@@ -57,6 +57,10 @@ private:
 /// is the list read last.
 bool settled(const tarvo::FrmMain& list);
 
+/// Reads the list again with the extra condition and waits until it shows the rows read; a
+/// test failure when they never come.
+void refreshList(tarvo::FrmMain& list, const QString& condition = QString());
+
 /// Runs inspect on the list window once it is shown and settled, then closes it. Use before a
 /// call that shows the window modally; the watch ends when the returned handle goes.
 [[nodiscard]] std::shared_ptr<QObject>

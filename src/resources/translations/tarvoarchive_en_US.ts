@@ -272,29 +272,9 @@
         <source>只读：本会话只能查看和输出</source>
         <translation>Read-only: this session may only view and export</translation>
     </message>
-    <message numerus="yes">
-        <source>正在读取… %Ln 行（Esc 停止）</source>
-        <translation>
-            <numerusform>Reading… %Ln row (Esc stops)</numerusform>
-            <numerusform>Reading… %Ln rows (Esc stops)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>已停止读取：列出读入的 %Ln 条记录，F9 读取全部</source>
-        <translation>
-            <numerusform>Reading stopped: the %Ln record read is listed; F9 reads them all</numerusform>
-            <numerusform>Reading stopped: the %Ln records read are listed; F9 reads them all</numerusform>
-        </translation>
-    </message>
     <message>
         <source>列表只有读取停止前读入的行。打印和输出只对完整的列表进行，请先刷新（F9）。</source>
         <translation>The list holds only the rows read before the reading was stopped. Printing and export take whole lists: refresh it first (F9).</translation>
-    </message>
-    <message>
-        <source>与数据库的连接在读取列表时中断，列表没有读完。
-%1</source>
-        <translation>The connection to the database was lost while the list was read; the list was not read to its end.
-%1</translation>
     </message>
     <message>
         <source>设置</source>
@@ -475,6 +455,29 @@
     <message>
         <source>表格文件 (*.csv *.xlsx)</source>
         <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::ListLoader</name>
+    <message numerus="yes">
+        <source>正在读取… %Ln 行（Esc 停止）</source>
+        <translation>
+            <numerusform>Reading… %Ln row (Esc stops)</numerusform>
+            <numerusform>Reading… %Ln rows (Esc stops)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>已停止读取：列出读入的 %Ln 条记录，F9 读取全部</source>
+        <translation>
+            <numerusform>Reading stopped: the %Ln record read is listed; F9 reads them all</numerusform>
+            <numerusform>Reading stopped: the %Ln records read are listed; F9 reads them all</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>与数据库的连接在读取列表时中断，列表没有读完。
+%1</source>
+        <translation>The connection to the database was lost while the list was read; the list was not read to its end.
+%1</translation>
     </message>
 </context>
 <context>
