@@ -284,6 +284,7 @@ void FrmMain::Form_Unload() {
         return;
     m_unloaded = true;
     cancelReading();
+    StopOutput();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);
     if (s.oPub) {

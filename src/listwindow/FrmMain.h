@@ -29,6 +29,7 @@ class QTreeWidgetItem;
 
 namespace tarvo {
 class ListGridSource;
+class OutputBeside;
 class QuickSearchEdit;
 class QuickSearchIndex;
 namespace suite {
@@ -79,9 +80,14 @@ public:
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
     void ImportFile(const QString& path);
+    /// Prints, previews, exports or sets up the page; the print data, the pages and the file
+    /// are made beside the window, which meanwhile takes no input but Esc (which stops them)
+    /// and says how far they got: the call returns before they are done (see isPrinting).
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
-    void WriteData(QString& dataFile, suite::Grid* grid);
+    void WriteData(QString& dataFile, suite::Grid* grid, const WorkProgress& progress = {});
+    /// A print, preview, export or page set-up is under way; commands wait for its end.
+    bool isPrinting() const;
 
     /// Always part of the list's condition; on a list with a tree, the chosen node's.
     QString m_ClsFilter;
@@ -111,6 +117,8 @@ Q_SIGNALS:
     void unloaded();
     /// The grid shows the first rows of a read still under way.
     void firstRowsShown();
+    /// A print, preview, export or page set-up has ended, however it did.
+    void outputEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -144,6 +152,10 @@ private:
     suite::PopupMenu* PopMenuMgr;
     QMenu* mOrder;
     PrintControlPtr Prn;
+    OutputBeside* m_output = nullptr;
+    /// The print data file of the output under way, and what the status bar said before it.
+    QString m_outputData;
+    QString m_statusBeforeOutput;
     QuickSearchEdit* txtQuickSearch = nullptr;
     /// The record set of the rows shown, and what the quick search knows of it: worked out
     /// when the search is first used after a load, not at every refresh.
@@ -263,6 +275,15 @@ private:
     void RevealQuickSearchRow(const QString& key);
 
     void PlacePrintControl();
+    /// What the output needs once the print data is written; true when it goes on beside the
+    /// window.
+    bool PrintData(const QString& key, suite::Grid* grid, QString& styleXml, QString& dataFile);
+    /// Makes the print or file begun beside the window; said() gets the command's result.
+    void RunOutput(const QString& doing, std::function<void(int)> said);
+    /// Lets go of the print data and ends the output.
+    void FinishOutput();
+    /// The window closes: the output under way stops at once.
+    void StopOutput();
     void GetPrintStyle(QString& styleXml, suite::Grid* grid);
     void GetExportColumns(QString& first, QString& second, suite::Grid* grid);
     void Prn_StyleEvent(const QVariant& first, const QVariant& second);

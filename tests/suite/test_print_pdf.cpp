@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -91,6 +92,7 @@ TEST_F(LongListTest, PdfOfAThousandAccountsHoldsEveryRowOnceAndAHeaderOnEveryPag
     auto watch = whenListWindowShown([&](FrmMain& w) {
         rows = w.grid()->Rows() - 1;
         w.DoCommand("SaveFile");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isPrinting(); }, 60000));
     });
     ITarvoArchive component;
     component.Show(login, "bank", "");
@@ -187,6 +189,7 @@ TEST_F(SearchablePdfTest, TheTextReadBackIsTheTextShownInEveryCell) {
             (r == 0 ? captions : rowTexts.emplace_back()) = shown.join(u'|');
         }
         w.DoCommand("SaveFile");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isPrinting(); }, 60000));
     });
     ITarvoArchive component;
     component.Show(login, "bank", "");

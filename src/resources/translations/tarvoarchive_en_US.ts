@@ -281,6 +281,21 @@
         <translation>Building the search index… %1%</translation>
     </message>
     <message numerus="yes">
+        <source>正在准备打印数据… %Ln 行（Esc 停止）</source>
+        <translation>
+            <numerusform>Preparing the print data… %Ln row (Esc stops)</numerusform>
+            <numerusform>Preparing the print data… %Ln rows (Esc stops)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>正在打印…（Esc 停止）</source>
+        <translation>Printing… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>正在输出…（Esc 停止）</source>
+        <translation>Exporting… (Esc stops)</translation>
+    </message>
+    <message numerus="yes">
         <source>正在读取… %Ln 行（Esc 停止）</source>
         <translation>
             <numerusform>Reading… %Ln row (Esc stops)</numerusform>
