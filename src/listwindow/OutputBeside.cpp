@@ -58,12 +58,15 @@ void OutputBeside::end() {
 void OutputBeside::run(BesideWork::Work work, Status status, Then then) {
     begin();
     status(-1);
+    // The window answers, but what was asked for is not done yet.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     m_work = new BesideWork(carryingArchiveSession(std::move(work)), this);
     connect(m_work, &BesideWork::progressed, this, std::move(status));
     connect(m_work, &BesideWork::ended, this,
             [this, then = std::move(then)](bool stopped, const QString& error) {
                 m_work->deleteLater();
                 m_work = nullptr;
+                QApplication::restoreOverrideCursor();
                 then(stopped, error);
             });
 }
@@ -74,8 +77,10 @@ void OutputBeside::stop() {
 }
 
 void OutputBeside::stopAndWait() {
-    if (m_work)
-        delete m_work.data();
+    if (!m_work)
+        return;
+    delete m_work.data();
+    QApplication::restoreOverrideCursor();
 }
 
 bool OutputBeside::eventFilter(QObject* watched, QEvent* event) {
