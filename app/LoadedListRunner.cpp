@@ -24,7 +24,11 @@ void LoadedListRunner::poll() {
         // The list runs modally: run the job from the event loop, not from inside this poll.
         QTimer::singleShot(0, list, [this, list] {
             m_job(*list);
-            new WindowCloser(this);
+            // An output goes on beside the window: it closes once the file is written.
+            if (list->isPrinting())
+                connect(list, &tarvo::FrmMain::outputEnded, this, [this] { new WindowCloser(this); });
+            else
+                new WindowCloser(this);
         });
         return;
     }

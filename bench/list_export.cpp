@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -112,7 +113,12 @@ private:
             resetPeak();
             QElapsedTimer t;
             t.start();
+            // The command ends in the window's event loop, as the clerk sees it end.
+            QEventLoop ended;
+            connect(list, &tarvo::FrmMain::outputEnded, &ended, &QEventLoop::quit);
             list->DoCommand(QStringLiteral("SaveFile"));
+            if (list->isPrinting())
+                ended.exec();
             commands << msSince(t);
             peak = std::max(peak, bench::peakMegabytes() - listMb);
             if (tarvo::suite::lastExportOutcome().result != 0 || !QFile::exists(path)) {

@@ -94,6 +94,7 @@ private:
     tarvo::FrmMain* m_list = nullptr;
     bench::StallMeter m_stalls;
     QElapsedTimer m_command;
+    QElapsedTimer m_pdfTime;
     bool m_previewing = false;
 
     /// The baselines: the list's first load (above), and a load of the same rows again into the
@@ -117,8 +118,8 @@ private:
         m_previewing = true;
         m_stalls.reset();
         m_command.start();
+        afterOutput([this] { m_pdf ? exportPdf() : finish(); });
         m_list->DoCommand(QStringLiteral("Preview"));
-        QTimer::singleShot(0, this, [this] { m_pdf ? exportPdf() : finish(); });
     }
 
     /// The preview's count is final (pages < 0: it was before the first page showed, and
@@ -137,10 +138,22 @@ private:
         const double before = bench::residentMegabytes();
         resetPeak();
         m_stalls.reset();
-        QElapsedTimer t;
-        t.start();
+        m_pdfTime.start();
+        afterOutput([this, before] { pdfWritten(before); });
         m_list->DoCommand(QStringLiteral("SaveFile"));
-        const double seconds = t.nsecsElapsed() / 1e9;
+    }
+
+    /// Runs next once the list's output has ended, in the window's event loop.
+    void afterOutput(std::function<void()> next) {
+        auto* once = new QObject(this);
+        connect(m_list, &tarvo::FrmMain::outputEnded, once, [once, next = std::move(next)] {
+            once->deleteLater();
+            QTimer::singleShot(0, next);
+        });
+    }
+
+    void pdfWritten(double before) {
+        const double seconds = m_pdfTime.nsecsElapsed() / 1e9;
         bench::report("pdf_stall_ms", m_stalls.longest());
         bench::report("pdf_peak_mb", bench::peakMegabytes());
         bench::report("pdf_list_rss_mb", before);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "HostObject.h"
+#include "WorkProgress.h"
 
 #include <QString>
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -43,6 +45,19 @@ public:
     /// (1 xlsx, 2 csv, 3 pdf). Result 0 = written, -1 = cancelled, anything else = failed.
     virtual int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
                              const QString& fileName, const QString& fileType) = 0;
+
+    // DoPrint and ExportToFile in three steps, for a window that waits for the output in its
+    // own event loop. Begin… asks what it must (the print dialog, the file) and gives the
+    // command's result when it ends there, or nothing when the output is to be made; then
+    // RunOutput makes it: plain blocking code, on a thread of the caller's choice, while
+    // nothing else of the control is called; EndOutput, back on the calling thread, gives the
+    // command's result (-1 when the output was asked to stop: it leaves no file).
+    virtual std::optional<int> BeginPrint(QWidget* parent) = 0;
+    virtual std::optional<int> BeginExport(qint32& flags, QString& columnTypes,
+                                           QString& columnSizes, const QString& fileName,
+                                           const QString& fileType) = 0;
+    virtual void RunOutput(const WorkProgress& progress) = 0;
+    virtual int EndOutput() = 0;
 };
 
 using PrintControlPtr = std::shared_ptr<IPrintControl>;

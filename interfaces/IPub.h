@@ -2,6 +2,7 @@
 
 #include "IClsCommon.h"
 #include "ILogin.h"
+#include "WorkProgress.h"
 
 #include <QList>
 #include <QString>
@@ -114,11 +115,14 @@ public:
                                  const QString& archive, ClsCommonPtr& db, QWidget* grid) = 0;
     /// The grid's rows as print data: as text in dataXml when flag is True, else written to a
     /// new owner-only file whose name comes back in dataXml (the caller removes it when done).
+    /// Told the rows written; asked to stop, it leaves no file and dataXml empty. The grid's
+    /// rows are read, not changed: a window may run it beside itself while it holds the grid
+    /// still.
     virtual void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1,
                                 const QString& unused2, const QString& archiveName,
                                 const QString& accId, const QString& userId,
                                 const QString& userName, QObject* nullObject, ClsCommonPtr& db,
-                                QWidget* grid) = 0;
+                                QWidget* grid, const WorkProgress& progress = {}) = 0;
     virtual void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) = 0;
     virtual void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) = 0;
     virtual void PrintMsg(const QString& archive, int& result) = 0;

@@ -6,7 +6,6 @@
 #include "ClassRegistry.h"
 #include "ComponentLanguage.h"
 #include "ErrorHandling.h"
-#include "EventPump.h"
 #include "FrmMain.h"
 #include "TypeLibrary.h"
 
@@ -140,11 +139,9 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadsrvdbfail"));
         return false;
     }
-    // The session and the column set each open a connection of its own: on a server a few
-    // round trips apiece, made beside the window's thread, which keeps turning its events.
     const QString dbName = oLogin->MoxDbName();
     const QString userId = oLogin->cUserId();
-    runAside([&] { s.SrvDB->Init(dbName); });
+    s.SrvDB->Init(dbName);
     if (!s.SrvDB->Status()) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.dbconnectfail"));
         return false;
@@ -161,7 +158,7 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.loadcolsetclientfail"));
         return false;
     }
-    runAside([&] { s.oColSet->Init(dbName, userId); });
+    s.oColSet->Init(dbName, userId);
     return true;
 }
 

@@ -326,6 +326,7 @@ void FrmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_loader->close();
+    StopOutput();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);
     if (s.oPub) {

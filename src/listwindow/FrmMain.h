@@ -26,6 +26,7 @@ namespace tarvo {
 class ListGridSource;
 class ListLoader;
 class ListQuickSearch;
+class OutputBeside;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -76,9 +77,14 @@ public:
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
     void ImportFile(const QString& path);
+    /// Prints, previews, exports or sets up the page; the print data, the pages and the file
+    /// are made beside the window, which meanwhile takes no input but Esc (which stops them)
+    /// and says how far they got: the call returns before they are done (see isPrinting).
     void PrintAll(const QString& key, suite::Grid* grid);
     /// The rows of the grid as the print control takes them.
-    void WriteData(QString& dataFile, suite::Grid* grid);
+    void WriteData(QString& dataFile, suite::Grid* grid, const WorkProgress& progress = {});
+    /// A print, preview, export or page set-up is under way; commands wait for its end.
+    bool isPrinting() const;
 
     /// Always part of the list's condition; on a list with a tree, the chosen node's.
     QString m_ClsFilter;
@@ -111,6 +117,8 @@ Q_SIGNALS:
     /// A reading of the rows has ended (and any asked for meanwhile): the grid shows what it
     /// brought.
     void rowsShown();
+    /// A print, preview, export or page set-up has ended, however it did.
+    void outputEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -144,6 +152,10 @@ private:
     ListQuickSearch* m_quickSearch;
     /// Reads the rows and puts them into the grid.
     ListLoader* m_loader;
+    OutputBeside* m_output = nullptr;
+    /// The print data file of the output under way, and what the status bar said before it.
+    QString m_outputData;
+    QString m_statusBeforeOutput;
     /// The edit commands the database refuses this session (lower-case key), with the reason.
     QHash<QString, QString> m_rightRefusals;
     /// The tree is being filled: selection changes are not node clicks.
@@ -185,6 +197,15 @@ private:
     void ShowRowCount(long count);
 
     void PlacePrintControl();
+    /// What the output needs once the print data is written; true when it goes on beside the
+    /// window.
+    bool PrintData(const QString& key, suite::Grid* grid, QString& styleXml, QString& dataFile);
+    /// Makes the print or file begun beside the window; said() gets the command's result.
+    void RunOutput(const QString& doing, std::function<void(int)> said);
+    /// Lets go of the print data and ends the output.
+    void FinishOutput();
+    /// The window closes: the output under way stops at once.
+    void StopOutput();
     void GetPrintStyle(QString& styleXml, suite::Grid* grid);
     void GetExportColumns(QString& first, QString& second, suite::Grid* grid);
     void Prn_StyleEvent(const QVariant& first, const QVariant& second);

@@ -125,6 +125,9 @@ void FrmMain::DoCommand(const QString& key) {
         afterReading([this, key] { reportErrors([&] { DoCommand(key); }); });
         return;
     }
+    // The print or file under way reads the grid: nothing else touches it until its end.
+    if (isPrinting() && k != u"exit")
+        return;
     if (refusePartialList(key))
         return;
     // Keys reach here as well as the disabled buttons: say why rather than try and be refused.

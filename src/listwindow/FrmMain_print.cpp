@@ -1,16 +1,17 @@
-// Printing, preview, export and page set-up of the list.
+// Printing, preview, export and page set-up of the list. The long parts (the print data, the
+// pages, the file) run beside the window, one after the other, while it answers.
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
-#include "EventPump.h"
 #include "FrmMain.h"
 #include "Grid.h"
 #include "IPrintControl.h"
+#include "OutputBeside.h"
+#include "StatusBar.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QScopeGuard>
 
 namespace tarvo {
 
@@ -21,12 +22,23 @@ void FrmMain::PlacePrintControl() {
     Prn->place(this, [this](const QVariant& first, const QVariant& second) {
         Prn_StyleEvent(first, second);
     });
+    m_output = new OutputBeside(this);
+    connect(m_output, &OutputBeside::ended, this, [this] {
+        Stb->setPanelText(3, m_statusBeforeOutput);
+        Q_EMIT outputEnded();
+    });
+}
+
+bool FrmMain::isPrinting() const {
+    return m_output && m_output->busy();
 }
 
 void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     ArchiveSession& s = ArchiveSession::current();
     if (!Prn)
         throw ArchiveError(QCoreApplication::translate("tarvo::Messages", "无法创建打印控件"));
+    if (isPrinting())
+        return;
     Prn->setVisible(false);
     if (grid->Rows() <= 1) {
         ShowInfo(s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.nodata")));
@@ -34,20 +46,43 @@ void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
     }
     QString helpKey = key;
     s.oPub->HelpHide(ComponentApp(), helpKey, this);
-    QString styleXml;
-    GetPrintStyle(styleXml, grid);
-    QString dataFile;
-    WriteData(dataFile, grid);
-    // A long list's file takes the file system a while to free: the window repaints meanwhile.
-    const auto removeData = qScopeGuard([&] { runAside([&] { QFile::remove(dataFile); }); });
+    auto styleXml = std::make_shared<QString>();
+    GetPrintStyle(*styleXml, grid);
+    auto dataFile = std::make_shared<QString>();
+    m_statusBeforeOutput = Stb->PanelText(3);
+    m_output->run(
+        [this, dataFile, grid](const WorkProgress& progress) {
+            WriteData(*dataFile, grid, progress);
+        },
+        [this](qint64 rows) {
+            Stb->setPanelText(3, tr("正在准备打印数据… %Ln 行（Esc 停止）", nullptr,
+                                    int(std::max<qint64>(rows, 0))));
+        },
+        [this, key, grid, styleXml, dataFile](bool stopped, const QString& error) {
+            m_outputData = *dataFile;
+            bool beside = false;
+            if (!stopped && error.isEmpty() && !m_outputData.isEmpty())
+                reportErrors([&] { beside = PrintData(key, grid, *styleXml, m_outputData); });
+            else if (!error.isEmpty())
+                ShowInfo(error);
+            if (!beside)
+                FinishOutput();
+        });
+}
+
+bool FrmMain::PrintData(const QString& key, suite::Grid* grid, QString& styleXml,
+                        QString& dataFile) {
     if (Prn->SetDataStyleXML(dataFile, false, styleXml, true, QStringLiteral("Default")) != 0)
-        return;
+        return false;
     const QString k = key.toLower();
     if (k == u"setup") {
         if (Prn->PageSetup() != -1)
             Prn->TriggerEvent(0);
     } else if (k == u"print") {
-        Prn->DoPrint();
+        if (Prn->BeginPrint(Prn->Parent()))
+            return false;
+        RunOutput(tr("正在打印…（Esc 停止）"), [](int) {});
+        return true;
     } else if (k == u"preview") {
         Prn->SetOwner(Prn->Parent());
         Prn->PrintPreview();
@@ -56,16 +91,57 @@ void FrmMain::PrintAll(const QString& key, suite::Grid* grid) {
         QString second;
         GetExportColumns(first, second, grid);
         qint32 flags = 0;
-        int result = qint32(Prn->ExportToFile(flags, first, second, QString(), QString()));
-        s.oPub->PrintMsg(m_ComVar->m_ArchiveEnName, result);
+        if (const auto result = Prn->BeginExport(flags, first, second, QString(), QString())) {
+            int said = *result;
+            ArchiveSession::current().oPub->PrintMsg(m_ComVar->m_ArchiveEnName, said);
+            return false;
+        }
+        RunOutput(tr("正在输出…（Esc 停止）"), [this](int result) {
+            ArchiveSession::current().oPub->PrintMsg(m_ComVar->m_ArchiveEnName, result);
+        });
+        return true;
     }
+    return false;
 }
 
-void FrmMain::WriteData(QString& dataFile, suite::Grid* grid) {
+void FrmMain::RunOutput(const QString& doing, std::function<void(int)> said) {
+    m_output->run([prn = Prn](const WorkProgress& progress) { prn->RunOutput(progress); },
+                  [this, doing](qint64) { Stb->setPanelText(3, doing); },
+                  [this, said = std::move(said)](bool, const QString& error) {
+                      const int result = Prn->EndOutput();
+                      if (!error.isEmpty())
+                          ShowInfo(error);
+                      else
+                          reportErrors([&] { said(result); });
+                      FinishOutput();
+                  });
+}
+
+void FrmMain::FinishOutput() {
+    const QString dataFile = std::exchange(m_outputData, QString());
+    if (dataFile.isEmpty()) {
+        m_output->end();
+        return;
+    }
+    // A long list's file takes the file system a while to free: not in the window's thread.
+    m_output->run([dataFile](const WorkProgress&) { QFile::remove(dataFile); }, [](qint64) {},
+                  [this](bool, const QString&) { m_output->end(); });
+}
+
+void FrmMain::StopOutput() {
+    if (!isPrinting())
+        return;
+    m_output->stopAndWait();
+    if (!m_outputData.isEmpty())
+        QFile::remove(std::exchange(m_outputData, QString()));
+    m_output->end();
+}
+
+void FrmMain::WriteData(QString& dataFile, suite::Grid* grid, const WorkProgress& progress) {
     ArchiveSession& s = ArchiveSession::current();
     s.oPub->GetPrnDataFile(false, dataFile, QString(), QString(), m_ComVar->m_ArchiveChName,
                            s.oLogin->cacc_id(), s.oLogin->cUserId(), s.oLogin->cUserName(), nullptr,
-                           s.SrvDB, grid);
+                           s.SrvDB, grid, progress);
 }
 
 void FrmMain::GetPrintStyle(QString& styleXml, suite::Grid* grid) {

@@ -9,7 +9,8 @@ namespace tarvo::suite {
 
 /// Hands the job's rows to eachRow in order, one at a time, as the row's cells in UTF-8 (valid
 /// until eachRow returns); eachRow returns false to stop early. False when the rows cannot be
-/// read. The writers learn where their rows come from here and nowhere else.
+/// read or the job was asked to stop. The writers learn where their rows come from here and
+/// nowhere else.
 template <class EachRow>
 bool forEachRow(const ExportJob& job, EachRow&& eachRow) {
     PrintDataFileReader reader(job.dataFile);
@@ -17,9 +18,13 @@ bool forEachRow(const ExportJob& job, EachRow&& eachRow) {
     if (!reader.readHeader(header))
         return false;
     PrintDataCells cells;
-    while (reader.next(cells))
+    qint64 rows = 0;
+    while (reader.next(cells)) {
         if (!eachRow(std::as_const(cells)))
             return true;
+        if (!job.progress.goOn(++rows))
+            return false;
+    }
     return !reader.hasError();
 }
 

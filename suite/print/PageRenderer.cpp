@@ -5,6 +5,7 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 #include <QScopedValueRollback>
 
 #include <limits>
@@ -116,13 +117,12 @@ void PageRenderer::fitColumns(const QVector<double>& widths) {
     m_area = m_pageSize / m_scale;
 }
 
-bool PageRenderer::layOut(const QPageLayout& page, const std::function<void()>& tick) {
-    // Called back from a tick of the layout under way, it could only wait for itself.
+bool PageRenderer::layOut(const QPageLayout& page, const WorkProgress& progress) {
     if (m_busy || !beginLayout(page))
         return false;
     while (!m_complete)
         if (!layOutMore(std::numeric_limits<int>::max(), QDeadlineTimer(QDeadlineTimer::Forever),
-                        tick))
+                        progress))
             return false;
     return true;
 }
@@ -167,7 +167,6 @@ bool PageRenderer::beginLayout(const QPageLayout& page) {
 }
 
 bool PageRenderer::resume() {
-    m_readerMoved = false;
     if (m_heights.isEmpty()) {
         PrintDataHeader header;
         return m_reader.seek(0) && m_reader.readHeader(header);
@@ -182,7 +181,7 @@ bool PageRenderer::stop() {
 }
 
 bool PageRenderer::layOutMore(int pages, QDeadlineTimer deadline,
-                              const std::function<void()>& tick) {
+                              const WorkProgress& progress) {
     if (!m_laidOut || m_failed)
         return false;
     if (m_complete || m_busy)
@@ -223,11 +222,8 @@ bool PageRenderer::layOutMore(int pages, QDeadlineTimer deadline,
         if (widened)
             placeColumns(m_dataWidths);
         addRow(float(h), m_reader.rowOffset());
-        if (tick) {
-            tick();
-            if (m_readerMoved && !resume())
-                return stop();
-        }
+        if (!progress.goOn(m_heights.size()))
+            return false;
         if (deadline.hasExpired())
             break;
     }
@@ -318,7 +314,6 @@ void PageRenderer::breakPages() {
 }
 
 bool PageRenderer::readRows(int block) {
-    m_readerMoved = true;
     const int end = block + 1 < m_blocks.size() ? m_blocks[block + 1] : int(m_heights.size());
     m_rows.resize(end - m_blocks[block]);
     if (!m_reader.seek(m_blockOffsets[block]))
@@ -339,7 +334,7 @@ bool PageRenderer::paintPage(QPainter& p, int page) {
     return true;
 }
 
-bool PageRenderer::render(QPagedPaintDevice* device, const std::function<void()>& tick) {
+bool PageRenderer::render(QPagedPaintDevice* device, const WorkProgress& progress) {
     if (!m_complete)
         return false;
     QPainter p;
@@ -354,8 +349,11 @@ bool PageRenderer::render(QPagedPaintDevice* device, const std::function<void()>
             if (number > 1)
                 device->newPage();
             paintPage(p, b, band, number);
-            if (tick)
-                tick();
+            if (!progress.goOn(number)) {
+                if (auto* printer = dynamic_cast<QPrinter*>(device))
+                    printer->abort();
+                return false;
+            }
         }
     }
     return p.end();

@@ -4,11 +4,11 @@
 #include "PrintData.h"
 #include "PrintFont.h"
 #include "PrintStyle.h"
+#include "WorkProgress.h"
 
 #include <QDeadlineTimer>
 #include <QVector>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -42,15 +42,17 @@ public:
 
     /// Reads the data and lays it out on pages of the given set-up, going on from where a
     /// layout for the same set-up stopped; false when the data cannot be read or a row does
-    /// not have one cell per column. tick is called between rows.
-    bool layOut(const QPageLayout& page, const std::function<void()>& tick = {});
+    /// not have one cell per column, or when asked to stop (told the rows laid out so far),
+    /// which leaves the layout to go on from there.
+    bool layOut(const QPageLayout& page, const WorkProgress& progress = {});
     /// Starts laying out for a page set-up, unless a layout for it is already under way or
     /// done; false when the data cannot be read.
     bool beginLayout(const QPageLayout& page);
     /// Goes on with the layout begun until `pages` more pages are known, the layout is
-    /// complete or the deadline passes; false when the data cannot be read.
+    /// complete or the deadline passes; false when the data cannot be read or it was asked to
+    /// stop.
     bool layOutMore(int pages, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
-                    const std::function<void()>& tick = {});
+                    const WorkProgress& progress = {});
     /// A layout for this page set-up is begun (or done).
     bool layingOutFor(const QPageLayout& page) const;
     /// The pages are laid out for this page set-up, to the last.
@@ -74,8 +76,9 @@ public:
     /// Paints page `page` (0 …) with the painter's transform taking layout units to the device.
     bool paintPage(QPainter& p, int page);
     /// Paints every page on a device whose page layout is already set; false when the data
-    /// cannot be read.
-    bool render(QPagedPaintDevice* device, const std::function<void()>& tick = {});
+    /// cannot be read or it was asked to stop (told the pages painted so far); a print job
+    /// stopped is aborted, not sent half.
+    bool render(QPagedPaintDevice* device, const WorkProgress& progress = {});
 
     /// The cell text as printed: numbers with their decimals, everything else as the grid shows.
     static QString displayText(const PrintColumn& column, const QString& text);
@@ -98,8 +101,7 @@ private:
     std::optional<QPageLayout> m_laidOut; ///< the set-up the layout under way or done is for
     bool m_complete = false;
     bool m_failed = false;
-    bool m_busy = false;        ///< a slice is under way (a tick may call in again)
-    bool m_readerMoved = false; ///< a page was read amid the layout
+    bool m_busy = false; ///< a slice is under way
     QSizeF m_pageSize;
     QSizeF m_area;        ///< what a page holds in layout units: the page size over m_scale
     double m_scale = 1;

@@ -1,7 +1,7 @@
 #include "PrintControl.h"
 
+#include "BesideWork.h"
 #include "BusyCursor.h"
-#include "EventPump.h"
 #include "FileDialogs.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
@@ -56,9 +56,7 @@ bool dataFits(const QString& dataFile, qsizetype columns) {
     // The list's own data, just written whole by this process, is not read through again.
     if (isWrittenDataFile(dataFile, columns))
         return true;
-    bool fits = false;
-    runAside([&] { fits = reader.checkRows(columns); });
-    return fits;
+    return reader.checkRows(columns);
 }
 
 /// The title the data's header gives the list, in the session's language.
@@ -74,6 +72,20 @@ void preparePrinter(QPrinter& printer, const PrintStyle& style, const QString& t
 }
 
 } // namespace
+
+struct PrintControl::Output {
+    bool printing = false;
+    std::unique_ptr<QPrinter> printer;
+    /// A print into a PDF file gets its text named as painted, like an export.
+    bool mend = false;
+    ExportFormat format = ExportFormat::Xlsx;
+    ExportColumnTypes types;
+    QString path;
+
+    bool printed = false;
+    std::optional<QString> error;
+    bool stopped = false;
+};
 
 ExportOutcome& lastExportOutcome() {
     static thread_local ExportOutcome outcome;
@@ -144,16 +156,12 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
     return 0;
 }
 
-PageRenderer* PrintControl::pagesFor(const QPageLayout& page) {
+PageRenderer* PrintControl::pagesFor(const QPageLayout& page, const WorkProgress& progress) {
     if (!m_pages)
         return nullptr;
     if (m_pages->laidOutFor(page))
         return m_pages.get();
-    // The commands that ask return their result, so the window waits, repainting meanwhile; a
-    // preview open over it has stopped laying out and shows the page it painted already.
-    bool laidOut = false;
-    runAside([&] { laidOut = m_pages->layOut(page); });
-    return laidOut ? m_pages.get() : nullptr;
+    return m_pages->layOut(page, progress) ? m_pages.get() : nullptr;
 }
 
 int PrintControl::PageSetup() {
@@ -189,32 +197,97 @@ void PrintControl::TriggerEvent(int event) {
 
 int PrintControl::DoPrint() {
     const HoldData hold(m_pages.get());
-    return printPages(m_parent);
+    if (const auto result = BeginPrint(m_parent))
+        return *result;
+    return runHere();
 }
 
-int PrintControl::printPages(QWidget* parent) {
+int PrintControl::runHere() {
+    {
+        BusyCursor busy;
+        RunOutput({});
+    }
+    return EndOutput();
+}
+
+std::optional<int> PrintControl::BeginPrint(QWidget* parent) {
+    m_output.reset();
     if (!m_style)
         return 1;
-    QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(printer, *m_style, title());
-    QPrintDialog dialog(&printer, parent);
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    preparePrinter(*printer, *m_style, title());
+    QPrintDialog dialog(printer.get(), parent);
     dialog.setObjectName(QStringLiteral("PrnPrintDialog"));
     if (dialog.exec() != QDialog::Accepted)
         return -1;
-    BusyCursor busy;
-    PageRenderer* pages = pagesFor(printer.pageLayout());
-    if (!pages)
+    m_output = std::make_unique<Output>();
+    m_output->printing = true;
+    m_output->mend =
+        printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+    m_output->printer = std::move(printer);
+    return std::nullopt;
+}
+
+void PrintControl::RunOutput(const WorkProgress& progress) {
+    if (!m_output)
+        return;
+    if (m_output->printing)
+        runPrint(progress);
+    else
+        runExport(progress);
+}
+
+void PrintControl::runPrint(const WorkProgress& progress) {
+    Output& out = *m_output;
+    PageRenderer* pages = pagesFor(out.printer->pageLayout(), progress);
+    out.printed = pages && pages->render(out.printer.get(), progress) &&
+                  (!out.mend || pages->glyphNames().mendFile(out.printer->outputFileName()) !=
+                                    PdfGlyphNames::Mending::CannotWrite);
+    out.stopped = !out.printed && progress.stopAsked && progress.stopAsked();
+    // Half a document in the file chosen would pass for the list.
+    if (out.stopped && out.mend)
+        QFile::remove(out.printer->outputFileName());
+}
+
+void PrintControl::runExport(const WorkProgress& progress) {
+    Output& out = *m_output;
+    ExportJob job{out.path, title(), &*m_style, &out.types, m_dataFile, nullptr, progress};
+    if (out.format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page, progress)))
+        out.error = res("Tarvo.Print.baddata");
+    else if (out.format == ExportFormat::Xlsx)
+        out.error = writeXlsx(job);
+    else if (out.format == ExportFormat::Csv)
+        out.error = writeCsv(job);
+    else
+        out.error = writePdf(job);
+    out.stopped = out.error && progress.stopAsked && progress.stopAsked();
+}
+
+int PrintControl::EndOutput() {
+    const std::unique_ptr<Output> out = std::move(m_output);
+    if (m_pages)
+        m_pages->release();
+    if (!out)
         return 1;
-    // A print into a PDF file gets its text named as painted, like an export.
-    const bool mend =
-        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
-    bool printed = false;
-    runAside([&] {
-        printed = pages->render(&printer) &&
-                  (!mend || pages->glyphNames().mendFile(printer.outputFileName()) !=
-                                PdfGlyphNames::Mending::CannotWrite);
+    if (out->printing)
+        return out->stopped ? -1 : out->printed ? 0 : 1;
+    if (out->stopped)
+        return finishExport(Cancelled, out->path, {});
+    if (out->error)
+        return finishExport(Failed, out->path, *out->error);
+    return finishExport(Written, out->path, {});
+}
+
+void PrintControl::printFromPreview(PrintPreviewDialog& preview) {
+    if (BeginPrint(&preview))
+        return;
+    preview.holdForPrint();
+    auto* work = new BesideWork([this](const WorkProgress& p) { RunOutput(p); }, &preview);
+    QObject::connect(work, &BesideWork::ended, &preview, [this, work, &preview] {
+        EndOutput();
+        work->deleteLater();
+        preview.printEnded();
     });
-    return printed ? 0 : 1;
 }
 
 int PrintControl::PrintPreview() {
@@ -229,7 +302,7 @@ int PrintControl::PrintPreview() {
     if (const QWidget* owner = dialog.parentWidget())
         dialog.resize(owner->window()->size().expandedTo(QSize(900, 650)));
     QObject::connect(&dialog, &PrintPreviewDialog::printRequested, &dialog,
-                     [&] { printPages(&dialog); });
+                     [&] { printFromPreview(dialog); });
     dialog.exec();
     return dialog.failed() ? 1 : 0;
 }
@@ -276,6 +349,16 @@ int PrintControl::finishExport(int result, const QString& path, const QString& e
 
 int PrintControl::ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
                                const QString& fileName, const QString& fileType) {
+    const HoldData hold(m_pages.get());
+    if (const auto result = BeginExport(flags, columnTypes, columnSizes, fileName, fileType))
+        return *result;
+    return runHere();
+}
+
+std::optional<int> PrintControl::BeginExport(qint32& flags, QString& columnTypes,
+                                             QString& columnSizes, const QString& fileName,
+                                             const QString& fileType) {
+    m_output.reset();
     if (!m_style)
         return finishExport(Failed, {}, res("Tarvo.Print.nostyle"));
     const auto types = ExportColumnTypes::parse(columnTypes, columnSizes);
@@ -290,29 +373,12 @@ int PrintControl::ExportToFile(qint32& flags, QString& columnTypes, QString& col
     if (!format)
         return finishExport(UnknownType, path,
                             res("Tarvo.Print.unknowntype", {QFileInfo(path).suffix()}));
-    const HoldData hold(m_pages.get());
-    ExportJob job{path, title(), &*m_style, &*types, m_dataFile};
-    if (*format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page)))
-        return finishExport(Failed, path, res("Tarvo.Print.baddata"));
-    BusyCursor busy;
-    std::optional<QString> error;
-    switch (*format) {
-    case ExportFormat::Xlsx:
-        error = writeXlsx(job);
-        flags = 1;
-        break;
-    case ExportFormat::Csv:
-        error = writeCsv(job);
-        flags = 2;
-        break;
-    case ExportFormat::Pdf:
-        error = writePdf(job);
-        flags = 3;
-        break;
-    }
-    if (error)
-        return finishExport(Failed, path, *error);
-    return finishExport(Written, path, {});
+    flags = *format == ExportFormat::Xlsx ? 1 : *format == ExportFormat::Csv ? 2 : 3;
+    m_output = std::make_unique<Output>();
+    m_output->format = *format;
+    m_output->types = *types;
+    m_output->path = path;
+    return std::nullopt;
 }
 
 } // namespace tarvo::suite

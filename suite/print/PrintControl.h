@@ -12,6 +12,7 @@
 namespace tarvo::suite {
 
 class PageRenderer;
+class PrintPreviewDialog;
 
 /// What the last export on this thread came to, for the message that reports it.
 struct ExportOutcome {
@@ -47,6 +48,11 @@ public:
     int PrintPreview() override;
     int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
                      const QString& fileName, const QString& fileType) override;
+    std::optional<int> BeginPrint(QWidget* parent) override;
+    std::optional<int> BeginExport(qint32& flags, QString& columnTypes, QString& columnSizes,
+                                   const QString& fileName, const QString& fileType) override;
+    void RunOutput(const WorkProgress& progress) override;
+    int EndOutput() override;
 
     /// The style the control holds now (after a page set-up, with its changes).
     const std::optional<PrintStyle>& style() const { return m_style; }
@@ -63,11 +69,20 @@ private:
     bool m_ownsDataFile = false;
     QString m_listTitle; ///< as the data's header gives it
     std::unique_ptr<PageRenderer> m_pages;
+    /// What a command begun has left to make, and how that went.
+    struct Output;
+    std::unique_ptr<Output> m_output;
 
     void dropData();
-    /// The pages laid out for a page set-up, or null when the data cannot be read.
-    PageRenderer* pagesFor(const QPageLayout& page);
-    int printPages(QWidget* parent);
+    /// The pages laid out for a page set-up, or null when the data cannot be read or the
+    /// layout was asked to stop.
+    PageRenderer* pagesFor(const QPageLayout& page, const WorkProgress& progress = {});
+    /// The begun output made here and now, its result given.
+    int runHere();
+    /// Prints from the open preview beside it: the preview holds still until the pages are out.
+    void printFromPreview(PrintPreviewDialog& preview);
+    void runPrint(const WorkProgress& progress);
+    void runExport(const WorkProgress& progress);
     QString askForFile() const;
     /// What the printout, its PDF and its sheet are called.
     QString title() const;

@@ -57,7 +57,8 @@ PrintPreviewDialog::PrintPreviewDialog(PageRenderer& pages, const QPageLayout& p
     add("PrnPrint", "Tarvo.Print.preview.print", [this] {
         m_slices->stop();
         Q_EMIT printRequested();
-        catchUp();
+        if (!m_printing)
+            catchUp();
     });
     add("PrnClose", "Tarvo.Print.preview.close", [this] { reject(); });
     bar->addSeparator();
@@ -92,6 +93,18 @@ void PrintPreviewDialog::catchUp() {
     paintCurrent();
     if (!m_pages.complete() && !m_pages.failed())
         m_slices->start(0);
+}
+
+void PrintPreviewDialog::holdForPrint() {
+    m_printing = true;
+    setEnabled(false);
+}
+
+void PrintPreviewDialog::printEnded() {
+    m_printing = false;
+    setEnabled(true);
+    m_scroll->setFocus();
+    catchUp();
 }
 
 bool PrintPreviewDialog::counting() const {
@@ -173,6 +186,8 @@ double PrintPreviewDialog::effectiveZoom() const {
 }
 
 void PrintPreviewDialog::paintCurrent() {
+    if (m_printing)
+        return;
     showCount();
     // While printing lays the pages out for the printer's paper, the page shown stays.
     if (!m_pages.layingOutFor(m_layout))

@@ -31,6 +31,11 @@ public:
     bool counting() const;
     /// A page could not be read from the data.
     bool failed() const { return m_failed; }
+    /// A print asked for goes on beside the dialog: until printEnded() the dialog takes no
+    /// input and leaves the pages alone, showing the page it painted already.
+    void holdForPrint();
+    void printEnded();
+    bool printing() const { return m_printing; }
 
 Q_SIGNALS:
     void printRequested();
@@ -53,6 +58,7 @@ private:
     bool m_failed = false;
     /// The last page was asked for while the pages were still counted.
     bool m_lastWanted = false;
+    bool m_printing = false;
 
     bool handleKey(int key);
     /// Lays out as far as the current page (the layout begun anew when printing changed it),

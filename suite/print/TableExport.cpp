@@ -1,6 +1,5 @@
 #include "TableExport.h"
 
-#include "EventPump.h"
 #include "ExportColumns.h"
 #include "PageRenderer.h"
 #include "PendingFile.h"
@@ -50,27 +49,19 @@ std::optional<QString> writePdf(const ExportJob& job) {
     PendingFile pending(job.path);
     if (auto error = pending.open())
         return error;
-    std::optional<QString> error;
-    // Qt's writer closes a long PDF (its fonts, the cross-reference table of every page) in one
-    // piece: the pages are painted on a thread of their own while the window turns its events.
-    runAside([&] {
-        PageRenderer pages(*job.pages);
-        {
-            QPdfWriter pdf(pending.name());
-            pdf.setResolution(int(PageRenderer::kDpi));
-            pdf.setTitle(job.sheetName);
-            pdf.setCreator(QStringLiteral("TarvoArchive"));
-            pdf.setPageLayout(job.style->page);
-            if (!pages.render(&pdf)) {
-                error = unreadableDataError();
-                return;
-            }
-        }
-        if (pages.glyphNames().mendFile(pending.name()) == PdfGlyphNames::Mending::CannotWrite)
-            error = QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
-    });
-    if (error)
-        return error;
+    // Fonts of their own for the thread that paints.
+    PageRenderer pages(*job.pages);
+    {
+        QPdfWriter pdf(pending.name());
+        pdf.setResolution(int(PageRenderer::kDpi));
+        pdf.setTitle(job.sheetName);
+        pdf.setCreator(QStringLiteral("TarvoArchive"));
+        pdf.setPageLayout(job.style->page);
+        if (!pages.render(&pdf, job.progress))
+            return unreadableDataError();
+    }
+    if (pages.glyphNames().mendFile(pending.name()) == PdfGlyphNames::Mending::CannotWrite)
+        return QCoreApplication::translate("tarvo::suite::TableExport", "无法写入文件");
     return pending.commit();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PrintStyle.h"
+#include "WorkProgress.h"
 
 #include <QString>
 #include <QVector>
@@ -33,11 +34,13 @@ struct ExportJob {
     QString dataFile;
     /// The pages laid out from it, for a PDF.
     PageRenderer* pages = nullptr;
+    /// Told the rows (a PDF: the pages) written; a stop leaves no file.
+    WorkProgress progress;
 };
 
 /// Writes the list into the job's file, row by row straight from the data; the file appears
 /// only when it is whole (an existing file is replaced then, never half-overwritten). Returns
-/// why it failed, or nothing.
+/// why it failed, or nothing. Plain blocking code, for any thread: whoever waits decides how.
 std::optional<QString> writeCsv(const ExportJob& job);
 std::optional<QString> writeXlsx(const ExportJob& job);
 std::optional<QString> writePdf(const ExportJob& job);

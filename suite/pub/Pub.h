@@ -95,7 +95,7 @@ public:
     void GetPrnDataFile(bool flag, QString& dataXml, const QString& unused1, const QString& unused2,
                         const QString& archiveName, const QString& accId, const QString& userId,
                         const QString& userName, QObject* nullObject, ClsCommonPtr& db,
-                        QWidget* grid) override;
+                        QWidget* grid, const WorkProgress& progress = {}) override;
     void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) override;
     void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;

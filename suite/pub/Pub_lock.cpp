@@ -1,5 +1,4 @@
 // Function and edit locks of the public-services object.
-#include "EventPump.h"
 #include "FunctionLock.h"
 #include "Pub.h"
 
@@ -35,11 +34,9 @@ QString lostText(Pub& pub, const QString& title, const LockHolder& taker, bool w
 FunctionLock* Pub::locksFor(const LoginPtr& login) {
     if (!m_locks || m_locksDb != login->MoxDbName()) {
         // Locks live on a connection of their own: on a server they end with it.
-        // Opened beside the window's thread: on a server that is a few round trips.
-        AccountDatabasePtr db;
-        runAside([&] { db = AccountDatabase::open(login->MoxDbName()); });
         m_locks = std::make_unique<FunctionLock>(
-            std::move(db), LockHolder::thisProcess(login->cUserId(), login->cUserName()));
+            AccountDatabase::open(login->MoxDbName()),
+            LockHolder::thisProcess(login->cUserId(), login->cUserName()));
         m_locksDb = login->MoxDbName();
     }
     return m_locks.get();

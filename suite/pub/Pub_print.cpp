@@ -2,7 +2,6 @@
 // the types of its exported columns, stored page set-ups and the export's message.
 #include "AdoTypes.h"
 #include "ClsCommon.h"
-#include "EventPump.h"
 #include "Grid.h"
 #include "IListWindow.h"
 #include "PrintControl.h"
@@ -121,7 +120,8 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
 
 void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QString&,
                          const QString& archiveName, const QString& accId, const QString& userId,
-                         const QString& userName, QObject*, ClsCommonPtr&, QWidget* gridWidget) {
+                         const QString& userName, QObject*, ClsCommonPtr&, QWidget* gridWidget,
+                         const WorkProgress& progress) {
     const Grid* grid = printedGrid(gridWidget);
     const QVector<int> cols = printedColumns(grid);
     const PrintDataHeader header{archiveName, accId, userId, userName,
@@ -138,23 +138,22 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     dataXml.clear();
     PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
                                   : PrintDataWriter(static_cast<QIODevice*>(&file), header);
-    // The interface returns the data written: the window waits, its input held back, and
-    // repaints meanwhile from the same rows, which nothing changes while they are written.
-    // Closing a long file just written can keep the file system busy for a while too.
-    bool written = false;
-    runAside([&] {
-        for (int r = 1; r < grid->Rows(); ++r) {
-            writer.beginRow();
-            for (int c : cols) {
-                grid->appendTextUtf8(r, c, writer.beginCellUtf8());
-                writer.endCellUtf8();
-            }
-            writer.endRow();
+    for (int r = 1; r < grid->Rows(); ++r) {
+        writer.beginRow();
+        for (int c : cols) {
+            grid->appendTextUtf8(r, c, writer.beginCellUtf8());
+            writer.endCellUtf8();
         }
-        written = writer.finish() && (flag || file.flush());
-        if (written && !flag)
-            file.close();
-    });
+        writer.endRow();
+        if (!progress.goOn(r)) {
+            file.remove();
+            dataXml.clear();
+            return;
+        }
+    }
+    const bool written = writer.finish() && (flag || file.flush());
+    if (written && !flag)
+        file.close();
     if (!written) {
         file.remove();
         throw std::runtime_error(QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());

@@ -134,7 +134,7 @@ TEST_F(ImportTest, WhatTheListExportsImportsBackUnchanged) {
             const QString file = dir.filePath(QStringLiteral("%1.%2").arg(archive, type));
             suite::setUnattendedExportPath(file);
             withList(archive, "NB", [&](FrmMain& w) {
-                w.DoCommand("SaveFile");
+                runCommand(w, "SaveFile");
                 ASSERT_TRUE(QFile::exists(file));
                 const int rows = w.grid()->Rows() - 1;
                 ASSERT_GT(rows, 2);

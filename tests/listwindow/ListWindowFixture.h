@@ -10,6 +10,7 @@
 #include "StatusBar.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,17 @@ struct ListWindowTest : ::testing::Test {
         tarvo::ITarvoArchive component;
         component.Show(h.login, archive, sysId);
         EXPECT_TRUE(ran) << "the list window opened";
+    }
+
+    /// Waits until the print, preview or export under way has ended.
+    static void waitForOutput(const tarvo::FrmMain& w) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isPrinting(); }, 60000))
+            << "the output never ended";
+    }
+    /// Runs a command and, when it prints or exports, waits until the output has ended.
+    static void runCommand(tarvo::FrmMain& w, const QString& key) {
+        w.DoCommand(key);
+        waitForOutput(w);
     }
 
     /// Calls into the public services made after a mark.

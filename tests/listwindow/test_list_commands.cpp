@@ -47,6 +47,7 @@ TEST_F(ListWindowTest, EveryKeyOfTheKeyboardTableReachesItsCommand) {
             auto watch = closeNextCard(card);
             const int m = mark();
             QTest::keyClick(grid, k.key, k.mods);
+            waitForOutput(w);
             EXPECT_EQ(lastCommand(callsSince(m)), QString::fromLatin1(k.command)) << k.command;
         }
         const int m = mark();

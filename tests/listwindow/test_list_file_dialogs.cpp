@@ -108,13 +108,19 @@ TEST_F(FileDialogTest, TheImportsFileChooserLeavesTheDatabaseToSqlite) {
 
 TEST_F(FileDialogTest, TheExportsSaveDialogLeavesTheDatabaseToSqlite) {
     expectSavesReachTheFileAfter(
-        [](FrmMain& w) { w.findChild<QAction*>(QStringLiteral("mSaveFile"))->trigger(); });
+        [](FrmMain& w) {
+            w.findChild<QAction*>(QStringLiteral("mSaveFile"))->trigger();
+            waitForOutput(w);
+        });
 }
 
 TEST_F(FileDialogTest, ThePrintDialogsFileNameCompleterLeavesTheDatabaseToSqlite) {
     suite::registerSuiteClasses();
     expectSavesReachTheFileAfter(
-        [](FrmMain& w) { w.findChild<QAction*>(QStringLiteral("mPrint"))->trigger(); });
+        [](FrmMain& w) {
+            w.findChild<QAction*>(QStringLiteral("mPrint"))->trigger();
+            waitForOutput(w);
+        });
 }
 
 TEST_F(FileDialogTest, AFileDialogQtOpensOnItsOwnLeavesTheDatabaseToSqlite) {

@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "ListWindowFixture.h"
 #include "PrintControl.h"
 
@@ -5,6 +6,7 @@
 #include "PrintPreviewDialog.h"
 #include <QAction>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -15,6 +17,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 using namespace tarvo;
 
@@ -65,6 +70,7 @@ TEST_F(ListWindowTest, EveryPrintKeyOnAnEmptyListSaysThereIsNoDataAndTouchesNoth
             w.printControl()->setVisible(true);
             const int m = mark();
             w.PrintAll(key, w.grid());
+            waitForOutput(w);
             EXPECT_EQ(callsSince(m), QStringList("MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.nodata,64,"
                                                  "res:Tarvo.AA.ARCHIVE.COMMON.information)"))
                 << key;
@@ -76,7 +82,7 @@ TEST_F(ListWindowTest, EveryPrintKeyOnAnEmptyListSaysThereIsNoDataAndTouchesNoth
 TEST_F(ListWindowTest, PlaceholderStyleTheControlRefusesEndsTheCommandSilently) {
     withList("aa_bank", "", [&](FrmMain& w) {
         const int m = mark();
-        w.DoCommand("Print");
+        runCommand(w, "Print");
         EXPECT_EQ(callsSince(m),
                   QStringList(
                       {"HelpShow(TarvoArchive,Print,FrmMain)",
@@ -90,7 +96,7 @@ TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUs
         auto seen = std::make_shared<bool>(false);
         auto cancel = onNextDialog<QPageSetupDialog>(seen, [](QPageSetupDialog& d) { d.reject(); });
         const int m = mark();
-        w.DoCommand("setup");
+        runCommand(w, "setup");
         EXPECT_TRUE(*seen);
         EXPECT_TRUE(h.pub()->callsOf("SavePrnStyle").isEmpty());
         EXPECT_EQ(callsSince(m).filter("SavePrnStyle").size(), 0);
@@ -107,7 +113,7 @@ TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUs
             }
             d.accept();
         });
-        w.DoCommand("SETUP");
+        runCommand(w, "SETUP");
         EXPECT_TRUE(*seen);
         EXPECT_TRUE(offeredFit) << "fitting to the page width is offered, off at first";
         const QStringList saves = h.pub()->callsOf("SavePrnStyle");
@@ -134,7 +140,7 @@ TEST_F(ListPrintTest, PageSetUpStoresTheStyleOnlyWhenConfirmedAndTheNextWindowUs
             fitted = fit && fit->isChecked();
             d.reject();
         });
-        w.DoCommand("SetUp");
+        runCommand(w, "SetUp");
         EXPECT_TRUE(*seen);
         EXPECT_TRUE(portrait);
         EXPECT_NEAR(top, 25, 0.5);
@@ -148,7 +154,7 @@ TEST_F(ListPrintTest, ExportAsksTheDatabaseForColumnTypesWithTopZeroAndReportsTh
     withList("aa_bank", "", [&](FrmMain& w) {
         const int s = sqlMark();
         const int m = mark();
-        w.DoCommand("savefile");
+        runCommand(w, "savefile");
         const QStringList statements = h.sql.mid(s);
         ASSERT_EQ(statements.size(), 1);
         EXPECT_TRUE(statements[0].startsWith("select top 0 ")) << statements[0].toStdString();
@@ -170,18 +176,21 @@ TEST_F(ListPrintTest, MenusToolbarAndKeysReachPrintAndPreview) {
         auto preview = onNextDialog<suite::PrintPreviewDialog>(
             seen, [&](suite::PrintPreviewDialog& d) { previewParent = d.parentWidget(); });
         w.findChild<QAction*>("mPreview")->trigger();
+        waitForOutput(w);
         EXPECT_TRUE(*seen);
         EXPECT_EQ(previewParent, &w) << "the list window owns the preview";
 
         *seen = false;
         auto print = onNextDialog<QPrintDialog>(seen, [](QPrintDialog& d) { d.reject(); });
         w.findChild<QAction*>("Tlb_Print")->trigger();
+        waitForOutput(w);
         EXPECT_TRUE(*seen) << "toolbar";
 
         *seen = false;
         auto byKey = onNextDialog<QPrintDialog>(seen, [](QPrintDialog& d) { d.reject(); });
         w.findChild<suite::KeyHook*>("MoxFrmKeyHook")->attach(&w);
         QTest::keyClick(w.grid(), Qt::Key_P, Qt::ControlModifier);
+        waitForOutput(w);
         EXPECT_TRUE(*seen) << "Ctrl+P";
     });
 }
@@ -200,7 +209,7 @@ TEST_F(ListPrintTest, PrintingThroughThePrintDialogWritesTheListsPages) {
             name->setText(pdf);
             d.accept();
         });
-        w.DoCommand("Print");
+        runCommand(w, "Print");
         EXPECT_TRUE(*seen);
     });
     QProcess reader;
@@ -239,7 +248,7 @@ TEST_F(ListPrintTest, AnAccountsPropertyShowsAsItsWordsInTheGridAndTheExport) {
         EXPECT_EQ(shown.value("01"), words[0]);
         EXPECT_EQ(shown.value("02"), words[1]);
         EXPECT_EQ(shown.value("03"), "7");
-        w.DoCommand("savefile");
+        runCommand(w, "savefile");
     });
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -264,7 +273,7 @@ TEST_F(ListPrintTest, ThePrintDataIsAnOwnerOnlyFileGoneOnceThePreviewCloses) {
         auto seen = std::make_shared<bool>(false);
         auto preview = onNextDialog<suite::PrintPreviewDialog>(
             seen, [&](suite::PrintPreviewDialog&) { whileShown = dataFiles(); });
-        w.DoCommand("Preview");
+        runCommand(w, "Preview");
         EXPECT_TRUE(*seen);
     });
     ASSERT_EQ(whileShown.size(), 1);
@@ -275,4 +284,53 @@ TEST_F(ListPrintTest, ThePrintDataIsAnOwnerOnlyFileGoneOnceThePreviewCloses) {
     for (const QFileInfo& fd : descriptors.entryInfoList(QDir::System | QDir::Files))
         EXPECT_FALSE(fd.symLinkTarget().startsWith(folder.path()))
             << fd.symLinkTarget().toStdString();
+}
+
+TEST_F(ListPrintTest, TheWindowAnswersWhileTheListIsWrittenOutAndEscStopsItLeavingNothing) {
+    const QString file = dir.filePath("stopped.csv");
+    suite::setUnattendedExportPath(file);
+    const QDir folder = QFileInfo(suite::newPrintDataFile()).dir();
+    const auto dataFiles = [&] {
+        return folder.entryList({"data-*.xml"}, QDir::Files | QDir::Hidden);
+    };
+    for (const QString& f : dataFiles())
+        QFile::remove(folder.filePath(f));
+    std::atomic<bool> heldUntilStopped = false;
+    withList("aa_bank", "", [&](FrmMain& w) {
+        // The data is written for as long as nobody stops it (ten seconds at most).
+        h.pub()->whileWritingData = [&](const WorkProgress& progress) {
+            QDeadlineTimer limit(10000);
+            while (progress.goOn(0) && !limit.hasExpired())
+                QThread::msleep(1);
+            heldUntilStopped = !limit.hasExpired();
+        };
+        bool timerFired = false;
+        QTimer::singleShot(20, [&] { timerFired = true; });
+        const int m = mark();
+        w.DoCommand("SaveFile");
+        EXPECT_TRUE(w.isPrinting());
+        EXPECT_EVENTUALLY(timerFired);
+        EXPECT_TRUE(w.isPrinting()) << "the timer fired while the data was written";
+        EXPECT_TRUE(w.findChild<suite::StatusBar*>()->PanelText(3).startsWith("正在准备打印数据"));
+
+        // Commands wait: neither a key nor a toolbar button starts one meanwhile.
+        QTest::keyClick(w.grid(), Qt::Key_F9);
+        w.findChild<QAction*>("Tlb_Print")->trigger();
+        EXPECT_TRUE(callsSince(m).filter("HelpShow(").size() == 1)
+            << callsSince(m).join("\n").toStdString();
+
+        QTest::keyClick(w.grid(), Qt::Key_Escape);
+        waitForOutput(w);
+        EXPECT_TRUE(heldUntilStopped) << "Esc stopped the writing";
+        EXPECT_TRUE(callsSince(m).filter("PrintMsg").isEmpty()) << "a stop is not a failure";
+        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_TRUE(dataFiles().isEmpty());
+
+        // Once stopped the window takes commands again, and the export runs through.
+        h.pub()->whileWritingData = nullptr;
+        runCommand(w, "SaveFile");
+        EXPECT_EQ(callsSince(m).filter("PrintMsg").value(0), "PrintMsg(aa_bank,0)");
+    });
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_EVENTUALLY(dataFiles().isEmpty());
 }

@@ -74,7 +74,7 @@ TEST_F(ListRightsTest, AReaderListsAndExportsWithEveryEditCommandDisabledAndSaid
         EXPECT_TRUE(calls.filter("MsgBox(").first().contains("添加"));
         suite::lastExportOutcome() = {};
         const int exported = mark();
-        w.DoCommand("savefile");
+        runCommand(w, "savefile");
         EXPECT_EQ(suite::lastExportOutcome().path, file)
             << suite::lastExportOutcome().error.toStdString() << "\n"
             << callsSince(exported).join("\n").toStdString();

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -226,4 +227,37 @@ TEST_F(LongList, ClosingMidLayoutStopsItAndAFileThatCannotBeReadIsSaid) {
     EXPECT_TRUE(broken.failed());
     QTest::keyClick(broken.findChild<QWidget*>("PrnPageArea"), Qt::Key_End);
     EXPECT_TRUE(label->text().startsWith("无法读取打印数据"));
+}
+
+TEST_F(LongList, ALayoutAskedToStopEndsThereAndGoesOnLaterToTheSamePages) {
+    PageRenderer pages(style, path);
+    qint64 told = 0;
+    const tarvo::WorkProgress stopAt100{[&](qint64 rows) { told = rows; },
+                                        [&] { return told >= 100; }};
+    EXPECT_FALSE(pages.layOut(style.page, stopAt100));
+    EXPECT_EQ(told, 100);
+    EXPECT_FALSE(pages.complete());
+    EXPECT_FALSE(pages.failed()) << "a stop is no fault of the data";
+    ASSERT_TRUE(pages.layOut(style.page));
+    EXPECT_EQ(pages.pageCount(), total);
+}
+
+TEST_F(LongList, APrintBesideThePreviewHoldsItStillUntilThePrintEnds) {
+    PageRenderer pages(style, path);
+    ASSERT_TRUE(pages.beginLayout(style.page));
+    PrintPreviewDialog d(pages, style.page);
+    d.show();
+    QObject::connect(&d, &PrintPreviewDialog::printRequested, [&] { d.holdForPrint(); });
+    d.findChild<QAction*>("PrnPrint")->trigger();
+    EXPECT_TRUE(d.printing());
+    EXPECT_FALSE(d.isEnabled()) << "no key or button of the preview reaches the pages";
+    const int known = pages.pageCount();
+    bool turned = false;
+    QTimer::singleShot(30, [&] { turned = true; });
+    EXPECT_EVENTUALLY(turned);
+    EXPECT_EQ(pages.pageCount(), known) << "the preview leaves the pages to the print";
+    d.printEnded();
+    EXPECT_TRUE(d.isEnabled());
+    EXPECT_EVENTUALLY_WITHIN(pages.complete(), 30000);
+    EXPECT_EQ(pages.pageCount(), total);
 }

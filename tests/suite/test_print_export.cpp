@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -250,4 +251,31 @@ TEST(PrintControlInput, DataOrStyleThatDoNotFitAreRefused) {
     EXPECT_NE(control.SetDataStyleXML(data, true, placeholder, true, "Default"), 0);
     EXPECT_NE(control.SetDataStyleXML(twoCells, true, good, true, "Default"), 0);
     EXPECT_NE(control.SetDataStyleXML(broken, true, good, true, "Default"), 0);
+}
+
+TEST_F(ExportTest, AnExportAskedToStopLeavesTheFileThatWasThereAndSaysItWasCancelled) {
+    // A PDF's pages are laid out (one step a row) before they are painted: it stops at its
+    // first page.
+    const int stopAt[] = {1, 1, int(std::size(kSamples)) + 1};
+    const char* formats[] = {"csv", "xlsx", "pdf"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(formats[i]);
+        const QString path = dir.filePath(QStringLiteral("list.%1").arg(formats[i]));
+        QFile before(path);
+        ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+        before.write("before");
+        before.close();
+        qint32 flags = 0;
+        ASSERT_FALSE(control.BeginExport(flags, types, sizes, path, QString()));
+        int asked = 0;
+        control.RunOutput({{}, [&] { return ++asked >= stopAt[i]; }});
+        EXPECT_EQ(control.EndOutput(), -1);
+        EXPECT_EQ(lastExportOutcome().result, -1);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        EXPECT_EQ(before.readAll(), "before");
+        before.close();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), i + 1) << "no file half written";
+        EXPECT_EQ(exportTo(path), 0) << "a stop leaves the control ready for the next";
+        EXPECT_GT(QFileInfo(path).size(), 6);
+    }
 }

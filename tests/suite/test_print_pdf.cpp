@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -57,6 +58,7 @@ struct ListPdfTest : ::testing::Test {
         auto watch = whenListWindowShown([&](FrmMain& w) {
             inspect(w);
             w.DoCommand("SaveFile");
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isPrinting(); }, 60000));
         });
         ITarvoArchive component;
         component.Show(login, "bank", "");

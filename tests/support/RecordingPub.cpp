@@ -17,6 +17,7 @@ RecordingPub::~RecordingPub() {
 }
 
 void RecordingPub::log(const QString& member, const QStringList& args) {
+    const std::lock_guard lock(m_logging);
     calls << member + u'(' + args.join(u',') + u')';
 }
 
@@ -221,11 +222,14 @@ void RecordingPub::GetPrnStyleFile(bool flag, const QString& u, QString& style, 
 void RecordingPub::GetPrnDataFile(bool flag, QString& data, const QString& u1, const QString& u2,
                                   const QString& n, const QString& acc, const QString& user,
                                   const QString& userName, QObject* o, tarvo::ClsCommonPtr& db,
-                                  QWidget* g) {
+                                  QWidget* g, const tarvo::WorkProgress& progress) {
     log(QStringLiteral("GetPrnDataFile"), {n, acc, user, userName, name(g)});
+    if (whileWritingData)
+        whileWritingData(progress);
     data = QStringLiteral("<data/>");
     if (realPrinting)
-        tarvo::suite::Pub().GetPrnDataFile(flag, data, u1, u2, n, acc, user, userName, o, db, g);
+        tarvo::suite::Pub().GetPrnDataFile(flag, data, u1, u2, n, acc, user, userName, o, db, g,
+                                           progress);
 }
 void RecordingPub::GetTypeSize(QString& first, QString& second, tarvo::RecordsetPtr& rs,
                                QWidget* g) {

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <mutex>
 
 /// A public-services object that records every call the component makes into it, for tests of
 /// the component's own calls (their order and arguments). Resource texts come back as
@@ -22,6 +23,8 @@ public:
     QString locale = QStringLiteral("zh-CN");
     /// Called on destruction, to check when the session drops the object.
     std::function<void(const RecordingPub&)> onDestroyed;
+    /// Called as the print data is written (on the thread that writes it), before the rows.
+    std::function<void(const tarvo::WorkProgress&)> whileWritingData;
 
     QString GetResString(const QString& key) override;
     QString GetResFormatString(const QString& key, const tarvo::ResParamList& values) override;
@@ -91,7 +94,7 @@ public:
     void GetPrnDataFile(bool flag, QString& dataXml, const QString& u1, const QString& u2,
                         const QString& name, const QString& accId, const QString& userId,
                         const QString& userName, QObject* nullObject, tarvo::ClsCommonPtr& db,
-                        QWidget* grid) override;
+                        QWidget* grid, const tarvo::WorkProgress& progress = {}) override;
     void GetTypeSize(QString& first, QString& second, tarvo::RecordsetPtr& rs,
                      QWidget* grid) override;
     void SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& archive,
@@ -111,4 +114,6 @@ public:
 
 private:
     void log(const QString& member, const QStringList& args = {});
+    /// The print data is written beside the window, which may call in meanwhile.
+    std::mutex m_logging;
 };

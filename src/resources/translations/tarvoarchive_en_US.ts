@@ -272,6 +272,21 @@
         <source>只读：本会话只能查看和输出</source>
         <translation>Read-only: this session may only view and export</translation>
     </message>
+    <message numerus="yes">
+        <source>正在准备打印数据… %Ln 行（Esc 停止）</source>
+        <translation>
+            <numerusform>Preparing the print data… %Ln row (Esc stops)</numerusform>
+            <numerusform>Preparing the print data… %Ln rows (Esc stops)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>正在打印…（Esc 停止）</source>
+        <translation>Printing… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>正在输出…（Esc 停止）</source>
+        <translation>Exporting… (Esc stops)</translation>
+    </message>
     <message>
         <source>列表只有读取停止前读入的行。打印和输出只对完整的列表进行，请先刷新（F9）。</source>
         <translation>The list holds only the rows read before the reading was stopped. Printing and export take whole lists: refresh it first (F9).</translation>
