@@ -16,16 +16,22 @@ bool OptionStore::isAvailable() const {
 std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_db)
         return std::nullopt;
-    try {
-        const auto r = m_db->sql().query(
-            QStringLiteral("SELECT cValue FROM tarvo_option WHERE cUserId = ? AND cKey = ?"),
-            {m_userId, key});
-        if (r.rows.isEmpty())
-            return std::nullopt;
-        return r.rows[0][0].toString();
-    } catch (const DbError&) {
-        return std::nullopt;
+    if (!m_read) {
+        m_read = true;
+        try {
+            const auto r = m_db->sql().query(
+                QStringLiteral("SELECT cKey, cValue FROM tarvo_option WHERE cUserId = ?"),
+                {m_userId});
+            m_values.emplace();
+            for (const auto& row : r.rows)
+                m_values->insert(row[0].toString(), row[1].toString());
+        } catch (const DbError&) {
+        }
     }
+    if (!m_values)
+        return std::nullopt;
+    const auto it = m_values->constFind(key);
+    return it == m_values->cend() ? std::nullopt : std::optional<QString>(*it);
 }
 
 bool OptionStore::flag(const QString& key, bool defaultValue) const {
@@ -53,6 +59,8 @@ bool OptionStore::setText(const QString& key, const QString& value) {
             QStringLiteral("INSERT INTO tarvo_option (cUserId, cKey, cValue) VALUES (?, ?, ?)"),
             {m_userId, key, value});
         tx.commit();
+        if (m_values)
+            m_values->insert(key, value);
         return true;
     } catch (const DbError&) {
         // An option that cannot be stored still applies to the open window.

@@ -2,6 +2,7 @@
 
 #include "IClsCommon.h"
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -28,6 +29,10 @@ public:
 private:
     AccountDatabase* m_db = nullptr;
     QString m_userId;
+    /// The user's options, read together at the first read: each read is a round trip to a
+    /// server. Nothing when the database could not be read.
+    mutable std::optional<QHash<QString, QString>> m_values;
+    mutable bool m_read = false;
     /// Nothing when no value is stored or the database cannot be read.
     std::optional<QString> stored(const QString& key) const;
 };

@@ -12,10 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -124,6 +126,50 @@ QString fileBehindLinks(const QString& path) {
     return file;
 }
 
+/// The dictionaries of the server databases this process has opened, by what they are known as.
+class KnownDatabases {
+public:
+    bool find(const QString& key, DataDictionary& dict) {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_dictionaries.constFind(key);
+        if (it == m_dictionaries.cend())
+            return false;
+        dict = *it;
+        return true;
+    }
+    void remember(const QString& key, const DataDictionary& dict) {
+        const std::lock_guard lock(m_mutex);
+        m_dictionaries.insert(key, dict);
+    }
+
+private:
+    std::mutex m_mutex;
+    QHash<QString, DataDictionary> m_dictionaries;
+};
+
+KnownDatabases& knownDatabases() {
+    static KnownDatabases known;
+    return known;
+}
+
+/// What a server's database is known as to this process, in one round trip: its URL, the
+/// identity of its tarvo_meta (a database dropped and made again under the same name is
+/// another) and its schema version. Empty for a file, which costs nothing to look at again,
+/// and for a database without tables yet.
+QString knownAs(SqlBackend& db, const QString& dbName) {
+    if (!EngineDialect::of(db).costlyRoundTrips)
+        return {};
+    try {
+        const auto r = db.query(QStringLiteral(
+            "SELECT tableoid::text, cValue FROM tarvo_meta WHERE cKey = 'schema_version'"));
+        if (r.rows.isEmpty())
+            return {};
+        return dbName + u'#' + r.rows[0][0].toString() + u'#' + r.rows[0][1].toString().trimmed();
+    } catch (const DbError&) {
+        return {};
+    }
+}
+
 /// Opens the backend for a database name; `newFile` is the embedded file created for it just
 /// now, empty when none was.
 SqlBackendPtr openBackend(const QString& dbName, QString& newFile) {
@@ -161,15 +207,24 @@ AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
     QString newFile;
     SqlBackendPtr backend = openBackend(dbName, newFile);
+    // A server's database this process has opened before at the same schema version: every
+    // later connection takes the dictionary read then.
+    const QString known = knownAs(*backend, dbName);
+    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, backend));
+    if (!known.isEmpty() && knownDatabases().find(known, db->m_dict))
+        return db;
     try {
         ensureCreated(*backend, seed);
     } catch (...) {
+        db.reset();
         if (!newFile.isEmpty())
             removeUnmadeFile(std::move(backend), newFile);
         throw;
     }
-    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, std::move(backend)));
     db->m_dict.load(*db->m_backend);
+    // Remembered as it was found: an upgrade just made changed what it is known as.
+    if (!known.isEmpty() && known.endsWith(u'#' + QString::number(kSchemaVersion)))
+        knownDatabases().remember(known, db->m_dict);
     return db;
 }
 

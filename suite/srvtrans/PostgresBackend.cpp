@@ -176,14 +176,44 @@ void storeCell(ColumnStore& cells, const PGresult* r, int col) {
     }
 }
 
+/// Table oid -> column number -> (table name, column name), per server and database, for every
+/// connection of the process: a table's columns stay as they are under a running program, and
+/// one that a newer program added since is read when a result first names it.
+struct KnownOrigins {
+    std::mutex mutex;
+    QHash<QByteArray, QHash<unsigned, QHash<int, QPair<QString, QString>>>> byDatabase;
+};
+
+KnownOrigins& knownOrigins() {
+    static KnownOrigins known;
+    return known;
+}
+
+/// The URL's own options= followed by the settings every session of ours starts with: they
+/// travel in the start-up message rather than costing a round trip each, and, coming last, win
+/// over the URL's.
+QByteArray startupOptions(const QByteArray& conninfo) {
+    QByteArray options;
+    if (PQconninfoOption* parsed = PQconninfoParse(conninfo.constData(), nullptr)) {
+        for (const PQconninfoOption* o = parsed; o->keyword; ++o)
+            if (qstrcmp(o->keyword, "options") == 0 && o->val)
+                options = QByteArray(o->val) + ' ';
+        PQconninfoFree(parsed);
+    }
+    return options + "-c DateStyle=ISO,YMD -c standard_conforming_strings=on";
+}
+
 } // namespace
 
 PostgresBackend::PostgresBackend(const QString& url) {
     const QByteArray conninfo = url.toUtf8();
-    // The URL's own settings win over the defaults before it; the encoding after it is ours.
+    const QByteArray options = startupOptions(conninfo);
+    // The URL's own settings win over the defaults before it; the encoding and the options
+    // after it are ours.
     const char* keys[] = {"connect_timeout", "application_name", "dbname", "client_encoding",
-                          nullptr};
-    const char* values[] = {"10", "tarvo-archive", conninfo.constData(), "UTF8", nullptr};
+                          "options", nullptr};
+    const char* values[] = {"10", "tarvo-archive", conninfo.constData(), "UTF8",
+                            options.constData(), nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         const QString text = m_conn
@@ -207,7 +237,11 @@ PostgresBackend::PostgresBackend(const QString& url) {
 }
 
 void PostgresBackend::setUpSession() {
-    check(PQexec(m_conn, "SET DateStyle = ISO, YMD"), m_conn);
+    // Both settings came with the start-up message; whatever stands between us and the server
+    // and drops them (a connection pooler) gets them as statements.
+    const char* dates = PQparameterStatus(m_conn, "DateStyle");
+    if (!dates || qstrcmp(dates, "ISO, YMD") != 0)
+        check(PQexec(m_conn, "SET DateStyle = ISO, YMD"), m_conn);
     requireStandardStrings();
 }
 
@@ -215,8 +249,11 @@ void PostgresBackend::requireStandardStrings() {
     // Literals written by the suite and the component double their apostrophes and nothing
     // else; with backslash escapes on (a server, database or role setting, or options= in the
     // URL) a typed \' would end such a literal early.
-    check(PQexec(m_conn, "SET standard_conforming_strings = on"), m_conn);
     const char* now = PQparameterStatus(m_conn, "standard_conforming_strings");
+    if (!now || qstrcmp(now, "on") != 0) {
+        check(PQexec(m_conn, "SET standard_conforming_strings = on"), m_conn);
+        now = PQparameterStatus(m_conn, "standard_conforming_strings");
+    }
     if (!now || qstrcmp(now, "on") != 0) {
         throw DbError(QCoreApplication::translate(
             "tarvo::suite::DbError", "数据库服务器不接受标准字符串（standard_conforming_strings），"
@@ -270,7 +307,6 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
         PQreset(m_conn);
         if (PQstatus(m_conn) == CONNECTION_OK) {
             m_prepared.clear();
-            m_origins.clear();
             m_commitTokens = false;
             ++m_generation;
             setUpSession();
@@ -372,7 +408,7 @@ void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
     for (int c = 0; c < columns.size(); ++c) {
         if (origins[c].first == InvalidOid)
             continue;
-        const auto origin = columnsOf(origins[c].first).value(origins[c].second);
+        const auto origin = originOf(origins[c].first, origins[c].second);
         columns[c].originTable = origin.first;
         columns[c].originColumn = origin.second;
     }
@@ -492,10 +528,16 @@ QueryResult PostgresBackend::query(const QString& sql, const QVariantList& param
     return result;
 }
 
-const QHash<int, QPair<QString, QString>>& PostgresBackend::columnsOf(unsigned tableOid) {
-    auto it = m_origins.find(tableOid);
-    if (it != m_origins.end())
-        return *it;
+QPair<QString, QString> PostgresBackend::originOf(unsigned tableOid, int column) {
+    const QByteArray database =
+        QByteArray(PQhost(m_conn)) + ':' + PQport(m_conn) + '/' + PQdb(m_conn);
+    KnownOrigins& known = knownOrigins();
+    {
+        const std::lock_guard lock(known.mutex);
+        const auto& tables = known.byDatabase[database];
+        if (const auto t = tables.constFind(tableOid); t != tables.cend() && t->contains(column))
+            return t->value(column);
+    }
     const QByteArray oid = QByteArray::number(tableOid);
     const char* values[] = {oid.constData()};
     const Result r = check(PQexecParams(m_conn,
@@ -509,7 +551,10 @@ const QHash<int, QPair<QString, QString>>& PostgresBackend::columnsOf(unsigned t
         columns.insert(QByteArray(PQgetvalue(r.get(), row, 0)).toInt(),
                        {QString::fromUtf8(PQgetvalue(r.get(), row, 1)),
                         QString::fromUtf8(PQgetvalue(r.get(), row, 2))});
-    return *m_origins.insert(tableOid, columns);
+    const QPair<QString, QString> origin = columns.value(column);
+    const std::lock_guard lock(known.mutex);
+    known.byDatabase[database].insert(tableOid, std::move(columns));
+    return origin;
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {

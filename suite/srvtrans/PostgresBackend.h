@@ -68,8 +68,6 @@ private:
     int m_generation = 0;
     /// tarvo_commit has been seen on this connection: commits write their token into it.
     bool m_commitTokens = false;
-    /// Table oid -> column number -> (table name, column name), filled as queries meet tables.
-    QHash<unsigned, QHash<int, QPair<QString, QString>>> m_origins;
     /// Server-side prepared statements by text and parameter types.
     QHash<QByteArray, QByteArray> m_prepared;
     int m_preparedCount = 0;
@@ -90,7 +88,9 @@ private:
     /// Waits until the streaming statement's next result is in, watching the stop meanwhile.
     void awaitResult();
 
-    const QHash<int, QPair<QString, QString>>& columnsOf(unsigned tableOid);
+    /// The table and column name of a result column read from column number column of the
+    /// table tableOid; asks the server the first time the process meets that column.
+    QPair<QString, QString> originOf(unsigned tableOid, int column);
     /// The settings every session of ours starts with.
     void setUpSession();
     /// Turns backslash escapes off for this session and makes sure the server agrees; throws

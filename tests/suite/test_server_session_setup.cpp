@@ -1,0 +1,77 @@
+// What a connection to a server takes for granted instead of asking again: its settings come
+// with the connection, and what the process learnt of a database (its dictionary, its tables'
+// columns) serves the next connection to it, but never a database made anew under the same name
+// nor a column added since.
+#include "AccountDatabase.h"
+#include "PostgresBackend.h"
+#include "PostgresDatabases.h"
+#include "TempDatabase.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using namespace tarvo::suite;
+
+namespace {
+
+QString serverOrSkip() {
+    return qEnvironmentVariable("TARVO_TEST_PG");
+}
+
+} // namespace
+
+TEST(ServerSessionSetup, DatesAndStringsAreOursWhateverTheDatabaseSetsForItsSessions) {
+    TempDatabase temp;
+    if (!temp.onServer())
+        GTEST_SKIP() << "settings of PostgreSQL sessions";
+    {
+        PostgresBackend admin(temp.name());
+        admin.execScript("ALTER DATABASE " + admin.quotedName(databaseOf(temp.name())) +
+                         " SET DateStyle = 'SQL, DMY'");
+    }
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(db->sql().query("SHOW DateStyle").rows[0][0].toString(), "ISO, YMD");
+    EXPECT_EQ(db->sql().query("SELECT DATE '2026-03-05'::text").rows[0][0].toString(),
+              "2026-03-05");
+    EXPECT_EQ(db->sql().query("SHOW standard_conforming_strings").rows[0][0].toString(), "on");
+}
+
+TEST(ServerSessionSetup, ADatabaseDroppedAndMadeAgainUnderItsNameIsFilledAgain) {
+    const QString server = serverOrSkip();
+    if (server.isEmpty())
+        GTEST_SKIP() << "a database on a server";
+    const QString url = withDatabase(
+        server, QStringLiteral("tarvo_made_again_%1").arg(QCoreApplication::applicationPid()));
+    dropDatabase(url);
+    ASSERT_TRUE(createDatabase(url));
+    // Twice, so that the process knows it.
+    AccountDatabase::open(url, AccountDatabase::Seed::ReferenceOnly);
+    AccountDatabase::open(url, AccountDatabase::Seed::ReferenceOnly)
+        ->sql()
+        .exec("INSERT INTO aa_bank (cBankCode, cBankName) VALUES ('ZZ1', '旧库银行')");
+    dropDatabase(url);
+    ASSERT_TRUE(createDatabase(url));
+    auto db = AccountDatabase::open(url, AccountDatabase::Seed::ReferenceOnly);
+    EXPECT_EQ(db->sql().query("SELECT count(*) FROM aa_bank WHERE cBankCode = 'ZZ1'").rows[0][0].toInt(),
+              0);
+    EXPECT_GT(db->sql().query("SELECT count(*) FROM foreigncurrency").rows[0][0].toInt(), 0);
+    EXPECT_NE(db->dictionary().find("bank", "cBAccount"), nullptr);
+    db.reset();
+    dropDatabase(url);
+}
+
+TEST(ServerSessionSetup, AColumnAddedWhileTheProgramRunsIsNamedByItsTable) {
+    TempDatabase temp;
+    if (!temp.onServer())
+        GTEST_SKIP() << "the origin of a server's result columns";
+    auto first = AccountDatabase::open(temp.name());
+    const QueryResult before = first->sql().query("SELECT cBankCode FROM aa_bank");
+    ASSERT_EQ(before.columns.size(), 1);
+    EXPECT_EQ(before.columns[0].originTable.toLower(), "aa_bank");
+    first->sql().execScript("ALTER TABLE aa_bank ADD COLUMN cLateNote varchar(20)");
+    auto second = AccountDatabase::open(temp.name());
+    const QueryResult after = second->sql().query("SELECT b.cLateNote AS note FROM aa_bank b");
+    ASSERT_EQ(after.columns.size(), 1);
+    EXPECT_EQ(after.columns[0].originTable.toLower(), "aa_bank");
+    EXPECT_EQ(after.columns[0].originColumn.toLower(), "clatenote");
+}
