@@ -36,8 +36,7 @@ bool oneOf(const QString& value, const QStringList& allowed) {
 
 HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
                          const QString& database)
-    : m_archives(archives), m_menus(menus),
-      help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, hostText("列出选项后退出")),
+    : help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, hostText("列出选项后退出")),
       helpAll(QStringLiteral("help-all"), hostText("列出选项和 Qt 的选项后退出")),
       version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
               hostText("显示版本后退出")),
@@ -70,7 +69,8 @@ HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
       check(flag("check", "逐行输出 --import 文件的检查结果，不保存；有行被拒绝时返回 1")),
       commit(flag("commit", "在一个事务中保存 --import 文件中通过检查的行，输出各行结果和条数")),
       confirmLengths(
-          flag("confirm-lengths", "--check、--commit 时接受不符合所属银行账号长度规则的银行账号")) {
+          flag("confirm-lengths", "--check、--commit 时接受不符合所属银行账号长度规则的银行账号")),
+      m_archives(archives), m_menus(menus) {
     cli.setApplicationDescription(hostText("银行档案与本单位开户银行"));
     cli.addHelpOption();
     cli.addVersionOption();

@@ -3,7 +3,7 @@
 #include "ArchiveSession.h"
 #include "CaptionBar.h"
 #include "ErrorHandling.h"
-#include "EventPump.h"
+#include "RunAside.h"
 #include "FrmHistory.h"
 #include "Grid.h"
 #include "KeyHook.h"

@@ -3,7 +3,7 @@
 #include "ArchiveSession.h"
 #include "BesideWork.h"
 #include "ErrorHandling.h"
-#include "EventPump.h"
+#include "RunAside.h"
 #include "FileDialogs.h"
 #include "ImportPreviewModel.h"
 

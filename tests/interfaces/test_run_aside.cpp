@@ -1,6 +1,6 @@
 // Work run beside the calling thread: the caller's events turning meanwhile, and what the work
 // throws reaching the caller.
-#include "EventPump.h"
+#include "RunAside.h"
 
 #include <QCoreApplication>
 #include <QTimer>

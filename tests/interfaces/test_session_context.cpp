@@ -1,6 +1,6 @@
 // The session a thread runs in, taken along by work handed to another thread: the work sees the
 // session it was started in, and the thread that ran it gets its own back, however the work ends.
-#include "EventPump.h"
+#include "RunAside.h"
 #include "SessionContext.h"
 
 #include <QCoreApplication>

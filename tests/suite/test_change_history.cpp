@@ -1,6 +1,6 @@
 #include "ClsCommon.h"
 #include "ClsHistory.h"
-#include "EventPump.h"
+#include "RunAside.h"
 #include "SuiteContext.h"
 #include "TempDatabase.h"
 

@@ -16,8 +16,9 @@ namespace tarvo {
 /// loop, so that windows repaint and the desktop never takes the program for hung; input waits
 /// meanwhile. Without an application there is no loop: this thread only waits. What the work
 /// throws is thrown here.
-/// For callers whose interface returns the work's result (the suite's print and lock services,
-/// a card's save): work that can end in a slot instead runs as a worker with queued signals.
+/// Only for a window whose next step needs the work's result before it can go on (a card's save
+/// decides whether the card closes): work that can end in a slot runs as a worker instead
+/// (BesideWork), and data and reader code never turns an event loop.
 /// Nothing the waiting thread's events run may touch what the work uses.
 inline void runAside(const std::function<void()>& work) {
     std::optional<QEventLoop> loop;
