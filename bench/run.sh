@@ -10,7 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
     bench_print_preview bench_import_preview bench_list_load bench_import_check_command \
-    bench_wan >/dev/null
+    bench_wan bench_wan_card >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -221,3 +221,13 @@ measure wan-import-check-2k-roundtrips "$(value wan_import_check_2k_roundtrips "
 measure wan-export-csv-100k "$(value wan_export_csv_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
 measure wan-export-csv-100k-roundtrips "$(value wan_export_csv_roundtrips "$wan")" \
     "$(value psql_export_csv_roundtrips "$wan")"
+# The card through the same relay, in one process: the card opened from the list, Next, the
+# currency's pick list (F2) and a save; and the longest the window did not answer meanwhile.
+# Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan_card "$TARVO_TEST_PG" N'.
+wanCard=$(scripts/with-postgres.sh sh -c \
+    'exec build/bench/bench_wan_card "$TARVO_TEST_PG" 10000 25' 2>/dev/null)
+measure wan-card-open-roundtrips "$(value wan_card_open_roundtrips "$wanCard")" -
+measure wan-card-next-roundtrips "$(value wan_card_next_roundtrips "$wanCard")" -
+measure wan-save-roundtrips "$(value wan_save_roundtrips "$wanCard")" -
+measure wan-lookup-roundtrips "$(value wan_lookup_roundtrips "$wanCard")" -
+measure wan-stall-max "$(value wan_stall_max "$wanCard")" -

@@ -1,0 +1,187 @@
+// What a clerk 50 ms from the server waits for in the card: the card opened from the list, Next,
+// a pick list (F2) opened and opened again, and a save, each counted in round trips through a
+// relay that delays each direction by 25 ms; and the longest time the window did not answer.
+//   bench_wan_card SERVER_URL [N] [DELAY_MS]       Prints "NAME VALUE" lines.
+#include "BenchSupport.h"
+#include "ClassRegistry.h"
+#include "FrmMain.h"
+#include "FrmZAM.h"
+#include "Grid.h"
+#include "ITarvoArchive.h"
+#include "Login.h"
+#include "StallMeter.h"
+#include "WanRelay.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+/// The first Next, and one more: the second shows what the first left in place for it.
+constexpr int kNexts = 2;
+
+/// Runs the card's actions one after another, each from a turn of the event loop of its own as a
+/// clerk's key would, and reports what each cost.
+class Driver : public QObject {
+public:
+    Driver(bench::WanRelay& relay, bench::StallMeter& stalls) : m_relay(relay), m_stalls(stalls) {
+        connect(&m_poll, &QTimer::timeout, this, &Driver::poll);
+        m_poll.start(10);
+    }
+
+    bool done = false;
+
+private:
+    bench::WanRelay& m_relay;
+    bench::StallMeter& m_stalls;
+    QTimer m_poll;
+    tarvo::FrmMain* m_list = nullptr;
+    tarvo::FrmZAM* m_card = nullptr;
+    QElapsedTimer m_action;
+    double m_stallMax = 0;
+
+    void poll() {
+        if (!m_list) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* list = qobject_cast<tarvo::FrmMain*>(w);
+                    list && list->isLoaded() && list->grid()->Rows() > 1)
+                    m_list = list;
+            if (m_list)
+                QTimer::singleShot(0, this, [this] { openCard(); });
+            return;
+        }
+        if (m_card)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* card = qobject_cast<tarvo::FrmZAM*>(w); card && card->isVisible())
+                m_card = card;
+        if (!m_card)
+            return;
+        m_poll.stop();
+        ended("wan_card_open");
+        QTimer::singleShot(0, this, [this] { walk(); });
+    }
+
+    void begin() {
+        m_relay.reset();
+        m_stalls.reset();
+        m_action.start();
+    }
+    void ended(const QByteArray& name) {
+        const auto counts = m_relay.counts();
+        const double stall = m_stalls.longest();
+        m_stallMax = std::max(m_stallMax, stall);
+        bench::report((name + "_roundtrips").constData(), double(counts.roundTrips));
+        bench::report((name + "_connections").constData(), double(counts.connections));
+        bench::report((name + "_ms").constData(), bench::StallMeter::ms(m_action));
+        bench::report((name + "_stall_ms").constData(), stall);
+    }
+
+    void openCard() {
+        begin();
+        // Returns when the card closes: the rest runs from the card's own event loop.
+        m_list->DoCommand(QStringLiteral("Modify"));
+        m_list->close();
+    }
+
+    void walk() {
+        for (int i = 0; i < kNexts; ++i) {
+            begin();
+            bool result = false;
+            m_card->Operating(QStringLiteral("Next"), result);
+            ended(i ? "wan_card_next_again" : "wan_card_next");
+        }
+        QTimer::singleShot(0, this, [this] { lookup("wan_lookup", [this] { lookupAgain(); }); });
+    }
+
+    void lookupAgain() {
+        QTimer::singleShot(0, this, [this] { lookup("wan_lookup_again", [this] { save(); }); });
+    }
+
+    /// F2 in the currency field; the pick list is cancelled once it shows.
+    void lookup(const QByteArray& name, std::function<void()> then) {
+        auto* field = m_card->findChild<QLineEdit*>(QStringLiteral("EdtcCurrencyName"));
+        if (!field) {
+            std::fprintf(stderr, "the card has no currency field\n");
+            finish();
+            return;
+        }
+        auto* watch = new QTimer(this);
+        connect(watch, &QTimer::timeout, this, [this, watch, name] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog == static_cast<QWidget*>(m_card) || !dialog->isVisible())
+                return;
+            watch->deleteLater();
+            watch->stop();
+            ended(name);
+            dialog->reject();
+        });
+        watch->start(1);
+        field->setFocus();
+        begin();
+        QTest::keyClick(field, Qt::Key_F2);
+        QTimer::singleShot(0, this, std::move(then));
+    }
+
+    void save() {
+        auto* name = m_card->findChild<QLineEdit*>(QStringLiteral("EdtcAccName"));
+        if (!name) {
+            std::fprintf(stderr, "the card has no account name field\n");
+            finish();
+            return;
+        }
+        name->setText(name->text() + QStringLiteral("改"));
+        begin();
+        bool result = false;
+        m_card->Operating(QStringLiteral("SaveRs"), result);
+        ended("wan_save");
+        if (!result)
+            std::fprintf(stderr, "the save was refused\n");
+        bench::report("wan_stall_max", m_stallMax);
+        done = result;
+        finish();
+    }
+
+    void finish() { m_card->close(); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_wan_card SERVER_URL [N] [DELAY_MS]\n");
+        return 2;
+    }
+    const QString server = QString::fromLocal8Bit(argv[1]);
+    const int n = argc > 2 ? QString(argv[2]).toInt() : 10000;
+    const int delay = argc > 3 ? QString(argv[3]).toInt() : 25;
+    QTemporaryDir dir;
+    const QString dbName =
+        bench::accountsDatabase(dir.path(), server, QStringLiteral("tarvo_wan_card"), n);
+    bench::WanRelay relay(QUrl(dbName).port(), delay);
+    const QString remote = QString::fromStdString(relay.through(dbName.toStdString()));
+
+    auto login = bench::logIn(remote);
+    if (!login)
+        return 1;
+    bench::StallMeter stalls;
+    Driver driver(relay, stalls);
+    auto component = tarvo::createObject<tarvo::ITarvoArchive>("TarvoArchive.ITarvoArchive");
+    component->Show(login, "bank", "NB");
+    if (!driver.done) {
+        std::fprintf(stderr, "the card's actions did not all run\n");
+        return 1;
+    }
+    return 0;
+}
