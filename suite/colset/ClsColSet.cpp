@@ -125,14 +125,21 @@ void ClsColSet::storeLayout(const QVector<ColumnItem>& items) {
     sql.exec(QStringLiteral("DELETE FROM tarvo_colset_layout WHERE cUserId = ? AND "
                             "lower(cColSet) = lower(?)"),
              {m_userId, m_colSet});
-    int order = 1;
-    for (const ColumnItem& c : items) {
-        sql.exec(QStringLiteral("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, "
-                                "cFld, cCaption, iAlign, bDisp, iColWidth, cOrder) VALUES "
-                                "(?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {m_userId, m_colSet, order++, c.cFld, c.Caption, c.iAlign,
-                  c.bDisp.toBool() ? 1 : 0, c.iColWidth,
-                  c.cOrder.isEmpty() ? QVariant() : QVariant(c.cOrder)});
+    if (!items.isEmpty()) {
+        // One statement for the whole layout: over a slow link each row would cost a round trip.
+        QStringList rows;
+        QVariantList values;
+        int order = 1;
+        for (const ColumnItem& c : items) {
+            rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            values << m_userId << m_colSet << order++ << c.cFld << c.Caption << c.iAlign
+                   << (c.bDisp.toBool() ? 1 : 0) << c.iColWidth
+                   << (c.cOrder.isEmpty() ? QVariant() : QVariant(c.cOrder));
+        }
+        sql.exec(QStringLiteral("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, cFld, "
+                                "cCaption, iAlign, bDisp, iColWidth, cOrder) VALUES ") +
+                     rows.join(u", "),
+                 values);
     }
     tx.commit();
 }

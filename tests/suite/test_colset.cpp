@@ -63,6 +63,43 @@ TEST(ColSet, ALayoutTheListLeftAsItWasCostsNoWrite) {
     EXPECT_EQ(layoutWrites(db->sql()), afterChange) << "the stored layout, untouched, is not rewritten";
 }
 
+TEST(ColSet, AMovedHiddenAndResizedLayoutComesBackFromOneInsert) {
+    TempDatabase temp;
+    const auto db = suite::AccountDatabase::open(temp.name());
+    countLayoutWrites(db->sql(), temp.onServer());
+    QVector<ColumnItem> changed;
+    {
+        suite::ClsColSet cs;
+        cs.Init(temp.name(), "demo");
+        ASSERT_TRUE(cs.setColMode("Bank_NB", 1));
+        changed = cs.GetColProperties()->items();
+        ASSERT_GT(changed.size(), 4);
+        changed.swapItemsAt(2, 3);
+        changed[4].bDisp = QVariant(false);
+        changed[1].iColWidth = 3333;
+        *cs.GetColProperties() = ColumnCollection(changed);
+        cs.SaveColWidth();
+    }
+    if (temp.onServer()) {
+        EXPECT_EQ(layoutWrites(db->sql()), 2) << "one DELETE and one INSERT, whatever the columns";
+    }
+
+    suite::ClsColSet again;
+    again.Init(temp.name(), "demo");
+    ASSERT_TRUE(again.setColMode("Bank_NB", 1));
+    const QVector<ColumnItem>& back = again.GetColProperties()->items();
+    ASSERT_EQ(back.size(), changed.size());
+    for (int i = 0; i < back.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back[i].cFld, changed[i].cFld);
+        EXPECT_EQ(back[i].Caption, changed[i].Caption);
+        EXPECT_EQ(back[i].iAlign, changed[i].iAlign);
+        EXPECT_EQ(back[i].bDisp.toBool(), changed[i].bDisp.toBool());
+        EXPECT_EQ(back[i].iColWidth, changed[i].iColWidth);
+        EXPECT_EQ(back[i].cOrder, changed[i].cOrder);
+    }
+}
+
 TEST(ColSet, DefaultLayoutsListTheSameFieldsAsTheSelectList) {
     TempDatabase temp;
     for (const char* name : {"aa_bank", "bank", "Bank_NB"}) {
