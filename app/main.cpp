@@ -234,7 +234,8 @@ int main(int argc, char** argv) {
 #endif
         const bool imported = component->RunWithoutWindow(
             login, archiveName, system,
-            [&](tarvo::ComVar& comVar) { return tarvo::importUnattended(comVar, job, out); });
+            [&](tarvo::ComVar& comVar) { return tarvo::importUnattended(comVar, job, out); },
+            !job.store);
         return !app.failed() && imported ? 0 : 1;
     }
 

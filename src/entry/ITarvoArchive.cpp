@@ -76,7 +76,7 @@ QByteArray ITarvoArchive::memberName(unsigned dispId) {
 }
 
 bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
-                                 bool withList) {
+                                 bool withList, bool lockArchive) {
     ArchiveSession& s = ArchiveSession::current();
     auto fail = [this] {
         EndSession();
@@ -125,7 +125,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, c
     }
     if (!CreateDataObjects(oLogin))
         return fail();
-    if (s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
+    if (lockArchive && s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
         return fail();
     if (m_saved)
         m_saved->locked = true;
@@ -199,8 +199,8 @@ void ITarvoArchive::Show(LoginPtr oLogin, const QString& ArchiveName, const QStr
 
 bool ITarvoArchive::RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName,
                                      const QString& SysId,
-                                     const std::function<bool(ComVar&)>& job) {
-    if (!StartSession(oLogin, ArchiveName, SysId, false))
+                                     const std::function<bool(ComVar&)>& job, bool onlyReads) {
+    if (!StartSession(oLogin, ArchiveName, SysId, false, !onlyReads))
         return false;
     bool done = false;
     reportErrors([&] { done = job(*m_ComVar); });

@@ -47,8 +47,10 @@ public:
 
     /// For scripts: starts a session of the archive as Show does, but without its list window,
     /// runs job in it and ends it. False when the session did not start or the job failed.
+    /// A job that only reads takes no lock of the archive: a lock is written to the database,
+    /// and nothing such a job does can clash with another clerk's work.
     bool RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName, const QString& SysId,
-                          const std::function<bool(ComVar&)>& job);
+                          const std::function<bool(ComVar&)>& job, bool onlyReads = false);
 #ifndef TARVOARCHIVE_EARLIER_BUILD
     /// The archive a menu id of the portal opens ("AA_Bank", "Bank"), or "" for none.
     static QString menuArchive(const QString& cMenuId);
@@ -77,7 +79,7 @@ private:
     /// Sets up the session of an archive (with its list window unless withList is false)
     /// and takes its function lock; false, after saying why, when it cannot.
     bool StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
-                      bool withList = true);
+                      bool withList = true, bool lockArchive = true);
     void EndSession();
     bool CreateDataObjects(LoginPtr& oLogin);
 };

@@ -8,6 +8,8 @@
 
 #include <QTextStream>
 
+#include <optional>
+
 namespace tarvo {
 
 bool importUnattended(const QString& archive, const QVector<ListField>& listFields,
@@ -46,9 +48,13 @@ bool importUnattended(ComVar& comVar, const UnattendedImport& job, QTextStream& 
         chooseColumnSetup(comVar) ? columnSetupFields() : QVector<ListField>();
     reportErrors([&] { LoadAccountSettings(comVar); });
     const QString& archive = comVar.m_ArchiveEnName;
-    if (!takeEditLock(archive))
-        return false;
-    EditLockRelease release(archive);
+    // A check stores nothing, so it has nothing to keep others from.
+    std::optional<EditLockRelease> release;
+    if (job.store) {
+        if (!takeEditLock(archive))
+            return false;
+        release.emplace(archive);
+    }
     bool clean = false;
     reportErrors([&] { clean = importUnattended(archive, fields, job, out); });
     return clean;

@@ -27,8 +27,8 @@ bool importUnattended(const QString& archive, const QVector<ListField>& listFiel
                       const UnattendedImport& job, QTextStream& out);
 
 /// The same in a session that shows no list: what the list would hand over (the account
-/// settings, the columns of its set-up) is read here, and the edit lock taken as Add does.
-/// False also when another user holds the edit lock.
+/// settings, the columns of its set-up) is read here, and, when the rows are to be stored, the
+/// edit lock taken as Add does. False also when another user holds the edit lock.
 bool importUnattended(ComVar& comVar, const UnattendedImport& job, QTextStream& out);
 
 } // namespace tarvo

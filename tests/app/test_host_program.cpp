@@ -176,6 +176,59 @@ TEST(HostProgram, TheEarlierHostOpensTheSalespeopleAndHasNoPortalRoad) {
         << "the refusal names the archives there are";
 }
 
+namespace {
+
+/// What shows any write between two calls: on a server every row of every table with the
+/// transaction that last wrote it (a row deleted and written again looks new); for a file,
+/// the count of commits other connections made, which SQLite keeps per connection.
+QString writesSeen(tarvo::suite::SqlBackend& sql, bool onServer) {
+    if (!onServer)
+        return sql.query("PRAGMA data_version").rows[0][0].toString();
+    QString seen;
+    const auto tables = sql.query("SELECT tablename::text FROM pg_tables WHERE schemaname = "
+                                  "current_schema() ORDER BY 1");
+    for (const auto& t : tables.rows) {
+        const QString table = t[0].toString();
+        seen += table + u'\n';
+        const auto rows = sql.query(QStringLiteral("SELECT xmin::text || ' ' || t::text FROM %1 t "
+                                                   "ORDER BY 1")
+                                        .arg(table));
+        for (const auto& r : rows.rows)
+            seen += r[0].toString() + u'\n';
+    }
+    return seen;
+}
+
+} // namespace
+
+TEST(HostProgram, ACheckWritesNothingToTheDatabase) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const auto db = tarvo::suite::AccountDatabase::open(temp.name());
+    // A user's own layout stored already, which a session that changes nothing must leave be.
+    db->sql().exec("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, cFld, cCaption, "
+                   "iAlign, bDisp, iColWidth, cOrder) SELECT 'demo', cColSet, iOrder, cFld, "
+                   "cCaptionZh, iAlign, bDisp, iColWidth + 15, cOrder FROM tarvo_colset_default "
+                   "WHERE lower(cColSet) = 'bank_nb'");
+    const QString file = dir.filePath("accounts.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("编码,银行账号,币种,开户银行,所属银行编码\r\n"
+              "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
+              "N2,6222000000000000001,人民币,工行测试支行,102\r\n"
+              "01,0200000000000000011,人民币,改名支行,102\r\n"
+              "N3,0200-0000-0000-0000-011,人民币,工行测试支行,102\r\n");
+    csv.close();
+    const QString before = writesSeen(db->sql(), temp.onServer());
+
+    const Outcome checked = runHost(
+        {"--db", temp.name(), "--archive", "bank", "--sysid", "NB", "--import", file, "--check"});
+    EXPECT_TRUE(checked.output.contains("共 4 行：新增 1，修改 1，无变化 0，拒绝 2"))
+        << checked.output.toStdString() << checked.errors.toStdString();
+    EXPECT_EQ(writesSeen(db->sql(), temp.onServer()), before)
+        << "no lock, no layout, no commit token, no row";
+}
+
 TEST(HostProgram, AScriptChecksAFileRowByRowAndImportsTheAcceptedRows) {
     TempDatabase temp;
     QTemporaryDir dir;
