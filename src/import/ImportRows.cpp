@@ -14,6 +14,10 @@ namespace tarvo {
 
 namespace {
 
+/// The lookups of a bank by its code and by its name, both filled by ImportRows::readBanks.
+constexpr const char* kBankCodes = "select cBankCode, cBankCode from aa_bank";
+constexpr const char* kBankNames = "select cBankName, cBankCode from aa_bank";
+
 struct FieldSpec {
     const char* field;
     const char* source; ///< null: the field itself
@@ -219,9 +223,9 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
     if (is(f.source, "AA_Bank.cBankName") && !t.isEmpty()) {
         // As the card does, a bank's code is taken where its name is shown: files from other
         // systems carry the code, and a code matching exactly wins over a name.
-        if (!lookUp(db, "select cBankCode, cBankCode from aa_bank", t).isEmpty())
+        if (!lookUp(db, kBankCodes, t).isEmpty())
             return t;
-        const QStringList& codes = lookUp(db, "select cBankName, cBankCode from aa_bank", t);
+        const QStringList& codes = lookUp(db, kBankNames, t);
         const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("银行档案中没有名为“%1”的银行").arg(t)
@@ -318,16 +322,33 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     xml += m_root;
     xml += u'>';
     if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty()) {
-        auto rule = m_rules.constFind(bank);
-        if (rule == m_rules.cend())
-            rule = m_rules.insert(bank, AccountNumberRule::ofBank(db, bank));
-        row.note = rule->mismatch(*s.oPub, number);
+        readBanks(db);
+        row.note = m_rules.value(bank).mismatch(*s.oPub, number);
     }
     return row;
 }
 
+void ImportRows::readBanks(IClsCommon& db) const {
+    if (m_banksRead)
+        return;
+    m_banksRead = true;
+    QHash<QString, QStringList>& codes = m_lookups[kBankCodes];
+    QHash<QString, QStringList>& names = m_lookups[kBankNames];
+    QString sql =
+        QStringLiteral("select cBankCode, cBankName, bComdFixLen, iComAccNoLen from aa_bank");
+    for (const RecordsetPtr rs = db.OpenX(sql); rs && !rs->Eof(); rs->MoveNext()) {
+        const QString code = rs->Value(0).toString();
+        const QString name = rs->Value(1).toString();
+        codes[code] << code;
+        names[name] << code;
+        m_rules.insert(code, AccountNumberRule::of(name, rs->Value(2).toInt(), rs->Value(3).toInt()));
+    }
+}
+
 const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QString& value) const {
     static const QStringList none;
+    if (sql == kBankCodes || sql == kBankNames)
+        readBanks(db);
     auto table = m_lookups.find(sql);
     if (table == m_lookups.end()) {
         table = m_lookups.insert(sql, {});
@@ -342,6 +363,7 @@ const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QSt
 void ImportRows::forgetLookups() {
     m_lookups.clear();
     m_rules.clear();
+    m_banksRead = false;
 }
 
 std::optional<QString> ImportRows::valueOf(const ImportRow& row, const char* field) const {

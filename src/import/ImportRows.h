@@ -77,9 +77,13 @@ private:
     /// the first use in a check, so that a file costs one query per lookup, not one per row.
     mutable QHash<const char*, QHash<QString, QStringList>> m_lookups;
     mutable QHash<QString, AccountNumberRule> m_rules; ///< by bank code
+    mutable bool m_banksRead = false;
 
     /// The codes the lookup finds for value, each row's second column.
     const QStringList& lookUp(IClsCommon& db, const char* sql, const QString& value) const;
+    /// Reads the bank archive once for the lookups of banks by code and by name and for the
+    /// banks' account number rules.
+    void readBanks(IClsCommon& db) const;
     QString refusalOf(const ImportField& f, const QString& value) const;
     QString storedText(const ImportField& f, const QString& shown, IClsCommon& db,
                        QString& refusal) const;

@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 #include "SaveService.h"
+#include "SqlDialect.h"
 
 #include <algorithm>
 
@@ -20,12 +21,20 @@ QString marks(qsizetype n) {
     return out;
 }
 
-/// Runs the query once per slice of values, each slice as the "(?, ?, …)" that %1 stands for.
+/// Runs the query, whose %1 follows a column to ask for the values: once for all of them where
+/// the engine takes them as one list, else once per slice of them as "IN (?, ?, …)".
 template <typename Each>
 void inSlices(SqlBackend& sql, const QString& text, const QStringList& values, Each each) {
+    if (values.isEmpty())
+        return;
+    if (const QString& inList = EngineDialect::of(sql).inTextList; !inList.isEmpty()) {
+        for (const auto& row : sql.query(text.arg(inList), {textList(values)}).rows)
+            each(row);
+        return;
+    }
     for (qsizetype at = 0; at < values.size(); at += kValuesPerQuery) {
         const QStringList slice = values.mid(at, kValuesPerQuery);
-        const auto r = sql.query(text.arg(marks(slice.size())),
+        const auto r = sql.query(text.arg(QStringLiteral("IN (%1)").arg(marks(slice.size()))),
                                  QVariantList(slice.cbegin(), slice.cend()));
         for (const auto& row : r.rows)
             each(row);
@@ -63,7 +72,7 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
                                     m_db.dictionary().keyField(m_table)) -
                           m_fields.cbegin());
     inSlices(m_db.sql(),
-             QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
+             QStringLiteral("SELECT %1 FROM %2 WHERE %3 %4")
                  .arg(names.join(u", "), m_table, keyField, QStringLiteral("%1")),
              newKeys, [&](const QVector<QVariant>& r) {
                  const QVariantList row(r.cbegin(), r.cend());
@@ -84,7 +93,7 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
             newNumbers << n;
         }
     inSlices(m_db.sql(),
-             QStringLiteral("SELECT %1, cBCode FROM bank WHERE %1 IN (%2)")
+             QStringLiteral("SELECT %1, cBCode FROM bank WHERE %1 %2")
                  .arg(QLatin1String(kAccountNumberKey), QStringLiteral("%1")),
              newNumbers, [&](const QVector<QVariant>& r) {
                  insertSorted(m_storedHolders[r[0].toString()], r[1].toString());

@@ -80,6 +80,7 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
             QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE \"notnull\" = 1"),
         .columnExistsQuery =
             QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE lower(name) = ?"),
+        .inTextList = {},
     };
     static const EngineDialect server{
         .engine = QStringLiteral("postgresql"),
@@ -101,8 +102,33 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
         .columnExistsQuery = QStringLiteral(
             "SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() AND "
             "table_name = ? AND column_name = ?"),
+        .inTextList = QStringLiteral("= ANY (CAST(? AS text[]))"),
     };
     return sql.kind() == server.engine ? server : file;
+}
+
+QVariant textList(const QStringList& texts) {
+    // An array literal with every element quoted: no text, however odd, is read as a NULL or
+    // splits in two.
+    QString out;
+    qsizetype size = 2;
+    for (const QString& t : texts)
+        size += t.size() + 3;
+    out.reserve(size);
+    out += u'{';
+    for (const QString& t : texts) {
+        if (out.size() > 1)
+            out += u',';
+        out += u'"';
+        for (const QChar c : t) {
+            if (c == u'"' || c == u'\\')
+                out += u'\\';
+            out += c;
+        }
+        out += u'"';
+    }
+    out += u'}';
+    return out;
 }
 
 QString translateQuery(const QString& sql, const QString& engine) {

@@ -42,10 +42,16 @@ struct EngineDialect {
     QString notNullColumnsQuery;
     /// One row when the table has the column (parameters: both names in lower case).
     QString columnExistsQuery;
+    /// Follows a column to ask whether its text is one of a list bound as one parameter, the
+    /// list made by textList(); empty when the engine takes one parameter per value.
+    QString inTextList;
 
     /// The dialect of the engine a connection runs on.
     static const EngineDialect& of(const SqlBackend& sql);
 };
+
+/// A list of texts as one parameter of EngineDialect::inTextList.
+QVariant textList(const QStringList& texts);
 
 /// Rewrites the server dialect the component writes its queries in into what the engine
 /// (SqlBackend::kind()) understands: "select top N ..." becomes "select ... LIMIT N" on both;

@@ -9,10 +9,19 @@ AccountNumberRule AccountNumberRule::ofBank(IClsCommon& db, const QString& bankC
     QString sql = QStringLiteral(
         "select cBankName, bComdFixLen, iComAccNoLen from aa_bank where cBankCode = ?");
     const RecordsetPtr rs = db.OpenXBound(sql, {bankCode});
-    if (!rs || rs->Eof() || rs->Value(QStringLiteral("bComdFixLen")).toInt() != 1)
+    if (!rs || rs->Eof())
         return rule;
-    rule.bankName = rs->Value(QStringLiteral("cBankName")).toString();
-    rule.length = rs->Value(QStringLiteral("iComAccNoLen")).toInt();
+    return of(rs->Value(QStringLiteral("cBankName")).toString(),
+              rs->Value(QStringLiteral("bComdFixLen")).toInt(),
+              rs->Value(QStringLiteral("iComAccNoLen")).toInt());
+}
+
+AccountNumberRule AccountNumberRule::of(const QString& bankName, int fixedLength, int length) {
+    AccountNumberRule rule;
+    if (fixedLength != 1)
+        return rule;
+    rule.bankName = bankName;
+    rule.length = length;
     return rule;
 }
 

@@ -15,6 +15,8 @@ struct AccountNumberRule {
 
     /// The rule of the bank with this code; no rule when the bank sets none or is unknown.
     static AccountNumberRule ofBank(IClsCommon& db, const QString& bankCode);
+    /// The rule a bank's row of the archive gives: its name, its fixed-length flag and length.
+    static AccountNumberRule of(const QString& bankName, int fixedLength, int length);
 
     /// Why the number does not fit the rule, in the clerk's language; empty when it fits.
     /// Blanks and hyphens separate groups of digits and are not counted.
