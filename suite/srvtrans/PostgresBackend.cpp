@@ -341,6 +341,15 @@ QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsig
     const auto it = m_prepared.constFind(key);
     if (it != m_prepared.cend())
         return *it;
+    // Preparing costs a round trip of its own, which a statement run only once (most of a
+    // session's start-up) never earns back: it runs unprepared, in one.
+    if (!m_runOnce.contains(key)) {
+        if (m_runOnce.size() >= kPreparedKept * 4)
+            m_runOnce.clear();
+        m_runOnce.insert(key);
+        return {};
+    }
+    m_runOnce.remove(key);
     if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
         // Texts built from typed conditions keep coming in a long session: start afresh.
         check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
@@ -364,9 +373,14 @@ void PostgresBackend::send(const QString& sql, const QVariantList& params) {
     } else {
         // Statements with values are prepared once and run again with new values: the card's
         // record by its key, the save service's reads and writes.
-        const QByteArray name = prepared(numberPlaceholders(sql).toUtf8(), p.types);
-        sent = PQsendQueryPrepared(m_conn, name.constData(), int(params.size()),
-                                   p.values.constData(), nullptr, nullptr, 0);
+        const QByteArray text = numberPlaceholders(sql).toUtf8();
+        const QByteArray name = prepared(text, p.types);
+        sent = name.isEmpty()
+                   ? PQsendQueryParams(m_conn, text.constData(), int(params.size()),
+                                       p.types.constData(), p.values.constData(), nullptr,
+                                       nullptr, 0)
+                   : PQsendQueryPrepared(m_conn, name.constData(), int(params.size()),
+                                         p.values.constData(), nullptr, nullptr, 0);
     }
     if (!sent)
         throw DbError(errorOf(nullptr, m_conn));

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QSet>
 
 #include <chrono>
 #include <memory>
@@ -71,7 +72,10 @@ private:
     /// Server-side prepared statements by text and parameter types.
     QHash<QByteArray, QByteArray> m_prepared;
     int m_preparedCount = 0;
+    /// Texts with parameter types run once unprepared: prepared when they come again.
+    QSet<QByteArray> m_runOnce;
 
+    /// The prepared statement's name; empty the first time a text comes, to be run unprepared.
     QByteArray prepared(const QByteArray& text, const QVector<unsigned>& types);
     /// Sends one statement ("?" marks its parameters) without waiting for its results.
     void send(const QString& sql, const QVariantList& params);
