@@ -32,7 +32,7 @@ void ClsColSet::Init(const QString& dbName, const QString& userId) {
     m_colSet.clear();
     m_columns.reset();
     try {
-        m_db = AccountDatabase::open(dbName);
+        m_db = AccountDatabase::openShared(dbName);
     } catch (const DbError&) {
         m_db.reset();
     }

@@ -228,6 +228,25 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Se
     return db;
 }
 
+namespace {
+
+QHash<QString, std::weak_ptr<AccountDatabase>>& sharedConnections() {
+    static thread_local QHash<QString, std::weak_ptr<AccountDatabase>> shared;
+    return shared;
+}
+
+} // namespace
+
+std::shared_ptr<AccountDatabase> AccountDatabase::openShared(const QString& dbName) {
+    if (auto db = sharedConnections().value(dbName).lock())
+        return db;
+    return open(dbName);
+}
+
+void AccountDatabase::share(const std::shared_ptr<AccountDatabase>& db) {
+    sharedConnections().insert(db->name(), db);
+}
+
 void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
     if (!db.tableExists(QStringLiteral("tarvo_meta"))) {
         Transaction tx(db);

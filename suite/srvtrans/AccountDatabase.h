@@ -23,6 +23,12 @@ public:
     /// Throws DbError when the database cannot be opened or created. A new file is created in
     /// an existing folder only, readable by its owner alone.
     static std::shared_ptr<AccountDatabase> open(const QString& dbName, Seed seed = Seed::WithDemo);
+    /// The connection this thread has shared for the database, or a new one as open() makes:
+    /// the suite's small services (column layouts) ride along with the session's connection
+    /// instead of paying a server's connection start-up of their own.
+    static std::shared_ptr<AccountDatabase> openShared(const QString& dbName);
+    /// Offers the connection to openShared() on this thread for as long as it lives.
+    static void share(const std::shared_ptr<AccountDatabase>& db);
 
     SqlBackend& sql() { return *m_backend; }
     const DataDictionary& dictionary() const { return m_dict; }

@@ -31,6 +31,7 @@ void ClsCommon::Init(const QString& dbName) {
     m_dbName = dbName;
     try {
         m_db = AccountDatabase::open(dbName);
+        AccountDatabase::share(m_db);
         m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
     } catch (const DbError& e) {
         m_lastError = e.text();

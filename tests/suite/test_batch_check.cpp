@@ -116,6 +116,23 @@ TEST_F(BatchCheck, ACheckOfALongFileWritesNothingAndFindsDuplicatesFarApart) {
     }
 }
 
+TEST_F(BatchCheck, CodesWithQuotesCommasAndBracesAreFoundWhenAskedForAllAtOnce) {
+    // On a server the codes of a run go as one list parameter: none may split it or end it.
+    const QStringList codes{"Q\"1", "B\\2", "C,3", "{D}", "NULL", "E 5", "F\\\""};
+    QStringList xmls;
+    for (int i = 0; i < codes.size(); ++i)
+        xmls << account(QString(codes[i]).toHtmlEscaped(), QStringLiteral("810000000%1").arg(i));
+    ASSERT_EQ(kinds(run(xmls, "bank", true)), QVector<K>(codes.size(), K::Added))
+        << describe(run(xmls, "bank", false)).toStdString();
+
+    xmls << account("N9", "8100000003");
+    const auto verdicts = run(xmls, "bank", false);
+    QVector<K> expected(codes.size(), K::Unchanged);
+    expected << K::Refused;
+    EXPECT_EQ(kinds(verdicts), expected) << describe(verdicts).toStdString();
+    EXPECT_TRUE(verdicts.last().reason.contains(u"“{D}”")) << verdicts.last().reason.toStdString();
+}
+
 TEST_F(BatchCheck, ARecordEmptyingAColumnTheDatabaseHoldsNotNullIsRefusedByTheCheck) {
     // The dictionary lets the flag be left out, the table does not let it be emptied.
     const QStringList xmls{account("03", "8300 01", "<iSignFlag></iSignFlag>"),
