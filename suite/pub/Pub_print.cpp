@@ -82,8 +82,8 @@ int accountDecimals(ClsCommonPtr& db) {
     }
 }
 
-/// A grid's column as it reaches paper and files; the row numbers' column is told apart, for
-/// it is centred and its numbers are not grouped.
+/// A grid's column as it reaches paper and files: column 0, the row numbers, holds whole
+/// numbers, centred.
 PrintedColumn gridColumn(const Grid* grid, int c, const QVector<ListField>& fields) {
     return {grid->TextMatrix(0, c), grid->ColWidth(c), c == 0 ? 4 : grid->ColAlignment(c),
             c == 0 ? int(ado::adInteger) : fields.value(c - 1).adoType, 0};
@@ -189,10 +189,13 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
         return;
     }
     PrintDataWriter writer(&dataXml, header);
-    if (!writeRows(writer))
+    if (!writeRows(writer)) {
         dataXml.clear();
-    else
-        writer.finish();
+        return;
+    }
+    if (!writer.finish())
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
 }
 
 void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {
@@ -236,12 +239,9 @@ PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db)
     out.dataFile = writeDataFile(header, columns.size(), [&](PrintDataWriter& writer) {
         list.forEachRow([&](const PrintedRow& row) {
             writer.beginRow();
-            if (rowNumbers) {
-                number.setNum(++out.rows);
-                writer.writeCellUtf8(number);
-            } else {
-                ++out.rows;
-            }
+            ++out.rows;
+            if (rowNumbers)
+                writer.writeCellUtf8(number.setNum(out.rows));
             for (int c = 0; c < list.columns.size(); ++c) {
                 row.appendCell(c, writer.beginCellUtf8());
                 writer.endCellUtf8();
