@@ -256,8 +256,9 @@ TEST_F(OpenX, AQueryInChunksHandsOnEveryRowInOrderAndItsReaderMayStopOrFail) {
     EXPECT_TRUE(db.OpenXInChunks(sql, fields, 3, take, error)) << error.toStdString();
     EXPECT_EQ(codes, expected);
     ASSERT_FALSE(sizes.isEmpty());
-    EXPECT_EQ(sizes.count(3), sizes.size() - 1) << "every chunk but the last is whole";
-    EXPECT_GE(sizes.last(), 1);
+    EXPECT_EQ(sizes.mid(0, sizes.size() - 1).count(3), sizes.size() - 1)
+        << "every chunk but the last is whole";
+    EXPECT_TRUE(sizes.last() >= 1 && sizes.last() <= 3) << sizes.last();
 
     sizes.clear();
     EXPECT_TRUE(db.OpenXInChunks(
