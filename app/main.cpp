@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     const bool exporting = cli.isSet(o.exportFile);
     if (exporting) {
         tarvo::suite::setUnattendedExportPath(cli.value(o.exportFile));
-        // Until the list's output is written, nothing was.
+        // Nothing counts as written until the export says so.
         tarvo::suite::lastExportOutcome() = {1, cli.value(o.exportFile), {}};
     }
     auto component =
