@@ -183,3 +183,20 @@ TEST_F(UnattendedExportTest, WritesNothingWithoutTheColumnRightOrRowsAndKeepsAnO
                           "res:Tarvo.AA.ARCHIVE.COMMON.information)"));
     EXPECT_EQ(bytesOf(csv), "older");
 }
+
+TEST_F(UnattendedExportTest, ATargetThatCannotBeWrittenKeepsTheOlderFileAndSaysWhy) {
+    for (const char* name : {"accounts.txt", "missing/accounts.csv"}) {
+        const QString target = dir.filePath(name);
+        QFile older(target);
+        const bool hadOlder = older.open(QIODevice::WriteOnly) && older.write("older") == 5;
+        older.close();
+        suite::setUnattendedExportPath(target);
+        const int m = int(h.pubCalls().size());
+        ITarvoArchive component;
+        EXPECT_FALSE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended)) << name;
+        EXPECT_NE(suite::lastExportOutcome().result, 0) << name;
+        EXPECT_FALSE(suite::lastExportOutcome().error.isEmpty()) << name;
+        EXPECT_EQ(h.pubCalls().mid(m).filter("PrintMsg(").size(), 1) << name;
+        EXPECT_EQ(bytesOf(target), hadOlder ? QByteArray("older") : QByteArray()) << name;
+    }
+}
