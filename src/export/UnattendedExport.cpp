@@ -22,6 +22,8 @@ namespace {
 /// Rows read and shown at a time: few enough that a chunk costs little memory, enough that
 /// the per-chunk work is lost among its rows.
 constexpr int kChunkRows = 4096;
+/// The grid's alignment code of its row numbers.
+constexpr int kAlignCentre = 4;
 
 /// A row of a chunk, its cells shown by the chunk's source for the grid's column each printed
 /// column stands for.
@@ -64,6 +66,8 @@ struct ListOutput {
     QString sql;
 };
 
+/// What the window learns before its first row: the query, the columns shown and how their
+/// cells are shown. False, after saying why, when the list's columns cannot be had.
 bool prepare(ComVar& comVar, ListOutput& out) {
     ArchiveSession& s = ArchiveSession::current();
     ColumnCollectionPtr cols;
@@ -87,7 +91,7 @@ bool prepare(ComVar& comVar, ListOutput& out) {
     list.accId = s.oLogin->cacc_id();
     list.userId = s.oLogin->cUserId();
     list.userName = s.oLogin->cUserName();
-    list.rowNumbers = {res("Tarvo.AA.ARCHIVE.COMMON.serialnumber"), kRowNumberWidth, 4,
+    list.rowNumbers = {res("Tarvo.AA.ARCHIVE.COMMON.serialnumber"), kRowNumberWidth, kAlignCentre,
                        ado::adInteger, 4};
     for (int i = 1; i <= cols->Count(); ++i) {
         const ColumnItem& c = cols->Item(i);
