@@ -2,13 +2,11 @@
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "AccountDatabase.h"
 #include "ComponentRegistration.h"
-#include "FrmMain.h"
 #include "HostApplication.h"
 #include "HostLanguage.h"
 #include "HostOptions.h"
 #include "ITarvoArchive.h"
 #include "KnownPlatformWarnings.h"
-#include "LoadedListRunner.h"
 #include "Login.h"
 #include "OtherArchiveCommand.h"
 #include "PortalBusiness.h"
@@ -17,6 +15,7 @@
 #include "SessionFont.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
+#include "UnattendedExport.h"
 #include "UnattendedImport.h"
 
 #include "ClassRegistry.h"
@@ -207,23 +206,17 @@ int main(int argc, char** argv) {
         screenshot->setWindowSize(o.listSize());
     }
 
-    std::unique_ptr<LoadedListRunner> exporter;
-    if (cli.isSet(o.exportFile)) {
-        tarvo::suite::setUnattended(true);
+    const bool exporting = cli.isSet(o.exportFile);
+    if (exporting) {
         tarvo::suite::setUnattendedExportPath(cli.value(o.exportFile));
-        // Until the list's output command runs, nothing was written.
+        // Nothing counts as written until the export says so.
         tarvo::suite::lastExportOutcome() = {1, cli.value(o.exportFile), {}};
-        exporter = std::make_unique<LoadedListRunner>(
-            [](tarvo::FrmMain& list) { list.DoCommand(QStringLiteral("SaveFile")); });
     }
     auto component =
         tarvo::createObject<tarvo::ITarvoArchive>(QStringLiteral("TarvoArchive.ITarvoArchive"));
-    if (importing) {
-        // A script's import needs the archive's session, not its list.
+    if (importing || exporting) {
+        // A script's import or export needs the archive's session, not its list window.
         tarvo::suite::setUnattended(true);
-        const tarvo::UnattendedImport job{cli.value(o.importFile), cli.isSet(o.commit),
-                                          cli.isSet(o.confirmLengths)};
-        QTextStream out(stdout);
         QString archiveName = cli.value(o.archive);
         QString system = cli.value(o.sysId);
 #ifndef TARVOARCHIVE_EARLIER_BUILD
@@ -232,6 +225,19 @@ int main(int argc, char** argv) {
             system.clear();
         }
 #endif
+        if (exporting) {
+            component->RunWithoutWindow(login, archiveName, system, tarvo::exportUnattended);
+            if (app.failed())
+                return 1;
+            if (tarvo::suite::lastExportOutcome().result == 0)
+                return 0;
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(hostText("没有输出到“%1”").arg(cli.value(o.exportFile))));
+            return 1;
+        }
+        const tarvo::UnattendedImport job{cli.value(o.importFile), cli.isSet(o.commit),
+                                          cli.isSet(o.confirmLengths)};
+        QTextStream out(stdout);
         const bool imported = component->RunWithoutWindow(
             login, archiveName, system,
             [&](tarvo::ComVar& comVar) { return tarvo::importUnattended(comVar, job, out); },
@@ -264,13 +270,5 @@ int main(int argc, char** argv) {
     }
     if (app.failed())
         return 1;
-    if (exporter) {
-        const auto& outcome = tarvo::suite::lastExportOutcome();
-        if (outcome.result == 0)
-            return 0;
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(hostText("没有输出到“%1”").arg(cli.value(o.exportFile))));
-        return 1;
-    }
     return screenshot && !screenshot->saved() ? 1 : 0;
 }

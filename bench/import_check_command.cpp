@@ -9,64 +9,14 @@
 // Prints "NAME VALUE" lines.
 #include "AccountsFile.h"
 #include "BenchSupport.h"
+#include "ChildRun.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QVector>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
-
-namespace {
-
-struct ChildRun {
-    double ms = -1;
-    double peakMb = -1;
-    int status = -1;
-};
-
-/// Runs the program to its end with its output thrown away; its own peak memory from wait4,
-/// which counts that one child only.
-ChildRun runChild(const QStringList& args) {
-    std::vector<QByteArray> bytes;
-    for (const QString& a : args)
-        bytes.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ChildRun run;
-    QElapsedTimer t;
-    t.start();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return run;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return run;
-    run.ms = double(t.nsecsElapsed()) / 1e6;
-    run.peakMb = double(usage.ru_maxrss) / 1024.0;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const int n = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
@@ -83,10 +33,9 @@ int main(int argc, char** argv) {
     double peak = 0;
     for (int round = 0; round < 3; ++round) {
         shell << bench::shellImportMs(dbName, file);
-        const ChildRun run =
-            runChild({program, QStringLiteral("--db"), dbName,
-                      QStringLiteral("--archive"), QStringLiteral("bank"),
-                      QStringLiteral("--import"), file, QStringLiteral("--check")});
+        const bench::ChildRun run = bench::runChild(
+            {program, QStringLiteral("--db"), dbName, QStringLiteral("--archive"),
+             QStringLiteral("bank"), QStringLiteral("--import"), file, QStringLiteral("--check")});
         // Every row of the file is new and valid: anything but a clean check is a fault.
         if (run.status != 0 || shell.last() < 0) {
             std::fprintf(stderr, "the check ended with %d, the shell's import with %g\n",

@@ -10,7 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
     bench_print_preview bench_import_preview bench_list_load bench_import_check_command \
-    bench_wan bench_wan_card >/dev/null
+    bench_export_command bench_wan bench_wan_card >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -187,6 +187,13 @@ checkCommand=$(build/bench/bench_import_check_command 100000 2>/dev/null)
 measure import-check-command-100k "$(value command_ms "$checkCommand")" \
     "$(value shell_import_ms "$checkCommand")"
 measure import-check-command-100k-rss "$(value peak_rss_mb "$checkCommand")" -
+# What a script runs: tarvo-archive --export FILE.csv of the list of 100,000 accounts, as a
+# process of its own, against the sqlite3 shell writing the list's SELECT as CSV; the program's
+# peak memory. Each runs three times: the medians and the largest peak.
+exportCommand=$(build/bench/bench_export_command 100000 2>/dev/null)
+measure export-command-100k "$(value command_ms "$exportCommand")" \
+    "$(value shell_csv_ms "$exportCommand")"
+measure export-command-100k-rss "$(value peak_rss_mb "$exportCommand")" -
 
 # --- A list that never freezes ---
 # The first load of the list and a refresh, each with the longest gap between two turns of the

@@ -40,6 +40,14 @@ public:
     /// ended is called on the reading thread once the load has ended. Starting another load
     /// cancels the one before it.
     virtual RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) = 0;
+    /// Runs a query whose rows are far too many to hold (a script's export of a whole list) and
+    /// hands them to chunk in order, a record set of at most rowsPerChunk rows at a time, each
+    /// let go before the next is read. Its fields are those given, which the same query's
+    /// OpenX types (a "top 0" of it asks nothing else). chunk returns false to stop. False,
+    /// with the engine's words in error, when the query fails.
+    virtual bool OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, int rowsPerChunk,
+                               const std::function<bool(const RecordsetPtr&)>& chunk,
+                               QString& error) = 0;
     /// Stores a new record from its save XML; False with the reason in errText when refused.
     virtual bool Add(QString& xml, const QString& archive, QString& errText) = 0;
     /// Stores an existing record from its save XML; False with the reason when refused.

@@ -2,6 +2,7 @@
 
 #include "IClsCommon.h"
 #include "ILogin.h"
+#include "PrintedList.h"
 #include "WorkProgress.h"
 
 #include <QList>
@@ -124,6 +125,10 @@ public:
                                 const QString& userName, QObject* nullObject, ClsCommonPtr& db,
                                 QWidget* grid, const WorkProgress& progress = {}) = 0;
     virtual void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) = 0;
+    /// The style, column types and print data of a list that no grid holds, as the three
+    /// above give them for a grid that shows the same columns and rows. Throws, leaving no
+    /// file, when the data cannot be written or the rows cannot be read.
+    virtual PrintedListData GetListPrintData(const PrintedList& list, ClsCommonPtr& db) = 0;
     virtual void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) = 0;
     virtual void PrintMsg(const QString& archive, int& result) = 0;
 };

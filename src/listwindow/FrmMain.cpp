@@ -8,6 +8,7 @@
 #include "Grid.h"
 #include "KeyHook.h"
 #include "ListLoader.h"
+#include "ListQuery.h"
 #include "ListQuickSearch.h"
 #include "PopupMenu.h"
 #include "Resources.h"
@@ -278,7 +279,7 @@ void FrmMain::ApplyLayoutMode() {
 }
 
 void FrmMain::SetFixedFilter() {
-    m_ClsFilter = QStringLiteral("(1=1)");
+    m_ClsFilter = allRecordsFilter();
 }
 
 void FrmMain::resizeEvent(QResizeEvent* event) {

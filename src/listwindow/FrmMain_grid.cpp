@@ -15,7 +15,6 @@ namespace tarvo {
 
 namespace {
 constexpr int kAlignCentre = 4;
-constexpr int kSerialColumnWidth = 600; // twips: room for six digits
 } // namespace
 
 void FrmMain::LoadColumnSettings(suite::Grid* grid) {
@@ -24,7 +23,7 @@ void FrmMain::LoadColumnSettings(suite::Grid* grid) {
         return;
     skipErrors([&] { m_Cols = s.oColSet->GetColProperties(); });
     skipErrors([&] { grid->setCols(s.oColSet->iCols() + 1); });
-    grid->setColWidth(0, kSerialColumnWidth);
+    grid->setColWidth(0, kRowNumberWidth);
     skipErrors([&] { grid->setAllowUserResizing(s.oColSet->IsLock() ? 0 : 1); });
     skipErrors([&] {
         const int k = s.oColSet->GetFixedCols() + 1;
@@ -39,13 +38,10 @@ void FrmMain::LoadColumnSettings(suite::Grid* grid) {
             const ColumnItem& c = m_Cols->Item(i);
             grid->setTextMatrix(0, i, c.Caption);
             grid->setColAlignment(i, c.iAlign);
-            grid->setColWidth(i, c.bDisp.toBool() ? c.iColWidth : 0);
-            if (!c.cOrder.isEmpty())
-                m_OrderBy += c.cFld + u' ' + c.cOrder + u',';
+            grid->setColWidth(i, shownWidth(c));
         }
+        m_OrderBy = columnSetupOrder(*m_Cols);
     }
-    if (!m_OrderBy.isEmpty())
-        m_OrderBy.chop(1);
     for (int c = 0; c < grid->Cols(); ++c)
         grid->setHeaderAlignment(c, kAlignCentre);
 

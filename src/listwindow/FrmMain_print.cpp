@@ -7,6 +7,7 @@
 #include "FrmMain.h"
 #include "Grid.h"
 #include "IPrintControl.h"
+#include "ListQuery.h"
 #include "OutputBeside.h"
 #include "StatusBar.h"
 
@@ -151,9 +152,7 @@ void FrmMain::GetPrintStyle(QString& styleXml, suite::Grid* grid) {
 
 void FrmMain::GetExportColumns(QString& first, QString& second, suite::Grid* grid) {
     ArchiveSession& s = ArchiveSession::current();
-    const QString cFlds = s.oColSet->GetSqlString();
-    QString sql = QStringLiteral("select top 0 ") + cFlds + QStringLiteral(" from ") +
-                  m_ComVar->m_ArchiveEnName + GetJoinTables(cFlds);
+    QString sql = listColumnsQuery(m_ComVar->m_ArchiveEnName, s.oColSet->GetSqlString());
     RecordsetPtr rs = s.SrvDB->OpenX(sql);
     if (!rs)
         rs = std::make_shared<Recordset>();

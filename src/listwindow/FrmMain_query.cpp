@@ -2,6 +2,7 @@
 #include "ArchiveSession.h"
 #include "FrmMain.h"
 #include "ListLoader.h"
+#include "ListQuery.h"
 #include "StatusBar.h"
 
 namespace tarvo {
@@ -11,17 +12,8 @@ void FrmMain::DataRefresh(const QString& sCon) {
 }
 
 QString FrmMain::ListQuery(const QString& sCon) const {
-    ArchiveSession& s = ArchiveSession::current();
-    const QString cFlds = s.oColSet->GetSqlString();
-    QString sql = QStringLiteral("select ") + cFlds + QStringLiteral(" from ") +
-                  m_ComVar->m_ArchiveEnName + GetJoinTables(cFlds);
-    if (!sCon.trimmed().isEmpty())
-        sql += QStringLiteral(" where ") + sCon + QStringLiteral(" and ") + m_ClsFilter;
-    else
-        sql += QStringLiteral(" where ") + m_ClsFilter;
-    if (!m_OrderBy.isEmpty())
-        sql += QStringLiteral(" Order By ") + m_OrderBy;
-    return sql;
+    return listQuery(m_ComVar->m_ArchiveEnName, ArchiveSession::current().oColSet->GetSqlString(),
+                     sCon, m_ClsFilter, m_OrderBy);
 }
 
 void FrmMain::ShowFilterState(bool filtered) {
@@ -37,17 +29,7 @@ void FrmMain::showFilter(const QString& description) {
 }
 
 QString FrmMain::GetJoinTables(const QString& cFlds) const {
-    if (m_ComVar->m_ArchiveEnName.toLower() == u"person")
-        return QStringLiteral(" LEFT JOIN Department ON Person.cDepCode = Department.cDepCode ");
-    QString joins;
-    if (m_ComVar->m_ArchiveEnName.toLower() == u"bank") {
-        const QString fields = cFlds.toLower();
-        if (fields.contains(u"aa_bank.cbankname"))
-            joins += QStringLiteral(" Left Join AA_Bank on Bank.cBankCode=AA_Bank.cBankCode ");
-        if (fields.contains(u"code.ccode_name"))
-            joins += QStringLiteral(" Left Join Code on Bank.cCode=Code.cCode ");
-    }
-    return joins;
+    return listJoinTables(m_ComVar->m_ArchiveEnName, cFlds);
 }
 
 } // namespace tarvo

@@ -2,6 +2,7 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 #include "FrmMain.h"
+#include "ListQuery.h"
 
 #include <QMenuBar>
 #include <QToolBar>
@@ -81,7 +82,7 @@ void FrmMain::Trv_NodeClick(QTreeWidgetItem* node) {
     if (!node || m_fillingTree)
         return;
     const QString code = node->data(0, Qt::UserRole).toString().mid(1).trimmed();
-    m_ClsFilter = code.isEmpty() ? QStringLiteral("(1=1)")
+    m_ClsFilter = code.isEmpty() ? allRecordsFilter()
                                  : startsWithCondition(m_ComVar->m_NodeFilterField, code);
     DataRefresh(QString());
 }

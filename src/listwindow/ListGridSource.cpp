@@ -112,6 +112,26 @@ QVariant ListGridSource::displayValue(const QVariant& value, const QString& fiel
     return value;
 }
 
+void ListGridSource::showAsList(IPub* pub, const ComVar* comVar) {
+    for (int j = 1; j <= m_rs->FieldCount(); ++j) {
+        const FieldInfo& field = m_rs->FieldAt(j - 1);
+        if (field.type == ado::adBoolean)
+            setShown(j, Shown::YesNo);
+        else if (field.name.toLower() == u"isignflag")
+            setShown(j, Shown::SignFlag);
+        else if (field.name.toLower() == u"iaccproperty")
+            setShown(j, Shown::AccProperty);
+        else if (ado::isAmount(field.type) && pub && comVar &&
+                 IsStyledAmount(*pub, *comVar, field.name))
+            setAmount(j, StyledDecimals(*pub, *comVar, field.name));
+    }
+}
+
+void ListGridSource::showAs(const ListGridSource& other) {
+    m_shown = other.m_shown;
+    m_decimals = other.m_decimals;
+}
+
 void ListGridSource::setShown(int col, Shown shown) {
     if (col < 1 || col >= m_shown.size())
         return;

@@ -8,6 +8,9 @@
 
 namespace tarvo {
 
+class IPub;
+class ComVar;
+
 /// The list grid's data cells, read from the record set of a refresh when the grid shows
 /// them: grid column j shows field j − 1 as its display text; Boolean, sign-flag and
 /// account-property columns show their session texts, not their codes, and amounts show as
@@ -25,6 +28,11 @@ public:
     /// the list never shows, Booleans as True/False, dates in ISO form, other values as they are.
     static QVariant displayValue(const QVariant& value, const QString& fieldName);
 
+    /// Shows the fields as the list does: Booleans as yes or no, the sign flag and the account
+    /// property by their texts, the amounts the display style names with its decimals.
+    void showAsList(IPub* pub, const ComVar* comVar);
+    /// Shows the columns as another source over the same fields does.
+    void showAs(const ListGridSource& other);
     void setShown(int col, Shown shown);
     /// Shows a column as an amount with the decimals given, if its field is a number with
     /// decimals; as it is otherwise.

@@ -3,13 +3,11 @@
 // stays in its own event loop, shows the progress and takes Esc.
 #include "ListLoader.h"
 
-#include "AdoTypes.h"
 #include "ArchiveSession.h"
 #include "BesideWork.h"
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "ListGridSource.h"
-#include "ShownValues.h"
 #include "StatusBar.h"
 
 #include <QApplication>
@@ -334,22 +332,10 @@ void ListLoader::FillGrid(const RecordsetPtr& rs) {
     m_grid.setRedraw(true);
 }
 
-void ListLoader::RepairGrid(const RecordsetPtr& rs, qint32, qint16 nFldCount) {
+void ListLoader::RepairGrid(const RecordsetPtr&, qint32, qint16) {
     if (!m_fillSource)
         return;
-    ArchiveSession& s = ArchiveSession::current();
-    for (int j = 1; j <= nFldCount; ++j) {
-        const FieldInfo& field = rs->FieldAt(j - 1);
-        if (field.type == ado::adBoolean)
-            m_fillSource->setShown(j, ListGridSource::Shown::YesNo);
-        else if (field.name.toLower() == u"isignflag")
-            m_fillSource->setShown(j, ListGridSource::Shown::SignFlag);
-        else if (field.name.toLower() == u"iaccproperty")
-            m_fillSource->setShown(j, ListGridSource::Shown::AccProperty);
-        else if (ado::isAmount(field.type) && s.oPub && m_ComVar &&
-                 IsStyledAmount(*s.oPub, *m_ComVar, field.name))
-            m_fillSource->setAmount(j, StyledDecimals(*s.oPub, *m_ComVar, field.name));
-    }
+    m_fillSource->showAsList(ArchiveSession::current().oPub.get(), m_ComVar.get());
 }
 
 void ListLoader::ReturnFreedMemory() {

@@ -4,6 +4,8 @@
 #include "ArchiveSession.h"
 #include "ErrorHandling.h"
 
+#include <QStringList>
+
 namespace tarvo {
 
 bool chooseColumnSetup(const ComVar& comVar) {
@@ -21,6 +23,18 @@ bool chooseColumnSetup(const ComVar& comVar) {
                        s.oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
     }
     return allowed;
+}
+
+int shownWidth(const ColumnItem& column) {
+    return column.bDisp.toBool() ? column.iColWidth : 0;
+}
+
+QString columnSetupOrder(const ColumnCollection& columns) {
+    QStringList order;
+    for (const ColumnItem& c : columns.items())
+        if (!c.cOrder.isEmpty())
+            order << c.cFld + u' ' + c.cOrder;
+    return order.join(u',');
 }
 
 QVector<ListField> columnSetupFields() {

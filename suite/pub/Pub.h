@@ -97,8 +97,12 @@ public:
                         const QString& userName, QObject* nullObject, ClsCommonPtr& db,
                         QWidget* grid, const WorkProgress& progress = {}) override;
     void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) override;
+    PrintedListData GetListPrintData(const PrintedList& list, ClsCommonPtr& db) override;
     void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;
+
+    /// Whether the user prints a list's row numbers, as the list window's option says.
+    static bool printsRowNumbers(const ClsCommonPtr& db, const QString& userId);
 
     /// Windows hooked through hook() and not yet unhooked.
     bool isHooked(const QWidget* window) const;

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <stdexcept>
@@ -81,26 +82,32 @@ int accountDecimals(ClsCommonPtr& db) {
     }
 }
 
-} // namespace
+/// A grid's column as it reaches paper and files: column 0, the row numbers, holds whole
+/// numbers, centred.
+PrintedColumn gridColumn(const Grid* grid, int c, const QVector<ListField>& fields) {
+    return {grid->TextMatrix(0, c), grid->ColWidth(c), c == 0 ? 4 : grid->ColAlignment(c),
+            c == 0 ? int(ado::adInteger) : fields.value(c - 1).adoType, 0};
+}
 
-void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString& archive,
-                          ClsCommonPtr& db, QWidget* gridWidget) {
-    const Grid* grid = printedGrid(gridWidget);
-    const QVector<ListField> fields = fieldsOf(grid);
+/// The printout's style of columns, the first of them the row numbers when rowNumbers: the
+/// page is the user's own set-up when one is stored, else one that the columns fit.
+QString styleOf(const QVector<PrintedColumn>& columns, bool rowNumbers, const QString& archive,
+                ClsCommonPtr& db) {
     const int decimals = accountDecimals(db);
     PrintStyle style;
     style.archive = archive.toLower();
     int totalWidth = 0;
-    for (int c : printedColumns(grid)) {
+    for (int i = 0; i < columns.size(); ++i) {
+        const bool numbers = rowNumbers && i == 0;
         PrintColumn column;
-        column.caption = grid->TextMatrix(0, c);
-        column.widthTwips = c == 0 ? grid->ColWidth(0) : grid->ColWidth(c);
-        column.align = c == 0 ? Qt::AlignHCenter : alignmentOf(grid->ColAlignment(c));
-        const int type = c == 0 ? int(ado::adInteger) : fields.value(c - 1).adoType;
+        column.caption = columns[i].caption;
+        column.widthTwips = columns[i].widthTwips;
+        column.align = numbers ? Qt::AlignHCenter : alignmentOf(columns[i].alignment);
+        const int type = columns[i].adoType;
         if (ado::isNumeric(type)) {
             column.kind = CellKind::Number;
             column.decimals = ado::isWholeNumber(type) ? 0 : decimals;
-            column.grouped = c != 0;
+            column.grouped = !numbers;
         } else if (ado::isDate(type)) {
             column.kind = CellKind::Date;
         }
@@ -108,14 +115,50 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
         style.columns << column;
     }
     style.page = PrintStyle::defaultPage(totalWidth);
-    // The user's own page set-up wins; the columns always follow the grid as it is now.
+    // The user's own page set-up wins; the columns always follow the list as it is now.
     if (const auto stored = PrintStyleStore(db).load(currentUser(), archive))
         if (const auto saved = PrintStyle::fromXml(*stored)) {
             style.page = saved->page;
             style.fitWidth = saved->fitWidth;
             style.title = saved->title;
         }
-    styleXml = style.toXml();
+    return style.toXml();
+}
+
+/// The print data of a list in a new owner-only file, written as writeRows hands the rows
+/// over, so that a long list is never held as one text. Empty when writeRows was asked to
+/// stop (the file is gone then); throws when the file cannot be written, or passes on what
+/// writeRows throws, leaving no file either way.
+QString writeDataFile(const PrintDataHeader& header, qsizetype columns,
+                      const std::function<bool(PrintDataWriter&)>& writeRows) {
+    QFile file(newPrintDataFile());
+    if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法建立打印数据文件").toStdString());
+    auto removed = qScopeGuard([&file] { file.remove(); });
+    PrintDataWriter writer(static_cast<QIODevice*>(&file), header);
+    if (!writeRows(writer))
+        return {};
+    if (!writer.finish() || !file.flush())
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
+    file.close();
+    removed.dismiss();
+    rememberWrittenDataFile(file.fileName(), columns);
+    return file.fileName();
+}
+
+} // namespace
+
+void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString& archive,
+                          ClsCommonPtr& db, QWidget* gridWidget) {
+    const Grid* grid = printedGrid(gridWidget);
+    const QVector<ListField> fields = fieldsOf(grid);
+    const QVector<int> cols = printedColumns(grid);
+    QVector<PrintedColumn> columns;
+    for (int c : cols)
+        columns << gridColumn(grid, c, fields);
+    styleXml = styleOf(columns, !cols.isEmpty() && cols[0] == 0, archive, db);
 }
 
 void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QString&,
@@ -126,42 +169,33 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     const QVector<int> cols = printedColumns(grid);
     const PrintDataHeader header{archiveName, accId, userId, userName,
                                  QDate::currentDate().toString(Qt::ISODate)};
-    // Without the flag the data goes to a file, written as the rows are read, so that a long
-    // list is never held as one text; the caller removes the file when done with it.
-    QFile file;
-    if (!flag) {
-        file.setFileName(newPrintDataFile());
-        if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
-            throw std::runtime_error(
-                QCoreApplication::translate("tarvo::suite::Pub", "无法建立打印数据文件").toStdString());
-    }
+    auto writeRows = [&](PrintDataWriter& writer) {
+        for (int r = 1; r < grid->Rows(); ++r) {
+            writer.beginRow();
+            for (int c : cols) {
+                grid->appendTextUtf8(r, c, writer.beginCellUtf8());
+                writer.endCellUtf8();
+            }
+            writer.endRow();
+            if (!progress.goOn(r))
+                return false;
+        }
+        return true;
+    };
     dataXml.clear();
-    PrintDataWriter writer = flag ? PrintDataWriter(&dataXml, header)
-                                  : PrintDataWriter(static_cast<QIODevice*>(&file), header);
-    for (int r = 1; r < grid->Rows(); ++r) {
-        writer.beginRow();
-        for (int c : cols) {
-            grid->appendTextUtf8(r, c, writer.beginCellUtf8());
-            writer.endCellUtf8();
-        }
-        writer.endRow();
-        if (!progress.goOn(r)) {
-            file.remove();
-            dataXml.clear();
-            return;
-        }
-    }
-    const bool written = writer.finish() && (flag || file.flush());
-    if (written && !flag)
-        file.close();
-    if (!written) {
-        file.remove();
-        throw std::runtime_error(QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
-    }
-    if (flag)
+    // Without the flag the data goes to a file, which the caller removes when done with it.
+    if (!flag) {
+        dataXml = writeDataFile(header, cols.size(), writeRows);
         return;
-    dataXml = file.fileName();
-    rememberWrittenDataFile(dataXml, cols.size());
+    }
+    PrintDataWriter writer(&dataXml, header);
+    if (!writeRows(writer)) {
+        dataXml.clear();
+        return;
+    }
+    if (!writer.finish())
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
 }
 
 void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* gridWidget) {
@@ -182,6 +216,41 @@ void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget
     }
     first = types.join(u',');
     second = sizes.join(u',');
+}
+
+PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db) {
+    QVector<PrintedColumn> columns = list.columns;
+    const bool rowNumbers = printsRowNumbers(db, list.userId);
+    if (rowNumbers)
+        columns.prepend(list.rowNumbers);
+    PrintedListData out;
+    QStringList types;
+    QStringList sizes;
+    for (const PrintedColumn& c : std::as_const(columns)) {
+        types << QString::number(c.adoType);
+        sizes << QString::number(c.definedSize);
+    }
+    out.columnTypes = types.join(u',');
+    out.columnSizes = sizes.join(u',');
+    out.styleXml = styleOf(columns, rowNumbers, list.archive, db);
+    const PrintDataHeader header{list.archiveName, list.accId, list.userId, list.userName,
+                                 QDate::currentDate().toString(Qt::ISODate)};
+    QByteArray number;
+    out.dataFile = writeDataFile(header, columns.size(), [&](PrintDataWriter& writer) {
+        list.forEachRow([&](const PrintedRow& row) {
+            writer.beginRow();
+            ++out.rows;
+            if (rowNumbers)
+                writer.writeCellUtf8(number.setNum(out.rows));
+            for (int c = 0; c < list.columns.size(); ++c) {
+                row.appendCell(c, writer.beginCellUtf8());
+                writer.endCellUtf8();
+            }
+            writer.endRow();
+        });
+        return true;
+    });
+    return out;
 }
 
 void Pub::SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) {

@@ -86,6 +86,10 @@ void Pub::FormLayout(QWidget* window, const QString&) {
     m_laidOut.append(window);
 }
 
+bool Pub::printsRowNumbers(const ClsCommonPtr& db, const QString& userId) {
+    return OptionStore(db, userId).flag(kPrintNo, true);
+}
+
 void Pub::FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
                       ClsCommonPtr& db) {
     if (!window)

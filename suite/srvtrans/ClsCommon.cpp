@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 
+#include <exception>
+#include <utility>
+
 namespace tarvo::suite {
 
 namespace {
@@ -72,6 +75,48 @@ RowLoadPtr ClsCommon::OpenXInBackground(QString& sql, std::function<void()> ende
                                                  std::move(ended));
     m_lastRead = read;
     return read;
+}
+
+bool ClsCommon::OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, int rowsPerChunk,
+                              const std::function<bool(const RecordsetPtr&)>& chunk,
+                              QString& error) {
+    if (!m_db) {
+        error = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
+        return false;
+    }
+    const int size = std::max(1, rowsPerChunk);
+    // What the chunk's reader throws waits until the engine has ended the statement: a
+    // server's connection must be idle again before anything else is asked of it.
+    std::exception_ptr thrown;
+    bool stopped = false;
+    const auto handOn = [&](ColumnStore&& cells) {
+        try {
+            if (cells.columnCount() != fields.size())
+                throw DbError(QCoreApplication::translate("tarvo::suite::DbError",
+                                                          "查询的列与给出的字段不符"));
+            stopped = !chunk(std::make_shared<Recordset>(fields, std::move(cells)));
+        } catch (...) {
+            thrown = std::current_exception();
+            stopped = true;
+        }
+    };
+    try {
+        StoredResult rest = m_db->sql().queryStored(translated(sql), {}, [&](StoredResult& r) {
+            if (r.cells.rowCount() >= size)
+                handOn(std::exchange(r.cells, ColumnStore(r.cells.columnCount())));
+            return !stopped;
+        });
+        if (!stopped && rest.cells.rowCount() > 0)
+            handOn(std::move(rest.cells));
+    } catch (const DbError& e) {
+        if (!thrown) {
+            error = e.text();
+            return false;
+        }
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+    return true;
 }
 
 RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {

@@ -24,6 +24,9 @@ public:
     RecordsetPtr OpenX(QString& sql) override;
     RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) override;
     RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override;
+    bool OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, int rowsPerChunk,
+                       const std::function<bool(const RecordsetPtr&)>& chunk,
+                       QString& error) override;
     bool Add(QString& xml, const QString& archive, QString& errText) override;
     bool Modify(QString& xml, const QString& archive, QString& errText) override;
     bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,

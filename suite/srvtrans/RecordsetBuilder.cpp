@@ -81,11 +81,10 @@ RecordsetPtr queryRecordset(SqlBackend& db, RecordsetBuilder& builder, const QSt
     if (!lifted.values.isEmpty()) {
         bool rowsCame = false;
         try {
-            return builder.build(db.queryStored(lifted.sql, lifted.values,
-                                                [&](const StoredResult& r) {
-                                                    rowsCame = true;
-                                                    return !watch || watch(r);
-                                                }));
+            return builder.build(db.queryStored(lifted.sql, lifted.values, [&](StoredResult& r) {
+                rowsCame = true;
+                return !watch || watch(r);
+            }));
         } catch (const DbError&) {
             // A text the engine reads differently as a parameter (a typed literal such as
             // interval '1 day') fails before its first row: the statement as written decides.

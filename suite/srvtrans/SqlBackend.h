@@ -46,8 +46,9 @@ struct StoredResult {
 };
 
 /// Told of each row a long read has stored, on the reading thread; false stops the read, which
-/// then returns the rows stored so far as its result.
-using RowWatch = std::function<bool(const StoredResult&)>;
+/// then returns the rows stored so far as its result. It may take the rows stored so far out of
+/// the result (leaving an empty store of as many columns): a read handed on in chunks.
+using RowWatch = std::function<bool(StoredResult&)>;
 
 /// What the suite needs of a database engine: queries and statements with positional
 /// parameters ("?"), and explicit transactions. Values come back as text, integers, doubles or

@@ -283,3 +283,19 @@ TEST(HostProgram, AScriptChecksAFileRowByRowAndImportsTheAcceptedRows) {
     EXPECT_TRUE(accounts(temp.name()).contains("N2 6222-0000-0000-02"));
     EXPECT_EQ(runHost(import + QStringList{"--check"}).status, 0) << "all unchanged now";
 }
+
+TEST(HostProgram, AScriptsExportWithoutTheColumnRightSaysSoAndWritesNothing) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("banks.csv");
+    tarvo::suite::AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("insert into tarvo_colset_denied (cUserId, cColSet) values ('demo', 'aa_bank')");
+    const Outcome out = runHost({"--db", temp.name(), "--archive", "aa_bank", "--export", csv});
+    EXPECT_FALSE(out.crashed);
+    EXPECT_EQ(out.status, 1);
+    EXPECT_TRUE(out.errors.contains("您没有该栏目设置的权限")) << out.errors.toStdString();
+    EXPECT_TRUE(out.errors.contains(QStringLiteral("没有输出到“%1”").arg(csv)))
+        << out.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(csv));
+}

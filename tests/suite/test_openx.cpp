@@ -233,3 +233,56 @@ TEST(ClsCommonInit, AnUnusableDatabaseNameLeavesStatusFalse) {
     EXPECT_FALSE(db.Add(xml, "aa_bank", err));
     EXPECT_FALSE(err.isEmpty());
 }
+
+TEST_F(OpenX, AQueryInChunksHandsOnEveryRowInOrderAndItsReaderMayStopOrFail) {
+    const QString all = "select cCode from code order by cCode";
+    const RecordsetPtr whole = open(all);
+    ASSERT_TRUE(whole);
+    ASSERT_GT(whole->RecordCount(), 7);
+    QStringList expected;
+    for (int r = 0; r < whole->storedRowCount(); ++r)
+        expected << whole->valueAt(r, 0).toString();
+    const QVector<FieldInfo> fields{open("select top 0 cCode from code")->FieldAt(0)};
+    QStringList codes;
+    QVector<int> sizes;
+    const auto take = [&](const RecordsetPtr& chunk) {
+        sizes << chunk->storedRowCount();
+        for (int r = 0; r < chunk->storedRowCount(); ++r)
+            codes << chunk->valueAt(r, 0).toString();
+        return true;
+    };
+    QString sql = all;
+    QString error;
+    EXPECT_TRUE(db.OpenXInChunks(sql, fields, 3, take, error)) << error.toStdString();
+    EXPECT_EQ(codes, expected);
+    ASSERT_FALSE(sizes.isEmpty());
+    EXPECT_EQ(sizes.mid(0, sizes.size() - 1).count(3), sizes.size() - 1)
+        << "every chunk but the last is whole";
+    EXPECT_TRUE(sizes.last() >= 1 && sizes.last() <= 3) << sizes.last();
+
+    sizes.clear();
+    EXPECT_TRUE(db.OpenXInChunks(
+        sql, fields, 3,
+        [&](const RecordsetPtr& chunk) {
+            sizes << chunk->storedRowCount();
+            return false;
+        },
+        error));
+    EXPECT_EQ(sizes, QVector<int>{3}) << "a reader that stops gets no more";
+
+    // A reader that fails (a full disk) is heard once the statement has ended: the connection
+    // answers the next query.
+    EXPECT_THROW(
+        db.OpenXInChunks(
+            sql, fields, 3,
+            [](const RecordsetPtr&) -> bool { throw std::runtime_error("the disk is full"); },
+            error),
+        std::runtime_error);
+    const RecordsetPtr again = open(all);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->RecordCount(), whole->RecordCount());
+
+    QString wrong = "select cNothing from code";
+    EXPECT_FALSE(db.OpenXInChunks(wrong, fields, 3, take, error));
+    EXPECT_FALSE(error.isEmpty());
+}

@@ -238,6 +238,13 @@ void RecordingPub::GetTypeSize(QString& first, QString& second, tarvo::Recordset
     if (realPrinting)
         tarvo::suite::Pub().GetTypeSize(first, second, rs, g);
 }
+tarvo::PrintedListData RecordingPub::GetListPrintData(const tarvo::PrintedList& list,
+                                                      tarvo::ClsCommonPtr& db) {
+    log(QStringLiteral("GetListPrintData"), {list.archive, QString::number(list.columns.size())});
+    if (realPrinting)
+        return tarvo::suite::Pub().GetListPrintData(list, db);
+    return {};
+}
 void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& a, const QString& style) {
     log(QStringLiteral("SavePrnStyle"), {a, style});
     if (realPrinting)

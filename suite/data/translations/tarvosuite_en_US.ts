@@ -297,6 +297,10 @@
         <translation>Not connected to the account database</translation>
     </message>
     <message>
+        <source>查询的列与给出的字段不符</source>
+        <translation>The query's columns do not match the fields given</translation>
+    </message>
+    <message>
         <source>没有档案“%1”的修改记录</source>
         <translation>The archive "%1" keeps no change history</translation>
     </message>
