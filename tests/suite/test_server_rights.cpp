@@ -249,11 +249,12 @@ TEST_F(ServerRights, ASaveDoesNotWaitForAnotherRecordsSaveToCommit) {
 TEST_F(ServerRights, OneRowOfAnotherOperatorRefusesItsWholeStatement) {
     auto clerk = AccountDatabase::open(roles->url(RoleLogins::Clerk));
     SqlBackend& sql = clerk->sql();
-    // What a session can make for itself: an operator table that ties admin to the clerk, and
-    // an empty table under the name the server's check reads the statement's rows by.
+    // What a session can make for itself: an operator table that ties every operator to the
+    // clerk, and an empty table under the name the server's check reads the statement's rows by.
     sql.execScript(QStringLiteral("CREATE TEMP TABLE tarvo_user (cUser_Id varchar(20), cDbRole "
-                                  "varchar(63)); INSERT INTO tarvo_user VALUES ('admin', '%1'); "
-                                  "CREATE TEMP TABLE tarvo_added (cUserId varchar(20))")
+                                  "varchar(63)); INSERT INTO tarvo_user SELECT cUser_Id, '%1' "
+                                  "FROM public.tarvo_user; CREATE TEMP TABLE tarvo_added (cUserId "
+                                  "varchar(20))")
                        .arg(roles->role(RoleLogins::Clerk)));
     struct Table {
         const char* name;
