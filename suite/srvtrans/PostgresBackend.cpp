@@ -301,6 +301,10 @@ bool PostgresBackend::revive() {
     return true;
 }
 
+QString PostgresBackend::loginRole() const {
+    return QString::fromUtf8(PQuser(m_conn));
+}
+
 void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {

@@ -59,6 +59,7 @@ public:
     void lockValues(const QString& kind, const QStringList& values) override;
     int connectionGeneration() const override { return m_generation; }
     bool revive() override;
+    QString loginRole() const override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).

@@ -86,6 +86,12 @@ void toVersion8(SqlBackend& db) {
                           .arg(QLatin1String(table)));
 }
 
+/// Version 9: on a server the operators of history and audit rows are checked once a statement,
+/// and a row that names the session's own role is stored without a trigger's call.
+void toVersion9(SqlBackend& db) {
+    applyServerRights(db);
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -99,6 +105,7 @@ constexpr Step kSteps[] = {
     {6, toVersion6},
     {7, toVersion7},
     {8, toVersion8},
+    {9, toVersion9},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 

@@ -34,7 +34,7 @@ QString osAccount() {
 }
 
 QString sessionAccount(SqlBackend& sql) {
-    return onServer(sql) ? QString() : osAccount();
+    return onServer(sql) ? sql.loginRole() : osAccount();
 }
 
 QString operatorRefusal(SqlBackend& sql, const QString& userId) {

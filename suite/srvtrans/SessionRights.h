@@ -10,7 +10,8 @@ namespace tarvo::suite {
 QString osAccount();
 
 /// Who history and audit rows name beside the operator: on a file the operating-system account
-/// running the program; null on a server, whose own trigger stamps the login role instead.
+/// running the program; on a server the role the connection logged in as, which the server's
+/// own trigger puts right should it differ from the role it authenticated.
 QString sessionAccount(SqlBackend& sql);
 
 /// Why this session may not act as the operator userId; empty when it may. On a server a login

@@ -101,6 +101,8 @@ public:
     /// Outside a transaction: makes a connection the server dropped anew with one attempt, for
     /// background work that must not keep the clerk waiting; false while it stays down.
     virtual bool revive() { return true; }
+    /// The role a server authenticated this connection as; empty on a file.
+    virtual QString loginRole() const { return {}; }
 
     /// Transactions open on this connection, the outermost included; kept by Transaction.
     int transactionDepth = 0;

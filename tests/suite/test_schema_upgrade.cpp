@@ -22,6 +22,7 @@ QVariant scalar(AccountDatabase& db, const QString& sql) {
 void makeVersion6(SqlBackend& sql) {
     if (sql.kind() == u"postgresql")
         sql.execScript("DROP FUNCTION tarvo_stamp_session() CASCADE; "
+                       "DROP FUNCTION tarvo_check_operators() CASCADE; "
                        "DROP FUNCTION tarvo_refuse_rewrite() CASCADE; "
                        "DROP FUNCTION tarvo_session_is_owner(); "
                        "DROP SEQUENCE tarvo_history_change");
@@ -198,4 +199,37 @@ TEST(SchemaUpgrade, ADatabaseOfTheSeventhVersionShowsTheAccountPropertysWordsLef
     EXPECT_EQ(
         scalar(*db, "SELECT iAlign FROM tarvo_colset_layout WHERE cFld = 'fCurBalance'").toInt(), 7)
         << "numbers stay right";
+}
+
+TEST(SchemaUpgrade, ADatabaseOfTheEighthVersionChecksOperatorsOnceAStatementAndNumbersOn) {
+    TempDatabase temp;
+    if (!temp.onServer())
+        GTEST_SKIP() << "the history's triggers are a server's";
+    qlonglong taken = 0;
+    {
+        auto db = AccountDatabase::open(temp.name());
+        SqlBackend& sql = db->sql();
+        // The eighth version checked each row in a trigger of its own.
+        sql.execScript("DROP FUNCTION tarvo_check_operators() CASCADE; "
+                       "DROP TRIGGER tarvo_history_stamp ON tarvo_history; "
+                       "CREATE TRIGGER tarvo_history_stamp BEFORE INSERT ON tarvo_history FOR "
+                       "EACH ROW EXECUTE FUNCTION tarvo_stamp_session()");
+        // Numbers a save still open has taken and not yet written.
+        taken = sql.query("SELECT MAX(nextval('tarvo_history_change')) FROM generate_series(1, 5)")
+                    .rows[0][0]
+                    .toLongLong();
+        sql.exec("UPDATE tarvo_meta SET cValue = '8' WHERE cKey = 'schema_version'");
+    }
+    expectCurrentShape(temp.name());
+    auto db = AccountDatabase::open(temp.name());
+    EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM pg_trigger WHERE tgname IN "
+                          "('tarvo_history_operators', 'tarvo_audit_operators')")
+                  .toInt(),
+              2);
+    EXPECT_TRUE(scalar(*db, "SELECT tgqual IS NOT NULL FROM pg_trigger WHERE tgname = "
+                            "'tarvo_history_stamp'")
+                    .toBool());
+    EXPECT_GT(scalar(*db, "SELECT MIN(iChange) FROM tarvo_history WHERE cKeyValue = 'HX'")
+                  .toLongLong(),
+              taken);
 }

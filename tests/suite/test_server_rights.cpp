@@ -245,3 +245,124 @@ TEST_F(ServerRights, ASaveDoesNotWaitForAnotherRecordsSaveToCommit) {
                   .toInt(),
               3);
 }
+
+TEST_F(ServerRights, OneRowOfAnotherOperatorRefusesItsWholeStatement) {
+    auto clerk = AccountDatabase::open(roles->url(RoleLogins::Clerk));
+    SqlBackend& sql = clerk->sql();
+    // What a session can make for itself: an operator table that ties every operator to the
+    // clerk, and an empty table under the name the server's check reads the statement's rows by.
+    sql.execScript(QStringLiteral("CREATE TEMP TABLE tarvo_user (cUser_Id varchar(20), cDbRole "
+                                  "varchar(63)); INSERT INTO tarvo_user SELECT cUser_Id, '%1' "
+                                  "FROM public.tarvo_user; CREATE TEMP TABLE tarvo_added (cUserId "
+                                  "varchar(20))")
+                       .arg(roles->role(RoleLogins::Clerk)));
+    struct Table {
+        const char* name;
+        const char* insert;
+        const char* row; ///< with the change number, the row's place and the operator to put in
+    };
+    const Table tables[] = {
+        {"tarvo_history",
+         "INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, cArchive, cKeyValue, cAction, "
+         "cField) VALUES ",
+         "(CHANGE, SEQ, '2026-12-10', OPERATOR, 'bank', 'MIX', 'Add', 'cAccName')"},
+        {"tarvo_audit", "INSERT INTO tarvo_audit (dWhen, cUserId, cArchive, cAction, cKeyValue) VALUES ",
+         "('2026-12-10', OPERATOR, 'bank', 'Add', 'MIX')"},
+    };
+    const auto statement = [](const Table& t, int change, const QStringList& operators) {
+        QStringList rows;
+        for (int i = 0; i < operators.size(); ++i)
+            rows << QString::fromLatin1(t.row)
+                        .replace(QStringLiteral("CHANGE"), QString::number(change))
+                        .replace(QStringLiteral("SEQ"), QString::number(i + 1))
+                        .replace(QStringLiteral("OPERATOR"), operators[i].isNull() ? QStringLiteral("NULL")
+                                                                    : u'\'' + operators[i] + u'\'');
+        return QString::fromLatin1(t.insert) + rows.join(u", ");
+    };
+    const QStringList mixed[] = {{"clerk1", "admin"},
+                                 {"admin", "clerk1", "clerk1"},
+                                 {"clerk1", "manager1"},
+                                 {"clerk1", QString()}};
+    for (const Table& t : tables) {
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE cKeyValue = 'MIX'")
+                                  .arg(QLatin1String(t.name));
+        for (const QStringList& operators : mixed) {
+            EXPECT_THROW(sql.exec(statement(t, 900001, operators)), DbError)
+                << t.name << ": " << operators.join(u',').toStdString();
+            EXPECT_EQ(scalar(temp.name(), count).toInt(), 0) << t.name;
+        }
+        EXPECT_EQ(sql.exec(statement(t, 900002, {"clerk1", "clerk1"})), 2) << t.name;
+        EXPECT_EQ(scalar(temp.name(), count).toInt(), 2) << t.name;
+    }
+    // The login role is dropped after the test; what it made would hold it back.
+    sql.execScript("DROP TABLE pg_temp.tarvo_user, pg_temp.tarvo_added");
+}
+
+TEST_F(ServerRights, EveryRowOfAStatementCarriesTheSessionsRoleWhateverItNames) {
+    struct Session {
+        QString url;
+        QString userId;
+        QString key;
+        int change;
+    };
+    const Session sessions[] = {{temp.name(), "admin", "OWN", 900101},
+                                {roles->url(RoleLogins::Clerk), "clerk1", "CLK", 900102},
+                                {roles->url(RoleLogins::Manager), "manager1", "MGR", 900103}};
+    for (const Session& s : sessions) {
+        auto db = AccountDatabase::open(s.url);
+        const QString role = db->sql().query("SELECT session_user::text").rows[0][0].toString();
+        // The program names the role itself, so that its rows need no trigger to put them right.
+        EXPECT_EQ(sessionAccount(db->sql()), role);
+        const QVariantList names{QVariant(), QStringLiteral("postgres"), role,
+                                 roles->role(RoleLogins::Reader)};
+        QStringList history, audit;
+        QVariantList historyParams, auditParams;
+        for (int i = 0; i < names.size(); ++i) {
+            history << QStringLiteral("(?, ?, '2026-12-10', ?, ?, 'bank', ?, 'Add', 'cAccName')");
+            historyParams << s.change << i + 1 << s.userId << names[i] << s.key;
+            audit << QStringLiteral("('2026-12-10', ?, ?, 'bank', 'Add', ?)");
+            auditParams << s.userId << names[i] << s.key;
+        }
+        db->sql().exec(QStringLiteral("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cUserId, "
+                                      "cSessionUser, cArchive, cKeyValue, cAction, cField) VALUES ") +
+                           history.join(u", "),
+                       historyParams);
+        db->sql().exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cSessionUser, "
+                                      "cArchive, cAction, cKeyValue) VALUES ") +
+                           audit.join(u", "),
+                       auditParams);
+        for (const char* table : {"tarvo_history", "tarvo_audit"}) {
+            const auto r = AccountDatabase::open(temp.name())
+                               ->sql()
+                               .query(QStringLiteral("SELECT cSessionUser, COUNT(*) FROM %1 WHERE "
+                                                     "cKeyValue = ? GROUP BY cSessionUser")
+                                          .arg(QLatin1String(table)),
+                                      {s.key});
+            ASSERT_EQ(r.rows.size(), 1) << table << " " << s.key.toStdString();
+            EXPECT_EQ(r.rows[0][0].toString(), role) << table;
+            EXPECT_EQ(r.rows[0][1].toInt(), names.size()) << table;
+        }
+    }
+}
+
+TEST_F(ServerRights, AClerksImportIsStoredUnderItsRoleAndOperator) {
+    QStringList xmls;
+    for (int i = 1; i <= 40; ++i)
+        xmls << accountXml(QStringLiteral("I%1").arg(i));
+    auto clerk = as(RoleLogins::Clerk);
+    QVector<BatchVerdict> verdicts;
+    QString err;
+    ASSERT_TRUE(clerk->SaveBatch(xmls, "bank", true, verdicts, err)) << err.toStdString();
+    for (const char* table : {"tarvo_history", "tarvo_audit"}) {
+        const auto r = AccountDatabase::open(temp.name())
+                           ->sql()
+                           .query(QStringLiteral("SELECT cUserId, cSessionUser, COUNT(DISTINCT "
+                                                 "cKeyValue) FROM %1 WHERE cKeyValue LIKE 'I%' "
+                                                 "GROUP BY cUserId, cSessionUser")
+                                      .arg(QLatin1String(table)));
+        ASSERT_EQ(r.rows.size(), 1) << table;
+        EXPECT_EQ(r.rows[0][0].toString(), "clerk1") << table;
+        EXPECT_EQ(r.rows[0][1].toString(), roles->role(RoleLogins::Clerk)) << table;
+        EXPECT_EQ(r.rows[0][2].toInt(), 40) << table;
+    }
+}
