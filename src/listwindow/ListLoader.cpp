@@ -31,6 +31,10 @@ constexpr int kProgressInterval = 50; // ms
 /// A list of more bytes than this goes to a file while the next one is read; a shorter one
 /// stays, the file costing more than it saves.
 constexpr qsizetype kKeptInMemory = qsizetype(64) << 20;
+/// A list of more rows than this has its order taken beside the window: an order past the
+/// allocator's 128 KiB comes as pages new to the process, and the window would wait for the
+/// system to hand over every one of them.
+constexpr long kOrderedAtOnce = 32768;
 } // namespace
 
 ListLoader::ListLoader(QWidget& window, suite::Grid& grid, suite::StatusBar& status,
@@ -131,7 +135,23 @@ void ListLoader::readEnded(quint64 token) {
         return;
     m_tick.stop();
     const RowLoadPtr load = std::exchange(m_load, nullptr);
-    ended({load->state(), load->rows(), load->rowsRead(), load->error()});
+    ReadEnd end{load->state(), load->rows(), load->rowsRead(), load->error()};
+    if (!end.rs || end.rs->RecordCount() <= kOrderedAtOnce) {
+        ended(end);
+        return;
+    }
+    // Nothing else holds the rows read yet: the work has them to itself.
+    auto taken = std::make_shared<ReadEnd>(std::move(end));
+    auto* order = new BesideWork(
+        [taken](const WorkProgress&) {
+            taken->order = ShownOrder(*taken->rs);
+            taken->ordered = true;
+        },
+        this);
+    connect(order, &BesideWork::ended, this, [this, order, taken] {
+        order->deleteLater();
+        ended(*taken);
+    });
 }
 
 void ListLoader::ended(const ReadEnd& end) {
@@ -178,10 +198,16 @@ void ListLoader::show(const ReadEnd& end) {
     const int row = m_grid.Row();
     const int top = m_grid.TopRow();
     const int col = m_grid.Col();
+    // The list shown so far goes in a later turn of the window's events, and the allocator's
+    // pages after it: neither holds up the rows coming in.
     const bool hadRows = m_grid.Rows() > 1;
-    FillGrid(rs);
+    RecordsetPtr shown = m_listRs;
+    FillGrid(rs, end.ordered ? end.order : ShownOrder(*rs));
     if (hadRows)
-        ReturnFreedMemory();
+        QTimer::singleShot(0, this, [shown = std::move(shown)]() mutable {
+            shown.reset();
+            ReturnFreedMemory();
+        });
     if (m_firstRowsShown && m_grid.Rows() > 1) {
         m_grid.setTopRow(std::min(top, m_grid.Rows() - 1));
         m_grid.setRow(std::min(row, m_grid.Rows() - 1));
@@ -296,6 +322,10 @@ void ListLoader::ShowFirstRows(const RecordsetPtr& rs) {
 }
 
 void ListLoader::FillGrid(const RecordsetPtr& rs) {
+    FillGrid(rs, ShownOrder(*rs));
+}
+
+void ListLoader::FillGrid(const RecordsetPtr& rs, QVector<int> rows) {
     m_grid.setRedraw(false);
     const long n = rs->RecordCount();
     const qint16 f = qint16(rs->FieldCount());
@@ -313,16 +343,8 @@ void ListLoader::FillGrid(const RecordsetPtr& rs) {
     const ArchiveSession& s = ArchiveSession::current();
     m_fillSource = std::make_shared<ListGridSource>(rs, s.YesNoText, s.SignFlagText,
                                                     s.AccPropertyText);
-    // The rows are in memory already (read beside the window): taking their order is a walk
-    // over numbers, and the grid swaps them in at once, so that no command or key can come
-    // between a half-taken list and the grid.
-    QVector<int> rows;
-    rows.reserve(int(n));
-    rs->MoveFirst();
-    for (int i = 1; i <= n; ++i) {
-        rows.push_back(rs->currentRow());
-        rs->MoveNext();
-    }
+    // The rows and their order are in memory already: the grid swaps them in at once, so that
+    // no command or key can come between a half-taken list and the grid.
     RepairGrid(rs, qint32(n), qint16(rs->FieldCount()));
     m_grid.setSource(std::move(m_fillSource), std::move(rows));
     m_grid.setRow(1);
@@ -330,6 +352,20 @@ void ListLoader::FillGrid(const RecordsetPtr& rs) {
     // A refresh keeps the list narrowed to what the search box holds.
     m_hooks.filled(rs);
     m_grid.setRedraw(true);
+}
+
+QVector<int> ListLoader::ShownOrder(Recordset& rs) {
+    QVector<int> rows;
+    if (rs.Filter().isEmpty()) {
+        // A list read anew: its rows as stored, without a call to the cursor per row.
+        rows.resize(rs.storedRowCount());
+        std::iota(rows.begin(), rows.end(), 0);
+        return rows;
+    }
+    rows.reserve(int(rs.RecordCount()));
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+        rows.push_back(rs.currentRow());
+    return rows;
 }
 
 void ListLoader::RepairGrid(const RecordsetPtr&, qint32, qint16) {

@@ -97,6 +97,9 @@ private:
         RecordsetPtr rs;
         int rowsRead = 0;
         QString error;
+        /// The stored rows the grid lists, when taken beside the window already.
+        QVector<int> order = {};
+        bool ordered = false;
     };
 
     QWidget& m_window;
@@ -151,6 +154,10 @@ private:
     void showProgress();
     void ShowReadProgress(int rows);
     void ShowFirstRows(const RecordsetPtr& rs);
+    /// Puts rs's rows into the grid at once, rows being the stored rows it lists.
+    void FillGrid(const RecordsetPtr& rs, QVector<int> rows);
+    /// The stored rows of rs the grid lists, in the order its cursor meets them.
+    static QVector<int> ShownOrder(Recordset& rs);
     /// Gives the pages of a list let go back to the system, whichever thread read it.
     static void ReturnFreedMemory();
 };

@@ -181,7 +181,7 @@ void storeCell(ColumnStore& cells, const PGresult* r, int col) {
 /// one that a newer program added since is read when a result first names it.
 struct KnownOrigins {
     std::mutex mutex;
-    QHash<QByteArray, QHash<unsigned, QHash<int, QPair<QString, QString>>>> byDatabase;
+    QHash<QByteArray, QHash<unsigned, KnownColumns>> byDatabase;
 };
 
 KnownOrigins& knownOrigins() {
@@ -237,6 +237,8 @@ PostgresBackend::PostgresBackend(const QString& url) {
 }
 
 void PostgresBackend::setUpSession() {
+    // A reset may land on another host of the URL.
+    m_database = QByteArray(PQhost(m_conn)) + ':' + PQport(m_conn) + '/' + PQdb(m_conn);
     // Both settings came with the start-up message; whatever stands between us and the server
     // and drops them (a connection pooler) gets them as statements.
     const char* dates = PQparameterStatus(m_conn, "DateStyle");
@@ -423,13 +425,37 @@ QVector<ResultColumn> PostgresBackend::describe(const PGresult* r, const QString
 
 void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
                                   const QVector<QPair<unsigned, int>>& origins) {
-    for (int c = 0; c < columns.size(); ++c) {
-        if (origins[c].first == InvalidOid)
-            continue;
-        const auto origin = originOf(origins[c].first, origins[c].second);
-        columns[c].originTable = origin.first;
-        columns[c].originColumn = origin.second;
+    KnownOrigins& known = knownOrigins();
+    QList<unsigned> unknown;
+    const auto name = [&](const QHash<unsigned, KnownColumns>& tables) {
+        for (int c = 0; c < columns.size(); ++c) {
+            const auto [table, column] = origins[c];
+            if (table == InvalidOid || !columns[c].originTable.isEmpty())
+                continue;
+            const auto t = tables.constFind(table);
+            if (t != tables.cend() && t->contains(column)) {
+                std::tie(columns[c].originTable, columns[c].originColumn) = t->value(column);
+            } else if (!unknown.contains(table)) {
+                unknown.push_back(table);
+            }
+        }
+    };
+    {
+        // Once per result, not per column: every connection of the process names its columns
+        // here.
+        const std::lock_guard lock(known.mutex);
+        name(known.byDatabase[m_database]);
     }
+    if (unknown.isEmpty())
+        return;
+    // A table met for the first time, or a column added to it since: its columns are read
+    // again, all such tables in one question.
+    QHash<unsigned, KnownColumns> read = readOrigins(unknown);
+    name(read);
+    const std::lock_guard lock(known.mutex);
+    auto& tables = known.byDatabase[m_database];
+    for (auto t = read.begin(); t != read.end(); ++t)
+        tables.insert(t.key(), std::move(t.value()));
 }
 
 StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params,
@@ -546,33 +572,29 @@ QueryResult PostgresBackend::query(const QString& sql, const QVariantList& param
     return result;
 }
 
-QPair<QString, QString> PostgresBackend::originOf(unsigned tableOid, int column) {
-    const QByteArray database =
-        QByteArray(PQhost(m_conn)) + ':' + PQport(m_conn) + '/' + PQdb(m_conn);
-    KnownOrigins& known = knownOrigins();
-    {
-        const std::lock_guard lock(known.mutex);
-        const auto& tables = known.byDatabase[database];
-        if (const auto t = tables.constFind(tableOid); t != tables.cend() && t->contains(column))
-            return t->value(column);
-    }
-    const QByteArray oid = QByteArray::number(tableOid);
-    const char* values[] = {oid.constData()};
+QHash<unsigned, KnownColumns> PostgresBackend::readOrigins(const QList<unsigned>& tables) {
+    QByteArray oids = "{";
+    for (const unsigned oid : tables)
+        oids += QByteArray::number(oid) + ',';
+    oids.back() = '}';
+    const char* values[] = {oids.constData()};
     const Result r = check(PQexecParams(m_conn,
-                                        "SELECT a.attnum, c.relname, a.attname FROM pg_attribute a "
-                                        "JOIN pg_class c ON c.oid = a.attrelid "
-                                        "WHERE a.attrelid = $1 AND a.attnum > 0",
+                                        "SELECT a.attrelid, a.attnum, c.relname, a.attname "
+                                        "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                                        "WHERE a.attrelid = ANY($1::oid[]) AND a.attnum > 0",
                                         1, nullptr, values, nullptr, nullptr, 0),
                            m_conn);
-    QHash<int, QPair<QString, QString>> columns;
+    QHash<unsigned, KnownColumns> read;
+    // A table the server no longer has is known as one without columns, so that it is not
+    // asked for again within this result.
+    for (const unsigned oid : tables)
+        read.insert(oid, {});
     for (int row = 0; row < PQntuples(r.get()); ++row)
-        columns.insert(QByteArray(PQgetvalue(r.get(), row, 0)).toInt(),
-                       {QString::fromUtf8(PQgetvalue(r.get(), row, 1)),
-                        QString::fromUtf8(PQgetvalue(r.get(), row, 2))});
-    const QPair<QString, QString> origin = columns.value(column);
-    const std::lock_guard lock(known.mutex);
-    known.byDatabase[database].insert(tableOid, std::move(columns));
-    return origin;
+        read[QByteArray(PQgetvalue(r.get(), row, 0)).toUInt()].insert(
+            QByteArray(PQgetvalue(r.get(), row, 1)).toInt(),
+            {QString::fromUtf8(PQgetvalue(r.get(), row, 2)),
+             QString::fromUtf8(PQgetvalue(r.get(), row, 3))});
+    return read;
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {

@@ -21,6 +21,9 @@ struct PgResultDeleter {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
+/// A table's columns by number: (table name, column name).
+using KnownColumns = QHash<int, QPair<QString, QString>>;
+
 /// An accounting database on a PostgreSQL server, reached by a libpq URL
 /// ("postgresql://user@host:port/dbname"). Values travel as text; result columns name the table
 /// column they were read from, so record sets get their types from the data dictionary as on
@@ -93,9 +96,13 @@ private:
     /// Waits until the streaming statement's next result is in, watching the stop meanwhile.
     void awaitResult();
 
-    /// The table and column name of a result column read from column number column of the
-    /// table tableOid; asks the server the first time the process meets that column.
-    QPair<QString, QString> originOf(unsigned tableOid, int column);
+    /// The server and database the connection reached (host:port/dbname), under which the
+    /// process keeps what it learnt of the database's tables: their oids are the database's
+    /// own, and another database on the same server may use them for other tables.
+    QByteArray m_database;
+    /// Asks the server for the columns of tables, each table's oid with its columns (none for
+    /// a table the server no longer has).
+    QHash<unsigned, KnownColumns> readOrigins(const QList<unsigned>& tables);
     /// The settings every session of ours starts with.
     void setUpSession();
     /// Turns backslash escapes off for this session and makes sure the server agrees; throws

@@ -67,6 +67,18 @@ TEST_F(ListWindowTest, AFillTakesTheRowsAtOnceAndNothingRunsBetweenOldRowsAndNew
     });
 }
 
+TEST_F(ListWindowTest, AFilteredRecordSetFillsTheGridWithItsVisibleRowsOnly) {
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto rs = bankRows(5);
+        rs->setFilter("cBankCode='1004' or cBankCode='1002'");
+        w.FillGrid(rs);
+        ASSERT_EQ(w.grid()->Rows(), 3);
+        EXPECT_EQ(w.grid()->TextMatrix(1, 1), "1002");
+        EXPECT_EQ(w.grid()->TextMatrix(2, 1), "1004");
+        EXPECT_EQ(w.grid()->TextMatrix(2, 2), "银行4");
+    });
+}
+
 TEST_F(ListWindowTest, HomeAndEndGoToTheFirstAndLastRecordAndKeepTheCodeInSight) {
     withList("bank", "", [&](FrmMain& w) {
         w.resize(420, 400);

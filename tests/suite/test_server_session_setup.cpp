@@ -75,3 +75,40 @@ TEST(ServerSessionSetup, AColumnAddedWhileTheProgramRunsIsNamedByItsTable) {
     EXPECT_EQ(after.columns[0].originTable.toLower(), "aa_bank");
     EXPECT_EQ(after.columns[0].originColumn.toLower(), "clatenote");
 }
+
+TEST(ServerSessionSetup, TwoDatabasesWhoseTablesShareOidsNameTheirColumnsApart) {
+    const QString server = serverOrSkip();
+    if (server.isEmpty())
+        GTEST_SKIP() << "two databases on one server";
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString firstUrl = withDatabase(server, "tarvo_oids_first_" + pid);
+    const QString copyUrl = withDatabase(server, "tarvo_oids_copy_" + pid);
+    dropDatabase(copyUrl);
+    dropDatabase(firstUrl);
+    ASSERT_TRUE(createDatabase(firstUrl));
+    {
+        PostgresBackend first(firstUrl);
+        first.execScript("CREATE TABLE ledger_note (cCode varchar(10), cText varchar(20))");
+    }
+    {
+        // A copy keeps the oids of the tables it copies.
+        PostgresBackend admin(server);
+        admin.execScript("CREATE DATABASE " + admin.quotedName(databaseOf(copyUrl)) +
+                         " TEMPLATE " + admin.quotedName(databaseOf(firstUrl)));
+    }
+    PostgresBackend copy(copyUrl);
+    copy.execScript("ALTER TABLE ledger_note RENAME TO bank_note; "
+                    "ALTER TABLE bank_note RENAME COLUMN cText TO cRemark");
+    PostgresBackend first(firstUrl);
+    const QueryResult inFirst = first.query("SELECT cCode, cText FROM ledger_note");
+    const QueryResult inCopy = copy.query("SELECT cCode, cRemark FROM bank_note");
+    ASSERT_EQ(inFirst.columns.size(), 2);
+    ASSERT_EQ(inCopy.columns.size(), 2);
+    EXPECT_EQ(inFirst.columns[1].originTable, "ledger_note");
+    EXPECT_EQ(inFirst.columns[1].originColumn, "ctext");
+    EXPECT_EQ(inCopy.columns[0].originTable, "bank_note");
+    EXPECT_EQ(inCopy.columns[1].originTable, "bank_note");
+    EXPECT_EQ(inCopy.columns[1].originColumn, "cremark");
+    dropDatabase(copyUrl);
+    dropDatabase(firstUrl);
+}
