@@ -36,6 +36,8 @@ template <class View> std::optional<double> readNumber(View text) {
     int n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = unitAt(text, i);
+        if (c >= 0x80 && !mayBeInNumber(c))
+            return std::nullopt;
         if (c >= 0x80 || n == int(sizeof digits))
             return parseNumber(toText(text));
         if (c != u',')
@@ -57,6 +59,33 @@ template <class View> std::optional<double> readNumber(View text) {
     if (error != std::errc() || end != digits + n || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+/// Whether UTF-8 holds no character beyond ASCII that mayBeInNumber refuses; a sequence that
+/// is no UTF-8 becomes a replacement character when read, which no number holds either.
+bool mayBeNumberUtf8(QByteArrayView utf8) {
+    const auto* bytes = reinterpret_cast<const uchar*>(utf8.data());
+    const qsizetype n = utf8.size();
+    for (qsizetype i = 0; i < n;) {
+        const uchar lead = bytes[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + length > n)
+            return false;
+        char32_t c = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (bytes[i + k] & 0x3F);
+        }
+        if (!mayBeInNumber(c))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 template <class View> int digitsAt(View text, qsizetype at, int count) {
@@ -131,8 +160,16 @@ CellValue cellValue(ExportColumn::Kind kind, QByteArrayView utf8) {
         value.kind = utf8.isEmpty() ? CellValue::Blank : CellValue::Text;
         return value;
     }
-    if (std::any_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) >= 0x80; }))
+    if (std::any_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) >= 0x80; })) {
+        // A column of numbers may show words (an account's property): those stay texts
+        // without being read as a string first.
+        if (kind == ExportColumn::Number && !mayBeNumberUtf8(utf8)) {
+            CellValue value;
+            value.kind = CellValue::Text;
+            return value;
+        }
         return valueOf(kind, QStringView(QString::fromUtf8(utf8)));
+    }
     return valueOf(kind, utf8);
 }
 

@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvo::suite {
@@ -175,7 +176,15 @@ QPageLayout PrintStyle::defaultPage(int totalWidthTwips) {
         margins, QPageLayout::Millimeter);
 }
 
+bool mayBeInNumber(char32_t c) {
+    return c == 0x2212 || QChar::isSpace(c);
+}
+
 std::optional<double> parseNumber(const QString& text) {
+    // Every white space is in the first plane: half a surrogate pair says no as well.
+    if (std::any_of(text.cbegin(), text.cend(),
+                    [](QChar c) { return c.unicode() >= 0x80 && !mayBeInNumber(c.unicode()); }))
+        return std::nullopt;
     QString t = text.trimmed();
     t.remove(u',');
     if (t.isEmpty())

@@ -48,6 +48,10 @@ struct PrintStyle {
 
 /// The number a grid text stands for ("1,234.50", "-3"); nothing when it is not a number.
 std::optional<double> parseNumber(const QString& text);
+/// Whether a character beyond ASCII may stand in a text parseNumber reads as a number: white
+/// space around it, or the minus sign U+2212. Any other one (a word, an ideograph) makes the
+/// text no number, which a long column of words can tell without a string per cell.
+bool mayBeInNumber(char32_t c);
 /// A number as printed in a list: thousands grouped unless told otherwise, the given decimals
 /// (-1 as it comes).
 QString formatNumber(double value, int decimals, bool grouped = true);

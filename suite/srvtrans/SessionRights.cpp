@@ -27,10 +27,15 @@ constexpr QLatin1StringView kLockRights(
 } // namespace
 
 QString osAccount() {
-    // The password database, not $USER: the environment is the caller's to set.
-    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return QString::number(::geteuid());
+    // The password database, not $USER: the environment is the caller's to set. Looked up once
+    // a process: every save names the account twice, and each look-up opens and reads the
+    // password file.
+    static const QString account = [] {
+        if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
+            return QString::fromLocal8Bit(pw->pw_name);
+        return QString::number(::geteuid());
+    }();
+    return account;
 }
 
 QString sessionAccount(SqlBackend& sql) {

@@ -77,6 +77,12 @@ TEST_F(ExportCells, NumberAndDateTextsBecomeNumbersAndDatesOnlyWhenTheyReadAsOne
         {"12 5", "inf", "31/01/2024"},
         {"+-5", "1,", "2024-1-31"},
         {"十二", "", "２０２４-01-31"},
+        // Beyond ASCII a number may hold white space around it and the minus sign U+2212;
+        // words (an account's property shown in a number column) and full-width digits do not.
+        {"\u00A01,250\u2003", "\u2212" "3", "2024-01-31"},
+        {"-5", "只检查付款账号", "2024-01-31"},
+        {"12", "\u30007 ", "2024-01-31"},
+        {"1", "１２", "2024-01-31"},
     };
     load({{"金额", 6, 2}, {"数量", 3, -1}, {"日期", 135, -1}}, rows);
     const QString path = dir.filePath("cells.csv");
@@ -91,6 +97,10 @@ TEST_F(ExportCells, NumberAndDateTextsBecomeNumbersAndDatesOnlyWhenTheyReadAsOne
         {"12 5", nullptr, "31/01/2024"},
         {"'+-5", "1", "2024-1-31"},
         {"十二", nullptr, "２０２４-01-31"},
+        {"1250.00", "-3", "2024-01-31"},
+        {"-5.00", nullptr, "2024-01-31"},
+        {"12.00", "7", "2024-01-31"},
+        {"1.00", nullptr, "2024-01-31"},
     };
     const QStringList lines = csvLines(path);
     ASSERT_EQ(lines.size(), expected.size()) << lines.join(u'\n').toStdString();
