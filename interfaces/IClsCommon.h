@@ -74,6 +74,22 @@ public:
         (void)action;
         return {};
     }
+    /// The rows of a small reference table (currencies, banks, regions, ledger accounts) whose
+    /// column holds the value (in either case with anyCase), in the order of the table's key,
+    /// from the session's copy of the table: read whole when first needed and read again once
+    /// it may have changed. Null when no copy is kept (a table too big to keep, say): the
+    /// caller asks the database.
+    virtual RecordsetPtr ReferenceRows(const QString& table, const QString& column,
+                                       const QVariant& value, bool anyCase = false) {
+        (void)table;
+        (void)column;
+        (void)value;
+        (void)anyCase;
+        return nullptr;
+    }
+    /// Has the reference tables read along with the next query (a server's round trip saved)
+    /// rather than on their own when first looked at.
+    virtual void WantReferences() {}
 };
 
 using ClsCommonPtr = std::shared_ptr<IClsCommon>;

@@ -101,10 +101,13 @@ void FillCodeName(ClsCommonPtr& db, suite::Edit& edit, const RecordsetPtr& recor
                   const QString& nameColumn) {
     const QString value = NullToDefault(record, sourceColumn, QString()).toString();
     if (!value.isEmpty()) {
-        QString sql = QStringLiteral("select top 1 ") + codeColumn + u',' + nameColumn +
-                      QStringLiteral(" from ") + table + QStringLiteral(" where ") + codeColumn +
-                      QStringLiteral("=?");
-        const RecordsetPtr rs = db->OpenXBound(sql, {value});
+        RecordsetPtr rs = db->ReferenceRows(table, codeColumn, value);
+        if (!rs) {
+            QString sql = QStringLiteral("select top 1 ") + codeColumn + u',' + nameColumn +
+                          QStringLiteral(" from ") + table + QStringLiteral(" where ") +
+                          codeColumn + QStringLiteral("=?");
+            rs = db->OpenXBound(sql, {value});
+        }
         if (rs && rs->RecordCount() == 1) {
             edit.setText(NullToDefault(rs, nameColumn, QString()).toString());
             edit.setTag(value);

@@ -14,6 +14,11 @@ namespace tarvo::suite {
 
 namespace {
 
+/// A field of a row as text; empty for a column the rows lack.
+QString cell(const Recordset& rows, int row, int col) {
+    return col < 0 ? QString() : rows.valueAt(row, col).toString();
+}
+
 struct KnownReference {
     const char* key;
     const char* table;
@@ -23,6 +28,9 @@ struct KnownReference {
     const char* rows = nullptr;
     const char* parentField = nullptr;
     const char* parentExpression = nullptr;
+    /// rows and parentExpression over the session's copy, for lookups without a round trip.
+    bool (*offered)(const Recordset& rows, int row) = nullptr;
+    QString (*parent)(IClsCommon& db, const Recordset& rows, int row) = nullptr;
 };
 
 // The division codes hold the districts and counties of the municipalities, and the county-level
@@ -32,6 +40,26 @@ struct KnownReference {
 #define TARVO_PLACEHOLDER(row)                                                                     \
     "(" row ".vdescription in ('市辖区','县') or " row ".vdescription like '%直辖县级行政区划')"
 
+bool isPlaceholderRegion(const QString& name) {
+    return name == u"市辖区" || name == u"县" || name.endsWith(u"直辖县级行政区划");
+}
+
+bool regionOffered(const Recordset& rows, int row) {
+    return !isPlaceholderRegion(cell(rows, row, rows.fieldIndex(QStringLiteral("vdescription"))));
+}
+
+QString regionParent(IClsCommon& db, const Recordset& rows, int row) {
+    const QString own = cell(rows, row, rows.fieldIndex(QStringLiteral("cpCodeId")));
+    const RecordsetPtr up = own.isEmpty() ? nullptr
+                                          : db.ReferenceRows(QStringLiteral("hr_ct007"),
+                                                             QStringLiteral("ccodeId"), own);
+    if (up && up->RecordCount() > 0 &&
+        isPlaceholderRegion(up->Value(QStringLiteral("vdescription")).toString()) &&
+        !up->Value(QStringLiteral("cpCodeId")).isNull())
+        return up->Value(QStringLiteral("cpCodeId")).toString();
+    return own;
+}
+
 // The suite's reference definitions the cards bind to: what a row stores, what it shows, the
 // code a clerk may type for it, and the rows offered.
 const KnownReference kReferences[] = {
@@ -40,17 +68,19 @@ const KnownReference kReferences[] = {
     {"hr_ct007_aa", "hr_ct007", "ccodeId", "vdescription", "ccodeId",
      "not " TARVO_PLACEHOLDER("hr_ct007"), "cpcodeid",
      "coalesce((select p.cpCodeId from hr_ct007 p where p.ccodeId=hr_ct007.cpCodeId "
-     "and " TARVO_PLACEHOLDER("p") "),hr_ct007.cpCodeId)"},
+     "and " TARVO_PLACEHOLDER("p") "),hr_ct007.cpCodeId)",
+     regionOffered, regionParent},
 };
 
 #undef TARVO_PLACEHOLDER
 
-/// One connection per database for all reference edits of the thread, while any holds it.
+/// One object per database for all reference edits of the thread, while any holds it, over
+/// the session's connection and its copies of the reference tables.
 ClsCommonPtr sharedConnection(const QString& dbName) {
     static thread_local QHash<QString, std::weak_ptr<IClsCommon>> open;
     if (ClsCommonPtr db = open.value(dbName).lock())
         return db;
-    ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.SharedClsCommon"));
     if (!db)
         return nullptr;
     db->Init(dbName);
@@ -58,6 +88,20 @@ ClsCommonPtr sharedConnection(const QString& dbName) {
         return nullptr;
     open.insert(dbName, db);
     return db;
+}
+
+/// The parameters of a condition XML "<RefConditions><Condition paramName='@p'
+/// paramValue='v' />…".
+QHash<QString, QString> conditionParams(const QString& conditionXml) {
+    QHash<QString, QString> params;
+    QDomDocument doc;
+    if (conditionXml.isEmpty() || !doc.setContent(conditionXml))
+        return params;
+    for (QDomElement c = doc.documentElement().firstChildElement(QStringLiteral("Condition"));
+         !c.isNull(); c = c.nextSiblingElement(QStringLiteral("Condition")))
+        params.insert(c.attribute(QStringLiteral("paramName")),
+                      c.attribute(QStringLiteral("paramValue")));
+    return params;
 }
 
 QString sqlLiteral(const QString& value) {
@@ -103,15 +147,21 @@ bool RefEdit::BindRef(LoginPtr& login, const QString& key, std::optional<bool> c
                  QString::fromLatin1(r.displayColumn),
                  QString::fromLatin1(r.codeColumn),
                  QString::fromUtf8(r.rows),
-                 {}};
+                 {},
+                 r.offered,
+                 r.parent};
         if (r.parentField)
             m_def.fields.insert(QString::fromLatin1(r.parentField),
                                 QString::fromUtf8(r.parentExpression));
         m_login = login;
         if (check)
             m_check = *check;
-        m_baseFilter = conditionSql(QString(), settingsFilter(settings), m_def.fields);
+        m_settingsFilter = settingsFilter(settings);
+        m_baseFilter = conditionSql(QString(), m_settingsFilter, m_def.fields);
         m_db = login ? sharedConnection(login->MoxDbName()) : nullptr;
+        // The card's record is read next: the names it shows come along with it.
+        if (m_db)
+            m_db->WantReferences();
         return m_db != nullptr;
     }
     return false;
@@ -137,9 +187,97 @@ void RefEdit::setValue(const QString& value) {
         take(value, value);
 }
 
+std::optional<RecordsetPtr> RefEdit::findKeptRow(const QString& text) {
+    if (!m_def.rows.isEmpty() && !m_def.offered)
+        return std::nullopt;
+    // The rows whose code (in either case), value or name is the text, as the database would
+    // find them; null when the session keeps no copy of the table.
+    const RecordsetPtr found[] = {
+        m_db->ReferenceRows(m_def.table, m_def.codeColumn, text, true),
+        m_db->ReferenceRows(m_def.table, m_def.valueColumn, text),
+        m_db->ReferenceRows(m_def.table, m_def.displayColumn, text),
+    };
+    for (const RecordsetPtr& rows : found)
+        if (!rows)
+            return std::nullopt;
+    QString conditionXml;
+    QString filter;
+    QVariant unused;
+    Q_EMIT BeforeReference(conditionXml, filter, unused);
+    // Each filter is a few "#FN[field]=value" joined by "and"; anything else is left to the
+    // database.
+    static const QRegularExpression conjunction(QStringLiteral("\\s+and\\s+"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression equality(
+        QStringLiteral(R"(^\s*#FN\[(\w+)\]\s*=\s*(?:(@\w+)|'([^']*)'|(-?\d+))\s*$)"));
+    QVector<QPair<QString, QString>> equal;
+    const Recordset& columns = *found[0];
+    const auto understood = [&](const QString& text, const QHash<QString, QString>& params) {
+        if (text.trimmed().isEmpty())
+            return true;
+        for (const QString& term : text.split(conjunction)) {
+            const QRegularExpressionMatch m = equality.match(term);
+            const QString field = m.captured(1).toLower();
+            const QString param = m.captured(2);
+            if (!m.hasMatch() || (!param.isEmpty() && !params.contains(param)))
+                return false;
+            const bool computed = m_def.fields.contains(field);
+            if ((computed && !m_def.parent) || (!computed && columns.fieldIndex(field) < 0))
+                return false;
+            equal.push_back({field, !param.isEmpty()          ? params.value(param)
+                                    : m.capturedStart(3) >= 0 ? m.captured(3)
+                                                              : m.captured(4)});
+        }
+        return true;
+    };
+    if (!understood(m_settingsFilter, {}) || !understood(filter, conditionParams(conditionXml)))
+        return std::nullopt;
+    const auto offered = [&](const Recordset& rows, int row) {
+        if (m_def.offered && !m_def.offered(rows, row))
+            return false;
+        for (const auto& [field, value] : equal) {
+            const QString is = m_def.fields.contains(field)
+                                   ? m_def.parent(*m_db, rows, row)
+                                   : cell(rows, row, rows.fieldIndex(field));
+            if (is != value)
+                return false;
+        }
+        return true;
+    };
+    // The first offered in the order of the value, as the database's query sorts them.
+    RecordsetPtr best;
+    int bestRow = -1;
+    QString bestValue;
+    for (const RecordsetPtr& rows : found) {
+        const int value = rows->fieldIndex(m_def.valueColumn);
+        for (int row = 0; row < rows->storedRowCount(); ++row) {
+            const QString v = cell(*rows, row, value);
+            if ((best && bestValue <= v) || !offered(*rows, row))
+                continue;
+            best = rows;
+            bestRow = row;
+            bestValue = v;
+        }
+    }
+    if (!best)
+        return RecordsetPtr();
+    QVector<FieldInfo> fields;
+    QVector<QVariant> values;
+    for (int f = 0; f < best->FieldCount(); ++f) {
+        fields.push_back(best->FieldAt(f));
+        values.push_back(best->valueAt(bestRow, f));
+    }
+    auto one = std::make_shared<Recordset>(fields);
+    one->appendRow(values);
+    one->MoveFirst();
+    return one;
+}
+
 RecordsetPtr RefEdit::findRow(const QString& text) {
     if (!m_db || m_def.table.isEmpty())
         return nullptr;
+    if (const std::optional<RecordsetPtr> kept = findKeptRow(text))
+        return *kept;
     // Codes are typed in either case ("cny" is CNY); names are matched as they are written.
     const QString literal = sqlLiteral(text);
     QString sql = QStringLiteral("select ") + m_def.valueColumn + u',' + m_def.displayColumn +
@@ -264,14 +402,7 @@ QString RefEdit::conditionSql(const QString& conditionXml, const QString& filter
                               const QHash<QString, QString>& fields) {
     if (filter.trimmed().isEmpty())
         return {};
-    QHash<QString, QString> params;
-    QDomDocument doc;
-    if (!conditionXml.isEmpty() && doc.setContent(conditionXml)) {
-        for (QDomElement c = doc.documentElement().firstChildElement(QStringLiteral("Condition"));
-             !c.isNull(); c = c.nextSiblingElement(QStringLiteral("Condition")))
-            params.insert(c.attribute(QStringLiteral("paramName")),
-                          c.attribute(QStringLiteral("paramValue")));
-    }
+    const QHash<QString, QString> params = conditionParams(conditionXml);
     // Only column names and known parameters reach the SQL text; values go in as literals.
     static const QRegularExpression token(QStringLiteral("#FN\\[(\\w+)\\]|(@\\w+)|(['\";])"));
     QString out;

@@ -82,12 +82,18 @@ private:
         QString rows;
         /// Fields a filter names that the reference reads otherwise than as their column.
         QHash<QString, QString> fields;
+        /// The same over the session's copy of the table: whether a row is offered at all,
+        /// and such a field (the parent) of a row.
+        bool (*offered)(const Recordset& rows, int row) = nullptr;
+        QString (*parent)(IClsCommon& db, const Recordset& rows, int row) = nullptr;
     };
     RefType m_reftype;
     LoginPtr m_login;
     ClsCommonPtr m_db;
     Definition m_def;
     QString m_baseFilter;
+    /// The filter of the settings BindRef was given, as written.
+    QString m_settingsFilter;
     QString m_value;
     bool m_check = true;
     int m_mode = 1;
@@ -96,6 +102,9 @@ private:
     void take(const QString& value, const QString& display);
     /// The row whose code, value or name is the text, among the rows the pick list offers.
     RecordsetPtr findRow(const QString& text);
+    /// findRow over the session's copy of the table; nullopt when none is kept or the rows
+    /// offered cannot be told in memory.
+    std::optional<RecordsetPtr> findKeptRow(const QString& text);
     /// The condition of the rows the pick list offers: the reference's own filter and what a
     /// BeforeReference handler adds; empty when all rows are offered.
     QString offeredRows();

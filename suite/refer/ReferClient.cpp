@@ -41,7 +41,9 @@ ReferClient::~ReferClient() = default;
 bool ReferClient::openDatabase(const QString& dbName) {
     if (m_db && m_db->Status() && m_db->database()->name() == dbName)
         return true;
-    m_db = std::make_shared<ClsCommon>();
+    // The session's connection, with its copies of the reference tables: a pick list costs
+    // neither a connection of its own nor, once its rows are kept, a round trip.
+    m_db = std::make_shared<ClsCommon>(true);
     m_db->Init(dbName);
     return m_db->Status();
 }
@@ -69,10 +71,13 @@ bool ReferClient::EnumRefInit(LoginPtr& login, qint16, bool, QString& table, QSt
         return false;
 
     QString sql = QStringLiteral("SELECT * FROM ") + name;
-    if (!condition.trimmed().isEmpty())
+    const bool limited = !condition.trimmed().isEmpty();
+    if (limited)
         sql += QStringLiteral(" WHERE ") + condition;
     sql += QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
-    RecordsetPtr rows = m_db->OpenX(sql);
+    RecordsetPtr rows = limited ? m_db->ReferenceQuery(name, sql) : m_db->ReferenceTable(name);
+    if (!rows)
+        rows = m_db->OpenX(sql);
     if (!rows)
         return false;
 

@@ -202,7 +202,8 @@ SqlBackendPtr openBackend(const QString& dbName, QString& newFile) {
 } // namespace
 
 AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
-    : m_name(std::move(name)), m_backend(std::move(backend)) {}
+    : m_name(std::move(name)), m_backend(std::move(backend)),
+      m_references(std::make_unique<ReferenceCache>(*m_backend, m_dict)) {}
 
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
     QString newFile;
@@ -263,6 +264,7 @@ void AccountDatabase::ensureCreated(SqlBackend& db, Seed seed) {
             if (seed == Seed::WithDemo)
                 for (const char* name : kDemoSeeds)
                     db.execScript(seedScript(name));
+            applyServerFunctions(db);
             db.exec(QStringLiteral(
                         "INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
                     {QString::number(kSchemaVersion)});

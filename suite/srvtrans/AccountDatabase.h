@@ -1,11 +1,13 @@
 #pragma once
 
 #include "DataDictionary.h"
+#include "ReferenceCache.h"
 #include "SqlBackend.h"
 
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 namespace tarvo::suite {
 
@@ -33,6 +35,11 @@ public:
     SqlBackend& sql() { return *m_backend; }
     const DataDictionary& dictionary() const { return m_dict; }
     const QString& name() const { return m_name; }
+    /// The reference tables this connection has read and keeps.
+    ReferenceCache& references() { return *m_references; }
+    /// Held while a thread other than the connection's own uses it (a save beside the
+    /// window): what the window's timers would ask of it then waits for their next turn.
+    std::mutex& inUse() { return m_inUse; }
 
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on
@@ -48,6 +55,8 @@ private:
     QString m_name;
     SqlBackendPtr m_backend;
     DataDictionary m_dict;
+    std::unique_ptr<ReferenceCache> m_references;
+    std::mutex m_inUse;
 };
 
 using AccountDatabasePtr = std::shared_ptr<AccountDatabase>;

@@ -9,6 +9,7 @@
 #include "SuiteContext.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <exception>
 #include <utility>
@@ -22,7 +23,7 @@ constexpr qsizetype kTranslatedKept = 512;
 constexpr qsizetype kLongestKept = 2000;
 } // namespace
 
-ClsCommon::ClsCommon() = default;
+ClsCommon::ClsCommon(bool joinShared) : m_joinShared(joinShared) {}
 ClsCommon::~ClsCommon() = default;
 
 void ClsCommon::Init(const QString& dbName) {
@@ -33,12 +34,16 @@ void ClsCommon::Init(const QString& dbName) {
     m_reader.reset();
     m_dbName = dbName;
     try {
-        m_db = AccountDatabase::open(dbName);
-        AccountDatabase::share(m_db);
-        m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
+        m_db = m_joinShared ? AccountDatabase::openShared(dbName) : AccountDatabase::open(dbName);
+        attached();
     } catch (const DbError& e) {
         m_lastError = e.text();
     }
+}
+
+void ClsCommon::attached() {
+    AccountDatabase::share(m_db);
+    m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
 }
 
 QString ClsCommon::translated(const QString& sql) {
@@ -124,12 +129,100 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
         m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
+    if (RecordsetPtr fields = fieldsOnly(sql))
+        return fields;
+    ReferenceCache& references = m_db->references();
+    if (m_db->sql().transactionDepth == 0 && references.wanted()) {
+        try {
+            return m_builder->build(references.queryWithReads(translated(sql), params));
+        } catch (const DbError&) {
+            // A read that failed along with it says nothing of the statement: it runs alone.
+        }
+    }
     try {
         return queryRecordset(m_db->sql(), *m_builder, translated(sql), params);
     } catch (const DbError& e) {
         m_lastError = e.text();
         return nullptr;
     }
+}
+
+RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
+    // The cards learn their fields' sizes so; the dictionary has them, as the database at its
+    // schema version has those columns.
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\s*select\s+top\s+0\s+\*\s+from\s+(\w+(?:\s*,\s*\w+)*)\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = shape.match(sql);
+    if (!m.hasMatch())
+        return nullptr;
+    QVector<FieldInfo> fields;
+    for (const QString& table : m.captured(1).split(u',')) {
+        const QVector<const DictField*> known = m_db->dictionary().fields(table.trimmed());
+        if (known.isEmpty())
+            return nullptr;
+        for (const DictField* f : known)
+            fields.push_back({f->field, f->adoType(), f->definedSize()});
+    }
+    return std::make_shared<Recordset>(std::move(fields));
+}
+
+RecordsetPtr ClsCommon::ReferenceTable(const QString& table) {
+    if (!m_db)
+        return nullptr;
+    try {
+        return m_db->references().rows(table);
+    } catch (const DbError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+}
+
+RecordsetPtr ClsCommon::ReferenceRows(const QString& table, const QString& column,
+                                      const QVariant& value, bool anyCase) {
+    if (!m_db)
+        return nullptr;
+    RecordsetPtr all;
+    QVector<int> rows;
+    try {
+        if (!m_db->references().rowsWhere(table, column, value.toString(), anyCase, all, rows))
+            return nullptr;
+    } catch (const DbError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+    QVector<FieldInfo> fields;
+    for (int f = 0; f < all->FieldCount(); ++f)
+        fields.push_back(all->FieldAt(f));
+    auto found = std::make_shared<Recordset>(fields);
+    for (const int row : rows) {
+        QVector<QVariant> values;
+        for (int f = 0; f < fields.size(); ++f)
+            values.push_back(all->valueAt(row, f));
+        found->appendRow(values);
+    }
+    found->MoveFirst();
+    return found;
+}
+
+RecordsetPtr ClsCommon::ReferenceQuery(const QString& table, QString& sql) {
+    if (!m_db)
+        return nullptr;
+    try {
+        return m_db->references().rowsOf(table, translated(sql));
+    } catch (const DbError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+}
+
+void ClsCommon::WantReferences() {
+    if (m_db)
+        m_db->references().want();
+}
+
+void ClsCommon::forgetKept(const QString& archive) {
+    m_db->references().forget(archive);
 }
 
 bool ClsCommon::refuseWithoutConnection(QString& errText) {
@@ -142,20 +235,30 @@ bool ClsCommon::refuseWithoutConnection(QString& errText) {
 bool ClsCommon::Add(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
-    return SaveService(*m_db, currentUser()).add(xml, archive, errText);
+    const std::lock_guard use(m_db->inUse());
+    const bool stored = SaveService(*m_db, currentUser()).add(xml, archive, errText);
+    forgetKept(archive);
+    return stored;
 }
 
 bool ClsCommon::Modify(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
-    return SaveService(*m_db, currentUser()).modify(xml, archive, errText);
+    const std::lock_guard use(m_db->inUse());
+    const bool stored = SaveService(*m_db, currentUser()).modify(xml, archive, errText);
+    forgetKept(archive);
+    return stored;
 }
 
 bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& archive,
                        QString& errText, const QString& userId) {
     if (refuseWithoutConnection(errText))
         return false;
-    return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
+    const std::lock_guard use(m_db->inUse());
+    const bool removed =
+        SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
+    forgetKept(archive);
+    return removed;
 }
 
 bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool store,
@@ -163,7 +266,12 @@ bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool 
                           const WorkProgress& progress) {
     if (refuseWithoutConnection(errText))
         return false;
-    return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText, progress);
+    const std::lock_guard use(m_db->inUse());
+    const bool done =
+        BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText, progress);
+    if (store)
+        forgetKept(archive);
+    return done;
 }
 
 QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {

@@ -17,7 +17,10 @@ class RecordsetBuilder;
 /// dialect and the save service, over one connection to the accounting database.
 class ClsCommon : public IClsCommon {
 public:
-    ClsCommon();
+    /// joinShared: Init joins the connection this thread shares for the database (the
+    /// session's), or opens one when none is shared, as the suite's lookups ride along with the
+    /// session ("TarvoSrvTrans.SharedClsCommon").
+    explicit ClsCommon(bool joinShared = false);
     ~ClsCommon() override;
     void Init(const QString& dbName) override;
     bool Status() const override { return m_db != nullptr; }
@@ -35,12 +38,25 @@ public:
                    QVector<BatchVerdict>& verdicts, QString& errText,
                    const WorkProgress& progress = {}) override;
     QString RightRefusal(const QString& archive, const QString& action) override;
+    RecordsetPtr ReferenceRows(const QString& table, const QString& column, const QVariant& value,
+                               bool anyCase = false) override;
+    void WantReferences() override;
+
+    /// The whole of a reference table in its key's order, from the connection's copy; null
+    /// when the table is not kept.
+    RecordsetPtr ReferenceTable(const QString& table);
+
+    /// What a query of one reference table alone reads ("select * from t where … order by …"),
+    /// from the connection's copy: the whole table when the query has no condition, else kept
+    /// under its text after its first run. Null when the table is not kept (ask OpenX).
+    RecordsetPtr ReferenceQuery(const QString& table, QString& sql);
 
     /// Why the last Init or OpenX failed, for the log and the tests.
     const QString& lastError() const { return m_lastError; }
     AccountDatabase* database() const { return m_db.get(); }
 
 private:
+    bool m_joinShared;
     AccountDatabasePtr m_db;
     std::unique_ptr<RecordsetBuilder> m_builder; ///< over m_db's dictionary
     /// Texts in the component's dialect and in the engine's, for the texts run again and again.
@@ -51,6 +67,12 @@ private:
     std::shared_ptr<ReaderConnection> m_reader;
     std::weak_ptr<BackgroundRead> m_lastRead;
     QString translated(const QString& sql);
+    /// Opens the connection's helpers once m_db is set.
+    void attached();
+    /// A "select top 0 * from t1, t2" answered from the data dictionary; null for any other.
+    RecordsetPtr fieldsOnly(const QString& sql) const;
+    /// After a save of the archive: the copy of it, if kept, may hold what changed.
+    void forgetKept(const QString& archive);
     bool refuseWithoutConnection(QString& errText);
     RecordsetPtr query(const QString& sql, const QVariantList& params);
 };

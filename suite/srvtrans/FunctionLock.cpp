@@ -62,8 +62,8 @@ LockHolder LockHolder::thisProcess(const QString& userId, const QString& userNam
     return {userId, userName, QSysInfo::machineHostName(), QCoreApplication::applicationPid(), {}};
 }
 
-FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
-    : m_db(std::move(ownConnection)), m_me(me), m_onServer(EngineDialect::of(m_db->sql()).sessionLocks) {
+FunctionLock::FunctionLock(AccountDatabasePtr connection, const LockHolder& me)
+    : m_db(std::move(connection)), m_me(me), m_onServer(EngineDialect::of(m_db->sql()).sessionLocks) {
     m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
     // On a server the same beat takes the locks back soon after a restart, before another
     // clerk's program is likely to ask for them.
@@ -127,6 +127,10 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 
 void FunctionLock::renewLeases() {
     if (m_held.isEmpty())
+        return;
+    // A save on a thread of its own has the session's connection: this beat waits for the next.
+    const std::unique_lock use(m_db->inUse(), std::try_to_lock);
+    if (!use)
         return;
     const QSet<Key> held = m_held;
     try {
@@ -260,26 +264,29 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
 
 bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
     SqlBackend& sql = m_db->sql();
-    const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
+    // The lock, the row naming its holder and the right to write that row, in one round trip.
+    const std::vector<StoredResult> answer = sql.queryTogether(
+        {{QStringLiteral("SELECT * FROM tarvo_take_lock(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+          {advisoryKey(key.archive, key.kind, key.scope), key.archive, int(key.kind), key.scope,
+           m_me.userId, m_me.userName, m_me.host, m_me.pid, m_me.session, leaseFromNow()}}});
     // Read at once: a statement may connect anew before it runs, never after.
     const int generation = sql.connectionGeneration();
-    if (!got) {
-        // The winner writes its row just after taking the lock: give it a moment to appear.
+    const ColumnStore& row = answer.front().cells;
+    if (row.rowCount() != 1 || row.columnCount() < 7)
+        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答"));
+    m_writesRows = row.integer(0, 1) != 0;
+    if (row.integer(0, 0) == 0) {
         heldBy = {};
+        if (row.kind(0, 2) != ColumnStore::Kind::Null) {
+            heldBy = {row.text(0, 2), row.text(0, 3), row.text(0, 4),
+                      row.kind(0, 5) == ColumnStore::Kind::Null ? 0 : row.integer(0, 5),
+                      row.text(0, 6)};
+            return false;
+        }
+        // The winner's row is not in yet: give it a moment to appear.
         for (int tries = 0; tries < 20 && !readRow(key, heldBy); ++tries)
             QThread::msleep(25);
         return false;
-    }
-    try {
-        if (writesRows()) {
-            Transaction tx(sql);
-            writeRow(key);
-            tx.commit();
-        }
-    } catch (const DbError&) {
-        sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
-                  {advisoryKey(key.archive, key.kind, key.scope)});
-        throw;
     }
     m_takenOn.insert(key, generation);
     return true;

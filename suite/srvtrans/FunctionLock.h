@@ -44,8 +44,9 @@ class FunctionLock {
 public:
     static constexpr std::chrono::seconds kLease{60};
 
-    /// The connection must be this object's alone: on a server, locks belong to it.
-    FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me);
+    /// On a server the locks belong to the connection: they end with it, and are taken again
+    /// when it is made anew. It may be the session's, shared with its other objects.
+    FunctionLock(AccountDatabasePtr connection, const LockHolder& me);
     /// Gives back every lock still held: the session is over.
     ~FunctionLock();
     FunctionLock(const FunctionLock&) = delete;

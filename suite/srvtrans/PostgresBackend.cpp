@@ -34,6 +34,9 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4
 constexpr int kSchemaLockClass = 0x54415256;
 constexpr int kValueLockClass = 0x54415257;
 
+// Where the reference tables' triggers announce their changes.
+constexpr char kReferenceChannel[] = "tarvo_reference";
+
 // Prepared statements a connection keeps on the server.
 constexpr int kPreparedKept = 200;
 
@@ -156,10 +159,10 @@ QVariant valueOf(const PGresult* r, int row, int col) {
 
 /// One cell of a streamed row into the store: whole numbers and floating values as numbers,
 /// exact decimals and everything else as the server's text.
-void storeCell(ColumnStore& cells, const PGresult* r, int col) {
-    if (PQgetisnull(r, 0, col))
+void storeCell(ColumnStore& cells, const PGresult* r, int col, int row = 0) {
+    if (PQgetisnull(r, row, col))
         return cells.addNull(col);
-    const char* raw = PQgetvalue(r, 0, col);
+    const char* raw = PQgetvalue(r, row, col);
     switch (PQftype(r, col)) {
     case kBool:
         return cells.addInteger(col, raw[0] == 't' ? 1 : 0);
@@ -172,7 +175,7 @@ void storeCell(ColumnStore& cells, const PGresult* r, int col) {
     case kFloat8:
         return cells.addReal(col, QByteArray(raw).toDouble());
     default:
-        cells.addText(col, raw, PQgetlength(r, 0, col));
+        cells.addText(col, raw, PQgetlength(r, row, col));
     }
 }
 
@@ -740,6 +743,93 @@ QString PostgresBackend::quotedName(const QString& name) const {
     const QString out = QString::fromUtf8(quoted);
     PQfreemem(quoted);
     return out;
+}
+
+std::vector<StoredResult> PostgresBackend::queryTogether(const QVector<SqlStatement>& statements) {
+    ensureConnected();
+    if (statements.isEmpty())
+        return {};
+    if (!PQenterPipelineMode(m_conn))
+        throw DbError(errorOf(nullptr, m_conn));
+    const auto leave = qScopeGuard([this] { PQexitPipelineMode(m_conn); });
+    // A sync after each statement ends it as running it alone would: one that fails leaves the
+    // others to run, and one that must be in force for the next (LISTEN) is committed first.
+    for (const SqlStatement& s : statements) {
+        const Params p(s.params);
+        const QByteArray text = numberPlaceholders(s.sql).toUtf8();
+        if (!PQsendQueryParams(m_conn, text.constData(), int(s.params.size()), p.types.constData(),
+                               p.values.constData(), nullptr, nullptr, 0) ||
+            !PQpipelineSync(m_conn))
+            throw DbError(errorOf(nullptr, m_conn));
+    }
+    std::vector<StoredResult> results(size_t(statements.size()));
+    QVector<QVector<QPair<unsigned, int>>> origins(statements.size());
+    QString error;
+    for (int i = 0; i < statements.size(); ++i) {
+        while (PGresult* raw = PQgetResult(m_conn)) {
+            const Result r(raw);
+            const ExecStatusType status = PQresultStatus(raw);
+            // A streamed read before may leave libpq's single-row mode on for the first.
+            if (status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE) {
+                StoredResult& result = results[i];
+                if (origins[i].isEmpty() && PQnfields(raw) > 0) {
+                    result.columns = describe(raw, statements[i].sql, origins[i]);
+                    result.cells = ColumnStore(int(result.columns.size()));
+                }
+                for (int row = 0; row < PQntuples(raw); ++row) {
+                    for (int c = 0; c < result.cells.columnCount(); ++c)
+                        storeCell(result.cells, raw, c, row);
+                    result.cells.endRow();
+                }
+            } else if (status != PGRES_COMMAND_OK && error.isEmpty()) {
+                error = errorOf(raw, m_conn);
+            }
+        }
+        // The statement's sync; a connection gone meanwhile has nothing more to give.
+        const Result sync(PQgetResult(m_conn));
+        if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) {
+            if (error.isEmpty())
+                error = errorOf(sync.get(), m_conn);
+            break;
+        }
+    }
+    // What libpq keeps after the last sync: the connection must be idle to leave the pipeline.
+    while (PGresult* rest = PQgetResult(m_conn))
+        PQclear(rest);
+    if (!PQexitPipelineMode(m_conn) && error.isEmpty())
+        error = errorOf(nullptr, m_conn);
+    if (!error.isEmpty())
+        throw DbError(error);
+    // The catalog is asked only once the pipeline is over, and only for what the statements
+    // do not tell.
+    for (int i = 0; i < statements.size(); ++i) {
+        if (statements[i].table.isEmpty()) {
+            nameOrigins(results[i].columns, origins[i]);
+            continue;
+        }
+        for (ResultColumn& column : results[i].columns) {
+            column.originTable = statements[i].table;
+            column.originColumn = column.name;
+        }
+    }
+    return results;
+}
+
+QString PostgresBackend::hearChangesStatement() const {
+    return QStringLiteral("LISTEN ") + QLatin1String(kReferenceChannel);
+}
+
+QStringList PostgresBackend::announcedChanges() {
+    // A connection that is gone heard nothing of what happened meanwhile.
+    if (serverHungUp() || !PQconsumeInput(m_conn))
+        return {QStringLiteral("*")};
+    QStringList changed;
+    while (PGnotify* n = PQnotifies(m_conn)) {
+        if (qstrcmp(n->relname, kReferenceChannel) == 0)
+            changed << QString::fromUtf8(n->extra).toLower();
+        PQfreemem(n);
+    }
+    return changed;
 }
 
 } // namespace tarvo::suite

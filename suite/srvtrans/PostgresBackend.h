@@ -48,6 +48,12 @@ public:
     /// Streams the rows (single-row mode) into the store.
     StoredResult queryStored(const QString& sql, const QVariantList& params = {},
                              const RowWatch& watch = {}) override;
+    /// In one round trip, by libpq's pipeline: a sync after each statement.
+    std::vector<StoredResult> queryTogether(const QVector<SqlStatement>& statements) override;
+    /// LISTEN to the channel the reference tables' triggers notify.
+    QString hearChangesStatement() const override;
+    /// The notifications that came in, read from the socket without asking the server.
+    QStringList announcedChanges() override;
     void interrupt() override;
     void limitStatementTime(int ms) override;
     void stopWhen(std::function<bool()> stop) override { m_stop = std::move(stop); }

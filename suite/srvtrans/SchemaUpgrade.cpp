@@ -92,6 +92,12 @@ void toVersion9(SqlBackend& db) {
     applyServerRights(db);
 }
 
+/// Version 10: on a server, a lock is taken in one statement, and the sessions hear of changes
+/// to the reference tables they keep.
+void toVersion10(SqlBackend& db) {
+    applyServerFunctions(db);
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -106,6 +112,7 @@ constexpr Step kSteps[] = {
     {7, toVersion7},
     {8, toVersion8},
     {9, toVersion9},
+    {10, toVersion10},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 
@@ -121,14 +128,26 @@ void refuseNewer(int version) {
 
 } // namespace
 
-void applyServerRights(SqlBackend& db) {
+namespace {
+
+void runServerScript(SqlBackend& db, const QString& path) {
     if (!EngineDialect::of(db).loginRoles)
         return;
-    QFile script(QStringLiteral(":/suite/data/postgres_rights.sql"));
+    QFile script(path);
     if (!script.open(QIODevice::ReadOnly))
         throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "缺少数据库脚本 %1")
                           .arg(script.fileName()));
     db.execScript(QString::fromUtf8(script.readAll()));
+}
+
+} // namespace
+
+void applyServerRights(SqlBackend& db) {
+    runServerScript(db, QStringLiteral(":/suite/data/postgres_rights.sql"));
+}
+
+void applyServerFunctions(SqlBackend& db) {
+    runServerScript(db, QStringLiteral(":/suite/data/postgres_functions.sql"));
 }
 
 int storedSchemaVersion(SqlBackend& db) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace tarvo::suite {
 
@@ -50,6 +51,15 @@ struct StoredResult {
 /// the result (leaving an empty store of as many columns): a read handed on in chunks.
 using RowWatch = std::function<bool(StoredResult&)>;
 
+/// A statement with its values, for queryTogether().
+struct SqlStatement {
+    QString sql;
+    QVariantList params;
+    /// Set when the statement reads columns of this one table under their own names
+    /// ("SELECT * FROM t …"): they are known as its columns without asking the catalog.
+    QString table = {};
+};
+
 /// What the suite needs of a database engine: queries and statements with positional
 /// parameters ("?"), and explicit transactions. Values come back as text, integers, doubles or
 /// null; the data dictionary gives them their types.
@@ -64,6 +74,22 @@ public:
     /// never held whole in another form on the way. watch, when given, hears of every row.
     virtual StoredResult queryStored(const QString& sql, const QVariantList& params = {},
                                      const RowWatch& watch = {}) = 0;
+    /// Runs the statements in order, each as if run alone (outside a transaction each ends
+    /// before the next begins), and returns their results in order; a server gets them all in
+    /// one round trip, unprepared. Throws DbError with the first failure's text; the statements
+    /// before it have taken effect then.
+    virtual std::vector<StoredResult> queryTogether(const QVector<SqlStatement>& statements) {
+        std::vector<StoredResult> results;
+        for (const SqlStatement& s : statements)
+            results.push_back(queryStored(s.sql, s.params));
+        return results;
+    }
+    /// The statement that makes this connection hear of other connections' changes to the
+    /// reference tables, to run before the tables are read; empty where nothing need be asked.
+    virtual QString hearChangesStatement() const { return {}; }
+    /// What other connections have changed since the last call, as far as this one heard and
+    /// without a round trip: table names in lower case, or "*" when anything may have changed.
+    virtual QStringList announcedChanges() { return {}; }
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}

@@ -324,4 +324,12 @@ bool SqliteBackend::tableExists(const QString& table) {
                 .rows.isEmpty();
 }
 
+QStringList SqliteBackend::announcedChanges() {
+    const qint64 version =
+        query(QStringLiteral("PRAGMA data_version")).rows.value(0).value(0).toLongLong();
+    const bool changed = version != m_dataVersion;
+    m_dataVersion = version;
+    return changed ? QStringList{QStringLiteral("*")} : QStringList{};
+}
+
 } // namespace tarvo::suite

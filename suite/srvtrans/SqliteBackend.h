@@ -30,6 +30,9 @@ public:
     void commit() override;
     void rollback() override;
     bool tableExists(const QString& table) override;
+    /// "*" when another connection has committed to the file since the last call (the
+    /// engine's data version, read from memory).
+    QStringList announcedChanges() override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
     void lockValue(const QString&, const QString&) override {}
@@ -48,6 +51,8 @@ private:
     /// Prepared statements not in use, by their text.
     QHash<QString, Cached> m_statements;
     std::function<bool()> m_stop;
+    /// The data version last seen by announcedChanges(); -1 before the first call.
+    qint64 m_dataVersion = -1;
     QString errorText() const;
     void useWriteAheadLog();
 };

@@ -6,9 +6,13 @@ AccountNumberRule AccountNumberRule::ofBank(IClsCommon& db, const QString& bankC
     AccountNumberRule rule;
     if (bankCode.isEmpty())
         return rule;
-    QString sql = QStringLiteral(
-        "select cBankName, bComdFixLen, iComAccNoLen from aa_bank where cBankCode = ?");
-    const RecordsetPtr rs = db.OpenXBound(sql, {bankCode});
+    RecordsetPtr rs =
+        db.ReferenceRows(QStringLiteral("aa_bank"), QStringLiteral("cBankCode"), bankCode);
+    if (!rs) {
+        QString sql = QStringLiteral(
+            "select cBankName, bComdFixLen, iComAccNoLen from aa_bank where cBankCode = ?");
+        rs = db.OpenXBound(sql, {bankCode});
+    }
     if (!rs || rs->Eof())
         return rule;
     return of(rs->Value(QStringLiteral("cBankName")).toString(),
