@@ -149,7 +149,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
 
 RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
     // The cards learn their fields' sizes so; the dictionary has them, as the database at its
-    // schema version has those columns.
+    // schema version has those columns, once a result has shown that the tables are there.
     static const QRegularExpression shape(
         QStringLiteral(R"(^\s*select\s+top\s+0\s+\*\s+from\s+(\w+(?:\s*,\s*\w+)*)\s*;?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -159,7 +159,7 @@ RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
     QVector<FieldInfo> fields;
     for (const QString& table : m.captured(1).split(u',')) {
         const QVector<const DictField*> known = m_db->dictionary().fields(table.trimmed());
-        if (known.isEmpty())
+        if (known.isEmpty() || !m_db->sql().hasShownTable(table.trimmed()))
             return nullptr;
         for (const DictField* f : known)
             fields.push_back({f->field, f->adoType(), f->definedSize()});

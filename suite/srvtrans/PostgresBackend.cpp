@@ -815,6 +815,16 @@ std::vector<StoredResult> PostgresBackend::queryTogether(const QVector<SqlStatem
     return results;
 }
 
+bool PostgresBackend::hasShownTable(const QString& table) {
+    KnownOrigins& known = knownOrigins();
+    const std::lock_guard lock(known.mutex);
+    for (const KnownColumns& columns : known.byDatabase.value(m_database))
+        if (!columns.isEmpty() &&
+            columns.cbegin()->first.compare(table, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 QString PostgresBackend::hearChangesStatement() const {
     return QStringLiteral("LISTEN ") + QLatin1String(kReferenceChannel);
 }

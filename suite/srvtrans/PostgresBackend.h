@@ -52,6 +52,8 @@ public:
     std::vector<StoredResult> queryTogether(const QVector<SqlStatement>& statements) override;
     /// LISTEN to the channel the reference tables' triggers notify.
     QString hearChangesStatement() const override;
+    /// By the tables whose columns results have named on this database.
+    bool hasShownTable(const QString& table) override;
     /// The notifications that came in, read from the socket without asking the server.
     QStringList announcedChanges() override;
     void interrupt() override;

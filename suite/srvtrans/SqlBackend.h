@@ -87,6 +87,12 @@ public:
     /// The statement that makes this connection hear of other connections' changes to the
     /// reference tables, to run before the tables are read; empty where nothing need be asked.
     virtual QString hearChangesStatement() const { return {}; }
+    /// Whether a result of this process has shown the table to exist, so that its columns
+    /// may be taken from the data dictionary without asking; a file is asked at no cost.
+    virtual bool hasShownTable(const QString& table) {
+        (void)table;
+        return false;
+    }
     /// What other connections have changed since the last call, as far as this one heard and
     /// without a round trip: table names in lower case, or "*" when anything may have changed.
     virtual QStringList announcedChanges() { return {}; }
