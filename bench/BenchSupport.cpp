@@ -78,6 +78,40 @@ void generateBanks(const QString& dbName, int n) {
     tx.commit();
 }
 
+namespace {
+/// Set before the application is made, which reads it.
+int& offscreen(int& argc) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return argc;
+}
+} // namespace
+
+WindowBench::WindowBench(int& argc, char** argv, Arguments layout, int defaultRows,
+                         const char* usage)
+    : m_app(offscreen(argc), argv), m_rows(defaultRows) {
+    const auto number = [&](int at, int otherwise) {
+        return argc > at ? QString::fromLocal8Bit(argv[at]).toInt() : otherwise;
+    };
+    if (layout == Arguments::RowsFirst) {
+        m_rows = number(1, defaultRows);
+        if (argc > 2)
+            m_server = QString::fromLocal8Bit(argv[2]);
+        return;
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        m_ok = false;
+        return;
+    }
+    m_server = QString::fromLocal8Bit(argv[1]);
+    m_rows = number(2, defaultRows);
+    m_delayMs = number(3, m_delayMs);
+}
+
+QString WindowBench::accountsDatabase(const QString& name) const {
+    return bench::accountsDatabase(m_dir.path(), m_server, name, m_rows);
+}
+
 std::shared_ptr<Login> logIn(const QString& dbName) {
     registerSuiteClasses();
     tarvoArchiveRegisterClasses();

@@ -99,18 +99,12 @@ void reportRun(const char* name, const Run& run) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_wan SERVER_URL [N] [DELAY_MS]\n");
+    bench::WindowBench run(argc, argv, bench::WindowBench::Arguments::ServerFirst, 100000,
+                           "bench_wan SERVER_URL [N] [DELAY_MS]");
+    if (!run.ok())
         return 2;
-    }
-    const QString server = QString::fromLocal8Bit(argv[1]);
-    const int n = argc > 2 ? QString(argv[2]).toInt() : 100000;
-    const int delay = argc > 3 ? QString(argv[3]).toInt() : 25;
-    QTemporaryDir dir;
-    const QString dbName =
-        bench::accountsDatabase(dir.path(), server, QStringLiteral("tarvo_wan"), n);
+    const QTemporaryDir& dir = run.dir();
+    const QString dbName = run.accountsDatabase(QStringLiteral("tarvo_wan"));
     const QString importFile = dir.filePath(QStringLiteral("new-accounts.csv"));
     if (!writeImportFile(dir.path(), importFile)) {
         std::fprintf(stderr, "the import file could not be made\n");
@@ -119,7 +113,7 @@ int main(int argc, char** argv) {
     const QString query = listQuery(dbName);
 
     const QUrl serverUrl(dbName);
-    bench::WanRelay relay(serverUrl.port(), delay);
+    bench::WanRelay relay(serverUrl.port(), run.delayMs());
     const QString remote =
         QString::fromStdString(relay.through(dbName.toStdString()));
 
