@@ -1,7 +1,11 @@
 #include "BenchSupport.h"
 
 #include "AccountDatabase.h"
+#include "ClassRegistry.h"
+#include "ColumnSetup.h"
 #include "ComponentRegistration.h"
+#include "IColSet.h"
+#include "ListQuery.h"
 #include "Login.h"
 #include "PostgresDatabases.h"
 #include "SuiteRegistration.h"
@@ -120,6 +124,20 @@ std::shared_ptr<Login> logIn(const QString& dbName) {
     if (!login)
         std::fprintf(stderr, "%s\n", qPrintable(error));
     return login;
+}
+
+AccountList accountList(const QString& dbName) {
+    auto colSet = tarvo::createObject<tarvo::IColSet>(QStringLiteral("TarvoColumnSet.clsColSet"));
+    if (!colSet)
+        return {};
+    colSet->Init(dbName, QStringLiteral("demo"));
+    if (!colSet->setColMode(QStringLiteral("bank"), 1))
+        return {};
+    const QString fields = colSet->GetSqlString();
+    const QString archive = QStringLiteral("bank");
+    return {tarvo::listQuery(archive, fields, QString(), tarvo::allRecordsFilter(),
+                             tarvo::columnSetupOrder(*colSet->GetColProperties())),
+            tarvo::listColumnsQuery(archive, fields)};
 }
 
 namespace {

@@ -63,6 +63,14 @@ private:
     bool m_ok = true;
 };
 
+/// The statements the list of bank accounts runs for the demo user's column set-up, as the list
+/// window and a script's export run them; empty when the set-up cannot be read.
+struct AccountList {
+    QString query;   ///< the rows, in the set-up's order
+    QString columns; ///< the same columns without a row
+};
+AccountList accountList(const QString& dbName);
+
 /// Resident memory now and at its peak, in MB.
 double residentMegabytes();
 double peakMegabytes();
