@@ -24,8 +24,10 @@ void PrintStyleStore::ensureTable() const {
 }
 
 std::optional<QString> PrintStyleStore::load(const QString& userId, const QString& archive) const {
-    if (!m_db || !m_db->sql().tableExists(QStringLiteral("tarvo_print_style")))
+    if (!m_db)
         return std::nullopt;
+    // Every database opened has been brought to a schema with the table; one that lost it
+    // anyway fails the read, which costs no more than asking the catalog first would.
     try {
         const auto r = m_db->sql().query(
             QStringLiteral(
