@@ -24,17 +24,16 @@ void PrintStyleStore::ensureTable() const {
 }
 
 namespace {
-const QString kDecimalsSetting = QStringLiteral(
-    "SELECT cValue FROM AccInformation WHERE cSysID = 'AA' AND cID = '20' AND "
-    "cName = 'iStrsPriDecDgt'");
+const QString kDecimalsSetting =
+    QStringLiteral("SELECT cValue FROM AccInformation WHERE cSysID = 'AA' AND cID = '20' AND "
+                   "cName = 'iStrsPriDecDgt'");
 
 std::optional<QString> textOf(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<QString>(value.toString());
 }
 } // namespace
 
-PrintStyleStore::Stored PrintStyleStore::load(const QString& userId,
-                                              const QString& archive) const {
+PrintStyleStore::Stored PrintStyleStore::load(const QString& userId, const QString& archive) const {
     Stored out;
     if (!m_db)
         return out;
