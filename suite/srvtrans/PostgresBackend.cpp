@@ -411,7 +411,9 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
     };
     if (m_beginPending) {
         add({QStringLiteral("BEGIN"), {}}, kOwnStatement);
-        if (!m_commitTokens)
+        // Asked again while the answer is no: the table may come with the schema, the rights
+        // with a grant.
+        if (m_commitTokens != true)
             add({QString::fromLatin1(kTokenRightsQuery), {}}, kTokenRights);
     }
     for (const Statement& st : std::as_const(m_later))
@@ -766,7 +768,7 @@ void PostgresBackend::commit() {
         throw DbError(
             QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
     }
-    // Whether the tokens may be written is asked with the first BEGIN a connection sends.
+    // Whether the tokens may be written is asked with the BEGIN until the answer is yes.
     if (!m_commitTokens)
         flush();
     if (!m_commitTokens)

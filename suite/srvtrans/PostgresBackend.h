@@ -82,7 +82,8 @@ public:
 private:
     PGconn* m_conn = nullptr;
     int m_generation = 0;
-    /// Whether this connection may write commit tokens: asked with the first BEGIN it sends.
+    /// Whether this connection may write commit tokens: asked with the BEGIN it sends until
+    /// the answer is yes.
     std::optional<bool> m_commitTokens;
     /// Tokens nobody will ask about again have been removed, once a connection.
     bool m_tokensSwept = false;
