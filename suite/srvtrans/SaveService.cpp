@@ -201,7 +201,7 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     try {
         Transaction tx(sql);
         DatabaseFacts facts(m_db);
-        // All the checks ask, the write and what the history needs go together, the write
+        // What the checks ask, the write and what the history needs go together, the write
         // behind the checks' questions: a check that refuses rolls the write back. On a server
         // that is one round trip, and the commit with the history and the audit the second.
         QVector<Statement> batch;
@@ -213,10 +213,8 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
         }();
         facts.askRecord(batch, archive, fields, keyText, mode == Mode::Modify);
         askAhead(*checked, archive, facts, batch);
-        const Statement write = writeStatement(*checked, archive, mode);
-        const int writeAt = write.sql.isEmpty() ? -1 : int(batch.size());
-        if (writeAt >= 0)
-            batch.push_back(write);
+        if (Statement write = writeStatement(*checked, archive, mode); !write.sql.isEmpty())
+            batch.push_back(std::move(write));
         const int afterAt = int(batch.size());
         if (mode == Mode::Add)
             batch.push_back({QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
