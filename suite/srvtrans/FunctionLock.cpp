@@ -152,8 +152,6 @@ void FunctionLock::renewLeases() {
 
 void FunctionLock::retakeAfterReconnect() {
     SqlBackend& sql = m_db->sql();
-    // Any statement notices a dropped connection and makes it anew.
-    sql.query(QStringLiteral("SELECT 1"));
     const QSet<Key> held = m_held;
     for (const Key& key : held) {
         if (m_takenOn.value(key) == sql.connectionGeneration())
@@ -192,6 +190,12 @@ void FunctionLock::dropLost(const Key& key) {
 
 bool FunctionLock::stillHeld(const Key& key, LockHolder& heldBy) {
     if (m_onServer) {
+        // A connection the server closed (a restart, a failover) is made anew here, with a
+        // statement's patience when the first attempt fails; one that stands holds its locks,
+        // and asking it would cost a save a round trip.
+        SqlBackend& sql = m_db->sql();
+        if (!sql.revive())
+            sql.query(QStringLiteral("SELECT 1"));
         retakeAfterReconnect();
         if (m_held.contains(key))
             return true;

@@ -45,6 +45,23 @@ struct StoredResult {
     ColumnStore cells;
 };
 
+/// One statement with its positional parameters ("?").
+struct Statement {
+    QString sql;
+    QVariantList params;
+};
+
+/// The answers of statements sent together: the results of those that ran, in order. When one
+/// failed, failed is its place and error the engine's text; none after it ran, and a
+/// transaction they ran in is left to be rolled back.
+struct BatchResult {
+    QVector<QueryResult> results;
+    int failed = -1;
+    QString error;
+
+    bool ok() const { return failed < 0; }
+};
+
 /// Told of each row a long read has stored, on the reading thread; false stops the read, which
 /// then returns the rows stored so far as its result. It may take the rows stored so far out of
 /// the result (leaving an empty store of as many columns): a read handed on in chunks.
@@ -76,6 +93,27 @@ public:
     virtual void limitStatementTime(int ms) { (void)ms; }
     /// Runs a statement; returns the number of rows it changed.
     virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
+    /// Runs the statements in order and returns their answers, in one round trip to a server;
+    /// stops at the first that fails, which the result names.
+    virtual BatchResult queryBatch(const QVector<Statement>& statements) {
+        BatchResult answers;
+        for (const Statement& s : statements) {
+            try {
+                answers.results.push_back(query(s.sql, s.params));
+            } catch (const DbError& e) {
+                answers.failed = int(answers.results.size());
+                answers.error = e.text();
+                break;
+            }
+        }
+        return answers;
+    }
+    /// Inside a transaction: a statement whose answer nobody waits for. A server gets it with
+    /// the next statement sent, the commit at the latest, which then fails with its error; a
+    /// rollback drops it. Outside a transaction, and on a file, it runs at once.
+    virtual void execLater(const QString& sql, const QVariantList& params = {}) {
+        exec(sql, params);
+    }
     /// Runs a script of several statements without parameters.
     virtual void execScript(const QString& sql) = 0;
     /// Starts a write transaction (taking the write lock at once where the engine allows).
@@ -90,6 +128,13 @@ public:
     /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
     /// value yet" stays true until the row that takes it is written.
     virtual void lockValue(const QString& kind, const QString& value) = 0;
+    /// What lockValue runs, to be sent among other statements; empty where a transaction keeps
+    /// every other writer out anyway.
+    virtual Statement valueLock(const QString& kind, const QString& value) const {
+        (void)kind;
+        (void)value;
+        return {};
+    }
     /// lockValue for many values at once.
     virtual void lockValues(const QString& kind, const QStringList& values) {
         for (const QString& v : values)
