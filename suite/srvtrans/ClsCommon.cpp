@@ -28,12 +28,15 @@ ClsCommon::~ClsCommon() = default;
 void ClsCommon::Init(const QString& dbName) {
     m_builder.reset();
     m_translated.clear();
+    m_rightAnswers.clear();
     m_db.reset();
     m_lastError.clear();
     m_reader.reset();
     m_dbName = dbName;
     try {
-        m_db = AccountDatabase::open(dbName);
+        // The login's connection when it is still open on this thread: a session pays for one
+        // server connection start-up, not one per object.
+        m_db = AccountDatabase::openShared(dbName);
         AccountDatabase::share(m_db);
         m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
     } catch (const DbError& e) {
@@ -173,8 +176,17 @@ QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {
                                : action.compare(u"Delete", Qt::CaseInsensitive) == 0
                                    ? RecordAction::Delete
                                    : RecordAction::Modify;
+    const QString key = archive.toLower();
+    // The window asks for the actions one after the other: the answers of one question to the
+    // server are handed out once each, and a later question asks the server again.
+    RightAnswers& answers = m_rightAnswers[key];
+    if (std::exchange(answers.unused[int(asked)], false))
+        return answers.refusals[int(asked)];
     try {
-        return recordActionRefusal(m_db->sql(), archive, asked);
+        answers.refusals = recordActionRefusals(m_db->sql(), archive);
+        answers.unused.fill(true);
+        answers.unused[int(asked)] = false;
+        return answers.refusals[int(asked)];
     } catch (const DbError&) {
         // A server that cannot be asked now answers the save itself, in its own words.
         return {};

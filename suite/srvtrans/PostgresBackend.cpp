@@ -597,6 +597,33 @@ QHash<unsigned, KnownColumns> PostgresBackend::readOrigins(const QList<unsigned>
     return read;
 }
 
+void PostgresBackend::learnCatalog() {
+    KnownOrigins& known = knownOrigins();
+    {
+        const std::lock_guard lock(known.mutex);
+        if (known.byDatabase.contains(m_database))
+            return;
+    }
+    ensureConnected();
+    const Result r = check(PQexec(m_conn,
+                                  "SELECT a.attrelid, a.attnum, c.relname, a.attname "
+                                  "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                                  "WHERE c.relnamespace = current_schema()::regnamespace "
+                                  "AND c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
+                                  "AND NOT a.attisdropped"),
+                           m_conn);
+    QHash<unsigned, KnownColumns> read;
+    for (int row = 0; row < PQntuples(r.get()); ++row)
+        read[QByteArray(PQgetvalue(r.get(), row, 0)).toUInt()].insert(
+            QByteArray(PQgetvalue(r.get(), row, 1)).toInt(),
+            {QString::fromUtf8(PQgetvalue(r.get(), row, 2)),
+             QString::fromUtf8(PQgetvalue(r.get(), row, 3))});
+    const std::lock_guard lock(known.mutex);
+    auto& tables = known.byDatabase[m_database];
+    for (auto t = read.begin(); t != read.end(); ++t)
+        tables.insert(t.key(), std::move(t.value()));
+}
+
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
     return QByteArray(PQcmdTuples(execute(sql, params).get())).toLongLong();
 }

@@ -63,6 +63,10 @@ public:
     int connectionGeneration() const override { return m_generation; }
     bool revive() override;
     QString loginRole() const override;
+    /// Reads the columns of every table and view of the schema in one question, for every
+    /// connection of the process to the same database. Tables made later (a database being
+    /// created) are asked for when a result first names them.
+    void learnCatalog() override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).
