@@ -92,6 +92,7 @@ FunctionLock::FunctionLock(AccountDatabasePtr connection, const LockHolder& me)
 }
 
 FunctionLock::~FunctionLock() {
+    const std::lock_guard use(m_db->inUse());
     const QSet<Key> held = m_held;
     for (const Key& key : held)
         releaseHeld(key);
@@ -111,6 +112,7 @@ bool FunctionLock::connectionBusy() const {
 }
 
 bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& heldBy) {
+    const std::lock_guard use(m_db->inUse());
     // Whatever this writes would otherwise be committed or rolled back with the other work.
     if (connectionBusy())
         throw DbError(Transaction::busyText());
@@ -137,6 +139,7 @@ bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& he
 }
 
 void FunctionLock::release(const QString& archive, LockKind kind) {
+    const std::lock_guard use(m_db->inUse());
     const Key key = keyOf(archive, kind);
     m_lost.remove(key);
     if (m_held.contains(key))
@@ -159,8 +162,10 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 }
 
 void FunctionLock::renewLeases() {
-    // A beat that finds the connection in another's transaction waits for the next.
-    if (connectionBusy())
+    // A beat that finds the connection in use beside the window, or in another's transaction,
+    // waits for the next: the window is never kept waiting for it.
+    const std::unique_lock use(m_db->inUse(), std::try_to_lock);
+    if (!use.owns_lock() || connectionBusy())
         return;
     try {
         releaseDeferred();

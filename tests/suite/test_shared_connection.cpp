@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 using namespace tarvo::suite;
 
@@ -141,4 +145,37 @@ TEST_F(SharedConnection, ALockReleasedDuringAnotherTransactionIsGivenBackAfterIt
     locks->renewLeases();
     EXPECT_TRUE(outsider->acquire(QStringLiteral("bank"), LockKind::Edit, heldBy))
         << heldBy.userId.toStdString();
+}
+
+TEST_F(SharedConnection, TheLocksBeatLetsAConnectionInUseBesideTheWindowBe) {
+    const auto db = shared();
+    const auto locks = lockOn(db, QStringLiteral("demo"));
+    LockHolder heldBy;
+    ASSERT_TRUE(locks->acquire(QStringLiteral("bank"), LockKind::Edit, heldBy));
+    // A save beside the window holds the connection; the beat on the window's thread must not
+    // wait for it, let alone talk over it.
+    std::mutex m;
+    std::condition_variable changed;
+    bool holding = false;
+    bool beatDone = false;
+    bool gaveUp = false;
+    std::thread save([&] {
+        const std::lock_guard use(db->inUse());
+        std::unique_lock lock(m);
+        holding = true;
+        changed.notify_all();
+        gaveUp = !changed.wait_for(lock, std::chrono::seconds(10), [&] { return beatDone; });
+    });
+    {
+        std::unique_lock lock(m);
+        changed.wait(lock, [&] { return holding; });
+    }
+    locks->renewLeases();
+    {
+        const std::lock_guard lock(m);
+        beatDone = true;
+    }
+    changed.notify_all();
+    save.join();
+    EXPECT_FALSE(gaveUp) << "the beat waited for the save to end";
 }
