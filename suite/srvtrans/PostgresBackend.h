@@ -104,6 +104,8 @@ private:
     /// process keeps what it learnt of the database's tables: their oids are the database's
     /// own, and another database on the same server may use them for other tables.
     QByteArray m_database;
+    /// The URL connected to, as given.
+    QString m_url;
     /// Asks the server for the columns of tables, each table's oid with its columns (none for
     /// a table the server no longer has).
     QHash<unsigned, KnownColumns> readOrigins(const QList<unsigned>& tables);
