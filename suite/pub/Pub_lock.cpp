@@ -33,9 +33,10 @@ QString lostText(Pub& pub, const QString& title, const LockHolder& taker, bool w
 
 FunctionLock* Pub::locksFor(const LoginPtr& login) {
     if (!m_locks || m_locksDb != login->MoxDbName()) {
-        // Locks live on a connection of their own: on a server they end with it.
+        // Locks ride on the session's connection, which lasts as long as they do: on a server
+        // they end with it.
         m_locks = std::make_unique<FunctionLock>(
-            AccountDatabase::open(login->MoxDbName()),
+            AccountDatabase::openShared(login->MoxDbName()),
             LockHolder::thisProcess(login->cUserId(), login->cUserName()));
         m_locksDb = login->MoxDbName();
     }

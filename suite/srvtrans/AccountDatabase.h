@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 namespace tarvo::suite {
 
@@ -31,6 +32,10 @@ public:
     static void share(const std::shared_ptr<AccountDatabase>& db);
 
     SqlBackend& sql() { return *m_backend; }
+    /// Held by each object of the session while it uses the shared connection: work beside
+    /// the window (a save, an import check) runs the server transaction object on another
+    /// thread, and the lock's beat on the window's thread must not talk over it.
+    std::recursive_mutex& inUse() { return m_inUse; }
     const DataDictionary& dictionary() const { return m_dict; }
     const QString& name() const { return m_name; }
 
@@ -48,6 +53,7 @@ private:
     QString m_name;
     SqlBackendPtr m_backend;
     DataDictionary m_dict;
+    std::recursive_mutex m_inUse;
 };
 
 using AccountDatabasePtr = std::shared_ptr<AccountDatabase>;

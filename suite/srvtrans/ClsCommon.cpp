@@ -28,12 +28,15 @@ ClsCommon::~ClsCommon() = default;
 void ClsCommon::Init(const QString& dbName) {
     m_builder.reset();
     m_translated.clear();
+    m_rightAnswers.clear();
     m_db.reset();
     m_lastError.clear();
     m_reader.reset();
     m_dbName = dbName;
     try {
-        m_db = AccountDatabase::open(dbName);
+        // The login's connection when it is still open on this thread: a session pays for one
+        // server connection start-up, not one per object.
+        m_db = AccountDatabase::openShared(dbName);
         AccountDatabase::share(m_db);
         m_builder = std::make_unique<RecordsetBuilder>(m_db->dictionary());
     } catch (const DbError& e) {
@@ -84,6 +87,7 @@ bool ClsCommon::OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, in
         error = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return false;
     }
+    const std::lock_guard use(m_db->inUse());
     const int size = std::max(1, rowsPerChunk);
     // What the chunk's reader throws waits until the engine has ended the statement: a
     // server's connection must be idle again before anything else is asked of it.
@@ -124,6 +128,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
         m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
+    const std::lock_guard use(m_db->inUse());
     try {
         return queryRecordset(m_db->sql(), *m_builder, translated(sql), params);
     } catch (const DbError& e) {
@@ -142,12 +147,14 @@ bool ClsCommon::refuseWithoutConnection(QString& errText) {
 bool ClsCommon::Add(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
+    const std::lock_guard use(m_db->inUse());
     return SaveService(*m_db, currentUser()).add(xml, archive, errText);
 }
 
 bool ClsCommon::Modify(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
+    const std::lock_guard use(m_db->inUse());
     return SaveService(*m_db, currentUser()).modify(xml, archive, errText);
 }
 
@@ -155,6 +162,7 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
                        QString& errText, const QString& userId) {
     if (refuseWithoutConnection(errText))
         return false;
+    const std::lock_guard use(m_db->inUse());
     return SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
 }
 
@@ -163,6 +171,7 @@ bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool 
                           const WorkProgress& progress) {
     if (refuseWithoutConnection(errText))
         return false;
+    const std::lock_guard use(m_db->inUse());
     return BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText, progress);
 }
 
@@ -173,8 +182,18 @@ QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {
                                : action.compare(u"Delete", Qt::CaseInsensitive) == 0
                                    ? RecordAction::Delete
                                    : RecordAction::Modify;
+    const QString key = archive.toLower();
+    // The window asks for the actions one after the other: the answers of one question to the
+    // server are handed out once each, and a later question asks the server again.
+    const std::lock_guard use(m_db->inUse());
+    RightAnswers& answers = m_rightAnswers[key];
+    if (std::exchange(answers.unused[int(asked)], false))
+        return answers.refusals[int(asked)];
     try {
-        return recordActionRefusal(m_db->sql(), archive, asked);
+        answers.refusals = recordActionRefusals(m_db->sql(), archive);
+        answers.unused.fill(true);
+        answers.unused[int(asked)] = false;
+        return answers.refusals[int(asked)];
     } catch (const DbError&) {
         // A server that cannot be asked now answers the save itself, in its own words.
         return {};

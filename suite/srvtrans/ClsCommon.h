@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <array>
 #include <memory>
 
 namespace tarvo::suite {
@@ -50,6 +51,13 @@ private:
     /// The connection of reads in the background, and the read that used it last.
     std::shared_ptr<ReaderConnection> m_reader;
     std::weak_ptr<BackgroundRead> m_lastRead;
+    /// Refusals of the record actions by archive, from one question to the server; each is
+    /// handed out once.
+    struct RightAnswers {
+        std::array<QString, 3> refusals;
+        std::array<bool, 3> unused{};
+    };
+    QHash<QString, RightAnswers> m_rightAnswers;
     QString translated(const QString& sql);
     bool refuseWithoutConnection(QString& errText);
     RecordsetPtr query(const QString& sql, const QVariantList& params);

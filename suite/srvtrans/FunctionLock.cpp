@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <utility>
 
 namespace tarvo::suite {
 
@@ -56,14 +57,33 @@ bool tryAdvisoryLock(SqlBackend& sql, const QString& archive, LockKind kind, con
                .toLongLong() != 0;
 }
 
+/// The server's locks held through each connection of this thread, by advisory key, with the
+/// object holding each. The server grants a lock again to the session that holds it, so two
+/// objects sharing a connection would both get it: they learn of each other here.
+struct HeldThrough {
+    const void* owner;
+    LockHolder holder;
+};
+using ServerLockKey = QPair<const SqlBackend*, qlonglong>;
+
+QHash<ServerLockKey, HeldThrough>& serverLocksHeld() {
+    static thread_local QHash<ServerLockKey, HeldThrough> held;
+    return held;
+}
+
+/// Whether a value the server answered stands for true.
+bool truth(const QVariant& value) {
+    return value.toLongLong() != 0;
+}
+
 } // namespace
 
 LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
     return {userId, userName, QSysInfo::machineHostName(), QCoreApplication::applicationPid(), {}};
 }
 
-FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& me)
-    : m_db(std::move(ownConnection)), m_me(me), m_onServer(EngineDialect::of(m_db->sql()).sessionLocks) {
+FunctionLock::FunctionLock(AccountDatabasePtr connection, const LockHolder& me)
+    : m_db(std::move(connection)), m_me(me), m_onServer(EngineDialect::of(m_db->sql()).sessionLocks) {
     m_me.session = QUuid::createUuid().toString(QUuid::WithoutBraces);
     // On a server the same beat takes the locks back soon after a restart, before another
     // clerk's program is likely to ask for them.
@@ -72,16 +92,31 @@ FunctionLock::FunctionLock(AccountDatabasePtr ownConnection, const LockHolder& m
 }
 
 FunctionLock::~FunctionLock() {
+    const std::lock_guard use(m_db->inUse());
     const QSet<Key> held = m_held;
     for (const Key& key : held)
         releaseHeld(key);
+    // The session ends: what waited for the connection is given back now, the last chance.
+    const QSet<Key> deferred = std::exchange(m_deferred, {});
+    for (const Key& key : deferred)
+        giveBack(key);
 }
 
 FunctionLock::Key FunctionLock::keyOf(const QString& archive, LockKind kind) const {
     return {archive.toLower(), kind, kind == LockKind::Function ? m_me.userId : QString()};
 }
 
+bool FunctionLock::connectionBusy() const {
+    const SqlBackend& sql = m_db->sql();
+    return sql.transactionDepth > 0 && sql.transactionOwner != this;
+}
+
 bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& heldBy) {
+    const std::lock_guard use(m_db->inUse());
+    // Whatever this writes would otherwise be committed or rolled back with the other work.
+    if (connectionBusy())
+        throw DbError(Transaction::busyText());
+    releaseDeferred();
     const Key key = keyOf(archive, kind);
     if (m_held.contains(key)) {
         if (!stillHeld(key, heldBy))
@@ -104,6 +139,7 @@ bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& he
 }
 
 void FunctionLock::release(const QString& archive, LockKind kind) {
+    const std::lock_guard use(m_db->inUse());
     const Key key = keyOf(archive, kind);
     m_lost.remove(key);
     if (m_held.contains(key))
@@ -126,6 +162,15 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 }
 
 void FunctionLock::renewLeases() {
+    // A beat that finds the connection in use beside the window, or in another's transaction,
+    // waits for the next: the window is never kept waiting for it.
+    const std::unique_lock use(m_db->inUse(), std::try_to_lock);
+    if (!use.owns_lock() || connectionBusy())
+        return;
+    try {
+        releaseDeferred();
+    } catch (const DbError&) {
+    }
     if (m_held.isEmpty())
         return;
     const QSet<Key> held = m_held;
@@ -156,7 +201,8 @@ void FunctionLock::retakeAfterReconnect() {
     for (const Key& key : held) {
         if (m_takenOn.value(key) == sql.connectionGeneration())
             continue;
-        const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
+        const bool got = !heldByNeighbour(key) &&
+                         tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
         const int generation = sql.connectionGeneration();
         // Whoever took the lock while we were away wrote its row over ours: what we hold
         // open may have been changed by it.
@@ -181,7 +227,23 @@ bool FunctionLock::lostWithConnection(const QString& archive, LockKind kind) con
     return m_lostWithConnection.contains(keyOf(archive, kind));
 }
 
+const LockHolder* FunctionLock::heldByNeighbour(const Key& key) const {
+    const auto it = serverLocksHeld().constFind(
+        {&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)});
+    return it != serverLocksHeld().cend() && it->owner != this ? &it->holder : nullptr;
+}
+
+void FunctionLock::noteServerLock(const Key& key, bool held) {
+    const ServerLockKey id{&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)};
+    if (held)
+        serverLocksHeld().insert(id, {this, m_me});
+    else if (serverLocksHeld().value(id).owner == this)
+        serverLocksHeld().remove(id);
+}
+
 void FunctionLock::dropLost(const Key& key) {
+    if (m_onServer)
+        noteServerLock(key, false);
     m_held.remove(key);
     m_takenOn.remove(key);
     m_lost.insert(key);
@@ -227,14 +289,16 @@ bool FunctionLock::readRow(const Key& key, LockHolder& holder, QString* lease) {
 }
 
 void FunctionLock::writeRow(const Key& key) {
-    SqlBackend& sql = m_db->sql();
-    sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
-                            "cScope = ?"),
-             {key.archive, int(key.kind), key.scope});
-    sql.exec(QStringLiteral("INSERT INTO tarvo_lock (cArchive, iKind, cScope, cUserId, cUserName, "
-                            "cHost, iPid, cSession, dLease) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName, m_me.host,
-              m_me.pid, m_me.session, leaseFromNow()});
+    // One statement, which stands alone as a transaction of its own on a server.
+    m_db->sql().exec(
+        QStringLiteral("INSERT INTO tarvo_lock (cArchive, iKind, cScope, cUserId, cUserName, "
+                       "cHost, iPid, cSession, dLease) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                       "ON CONFLICT (cArchive, iKind, cScope) DO UPDATE SET "
+                       "cUserId = excluded.cUserId, cUserName = excluded.cUserName, "
+                       "cHost = excluded.cHost, iPid = excluded.iPid, "
+                       "cSession = excluded.cSession, dLease = excluded.dLease"),
+        {key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName, m_me.host, m_me.pid,
+         m_me.session, leaseFromNow()});
 }
 
 bool FunctionLock::writesRows() {
@@ -244,7 +308,7 @@ bool FunctionLock::writesRows() {
 }
 
 bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
-    Transaction tx(m_db->sql());
+    Transaction tx(m_db->sql(), this);
     LockHolder other;
     QString lease;
     if (readRow(key, other, &lease)) {
@@ -264,7 +328,22 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
 
 bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
     SqlBackend& sql = m_db->sql();
-    const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
+    if (const LockHolder* neighbour = heldByNeighbour(key)) {
+        heldBy = *neighbour;
+        return false;
+    }
+    bool got;
+    if (m_writesRows.has_value()) {
+        got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
+    } else {
+        // The first lock asks in the same question whether its row may be written.
+        const auto row = sql.query(QStringLiteral("SELECT pg_try_advisory_lock(?), ") +
+                                       lockRowRights(),
+                                   {advisoryKey(key.archive, key.kind, key.scope)})
+                             .rows.value(0);
+        got = truth(row.value(0));
+        m_writesRows = truth(row.value(1));
+    }
     // Read at once: a statement may connect anew before it runs, never after.
     const int generation = sql.connectionGeneration();
     if (!got) {
@@ -275,36 +354,59 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         return false;
     }
     try {
-        if (writesRows()) {
-            Transaction tx(sql);
+        if (writesRows())
             writeRow(key);
-            tx.commit();
-        }
     } catch (const DbError&) {
         sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
                   {advisoryKey(key.archive, key.kind, key.scope)});
         throw;
     }
     m_takenOn.insert(key, generation);
+    noteServerLock(key, true);
     return true;
 }
 
 void FunctionLock::releaseHeld(const Key& key) {
     m_held.remove(key);
     m_takenOn.remove(key);
+    if (connectionBusy()) {
+        // The row's removal would stand or fall with the other work: it waits for the next beat
+        // or request, and the lock is not renewed meanwhile.
+        m_deferred.insert(key);
+        return;
+    }
+    giveBack(key);
+}
+
+void FunctionLock::giveBack(const Key& key) {
     // Failures are let go: a lost connection has dropped the server's lock already, and a row
     // left behind is taken over once its lease runs out.
     try {
         SqlBackend& sql = m_db->sql();
-        if (writesRows())
-            sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
-                                    "cScope = ? AND cSession = ?"),
-                     {key.archive, int(key.kind), key.scope, m_me.session});
+        const QVariantList row{key.archive, int(key.kind), key.scope, m_me.session};
+        const QString remove = QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND "
+                                              "iKind = ? AND cScope = ? AND cSession = ?");
+        const qlonglong advisory = advisoryKey(key.archive, key.kind, key.scope);
         if (m_onServer)
-            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
-                      {advisoryKey(key.archive, key.kind, key.scope)});
+            noteServerLock(key, false);
+        if (!m_onServer)
+            sql.exec(remove, row);
+        else if (writesRows())
+            // The row and the server's lock go in one question.
+            sql.query(QStringLiteral("WITH gone AS (") + remove +
+                          QStringLiteral(") SELECT pg_advisory_unlock(?)"),
+                      row + QVariantList{advisory});
+        else
+            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {advisory});
     } catch (const DbError&) {
     }
+}
+
+void FunctionLock::releaseDeferred() {
+    const QSet<Key> deferred = std::exchange(m_deferred, {});
+    for (const Key& key : deferred)
+        if (!m_held.contains(key))
+            giveBack(key);
 }
 
 } // namespace tarvo::suite

@@ -245,7 +245,8 @@ PostgresBackend::PostgresBackend(const QString& url) {
         m_conn = nullptr;
         throw;
     }
-    warnOfUnconfirmedCommitsOnce(m_conn, url);
+    // The server's replication is looked at with the session's first question (learnCatalog).
+    m_url = url;
 }
 
 void PostgresBackend::setUpSession() {
@@ -737,6 +738,51 @@ QHash<unsigned, KnownColumns> PostgresBackend::readOrigins(const QList<unsigned>
             {QString::fromUtf8(PQgetvalue(r.get(), row, 2)),
              QString::fromUtf8(PQgetvalue(r.get(), row, 3))});
     return read;
+}
+
+void PostgresBackend::learnCatalog() {
+    KnownOrigins& known = knownOrigins();
+    {
+        const std::lock_guard lock(known.mutex);
+        if (known.byDatabase.contains(m_database))
+            return warnOfUnconfirmedCommitsOnce(m_conn, m_url);
+    }
+    ensureConnected();
+    // The look at the server's replication goes along in the same message, after the catalog:
+    // its failure cannot undo the catalog's answer, and is let go.
+    QByteArray text = "SELECT a.attrelid, a.attnum, c.relname, a.attname "
+                      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                      "WHERE c.relnamespace = current_schema()::regnamespace "
+                      "AND c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
+                      "AND NOT a.attisdropped";
+    const bool look = claimReplicationLook(m_url);
+    if (look)
+        text += QByteArray("; ") + kReplicationQuestion;
+    if (!PQsendQuery(m_conn, text.constData()))
+        throw DbError(errorOf(nullptr, m_conn));
+    Result r;
+    QString error;
+    for (int answer = 0; PGresult* raw = PQgetResult(m_conn); ++answer) {
+        Result each(raw);
+        if (answer > 0)
+            warnOfUnconfirmedCommits(raw, m_url);
+        else if (PQresultStatus(raw) == PGRES_TUPLES_OK)
+            r = std::move(each);
+        else
+            error = errorOf(raw, m_conn);
+    }
+    if (!r)
+        throw DbError(error.isEmpty() ? errorOf(nullptr, m_conn) : error);
+    QHash<unsigned, KnownColumns> read;
+    for (int row = 0; row < PQntuples(r.get()); ++row)
+        read[QByteArray(PQgetvalue(r.get(), row, 0)).toUInt()].insert(
+            QByteArray(PQgetvalue(r.get(), row, 1)).toInt(),
+            {QString::fromUtf8(PQgetvalue(r.get(), row, 2)),
+             QString::fromUtf8(PQgetvalue(r.get(), row, 3))});
+    const std::lock_guard lock(known.mutex);
+    auto& tables = known.byDatabase[m_database];
+    for (auto t = read.begin(); t != read.end(); ++t)
+        tables.insert(t.key(), std::move(t.value()));
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {

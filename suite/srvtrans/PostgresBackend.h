@@ -74,6 +74,10 @@ public:
     int connectionGeneration() const override { return m_generation; }
     bool revive() override;
     QString loginRole() const override;
+    /// Reads the columns of every table and view of the schema in one question, for every
+    /// connection of the process to the same database. Tables made later (a database being
+    /// created) are asked for when a result first names them.
+    void learnCatalog() override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).
@@ -132,6 +136,8 @@ private:
     /// process keeps what it learnt of the database's tables: their oids are the database's
     /// own, and another database on the same server may use them for other tables.
     QByteArray m_database;
+    /// The URL connected to, as given.
+    QString m_url;
     /// Asks the server for the columns of tables, each table's oid with its columns (none for
     /// a table the server no longer has).
     QHash<unsigned, KnownColumns> readOrigins(const QList<unsigned>& tables);

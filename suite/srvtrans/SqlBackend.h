@@ -2,6 +2,7 @@
 
 #include "ColumnStore.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QVariant>
 #include <QStringList>
@@ -148,30 +149,51 @@ public:
     virtual bool revive() { return true; }
     /// The role a server authenticated this connection as; empty on a file.
     virtual QString loginRole() const { return {}; }
+    /// Learns at once the columns of every table, where the engine would otherwise be asked
+    /// for a table's columns when a result first names it; once a process and database.
+    virtual void learnCatalog() {}
 
     /// Transactions open on this connection, the outermost included; kept by Transaction.
     int transactionDepth = 0;
+    /// Whose work the open transaction holds (see Transaction); null when the suite's shared
+    /// work (saves, layouts, options) holds it, or none is open.
+    const void* transactionOwner = nullptr;
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;
 
 /// Commits when told to, rolls back otherwise: a scope that leaves by an exception or an early
-/// return leaves the database as it was. Opened inside another transaction it is a savepoint,
-/// so that one record of a batch can be undone without undoing the batch.
+/// return leaves the database as it was. Opened inside another transaction of the same owner it
+/// is a savepoint, so that one record of a batch can be undone without undoing the batch.
+///
+/// Several objects of a session share one connection. An object whose writes must stand or
+/// fall on their own (a lock's row) names itself as the owner: it is refused a transaction
+/// while another owner's is open, and others are refused one while its own is open, rather
+/// than one's work being committed or rolled back with the other's.
 class Transaction {
 public:
-    explicit Transaction(SqlBackend& db)
+    explicit Transaction(SqlBackend& db, const void* owner = nullptr)
         : m_db(db), m_savepoint(db.transactionDepth > 0
                                     ? QStringLiteral("tarvo_sp%1").arg(db.transactionDepth)
                                     : QString()) {
-        if (m_savepoint.isEmpty())
+        if (m_savepoint.isEmpty()) {
             m_db.begin();
-        else
+            m_db.transactionOwner = owner;
+        } else {
+            if (owner != m_db.transactionOwner)
+                throw DbError(busyText());
             m_db.execScript(QStringLiteral("SAVEPOINT ") + m_savepoint);
+        }
         ++m_db.transactionDepth;
     }
+    /// Why an owner's transaction or write cannot start now.
+    static QString busyText() {
+        return QCoreApplication::translate("tarvo::suite::DbError",
+                                           "数据库连接上另一项工作的事务尚未结束，请稍后再试");
+    }
     ~Transaction() {
-        --m_db.transactionDepth;
+        if (--m_db.transactionDepth == 0)
+            m_db.transactionOwner = nullptr;
         if (m_done)
             return;
         try {
