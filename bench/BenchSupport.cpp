@@ -1,7 +1,11 @@
 #include "BenchSupport.h"
 
 #include "AccountDatabase.h"
+#include "ClassRegistry.h"
+#include "ColumnSetup.h"
 #include "ComponentRegistration.h"
+#include "IColSet.h"
+#include "ListQuery.h"
 #include "Login.h"
 #include "PostgresDatabases.h"
 #include "SuiteRegistration.h"
@@ -78,6 +82,40 @@ void generateBanks(const QString& dbName, int n) {
     tx.commit();
 }
 
+namespace {
+/// Set before the application is made, which reads it.
+int& offscreen(int& argc) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return argc;
+}
+} // namespace
+
+WindowBench::WindowBench(int& argc, char** argv, Arguments layout, int defaultRows,
+                         const char* usage)
+    : m_app(offscreen(argc), argv), m_rows(defaultRows) {
+    const auto number = [&](int at, int otherwise) {
+        return argc > at ? QString::fromLocal8Bit(argv[at]).toInt() : otherwise;
+    };
+    if (layout == Arguments::RowsFirst) {
+        m_rows = number(1, defaultRows);
+        if (argc > 2)
+            m_server = QString::fromLocal8Bit(argv[2]);
+        return;
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        m_ok = false;
+        return;
+    }
+    m_server = QString::fromLocal8Bit(argv[1]);
+    m_rows = number(2, defaultRows);
+    m_delayMs = number(3, m_delayMs);
+}
+
+QString WindowBench::accountsDatabase(const QString& name) const {
+    return bench::accountsDatabase(m_dir.path(), m_server, name, m_rows);
+}
+
 std::shared_ptr<Login> logIn(const QString& dbName) {
     registerSuiteClasses();
     tarvoArchiveRegisterClasses();
@@ -86,6 +124,20 @@ std::shared_ptr<Login> logIn(const QString& dbName) {
     if (!login)
         std::fprintf(stderr, "%s\n", qPrintable(error));
     return login;
+}
+
+AccountList accountList(const QString& dbName) {
+    auto colSet = tarvo::createObject<tarvo::IColSet>(QStringLiteral("TarvoColumnSet.clsColSet"));
+    if (!colSet)
+        return {};
+    colSet->Init(dbName, QStringLiteral("demo"));
+    if (!colSet->setColMode(QStringLiteral("bank"), 1))
+        return {};
+    const QString fields = colSet->GetSqlString();
+    const QString archive = QStringLiteral("bank");
+    return {tarvo::listQuery(archive, fields, QString(), tarvo::allRecordsFilter(),
+                             tarvo::columnSetupOrder(*colSet->GetColProperties())),
+            tarvo::listColumnsQuery(archive, fields)};
 }
 
 namespace {

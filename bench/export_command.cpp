@@ -8,10 +8,6 @@
 // Prints "NAME VALUE" lines.
 #include "BenchSupport.h"
 #include "ChildRun.h"
-#include "ClassRegistry.h"
-#include "ColumnSetup.h"
-#include "IColSet.h"
-#include "ListQuery.h"
 
 #include <QByteArray>
 #include <QFileInfo>
@@ -20,23 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-
-namespace {
-
-/// The statement the list of accounts runs for the demo user's column set-up.
-QString accountListQuery(const QString& dbName) {
-    auto colSet = tarvo::createObject<tarvo::IColSet>(QStringLiteral("TarvoColumnSet.clsColSet"));
-    if (!colSet)
-        return {};
-    colSet->Init(dbName, QStringLiteral("demo"));
-    if (!colSet->setColMode(QStringLiteral("bank"), 1))
-        return {};
-    const QString fields = colSet->GetSqlString();
-    return tarvo::listQuery(QStringLiteral("bank"), fields, QString(), tarvo::allRecordsFilter(),
-                            tarvo::columnSetupOrder(*colSet->GetColProperties()));
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const int n = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
@@ -47,7 +26,7 @@ int main(int argc, char** argv) {
         bench::accountsDatabase(dir.path(), QString(), QStringLiteral("tarvo_export_%1").arg(n), n);
     if (!bench::logIn(dbName))
         return 1;
-    const QString query = accountListQuery(dbName);
+    const QString query = bench::accountList(dbName).query;
     if (query.isEmpty()) {
         std::fprintf(stderr, "the list's column set-up cannot be read\n");
         return 1;

@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -96,13 +95,10 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int n = argc > 1 ? QString(argv[1]).toInt() : 1000;
-    const QString server = argc > 2 ? QString(argv[2]) : QString();
-    QTemporaryDir dir;
-    const QString dbName =
-        bench::accountsDatabase(dir.path(), server, QStringLiteral("tarvo_load_%1").arg(n), n);
+    bench::WindowBench run(argc, argv, bench::WindowBench::Arguments::RowsFirst, 1000,
+                           "bench_list_load [N] [SERVER_URL]");
+    const int n = run.rows();
+    const QString dbName = run.accountsDatabase(QStringLiteral("tarvo_load_%1").arg(n));
 
     auto login = bench::logIn(dbName);
     if (!login)

@@ -218,8 +218,9 @@ done
 # --- A branch office 50 ms from the server ---
 # The host's runs through a relay that delays each direction by 25 ms and counts connections and
 # round trips (a request burst and its answer): start to the list's picture, the check of 2,000
-# new accounts, the export of 100,000 as .csv beside psql running the list's query through the
-# same relay. Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan "$TARVO_TEST_PG" N'.
+# new accounts, the export of 100,000 as .csv beside psql running the export's statement through
+# the same relay, and the export's reading by itself on a connection already open.
+# Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan "$TARVO_TEST_PG" N'.
 wan=$(scripts/with-postgres.sh sh -c 'exec build/bench/bench_wan "$TARVO_TEST_PG" 100000 25' \
     2>/dev/null)
 measure wan-start-roundtrips "$(value wan_start_roundtrips "$wan")" -
@@ -228,6 +229,8 @@ measure wan-import-check-2k-roundtrips "$(value wan_import_check_2k_roundtrips "
 measure wan-export-csv-100k "$(value wan_export_csv_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
 measure wan-export-csv-100k-roundtrips "$(value wan_export_csv_roundtrips "$wan")" \
     "$(value psql_export_csv_roundtrips "$wan")"
+measure wan-export-read-100k "$(value wan_export_read_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
+measure wan-export-read-100k-roundtrips "$(value wan_export_read_roundtrips "$wan")" -
 # The card through the same relay, in one process: the card opened from the list, Next, the
 # currency's pick list (F2) and a save; and the longest the window did not answer meanwhile.
 # Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan_card "$TARVO_TEST_PG" N'.

@@ -16,7 +16,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -157,19 +156,12 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_wan_card SERVER_URL [N] [DELAY_MS]\n");
+    bench::WindowBench run(argc, argv, bench::WindowBench::Arguments::ServerFirst, 10000,
+                           "bench_wan_card SERVER_URL [N] [DELAY_MS]");
+    if (!run.ok())
         return 2;
-    }
-    const QString server = QString::fromLocal8Bit(argv[1]);
-    const int n = argc > 2 ? QString(argv[2]).toInt() : 10000;
-    const int delay = argc > 3 ? QString(argv[3]).toInt() : 25;
-    QTemporaryDir dir;
-    const QString dbName =
-        bench::accountsDatabase(dir.path(), server, QStringLiteral("tarvo_wan_card"), n);
-    bench::WanRelay relay(QUrl(dbName).port(), delay);
+    const QString dbName = run.accountsDatabase(QStringLiteral("tarvo_wan_card"));
+    bench::WanRelay relay(QUrl(dbName).port(), run.delayMs());
     const QString remote = QString::fromStdString(relay.through(dbName.toStdString()));
 
     auto login = bench::logIn(remote);

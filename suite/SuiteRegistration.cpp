@@ -27,8 +27,6 @@ void registerSuiteClasses() {
     reg.registerClass(QStringLiteral("PAbout.IAbout"), [] { return std::make_shared<AboutBox>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IClsCommon"),
                       [] { return std::make_shared<ClsCommon>(); });
-    reg.registerClass(QStringLiteral("TarvoSrvTrans.SharedClsCommon"),
-                      [] { return std::make_shared<ClsCommon>(true); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IHistory"),
                       [] { return std::make_shared<ClsHistory>(); });
     reg.registerClass(QStringLiteral("MoxReferC.MoxReferClient"),

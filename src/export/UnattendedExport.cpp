@@ -9,6 +9,7 @@
 #include "IPrintControl.h"
 #include "ListGridSource.h"
 #include "ListQuery.h"
+#include "ListReadFailure.h"
 #include "PrintedList.h"
 
 #include <QCoreApplication>
@@ -44,16 +45,6 @@ private:
 
 QString res(const char* key) {
     return ArchiveSession::current().oPub->GetResString(QString::fromLatin1(key));
-}
-
-/// Why the rows stopped coming, as the list window says it: a statement refused before any row
-/// is the list's condition, a failure amid them the connection's.
-QString readFailure(qint64 rowsRead, const QString& error) {
-    if (rowsRead == 0)
-        return res("Tarvo.AA.ARCHIVE.COMMON.conditionerror");
-    return QCoreApplication::translate("tarvo::ListLoader",
-                                       "与数据库的连接在读取列表时中断，列表没有读完。\n%1")
-        .arg(error);
 }
 
 /// The list as the window's grid would show it: the columns the set-up shows, the rows of the
@@ -127,7 +118,7 @@ void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& e
         },
         error);
     if (!read)
-        throw ArchiveError(readFailure(rowsRead, error));
+        throw ArchiveError(listReadFailure(rowsRead, error));
 }
 
 } // namespace

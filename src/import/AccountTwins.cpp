@@ -1,5 +1,7 @@
 #include "AccountTwins.h"
 
+#include "AdoTypes.h"
+
 namespace tarvo {
 
 namespace {
@@ -8,8 +10,10 @@ size_t nameAndBank(const QString& name, const QString& bank) {
     return qHashMulti(0, name, bank);
 }
 
-/// Rows per query: a request to stop waits for one page at most.
-constexpr int kPage = 5000;
+/// Rows handed on at a time: a request to stop waits for one chunk at most.
+constexpr int kChunk = 5000;
+/// Longer than any of the four columns holds.
+constexpr int kTextSize = 255;
 
 } // namespace
 
@@ -27,34 +31,41 @@ bool AccountTwins::read(IClsCommon& db, const WorkProgress& progress) {
     m_accounts.clear();
     m_byName.clear();
     m_byCode.clear();
-    QString after;
+    // One statement whose rows come as the server sends them: a statement per page would
+    // cost a server a round trip for every few thousand accounts.
+    QString sql =
+        QStringLiteral("select cBCode, cBAccount, cAccName, cBankCode from bank order by cBCode");
+    QVector<FieldInfo> fields;
+    for (const char* name : {"cBCode", "cBAccount", "cAccName", "cBankCode"})
+        fields.push_back({QString::fromLatin1(name), ado::adVarWChar, kTextSize});
     qint64 seen = 0;
-    for (int read = kPage; read == kPage; seen += read) {
-        if (!progress.goOn(seen))
-            return false;
-        QString sql = QStringLiteral("select top %1 cBCode, cBAccount, cAccName, cBankCode from "
-                                     "bank where cBCode > ? order by cBCode")
-                          .arg(kPage);
-        const RecordsetPtr rs = db.OpenXBound(sql, {after});
-        if (!rs)
-            return false;
-        for (read = 0, rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++read) {
-            Account a{rs->Value(0).toString(), rs->Value(1).toString(), rs->Value(2).toString(),
-                      rs->Value(3).toString()};
-            after = a.code;
-            const size_t named = nameAndBank(a.name, a.bank);
-            const bool byName = m_wantedNames.contains(named);
-            const bool byCode = m_wantedCodes.contains(qHash(a.code));
-            if (!byName && !byCode)
-                continue;
-            if (byName)
-                m_byName.insert(named, int(m_accounts.size()));
-            if (byCode)
-                m_byCode.insert(a.code, int(m_accounts.size()));
-            m_accounts << std::move(a);
-        }
-    }
-    return true;
+    bool stopped = false;
+    QString error;
+    const bool read = db.OpenXInChunks(
+        sql, fields, kChunk,
+        [&](const RecordsetPtr& rs) {
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                take({rs->Value(0).toString(), rs->Value(1).toString(), rs->Value(2).toString(),
+                      rs->Value(3).toString()});
+            seen += rs->storedRowCount();
+            stopped = !progress.goOn(seen);
+            return !stopped;
+        },
+        error);
+    return read && !stopped;
+}
+
+void AccountTwins::take(Account&& a) {
+    const size_t named = nameAndBank(a.name, a.bank);
+    const bool byName = m_wantedNames.contains(named);
+    const bool byCode = m_wantedCodes.contains(qHash(a.code));
+    if (!byName && !byCode)
+        return;
+    if (byName)
+        m_byName.insert(named, int(m_accounts.size()));
+    if (byCode)
+        m_byCode.insert(a.code, int(m_accounts.size()));
+    m_accounts << std::move(a);
 }
 
 QVector<const AccountTwins::Account*> AccountTwins::withNameAndBank(const QString& name,

@@ -10,8 +10,8 @@
 namespace tarvo {
 
 /// Stored bank accounts that look like rows of a file: with the same account name and bank,
-/// or with the same code. Read once per file, page by page with the window's events turning
-/// in between, keeping only the accounts some row asked for.
+/// or with the same code. Read once per file, a chunk of rows at a time, keeping only the
+/// accounts some row asked for.
 class AccountTwins {
 public:
     struct Account {
@@ -42,6 +42,9 @@ private:
     QVector<Account> m_accounts;
     QMultiHash<size_t, int> m_byName;
     QHash<QString, int> m_byCode;
+
+    /// Keeps a stored account when some row asked for it.
+    void take(Account&& a);
 };
 
 } // namespace tarvo

@@ -8,6 +8,7 @@
 #include "ErrorHandling.h"
 #include "Grid.h"
 #include "ListGridSource.h"
+#include "ListReadFailure.h"
 #include "StatusBar.h"
 
 #include <QApplication>
@@ -173,12 +174,7 @@ void ListLoader::show(const ReadEnd& end) {
     if (end.state == RowLoad::State::Failed) {
         m_hooks.showRowCount(m_grid.Rows() - 1);
         m_partial = m_partial || m_firstRowsShown;
-        // Nothing read means the statement itself was refused; a failure amid the rows is
-        // the connection's.
-        ShowInfo(end.rowsRead == 0
-                     ? s.oPub->GetResString(
-                           QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.conditionerror"))
-                     : tr("与数据库的连接在读取列表时中断，列表没有读完。\n%1").arg(end.error));
+        ShowInfo(listReadFailure(end.rowsRead, end.error));
         return;
     }
     if (stopped && !m_firstRowsShown && m_grid.Rows() > 1) {

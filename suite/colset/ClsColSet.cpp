@@ -39,33 +39,35 @@ void ClsColSet::Init(const QString& dbName, const QString& userId) {
 }
 
 QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
-    SqlBackend& sql = m_db->sql();
+    // The user's own layout and the defaults in one question: the defaults stand in for a
+    // layout never stored, and give a stored one its captions in today's language.
+    const auto r = m_db->sql().query(
+        QStringLiteral("SELECT 0, cFld, cCaption, cCaption, iAlign, bDisp, iColWidth, cOrder, "
+                       "iOrder FROM tarvo_colset_layout WHERE cUserId = ? AND "
+                       "lower(cColSet) = lower(?) "
+                       "UNION ALL SELECT 1, cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, "
+                       "iColWidth, cOrder, iOrder FROM tarvo_colset_default "
+                       "WHERE lower(cColSet) = lower(?) ORDER BY 1, 9"),
+        {m_userId, colSet, colSet});
+    const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
+    QVector<QVector<QVariant>> own;
+    QVector<QVector<QVariant>> defaults;
+    for (const auto& row : r.rows)
+        (row[0].toInt() == 0 ? own : defaults).push_back(row);
     QVector<ColumnItem> items;
-    const auto own = sql.query(
-        QStringLiteral("SELECT cFld, cCaption, iAlign, bDisp, iColWidth, cOrder "
-                       "FROM tarvo_colset_layout WHERE cUserId = ? AND lower(cColSet) = lower(?) "
-                       "ORDER BY iOrder"),
-        {m_userId, colSet});
-    if (!own.rows.isEmpty()) {
+    for (const auto& row : own.isEmpty() ? defaults : own) {
+        QString caption = english && own.isEmpty() ? row[3].toString() : row[2].toString();
         // A stored caption the user never changed is the default's, in whichever language it
         // was stored: show it in today's.
-        const auto captions = sql.query(
-            QStringLiteral("SELECT cFld, cCaptionZh, cCaptionEn FROM tarvo_colset_default "
-                           "WHERE lower(cColSet) = lower(?)"),
-            {colSet});
-        const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
-        for (const auto& r : own.rows) {
-            QString caption = r[1].toString();
-            for (const auto& d : captions.rows)
-                if (d[0].toString() == r[0].toString() &&
-                    (caption == d[1].toString() || caption == d[2].toString()))
-                    caption = english ? d[2].toString() : d[1].toString();
-            items.push_back({r[0].toString(), caption, r[2].toInt(), QVariant(r[3].toInt() != 0),
-                             r[4].toInt(), r[5].toString()});
-        }
-        return items;
+        if (!own.isEmpty())
+            for (const auto& d : defaults)
+                if (d[1].toString() == row[1].toString() &&
+                    (caption == d[2].toString() || caption == d[3].toString()))
+                    caption = english ? d[3].toString() : d[2].toString();
+        items.push_back({row[1].toString(), caption, row[4].toInt(),
+                         QVariant(row[5].toInt() != 0), row[6].toInt(), row[7].toString()});
     }
-    return loadDefaults(colSet);
+    return items;
 }
 
 QVector<ColumnItem> ClsColSet::loadDefaults(const QString& colSet) {
@@ -85,21 +87,25 @@ bool ClsColSet::setColMode(const QString& colSetName, int) {
     if (!m_db)
         return false;
     try {
-        SqlBackend& sql = m_db->sql();
-        if (!sql.query(QStringLiteral("SELECT 1 FROM tarvo_colset_denied WHERE cUserId = ? AND "
-                                      "lower(cColSet) = lower(?)"),
-                       {m_userId, colSetName})
-                 .rows.isEmpty())
+        // Whether the set-up is denied to the user, and the user's options, in one question.
+        const auto opt =
+            m_db->sql()
+                .query(QStringLiteral(
+                           "SELECT EXISTS (SELECT 1 FROM tarvo_colset_denied WHERE cUserId = ? "
+                           "AND lower(cColSet) = lower(?)), "
+                           "(SELECT iFixedCols FROM tarvo_colset_option WHERE cUserId = ? AND "
+                           "lower(cColSet) = lower(?)), "
+                           "(SELECT bLock FROM tarvo_colset_option WHERE cUserId = ? AND "
+                           "lower(cColSet) = lower(?))"),
+                       {m_userId, colSetName, m_userId, colSetName, m_userId, colSetName})
+                .rows.value(0);
+        if (opt.value(0).toInt() != 0)
             return false;
         QVector<ColumnItem> items = loadLayout(colSetName);
         if (items.isEmpty())
             return false;
-        const auto opt = sql.query(QStringLiteral("SELECT iFixedCols, bLock FROM "
-                                                  "tarvo_colset_option WHERE cUserId = ? AND "
-                                                  "lower(cColSet) = lower(?)"),
-                                   {m_userId, colSetName});
-        m_fixedCols = opt.rows.isEmpty() ? 0 : opt.rows[0][0].toInt();
-        m_locked = !opt.rows.isEmpty() && opt.rows[0][1].toInt() != 0;
+        m_fixedCols = opt.value(1).toInt();
+        m_locked = opt.value(2).toInt() != 0;
         m_stored = items;
         m_columns = std::make_shared<ColumnCollection>(std::move(items));
         m_colSet = colSetName;

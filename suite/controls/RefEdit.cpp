@@ -80,7 +80,7 @@ ClsCommonPtr sharedConnection(const QString& dbName) {
     static thread_local QHash<QString, std::weak_ptr<IClsCommon>> open;
     if (ClsCommonPtr db = open.value(dbName).lock())
         return db;
-    ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.SharedClsCommon"));
+    ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
     if (!db)
         return nullptr;
     db->Init(dbName);

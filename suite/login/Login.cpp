@@ -11,29 +11,31 @@
 
 namespace tarvo::suite {
 
-Login::Login(LoginInfo info) : m_info(std::move(info)) {
+Login::Login(LoginInfo info, AccountDatabasePtr connection)
+    : m_info(std::move(info)), m_connection(std::move(connection)) {
     setCurrentUser(m_info.userId);
+    if (m_connection)
+        AccountDatabase::share(m_connection);
 }
 
 std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId, QString& error,
                                     AccountDatabase::Seed seed) {
     try {
         auto db = AccountDatabase::open(dbName, seed);
-        const auto r = db->sql().query(
-            QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"), {userId});
-        if (r.rows.isEmpty()) {
+        const OperatorCheck user = checkOperator(db->sql(), userId);
+        if (!user.known) {
             error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员")
                         .arg(userId);
             return nullptr;
         }
-        if (const QString refusal = operatorRefusal(db->sql(), userId); !refusal.isEmpty()) {
-            error = refusal;
+        if (!user.refusal.isEmpty()) {
+            error = user.refusal;
             return nullptr;
         }
         LoginInfo info;
         info.dbName = dbName;
         info.userId = userId;
-        info.userName = r.rows[0][0].toString();
+        info.userName = user.name;
         // The account's name goes on every printed page: a server's database name, never the
         // rest of its URL.
         info.accId =
@@ -41,7 +43,8 @@ std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId
         info.curDate = QDate::currentDate();
         info.year = QString::number(info.curDate.year());
         info.systemDb = dbName;
-        return std::make_shared<Login>(info);
+        // The session that follows works on the connection the login checked the user on.
+        return std::make_shared<Login>(info, db);
     } catch (const DbError& e) {
         const QString shown = shownDatabaseName(dbName);
         const QString text = withoutSecrets(e.text(), dbName);

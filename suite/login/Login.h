@@ -19,7 +19,8 @@ struct LoginInfo {
 /// The suite's login object: who is logged in to which account database, for which year.
 class Login : public ILogin {
 public:
-    explicit Login(LoginInfo info);
+    /// connection, when given, is kept and offered to the session's objects on this thread.
+    explicit Login(LoginInfo info, AccountDatabasePtr connection = {});
 
     /// Logs a user in to an account database: checks the user exists there and takes the
     /// user's name from it. Null with the reason in error when the user cannot log in. A
@@ -39,6 +40,7 @@ public:
 
 private:
     LoginInfo m_info;
+    AccountDatabasePtr m_connection;
 };
 
 } // namespace tarvo::suite

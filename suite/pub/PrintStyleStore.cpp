@@ -23,20 +23,40 @@ void PrintStyleStore::ensureTable() const {
                                           "PRIMARY KEY (cUserId, cArchive))"));
 }
 
-std::optional<QString> PrintStyleStore::load(const QString& userId, const QString& archive) const {
-    if (!m_db || !m_db->sql().tableExists(QStringLiteral("tarvo_print_style")))
-        return std::nullopt;
+namespace {
+const QString kDecimalsSetting =
+    QStringLiteral("SELECT cValue FROM AccInformation WHERE cSysID = 'AA' AND cID = '20' AND "
+                   "cName = 'iStrsPriDecDgt'");
+
+std::optional<QString> textOf(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<QString>(value.toString());
+}
+} // namespace
+
+PrintStyleStore::Stored PrintStyleStore::load(const QString& userId, const QString& archive) const {
+    Stored out;
+    if (!m_db)
+        return out;
+    SqlBackend& sql = m_db->sql();
     try {
-        const auto r = m_db->sql().query(
-            QStringLiteral(
-                "SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? AND cArchive = ?"),
+        const auto r = sql.query(
+            QStringLiteral("SELECT (%1), (SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? "
+                           "AND cArchive = ?)")
+                .arg(kDecimalsSetting),
             {userId, archive.toLower()});
-        if (r.rows.isEmpty())
-            return std::nullopt;
-        return r.rows[0][0].toString();
+        const QVector<QVariant> row = r.rows.value(0);
+        out.decimals = textOf(row.value(0));
+        out.style = textOf(row.value(1));
+        return out;
     } catch (const DbError&) {
-        return std::nullopt;
+        // Every database opened has been brought to a schema with the style table; one that
+        // lost it anyway still has its settings.
     }
+    try {
+        out.decimals = textOf(sql.query(kDecimalsSetting).rows.value(0).value(0));
+    } catch (const DbError&) {
+    }
+    return out;
 }
 
 void PrintStyleStore::save(const QString& userId, const QString& archive, const QString& style) {

@@ -16,9 +16,18 @@ class PrintStyleStore {
 public:
     explicit PrintStyleStore(const ClsCommonPtr& db);
 
+    /// What a printout's style takes from the database; nothing of either when it is not
+    /// stored or cannot be read.
+    struct Stored {
+        /// The user's own style of the archive.
+        std::optional<QString> style;
+        /// The account's setting of the decimals of amounts, as stored.
+        std::optional<QString> decimals;
+    };
+
     bool isAvailable() const { return m_db != nullptr; }
-    /// Nothing when no style is stored or the database cannot be read.
-    std::optional<QString> load(const QString& userId, const QString& archive) const;
+    /// Both in one statement: on a server each question costs a round trip.
+    Stored load(const QString& userId, const QString& archive) const;
     /// Throws DbError when the style cannot be stored.
     void save(const QString& userId, const QString& archive, const QString& style);
 

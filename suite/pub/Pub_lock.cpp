@@ -33,8 +33,8 @@ QString lostText(Pub& pub, const QString& title, const LockHolder& taker, bool w
 
 FunctionLock* Pub::locksFor(const LoginPtr& login) {
     if (!m_locks || m_locksDb != login->MoxDbName()) {
-        // On the session's connection: a lock costs no connection of its own, and on a server
-        // ends with the session's.
+        // Locks ride on the session's connection, which lasts as long as they do: on a server
+        // they end with it.
         m_locks = std::make_unique<FunctionLock>(
             AccountDatabase::openShared(login->MoxDbName()),
             LockHolder::thisProcess(login->cUserId(), login->cUserName()));

@@ -1,7 +1,6 @@
 // Print services of the public-services object: the style and data of a list's printout,
 // the types of its exported columns, stored page set-ups and the export's message.
 #include "AdoTypes.h"
-#include "ClsCommon.h"
 #include "Grid.h"
 #include "IListWindow.h"
 #include "PrintControl.h"
@@ -65,21 +64,11 @@ Qt::Alignment alignmentOf(int code) {
     }
 }
 
-/// Decimals of amounts in this account, as its settings give them.
-int accountDecimals(ClsCommonPtr& db) {
-    auto* cc = dynamic_cast<ClsCommon*>(db.get());
-    if (!cc || !cc->database())
-        return kDefaultDecimals;
-    try {
-        const auto r = cc->database()->sql().query(
-            QStringLiteral("SELECT cValue FROM AccInformation WHERE cSysID = 'AA' AND cID = '20' "
-                           "AND cName = 'iStrsPriDecDgt'"));
-        bool ok = false;
-        const int d = r.rows.isEmpty() ? kDefaultDecimals : r.rows[0][0].toInt(&ok);
-        return ok && d >= 0 && d <= 10 ? d : kDefaultDecimals;
-    } catch (const DbError&) {
-        return kDefaultDecimals;
-    }
+/// Decimals of amounts in this account, as its setting gives them.
+int accountDecimals(const std::optional<QString>& setting) {
+    bool ok = false;
+    const int d = setting ? setting->toInt(&ok) : kDefaultDecimals;
+    return ok && d >= 0 && d <= 10 ? d : kDefaultDecimals;
 }
 
 /// A grid's column as it reaches paper and files: column 0, the row numbers, holds whole
@@ -93,7 +82,8 @@ PrintedColumn gridColumn(const Grid* grid, int c, const QVector<ListField>& fiel
 /// page is the user's own set-up when one is stored, else one that the columns fit.
 QString styleOf(const QVector<PrintedColumn>& columns, bool rowNumbers, const QString& archive,
                 ClsCommonPtr& db) {
-    const int decimals = accountDecimals(db);
+    const PrintStyleStore::Stored stored = PrintStyleStore(db).load(currentUser(), archive);
+    const int decimals = accountDecimals(stored.decimals);
     PrintStyle style;
     style.archive = archive.toLower();
     int totalWidth = 0;
@@ -116,8 +106,8 @@ QString styleOf(const QVector<PrintedColumn>& columns, bool rowNumbers, const QS
     }
     style.page = PrintStyle::defaultPage(totalWidth);
     // The user's own page set-up wins; the columns always follow the list as it is now.
-    if (const auto stored = PrintStyleStore(db).load(currentUser(), archive))
-        if (const auto saved = PrintStyle::fromXml(*stored)) {
+    if (stored.style)
+        if (const auto saved = PrintStyle::fromXml(*stored.style)) {
             style.page = saved->page;
             style.fitWidth = saved->fitWidth;
             style.title = saved->title;

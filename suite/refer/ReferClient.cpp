@@ -43,7 +43,7 @@ bool ReferClient::openDatabase(const QString& dbName) {
         return true;
     // The session's connection, with its copies of the reference tables: a pick list costs
     // neither a connection of its own nor, once its rows are kept, a round trip.
-    m_db = std::make_shared<ClsCommon>(true);
+    m_db = std::make_shared<ClsCommon>();
     m_db->Init(dbName);
     return m_db->Status();
 }

@@ -126,9 +126,20 @@ QString fileBehindLinks(const QString& path) {
     return file;
 }
 
-/// The dictionaries of the server databases this process has opened, by what they are known as.
+/// The dictionaries of the server databases this process has opened, by what they are known as,
+/// and the connections open to each.
 class KnownDatabases {
 public:
+    /// A connection of this process still open to the database: the server refuses to drop a
+    /// database anyone is connected to, so what that connection learnt of it still holds.
+    std::shared_ptr<AccountDatabase> openTo(const QString& dbName) {
+        const std::lock_guard lock(m_mutex);
+        return m_open.value(dbName).lock();
+    }
+    void opened(const std::shared_ptr<AccountDatabase>& db) {
+        const std::lock_guard lock(m_mutex);
+        m_open.insert(db->name(), db);
+    }
     bool find(const QString& key, DataDictionary& dict) {
         const std::lock_guard lock(m_mutex);
         const auto it = m_dictionaries.constFind(key);
@@ -145,6 +156,7 @@ public:
 private:
     std::mutex m_mutex;
     QHash<QString, DataDictionary> m_dictionaries;
+    QHash<QString, std::weak_ptr<AccountDatabase>> m_open;
 };
 
 KnownDatabases& knownDatabases() {
@@ -156,7 +168,13 @@ KnownDatabases& knownDatabases() {
 /// identity of its tarvo_meta (a database dropped and made again under the same name is
 /// another) and its schema version. Empty for a file, which costs nothing to look at again,
 /// and for a database without tables yet.
-QString knownAs(SqlBackend& db, const QString& dbName) {
+struct KnownAs {
+    QString key;
+    /// The schema version the database says it has; 0 when it was not read.
+    int version = 0;
+};
+
+KnownAs knownAs(SqlBackend& db, const QString& dbName) {
     if (!EngineDialect::of(db).costlyRoundTrips)
         return {};
     try {
@@ -164,7 +182,8 @@ QString knownAs(SqlBackend& db, const QString& dbName) {
             "SELECT tableoid::text, cValue FROM tarvo_meta WHERE cKey = 'schema_version'"));
         if (r.rows.isEmpty())
             return {};
-        return dbName + u'#' + r.rows[0][0].toString() + u'#' + r.rows[0][1].toString().trimmed();
+        const QString version = r.rows[0][1].toString().trimmed();
+        return {dbName + u'#' + r.rows[0][0].toString() + u'#' + version, version.toInt()};
     } catch (const DbError&) {
         return {};
     }
@@ -208,14 +227,29 @@ AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
     QString newFile;
     SqlBackendPtr backend = openBackend(dbName, newFile);
+    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, backend));
+    const bool onServer = EngineDialect::of(*backend).costlyRoundTrips;
+    if (const auto open = onServer ? knownDatabases().openTo(dbName) : nullptr) {
+        // Another connection of this process (the session's, for a reader beside the window)
+        // has asked the server already.
+        db->m_dict = open->m_dict;
+        knownDatabases().opened(db);
+        return db;
+    }
+    // The columns of every table at once, so that no result of the session asks for its own.
+    backend->learnCatalog();
     // A server's database this process has opened before at the same schema version: every
     // later connection takes the dictionary read then.
-    const QString known = knownAs(*backend, dbName);
-    std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, backend));
-    if (!known.isEmpty() && knownDatabases().find(known, db->m_dict))
+    const KnownAs known = knownAs(*backend, dbName);
+    if (!known.key.isEmpty() && knownDatabases().find(known.key, db->m_dict)) {
+        knownDatabases().opened(db);
         return db;
+    }
     try {
-        ensureCreated(*backend, seed);
+        // A database that answered with the current schema version has nothing to create or
+        // upgrade.
+        if (known.version != kSchemaVersion)
+            ensureCreated(*backend, seed);
     } catch (...) {
         db.reset();
         if (!newFile.isEmpty())
@@ -224,8 +258,10 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Se
     }
     db->m_dict.load(*db->m_backend);
     // Remembered as it was found: an upgrade just made changed what it is known as.
-    if (!known.isEmpty() && known.endsWith(u'#' + QString::number(kSchemaVersion)))
-        knownDatabases().remember(known, db->m_dict);
+    if (!known.key.isEmpty() && known.version == kSchemaVersion) {
+        knownDatabases().remember(known.key, db->m_dict);
+        knownDatabases().opened(db);
+    }
     return db;
 }
 

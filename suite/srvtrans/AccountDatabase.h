@@ -33,13 +33,14 @@ public:
     static void share(const std::shared_ptr<AccountDatabase>& db);
 
     SqlBackend& sql() { return *m_backend; }
+    /// Held by each object of the session while it uses the shared connection: work beside
+    /// the window (a save, an import check) runs the server transaction object on another
+    /// thread, and the lock's beat on the window's thread must not talk over it.
+    std::recursive_mutex& inUse() { return m_inUse; }
     const DataDictionary& dictionary() const { return m_dict; }
     const QString& name() const { return m_name; }
     /// The reference tables this connection has read and keeps.
     ReferenceCache& references() { return *m_references; }
-    /// Held while a thread other than the connection's own uses it (a save beside the
-    /// window): what the window's timers would ask of it then waits for their next turn.
-    std::mutex& inUse() { return m_inUse; }
 
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on
@@ -56,7 +57,7 @@ private:
     SqlBackendPtr m_backend;
     DataDictionary m_dict;
     std::unique_ptr<ReferenceCache> m_references;
-    std::mutex m_inUse;
+    std::recursive_mutex m_inUse;
 };
 
 using AccountDatabasePtr = std::shared_ptr<AccountDatabase>;

@@ -104,7 +104,43 @@ std::optional<QVariantList> ChangeHistory::storedValues(const QString& archive,
 
 void ChangeHistory::record(const QString& archive, const QString& action, const QString& keyText,
                            const QString& userId, const QVector<FieldChange>& changes) {
-    recordAll(archive, userId, {{action, keyText, changes}});
+    if (const auto insert = recordStatement(archive, action, keyText, userId, changes))
+        m_db.sql().exec(insert->sql, insert->params);
+}
+
+std::optional<Statement> ChangeHistory::recordStatement(const QString& archive,
+                                                        const QString& action,
+                                                        const QString& keyText,
+                                                        const QString& userId,
+                                                        const QVector<FieldChange>& changes) {
+    SqlBackend& sql = m_db.sql();
+    QStringList fields;
+    // The values of the outer select come first in the statement's text.
+    QVariantList params{userId, sessionAccount(sql), archive.toLower(), keyText, action};
+    for (const FieldChange& c : changes) {
+        const std::pair<QString, QString> texts{text(*c.field, c.before), text(*c.field, c.after)};
+        if (!differs(texts))
+            continue;
+        fields << (fields.isEmpty() ? QStringLiteral("SELECT ? AS s, ? AS f, ? AS o, ? AS n")
+                                    : QStringLiteral("SELECT ?, ?, ?, ?"));
+        params << qlonglong(fields.size()) << c.field->field << nullable(texts.first)
+               << nullable(texts.second);
+    }
+    if (fields.isEmpty())
+        return std::nullopt;
+    // The change's number is taken once for all its fields, by the statement itself: the
+    // save sends it without waiting for a number first. A sequence's number is handed out
+    // without waiting for other saves; a file has one writer at a time.
+    const QString number = EngineDialect::of(sql).changeNumbersFromSequence
+                               ? QStringLiteral("(SELECT nextval('tarvo_history_change'))")
+                               : QStringLiteral("(SELECT COALESCE(MAX(iChange), 0) + 1 FROM "
+                                                "tarvo_history)");
+    return Statement{
+        QStringLiteral("INSERT INTO tarvo_history (iChange, iSeq, dWhen, cField, cOldValue, "
+                       "cNewValue, cUserId, cSessionUser, cArchive, cKeyValue, cAction) SELECT "
+                       "%1, v.s, %2, v.f, v.o, v.n, ?, ?, ?, ?, ? FROM (%3) AS v")
+            .arg(number, nowExpression(sql), fields.join(QStringLiteral(" UNION ALL "))),
+        params};
 }
 
 void ChangeHistory::recordAll(const QString& archive, const QString& userId,

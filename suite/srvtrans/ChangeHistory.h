@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlBackend.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -53,6 +55,11 @@ public:
     /// change that leaves every value as it was records nothing.
     void record(const QString& archive, const QString& action, const QString& keyText,
                 const QString& userId, const QVector<FieldChange>& changes);
+    /// What record() runs: one statement that numbers the change on the database and needs
+    /// no answer; nothing when every value stays as it was.
+    std::optional<Statement> recordStatement(const QString& archive, const QString& action,
+                                             const QString& keyText, const QString& userId,
+                                             const QVector<FieldChange>& changes);
     /// Records the changes of many records, numbered in their order, in a few statements.
     void recordAll(const QString& archive, const QString& userId,
                    const QVector<RecordChange>& records);

@@ -23,18 +23,21 @@ constexpr qsizetype kTranslatedKept = 512;
 constexpr qsizetype kLongestKept = 2000;
 } // namespace
 
-ClsCommon::ClsCommon(bool joinShared) : m_joinShared(joinShared) {}
+ClsCommon::ClsCommon() = default;
 ClsCommon::~ClsCommon() = default;
 
 void ClsCommon::Init(const QString& dbName) {
     m_builder.reset();
     m_translated.clear();
+    m_rightAnswers.clear();
     m_db.reset();
     m_lastError.clear();
     m_reader.reset();
     m_dbName = dbName;
     try {
-        m_db = m_joinShared ? AccountDatabase::openShared(dbName) : AccountDatabase::open(dbName);
+        // The login's connection when it is still open on this thread: a session pays for one
+        // server connection start-up, not one per object.
+        m_db = AccountDatabase::openShared(dbName);
         attached();
     } catch (const DbError& e) {
         m_lastError = e.text();
@@ -89,6 +92,7 @@ bool ClsCommon::OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, in
         error = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return false;
     }
+    const std::lock_guard use(m_db->inUse());
     const int size = std::max(1, rowsPerChunk);
     // What the chunk's reader throws waits until the engine has ended the statement: a
     // server's connection must be idle again before anything else is asked of it.
@@ -129,6 +133,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
         m_lastError = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
         return nullptr;
     }
+    const std::lock_guard use(m_db->inUse());
     if (RecordsetPtr fields = fieldsOnly(sql))
         return fields;
     ReferenceCache& references = m_db->references();
@@ -281,8 +286,18 @@ QString ClsCommon::RightRefusal(const QString& archive, const QString& action) {
                                : action.compare(u"Delete", Qt::CaseInsensitive) == 0
                                    ? RecordAction::Delete
                                    : RecordAction::Modify;
+    const QString key = archive.toLower();
+    // The window asks for the actions one after the other: the answers of one question to the
+    // server are handed out once each, and a later question asks the server again.
+    const std::lock_guard use(m_db->inUse());
+    RightAnswers& answers = m_rightAnswers[key];
+    if (std::exchange(answers.unused[int(asked)], false))
+        return answers.refusals[int(asked)];
     try {
-        return recordActionRefusal(m_db->sql(), archive, asked);
+        answers.refusals = recordActionRefusals(m_db->sql(), archive);
+        answers.unused.fill(true);
+        answers.unused[int(asked)] = false;
+        return answers.refusals[int(asked)];
     } catch (const DbError&) {
         // A server that cannot be asked now answers the save itself, in its own words.
         return {};

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <array>
 #include <memory>
 
 namespace tarvo::suite {
@@ -17,10 +18,7 @@ class RecordsetBuilder;
 /// dialect and the save service, over one connection to the accounting database.
 class ClsCommon : public IClsCommon {
 public:
-    /// joinShared: Init joins the connection this thread shares for the database (the
-    /// session's), or opens one when none is shared, as the suite's lookups ride along with the
-    /// session ("TarvoSrvTrans.SharedClsCommon").
-    explicit ClsCommon(bool joinShared = false);
+    ClsCommon();
     ~ClsCommon() override;
     void Init(const QString& dbName) override;
     bool Status() const override { return m_db != nullptr; }
@@ -56,7 +54,6 @@ public:
     AccountDatabase* database() const { return m_db.get(); }
 
 private:
-    bool m_joinShared;
     AccountDatabasePtr m_db;
     std::unique_ptr<RecordsetBuilder> m_builder; ///< over m_db's dictionary
     /// Texts in the component's dialect and in the engine's, for the texts run again and again.
@@ -66,6 +63,13 @@ private:
     /// The connection of reads in the background, and the read that used it last.
     std::shared_ptr<ReaderConnection> m_reader;
     std::weak_ptr<BackgroundRead> m_lastRead;
+    /// Refusals of the record actions by archive, from one question to the server; each is
+    /// handed out once.
+    struct RightAnswers {
+        std::array<QString, 3> refusals;
+        std::array<bool, 3> unused{};
+    };
+    QHash<QString, RightAnswers> m_rightAnswers;
     QString translated(const QString& sql);
     /// Opens the connection's helpers once m_db is set.
     void attached();

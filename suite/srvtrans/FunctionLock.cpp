@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <utility>
 
 namespace tarvo::suite {
 
@@ -56,6 +57,20 @@ bool tryAdvisoryLock(SqlBackend& sql, const QString& archive, LockKind kind, con
                .toLongLong() != 0;
 }
 
+/// The server's locks held through each connection of this thread, by advisory key, with the
+/// object holding each. The server grants a lock again to the session that holds it, so two
+/// objects sharing a connection would both get it: they learn of each other here.
+struct HeldThrough {
+    const void* owner;
+    LockHolder holder;
+};
+using ServerLockKey = QPair<const SqlBackend*, qlonglong>;
+
+QHash<ServerLockKey, HeldThrough>& serverLocksHeld() {
+    static thread_local QHash<ServerLockKey, HeldThrough> held;
+    return held;
+}
+
 } // namespace
 
 LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
@@ -72,16 +87,31 @@ FunctionLock::FunctionLock(AccountDatabasePtr connection, const LockHolder& me)
 }
 
 FunctionLock::~FunctionLock() {
+    const std::lock_guard use(m_db->inUse());
     const QSet<Key> held = m_held;
     for (const Key& key : held)
         releaseHeld(key);
+    // The session ends: what waited for the connection is given back now, the last chance.
+    const QSet<Key> deferred = std::exchange(m_deferred, {});
+    for (const Key& key : deferred)
+        giveBack(key);
 }
 
 FunctionLock::Key FunctionLock::keyOf(const QString& archive, LockKind kind) const {
     return {archive.toLower(), kind, kind == LockKind::Function ? m_me.userId : QString()};
 }
 
+bool FunctionLock::connectionBusy() const {
+    const SqlBackend& sql = m_db->sql();
+    return sql.transactionDepth > 0 && sql.transactionOwner != this;
+}
+
 bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& heldBy) {
+    const std::lock_guard use(m_db->inUse());
+    // Whatever this writes would otherwise be committed or rolled back with the other work.
+    if (connectionBusy())
+        throw DbError(Transaction::busyText());
+    releaseDeferred();
     const Key key = keyOf(archive, kind);
     if (m_held.contains(key)) {
         if (!stillHeld(key, heldBy))
@@ -104,6 +134,7 @@ bool FunctionLock::acquire(const QString& archive, LockKind kind, LockHolder& he
 }
 
 void FunctionLock::release(const QString& archive, LockKind kind) {
+    const std::lock_guard use(m_db->inUse());
     const Key key = keyOf(archive, kind);
     m_lost.remove(key);
     if (m_held.contains(key))
@@ -126,11 +157,16 @@ bool FunctionLock::refuses(const QString& archive, int mode) {
 }
 
 void FunctionLock::renewLeases() {
-    if (m_held.isEmpty())
-        return;
-    // A save on a thread of its own has the session's connection: this beat waits for the next.
+    // A beat that finds the connection in use beside the window, or in another's transaction,
+    // waits for the next: the window is never kept waiting for it.
     const std::unique_lock use(m_db->inUse(), std::try_to_lock);
-    if (!use)
+    if (!use.owns_lock() || connectionBusy())
+        return;
+    try {
+        releaseDeferred();
+    } catch (const DbError&) {
+    }
+    if (m_held.isEmpty())
         return;
     const QSet<Key> held = m_held;
     try {
@@ -156,13 +192,12 @@ void FunctionLock::renewLeases() {
 
 void FunctionLock::retakeAfterReconnect() {
     SqlBackend& sql = m_db->sql();
-    // Any statement notices a dropped connection and makes it anew.
-    sql.query(QStringLiteral("SELECT 1"));
     const QSet<Key> held = m_held;
     for (const Key& key : held) {
         if (m_takenOn.value(key) == sql.connectionGeneration())
             continue;
-        const bool got = tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
+        const bool got = !heldByNeighbour(key) &&
+                         tryAdvisoryLock(sql, key.archive, key.kind, key.scope);
         const int generation = sql.connectionGeneration();
         // Whoever took the lock while we were away wrote its row over ours: what we hold
         // open may have been changed by it.
@@ -187,7 +222,23 @@ bool FunctionLock::lostWithConnection(const QString& archive, LockKind kind) con
     return m_lostWithConnection.contains(keyOf(archive, kind));
 }
 
+const LockHolder* FunctionLock::heldByNeighbour(const Key& key) const {
+    const auto it = serverLocksHeld().constFind(
+        {&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)});
+    return it != serverLocksHeld().cend() && it->owner != this ? &it->holder : nullptr;
+}
+
+void FunctionLock::noteServerLock(const Key& key, bool held) {
+    const ServerLockKey id{&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)};
+    if (held)
+        serverLocksHeld().insert(id, {this, m_me});
+    else if (serverLocksHeld().value(id).owner == this)
+        serverLocksHeld().remove(id);
+}
+
 void FunctionLock::dropLost(const Key& key) {
+    if (m_onServer)
+        noteServerLock(key, false);
     m_held.remove(key);
     m_takenOn.remove(key);
     m_lost.insert(key);
@@ -196,6 +247,12 @@ void FunctionLock::dropLost(const Key& key) {
 
 bool FunctionLock::stillHeld(const Key& key, LockHolder& heldBy) {
     if (m_onServer) {
+        // A connection the server closed (a restart, a failover) is made anew here, with a
+        // statement's patience when the first attempt fails; one that stands holds its locks,
+        // and asking it would cost a save a round trip.
+        SqlBackend& sql = m_db->sql();
+        if (!sql.revive())
+            sql.query(QStringLiteral("SELECT 1"));
         retakeAfterReconnect();
         if (m_held.contains(key))
             return true;
@@ -227,14 +284,16 @@ bool FunctionLock::readRow(const Key& key, LockHolder& holder, QString* lease) {
 }
 
 void FunctionLock::writeRow(const Key& key) {
-    SqlBackend& sql = m_db->sql();
-    sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
-                            "cScope = ?"),
-             {key.archive, int(key.kind), key.scope});
-    sql.exec(QStringLiteral("INSERT INTO tarvo_lock (cArchive, iKind, cScope, cUserId, cUserName, "
-                            "cHost, iPid, cSession, dLease) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName, m_me.host,
-              m_me.pid, m_me.session, leaseFromNow()});
+    // One statement, which stands alone as a transaction of its own on a server.
+    m_db->sql().exec(
+        QStringLiteral("INSERT INTO tarvo_lock (cArchive, iKind, cScope, cUserId, cUserName, "
+                       "cHost, iPid, cSession, dLease) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                       "ON CONFLICT (cArchive, iKind, cScope) DO UPDATE SET "
+                       "cUserId = excluded.cUserId, cUserName = excluded.cUserName, "
+                       "cHost = excluded.cHost, iPid = excluded.iPid, "
+                       "cSession = excluded.cSession, dLease = excluded.dLease"),
+        {key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName, m_me.host, m_me.pid,
+         m_me.session, leaseFromNow()});
 }
 
 bool FunctionLock::writesRows() {
@@ -244,7 +303,7 @@ bool FunctionLock::writesRows() {
 }
 
 bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
-    Transaction tx(m_db->sql());
+    Transaction tx(m_db->sql(), this);
     LockHolder other;
     QString lease;
     if (readRow(key, other, &lease)) {
@@ -264,6 +323,10 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
 
 bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
     SqlBackend& sql = m_db->sql();
+    if (const LockHolder* neighbour = heldByNeighbour(key)) {
+        heldBy = *neighbour;
+        return false;
+    }
     // The lock, the row naming its holder and the right to write that row, in one round trip.
     const std::vector<StoredResult> answer = sql.queryTogether(
         {{QStringLiteral("SELECT * FROM tarvo_take_lock(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -289,25 +352,51 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         return false;
     }
     m_takenOn.insert(key, generation);
+    noteServerLock(key, true);
     return true;
 }
 
 void FunctionLock::releaseHeld(const Key& key) {
     m_held.remove(key);
     m_takenOn.remove(key);
+    if (connectionBusy()) {
+        // The row's removal would stand or fall with the other work: it waits for the next beat
+        // or request, and the lock is not renewed meanwhile.
+        m_deferred.insert(key);
+        return;
+    }
+    giveBack(key);
+}
+
+void FunctionLock::giveBack(const Key& key) {
     // Failures are let go: a lost connection has dropped the server's lock already, and a row
     // left behind is taken over once its lease runs out.
     try {
         SqlBackend& sql = m_db->sql();
-        if (writesRows())
-            sql.exec(QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND iKind = ? AND "
-                                    "cScope = ? AND cSession = ?"),
-                     {key.archive, int(key.kind), key.scope, m_me.session});
+        const QVariantList row{key.archive, int(key.kind), key.scope, m_me.session};
+        const QString remove = QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND "
+                                              "iKind = ? AND cScope = ? AND cSession = ?");
+        const qlonglong advisory = advisoryKey(key.archive, key.kind, key.scope);
         if (m_onServer)
-            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"),
-                      {advisoryKey(key.archive, key.kind, key.scope)});
+            noteServerLock(key, false);
+        if (!m_onServer)
+            sql.exec(remove, row);
+        else if (writesRows())
+            // The row and the server's lock go in one question.
+            sql.query(QStringLiteral("WITH gone AS (") + remove +
+                          QStringLiteral(") SELECT pg_advisory_unlock(?)"),
+                      row + QVariantList{advisory});
+        else
+            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {advisory});
     } catch (const DbError&) {
     }
+}
+
+void FunctionLock::releaseDeferred() {
+    const QSet<Key> deferred = std::exchange(m_deferred, {});
+    for (const Key& key : deferred)
+        if (!m_held.contains(key))
+            giveBack(key);
 }
 
 } // namespace tarvo::suite

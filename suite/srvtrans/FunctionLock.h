@@ -31,8 +31,8 @@ enum class LockKind {
 
 /// The function and edit locks of one session, seen by every process and machine that works on
 /// the same accounting database. On a PostgreSQL server a lock is a session advisory lock of
-/// this object's own connection, so it goes away with the connection whatever becomes of the
-/// holder; the row in tarvo_lock only tells others who holds it. When the server restarts or
+/// the connection this object keeps, so it goes away with the connection whatever becomes of
+/// the holder; the row in tarvo_lock only tells others who holds it. When the server restarts or
 /// fails over, the connection is made anew without the locks: they are taken again at once, and
 /// a lock that another session took in the meantime (its row no longer names this session) is
 /// dropped and reported like a takeover. On SQLite the row is the lock:
@@ -44,8 +44,9 @@ class FunctionLock {
 public:
     static constexpr std::chrono::seconds kLease{60};
 
-    /// On a server the locks belong to the connection: they end with it, and are taken again
-    /// when it is made anew. It may be the session's, shared with its other objects.
+    /// On a server the locks belong to the connection, which may be the session's shared one:
+    /// they last as long as this object keeps it. Rows are written outside any other object's
+    /// transaction on it (see connectionBusy).
     FunctionLock(AccountDatabasePtr connection, const LockHolder& me);
     /// Gives back every lock still held: the session is over.
     ~FunctionLock();
@@ -54,9 +55,11 @@ public:
 
     /// True when granted (also when this session holds it already and its row is still its
     /// own); on refusal heldBy names the holder. Throws DbError when the database cannot be
-    /// asked.
+    /// asked, or while another object's transaction is open on the connection.
     bool acquire(const QString& archive, LockKind kind, LockHolder& heldBy);
     /// Gives the lock back if this session holds it; never touches another session's lock.
+    /// While another object's transaction is open on the connection, the lock is no longer
+    /// counted as held and is given back at the next renewal or request.
     void release(const QString& archive, LockKind kind);
     /// The answer of the public services' IsLockFun: modes 1 and 2 ask for the function or the
     /// edit lock, -1 and -2 give them back. True means refused, also when the database fails.
@@ -90,6 +93,8 @@ private:
     QSet<Key> m_held;
     QSet<Key> m_lost;
     QSet<Key> m_lostWithConnection;
+    /// Released while the connection was in another's transaction: still to be given back.
+    QSet<Key> m_deferred;
     QTimer m_renewal;
     /// On a server: the connection (its generation) each held lock was taken on.
     QHash<Key, int> m_takenOn;
@@ -102,6 +107,16 @@ private:
     bool writesRows();
     bool readRow(const Key& key, LockHolder& holder, QString* lease = nullptr);
     void releaseHeld(const Key& key);
+    /// Removes the key's row and gives back the server's lock.
+    void giveBack(const Key& key);
+    void releaseDeferred();
+    /// Whether another object's transaction is open on the connection: a statement run now
+    /// would be part of it.
+    bool connectionBusy() const;
+    /// On a server: the holder of the key's lock when another object holds it through this
+    /// object's connection; null otherwise.
+    const LockHolder* heldByNeighbour(const Key& key) const;
+    void noteServerLock(const Key& key, bool held);
     /// On SQLite: whether the key's row still names this session; drops the lock when not.
     bool stillHeld(const Key& key, LockHolder& heldBy);
     void dropLost(const Key& key);

@@ -50,6 +50,18 @@ constexpr auto kTokenDays = 2;
 
 using Result = PgResult;
 
+// Places of the backend's own statements among those sent together.
+constexpr int kOwnStatement = -1, kTokenRights = -2;
+
+/// Whether the session may write commit tokens: tarvo_commit is there and the role may add to it
+/// and delete from it. Read from the catalog's tables, so that it cannot fail: it goes out among
+/// the statements of a transaction.
+constexpr char kTokenRightsQuery[] =
+    "SELECT COALESCE((SELECT has_table_privilege(c.oid, 'INSERT') AND "
+    "has_table_privilege(c.oid, 'DELETE') FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace "
+    "n ON n.oid = c.relnamespace WHERE n.nspname = current_schema() AND c.relname = "
+    "'tarvo_commit' AND c.relkind = 'r'), false)";
+
 QString errorOf(const PGresult* r, PGconn* conn) {
     const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     // A right the server withholds from the login role: the server words it in its own
@@ -236,7 +248,8 @@ PostgresBackend::PostgresBackend(const QString& url) {
         m_conn = nullptr;
         throw;
     }
-    warnOfUnconfirmedCommitsOnce(m_conn, url);
+    // The server's replication is looked at with the session's first question (learnCatalog).
+    m_url = url;
 }
 
 void PostgresBackend::setUpSession() {
@@ -286,7 +299,8 @@ bool PostgresBackend::serverHungUp() {
 }
 
 void PostgresBackend::ensureConnected() {
-    if (transactionDepth > 0) {
+    // A transaction whose BEGIN is still to be sent has nothing on the server to lose.
+    if (transactionDepth > 0 && !m_beginPending) {
         if (PQstatus(m_conn) != CONNECTION_OK)
             throw DbError(errorOf(nullptr, m_conn));
         return;
@@ -316,7 +330,8 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
         PQreset(m_conn);
         if (PQstatus(m_conn) == CONNECTION_OK) {
             m_prepared.clear();
-            m_commitTokens = false;
+            m_commitTokens.reset();
+            m_tokensSwept = false;
             ++m_generation;
             setUpSession();
             return;
@@ -343,15 +358,17 @@ auto PostgresBackend::repeatableOnce(const QString& sql, Run run) -> decltype(ru
     return run();
 }
 
-QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsigned>& types) {
+QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsigned>& types,
+                                     bool& fresh) {
+    fresh = false;
     QByteArray key = text;
     for (const unsigned t : types)
         key += ',' + QByteArray::number(t);
     const auto it = m_prepared.constFind(key);
     if (it != m_prepared.cend())
         return *it;
-    // Preparing costs a round trip of its own, which a statement run only once (most of a
-    // session's start-up) never earns back: it runs unprepared, in one.
+    // A statement run only once (most of a session's start-up) never earns back what keeping
+    // it prepared costs the server: it runs unprepared the first time.
     if (!m_runOnce.contains(key)) {
         if (m_runOnce.size() >= kPreparedKept * 4)
             m_runOnce.clear();
@@ -359,55 +376,173 @@ QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsig
         return {};
     }
     m_runOnce.remove(key);
+    const QByteArray name = "tarvo_" + QByteArray::number(++m_preparedCount);
+    m_prepared.insert(key, name);
+    fresh = true;
+    return name;
+}
+
+PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& statements,
+                                                   const ResultSink& sink, bool stream) {
+    ensureConnected();
     if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
         // Texts built from typed conditions keep coming in a long session: start afresh.
         check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
         m_prepared.clear();
     }
-    const QByteArray name = "tarvo_" + QByteArray::number(++m_preparedCount);
-    check(
-        PQprepare(m_conn, name.constData(), text.constData(), int(types.size()), types.constData()),
-        m_conn);
-    m_prepared.insert(key, name);
-    return name;
+    struct Outgoing {
+        QByteArray text;
+        Params params;
+        QByteArray name;
+        bool fresh;
+        int statement;
+    };
+    std::vector<Outgoing> out;
+    out.reserve(size_t(statements.size() + m_later.size() + 2));
+    const auto add = [&](const Statement& st, int place) {
+        Params params(st.params);
+        QByteArray text, name;
+        bool fresh = false;
+        if (st.params.isEmpty()) {
+            text = st.sql.toUtf8();
+        } else {
+            // Statements with values are prepared once and run again with new values: the
+            // card's record by its key, the save service's reads and writes.
+            text = numberPlaceholders(st.sql).toUtf8();
+            name = prepared(text, params.types, fresh);
+        }
+        out.push_back({std::move(text), std::move(params), std::move(name), fresh, place});
+    };
+    if (m_beginPending) {
+        add({QStringLiteral("BEGIN"), {}}, kOwnStatement);
+        // Asked again while the answer is no: the table may come with the schema, the rights
+        // with a grant.
+        if (m_commitTokens != true)
+            add({QString::fromLatin1(kTokenRightsQuery), {}}, kTokenRights);
+    }
+    for (const Statement& st : std::as_const(m_later))
+        add(st, kOwnStatement);
+    for (qsizetype i = 0; i < statements.size(); ++i)
+        add(statements[i], int(i));
+    m_beginPending = false;
+    m_later.clear();
+    if (out.empty())
+        return {};
+    const auto forget = [this](const QByteArray& name) {
+        m_prepared.removeIf([&](const auto& it) { return it.value() == name; });
+    };
+
+    // One statement goes out on its own; anything more, a preparation included, as a pipeline
+    // closed by one sync.
+    const bool pipelined = out.size() > 1 || out.front().fresh;
+    bool sent = !pipelined || PQenterPipelineMode(m_conn);
+    for (const Outgoing& o : out) {
+        const int n = int(o.params.values.size());
+        if (sent && o.fresh)
+            sent = PQsendPrepare(m_conn, o.name.constData(), o.text.constData(), n,
+                                 o.params.types.constData());
+        if (sent)
+            sent =
+                o.name.isEmpty()
+                    ? PQsendQueryParams(m_conn, o.text.constData(), n, o.params.types.constData(),
+                                        o.params.values.constData(), nullptr, nullptr, 0)
+                    : PQsendQueryPrepared(m_conn, o.name.constData(), n,
+                                          o.params.values.constData(), nullptr, nullptr, 0);
+    }
+    if (sent && pipelined)
+        sent = PQpipelineSync(m_conn);
+    if (!sent) {
+        for (const Outgoing& o : out)
+            if (o.fresh)
+                forget(o.name);
+        throw DbError(errorOf(nullptr, m_conn));
+    }
+    if (stream) {
+        // Made here, on the connection's own thread; PQcancel may then use it from any.
+        const std::lock_guard lock(m_streamingMutex);
+        m_streaming = PQgetCancel(m_conn);
+    }
+    const auto streamed = qScopeGuard([this, stream] {
+        if (!stream)
+            return;
+        const std::lock_guard lock(m_streamingMutex);
+        PQfreeCancel(m_streaming);
+        m_streaming = nullptr;
+    });
+
+    Failure failure;
+    const auto fail = [&](const PGresult* r, int place) {
+        if (failure.error.isEmpty())
+            failure = {place, errorOf(r, m_conn)};
+    };
+    // Every result is read, also after a failure: the connection must be idle again.
+    for (const Outgoing& o : out) {
+        if (o.fresh) {
+            bool made = false;
+            while (PGresult* raw = PQgetResult(m_conn)) {
+                const Result r(raw);
+                const ExecStatusType status = PQresultStatus(raw);
+                if (status == PGRES_COMMAND_OK)
+                    made = true;
+                else if (status != PGRES_PIPELINE_ABORTED)
+                    fail(raw, o.statement);
+            }
+            if (!made)
+                forget(o.name);
+        }
+        const bool rowByRow = stream && &o == &out.back();
+        // One row per result: a long list never sits in libpq's memory as a whole.
+        if (rowByRow)
+            PQsetSingleRowMode(m_conn);
+        for (;;) {
+            if (rowByRow)
+                awaitResult();
+            PGresult* raw = PQgetResult(m_conn);
+            if (!raw)
+                break;
+            Result r(raw);
+            const ExecStatusType status = PQresultStatus(raw);
+            if (status == PGRES_PIPELINE_ABORTED)
+                continue;
+            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+                status != PGRES_SINGLE_TUPLE) {
+                fail(raw, o.statement);
+            } else if (o.statement == kTokenRights) {
+                m_commitTokens = PQntuples(raw) == 1 && PQgetvalue(raw, 0, 0)[0] == 't';
+            } else if (o.statement >= 0 && sink) {
+                sink(o.statement, std::move(r));
+            }
+        }
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            break;
+    }
+    if (pipelined && PQstatus(m_conn) == CONNECTION_OK) {
+        while (PGresult* raw = PQgetResult(m_conn)) {
+            const bool sync = PQresultStatus(raw) == PGRES_PIPELINE_SYNC;
+            PQclear(raw);
+            if (sync)
+                break;
+        }
+        PQexitPipelineMode(m_conn);
+    }
+    if (failure.error.isEmpty() && PQstatus(m_conn) != CONNECTION_OK)
+        failure = {kOwnStatement, errorOf(nullptr, m_conn)};
+    if (!failure.error.isEmpty() && failure.statement < 0)
+        throw DbError(failure.error);
+    return failure;
 }
 
-void PostgresBackend::send(const QString& sql, const QVariantList& params) {
-    ensureConnected();
-    const Params p(params);
-    int sent;
-    if (params.isEmpty()) {
-        sent = PQsendQueryParams(m_conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr,
-                                 nullptr, 0);
-    } else {
-        // Statements with values are prepared once and run again with new values: the card's
-        // record by its key, the save service's reads and writes.
-        const QByteArray text = numberPlaceholders(sql).toUtf8();
-        const QByteArray name = prepared(text, p.types);
-        sent = name.isEmpty()
-                   ? PQsendQueryParams(m_conn, text.constData(), int(params.size()),
-                                       p.types.constData(), p.values.constData(), nullptr,
-                                       nullptr, 0)
-                   : PQsendQueryPrepared(m_conn, name.constData(), int(params.size()),
-                                         p.values.constData(), nullptr, nullptr, 0);
-    }
-    if (!sent)
-        throw DbError(errorOf(nullptr, m_conn));
+void PostgresBackend::flush() {
+    if (m_beginPending || !m_later.isEmpty())
+        exchange({}, {}, false);
 }
 
 Result PostgresBackend::execute(const QString& sql, const QVariantList& params) {
-    send(sql, params);
     Result last;
-    QString error;
-    while (PGresult* raw = PQgetResult(m_conn)) {
-        Result r(raw);
-        const ExecStatusType s = PQresultStatus(raw);
-        if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK && error.isEmpty())
-            error = errorOf(raw, m_conn);
-        last = std::move(r);
-    }
-    if (!error.isEmpty())
-        throw DbError(error);
+    const Failure failure = exchange(
+        {{sql, params}}, [&](int, Result r) { last = std::move(r); }, false);
+    if (!failure.error.isEmpty())
+        throw DbError(failure.error);
     return last;
 }
 
@@ -449,7 +584,9 @@ void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
         const std::lock_guard lock(known.mutex);
         name(known.byDatabase[m_database]);
     }
-    if (unknown.isEmpty())
+    // A failed transaction answers nothing more: results read before the failure, in the same
+    // round trip, keep the tables known so far.
+    if (unknown.isEmpty() || PQtransactionStatus(m_conn) == PQTRANS_INERROR)
         return;
     // A table met for the first time, or a column added to it since: its columns are read
     // again, all such tables in one question.
@@ -504,62 +641,68 @@ void PostgresBackend::cancelStreaming() {
 
 StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariantList& params,
                                               const RowWatch& watch) {
-    send(sql, params);
-    // One row per result: a long list never sits in libpq's memory as a whole beside the store.
-    PQsetSingleRowMode(m_conn);
-    {
-        // Made here, on the connection's own thread; PQcancel may then use it from any.
-        const std::lock_guard lock(m_streamingMutex);
-        m_streaming = PQgetCancel(m_conn);
-    }
-    const auto forget = qScopeGuard([this] {
-        const std::lock_guard lock(m_streamingMutex);
-        PQfreeCancel(m_streaming);
-        m_streaming = nullptr;
-    });
     StoredResult result;
     QVector<QPair<unsigned, int>> origins;
     bool described = false;
     bool stopped = false;
-    QString error;
-    for (;;) {
-        awaitResult();
-        PGresult* raw = PQgetResult(m_conn);
-        if (!raw)
-            break;
-        const Result r(raw);
-        const ExecStatusType status = PQresultStatus(raw);
-        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+    const Failure failure = exchange(
+        {{sql, params}},
+        [&](int, Result r) {
+            const PGresult* raw = r.get();
             if (!described) {
                 result.columns = describe(raw, sql, origins);
                 result.cells = ColumnStore(int(result.columns.size()));
                 described = true;
             }
-            if (PQntuples(raw) == 1 && error.isEmpty() && !stopped) {
-                for (int c = 0; c < result.cells.columnCount(); ++c)
-                    storeCell(result.cells, raw, c);
-                result.cells.endRow();
-                if (watch && !watch(result)) {
-                    // The server stops sending; what it sent meanwhile is read and dropped.
-                    stopped = true;
-                    cancelStreaming();
-                }
+            if (PQntuples(raw) != 1 || stopped)
+                return;
+            for (int c = 0; c < result.cells.columnCount(); ++c)
+                storeCell(result.cells, raw, c);
+            result.cells.endRow();
+            if (watch && !watch(result)) {
+                // The server stops sending; what it sent meanwhile is read and dropped.
+                stopped = true;
+                cancelStreaming();
             }
-        } else if (status != PGRES_COMMAND_OK && error.isEmpty() && !stopped) {
-            // Read the results to their end all the same: the connection must be idle again.
-            error = errorOf(raw, m_conn);
-        }
-    }
-    if (!error.isEmpty())
-        throw DbError(error);
+        },
+        true);
+    if (!failure.error.isEmpty() && !stopped)
+        throw DbError(failure.error);
     // The catalog is asked only now: the connection takes no other query while it streams.
     nameOrigins(result.columns, origins);
     return result;
 }
 
 QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
-    const Result r = repeatableOnce(sql, [&] { return execute(sql, params); });
+    return resultOf(repeatableOnce(sql, [&] { return execute(sql, params); }), sql);
+}
+
+BatchResult PostgresBackend::queryBatch(const QVector<Statement>& statements) {
+    std::vector<Result> last(size_t(statements.size()));
+    const Failure failure = exchange(
+        statements, [&](int at, Result r) { last[size_t(at)] = std::move(r); }, false);
+    BatchResult answers;
+    const qsizetype ran = failure.error.isEmpty() ? statements.size() : failure.statement;
+    for (qsizetype i = 0; i < ran; ++i)
+        answers.results.push_back(resultOf(std::move(last[size_t(i)]), statements[i].sql));
+    if (!failure.error.isEmpty()) {
+        answers.failed = failure.statement;
+        answers.error = failure.error;
+    }
+    return answers;
+}
+
+void PostgresBackend::execLater(const QString& sql, const QVariantList& params) {
+    if (transactionDepth == 0)
+        exec(sql, params);
+    else
+        m_later.push_back({sql, params});
+}
+
+QueryResult PostgresBackend::resultOf(const PgResult& r, const QString& sql) {
     QueryResult result;
+    if (!r)
+        return result;
     QVector<QPair<unsigned, int>> origins;
     result.columns = describe(r.get(), sql, origins);
     nameOrigins(result.columns, origins);
@@ -600,61 +743,116 @@ QHash<unsigned, KnownColumns> PostgresBackend::readOrigins(const QList<unsigned>
     return read;
 }
 
+void PostgresBackend::learnCatalog() {
+    KnownOrigins& known = knownOrigins();
+    {
+        const std::lock_guard lock(known.mutex);
+        if (known.byDatabase.contains(m_database))
+            return warnOfUnconfirmedCommitsOnce(m_conn, m_url);
+    }
+    ensureConnected();
+    // The look at the server's replication goes along in the same message, after the catalog:
+    // its failure cannot undo the catalog's answer, and is let go.
+    QByteArray text = "SELECT a.attrelid, a.attnum, c.relname, a.attname "
+                      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                      "WHERE c.relnamespace = current_schema()::regnamespace "
+                      "AND c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
+                      "AND NOT a.attisdropped";
+    const bool look = claimReplicationLook(m_url);
+    if (look)
+        text += QByteArray("; ") + kReplicationQuestion;
+    if (!PQsendQuery(m_conn, text.constData()))
+        throw DbError(errorOf(nullptr, m_conn));
+    Result r;
+    QString error;
+    for (int answer = 0; PGresult* raw = PQgetResult(m_conn); ++answer) {
+        Result each(raw);
+        if (answer > 0)
+            warnOfUnconfirmedCommits(raw, m_url);
+        else if (PQresultStatus(raw) == PGRES_TUPLES_OK)
+            r = std::move(each);
+        else
+            error = errorOf(raw, m_conn);
+    }
+    if (!r)
+        throw DbError(error.isEmpty() ? errorOf(nullptr, m_conn) : error);
+    QHash<unsigned, KnownColumns> read;
+    for (int row = 0; row < PQntuples(r.get()); ++row)
+        read[QByteArray(PQgetvalue(r.get(), row, 0)).toUInt()].insert(
+            QByteArray(PQgetvalue(r.get(), row, 1)).toInt(),
+            {QString::fromUtf8(PQgetvalue(r.get(), row, 2)),
+             QString::fromUtf8(PQgetvalue(r.get(), row, 3))});
+    const std::lock_guard lock(known.mutex);
+    auto& tables = known.byDatabase[m_database];
+    for (auto t = read.begin(); t != read.end(); ++t)
+        tables.insert(t.key(), std::move(t.value()));
+}
+
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
-    return QByteArray(PQcmdTuples(execute(sql, params).get())).toLongLong();
+    const Result r = execute(sql, params);
+    return r ? QByteArray(PQcmdTuples(r.get())).toLongLong() : 0;
 }
 
 void PostgresBackend::execScript(const QString& sql) {
     repeatableOnce(sql, [&] {
         ensureConnected();
+        flush();
         check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
     });
 }
 
 void PostgresBackend::begin() {
-    execScript(QStringLiteral("BEGIN"));
-}
-
-QString PostgresBackend::writeCommitToken() {
-    if (!m_commitTokens) {
-        // A role that may not write the tokens (a read-only one) commits without them: it has
-        // no work of its own to settle after a lost answer.
-        m_commitTokens =
-            tableExists(QStringLiteral("tarvo_commit")) &&
-            query(QStringLiteral("SELECT has_table_privilege('tarvo_commit', 'INSERT') AND "
-                                 "has_table_privilege('tarvo_commit', 'DELETE')"))
-                    .rows.value(0)
-                    .value(0)
-                    .toLongLong() != 0;
-        if (!m_commitTokens)
-            return {};
-        // Once per connection, in the transaction at hand: tokens nobody will ask about again.
-        // Rows another session is deleting at the same moment are left to it: never a wait.
-        exec(QStringLiteral("DELETE FROM tarvo_commit WHERE cToken IN (SELECT cToken FROM "
-                            "tarvo_commit WHERE dWhen < ? FOR UPDATE SKIP LOCKED)"),
-             {utcText(QDateTime::currentDateTimeUtc().addDays(-kTokenDays))});
-    }
-    const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    exec(QStringLiteral("INSERT INTO tarvo_commit (cToken, dWhen) VALUES (?, ?)"),
-         {token, utcText(QDateTime::currentDateTimeUtc())});
-    return token;
+    m_beginPending = true;
 }
 
 void PostgresBackend::commit() {
+    // Nothing reached the server: there is nothing to commit.
+    if (m_beginPending && m_later.isEmpty()) {
+        m_beginPending = false;
+        return;
+    }
     // The server answers COMMIT of a failed transaction with a rollback, not an error.
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         rollback();
         throw DbError(
             QCoreApplication::translate("tarvo::suite::DbError", "事务中的语句出错，事务已回滚"));
     }
-    const QString token = writeCommitToken();
+    // Whether the tokens may be written is asked with the BEGIN until the answer is yes.
+    if (!m_commitTokens)
+        flush();
+    if (!m_commitTokens)
+        m_commitTokens =
+            query(QString::fromLatin1(kTokenRightsQuery)).rows.value(0).value(0).toBool();
+    // The token, and once a connection the removal of tokens nobody will ask about again, go
+    // with the COMMIT. A role that may not write them (a read-only one) commits without: it has
+    // no work of its own to settle after a lost answer. Rows another session is deleting at the
+    // same moment are left to it: never a wait.
+    QVector<Statement> closing;
+    QString token;
+    const bool sweep = *m_commitTokens && !m_tokensSwept;
+    if (sweep)
+        closing.push_back({QStringLiteral("DELETE FROM tarvo_commit WHERE cToken IN (SELECT cToken "
+                                          "FROM tarvo_commit WHERE dWhen < ? FOR UPDATE SKIP "
+                                          "LOCKED)"),
+                           {utcText(QDateTime::currentDateTimeUtc().addDays(-kTokenDays))}});
+    if (*m_commitTokens) {
+        token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        closing.push_back({QStringLiteral("INSERT INTO tarvo_commit (cToken, dWhen) VALUES (?, ?)"),
+                           {token, utcText(QDateTime::currentDateTimeUtc())}});
+    }
+    closing.push_back({QStringLiteral("COMMIT"), {}});
+    Failure failure;
     try {
-        execScript(QStringLiteral("COMMIT"));
+        failure = exchange(closing, {}, false);
     } catch (const DbError&) {
         if (PQstatus(m_conn) == CONNECTION_OK)
             throw;
-        settleLostCommit(token);
+        return settleLostCommit(token);
     }
+    if (!failure.error.isEmpty())
+        throw DbError(failure.error);
+    if (sweep)
+        m_tokensSwept = true;
 }
 
 void PostgresBackend::settleLostCommit(const QString& token) {
@@ -689,6 +887,9 @@ void PostgresBackend::settleLostCommit(const QString& token) {
 }
 
 void PostgresBackend::rollback() {
+    m_later.clear();
+    if (std::exchange(m_beginPending, false))
+        return;
     const PGTransactionStatusType s = PQtransactionStatus(m_conn);
     if (s == PQTRANS_INTRANS || s == PQTRANS_INERROR)
         execScript(QStringLiteral("ROLLBACK"));
@@ -708,9 +909,14 @@ void PostgresBackend::lockSchema() {
 }
 
 void PostgresBackend::lockValue(const QString& kind, const QString& value) {
+    const Statement lock = valueLock(kind, value);
+    query(lock.sql, lock.params);
+}
+
+Statement PostgresBackend::valueLock(const QString& kind, const QString& value) const {
     // Two values of a kind that hash alike wait for each other for a moment; nothing worse.
-    query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(?))").arg(kValueLockClass),
-          {kind + u'\x1f' + value});
+    return {QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(?))").arg(kValueLockClass),
+            {kind + u'\x1f' + value}};
 }
 
 void PostgresBackend::lockValues(const QString& kind, const QStringList& values) {

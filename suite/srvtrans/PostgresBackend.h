@@ -7,8 +7,10 @@
 #include <QSet>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
@@ -35,6 +37,11 @@ using KnownColumns = QHash<int, QPair<QString, QString>>;
 /// transaction fails instead, since the server has discarded the transaction. A COMMIT whose
 /// answer is lost is settled on the new connection: it returns when the transaction was stored
 /// and throws when it was not, by the token each transaction writes into tarvo_commit.
+///
+/// Statements that do not wait for each other's answers travel together in libpq's pipeline
+/// mode: a transaction's BEGIN goes with its first statement, a statement prepared on its second
+/// run with that run, the statements left for later (execLater) with the next one, and the
+/// commit token with the COMMIT.
 class PostgresBackend : public SqlBackend {
 public:
     /// Connects; throws DbError (without the password) when the server cannot be reached.
@@ -60,6 +67,9 @@ public:
     void limitStatementTime(int ms) override;
     void stopWhen(std::function<bool()> stop) override { m_stop = std::move(stop); }
     long long exec(const QString& sql, const QVariantList& params = {}) override;
+    /// All in one round trip; outside a transaction they succeed or fail together.
+    BatchResult queryBatch(const QVector<Statement>& statements) override;
+    void execLater(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
     void begin() override;
     void commit() override;
@@ -67,10 +77,15 @@ public:
     bool tableExists(const QString& table) override;
     void lockSchema() override;
     void lockValue(const QString& kind, const QString& value) override;
+    Statement valueLock(const QString& kind, const QString& value) const override;
     void lockValues(const QString& kind, const QStringList& values) override;
     int connectionGeneration() const override { return m_generation; }
     bool revive() override;
     QString loginRole() const override;
+    /// Reads the columns of every table and view of the schema in one question, for every
+    /// connection of the process to the same database. Tables made later (a database being
+    /// created) are asked for when a result first names them.
+    void learnCatalog() override;
 
     /// A name quoted for use as an identifier (statements such as CREATE DATABASE take none
     /// as a parameter).
@@ -79,8 +94,15 @@ public:
 private:
     PGconn* m_conn = nullptr;
     int m_generation = 0;
-    /// tarvo_commit has been seen on this connection: commits write their token into it.
-    bool m_commitTokens = false;
+    /// Whether this connection may write commit tokens: asked with the BEGIN it sends until
+    /// the answer is yes.
+    std::optional<bool> m_commitTokens;
+    /// Tokens nobody will ask about again have been removed, once a connection.
+    bool m_tokensSwept = false;
+    /// A BEGIN not yet sent: it goes with the transaction's first statement.
+    bool m_beginPending = false;
+    /// Statements of the open transaction whose answers nobody waits for, sent with the next.
+    QVector<Statement> m_later;
     /// Server-side prepared statements by text and parameter types.
     QHash<QByteArray, QByteArray> m_prepared;
     int m_preparedCount = 0;
@@ -88,9 +110,23 @@ private:
     QSet<QByteArray> m_runOnce;
 
     /// The prepared statement's name; empty the first time a text comes, to be run unprepared.
-    QByteArray prepared(const QByteArray& text, const QVector<unsigned>& types);
-    /// Sends one statement ("?" marks its parameters) without waiting for its results.
-    void send(const QString& sql, const QVariantList& params);
+    /// fresh tells that it is to be prepared now, in the same round trip as its run.
+    QByteArray prepared(const QByteArray& text, const QVector<unsigned>& types, bool& fresh);
+    /// Hears each result of a statement sent, by the statement's place in what was sent.
+    using ResultSink = std::function<void(int statement, PgResult result)>;
+    /// Where sending stopped: the place of the statement that failed (-1 for one of the
+    /// backend's own) and the server's text; no text when all ran.
+    struct Failure {
+        int statement = -1;
+        QString error;
+    };
+    /// Sends the statements ("?" marks their parameters) in one round trip, behind a BEGIN not
+    /// yet sent and the statements left for later, and hands their results to sink. The last
+    /// one's rows come one at a time when stream holds. Throws DbError when one of the
+    /// backend's own statements fails or the connection cannot send.
+    Failure exchange(const QVector<Statement>& statements, const ResultSink& sink, bool stream);
+    /// Sends a BEGIN and the statements left for later that wait; throws when one fails.
+    void flush();
     /// Runs one statement to its end; throws with the server's text when it fails.
     PgResult execute(const QString& sql, const QVariantList& params);
     StoredResult queryStoredOnce(const QString& sql, const QVariantList& params,
@@ -108,6 +144,8 @@ private:
     /// process keeps what it learnt of the database's tables: their oids are the database's
     /// own, and another database on the same server may use them for other tables.
     QByteArray m_database;
+    /// The URL connected to, as given.
+    QString m_url;
     /// Asks the server for the columns of tables, each table's oid with its columns (none for
     /// a table the server no longer has).
     QHash<unsigned, KnownColumns> readOrigins(const QList<unsigned>& tables);
@@ -128,8 +166,6 @@ private:
     /// connection was lost under it outside a transaction.
     template <typename Run>
     auto repeatableOnce(const QString& sql, Run run) -> decltype(run());
-    /// Adds this transaction's token to tarvo_commit; empty when the database has no such table.
-    QString writeCommitToken();
     /// After the connection was lost during COMMIT: returns when the transaction holding the
     /// token was stored, throws DbError saying it was not (or that it cannot be told).
     void settleLostCommit(const QString& token);
@@ -138,6 +174,8 @@ private:
     QVector<ResultColumn> describe(const PGresult* r, const QString& sql,
                                    QVector<QPair<unsigned, int>>& origins) const;
     void nameOrigins(QVector<ResultColumn>& columns, const QVector<QPair<unsigned, int>>& origins);
+    /// A statement's result as the suite reads it; no rows and no columns for none.
+    QueryResult resultOf(const PgResult& r, const QString& sql);
 };
 
 } // namespace tarvo::suite

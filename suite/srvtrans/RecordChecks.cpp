@@ -4,6 +4,8 @@
 #include "StoredFacts.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 #include <string_view>
 
 namespace tarvo::suite {
@@ -26,29 +28,42 @@ constexpr Reference kAccountReferences[] = {
 
 } // namespace
 
-bool referencesExist(StoredFacts& facts, const QString& archive,
-                     const QVector<const DictField*>& columns, const QVariantList& values,
-                     QString& error) {
+QVector<RowNamed> namedRows(const QString& archive, const QVector<const DictField*>& columns,
+                            const QVariantList& values) {
+    QVector<RowNamed> named;
     if (archive.compare(u"bank", Qt::CaseInsensitive) != 0)
-        return true;
+        return named;
     for (int i = 0; i < columns.size(); ++i) {
         if (values[i].isNull())
             continue;
         for (const Reference& ref : kAccountReferences) {
             const QLatin1String column(ref.column);
-            if (columns[i]->field.size() != column.size() ||
-                columns[i]->field.compare(column, Qt::CaseInsensitive) != 0)
-                continue;
-            const QString value = values[i].toString();
-            const auto found = facts.lookUp(ref.row, value);
-            if (!found) {
-                error = QCoreApplication::translate("tarvo::suite::SaveService", ref.missing).arg(value);
-                return false;
-            }
-            if (ref.column == std::string_view("cCode") && found->toInt() != 1) {
-                error = QCoreApplication::translate("tarvo::suite::SaveService", "科目“%1”不是末级科目，银行账户只能对应末级科目").arg(value);
-                return false;
-            }
+            if (columns[i]->field.size() == column.size() &&
+                columns[i]->field.compare(column, Qt::CaseInsensitive) == 0)
+                named.push_back({&ref.row, values[i].toString()});
+        }
+    }
+    return named;
+}
+
+bool referencesExist(StoredFacts& facts, const QString& archive,
+                     const QVector<const DictField*>& columns, const QVariantList& values,
+                     QString& error) {
+    for (const RowNamed& named : namedRows(archive, columns, values)) {
+        const Reference& ref =
+            *std::find_if(std::cbegin(kAccountReferences), std::cend(kAccountReferences),
+                          [&](const Reference& r) { return &r.row == named.row; });
+        const auto found = facts.lookUp(*named.row, named.value);
+        if (!found) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService", ref.missing)
+                        .arg(named.value);
+            return false;
+        }
+        if (ref.column == std::string_view("cCode") && found->toInt() != 1) {
+            error = QCoreApplication::translate("tarvo::suite::SaveService",
+                                                "科目“%1”不是末级科目，银行账户只能对应末级科目")
+                        .arg(named.value);
+            return false;
         }
     }
     return true;

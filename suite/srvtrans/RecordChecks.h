@@ -8,6 +8,17 @@ namespace tarvo::suite {
 
 class StoredFacts;
 struct DictField;
+struct NamedRow;
+
+/// A row of another table a record names, with the value it is named by.
+struct RowNamed {
+    const NamedRow* row;
+    QString value;
+};
+
+/// The rows of other tables a record's non-empty columns name, which referencesExist looks up.
+QVector<RowNamed> namedRows(const QString& archive, const QVector<const DictField*>& columns,
+                            const QVariantList& values);
 
 /// False, with the reason, when a bank account names a bank, currency or ledger account that
 /// the database does not hold (a ledger account must also be an end-level one). A record that

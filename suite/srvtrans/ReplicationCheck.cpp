@@ -50,21 +50,30 @@ QString replicationWarning(const QString& server, int standbys,
     return {};
 }
 
+// Any role may count the standbys and read the settings.
+const char kReplicationQuestion[] = "SELECT (SELECT count(*) FROM pg_stat_replication), "
+                                    "current_setting('synchronous_standby_names'), "
+                                    "current_setting('synchronous_commit')";
+
+bool claimReplicationLook(const QString& url) {
+    return firstLookAt(url);
+}
+
+void warnOfUnconfirmedCommits(const PGresult* r, const QString& url) {
+    if (PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) != 1)
+        return;
+    const QString warning = replicationWarning(
+        shownDatabaseName(url), QByteArray(PQgetvalue(r, 0, 0)).toInt(),
+        QString::fromUtf8(PQgetvalue(r, 0, 1)), QString::fromUtf8(PQgetvalue(r, 0, 2)));
+    if (!warning.isEmpty())
+        std::fprintf(stderr, "%s\n", warning.toUtf8().constData());
+}
+
 void warnOfUnconfirmedCommitsOnce(PGconn* conn, const QString& url) {
     if (!firstLookAt(url))
         return;
-    // Any role may count the standbys and read the settings; a server that will not say is
-    // left alone, as the check is advice and no condition of work.
-    PGresult* r = PQexec(conn, "SELECT (SELECT count(*) FROM pg_stat_replication), "
-                               "current_setting('synchronous_standby_names'), "
-                               "current_setting('synchronous_commit')");
-    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1) {
-        const QString warning = replicationWarning(
-            shownDatabaseName(url), QByteArray(PQgetvalue(r, 0, 0)).toInt(),
-            QString::fromUtf8(PQgetvalue(r, 0, 1)), QString::fromUtf8(PQgetvalue(r, 0, 2)));
-        if (!warning.isEmpty())
-            std::fprintf(stderr, "%s\n", warning.toUtf8().constData());
-    }
+    PGresult* r = PQexec(conn, kReplicationQuestion);
+    warnOfUnconfirmedCommits(r, url);
     PQclear(r);
 }
 

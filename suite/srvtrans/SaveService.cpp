@@ -201,56 +201,98 @@ bool SaveService::save(const QString& xml, const QString& archive, Mode mode, QS
     try {
         Transaction tx(sql);
         DatabaseFacts facts(m_db);
+        // What the checks ask, the write and what the history needs go together, the write
+        // behind the checks' questions: a check that refuses rolls the write back. On a server
+        // that is one round trip, and the commit with the history and the audit the second.
+        QVector<Statement> batch;
+        const QStringList fields = [&] {
+            QStringList names;
+            for (const DictField* f : dict.fields(archive))
+                names << f->field;
+            return names;
+        }();
+        facts.askRecord(batch, archive, fields, keyText, mode == Mode::Modify);
+        askAhead(*checked, archive, facts, batch);
+        if (Statement write = writeStatement(*checked, archive, mode); !write.sql.isEmpty())
+            batch.push_back(std::move(write));
+        const int afterAt = int(batch.size());
+        if (mode == Mode::Add)
+            batch.push_back({QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                 .arg(fields.join(u", "), archive.toLower(), key->field),
+                             {keyText}});
+        const BatchResult answers = sql.queryBatch(batch);
+        facts.keepAnswers(answers);
         if (!checkStored(*checked, archive, mode, facts, error))
             return false;
-        ChangeHistory history(m_db);
+        if (!answers.ok())
+            throw DbError(answers.error);
+
         QVector<FieldChange> changes;
         if (mode == Mode::Modify) {
-            const auto before = history.storedValues(archive, columns, keyText);
+            QStringList names;
+            for (const DictField* f : columns)
+                names << f->field;
+            const auto before = facts.stored(archive, names, keyText);
             for (int i = 0; before && i < columns.size(); ++i)
                 if (columns[i] != key)
                     changes.push_back({columns[i], before->at(i), values[i]});
-        }
-        QStringList names;
-        for (const DictField* f : columns)
-            names << f->field;
-        if (mode == Mode::Add) {
-            QStringList marks;
-            for (int i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            sql.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(archive.toLower(), names.join(u", "), marks.join(u", ")),
-                     values);
+        } else if (const auto& after = answers.results[afterAt].rows; !after.isEmpty()) {
             // What the new record holds, the columns the database filled in included.
-            const QVector<const DictField*> fields = dict.fields(archive);
-            const auto after = history.storedValues(archive, fields, keyText);
-            for (int i = 0; after && i < fields.size(); ++i)
-                changes.push_back({fields[i], QVariant(), after->at(i)});
-        } else {
-            QStringList sets;
-            QVariantList params;
-            for (int i = 0; i < columns.size(); ++i) {
-                if (columns[i] == key)
-                    continue;
-                sets << QStringLiteral("%1 = ?").arg(columns[i]->field);
-                params << values[i];
-            }
-            if (!sets.isEmpty()) {
-                params << keyText;
-                sql.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                             .arg(archive.toLower(), sets.join(u", "), key->field),
-                         params);
-            }
+            const QVector<const DictField*> all = dict.fields(archive);
+            for (int i = 0; i < all.size(); ++i)
+                changes.push_back({all[i], QVariant(), after[0][i]});
         }
         const QString action = mode == Mode::Add ? QStringLiteral("Add") : QStringLiteral("Modify");
-        audit(archive, action, keyText, xml, m_userId);
-        history.record(archive, action, keyText, m_userId, changes);
+        auditLater(archive, action, keyText, xml, m_userId);
+        if (const auto history =
+                ChangeHistory(m_db).recordStatement(archive, action, keyText, m_userId, changes))
+            sql.execLater(history->sql, history->params);
         tx.commit();
     } catch (const DbError& e) {
         error = QCoreApplication::translate("tarvo::suite::SaveService", "保存失败：%1").arg(e.text());
         return false;
     }
     return true;
+}
+
+void SaveService::askAhead(const CheckedRecord& record, const QString& archive,
+                           DatabaseFacts& facts, QVector<Statement>& batch) const {
+    if (archive.compare(u"bank", Qt::CaseInsensitive) == 0) {
+        if (const auto number = given(record.columns, record.values, u"cBAccount"))
+            facts.askNumberHolder(batch, comparedNumber(number->toString()), record.keyText);
+    }
+    for (const RowNamed& named : namedRows(archive, record.columns, record.values))
+        facts.askLookUp(batch, *named.row, named.value);
+}
+
+Statement SaveService::writeStatement(const CheckedRecord& record, const QString& archive,
+                                      Mode mode) const {
+    const DictField* key = m_db.dictionary().keyField(archive);
+    QStringList names;
+    for (const DictField* f : record.columns)
+        names << f->field;
+    if (mode == Mode::Add) {
+        QStringList marks;
+        for (int i = 0; i < names.size(); ++i)
+            marks << QStringLiteral("?");
+        return {QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(archive.toLower(), names.join(u", "), marks.join(u", ")),
+                record.values};
+    }
+    QStringList sets;
+    QVariantList params;
+    for (int i = 0; i < record.columns.size(); ++i) {
+        if (record.columns[i] == key)
+            continue;
+        sets << QStringLiteral("%1 = ?").arg(record.columns[i]->field);
+        params << record.values[i];
+    }
+    if (sets.isEmpty())
+        return {};
+    params << record.keyText;
+    return {QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                .arg(archive.toLower(), sets.join(u", "), key->field),
+            params};
 }
 
 std::optional<CheckedRecord> SaveService::prepare(const SaveRecord& rec, const QString& archive,
@@ -448,11 +490,23 @@ bool SaveService::remove(const QVariant& key, const QString& keyField, const QSt
 
 void SaveService::audit(const QString& table, const QString& action, const QString& key,
                         const QString& detail, const QString& userId) {
+    const Statement row = auditRow(table, action, key, detail, userId);
+    m_db.sql().exec(row.sql, row.params);
+}
+
+void SaveService::auditLater(const QString& table, const QString& action, const QString& key,
+                             const QString& detail, const QString& userId) {
+    const Statement row = auditRow(table, action, key, detail, userId);
+    m_db.sql().execLater(row.sql, row.params);
+}
+
+Statement SaveService::auditRow(const QString& table, const QString& action, const QString& key,
+                                const QString& detail, const QString& userId) {
     SqlBackend& sql = m_db.sql();
-    sql.exec(QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cSessionUser, cArchive, "
-                            "cAction, cKeyValue, cDetail) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-             {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), userId,
-              sessionAccount(sql), table.toLower(), action, key, detail});
+    return {QStringLiteral("INSERT INTO tarvo_audit (dWhen, cUserId, cSessionUser, cArchive, "
+                           "cAction, cKeyValue, cDetail) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+            {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), userId, sessionAccount(sql),
+             table.toLower(), action, key, detail}};
 }
 
 } // namespace tarvo::suite

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlBackend.h"
+
 #include <QSet>
 #include <QString>
 #include <QVariant>
@@ -10,6 +12,7 @@
 namespace tarvo::suite {
 
 class AccountDatabase;
+class DatabaseFacts;
 class StoredFacts;
 struct DictField;
 struct SaveRecord;
@@ -71,8 +74,18 @@ private:
     /// False, with the reason, when the record is gone or may not be deleted.
     bool checkDelete(const QString& table, const DictField& key, const QString& keyText,
                      QString& error);
+    /// Adds to the batch the questions of the record's checks beside its own row.
+    void askAhead(const CheckedRecord& record, const QString& archive, DatabaseFacts& facts,
+                  QVector<Statement>& batch) const;
+    /// The record's INSERT or UPDATE; empty when a modify brings nothing but the key.
+    Statement writeStatement(const CheckedRecord& record, const QString& archive, Mode mode) const;
     void audit(const QString& table, const QString& action, const QString& key,
                const QString& detail, const QString& userId);
+    /// The audit row sent with the commit.
+    void auditLater(const QString& table, const QString& action, const QString& key,
+                    const QString& detail, const QString& userId);
+    Statement auditRow(const QString& table, const QString& action, const QString& key,
+                       const QString& detail, const QString& userId);
 };
 
 /// Converts one text of the save XML into the value to store for a column, or explains in

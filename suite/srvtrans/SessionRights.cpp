@@ -42,47 +42,51 @@ QString sessionAccount(SqlBackend& sql) {
     return onServer(sql) ? sql.loginRole() : osAccount();
 }
 
-QString operatorRefusal(SqlBackend& sql, const QString& userId) {
-    if (!onServer(sql))
-        return {};
+OperatorCheck checkOperator(SqlBackend& sql, const QString& userId) {
+    const bool server = onServer(sql);
     const auto r = sql.query(
-        QStringLiteral("SELECT session_user::text, tarvo_session_is_owner(), EXISTS (SELECT 1 "
-                       "FROM tarvo_user WHERE cUser_Id = ? AND cDbRole = session_user::text)"),
+        server ? QStringLiteral("SELECT cUser_Name, session_user::text, tarvo_session_is_owner(), "
+                                "cDbRole = session_user::text FROM tarvo_user WHERE cUser_Id = ?")
+               : QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"),
         {userId});
-    const auto& row = r.rows.value(0);
-    if (row.value(1).toBool() || row.value(2).toBool())
+    if (r.rows.isEmpty())
         return {};
-    return tr("数据库登录角色“%1”不能以操作员“%2”的身份工作：该操作员没有指定给这个角色，"
-              "请数据库管理员在操作员表中为其指定登录角色")
-        .arg(row.value(0).toString(), userId);
+    const auto& row = r.rows[0];
+    OperatorCheck found{true, row[0].toString(), {}};
+    if (server && !row.value(2).toBool() && !row.value(3).toBool())
+        found.refusal = tr("数据库登录角色“%1”不能以操作员“%2”的身份工作：该操作员没有指定给这个角色，"
+                           "请数据库管理员在操作员表中为其指定登录角色")
+                            .arg(row.value(1).toString(), userId);
+    return found;
 }
 
-QString recordActionRefusal(SqlBackend& sql, const QString& table, RecordAction action) {
+std::array<QString, 3> recordActionRefusals(SqlBackend& sql, const QString& table) {
     if (!onServer(sql))
         return {};
-    const char* privilege = action == RecordAction::Add      ? "INSERT"
-                            : action == RecordAction::Modify ? "UPDATE"
-                                                             : "DELETE";
-    // One question, with the role to name in a refusal: each costs a round trip to the server.
-    // Beside the record itself a save writes its history, its audit row and the edit lock.
-    const auto row = sql.query(QStringLiteral("SELECT has_table_privilege(?, ?) AND "
-                                              "has_table_privilege('tarvo_history', 'INSERT') AND "
-                                              "has_table_privilege('tarvo_audit', 'INSERT') AND ") +
-                                   kLockRights + QStringLiteral(", session_user::text"),
-                               {table.toLower(), QLatin1String(privilege)})
-                         .rows.value(0);
-    if (row.value(0).toBool())
-        return {};
-    const QString role = row.value(1).toString();
-    switch (action) {
-    case RecordAction::Add:
-        return tr("数据库登录角色“%1”没有添加记录的权限").arg(role);
-    case RecordAction::Modify:
-        return tr("数据库登录角色“%1”没有修改记录的权限").arg(role);
-    case RecordAction::Delete:
-        break;
-    }
-    return tr("数据库登录角色“%1”没有删除记录的权限").arg(role);
+    // One question for the three actions, with the role to name in a refusal: each costs a
+    // round trip to the server. Beside the record itself a save writes its history, its audit
+    // row and the edit lock.
+    const auto row =
+        sql.query(QStringLiteral("SELECT has_table_privilege(?, 'INSERT'), "
+                                 "has_table_privilege(?, 'UPDATE'), "
+                                 "has_table_privilege(?, 'DELETE'), "
+                                 "has_table_privilege('tarvo_history', 'INSERT') AND "
+                                 "has_table_privilege('tarvo_audit', 'INSERT') AND ") +
+                      kLockRights + QStringLiteral(", session_user::text"),
+                  {table.toLower(), table.toLower(), table.toLower()})
+            .rows.value(0);
+    const bool besides = row.value(3).toBool();
+    const QString role = row.value(4).toString();
+    const auto refusal = [&](RecordAction action, const char* text) {
+        return besides && row.value(int(action)).toBool() ? QString() : tr(text).arg(role);
+    };
+    return {refusal(RecordAction::Add, "数据库登录角色“%1”没有添加记录的权限"),
+            refusal(RecordAction::Modify, "数据库登录角色“%1”没有修改记录的权限"),
+            refusal(RecordAction::Delete, "数据库登录角色“%1”没有删除记录的权限")};
+}
+
+QString lockRowRights() {
+    return kLockRights;
 }
 
 bool maySaveLockRows(SqlBackend& sql) {

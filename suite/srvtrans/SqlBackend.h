@@ -2,6 +2,7 @@
 
 #include "ColumnStore.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QVariant>
 #include <QStringList>
@@ -44,6 +45,23 @@ struct QueryResult {
 struct StoredResult {
     QVector<ResultColumn> columns;
     ColumnStore cells;
+};
+
+/// One statement with its positional parameters ("?").
+struct Statement {
+    QString sql;
+    QVariantList params;
+};
+
+/// The answers of statements sent together: the results of those that ran, in order. When one
+/// failed, failed is its place and error the engine's text; none after it ran, and a
+/// transaction they ran in is left to be rolled back.
+struct BatchResult {
+    QVector<QueryResult> results;
+    int failed = -1;
+    QString error;
+
+    bool ok() const { return failed < 0; }
 };
 
 /// Told of each row a long read has stored, on the reading thread; false stops the read, which
@@ -108,6 +126,27 @@ public:
     virtual void limitStatementTime(int ms) { (void)ms; }
     /// Runs a statement; returns the number of rows it changed.
     virtual long long exec(const QString& sql, const QVariantList& params = {}) = 0;
+    /// Runs the statements in order and returns their answers, in one round trip to a server;
+    /// stops at the first that fails, which the result names.
+    virtual BatchResult queryBatch(const QVector<Statement>& statements) {
+        BatchResult answers;
+        for (const Statement& s : statements) {
+            try {
+                answers.results.push_back(query(s.sql, s.params));
+            } catch (const DbError& e) {
+                answers.failed = int(answers.results.size());
+                answers.error = e.text();
+                break;
+            }
+        }
+        return answers;
+    }
+    /// Inside a transaction: a statement whose answer nobody waits for. A server gets it with
+    /// the next statement sent, the commit at the latest, which then fails with its error; a
+    /// rollback drops it. Outside a transaction, and on a file, it runs at once.
+    virtual void execLater(const QString& sql, const QVariantList& params = {}) {
+        exec(sql, params);
+    }
     /// Runs a script of several statements without parameters.
     virtual void execScript(const QString& sql) = 0;
     /// Starts a write transaction (taking the write lock at once where the engine allows).
@@ -122,6 +161,13 @@ public:
     /// kind, and keeps others waiting for it until this one ends, so that "no row holds this
     /// value yet" stays true until the row that takes it is written.
     virtual void lockValue(const QString& kind, const QString& value) = 0;
+    /// What lockValue runs, to be sent among other statements; empty where a transaction keeps
+    /// every other writer out anyway.
+    virtual Statement valueLock(const QString& kind, const QString& value) const {
+        (void)kind;
+        (void)value;
+        return {};
+    }
     /// lockValue for many values at once.
     virtual void lockValues(const QString& kind, const QStringList& values) {
         for (const QString& v : values)
@@ -135,30 +181,51 @@ public:
     virtual bool revive() { return true; }
     /// The role a server authenticated this connection as; empty on a file.
     virtual QString loginRole() const { return {}; }
+    /// Learns at once the columns of every table, where the engine would otherwise be asked
+    /// for a table's columns when a result first names it; once a process and database.
+    virtual void learnCatalog() {}
 
     /// Transactions open on this connection, the outermost included; kept by Transaction.
     int transactionDepth = 0;
+    /// Whose work the open transaction holds (see Transaction); null when the suite's shared
+    /// work (saves, layouts, options) holds it, or none is open.
+    const void* transactionOwner = nullptr;
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;
 
 /// Commits when told to, rolls back otherwise: a scope that leaves by an exception or an early
-/// return leaves the database as it was. Opened inside another transaction it is a savepoint,
-/// so that one record of a batch can be undone without undoing the batch.
+/// return leaves the database as it was. Opened inside another transaction of the same owner it
+/// is a savepoint, so that one record of a batch can be undone without undoing the batch.
+///
+/// Several objects of a session share one connection. An object whose writes must stand or
+/// fall on their own (a lock's row) names itself as the owner: it is refused a transaction
+/// while another owner's is open, and others are refused one while its own is open, rather
+/// than one's work being committed or rolled back with the other's.
 class Transaction {
 public:
-    explicit Transaction(SqlBackend& db)
+    explicit Transaction(SqlBackend& db, const void* owner = nullptr)
         : m_db(db), m_savepoint(db.transactionDepth > 0
                                     ? QStringLiteral("tarvo_sp%1").arg(db.transactionDepth)
                                     : QString()) {
-        if (m_savepoint.isEmpty())
+        if (m_savepoint.isEmpty()) {
             m_db.begin();
-        else
+            m_db.transactionOwner = owner;
+        } else {
+            if (owner != m_db.transactionOwner)
+                throw DbError(busyText());
             m_db.execScript(QStringLiteral("SAVEPOINT ") + m_savepoint);
+        }
         ++m_db.transactionDepth;
     }
+    /// Why an owner's transaction or write cannot start now.
+    static QString busyText() {
+        return QCoreApplication::translate("tarvo::suite::DbError",
+                                           "数据库连接上另一项工作的事务尚未结束，请稍后再试");
+    }
     ~Transaction() {
-        --m_db.transactionDepth;
+        if (--m_db.transactionDepth == 0)
+            m_db.transactionOwner = nullptr;
         if (m_done)
             return;
         try {

@@ -70,6 +70,7 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
         .costlyRoundTrips = false,
         .enforcesVarcharLength = false,
         .changeNumbersFromSequence = false,
+        .lockingRead = {},
         // A numeric column is stored as a double, which gives back any 15 digits unchanged.
         .exactMoneyDigits = 15,
         .compatScript = {},
@@ -90,6 +91,7 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
         .costlyRoundTrips = true,
         .enforcesVarcharLength = true,
         .changeNumbersFromSequence = true,
+        .lockingRead = QStringLiteral(" FOR UPDATE"),
         .exactMoneyDigits = 0,
         .compatScript = QStringLiteral(":/suite/data/postgres_compat.sql"),
         .nowExpression = QStringLiteral("to_char(now(), 'YYYY-MM-DD HH24:MI:SS.MS')"),

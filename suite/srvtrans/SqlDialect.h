@@ -30,6 +30,9 @@ struct EngineDialect {
     /// Change numbers come from a sequence, so that saves of other records do not wait for each
     /// other; a file has one writer at a time and counts on from the highest stored.
     bool changeNumbersFromSequence = false;
+    /// Follows a select of rows to lock them against other writers until the transaction
+    /// ends; empty where a write transaction keeps every other writer out anyway.
+    QString lockingRead;
     /// Significant digits of a money value the engine keeps exactly; 0: any number of them.
     int exactMoneyDigits = 0;
     /// Run before the schema scripts, for what they take for granted; empty: nothing.

@@ -154,4 +154,24 @@ TEST_F(LookalikeTest, AnAccountWithAStoredOnesNameAndBankButAnotherNumberIsFlagg
     EXPECT_EQ(stored("cBAccount", "03"), "100000000033") << "checking stores nothing";
 }
 
+TEST_F(LookalikeTest, AStoredTwinIsFoundWhereverItStandsInALongArchive) {
+    // More accounts than the archive is read in at a time, the twins at either end of it.
+    h.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12000) "
+           "INSERT INTO bank (cBCode, cBAccount, cAccName, cCurrencyName, cBName, cBankCode) "
+           "SELECT 'T' || substr(CAST(100000 + i AS varchar(10)), 2), '6222' || i, "
+           "'长档案账户' || i, '人民币', '测试支行', '102' FROM n");
+    const QString path =
+        file("far.csv", {"N21,6222000000000121,人民币,新开支行,102,长档案账户12000",
+                         "N22,6222000000000122,人民币,新开支行,102,长档案账户1"});
+    withList("bank", "NB", [&](FrmMain& w) {
+        QString printed;
+        QTextStream out(&printed);
+        EXPECT_TRUE(importUnattended("bank", w.listFields(), {path, false, false}, out));
+        const QStringList lines = printed.split(u'\n');
+        ASSERT_GE(lines.size(), 2) << printed.toStdString();
+        EXPECT_TRUE(lines[0].contains(u"与已有的“T12000”相同")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].contains(u"与已有的“T00001”相同")) << lines[1].toStdString();
+    });
+}
+
 } // namespace

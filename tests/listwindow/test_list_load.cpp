@@ -1,5 +1,7 @@
 #include "ListWindowFixture.h"
+#include "ComponentLanguage.h"
 #include "Eventually.h"
+#include "ListReadFailure.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -282,5 +284,21 @@ TEST_F(ListLoadTest, WhileRowsAreReadTheStatusCountsThemAndTheCountComesWithTheE
         EXPECT_EQ(search->text(), "T0");
         // The count of the rows the read brought that the search box shows.
         EXPECT_EVENTUALLY(status(w) == "res:Tarvo.AA.ARCHIVE.COMMON.rstcount|3000");
+    });
+}
+
+TEST_F(ListLoadTest, AReadThatStopsSaysWhetherTheConditionOrTheConnectionFailedInEachLanguage) {
+    // The list window and a script's export tell the clerk in the same words.
+    withList("bank", "NB", [&](FrmMain&) {
+        EXPECT_EQ(listReadFailure(0, "syntax error"), "res:Tarvo.AA.ARCHIVE.COMMON.conditionerror")
+            << "nothing read: the statement itself was refused";
+        useComponentLanguage("en-US");
+        const QString english = listReadFailure(4096, "server closed the connection");
+        useComponentLanguage("zh-CN");
+        const QString chinese = listReadFailure(4096, "server closed the connection");
+        EXPECT_EQ(english, "The connection to the database was lost while the list was read; "
+                           "the list was not read to its end.\nserver closed the connection");
+        EXPECT_EQ(chinese, "与数据库的连接在读取列表时中断，列表没有读完。\n"
+                           "server closed the connection");
     });
 }

@@ -179,3 +179,24 @@ TEST_F(ChangeHistory, AnUnknownArchiveOrNoConnectionIsExplained) {
     EXPECT_FALSE(service.History(unconnected, "bank", QVariant(), err));
     EXPECT_FALSE(err.isEmpty());
 }
+
+/// The fields of one save share its change's number, counted from one in the order saved, and a
+/// later save's number is higher: the history groups and orders changes by them.
+TEST_F(ChangeHistory, TheFieldsOfOneSaveShareOneNumberAfterTheChangesBefore) {
+    QString err;
+    ASSERT_TRUE(save(account("旧名", "1", "2024-03-05"), "bank", false, err)) << err.toStdString();
+    ASSERT_TRUE(save(account("新名", "2", "2024-03-06"), "bank", true, err)) << err.toStdString();
+    QString sql = QStringLiteral(
+        "select count(distinct iChange) as changes, count(*) as n, min(iSeq) as first, max(iSeq) "
+        "as last, min(iChange) as number from tarvo_history where cAction = 'Modify'");
+    const RecordsetPtr modify = db->OpenX(sql);
+    EXPECT_EQ(modify->Value("changes").toInt(), 1);
+    EXPECT_EQ(modify->Value("n").toInt(), 3);
+    EXPECT_EQ(modify->Value("first").toInt(), 1);
+    EXPECT_EQ(modify->Value("last").toInt(), 3);
+    sql = QStringLiteral("select count(distinct iChange) as changes, max(iChange) as number from "
+                         "tarvo_history where cAction = 'Add' and cArchive = 'bank'");
+    const RecordsetPtr add = db->OpenX(sql);
+    EXPECT_EQ(add->Value("changes").toInt(), 1);
+    EXPECT_LT(add->Value("number").toLongLong(), modify->Value("number").toLongLong());
+}

@@ -156,6 +156,22 @@ TEST_F(PrintServicesTest, StylesAreStoredInDatabasesThatPredateThemAndBadStylesA
     EXPECT_EQ(style().page.orientation(), QPageLayout::Portrait) << "the good style stays";
 }
 
+TEST_F(PrintServicesTest, AmountsTakeTheAccountsDecimalsWithOrWithoutAStoredStyleOrItsTable) {
+    AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("UPDATE AccInformation SET cValue = '3' WHERE cSysID = 'AA' AND cID = '20' AND "
+              "cName = 'iStrsPriDecDgt'");
+    EXPECT_EQ(style().columns[2].decimals, 3);
+    PrintStyle mine = style();
+    mine.title = "月末银行账户";
+    pub.SavePrnStyle(db, "bank", mine.toXml());
+    const PrintStyle stored = style();
+    EXPECT_EQ(stored.title, "月末银行账户");
+    EXPECT_EQ(stored.columns[2].decimals, 3) << "a stored style keeps the account's decimals";
+    dropStyleTable();
+    EXPECT_EQ(style().columns[2].decimals, 3) << "the setting is read without the style table";
+}
+
 TEST_F(PrintServicesTest, TheListsOwnDataFileIsTakenAsWrittenAndAnyChangeToItIsCheckedAgain) {
     QString styleXml;
     pub.GetPrnStyleFile(true, {}, styleXml, "Bank", db, list.grid);

@@ -170,7 +170,7 @@ TEST_F(ReferenceCacheTest, AQueryOfAKeptTableIsKeptUnderItsTextAndDroppedWithThe
 
 TEST(ReferenceCacheSave, TheSessionsOwnSaveOfAKeptTableIsSeenAtOnce) {
     TempDatabase temp;
-    ClsCommon db(true);
+    ClsCommon db;
     db.Init(temp.name());
     ASSERT_TRUE(db.Status());
     const RecordsetPtr before = db.ReferenceRows("aa_bank", "cBankCode", "901");

@@ -192,6 +192,20 @@ TEST_F(ServerRights, EachRoleMayDoWhatItsGroupAllowsAndIsToldWhatNot) {
     EXPECT_EQ(scalar(temp.name(), "SELECT COUNT(*) FROM bank WHERE cBCode = 'A0'").toInt(), 1);
 }
 
+TEST_F(ServerRights, RightsAnsweredTogetherAreHandedOutOnceAndThenAskedAgain) {
+    auto clerk = as(RoleLogins::Clerk);
+    EXPECT_TRUE(clerk->RightRefusal("bank", "Add").isEmpty());
+    EXPECT_FALSE(clerk->RightRefusal("bank", "Delete").isEmpty());
+    // The administrator takes the clerk out of the group meanwhile.
+    AccountDatabase::open(temp.name())
+        ->sql()
+        .execScript(QStringLiteral("REVOKE tarvo_clerk FROM %1").arg(roles->role(RoleLogins::Clerk)));
+    EXPECT_TRUE(clerk->RightRefusal("bank", "Modify").isEmpty())
+        << "the answer given with the first question";
+    EXPECT_FALSE(clerk->RightRefusal("bank", "Add").isEmpty()) << "a second question is asked anew";
+    EXPECT_FALSE(clerk->RightRefusal("bank", "Modify").isEmpty());
+}
+
 TEST_F(ServerRights, AReaderListsAndHoldsItsFunctionLockWithoutWritingARow) {
     auto reader = as(RoleLogins::Reader);
     QString sql = "select cBCode from bank where cBCode = 'A0'";

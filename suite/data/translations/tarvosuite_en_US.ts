@@ -257,6 +257,10 @@
 <context>
     <name>tarvo::suite::DbError</name>
     <message>
+        <source>数据库连接上另一项工作的事务尚未结束，请稍后再试</source>
+        <translation>Other work has a transaction open on the database connection; please try again shortly</translation>
+    </message>
+    <message>
         <source>与数据库服务器的连接已中断，重新连接失败：%1</source>
         <translation>The connection to the database server was lost, and reconnecting failed: %1</translation>
     </message>
