@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <array>
+
 namespace tarvo::suite {
 
 namespace {
@@ -325,10 +327,17 @@ bool SqliteBackend::tableExists(const QString& table) {
 }
 
 QStringList SqliteBackend::announcedChanges() {
-    const qint64 version =
-        query(QStringLiteral("PRAGMA data_version")).rows.value(0).value(0).toLongLong();
-    const bool changed = version != m_dataVersion;
-    m_dataVersion = version;
+    // The data version moves only for other connections' commits: this connection's own rows
+    // are counted by the engine, and its own table changes move the schema's version.
+    const QVector<QVariant> versions =
+        query(QStringLiteral("SELECT data_version, schema_version FROM pragma_data_version, "
+                             "pragma_schema_version"))
+            .rows.value(0);
+    const std::array<qint64, 3> seen{versions.value(0).toLongLong(),
+                                     versions.value(1).toLongLong(),
+                                     qint64(sqlite3_total_changes64(m_db))};
+    const bool changed = seen != m_seenVersions;
+    m_seenVersions = seen;
     return changed ? QStringList{QStringLiteral("*")} : QStringList{};
 }
 

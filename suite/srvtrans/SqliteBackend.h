@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <array>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -30,8 +32,9 @@ public:
     void commit() override;
     void rollback() override;
     bool tableExists(const QString& table) override;
-    /// "*" when another connection has committed to the file since the last call (the
-    /// engine's data version, read from memory).
+    /// "*" when anything in the file may have changed since the last call: another
+    /// connection's commit, or a row or table this connection changed itself (read from
+    /// memory).
     QStringList announcedChanges() override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
@@ -51,8 +54,9 @@ private:
     /// Prepared statements not in use, by their text.
     QHash<QString, Cached> m_statements;
     std::function<bool()> m_stop;
-    /// The data version last seen by announcedChanges(); -1 before the first call.
-    qint64 m_dataVersion = -1;
+    /// The data version, schema version and own changed rows last seen by announcedChanges();
+    /// -1 before the first call.
+    std::array<qint64, 3> m_seenVersions{-1, -1, -1};
     QString errorText() const;
     void useWriteAheadLog();
 };

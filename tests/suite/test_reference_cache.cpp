@@ -122,6 +122,18 @@ TEST_F(ReferenceCacheTest, AnotherConnectionsChangeIsReadAgain) {
         << currencyName("USD").toStdString();
 }
 
+TEST_F(ReferenceCacheTest, AChangeOnTheSameConnectionOutsideASaveIsReadAgain) {
+    // Another object of the session may write on the shared connection without a save: the
+    // engine's count of other connections' commits does not move then.
+    ASSERT_EQ(currencyName("USD"), "美元");
+    mine->sql().exec("UPDATE foreigncurrency SET cexch_name = '美国美元' WHERE cexch_code = 'USD'");
+    EXPECT_TRUE(eventually([&] { return currencyName("USD") == "美国美元"; }))
+        << currencyName("USD").toStdString();
+    mine->sql().exec("DELETE FROM foreigncurrency WHERE cexch_code = 'USD'");
+    EXPECT_TRUE(eventually([&] { return currencyName("USD") == "(none)"; }))
+        << currencyName("USD").toStdString();
+}
+
 TEST_F(ReferenceCacheTest, AChangeOfOneTableLeavesTheOthersKeptOnAServer) {
     if (!temp.onServer())
         GTEST_SKIP() << "a file tells only that something changed";
