@@ -49,15 +49,15 @@ BEGIN
 END
 $$;
 
-DROP TRIGGER IF EXISTS tarvo_announce_change ON foreigncurrency;
-CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE
-    ON foreigncurrency FOR EACH STATEMENT EXECUTE FUNCTION tarvo_announce_change();
-DROP TRIGGER IF EXISTS tarvo_announce_change ON aa_bank;
-CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE
-    ON aa_bank FOR EACH STATEMENT EXECUTE FUNCTION tarvo_announce_change();
-DROP TRIGGER IF EXISTS tarvo_announce_change ON hr_ct007;
-CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE
-    ON hr_ct007 FOR EACH STATEMENT EXECUTE FUNCTION tarvo_announce_change();
-DROP TRIGGER IF EXISTS tarvo_announce_change ON code;
-CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE
-    ON code FOR EACH STATEMENT EXECUTE FUNCTION tarvo_announce_change();
+DO $$
+DECLARE
+    t text;
+BEGIN
+    FOREACH t IN ARRAY ARRAY['foreigncurrency', 'aa_bank', 'hr_ct007', 'code'] LOOP
+        EXECUTE format('DROP TRIGGER IF EXISTS tarvo_announce_change ON %I', t);
+        EXECUTE format('CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE '
+                       'OR TRUNCATE ON %I FOR EACH STATEMENT '
+                       'EXECUTE FUNCTION tarvo_announce_change()', t);
+    END LOOP;
+END
+$$;
