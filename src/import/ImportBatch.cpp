@@ -89,6 +89,16 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     }
     ArchiveSession& s = ArchiveSession::current();
     m_rows.forgetLookups();
+    // The reference tables the rows name come along with the stored values with leading
+    // zeros, in one round trip on a server, unless the session's copies of them still stand.
+    s.SrvDB->WantReferences();
+    const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
+    LostZeros zeros;
+    if (!zeros.read(*s.SrvDB, m_archive.toLower(), m_rows.fields()[m_rows.keyField()].field,
+                    accounts ? QStringLiteral("cBAccount") : QString())) {
+        error = tr("无法读取已有的编码");
+        return false;
+    }
     QStringList xmls;
     xmls.reserve(m_data.size());
     m_records.reserve(m_data.size());
@@ -112,7 +122,7 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     for (const ImportRow& r : std::as_const(m_records))
         m_verdicts << (r.refusal.isEmpty() ? saved.value(next++)
                                            : BatchVerdict{BatchVerdict::Refused, r.refusal});
-    if (!refuseLostZeros(error, progress) || !flagLookalikes(error, progress)) {
+    if (!refuseLostZeros(zeros, progress) || !flagLookalikes(error, progress)) {
         m_records.clear();
         m_verdicts.clear();
         m_warnings.clear();
@@ -121,11 +131,9 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     return true;
 }
 
-bool ImportBatch::refuseLostZeros(QString& error, const WorkProgress& progress) {
+bool ImportBatch::refuseLostZeros(const LostZeros& zeros, const WorkProgress& progress) {
     const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
     const QString numberCaption = m_rows.captionOf("cBAccount");
-    // Read at the first row a spreadsheet could have taken for a number.
-    std::optional<LostZeros> zeros;
     for (int r = 0; r < m_records.size(); ++r) {
         if (!progress.goOn(r))
             return false;
@@ -137,15 +145,6 @@ bool ImportBatch::refuseLostZeros(QString& error, const WorkProgress& progress) 
             accounts ? m_rows.valueOf(row, "cBAccount").value_or(QString()) : QString();
         if (!allDigits(row.key) && !allDigits(number))
             continue;
-        if (!zeros) {
-            const QString keyField = m_rows.fields()[m_rows.keyField()].field;
-            if (!zeros.emplace().read(*ArchiveSession::current().SrvDB, m_archive.toLower(),
-                                      keyField,
-                                      accounts ? QStringLiteral("cBAccount") : QString())) {
-                error = tr("无法读取已有的编码");
-                return false;
-            }
-        }
         QStringList lost;
         QStringList alike;
         const auto look = [&](const QString& caption, const QString& value,
@@ -161,9 +160,9 @@ bool ImportBatch::refuseLostZeros(QString& error, const WorkProgress& progress) 
                             "这一行可能原是“%3”的，请核对")
                              .arg(caption, value, match.padded);
         };
-        look(m_rows.keyCaption(), row.key, zeros->code(row.key));
+        look(m_rows.keyCaption(), row.key, zeros.code(row.key));
         if (!number.isEmpty())
-            look(numberCaption, number, zeros->number(number));
+            look(numberCaption, number, zeros.number(number));
         // The stored record the row names wins over one it could be a copy of, but whatever
         // it would change there is worth a look.
         if (!lost.isEmpty())

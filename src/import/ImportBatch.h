@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImportRows.h"
+#include "LostZeros.h"
 
 #include <QHash>
 #include <QPair>
@@ -80,7 +81,7 @@ private:
     bool accepted(int row) const;
     /// Refuses rows whose code or account number is a stored one without its leading zeros,
     /// whatever the rest of the row holds: a spreadsheet took it for a number.
-    bool refuseLostZeros(QString& error, const WorkProgress& progress);
+    bool refuseLostZeros(const LostZeros& zeros, const WorkProgress& progress);
     /// Flags rows that give a stored account's name and bank another number: a new account
     /// like a stored one, or a stored account whose number changes while they stay.
     bool flagLookalikes(QString& error, const WorkProgress& progress);

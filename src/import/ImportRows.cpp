@@ -14,9 +14,40 @@ namespace tarvo {
 
 namespace {
 
-/// The lookups of a bank by its code and by its name, both filled by ImportRows::readBanks.
+/// The lookups of a bank by its code and by its name, both filled by ImportRows::readBanks
+/// where the session keeps no copy of the banks.
 constexpr const char* kBankCodes = "select cBankCode, cBankCode from aa_bank";
 constexpr const char* kBankNames = "select cBankName, cBankCode from aa_bank";
+constexpr const char* kEndCodes = "select cCode, cCode from code where bEnd = 1";
+constexpr const char* kEndNames = "select ccode_name, cCode from code where bEnd = 1";
+constexpr const char* kCurrencyNames = "select cexch_name, cexch_name from foreigncurrency";
+constexpr const char* kCurrencyCodes = "select cexch_code, cexch_name from foreigncurrency";
+
+/// How the session's copy of a reference table answers a lookup, so that a check reads the
+/// tables only when they may have changed: the column the value is looked for in, the column
+/// answering, and whether only end-level rows count.
+struct KeptLookup {
+    const char* sql;
+    const char* table;
+    const char* column;
+    const char* answer;
+    bool endOnly;
+};
+constexpr KeptLookup kKeptLookups[] = {
+    {kBankCodes, "aa_bank", "cBankCode", "cBankCode", false},
+    {kBankNames, "aa_bank", "cBankName", "cBankCode", false},
+    {kEndCodes, "code", "cCode", "cCode", true},
+    {kEndNames, "code", "ccode_name", "cCode", true},
+    {kCurrencyNames, "foreigncurrency", "cexch_name", "cexch_name", false},
+    {kCurrencyCodes, "foreigncurrency", "cexch_code", "cexch_name", false},
+};
+
+const KeptLookup* keptLookup(const char* sql) {
+    for (const KeptLookup& k : kKeptLookups)
+        if (k.sql == sql)
+            return &k;
+    return nullptr;
+}
 
 struct FieldSpec {
     const char* field;
@@ -233,10 +264,10 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         return only(codes);
     }
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
-        if (!lookUp(db, "select cCode, cCode from code where bEnd = 1", t).isEmpty())
+        if (!lookUp(db, kEndCodes, t).isEmpty())
             return t;
         const QStringList& codes =
-            lookUp(db, "select ccode_name, cCode from code where bEnd = 1", t);
+            lookUp(db, kEndNames, t);
         const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
@@ -245,9 +276,9 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
     }
     if (is(f.field, "cCurrencyName") && !t.isEmpty()) {
         // Files from other systems often hold the currency's code (CNY) instead of its name.
-        if (lookUp(db, "select cexch_name, cexch_name from foreigncurrency", value).isEmpty()) {
+        if (lookUp(db, kCurrencyNames, value).isEmpty()) {
             const QStringList& names =
-                lookUp(db, "select cexch_code, cexch_name from foreigncurrency", t);
+                lookUp(db, kCurrencyCodes, t);
             if (names.size() == 1)
                 return names.first();
         }
@@ -321,10 +352,8 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     xml += u"</";
     xml += m_root;
     xml += u'>';
-    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty()) {
-        readBanks(db);
-        row.note = m_rules.value(bank).mismatch(*s.oPub, number);
-    }
+    if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
+        row.note = ruleOf(db, bank).mismatch(*s.oPub, number);
     return row;
 }
 
@@ -332,32 +361,73 @@ void ImportRows::readBanks(IClsCommon& db) const {
     if (m_banksRead)
         return;
     m_banksRead = true;
-    QHash<QString, QStringList>& codes = m_lookups[kBankCodes];
-    QHash<QString, QStringList>& names = m_lookups[kBankNames];
+    Lookup& codes = m_lookups[kBankCodes];
+    Lookup& names = m_lookups[kBankNames];
+    codes = {{}, true};
+    names = {{}, true};
+    m_rules.clear();
     QString sql =
         QStringLiteral("select cBankCode, cBankName, bComdFixLen, iComAccNoLen from aa_bank");
     for (const RecordsetPtr rs = db.OpenX(sql); rs && !rs->Eof(); rs->MoveNext()) {
         const QString code = rs->Value(0).toString();
         const QString name = rs->Value(1).toString();
-        codes[code] << code;
-        names[name] << code;
+        codes.codes[code] << code;
+        names.codes[name] << code;
         m_rules.insert(code, AccountNumberRule::of(name, rs->Value(2).toInt(), rs->Value(3).toInt()));
     }
 }
 
+AccountNumberRule ImportRows::ruleOf(IClsCommon& db, const QString& bank) const {
+    if (const auto known = m_rules.constFind(bank); known != m_rules.cend())
+        return *known;
+    if (!m_banksRead) {
+        if (const RecordsetPtr rs =
+                db.ReferenceRows(QStringLiteral("aa_bank"), QStringLiteral("cBankCode"), bank)) {
+            AccountNumberRule rule;
+            if (!rs->Eof())
+                rule = AccountNumberRule::of(rs->Value(QStringLiteral("cBankName")).toString(),
+                                             rs->Value(QStringLiteral("bComdFixLen")).toInt(),
+                                             rs->Value(QStringLiteral("iComAccNoLen")).toInt());
+            return *m_rules.insert(bank, rule);
+        }
+        readBanks(db);
+    }
+    return m_rules.value(bank);
+}
+
 const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QString& value) const {
     static const QStringList none;
-    if (sql == kBankCodes || sql == kBankNames)
+    Lookup& table = m_lookups[sql];
+    if (const auto found = table.codes.constFind(value); found != table.codes.cend())
+        return *found;
+    if (table.whole)
+        return none;
+    if (const KeptLookup* kept = keptLookup(sql)) {
+        const RecordsetPtr rs = db.ReferenceRows(QLatin1String(kept->table),
+                                                 QLatin1String(kept->column), value);
+        if (rs) {
+            QStringList& codes = table.codes[value];
+            const int answer = rs->fieldIndex(QLatin1String(kept->answer));
+            const int end = kept->endOnly ? rs->fieldIndex(QStringLiteral("bEnd")) : -1;
+            for (; !rs->Eof(); rs->MoveNext())
+                if (end < 0 || rs->Value(end).toInt() == 1)
+                    codes << rs->Value(answer).toString();
+            return codes;
+        }
+    }
+    if (sql == kBankCodes || sql == kBankNames) {
         readBanks(db);
-    auto table = m_lookups.find(sql);
-    if (table == m_lookups.end()) {
-        table = m_lookups.insert(sql, {});
+    } else {
+        table.codes.clear();
+        table.whole = true;
         QString text = QString::fromLatin1(sql);
         for (const RecordsetPtr rs = db.OpenX(text); rs && !rs->Eof(); rs->MoveNext())
-            (*table)[rs->Value(0).toString()] << rs->Value(1).toString();
+            table.codes[rs->Value(0).toString()] << rs->Value(1).toString();
     }
-    const auto found = table->constFind(value);
-    return found == table->cend() ? none : *found;
+    // Looked up again: reading the banks adds lookups, which may have moved this one.
+    const Lookup& read = m_lookups[sql];
+    const auto found = read.codes.constFind(value);
+    return found == read.codes.cend() ? none : *found;
 }
 
 void ImportRows::forgetLookups() {

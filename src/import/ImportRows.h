@@ -73,14 +73,22 @@ private:
     /// The fields the card will not save empty, in the order it checks them, with the message.
     QVector<QPair<int, QString>> m_mustInput;
 
-    /// Per lookup query, its first column's values with the second's for each; read whole at
-    /// the first use in a check, so that a file costs one query per lookup, not one per row.
-    mutable QHash<const char*, QHash<QString, QStringList>> m_lookups;
+    /// A lookup query's first column's values with the second's for each: as the session's copy
+    /// of the table answers them value by value, or the query's whole result where no copy is
+    /// kept, read at the first use in a check, so that a file costs one query per lookup, not
+    /// one per row.
+    struct Lookup {
+        QHash<QString, QStringList> codes;
+        bool whole = false;
+    };
+    mutable QHash<const char*, Lookup> m_lookups; ///< by query
     mutable QHash<QString, AccountNumberRule> m_rules; ///< by bank code
     mutable bool m_banksRead = false;
 
     /// The codes the lookup finds for value, each row's second column.
     const QStringList& lookUp(IClsCommon& db, const char* sql, const QString& value) const;
+    /// The account number rule of the bank with this code; the default rule for none.
+    AccountNumberRule ruleOf(IClsCommon& db, const QString& bank) const;
     /// Reads the bank archive once for the lookups of banks by code and by name and for the
     /// banks' account number rules.
     void readBanks(IClsCommon& db) const;

@@ -21,24 +21,21 @@ QString marks(qsizetype n) {
     return out;
 }
 
-/// Runs the query, whose %1 follows a column to ask for the values: once for all of them where
-/// the engine takes them as one list, else once per slice of them as "IN (?, ?, …)".
-template <typename Each>
-void inSlices(SqlBackend& sql, const QString& text, const QStringList& values, Each each) {
+/// The statements that ask the query, whose %1 follows a column to ask for the values: one
+/// for all of them where the engine takes them as one list, else one per slice of them as
+/// "IN (?, ?, …)".
+QVector<Statement> inSlices(SqlBackend& sql, const QString& text, const QStringList& values) {
+    QVector<Statement> statements;
     if (values.isEmpty())
-        return;
-    if (const QString& inList = EngineDialect::of(sql).inTextList; !inList.isEmpty()) {
-        for (const auto& row : sql.query(text.arg(inList), {textList(values)}).rows)
-            each(row);
-        return;
-    }
+        return statements;
+    if (const QString& inList = EngineDialect::of(sql).inTextList; !inList.isEmpty())
+        return {{text.arg(inList), {textList(values)}}};
     for (qsizetype at = 0; at < values.size(); at += kValuesPerQuery) {
         const QStringList slice = values.mid(at, kValuesPerQuery);
-        const auto r = sql.query(text.arg(QStringLiteral("IN (%1)").arg(marks(slice.size()))),
-                                 QVariantList(slice.cbegin(), slice.cend()));
-        for (const auto& row : r.rows)
-            each(row);
+        statements.push_back({text.arg(QStringLiteral("IN (%1)").arg(marks(slice.size()))),
+                              QVariantList(slice.cbegin(), slice.cend())});
     }
+    return statements;
 }
 
 void insertSorted(QStringList& codes, const QString& code) {
@@ -55,7 +52,8 @@ BatchFacts::BatchFacts(AccountDatabase& db, const QString& archive, Recall recal
             m_number = i;
 }
 
-void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumbers) {
+QVector<QueryResult> BatchFacts::load(const QStringList& keys, const QStringList& comparedNumbers,
+                                      const QVector<Statement>& along) {
     QStringList newKeys;
     QSet<QString> asked;
     for (const QString& k : keys)
@@ -71,33 +69,52 @@ void BatchFacts::load(const QStringList& keys, const QStringList& comparedNumber
     const int keyAt = int(std::find(m_fields.cbegin(), m_fields.cend(),
                                     m_db.dictionary().keyField(m_table)) -
                           m_fields.cbegin());
-    inSlices(m_db.sql(),
-             QStringLiteral("SELECT %1 FROM %2 WHERE %3 %4")
-                 .arg(names.join(u", "), m_table, keyField, QStringLiteral("%1")),
-             newKeys, [&](const QVector<QVariant>& r) {
-                 const QVariantList row(r.cbegin(), r.cend());
-                 const QString key = row[keyAt].toString();
-                 if (m_number >= 0)
-                     hold(row[m_number], key, true);
-                 m_rows.insert(key, row);
-             });
+    QVector<Statement> statements = along;
+    statements +=
+        inSlices(m_db.sql(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 %4")
+                     .arg(names.join(u", "), m_table, keyField, QStringLiteral("%1")),
+                 newKeys);
+    const qsizetype keysEnd = statements.size();
+    QStringList newNumbers;
+    if (m_number >= 0) {
+        for (const QString& n : comparedNumbers)
+            if (!m_storedHolders.contains(n)) {
+                m_storedHolders.insert(n, {});
+                newNumbers << n;
+            }
+        statements += inSlices(m_db.sql(),
+                               QStringLiteral("SELECT %1, cBCode FROM bank WHERE %1 %2")
+                                   .arg(QLatin1String(kAccountNumberKey), QStringLiteral("%1")),
+                               newNumbers);
+    }
+    if (statements.isEmpty())
+        return {};
+    // The keys and the numbers are asked in one round trip on a server.
+    const BatchResult answers = m_db.sql().queryBatch(statements);
+    if (!answers.ok()) {
+        // What was not read is not known to be absent.
+        for (const QString& n : std::as_const(newNumbers))
+            m_storedHolders.remove(n);
+        throw DbError(answers.error);
+    }
+    for (qsizetype i = along.size(); i < statements.size(); ++i) {
+        for (const QVector<QVariant>& r : answers.results[i].rows) {
+            if (i >= keysEnd) {
+                insertSorted(m_storedHolders[r[0].toString()], r[1].toString());
+                continue;
+            }
+            const QVariantList row(r.cbegin(), r.cend());
+            const QString key = row[keyAt].toString();
+            if (m_number >= 0)
+                hold(row[m_number], key, true);
+            m_rows.insert(key, row);
+        }
+    }
     for (const QString& k : std::as_const(newKeys))
         if (!m_rows.contains(k))
             m_absent.insert(k);
-    if (m_number < 0)
-        return;
-    QStringList newNumbers;
-    for (const QString& n : comparedNumbers)
-        if (!m_storedHolders.contains(n)) {
-            m_storedHolders.insert(n, {});
-            newNumbers << n;
-        }
-    inSlices(m_db.sql(),
-             QStringLiteral("SELECT %1, cBCode FROM bank WHERE %1 %2")
-                 .arg(QLatin1String(kAccountNumberKey), QStringLiteral("%1")),
-             newNumbers, [&](const QVector<QVariant>& r) {
-                 insertSorted(m_storedHolders[r[0].toString()], r[1].toString());
-             });
+    return answers.results.mid(0, along.size());
 }
 
 void BatchFacts::hold(const QVariant& number, const QString& key, bool holds) {
@@ -192,6 +209,20 @@ QString BatchFacts::numberHolder(const QString& compared, const QString& key) {
 }
 
 std::optional<QVariant> BatchFacts::lookUp(const NamedRow& row, const QString& value) {
+    // Outside a transaction the session's copy of a reference table answers as a read of it
+    // would; inside one the read sees the transaction's own changes, which the copy does not.
+    RecordsetPtr all;
+    QVector<int> rows;
+    if (m_db.sql().transactionDepth == 0 &&
+        m_db.references().rowsWhere(QLatin1String(row.table), QLatin1String(row.keyColumn), value,
+                                    false, all, rows)) {
+        if (rows.isEmpty())
+            return std::nullopt;
+        const int column = all->fieldIndex(QLatin1String(row.valueColumn));
+        // A constant for the column says that the row is there.
+        return column < 0 ? QVariant(QString::fromLatin1(row.valueColumn).toInt())
+                          : all->valueAt(rows.first(), column);
+    }
     auto it = m_named.find(&row);
     if (it == m_named.end()) {
         it = m_named.insert(&row, {});

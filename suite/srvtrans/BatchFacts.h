@@ -19,8 +19,11 @@ struct DictField;
 /// takes is counted in, so that a later record sees it as the database would.
 class BatchFacts : public StoredFacts {
 public:
-    /// Reads what is stored for these keys and numbers (as compared) that is not known yet.
-    void load(const QStringList& keys, const QStringList& comparedNumbers);
+    /// Reads what is stored for these keys and numbers (as compared) that is not known yet, in
+    /// one round trip on a server, together with the statements along, whose answers it
+    /// returns. Throws DbError when any of them fails.
+    QVector<QueryResult> load(const QStringList& keys, const QStringList& comparedNumbers,
+                              const QVector<Statement>& along = {});
     /// Gives back the index-th record of the batch as checked; see take().
     using Recall = std::function<CheckedRecord(int index)>;
     explicit BatchFacts(AccountDatabase& db, const QString& archive, Recall recall);

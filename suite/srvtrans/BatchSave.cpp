@@ -45,23 +45,32 @@ int recordsPerRead(SqlBackend& sql) {
     return EngineDialect::of(sql).inTextList.isEmpty() ? 500 : 20000;
 }
 
-/// Whether the table has triggers of its own, whose refusals no check can foresee.
-bool hasOwnTriggers(SqlBackend& sql, const QString& table) {
-    return !sql.query(EngineDialect::of(sql).ownTriggersQuery, {table.toLower()}).rows.isEmpty();
-}
-
 /// Whether a column of the save XML is the named one: letter case does not count.
 bool isColumn(const QString& name, QStringView column) {
     return name.size() == column.size() && name.compare(column, Qt::CaseInsensitive) == 0;
 }
 
-/// The table's columns the database holds NOT NULL, in lower case.
-QSet<QString> notNullColumns(SqlBackend& sql, const QString& table) {
-    const auto r = sql.query(EngineDialect::of(sql).notNullColumnsQuery, {table.toLower()});
-    QSet<QString> columns;
-    for (const auto& row : r.rows)
-        columns.insert(row[0].toString().toLower());
-    return columns;
+/// What the catalog says of a table that a batch must know before its first record.
+struct TableCatalog {
+    /// Triggers of the table's own, whose refusals no check can foresee.
+    bool ownTriggers = false;
+    /// The columns the database holds NOT NULL, in lower case.
+    QSet<QString> notNull;
+};
+
+/// The questions, to go along with the first read of stored records.
+QVector<Statement> catalogQuestions(SqlBackend& sql, const QString& table) {
+    const EngineDialect& dialect = EngineDialect::of(sql);
+    const QVariantList name{table.toLower()};
+    return {{dialect.ownTriggersQuery, name}, {dialect.notNullColumnsQuery, name}};
+}
+
+TableCatalog catalogOf(const QVector<QueryResult>& answers) {
+    TableCatalog catalog;
+    catalog.ownTriggers = !answers.value(0).rows.isEmpty();
+    for (const auto& row : answers.value(1).rows)
+        catalog.notNull.insert(row[0].toString().toLower());
+    return catalog;
 }
 
 QString refusedText(int row, const QString& reason) {
@@ -130,15 +139,19 @@ bool BatchSave::run(const QStringList& xmls, const QString& archive, bool store,
     }
     try {
         SqlBackend& sql = m_db.sql();
-        const bool rowByRow = hasOwnTriggers(sql, archive);
         // A check in reads writes nothing to undo; on a server each read sees what is
         // committed with or without a transaction, which would only cost its round trips.
         std::optional<Transaction> tx;
-        if (store || rowByRow || !EngineDialect::of(sql).costlyRoundTrips)
+        if (store || !EngineDialect::of(sql).costlyRoundTrips)
             tx.emplace(sql);
-        const bool done = rowByRow
-                              ? runRowByRow(xmls, archive, store, verdicts, error, progress)
-                              : runInReads(xmls, archive, store, verdicts, error, progress);
+        bool rowByRow = false;
+        bool done = runInReads(xmls, archive, store, rowByRow, verdicts, error, progress);
+        if (rowByRow) {
+            verdicts.clear();
+            if (!tx)
+                tx.emplace(sql);
+            done = runRowByRow(xmls, archive, store, verdicts, error, progress);
+        }
         if (!done || !progress.goOn(xmls.size()))
             return false;
         if (store)
@@ -176,7 +189,7 @@ bool BatchSave::runRowByRow(const QStringList& xmls, const QString& archive, boo
 }
 
 bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool store,
-                           QVector<BatchVerdict>& verdicts, QString& error,
+                           bool& rowByRow, QVector<BatchVerdict>& verdicts, QString& error,
                            const WorkProgress& progress) {
     // Checking writes nothing: each record goes through the save's checks against what was
     // read for its run of records, with the records before it counted in. Storing checks the
@@ -194,7 +207,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
     const DataDictionary& dict = m_db.dictionary();
     const QString keyName = dict.keyField(archive)->field;
     const bool accounts = archive.compare(u"bank", Qt::CaseInsensitive) == 0;
-    const QSet<QString> notNull = notNullColumns(m_db.sql(), archive);
+    TableCatalog catalog;
     verdicts.reserve(xmls.size());
     // Kept from run to run: allocated anew each time, they cost a long file more than the
     // records they hold once the heap is full of freed rows.
@@ -227,7 +240,17 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
         }
         if (store && accounts)
             m_db.sql().lockValues(QStringLiteral("bank.cBAccount"), numbers);
-        facts->load(keys, numbers);
+        if (first > 0) {
+            facts->load(keys, numbers);
+        } else {
+            // What the catalog says comes with the first records' stored rows: one round trip
+            // on a server, lost only on a table with triggers of its own.
+            catalog = catalogOf(facts->load(keys, numbers, catalogQuestions(m_db.sql(), archive)));
+            if (catalog.ownTriggers) {
+                rowByRow = true;
+                return false;
+            }
+        }
         for (int i = first; i < end; ++i) {
             if (!progress.goOn(i))
                 return false;
@@ -245,7 +268,7 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                 accepted = v.kind == BatchVerdict::Unchanged ||
                            (checked &&
                             service.checkStored(*checked, archive, mode, *facts, v.reason) &&
-                            SaveService::fillsNotNull(*checked, notNull, v.reason));
+                            SaveService::fillsNotNull(*checked, catalog.notNull, v.reason));
                 if (accepted && checked) {
                     if (writer && mode == SaveService::Mode::Add)
                         writer->add(*checked, xmls[i]);

@@ -32,7 +32,9 @@ private:
     /// False, with the reason unless asked to stop, when the batch ends early.
     bool runRowByRow(const QStringList& xmls, const QString& archive, bool store,
                      QVector<BatchVerdict>& verdicts, QString& error, const WorkProgress& progress);
-    bool runInReads(const QStringList& xmls, const QString& archive, bool store,
+    /// Sets rowByRow, and ends False with nothing read, when the table has triggers of its own:
+    /// their refusals are known only once they ran.
+    bool runInReads(const QStringList& xmls, const QString& archive, bool store, bool& rowByRow,
                     QVector<BatchVerdict>& verdicts, QString& error, const WorkProgress& progress);
 };
 

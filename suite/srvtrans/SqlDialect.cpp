@@ -99,7 +99,9 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
             "SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid WHERE c.relname = ? "
             "AND NOT t.tgisinternal AND pg_table_is_visible(c.oid)"),
         .notNullColumnsQuery = QStringLiteral(
-            "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+            // Cast, the answer names no column of a table: the catalog views are not among the
+            // tables learned when connecting, and looking one up costs a round trip of its own.
+            "SELECT column_name::text FROM information_schema.columns WHERE table_schema = "
             "current_schema() AND table_name = ? AND is_nullable = 'NO'"),
         .columnExistsQuery = QStringLiteral(
             "SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() AND "

@@ -3,6 +3,8 @@
 #include "ImportBatch.h"
 #include "ImportFixture.h"
 
+#include <QThread>
+
 using namespace tarvo;
 
 namespace {
@@ -145,6 +147,69 @@ TEST_F(ImportTest, ABatchThatLetsItsCellsGoJudgesALongFileAsOneThatKeepsThem) {
         EXPECT_TRUE(kept[kRows - 1].contains(u"999")) << kept[kRows - 1].toStdString();
         EXPECT_EQ(kept.last(), "共 1200 行：新增 1198，修改 0，无变化 0，拒绝 2");
         EXPECT_EQ(judged(true), kept);
+    });
+}
+
+TEST_F(ImportTest, ChecksInOneProcessSeeTheBanksAndCurrenciesAnotherConnectionChanged) {
+    // The rows name a bank and a currency by name and by code; between the checks another
+    // clerk's program adds them, tightens the bank's rule, and takes the currency away again.
+    const QString file = write("names.csv",
+                               "编码,银行账号,币种,开户银行,所属银行\r\n"
+                               "R1,6222 0000 0000 0101,新币,海淀支行,777\r\n"
+                               "R2,6222 0000 0000 0102,XNB,海淀支行,测试七行\r\n",
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        QString error;
+        const auto judged = [&] {
+            ImportBatch batch("bank", w.listFields());
+            EXPECT_TRUE(batch.read(file, error)) << error.toStdString();
+            EXPECT_TRUE(batch.check(error)) << error.toStdString();
+            QStringList lines;
+            for (int r = 0; r < batch.verdicts().size(); ++r)
+                lines << batch.verdictText(r) + u' ' + batch.reasonText(r);
+            return lines;
+        };
+        // Until the other program's commit reaches this one: a server's notice travels alone.
+        const auto eventually = [&](const std::function<bool(const QStringList&)>& holds) {
+            QStringList lines;
+            for (int i = 0; i < 100; ++i) {
+                lines = judged();
+                if (holds(lines))
+                    return lines;
+                QThread::msleep(20);
+            }
+            return lines;
+        };
+        const QStringList before = judged();
+        ASSERT_EQ(before.size(), 2);
+        EXPECT_TRUE(before[0].startsWith(u"拒绝")) << before[0].toStdString();
+        EXPECT_TRUE(before[1].contains(u"测试七行")) << before[1].toStdString();
+
+        h.exec("insert into aa_bank (cBankCode, cBankName) values ('777', '测试七行')");
+        h.exec("insert into foreigncurrency (i_id, cexch_code, cexch_name) "
+               "values (9901, 'XNB', '新币')");
+        const QStringList added = eventually([](const QStringList& l) {
+            return l.size() == 2 && l[0].startsWith(u"新增") && l[1].startsWith(u"新增");
+        });
+        EXPECT_EQ(added, (QStringList{"新增 ", "新增 "}))
+            << "the bank found by its code and by its name, the currency by its name and code";
+
+        h.exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '777'");
+        const QStringList noted = eventually([](const QStringList& l) {
+            return l.size() == 2 && l[0].contains(u"提示") && l[1].contains(u"提示");
+        });
+        ASSERT_EQ(noted.size(), 2);
+        EXPECT_TRUE(noted[0].startsWith(u"新增 提示：")) << noted[0].toStdString();
+        EXPECT_TRUE(noted[1].contains(u"19")) << noted[1].toStdString();
+
+        h.exec("delete from foreigncurrency where cexch_code = 'XNB'");
+        const QStringList refused = eventually([](const QStringList& l) {
+            return l.size() == 2 && l[0].startsWith(u"拒绝") && l[1].startsWith(u"拒绝");
+        });
+        ASSERT_EQ(refused.size(), 2);
+        EXPECT_TRUE(refused[0].contains(u"新币")) << refused[0].toStdString();
+        EXPECT_TRUE(refused[1].contains(u"XNB")) << refused[1].toStdString();
+        EXPECT_EQ(h.scalar("select count(*) from bank where cBCode like 'R_'").toInt(), 0);
     });
 }
 
