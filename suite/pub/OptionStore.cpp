@@ -19,12 +19,9 @@ std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_read) {
         m_read = true;
         try {
-            const auto r = m_db->sql().query(
-                QStringLiteral("SELECT cKey, cValue FROM tarvo_option WHERE cUserId = ?"),
-                {m_userId});
-            m_values.emplace();
-            for (const auto& row : r.rows)
-                m_values->insert(row[0].toString(), row[1].toString());
+            const Statement read = readStatement();
+            const auto r = m_db->sql().query(read.sql, read.params);
+            take(&r);
         } catch (const DbError&) {
         }
     }
@@ -32,6 +29,19 @@ std::optional<QString> OptionStore::stored(const QString& key) const {
         return std::nullopt;
     const auto it = m_values->constFind(key);
     return it == m_values->cend() ? std::nullopt : std::optional<QString>(*it);
+}
+
+Statement OptionStore::readStatement() const {
+    return {QStringLiteral("SELECT cKey, cValue FROM tarvo_option WHERE cUserId = ?"), {m_userId}};
+}
+
+void OptionStore::take(const QueryResult* answer) const {
+    if (!answer)
+        return;
+    m_read = true;
+    m_values.emplace();
+    for (const auto& row : answer->rows)
+        m_values->insert(row[0].toString(), row[1].toString());
 }
 
 bool OptionStore::flag(const QString& key, bool defaultValue) const {

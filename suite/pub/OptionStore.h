@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IClsCommon.h"
+#include "SqlBackend.h"
 
 #include <QHash>
 #include <QString>
@@ -25,6 +26,13 @@ public:
     QString text(const QString& key, const QString& defaultValue = {}) const;
     /// False when the value could not be stored.
     bool setText(const QString& key, const QString& value);
+
+    /// The statement that reads the user's options, for a caller that sends it along with its
+    /// own; take() gets its answer.
+    Statement readStatement() const;
+    /// The answer of readStatement(); null when it did not run, leaving them to be read when
+    /// first wanted.
+    void take(const QueryResult* answer) const;
 
 private:
     AccountDatabase* m_db = nullptr;

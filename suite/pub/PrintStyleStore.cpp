@@ -1,6 +1,7 @@
 #include "PrintStyleStore.h"
 
 #include "ClsCommon.h"
+#include "OptionStore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -33,25 +34,33 @@ std::optional<QString> textOf(const QVariant& value) {
 }
 } // namespace
 
-PrintStyleStore::Stored PrintStyleStore::load(const QString& userId, const QString& archive) const {
+PrintStyleStore::Stored PrintStyleStore::load(const QString& userId, const QString& archive,
+                                              const OptionStore* options) const {
     Stored out;
     if (!m_db)
         return out;
     SqlBackend& sql = m_db->sql();
+    QVector<Statement> statements{
+        {QStringLiteral("SELECT (%1), (SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? "
+                        "AND cArchive = ?)")
+             .arg(kDecimalsSetting),
+         {userId, archive.toLower()}}};
+    if (options)
+        statements << options->readStatement();
     try {
-        const auto r = sql.query(
-            QStringLiteral("SELECT (%1), (SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? "
-                           "AND cArchive = ?)")
-                .arg(kDecimalsSetting),
-            {userId, archive.toLower()});
-        const QVector<QVariant> row = r.rows.value(0);
-        out.decimals = textOf(row.value(0));
-        out.style = textOf(row.value(1));
-        return out;
+        const BatchResult answers = sql.queryBatch(statements);
+        if (options)
+            options->take(answers.results.size() > 1 ? &answers.results[1] : nullptr);
+        if (answers.failed != 0) {
+            const QVector<QVariant> row = answers.results.value(0).rows.value(0);
+            out.decimals = textOf(row.value(0));
+            out.style = textOf(row.value(1));
+            return out;
+        }
     } catch (const DbError&) {
-        // Every database opened has been brought to a schema with the style table; one that
-        // lost it anyway still has its settings.
     }
+    // Every database opened has been brought to a schema with the style table; one that lost
+    // it anyway still has its settings.
     try {
         out.decimals = textOf(sql.query(kDecimalsSetting).rows.value(0).value(0));
     } catch (const DbError&) {

@@ -9,6 +9,7 @@
 namespace tarvo::suite {
 
 class AccountDatabase;
+class OptionStore;
 
 /// The print styles users set up, per user and archive, kept in the accounting database so
 /// that a page set-up outlives the session and follows the user to other machines.
@@ -26,8 +27,10 @@ public:
     };
 
     bool isAvailable() const { return m_db != nullptr; }
-    /// Both in one statement: on a server each question costs a round trip.
-    Stored load(const QString& userId, const QString& archive) const;
+    /// Both in one statement: on a server each question costs a round trip. The options, when
+    /// given, are read in the same round trip.
+    Stored load(const QString& userId, const QString& archive,
+                const OptionStore* options = nullptr) const;
     /// Throws DbError when the style cannot be stored.
     void save(const QString& userId, const QString& archive, const QString& style);
 

@@ -11,6 +11,7 @@
 namespace tarvo::suite {
 
 class FunctionLock;
+class OptionStore;
 
 /// The public-services object "TarvoPub.IPub" of the embedded suite.
 class Pub : public IPub {
@@ -103,6 +104,7 @@ public:
 
     /// Whether the user prints a list's row numbers, as the list window's option says.
     static bool printsRowNumbers(const ClsCommonPtr& db, const QString& userId);
+    static bool printsRowNumbers(const OptionStore& options);
 
     /// Windows hooked through hook() and not yet unhooked.
     bool isHooked(const QWidget* window) const;

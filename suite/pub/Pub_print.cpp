@@ -3,6 +3,7 @@
 #include "AdoTypes.h"
 #include "Grid.h"
 #include "IListWindow.h"
+#include "OptionStore.h"
 #include "PrintControl.h"
 #include "PrintData.h"
 #include "PrintStyle.h"
@@ -81,8 +82,7 @@ PrintedColumn gridColumn(const Grid* grid, int c, const QVector<ListField>& fiel
 /// The printout's style of columns, the first of them the row numbers when rowNumbers: the
 /// page is the user's own set-up when one is stored, else one that the columns fit.
 QString styleOf(const QVector<PrintedColumn>& columns, bool rowNumbers, const QString& archive,
-                ClsCommonPtr& db) {
-    const PrintStyleStore::Stored stored = PrintStyleStore(db).load(currentUser(), archive);
+                const PrintStyleStore::Stored& stored) {
     const int decimals = accountDecimals(stored.decimals);
     PrintStyle style;
     style.archive = archive.toLower();
@@ -148,7 +148,8 @@ void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString
     QVector<PrintedColumn> columns;
     for (int c : cols)
         columns << gridColumn(grid, c, fields);
-    styleXml = styleOf(columns, !cols.isEmpty() && cols[0] == 0, archive, db);
+    styleXml = styleOf(columns, !cols.isEmpty() && cols[0] == 0, archive,
+                       PrintStyleStore(db).load(currentUser(), archive));
 }
 
 void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QString&,
@@ -210,7 +211,11 @@ void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget
 
 PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db) {
     QVector<PrintedColumn> columns = list.columns;
-    const bool rowNumbers = printsRowNumbers(db, list.userId);
+    // The row numbers' option comes along with the style: one round trip on a server.
+    const OptionStore options(db, list.userId);
+    const PrintStyleStore::Stored stored =
+        PrintStyleStore(db).load(currentUser(), list.archive, &options);
+    const bool rowNumbers = printsRowNumbers(options);
     if (rowNumbers)
         columns.prepend(list.rowNumbers);
     PrintedListData out;
@@ -222,7 +227,7 @@ PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db)
     }
     out.columnTypes = types.join(u',');
     out.columnSizes = sizes.join(u',');
-    out.styleXml = styleOf(columns, rowNumbers, list.archive, db);
+    out.styleXml = styleOf(columns, rowNumbers, list.archive, stored);
     const PrintDataHeader header{list.archiveName, list.accId, list.userId, list.userName,
                                  QDate::currentDate().toString(Qt::ISODate)};
     QByteArray number;

@@ -87,7 +87,11 @@ void Pub::FormLayout(QWidget* window, const QString&) {
 }
 
 bool Pub::printsRowNumbers(const ClsCommonPtr& db, const QString& userId) {
-    return OptionStore(db, userId).flag(kPrintNo, true);
+    return printsRowNumbers(OptionStore(db, userId));
+}
+
+bool Pub::printsRowNumbers(const OptionStore& options) {
+    return options.flag(kPrintNo, true);
 }
 
 void Pub::FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,

@@ -2,6 +2,7 @@
 
 #include "BackgroundRead.h"
 #include "BatchSave.h"
+#include "DictionaryShape.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
 #include "SessionRights.h"
@@ -9,7 +10,6 @@
 #include "SuiteContext.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 
 #include <exception>
 #include <utility>
@@ -153,23 +153,11 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
 }
 
 RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
-    // The cards learn their fields' sizes so; the dictionary has them, as the database at its
-    // schema version has those columns, once a result has shown that the tables are there.
-    static const QRegularExpression shape(
-        QStringLiteral(R"(^\s*select\s+top\s+0\s+\*\s+from\s+(\w+(?:\s*,\s*\w+)*)\s*;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = shape.match(sql);
-    if (!m.hasMatch())
-        return nullptr;
-    QVector<FieldInfo> fields;
-    for (const QString& table : m.captured(1).split(u',')) {
-        const QVector<const DictField*> known = m_db->dictionary().fields(table.trimmed());
-        if (known.isEmpty() || !m_db->sql().hasShownTable(table.trimmed()))
-            return nullptr;
-        for (const DictField* f : known)
-            fields.push_back({f->field, f->adoType(), f->definedSize()});
-    }
-    return std::make_shared<Recordset>(std::move(fields));
+    // The cards and the lists learn their fields so; the dictionary has them, as the database
+    // at its schema version has those columns, once a result has shown that the tables are
+    // there.
+    return dictionaryShape(sql, m_db->dictionary(),
+                           [this](const QString& table) { return m_db->sql().hasShownTable(table); });
 }
 
 RecordsetPtr ClsCommon::ReferenceTable(const QString& table) {

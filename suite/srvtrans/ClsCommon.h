@@ -73,7 +73,8 @@ private:
     QString translated(const QString& sql);
     /// Opens the connection's helpers once m_db is set.
     void attached();
-    /// A "select top 0 * from t1, t2" answered from the data dictionary; null for any other.
+    /// A query for fields alone answered from the data dictionary (see dictionaryShape); null
+    /// for any other.
     RecordsetPtr fieldsOnly(const QString& sql) const;
     /// After a save of the archive: the copy of it, if kept, may hold what changed.
     void forgetKept(const QString& archive);

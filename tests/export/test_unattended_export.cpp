@@ -130,6 +130,29 @@ TEST_F(UnattendedExportTest, WritesTheWindowsFileOfTheUsersOwnListInEveryFormat)
     EXPECT_TRUE(text.contains("1,234,567.50")) << text.toStdString();
 }
 
+TEST_F(UnattendedExportTest, FollowsTheUsersRowNumbersOptionAlsoWithoutTheStylesTable) {
+    // The option comes in one request with the print style; where the style cannot be read,
+    // the option is read by itself rather than taken as unset.
+    const QString csv = dir.filePath("accounts.csv");
+    const auto numbered = [&] {
+        suite::setUnattendedExportPath(csv);
+        ITarvoArchive component;
+        EXPECT_TRUE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended));
+        const QByteArray file = bytesOf(csv);
+        EXPECT_GT(file.count('\n'), 2) << file.constData();
+        return file.left(file.indexOf('\n')).contains("COMMON.serialnumber");
+    };
+    EXPECT_TRUE(numbered());
+    h.exec("insert into tarvo_option (cUserId, cKey, cValue) values "
+           "('demo', 'listwindow.printno', '0')");
+    EXPECT_FALSE(numbered());
+    h.exec("drop table tarvo_print_style");
+    EXPECT_FALSE(numbered());
+    h.exec("update tarvo_option set cValue = '1' where cUserId = 'demo' and "
+           "cKey = 'listwindow.printno'");
+    EXPECT_TRUE(numbered());
+}
+
 TEST_F(UnattendedExportTest, BuildsNoListWindowAndReadsNoRowsBesideOne) {
     const QString csv = dir.filePath("accounts.csv");
     suite::setUnattendedExportPath(csv);
