@@ -266,8 +266,7 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
     if (is(f.source, "Code.ccode_name") && !t.isEmpty()) {
         if (!lookUp(db, kEndCodes, t).isEmpty())
             return t;
-        const QStringList& codes =
-            lookUp(db, kEndNames, t);
+        const QStringList& codes = lookUp(db, kEndNames, t);
         const auto found = codes.size();
         if (found != 1)
             refusal = found == 0 ? tr("会计科目中没有名为“%1”的末级科目").arg(t)
@@ -277,8 +276,7 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
     if (is(f.field, "cCurrencyName") && !t.isEmpty()) {
         // Files from other systems often hold the currency's code (CNY) instead of its name.
         if (lookUp(db, kCurrencyNames, value).isEmpty()) {
-            const QStringList& names =
-                lookUp(db, kCurrencyCodes, t);
+            const QStringList& names = lookUp(db, kCurrencyCodes, t);
             if (names.size() == 1)
                 return names.first();
         }
@@ -403,8 +401,8 @@ const QStringList& ImportRows::lookUp(IClsCommon& db, const char* sql, const QSt
     if (table.whole)
         return none;
     if (const KeptLookup* kept = keptLookup(sql)) {
-        const RecordsetPtr rs = db.ReferenceRows(QLatin1String(kept->table),
-                                                 QLatin1String(kept->column), value);
+        const RecordsetPtr rs =
+            db.ReferenceRows(QLatin1String(kept->table), QLatin1String(kept->column), value);
         if (rs) {
             QStringList& codes = table.codes[value];
             const int answer = rs->fieldIndex(QLatin1String(kept->answer));

@@ -81,7 +81,7 @@ private:
         QHash<QString, QStringList> codes;
         bool whole = false;
     };
-    mutable QHash<const char*, Lookup> m_lookups; ///< by query
+    mutable QHash<const char*, Lookup> m_lookups;      ///< by query
     mutable QHash<QString, AccountNumberRule> m_rules; ///< by bank code
     mutable bool m_banksRead = false;
 

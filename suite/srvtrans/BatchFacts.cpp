@@ -70,11 +70,10 @@ QVector<QueryResult> BatchFacts::load(const QStringList& keys, const QStringList
                                     m_db.dictionary().keyField(m_table)) -
                           m_fields.cbegin());
     QVector<Statement> statements = along;
-    statements +=
-        inSlices(m_db.sql(),
-                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 %4")
-                     .arg(names.join(u", "), m_table, keyField, QStringLiteral("%1")),
-                 newKeys);
+    statements += inSlices(m_db.sql(),
+                           QStringLiteral("SELECT %1 FROM %2 WHERE %3 %4")
+                               .arg(names.join(u", "), m_table, keyField, QStringLiteral("%1")),
+                           newKeys);
     const qsizetype keysEnd = statements.size();
     QStringList newNumbers;
     if (m_number >= 0) {

@@ -265,10 +265,10 @@ bool BatchSave::runInReads(const QStringList& xmls, const QString& archive, bool
                 std::optional<CheckedRecord> checked;
                 if (v.kind != BatchVerdict::Unchanged)
                     checked = service.prepare(*record, archive, mode, v.reason);
-                accepted = v.kind == BatchVerdict::Unchanged ||
-                           (checked &&
-                            service.checkStored(*checked, archive, mode, *facts, v.reason) &&
-                            SaveService::fillsNotNull(*checked, catalog.notNull, v.reason));
+                accepted =
+                    v.kind == BatchVerdict::Unchanged ||
+                    (checked && service.checkStored(*checked, archive, mode, *facts, v.reason) &&
+                     SaveService::fillsNotNull(*checked, catalog.notNull, v.reason));
                 if (accepted && checked) {
                     if (writer && mode == SaveService::Mode::Add)
                         writer->add(*checked, xmls[i]);

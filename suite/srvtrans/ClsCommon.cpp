@@ -156,8 +156,9 @@ RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
     // The cards and the lists learn their fields so; the dictionary has them, as the database
     // at its schema version has those columns, once a result has shown that the tables are
     // there.
-    return dictionaryShape(sql, m_db->dictionary(),
-                           [this](const QString& table) { return m_db->sql().hasShownTable(table); });
+    return dictionaryShape(sql, m_db->dictionary(), [this](const QString& table) {
+        return m_db->sql().hasShownTable(table);
+    });
 }
 
 RecordsetPtr ClsCommon::ReferenceTable(const QString& table) {

@@ -61,8 +61,8 @@ TEST_F(DictionaryShapeTest, AListsColumnsComeAsTheDatabaseGivesThem) {
 }
 
 TEST_F(DictionaryShapeTest, WhatTheDictionaryCannotAnswerIsLeftToTheDatabase) {
-    const QString joined = QStringLiteral(
-        " from bank Left Join AA_Bank on Bank.cBankCode=AA_Bank.cBankCode");
+    const QString joined =
+        QStringLiteral(" from bank Left Join AA_Bank on Bank.cBankCode=AA_Bank.cBankCode");
     // A column both tables have, named bare, is one the database refuses as ambiguous.
     EXPECT_FALSE(fromDictionary("select top 0 cBCode, cBankCode" + joined));
     EXPECT_FALSE(fromDictionary("select top 0 cBCode, cNoSuchColumn" + joined));
