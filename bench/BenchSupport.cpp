@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include <unistd.h>
 
@@ -159,6 +160,12 @@ double residentMegabytes() {
 
 double peakMegabytes() {
     return statusMegabytes("VmHWM:");
+}
+
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 double programMilliseconds(const QString& program, const QStringList& args) {

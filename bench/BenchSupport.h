@@ -75,6 +75,9 @@ AccountList accountList(const QString& dbName);
 double residentMegabytes();
 double peakMegabytes();
 
+/// Processor time of the calling thread, in ms: what a busy machine disturbs less than the wall.
+double threadCpuMs();
+
 /// Milliseconds a program takes to run to its end with its output thrown away.
 double programMilliseconds(const QString& program, const QStringList& args);
 

@@ -159,7 +159,8 @@ done
 # --- Import of a long file (bench_import_preview runs this block's figures on its own) ---
 # The preview of 100,000 new accounts over the shown list of 100,000, from the command to the
 # preview shown with every verdict, against the sqlite3 shell's .import and INSERT…SELECT of the
-# same file into a copy of the same database; the process's peak memory; and the import of
+# same file into a copy of the same database; the window thread's processor time until then
+# (it idles while the file is checked beside it); the process's peak memory; and the import of
 # 20,000 new accounts on the server against the same import on SQLite.
 # Each process makes its own archive and file: three of each, and the median of each figure
 # and of its baseline, so that one slow start decides nothing; memory and stalls the worst.
@@ -178,6 +179,7 @@ measure import-preview-100k "$(over median preview_ms "${previews[@]}")" \
     "$(over median shell_import_ms "${previews[@]}")"
 measure import-preview-rss-100k "$(over largest peak_rss_mb "${previews[@]}")" -
 measure import-preview-stall-100k "$(over largest stall_ms "${previews[@]}")" -
+measure import-preview-window-cpu-100k "$(over median window_cpu_ms "${previews[@]}")" -
 measure import-store-20k-postgresql "$(over median store_ms "${storesServer[@]}")" \
     "$(over median store_ms "${storesSqlite[@]}")"
 # What a script runs: tarvo-archive --import FILE --check of 100,000 new accounts into an

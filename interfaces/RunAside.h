@@ -14,8 +14,10 @@ namespace tarvo {
 
 /// Runs work on a thread of its own, in this thread's session, while this one waits in an event
 /// loop, so that windows repaint and the desktop never takes the program for hung; input waits
-/// meanwhile. Without an application there is no loop: this thread only waits. What the work
-/// throws is thrown here.
+/// meanwhile, queued where it does not wake the loop, and reaches the windows once the work has
+/// ended. The loop sleeps until the work ends or a window has something to do: a timer of 0 ms
+/// turning meanwhile would keep it polling and take the processor from the work. Without an
+/// application there is no loop: this thread only waits. What the work throws is thrown here.
 /// Only for a window whose next step needs the work's result before it can go on (a card's save
 /// decides whether the card closes): work that can end in a slot runs as a worker instead
 /// (BesideWork), and data and reader code never turns an event loop.
