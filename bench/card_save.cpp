@@ -43,13 +43,6 @@ QString bankCode(int i) {
     return QStringLiteral("K%1").arg(i, 7, 10, QLatin1Char('0'));
 }
 
-/// Processor time of this thread, in ms.
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
 /// Per save: the wall and this thread's processor time.
 struct SaveTimes {
     double ms = -1;
@@ -176,7 +169,7 @@ SaveTimes saveService(const QString& dbName) {
     srv->Init(dbName);
     QElapsedTimer t;
     t.start();
-    const double cpu = threadCpuMs();
+    const double cpu = bench::threadCpuMs();
     for (int i = 0; i < kSteps; ++i) {
         QString xml = QStringLiteral("<AA_Bank><cBankCode>S%1</cBankCode><cBankName>保存银行%1"
                                      "</cBankName><bComdFixLen>1</bComdFixLen><iComAccNoLen>12"
@@ -188,7 +181,7 @@ SaveTimes saveService(const QString& dbName) {
             return {};
         }
     }
-    return {double(t.nsecsElapsed()) / 1e6 / kSteps, (threadCpuMs() - cpu) / kSteps};
+    return {double(t.nsecsElapsed()) / 1e6 / kSteps, (bench::threadCpuMs() - cpu) / kSteps};
 }
 
 /// The baseline of a save: the row, its audit row and the history of its six stored fields in
@@ -223,7 +216,7 @@ SaveTimes bareInsert(const QString& dbName) {
     };
     QElapsedTimer t;
     t.start();
-    const double cpu = threadCpuMs();
+    const double cpu = bench::threadCpuMs();
     for (int i = 0; i < kSteps; ++i) {
         const QString key = QStringLiteral("T%1").arg(i, 6, 10, QLatin1Char('0'));
         sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -259,7 +252,7 @@ SaveTimes bareInsert(const QString& dbName) {
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     const SaveTimes times{double(t.nsecsElapsed()) / 1e6 / kSteps,
-                          (threadCpuMs() - cpu) / kSteps};
+                          (bench::threadCpuMs() - cpu) / kSteps};
     sqlite3_finalize(row);
     sqlite3_finalize(audit);
     sqlite3_finalize(history);

@@ -51,13 +51,8 @@ void resetPeak() {
         f.write("5");
 }
 
-/// Processor time of this thread, or of the finished child processes, in ms: what a step costs
+/// Processor time of the finished child processes, in ms: what a step costs
 /// however busy the machine is.
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
 double childrenCpuMs() {
     rusage r{};
     getrusage(RUSAGE_CHILDREN, &r);
@@ -177,7 +172,7 @@ private:
             resetPeak();
             QElapsedTimer t;
             t.start();
-            double cpu = threadCpuMs();
+            double cpu = bench::threadCpuMs();
             {
                 tarvo::suite::PrintDataFileReader reader(data);
                 tarvo::suite::PrintDataHeader header;
@@ -186,15 +181,15 @@ private:
                 }
             }
             reads << msSince(t);
-            readsCpu << threadCpuMs() - cpu;
+            readsCpu << bench::threadCpuMs() - cpu;
             readPeak = std::max(readPeak, bench::peakMegabytes() - beforeMb);
             resetPeak();
             t.restart();
-            cpu = threadCpuMs();
+            cpu = bench::threadCpuMs();
             if (control.ExportToFile(flags, types, sizes, path, QString()) != 0)
                 return;
             writes << msSince(t);
-            writesCpu << threadCpuMs() - cpu;
+            writesCpu << bench::threadCpuMs() - cpu;
             writePeak = std::max(writePeak, bench::peakMegabytes() - beforeMb);
         }
         bench::report("read_ms", bench::median(reads));

@@ -75,13 +75,6 @@ double msSince(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-/// Processor time of the calling thread, in ms.
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
 /// The list window once it shows all of its rows, or null.
 tarvo::FrmMain* shownList(int rows) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -270,7 +263,7 @@ private:
         m_waitingForAnswer = true;
         m_answer.start(1);
         m_click.start();
-        m_clickCpu = threadCpuMs();
+        m_clickCpu = bench::threadCpuMs();
         QTest::mouseClick(m_box, Qt::LeftButton);
     }
 
@@ -278,7 +271,7 @@ private:
         if (m_waitingForAnswer) {
             m_waitingForAnswer = false;
             clicks << msSince(m_click);
-            clicksCpu << threadCpuMs() - m_clickCpu;
+            clicksCpu << bench::threadCpuMs() - m_clickCpu;
             if (!m_box->hasFocus()) {
                 std::fprintf(stderr, "the click did not give the search box the keyboard\n");
                 clicks.clear();
