@@ -23,8 +23,8 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 
 namespace {
 

@@ -339,12 +339,14 @@ bool FrmZAM::Navigate(const QString& key) {
         m_RowSel = std::min(m_RowSel + 1, R - 1);
     else
         m_RowSel = R - 1;
+    std::function<void()> stepEnd;
     // Walked by the user, the step ends once its record is in.
-    fillAllFields(m_beside ? std::function<void()>([this, key] {
-        bool result = false;
-        CommonEnd(key, result);
-    })
-                           : std::function<void()>());
+    if (m_beside)
+        stepEnd = [this, key] {
+            bool result = false;
+            CommonEnd(key, result);
+        };
+    fillAllFields(std::move(stepEnd));
     return true;
 }
 

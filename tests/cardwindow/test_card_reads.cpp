@@ -57,8 +57,7 @@ TEST_F(ListWindowTest, TheCardTakesNoInputUntilItsRecordIsIn) {
         EXPECT_TRUE(card->findChild<QLabel*>("StatusLine")->text().isEmpty());
         EXPECT_TRUE(enabled(*card, "Previous") && enabled(*card, "Next"));
         EXPECT_TRUE(card->takeOverLock());
-        EXPECT_EQ(callsSince(0).filter("LockRefusal(").value(0),
-                  "LockRefusal(db,demo,aa_bank,2)");
+        EXPECT_EQ(callsSince(0).filter("LockRefusal(").value(0), "LockRefusal(db,demo,aa_bank,2)");
     });
 }
 
@@ -102,9 +101,10 @@ TEST_F(ListWindowTest, ACardClosedWhileItsRecordIsOnItsWayGivesItsLockBack) {
             EXPECT_EQ(shown.size(), 0) << "nothing read is shown after the close";
             EXPECT_TRUE(edit(*card, "EdtcBankCode")->text().isEmpty());
         }
-        const QStringList locks = callsSince(m).filter(QRegularExpression("^(IsLockFun|LockRefusal)"));
-        EXPECT_EQ(locks, QStringList({"LockRefusal(db,demo,aa_bank,2)",
-                                      "IsLockFun(db,demo,aa_bank,-2)"}));
+        const QStringList locks =
+            callsSince(m).filter(QRegularExpression("^(IsLockFun|LockRefusal)"));
+        EXPECT_EQ(locks,
+                  QStringList({"LockRefusal(db,demo,aa_bank,2)", "IsLockFun(db,demo,aa_bank,-2)"}));
     });
 }
 
