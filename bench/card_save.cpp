@@ -123,7 +123,7 @@ struct CardFigures {
 void walkCard(const QString& dbName, CardFigures& out) {
     tarvo::FrmZAM* card = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* c = qobject_cast<tarvo::FrmZAM*>(w); c && c->isVisible())
+        if (auto* c = qobject_cast<tarvo::FrmZAM*>(w); c && c->isVisible() && !c->reading())
             card = c;
     if (!card) {
         QTimer::singleShot(5, [dbName, &out] { walkCard(dbName, out); });

@@ -37,6 +37,11 @@ public:
 
     /// Function and edit locks. True = refused. Modes: 1 open, -1 close, 2 edit, -2 end edit.
     virtual bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive, int mode) = 0;
+    /// IsLockFun's request without its message box, for a thread beside the window: "" when
+    /// granted (or given back), else the text IsLockFun would show. A window shows that text
+    /// with MsgBox(text, 64, the resource Tarvo.AA.ARCHIVE.COMMON.information).
+    virtual QString LockRefusal(ClsCommonPtr& db, LoginPtr& login, const QString& archive,
+                                int mode) = 0;
 
     // Fonts and colours.
     virtual QString FontName() const = 0;

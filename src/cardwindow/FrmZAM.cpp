@@ -2,6 +2,7 @@
 
 #include "ArchiveSession.h"
 #include "CaptionBar.h"
+#include "EditLock.h"
 #include "ErrorHandling.h"
 #include "RunAside.h"
 #include "FrmHistory.h"
@@ -36,13 +37,6 @@ const Button kButtons[] = {
     {"Next", 132, 115},   {"Last", 134, 117}, {nullptr, 0, 0},     {"Exit", 120, 120},
 };
 
-IArchiveList& listWindow() {
-    IArchiveList* list = ArchiveSession::current().ListWindow.get();
-    if (!list)
-        throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
-    return *list;
-}
-
 bool listReading() {
     const IArchiveList* list = ArchiveSession::current().ListWindow.get();
     return list && list->isReading();
@@ -57,6 +51,13 @@ void whenListRead(std::function<void()> work) {
 }
 
 } // namespace
+
+IArchiveList& FrmZAM::listWindow() {
+    IArchiveList* list = ArchiveSession::current().ListWindow.get();
+    if (!list)
+        throw ArchiveError(FrmZAM::tr("没有打开档案列表"));
+    return *list;
+}
 
 FrmZAM::FrmZAM()
     : Tlb(new QToolBar(this)), Frame2(new QWidget(this)),
@@ -87,24 +88,24 @@ FrmZAM::FrmZAM()
     QAction* history = Tlb->addAction(tr("修改记录"));
     history->setObjectName(QStringLiteral("History"));
     history->setToolTip(tr("查看本记录的修改记录（Ctrl+H）"));
-    connect(Tlb, &QToolBar::actionTriggered, this, [this](QAction* a) {
-        bool result = false;
-        reportErrors([&] { Operating(a->objectName(), result); });
-    });
+    connect(Tlb, &QToolBar::actionTriggered, this,
+            [this](QAction* a) { userOperating(a->objectName()); });
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &FrmZAM::MoxFrmKeyHook_KeyDown);
     for (CardControl* card :
          {static_cast<CardControl*>(ctlAA_Bank1), static_cast<CardControl*>(ctlBank1)}) {
         connect(card, &CardControl::ActiveSaveBtn, this, &FrmZAM::enableSave);
         connect(card, &CardControl::SaveRs, this, [this] {
-            if (button(QStringLiteral("SaveRs"))->isEnabled()) {
-                bool result = false;
-                reportErrors([&] { Operating(QStringLiteral("SaveRs"), result); });
-            }
+            if (button(QStringLiteral("SaveRs"))->isEnabled())
+                userOperating(QStringLiteral("SaveRs"));
         });
     }
 }
 
 FrmZAM::~FrmZAM() {
+    cancelRead();
+    // A lock that came for a card nobody took it over from is given back at once.
+    if (m_lockTaken)
+        EditLockRelease{m_ComVar->m_ArchiveEnName};
     MoxFrmKeyHook->detach();
 }
 
@@ -157,6 +158,18 @@ void FrmZAM::BuildToolbar() {
 }
 
 void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) {
+    setUp(Status, tCol, RowSel, std::move(var));
+    showFirst(false);
+}
+
+void FrmZAM::open(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) {
+    setUp(Status, tCol, RowSel, std::move(var));
+    m_beside = true;
+    const auto waitsNoMore = qScopeGuard([this] { m_beside = false; });
+    showFirst(true);
+}
+
+void FrmZAM::setUp(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) {
     ArchiveSession& s = ArchiveSession::current();
     m_bAdded = false;
     m_Status = Status;
@@ -180,19 +193,36 @@ void FrmZAM::InitData(qint16 Status, qint16 tCol, qint32 RowSel, ComVarPtr var) 
                        QString::number(property("helpContextId").toInt()) +
                        QStringLiteral("</HelpContextId></") + m_ComVar->m_ArchiveEnName + u'>';
     m_Card->Init(s.SrvDB, s.oPub, fragment, m_ComVar);
+    // Nothing to save before the record or the empty card is in.
+    button("SaveRs")->setEnabled(false);
     layOut();
-    if (Status == 1) {
+}
+
+void FrmZAM::showFirst(bool takeLock) {
+    ArchiveSession& s = ArchiveSession::current();
+    if (m_Status == 1) {
         setCaption("Tarvo.AA.ARCHIVE.COMMON.addarch");
         NewRecord();
+        if (takeLock)
+            readBeside(true, std::nullopt, [](const RecordsetPtr&) {});
     } else {
         setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
-        FillAllFields();
-        if (listWindow().grid()->Rows() == 2) {
-            button("First")->setEnabled(true);
-            button("Previous")->setEnabled(true);
-            button("Next")->setEnabled(false);
-            button("Last")->setEnabled(false);
-        }
+        const std::optional<QString> key = GetCurrentRecord();
+        // A card the list opens has nothing to show without its lock: it closes.
+        readBeside(takeLock, key, [this, takeLock](const RecordsetPtr& rs) {
+            if (!showRecord(rs)) {
+                if (takeLock)
+                    close();
+                return;
+            }
+            if (listWindow().grid()->Rows() == 2) {
+                button("First")->setEnabled(true);
+                button("Previous")->setEnabled(true);
+                button("Next")->setEnabled(false);
+                button("Last")->setEnabled(false);
+            }
+            ArchiveSession::current().oPub->ReRefreshMoxTlb(this);
+        });
     }
     s.oPub->ReRefreshMoxTlb(this);
 }
@@ -239,73 +269,6 @@ void FrmZAM::showModal() {
     show();
     if (!m_closed)
         loop.exec();
-}
-
-RecordsetPtr FrmZAM::GetCurrentRecord() {
-    ArchiveSession& s = ArchiveSession::current();
-    suite::Grid* grid = listWindow().grid();
-    const int R = grid->Rows();
-    QAction* first = button("First");
-    QAction* previous = button("Previous");
-    QAction* next = button("Next");
-    QAction* last = button("Last");
-    if (R <= 1) {
-        for (QAction* a : {first, previous, next, last})
-            a->setEnabled(false);
-    } else if (R == 2 && m_RowSel == 1) {
-        // One record: the buttons swap at each step, so that the next step can come back.
-        for (QAction* a : {first, previous, next, last})
-            a->setEnabled(!a->isEnabled());
-        if (first->isEnabled() == last->isEnabled()) {
-            first->setEnabled(!first->isEnabled());
-            previous->setEnabled(!previous->isEnabled());
-        }
-    } else {
-        const bool atFirst = m_RowSel == 1;
-        const bool atLast = m_RowSel == R - 1;
-        first->setEnabled(!atFirst);
-        previous->setEnabled(!atFirst);
-        next->setEnabled(!atLast);
-        last->setEnabled(!atLast);
-    }
-    // The toolbar is refreshed once, by the caller, after the record is shown (InitData,
-    // CommonEnd): every refresh walks all the window's widgets.
-    if (m_Status == 1) {
-        if (R == 1)
-            return nullptr;
-        setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
-        m_Status = 2;
-    }
-    m_RowSel = std::clamp(m_RowSel, 1, std::max(1, R - 1));
-    // The key is bound, not written into the text: whatever a stored key holds stays a value.
-    if (m_recordSql.isEmpty())
-        m_recordSql = QStringLiteral("select * from ") + m_ComVar->m_ArchiveEnName +
-                      QStringLiteral(" where ") + m_ComVar->m_KeyFldName + QStringLiteral("=?");
-    QString sql = m_recordSql;
-    return s.SrvDB->OpenXBound(sql, {grid->TextMatrix(m_RowSel, m_tCol)});
-}
-
-void FrmZAM::FillAllFields() {
-    ArchiveSession& s = ArchiveSession::current();
-    RecordsetPtr rs = GetCurrentRecord();
-    if (!rs)
-        return;
-    if (rs->RecordCount() != 0) {
-        if (m_Status != 2) {
-            setCaption("Tarvo.AA.ARCHIVE.COMMON.modifyarch");
-            m_Status = 2;
-        }
-        m_Card->FillAllFields(rs);
-        button("SaveRs")->setEnabled(false);
-        return;
-    }
-    suite::Grid* grid = listWindow().grid();
-    if (grid->Rows() > 1) {
-        s.ResParams = {grid->TextMatrix(0, m_tCol), grid->TextMatrix(m_RowSel, m_tCol)};
-        ShowInfo(s.oPub->GetResFormatString(QStringLiteral("Tarvo.AAARCHIVE.COMMON.codemaydel"),
-                                            s.ResParams));
-    }
-    listWindow().DataRefresh(QString());
 }
 
 void FrmZAM::WriteXML(QString& sXml, bool& bFlag) {
@@ -376,12 +339,24 @@ bool FrmZAM::Navigate(const QString& key) {
         m_RowSel = std::min(m_RowSel + 1, R - 1);
     else
         m_RowSel = R - 1;
-    FillAllFields();
+    std::function<void()> stepEnd;
+    // Walked by the user, the step ends once its record is in.
+    if (m_beside)
+        stepEnd = [this, key] {
+            bool result = false;
+            CommonEnd(key, result);
+        };
+    fillAllFields(std::move(stepEnd));
     return true;
 }
 
 void FrmZAM::Operating(const QString& key, bool& result) {
     result = false;
+    if (m_read && key.compare(u"exit", Qt::CaseInsensitive) == 0) {
+        close();
+        result = true;
+        return;
+    }
     if (m_operating || listReading()) {
         // The windows handle their events while the list reads its rows again: a key pressed
         // meanwhile acts on the rows that read brings, not on those it replaces.
@@ -392,10 +367,20 @@ void FrmZAM::Operating(const QString& key, bool& result) {
     }
     m_operating = true;
     const auto over = qScopeGuard([this] {
+        // A record on its way ends the command when it comes.
+        if (m_read)
+            return;
         m_operating = false;
         ReplayHeldBack();
     });
     Operate(key, result);
+}
+
+void FrmZAM::userOperating(const QString& key) {
+    m_beside = true;
+    const auto waitsNoMore = qScopeGuard([this] { m_beside = false; });
+    bool result = false;
+    reportErrors([&] { Operating(key, result); });
 }
 
 void FrmZAM::ReplayHeldBack() {
@@ -406,11 +391,8 @@ void FrmZAM::ReplayHeldBack() {
             return;
         QTimer::singleShot(0, card, [card] {
             card->m_replayAsked = false;
-            bool done = false;
             if (card->isVisible() && !card->m_heldBack.isEmpty())
-                reportErrors([&] {
-                    card->Operating(std::exchange(card->m_heldBack, QString()), done);
-                });
+                card->userOperating(std::exchange(card->m_heldBack, QString()));
         });
     });
 }
@@ -421,7 +403,7 @@ void FrmZAM::Operate(const QString& key, bool& result) {
         if (!Save())
             return;
     } else if (k == u"first" || k == u"previous" || k == u"next" || k == u"last") {
-        if (!Navigate(k))
+        if (!Navigate(k) || m_read)
             return;
     } else if (k == u"exit") {
         close();
@@ -478,8 +460,11 @@ void FrmZAM::enableSave() {
 void FrmZAM::MoxFrmKeyHook_KeyDown(int keyCode, int shift) {
     if (!isEnabled())
         return;
+    m_beside = true;
+    const auto waitsNoMore = qScopeGuard([this] { m_beside = false; });
     ArchiveSession& s = ArchiveSession::current();
-    if (s.oPub->FrmKeyDown(this, keyCode, shift))
+    // Nothing typed while the record is on its way reaches the card, nor counts as a change.
+    if (!reading() && s.oPub->FrmKeyDown(this, keyCode, shift))
         enableSave();
     bool result = false;
     reportErrors([&] {
@@ -535,6 +520,7 @@ void FrmZAM::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
+    cancelRead();
     m_closed = true;
     skipErrors([&] { ArchiveSession::current().oPub->FrmUnLoad(); });
     Q_EMIT closed();

@@ -225,19 +225,24 @@ void FrmMain::ImportFile(const QString& path) {
 }
 
 void FrmMain::OpenCard(qint16 status) {
-    if (!takeEditLock(m_ComVar->m_ArchiveEnName))
-        return;
-    // Held until the list stands on the record saved.
-    auto release = std::make_shared<EditLockRelease>(m_ComVar->m_ArchiveEnName);
     // The card writes the key of each record it saves here.
     const QString keyBefore = std::exchange(m_KeyVal, QString());
+    bool locked = false;
     {
         FrmZAM card;
         // The card belongs to its list: over it, and gone with it.
         card.setParent(this, card.windowFlags() | Qt::Window);
-        card.InitData(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
+        // The card takes the edit lock itself, beside the window, and shows meanwhile.
+        card.open(status, qint16(m_KeyCol), Grid->RowSel(), m_ComVar);
         card.showModal();
+        locked = card.takeOverLock();
     }
+    if (!locked) {
+        m_KeyVal = keyBefore;
+        return;
+    }
+    // Held until the list stands on the record saved.
+    auto release = std::make_shared<EditLockRelease>(m_ComVar->m_ArchiveEnName);
     const bool saved = !m_KeyVal.isEmpty();
     if (!saved)
         m_KeyVal = keyBefore;

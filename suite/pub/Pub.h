@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <memory>
+#include <mutex>
 
 namespace tarvo::suite {
 
@@ -28,6 +29,8 @@ public:
     QVariant GetRes(int resourceNumber) override;
 
     bool IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive, int mode) override;
+    QString LockRefusal(ClsCommonPtr& db, LoginPtr& login, const QString& archive,
+                        int mode) override;
 
     QString FontName() const override;
     double FontSize() const override;
@@ -111,6 +114,7 @@ public:
 
 private:
     FunctionLock* locksFor(const LoginPtr& login);
+    FunctionLock* existingLocks();
     /// A connection for the user's options, when the caller hands us only the login.
     ClsCommonPtr optionsDatabase(const LoginPtr& login);
     ClsCommonPtr m_optionsDb;
@@ -126,6 +130,7 @@ private:
 
 private:
     std::unique_ptr<FunctionLock> m_locks;
+    std::mutex m_locksMade;
     QString m_locksDb;
     QList<QPointer<QWidget>> m_hooked;
     QList<QPointer<QWidget>> m_laidOut;

@@ -31,7 +31,14 @@ QString lostText(Pub& pub, const QString& title, const LockHolder& taker, bool w
 
 } // namespace
 
+FunctionLock* Pub::existingLocks() {
+    const std::lock_guard made(m_locksMade);
+    return m_locks.get();
+}
+
 FunctionLock* Pub::locksFor(const LoginPtr& login) {
+    // Asked beside the window as well as from it.
+    const std::lock_guard made(m_locksMade);
     if (!m_locks || m_locksDb != login->MoxDbName()) {
         // Locks ride on the session's connection, which lasts as long as they do: on a server
         // they end with it.
@@ -43,42 +50,52 @@ FunctionLock* Pub::locksFor(const LoginPtr& login) {
     return m_locks.get();
 }
 
-bool Pub::IsLockFun(ClsCommonPtr&, LoginPtr& login, const QString& archive, int mode) {
-    const QString key = archive.toLower();
+bool Pub::IsLockFun(ClsCommonPtr& db, LoginPtr& login, const QString& archive, int mode) {
     if (mode == -1 || mode == -2) {
-        if (m_locks) {
-            try {
-                m_locks->release(key, LockKind(-mode));
-            } catch (const DbError&) {
-                // A lock that cannot be given back ends with our connection or its lease.
-            }
-        }
+        LockRefusal(db, login, archive, mode);
         return false;
     }
     if ((mode != 1 && mode != 2) || !login)
         return true;
-    QString title = GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information"));
+    QString text = LockRefusal(db, login, archive, mode);
+    if (text.isEmpty())
+        return false;
+    MsgBox(text, 64, GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.information")));
+    return true;
+}
+
+QString Pub::LockRefusal(ClsCommonPtr&, LoginPtr& login, const QString& archive, int mode) {
+    const QString key = archive.toLower();
+    if (mode == -1 || mode == -2) {
+        if (FunctionLock* locks = existingLocks()) {
+            try {
+                locks->release(key, LockKind(-mode));
+            } catch (const DbError&) {
+                // A lock that cannot be given back ends with our connection or its lease.
+            }
+        }
+        return {};
+    }
+    if ((mode != 1 && mode != 2) || !login)
+        return QCoreApplication::translate("tarvo::suite::Pub", "无法取得%1的使用权")
+            .arg(archiveTitle(*this, archive));
     try {
         LockHolder heldBy;
         FunctionLock* locks = locksFor(login);
         if (locks->acquire(key, LockKind(mode), heldBy))
-            return false;
-        QString text = locks->takenOver(key, LockKind(mode))
-                           ? lostText(*this, archiveTitle(*this, archive), heldBy,
-                                      locks->lostWithConnection(key, LockKind(mode)))
-                       : mode == 1
-                           ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
+            return {};
+        return locks->takenOver(key, LockKind(mode))
+                   ? lostText(*this, archiveTitle(*this, archive), heldBy,
+                              locks->lostWithConnection(key, LockKind(mode)))
+               : mode == 1 ? GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.sameuser"),
                                                 {heldBy.host, archiveTitle(*this, archive)})
                            : GetResFormatString(QStringLiteral("Tarvo.SUITE.lock.held"),
                                                 {archiveTitle(*this, archive), heldBy.userName,
                                                  heldBy.userId, heldBy.host});
-        MsgBox(text, 64, title);
     } catch (const DbError& e) {
-        QString text = QCoreApplication::translate("tarvo::suite::Pub", "无法取得%1的使用权：%2")
-                           .arg(archiveTitle(*this, archive), e.text());
-        MsgBox(text, 64, title);
+        return QCoreApplication::translate("tarvo::suite::Pub", "无法取得%1的使用权：%2")
+            .arg(archiveTitle(*this, archive), e.text());
     }
-    return true;
 }
 
 } // namespace tarvo::suite

@@ -164,6 +164,9 @@ RecordsetPtr ClsCommon::fieldsOnly(const QString& sql) const {
 RecordsetPtr ClsCommon::ReferenceTable(const QString& table) {
     if (!m_db)
         return nullptr;
+    // The kept rows ask the connection what changed: not while a read beside the window
+    // talks on it.
+    const std::lock_guard use(m_db->inUse());
     try {
         return m_db->references().rows(table);
     } catch (const DbError& e) {
@@ -176,6 +179,7 @@ RecordsetPtr ClsCommon::ReferenceRows(const QString& table, const QString& colum
                                       const QVariant& value, bool anyCase) {
     if (!m_db)
         return nullptr;
+    const std::lock_guard use(m_db->inUse());
     RecordsetPtr all;
     QVector<int> rows;
     try {
@@ -202,6 +206,7 @@ RecordsetPtr ClsCommon::ReferenceRows(const QString& table, const QString& colum
 RecordsetPtr ClsCommon::ReferenceQuery(const QString& table, QString& sql) {
     if (!m_db)
         return nullptr;
+    const std::lock_guard use(m_db->inUse());
     try {
         return m_db->references().rowsOf(table, translated(sql));
     } catch (const DbError& e) {

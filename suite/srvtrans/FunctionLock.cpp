@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <mutex>
 #include <utility>
 
 namespace tarvo::suite {
@@ -57,18 +58,24 @@ bool tryAdvisoryLock(SqlBackend& sql, const QString& archive, LockKind kind, con
                .toLongLong() != 0;
 }
 
-/// The server's locks held through each connection of this thread, by advisory key, with the
-/// object holding each. The server grants a lock again to the session that holds it, so two
-/// objects sharing a connection would both get it: they learn of each other here.
+/// The server's locks held through each connection, by advisory key, with the object holding
+/// each. The server grants a lock again to the session that holds it, so two objects sharing a
+/// connection would both get it: they learn of each other here. A connection is asked from
+/// beside the window as well as from it, so the table is the process's, behind a mutex.
 struct HeldThrough {
     const void* owner;
     LockHolder holder;
 };
 using ServerLockKey = QPair<const SqlBackend*, qlonglong>;
 
-QHash<ServerLockKey, HeldThrough>& serverLocksHeld() {
-    static thread_local QHash<ServerLockKey, HeldThrough> held;
-    return held;
+struct ServerLocksHeld {
+    std::mutex guard;
+    QHash<ServerLockKey, HeldThrough> held;
+};
+
+ServerLocksHeld& serverLocksHeld() {
+    static ServerLocksHeld locks;
+    return locks;
 }
 
 } // namespace
@@ -84,6 +91,9 @@ FunctionLock::FunctionLock(AccountDatabasePtr connection, const LockHolder& me)
     // clerk's program is likely to ask for them.
     QObject::connect(&m_renewal, &QTimer::timeout, [this] { renewLeases(); });
     m_renewal.start(std::chrono::duration_cast<std::chrono::milliseconds>(kLease) / 3);
+    // Made beside the window, the beat still runs in the window's event loop.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        m_renewal.moveToThread(app->thread());
 }
 
 FunctionLock::~FunctionLock() {
@@ -222,18 +232,24 @@ bool FunctionLock::lostWithConnection(const QString& archive, LockKind kind) con
     return m_lostWithConnection.contains(keyOf(archive, kind));
 }
 
-const LockHolder* FunctionLock::heldByNeighbour(const Key& key) const {
-    const auto it = serverLocksHeld().constFind(
-        {&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)});
-    return it != serverLocksHeld().cend() && it->owner != this ? &it->holder : nullptr;
+std::optional<LockHolder> FunctionLock::heldByNeighbour(const Key& key) const {
+    ServerLocksHeld& locks = serverLocksHeld();
+    const std::lock_guard guard(locks.guard);
+    const auto it =
+        locks.held.constFind({&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)});
+    if (it == locks.held.cend() || it->owner == this)
+        return std::nullopt;
+    return it->holder;
 }
 
 void FunctionLock::noteServerLock(const Key& key, bool held) {
     const ServerLockKey id{&m_db->sql(), advisoryKey(key.archive, key.kind, key.scope)};
+    ServerLocksHeld& locks = serverLocksHeld();
+    const std::lock_guard guard(locks.guard);
     if (held)
-        serverLocksHeld().insert(id, {this, m_me});
-    else if (serverLocksHeld().value(id).owner == this)
-        serverLocksHeld().remove(id);
+        locks.held.insert(id, {this, m_me});
+    else if (locks.held.value(id).owner == this)
+        locks.held.remove(id);
 }
 
 void FunctionLock::dropLost(const Key& key) {
@@ -323,7 +339,7 @@ bool FunctionLock::acquireRow(const Key& key, LockHolder& heldBy) {
 
 bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
     SqlBackend& sql = m_db->sql();
-    if (const LockHolder* neighbour = heldByNeighbour(key)) {
+    if (const std::optional<LockHolder> neighbour = heldByNeighbour(key)) {
         heldBy = *neighbour;
         return false;
     }

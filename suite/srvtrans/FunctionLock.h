@@ -114,8 +114,8 @@ private:
     /// would be part of it.
     bool connectionBusy() const;
     /// On a server: the holder of the key's lock when another object holds it through this
-    /// object's connection; null otherwise.
-    const LockHolder* heldByNeighbour(const Key& key) const;
+    /// object's connection; none otherwise.
+    std::optional<LockHolder> heldByNeighbour(const Key& key) const;
     void noteServerLock(const Key& key, bool held);
     /// On SQLite: whether the key's row still names this session; drops the lock when not.
     bool stillHeld(const Key& key, LockHolder& heldBy);

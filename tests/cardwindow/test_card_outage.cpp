@@ -1,6 +1,7 @@
 #include "../listwindow/ListWindowFixture.h"
 #include "CuttingProxy.h"
 #include "Edit.h"
+#include "Eventually.h"
 #include "TestServers.h"
 
 #include <QAction>
@@ -128,5 +129,29 @@ TEST_F(CardOnAServer, ACardWaitingForTheAnswerToItsCommitSaysSoAndRepaints) {
         EXPECT_GT(painted.paints, 0);
         EXPECT_EQ(storedName("975"), "新名");
         EXPECT_TRUE(status->text().startsWith("已保存")) << status->text().toStdString();
+    });
+}
+
+TEST_F(CardOnAServer, ACardOpenedWhileTheServerIsGoneSaysSoAndClosesWithNothingStored) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('976', '旧名')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        for (int r = 1; r < w.grid()->Rows(); ++r)
+            if (w.grid()->TextMatrix(r, w.m_KeyCol) == u"976")
+                w.grid()->setRow(r);
+        ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+        const int m = mark();
+        // Returns once the card has closed itself: it has nothing to show.
+        w.DoCommand("Modify");
+        const QStringList calls = callsSince(m);
+        EXPECT_TRUE(calls.filter("MsgBox(").value(0).contains("没能读取这条记录"))
+            << calls.join('\n').toStdString();
+        // Given back once the list has tried to read its rows again.
+        EXPECT_EVENTUALLY_WITHIN(callsSince(m).filter("IsLockFun(db,demo,aa_bank,-2)").size() == 1,
+                                 30000);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            EXPECT_FALSE(qobject_cast<FrmZAM*>(top) && top->isVisible());
+        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        EXPECT_EQ(storedName("976"), "旧名");
+        EXPECT_EQ(audits("976"), 0);
     });
 }

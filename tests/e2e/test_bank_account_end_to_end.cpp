@@ -88,7 +88,7 @@ TEST_F(EndToEnd, AnAccountantKeepsTheOnlineBankingAccounts) {
     steps.push_back({"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
                      [&] { list->DoCommand("Add"); }});
     steps.push_back(
-        {"the card", [&] { return card() != nullptr; },
+        {"the card", [&] { return card() && !card()->reading(); },
          [&] { frameShown = !card()->card()->findChild<QWidget*>("frameNB")->isHidden(); }});
     addAccount(steps, "81", "工商", "广州", "工商银行存款");
     addAccount(steps, "82", "建设", "深圳", "建设银行存款");
@@ -187,7 +187,7 @@ TEST_F(EndToEnd, AnEnglishClerkReadsAnAccountsHistoryAsTheCardAndTheListShowIt) 
     std::vector<Script::Step> steps;
     steps.push_back({"the list", [&] { return (list = visible<FrmMain>()) && settled(*list); },
                      [&] { list->DoCommand("Add"); }});
-    steps.push_back({"the card", [] { return card() != nullptr; },
+    steps.push_back({"the card", [] { return card() && !card()->reading(); },
                      [&] {
                          cardTitle = card()->windowTitle();
                          commit(field("EdtcAccName"), QStringLiteral("未保存"));

@@ -34,7 +34,7 @@ TEST_F(EndToEnd, AClerkAddsWalksModifiesAndLeaves) {
                  rowsAtStart = list->grid()->Rows();
                  list->DoCommand("Add");
              }},
-            {"the card", [] { return card() != nullptr; },
+            {"the card", [] { return card() && !card()->reading(); },
              [] {
                  card()->activateWindow();
                  typeBank("981", "端到端第一银行");

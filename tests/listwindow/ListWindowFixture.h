@@ -58,14 +58,15 @@ struct CardSeen {
     QRect frame;
 };
 
-/// Closes the next card window as soon as it shows and records how it was set up.
+/// Closes the next card window as soon as it shows its record (or its empty card) and records
+/// how it was set up.
 [[nodiscard]] inline std::shared_ptr<QObject> closeNextCard(std::shared_ptr<CardSeen> seen) {
     auto timer = std::make_shared<QTimer>();
     timer->setInterval(10);
     QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), seen] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* card = qobject_cast<tarvo::FrmZAM*>(w);
-            if (card && card->isVisible()) {
+            if (card && card->isVisible() && !card->reading()) {
                 t->stop();
                 seen->shown = true;
                 seen->status = card->status();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace tarvo::suite;
 
@@ -178,4 +179,26 @@ TEST_F(FunctionLockTest, AHolderNoticesThatItsLockWasTakenOver) {
     EXPECT_TRUE(first->takenOver("bank", LockKind::Edit));
     EXPECT_TRUE(first->acquire("bank", LockKind::Edit, heldBy)) << "asked afresh once told";
     EXPECT_EQ(lockRows(), 1);
+}
+
+TEST_F(FunctionLockTest, AnEditLockTakenBesideTheWindowHoldsForAnotherSessionOnTheSameConnection) {
+    // Two sessions of one process on one connection: a server grants its locks again to the
+    // connection that holds them, so the sessions must learn of each other's locks, whichever
+    // thread took them.
+    const AccountDatabasePtr shared = AccountDatabase::open(temp.name());
+    FunctionLock card(shared, LockHolder::thisProcess("demo", "名字demo"));
+    FunctionLock other(shared, LockHolder::thisProcess("admin", "名字admin"));
+    bool taken = false;
+    std::thread([&] {
+        LockHolder heldBy;
+        taken = card.acquire("bank", LockKind::Edit, heldBy);
+    }).join();
+    ASSERT_TRUE(taken);
+
+    LockHolder heldBy;
+    EXPECT_FALSE(other.acquire("bank", LockKind::Edit, heldBy));
+    EXPECT_EQ(heldBy.userId, "demo");
+
+    card.release("bank", LockKind::Edit);
+    EXPECT_TRUE(other.acquire("bank", LockKind::Edit, heldBy)) << "given back from this thread";
 }

@@ -7,7 +7,8 @@
 #include <memory>
 
 /// Runs act on the modal window of type T once it is on top and active (so that focus and keys
-/// reach it); act must close it. Start the watch
+/// reach it) and, for a window that reads beside itself (its "reading" property), once it has
+/// read what it shows; act must close it. Start the watch
 /// before the call that shows the window (its event loop blocks the test); the watch ends when
 /// the returned handle goes. Record what act sees and assert after the modal call returns: a
 /// failing check inside act would leave the window open.
@@ -16,7 +17,7 @@ template <class T> [[nodiscard]] std::shared_ptr<QTimer> whenModal(std::function
     timer->setInterval(10);
     QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), act] {
         auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (w && w->isActiveWindow()) {
+        if (w && w->isActiveWindow() && !w->property("reading").toBool()) {
             t->stop();
             act(*w);
         }

@@ -62,6 +62,15 @@ bool RecordingPub::IsLockFun(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login,
     return refusedLockModes.contains(mode);
 }
 
+QString RecordingPub::LockRefusal(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login,
+                                  const QString& archive, int mode) {
+    log(QStringLiteral("LockRefusal"),
+        {db ? QStringLiteral("db") : QStringLiteral("nodb"),
+         login ? login->cUserId() : QStringLiteral("nologin"), archive, QString::number(mode)});
+    return refusedLockModes.contains(mode) ? QStringLiteral("res:Tarvo.SUITE.lock.held|") + archive
+                                           : QString();
+}
+
 void RecordingPub::SetConPosition(const tarvo::ControlList& c) {
     log(QStringLiteral("SetConPosition"), {QString::number(c.size())});
 }

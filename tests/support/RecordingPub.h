@@ -34,6 +34,9 @@ public:
     QVariant GetRes(int number) override;
     bool IsLockFun(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login, const QString& archive,
                    int mode) override;
+    /// A refusal reads "res:Tarvo.SUITE.lock.held|<archive>".
+    QString LockRefusal(tarvo::ClsCommonPtr& db, tarvo::LoginPtr& login, const QString& archive,
+                        int mode) override;
     QString FontName() const override { return QStringLiteral("Noto Sans CJK SC"); }
     double FontSize() const override { return 9; }
     int FontCharSet() const override { return 134; }
