@@ -331,6 +331,7 @@ bool FrmZAM::Navigate(const QString& key) {
     if (!b->isEnabled() || !b->isVisible())
         return false;
     const int R = listWindow().grid()->Rows();
+    const int rowBefore = m_RowSel;
     if (key == u"first")
         m_RowSel = 1;
     else if (key == u"previous")
@@ -346,7 +347,7 @@ bool FrmZAM::Navigate(const QString& key) {
             bool result = false;
             CommonEnd(key, result);
         };
-    fillAllFields(std::move(stepEnd));
+    fillAllFields(std::move(stepEnd), rowBefore);
     return true;
 }
 

@@ -129,7 +129,9 @@ private:
     /// Shows the first record, or the empty card, once the lock (when asked for) is in.
     void showFirst(bool takeLock);
     /// FillAllFields, with what ends a step the user took once its record is in.
-    void fillAllFields(std::function<void()> after);
+    /// Shows the record of the list's row m_RowSel; when it cannot be read the card stays on
+    /// rowBefore, whose record it still shows.
+    void fillAllFields(std::function<void()> after, int rowBefore);
     /// Sets the walk's buttons for the current row; the key of the record to read, or none.
     std::optional<QString> GetCurrentRecord();
     /// Reads the edit lock (when asked) and the record of the key beside the window, holding

@@ -72,15 +72,20 @@ std::optional<QString> FrmZAM::GetCurrentRecord() {
 }
 
 void FrmZAM::FillAllFields() {
-    fillAllFields({});
+    fillAllFields({}, m_RowSel);
 }
 
-void FrmZAM::fillAllFields(std::function<void()> after) {
+void FrmZAM::fillAllFields(std::function<void()> after, int rowBefore) {
     const std::optional<QString> key = GetCurrentRecord();
     if (!key)
         return;
-    readBeside(false, key, [this, after = std::move(after)](const RecordsetPtr& rs) {
-        showRecord(rs);
+    readBeside(false, key, [this, after = std::move(after), rowBefore](const RecordsetPtr& rs) {
+        if (!showRecord(rs)) {
+            // The fields still hold the record before: the row, the walk's buttons and the
+            // history follow them, not the row the read could not bring.
+            m_RowSel = rowBefore;
+            GetCurrentRecord();
+        }
         if (after)
             after();
     });

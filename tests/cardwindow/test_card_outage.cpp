@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 using namespace tarvo;
@@ -153,5 +154,37 @@ TEST_F(CardOnAServer, ACardOpenedWhileTheServerIsGoneSaysSoAndClosesWithNothingS
         ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
         EXPECT_EQ(storedName("976"), "旧名");
         EXPECT_EQ(audits("976"), 0);
+    });
+}
+
+TEST_F(CardOnAServer, ANextTheServerCouldNotAnswerLeavesTheCardOnTheRecordItShows) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('977', '甲行'), ('978', '乙行')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        int row = 1;
+        while (row < w.grid()->Rows() && w.grid()->TextMatrix(row, w.m_KeyCol) != u"977")
+            ++row;
+        ASSERT_EQ(w.grid()->TextMatrix(row + 1, w.m_KeyCol), "978");
+        auto card = std::make_unique<FrmZAM>();
+        card->open(2, qint16(w.m_KeyCol), row, w.comVar());
+        card->show();
+        EXPECT_EVENTUALLY(!card->reading());
+        auto* code = card->findChild<suite::Edit*>("EdtcBankCode");
+        ASSERT_EQ(code->text(), "977");
+
+        ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+        const int m = mark();
+        QTest::keyClick(code, Qt::Key_PageDown);
+        EXPECT_EVENTUALLY_WITHIN(!card->reading(), 60000);
+        EXPECT_TRUE(callsSince(m).filter("MsgBox(").value(0).contains("没能读取这条记录"))
+            << callsSince(m).join('\n').toStdString();
+        // The fields still show 977: so do the row, the history and the next step.
+        EXPECT_EQ(code->text(), "977");
+        EXPECT_EQ(card->rowSel(), row);
+        EXPECT_TRUE(card->findChild<QAction*>("Next")->isEnabled());
+
+        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        QTest::keyClick(code, Qt::Key_PageDown);
+        EXPECT_EVENTUALLY_WITHIN(!card->reading() && code->text() == u"978", 60000);
+        EXPECT_EQ(card->rowSel(), row + 1);
     });
 }
