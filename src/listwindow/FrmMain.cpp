@@ -163,19 +163,41 @@ QString FrmMain::archiveName() const {
 
 void FrmMain::showModal() {
     setWindowModality(Qt::ApplicationModal);
+    if (m_unloaded)
+        return;
     QEventLoop loop;
     connect(this, &FrmMain::unloaded, &loop, &QEventLoop::quit);
-    show();
-    if (!m_unloaded)
-        loop.exec();
+    // A host may destroy the window without closing it, while it is still being set up.
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    // Setting up and showing are steps of their own: each takes long the first time in a
+    // process (fonts, pictures, the native window), and together they would hold the host's
+    // events up for too long. Nothing paints before show(), so the window still appears whole.
+    QTimer::singleShot(0, this, [this] {
+        if (m_unloaded)
+            return;
+        loadOnce();
+        QTimer::singleShot(0, this, [this] {
+            if (!m_unloaded)
+                show();
+        });
+    });
+    loop.exec();
+}
+
+void FrmMain::loadOnce() {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_loadPrepared = Form_Load();
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_loaded)
+    if (m_rowsAsked)
         return;
-    m_loaded = true;
-    if (!Form_Load()) {
+    m_rowsAsked = true;
+    loadOnce();
+    if (!m_loadPrepared) {
         m_loadFinished = true;
         return;
     }
@@ -309,7 +331,8 @@ void FrmMain::Form_Resize() {
     m_quickSearch->placeBox();
     // The grid overlaps the strip above it by one pixel.
     const int top = Pic->y() + Pic->height() - 1;
-    const int stbHeight = Stb->isVisible() ? Stb->height() : 0;
+    // Laid out before it shows too, when no child counts as visible yet.
+    const int stbHeight = Stb->isVisibleTo(this) ? Stb->height() : 0;
     const int height = std::max(0, this->height() - stbHeight - top);
     Trv->setGeometry(Trv->x(), top, Trv->width(), height);
     PicSeparate->setGeometry(PicSeparate->x(), top, PicSeparate->width(), height);
