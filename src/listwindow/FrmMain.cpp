@@ -169,26 +169,41 @@ void FrmMain::showModal() {
     connect(this, &FrmMain::unloaded, &loop, &QEventLoop::quit);
     // A host may destroy the window without closing it, while it is still being set up.
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    // Setting up and showing are steps of their own: each takes long the first time in a
-    // process (fonts, pictures, the native window), and together they would hold the host's
-    // events up for too long. Nothing paints before show(), so the window still appears whole.
-    QTimer::singleShot(0, this, [this] {
+    // The look, the commands and the showing are steps of their own: each takes long the
+    // first time in a process (fonts, pictures, the native window), and together they would
+    // hold the host's events up for too long. Nothing paints before show(), so the window
+    // still appears whole. A zero timer, not a queued call, runs each step: queued calls
+    // posted while the posted events are sent run in the same pass, with no input between.
+    QTimer turn;
+    turn.setSingleShot(true);
+    const std::function<void()> steps[] = {[this] { loadLook(); }, [this] { loadCommands(); },
+                                           [this] { show(); }};
+    size_t next = 0;
+    connect(&turn, &QTimer::timeout, this, [&] {
         if (m_unloaded)
             return;
-        loadOnce();
-        QTimer::singleShot(0, this, [this] {
-            if (!m_unloaded)
-                show();
-        });
+        steps[next++]();
+        if (next < std::size(steps))
+            turn.start(0);
     });
+    turn.start(0);
     loop.exec();
 }
 
-void FrmMain::loadOnce() {
+void FrmMain::loadLook() {
     if (m_loaded)
         return;
     m_loaded = true;
-    m_loadPrepared = Form_Load();
+    m_lookLoaded = Form_LoadLook();
+}
+
+void FrmMain::loadCommands() {
+    if (m_commandsLoaded)
+        return;
+    m_commandsLoaded = true;
+    // A step that fails shows its error and ends the load; the window still opens.
+    m_loadPrepared = m_lookLoaded && Form_LoadCommands();
+    Form_Resize();
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
@@ -196,7 +211,9 @@ void FrmMain::showEvent(QShowEvent* event) {
     if (m_rowsAsked)
         return;
     m_rowsAsked = true;
-    loadOnce();
+    // A host that shows the window itself has it set up now.
+    loadLook();
+    loadCommands();
     if (!m_loadPrepared) {
         m_loadFinished = true;
         return;
@@ -211,13 +228,17 @@ void FrmMain::showEvent(QShowEvent* event) {
     });
 }
 
-bool FrmMain::Form_Load() {
-    ArchiveSession& s = ArchiveSession::current();
-    // A step that fails shows its error and ends the load; the window still opens.
-    bool prepared = false;
-    reportErrors([&] {
+bool FrmMain::Form_LoadLook() {
+    return reportErrors([&] {
+        ArchiveSession& s = ArchiveSession::current();
         s.oPub->FrmUnitefont(this);
         s.oPub->FormLayout(this, QStringLiteral("TARVOARCHIVE"));
+    });
+}
+
+bool FrmMain::Form_LoadCommands() {
+    return reportErrors([&] {
+        ArchiveSession& s = ArchiveSession::current();
         BuildListToolbar();
         ApplyLayoutMode();
         if (m_ComVar->m_iBrowseOnly == 1)
@@ -229,10 +250,7 @@ bool FrmMain::Form_Load() {
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);
         LoadAccountSettings(*m_ComVar);
         SetFixedFilter();
-        prepared = true;
     });
-    Form_Resize();
-    return prepared;
 }
 
 void FrmMain::Form_LoadRows() {

@@ -132,7 +132,9 @@ protected:
 private:
     ComVarPtr m_ComVar;
     bool m_loaded = false;
-    bool m_loadPrepared = false; ///< Form_Load went through, so the rows are to be read
+    bool m_lookLoaded = false;
+    bool m_commandsLoaded = false;
+    bool m_loadPrepared = false; ///< the whole set-up went through, so the rows are to be read
     bool m_rowsAsked = false;
     bool m_loadFinished = false;
     bool m_unloaded = false;
@@ -171,10 +173,13 @@ private:
     /// Sets a menu item's or button's text in the session language and remembers its source.
     static void setSourceText(QAction* action, const char* source);
     void retranslate();
-    /// Sets the window up; false when a step failed, which ends the load.
-    bool Form_Load();
-    /// Runs the load once, before the window shows or, for a host that shows it, as it shows.
-    void loadOnce();
+    /// The window's set-up in two parts, each false when a step failed, which ends the load:
+    /// its font and size, then its commands and the user's settings.
+    bool Form_LoadLook();
+    bool Form_LoadCommands();
+    /// Each part runs once, before the window shows or, for a host that shows it, as it shows.
+    void loadLook();
+    void loadCommands();
     /// Reads the rows (or the tree, which reads them) and starts taking the keys.
     void Form_LoadRows();
     void Form_Resize();
