@@ -1,5 +1,5 @@
-#include "ListWindowFixture.h"
 #include "CaptionBar.h"
+#include "ListWindowFixture.h"
 #include "SuiteContext.h"
 
 #include <QAction>
