@@ -163,19 +163,58 @@ QString FrmMain::archiveName() const {
 
 void FrmMain::showModal() {
     setWindowModality(Qt::ApplicationModal);
+    if (m_unloaded)
+        return;
     QEventLoop loop;
     connect(this, &FrmMain::unloaded, &loop, &QEventLoop::quit);
-    show();
-    if (!m_unloaded)
-        loop.exec();
+    // A host may destroy the window without closing it, while it is still being set up.
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    // The look, the commands and the showing are steps of their own: each takes long the
+    // first time in a process (fonts, pictures, the native window), and together they would
+    // hold the host's events up for too long. Nothing paints before show(), so the window
+    // still appears whole. A zero timer, not a queued call, runs each step: queued calls
+    // posted while the posted events are sent run in the same pass, with no input between.
+    QTimer turn;
+    turn.setSingleShot(true);
+    const std::function<void()> steps[] = {[this] { loadLook(); }, [this] { loadCommands(); },
+                                           [this] { show(); }};
+    size_t next = 0;
+    connect(&turn, &QTimer::timeout, this, [&] {
+        if (m_unloaded)
+            return;
+        steps[next++]();
+        if (next < std::size(steps))
+            turn.start(0);
+    });
+    turn.start(0);
+    loop.exec();
+}
+
+void FrmMain::loadLook() {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_lookLoaded = Form_LoadLook();
+}
+
+void FrmMain::loadCommands() {
+    if (m_commandsLoaded)
+        return;
+    m_commandsLoaded = true;
+    // A step that fails shows its error and ends the load; the window still opens.
+    m_loadPrepared = m_lookLoaded && Form_LoadCommands();
+    Form_Resize();
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_loaded)
+    if (m_rowsAsked)
         return;
-    m_loaded = true;
-    if (!Form_Load()) {
+    m_rowsAsked = true;
+    // A host that shows the window itself has it set up now.
+    loadLook();
+    loadCommands();
+    if (!m_loadPrepared) {
         m_loadFinished = true;
         return;
     }
@@ -189,13 +228,17 @@ void FrmMain::showEvent(QShowEvent* event) {
     });
 }
 
-bool FrmMain::Form_Load() {
-    ArchiveSession& s = ArchiveSession::current();
-    // A step that fails shows its error and ends the load; the window still opens.
-    bool prepared = false;
-    reportErrors([&] {
+bool FrmMain::Form_LoadLook() {
+    return reportErrors([&] {
+        ArchiveSession& s = ArchiveSession::current();
         s.oPub->FrmUnitefont(this);
         s.oPub->FormLayout(this, QStringLiteral("TARVOARCHIVE"));
+    });
+}
+
+bool FrmMain::Form_LoadCommands() {
+    return reportErrors([&] {
+        ArchiveSession& s = ArchiveSession::current();
         BuildListToolbar();
         ApplyLayoutMode();
         if (m_ComVar->m_iBrowseOnly == 1)
@@ -207,10 +250,7 @@ bool FrmMain::Form_Load() {
         s.oPub->HelpX(m_ComVar->m_ArchiveEnName, this, s.oLogin, ComponentApp(), false);
         LoadAccountSettings(*m_ComVar);
         SetFixedFilter();
-        prepared = true;
     });
-    Form_Resize();
-    return prepared;
 }
 
 void FrmMain::Form_LoadRows() {
@@ -309,7 +349,8 @@ void FrmMain::Form_Resize() {
     m_quickSearch->placeBox();
     // The grid overlaps the strip above it by one pixel.
     const int top = Pic->y() + Pic->height() - 1;
-    const int stbHeight = Stb->isVisible() ? Stb->height() : 0;
+    // Laid out before it shows too, when no child counts as visible yet.
+    const int stbHeight = Stb->isVisibleTo(this) ? Stb->height() : 0;
     const int height = std::max(0, this->height() - stbHeight - top);
     Trv->setGeometry(Trv->x(), top, Trv->width(), height);
     PicSeparate->setGeometry(PicSeparate->x(), top, PicSeparate->width(), height);

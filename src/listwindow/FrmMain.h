@@ -45,7 +45,9 @@ public:
 
     /// Hands the window the session's descriptor before it loads.
     void Init(ComVarPtr comVar);
-    /// Shows the window modally, with no owner window; returns when it has closed.
+    /// Shows the window modally, with no owner window; returns when it has closed. The window
+    /// is set up and shown in steps of the modal loop, so that the host's windows keep
+    /// answering while it opens; it appears set up, never half-built.
     void showModal();
 
     /// Starts reading the rows again: sCon is an extra condition (SQL, no "where"), or "" for
@@ -130,6 +132,10 @@ protected:
 private:
     ComVarPtr m_ComVar;
     bool m_loaded = false;
+    bool m_lookLoaded = false;
+    bool m_commandsLoaded = false;
+    bool m_loadPrepared = false; ///< the whole set-up went through, so the rows are to be read
+    bool m_rowsAsked = false;
     bool m_loadFinished = false;
     bool m_unloaded = false;
     bool bClockOn = false;
@@ -167,8 +173,13 @@ private:
     /// Sets a menu item's or button's text in the session language and remembers its source.
     static void setSourceText(QAction* action, const char* source);
     void retranslate();
-    /// Sets the window up; false when a step failed, which ends the load.
-    bool Form_Load();
+    /// The window's set-up in two parts, each false when a step failed, which ends the load:
+    /// its font and size, then its commands and the user's settings.
+    bool Form_LoadLook();
+    bool Form_LoadCommands();
+    /// Each part runs once, before the window shows or, for a host that shows it, as it shows.
+    void loadLook();
+    void loadCommands();
     /// Reads the rows (or the tree, which reads them) and starts taking the keys.
     void Form_LoadRows();
     void Form_Resize();

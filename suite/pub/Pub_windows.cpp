@@ -179,7 +179,7 @@ void Pub::frmResizeNew(QWidget* window) {
         pic->setGeometry(0, top, width, pic->sizeHint().height());
     }
     if (auto* stb = window->findChild<QWidget*>(QStringLiteral("Stb"))) {
-        const int h = stb->isVisible() ? stb->sizeHint().height() : 0;
+        const int h = stb->isVisibleTo(window) ? stb->sizeHint().height() : 0;
         stb->setGeometry(0, window->height() - h, width, h);
     }
 }
