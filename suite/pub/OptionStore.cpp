@@ -13,15 +13,22 @@ bool OptionStore::isAvailable() const {
     return m_db != nullptr;
 }
 
+QString OptionStore::question() const {
+    return QStringLiteral("SELECT cKey, cValue FROM tarvo_option WHERE cUserId = ?");
+}
+
+void OptionStore::askAhead() {
+    if (m_db)
+        m_db->sql().askAhead({{question(), {m_userId}}});
+}
+
 std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_db)
         return std::nullopt;
     if (!m_read) {
         m_read = true;
         try {
-            const auto r = m_db->sql().query(
-                QStringLiteral("SELECT cKey, cValue FROM tarvo_option WHERE cUserId = ?"),
-                {m_userId});
+            const auto r = m_db->sql().query(question(), {m_userId});
             m_values.emplace();
             for (const auto& row : r.rows)
                 m_values->insert(row[0].toString(), row[1].toString());

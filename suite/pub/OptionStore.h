@@ -25,6 +25,8 @@ public:
     QString text(const QString& key, const QString& defaultValue = {}) const;
     /// False when the value could not be stored.
     bool setText(const QString& key, const QString& value);
+    /// Has the user's options read with the next question the connection sends.
+    void askAhead();
 
 private:
     AccountDatabase* m_db = nullptr;
@@ -33,6 +35,8 @@ private:
     /// server. Nothing when the database could not be read.
     mutable std::optional<QHash<QString, QString>> m_values;
     mutable bool m_read = false;
+    /// The question that reads the user's options.
+    QString question() const;
     /// Nothing when no value is stored or the database cannot be read.
     std::optional<QString> stored(const QString& key) const;
 };

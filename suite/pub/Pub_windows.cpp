@@ -90,6 +90,10 @@ bool Pub::printsRowNumbers(const ClsCommonPtr& db, const QString& userId) {
     return OptionStore(db, userId).flag(kPrintNo, true);
 }
 
+void Pub::ExpectFrmLoadInit(LoginPtr& login, ClsCommonPtr& db) {
+    OptionStore(db, login ? login->cUserId() : QString()).askAhead();
+}
+
 void Pub::FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
                       ClsCommonPtr& db) {
     if (!window)
