@@ -90,6 +90,13 @@ public:
     /// Has the reference tables read along with the next query (a server's round trip saved)
     /// rather than on their own when first looked at.
     virtual void WantReferences() {}
+    /// A session is starting on the archive: the rights RightRefusal will ask for and the
+    /// statements OpenX will be given go to the server with the next question it gets, and
+    /// their answers wait there for the first asker each (a server's round trips saved).
+    virtual void ExpectStart(const QString& archive, const QStringList& openXTexts) {
+        (void)archive;
+        (void)openXTexts;
+    }
 };
 
 using ClsCommonPtr = std::shared_ptr<IClsCommon>;

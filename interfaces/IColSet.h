@@ -16,6 +16,9 @@ public:
     virtual QString getColInfo() const = 0;
     /// Chooses the column set; False when the user has no right to it.
     virtual bool setColMode(const QString& colSetName, int mode) = 0;
+    /// What setColMode will ask for the column set goes to the server ahead, with the next
+    /// question the session's connection sends.
+    virtual void ExpectColMode(const QString& colSetName) { (void)colSetName; }
     /// The chosen layout's columns; the list writes iColWidth back into them.
     virtual ColumnCollectionPtr GetColProperties() = 0;
     virtual int iCols() const = 0;

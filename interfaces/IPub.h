@@ -74,6 +74,12 @@ public:
     virtual void FormLayout(QWidget* window, const QString& layoutKey) = 0;
     virtual void FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
                              ClsCommonPtr& db) = 0;
+    /// What FrmLoadInit will ask of the database goes to the server ahead, with the next
+    /// question the session's connection sends.
+    virtual void ExpectFrmLoadInit(LoginPtr& login, ClsCommonPtr& db) {
+        (void)login;
+        (void)db;
+    }
     virtual void HelpX(const QString& archive, QWidget* window, LoginPtr& login, QObject* app,
                        bool flag) = 0;
     virtual void HelpShow(QObject* app, const QString& key, QWidget* window) = 0;

@@ -1,6 +1,7 @@
 #include "ITarvoArchive.h"
 
 #include "ArchiveDescriptor.h"
+#include "AccountSettings.h"
 #include "ArchiveSession.h"
 #include "BuildVariant.h"
 #include "ClassRegistry.h"
@@ -125,6 +126,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, c
     }
     if (!CreateDataObjects(oLogin))
         return fail();
+    skipErrors([&] { ExpectStart(withList); });
     if (lockArchive && s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
         return fail();
     if (m_saved)
@@ -160,6 +162,15 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
     }
     s.oColSet->Init(dbName, userId);
     return true;
+}
+
+void ITarvoArchive::ExpectStart(bool withList) {
+    ArchiveSession& s = ArchiveSession::current();
+    s.SrvDB->ExpectStart(m_ComVar->m_ArchiveEnName, {AccountSettingsSql()});
+    if (!withList)
+        return;
+    s.oColSet->ExpectColMode(m_ComVar->m_ColSetArchiveEnName);
+    s.oPub->ExpectFrmLoadInit(s.oLogin, s.SrvDB);
 }
 
 void ITarvoArchive::EndSession() {

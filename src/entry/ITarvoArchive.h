@@ -82,6 +82,9 @@ private:
                       bool withList = true, bool lockArchive = true);
     void EndSession();
     bool CreateDataObjects(LoginPtr& oLogin);
+    /// Tells the data objects what the start will ask of them, so that a server gets it all
+    /// with the first question (the function lock's).
+    void ExpectStart(bool withList);
 };
 
 } // namespace tarvo

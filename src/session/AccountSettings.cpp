@@ -34,9 +34,13 @@ RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter) {
     return rs;
 }
 
+QString AccountSettingsSql() {
+    return QStringLiteral("select * from AccInformation where cSysID='AA' or cSysID='ST'");
+}
+
 void LoadAccountSettings(ComVar& comVar) {
     ArchiveSession& s = ArchiveSession::current();
-    QString sql = QStringLiteral("select * from AccInformation where cSysID='AA' or cSysID='ST'");
+    QString sql = AccountSettingsSql();
     auto rs = FilterRecordset(
         s.SrvDB->OpenX(sql), QStringLiteral("cSysID='AA' and cID='20' and cName='iStrsPriDecDgt'"));
     if (rs->RecordCount() < 1 || rs->Value(QStringLiteral("cValue")).isNull())

@@ -9,6 +9,8 @@ namespace tarvo {
 /// into ArchiveSession.iBalanceDecimals and the descriptor's display style, the yes/no and
 /// sign-flag texts. Errors reach the caller.
 void LoadAccountSettings(ComVar& comVar);
+/// The statement LoadAccountSettings gives the server transaction object.
+QString AccountSettingsSql();
 
 /// Sets the record set's filter and hands it back.
 RecordsetPtr FilterRecordset(RecordsetPtr rs, const QString& filter);

@@ -38,17 +38,37 @@ void ClsColSet::Init(const QString& dbName, const QString& userId) {
     }
 }
 
-QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
+Statement ClsColSet::layoutQuestion(const QString& colSet) const {
     // The user's own layout and the defaults in one question: the defaults stand in for a
     // layout never stored, and give a stored one its captions in today's language.
-    const auto r = m_db->sql().query(
-        QStringLiteral("SELECT 0, cFld, cCaption, cCaption, iAlign, bDisp, iColWidth, cOrder, "
-                       "iOrder FROM tarvo_colset_layout WHERE cUserId = ? AND "
-                       "lower(cColSet) = lower(?) "
-                       "UNION ALL SELECT 1, cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, "
-                       "iColWidth, cOrder, iOrder FROM tarvo_colset_default "
-                       "WHERE lower(cColSet) = lower(?) ORDER BY 1, 9"),
-        {m_userId, colSet, colSet});
+    return {QStringLiteral("SELECT 0, cFld, cCaption, cCaption, iAlign, bDisp, iColWidth, cOrder, "
+                           "iOrder FROM tarvo_colset_layout WHERE cUserId = ? AND "
+                           "lower(cColSet) = lower(?) "
+                           "UNION ALL SELECT 1, cFld, cCaptionZh, cCaptionEn, iAlign, bDisp, "
+                           "iColWidth, cOrder, iOrder FROM tarvo_colset_default "
+                           "WHERE lower(cColSet) = lower(?) ORDER BY 1, 9"),
+            {m_userId, colSet, colSet}};
+}
+
+Statement ClsColSet::optionsQuestion(const QString& colSet) const {
+    // Whether the set-up is denied to the user, and the user's options, in one question.
+    return {QStringLiteral("SELECT EXISTS (SELECT 1 FROM tarvo_colset_denied WHERE cUserId = ? "
+                           "AND lower(cColSet) = lower(?)), "
+                           "(SELECT iFixedCols FROM tarvo_colset_option WHERE cUserId = ? AND "
+                           "lower(cColSet) = lower(?)), "
+                           "(SELECT bLock FROM tarvo_colset_option WHERE cUserId = ? AND "
+                           "lower(cColSet) = lower(?))"),
+            {m_userId, colSet, m_userId, colSet, m_userId, colSet}};
+}
+
+void ClsColSet::ExpectColMode(const QString& colSetName) {
+    if (m_db)
+        m_db->sql().askAhead({optionsQuestion(colSetName), layoutQuestion(colSetName)});
+}
+
+QVector<ColumnItem> ClsColSet::loadLayout(const QString& colSet) {
+    const Statement asked = layoutQuestion(colSet);
+    const auto r = m_db->sql().query(asked.sql, asked.params);
     const bool english = sessionLanguage().startsWith(u"en", Qt::CaseInsensitive);
     QVector<QVector<QVariant>> own;
     QVector<QVector<QVariant>> defaults;
@@ -87,18 +107,8 @@ bool ClsColSet::setColMode(const QString& colSetName, int) {
     if (!m_db)
         return false;
     try {
-        // Whether the set-up is denied to the user, and the user's options, in one question.
-        const auto opt =
-            m_db->sql()
-                .query(QStringLiteral(
-                           "SELECT EXISTS (SELECT 1 FROM tarvo_colset_denied WHERE cUserId = ? "
-                           "AND lower(cColSet) = lower(?)), "
-                           "(SELECT iFixedCols FROM tarvo_colset_option WHERE cUserId = ? AND "
-                           "lower(cColSet) = lower(?)), "
-                           "(SELECT bLock FROM tarvo_colset_option WHERE cUserId = ? AND "
-                           "lower(cColSet) = lower(?))"),
-                       {m_userId, colSetName, m_userId, colSetName, m_userId, colSetName})
-                .rows.value(0);
+        const Statement asked = optionsQuestion(colSetName);
+        const auto opt = m_db->sql().query(asked.sql, asked.params).rows.value(0);
         if (opt.value(0).toInt() != 0)
             return false;
         QVector<ColumnItem> items = loadLayout(colSetName);

@@ -12,6 +12,7 @@ public:
     void Init(const QString& dbName, const QString& userId) override;
     QString getColInfo() const override { return m_colSet; }
     bool setColMode(const QString& colSetName, int mode) override;
+    void ExpectColMode(const QString& colSetName) override;
     ColumnCollectionPtr GetColProperties() override { return m_columns; }
     int iCols() const override { return m_columns ? m_columns->Count() : 0; }
     int GetFixedCols() const override { return m_fixedCols; }
@@ -32,6 +33,10 @@ private:
     bool m_locked = false;
 
     QVector<ColumnItem> loadLayout(const QString& colSet);
+    /// What setColMode asks first: whether the set is denied to the user, and the options.
+    Statement optionsQuestion(const QString& colSet) const;
+    /// What loadLayout asks.
+    Statement layoutQuestion(const QString& colSet) const;
     /// The suite's default layout of a column set, captioned in the session language.
     QVector<ColumnItem> loadDefaults(const QString& colSet);
     /// Replaces the user's stored layout of the chosen column set; throws DbError.

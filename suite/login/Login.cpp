@@ -21,7 +21,9 @@ Login::Login(LoginInfo info, AccountDatabasePtr connection)
 std::shared_ptr<Login> Login::logIn(const QString& dbName, const QString& userId, QString& error,
                                     AccountDatabase::Seed seed) {
     try {
-        auto db = AccountDatabase::open(dbName, seed);
+        auto db = AccountDatabase::open(dbName, seed, [&userId](SqlBackend& sql) {
+            return QVector<Statement>{operatorQuestion(sql, userId)};
+        });
         const OperatorCheck user = checkOperator(db->sql(), userId);
         if (!user.known) {
             error = QCoreApplication::translate("tarvo::suite::Login", "用户“%1”不是本账套的操作员")

@@ -13,6 +13,13 @@ bool OptionStore::isAvailable() const {
     return m_db != nullptr;
 }
 
+void OptionStore::askAhead() {
+    if (!m_db)
+        return;
+    const Statement read = readStatement();
+    m_db->sql().askAhead({read});
+}
+
 std::optional<QString> OptionStore::stored(const QString& key) const {
     if (!m_db)
         return std::nullopt;

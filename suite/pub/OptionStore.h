@@ -26,6 +26,8 @@ public:
     QString text(const QString& key, const QString& defaultValue = {}) const;
     /// False when the value could not be stored.
     bool setText(const QString& key, const QString& value);
+    /// Has the user's options read with the next question the connection sends.
+    void askAhead();
 
     /// The statement that reads the user's options, for a caller that sends it along with its
     /// own; take() gets its answer.

@@ -57,6 +57,7 @@ public:
     // Window services.
     void FrmUnitefont(QWidget* window) override;
     void FormLayout(QWidget* window, const QString& layoutKey) override;
+    void ExpectFrmLoadInit(LoginPtr& login, ClsCommonPtr& db) override;
     void FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
                      ClsCommonPtr& db) override;
     void HelpX(const QString& archive, QWidget* window, LoginPtr& login, QObject* app,

@@ -94,6 +94,10 @@ bool Pub::printsRowNumbers(const OptionStore& options) {
     return options.flag(kPrintNo, true);
 }
 
+void Pub::ExpectFrmLoadInit(LoginPtr& login, ClsCommonPtr& db) {
+    OptionStore(db, login ? login->cUserId() : QString()).askAhead();
+}
+
 void Pub::FrmLoadInit(QWidget* window, const QString& archiveName, LoginPtr& login,
                       ClsCommonPtr& db) {
     if (!window)

@@ -174,12 +174,15 @@ struct KnownAs {
     int version = 0;
 };
 
+const Statement kKnownAsQuestion{
+    QStringLiteral("SELECT tableoid::text, cValue FROM tarvo_meta WHERE cKey = 'schema_version'"),
+    {}};
+
 KnownAs knownAs(SqlBackend& db, const QString& dbName) {
     if (!EngineDialect::of(db).costlyRoundTrips)
         return {};
     try {
-        const auto r = db.query(QStringLiteral(
-            "SELECT tableoid::text, cValue FROM tarvo_meta WHERE cKey = 'schema_version'"));
+        const auto r = db.query(kKnownAsQuestion.sql, kKnownAsQuestion.params);
         if (r.rows.isEmpty())
             return {};
         const QString version = r.rows[0][1].toString().trimmed();
@@ -224,11 +227,14 @@ AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
     : m_name(std::move(name)), m_backend(std::move(backend)),
       m_references(std::make_unique<ReferenceCache>(*m_backend, m_dict)) {}
 
-std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed) {
+std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed,
+                                                       const AskedNext& askedNext) {
     QString newFile;
     SqlBackendPtr backend = openBackend(dbName, newFile);
     std::shared_ptr<AccountDatabase> db(new AccountDatabase(dbName, backend));
     const bool onServer = EngineDialect::of(*backend).costlyRoundTrips;
+    if (askedNext)
+        backend->askAhead(askedNext(*backend));
     if (const auto open = onServer ? knownDatabases().openTo(dbName) : nullptr) {
         // Another connection of this process (the session's, for a reader beside the window)
         // has asked the server already.
@@ -236,6 +242,11 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Se
         knownDatabases().opened(db);
         return db;
     }
+    // What the database is known as and its dictionary go with the catalog's question. The
+    // dictionary is of no use when the version is not the current one or the process knows
+    // it already; then its answer is left, and dropped.
+    if (onServer)
+        backend->askAhead({kKnownAsQuestion, DataDictionary::loadQuestion()});
     // The columns of every table at once, so that no result of the session asks for its own.
     backend->learnCatalog();
     // A server's database this process has opened before at the same schema version: every

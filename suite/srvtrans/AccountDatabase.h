@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -22,9 +23,14 @@ public:
     /// belong only in the database a first start makes to try the program on.
     enum class Seed { WithDemo, ReferenceOnly };
 
+    /// What the caller will ask as soon as the database is open: a server gets it with the
+    /// open's own questions (see SqlBackend::askAhead).
+    using AskedNext = std::function<QVector<Statement>(SqlBackend&)>;
+
     /// Throws DbError when the database cannot be opened or created. A new file is created in
     /// an existing folder only, readable by its owner alone.
-    static std::shared_ptr<AccountDatabase> open(const QString& dbName, Seed seed = Seed::WithDemo);
+    static std::shared_ptr<AccountDatabase> open(const QString& dbName, Seed seed = Seed::WithDemo,
+                                                 const AskedNext& askedNext = {});
     /// The connection this thread has shared for the database, or a new one as open() makes:
     /// the suite's small services (column layouts) ride along with the session's connection
     /// instead of paying a server's connection start-up of their own.

@@ -220,6 +220,19 @@ void ClsCommon::WantReferences() {
         m_db->references().want();
 }
 
+void ClsCommon::ExpectStart(const QString& archive, const QStringList& openXTexts) {
+    if (!m_db)
+        return;
+    const std::lock_guard use(m_db->inUse());
+    SqlBackend& sql = m_db->sql();
+    QVector<Statement> asked;
+    if (Statement rights = recordRightsQuestion(sql, archive); !rights.sql.isEmpty())
+        asked.push_back(std::move(rights));
+    for (const QString& text : openXTexts)
+        asked.push_back(recordsetQuestion(translated(text)));
+    sql.askAhead(asked);
+}
+
 void ClsCommon::forgetKept(const QString& archive) {
     m_db->references().forget(archive);
 }

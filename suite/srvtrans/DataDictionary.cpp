@@ -40,13 +40,18 @@ QString DictField::caption(const QString& language) const {
                                                                                    : captionZh;
 }
 
+Statement DataDictionary::loadQuestion() {
+    return {QStringLiteral("SELECT cTable, cField, cType, iSize, iScale, bKey, bRequired, "
+                           "cCaptionZh, cCaptionEn FROM tarvo_datadict ORDER BY cTable, iOrder"),
+            {}};
+}
+
 void DataDictionary::load(SqlBackend& db) {
     m_fields.clear();
     m_byTable.clear();
     m_byName.clear();
-    const QueryResult r = db.query(QStringLiteral(
-        "SELECT cTable, cField, cType, iSize, iScale, bKey, bRequired, cCaptionZh, cCaptionEn "
-        "FROM tarvo_datadict ORDER BY cTable, iOrder"));
+    const Statement asked = loadQuestion();
+    const QueryResult r = db.query(asked.sql, asked.params);
     for (const auto& row : r.rows) {
         DictField f;
         f.table = row[0].toString();

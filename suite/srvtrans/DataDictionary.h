@@ -1,12 +1,12 @@
 #pragma once
 
+#include "SqlBackend.h"
+
 #include <QHash>
 #include <QString>
 #include <QVector>
 
 namespace tarvo::suite {
-
-class SqlBackend;
 
 /// One column as the data dictionary describes it.
 struct DictField {
@@ -30,6 +30,8 @@ struct DictField {
 class DataDictionary {
 public:
     void load(SqlBackend& db);
+    /// What load() asks, for a start that asks it ahead.
+    static Statement loadQuestion();
 
     const DictField* find(const QString& table, const QString& field) const;
     /// Fields of a table in their dictionary order; empty for an unknown table.

@@ -78,6 +78,36 @@ ServerLocksHeld& serverLocksHeld() {
     return locks;
 }
 
+/// Server locks this process has given back without waiting for the server's answer, by
+/// advisory key: another connection of the process that finds one still held a moment later
+/// waits for the give-back to land instead of being refused.
+struct GivenBack {
+    std::mutex mutex;
+    QHash<qlonglong, std::chrono::steady_clock::time_point> when;
+};
+
+GivenBack& givenBack() {
+    static GivenBack given;
+    return given;
+}
+
+constexpr auto kGiveBackLands = std::chrono::seconds(2);
+
+void noteGivenBack(qlonglong advisory) {
+    GivenBack& given = givenBack();
+    const std::lock_guard lock(given.mutex);
+    const auto now = std::chrono::steady_clock::now();
+    given.when.removeIf([&](const auto& it) { return now - it.value() > kGiveBackLands; });
+    given.when.insert(advisory, now);
+}
+
+bool justGivenBack(qlonglong advisory) {
+    GivenBack& given = givenBack();
+    const std::lock_guard lock(given.mutex);
+    const auto it = given.when.constFind(advisory);
+    return it != given.when.cend() && std::chrono::steady_clock::now() - *it <= kGiveBackLands;
+}
+
 } // namespace
 
 LockHolder LockHolder::thisProcess(const QString& userId, const QString& userName) {
@@ -343,16 +373,27 @@ bool FunctionLock::acquireAdvisory(const Key& key, LockHolder& heldBy) {
         heldBy = *neighbour;
         return false;
     }
-    // The lock, the row naming its holder and the right to write that row, in one round trip.
-    const std::vector<StoredResult> answer = sql.queryTogether(
-        {{QStringLiteral("SELECT * FROM tarvo_take_lock(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-          {advisoryKey(key.archive, key.kind, key.scope), key.archive, int(key.kind), key.scope,
-           m_me.userId, m_me.userName, m_me.host, m_me.pid, m_me.session, leaseFromNow()}}});
-    // Read at once: a statement may connect anew before it runs, never after.
-    const int generation = sql.connectionGeneration();
+    const qlonglong advisory = advisoryKey(key.archive, key.kind, key.scope);
+    std::vector<StoredResult> answer;
+    int generation = 0;
+    for (int tries = 0;; ++tries) {
+        // The lock, the row naming its holder and the right to write that row, in one round
+        // trip.
+        answer = sql.queryTogether(
+            {{QStringLiteral("SELECT * FROM tarvo_take_lock(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+              {advisory, key.archive, int(key.kind), key.scope, m_me.userId, m_me.userName,
+               m_me.host, m_me.pid, m_me.session, leaseFromNow()}}});
+        // Read at once: a statement may connect anew before it runs, never after.
+        generation = sql.connectionGeneration();
+        const ColumnStore& row = answer.front().cells;
+        if (row.rowCount() != 1 || row.columnCount() < 7)
+            throw DbError(
+                QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答"));
+        if (row.integer(0, 0) != 0 || tries >= 20 || !justGivenBack(advisory))
+            break;
+        QThread::msleep(25);
+    }
     const ColumnStore& row = answer.front().cells;
-    if (row.rowCount() != 1 || row.columnCount() < 7)
-        throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "数据库服务器没有应答"));
     m_writesRows = row.integer(0, 1) != 0;
     if (row.integer(0, 0) == 0) {
         heldBy = {};
@@ -393,17 +434,20 @@ void FunctionLock::giveBack(const Key& key) {
         const QString remove = QStringLiteral("DELETE FROM tarvo_lock WHERE cArchive = ? AND "
                                               "iKind = ? AND cScope = ? AND cSession = ?");
         const qlonglong advisory = advisoryKey(key.archive, key.kind, key.scope);
-        if (m_onServer)
+        if (m_onServer) {
             noteServerLock(key, false);
+            noteGivenBack(advisory);
+        }
         if (!m_onServer)
             sql.exec(remove, row);
         else if (writesRows())
-            // The row and the server's lock go in one question.
-            sql.query(QStringLiteral("WITH gone AS (") + remove +
-                          QStringLiteral(") SELECT pg_advisory_unlock(?)"),
-                      row + QVariantList{advisory});
+            // The row and the server's lock go in one statement, which nothing waits for: a
+            // session that ends need not hear that the server let go.
+            sql.execUnanswered(QStringLiteral("WITH gone AS (") + remove +
+                                   QStringLiteral(") SELECT pg_advisory_unlock(?)"),
+                               row + QVariantList{advisory});
         else
-            sql.query(QStringLiteral("SELECT pg_advisory_unlock(?)"), {advisory});
+            sql.execUnanswered(QStringLiteral("SELECT pg_advisory_unlock(?)"), {advisory});
     } catch (const DbError&) {
     }
 }

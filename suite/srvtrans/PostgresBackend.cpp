@@ -14,6 +14,7 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -47,11 +48,16 @@ constexpr auto kReconnectPatience = 5s;
 constexpr auto kSettlePatience = 30s;
 // How long tokens of commits are kept: far longer than any connection takes to come back.
 constexpr auto kTokenDays = 2;
+// How long an answer asked ahead is kept for its asker: a start through a slow line takes a
+// second or two.
+constexpr auto kAheadKept = 10s;
 
 using Result = PgResult;
 
 // Places of the backend's own statements among those sent together.
 constexpr int kOwnStatement = -1, kTokenRights = -2;
+// Questions asked ahead: kAhead - their index among those kept.
+constexpr int kAhead = -100;
 
 /// Whether the session may write commit tokens: tarvo_commit is there and the role may add to it
 /// and delete from it. Read from the catalog's tables, so that it cannot fail: it goes out among
@@ -280,6 +286,7 @@ void PostgresBackend::requireStandardStrings() {
 }
 
 PostgresBackend::~PostgresBackend() {
+    // Answers still unread are dropped: the server ran what it got before the goodbye.
     PQfinish(m_conn);
 }
 
@@ -330,6 +337,7 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
         PQreset(m_conn);
         if (PQstatus(m_conn) == CONNECTION_OK) {
             m_prepared.clear();
+            m_unread = 0;
             m_commitTokens.reset();
             m_tokensSwept = false;
             ++m_generation;
@@ -383,8 +391,9 @@ QByteArray PostgresBackend::prepared(const QByteArray& text, const QVector<unsig
 }
 
 PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& statements,
-                                                   const ResultSink& sink, bool stream) {
+                                                   const ResultSink& sink, bool stream, Sent how) {
     ensureConnected();
+    readUnanswered();
     if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
         // Texts built from typed conditions keep coming in a long session: start afresh.
         check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
@@ -396,10 +405,12 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
         QByteArray name;
         bool fresh;
         int statement;
+        /// Closes a segment: what comes after runs whatever became of it.
+        bool syncAfter;
     };
     std::vector<Outgoing> out;
-    out.reserve(size_t(statements.size() + m_later.size() + 2));
-    const auto add = [&](const Statement& st, int place) {
+    out.reserve(size_t(statements.size() + m_later.size()) + m_ahead.size() + 3);
+    const auto add = [&](const Statement& st, int place, bool alone, bool mayPrepare) {
         Params params(st.params);
         QByteArray text, name;
         bool fresh = false;
@@ -409,21 +420,36 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
             // Statements with values are prepared once and run again with new values: the
             // card's record by its key, the save service's reads and writes.
             text = numberPlaceholders(st.sql).toUtf8();
-            name = prepared(text, params.types, fresh);
+            if (mayPrepare)
+                name = prepared(text, params.types, fresh);
         }
-        out.push_back({std::move(text), std::move(params), std::move(name), fresh, place});
+        out.push_back({std::move(text), std::move(params), std::move(name), fresh, place, alone});
     };
+    // What goes before the statements on its own stands outside any transaction of theirs.
+    const bool idle = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+    if (!m_timeLimit.isEmpty())
+        add({QString::fromLatin1(std::exchange(m_timeLimit, {})), {}}, kOwnStatement, idle, false);
+    if (idle) {
+        const auto now = std::chrono::steady_clock::now();
+        for (size_t i = 0; i < m_ahead.size(); ++i) {
+            if (m_ahead[i].sent)
+                continue;
+            add(m_ahead[i].question, kAhead - int(i), true, false);
+            m_ahead[i].sent = true;
+            m_ahead[i].when = now;
+        }
+    }
     if (m_beginPending) {
-        add({QStringLiteral("BEGIN"), {}}, kOwnStatement);
+        add({QStringLiteral("BEGIN"), {}}, kOwnStatement, false, false);
         // Asked again while the answer is no: the table may come with the schema, the rights
         // with a grant.
         if (m_commitTokens != true)
-            add({QString::fromLatin1(kTokenRightsQuery), {}}, kTokenRights);
+            add({QString::fromLatin1(kTokenRightsQuery), {}}, kTokenRights, false, false);
     }
     for (const Statement& st : std::as_const(m_later))
-        add(st, kOwnStatement);
+        add(st, kOwnStatement, false, true);
     for (qsizetype i = 0; i < statements.size(); ++i)
-        add(statements[i], int(i));
+        add(statements[i], int(i), how == Sent::EachAlone, true);
     m_beginPending = false;
     m_later.clear();
     if (out.empty())
@@ -433,8 +459,9 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
     };
 
     // One statement goes out on its own; anything more, a preparation included, as a pipeline
-    // closed by one sync.
+    // whose last segment the last statement closes.
     const bool pipelined = out.size() > 1 || out.front().fresh;
+    out.back().syncAfter = true;
     bool sent = !pipelined || PQenterPipelineMode(m_conn);
     for (const Outgoing& o : out) {
         const int n = int(o.params.values.size());
@@ -448,13 +475,15 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
                                         o.params.values.constData(), nullptr, nullptr, 0)
                     : PQsendQueryPrepared(m_conn, o.name.constData(), n,
                                           o.params.values.constData(), nullptr, nullptr, 0);
+        if (sent && pipelined && o.syncAfter)
+            sent = PQpipelineSync(m_conn);
     }
-    if (sent && pipelined)
-        sent = PQpipelineSync(m_conn);
     if (!sent) {
         for (const Outgoing& o : out)
             if (o.fresh)
                 forget(o.name);
+        if (pipelined)
+            PQexitPipelineMode(m_conn);
         throw DbError(errorOf(nullptr, m_conn));
     }
     if (stream) {
@@ -471,8 +500,10 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
     });
 
     Failure failure;
+    // A question asked ahead that failed keeps no answer and fails nothing else: its asker
+    // asks again and hears the failure itself.
     const auto fail = [&](const PGresult* r, int place) {
-        if (failure.error.isEmpty())
+        if (failure.error.isEmpty() && place > kAhead)
             failure = {place, errorOf(r, m_conn)};
     };
     // Every result is read, also after a failure: the connection must be idle again.
@@ -509,22 +540,25 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
                 fail(raw, o.statement);
             } else if (o.statement == kTokenRights) {
                 m_commitTokens = PQntuples(raw) == 1 && PQgetvalue(raw, 0, 0)[0] == 't';
+            } else if (o.statement <= kAhead) {
+                m_ahead[size_t(kAhead - o.statement)].answer = std::move(r);
             } else if (o.statement >= 0 && sink) {
                 sink(o.statement, std::move(r));
             }
         }
         if (PQstatus(m_conn) != CONNECTION_OK)
             break;
-    }
-    if (pipelined && PQstatus(m_conn) == CONNECTION_OK) {
-        while (PGresult* raw = PQgetResult(m_conn)) {
-            const bool sync = PQresultStatus(raw) == PGRES_PIPELINE_SYNC;
-            PQclear(raw);
-            if (sync)
-                break;
+        if (pipelined && o.syncAfter) {
+            while (PGresult* raw = PQgetResult(m_conn)) {
+                const bool sync = PQresultStatus(raw) == PGRES_PIPELINE_SYNC;
+                PQclear(raw);
+                if (sync)
+                    break;
+            }
         }
-        PQexitPipelineMode(m_conn);
     }
+    if (pipelined && PQstatus(m_conn) == CONNECTION_OK)
+        PQexitPipelineMode(m_conn);
     if (failure.error.isEmpty() && PQstatus(m_conn) != CONNECTION_OK)
         failure = {kOwnStatement, errorOf(nullptr, m_conn)};
     if (!failure.error.isEmpty() && failure.statement < 0)
@@ -600,6 +634,21 @@ void PostgresBackend::nameOrigins(QVector<ResultColumn>& columns,
 
 StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList& params,
                                           const RowWatch& watch) {
+    if (const Result ahead = m_ahead.empty() ? nullptr : takeAhead(sql, params)) {
+        StoredResult result;
+        QVector<QPair<unsigned, int>> origins;
+        result.columns = describe(ahead.get(), sql, origins);
+        result.cells = ColumnStore(int(result.columns.size()));
+        for (int row = 0; row < PQntuples(ahead.get()); ++row) {
+            for (int c = 0; c < result.cells.columnCount(); ++c)
+                storeCell(result.cells, ahead.get(), c, row);
+            result.cells.endRow();
+            if (watch && !watch(result))
+                break;
+        }
+        nameOrigins(result.columns, origins);
+        return result;
+    }
     return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params, watch); });
 }
 
@@ -608,8 +657,8 @@ void PostgresBackend::interrupt() {
 }
 
 void PostgresBackend::limitStatementTime(int ms) {
-    execScript(ms > 0 ? QStringLiteral("SET statement_timeout = %1").arg(ms)
-                      : QStringLiteral("RESET statement_timeout"));
+    m_timeLimit = ms > 0 ? "SET statement_timeout = " + QByteArray::number(ms)
+                         : QByteArray("RESET statement_timeout");
 }
 
 void PostgresBackend::awaitResult() {
@@ -674,10 +723,13 @@ StoredResult PostgresBackend::queryStoredOnce(const QString& sql, const QVariant
 }
 
 QueryResult PostgresBackend::query(const QString& sql, const QVariantList& params) {
+    if (const Result ahead = m_ahead.empty() ? nullptr : takeAhead(sql, params))
+        return resultOf(ahead, sql);
     return resultOf(repeatableOnce(sql, [&] { return execute(sql, params); }), sql);
 }
 
 BatchResult PostgresBackend::queryBatch(const QVector<Statement>& statements) {
+    forgetAhead();
     std::vector<Result> last(size_t(statements.size()));
     const Failure failure = exchange(
         statements, [&](int at, Result r) { last[size_t(at)] = std::move(r); }, false);
@@ -693,6 +745,7 @@ BatchResult PostgresBackend::queryBatch(const QVector<Statement>& statements) {
 }
 
 void PostgresBackend::execLater(const QString& sql, const QVariantList& params) {
+    forgetAhead();
     if (transactionDepth == 0)
         exec(sql, params);
     else
@@ -724,6 +777,7 @@ QHash<unsigned, KnownColumns> PostgresBackend::readOrigins(const QList<unsigned>
         oids += QByteArray::number(oid) + ',';
     oids.back() = '}';
     const char* values[] = {oids.constData()};
+    readUnanswered();
     const Result r = check(PQexecParams(m_conn,
                                         "SELECT a.attrelid, a.attnum, c.relname, a.attname "
                                         "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
@@ -747,35 +801,34 @@ void PostgresBackend::learnCatalog() {
     KnownOrigins& known = knownOrigins();
     {
         const std::lock_guard lock(known.mutex);
-        if (known.byDatabase.contains(m_database))
+        if (known.byDatabase.contains(m_database)) {
+            readUnanswered();
             return warnOfUnconfirmedCommitsOnce(m_conn, m_url);
+        }
     }
-    ensureConnected();
-    // The look at the server's replication goes along in the same message, after the catalog:
-    // its failure cannot undo the catalog's answer, and is let go.
-    QByteArray text = "SELECT a.attrelid, a.attnum, c.relname, a.attname "
-                      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
-                      "WHERE c.relnamespace = current_schema()::regnamespace "
-                      "AND c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
-                      "AND NOT a.attisdropped";
-    const bool look = claimReplicationLook(m_url);
-    if (look)
-        text += QByteArray("; ") + kReplicationQuestion;
-    if (!PQsendQuery(m_conn, text.constData()))
-        throw DbError(errorOf(nullptr, m_conn));
+    // The look at the server's replication goes along, after the catalog and on its own: its
+    // failure cannot undo the catalog's answer, and is let go.
+    QVector<Statement> asked{{QStringLiteral("SELECT a.attrelid, a.attnum, c.relname, a.attname "
+                                             "FROM pg_attribute a JOIN pg_class c ON c.oid = "
+                                             "a.attrelid WHERE c.relnamespace = "
+                                             "current_schema()::regnamespace AND c.relkind IN "
+                                             "('r', 'v', 'p') AND a.attnum > 0 AND NOT "
+                                             "a.attisdropped"),
+                              {}}};
+    if (claimReplicationLook(m_url))
+        asked.push_back({QString::fromLatin1(kReplicationQuestion), {}});
     Result r;
-    QString error;
-    for (int answer = 0; PGresult* raw = PQgetResult(m_conn); ++answer) {
-        Result each(raw);
-        if (answer > 0)
-            warnOfUnconfirmedCommits(raw, m_url);
-        else if (PQresultStatus(raw) == PGRES_TUPLES_OK)
-            r = std::move(each);
-        else
-            error = errorOf(raw, m_conn);
-    }
+    const Failure failure = exchange(
+        asked,
+        [&](int at, Result answer) {
+            if (at == 0)
+                r = std::move(answer);
+            else
+                warnOfUnconfirmedCommits(answer.get(), m_url);
+        },
+        false, Sent::EachAlone);
     if (!r)
-        throw DbError(error.isEmpty() ? errorOf(nullptr, m_conn) : error);
+        throw DbError(failure.error.isEmpty() ? errorOf(nullptr, m_conn) : failure.error);
     QHash<unsigned, KnownColumns> read;
     for (int row = 0; row < PQntuples(r.get()); ++row)
         read[QByteArray(PQgetvalue(r.get(), row, 0)).toUInt()].insert(
@@ -789,19 +842,23 @@ void PostgresBackend::learnCatalog() {
 }
 
 long long PostgresBackend::exec(const QString& sql, const QVariantList& params) {
+    forgetAhead();
     const Result r = execute(sql, params);
     return r ? QByteArray(PQcmdTuples(r.get())).toLongLong() : 0;
 }
 
 void PostgresBackend::execScript(const QString& sql) {
+    forgetAhead();
     repeatableOnce(sql, [&] {
         ensureConnected();
         flush();
+        readUnanswered();
         check(PQexec(m_conn, sql.toUtf8().constData()), m_conn);
     });
 }
 
 void PostgresBackend::begin() {
+    forgetAhead();
     m_beginPending = true;
 }
 
@@ -952,73 +1009,103 @@ QString PostgresBackend::quotedName(const QString& name) const {
 }
 
 std::vector<StoredResult> PostgresBackend::queryTogether(const QVector<SqlStatement>& statements) {
-    ensureConnected();
     if (statements.isEmpty())
         return {};
-    if (!PQenterPipelineMode(m_conn))
-        throw DbError(errorOf(nullptr, m_conn));
-    const auto leave = qScopeGuard([this] { PQexitPipelineMode(m_conn); });
-    // A sync after each statement ends it as running it alone would: one that fails leaves the
-    // others to run, and one that must be in force for the next (LISTEN) is committed first.
-    for (const SqlStatement& s : statements) {
-        const Params p(s.params);
-        const QByteArray text = numberPlaceholders(s.sql).toUtf8();
-        if (!PQsendQueryParams(m_conn, text.constData(), int(s.params.size()), p.types.constData(),
-                               p.values.constData(), nullptr, nullptr, 0) ||
-            !PQpipelineSync(m_conn))
-            throw DbError(errorOf(nullptr, m_conn));
-    }
+    QVector<Statement> sent;
+    sent.reserve(statements.size());
+    for (const SqlStatement& s : statements)
+        sent.push_back({s.sql, s.params});
     std::vector<StoredResult> results(size_t(statements.size()));
     QVector<QVector<QPair<unsigned, int>>> origins(statements.size());
-    QString error;
-    for (int i = 0; i < statements.size(); ++i) {
-        while (PGresult* raw = PQgetResult(m_conn)) {
-            const Result r(raw);
-            const ExecStatusType status = PQresultStatus(raw);
-            // A streamed read before may leave libpq's single-row mode on for the first.
-            if (status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE) {
-                StoredResult& result = results[i];
-                if (origins[i].isEmpty() && PQnfields(raw) > 0) {
-                    result.columns = describe(raw, statements[i].sql, origins[i]);
-                    result.cells = ColumnStore(int(result.columns.size()));
-                }
-                for (int row = 0; row < PQntuples(raw); ++row) {
-                    for (int c = 0; c < result.cells.columnCount(); ++c)
-                        storeCell(result.cells, raw, c, row);
-                    result.cells.endRow();
-                }
-            } else if (status != PGRES_COMMAND_OK && error.isEmpty()) {
-                error = errorOf(raw, m_conn);
+    // A sync after each statement ends it as running it alone would: one that fails leaves the
+    // others to run, and one that must be in force for the next (LISTEN) is committed first.
+    const Failure failure = exchange(
+        sent,
+        [&](int at, Result r) {
+            const PGresult* raw = r.get();
+            StoredResult& result = results[size_t(at)];
+            if (origins[at].isEmpty() && PQnfields(raw) > 0) {
+                result.columns = describe(raw, statements[at].sql, origins[at]);
+                result.cells = ColumnStore(int(result.columns.size()));
             }
-        }
-        // The statement's sync; a connection gone meanwhile has nothing more to give.
-        const Result sync(PQgetResult(m_conn));
-        if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) {
-            if (error.isEmpty())
-                error = errorOf(sync.get(), m_conn);
-            break;
-        }
-    }
-    // What libpq keeps after the last sync: the connection must be idle to leave the pipeline.
-    while (PGresult* rest = PQgetResult(m_conn))
-        PQclear(rest);
-    if (!PQexitPipelineMode(m_conn) && error.isEmpty())
-        error = errorOf(nullptr, m_conn);
-    if (!error.isEmpty())
-        throw DbError(error);
+            for (int row = 0; row < PQntuples(raw); ++row) {
+                for (int c = 0; c < result.cells.columnCount(); ++c)
+                    storeCell(result.cells, raw, c, row);
+                result.cells.endRow();
+            }
+        },
+        false, Sent::EachAlone);
+    if (!failure.error.isEmpty())
+        throw DbError(failure.error);
     // The catalog is asked only once the pipeline is over, and only for what the statements
     // do not tell.
     for (int i = 0; i < statements.size(); ++i) {
         if (statements[i].table.isEmpty()) {
-            nameOrigins(results[i].columns, origins[i]);
+            nameOrigins(results[size_t(i)].columns, origins[i]);
             continue;
         }
-        for (ResultColumn& column : results[i].columns) {
+        for (ResultColumn& column : results[size_t(i)].columns) {
             column.originTable = statements[i].table;
             column.originColumn = column.name;
         }
     }
     return results;
+}
+
+void PostgresBackend::execUnanswered(const QString& sql, const QVariantList& params) {
+    if (transactionDepth > 0 || m_beginPending || PQstatus(m_conn) != CONNECTION_OK ||
+        PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+        return SqlBackend::execUnanswered(sql, params);
+    // Sent now, in a pipeline of its own that stays open until its answer is read: before the
+    // next statement, which by then mostly finds it in.
+    const Params p(params);
+    const QByteArray text = numberPlaceholders(sql).toUtf8();
+    if ((m_unread > 0 || PQenterPipelineMode(m_conn)) &&
+        PQsendQueryParams(m_conn, text.constData(), int(params.size()), p.types.constData(),
+                          p.values.constData(), nullptr, nullptr, 0) &&
+        PQpipelineSync(m_conn) && PQflush(m_conn) == 0) {
+        ++m_unread;
+        return;
+    }
+    // The connection failed under it: a server lock goes with the session anyway.
+    m_unread = 0;
+}
+
+void PostgresBackend::readUnanswered() {
+    for (; m_unread > 0 && PQstatus(m_conn) == CONNECTION_OK; --m_unread) {
+        // The statement's results up to the end of them, then its sync.
+        while (PGresult* raw = PQgetResult(m_conn))
+            PQclear(raw);
+        PQclear(PQgetResult(m_conn));
+    }
+    m_unread = 0;
+    if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(m_conn);
+}
+
+void PostgresBackend::askAhead(const QVector<Statement>& questions) {
+    for (const Statement& q : questions) {
+        // Asked again: the newer answer is the one wanted.
+        std::erase_if(m_ahead, [&](const Ahead& a) {
+            return a.question.sql == q.sql && a.question.params == q.params;
+        });
+        m_ahead.push_back({q, false, nullptr, {}});
+    }
+}
+
+PgResult PostgresBackend::takeAhead(const QString& sql, const QVariantList& params) {
+    // Answers left longer belong to a start that is over: what they hold may have changed.
+    const auto stale = std::chrono::steady_clock::now() - kAheadKept;
+    std::erase_if(m_ahead, [&](const Ahead& a) { return a.sent && a.when < stale; });
+    const auto it = std::find_if(m_ahead.begin(), m_ahead.end(), [&](const Ahead& a) {
+        return a.question.sql == sql && a.question.params == params;
+    });
+    if (it == m_ahead.end())
+        return {};
+    // Not sent yet, or failed: the asker's own statement asks (and goes with the others).
+    PgResult answer = std::move(it->answer);
+    m_ahead.erase(it);
+    return answer;
 }
 
 bool PostgresBackend::hasShownTable(const QString& table) {

@@ -40,8 +40,10 @@ using KnownColumns = QHash<int, QPair<QString, QString>>;
 ///
 /// Statements that do not wait for each other's answers travel together in libpq's pipeline
 /// mode: a transaction's BEGIN goes with its first statement, a statement prepared on its second
-/// run with that run, the statements left for later (execLater) with the next one, and the
-/// commit token with the COMMIT.
+/// run with that run, the statements left for later (execLater) or asked ahead
+/// (askAhead) and a statement time limit with the next one, and
+/// the commit token with the COMMIT. Every exchange is one pipeline of segments, each closed by
+/// a sync: what must stand or fall alone gets a segment of its own.
 class PostgresBackend : public SqlBackend {
 public:
     /// Connects; throws DbError (without the password) when the server cannot be reached.
@@ -57,6 +59,8 @@ public:
                              const RowWatch& watch = {}) override;
     /// In one round trip, by libpq's pipeline: a sync after each statement.
     std::vector<StoredResult> queryTogether(const QVector<SqlStatement>& statements) override;
+    void execUnanswered(const QString& sql, const QVariantList& params = {}) override;
+    void askAhead(const QVector<Statement>& questions) override;
     /// LISTEN to the channel the reference tables' triggers notify.
     QString hearChangesStatement() const override;
     /// By the tables whose columns results have named on this database.
@@ -64,6 +68,7 @@ public:
     /// The notifications that came in, read from the socket without asking the server.
     QStringList announcedChanges() override;
     void interrupt() override;
+    /// Sent with the next statement rather than on its own.
     void limitStatementTime(int ms) override;
     void stopWhen(std::function<bool()> stop) override { m_stop = std::move(stop); }
     long long exec(const QString& sql, const QVariantList& params = {}) override;
@@ -103,6 +108,26 @@ private:
     bool m_beginPending = false;
     /// Statements of the open transaction whose answers nobody waits for, sent with the next.
     QVector<Statement> m_later;
+    /// Statements sent whose answers nobody waits for, each closed by a sync, still unread; the
+    /// connection stays in pipeline mode meanwhile.
+    int m_unread = 0;
+    /// Reads (and drops) the answers of the statements left unanswered, before anything else
+    /// is sent; they are in by then as a rule.
+    void readUnanswered();
+    /// A statement time limit to set (SET or RESET) before the next statement.
+    QByteArray m_timeLimit;
+    /// A question asked ahead: not yet sent, or sent and answered (answer null when it failed).
+    struct Ahead {
+        Statement question;
+        bool sent = false;
+        PgResult answer;
+        std::chrono::steady_clock::time_point when;
+    };
+    std::vector<Ahead> m_ahead;
+    /// The answer asked ahead for the statement, taken from the kept ones; null when none is.
+    PgResult takeAhead(const QString& sql, const QVariantList& params);
+    /// Drops the questions asked ahead and their answers: the connection is about to write.
+    void forgetAhead() { m_ahead.clear(); }
     /// Server-side prepared statements by text and parameter types.
     QHash<QByteArray, QByteArray> m_prepared;
     int m_preparedCount = 0;
@@ -120,11 +145,15 @@ private:
         int statement = -1;
         QString error;
     };
-    /// Sends the statements ("?" marks their parameters) in one round trip, behind a BEGIN not
-    /// yet sent and the statements left for later, and hands their results to sink. The last
-    /// one's rows come one at a time when stream holds. Throws DbError when one of the
-    /// backend's own statements fails or the connection cannot send.
-    Failure exchange(const QVector<Statement>& statements, const ResultSink& sink, bool stream);
+    /// How the statements of an exchange stand to each other (see SqlBackend::queryTogether).
+    enum class Sent { AsOne, EachAlone };
+    /// Sends the statements ("?" marks their parameters) in one round trip, behind the time
+    /// limit and the questions asked ahead (each alone, outside a transaction), a BEGIN not
+    /// yet sent and the statements left for later, and hands their results to sink. The last one's rows come one at a time when stream holds. Throws
+    /// DbError when one of the backend's own statements fails or the connection cannot send;
+    /// otherwise the failure returned is the first of the statements given.
+    Failure exchange(const QVector<Statement>& statements, const ResultSink& sink, bool stream,
+                     Sent sent = Sent::AsOne);
     /// Sends a BEGIN and the statements left for later that wait; throws when one fails.
     void flush();
     /// Runs one statement to its end; throws with the server's text when it fails.

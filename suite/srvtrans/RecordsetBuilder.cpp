@@ -75,6 +75,13 @@ RecordsetPtr RecordsetBuilder::build(StoredResult&& result) {
     return std::make_shared<Recordset>(std::move(fields), std::move(result.cells));
 }
 
+Statement recordsetQuestion(const QString& text, const QVariantList& params) {
+    LiftedQuery lifted = params.isEmpty() ? liftLiterals(text) : LiftedQuery{};
+    if (lifted.values.isEmpty())
+        return {text, params};
+    return {std::move(lifted.sql), std::move(lifted.values)};
+}
+
 RecordsetPtr queryRecordset(SqlBackend& db, RecordsetBuilder& builder, const QString& text,
                             const QVariantList& params, const RowWatch& watch) {
     const LiftedQuery lifted = params.isEmpty() ? liftLiterals(text) : LiftedQuery{};

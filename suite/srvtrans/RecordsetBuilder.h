@@ -34,6 +34,10 @@ private:
     const Typed& typedFor(const QVector<ResultColumn>& columns);
 };
 
+/// The statement queryRecordset sends first for the text and values (its literals lifted into
+/// values), for a start that asks it ahead.
+Statement recordsetQuestion(const QString& text, const QVariantList& params = {});
+
 /// Runs a query in the engine's dialect into a record set. Literals of a text given without
 /// parameters become parameters, so that the engine reuses one prepared statement for texts that
 /// differ only in them; a text the engine reads differently so is run as written.

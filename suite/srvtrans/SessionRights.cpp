@@ -42,13 +42,18 @@ QString sessionAccount(SqlBackend& sql) {
     return onServer(sql) ? sql.loginRole() : osAccount();
 }
 
+Statement operatorQuestion(SqlBackend& sql, const QString& userId) {
+    return {onServer(sql)
+                ? QStringLiteral("SELECT cUser_Name, session_user::text, tarvo_session_is_owner(), "
+                                 "cDbRole = session_user::text FROM tarvo_user WHERE cUser_Id = ?")
+                : QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"),
+            {userId}};
+}
+
 OperatorCheck checkOperator(SqlBackend& sql, const QString& userId) {
     const bool server = onServer(sql);
-    const auto r = sql.query(
-        server ? QStringLiteral("SELECT cUser_Name, session_user::text, tarvo_session_is_owner(), "
-                                "cDbRole = session_user::text FROM tarvo_user WHERE cUser_Id = ?")
-               : QStringLiteral("SELECT cUser_Name FROM tarvo_user WHERE cUser_Id = ?"),
-        {userId});
+    const Statement asked = operatorQuestion(sql, userId);
+    const auto r = sql.query(asked.sql, asked.params);
     if (r.rows.isEmpty())
         return {};
     const auto& row = r.rows[0];
@@ -60,21 +65,26 @@ OperatorCheck checkOperator(SqlBackend& sql, const QString& userId) {
     return found;
 }
 
-std::array<QString, 3> recordActionRefusals(SqlBackend& sql, const QString& table) {
+Statement recordRightsQuestion(SqlBackend& sql, const QString& table) {
     if (!onServer(sql))
         return {};
     // One question for the three actions, with the role to name in a refusal: each costs a
     // round trip to the server. Beside the record itself a save writes its history, its audit
     // row and the edit lock.
-    const auto row =
-        sql.query(QStringLiteral("SELECT has_table_privilege(?, 'INSERT'), "
-                                 "has_table_privilege(?, 'UPDATE'), "
-                                 "has_table_privilege(?, 'DELETE'), "
-                                 "has_table_privilege('tarvo_history', 'INSERT') AND "
-                                 "has_table_privilege('tarvo_audit', 'INSERT') AND ") +
-                      kLockRights + QStringLiteral(", session_user::text"),
-                  {table.toLower(), table.toLower(), table.toLower()})
-            .rows.value(0);
+    return {QStringLiteral("SELECT has_table_privilege(?, 'INSERT'), "
+                           "has_table_privilege(?, 'UPDATE'), "
+                           "has_table_privilege(?, 'DELETE'), "
+                           "has_table_privilege('tarvo_history', 'INSERT') AND "
+                           "has_table_privilege('tarvo_audit', 'INSERT') AND ") +
+                kLockRights + QStringLiteral(", session_user::text"),
+            {table.toLower(), table.toLower(), table.toLower()}};
+}
+
+std::array<QString, 3> recordActionRefusals(SqlBackend& sql, const QString& table) {
+    if (!onServer(sql))
+        return {};
+    const Statement asked = recordRightsQuestion(sql, table);
+    const auto row = sql.query(asked.sql, asked.params).rows.value(0);
     const bool besides = row.value(3).toBool();
     const QString role = row.value(4).toString();
     const auto refusal = [&](RecordAction action, const char* text) {

@@ -27,6 +27,8 @@ struct OperatorCheck {
     QString refusal;
 };
 OperatorCheck checkOperator(SqlBackend& sql, const QString& userId);
+/// What checkOperator asks, for a start that asks it ahead.
+Statement operatorQuestion(SqlBackend& sql, const QString& userId);
 
 /// What a session may do to the records of one archive's table.
 enum class RecordAction { Add, Modify, Delete };
@@ -35,6 +37,8 @@ enum class RecordAction { Add, Modify, Delete };
 /// RecordAction), in the session's language; empty where it allows it. A server is asked in one
 /// question for the rights of the session's role on the table and on what a save writes beside
 /// it (history, audit, edit lock); a file allows all.
+/// What recordActionRefusals asks, for a start that asks it ahead; empty on a file.
+Statement recordRightsQuestion(SqlBackend& sql, const QString& table);
 std::array<QString, 3> recordActionRefusals(SqlBackend& sql, const QString& table);
 
 /// Whether this session may write the rows of the locks (a read-only role may not: it takes no

@@ -92,14 +92,31 @@ public:
     /// never held whole in another form on the way. watch, when given, hears of every row.
     virtual StoredResult queryStored(const QString& sql, const QVariantList& params = {},
                                      const RowWatch& watch = {}) = 0;
-    /// Runs the statements in order, each as if run alone (outside a transaction each ends
-    /// before the next begins), and returns their results in order; a server gets them all in
-    /// one round trip, unprepared. Throws DbError with the first failure's text; the statements
-    /// before it have taken effect then.
+    /// Statements sent together. A server gets them in one round trip (libpq's pipeline) and
+    /// answers them in order; a statement with values is prepared on its second run, along with
+    /// that run, however it is sent. What a failure does to the others depends on how they go:
+    /// - queryTogether: each as if run alone (outside a transaction each ends before the next
+    ///   begins); one that fails leaves the others to run.
+    /// - queryBatch: as one unit; none after the failing one runs, outside a transaction none
+    ///   before it stays, inside one the transaction is left to be rolled back.
+    /// A file runs them one at a time with the same outcome.
+    ///
+    /// queryTogether returns the results in order and throws DbError with the first failure's
+    /// text once all have run.
     virtual std::vector<StoredResult> queryTogether(const QVector<SqlStatement>& statements) {
         std::vector<StoredResult> results;
-        for (const SqlStatement& s : statements)
-            results.push_back(queryStored(s.sql, s.params));
+        QString failed;
+        for (const SqlStatement& s : statements) {
+            try {
+                results.push_back(queryStored(s.sql, s.params));
+            } catch (const DbError& e) {
+                if (failed.isEmpty())
+                    failed = e.text();
+                results.emplace_back();
+            }
+        }
+        if (!failed.isEmpty())
+            throw DbError(failed);
         return results;
     }
     /// The statement that makes this connection hear of other connections' changes to the
@@ -147,6 +164,22 @@ public:
     virtual void execLater(const QString& sql, const QVariantList& params = {}) {
         exec(sql, params);
     }
+    /// Outside a transaction: a statement whose answer nobody waits for and whose failure is
+    /// let go (giving back a lock). A server gets it at once, on its own; its answer is read
+    /// and dropped before the next statement goes, or with the connection. A file runs it.
+    virtual void execUnanswered(const QString& sql, const QVariantList& params = {}) {
+        try {
+            exec(sql, params);
+        } catch (const DbError&) {
+        }
+    }
+    /// Questions an object will ask soon (a session's start), read-only: a server gets them
+    /// with the next statement sent outside a transaction, each on its own, and keeps each
+    /// answer for the first query of the same text and values, which takes it instead of
+    /// asking. An answer is given once; one that failed, one not taken within a few seconds
+    /// and all of them once the connection writes are dropped, so that the asker asks the
+    /// server itself and meets what it says. A file asks when asked: nothing to save.
+    virtual void askAhead(const QVector<Statement>& questions) { (void)questions; }
     /// Runs a script of several statements without parameters.
     virtual void execScript(const QString& sql) = 0;
     /// Starts a write transaction (taking the write lock at once where the engine allows).

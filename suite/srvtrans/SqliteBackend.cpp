@@ -298,6 +298,16 @@ long long SqliteBackend::exec(const QString& sql, const QVariantList& params) {
     return sqlite3_changes64(m_db);
 }
 
+BatchResult SqliteBackend::queryBatch(const QVector<suite::Statement>& statements) {
+    if (transactionDepth > 0)
+        return SqlBackend::queryBatch(statements);
+    Transaction tx(*this);
+    BatchResult answers = SqlBackend::queryBatch(statements);
+    if (answers.ok())
+        tx.commit();
+    return answers;
+}
+
 void SqliteBackend::execScript(const QString& sql) {
     char* err = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);

@@ -28,6 +28,8 @@ public:
     void stopWhen(std::function<bool()> stop) override;
     long long exec(const QString& sql, const QVariantList& params = {}) override;
     void execScript(const QString& sql) override;
+    /// Outside a transaction in one of its own, which a failure undoes, as on a server.
+    BatchResult queryBatch(const QVector<Statement>& statements) override;
     void begin() override;
     void commit() override;
     void rollback() override;
