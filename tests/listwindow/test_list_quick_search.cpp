@@ -314,7 +314,11 @@ TEST_F(ListWindowTest, ARefreshWhileTheIndexIsReadThrowsTheOldIndexAway) {
         h.exec("delete from bank where cBCode > 'M015000'");
         QTest::keyClick(box, Qt::Key_F9);
         QTest::keyClicks(box, "zhdby");
-        ASSERT_TRUE(indexRead(w));
+        // The old index may end before the refreshed rows come: until they do, the box
+        // narrows the rows still shown. Once they are in, it narrows them with their own index.
+        EXPECT_EVENTUALLY_WITHIN(!w.isReading() && indexState(w).isEmpty() &&
+                                     column(w, 1) == QStringList{"M010000"},
+                                 60000);
         EXPECT_EQ(column(w, 1), QStringList{"M010000"});
         box->clear();
         EXPECT_EQ(w.grid()->Rows() - 1, 15004);
