@@ -214,7 +214,8 @@ TEST_F(ListWindowTest, ABankSavedThatTheSearchWouldHideIsShownAndStoodOn) {
         QObject::connect(&act, &QTimer::timeout, [&] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 auto* card = qobject_cast<FrmZAM*>(top);
-                if (!card || !card->isVisible())
+                // The card takes input once its lock is in.
+                if (!card || !card->isVisible() || card->reading())
                     continue;
                 act.stop();
                 auto* code = card->findChild<suite::Edit*>("EdtcBankCode");
