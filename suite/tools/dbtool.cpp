@@ -17,8 +17,14 @@ int main(int argc, char** argv) {
     QTextStream out(stdout), err(stderr);
     QStringList args = app.arguments();
     const bool roles = args.removeAll(QStringLiteral("--roles")) > 0;
-    if (args.size() != 2) {
-        err << "用法：tarvo-dbtool [--roles] 数据库文件|postgresql://用户@主机:端口/数据库\n";
+    const char* usage = "用法：tarvo-dbtool [--roles] 数据库文件|postgresql://用户@主机:端口/数据库\n";
+    if (args.size() == 2 && (args[1] == u"--help" || args[1] == u"-h")) {
+        out << usage;
+        return 0;
+    }
+    // Anything else that looks like an option is one we do not know, never a file to create.
+    if (args.size() != 2 || args[1].startsWith(u'-')) {
+        err << usage;
         return 2;
     }
     const QString dbName = args[1];
