@@ -1,0 +1,43 @@
+#pragma once
+
+#include "IClsCommon.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+
+namespace tarvo {
+
+/// One bank branch of the directory: its 12-digit interbank code (联行号) and where it is.
+struct BranchEntry {
+    QString code;     ///< 行号: twelve digits
+    QString name;     ///< 行名: the branch's full name
+    QString bankCode; ///< 所属银行行号: the head bank's three-digit code, as in the bank archive
+    QString bankName; ///< 所属银行名称, as the directory's file gives it
+    QString cityCode; ///< 城市代码
+    QString city;     ///< 城市
+    QString province; ///< 省份
+    /// The day the branch was first missing from an imported file; null while it is listed.
+    QDate retiredOn;
+};
+
+/// The suite's branch directory "TarvoSrvTrans.IBranchDirectory", kept in the accounting
+/// database beside the archives and filled from the files banks hand their customers. A
+/// database into which no directory was ever imported has none: every member then answers as
+/// for an empty directory and asks nothing that could fail.
+class IBranchDirectory : public HostObject {
+public:
+    /// Whether the database of db holds a directory with at least one branch.
+    virtual bool Present(ClsCommonPtr& db) = 0;
+    /// The branch with the code, retired or not; False when there is none.
+    virtual bool Find(ClsCommonPtr& db, const QString& code, BranchEntry& entry) = 0;
+    /// Hands every branch to each in the order of its code, retired ones too, until each
+    /// returns False. False, with the reason in errText, when the directory cannot be read.
+    virtual bool ForEach(ClsCommonPtr& db, const std::function<bool(const BranchEntry&)>& each,
+                         QString& errText) = 0;
+};
+
+using BranchDirectoryPtr = std::shared_ptr<IBranchDirectory>;
+
+} // namespace tarvo
