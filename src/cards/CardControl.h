@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 namespace tarvo {
 
 /// What the card window asks of the card of an archive: set it up, empty it, show a stored
@@ -22,6 +24,14 @@ public:
     virtual QString KeyVal() const = 0;
     /// The save XML, or "" with bFlag False when the input was refused (the user was told).
     virtual QString GetSaveXml(bool& bFlag) = 0;
+    /// Read with a stored record, on the thread that reads it beside the window and in the
+    /// session it carries: what the card shows besides the record's fields. It must touch no
+    /// control; what it returns runs on the window's thread before FillAllFields. Empty when
+    /// there is nothing to read.
+    virtual std::function<void()> readAlong(const RecordsetPtr& record) {
+        (void)record;
+        return {};
+    }
 
     /// The card's child controls in their order, as the suite's layout services take them.
     ControlList controls() const;

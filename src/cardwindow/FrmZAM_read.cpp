@@ -23,6 +23,8 @@ struct FrmZAM::Fetched {
     /// Why the edit lock was refused, as the public services word it.
     QString refusal;
     RecordsetPtr record;
+    /// What the card read along with the record, to be shown with it.
+    std::function<void()> along;
 };
 
 namespace {
@@ -125,7 +127,7 @@ void FrmZAM::readBeside(bool takeLock, std::optional<QString> key,
                         std::function<void(const RecordsetPtr&)> then) {
     auto fetched = std::make_shared<Fetched>();
     auto work = [fetched, takeLock, archive = m_ComVar->m_ArchiveEnName, sql = m_recordSql,
-                 key](const WorkProgress& p) {
+                 key, card = m_Card](const WorkProgress& p) {
         ArchiveSession& s = ArchiveSession::current();
         if (takeLock) {
             fetched->refusal = s.oPub->LockRefusal(s.SrvDB, s.oLogin, archive, 2);
@@ -137,6 +139,8 @@ void FrmZAM::readBeside(bool takeLock, std::optional<QString> key,
             return;
         QString text = sql;
         fetched->record = s.SrvDB->OpenXBound(text, {*key});
+        if (fetched->record && p.goOn(0))
+            fetched->along = card->readAlong(fetched->record);
     };
     if (!m_beside) {
         // The host's call waits for the record: it runs here, and what fails is its to hear.
@@ -182,6 +186,8 @@ void FrmZAM::readEnded(const Fetched& fetched, const QString& error,
         close();
         return;
     }
+    if (fetched.along)
+        fetched.along();
     if (waited)
         then(fetched.record);
     else

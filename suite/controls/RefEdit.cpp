@@ -187,6 +187,15 @@ void RefEdit::setValue(const QString& value) {
         take(value, value);
 }
 
+bool RefEdit::choose(const QString& text) {
+    const RecordsetPtr row = text.isEmpty() ? nullptr : findRow(text);
+    if (!row)
+        return false;
+    m_typed = false;
+    take(row->Value(m_def.valueColumn).toString(), row->Value(m_def.displayColumn).toString());
+    return true;
+}
+
 std::optional<RecordsetPtr> RefEdit::findKeptRow(const QString& text) {
     if (!m_def.rows.isEmpty() && !m_def.offered)
         return std::nullopt;

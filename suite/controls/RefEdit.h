@@ -39,6 +39,9 @@ public:
     /// Sets the stored value; a bound edit shows the name of the row it names.
     void setValue(const QString& value);
     QString DisplayText() const { return text(); }
+    /// Takes the row whose code, value or name is text among the rows the pick list would
+    /// offer now, as if picked without its signals; False, changing nothing, when none is.
+    bool choose(const QString& text);
 
     /// Opens the pick list or the calendar, as the button does.
     void openReference();

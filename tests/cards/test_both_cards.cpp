@@ -137,8 +137,10 @@ TYPED_TEST_SUITE(BothCards, Cards);
 TYPED_TEST(BothCards, RefusedCharactersNeverReachAnEditHoweverTheyAreTyped) {
     this->open();
     for (suite::Edit* e : this->card->template findChildren<suite::Edit*>()) {
-        // A date is typed into its own calendar edit, which takes digits and dashes only.
-        if (e->objectName() == u"EdtdOpenAccDate" || e->isHidden() || !e->isEnabled())
+        // A date is typed into its own calendar edit, which takes digits and dashes only; the
+        // interbank code takes digits only.
+        if (e->objectName() == u"EdtdOpenAccDate" || e->objectName() == u"EdtcUnionBankNo" ||
+            e->isHidden() || !e->isEnabled())
             continue;
         e->clear();
         e->setFocus();

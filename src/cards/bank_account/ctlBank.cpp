@@ -9,6 +9,7 @@
 #include "RefEdit.h"
 #include "XmlTags.h"
 
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 namespace tarvo {
@@ -59,6 +60,7 @@ ctlBank::ctlBank(QWidget* parent)
       Frame3(new QFrame(Frame1)), MoxFrmKeyHook(new suite::KeyHook(this)) {
     setObjectName(QStringLiteral("ctlBank1"));
     buildFields();
+    buildBranchName();
     resize(pixels(kWidthTwips), pixels(kHeightTwips));
     connectChanges();
     connect(MoxFrmKeyHook, &suite::KeyHook::keyDown, this, &ctlBank::MoxFrmKeyHook_KeyDown);
@@ -109,6 +111,12 @@ void ctlBank::buildFields() {
     cmdref4 = new QToolButton(frameNB);
     cmdref4->setObjectName(QStringLiteral("cmdref4"));
     cmdref4->setText(QStringLiteral("…"));
+    // Digits only, as many as an interbank code has, however they come in: the card's own
+    // rule, whatever public services set the other fields up.
+    EdtcUnionBankNo->setMaxLength(kUnionBankNoLength);
+    EdtcUnionBankNo->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kUnionBankNoLength)),
+        EdtcUnionBankNo));
     EdtdOpenAccDate->setMaxLength(30);
     EdtdOpenAccDate->setProperty(5);
     EdtfCurBalance->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -209,6 +217,8 @@ bool ctlBank::Init(ClsCommonPtr& SrvDB, PubPtr& oPub, QString& sXml, ComVarPtr& 
                                                   : m_oPub->GetResString(QStringLiteral(
                                                         "Tarvo.AA.ARCHIVE.COMMON.isignflag0")));
         fitCaptions();
+        directoryPresent();
+        placeBranchName();
         return true;
     } catch (const std::exception&) {
         return false;
@@ -252,7 +262,6 @@ void ctlBank::SetFieldLengths() {
         EdtcBankCode->setMaxLength(size("cBankName"));
         EdtcCustomerNo->setMaxLength(size("cCustomerNo"));
         EdtcOrgNo->setMaxLength(size("cOrgNo"));
-        EdtcUnionBankNo->setMaxLength(size("cUnionBankNo"));
         EdtcOpenAccAddr->setMaxLength(size("cOpenAccAddr"));
         EdtcProvinceName->setMaxLength(size("cProvinceName"));
         EdtcCountyName->setMaxLength(size("cCountyName"));

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "CardControl.h"
+#include "IBranchDirectory.h"
 
+#include <optional>
+
+class QLabel;
 class QToolButton;
 
 namespace tarvo {
@@ -29,10 +33,16 @@ public:
     void FillAllFields(RecordsetPtr& RsCard) override;
     QString KeyVal() const override;
     QString GetSaveXml(bool& bFlag) override;
+    std::function<void()> readAlong(const RecordsetPtr& record) override;
 
     /// True when an amount text (with or without group separators) fits numeric(19,4)
     /// exactly: at most 15 digits before the point and 4 after.
     static bool isStorableAmount(const QString& text);
+    /// An interbank code (联行号) has this many digits.
+    static constexpr int kUnionBankNoLength = 12;
+    /// True when code is empty or an interbank code: exactly twelve ASCII digits. Its check
+    /// digit is not published, so it is not checked.
+    static bool isUnionBankNo(const QString& code);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +56,15 @@ private:
     /// The bank and account number last checked on leaving the field: tabbing through it
     /// again does not repeat the same explanation.
     QString m_explainedNumber;
+    /// The branch directory, asked for once: null when the suite has none.
+    BranchDirectoryPtr m_directory;
+    bool m_directoryAsked = false;
+    bool m_directoryPresent = false;
+    /// The interbank code last looked up, and the branch the directory holds under it.
+    QString m_branchCode;
+    std::optional<BranchEntry> m_branch;
+    /// The interbank code of the record shown, as stored; empty for a new record.
+    QString m_storedUnionBankNo;
 
     suite::Frame* Frame1;
     suite::Frame* FrameAcc;
@@ -73,6 +92,8 @@ private:
     suite::Edit* EdtcCode;
     suite::Edit* EdtfCurBalance;
     QToolButton* cmdref4;
+    /// The name of the branch under the interbank code, or why there is none.
+    QLabel* LblUnionBankName;
     suite::KeyHook* MoxFrmKeyHook;
     /// The fields in tab order, as Enter walks them.
     QList<QWidget*> m_tabOrder;
@@ -103,11 +124,32 @@ private:
     /// The leave check of EdtcCode: a typed account must be one end-level account.
     void EdtcCode_LostFocus(QWidget* nowFocused);
 
+    // The branch directory (ctlBank_branch.cpp).
+    void buildBranchName();
+    /// Lays the branch's name out in the interbank code's edit, after the edit is placed.
+    void placeBranchName();
+    /// Whether the database holds a branch directory; asked once per card.
+    bool directoryPresent();
+    /// Asks the directory for the code in the field, unless it was asked for it last.
+    void lookUpBranch();
+    /// The branch's name beside the code, or the warning for a code the directory lacks.
+    void showBranchName();
+    /// Fills the bank fields that are empty from the branch of the code.
+    void fillFromBranch();
+    void EdtcUnionBankNo_LostFocus();
+    /// F2 in the interbank code: the directory's pick list.
+    void pickBranch();
+    /// False when a new code the directory does not list (or lists as retired) is not confirmed.
+    bool unionBankNoConfirmed();
+
     // Record (ctlBank_record.cpp).
     /// Refuses an empty must-input value with its message.
     bool refusedEmpty(const QString& value, const char* messageKey);
     /// Refuses a lookup field whose text names no row, or that is empty.
     bool refusedLookup(suite::RefEdit* field, const char* emptyKey);
+    /// Refuses an interbank code that is neither empty nor twelve digits, stored ones too, with
+    /// the focus in its field.
+    bool refusedUnionBankNo();
     /// Why the account number breaks the length rule of the chosen bank; empty when it keeps it.
     QString accountNumberMismatch() const;
     /// The leave check of EdtcBAccount: explains a number that breaks its bank's rule.

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QToolButton>
 
 namespace tarvo {
@@ -62,6 +63,13 @@ void ctlBank::connectChanges() {
 }
 
 bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EdtcUnionBankNo && event->type() == QEvent::Resize)
+        placeBranchName();
+    if (watched == EdtcUnionBankNo && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2 && directoryPresent()) {
+        pickBranch();
+        return true;
+    }
     // A window switch, a minimize, a menu or a message box of the card's own takes the focus
     // too; only the clerk moving on to another control of the card leaves a field.
     const bool left = event->type() == QEvent::FocusOut &&
@@ -73,6 +81,8 @@ bool ctlBank::eventFilter(QObject* watched, QEvent* event) {
         EdtcCode_LostFocus(QApplication::focusWidget());
     else if (watched == EdtcBAccount)
         EdtcBAccount_LostFocus();
+    else if (watched == EdtcUnionBankNo)
+        EdtcUnionBankNo_LostFocus();
     else if (auto* lookup = qobject_cast<suite::RefEdit*>(watched); lookup && lookup->isTyped()) {
         lookup->commitTyped();
         if (lookup->isUnmatched())

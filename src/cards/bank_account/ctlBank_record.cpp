@@ -13,6 +13,8 @@
 #include "XmlTags.h"
 
 #include <QDate>
+
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace tarvo {
@@ -39,6 +41,9 @@ void ctlBank::Emptyallfields() {
         });
     }
     CmbiAccProperty->setListIndex(2);
+    EdtcUnionBankNo->setMaxLength(kUnionBankNoLength);
+    m_storedUnionBankNo.clear();
+    showBranchName();
     EdtcBCode->setEnabled(true);
     if (EdtcBCode->isVisible())
         EdtcBCode->setFocus();
@@ -71,10 +76,20 @@ void ctlBank::FillAllFields(RecordsetPtr& RsCard) {
         CmbiAccProperty->setListIndex(property.isNull() ? -1 : property.toInt());
         EdtcCustomerNo->setText(text(RsCard, "cCustomerNo"));
         EdtcOrgNo->setText(text(RsCard, "cOrgNo"));
-        EdtcUnionBankNo->setText(text(RsCard, "cUnionBankNo"));
+        // An older code that breaks the rule is shown whole, as stored, and under the digits'
+        // check: so the clerk can mend it a key at a time through texts that still break it.
+        const QString unionBankNo = text(RsCard, "cUnionBankNo");
+        EdtcUnionBankNo->setMaxLength(std::max(kUnionBankNoLength, int(unionBankNo.size())));
+        if (isUnionBankNo(unionBankNo))
+            EdtcUnionBankNo->fillText(unionBankNo);
+        else
+            EdtcUnionBankNo->setText(unionBankNo);
         const QString sign =
             ModRef::NullToDefault(RsCard->Value(QStringLiteral("iSignFlag")), 0).toString();
         OptiSignFlag[sign == u"0" ? 0 : 1]->setValue(true);
+        m_storedUnionBankNo = EdtcUnionBankNo->Text();
+        lookUpBranch();
+        showBranchName();
     });
     if (!filled)
         return;
@@ -139,6 +154,28 @@ bool ctlBank::accountNumberConfirmed() {
     return false;
 }
 
+bool ctlBank::isUnionBankNo(const QString& code) {
+    if (code.isEmpty())
+        return true;
+    if (code.size() != kUnionBankNoLength)
+        return false;
+    return std::all_of(code.begin(), code.end(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool ctlBank::refusedUnionBankNo() {
+    const QString code = EdtcUnionBankNo->Text();
+    if (isUnionBankNo(code))
+        return false;
+    ArchiveSession& s = ArchiveSession::current();
+    s.ResParams = {code};
+    ShowInfo(m_oPub->GetResFormatString(
+        QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cunionbankno_digits"), s.ResParams));
+    if (EdtcUnionBankNo->isVisible())
+        EdtcUnionBankNo->setFocus();
+    return true;
+}
+
 bool ctlBank::isStorableAmount(const QString& amount) {
     static const QRegularExpression shape(
         QStringLiteral("^[-+]?(\\d{1,3}(,\\d{3})+|\\d+)(\\.(\\d*))?$"));
@@ -162,12 +199,16 @@ QString ctlBank::GetSaveXml(bool& bFlag) {
     // from another window) counts as what it names.
     for (suite::RefEdit* typed : findChildren<suite::RefEdit*>())
         typed->commitTyped();
+    // A code typed and saved from its field fills as leaving the field would.
+    if (activeControl() == EdtcUnionBankNo)
+        EdtcUnionBankNo_LostFocus();
     // The focus stays where it is: moving it would run the leave check of the field it leaves.
     if (refusedEmpty(EdtcBCode->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbcode_notnull") ||
         refusedEmpty(EdtcBAccount->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbaccount_notnull") ||
         refusedLookup(EdtcCurrencyName, "Tarvo.AA.ARCHIVE.COMMON.ccurrencyname") ||
         refusedEmpty(EdtcBName->Text(), "Tarvo.AA.ARCHIVE.COMMON.cbname_notnull") ||
-        refusedLookup(EdtcBankCode, "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull"))
+        refusedLookup(EdtcBankCode, "Tarvo.AA.ARCHIVE.COMMON.bank_cbankcode_notnull") ||
+        refusedUnionBankNo() || !unionBankNoConfirmed())
         return {};
     m_codeCheckPassed = true;
     if (activeControl() == EdtcCode)

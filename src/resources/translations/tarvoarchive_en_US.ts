@@ -722,4 +722,81 @@
         <translation>Exit</translation>
     </message>
 </context>
+<context>
+    <name>tarvo::BranchRowsModel</name>
+    <message>
+        <source>联行号</source>
+        <translation>Union Bank No.</translation>
+    </message>
+    <message>
+        <source>行名</source>
+        <translation>Branch</translation>
+    </message>
+    <message>
+        <source>所属银行</source>
+        <translation>Bank</translation>
+    </message>
+    <message>
+        <source>城市</source>
+        <translation>City</translation>
+    </message>
+    <message>
+        <source>省份</source>
+        <translation>Province</translation>
+    </message>
+    <message>
+        <source>撤销日期</source>
+        <translation>Retired on</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::BranchPickList</name>
+    <message>
+        <source>联行号目录</source>
+        <translation>Branch directory</translation>
+    </message>
+    <message>
+        <source>查找(&amp;F)：</source>
+        <translation>&amp;Find:</translation>
+    </message>
+    <message>
+        <source>行号开头、行名的一部分、拼音首字母，或银行和城市，如“工商 杭州”</source>
+        <translation>Start of the code, part of the name, pinyin initials, or bank and city, e.g. &quot;工商 杭州&quot;</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>正在读取联行号目录…</source>
+        <translation>Reading the branch directory…</translation>
+    </message>
+    <message>
+        <source>没能读取联行号目录：%1</source>
+        <translation>Could not read the branch directory: %1</translation>
+    </message>
+    <message>
+        <source>共 %1 个网点</source>
+        <translation>%1 branches</translation>
+    </message>
+    <message>
+        <source>找到 %1 个网点，共 %2 个</source>
+        <translation>%1 of %2 branches found</translation>
+    </message>
+</context>
+<context>
+    <name>BranchIndexLoad</name>
+    <message>
+        <source>联行号目录的读取组件不可用。</source>
+        <translation>The branch directory cannot be read: the suite does not provide it.</translation>
+    </message>
+    <message>
+        <source>不能连接账套数据库。</source>
+        <translation>Cannot connect to the accounting database.</translation>
+    </message>
+</context>
 </TS>
