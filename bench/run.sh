@@ -10,7 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
     bench_print_preview bench_import_preview bench_list_load bench_import_check_command \
-    bench_export_command bench_wan bench_wan_card >/dev/null
+    bench_export_command bench_wan bench_wan_card bench_directory_search >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -52,6 +52,12 @@ measure save-account-100k-postgresql \
 search=$(build/bench/bench_quick_search 100000 2>/dev/null)
 measure search-key-100k "$(value search_key_max_ms "$search")" "$(value refresh_median_ms "$search")"
 measure search-first-use-100k "$(value search_first_use_ms "$search")" -
+# The pick list of the card's 联行号 over a generated directory of 200,000 branches: the slowest
+# key typed into its search (a code's start, bank and city, initials, part of a name, each typed
+# and taken back) to the painted rows, and the reading of the directory into the session's index.
+directory=$(build/bench/bench_directory_search 200000 2>/dev/null)
+measure directory-search-key-200k "$(value search_key_max_ms "$directory")" -
+measure directory-index-read-200k "$(value index_read_ms "$directory")" -
 # The clerk's first click into the search box of the shown list of 100,000 and of 1,000,000
 # accounts, after the load and after each refresh: until the window's event loop next turns,
 # the median and the slowest of the rounds, and the median in the window thread's processor

@@ -6,6 +6,7 @@
 #include <QStringMatcher>
 
 #include <algorithm>
+#include <numeric>
 
 namespace tarvo {
 
@@ -149,10 +150,7 @@ void BranchSearchIndex::markWord(const QString& word, std::vector<char>& hit) co
     markHits(m_folded, m_nameEnd, QStringMatcher(lower, Qt::CaseSensitive), hit);
     if (isAsciiLetters(lower))
         markHits(m_initials, m_initialsEnd, QByteArrayMatcher(lower.toLatin1()), hit);
-    // A bank, city or province is one of a few hundred texts: each is looked at once.
-    std::vector<char> valueHit(size_t(m_values.size()));
-    for (qsizetype i = 0; i < m_values.size(); ++i)
-        valueHit[size_t(i)] = folded(m_values[i]).contains(lower);
+    const std::vector<char> valueHit = valuesHolding(lower);
     for (size_t row = 0; row < hit.size(); ++row) {
         if (hit[row])
             continue;
@@ -161,21 +159,75 @@ void BranchSearchIndex::markWord(const QString& word, std::vector<char>& hit) co
     }
 }
 
-std::vector<int> BranchSearchIndex::search(const QString& query) const {
-    std::vector<char> all(size_t(size()), 1);
-    const QStringList words = query.simplified().split(u' ', Qt::SkipEmptyParts);
-    std::vector<char> hit;
-    for (const QString& word : words) {
-        hit.assign(all.size(), 0);
-        markWord(word, hit);
-        for (size_t row = 0; row < all.size(); ++row)
-            all[row] = all[row] && hit[row];
+std::vector<char> BranchSearchIndex::valuesHolding(const QString& lower) const {
+    // A bank, city or province is one of a few hundred texts: each is looked at once.
+    std::vector<char> hit(size_t(m_values.size()));
+    for (qsizetype i = 0; i < m_values.size(); ++i)
+        hit[size_t(i)] = folded(m_values[i]).contains(lower);
+    return hit;
+}
+
+bool BranchSearchIndex::rowMatches(int row, const QString& word,
+                                   const std::vector<char>& valueHit) const {
+    const auto at = size_t(row);
+    if (isAsciiDigits(word)) {
+        const quint32 from = row == 0 ? 0 : m_codeEnd[at - 1] + 1;
+        return QByteArrayView(m_codes.constData() + from, m_codeEnd[at] - from)
+            .startsWith(word.toLatin1());
     }
+    const quint32 nameFrom = row == 0 ? 0 : m_nameEnd[at - 1] + 1;
+    if (QStringView(m_folded).sliced(nameFrom, m_nameEnd[at] - nameFrom).contains(word))
+        return true;
+    if (isAsciiLetters(word)) {
+        const quint32 from = row == 0 ? 0 : m_initialsEnd[at - 1] + 1;
+        if (QByteArrayView(m_initials.constData() + from, m_initialsEnd[at] - from)
+                .contains(word.toLatin1()))
+            return true;
+    }
+    const quint32* v = &m_valueOf[at * kFields];
+    return valueHit[v[BankName]] || valueHit[v[City]] || valueHit[v[Province]];
+}
+
+std::vector<int> BranchSearchIndex::search(const QString& query,
+                                           const std::vector<int>* within) const {
+    QStringList words = query.simplified().split(u' ', Qt::SkipEmptyParts);
+    for (QString& word : words)
+        word = folded(word);
     std::vector<int> rows;
-    for (size_t row = 0; row < all.size(); ++row)
-        if (all[row])
-            rows.push_back(int(row));
+    if (!within && !words.isEmpty()) {
+        // The first word over the whole directory, buffer-wide; the others row by row over
+        // what it found.
+        std::vector<char> hit(size_t(size()), 0);
+        markWord(words.takeFirst(), hit);
+        for (size_t row = 0; row < hit.size(); ++row)
+            if (hit[row])
+                rows.push_back(int(row));
+    } else if (within) {
+        rows = *within;
+    } else {
+        rows.resize(size_t(size()));
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+    for (const QString& word : words) {
+        const std::vector<char> valueHit = valuesHolding(word);
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](int row) { return !rowMatches(row, word, valueHit); }),
+                   rows.end());
+    }
     return rows;
+}
+
+bool BranchSearchIndex::narrows(const QString& query, const QString& earlier) {
+    const QString now = query.simplified();
+    const QString before = earlier.simplified();
+    // From nothing, the whole directory is searched buffer-wide, the faster way.
+    if (before.isEmpty() || !now.startsWith(before))
+        return false;
+    // A word of digits is a code's start; with a letter added it is a part of a name, which
+    // finds rows the digits did not.
+    const QString lastBefore = before.section(u' ', -1);
+    const QString sameWordNow = now.mid(before.size() - lastBefore.size()).section(u' ', 0, 0);
+    return isAsciiDigits(lastBefore) == isAsciiDigits(sameWordNow);
 }
 
 qsizetype BranchSearchIndex::bytes() const {

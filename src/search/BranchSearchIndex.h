@@ -36,8 +36,12 @@ public:
     int find(const QString& code) const;
 
     /// The rows every word of query finds, in the order the branches were added; every row for
-    /// a query of blanks only.
-    std::vector<int> search(const QString& query) const;
+    /// a query of blanks only. With within (rows in that order), only those rows are looked at:
+    /// a query that narrows an earlier one needs to look at the earlier one's rows only.
+    std::vector<int> search(const QString& query, const std::vector<int>* within = nullptr) const;
+    /// Whether every row query finds is among those earlier finds, so that search() may be
+    /// given the earlier rows to look at.
+    static bool narrows(const QString& query, const QString& earlier);
 
     /// Bytes the index holds.
     qsizetype bytes() const;
@@ -67,6 +71,10 @@ private:
     void markHits(const Buffer& buffer, const std::vector<quint32>& ends, const Matcher& matcher,
                   std::vector<char>& hit) const;
     void markWord(const QString& word, std::vector<char>& hit) const;
+    /// Whether the word finds the row.
+    bool rowMatches(int row, const QString& word, const std::vector<char>& valueHit) const;
+    /// Per text of m_values whether it holds the word (in small letters).
+    std::vector<char> valuesHolding(const QString& lower) const;
 };
 
 } // namespace tarvo

@@ -86,3 +86,20 @@ TEST(BranchSearchIndex, ABranchIsFoundByItsCodeAndGivenBackAsAdded) {
     EXPECT_EQ(e.retiredOn, QDate(2026, 6, 30));
     EXPECT_FALSE(index.entry(0).retiredOn.isValid());
 }
+
+TEST(BranchSearchIndex, ANarrowerQuerySearchedWithinTheEarlierFindsFindsTheSame) {
+    const BranchSearchIndex index = sample();
+    const std::pair<const char*, const char*> typed[] = {
+        {"虚", "虚构"}, {"工商", "工商 杭"}, {"工商 杭", "工商 杭州虚构"}, {"g", "gsyh"},
+        {"10", "1023"}, {"102 ", "102 杭州"}};
+    for (const auto& [earlier, now] : typed) {
+        SCOPED_TRACE(now);
+        ASSERT_TRUE(BranchSearchIndex::narrows(now, earlier));
+        const std::vector<int> before = index.search(earlier);
+        EXPECT_EQ(index.search(now, &before), index.search(now));
+    }
+    EXPECT_FALSE(BranchSearchIndex::narrows("102a", "102"))
+        << "digits and a letter are a part of a name, not a code's start";
+    EXPECT_FALSE(BranchSearchIndex::narrows("工", "工商")) << "taking back widens";
+    EXPECT_FALSE(BranchSearchIndex::narrows("工商", "")) << "from nothing the buffer-wide way";
+}

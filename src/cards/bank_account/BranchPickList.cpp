@@ -173,7 +173,11 @@ void BranchPickList::search(const QString& text) {
     const std::shared_ptr<const BranchSearchIndex> index = m_load.index();
     if (!index)
         return;
-    m_rows.show(index, index->search(text));
+    const bool narrower = m_searchedOnce && BranchSearchIndex::narrows(text, m_searched);
+    m_found = index->search(text, narrower ? &m_found : nullptr);
+    m_searched = text;
+    m_searchedOnce = true;
+    m_rows.show(index, m_found);
     const int found = m_rows.rowCount();
     m_count->setText(found == index->size()
                          ? tr("共 %1 个网点").arg(found)

@@ -63,6 +63,10 @@ private:
     QLabel* m_count;
     QPushButton* m_ok;
     std::optional<BranchEntry> m_picked;
+    /// The last search and the rows it found, for a search that narrows it.
+    QString m_searched;
+    std::vector<int> m_found;
+    bool m_searchedOnce = false;
 
     void indexEnded();
     void search(const QString& text);
