@@ -6,7 +6,6 @@
 #include "ArchiveSession.h"
 #include "BranchIndexLoad.h"
 #include "BranchPickList.h"
-#include "CardWidgets.h"
 #include "ClassRegistry.h"
 #include "Edit.h"
 #include "ErrorHandling.h"
@@ -106,7 +105,8 @@ void ctlBank::showBranchName() {
         tip = shown;
     }
     LblUnionBankName->setToolTip(tip);
-    LblUnionBankName->setStyleSheet(warn ? QStringLiteral("color: #b00000;") : QString());
+    LblUnionBankName->setStyleSheet(warn ? QStringLiteral("color: #b00000;")
+                                         : QStringLiteral("color: #505050;"));
     // The end of a branch's name tells it from its bank's other branches: that end is kept.
     LblUnionBankName->setText(LblUnionBankName->fontMetrics().elidedText(
         shown, Qt::ElideLeft, LblUnionBankName->width()));
