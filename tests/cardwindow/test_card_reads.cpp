@@ -1,8 +1,10 @@
 // The card's lock and records read beside the window: what the window holds back meanwhile,
 // and what becomes of keys, input and the lock when the clerk does not wait.
 #include "../listwindow/ListWindowFixture.h"
+#include "ClassRegistry.h"
 #include "Edit.h"
 #include "Eventually.h"
+#include "IBranchDirectory.h"
 
 #include <QAction>
 #include <QLabel>
@@ -128,5 +130,37 @@ TEST_F(ListWindowTest, TheListGivesBackTheLockOfACardClosedBeforeItsRecordCame) 
         EXPECT_EQ(calls.filter("LockRefusal(").size(), 1);
         EXPECT_EQ(calls.filter("IsLockFun(db,demo,aa_bank,-2)").size(), 1)
             << calls.join('\n').toStdString();
+    });
+}
+
+TEST_F(ListWindowTest, AStoredRecordsBranchIsReadWithItAndNamedBesideItsCode) {
+    BranchEntry listed;
+    listed.code = QStringLiteral("105290000002");
+    listed.name = QStringLiteral("中国建设银行上海示例路支行");
+    listed.bankCode = QStringLiteral("105");
+    {
+        ClsCommonPtr db = createObject<IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+        db->Init(h.db.name());
+        auto directory =
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+        QString error;
+        ASSERT_TRUE(directory->Store(db, {listed}, {}, QDate(2026, 1, 1), error))
+            << error.toStdString();
+    }
+    withList("bank", "NB", [&](FrmMain& w) {
+        ASSERT_EQ(w.grid()->TextMatrix(2, w.m_KeyCol), "02");
+        auto card = openedCard(w, 2);
+        EXPECT_EVENTUALLY(!card->reading());
+        auto* name = card->findChild<QLabel*>("LblUnionBankName");
+        EXPECT_TRUE(name->isVisible());
+        EXPECT_EQ(name->toolTip(), listed.name);
+        EXPECT_FALSE(enabled(*card, "SaveRs")) << "naming the branch changes nothing";
+
+        // The first account's code is not in this directory: the card says so as it shows it.
+        card->findChild<QAction*>("First")->trigger();
+        EXPECT_EVENTUALLY(!card->reading() && card->rowSel() == 1);
+        EXPECT_NE(name->toolTip(), listed.name);
+        EXPECT_TRUE(name->isVisible());
+        EXPECT_FALSE(enabled(*card, "SaveRs"));
     });
 }

@@ -4,6 +4,7 @@
 #include "ClassRegistry.h"
 #include "ClsColSet.h"
 #include "ClsCommon.h"
+#include "ClsBranchDirectory.h"
 #include "ClsHistory.h"
 #include "ClsRowAuth.h"
 #include "ComponentRegistration.h"
@@ -123,6 +124,8 @@ ComponentHarness::ComponentHarness() {
                       [] { return std::make_shared<suite::PrintControl>(); });
     reg.registerClass("TarvoSrvTrans.IHistory",
                       [] { return std::make_shared<suite::ClsHistory>(); });
+    reg.registerClass("TarvoSrvTrans.IBranchDirectory",
+                      [] { return std::make_shared<suite::ClsBranchDirectory>(); });
     reg.registerClass("TarvoPrint.TableReader",
                       [] { return std::make_shared<suite::TableReader>(); });
     suite::LoginInfo info;
