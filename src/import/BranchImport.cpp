@@ -98,6 +98,7 @@ QString BranchImport::verdictText(BranchVerdict verdict) {
 
 bool BranchImport::read(const QString& path, QString& error, const WorkProgress& progress) {
     m_rows.clear();
+    m_byCode.clear();
     m_lines.clear();
     m_retire.clear();
     auto reader = createObject<ITableReader>(QStringLiteral("TarvoPrint.TableReader"));
@@ -119,15 +120,14 @@ bool BranchImport::read(const QString& path, QString& error, const WorkProgress&
             tr("“%1”中没有联行号：第一行应为栏目名称（行号、行名……），其后每行一个网点").arg(file);
         return false;
     }
-    std::array<int, FieldCount> columns;
-    columns.fill(-1);
+    m_columns.fill(-1);
     const QStringList& captions = cells[first];
     for (int c = 0; c < captions.size(); ++c)
-        if (const int f = fieldOf(captions[c]); f >= 0 && columns[f] < 0)
-            columns[f] = c;
+        if (const int f = fieldOf(captions[c]); f >= 0 && m_columns[f] < 0)
+            m_columns[f] = c;
     QStringList missing;
     for (const int f : {Code, Name})
-        if (columns[f] < 0)
+        if (m_columns[f] < 0)
             missing << captionOf(f);
     if (!missing.isEmpty()) {
         error =
@@ -137,7 +137,7 @@ bool BranchImport::read(const QString& path, QString& error, const WorkProgress&
     m_rows.reserve(cells.size() - first - 1);
     for (qsizetype r = first + 1; r < cells.size(); ++r) {
         if (!blank(cells[r]))
-            m_rows << rowOf(int(r + 1), cells[r], columns);
+            m_rows << rowOf(int(r + 1), cells[r]);
         // Held once: the cells go as their rows are made.
         cells[r] = QStringList();
     }
@@ -150,13 +150,12 @@ bool BranchImport::read(const QString& path, QString& error, const WorkProgress&
     return true;
 }
 
-BranchImport::Row BranchImport::rowOf(int line, const QStringList& cells,
-                                      const std::array<int, FieldCount>& columns) const {
+BranchImport::Row BranchImport::rowOf(int line, const QStringList& cells) const {
     Row row;
     row.line = line;
     for (int f = 0; f < FieldCount; ++f)
-        if (columns[f] >= 0)
-            (row.entry.*kTexts[f]) = cells.value(columns[f]).trimmed();
+        if (m_columns[f] >= 0)
+            (row.entry.*kTexts[f]) = cells.value(m_columns[f]).trimmed();
     const QString& code = row.entry.code;
     const auto refuse = [&](const QString& why) {
         if (row.refusal.isEmpty())
@@ -205,13 +204,19 @@ BranchImport::Row BranchImport::rowOf(int line, const QStringList& cells,
 }
 
 void BranchImport::refuseTwins() {
-    QHash<QString, QVector<int>> byCode;
-    byCode.reserve(m_rows.size());
-    for (int r = 0; r < m_rows.size(); ++r)
-        byCode[m_rows[r].entry.code].push_back(r);
-    for (const QVector<int>& rows : std::as_const(byCode)) {
-        if (rows.size() < 2 || m_rows[rows.first()].entry.code.isEmpty())
-            continue;
+    m_byCode.clear();
+    m_byCode.reserve(m_rows.size());
+    QHash<QString, QVector<int>> twins;
+    for (int r = 0; r < m_rows.size(); ++r) {
+        const QString& code = m_rows[r].entry.code;
+        if (const auto first = m_byCode.constFind(code); first == m_byCode.cend())
+            m_byCode.insert(code, r);
+        else if (!code.isEmpty())
+            twins[code].push_back(r);
+    }
+    for (auto it = twins.begin(); it != twins.end(); ++it) {
+        QVector<int>& rows = *it;
+        rows.prepend(m_byCode.value(it.key()));
         QStringList lines;
         for (const int r : rows)
             lines << QString::number(m_rows[r].line);
@@ -231,16 +236,10 @@ bool BranchImport::check(ClsCommonPtr& db, QString& error, const WorkProgress& p
     if (!directory)
         throw ArchiveError(tr("无法创建联行号目录组件"));
     m_lines.reserve(m_rows.size());
-    // Every row the file names, refused or not, is still listed: a refused row retires nothing.
-    QHash<QString, int> listed;
-    listed.reserve(m_rows.size());
-    for (int r = 0; r < m_rows.size(); ++r) {
-        const Row& row = m_rows[r];
+    for (const Row& row : std::as_const(m_rows))
         m_lines.push_back({row.line, row.entry.code,
                            row.refusal.isEmpty() ? BranchVerdict::New : BranchVerdict::Refused,
                            row.refusal});
-        listed.insert(row.entry.code, r);
-    }
     QVector<BranchLine> retired;
     qint64 read = 0;
     bool stopped = false;
@@ -251,8 +250,10 @@ bool BranchImport::check(ClsCommonPtr& db, QString& error, const WorkProgress& p
                 stopped = true;
                 return false;
             }
-            const auto it = listed.constFind(stored.code);
-            if (it == listed.cend()) {
+            // Every code the file names, refused or not, is still listed: a refused row
+            // retires nothing.
+            const auto it = m_byCode.constFind(stored.code);
+            if (it == m_byCode.cend()) {
                 if (stored.retiredOn.isNull()) {
                     retired.push_back({0, stored.code, BranchVerdict::Retired, {}});
                     m_retire << stored.code;
@@ -262,7 +263,10 @@ bool BranchImport::check(ClsCommonPtr& db, QString& error, const WorkProgress& p
             BranchLine& line = m_lines[*it];
             if (line.verdict == BranchVerdict::Refused)
                 return true;
-            const BranchEntry& entry = m_rows[*it].entry;
+            BranchEntry& entry = m_rows[*it].entry;
+            for (int f = BankName; f < FieldCount; ++f)
+                if (m_columns[f] < 0)
+                    entry.*kTexts[f] = stored.*kTexts[f];
             QStringList changes;
             if (!stored.retiredOn.isNull())
                 changes << tr("重新列入（%1 起停用）").arg(stored.retiredOn.toString(Qt::ISODate));
@@ -312,6 +316,7 @@ QString BranchImport::countsText() const {
 
 bool BranchImport::store(ClsCommonPtr& db, QString& error, const QDate& today) {
     QVector<BranchEntry> written;
+    written.reserve(m_rows.size());
     for (int r = 0; r < m_rows.size(); ++r)
         if (const BranchVerdict v = m_lines.value(r).verdict;
             v == BranchVerdict::New || v == BranchVerdict::Changed)

@@ -4,6 +4,7 @@
 #include "WorkProgress.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 
@@ -65,11 +66,16 @@ private:
         QString refusal;
     };
     QVector<Row> m_rows;
+    /// The file's column of each field; -1 for a field the file has no column for, which a
+    /// listed branch keeps as stored.
+    std::array<int, FieldCount> m_columns{};
+    /// The first row of each code in the file.
+    QHash<QString, int> m_byCode;
     QVector<BranchLine> m_lines;
     QStringList m_retire;
 
     /// The row's branch from its cells under the mapping, or why it cannot be one.
-    Row rowOf(int line, const QStringList& cells, const std::array<int, FieldCount>& columns) const;
+    Row rowOf(int line, const QStringList& cells) const;
     /// Refuses every row of a code the file lists more than once: which of them is right is
     /// not for the import to guess.
     void refuseTwins();
