@@ -4,6 +4,7 @@
 #include "ClsBranchDirectory.h"
 #include "ClsCommon.h"
 #include "HostRun.h"
+#include "RoleLogins.h"
 #include "TempDatabase.h"
 
 #include <QFile>
@@ -103,4 +104,47 @@ TEST(BranchDirectoryCommand, AnEnglishSessionGivesItsVerdictsInEnglishAndARefusa
     EXPECT_TRUE(unreadable.errors.contains("none.csv")) << unreadable.errors.toStdString();
     EXPECT_EQ(runHost({"--db", temp.name(), "--branches", kSample}).status, 2)
         << "--branches alone says what it goes with";
+}
+
+TEST(BranchDirectoryCommand, OnAServerTheBankArchivesKeepersImportItAndEveryRoleReadsIt) {
+    TempDatabase temp;
+    if (!temp.onServer())
+        GTEST_SKIP() << "login roles and rights are a server's";
+    RoleLogins roles(temp.name());
+    ASSERT_EQ(runHost({"--db", temp.name(), "--branches", kSample, "--commit"}).status, 0);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("renamed.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    QFile sample(kSample);
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    csv.write(sample.readAll().replace("示例民生银行乙虚构市第二虚构支行",
+                                       "示例民生银行乙虚构市新址虚构支行"));
+    csv.close();
+    const auto as = [&](RoleLogins::Group g, const char* mode) {
+        return runHost(
+            {"--db", roles.url(g), "--user", RoleLogins::operatorOf(g), "--branches", file, mode});
+    };
+    const auto storedName = [&] {
+        auto session = std::make_shared<tarvo::suite::ClsCommon>();
+        session->Init(temp.name());
+        tarvo::ClsCommonPtr common = session;
+        tarvo::BranchEntry found;
+        tarvo::suite::ClsBranchDirectory().Find(common, "305990202065", found);
+        return found.name;
+    };
+
+    const Outcome read = as(RoleLogins::Reader, "--check");
+    EXPECT_EQ(read.status, 0) << read.errors.toStdString();
+    EXPECT_TRUE(read.output.contains("\t305990202065\t修改\t")) << read.output.toStdString();
+
+    const Outcome clerk = as(RoleLogins::Clerk, "--commit");
+    EXPECT_EQ(clerk.status, 1);
+    EXPECT_FALSE(clerk.errors.isEmpty());
+    EXPECT_TRUE(clerk.output.isEmpty()) << "refused before the file is read";
+    EXPECT_EQ(storedName(), "示例民生银行乙虚构市第二虚构支行");
+
+    const Outcome manager = as(RoleLogins::Manager, "--commit");
+    EXPECT_EQ(manager.status, 0) << manager.errors.toStdString();
+    EXPECT_EQ(storedName(), "示例民生银行乙虚构市新址虚构支行");
 }
