@@ -97,10 +97,6 @@ QString BranchImport::verdictText(BranchVerdict verdict) {
 }
 
 bool BranchImport::read(const QString& path, QString& error, const WorkProgress& progress) {
-    m_rows.clear();
-    m_byCode.clear();
-    m_lines.clear();
-    m_retire.clear();
     auto reader = createObject<ITableReader>(QStringLiteral("TarvoPrint.TableReader"));
     if (!reader)
         throw ArchiveError(tr("无法创建表格文件读取组件"));
@@ -112,6 +108,14 @@ bool BranchImport::read(const QString& path, QString& error, const WorkProgress&
             error = tr("无法导入“%1”：%2").arg(file, readError);
         return false;
     }
+    return take(std::move(cells), file, error);
+}
+
+bool BranchImport::take(QVector<QStringList>&& cells, const QString& file, QString& error) {
+    m_rows.clear();
+    m_byCode.clear();
+    m_lines.clear();
+    m_retire.clear();
     qsizetype first = 0;
     while (first < cells.size() && blank(cells[first]))
         ++first;

@@ -38,6 +38,8 @@ public:
     /// Reads the file and matches its columns; False with a message for the clerk when it is
     /// no directory (no column of codes or of names). Stopped: False with the error empty.
     bool read(const QString& path, QString& error, const WorkProgress& progress = {});
+    /// The same for the cells of a file already read, named file in messages.
+    bool take(QVector<QStringList>&& cells, const QString& file, QString& error);
     /// The field a column captioned so fills (any letter case, blanks around ignored); -1 when
     /// none.
     static int fieldOf(const QString& caption);
@@ -59,12 +61,15 @@ public:
     /// "联行号目录已保存：…" for what store() stored.
     QString storedText() const;
 
-private:
+    /// A row of the file as read: the branch it gives, or why it cannot be taken.
     struct Row {
         int line = 0;
         BranchEntry entry;
         QString refusal;
     };
+    const QVector<Row>& rows() const { return m_rows; }
+
+private:
     QVector<Row> m_rows;
     /// The file's column of each field; -1 for a field the file has no column for, which a
     /// listed branch keeps as stored.
