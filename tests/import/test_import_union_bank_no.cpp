@@ -1,0 +1,60 @@
+// The 联行号 of imported bank accounts: twelve digits or none, and with a branch directory the
+// fields its branch fills and what the clerk is told of a code the directory does not list.
+#include "ImportBatch.h"
+#include "ImportFixture.h"
+
+using namespace tarvo;
+
+namespace {
+
+/// Each row's verdict and reason, "verdict|reason", after a check of the file.
+QStringList judged(FrmMain& w, const QString& file) {
+    ImportBatch batch("bank", w.listFields());
+    QString error;
+    EXPECT_TRUE(batch.read(file, error)) << error.toStdString();
+    EXPECT_TRUE(batch.check(error)) << error.toStdString();
+    QStringList out;
+    for (int r = 0; r < batch.verdicts().size(); ++r)
+        out << batch.verdictText(r) + u'|' + batch.reasonText(r);
+    return out;
+}
+
+TEST_F(ImportTest, AnInterbankCodeIsTwelveDigitsOrNoneAndASpreadsheetsRewriteIsRefused) {
+    const QString file = write("codes.csv",
+                               "编码,银行账号,币种,开户银行,所属银行编码,联行号\r\n"
+                               "U1,6222000000000101,人民币,甲支行,102,102100000009\r\n"
+                               "U2,6222000000000102,人民币,乙支行,102,\r\n"
+                               "U3,6222000000000103,人民币,丙支行,102,10210000000\r\n"
+                               "U4,6222000000000104,人民币,丁支行,102,1021000000AB\r\n"
+                               "U5,6222000000000105,人民币,戊支行,102,1.02331E+11\r\n"
+                               "U6,6222000000000106,人民币,己支行,102, 102100000016 \r\n"
+                               "U7,6222000000000107,人民币,庚支行,102,１０２１００００００１７\r\n"
+                               "U8,6222000000000108,人民币,辛支行,102,102 100 000 018\r\n",
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        const QStringList rows = judged(w, file);
+        ASSERT_EQ(rows.size(), 8);
+        EXPECT_EQ(rows[0], "新增|") << "without a directory nothing is said of a good code";
+        EXPECT_EQ(rows[1], "新增|") << "an account may have no code yet";
+        EXPECT_EQ(rows[2], "拒绝|联行号“10210000000”应为 12 位数字，或不填");
+        EXPECT_EQ(rows[3], "拒绝|联行号“1021000000AB”应为 12 位数字，或不填");
+        EXPECT_EQ(rows[4], "拒绝|联行号“1.02331E+11”是电子表格改写成的科学计数法，原联行号已丢失");
+        EXPECT_EQ(rows[5], "新增|") << "blanks around the digits are a slip";
+        EXPECT_TRUE(rows[6].startsWith(u"拒绝|")) << "digits of another width are not ASCII digits";
+        EXPECT_TRUE(rows[7].startsWith(u"拒绝|")) << rows[7].toStdString();
+
+        ImportBatch batch("bank", w.listFields());
+        QString error;
+        ASSERT_TRUE(batch.read(file, error));
+        ASSERT_TRUE(batch.check(error)) << error.toStdString();
+        ImportBatch::Counts stored{};
+        ASSERT_TRUE(batch.store(stored, error)) << error.toStdString();
+    });
+    EXPECT_EQ(stored("cUnionBankNo", "U6"), "102100000016");
+    EXPECT_EQ(stored("cUnionBankNo", "U2"), "");
+    EXPECT_EQ(h.scalar("select count(*) from bank where cBCode in ('U3','U4','U5','U7','U8')")
+                  .toInt(),
+              0);
+}
+
+} // namespace
