@@ -475,6 +475,10 @@
         <source>表格文件 (*.csv *.xlsx)</source>
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::ListLoader</name>
@@ -740,6 +744,37 @@
     <message>
         <source>退出</source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::UnionBankCheck</name>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
+    <message>
+        <source>缺少 %1</source>
+        <translation>missing %1</translation>
+    </message>
+    <message>
+        <source>不是 12 位数字 %1</source>
+        <translation>not 12 digits %1</translation>
+    </message>
+    <message>
+        <source>目录中没有 %1</source>
+        <translation>not in the directory %1</translation>
+    </message>
+    <message>
+        <source>已停用 %1</source>
+        <translation>retired %1</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
     </message>
 </context>
 </TS>
