@@ -2,6 +2,7 @@
 // the status line's count of them per problem.
 #include "ListWindowFixture.h"
 #include "Eventually.h"
+#include "StoredBranches.h"
 
 #include <QAction>
 
@@ -42,6 +43,22 @@ TEST_F(ListWindowTest, WithoutADirectoryTheFilterListsMissingAndMalformedCodesAn
         EXPECT_EVENTUALLY(settled(w));
         EXPECT_EQ(w.grid()->Rows() - 1, all) << "a refresh shows every account again";
         EXPECT_EQ(filterPanel(w), "");
+    });
+}
+
+TEST_F(ListWindowTest, WithADirectoryTheFilterTellsUnknownAndRetiredCodesApart) {
+    // 04 keeps the code of a listed branch; 03 had the same one.
+    h.exec("update bank set cUnionBankNo = '1021' where cBCode = '01'");
+    h.exec("update bank set cUnionBankNo = '104581000777' where cBCode = '03'");
+    withList("bank", "NB", [&](FrmMain& w) {
+        storeBranches({madeUpBranch("104581000003", "示例银行虚构市天河支行", "广东", "广州")},
+                      {madeUpBranch("105290000002", "示例银行虚构区已撤支行", "上海", "上海")},
+                      QDate(2026, 11, 1));
+        w.DoCommand("UnionBankCheck");
+        EXPECT_EVENTUALLY(settled(w) && filterPanel(w).contains(u"（"));
+        EXPECT_EQ(codes(w), (QStringList{"01", "02", "03"}));
+        EXPECT_EQ(filterPanel(w),
+                  "已过滤：联行号待核对（缺少 0，不是 12 位数字 1，目录中没有 1，已停用 1）");
     });
 }
 
