@@ -30,7 +30,7 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
         {{"--archive", "person"}, "不提供档案“person”"},
         {{"--lang", "fr-FR"}, "不支持的界面语言“fr-FR”"},
         {{"--user", "nobody"}, "用户“nobody”不是本账套的操作员"},
-        {{"--check"}, "--check 和 --commit 要和 --import 一起使用"},
+        {{"--check"}, "--check 和 --commit 要和 --import 或 --branches 一起使用"},
     };
     for (const Case& c : cases) {
         for (bool headless : {false, true}) {
