@@ -2,8 +2,11 @@
 
 #include "IClsCommon.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 #include <functional>
 
@@ -36,6 +39,20 @@ public:
     /// returns False. False, with the reason in errText, when the directory cannot be read.
     virtual bool ForEach(ClsCommonPtr& db, const std::function<bool(const BranchEntry&)>& each,
                          QString& errText) = 0;
+    /// In one transaction: writes the listed branches, valid ones each listed once, where they
+    /// differ from the stored ones (a retired one is listed again), and marks those of retire
+    /// still listed retired on retiredOn. False, with the reason in errText, having stored
+    /// nothing. Branches are written, never deleted: a database gets no directory from a store
+    /// that lists none.
+    virtual bool Store(ClsCommonPtr& db, const QVector<BranchEntry>& listed,
+                       const QStringList& retire, const QDate& retiredOn, QString& errText) {
+        (void)db;
+        (void)listed;
+        (void)retire;
+        (void)retiredOn;
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "这个联行号目录不能保存");
+        return false;
+    }
 };
 
 using BranchDirectoryPtr = std::shared_ptr<IBranchDirectory>;

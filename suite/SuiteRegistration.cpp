@@ -11,6 +11,7 @@
 #include "pub/Pub.h"
 #include "refer/ReferClient.h"
 #include "rowauth/ClsRowAuth.h"
+#include "srvtrans/ClsBranchDirectory.h"
 #include "srvtrans/ClsCommon.h"
 #include "srvtrans/ClsHistory.h"
 
@@ -29,6 +30,8 @@ void registerSuiteClasses() {
                       [] { return std::make_shared<ClsCommon>(); });
     reg.registerClass(QStringLiteral("TarvoSrvTrans.IHistory"),
                       [] { return std::make_shared<ClsHistory>(); });
+    reg.registerClass(QStringLiteral("TarvoSrvTrans.IBranchDirectory"),
+                      [] { return std::make_shared<ClsBranchDirectory>(); });
     reg.registerClass(QStringLiteral("MoxReferC.MoxReferClient"),
                       [] { return std::make_shared<ReferClient>(); });
     reg.registerClass(QStringLiteral("TarvoRowAuthsvr.clsRowAuth"),

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace tarvo::suite {
 
@@ -47,6 +48,16 @@ public:
     const QString& name() const { return m_name; }
     /// The reference tables this connection has read and keeps.
     ReferenceCache& references() { return *m_references; }
+    /// Whether the database holds a branch directory, as this connection last learnt it; none
+    /// when it has not asked since it was made (anew).
+    std::optional<bool> knownBranchDirectory() const {
+        return m_branchDirectory.generation == m_backend->connectionGeneration()
+                   ? m_branchDirectory.present
+                   : std::nullopt;
+    }
+    void knowBranchDirectory(std::optional<bool> present) {
+        m_branchDirectory = {m_backend->connectionGeneration(), present};
+    }
 
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on
@@ -64,6 +75,10 @@ private:
     DataDictionary m_dict;
     std::unique_ptr<ReferenceCache> m_references;
     std::recursive_mutex m_inUse;
+    struct {
+        int generation = -1;
+        std::optional<bool> present;
+    } m_branchDirectory;
 };
 
 using AccountDatabasePtr = std::shared_ptr<AccountDatabase>;

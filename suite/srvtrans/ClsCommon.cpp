@@ -2,6 +2,7 @@
 
 #include "BackgroundRead.h"
 #include "BatchSave.h"
+#include "BranchTable.h"
 #include "DictionaryShape.h"
 #include "RecordsetBuilder.h"
 #include "SaveService.h"
@@ -230,6 +231,9 @@ void ClsCommon::ExpectStart(const QString& archive, const QStringList& openXText
         asked.push_back(std::move(rights));
     for (const QString& text : openXTexts)
         asked.push_back(recordsetQuestion(translated(text)));
+    // The card and the list ask whether there is a branch directory: with the start's questions
+    // the answer costs no round trip of its own.
+    asked.push_back(BranchTable::presentQuestion(sql));
     sql.askAhead(asked);
 }
 

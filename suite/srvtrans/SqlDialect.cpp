@@ -82,6 +82,8 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
         .columnExistsQuery =
             QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE lower(name) = ?"),
         .inTextList = {},
+        .tableListedQuery =
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = ?"),
     };
     static const EngineDialect server{
         .engine = QStringLiteral("postgresql"),
@@ -107,6 +109,10 @@ const EngineDialect& EngineDialect::of(const SqlBackend& sql) {
             "SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() AND "
             "table_name = ? AND column_name = ?"),
         .inTextList = QStringLiteral("= ANY (CAST(? AS text[]))"),
+        // The catalog read like any table: a name lookup (to_regclass) may answer from this
+        // connection's cache, which does not know a table another connection has just made.
+        .tableListedQuery = QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname "
+                                           "= current_schema() AND tablename = ?"),
     };
     return sql.kind() == server.engine ? server : file;
 }

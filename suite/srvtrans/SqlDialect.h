@@ -48,6 +48,9 @@ struct EngineDialect {
     /// Follows a column to ask whether its text is one of a list bound as one parameter, the
     /// list made by textList(); empty when the engine takes one parameter per value.
     QString inTextList;
+    /// One row when the database has the table (parameter: its name in lower case); a
+    /// question that never fails, so that it may go ahead with others.
+    QString tableListedQuery;
 
     /// The dialect of the engine a connection runs on.
     static const EngineDialect& of(const SqlBackend& sql);

@@ -257,6 +257,18 @@
 <context>
     <name>tarvo::suite::DbError</name>
     <message>
+        <source>这个联行号目录不能保存</source>
+        <translation>This branch directory cannot be stored</translation>
+    </message>
+    <message>
+        <source>读取联行号目录失败：%1</source>
+        <translation>Cannot read the branch directory: %1</translation>
+    </message>
+    <message>
+        <source>保存联行号目录失败：%1</source>
+        <translation>Cannot store the branch directory: %1</translation>
+    </message>
+    <message>
         <source>数据库连接上另一项工作的事务尚未结束，请稍后再试</source>
         <translation>Other work has a transaction open on the database connection; please try again shortly</translation>
     </message>
