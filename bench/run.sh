@@ -230,13 +230,16 @@ done
 # The host's runs through a relay that delays each direction by 25 ms and counts connections and
 # round trips (a request burst and its answer): start to the list's picture, the check of 2,000
 # new accounts, the export of 100,000 as .csv beside psql running the export's statement through
-# the same relay, and the export's reading by itself on a connection already open.
+# the same relay, the export's reading by itself on a connection already open, and last the
+# check of the 2,000 accounts naming their branches in a directory stored meanwhile.
 # Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan "$TARVO_TEST_PG" N'.
 wan=$(scripts/with-postgres.sh sh -c 'exec build/bench/bench_wan "$TARVO_TEST_PG" 100000 25' \
     2>/dev/null)
 measure wan-start-roundtrips "$(value wan_start_roundtrips "$wan")" -
 measure wan-start-connections "$(value wan_start_connections "$wan")" -
 measure wan-import-check-2k-roundtrips "$(value wan_import_check_2k_roundtrips "$wan")" -
+measure wan-import-check-2k-branches-roundtrips \
+    "$(value wan_import_check_2k_branches_roundtrips "$wan")" -
 measure wan-export-csv-100k "$(value wan_export_csv_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
 measure wan-export-csv-100k-roundtrips "$(value wan_export_csv_roundtrips "$wan")" \
     "$(value psql_export_csv_roundtrips "$wan")"

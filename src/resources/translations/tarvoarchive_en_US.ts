@@ -265,6 +265,10 @@
         <source>%1和%2不变，%3却由“%4”改为“%5”：请核对%3</source>
         <translation>%1 and %2 stay the same, but the %3 changes from "%4" to "%5": please check the %3</translation>
     </message>
+    <message>
+        <source>无法读取联行号目录</source>
+        <translation>The branch directory could not be read</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmMain</name>
@@ -471,6 +475,10 @@
         <source>表格文件 (*.csv *.xlsx)</source>
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::ListLoader</name>
@@ -583,6 +591,22 @@
     <message>
         <source>%1“%2”是电子表格改写成的科学计数法，原%1已丢失</source>
         <translation>%1 "%2" was rewritten in exponent notation by a spreadsheet; the original %1 is lost</translation>
+    </message>
+    <message>
+        <source>%1“%2”应为 12 位数字，或不填</source>
+        <translation>%1 "%2" must be 12 digits, or left empty</translation>
+    </message>
+    <message>
+        <source>%1“%2”不在联行号目录中：目录可能比银行的通知旧，请核对</source>
+        <translation>%1 "%2" is not in the branch directory: the directory may be older than the bank&apos;s notice, please check it</translation>
+    </message>
+    <message>
+        <source>%1“%2”在联行号目录中已于 %3 停用，请核对</source>
+        <translation>%1 "%2" was retired from the branch directory on %3, please check it</translation>
+    </message>
+    <message>
+        <source>%1已按联行号填写</source>
+        <translation>%1 filled in from the interbank code</translation>
     </message>
 </context>
 <context>
@@ -720,6 +744,37 @@
     <message>
         <source>退出</source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::UnionBankCheck</name>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
+    <message>
+        <source>缺少 %1</source>
+        <translation>missing %1</translation>
+    </message>
+    <message>
+        <source>不是 12 位数字 %1</source>
+        <translation>not 12 digits %1</translation>
+    </message>
+    <message>
+        <source>目录中没有 %1</source>
+        <translation>not in the directory %1</translation>
+    </message>
+    <message>
+        <source>已停用 %1</source>
+        <translation>retired %1</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
