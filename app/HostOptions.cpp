@@ -66,17 +66,23 @@ HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
                         "要导入的 .csv 或 .xlsx 文件：配合 --screenshot 截取导入预览，"
                         "或配合 --check、--commit 不打开窗口地检查或导入",
                         "file")),
-      check(flag("check", "逐行输出 --import 文件的检查结果，不保存；有行被拒绝时返回 1")),
-      commit(flag("commit", "在一个事务中保存 --import 文件中通过检查的行，输出各行结果和条数")),
+      branches(
+          valued("branches",
+                 "要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件），配合 --check 或 --commit",
+                 "file")),
+      check(flag("check",
+                 "逐行输出 --import 或 --branches 文件的检查结果，不保存；有行被拒绝时返回 1")),
+      commit(flag("commit", "在一个事务中保存 --import 或 --branches 文件中通过检查的行，"
+                            "输出各行结果和条数")),
       confirmLengths(
           flag("confirm-lengths", "--check、--commit 时接受不符合所属银行账号长度规则的银行账号")),
       m_archives(archives), m_menus(menus) {
     cli.setApplicationDescription(hostText("银行档案与本单位开户银行"));
     cli.addHelpOption();
     cli.addVersionOption();
-    m_listed = {help,   helpAll,    version,    archive, sysId,  db,
-                user,   lang,       shot,       card,    lookup, exportFile,
-                search, windowSize, importFile, check,   commit, confirmLengths};
+    m_listed = {help,       helpAll,  version, archive, sysId,         db,     user,
+                lang,       shot,     card,    lookup,  exportFile,    search, windowSize,
+                importFile, branches, check,   commit,  confirmLengths};
     if (!menus.isEmpty())
         m_listed << menu;
     // The first three are the parser's own.
@@ -89,6 +95,10 @@ bool HostOptions::viaPortal() const {
 
 bool HostOptions::importing() const {
     return cli.isSet(check) || cli.isSet(commit);
+}
+
+bool HostOptions::importingBranches() const {
+    return importing() && cli.isSet(branches);
 }
 
 QSize HostOptions::listSize() const {
@@ -135,8 +145,14 @@ QString HostOptions::importMisuse() const {
     const bool committing = cli.isSet(commit);
     if (checking && committing)
         return hostText("--check 和 --commit 只能选一个");
-    if (importing() && !file)
-        return hostText("--check 和 --commit 要和 --import 一起使用");
+    if (file && cli.isSet(branches))
+        return hostText("--import 和 --branches 只能选一个");
+    if (cli.isSet(branches) && !importing())
+        return hostText("--branches 要和 --check 或 --commit 一起使用");
+    if (importing() && !file && !cli.isSet(branches))
+        return hostText("--check 和 --commit 要和 --import 或 --branches 一起使用");
+    if (cli.isSet(confirmLengths) && cli.isSet(branches))
+        return hostText("--confirm-lengths 只用于 --import");
     if (cli.isSet(confirmLengths) && !importing())
         return hostText("--confirm-lengths 只用于 --check 或 --commit");
     if (importing() && (screenshot || cli.isSet(exportFile) || cli.isSet(card)))

@@ -25,6 +25,8 @@ struct HostOptions {
     bool viaPortal() const;
     /// A script's check or import of a file, which opens no window.
     bool importing() const;
+    /// A script's check or import of a branch directory file.
+    bool importingBranches() const;
     /// The size --window-size asks for; invalid when none, or none a list window can have, is.
     QSize listSize() const;
 
@@ -45,6 +47,7 @@ struct HostOptions {
     QCommandLineOption search;
     QCommandLineOption windowSize;
     QCommandLineOption importFile;
+    QCommandLineOption branches;
     QCommandLineOption check;
     QCommandLineOption commit;
     QCommandLineOption confirmLengths;

@@ -1,6 +1,7 @@
 // The desktop host: logs a user in to an account database and opens an archive, either the
 // classic way (Show with an archive name and system id) or through the portal (a menu id).
 #include "AccountDatabase.h"
+#include "ArchiveSession.h"
 #include "ComponentRegistration.h"
 #include "HostApplication.h"
 #include "HostLanguage.h"
@@ -15,6 +16,7 @@
 #include "SessionFont.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
+#include "UnattendedBranchImport.h"
 #include "UnattendedExport.h"
 #include "UnattendedImport.h"
 
@@ -235,9 +237,23 @@ int main(int argc, char** argv) {
                          qPrintable(hostText("没有输出到“%1”").arg(cli.value(o.exportFile))));
             return 1;
         }
+        QTextStream out(stdout);
+        if (o.importingBranches()) {
+            // The directory is the company's, not an archive's: the session is the bank
+            // archive's, whose keepers may keep it, and takes no lock of it.
+            const QString file = cli.value(o.branches);
+            const bool store = cli.isSet(o.commit);
+            const bool imported = component->RunWithoutWindow(
+                login, QStringLiteral("aa_bank"), QString(),
+                [&](tarvo::ComVar&) {
+                    return tarvo::importBranchesUnattended(tarvo::ArchiveSession::current().SrvDB,
+                                                           file, store, out);
+                },
+                true);
+            return !app.failed() && imported ? 0 : 1;
+        }
         const tarvo::UnattendedImport job{cli.value(o.importFile), cli.isSet(o.commit),
                                           cli.isSet(o.confirmLengths)};
-        QTextStream out(stdout);
         const bool imported = component->RunWithoutWindow(
             login, archiveName, system,
             [&](tarvo::ComVar& comVar) { return tarvo::importUnattended(comVar, job, out); },

@@ -40,6 +40,10 @@ ChildRun runChild(const QStringList& args) {
         return run;
     run.ms = double(t.nsecsElapsed()) / 1e6;
     run.peakMb = double(usage.ru_maxrss) / 1024.0;
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    run.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

@@ -8,6 +8,8 @@ namespace bench {
 struct ChildRun {
     double ms = -1;
     double peakMb = -1;
+    /// Processor time, user and system: steadier than the wall on a busy machine.
+    double cpuMs = -1;
     int status = -1;
 };
 

@@ -10,7 +10,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target bench_list_refresh bench_card_save bench_filter_keys bench_print_export \
     bench_account_save bench_quick_search bench_import_batch bench_list_export bench_xlsx_bare \
     bench_print_preview bench_import_preview bench_list_load bench_import_check_command \
-    bench_export_command bench_wan bench_wan_card bench_directory_search >/dev/null
+    bench_export_command bench_wan bench_wan_card bench_directory_import \
+    bench_directory_search >/dev/null
 
 # The figure NAME of the "NAME VALUE" lines in $2.
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
@@ -195,6 +196,15 @@ checkCommand=$(build/bench/bench_import_check_command 100000 2>/dev/null)
 measure import-check-command-100k "$(value command_ms "$checkCommand")" \
     "$(value shell_import_ms "$checkCommand")"
 measure import-check-command-100k-rss "$(value peak_rss_mb "$checkCommand")" -
+# What a script runs: tarvo-archive --branches FILE --commit of a made-up directory of 200,000
+# branches into a database without one, then the same file again: wall and processor time of
+# each, and the larger peak memory.
+directory=$(build/bench/bench_directory_import 200000 2>/dev/null)
+measure directory-import-200k "$(value directory_import_ms "$directory")" -
+measure directory-reimport-200k "$(value directory_reimport_ms "$directory")" -
+measure directory-import-200k-cpu "$(value directory_import_cpu_ms "$directory")" -
+measure directory-reimport-200k-cpu "$(value directory_reimport_cpu_ms "$directory")" -
+measure directory-import-200k-rss "$(value peak_rss_mb "$directory")" -
 # What a script runs: tarvo-archive --export FILE.csv of the list of 100,000 accounts, as a
 # process of its own, against the sqlite3 shell writing the list's SELECT as CSV; the program's
 # peak memory. Each runs three times: the medians and the largest peak.
@@ -227,13 +237,16 @@ done
 # The host's runs through a relay that delays each direction by 25 ms and counts connections and
 # round trips (a request burst and its answer): start to the list's picture, the check of 2,000
 # new accounts, the export of 100,000 as .csv beside psql running the export's statement through
-# the same relay, and the export's reading by itself on a connection already open.
+# the same relay, the export's reading by itself on a connection already open, and last the
+# check of the 2,000 accounts naming their branches in a directory stored meanwhile.
 # Alone: scripts/with-postgres.sh sh -c 'build/bench/bench_wan "$TARVO_TEST_PG" N'.
 wan=$(scripts/with-postgres.sh sh -c 'exec build/bench/bench_wan "$TARVO_TEST_PG" 100000 25' \
     2>/dev/null)
 measure wan-start-roundtrips "$(value wan_start_roundtrips "$wan")" -
 measure wan-start-connections "$(value wan_start_connections "$wan")" -
 measure wan-import-check-2k-roundtrips "$(value wan_import_check_2k_roundtrips "$wan")" -
+measure wan-import-check-2k-branches-roundtrips \
+    "$(value wan_import_check_2k_branches_roundtrips "$wan")" -
 measure wan-export-csv-100k "$(value wan_export_csv_ms "$wan")" "$(value psql_export_csv_ms "$wan")"
 measure wan-export-csv-100k-roundtrips "$(value wan_export_csv_roundtrips "$wan")" \
     "$(value psql_export_csv_roundtrips "$wan")"

@@ -5,6 +5,7 @@
 //   bench_wan SERVER_URL [N] [DELAY_MS]       Prints "NAME VALUE" lines.
 #include "BenchSupport.h"
 #include "ClassRegistry.h"
+#include "IBranchDirectory.h"
 #include "IClsCommon.h"
 #include "WanRelay.h"
 
@@ -110,6 +111,69 @@ bool writeImportFile(const QString& dir, const QString& path) {
     return true;
 }
 
+/// The interbank code of the i-th account of the import file.
+QString branchCode(int i) {
+    return QStringLiteral("1023310%1").arg(i, 4, 10, QLatin1Char('0')) + u'0';
+}
+
+/// A directory listing the branches of most accounts of the import file, some of them retired.
+bool storeDirectory(const QString& dbName) {
+    auto db = tarvo::createObject<tarvo::IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    auto directory = tarvo::createObject<tarvo::IBranchDirectory>(
+        QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+    if (!db || !directory)
+        return false;
+    db->Init(dbName);
+    QVector<tarvo::BranchEntry> listed;
+    QStringList retired;
+    for (int i = 1; i <= kImportRows; ++i) {
+        if (i % 10 == 0)
+            continue;
+        tarvo::BranchEntry e;
+        e.code = branchCode(i);
+        e.name = QStringLiteral("示例银行虚构市第%1支行").arg(i);
+        e.bankCode = e.code.left(3);
+        e.city = QStringLiteral("广州");
+        e.province = QStringLiteral("广东");
+        listed << e;
+        if (i % 50 == 1)
+            retired << e.code;
+    }
+    QString error;
+    const bool stored = directory->Store(db, listed, {}, QDate(2026, 10, 1), error) &&
+                        directory->Store(db, {}, retired, QDate(2026, 11, 1), error);
+    if (!stored)
+        std::fprintf(stderr, "the directory could not be stored: %s\n", qPrintable(error));
+    return stored;
+}
+
+/// The import file with each account's interbank code and without its province, which the
+/// directory fills where the account is new.
+bool writeBranchesFile(const QString& importFile, const QString& path) {
+    QFile in(importFile);
+    QFile out(path);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    const QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return false;
+    const QStringList header = lines.first().trimmed().split(u',');
+    const auto code = header.indexOf(QStringLiteral("联行号"));
+    const auto province = header.indexOf(QStringLiteral("省/自治区"));
+    if (code < 0 || province < 0)
+        return false;
+    QString text;
+    for (int i = 0; i < lines.size(); ++i) {
+        QStringList cells = lines[i].trimmed().split(u',');
+        if (i > 0)
+            cells[code] = branchCode(i);
+        cells.removeAt(province);
+        text += cells.join(u',') + QStringLiteral("\r\n");
+    }
+    out.write(text.toUtf8());
+    return true;
+}
+
 void reportRun(const char* name, const Run& run) {
     const QByteArray base(name);
     bench::report((base + "_roundtrips").constData(), double(run.counts.roundTrips));
@@ -158,5 +222,17 @@ int main(int argc, char** argv) {
               runThrough(relay, QStringLiteral("psql"),
                          {remote, "-X", "-q", "-o", "/dev/null", "-c",
                           QStringLiteral("COPY (%1) TO STDOUT WITH (FORMAT csv)").arg(list.query)}));
+
+    // Last, as the directory is there from now on: the check of accounts naming their
+    // branches, whose entries come with the check's first question.
+    const QString branchesFile = dir.filePath(QStringLiteral("new-accounts-branches.csv"));
+    if (!storeDirectory(dbName) || !writeBranchesFile(importFile, branchesFile)) {
+        std::fprintf(stderr, "the directory or its import file could not be made\n");
+        return 1;
+    }
+    reportRun("wan_import_check_2k_branches",
+              runThrough(relay, host(),
+                         {"--db", remote, "--archive", "bank", "--import", branchesFile,
+                          "--check"}));
     return 0;
 }

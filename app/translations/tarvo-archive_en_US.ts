@@ -16,8 +16,24 @@
         <translation>Give only one of --check and --commit</translation>
     </message>
     <message>
-        <source>--check 和 --commit 要和 --import 一起使用</source>
-        <translation>--check and --commit go with --import</translation>
+        <source>--check 和 --commit 要和 --import 或 --branches 一起使用</source>
+        <translation>--check and --commit go with --import or --branches</translation>
+    </message>
+    <message>
+        <source>--import 和 --branches 只能选一个</source>
+        <translation>Give only one of --import and --branches</translation>
+    </message>
+    <message>
+        <source>--branches 要和 --check 或 --commit 一起使用</source>
+        <translation>--branches goes with --check or --commit</translation>
+    </message>
+    <message>
+        <source>--confirm-lengths 只用于 --import</source>
+        <translation>--confirm-lengths is only for --import</translation>
+    </message>
+    <message>
+        <source>要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件），配合 --check 或 --commit</source>
+        <translation>A .csv or .xlsx file of bank branches and their interbank codes to import into the branch directory, with --check or --commit</translation>
     </message>
     <message>
         <source>--confirm-lengths 只用于 --check 或 --commit</source>
@@ -144,12 +160,12 @@
         <translation>A .csv or .xlsx file to import: with --screenshot, picture the import preview; with --check or --commit, check or import it without a window</translation>
     </message>
     <message>
-        <source>逐行输出 --import 文件的检查结果，不保存；有行被拒绝时返回 1</source>
-        <translation>Print the verdict of every row of the --import file and store nothing; status 1 when a row is refused</translation>
+        <source>逐行输出 --import 或 --branches 文件的检查结果，不保存；有行被拒绝时返回 1</source>
+        <translation>Print the verdict of every row of the --import or --branches file and store nothing; status 1 when a row is refused</translation>
     </message>
     <message>
-        <source>在一个事务中保存 --import 文件中通过检查的行，输出各行结果和条数</source>
-        <translation>Store the rows of the --import file that pass the checks in one transaction, and print each row's verdict and the counts</translation>
+        <source>在一个事务中保存 --import 或 --branches 文件中通过检查的行，输出各行结果和条数</source>
+        <translation>Store the rows of the --import or --branches file that pass the checks in one transaction, and print each row's verdict and the counts</translation>
     </message>
     <message>
         <source>--check、--commit 时接受不符合所属银行账号长度规则的银行账号</source>

@@ -4,8 +4,10 @@
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
 #include "ErrorHandling.h"
+#include "FileBranches.h"
 #include "ITableReader.h"
 #include "LostZeros.h"
+#include "UnionBankNo.h"
 
 #include <QFileInfo>
 
@@ -93,10 +95,17 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
     // zeros, in one round trip on a server, unless the session's copies of them still stand.
     s.SrvDB->WantReferences();
     const bool accounts = m_archive.compare(u"bank", Qt::CaseInsensitive) == 0;
+    FileBranches branches;
+    if (accounts)
+        askForBranches(branches);
     LostZeros zeros;
     if (!zeros.read(*s.SrvDB, m_archive.toLower(), m_rows.fields()[m_rows.keyField()].field,
                     accounts ? QStringLiteral("cBAccount") : QString())) {
         error = tr("无法读取已有的编码");
+        return false;
+    }
+    if (!branches.read(*s.SrvDB)) {
+        error = tr("无法读取联行号目录");
         return false;
     }
     QStringList xmls;
@@ -107,7 +116,7 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
             m_records.clear();
             return false;
         }
-        m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB);
+        m_records << m_rows.record(cells, m_mapping, line, *s.SrvDB, &branches);
         if (!m_keepCells)
             cells = QStringList();
         if (m_records.last().refusal.isEmpty())
@@ -129,6 +138,26 @@ bool ImportBatch::check(QString& error, const WorkProgress& progress) {
         return false;
     }
     return true;
+}
+
+void ImportBatch::askForBranches(FileBranches& branches) const {
+    const int codeField = m_rows.fieldIndex("cUnionBankNo");
+    const int codeColumn = codeField < 0 ? -1 : int(m_mapping.indexOf(codeField));
+    if (codeColumn < 0)
+        return;
+    const int keyColumn = int(m_mapping.indexOf(m_rows.keyField()));
+    const bool leftOut = std::any_of(
+        FileBranches::kFilled.begin(), FileBranches::kFilled.end(),
+        [&](const char* field) { return !m_mapping.contains(m_rows.fieldIndex(field)); });
+    for (const auto& [line, cells] : m_data) {
+        const QString code = cells.value(codeColumn).trimmed();
+        if (code.isEmpty() || !acceptableUnionBankNo(code))
+            continue;
+        branches.wantCode(code);
+        if (leftOut)
+            branches.wantAccount(cells.value(keyColumn));
+    }
+    branches.askAhead(ArchiveSession::current().SrvDB);
 }
 
 bool ImportBatch::refuseLostZeros(const LostZeros& zeros, const WorkProgress& progress) {
@@ -258,9 +287,13 @@ QString ImportBatch::verdictText(int row) const {
 
 QString ImportBatch::reasonText(int row) const {
     const BatchVerdict& v = m_verdicts[row];
-    if (!v.reason.isEmpty() || v.kind == BatchVerdict::Unchanged)
+    if (!v.reason.isEmpty())
         return v.reason;
     QStringList notes;
+    if (!m_records[row].hint.isEmpty())
+        notes << m_records[row].hint;
+    if (v.kind == BatchVerdict::Unchanged)
+        return notes.isEmpty() ? QString() : tr("提示：%1").arg(notes.first());
     if (!m_records[row].note.isEmpty())
         notes << m_records[row].note;
     if (const auto w = m_warnings.constFind(row); w != m_warnings.cend())

@@ -10,6 +10,8 @@
 
 namespace tarvo {
 
+class FileBranches;
+
 /// A file on its way into an archive: its rows read and matched to fields, each row's verdict
 /// from the card's checks and the save service's, and the accepted rows stored in one
 /// transaction. The preview window and the command line both work through it.
@@ -79,6 +81,9 @@ private:
     QHash<int, QString> m_warnings;
 
     bool accepted(int row) const;
+    /// Asks for the directory's entries of the file's 联行号, and for the stored accounts
+    /// whose fields they may fill where the file has no column for them.
+    void askForBranches(FileBranches& branches) const;
     /// Refuses rows whose code or account number is a stored one without its leading zeros,
     /// whatever the rest of the row holds: a spreadsheet took it for a number.
     bool refuseLostZeros(const LostZeros& zeros, const WorkProgress& progress);

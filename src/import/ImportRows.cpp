@@ -3,7 +3,9 @@
 #include "AccountNumberRule.h"
 #include "ArchiveSession.h"
 #include "Edit.h"
+#include "FileBranches.h"
 #include "TextCharacters.h"
+#include "UnionBankNo.h"
 
 #include <QRegularExpression>
 
@@ -203,6 +205,8 @@ QString ImportRows::refusalOf(const ImportField& f, const QString& value) const 
                 return tr("“%1”中含有不能使用的字符 %2（不能使用 < > ' \" | & , 这些字符）")
                     .arg(f.caption, QString(c));
     }
+    if (is(f.field, "cUnionBankNo") && !acceptableUnionBankNo(value.trimmed()))
+        return tr("%1“%2”应为 12 位数字，或不填").arg(f.caption, value.trimmed());
     for (const char* length : kLengthFields)
         if (is(f.field, length) && !value.isEmpty() &&
             (value.size() > 2 || !std::all_of(value.begin(), value.end(),
@@ -282,11 +286,12 @@ QString ImportRows::storedText(const ImportField& f, const QString& shown, IClsC
         }
     }
     refusal = refusalOf(f, value);
-    return value;
+    // A payment names the branch by these twelve digits alone: blanks around them are a slip.
+    return is(f.field, "cUnionBankNo") ? t : value;
 }
 
 ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mapping, int line,
-                             IClsCommon& db) const {
+                             IClsCommon& db, const FileBranches* branches) const {
     ImportRow row;
     row.line = line;
     QVector<std::optional<QString>> values(m_fields.size());
@@ -308,6 +313,8 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     ArchiveSession& s = ArchiveSession::current();
     if (!values[keyField()])
         values[keyField()] = QString();
+    if (branches)
+        row.hint = fillFromDirectory(values, *branches, db);
     for (const auto& [i, message] : m_mustInput) {
         if (values[i] && values[i]->trimmed().isEmpty()) {
             row.refusal = s.oPub->GetResString(message);
@@ -353,6 +360,65 @@ ImportRow ImportRows::record(const QStringList& cells, const QVector<int>& mappi
     if (m_archive == u"bank" && !number.isEmpty() && !bank.isEmpty())
         row.note = ruleOf(db, bank).mismatch(*s.oPub, number);
     return row;
+}
+
+int ImportRows::fieldIndex(const char* field) const {
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].source == m_fields[i].field && is(m_fields[i].field, field))
+            return i;
+    return -1;
+}
+
+QString ImportRows::fillFromDirectory(QVector<std::optional<QString>>& values,
+                                      const FileBranches& branches, IClsCommon& db) const {
+    const int codeField = fieldIndex("cUnionBankNo");
+    if (codeField < 0 || !values[codeField] || values[codeField]->isEmpty() || !branches.present())
+        return {};
+    const QString& code = *values[codeField];
+    const QString& caption = m_fields[codeField].caption;
+    const BranchEntry* branch = branches.branch(code);
+    if (!branch)
+        return tr("%1“%2”不在联行号目录中：目录可能比银行的通知旧，请核对").arg(caption, code);
+    if (branch->retiredOn.isValid())
+        return tr("%1“%2”在联行号目录中已于 %3 停用，请核对")
+            .arg(caption, code, branch->retiredOn.toString(Qt::ISODate));
+    const FileBranches::StoredFields* stored = branches.account(*values[keyField()]);
+    const QString head = branch->bankCode.isEmpty() ? code.left(3) : branch->bankCode;
+    const std::array<QString, FileBranches::kFilled.size()> given = {
+        branch->name, lookUp(db, kBankCodes, head).isEmpty() ? QString() : head,
+        regionNamed(db, branch->province, true), regionNamed(db, branch->city, false)};
+    QStringList filled;
+    for (size_t k = 0; k < given.size(); ++k) {
+        const int i = fieldIndex(FileBranches::kFilled[k]);
+        if (i < 0 || given[k].isEmpty())
+            continue;
+        // A column the file leaves out keeps what is stored: only an empty one is filled.
+        const bool empty = values[i] ? values[i]->trimmed().isEmpty()
+                                     : !stored || stored->at(k).trimmed().isEmpty();
+        if (!empty)
+            continue;
+        values[i] = given[k];
+        filled << m_fields[i].caption;
+    }
+    return filled.isEmpty() ? QString() : tr("%1已按联行号填写").arg(filled.join(tr("、")));
+}
+
+QString ImportRows::regionNamed(IClsCommon& db, const QString& name, bool province) const {
+    if (name.isEmpty())
+        return {};
+    // The regions are named in Chinese whatever the session's language.
+    for (const QString& suffix : {QString(), QStringLiteral("省"), QStringLiteral("市"),
+                                  QStringLiteral("自治区")}) {
+        const RecordsetPtr rs = db.ReferenceRows(QStringLiteral("hr_ct007"),
+                                                 QStringLiteral("vdescription"), name + suffix);
+        if (!rs)
+            return {};
+        const int level = rs->fieldIndex(QStringLiteral("ilevels"));
+        for (; !rs->Eof(); rs->MoveNext())
+            if ((rs->Value(level).toInt() == 0) == province)
+                return name + suffix;
+    }
+    return {};
 }
 
 void ImportRows::readBanks(IClsCommon& db) const {

@@ -13,6 +13,8 @@
 
 namespace tarvo {
 
+class FileBranches;
+
 /// A field of the archive a file column can fill. Besides the archive's own columns, the list
 /// shows names of rows of other archives (a bank account's bank, its ledger account); such a
 /// column fills the code of the row it names.
@@ -29,6 +31,7 @@ struct ImportRow {
     QString xml;     ///< the save XML; empty when the row is refused before the save service
     QString refusal; ///< why the row cannot be imported
     QString note;    ///< a rule the row breaks that the clerk may accept (account length)
+    QString hint;    ///< what the clerk should know of the row, which keeps nothing out
 };
 
 /// Turns the rows of a file into records of an archive: columns matched to fields by caption
@@ -52,9 +55,12 @@ public:
     QString keyCaption() const;
 
     /// The record a data row makes under the mapping (per column, an index into fields() or
-    /// -1 for a column not imported); line is its row number in the file.
+    /// -1 for a column not imported); line is its row number in the file. With branches, a
+    /// 联行号 the directory lists fills the fields the row leaves empty.
     ImportRow record(const QStringList& cells, const QVector<int>& mapping, int line,
-                     IClsCommon& db) const;
+                     IClsCommon& db, const FileBranches* branches = nullptr) const;
+    /// Index into fields() of the archive's own field; -1 when it has none.
+    int fieldIndex(const char* field) const;
     /// The value the row gives the field as stored; nothing when the file leaves it as it is.
     std::optional<QString> valueOf(const ImportRow& row, const char* field) const;
     /// The caption of the field in the session language.
@@ -93,6 +99,13 @@ private:
     /// banks' account number rules.
     void readBanks(IClsCommon& db) const;
     QString refusalOf(const ImportField& f, const QString& value) const;
+    /// Fills from the directory's entry for the row's 联行号 the fields the row leaves empty
+    /// (or out, where the stored account has them empty); what the clerk should know of it.
+    QString fillFromDirectory(QVector<std::optional<QString>>& values,
+                              const FileBranches& branches, IClsCommon& db) const;
+    /// The region's name as the regions list it: the directory's name, or with the ending the
+    /// directory's files leave off; empty when no region of the kind has it.
+    QString regionNamed(IClsCommon& db, const QString& name, bool province) const;
     QString storedText(const ImportField& f, const QString& shown, IClsCommon& db,
                        QString& refusal) const;
 };

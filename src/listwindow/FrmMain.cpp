@@ -241,6 +241,8 @@ bool FrmMain::Form_LoadCommands() {
         ArchiveSession& s = ArchiveSession::current();
         BuildListToolbar();
         ApplyLayoutMode();
+        if (auto* check = findChild<QAction*>(QStringLiteral("mUnionBankCheck")))
+            check->setVisible(isBankAccounts());
         if (m_ComVar->m_iBrowseOnly == 1)
             HideEditCommands();
         else
@@ -368,6 +370,7 @@ void FrmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_loader->close();
+    m_unionBankCount.reset();
     StopOutput();
     ArchiveSession& s = ArchiveSession::current();
     SaveColWidth(Grid);

@@ -6,6 +6,7 @@
 #include "IListWindow.h"
 #include "IPrintControl.h"
 #include "Recordset.h"
+#include "RowLoad.h"
 
 #include <QHash>
 #include <QIcon>
@@ -27,6 +28,7 @@ class ListGridSource;
 class ListLoader;
 class ListQuickSearch;
 class OutputBeside;
+class UnionBankCheck;
 namespace suite {
 class CaptionBar;
 class Grid;
@@ -162,6 +164,9 @@ private:
     /// The print data file of the output under way, and what the status bar said before it.
     QString m_outputData;
     QString m_statusBeforeOutput;
+    /// Counts the accounts of the 联行号 filter per problem, beside the window.
+    RowLoadPtr m_unionBankCount;
+    quint64 m_unionBankToken = 0;
     /// The edit commands the database refuses this session (lower-case key), with the reason.
     QHash<QString, QString> m_rightRefusals;
     /// The tree is being filled: selection changes are not node clicks.
@@ -194,6 +199,14 @@ private:
     /// Why the session may not run the command (lower-case key); empty when it may.
     QString refusedByRights(const QString& key) const;
     void SetFixedFilter();
+    /// The list shows the bank accounts, whose 联行号 it can check.
+    bool isBankAccounts() const;
+    /// Lists the bank accounts whose 联行号 wants a look; the status line counts them per
+    /// problem once the list is in.
+    void CheckUnionBankNos();
+    /// Counts the filter's accounts per problem while its description is shown.
+    void countUnionBankProblems(const UnionBankCheck& check, const QString& shown);
+    void unionBankCounted(quint64 token, const UnionBankCheck& check, const QString& shown);
     void LoadTree();
     void Trv_NodeClick(QTreeWidgetItem* node);
     void LoadColumnSettings(suite::Grid* grid);

@@ -82,6 +82,8 @@ void FrmMain::BuildMenus() {
     mOperation->addSeparator()->setObjectName(QStringLiteral("mS3"));
     addMenuItem(mOperation, "mFilter", QT_TR_NOOP("过滤(&F)   F3"), QStringLiteral("Filter"));
     addMenuItem(mOperation, "mPos", QT_TR_NOOP("定位"), QStringLiteral("Pos"));
+    addMenuItem(mOperation, "mUnionBankCheck", QT_TR_NOOP("联行号待核对"),
+                QStringLiteral("UnionBankCheck"));
     addMenuItem(mOperation, "mRefresh", QT_TR_NOOP("刷新        F9"), QStringLiteral("Refresh"));
     mOperation->addSeparator()->setObjectName(QStringLiteral("ms4"));
     addMenuItem(mOperation, "mFieldSet", QT_TR_NOOP("栏目"), QStringLiteral("FieldSet"));
@@ -160,6 +162,9 @@ void FrmMain::DoCommand(const QString& key) {
             DataRefresh(condition);
         else if (filtered && m_filterText.isEmpty())
             DataRefresh(QString()); // the clerk cleared the filter: every record again
+    } else if (k == u"unionbankcheck") {
+        if (isBankAccounts())
+            CheckUnionBankNos();
     } else if (k == u"pos") {
         s.oPub->FindPos(this, Grid);
     } else if (k == u"refresh") {

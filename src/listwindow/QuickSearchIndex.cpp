@@ -155,7 +155,8 @@ QVector<QuickSearchIndex::Field> QuickSearchIndex::fieldsOf(const Recordset& rs,
     QVector<Field> fields;
     for (int i = 0; i < rs.FieldCount(); ++i) {
         const QString name = rs.FieldAt(i).name.toLower();
-        if (name == keyField.toLower())
+        // A clerk holding a payment slip looks the account up by the 联行号 printed on it.
+        if (name == keyField.toLower() || name == u"cunionbankno")
             fields.push_back({i, Kind::Code});
         else if (name == u"cbname" || name == u"cbankname" || name == u"caccname")
             fields.push_back({i, Kind::Name});

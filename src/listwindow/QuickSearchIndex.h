@@ -12,7 +12,7 @@
 
 namespace tarvo {
 
-/// What the list's quick search looks at: per row its code and account numbers in small
+/// What the list's quick search looks at: per row its code, 联行号 and account numbers in small
 /// letters, its account numbers without the blanks and hyphens people type, and for its names
 /// the pinyin of every character, so that a clerk finds 中国工商银行 by "工商", "gsyh",
 /// "zggsyh", "gongshang" or "gongshangyh".

@@ -147,9 +147,14 @@ void BranchTable::store(const QVector<BranchEntry>& listed, const QStringList& r
     // Whatever happens next, what this connection knew of the directory may be wrong.
     m_db.knowBranchDirectory(std::nullopt);
     Transaction tx(sql);
-    // Branches to retire are stored ones: their table is there.
-    if (!listed.isEmpty())
+    // Asked first: making a table, even one that is there, takes a right on the schema that
+    // the roles that keep the directory need not have.
+    if (!sql.tableExists(kTable)) {
+        // Nothing to retire either: no directory is made empty.
+        if (listed.isEmpty())
+            return;
         createTable();
+    }
     // A server gets the writes together, with the commit, in one round trip.
     for (qsizetype from = 0; from < listed.size(); from += kRowsPerWrite) {
         const qsizetype rows = std::min<qsizetype>(kRowsPerWrite, listed.size() - from);

@@ -354,13 +354,15 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
 }
 
 template <typename Run>
-auto PostgresBackend::repeatableOnce(const QString& sql, Run run) -> decltype(run()) {
+auto PostgresBackend::repeatableOnce(const QString& sql, Run run, const bool* handed)
+    -> decltype(run()) {
     const bool outside = transactionDepth == 0;
     try {
         return run();
     } catch (const DbError&) {
         // The server went away between our look at the connection and the statement.
-        if (!outside || PQstatus(m_conn) == CONNECTION_OK || !repeatable(sql))
+        if (!outside || PQstatus(m_conn) == CONNECTION_OK || !repeatable(sql) ||
+            (handed && *handed))
             throw;
     }
     return run();
@@ -649,7 +651,15 @@ StoredResult PostgresBackend::queryStored(const QString& sql, const QVariantList
         nameOrigins(result.columns, origins);
         return result;
     }
-    return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params, watch); });
+    // Rows the watch has had are the caller's already (written to a file, shown): a read begun
+    // again on a new connection would hand them a second time.
+    bool handed = false;
+    const RowWatch heard = watch ? RowWatch([&](StoredResult& rows) {
+        handed = true;
+        return watch(rows);
+    })
+                                 : RowWatch();
+    return repeatableOnce(sql, [&] { return queryStoredOnce(sql, params, heard); }, &handed);
 }
 
 void PostgresBackend::interrupt() {

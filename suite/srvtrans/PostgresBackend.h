@@ -149,9 +149,10 @@ private:
     enum class Sent { AsOne, EachAlone };
     /// Sends the statements ("?" marks their parameters) in one round trip, behind the time
     /// limit and the questions asked ahead (each alone, outside a transaction), a BEGIN not
-    /// yet sent and the statements left for later, and hands their results to sink. The last one's rows come one at a time when stream holds. Throws
-    /// DbError when one of the backend's own statements fails or the connection cannot send;
-    /// otherwise the failure returned is the first of the statements given.
+    /// yet sent and the statements left for later, and hands their results to sink. The last one's
+    /// rows come one at a time when stream holds. Throws DbError when one of the backend's own
+    /// statements fails or the connection cannot send; otherwise the failure returned is the first
+    /// of the statements given.
     Failure exchange(const QVector<Statement>& statements, const ResultSink& sink, bool stream,
                      Sent sent = Sent::AsOne);
     /// Sends a BEGIN and the statements left for later that wait; throws when one fails.
@@ -192,9 +193,11 @@ private:
     /// session held (prepared statements, the catalog read so far). Throws DbError on failure.
     void reconnect(std::chrono::milliseconds patience);
     /// Runs a statement that may be repeated safely once on a new connection when the
-    /// connection was lost under it outside a transaction.
+    /// connection was lost under it outside a transaction, unless handed says rows of it have
+    /// gone to the caller already.
     template <typename Run>
-    auto repeatableOnce(const QString& sql, Run run) -> decltype(run());
+    auto repeatableOnce(const QString& sql, Run run, const bool* handed = nullptr)
+        -> decltype(run());
     /// After the connection was lost during COMMIT: returns when the transaction holding the
     /// token was stored, throws DbError saying it was not (or that it cannot be told).
     void settleLostCommit(const QString& token);

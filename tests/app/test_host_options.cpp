@@ -34,7 +34,7 @@ TEST(HostOptions, TheFirstMistakeIsNamedAndGoodCombinationsPass) {
         {{"--menu", "AA99"}, "门户菜单“AA99”不存在。可用的菜单：AA53、AA54。"},
         // Through the portal the menu names the archive.
         {{"--menu", "AA53", "--archive", "person"}, ""},
-        {{"--check"}, "--check 和 --commit 要和 --import 一起使用"},
+        {{"--check"}, "--check 和 --commit 要和 --import 或 --branches 一起使用"},
         {{"--import", "x.csv", "--check", "--commit"}, "--check 和 --commit 只能选一个"},
         {{"--confirm-lengths"}, "--confirm-lengths 只用于 --check 或 --commit"},
         {{"--import", "x.csv", "--commit", "--confirm-lengths"}, ""},

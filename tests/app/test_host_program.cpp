@@ -1,6 +1,7 @@
 // The desktop host as a user or a script starts it: bad input gives a message and a non-zero
 // status, never an abort, with or without a picture to take.
 #include "AccountDatabase.h"
+#include "BranchTable.h"
 #include "HostRun.h"
 #include "TempDatabase.h"
 
@@ -29,7 +30,7 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
         {{"--archive", "person"}, "不提供档案“person”"},
         {{"--lang", "fr-FR"}, "不支持的界面语言“fr-FR”"},
         {{"--user", "nobody"}, "用户“nobody”不是本账套的操作员"},
-        {{"--check"}, "--check 和 --commit 要和 --import 一起使用"},
+        {{"--check"}, "--check 和 --commit 要和 --import 或 --branches 一起使用"},
     };
     for (const Case& c : cases) {
         for (bool headless : {false, true}) {
@@ -282,6 +283,44 @@ TEST(HostProgram, AScriptChecksAFileRowByRowAndImportsTheAcceptedRows) {
     EXPECT_TRUE(clean.output.contains("导入完成：新增 1 条，修改 0 条。"));
     EXPECT_TRUE(accounts(temp.name()).contains("N2 6222-0000-0000-02"));
     EXPECT_EQ(runHost(import + QStringList{"--check"}).status, 0) << "all unchanged now";
+}
+
+TEST(HostProgram, AScriptInEnglishHearsOfInterbankCodesInEnglish) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    tarvo::BranchEntry listed;
+    listed.code = "102331000301";
+    listed.name = "示例银行虚构市某某支行";
+    listed.bankCode = "102";
+    tarvo::BranchEntry retired = listed;
+    retired.code = "102331000303";
+    {
+        const auto db = tarvo::suite::AccountDatabase::open(temp.name());
+        tarvo::suite::BranchTable(*db).store({listed, retired}, {}, QDate(2026, 10, 1));
+        tarvo::suite::BranchTable(*db).store({}, {retired.code}, QDate(2026, 11, 1));
+    }
+    const QString file = dir.filePath("accounts.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Code,Account No.,Currency,Opening Bank,Bank Code,Union Bank No.\r\n"
+              "E1,6222000000000301,人民币,,102,102331000301\r\n"
+              "E2,6222000000000302,人民币,Test Branch,102,1021-0000-0302\r\n"
+              "E3,6222000000000303,人民币,Test Branch,102,102331000303\r\n"
+              "E4,6222000000000304,人民币,Test Branch,102,102331000304\r\n");
+    csv.close();
+    const Outcome out = runHost({"--lang", "en-US", "--db", temp.name(), "--archive", "bank",
+                                 "--sysid", "NB", "--import", file, "--check"});
+    EXPECT_EQ(out.status, 1) << out.errors.toStdString();
+    const QStringList lines = out.output.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4) << out.output.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("2\t")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains("Opening Bank filled in from the interbank code"))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1],
+              "3\tRefused\tUnion Bank No. \"1021-0000-0302\" must be 12 digits, or left empty");
+    EXPECT_TRUE(lines[2].contains("was retired from the branch directory on 2026-11-01"))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].contains("is not in the branch directory")) << lines[3].toStdString();
 }
 
 TEST(HostProgram, AScriptsExportWithoutTheColumnRightSaysSoAndWritesNothing) {

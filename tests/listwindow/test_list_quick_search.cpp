@@ -136,6 +136,20 @@ TEST_F(ListWindowTest, InputMethodCommitsAndPastesNarrowTheList) {
     });
 }
 
+TEST_F(ListWindowTest, AnAccountIsFoundByTheInterbankCodeOnItsSlip) {
+    withList("bank", "NB", [&](FrmMain& w) {
+        QLineEdit* box = focusedBox(w);
+        QInputMethodEvent commit;
+        commit.setCommitString("105290000002");
+        QApplication::sendEvent(box, &commit);
+        EXPECT_EQ(column(w, 1), QStringList{"02"});
+
+        box->clear();
+        QTest::keyClicks(box, "104581");
+        EXPECT_EQ(column(w, 1), (QStringList{"03", "04"})) << "two accounts at one branch";
+    });
+}
+
 TEST_F(ListWindowTest, DeleteInTheSearchBoxEditsTheTextOnly) {
     withList("bank", "NB", [&](FrmMain& w) {
         QLineEdit* box = focusedBox(w);

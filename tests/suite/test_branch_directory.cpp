@@ -1,5 +1,6 @@
 // The branch directory as the card and the list read it: a database without one answers as
 // for an empty directory, and a store stands or falls whole.
+#include "BranchTable.h"
 #include "ClsBranchDirectory.h"
 #include "ClsCommon.h"
 #include "TempDatabase.h"
@@ -180,4 +181,26 @@ TEST_F(BranchDirectory, AnotherConnectionSeesADirectoryStoredAfterItAskedOnAFile
     if (!temp.onServer()) {
         EXPECT_TRUE(directory.Present(otherCommon));
     }
+}
+
+TEST_F(BranchDirectory, OnAServerTheStartsOwnRoundTripAnswersWhetherThereIsOne) {
+    if (!temp.onServer())
+        GTEST_SKIP() << "a file is asked when asked";
+    db->ExpectStart(QStringLiteral("bank"), {});
+    QString count = QStringLiteral("select count(*) as n from bank");
+    ASSERT_TRUE(db->OpenX(count));
+    // Stored meanwhile by another connection: the answer the start's round trip brought is
+    // the one taken, which shows that asking cost none of its own.
+    const auto other = suite::AccountDatabase::open(temp.name());
+    suite::BranchTable(*other).store(
+        {branch(QStringLiteral("102100000001"), QStringLiteral("示例银行甲支行"))}, {}, today);
+    EXPECT_FALSE(directory.Present(common));
+    EXPECT_FALSE(directory.Present(common)) << "kept for the connection";
+
+    auto fresh = std::make_shared<suite::ClsCommon>();
+    db.reset();
+    common.reset();
+    fresh->Init(temp.name());
+    ClsCommonPtr freshCommon = fresh;
+    EXPECT_TRUE(directory.Present(freshCommon));
 }

@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 #include "ClassRegistry.h"
+#include "ClsBranchDirectory.h"
 #include "ClsColSet.h"
 #include "ClsCommon.h"
 #include "ClsBranchDirectory.h"
@@ -128,6 +129,8 @@ ComponentHarness::ComponentHarness() {
                       [] { return std::make_shared<suite::ClsBranchDirectory>(); });
     reg.registerClass("TarvoPrint.TableReader",
                       [] { return std::make_shared<suite::TableReader>(); });
+    reg.registerClass("TarvoSrvTrans.IBranchDirectory",
+                      [] { return std::make_shared<suite::ClsBranchDirectory>(); });
     suite::LoginInfo info;
     info.dbName = db.name();
     info.userId = "demo";
@@ -142,7 +145,7 @@ ComponentHarness::~ComponentHarness() {
     for (auto* id : {"TarvoPub.IPub", "TarvoSrvTrans.IClsCommon", "TarvoRowAuthsvr.clsRowAuth",
                      "TarvoColumnSet.clsColSet", "Tarvocolset.clsColSet",
                      "PRINTCONTROLLib.PrintControl", "TarvoSrvTrans.IHistory",
-                     "TarvoPrint.TableReader"})
+                     "TarvoPrint.TableReader", "TarvoSrvTrans.IBranchDirectory"})
         ClassRegistry::instance().unregisterClass(QString::fromLatin1(id));
     // The logged objects write into events: none may outlive it.
     for (auto& r : m_pubs)

@@ -265,6 +265,10 @@
         <source>%1和%2不变，%3却由“%4”改为“%5”：请核对%3</source>
         <translation>%1 and %2 stay the same, but the %3 changes from "%4" to "%5": please check the %3</translation>
     </message>
+    <message>
+        <source>无法读取联行号目录</source>
+        <translation>The branch directory could not be read</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::FrmMain</name>
@@ -471,6 +475,10 @@
         <source>表格文件 (*.csv *.xlsx)</source>
         <translation>Table files (*.csv *.xlsx)</translation>
     </message>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
 </context>
 <context>
     <name>tarvo::ListLoader</name>
@@ -583,6 +591,22 @@
     <message>
         <source>%1“%2”是电子表格改写成的科学计数法，原%1已丢失</source>
         <translation>%1 "%2" was rewritten in exponent notation by a spreadsheet; the original %1 is lost</translation>
+    </message>
+    <message>
+        <source>%1“%2”应为 12 位数字，或不填</source>
+        <translation>%1 "%2" must be 12 digits, or left empty</translation>
+    </message>
+    <message>
+        <source>%1“%2”不在联行号目录中：目录可能比银行的通知旧，请核对</source>
+        <translation>%1 "%2" is not in the branch directory: the directory may be older than the bank&apos;s notice, please check it</translation>
+    </message>
+    <message>
+        <source>%1“%2”在联行号目录中已于 %3 停用，请核对</source>
+        <translation>%1 "%2" was retired from the branch directory on %3, please check it</translation>
+    </message>
+    <message>
+        <source>%1已按联行号填写</source>
+        <translation>%1 filled in from the interbank code</translation>
     </message>
 </context>
 <context>
@@ -720,6 +744,187 @@
     <message>
         <source>退出</source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::UnionBankCheck</name>
+    <message>
+        <source>联行号待核对</source>
+        <translation>Interbank codes to check</translation>
+    </message>
+    <message>
+        <source>缺少 %1</source>
+        <translation>missing %1</translation>
+    </message>
+    <message>
+        <source>不是 12 位数字 %1</source>
+        <translation>not 12 digits %1</translation>
+    </message>
+    <message>
+        <source>目录中没有 %1</source>
+        <translation>not in the directory %1</translation>
+    </message>
+    <message>
+        <source>已停用 %1</source>
+        <translation>retired %1</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::BranchImport</name>
+    <message numerus="yes">
+        <source>共 %n 行：新增 %1，修改 %2，无变化 %3，拒绝 %4；停用 %5</source>
+        <translation>
+            <numerusform>%n row: %1 new, %2 changed, %3 unchanged, %4 refused; %5 retired</numerusform>
+            <numerusform>%n rows: %1 new, %2 changed, %3 unchanged, %4 refused; %5 retired</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>行号</source>
+        <translation>Branch Code</translation>
+    </message>
+    <message>
+        <source>行名</source>
+        <translation>Branch Name</translation>
+    </message>
+    <message>
+        <source>所属银行行号</source>
+        <translation>Head Bank Code</translation>
+    </message>
+    <message>
+        <source>所属银行名称</source>
+        <translation>Head Bank</translation>
+    </message>
+    <message>
+        <source>城市代码</source>
+        <translation>City Code</translation>
+    </message>
+    <message>
+        <source>城市</source>
+        <translation>City</translation>
+    </message>
+    <message>
+        <source>省份</source>
+        <translation>Province</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>无变化</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>停用</source>
+        <translation>Retired</translation>
+    </message>
+    <message>
+        <source>拒绝</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>无法创建表格文件读取组件</source>
+        <translation>Cannot create the table file reader component</translation>
+    </message>
+    <message>
+        <source>无法导入“%1”：%2</source>
+        <translation>Cannot import &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>“%1”中没有联行号：第一行应为栏目名称（行号、行名……），其后每行一个网点</source>
+        <translation>&quot;%1&quot; holds no branches: the first row should hold the column captions (Branch Code, Branch Name …), then one branch per row</translation>
+    </message>
+    <message>
+        <source>“%1”不是联行号文件：第一行中没有“%2”这一栏</source>
+        <translation>&quot;%1&quot; is no branch directory file: its first row has no column &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>”和“</source>
+        <translation>&quot; and &quot;</translation>
+    </message>
+    <message>
+        <source>“%1”中含有不能使用的字符 %2</source>
+        <translation>&quot;%1&quot; holds a character that cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>“%1”中含有不能使用的字符 %2（不能使用 &lt; &gt; ' &quot; | &amp; , 这些字符）</source>
+        <translation>&quot;%1&quot; holds a character that cannot be used: %2 (&lt; &gt; ' &quot; | &amp; , cannot be used)</translation>
+    </message>
+    <message>
+        <source>缺少行号</source>
+        <translation>The branch code is missing</translation>
+    </message>
+    <message>
+        <source>行号“%1”是电子表格改写成的科学计数法，原行号已丢失</source>
+        <translation>The branch code &quot;%1&quot; is a spreadsheet's exponent notation; the code itself is lost</translation>
+    </message>
+    <message>
+        <source>行号“%1”只有 %2 位，应为 12 位数字（电子表格可能去掉了开头的 0）</source>
+        <translation>The branch code &quot;%1&quot; has %2 digits where 12 are needed (a spreadsheet may have dropped leading zeros)</translation>
+    </message>
+    <message>
+        <source>行号应为 12 位数字，不能是“%1”</source>
+        <translation>A branch code is 12 digits, not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>缺少行名</source>
+        <translation>The branch name is missing</translation>
+    </message>
+    <message>
+        <source>所属银行行号应为 3 位数字，不能是“%1”</source>
+        <translation>A head bank code is 3 digits, not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>城市代码只能由数字组成，不能是“%1”</source>
+        <translation>A city code holds digits only, not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>“%1”不能超过 %2 个字</source>
+        <translation>&quot;%1&quot; cannot be longer than %2 characters</translation>
+    </message>
+    <message>
+        <source>行号在文件中出现了 %1 次（第 %2 行）</source>
+        <translation>The branch code appears %1 times in the file (rows %2)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>无法创建联行号目录组件</source>
+        <translation>Cannot create the branch directory component</translation>
+    </message>
+    <message>
+        <source>重新列入（%1 起停用）</source>
+        <translation>listed again (retired since %1)</translation>
+    </message>
+    <message>
+        <source>%1：“%2”改为“%3”</source>
+        <translation>%1: &quot;%2&quot; becomes &quot;%3&quot;</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>文件中没有一行可以导入，联行号目录保持不变</source>
+        <translation>No row of the file can be imported; the branch directory stays as it is</translation>
+    </message>
+    <message>
+        <source>联行号目录已保存：新增 %1，修改 %2，停用 %3。</source>
+        <translation>Branch directory stored: %1 new, %2 changed, %3 retired.</translation>
     </message>
 </context>
 <context>

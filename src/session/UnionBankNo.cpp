@@ -1,0 +1,13 @@
+#include "UnionBankNo.h"
+
+#include <algorithm>
+
+namespace tarvo {
+
+bool acceptableUnionBankNo(const QString& code) {
+    return code.isEmpty() || (code.size() == 12 && std::all_of(code.begin(), code.end(), [](QChar c) {
+                                  return c >= u'0' && c <= u'9';
+                              }));
+}
+
+} // namespace tarvo

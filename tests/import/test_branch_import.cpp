@@ -1,0 +1,236 @@
+// A branch directory file on its way into the suite's directory: each row's verdict against
+// what is stored, and a file stored whole or not at all.
+#include "BranchImport.h"
+#include "ClassRegistry.h"
+#include "ClsCommon.h"
+#include "SuiteContext.h"
+#include "SuiteRegistration.h"
+#include "TempDatabase.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+using namespace tarvo;
+
+/// Texts shown as texts when a check fails.
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+
+namespace {
+
+const QString kHeader =
+    QStringLiteral("行号,行名,所属银行行号,所属银行名称,城市代码,城市,省份\r\n");
+
+QString row(const char* code, const char* name, const char* city = "虚构市") {
+    return QStringLiteral("%1,%2,%3,示例银行,1000,%4,虚构省\r\n")
+        .arg(QString::fromUtf8(code), QString::fromUtf8(name), QString::fromUtf8(code).left(3),
+             QString::fromUtf8(city));
+}
+
+/// Each line as "row code verdict", the reason left out.
+QStringList outcome(const BranchImport& import) {
+    QStringList out;
+    for (const BranchLine& l : import.lines())
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(l.line)
+                   .arg(l.code, BranchImport::verdictText(l.verdict));
+    return out;
+}
+
+struct BranchImportTest : ::testing::Test {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    std::shared_ptr<suite::ClsCommon> db = std::make_shared<suite::ClsCommon>();
+    ClsCommonPtr common = db;
+
+    void SetUp() override {
+        suite::registerSuiteClasses();
+        suite::setSessionLanguage(QStringLiteral("zh-CN"));
+        db->Init(temp.name());
+        ASSERT_TRUE(db->Status());
+    }
+    int files = 0;
+    /// A new file each time.
+    QString write(const QString& text, const char* encoding = "UTF-8") {
+        QStringEncoder encoder(encoding);
+        QFile f(dir.filePath(QStringLiteral("branches-%1.csv").arg(++files)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(encoder(text));
+        return f.fileName();
+    }
+    /// The file checked; stored as well when store is set, on the day given.
+    QStringList run(BranchImport& import, const QString& path, bool store = false,
+                    const QDate& day = QDate(2026, 12, 10)) {
+        QString error;
+        EXPECT_TRUE(import.read(path, error)) << error.toStdString();
+        EXPECT_TRUE(import.check(common, error)) << error.toStdString();
+        if (store) {
+            EXPECT_TRUE(import.store(common, error, day)) << error.toStdString();
+        }
+        return outcome(import);
+    }
+    QStringList run(const QString& path, bool store = false,
+                    const QDate& day = QDate(2026, 12, 10)) {
+        BranchImport import;
+        return run(import, path, store, day);
+    }
+    BranchEntry find(const QString& code) {
+        BranchEntry e;
+        auto directory =
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+        EXPECT_TRUE(directory->Find(common, code, e)) << code.toStdString();
+        return e;
+    }
+    bool present() {
+        return createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"))
+            ->Present(common);
+    }
+};
+
+} // namespace
+
+TEST_F(BranchImportTest, EachRowIsNewChangedUnchangedOrRetiredAgainstTheStoredDirectory) {
+    const QString first = write(kHeader + row("102100000001", "示例银行甲虚构支行") +
+                                row("102100000002", "示例银行乙虚构支行") +
+                                row("103100000003", "示例银行丙虚构支行"));
+    EXPECT_EQ(run(first, true),
+              (QStringList{"2 102100000001 新增", "3 102100000002 新增", "4 103100000003 新增"}));
+    EXPECT_EQ(run(first), (QStringList{"2 102100000001 无变化", "3 102100000002 无变化",
+                                       "4 103100000003 无变化"}))
+        << "the same file again changes nothing";
+
+    // Columns in another order, extra columns, a renamed branch, one gone and one new.
+    const QString second = write(QStringLiteral(
+        "清算行号,城市,行名,地址,行号,省份,城市代码,所属银行\r\n"
+        "102100099996,虚构市,示例银行甲虚构支行,某路1号,102100000001,虚构省,1000,示例银行\r\n"
+        "102100099996,新虚构市,示例银行丙虚构分理处,某路3号,103100000003,虚构省,1000,示例银行\r\n"
+        "102100099996,虚构市,示例银行丁虚构支行,某路4号,104100000004,虚构省,1000,示例银行\r\n"));
+    BranchImport import;
+    EXPECT_EQ(run(import, second, true, QDate(2026, 12, 11)),
+              (QStringList{"2 102100000001 无变化", "3 103100000003 修改", "4 104100000004 新增",
+                           "0 102100000002 停用"}))
+        << "a branch the file leaves out is listed after the file's rows";
+    const QString changed = import.lines()[1].reason;
+    EXPECT_TRUE(changed.contains("行名") && changed.contains("示例银行丙虚构分理处") &&
+                changed.contains("城市") && !changed.contains("省份"))
+        << "a change names the fields that change: " << changed.toStdString();
+    EXPECT_EQ(import.countsText(), "共 3 行：新增 1，修改 1，无变化 1，拒绝 0；停用 1");
+
+    const BranchEntry retired = find("102100000002");
+    EXPECT_EQ(retired.retiredOn, QDate(2026, 12, 11));
+    EXPECT_EQ(find("103100000003").name, "示例银行丙虚构分理处");
+    EXPECT_EQ(find("104100000004").bankCode, "104") << "the head bank's code begins the code";
+
+    // The branch comes back: listed again, its retired day cleared.
+    BranchImport back;
+    EXPECT_EQ(run(back, first, true), (QStringList{"2 102100000001 无变化", "3 102100000002 修改",
+                                                   "4 103100000003 修改", "0 104100000004 停用"}));
+    EXPECT_TRUE(back.lines()[1].reason.contains("2026-12-11"))
+        << back.lines()[1].reason.toStdString();
+    EXPECT_TRUE(find("102100000002").retiredOn.isNull());
+}
+
+TEST_F(BranchImportTest, BadRowsAreRefusedWithTheirReasonAndTheRestStored) {
+    const QString path = write(
+        kHeader + row("102100000001", "示例银行甲虚构支行") +
+        row("2100000001", "示例银行丢零虚构支行") + row("1.021E+11", "示例银行科学计数支行") +
+        row("10210000000X", "示例银行字母支行") + row("102100000005", "") +
+        row("102100000006", "示例银行<脚本>支行") + row("102100000007", "示例银行甲虚构支行") +
+        row("102100000007", "示例银行重复虚构支行") +
+        QStringLiteral("102100000008,示例银行%1支行,102,示例银行,1000,虚构市,虚构省\r\n")
+            .arg(QChar(0x202E)) +
+        QStringLiteral("102100000009,示例银行虚构支行,10A,示例银行,1000,虚构市,虚构省\r\n") +
+        QStringLiteral("102100000010,%1,102,示例银行,1000,虚构市,虚构省\r\n")
+            .arg(QString(121, QChar(u'长'))));
+    BranchImport import;
+    QString error;
+    ASSERT_TRUE(import.read(path, error));
+    ASSERT_TRUE(import.check(common, error)) << error.toStdString();
+    const QVector<BranchLine>& lines = import.lines();
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[0].verdict, BranchVerdict::New);
+    const auto refusal = [&](int i) {
+        EXPECT_EQ(lines[i].verdict, BranchVerdict::Refused) << i;
+        return lines[i].reason.toStdString();
+    };
+    EXPECT_NE(refusal(1).find("只有 10 位"), std::string::npos) << refusal(1);
+    EXPECT_NE(refusal(2).find("科学计数法"), std::string::npos) << refusal(2);
+    EXPECT_NE(refusal(3).find("12 位数字"), std::string::npos) << refusal(3);
+    EXPECT_NE(refusal(4).find("缺少行名"), std::string::npos) << refusal(4);
+    EXPECT_NE(refusal(5).find("<"), std::string::npos) << refusal(5);
+    EXPECT_NE(refusal(6).find("第 8、9 行"), std::string::npos)
+        << "both rows of a twice-listed code";
+    EXPECT_NE(refusal(7).find("第 8、9 行"), std::string::npos) << refusal(7);
+    EXPECT_NE(refusal(8).find("U+202E"), std::string::npos) << refusal(8);
+    EXPECT_NE(refusal(9).find("所属银行行号"), std::string::npos) << refusal(9);
+    EXPECT_NE(refusal(10).find("120"), std::string::npos) << refusal(10);
+
+    ASSERT_TRUE(import.store(common, error)) << error.toStdString();
+    EXPECT_EQ(find("102100000001").name, "示例银行甲虚构支行");
+    BranchEntry none;
+    auto directory =
+        createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+    for (const char* code : {"102100000005", "102100000007", "102100000009"})
+        EXPECT_FALSE(directory->Find(common, code, none)) << code;
+
+    // A refused row retires nothing: its branch is still in the file.
+    const QString again =
+        write(kHeader + row("102100000001", "") + row("102100000002", "示例银行乙虚构支行"));
+    EXPECT_EQ(run(again, true), (QStringList{"2 102100000001 拒绝", "3 102100000002 新增"}));
+    EXPECT_TRUE(find("102100000001").retiredOn.isNull());
+}
+
+TEST_F(BranchImportTest, ACheckStoresNothingAndAFileWithoutCodesOrNamesIsRefusedWhole) {
+    EXPECT_EQ(run(write(kHeader + row("102100000001", "示例银行甲虚构支行"))),
+              QStringList{"2 102100000001 新增"});
+    EXPECT_FALSE(present()) << "a check makes no directory";
+    EXPECT_FALSE(db->database()->sql().tableExists("tarvo_branch"));
+
+    for (const QString& text : {QStringLiteral("编码,名称\r\n102100000001,示例银行甲虚构支行\r\n"),
+                                QStringLiteral("行号,城市\r\n102100000001,虚构市\r\n"),
+                                QString(kHeader), QStringLiteral("\r\n\r\n")}) {
+        BranchImport import;
+        QString error;
+        EXPECT_FALSE(import.read(write(text), error)) << text.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    BranchImport import;
+    QString error;
+    ASSERT_FALSE(import.read(write(QStringLiteral("Bank Code,City\r\n1,x\r\n")), error));
+    EXPECT_TRUE(error.contains("行名")) << "the missing column is named: " << error.toStdString();
+
+    // Nothing acceptable in the file: it is no directory, and stored would retire everything.
+    run(write(kHeader + row("102100000001", "示例银行甲虚构支行")), true);
+    BranchImport bad;
+    ASSERT_TRUE(bad.read(write(kHeader + row("1021", "示例银行甲虚构支行")), error));
+    EXPECT_FALSE(bad.check(common, error));
+    EXPECT_TRUE(error.contains("保持不变")) << error.toStdString();
+    EXPECT_TRUE(find("102100000001").retiredOn.isNull());
+}
+
+TEST_F(BranchImportTest, GbEncodedFilesAndWorkbooksAreReadLikeUtf8Ones) {
+    const QString text = QStringLiteral("Bank Code,Branch Name,Head Bank Code,Head Bank,City Code,"
+                                        "City,Province\r\n") +
+                         row("102100000001", "示例银行甲虚构支行");
+    EXPECT_EQ(run(write(text, "GB18030")), QStringList{"2 102100000001 新增"});
+
+    const QString book = dir.filePath("branches.xlsx");
+    lxw_workbook* wb = workbook_new(book.toUtf8().constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
+    const char* cells[][4] = {{"联行号", "行名", "城市", "电话"},
+                              {"001100000017", "示例中央银行虚构营业部", "虚构市", "010-0"},
+                              {"102100000001", "示例银行甲虚构支行", "虚构市", "010-1"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), cells[r][c], nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    BranchImport import;
+    EXPECT_EQ(run(import, book, true), (QStringList{"2 001100000017 新增", "3 102100000001 新增"}))
+        << "a code with leading zeros stays whole in a workbook's text cell";
+    EXPECT_EQ(find("001100000017").bankCode, "001");
+    EXPECT_EQ(find("001100000017").city, "虚构市");
+}
