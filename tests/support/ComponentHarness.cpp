@@ -5,7 +5,6 @@
 #include "ClsBranchDirectory.h"
 #include "ClsColSet.h"
 #include "ClsCommon.h"
-#include "ClsBranchDirectory.h"
 #include "ClsHistory.h"
 #include "ClsRowAuth.h"
 #include "ComponentRegistration.h"
@@ -125,8 +124,6 @@ ComponentHarness::ComponentHarness() {
                       [] { return std::make_shared<suite::PrintControl>(); });
     reg.registerClass("TarvoSrvTrans.IHistory",
                       [] { return std::make_shared<suite::ClsHistory>(); });
-    reg.registerClass("TarvoSrvTrans.IBranchDirectory",
-                      [] { return std::make_shared<suite::ClsBranchDirectory>(); });
     reg.registerClass("TarvoPrint.TableReader",
                       [] { return std::make_shared<suite::TableReader>(); });
     reg.registerClass("TarvoSrvTrans.IBranchDirectory",
