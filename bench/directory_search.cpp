@@ -1,14 +1,14 @@
 // What a clerk waits for when searching the branch directory from the bank-account card's
 // pick list (F2): from each key typed into its search box to the rows painted again, over a
-// generated directory of N branches (made-up names, the import benchmark's file); and, once, the reading of the directory
-// into the session's index beside the window (the pick list's first use).
+// generated directory of N branches (made-up names, the import benchmark's file); and, once, the
+// reading of the directory into the session's index beside the window (the pick list's first use).
 //   bench_directory_search N
 // Prints "NAME VALUE" lines.
 #include "BenchSupport.h"
 #include "BranchImport.h"
 #include "BranchIndexLoad.h"
-#include "BranchesFile.h"
 #include "BranchPickList.h"
+#include "BranchesFile.h"
 #include "ClassRegistry.h"
 #include "ClsCommon.h"
 #include "SuiteRegistration.h"
@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     tarvo::suite::registerSuiteClasses();
     QTemporaryDir dir;
     const QString dbName = dir.filePath(QStringLiteral("bench.db"));
-    tarvo::ClsCommonPtr db = tarvo::createObject<tarvo::IClsCommon>(
-        QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    tarvo::ClsCommonPtr db =
+        tarvo::createObject<tarvo::IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
     db->Init(dbName);
     // The directory comes in as a clerk brings it: the generated file through its import.
     tarvo::BranchImport import;

@@ -126,8 +126,8 @@ bool FrmZAM::reading() const {
 void FrmZAM::readBeside(bool takeLock, std::optional<QString> key,
                         std::function<void(const RecordsetPtr&)> then) {
     auto fetched = std::make_shared<Fetched>();
-    auto work = [fetched, takeLock, archive = m_ComVar->m_ArchiveEnName, sql = m_recordSql,
-                 key, card = m_Card](const WorkProgress& p) {
+    auto work = [fetched, takeLock, archive = m_ComVar->m_ArchiveEnName, sql = m_recordSql, key,
+                 card = m_Card](const WorkProgress& p) {
         ArchiveSession& s = ArchiveSession::current();
         if (takeLock) {
             fetched->refusal = s.oPub->LockRefusal(s.SrvDB, s.oLogin, archive, 2);

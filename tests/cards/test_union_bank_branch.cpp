@@ -40,7 +40,8 @@ struct BranchCard : BankAccountCard {
 
     void SetUp() override {
         BankAccountCard::SetUp();
-        directory = createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+        directory =
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
         ASSERT_TRUE(directory);
     }
     /// Stores a directory as the suite's import does: three branches, then one of them retired

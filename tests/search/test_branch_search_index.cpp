@@ -23,11 +23,14 @@ BranchEntry branch(const char* code, const char* name, const char* bankName, con
 /// Four made-up branches in the order of their codes, as the directory hands them over.
 BranchSearchIndex sample() {
     BranchSearchIndex index;
-    index.add(branch("102331000017", "中国工商银行杭州虚构路支行", "中国工商银行", "杭州市", "浙江省"));
+    index.add(
+        branch("102331000017", "中国工商银行杭州虚构路支行", "中国工商银行", "杭州市", "浙江省"));
     index.add(branch("102331000025", "中国工商银行杭州样例ATM点（西湖）", "中国工商银行", "杭州市",
                      "浙江省"));
-    index.add(branch("103290000019", "中国农业银行上海虚构支行", "中国农业银行", "上海市", "上海市"));
-    BranchEntry retired = branch("331000000102", "虚构村镇银行测试分理处", "虚构村镇银行", "测试市", "虚构省");
+    index.add(
+        branch("103290000019", "中国农业银行上海虚构支行", "中国农业银行", "上海市", "上海市"));
+    BranchEntry retired =
+        branch("331000000102", "虚构村镇银行测试分理处", "虚构村镇银行", "测试市", "虚构省");
     retired.retiredOn = QDate(2026, 6, 30);
     index.add(retired);
     index.finish();
@@ -90,8 +93,8 @@ TEST(BranchSearchIndex, ABranchIsFoundByItsCodeAndGivenBackAsAdded) {
 TEST(BranchSearchIndex, ANarrowerQuerySearchedWithinTheEarlierFindsFindsTheSame) {
     const BranchSearchIndex index = sample();
     const std::pair<const char*, const char*> typed[] = {
-        {"虚", "虚构"}, {"工商", "工商 杭"}, {"工商 杭", "工商 杭州虚构"}, {"g", "gsyh"},
-        {"10", "1023"}, {"102 ", "102 杭州"}};
+        {"虚", "虚构"}, {"工商", "工商 杭"}, {"工商 杭", "工商 杭州虚构"},
+        {"g", "gsyh"},  {"10", "1023"},      {"102 ", "102 杭州"}};
     for (const auto& [earlier, now] : typed) {
         SCOPED_TRACE(now);
         ASSERT_TRUE(BranchSearchIndex::narrows(now, earlier));

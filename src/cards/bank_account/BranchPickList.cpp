@@ -88,7 +88,8 @@ BranchPickList::BranchPickList(BranchIndexLoad& load, const QString& typed, QWid
     auto* findLabel = new QLabel(tr("查找(&F)："), this);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("EdtBranchSearch"));
-    m_search->setPlaceholderText(tr("行号开头、行名的一部分、拼音首字母，或银行和城市，如“工商 杭州”"));
+    m_search->setPlaceholderText(
+        tr("行号开头、行名的一部分、拼音首字母，或银行和城市，如“工商 杭州”"));
     m_search->setClearButtonEnabled(true);
     m_search->setText(typed);
     findLabel->setBuddy(m_search);
@@ -185,8 +186,8 @@ void BranchPickList::search(const QString& text) {
     m_ok->setEnabled(found > 0);
     if (found > 0) {
         const QModelIndex first = m_rows.index(0, 0);
-        m_table->selectionModel()->setCurrentIndex(
-            first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_table->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
         m_table->scrollTo(first);
     }
 }

@@ -40,9 +40,6 @@ public:
     static bool isStorableAmount(const QString& text);
     /// An interbank code (联行号) has this many digits.
     static constexpr int kUnionBankNoLength = 12;
-    /// True when code is empty or an interbank code: exactly twelve ASCII digits. Its check
-    /// digit is not published, so it is not checked.
-    static bool isUnionBankNo(const QString& code);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

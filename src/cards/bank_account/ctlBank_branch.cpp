@@ -10,8 +10,11 @@
 #include "Edit.h"
 #include "ErrorHandling.h"
 #include "RefEdit.h"
+#include "UnionBankNo.h"
 
 #include <QLabel>
+
+#include <algorithm>
 
 namespace tarvo {
 
@@ -48,7 +51,8 @@ void ctlBank::placeBranchName() {
 bool ctlBank::directoryPresent() {
     if (!m_directoryAsked) {
         m_directoryAsked = true;
-        m_directory = createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+        m_directory =
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
         skipErrors([&] { m_directoryPresent = m_directory && m_directory->Present(m_SrvDB); });
     }
     return m_directoryPresent;
@@ -60,7 +64,7 @@ std::function<void()> ctlBank::readAlong(const RecordsetPtr& record) {
         return {};
     record->MoveFirst();
     const QString code = record->Value(QStringLiteral("cUnionBankNo")).toString();
-    if (code.isEmpty() || !isUnionBankNo(code))
+    if (code.isEmpty() || !acceptableUnionBankNo(code))
         return {};
     BranchEntry entry;
     ClsCommonPtr db = ArchiveSession::current().SrvDB;
@@ -77,7 +81,7 @@ void ctlBank::lookUpBranch() {
         return;
     m_branchCode = code;
     m_branch.reset();
-    if (!code.isEmpty() && isUnionBankNo(code) && directoryPresent()) {
+    if (!code.isEmpty() && acceptableUnionBankNo(code) && directoryPresent()) {
         BranchEntry entry;
         if (m_directory->Find(m_SrvDB, code, entry))
             m_branch = entry;
@@ -89,11 +93,13 @@ void ctlBank::showBranchName() {
     QString shown;
     QString tip;
     bool warn = false;
-    if (code == m_branchCode && !code.isEmpty() && isUnionBankNo(code) && m_directoryPresent) {
+    if (code == m_branchCode && !code.isEmpty() && acceptableUnionBankNo(code) &&
+        m_directoryPresent) {
         ArchiveSession& s = ArchiveSession::current();
         if (!m_branch) {
             warn = true;
-            shown = m_oPub->GetResString(QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cunionbankno_notlisted"));
+            shown = m_oPub->GetResString(
+                QStringLiteral("Tarvo.AA.ARCHIVE.COMMON.cunionbankno_notlisted"));
         } else if (m_branch->retiredOn.isValid()) {
             warn = true;
             s.ResParams = {m_branch->retiredOn.toString(Qt::ISODate), m_branch->name};
@@ -148,7 +154,7 @@ void ctlBank::pickBranch() {
     if (!directoryPresent())
         return;
     BranchPickList list(BranchIndexLoad::of(ArchiveSession::current().oLogin->MoxDbName()),
-                        isUnionBankNo(typed) ? typed : QString(), this);
+                        acceptableUnionBankNo(typed) ? typed : QString(), this);
     if (list.exec() != QDialog::Accepted || !list.picked())
         return;
     m_branch = list.picked();

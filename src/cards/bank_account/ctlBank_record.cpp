@@ -10,12 +10,13 @@
 #include "ModRef.h"
 #include "RefEdit.h"
 #include "ShownValues.h"
+#include "UnionBankNo.h"
 #include "XmlTags.h"
 
 #include <QDate>
 
-#include <algorithm>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace tarvo {
 
@@ -80,7 +81,7 @@ void ctlBank::FillAllFields(RecordsetPtr& RsCard) {
         // check: so the clerk can mend it a key at a time through texts that still break it.
         const QString unionBankNo = text(RsCard, "cUnionBankNo");
         EdtcUnionBankNo->setMaxLength(std::max(kUnionBankNoLength, int(unionBankNo.size())));
-        if (isUnionBankNo(unionBankNo))
+        if (acceptableUnionBankNo(unionBankNo))
             EdtcUnionBankNo->fillText(unionBankNo);
         else
             EdtcUnionBankNo->setText(unionBankNo);
@@ -154,18 +155,9 @@ bool ctlBank::accountNumberConfirmed() {
     return false;
 }
 
-bool ctlBank::isUnionBankNo(const QString& code) {
-    if (code.isEmpty())
-        return true;
-    if (code.size() != kUnionBankNoLength)
-        return false;
-    return std::all_of(code.begin(), code.end(),
-                       [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 bool ctlBank::refusedUnionBankNo() {
     const QString code = EdtcUnionBankNo->Text();
-    if (isUnionBankNo(code))
+    if (acceptableUnionBankNo(code))
         return false;
     ArchiveSession& s = ArchiveSession::current();
     s.ResParams = {code};
