@@ -228,7 +228,8 @@ int main(int argc, char** argv) {
         }
 #endif
         if (exporting) {
-            component->RunWithoutWindow(login, archiveName, system, tarvo::exportUnattended);
+            component->RunWithoutWindow(login, archiveName, system, tarvo::exportUnattended,
+                                        false, tarvo::expectUnattendedExport);
             if (app.failed())
                 return 1;
             if (tarvo::suite::lastExportOutcome().result == 0)

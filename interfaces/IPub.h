@@ -140,6 +140,14 @@ public:
     /// above give them for a grid that shows the same columns and rows. Throws, leaving no
     /// file, when the data cannot be written or the rows cannot be read.
     virtual PrintedListData GetListPrintData(const PrintedList& list, ClsCommonPtr& db) = 0;
+    /// What GetListPrintData will ask of the database for the user's list of the archive goes
+    /// to the server ahead, with the next question the session's connection sends.
+    virtual void ExpectListPrintData(const QString& archive, const QString& userId,
+                                     ClsCommonPtr& db) {
+        (void)archive;
+        (void)userId;
+        (void)db;
+    }
     virtual void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) = 0;
     virtual void PrintMsg(const QString& archive, int& result) = 0;
 };

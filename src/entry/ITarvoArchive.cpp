@@ -77,7 +77,8 @@ QByteArray ITarvoArchive::memberName(unsigned dispId) {
 }
 
 bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
-                                 bool withList, bool lockArchive) {
+                                 bool withList, bool lockArchive,
+                                 const std::function<void(const ComVar&)>& expect) {
     ArchiveSession& s = ArchiveSession::current();
     auto fail = [this] {
         EndSession();
@@ -126,7 +127,7 @@ bool ITarvoArchive::StartSession(LoginPtr& oLogin, const QString& ArchiveName, c
     }
     if (!CreateDataObjects(oLogin))
         return fail();
-    skipErrors([&] { ExpectStart(withList); });
+    skipErrors([&] { ExpectStart(withList, expect); });
     if (lockArchive && s.oPub->IsLockFun(s.SrvDB, s.oLogin, m_ComVar->m_ArchiveEnName, 1))
         return fail();
     if (m_saved)
@@ -164,9 +165,12 @@ bool ITarvoArchive::CreateDataObjects(LoginPtr& oLogin) {
     return true;
 }
 
-void ITarvoArchive::ExpectStart(bool withList) {
+void ITarvoArchive::ExpectStart(bool withList,
+                                const std::function<void(const ComVar&)>& expect) {
     ArchiveSession& s = ArchiveSession::current();
     s.SrvDB->ExpectStart(m_ComVar->m_ArchiveEnName, {AccountSettingsSql()});
+    if (expect)
+        expect(*m_ComVar);
     if (!withList)
         return;
     s.oColSet->ExpectColMode(m_ComVar->m_ColSetArchiveEnName);
@@ -210,8 +214,9 @@ void ITarvoArchive::Show(LoginPtr oLogin, const QString& ArchiveName, const QStr
 
 bool ITarvoArchive::RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName,
                                      const QString& SysId,
-                                     const std::function<bool(ComVar&)>& job, bool onlyReads) {
-    if (!StartSession(oLogin, ArchiveName, SysId, false, !onlyReads))
+                                     const std::function<bool(ComVar&)>& job, bool onlyReads,
+                                     const std::function<void(const ComVar&)>& expect) {
+    if (!StartSession(oLogin, ArchiveName, SysId, false, !onlyReads, expect))
         return false;
     bool done = false;
     reportErrors([&] { done = job(*m_ComVar); });

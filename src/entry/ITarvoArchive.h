@@ -48,9 +48,12 @@ public:
     /// For scripts: starts a session of the archive as Show does, but without its list window,
     /// runs job in it and ends it. False when the session did not start or the job failed.
     /// A job that only reads takes no lock of the archive: a lock is written to the database,
-    /// and nothing such a job does can clash with another clerk's work.
+    /// and nothing such a job does can clash with another clerk's work. expect, when given,
+    /// tells the data objects what the job will ask first, so that a server gets it along
+    /// with the start's own questions.
     bool RunWithoutWindow(LoginPtr oLogin, const QString& ArchiveName, const QString& SysId,
-                          const std::function<bool(ComVar&)>& job, bool onlyReads = false);
+                          const std::function<bool(ComVar&)>& job, bool onlyReads = false,
+                          const std::function<void(const ComVar&)>& expect = {});
 #ifndef TARVOARCHIVE_EARLIER_BUILD
     /// The archive a menu id of the portal opens ("AA_Bank", "Bank"), or "" for none.
     static QString menuArchive(const QString& cMenuId);
@@ -79,12 +82,13 @@ private:
     /// Sets up the session of an archive (with its list window unless withList is false)
     /// and takes its function lock; false, after saying why, when it cannot.
     bool StartSession(LoginPtr& oLogin, const QString& ArchiveName, const QString& SysId,
-                      bool withList = true, bool lockArchive = true);
+                      bool withList = true, bool lockArchive = true,
+                      const std::function<void(const ComVar&)>& expect = {});
     void EndSession();
     bool CreateDataObjects(LoginPtr& oLogin);
     /// Tells the data objects what the start will ask of them, so that a server gets it all
     /// with the first question (the function lock's).
-    void ExpectStart(bool withList);
+    void ExpectStart(bool withList, const std::function<void(const ComVar&)>& expect);
 };
 
 } // namespace tarvo

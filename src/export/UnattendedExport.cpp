@@ -123,6 +123,12 @@ void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& e
 
 } // namespace
 
+void expectUnattendedExport(const ComVar& comVar) {
+    ArchiveSession& s = ArchiveSession::current();
+    s.oColSet->ExpectColMode(comVar.m_ColSetArchiveEnName);
+    s.oPub->ExpectListPrintData(comVar.m_ArchiveEnName, s.oLogin->cUserId(), s.SrvDB);
+}
+
 bool exportUnattended(ComVar& comVar) {
     ArchiveSession& s = ArchiveSession::current();
     if (!chooseColumnSetup(comVar))

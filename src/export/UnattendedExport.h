@@ -11,4 +11,8 @@ class ComVar;
 /// held. False, after saying why, when no file was written.
 bool exportUnattended(ComVar& comVar);
 
+/// Has what exportUnattended asks first of the database (the user's column set-up, print
+/// style and options) sent along with the session's start, before it is run in that session.
+void expectUnattendedExport(const ComVar& comVar);
+
 } // namespace tarvo

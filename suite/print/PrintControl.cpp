@@ -149,11 +149,17 @@ int PrintControl::SetDataStyleXML(QString& dataXml, bool dataIsText, QString& st
         return 3;
     }
     m_listTitle = headerTitle(m_dataFile);
-    m_pages = std::make_unique<PageRenderer>(*style, m_dataFile);
-    m_pages->release();
     m_style = std::move(style);
     m_styleName = styleName;
     return 0;
+}
+
+PageRenderer* PrintControl::renderer() {
+    if (!m_pages && m_style && !m_dataFile.isEmpty()) {
+        m_pages = std::make_unique<PageRenderer>(*m_style, m_dataFile);
+        m_pages->release();
+    }
+    return m_pages.get();
 }
 
 PageRenderer* PrintControl::pagesFor(const QPageLayout& page, const WorkProgress& progress) {
@@ -196,7 +202,7 @@ void PrintControl::TriggerEvent(int event) {
 }
 
 int PrintControl::DoPrint() {
-    const HoldData hold(m_pages.get());
+    const HoldData hold(renderer());
     if (const auto result = BeginPrint(m_parent))
         return *result;
     return runHere();
@@ -214,6 +220,8 @@ std::optional<int> PrintControl::BeginPrint(QWidget* parent) {
     m_output.reset();
     if (!m_style)
         return 1;
+    // The pages may be laid out beside the window, but their fonts are had here.
+    renderer();
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     preparePrinter(*printer, *m_style, title());
     QPrintDialog dialog(printer.get(), parent);
@@ -293,7 +301,7 @@ void PrintControl::printFromPreview(PrintPreviewDialog& preview) {
 int PrintControl::PrintPreview() {
     if (!m_style)
         return 1;
-    const HoldData hold(m_pages.get());
+    const HoldData hold(renderer());
     // The dialog lays the pages out as far as it shows them, and the rest while it is open.
     if (!m_pages || !m_pages->beginLayout(m_style->page))
         return 1;
@@ -374,6 +382,9 @@ std::optional<int> PrintControl::BeginExport(qint32& flags, QString& columnTypes
         return finishExport(UnknownType, path,
                             res("Tarvo.Print.unknowntype", {QFileInfo(path).suffix()}));
     flags = *format == ExportFormat::Xlsx ? 1 : *format == ExportFormat::Csv ? 2 : 3;
+    // A PDF's pages may be laid out beside the window, but their fonts are had here.
+    if (*format == ExportFormat::Pdf)
+        renderer();
     m_output = std::make_unique<Output>();
     m_output->format = *format;
     m_output->types = *types;

@@ -68,12 +68,17 @@ private:
     QString m_dataFile;
     bool m_ownsDataFile = false;
     QString m_listTitle; ///< as the data's header gives it
+    /// Made when a command first needs pages: its fonts cost a .csv or .xlsx export more than
+    /// its rows do.
     std::unique_ptr<PageRenderer> m_pages;
     /// What a command begun has left to make, and how that went.
     struct Output;
     std::unique_ptr<Output> m_output;
 
     void dropData();
+    /// The pages of the data set, made now when no command has needed them yet; null without
+    /// data. Made on the control's own thread, where its fonts are had.
+    PageRenderer* renderer();
     /// The pages laid out for a page set-up, or null when the data cannot be read or the
     /// layout was asked to stop.
     PageRenderer* pagesFor(const QPageLayout& page, const WorkProgress& progress = {});

@@ -34,17 +34,26 @@ std::optional<QString> textOf(const QVariant& value) {
 }
 } // namespace
 
+Statement PrintStyleStore::loadStatement(const QString& userId, const QString& archive) {
+    return {QStringLiteral("SELECT (%1), (SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? "
+                           "AND cArchive = ?)")
+                .arg(kDecimalsSetting),
+            {userId, archive.toLower()}};
+}
+
+void PrintStyleStore::askAhead(const QString& userId, const QString& archive,
+                               const OptionStore& options) const {
+    if (m_db)
+        m_db->sql().askAhead({loadStatement(userId, archive), options.readStatement()});
+}
+
 PrintStyleStore::Stored PrintStyleStore::load(const QString& userId, const QString& archive,
                                               const OptionStore* options) const {
     Stored out;
     if (!m_db)
         return out;
     SqlBackend& sql = m_db->sql();
-    QVector<Statement> statements{
-        {QStringLiteral("SELECT (%1), (SELECT cStyle FROM tarvo_print_style WHERE cUserId = ? "
-                        "AND cArchive = ?)")
-             .arg(kDecimalsSetting),
-         {userId, archive.toLower()}}};
+    QVector<Statement> statements{loadStatement(userId, archive)};
     if (options)
         statements << options->readStatement();
     try {

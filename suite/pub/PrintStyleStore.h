@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IClsCommon.h"
+#include "SqlBackend.h"
 
 #include <QString>
 
@@ -31,12 +32,15 @@ public:
     /// given, are read in the same round trip.
     Stored load(const QString& userId, const QString& archive,
                 const OptionStore* options = nullptr) const;
+    /// Has load() with the options read with the next question the connection sends.
+    void askAhead(const QString& userId, const QString& archive, const OptionStore& options) const;
     /// Throws DbError when the style cannot be stored.
     void save(const QString& userId, const QString& archive, const QString& style);
 
 private:
     AccountDatabase* m_db = nullptr;
     void ensureTable() const;
+    static Statement loadStatement(const QString& userId, const QString& archive);
 };
 
 } // namespace tarvo::suite

@@ -248,6 +248,11 @@ PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db)
     return out;
 }
 
+void Pub::ExpectListPrintData(const QString& archive, const QString& userId, ClsCommonPtr& db) {
+    const OptionStore options(db, userId);
+    PrintStyleStore(db).askAhead(userId, archive, options);
+}
+
 void Pub::SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) {
     if (!PrintStyle::fromXml(style))
         throw std::runtime_error(

@@ -2,6 +2,7 @@
 // status, never an abort, with or without a picture to take.
 #include "AccountDatabase.h"
 #include "BranchTable.h"
+#include "FunctionLock.h"
 #include "HostRun.h"
 #include "TempDatabase.h"
 
@@ -337,4 +338,46 @@ TEST(HostProgram, AScriptsExportWithoutTheColumnRightSaysSoAndWritesNothing) {
     EXPECT_TRUE(out.errors.contains(QStringLiteral("没有输出到“%1”").arg(csv)))
         << out.errors.toStdString();
     EXPECT_FALSE(QFile::exists(csv));
+}
+
+TEST(HostProgram, AScriptsExportRefusedByTheArchiveOpenElsewhereWritesNothingAndThenFollowsTheLayout) {
+    TempDatabase temp;
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("accounts.csv");
+    const QStringList exporting{"--db",    temp.name(), "--archive", "bank",
+                                "--sysid", "NB",        "--export",  csv};
+    const auto header = [&] {
+        QFile file(csv);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()) : QString();
+    };
+    const Outcome first = runHost(exporting);
+    ASSERT_EQ(first.status, 0) << first.errors.toStdString();
+    ASSERT_TRUE(header().contains("账户名称")) << header().toStdString();
+    const QString written = header();
+
+    const auto db = tarvo::suite::AccountDatabase::open(temp.name());
+    {
+        // The same user has the archive open in another session.
+        using namespace tarvo::suite;
+        FunctionLock open(db, LockHolder::thisProcess("demo", "演示用户"));
+        LockHolder heldBy;
+        ASSERT_TRUE(open.acquire("bank", LockKind::Function, heldBy));
+        const Outcome refused = runHost(exporting);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.errors.contains("不能重复打开")) << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errors.contains(QStringLiteral("没有输出到“%1”").arg(csv)))
+            << refused.errors.toStdString();
+        EXPECT_EQ(header(), written) << "the earlier file stays as it was";
+    }
+
+    // Meanwhile the user hid a column: the next export, its layout asked along with the lock,
+    // follows it.
+    db->sql().exec("INSERT INTO tarvo_colset_layout (cUserId, cColSet, iOrder, cFld, cCaption, "
+                   "iAlign, bDisp, iColWidth, cOrder) SELECT 'demo', cColSet, iOrder, cFld, "
+                   "cCaptionZh, iAlign, CASE WHEN cFld = 'cAccName' THEN 0 ELSE bDisp END, "
+                   "iColWidth, cOrder FROM tarvo_colset_default WHERE lower(cColSet) = 'bank_nb'");
+    const Outcome later = runHost(exporting);
+    EXPECT_EQ(later.status, 0) << later.errors.toStdString();
+    EXPECT_FALSE(header().contains("账户名称")) << header().toStdString();
+    EXPECT_TRUE(header().contains("银行账号")) << header().toStdString();
 }

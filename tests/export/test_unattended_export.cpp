@@ -64,9 +64,15 @@ struct UnattendedExportTest : ListWindowTest {
         suite::setUnattendedExportPath(byWindow);
         withList("bank", "NB", [&](FrmMain& w) { runCommand(w, "SaveFile"); });
         suite::setUnattendedExportPath(byScript);
-        ITarvoArchive component;
-        EXPECT_TRUE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended));
+        EXPECT_TRUE(exportByScript());
         return {byWindow, byScript};
+    }
+
+    /// The export as the host runs it: its first questions go with the session's start.
+    bool exportByScript() {
+        ITarvoArchive component;
+        return component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended, false,
+                                          expectUnattendedExport);
     }
 
     static QByteArray bytesOf(const QString& path) {
@@ -136,8 +142,7 @@ TEST_F(UnattendedExportTest, FollowsTheUsersRowNumbersOptionAlsoWithoutTheStyles
     const QString csv = dir.filePath("accounts.csv");
     const auto numbered = [&] {
         suite::setUnattendedExportPath(csv);
-        ITarvoArchive component;
-        EXPECT_TRUE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended));
+        EXPECT_TRUE(exportByScript());
         const QByteArray file = bytesOf(csv);
         EXPECT_GT(file.count('\n'), 2) << file.constData();
         return file.left(file.indexOf('\n')).contains("COMMON.serialnumber");
@@ -185,10 +190,7 @@ TEST_F(UnattendedExportTest, WritesNothingWithoutTheColumnRightOrRowsAndKeepsAnO
         older.write("older");
     }
     suite::setUnattendedExportPath(csv);
-    const auto run = [&] {
-        ITarvoArchive component;
-        return component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended);
-    };
+    const auto run = [&] { return exportByScript(); };
 
     h.exec("insert into tarvo_colset_denied (cUserId, cColSet) values ('demo', 'Bank_NB')");
     int m = int(h.pubCalls().size());
@@ -215,8 +217,7 @@ TEST_F(UnattendedExportTest, ATargetThatCannotBeWrittenKeepsTheOlderFileAndSaysW
         older.close();
         suite::setUnattendedExportPath(target);
         const int m = int(h.pubCalls().size());
-        ITarvoArchive component;
-        EXPECT_FALSE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended)) << name;
+        EXPECT_FALSE(exportByScript()) << name;
         EXPECT_NE(suite::lastExportOutcome().result, 0) << name;
         EXPECT_FALSE(suite::lastExportOutcome().error.isEmpty()) << name;
         EXPECT_EQ(h.pubCalls().mid(m).filter("PrintMsg(").size(), 1) << name;

@@ -254,6 +254,11 @@ tarvo::PrintedListData RecordingPub::GetListPrintData(const tarvo::PrintedList& 
         return tarvo::suite::Pub().GetListPrintData(list, db);
     return {};
 }
+void RecordingPub::ExpectListPrintData(const QString& archive, const QString& userId,
+                                       tarvo::ClsCommonPtr& db) {
+    if (realPrinting)
+        tarvo::suite::Pub().ExpectListPrintData(archive, userId, db);
+}
 void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& a, const QString& style) {
     log(QStringLiteral("SavePrnStyle"), {a, style});
     if (realPrinting)

@@ -102,6 +102,8 @@ public:
                      QWidget* grid) override;
     tarvo::PrintedListData GetListPrintData(const tarvo::PrintedList& list,
                                             tarvo::ClsCommonPtr& db) override;
+    void ExpectListPrintData(const QString& archive, const QString& userId,
+                             tarvo::ClsCommonPtr& db) override;
     void SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& archive,
                       const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;
