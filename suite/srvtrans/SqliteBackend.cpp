@@ -336,19 +336,32 @@ bool SqliteBackend::tableExists(const QString& table) {
                 .rows.isEmpty();
 }
 
-QStringList SqliteBackend::announcedChanges() {
-    // The data version moves only for other connections' commits: this connection's own rows
-    // are counted by the engine, and its own table changes move the schema's version.
-    const QVector<QVariant> versions =
+std::array<qint64, 2> SqliteBackend::versions() {
+    const QVector<QVariant> row =
         query(QStringLiteral("SELECT data_version, schema_version FROM pragma_data_version, "
                              "pragma_schema_version"))
             .rows.value(0);
-    const std::array<qint64, 3> seen{versions.value(0).toLongLong(),
-                                     versions.value(1).toLongLong(),
-                                     qint64(sqlite3_total_changes64(m_db))};
+    return {row.value(0).toLongLong(), row.value(1).toLongLong()};
+}
+
+QStringList SqliteBackend::announcedChanges() {
+    // The data version moves only for other connections' commits: this connection's own rows
+    // are counted by the engine, and its own table changes move the schema's version.
+    const std::array<qint64, 2> file = versions();
+    const std::array<qint64, 3> seen{file[0], file[1], qint64(sqlite3_total_changes64(m_db))};
     const bool changed = seen != m_seenVersions;
     m_seenVersions = seen;
     return changed ? QStringList{QStringLiteral("*")} : QStringList{};
+}
+
+int SqliteBackend::schemaGeneration() {
+    const std::array<qint64, 2> file = versions();
+    if (file != m_schemaSeen) {
+        if (m_schemaSeen[0] >= 0)
+            ++m_schemaGeneration;
+        m_schemaSeen = file;
+    }
+    return m_schemaGeneration;
 }
 
 } // namespace tarvo::suite

@@ -38,6 +38,9 @@ public:
     /// connection's commit, or a row or table this connection changed itself (read from
     /// memory).
     QStringList announcedChanges() override;
+    /// Moves with another connection's commit (the file cannot tell which tables it touched)
+    /// and with any change of the file's schema.
+    int schemaGeneration() override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
     void lockValue(const QString&, const QString&) override {}
@@ -59,6 +62,11 @@ private:
     /// The data version, schema version and own changed rows last seen by announcedChanges();
     /// -1 before the first call.
     std::array<qint64, 3> m_seenVersions{-1, -1, -1};
+    /// The data and schema versions last seen by schemaGeneration(), and what it counted.
+    std::array<qint64, 2> m_schemaSeen{-1, -1};
+    int m_schemaGeneration = 0;
+    /// The file's data version and schema version.
+    std::array<qint64, 2> versions();
     QString errorText() const;
     void useWriteAheadLog();
 };
