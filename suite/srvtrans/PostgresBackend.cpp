@@ -1173,9 +1173,9 @@ int PostgresBackend::schemaGeneration() {
     return m_schemaGeneration;
 }
 
-QString PostgresBackend::schemaChangedStatement() const {
-    return QStringLiteral("SELECT pg_notify('%1', 'tarvo_meta')")
-        .arg(QLatin1String(kReferenceChannel));
+void PostgresBackend::announceSchemaChange() {
+    exec(QStringLiteral("SELECT pg_notify('%1', 'tarvo_meta')")
+             .arg(QLatin1String(kReferenceChannel)));
 }
 
 } // namespace tarvo::suite

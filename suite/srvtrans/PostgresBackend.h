@@ -71,7 +71,7 @@ public:
     /// the connection is made anew; read from the socket without asking the server.
     int schemaGeneration() override;
     /// Notifies the channel the sessions listen to, naming tarvo_meta.
-    QString schemaChangedStatement() const override;
+    void announceSchemaChange() override;
     void interrupt() override;
     /// Sent with the next statement rather than on its own.
     void limitStatementTime(int ms) override;

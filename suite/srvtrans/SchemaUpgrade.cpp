@@ -190,8 +190,7 @@ void upgradeSchema(SqlBackend& db) {
             {QString::number(kSchemaVersion)});
     // Sessions running meanwhile read their dictionaries and kept tables again once this
     // commits, rather than at their next reconnect.
-    if (const QString announce = db.schemaChangedStatement(); !announce.isEmpty())
-        db.exec(announce);
+    db.announceSchemaChange();
     tx.commit();
 }
 

@@ -132,13 +132,13 @@ public:
     /// without a round trip: table names in lower case, or "*" when anything may have changed.
     virtual QStringList announcedChanges() { return {}; }
     /// Counts the times the tables' columns or the data dictionary may have changed for this
-    /// connection since it was made: another connection's schema upgrade or change of the
-    /// dictionary's table (heard without a round trip on a server, seen in the file's versions
-    /// on a file), or the connection made anew.
+    /// connection since it was made: a schema upgrade or a change of tables by any connection
+    /// (heard without a round trip on a server, seen in the file's header on a file), a change
+    /// of the dictionary's table on a server, or the connection made anew.
     virtual int schemaGeneration() { return 0; }
-    /// The statement that, in the transaction of a schema upgrade, tells the other connections
-    /// once it commits that the schema changed; empty where they see it for themselves.
-    virtual QString schemaChangedStatement() const { return {}; }
+    /// In the transaction of a schema upgrade: tells the other connections, once it commits,
+    /// that the schema changed.
+    virtual void announceSchemaChange() {}
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}
