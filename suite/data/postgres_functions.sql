@@ -40,8 +40,9 @@ BEGIN
 END
 $$;
 
--- A change of a table the sessions keep a copy of (currencies, banks, regions, ledger accounts)
--- is announced, once a statement, to the sessions listening; they read the table again.
+-- A change of a table the sessions keep a copy of (currencies, banks, regions, ledger accounts,
+-- the data dictionary) is announced, once a statement, to the sessions listening; they read the
+-- table again.
 CREATE OR REPLACE FUNCTION tarvo_announce_change() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
     PERFORM pg_notify('tarvo_reference', TG_TABLE_NAME);
@@ -53,7 +54,8 @@ DO $$
 DECLARE
     t text;
 BEGIN
-    FOREACH t IN ARRAY ARRAY['foreigncurrency', 'aa_bank', 'hr_ct007', 'code'] LOOP
+    FOREACH t IN ARRAY ARRAY['foreigncurrency', 'aa_bank', 'hr_ct007', 'code', 'tarvo_datadict']
+    LOOP
         EXECUTE format('DROP TRIGGER IF EXISTS tarvo_announce_change ON %I', t);
         EXECUTE format('CREATE TRIGGER tarvo_announce_change AFTER INSERT OR UPDATE OR DELETE '
                        'OR TRUNCATE ON %I FOR EACH STATEMENT '

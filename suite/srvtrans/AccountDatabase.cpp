@@ -126,8 +126,7 @@ QString fileBehindLinks(const QString& path) {
     return file;
 }
 
-/// The dictionaries of the server databases this process has opened, by what they are known as,
-/// and the connections open to each.
+/// The connections this process has open to each server database.
 class KnownDatabases {
 public:
     /// A connection of this process still open to the database: the server refuses to drop a
@@ -140,22 +139,9 @@ public:
         const std::lock_guard lock(m_mutex);
         m_open.insert(db->name(), db);
     }
-    bool find(const QString& key, DataDictionary& dict) {
-        const std::lock_guard lock(m_mutex);
-        const auto it = m_dictionaries.constFind(key);
-        if (it == m_dictionaries.cend())
-            return false;
-        dict = *it;
-        return true;
-    }
-    void remember(const QString& key, const DataDictionary& dict) {
-        const std::lock_guard lock(m_mutex);
-        m_dictionaries.insert(key, dict);
-    }
 
 private:
     std::mutex m_mutex;
-    QHash<QString, DataDictionary> m_dictionaries;
     QHash<QString, std::weak_ptr<AccountDatabase>> m_open;
 };
 
@@ -164,31 +150,19 @@ KnownDatabases& knownDatabases() {
     return known;
 }
 
-/// What a server's database is known as to this process, in one round trip: its URL, the
-/// identity of its tarvo_meta (a database dropped and made again under the same name is
-/// another) and its schema version. Empty for a file, which costs nothing to look at again,
-/// and for a database without tables yet.
-struct KnownAs {
-    QString key;
-    /// The schema version the database says it has; 0 when it was not read.
-    int version = 0;
-};
+const Statement kVersionQuestion{
+    QStringLiteral("SELECT cValue FROM tarvo_meta WHERE cKey = 'schema_version'"), {}};
 
-const Statement kKnownAsQuestion{
-    QStringLiteral("SELECT tableoid::text, cValue FROM tarvo_meta WHERE cKey = 'schema_version'"),
-    {}};
-
-KnownAs knownAs(SqlBackend& db, const QString& dbName) {
+/// The schema version a server's database says it has, in one round trip; 0 for a file, which
+/// costs nothing to look at again, and for a database without tables yet.
+int versionOnServer(SqlBackend& db) {
     if (!EngineDialect::of(db).costlyRoundTrips)
-        return {};
+        return 0;
     try {
-        const auto r = db.query(kKnownAsQuestion.sql, kKnownAsQuestion.params);
-        if (r.rows.isEmpty())
-            return {};
-        const QString version = r.rows[0][1].toString().trimmed();
-        return {dbName + u'#' + r.rows[0][0].toString() + u'#' + version, version.toInt()};
+        const auto r = db.query(kVersionQuestion.sql, kVersionQuestion.params);
+        return r.rows.isEmpty() ? 0 : r.rows[0][0].toString().trimmed().toInt();
     } catch (const DbError&) {
-        return {};
+        return 0;
     }
 }
 
@@ -238,28 +212,19 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Se
     if (const auto open = onServer ? knownDatabases().openTo(dbName) : nullptr) {
         // Another connection of this process (the session's, for a reader beside the window)
         // has asked the server already.
-        db->m_dict = open->m_dict;
+        db->copyDictionary(open);
         knownDatabases().opened(db);
         return db;
     }
-    // What the database is known as and its dictionary go with the catalog's question. The
-    // dictionary is of no use when the version is not the current one or the process knows
-    // it already; then its answer is left, and dropped.
+    // The schema version and the dictionary go with the catalog's question: at the current
+    // version there is nothing to create or upgrade, and the dictionary's answer is in.
     if (onServer)
-        backend->askAhead({kKnownAsQuestion, DataDictionary::loadQuestion()});
+        backend->askAhead({kVersionQuestion, DataDictionary::loadQuestion()});
     // The columns of every table at once, so that no result of the session asks for its own.
     backend->learnCatalog();
-    // A server's database this process has opened before at the same schema version: every
-    // later connection takes the dictionary read then.
-    const KnownAs known = knownAs(*backend, dbName);
-    if (!known.key.isEmpty() && knownDatabases().find(known.key, db->m_dict)) {
-        knownDatabases().opened(db);
-        return db;
-    }
+    const int version = versionOnServer(*backend);
     try {
-        // A database that answered with the current schema version has nothing to create or
-        // upgrade.
-        if (known.version != kSchemaVersion)
+        if (version != kSchemaVersion)
             ensureCreated(*backend, seed);
     } catch (...) {
         db.reset();
@@ -267,13 +232,52 @@ std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Se
             removeUnmadeFile(std::move(backend), newFile);
         throw;
     }
+    // Read anew for each connection rather than kept for the process: the dictionary's table
+    // may change while no connection of the process is open to hear of it.
     db->m_dict.load(*db->m_backend);
-    // Remembered as it was found: an upgrade just made changed what it is known as.
-    if (!known.key.isEmpty() && known.version == kSchemaVersion) {
-        knownDatabases().remember(known.key, db->m_dict);
+    db->m_dictGeneration = backend->schemaGeneration();
+    // Offered as it was found: one just created or upgraded has tables the catalog read
+    // before did not name.
+    if (version == kSchemaVersion)
         knownDatabases().opened(db);
-    }
     return db;
+}
+
+void AccountDatabase::copyDictionary(const std::shared_ptr<AccountDatabase>& from) {
+    {
+        const std::lock_guard lock(from->m_dictMutex);
+        m_dict = from->m_dict;
+    }
+    m_copiedFrom = from;
+    m_copiedReading = m_dict.reading();
+    m_dictGeneration = m_backend->schemaGeneration();
+}
+
+void AccountDatabase::noticeSchemaChange() {
+    // A copy is as current as the connection it came from, which heard what changed before
+    // this one listened.
+    if (const auto from = m_copiedFrom.lock()) {
+        const std::lock_guard lock(from->m_dictMutex);
+        if (from->m_dict.reading() != m_copiedReading) {
+            const std::lock_guard own(m_dictMutex);
+            m_dict = from->m_dict;
+            m_copiedReading = m_dict.reading();
+        }
+    }
+    int generation = m_dictGeneration;
+    DataDictionary read;
+    try {
+        generation = m_backend->schemaGeneration();
+        if (generation == m_dictGeneration)
+            return;
+        read.load(*m_backend);
+    } catch (const DbError&) {
+        // The statement that follows meets the same trouble and reports it.
+        return;
+    }
+    const std::lock_guard lock(m_dictMutex);
+    m_dict = std::move(read);
+    m_dictGeneration = generation;
 }
 
 namespace {

@@ -45,6 +45,11 @@ public:
     /// thread, and the lock's beat on the window's thread must not talk over it.
     std::recursive_mutex& inUse() { return m_inUse; }
     const DataDictionary& dictionary() const { return m_dict; }
+    /// Under inUse(), before the dictionary is used: reads it again when the schema may have
+    /// changed since it was read (see SqlBackend::schemaGeneration); the reference tables kept
+    /// hear of the same change themselves. A dictionary that cannot be read now is kept until
+    /// the next call.
+    void noticeSchemaChange();
     const QString& name() const { return m_name; }
     /// The reference tables this connection has read and keeps.
     ReferenceCache& references() { return *m_references; }
@@ -73,12 +78,22 @@ private:
     QString m_name;
     SqlBackendPtr m_backend;
     DataDictionary m_dict;
+    /// Held while m_dict is replaced, and by another connection of the process copying it.
+    std::mutex m_dictMutex;
+    /// The schema generation the dictionary was read at.
+    int m_dictGeneration = 0;
     std::unique_ptr<ReferenceCache> m_references;
     std::recursive_mutex m_inUse;
     struct {
         int generation = -1;
         std::optional<bool> present;
     } m_branchDirectory;
+    /// The connection whose dictionary this one took, for as long as it is open.
+    std::weak_ptr<AccountDatabase> m_copiedFrom;
+    /// The reading of the dictionary taken from it last.
+    quint64 m_copiedReading = 0;
+    /// Takes the dictionary of another connection to the same database.
+    void copyDictionary(const std::shared_ptr<AccountDatabase>& from);
 };
 
 using AccountDatabasePtr = std::shared_ptr<AccountDatabase>;

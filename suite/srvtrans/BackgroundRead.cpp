@@ -70,6 +70,7 @@ void BackgroundRead::run() {
 RowLoad::State BackgroundRead::read(RecordsetPtr& all, QString& error) {
     try {
         AccountDatabase& db = m_reader->database();
+        db.noticeSchemaChange();
         // A cancel before the first row stops the statement wherever it is, even one that came
         // before the statement started; once rows come, rowRead stops them and they are kept.
         db.sql().stopWhen([this] { return m_cancelled && m_rows == 0; });

@@ -94,6 +94,7 @@ bool ClsCommon::OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, in
         return false;
     }
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     const int size = std::max(1, rowsPerChunk);
     // What the chunk's reader throws waits until the engine has ended the statement: a
     // server's connection must be idle again before anything else is asked of it.
@@ -135,6 +136,7 @@ RecordsetPtr ClsCommon::query(const QString& sql, const QVariantList& params) {
         return nullptr;
     }
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     if (RecordsetPtr fields = fieldsOnly(sql))
         return fields;
     ReferenceCache& references = m_db->references();
@@ -168,6 +170,7 @@ RecordsetPtr ClsCommon::ReferenceTable(const QString& table) {
     // The kept rows ask the connection what changed: not while a read beside the window
     // talks on it.
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     try {
         return m_db->references().rows(table);
     } catch (const DbError& e) {
@@ -181,6 +184,7 @@ RecordsetPtr ClsCommon::ReferenceRows(const QString& table, const QString& colum
     if (!m_db)
         return nullptr;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     RecordsetPtr all;
     QVector<int> rows;
     try {
@@ -208,6 +212,7 @@ RecordsetPtr ClsCommon::ReferenceQuery(const QString& table, QString& sql) {
     if (!m_db)
         return nullptr;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     try {
         return m_db->references().rowsOf(table, translated(sql));
     } catch (const DbError& e) {
@@ -252,6 +257,7 @@ bool ClsCommon::Add(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     const bool stored = SaveService(*m_db, currentUser()).add(xml, archive, errText);
     forgetKept(archive);
     return stored;
@@ -261,6 +267,7 @@ bool ClsCommon::Modify(QString& xml, const QString& archive, QString& errText) {
     if (refuseWithoutConnection(errText))
         return false;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     const bool stored = SaveService(*m_db, currentUser()).modify(xml, archive, errText);
     forgetKept(archive);
     return stored;
@@ -271,6 +278,7 @@ bool ClsCommon::Delete(QVariant& key, const QString& keyField, const QString& ar
     if (refuseWithoutConnection(errText))
         return false;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     const bool removed =
         SaveService(*m_db, currentUser()).remove(key, keyField, archive, errText, userId);
     forgetKept(archive);
@@ -283,6 +291,7 @@ bool ClsCommon::SaveBatch(const QStringList& xmls, const QString& archive, bool 
     if (refuseWithoutConnection(errText))
         return false;
     const std::lock_guard use(m_db->inUse());
+    m_db->noticeSchemaChange();
     const bool done =
         BatchSave(*m_db, currentUser()).run(xmls, archive, store, verdicts, errText, progress);
     if (store)

@@ -3,6 +3,8 @@
 #include "AdoTypes.h"
 #include "SqlBackend.h"
 
+#include <atomic>
+
 namespace tarvo::suite {
 
 int DictField::adoType() const {
@@ -52,6 +54,8 @@ void DataDictionary::load(SqlBackend& db) {
     m_byName.clear();
     const Statement asked = loadQuestion();
     const QueryResult r = db.query(asked.sql, asked.params);
+    static std::atomic<quint64> readings{0};
+    m_reading = ++readings;
     for (const auto& row : r.rows) {
         DictField f;
         f.table = row[0].toString();

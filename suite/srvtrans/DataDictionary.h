@@ -38,8 +38,11 @@ public:
     QVector<const DictField*> fields(const QString& table) const;
     const DictField* keyField(const QString& table) const;
     bool hasTable(const QString& table) const;
+    /// Tells one reading of the dictionary from another: a copy keeps its original's.
+    quint64 reading() const { return m_reading; }
 
 private:
+    quint64 m_reading = 0;
     QVector<DictField> m_fields;
     QHash<QString, QVector<int>> m_byTable; ///< lower-case table -> indexes in order
     /// Lower-case table -> field as spelt in the dictionary -> index: a save of a long file

@@ -55,7 +55,7 @@ constexpr auto kAheadKept = 10s;
 using Result = PgResult;
 
 // Places of the backend's own statements among those sent together.
-constexpr int kOwnStatement = -1, kTokenRights = -2;
+constexpr int kOwnStatement = -1, kTokenRights = -2, kListen = -3;
 // Questions asked ahead: kAhead - their index among those kept.
 constexpr int kAhead = -100;
 
@@ -210,6 +210,14 @@ KnownOrigins& knownOrigins() {
     return known;
 }
 
+/// After the database's tables changed: what the process learnt of their columns is read again
+/// when a result names them.
+void forgetOrigins(const QByteArray& database) {
+    KnownOrigins& known = knownOrigins();
+    const std::lock_guard lock(known.mutex);
+    known.byDatabase.remove(database);
+}
+
 /// The URL's own options= followed by the settings every session of ours starts with: they
 /// travel in the start-up message rather than costing a round trip each, and, coming last, win
 /// over the URL's.
@@ -341,6 +349,10 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
             m_commitTokens.reset();
             m_tokensSwept = false;
             ++m_generation;
+            // The schema may have been upgraded while the connection was gone.
+            ++m_schemaGeneration;
+            m_deallocatePending = false;
+            m_listenPending = true;
             setUpSession();
             return;
         }
@@ -396,10 +408,12 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
                                                    const ResultSink& sink, bool stream, Sent how) {
     ensureConnected();
     readUnanswered();
-    if (m_prepared.size() >= kPreparedKept && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+    if ((m_prepared.size() >= kPreparedKept || m_deallocatePending) &&
+        PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
         // Texts built from typed conditions keep coming in a long session: start afresh.
         check(PQexec(m_conn, "DEALLOCATE ALL"), m_conn);
         m_prepared.clear();
+        m_deallocatePending = false;
     }
     struct Outgoing {
         QByteArray text;
@@ -431,6 +445,9 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
     const bool idle = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
     if (!m_timeLimit.isEmpty())
         add({QString::fromLatin1(std::exchange(m_timeLimit, {})), {}}, kOwnStatement, idle, false);
+    // Outside a transaction, which would hold the LISTEN back until its end.
+    if (idle && std::exchange(m_listenPending, false))
+        add({hearChangesStatement(), {}}, kListen, true, false);
     if (idle) {
         const auto now = std::chrono::steady_clock::now();
         for (size_t i = 0; i < m_ahead.size(); ++i) {
@@ -503,9 +520,10 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
 
     Failure failure;
     // A question asked ahead that failed keeps no answer and fails nothing else: its asker
-    // asks again and hears the failure itself.
+    // asks again and hears the failure itself. A LISTEN refused (by a standby) fails nothing
+    // either: the session then notices a schema change when it connects again.
     const auto fail = [&](const PGresult* r, int place) {
-        if (failure.error.isEmpty() && place > kAhead)
+        if (failure.error.isEmpty() && place > kAhead && place != kListen)
             failure = {place, errorOf(r, m_conn)};
     };
     // Every result is read, also after a failure: the connection must be idle again.
@@ -1152,17 +1170,42 @@ QString PostgresBackend::hearChangesStatement() const {
     return QStringLiteral("LISTEN ") + QLatin1String(kReferenceChannel);
 }
 
-QStringList PostgresBackend::announcedChanges() {
-    // A connection that is gone heard nothing of what happened meanwhile.
+bool PostgresBackend::hearNotifications() {
     if (serverHungUp() || !PQconsumeInput(m_conn))
-        return {QStringLiteral("*")};
-    QStringList changed;
+        return false;
     while (PGnotify* n = PQnotifies(m_conn)) {
-        if (qstrcmp(n->relname, kReferenceChannel) == 0)
-            changed << QString::fromUtf8(n->extra).toLower();
+        if (qstrcmp(n->relname, kReferenceChannel) == 0) {
+            const QString table = QString::fromUtf8(n->extra).toLower();
+            if (isSchemaTable(table)) {
+                ++m_schemaGeneration;
+                m_deallocatePending = true;
+                forgetOrigins(m_database);
+            }
+            if (!m_heard.contains(table))
+                m_heard << table;
+        }
         PQfreemem(n);
     }
-    return changed;
+    return true;
+}
+
+QStringList PostgresBackend::announcedChanges() {
+    // A connection that is gone heard nothing of what happened meanwhile.
+    if (!hearNotifications()) {
+        m_heard.clear();
+        return {QStringLiteral("*")};
+    }
+    return std::exchange(m_heard, {});
+}
+
+int PostgresBackend::schemaGeneration() {
+    hearNotifications();
+    return m_schemaGeneration;
+}
+
+void PostgresBackend::announceSchemaChange() {
+    exec(QStringLiteral("SELECT pg_notify('%1', 'tarvo_meta')")
+             .arg(QLatin1String(kReferenceChannel)));
 }
 
 } // namespace tarvo::suite

@@ -67,6 +67,11 @@ public:
     bool hasShownTable(const QString& table) override;
     /// The notifications that came in, read from the socket without asking the server.
     QStringList announcedChanges() override;
+    /// Moves when a schema upgrade or a change of the dictionary's table is announced, and when
+    /// the connection is made anew; read from the socket without asking the server.
+    int schemaGeneration() override;
+    /// Notifies the channel the sessions listen to, naming tarvo_meta.
+    void announceSchemaChange() override;
     void interrupt() override;
     /// Sent with the next statement rather than on its own.
     void limitStatementTime(int ms) override;
@@ -99,6 +104,17 @@ public:
 private:
     PGconn* m_conn = nullptr;
     int m_generation = 0;
+    int m_schemaGeneration = 0;
+    /// The tables announced and not yet handed out by announcedChanges().
+    QStringList m_heard;
+    /// The connection is to listen to the announcements, from the next exchange on: every
+    /// connection hears a schema upgrade, whether it keeps reference tables or not.
+    bool m_listenPending = true;
+    /// Statements prepared before the tables changed may answer with the columns they had:
+    /// they are all dropped before the next exchange.
+    bool m_deallocatePending = false;
+    /// Takes in the notifications that came; false when the server has hung up.
+    bool hearNotifications();
     /// Whether this connection may write commit tokens: asked with the BEGIN it sends until
     /// the answer is yes.
     std::optional<bool> m_commitTokens;

@@ -32,6 +32,10 @@ FieldInfo inferField(const ResultColumn& column, const ColumnStore& cells, int c
 } // namespace
 
 const RecordsetBuilder::Typed& RecordsetBuilder::typedFor(const QVector<ResultColumn>& columns) {
+    if (m_typedBy != m_dict.reading()) {
+        m_typed.clear();
+        m_typedBy = m_dict.reading();
+    }
     for (auto it = m_typed.begin(); it != m_typed.end(); ++it) {
         if (it->columns.constData() != columns.constData() || it->columns.size() != columns.size())
             continue;

@@ -30,6 +30,8 @@ private:
     };
     const DataDictionary& m_dict;
     std::vector<Typed> m_typed; ///< the most recently used last
+    /// The reading of the dictionary m_typed was typed by.
+    quint64 m_typedBy = 0;
 
     const Typed& typedFor(const QVector<ResultColumn>& columns);
 };

@@ -50,6 +50,11 @@ void ReferenceCache::dropStale() {
         m_generation = m_sql.connectionGeneration();
     }
     for (const QString& table : m_sql.announcedChanges()) {
+        // A kept table read whole may have other columns now.
+        if (isSchemaTable(table)) {
+            m_tables.clear();
+            continue;
+        }
         if (table != kAll) {
             m_tables.remove(table);
             continue;

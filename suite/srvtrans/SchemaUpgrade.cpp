@@ -98,6 +98,11 @@ void toVersion10(SqlBackend& db) {
     applyServerFunctions(db);
 }
 
+/// Version 11: on a server, the sessions hear of changes to the data dictionary.
+void toVersion11(SqlBackend& db) {
+    applyServerFunctions(db);
+}
+
 struct Step {
     int version;
     void (*apply)(SqlBackend&);
@@ -113,6 +118,7 @@ constexpr Step kSteps[] = {
     {8, toVersion8},
     {9, toVersion9},
     {10, toVersion10},
+    {11, toVersion11},
 };
 static_assert(std::size(kSteps) == kSchemaVersion - 1, "one step per version after the first");
 
@@ -182,6 +188,9 @@ void upgradeSchema(SqlBackend& db) {
     db.exec(QStringLiteral("DELETE FROM tarvo_meta WHERE cKey = 'schema_version'"));
     db.exec(QStringLiteral("INSERT INTO tarvo_meta (cKey, cValue) VALUES ('schema_version', ?)"),
             {QString::number(kSchemaVersion)});
+    // Sessions running meanwhile read their dictionaries and kept tables again once this
+    // commits, rather than at their next reconnect.
+    db.announceSchemaChange();
     tx.commit();
 }
 

@@ -7,7 +7,7 @@ namespace tarvo::suite {
 /// The version of the schema this program creates and understands, kept in tarvo_meta as
 /// "schema_version". Raise it with every change of schema.sql, and add the step that brings an
 /// older database there.
-constexpr int kSchemaVersion = 10;
+constexpr int kSchemaVersion = 11;
 
 /// The version stored in the database (1 when none is stored).
 int storedSchemaVersion(SqlBackend& db);

@@ -131,6 +131,14 @@ public:
     /// What other connections have changed since the last call, as far as this one heard and
     /// without a round trip: table names in lower case, or "*" when anything may have changed.
     virtual QStringList announcedChanges() { return {}; }
+    /// Counts the times the tables' columns or the data dictionary may have changed for this
+    /// connection since it was made: a schema upgrade or a change of tables by any connection
+    /// (heard without a round trip on a server, seen in the file's header on a file), a change
+    /// of the dictionary's table on a server, or the connection made anew.
+    virtual int schemaGeneration() { return 0; }
+    /// In the transaction of a schema upgrade: tells the other connections, once it commits,
+    /// that the schema changed.
+    virtual void announceSchemaChange() {}
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}
@@ -226,6 +234,12 @@ public:
 };
 
 using SqlBackendPtr = std::shared_ptr<SqlBackend>;
+
+/// Whether an announced change of the table (lower case) is one of the schema: the schema
+/// version an upgrade writes, or the data dictionary.
+inline bool isSchemaTable(const QString& table) {
+    return table == QLatin1String("tarvo_meta") || table == QLatin1String("tarvo_datadict");
+}
 
 /// Commits when told to, rolls back otherwise: a scope that leaves by an exception or an early
 /// return leaves the database as it was. Opened inside another transaction of the same owner it

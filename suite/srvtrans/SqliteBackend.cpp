@@ -102,6 +102,8 @@ void SqliteBackend::useWriteAheadLog() {
 SqliteBackend::~SqliteBackend() {
     for (const Cached& c : std::as_const(m_statements))
         sqlite3_finalize(c.stmt);
+    sqlite3_finalize(m_versions);
+    sqlite3_finalize(m_dataVersion);
     sqlite3_close_v2(m_db);
 }
 
@@ -336,19 +338,67 @@ bool SqliteBackend::tableExists(const QString& table) {
                 .rows.isEmpty();
 }
 
+std::array<qint64, 3> SqliteBackend::versions() {
+    // Asked before most statements of a session: kept prepared, and read without the
+    // conversions of a result.
+    if (!m_versions &&
+        sqlite3_prepare_v3(m_db,
+                           "SELECT data_version, schema_version, user_version FROM "
+                           "pragma_data_version, pragma_schema_version, pragma_user_version",
+                           -1, SQLITE_PREPARE_PERSISTENT, &m_versions, nullptr) != SQLITE_OK)
+        throw DbError(errorText());
+    std::array<qint64, 3> out{-1, -1, -1};
+    const int rc = sqlite3_step(m_versions);
+    if (rc == SQLITE_ROW)
+        out = {sqlite3_column_int64(m_versions, 0), sqlite3_column_int64(m_versions, 1),
+               sqlite3_column_int64(m_versions, 2)};
+    sqlite3_reset(m_versions);
+    if (rc != SQLITE_ROW)
+        throw DbError(errorText());
+    return out;
+}
+
 QStringList SqliteBackend::announcedChanges() {
     // The data version moves only for other connections' commits: this connection's own rows
     // are counted by the engine, and its own table changes move the schema's version.
-    const QVector<QVariant> versions =
-        query(QStringLiteral("SELECT data_version, schema_version FROM pragma_data_version, "
-                             "pragma_schema_version"))
-            .rows.value(0);
-    const std::array<qint64, 3> seen{versions.value(0).toLongLong(),
-                                     versions.value(1).toLongLong(),
-                                     qint64(sqlite3_total_changes64(m_db))};
+    const std::array<qint64, 3> file = versions();
+    const std::array<qint64, 3> seen{file[0], file[1], qint64(sqlite3_total_changes64(m_db))};
     const bool changed = seen != m_seenVersions;
     m_seenVersions = seen;
     return changed ? QStringList{QStringLiteral("*")} : QStringList{};
+}
+
+int SqliteBackend::schemaGeneration() {
+    // Another connection's change of the schema moves the data version, the cheapest thing to
+    // read: the schema's and the upgrades' versions are read only when it moved, which other
+    // programs' saves and locks make it do all the time. This connection's own changes leave
+    // it be: the dictionary is read after its own upgrade.
+    if (!m_dataVersion &&
+        sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
+                           &m_dataVersion, nullptr) != SQLITE_OK)
+        throw DbError(errorText());
+    const int rc = sqlite3_step(m_dataVersion);
+    const qint64 data = rc == SQLITE_ROW ? sqlite3_column_int64(m_dataVersion, 0) : -1;
+    sqlite3_reset(m_dataVersion);
+    if (rc != SQLITE_ROW)
+        throw DbError(errorText());
+    if (data == m_dataSeen)
+        return m_schemaGeneration;
+    m_dataSeen = data;
+    const std::array<qint64, 3> file = versions();
+    const std::array<qint64, 2> schema{file[1], file[2]};
+    if (schema != m_schemaSeen) {
+        if (m_schemaSeen[0] >= 0)
+            ++m_schemaGeneration;
+        m_schemaSeen = schema;
+    }
+    return m_schemaGeneration;
+}
+
+void SqliteBackend::announceSchemaChange() {
+    const qint64 upgrades =
+        query(QStringLiteral("PRAGMA user_version")).rows.value(0).value(0).toLongLong();
+    execScript(QStringLiteral("PRAGMA user_version = %1").arg(upgrades + 1));
 }
 
 } // namespace tarvo::suite

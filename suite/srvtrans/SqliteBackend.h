@@ -38,6 +38,11 @@ public:
     /// connection's commit, or a row or table this connection changed itself (read from
     /// memory).
     QStringList announcedChanges() override;
+    /// Moves with any change of the file's tables and with a schema upgrade; a change of the
+    /// dictionary's rows alone is seen by connections made after it.
+    int schemaGeneration() override;
+    /// Counts the upgrade in the file's user version, which every connection reads cheaply.
+    void announceSchemaChange() override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
     void lockValue(const QString&, const QString&) override {}
@@ -59,6 +64,15 @@ private:
     /// The data version, schema version and own changed rows last seen by announcedChanges();
     /// -1 before the first call.
     std::array<qint64, 3> m_seenVersions{-1, -1, -1};
+    /// The schema and user versions last seen by schemaGeneration(), and what it counted.
+    std::array<qint64, 2> m_schemaSeen{-1, -1};
+    int m_schemaGeneration = 0;
+    /// The data version last seen by schemaGeneration().
+    qint64 m_dataSeen = -1;
+    sqlite3_stmt* m_dataVersion = nullptr;
+    /// The file's data version, schema version and user version.
+    std::array<qint64, 3> versions();
+    sqlite3_stmt* m_versions = nullptr;
     QString errorText() const;
     void useWriteAheadLog();
 };

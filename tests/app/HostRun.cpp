@@ -2,6 +2,7 @@
 
 #include "AccountDatabase.h"
 
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -28,4 +29,11 @@ QString accounts(const QString& db) {
     for (const auto& row : rows.rows)
         lines << row[0].toString() + u' ' + row[1].toString();
     return lines.join(u'\n');
+}
+
+QString writtenFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path
+                                                                                 : QString();
 }

@@ -3,6 +3,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 /// How a run of the desktop host ended, and what it wrote.
 struct Outcome {
@@ -23,3 +24,6 @@ Outcome runHost(const QStringList& args,
 
 /// The bank accounts stored, as "code account" lines in the order of their codes.
 QString accounts(const QString& db);
+
+/// Writes a file of the test's own into the folder: its path, empty when it cannot be written.
+QString writtenFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);

@@ -17,11 +17,9 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
     TempDatabase temp;
     QTemporaryDir dir;
     const QString picture = dir.filePath("window.png");
-    const QString notADatabase = dir.filePath("notes.db");
-    QFile junk(notADatabase);
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("these are my notes, not an account database\n");
-    junk.close();
+    const QString notADatabase =
+        writtenFile(dir, "notes.db", "these are my notes, not an account database\n");
+    ASSERT_FALSE(notADatabase.isEmpty());
 
     struct Case {
         QStringList args;
@@ -55,11 +53,9 @@ TEST(HostProgram, BadInputIsRefusedWithAMessageAndAFailureStatus) {
 TEST(HostProgram, AnEnglishSessionRefusesInEnglishOnly) {
     TempDatabase temp;
     QTemporaryDir dir;
-    const QString notADatabase = dir.filePath("notes.db");
-    QFile junk(notADatabase);
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("these are my notes, not an account database\n");
-    junk.close();
+    const QString notADatabase =
+        writtenFile(dir, "notes.db", "these are my notes, not an account database\n");
+    ASSERT_FALSE(notADatabase.isEmpty());
     static const QRegularExpression chinese(
         QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
 
@@ -212,15 +208,13 @@ TEST(HostProgram, ACheckWritesNothingToTheDatabase) {
                    "iAlign, bDisp, iColWidth, cOrder) SELECT 'demo', cColSet, iOrder, cFld, "
                    "cCaptionZh, iAlign, bDisp, iColWidth + 15, cOrder FROM tarvo_colset_default "
                    "WHERE lower(cColSet) = 'bank_nb'");
-    const QString file = dir.filePath("accounts.csv");
-    QFile csv(file);
-    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
-    csv.write("编码,银行账号,币种,开户银行,所属银行编码\r\n"
-              "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
-              "N2,6222000000000000001,人民币,工行测试支行,102\r\n"
-              "01,0200000000000000011,人民币,改名支行,102\r\n"
-              "N3,0200-0000-0000-0000-011,人民币,工行测试支行,102\r\n");
-    csv.close();
+    const QString file = writtenFile(dir, "accounts.csv",
+                                     "编码,银行账号,币种,开户银行,所属银行编码\r\n"
+                                     "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
+                                     "N2,6222000000000000001,人民币,工行测试支行,102\r\n"
+                                     "01,0200000000000000011,人民币,改名支行,102\r\n"
+                                     "N3,0200-0000-0000-0000-011,人民币,工行测试支行,102\r\n");
+    ASSERT_FALSE(file.isEmpty());
     const QString before = writesSeen(db->sql(), temp.onServer());
 
     const Outcome checked = runHost(
@@ -237,15 +231,15 @@ TEST(HostProgram, AScriptChecksAFileRowByRowAndImportsTheAcceptedRows) {
     tarvo::suite::AccountDatabase::open(temp.name())
         ->sql()
         .exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '102'");
-    const QString file = dir.filePath("accounts.csv");
+    const QString file =
+        writtenFile(dir, "accounts.csv",
+                    "编码,银行账号,币种,开户银行,所属银行编码\r\n"
+                    "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
+                    "N2,6222-0000-0000-02,人民币,海淀支行,102\r\n"
+                    "01,0200000000000000011,人民币,中国工商银行北京海淀支行,102\r\n"
+                    "N3,2E+017,人民币,工行测试支行,102\r\n");
+    ASSERT_FALSE(file.isEmpty());
     QFile csv(file);
-    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
-    csv.write("编码,银行账号,币种,开户银行,所属银行编码\r\n"
-              "N1,6222000000000000001,人民币,工行测试支行,102\r\n"
-              "N2,6222-0000-0000-02,人民币,海淀支行,102\r\n"
-              "01,0200000000000000011,人民币,中国工商银行北京海淀支行,102\r\n"
-              "N3,2E+017,人民币,工行测试支行,102\r\n");
-    csv.close();
     const QStringList import{"--db",    temp.name(), "--archive", "bank",
                              "--sysid", "NB",        "--import",  file};
     const QString before = accounts(temp.name());

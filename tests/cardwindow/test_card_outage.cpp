@@ -1,6 +1,5 @@
-#include "../listwindow/ListWindowFixture.h"
+#include "CardSteps.h"
 #include "CuttingProxy.h"
-#include "Edit.h"
 #include "Eventually.h"
 #include "TestServers.h"
 
@@ -17,14 +16,11 @@ namespace {
 /// a commit, and gives the shared server back afterwards. Made before the harness's database.
 struct OwnServer {
     const QByteArray shared = qgetenv("TARVO_TEST_PG");
-    std::unique_ptr<TestServers> servers;
+    std::unique_ptr<TestServers> servers = TestServers::whenOnAServer();
     std::unique_ptr<CuttingProxy> proxy;
 
     OwnServer() {
-        if (shared.isEmpty())
-            return;
-        servers = std::make_unique<TestServers>();
-        if (!servers->started())
+        if (!servers || !servers->started())
             return;
         proxy = std::make_unique<CuttingProxy>(servers->primaryPort());
         qputenv("TARVO_TEST_PG",
@@ -35,26 +31,12 @@ struct OwnServer {
 
 struct CardOnAServer : OwnServer, ListWindowTest {
     void SetUp() override {
-        if (shared.isEmpty())
-            GTEST_SKIP() << "a database file has no server to lose";
-        ASSERT_TRUE(proxy && proxy->port() > 0) << servers->error().toStdString();
+        if (!servers)
+            GTEST_SKIP() << TestServers::kNoServerToLose;
+        ASSERT_TRUE(servers->started());
+        ASSERT_TRUE(proxy->port() > 0);
     }
 
-    /// A card modifying the bank, with the name the clerk typed.
-    std::unique_ptr<FrmZAM> typedCard(FrmMain& w, const QString& code, const QString& name) {
-        int row = 1;
-        while (row < w.grid()->Rows() && w.grid()->TextMatrix(row, w.m_KeyCol) != code)
-            ++row;
-        auto card = std::make_unique<FrmZAM>();
-        card->InitData(2, qint16(w.m_KeyCol), row, w.comVar());
-        card->findChild<suite::Edit*>("EdtcBankName")->setText(name);
-        return card;
-    }
-    static bool save(FrmZAM& card) {
-        bool result = false;
-        card.Operating(QStringLiteral("savers"), result);
-        return result;
-    }
     QString storedName(const char* code) {
         return h.scalar("select cBankName from aa_bank where cBankCode=?", {code}).toString();
     }
@@ -69,13 +51,13 @@ TEST_F(CardOnAServer, ASaveAfterTheServerRestartedUnderTheOpenCardIsStored) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('973', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {
         auto card = typedCard(w, "973", "重启后的名字");
-        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
-        EXPECT_TRUE(save(*card)) << callsSince(0).filter("MsgBox(").join('\n').toStdString();
+        ASSERT_TRUE(servers->act("restart", "primary"));
+        EXPECT_TRUE(run(*card, "savers")) << callsSince(0).filter("MsgBox(").join('\n').toStdString();
         EXPECT_EQ(storedName("973"), "重启后的名字");
         EXPECT_EQ(audits("973"), 1);
 
         auto next = typedCard(w, "973", "再改一次");
-        EXPECT_TRUE(save(*next));
+        EXPECT_TRUE(run(*next, "savers"));
         EXPECT_EQ(storedName("973"), "再改一次");
     });
 }
@@ -86,15 +68,15 @@ TEST_F(CardOnAServer, ASaveWhoseCommitNeverArrivedSaysSoAndKeepsTheInput) {
         auto card = typedCard(w, "974", "新名");
         proxy->cutNextCommit(CuttingProxy::Cut::BeforeCommitSent);
         const int m = mark();
-        EXPECT_FALSE(save(*card));
+        EXPECT_FALSE(run(*card, "savers"));
         ASSERT_TRUE(proxy->cutDone());
         EXPECT_TRUE(callsSince(m).filter("MsgBox(").value(0).contains("没有保存"))
             << callsSince(m).join('\n').toStdString();
         EXPECT_EQ(storedName("974"), "旧名");
-        EXPECT_EQ(card->findChild<suite::Edit*>("EdtcBankName")->text(), "新名");
+        EXPECT_EQ(edit(*card, "EdtcBankName")->text(), "新名");
         EXPECT_EQ(card->status(), 2);
 
-        EXPECT_TRUE(save(*card)) << "saved again once the clerk asks";
+        EXPECT_TRUE(run(*card, "savers")) << "saved again once the clerk asks";
         EXPECT_EQ(storedName("974"), "新名");
         EXPECT_EQ(audits("974"), 1);
     });
@@ -123,7 +105,7 @@ TEST_F(CardOnAServer, ACardWaitingForTheAnswerToItsCommitSaysSoAndRepaints) {
         });
         turn.start(0);
         proxy->cutNextCommit(CuttingProxy::Cut::AfterCommitSent);
-        EXPECT_TRUE(save(*card));
+        EXPECT_TRUE(run(*card, "savers"));
         turn.stop();
         ASSERT_TRUE(proxy->cutDone());
         EXPECT_TRUE(shown.contains("正在保存…")) << shown.join('|').toStdString();
@@ -136,10 +118,8 @@ TEST_F(CardOnAServer, ACardWaitingForTheAnswerToItsCommitSaysSoAndRepaints) {
 TEST_F(CardOnAServer, ACardOpenedWhileTheServerIsGoneSaysSoAndClosesWithNothingStored) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('976', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {
-        for (int r = 1; r < w.grid()->Rows(); ++r)
-            if (w.grid()->TextMatrix(r, w.m_KeyCol) == u"976")
-                w.grid()->setRow(r);
-        ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+        w.grid()->setRow(rowOf(w, "976"));
+        ASSERT_TRUE(servers->act("stop", "primary"));
         const int m = mark();
         // Returns once the card has closed itself: it has nothing to show.
         w.DoCommand("Modify");
@@ -151,7 +131,7 @@ TEST_F(CardOnAServer, ACardOpenedWhileTheServerIsGoneSaysSoAndClosesWithNothingS
                                  30000);
         for (QWidget* top : QApplication::topLevelWidgets())
             EXPECT_FALSE(qobject_cast<FrmZAM*>(top) && top->isVisible());
-        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        ASSERT_TRUE(servers->act("restart", "primary"));
         EXPECT_EQ(storedName("976"), "旧名");
         EXPECT_EQ(audits("976"), 0);
     });
@@ -160,18 +140,14 @@ TEST_F(CardOnAServer, ACardOpenedWhileTheServerIsGoneSaysSoAndClosesWithNothingS
 TEST_F(CardOnAServer, ANextTheServerCouldNotAnswerLeavesTheCardOnTheRecordItShows) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('977', '甲行'), ('978', '乙行')");
     withList("aa_bank", "", [&](FrmMain& w) {
-        int row = 1;
-        while (row < w.grid()->Rows() && w.grid()->TextMatrix(row, w.m_KeyCol) != u"977")
-            ++row;
+        const int row = rowOf(w, "977");
         ASSERT_EQ(w.grid()->TextMatrix(row + 1, w.m_KeyCol), "978");
-        auto card = std::make_unique<FrmZAM>();
-        card->open(2, qint16(w.m_KeyCol), row, w.comVar());
-        card->show();
+        auto card = openedCard(w, row);
         EXPECT_EVENTUALLY(!card->reading());
-        auto* code = card->findChild<suite::Edit*>("EdtcBankCode");
+        auto* code = edit(*card, "EdtcBankCode");
         ASSERT_EQ(code->text(), "977");
 
-        ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+        ASSERT_TRUE(servers->act("stop", "primary"));
         const int m = mark();
         QTest::keyClick(code, Qt::Key_PageDown);
         EXPECT_EVENTUALLY_WITHIN(!card->reading(), 60000);
@@ -180,9 +156,9 @@ TEST_F(CardOnAServer, ANextTheServerCouldNotAnswerLeavesTheCardOnTheRecordItShow
         // The fields still show 977: so do the row, the history and the next step.
         EXPECT_EQ(code->text(), "977");
         EXPECT_EQ(card->rowSel(), row);
-        EXPECT_TRUE(card->findChild<QAction*>("Next")->isEnabled());
+        EXPECT_TRUE(enabled(*card, "Next"));
 
-        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        ASSERT_TRUE(servers->act("restart", "primary"));
         QTest::keyClick(code, Qt::Key_PageDown);
         EXPECT_EVENTUALLY_WITHIN(!card->reading() && code->text() == u"978", 60000);
         EXPECT_EQ(card->rowSel(), row + 1);

@@ -1,39 +1,15 @@
 // The card's lock and records read beside the window: what the window holds back meanwhile,
 // and what becomes of keys, input and the lock when the clerk does not wait.
-#include "../listwindow/ListWindowFixture.h"
+#include "CardSteps.h"
 #include "ClassRegistry.h"
-#include "Edit.h"
 #include "Eventually.h"
 #include "IBranchDirectory.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace tarvo;
-
-namespace {
-
-suite::Edit* edit(FrmZAM& card, const char* name) {
-    return card.findChild<suite::Edit*>(name);
-}
-
-bool enabled(FrmZAM& card, const char* key) {
-    return card.findChild<QAction*>(key)->isEnabled();
-}
-
-/// A card opened on a list row as the list's Modify opens it: shown at once, its lock and
-/// record on their way.
-std::unique_ptr<FrmZAM> openedCard(FrmMain& w, int row) {
-    auto card = std::make_unique<FrmZAM>();
-    card->open(2, qint16(w.m_KeyCol), row, w.comVar());
-    card->show();
-    card->activateWindow();
-    return card;
-}
-
-} // namespace
 
 TEST_F(ListWindowTest, TheCardTakesNoInputUntilItsRecordIsIn) {
     // A bank of the clerk's own, whose name may change; its code sorts it into the third row.

@@ -1,6 +1,5 @@
-#include "../listwindow/ListWindowFixture.h"
+#include "CardSteps.h"
 #include "CardWidgets.h"
-#include "Edit.h"
 #include "Eventually.h"
 #include "ModalWatch.h"
 #include "ctlAA_Bank.h"
@@ -27,30 +26,12 @@ struct Buttons {
 };
 
 Buttons buttons(FrmZAM& card) {
-    auto on = [&](const char* key) { return card.findChild<QAction*>(key)->isEnabled(); };
-    return {on("First"), on("Previous"), on("Next"), on("Last")};
+    return {enabled(card, "First"), enabled(card, "Previous"), enabled(card, "Next"),
+            enabled(card, "Last")};
 }
 
 bool saveEnabled(FrmZAM& card) {
-    return card.findChild<QAction*>("SaveRs")->isEnabled();
-}
-
-suite::Edit* edit(FrmZAM& card, const char* name) {
-    return card.findChild<suite::Edit*>(name);
-}
-
-bool run(FrmZAM& card, const QString& key) {
-    bool result = false;
-    card.Operating(key, result);
-    return result;
-}
-
-/// The list row that shows a bank.
-int rowOf(FrmMain& w, const QString& code) {
-    for (int r = 1; r < w.grid()->Rows(); ++r)
-        if (w.grid()->TextMatrix(r, w.m_KeyCol) == code)
-            return r;
-    return 0;
+    return enabled(card, "SaveRs");
 }
 
 /// Keeps the list at a known set of banks: the suite's 25 and the ones a test adds.
@@ -192,16 +173,14 @@ TEST_F(ListWindowTest, AWalkKeyGivenWhileTheListIsReadAgainWalksTheRowsReadAfter
 TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('970', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {
-        FrmZAM card;
-        card.InitData(2, qint16(w.m_KeyCol), rowOf(w, "970"), w.comVar());
-        edit(card, "EdtcBankName")->setText("新名");
-        EXPECT_TRUE(run(card, "savers"));
+        auto card = typedCard(w, "970", "新名");
+        EXPECT_TRUE(run(*card, "savers"));
         EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='970'").toString(),
                   "新名");
-        EXPECT_EQ(card.status(), 1);
-        EXPECT_TRUE(edit(card, "EdtcBankName")->text().isEmpty());
+        EXPECT_EQ(card->status(), 1);
+        EXPECT_TRUE(edit(*card, "EdtcBankName")->text().isEmpty());
         const int from = h.sql.size();
-        EXPECT_TRUE(run(card, "First"));
+        EXPECT_TRUE(run(*card, "First"));
         EXPECT_EQ(listRefreshes(h, from), 0);
     });
 }
@@ -209,16 +188,14 @@ TEST_F(ListWindowTest, ModifyingSavesThenStartsANewRecordWithoutRefreshing) {
 TEST_F(ListWindowTest, AnEditLockLostWhileTheCardStoodOpenStopsTheSave) {
     h.exec("insert into aa_bank (cBankCode, cBankName) values ('971', '旧名')");
     withList("aa_bank", "", [&](FrmMain& w) {
-        FrmZAM card;
-        card.InitData(2, qint16(w.m_KeyCol), rowOf(w, "971"), w.comVar());
-        edit(card, "EdtcBankName")->setText("新名");
+        auto card = typedCard(w, "971", "新名");
         h.pub()->refusedLockModes = {2};
         const int m = mark();
-        EXPECT_FALSE(run(card, "savers"));
+        EXPECT_FALSE(run(*card, "savers"));
         EXPECT_EQ(callsSince(m).filter("IsLockFun(").value(0), "IsLockFun(db,demo,aa_bank,2)");
         EXPECT_EQ(h.scalar("select cBankName from aa_bank where cBankCode='971'").toString(),
                   "旧名");
-        EXPECT_EQ(edit(card, "EdtcBankName")->text(), "新名") << "the input stays";
+        EXPECT_EQ(edit(*card, "EdtcBankName")->text(), "新名") << "the input stays";
     });
 }
 

@@ -158,6 +158,31 @@ TEST_F(UnattendedExportTest, FollowsTheUsersRowNumbersOptionAlsoWithoutTheStyles
     EXPECT_TRUE(numbered());
 }
 
+TEST_F(UnattendedExportTest, TwoExportsInOneProcessEachTakeTheAccountsDecimalsAsTheyAreThen) {
+    // A host that keeps the component loaded exports again after the setting changed.
+    h.exec("update bank set fCurBalance = 1234567.5 where cBCode = '01'");
+    const QString csv = dir.filePath("accounts.csv");
+    const auto exported = [&] {
+        suite::setUnattendedExportPath(csv);
+        ITarvoArchive component;
+        EXPECT_TRUE(component.RunWithoutWindow(h.login, "bank", "NB", exportUnattended));
+        return bytesOf(csv);
+    };
+    const auto setDecimals = [&](const char* decimals) {
+        h.exec("update AccInformation set cValue = ? where cSysID = 'AA' and cID = '20' and "
+               "cName = 'iStrsPriDecDgt'",
+               {QString::fromLatin1(decimals)});
+    };
+    setDecimals("2");
+    EXPECT_TRUE(exported().contains(",1234567.50,"));
+    setDecimals("3");
+    const QByteArray three = exported();
+    EXPECT_TRUE(three.contains(",1234567.500,")) << three.left(400).constData();
+    setDecimals("0");
+    const QByteArray none = exported();
+    EXPECT_TRUE(none.contains(",1234568,")) << none.left(400).constData();
+}
+
 TEST_F(UnattendedExportTest, BuildsNoListWindowAndReadsNoRowsBesideOne) {
     const QString csv = dir.filePath("accounts.csv");
     suite::setUnattendedExportPath(csv);

@@ -169,15 +169,19 @@ TEST_F(ImportTest, ChecksInOneProcessSeeTheBanksAndCurrenciesAnotherConnectionCh
                 lines << batch.verdictText(r) + u' ' + batch.reasonText(r);
             return lines;
         };
-        // Until the other program's commit reaches this one: a server's notice travels alone.
-        const auto eventually = [&](const std::function<bool(const QStringList&)>& holds) {
+        // Judged again until both rows' verdicts begin with the text: the other program's
+        // commit reaches this connection on its own on a server.
+        const auto bothBegin = [&](const QString& verdict) {
             QStringList lines;
             for (int i = 0; i < 100; ++i) {
                 lines = judged();
-                if (holds(lines))
+                if (lines.size() == 2 && lines[0].startsWith(verdict) &&
+                    lines[1].startsWith(verdict))
                     return lines;
                 QThread::msleep(20);
             }
+            ADD_FAILURE() << "both verdicts begin with " << verdict.toStdString() << ": "
+                          << lines.join(" | ").toStdString();
             return lines;
         };
         const QStringList before = judged();
@@ -188,24 +192,17 @@ TEST_F(ImportTest, ChecksInOneProcessSeeTheBanksAndCurrenciesAnotherConnectionCh
         h.exec("insert into aa_bank (cBankCode, cBankName) values ('777', '测试七行')");
         h.exec("insert into foreigncurrency (i_id, cexch_code, cexch_name) "
                "values (9901, 'XNB', '新币')");
-        const QStringList added = eventually([](const QStringList& l) {
-            return l.size() == 2 && l[0].startsWith(u"新增") && l[1].startsWith(u"新增");
-        });
+        const QStringList added = bothBegin("新增");
         EXPECT_EQ(added, (QStringList{"新增 ", "新增 "}))
             << "the bank found by its code and by its name, the currency by its name and code";
 
         h.exec("update aa_bank set bComdFixLen = 1, iComAccNoLen = 19 where cBankCode = '777'");
-        const QStringList noted = eventually([](const QStringList& l) {
-            return l.size() == 2 && l[0].contains(u"提示") && l[1].contains(u"提示");
-        });
+        const QStringList noted = bothBegin("新增 提示：");
         ASSERT_EQ(noted.size(), 2);
-        EXPECT_TRUE(noted[0].startsWith(u"新增 提示：")) << noted[0].toStdString();
         EXPECT_TRUE(noted[1].contains(u"19")) << noted[1].toStdString();
 
         h.exec("delete from foreigncurrency where cexch_code = 'XNB'");
-        const QStringList refused = eventually([](const QStringList& l) {
-            return l.size() == 2 && l[0].startsWith(u"拒绝") && l[1].startsWith(u"拒绝");
-        });
+        const QStringList refused = bothBegin("拒绝");
         ASSERT_EQ(refused.size(), 2);
         EXPECT_TRUE(refused[0].contains(u"新币")) << refused[0].toStdString();
         EXPECT_TRUE(refused[1].contains(u"XNB")) << refused[1].toStdString();

@@ -1,7 +1,6 @@
 // Cells on their way into export files: number and date texts typed the way the grid shows
 // them, and a cell longer than a workbook holds refused instead of quietly left out.
-#include "PrintControl.h"
-#include "PrintData.h"
+#include "LoadedPrintControl.h"
 #include "XlsxSheet.h"
 #include "XlsxWidths.h"
 
@@ -16,11 +15,8 @@ using namespace tarvo::suite;
 
 namespace {
 
-struct ExportCells : ::testing::Test {
+struct ExportCells : ::testing::Test, LoadedPrintControl {
     QTemporaryDir dir;
-    PrintControl control;
-    QString types;
-    QString sizes;
 
     /// The control given one column of each caption, ADO type and decimals, and these rows.
     void load(const QVector<std::tuple<QString, int, int>>& columns,
@@ -39,18 +35,7 @@ struct ExportCells : ::testing::Test {
         }
         types = typeList.join(u',');
         sizes = sizeList.join(u',');
-        QString data;
-        PrintDataWriter w(&data, {"清单", "001", "demo", "演示", "2026-12-08"});
-        for (const QStringList& row : rows)
-            w.writeRow(row);
-        w.finish();
-        QString styleXml = style.toXml();
-        ASSERT_EQ(control.SetDataStyleXML(data, true, styleXml, true, "Default"), 0);
-    }
-
-    int exportTo(const QString& path) {
-        qint32 flags = 0;
-        return control.ExportToFile(flags, types, sizes, path, QString());
+        loadList(style, "清单", rows);
     }
 
     /// The lines after the caption line of a .csv without quoted line breaks.

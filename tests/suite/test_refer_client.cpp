@@ -1,3 +1,4 @@
+#include "AccountDatabase.h"
 #include "ClassRegistry.h"
 #include "ClsCommon.h"
 #include "Login.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -227,6 +229,32 @@ TEST_F(ReferClientTest, NumericCurrencyCodesShowAllThreeDigitsAndAreFoundSo) {
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(shown, QStringList({"008", "051", "032", "156"}));
     EXPECT_EQ(found, 1) << "the Armenian dram, by its code as printed";
+}
+
+TEST_F(ReferClientTest, ABankAnotherClerkAddsShowsInTheNextPickListWholeOrNarrowed) {
+    const auto shows = [&](const QString& condition) {
+        bool found = false;
+        EXPECT_TRUE(init("aa_bank", condition));
+        show([&](QDialog* d, QTableView* view) {
+            found = rowWith(view, 0, "777").isValid();
+            d->reject();
+        });
+        return found;
+    };
+    const QString narrowed = "cBankCode like '7%'";
+    ASSERT_FALSE(shows(""));
+    ASSERT_FALSE(shows(narrowed));
+    suite::AccountDatabase::open(temp.name())
+        ->sql()
+        .exec("insert into aa_bank (cBankCode, cBankName) values ('777', '测试七行')");
+    // A server's notice of the change travels on its own.
+    bool whole = shows("");
+    for (int i = 0; i < 100 && !whole; ++i) {
+        QThread::msleep(20);
+        whole = shows("");
+    }
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(shows(narrowed));
 }
 
 TEST_F(ReferClientTest, OkSelectsExactlyTheChosenRowByItsKey) {

@@ -6,7 +6,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tarvo::suite;
 
@@ -232,4 +235,83 @@ TEST(SchemaUpgrade, ADatabaseOfTheEighthVersionChecksOperatorsOnceAStatementAndN
     EXPECT_GT(scalar(*db, "SELECT MIN(iChange) FROM tarvo_history WHERE cKeyValue = 'HX'")
                   .toLongLong(),
               taken);
+}
+
+namespace {
+
+/// Waits for what another connection committed to reach this one: a server's notification
+/// travels on its own.
+bool eventually(const std::function<bool()>& cond) {
+    for (int i = 0; i < 100; ++i) {
+        if (cond())
+            return true;
+        QThread::msleep(20);
+    }
+    return cond();
+}
+
+bool hasField(const tarvo::RecordsetPtr& rows, const char* field) {
+    return rows && rows->fieldIndex(QString::fromLatin1(field)) >= 0;
+}
+
+} // namespace
+
+TEST(SchemaUpgrade, ASessionRunningMeanwhileSeesTheUpgradedTablesWithoutConnectingAgain) {
+    TempDatabase temp;
+    ClsCommon session;
+    session.Init(temp.name());
+    ASSERT_FALSE(hasField(session.ReferenceTable("aa_bank"), "cNote"));
+    // Run twice, so that a server keeps it prepared with the columns it had.
+    QString byCode = "select * from aa_bank where cBankCode = ?";
+    for (int run = 0; run < 2; ++run)
+        ASSERT_TRUE(session.OpenXBound(byCode, {"103"})) << session.lastError().toStdString();
+
+    // The next version's program upgrades the database while the session runs.
+    auto next = AccountDatabase::open(temp.name());
+    next->sql().exec("UPDATE tarvo_meta SET cValue = ? WHERE cKey = 'schema_version'",
+                     {QString::number(kSchemaVersion - 1)});
+    next->sql().execScript("ALTER TABLE aa_bank ADD COLUMN cNote varchar(30)");
+    upgradeSchema(next->sql());
+
+    EXPECT_TRUE(eventually([&] { return hasField(session.ReferenceTable("aa_bank"), "cNote"); }))
+        << "the kept bank table with its new column";
+    const tarvo::RecordsetPtr bank = session.OpenXBound(byCode, {"103"});
+    EXPECT_TRUE(hasField(bank, "cNote")) << session.lastError().toStdString();
+}
+
+TEST(SchemaUpgrade, AColumnTheDictionaryGainsIsTypedByItOnEveryConnectionOfTheProcess) {
+    TempDatabase temp;
+    auto session = AccountDatabase::open(temp.name());
+    // On a server a second connection (the list's reader) takes the session's dictionary.
+    auto beside = AccountDatabase::open(temp.name());
+    const auto noted = [](AccountDatabase& db) {
+        const std::lock_guard use(db.inUse());
+        db.noticeSchemaChange();
+        const DictField* f = db.dictionary().find("aa_bank", "cNote");
+        return f ? f->definedSize() : 0;
+    };
+    ASSERT_EQ(noted(*session), 0);
+
+    {
+        auto other = AccountDatabase::open(temp.name());
+        other->sql().execScript("ALTER TABLE aa_bank ADD COLUMN cNote varchar(30)");
+        other->sql().exec("INSERT INTO tarvo_datadict (cTable, cField, iOrder, cType, iSize, "
+                          "cCaptionZh, cCaptionEn) VALUES ('aa_bank', 'cNote', 99, 'varchar', "
+                          "30, '备注', 'Note')");
+    }
+    EXPECT_TRUE(eventually([&] { return noted(*session) == 30; }));
+    EXPECT_EQ(noted(*beside), 30);
+
+    ClsCommon typed;
+    typed.Init(temp.name());
+    QString notes = "select cNote from aa_bank";
+    const tarvo::RecordsetPtr rows = typed.OpenX(notes);
+    ASSERT_TRUE(rows) << typed.lastError().toStdString();
+    EXPECT_EQ(rows->FieldAt(0).definedSize, 30);
+
+    // Once every connection is gone, the next one of the process reads the dictionary anew.
+    session.reset();
+    beside.reset();
+    typed.Init(QString());
+    EXPECT_EQ(noted(*AccountDatabase::open(temp.name())), 30);
 }

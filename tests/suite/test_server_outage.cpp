@@ -20,13 +20,12 @@ namespace {
 
 /// A session on servers of the test's own, which it may restart, stop and promote under it.
 struct ServerOutage : ::testing::Test {
-    std::unique_ptr<TestServers> servers;
+    std::unique_ptr<TestServers> servers = TestServers::whenOnAServer();
 
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("TARVO_TEST_PG"))
-            GTEST_SKIP() << "a database file has no server to lose";
-        servers = std::make_unique<TestServers>();
-        ASSERT_TRUE(servers->started()) << servers->error().toStdString();
+        if (!servers)
+            GTEST_SKIP() << TestServers::kNoServerToLose;
+        ASSERT_TRUE(servers->started());
     }
 
     static QString bankName(ClsCommon& db) {
@@ -64,7 +63,7 @@ TEST_F(ServerOutage, SavesAndQueriesGoOnAfterTheServerRestarts) {
     ASSERT_EQ(bankName(db), alternating::kA.bankName);
 
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+        ASSERT_TRUE(servers->act("restart", "primary"));
         QString err;
         const auto& next = round == 0 ? alternating::kB : alternating::kA;
         EXPECT_TRUE(save(db, next, err)) << "round " << round << ": " << err.toStdString();
@@ -117,12 +116,12 @@ TEST_F(ServerOutage, ALockIsTakenAgainOrReportedLostAfterARestart) {
 
     // While the server is down the background beat gives up at once; once it is back the beat
     // takes the lock again before anyone asks, and really holds it.
-    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+    ASSERT_TRUE(servers->act("stop", "primary"));
     QElapsedTimer beat;
     beat.start();
     mine->renewLeases();
     EXPECT_LT(beat.elapsed(), 3000);
-    ASSERT_TRUE(servers->act("restart", "primary")) << servers->error().toStdString();
+    ASSERT_TRUE(servers->act("restart", "primary"));
     mine->renewLeases();
     EXPECT_FALSE(other->acquire("bank", LockKind::Edit, heldBy));
     EXPECT_EQ(heldBy.userId, "u1");
@@ -151,7 +150,7 @@ TEST_F(ServerOutage, ALockIsTakenAgainOrReportedLostAfterARestart) {
 }
 
 TEST_F(ServerOutage, ASessionOnTwoHostsGoesOnOnThePromotedStandby) {
-    ASSERT_TRUE(servers->startStandby()) << servers->error().toStdString();
+    ASSERT_TRUE(servers->startStandby());
     ClsCommon db;
     db.Init(servers->bothUrl());
     ASSERT_TRUE(db.Status()) << db.lastError().toStdString();
@@ -161,8 +160,8 @@ TEST_F(ServerOutage, ASessionOnTwoHostsGoesOnOnThePromotedStandby) {
     ASSERT_TRUE(locks->acquire("bank", LockKind::Edit, heldBy));
 
     // A fast shutdown hands the standby all the primary has written before it ends.
-    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
-    ASSERT_TRUE(servers->act("promote", "standby")) << servers->error().toStdString();
+    ASSERT_TRUE(servers->act("stop", "primary"));
+    ASSERT_TRUE(servers->act("promote", "standby"));
 
     QString err;
     EXPECT_TRUE(save(db, alternating::kB, err)) << err.toStdString();
@@ -185,7 +184,7 @@ TEST_F(ServerOutage, AServerGoneAmidALongReadFailsItWithTheReasonInsteadOfListin
     const auto load = db.OpenXInBackground(sql, [&] { ended = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return load->rowsRead() >= 20000; }, 30000))
         << load->rowsRead() << " rows: " << load->error().toStdString();
-    ASSERT_TRUE(servers->act("stop", "primary")) << servers->error().toStdString();
+    ASSERT_TRUE(servers->act("stop", "primary"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended.load(); }, 60000))
         << "the read ends once the server is gone";
     EXPECT_EQ(load->state(), tarvo::RowLoad::State::Failed);
@@ -256,7 +255,7 @@ int countOf(const std::string& text, const std::string& piece) {
 } // namespace
 
 TEST_F(ServerOutage, APrimaryWhoseStandbyConfirmsNoCommitIsToldToItsAdministratorOnce) {
-    ASSERT_TRUE(servers->startStandby()) << servers->error().toStdString();
+    ASSERT_TRUE(servers->startStandby());
     ASSERT_TRUE(standbyFollows(servers->primaryUrl()));
     testing::internal::CaptureStderr();
     {
@@ -268,7 +267,7 @@ TEST_F(ServerOutage, APrimaryWhoseStandbyConfirmsNoCommitIsToldToItsAdministrato
 }
 
 TEST_F(ServerOutage, ASynchronousStandbyNeedsNoWarning) {
-    ASSERT_TRUE(servers->startStandby(true)) << servers->error().toStdString();
+    ASSERT_TRUE(servers->startStandby(true));
     ASSERT_TRUE(standbyFollows(servers->primaryUrl()));
     testing::internal::CaptureStderr();
     {

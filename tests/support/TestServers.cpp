@@ -20,6 +20,20 @@ TestServers::TestServers() {
     m_primaryPort = words[1].toInt();
 }
 
+std::unique_ptr<TestServers> TestServers::whenOnAServer() {
+    return qEnvironmentVariableIsEmpty("TARVO_TEST_PG") ? nullptr
+                                                        : std::make_unique<TestServers>();
+}
+
+::testing::AssertionResult TestServers::outcome(bool done) const {
+    return done ? ::testing::AssertionSuccess()
+                : ::testing::AssertionFailure() << m_error.toStdString();
+}
+
+::testing::AssertionResult TestServers::started() const {
+    return outcome(m_primaryPort > 0);
+}
+
 TestServers::~TestServers() {
     if (!m_folder.isEmpty())
         run({QStringLiteral("remove"), m_folder});
@@ -54,16 +68,16 @@ QString TestServers::bothUrl() const {
         .arg(m_standbyPort);
 }
 
-bool TestServers::startStandby(bool synchronous) {
+::testing::AssertionResult TestServers::startStandby(bool synchronous) {
     QString out;
     QStringList args = {QStringLiteral("standby"), m_folder};
     if (synchronous)
         args << QStringLiteral("sync");
     if (run(args, &out))
         m_standbyPort = out.toInt();
-    return m_standbyPort > 0;
+    return outcome(m_standbyPort > 0);
 }
 
-bool TestServers::act(const char* action, const char* server) {
-    return run({QString::fromLatin1(action), m_folder, QString::fromLatin1(server)});
+::testing::AssertionResult TestServers::act(const char* action, const char* server) {
+    return outcome(run({QString::fromLatin1(action), m_folder, QString::fromLatin1(server)}));
 }

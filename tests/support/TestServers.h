@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <gtest/gtest.h>
+
+#include <memory>
 
 /// PostgreSQL servers of one test, started on loopback by scripts/pg-test-servers.sh and
 /// removed with this object: a primary, and on request a streaming standby of it. The test
@@ -13,7 +16,14 @@ public:
     TestServers(const TestServers&) = delete;
     TestServers& operator=(const TestServers&) = delete;
 
-    bool started() const { return m_primaryPort > 0; }
+    /// The servers of a test when the tests run on a server (TARVO_TEST_PG is set), started;
+    /// none on a database file.
+    static std::unique_ptr<TestServers> whenOnAServer();
+    /// Why a test of a server's outage is skipped on a database file.
+    static constexpr const char* kNoServerToLose = "a database file has no server to lose";
+
+    /// Each step fails with the script's error output.
+    ::testing::AssertionResult started() const;
     /// Why the last step failed: the script's error output.
     const QString& error() const { return m_error; }
     int primaryPort() const { return m_primaryPort; }
@@ -23,9 +33,9 @@ public:
     QString bothUrl() const;
 
     /// A synchronous standby confirms each commit before the primary answers it.
-    bool startStandby(bool synchronous = false);
+    ::testing::AssertionResult startStandby(bool synchronous = false);
     /// "restart", "stop" or "promote" the "primary" or the "standby".
-    bool act(const char* action, const char* server);
+    ::testing::AssertionResult act(const char* action, const char* server);
 
 private:
     QString m_folder;
@@ -34,4 +44,6 @@ private:
     QString m_error;
     /// Runs the script; false on failure. out gets what it printed.
     bool run(const QStringList& args, QString* out = nullptr);
+    /// The outcome of a step, with the script's error output when it failed.
+    ::testing::AssertionResult outcome(bool done) const;
 };
