@@ -55,14 +55,18 @@ public:
     ReferenceCache& references() { return *m_references; }
     /// Whether the database holds a branch directory, as this connection last learnt it; none
     /// when it has not asked since it was made (anew).
+    /// What this connection last learnt of whether the database has a branch directory, while
+    /// no table may have been made since (another program's first import announces its table).
     std::optional<bool> knownBranchDirectory() const {
-        return m_branchDirectory.generation == m_backend->connectionGeneration()
+        return m_branchDirectory.generation == m_backend->schemaGeneration()
                    ? m_branchDirectory.present
                    : std::nullopt;
     }
-    void knowBranchDirectory(std::optional<bool> present) {
-        m_branchDirectory = {m_backend->connectionGeneration(), present};
+    /// Keeps the answer as of the schema generation it was asked in.
+    void knowBranchDirectory(std::optional<bool> present, int generation) {
+        m_branchDirectory = {generation, present};
     }
+    int schemaGeneration() { return m_backend->schemaGeneration(); }
 
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on

@@ -85,9 +85,12 @@ bool BranchTable::present() {
         return *known;
     SqlBackend& sql = m_db.sql();
     const Statement q = presentQuestion(sql);
+    // A table made while the question was out is heard of after it: the answer then counts for
+    // the generation before, and is asked again.
+    const int generation = m_db.schemaGeneration();
     const bool answer = !sql.query(q.sql, q.params).rows.isEmpty();
     if (EngineDialect::of(sql).costlyRoundTrips)
-        m_db.knowBranchDirectory(answer);
+        m_db.knowBranchDirectory(answer, generation);
     return answer;
 }
 
@@ -131,6 +134,8 @@ void BranchTable::createTable() {
         "cHeadBankName varchar(120) NOT NULL DEFAULT '', "
         "cCityCode varchar(10) NOT NULL DEFAULT '', cCityName varchar(60) NOT NULL DEFAULT '', "
         "cProvinceName varchar(60) NOT NULL DEFAULT '', dRetired varchar(10))"));
+    // The sessions already running learn of the new table when this one commits.
+    sql.announceSchemaChange();
     if (EngineDialect::of(sql).loginRoles)
         // Every session reads the directory; whoever may write the bank archive may import it. A
         // server whose roles were never set up has nobody to grant to.
@@ -145,7 +150,7 @@ void BranchTable::store(const QVector<BranchEntry>& listed, const QStringList& r
         return;
     SqlBackend& sql = m_db.sql();
     // Whatever happens next, what this connection knew of the directory may be wrong.
-    m_db.knowBranchDirectory(std::nullopt);
+    m_db.knowBranchDirectory(std::nullopt, m_db.schemaGeneration());
     Transaction tx(sql);
     // Asked first: making a table, even one that is there, takes a right on the schema that
     // the roles that keep the directory need not have.
@@ -177,7 +182,7 @@ void BranchTable::store(const QVector<BranchEntry>& listed, const QStringList& r
         sql.execLater(retired(int(part.size())), values);
     }
     tx.commit();
-    m_db.knowBranchDirectory(true);
+    m_db.knowBranchDirectory(true, m_db.schemaGeneration());
 }
 
 } // namespace tarvo::suite

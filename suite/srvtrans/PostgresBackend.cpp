@@ -456,6 +456,7 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
             add(m_ahead[i].question, kAhead - int(i), true, false);
             m_ahead[i].sent = true;
             m_ahead[i].when = now;
+            m_ahead[i].generation = m_schemaGeneration;
         }
     }
     if (m_beginPending) {
@@ -1144,7 +1145,10 @@ void PostgresBackend::askAhead(const QVector<Statement>& questions) {
 PgResult PostgresBackend::takeAhead(const QString& sql, const QVariantList& params) {
     // Answers left longer belong to a start that is over: what they hold may have changed.
     const auto stale = std::chrono::steady_clock::now() - kAheadKept;
-    std::erase_if(m_ahead, [&](const Ahead& a) { return a.sent && a.when < stale; });
+    hearNotifications();
+    std::erase_if(m_ahead, [&](const Ahead& a) {
+        return a.sent && (a.when < stale || a.generation != m_schemaGeneration);
+    });
     const auto it = std::find_if(m_ahead.begin(), m_ahead.end(), [&](const Ahead& a) {
         return a.question.sql == sql && a.question.params == params;
     });

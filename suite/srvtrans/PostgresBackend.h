@@ -138,6 +138,9 @@ private:
         bool sent = false;
         PgResult answer;
         std::chrono::steady_clock::time_point when;
+        /// The schema generation it was sent in: an answer from before a change of tables is
+        /// not taken.
+        int generation = 0;
     };
     std::vector<Ahead> m_ahead;
     /// The answer asked ahead for the statement, taken from the kept ones; null when none is.
