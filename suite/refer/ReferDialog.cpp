@@ -2,13 +2,13 @@
 
 #include "ReferRowsModel.h"
 #include "ResourceTable.h"
+#include "RowStepKeys.h"
 #include "SuiteContext.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -123,21 +123,8 @@ QList<int> ReferDialog::chosenRows() const {
 }
 
 bool ReferDialog::eventFilter(QObject* watched, QEvent* event) {
-    // While typing in the filter, the arrow and page keys move through the rows, so the user
-    // can narrow, step and press Enter without leaving the keyboard's home.
-    if (watched == m_filter && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            QCoreApplication::sendEvent(m_table, event);
-            return true;
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    return stepRowsFromSearchBox(watched, event, m_filter, m_table) ||
+           QDialog::eventFilter(watched, event);
 }
 
 void ReferDialog::applyFilter(const QString& text) {

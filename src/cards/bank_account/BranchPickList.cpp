@@ -1,12 +1,11 @@
 #include "BranchPickList.h"
 
 #include "BranchIndexLoad.h"
+#include "RowStepKeys.h"
 
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -193,20 +192,8 @@ void BranchPickList::search(const QString& text) {
 }
 
 bool BranchPickList::eventFilter(QObject* watched, QEvent* event) {
-    // The arrow and page keys step through the rows while the clerk types.
-    if (watched == m_search && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            QCoreApplication::sendEvent(m_table, event);
-            return true;
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    return suite::stepRowsFromSearchBox(watched, event, m_search, m_table) ||
+           QDialog::eventFilter(watched, event);
 }
 
 void BranchPickList::accept() {
