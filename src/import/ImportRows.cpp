@@ -404,19 +404,15 @@ QString ImportRows::fillFromDirectory(QVector<std::optional<QString>>& values,
 }
 
 QString ImportRows::regionNamed(IClsCommon& db, const QString& name, bool province) const {
-    if (name.isEmpty())
-        return {};
-    // The regions are named in Chinese whatever the session's language.
-    for (const QString& suffix : {QString(), QStringLiteral("省"), QStringLiteral("市"),
-                                  QStringLiteral("自治区")}) {
-        const RecordsetPtr rs = db.ReferenceRows(QStringLiteral("hr_ct007"),
-                                                 QStringLiteral("vdescription"), name + suffix);
+    for (const QString& candidate : regionNameCandidates(name)) {
+        const RecordsetPtr rs =
+            db.ReferenceRows(QStringLiteral("hr_ct007"), QStringLiteral("vdescription"), candidate);
         if (!rs)
             return {};
         const int level = rs->fieldIndex(QStringLiteral("ilevels"));
         for (; !rs->Eof(); rs->MoveNext())
             if ((rs->Value(level).toInt() == 0) == province)
-                return name + suffix;
+                return candidate;
     }
     return {};
 }
@@ -437,7 +433,8 @@ void ImportRows::readBanks(IClsCommon& db) const {
         const QString name = rs->Value(1).toString();
         codes.codes[code] << code;
         names.codes[name] << code;
-        m_rules.insert(code, AccountNumberRule::of(name, rs->Value(2).toInt(), rs->Value(3).toInt()));
+        m_rules.insert(code,
+                       AccountNumberRule::of(name, rs->Value(2).toInt(), rs->Value(3).toInt()));
     }
 }
 

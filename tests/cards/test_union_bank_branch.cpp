@@ -115,6 +115,21 @@ TEST_F(BranchCard, AHeadBankOrRegionWithoutAMatchLeavesItsFieldEmpty) {
     EXPECT_EQ(ref("EdtcCountyName")->text(), "");
 }
 
+TEST_F(BranchCard, RegionsTheDirectoryWritesWithoutTheirEndingAreFoundAsTheImportFindsThem) {
+    ClsCommonPtr srv = db;
+    QString error;
+    ASSERT_TRUE(directory->Store(srv,
+                                 {branch("102331000025", "中国工商银行股份有限公司杭州虚构东路支行",
+                                         "102", "中国工商银行", "杭州", "浙江")},
+                                 {}, QDate(2026, 1, 1), error))
+        << error.toStdString();
+    open();
+    card->Emptyallfields();
+    typeAndLeave(QStringLiteral("102331000025"));
+    EXPECT_EQ(ref("EdtcProvinceName")->text(), "浙江省");
+    EXPECT_EQ(ref("EdtcCountyName")->text(), "杭州市");
+}
+
 TEST_F(BranchCard, UnknownAndRetiredCodesAreNamedBesideTheFieldAndConfirmedOnceOnSave) {
     storeDirectory();
     open();

@@ -135,9 +135,16 @@ void ctlBank::fillFromBranch() {
     if (EdtcBankCode->text().trimmed().isEmpty() && EdtcBankCode->choose(bank))
         filled = true;
     // Regions by name, among those the pick lists offer: the county among the province's.
-    if (EdtcProvinceName->text().trimmed().isEmpty() && EdtcProvinceName->choose(b.province))
+    const auto chooseRegion = [](suite::RefEdit* edit, const QString& name) {
+        if (!edit->text().trimmed().isEmpty())
+            return false;
+        const QStringList names = regionNameCandidates(name);
+        return std::any_of(names.begin(), names.end(),
+                           [edit](const QString& n) { return edit->choose(n); });
+    };
+    if (chooseRegion(EdtcProvinceName, b.province))
         filled = true;
-    if (EdtcCountyName->text().trimmed().isEmpty() && EdtcCountyName->choose(b.city))
+    if (chooseRegion(EdtcCountyName, b.city))
         filled = true;
     if (filled)
         Q_EMIT ActiveSaveBtn();
