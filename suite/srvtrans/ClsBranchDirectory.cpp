@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <functional>
 #include <mutex>
 
 namespace tarvo::suite {
@@ -16,8 +17,25 @@ AccountDatabase* databaseOf(const ClsCommonPtr& db) {
     return common ? common->database() : nullptr;
 }
 
-QString noConnection() {
-    return QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
+/// Runs work on the connection of db, in use by it alone meanwhile; false with the reason in
+/// errText, worded by failed from the engine's own words, when it cannot.
+bool onConnection(const ClsCommonPtr& db, QString& errText,
+                  const std::function<QString(const QString&)>& failed,
+                  const std::function<void(BranchTable&)>& work) {
+    AccountDatabase* database = databaseOf(db);
+    if (!database) {
+        errText = QCoreApplication::translate("tarvo::suite::DbError", "没有连接账套数据库");
+        return false;
+    }
+    const std::lock_guard use(database->inUse());
+    try {
+        BranchTable table(*database);
+        work(table);
+    } catch (const DbError& e) {
+        errText = failed(e.text());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -50,39 +68,25 @@ bool ClsBranchDirectory::Find(ClsCommonPtr& db, const QString& code, BranchEntry
 bool ClsBranchDirectory::ForEach(ClsCommonPtr& db,
                                  const std::function<bool(const BranchEntry&)>& each,
                                  QString& errText) {
-    AccountDatabase* database = databaseOf(db);
-    if (!database) {
-        errText = noConnection();
-        return false;
-    }
-    const std::lock_guard use(database->inUse());
-    try {
-        BranchTable(*database).forEach(each);
-    } catch (const DbError& e) {
-        errText = QCoreApplication::translate("tarvo::suite::DbError", "读取联行号目录失败：%1")
-                      .arg(e.text());
-        return false;
-    }
-    return true;
+    return onConnection(
+        db, errText,
+        [](const QString& why) {
+            return QCoreApplication::translate("tarvo::suite::DbError", "读取联行号目录失败：%1")
+                .arg(why);
+        },
+        [&](BranchTable& table) { table.forEach(each); });
 }
 
 bool ClsBranchDirectory::Store(ClsCommonPtr& db, const QVector<BranchEntry>& listed,
                                const QStringList& retire, const QDate& retiredOn,
                                QString& errText) {
-    AccountDatabase* database = databaseOf(db);
-    if (!database) {
-        errText = noConnection();
-        return false;
-    }
-    const std::lock_guard use(database->inUse());
-    try {
-        BranchTable(*database).store(listed, retire, retiredOn);
-    } catch (const DbError& e) {
-        errText = QCoreApplication::translate("tarvo::suite::DbError", "保存联行号目录失败：%1")
-                      .arg(e.text());
-        return false;
-    }
-    return true;
+    return onConnection(
+        db, errText,
+        [](const QString& why) {
+            return QCoreApplication::translate("tarvo::suite::DbError", "保存联行号目录失败：%1")
+                .arg(why);
+        },
+        [&](BranchTable& table) { table.store(listed, retire, retiredOn); });
 }
 
 } // namespace tarvo::suite
