@@ -90,6 +90,11 @@ public:
     /// Has the reference tables read along with the next query (a server's round trip saved)
     /// rather than on their own when first looked at.
     virtual void WantReferences() {}
+    /// On the thread that has the session's connection now, between statements: the
+    /// statements it runs from now on fail soon once stop holds, also one that already waits
+    /// for the server (a window closed while its read is on the way, say); an empty stop lifts
+    /// it again.
+    virtual void StopWhen(std::function<bool()> stop) { (void)stop; }
     /// A session is starting on the archive: the rights RightRefusal will ask for and the
     /// statements OpenX will be given go to the server with the next question it gets, and
     /// their answers wait there for the first asker each (a server's round trips saved).

@@ -424,8 +424,7 @@ void FrmZAM::ShowHistory() {
     }
     suite::Grid* grid = listWindow().grid();
     FrmHistory history(m_ComVar, grid->TextMatrix(m_RowSel, m_tCol));
-    if (history.load())
-        history.showModal(this);
+    history.showModal(this);
 }
 
 void FrmZAM::CommonEnd(const QString& key, bool& result) {

@@ -137,6 +137,9 @@ void FrmZAM::readBeside(bool takeLock, std::optional<QString> key,
         }
         if (!key || !p.goOn(0))
             return;
+        // A card closed meanwhile does not wait for the record, nor for a server to come back.
+        s.SrvDB->StopWhen(p.stopAsked);
+        const auto lifted = qScopeGuard([&s] { s.SrvDB->StopWhen({}); });
         QString text = sql;
         fetched->record = s.SrvDB->OpenXBound(text, {*key});
         if (fetched->record && p.goOn(0))

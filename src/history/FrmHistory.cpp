@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 #include "ArchiveSession.h"
+#include "BesideWork.h"
 #include "ClassRegistry.h"
 #include "ComponentApp.h"
 #include "ErrorHandling.h"
@@ -204,35 +205,68 @@ void FrmHistory::SetUpGrid() {
         Grid->setHeaderAlignment(c, kAlignCentre);
 }
 
-bool FrmHistory::load() {
-    ArchiveSession& s = ArchiveSession::current();
+bool FrmHistory::reading() const {
+    return m_read != nullptr;
+}
+
+void FrmHistory::ReadBeside() {
     auto service = createObject<IHistory>(QStringLiteral("TarvoSrvTrans.IHistory"));
     if (!service) {
-        ShowInfo(tr("无法创建修改记录服务"));
-        return false;
+        ReadEnded(tr("无法创建修改记录服务"));
+        return;
     }
-    QString error;
-    RecordsetPtr rs = service->History(s.SrvDB, m_ComVar->m_ArchiveEnName, m_key, error);
-    if (!rs) {
+    // Nothing the window does waits on the server: until the rows are in, its commands and
+    // filters wait, and only closing it is offered.
+    Tlb->setEnabled(false);
+    findChild<QWidget*>(QStringLiteral("FilterRow"))->setEnabled(false);
+    Stb->setText(tr("正在读取修改记录…"));
+    auto read = std::make_shared<QVector<HistoryRows::Row>>();
+    auto work = [service, read, var = m_ComVar, key = m_key](const WorkProgress& progress) {
+        ArchiveSession& session = ArchiveSession::current();
+        // A window closed meanwhile does not wait for the rows.
+        session.SrvDB->StopWhen(progress.stopAsked);
+        const auto lifted = qScopeGuard([&session] { session.SrvDB->StopWhen({}); });
+        QString error;
+        RecordsetPtr rs = service->History(session.SrvDB, var->m_ArchiveEnName, key, error);
+        if (!rs)
+            throw ArchiveError(error);
+        read->reserve(rs->RecordCount());
+        HistoryValues values(var);
+        qint64 done = 0;
+        for (rs->MoveFirst(); !rs->Eof() && progress.goOn(done); rs->MoveNext(), ++done) {
+            const QString name = rs->Value("cUserName").toString();
+            const QString field = rs->Value("cFieldName").toString();
+            read->push_back({rs->Value("dWhen").toString(),
+                             name.isEmpty() ? rs->Value("cUserId").toString() : name,
+                             rs->Value("cSessionUser").toString(),
+                             actionText(rs->Value("cAction").toString()),
+                             rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
+                             values.shown(field, rs->Value("cOldValue").toString()),
+                             values.shown(field, rs->Value("cNewValue").toString())});
+        }
+    };
+    m_read = new BesideWork(carryingArchiveSession(std::move(work)), this);
+    connect(m_read, &BesideWork::ended, this, [this, read](bool stopped, const QString& error) {
+        std::exchange(m_read, nullptr)->deleteLater();
+        if (stopped)
+            return;
+        if (error.isEmpty())
+            m_rows->rows = std::move(*read);
+        ReadEnded(error);
+    });
+}
+
+void FrmHistory::ReadEnded(const QString& error) {
+    Tlb->setEnabled(true);
+    findChild<QWidget*>(QStringLiteral("FilterRow"))->setEnabled(true);
+    if (!error.isEmpty()) {
+        Stb->clear();
         ShowInfo(error);
-        return false;
-    }
-    m_rows->rows.clear();
-    m_rows->rows.reserve(rs->RecordCount());
-    HistoryValues values(m_ComVar);
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        const QString name = rs->Value("cUserName").toString();
-        const QString field = rs->Value("cFieldName").toString();
-        m_rows->rows.push_back(
-            {rs->Value("dWhen").toString(), name.isEmpty() ? rs->Value("cUserId").toString() : name,
-             rs->Value("cSessionUser").toString(), actionText(rs->Value("cAction").toString()),
-             rs->Value("cKeyValue").toString(), rs->Value("cField").toString(),
-             values.shown(field, rs->Value("cOldValue").toString()),
-             values.shown(field, rs->Value("cNewValue").toString())});
+        close();
+        return;
     }
     FillFilterChoices();
     ApplyFilter();
-    return true;
 }
 
 void FrmHistory::FillFilterChoices() {
@@ -374,6 +408,9 @@ void FrmHistory::showModal(QWidget* owner) {
     QEventLoop loop;
     connect(this, &FrmHistory::closed, &loop, &QEventLoop::quit);
     show();
+    if (!isVisible())
+        return;
+    ReadBeside();
     if (isVisible())
         loop.exec();
 }
@@ -384,6 +421,10 @@ void FrmHistory::showEvent(QShowEvent* event) {
 }
 
 void FrmHistory::closeEvent(QCloseEvent* event) {
+    // A read still under way is of no use to a closed window; the session is free again once
+    // it has stopped.
+    if (m_read)
+        delete std::exchange(m_read, nullptr);
     QWidget::closeEvent(event);
     Q_EMIT closed();
 }

@@ -16,6 +16,7 @@ class QLineEdit;
 class QToolBar;
 
 namespace tarvo {
+class BesideWork;
 namespace suite {
 class Grid;
 }
@@ -27,6 +28,7 @@ class HistoryRows;
 /// like the list.
 class FrmHistory : public QWidget, public IListWindow {
     Q_OBJECT
+    Q_PROPERTY(bool reading READ reading)
 public:
     /// Grid columns after the row numbers.
     enum Column { When = 1, Who, Session, What, Key, Field, Before, After, ColumnCount };
@@ -35,11 +37,12 @@ public:
     FrmHistory(ComVarPtr var, QVariant key);
     ~FrmHistory() override;
 
-    /// Reads the history through the suite's history service; false, having said why, when
-    /// it cannot be read.
-    bool load();
-    /// Shows the window modally over owner; returns when it has closed.
+    /// Shows the window modally over owner and reads the history beside it through the suite's
+    /// history service, saying meanwhile that it reads; returns when the window has closed.
+    /// When the history cannot be read, the window says why and closes.
     void showModal(QWidget* owner);
+    /// The history is being read: the window shows no rows yet and holds its commands back.
+    bool reading() const;
     /// Print, Preview, SaveFile or Exit.
     void DoCommand(const QString& key);
 
@@ -63,6 +66,7 @@ private:
     ComVarPtr m_ComVar;
     QVariant m_key;
     std::shared_ptr<HistoryRows> m_rows;
+    BesideWork* m_read = nullptr;
 
     QToolBar* Tlb;
     QComboBox* cboField;
@@ -78,6 +82,8 @@ private:
     void BuildToolbar();
     QWidget* BuildFilterRow();
     void SetUpGrid();
+    void ReadBeside();
+    void ReadEnded(const QString& error);
     void FillFilterChoices();
     void ApplyFilter();
     void PrintAll(const QString& key);

@@ -191,8 +191,7 @@ void FrmMain::DoCommand(const QString& key) {
         about->Show(nullptr);
     } else if (k == u"history") {
         FrmHistory history(m_ComVar, QVariant());
-        if (history.load())
-            history.showModal(this);
+        history.showModal(this);
     } else if (k == u"exit") {
         close();
     } else if (k == u"import") {

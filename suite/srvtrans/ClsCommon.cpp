@@ -226,6 +226,13 @@ void ClsCommon::WantReferences() {
         m_db->references().want();
 }
 
+void ClsCommon::StopWhen(std::function<bool()> stop) {
+    if (!m_db)
+        return;
+    const std::lock_guard use(m_db->inUse());
+    m_db->sql().stopWhen(std::move(stop));
+}
+
 void ClsCommon::ExpectStart(const QString& archive, const QStringList& openXTexts) {
     if (!m_db)
         return;

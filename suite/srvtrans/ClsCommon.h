@@ -39,6 +39,7 @@ public:
     RecordsetPtr ReferenceRows(const QString& table, const QString& column, const QVariant& value,
                                bool anyCase = false) override;
     void WantReferences() override;
+    void StopWhen(std::function<bool()> stop) override;
     void ExpectStart(const QString& archive, const QStringList& openXTexts) override;
 
     /// The whole of a reference table in its key's order, from the connection's copy; null

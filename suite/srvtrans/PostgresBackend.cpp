@@ -339,6 +339,18 @@ QString PostgresBackend::loginRole() const {
     return QString::fromUtf8(PQuser(m_conn));
 }
 
+bool PostgresBackend::pauseUnlessStopped(std::chrono::milliseconds pause) {
+    // Whoever waits for the statement may give up meanwhile (a window closed, say): it is
+    // heard within a tenth of a second.
+    constexpr auto kStep = 100ms;
+    for (auto left = pause; left > 0ms; left -= kStep) {
+        if (m_stop && m_stop())
+            return false;
+        QThread::msleep(std::min(kStep, left).count());
+    }
+    return !(m_stop && m_stop());
+}
+
 void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
@@ -358,10 +370,9 @@ void PostgresBackend::reconnect(std::chrono::milliseconds patience) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms)
+        if (left <= 0ms || !pauseUnlessStopped(std::min(500ms, left)))
             throw DbError(QCoreApplication::translate("tarvo::suite::DbError", "与数据库服务器的连接已中断，重新连接失败：%1")
                               .arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()));
-        QThread::msleep(std::min<long long>(500, left.count()));
     }
 }
 
@@ -506,13 +517,15 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
             PQexitPipelineMode(m_conn);
         throw DbError(errorOf(nullptr, m_conn));
     }
-    if (stream) {
+    // A long read, and any statement whose asker may give up waiting, can be cancelled.
+    const bool cancellable = stream || bool(m_stop);
+    if (cancellable) {
         // Made here, on the connection's own thread; PQcancel may then use it from any.
         const std::lock_guard lock(m_streamingMutex);
         m_streaming = PQgetCancel(m_conn);
     }
-    const auto streamed = qScopeGuard([this, stream] {
-        if (!stream)
+    const auto streamed = qScopeGuard([this, cancellable] {
+        if (!cancellable)
             return;
         const std::lock_guard lock(m_streamingMutex);
         PQfreeCancel(m_streaming);
@@ -531,7 +544,12 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
     for (const Outgoing& o : out) {
         if (o.fresh) {
             bool made = false;
-            while (PGresult* raw = PQgetResult(m_conn)) {
+            for (;;) {
+                if (cancellable)
+                    awaitResult();
+                PGresult* raw = PQgetResult(m_conn);
+                if (!raw)
+                    break;
                 const Result r(raw);
                 const ExecStatusType status = PQresultStatus(raw);
                 if (status == PGRES_COMMAND_OK)
@@ -547,7 +565,7 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
         if (rowByRow)
             PQsetSingleRowMode(m_conn);
         for (;;) {
-            if (rowByRow)
+            if (cancellable)
                 awaitResult();
             PGresult* raw = PQgetResult(m_conn);
             if (!raw)

@@ -210,6 +210,8 @@ private:
     bool serverHungUp();
     /// Connects again with the URL's settings, trying for up to patience; forgets what the old
     /// session held (prepared statements, the catalog read so far). Throws DbError on failure.
+    /// Sleeps for pause; false, at once, when the stop holds or comes meanwhile.
+    bool pauseUnlessStopped(std::chrono::milliseconds pause);
     void reconnect(std::chrono::milliseconds patience);
     /// Runs a statement that may be repeated safely once on a new connection when the
     /// connection was lost under it outside a transaction, unless handed says rows of it have

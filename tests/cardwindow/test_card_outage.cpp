@@ -4,6 +4,7 @@
 #include "TestServers.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -162,5 +163,31 @@ TEST_F(CardOnAServer, ANextTheServerCouldNotAnswerLeavesTheCardOnTheRecordItShow
         QTest::keyClick(code, Qt::Key_PageDown);
         EXPECT_EVENTUALLY_WITHIN(!card->reading() && code->text() == u"978", 60000);
         EXPECT_EQ(card->rowSel(), row + 1);
+    });
+}
+
+TEST_F(CardOnAServer, ACardClosedWhileItsNextWaitsForTheServerToComeBackClosesAtOnce) {
+    h.exec("insert into aa_bank (cBankCode, cBankName) values ('979', '甲行'), ('980', '乙行')");
+    withList("aa_bank", "", [&](FrmMain& w) {
+        auto card = openedCard(w, rowOf(w, "979"));
+        EXPECT_EVENTUALLY(!card->reading());
+        auto* code = edit(*card, "EdtcBankCode");
+        ASSERT_TRUE(servers->act("stop", "primary"));
+        QTest::keyClick(code, Qt::Key_PageDown);
+        ASSERT_TRUE(card->reading());
+        // The read tries to reconnect for seconds; the clerk who gives up is not kept waiting.
+        QTest::qWait(300);
+        QElapsedTimer closing;
+        closing.start();
+        QTest::keyClick(code, Qt::Key_Escape);
+        const qint64 took = closing.elapsed();
+        EXPECT_FALSE(card->isVisible());
+        EXPECT_FALSE(card->reading());
+        EXPECT_LT(took, 2500) << "the close waited for the reconnect to give up";
+
+        ASSERT_TRUE(servers->act("restart", "primary"));
+        auto again = openedCard(w, rowOf(w, "980"));
+        EXPECT_EVENTUALLY_WITHIN(!again->reading() && edit(*again, "EdtcBankCode")->text() == u"980",
+                                 60000);
     });
 }
