@@ -97,6 +97,8 @@ private:
 
 enum Step { Reading, Checking, Checked };
 
+using Col = ImportPreviewModel;
+
 /// Looks up the stored branches of the codes the check retires, in one walk of the directory.
 bool findRetired(ClsCommonPtr& db, const BranchImport& import,
                  QHash<QString, BranchEntry>& found, QString& error,
@@ -187,7 +189,7 @@ void FrmBranchImport::checked(bool stopped, const QString& error) {
         showVerdicts(m_import.countsText(), storable());
         if (!m_refusal.isEmpty())
             LblCounts->setText(tr("%1（只能预览：%2）").arg(m_import.countsText(), m_refusal));
-        sizeColumnsFrom(0);
+        sizeColumnsFrom(Col::FixedCols);
         return;
     }
     if (stopped || error.isEmpty()) {
@@ -197,9 +199,11 @@ void FrmBranchImport::checked(bool stopped, const QString& error) {
     // A file read but refused whole shows its rows, which say why the reading refused them.
     if (m_step == Checking) {
         m_model->refresh();
-        sizeColumnsFrom(0);
+        showVerdicts(error, false);
+        sizeColumnsFrom(Col::FixedCols);
+    } else {
+        LblCounts->setText(error);
     }
-    LblCounts->setText(error);
     ShowInfo(error);
 }
 

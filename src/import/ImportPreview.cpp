@@ -127,6 +127,7 @@ void ImportPreview::stopChecking() {
 
 void ImportPreview::showVerdicts(const QString& counts, bool storable) {
     m_model->verdictsChanged();
+    GrdPreview->resizeColumnToContents(Col::ColLine);
     // The reasons can be long: the column shows the start, the tooltip all of it.
     GrdPreview->resizeColumnToContents(Col::ColVerdict);
     GrdPreview->resizeColumnToContents(Col::ColReason);
