@@ -359,3 +359,52 @@ TEST_F(ImportTest, TheBranchDirectoryPreviewSaysWhyAFileCannotBeImported) {
         EXPECT_FALSE(directory->Present(db));
     });
 }
+
+TEST_F(ImportTest, AStoppedOrClosedBranchDirectoryPreviewLeavesTheDirectoryAsItWas) {
+    // Long enough to be read and checked still when the preview first shows.
+    QString text = kHeader;
+    for (int i = 0; i < 60000; ++i)
+        text += row(QStringLiteral("102%1").arg(i, 9, 10, QLatin1Char('0')).toUtf8().constData(),
+                    "示例银行虚构支行");
+    const QString file = write("long.csv", text, "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        int step = 0;
+        QString stoppedSays;
+        int rowsAfterStop = -1;
+        bool storableAfterStop = true;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* p = qobject_cast<FrmBranchImport*>(QApplication::activeModalWidget());
+            if (!p)
+                return;
+            if (step == 0 && p->checking()) {
+                step = 1;
+                QTest::keyClick(p, Qt::Key_Escape);
+            } else if (step % 2 == 0 && !p->checking()) {
+                // Done before it could be stopped: nothing to see here.
+                p->reject();
+                look.stop();
+            } else if (step == 1 && !p->checking()) {
+                step = 2;
+                EXPECT_TRUE(p->isVisible()) << "Esc stops the work, not the window";
+                stoppedSays = counts(*p);
+                rowsAfterStop = p->findChild<QTableView*>("GrdPreview")->model()->rowCount();
+                storableAfterStop = importButton(*p)->isEnabled();
+                p->openFile(file);
+            } else if (step == 2 && p->checking()) {
+                step = 3;
+                p->reject();
+                look.stop();
+            }
+        });
+        look.start(0);
+        w.ImportBranchFile(file);
+        EXPECT_EQ(step, 3);
+        EXPECT_TRUE(stoppedSays.contains(u"已停止")) << stoppedSays.toStdString();
+        EXPECT_EQ(rowsAfterStop, 0);
+        EXPECT_FALSE(storableAfterStop);
+        ClsCommonPtr db = ArchiveSession::current().SrvDB;
+        EXPECT_FALSE(createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"))
+                         ->Present(db));
+    });
+}
