@@ -68,7 +68,8 @@ HostOptions::HostOptions(const QStringList& archives, const QStringList& menus,
                         "file")),
       branches(
           valued("branches",
-                 "要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件），配合 --check 或 --commit",
+                 "要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件）：配合 --screenshot "
+                 "在银行账户列表中截取导入预览，或配合 --check、--commit 不打开窗口地检查或导入",
                  "file")),
       check(flag("check",
                  "逐行输出 --import 或 --branches 文件的检查结果，不保存；有行被拒绝时返回 1")),
@@ -147,8 +148,8 @@ QString HostOptions::importMisuse() const {
         return hostText("--check 和 --commit 只能选一个");
     if (file && cli.isSet(branches))
         return hostText("--import 和 --branches 只能选一个");
-    if (cli.isSet(branches) && !importing())
-        return hostText("--branches 要和 --check 或 --commit 一起使用");
+    if (cli.isSet(branches) && !screenshot && !importing())
+        return hostText("--branches 要和 --check、--commit 或 --screenshot 之一一起使用");
     if (importing() && !file && !cli.isSet(branches))
         return hostText("--check 和 --commit 要和 --import 或 --branches 一起使用");
     if (cli.isSet(confirmLengths) && cli.isSet(branches))

@@ -1,6 +1,7 @@
 #include "ScreenshotTaker.h"
 
 #include "FrmMain.h"
+#include "ImportPreview.h"
 #include "Grid.h"
 #include "HostApplication.h"
 #include "WindowCloser.h"
@@ -58,6 +59,10 @@ void ScreenshotTaker::poll() {
             list = l;
     }
     if (!m_cardCommand.isEmpty()) {
+        // The branch directory's preview reads and checks its file after it shows.
+        if (const auto* preview = qobject_cast<tarvo::ImportPreview*>(card);
+            preview && preview->checking())
+            return;
         if (card && m_lookup.isEmpty()) {
             showDatabaseFolder(card);
             take(card);
@@ -85,6 +90,8 @@ void ScreenshotTaker::poll() {
             QTimer::singleShot(0, list, [list, command = m_cardCommand, file = m_importFile] {
                 if (file.isEmpty())
                     list->DoCommand(command);
+                else if (command == u"ImportBranches")
+                    list->ImportBranchFile(file);
                 else
                     list->ImportFile(file);
             });

@@ -12,15 +12,17 @@ class WindowCloser;
 /// card command ("Add" or "Modify") it opens the card window from the list first and takes the
 /// picture of the card; with "Preview", of the print preview; with a lookup (the name of a
 /// card control) it opens that control's reference or calendar on the card and takes the
-/// picture of it; with "Import", of the import's file chooser. With a search text, the list is
-/// pictured narrowed by its search box.
+/// picture of it; with "Import", of the import's file chooser. With an import file, of the
+/// import's preview of it ("ImportBranches": the branch directory's). With a search text, the
+/// list is pictured narrowed by its search box.
 class ScreenshotTaker : public QObject {
     Q_OBJECT
 public:
     ScreenshotTaker(QString path, QString cardCommand, QString lookup = {}, QString search = {},
                     QObject* parent = nullptr);
     bool saved() const { return m_saved; }
-    /// Opens the import preview of this file from the list, and pictures the preview.
+    /// Opens the import preview of this file from the list (the branch directory's for
+    /// "ImportBranches"), and pictures the preview.
     void setImportFile(const QString& path) { m_importFile = path; }
     /// A file chooser the list opens ("Import") is pictured showing this folder, so that the
     /// database's own files are in sight.

@@ -198,11 +198,13 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ScreenshotTaker> screenshot;
     if (cli.isSet(o.shot)) {
-        const QString command =
-            cli.isSet(o.importFile) ? QStringLiteral("Import") : cli.value(o.card);
+        const bool branches = cli.isSet(o.branches);
+        const QString command = branches                   ? QStringLiteral("ImportBranches")
+                                : cli.isSet(o.importFile) ? QStringLiteral("Import")
+                                                           : cli.value(o.card);
         screenshot = std::make_unique<ScreenshotTaker>(cli.value(o.shot), command,
                                                        cli.value(o.lookup), cli.value(o.search));
-        screenshot->setImportFile(cli.value(o.importFile));
+        screenshot->setImportFile(cli.value(branches ? o.branches : o.importFile));
         if (const QFileInfo database(cli.value(o.db)); database.isFile())
             screenshot->setDatabaseFolder(database.absolutePath());
         screenshot->setWindowSize(o.listSize());

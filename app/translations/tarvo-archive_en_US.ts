@@ -24,16 +24,16 @@
         <translation>Give only one of --import and --branches</translation>
     </message>
     <message>
-        <source>--branches 要和 --check 或 --commit 一起使用</source>
-        <translation>--branches goes with --check or --commit</translation>
+        <source>--branches 要和 --check、--commit 或 --screenshot 之一一起使用</source>
+        <translation>--branches goes with one of --check, --commit or --screenshot</translation>
     </message>
     <message>
         <source>--confirm-lengths 只用于 --import</source>
         <translation>--confirm-lengths is only for --import</translation>
     </message>
     <message>
-        <source>要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件），配合 --check 或 --commit</source>
-        <translation>A .csv or .xlsx file of bank branches and their interbank codes to import into the branch directory, with --check or --commit</translation>
+        <source>要导入联行号目录的 .csv 或 .xlsx 文件（行名行号文件）：配合 --screenshot 在银行账户列表中截取导入预览，或配合 --check、--commit 不打开窗口地检查或导入</source>
+        <translation>A .csv or .xlsx file of bank branches and their interbank codes to import into the branch directory: with --screenshot, picture its import preview over the bank accounts list; with --check or --commit, check or import it without a window</translation>
     </message>
     <message>
         <source>--confirm-lengths 只用于 --check 或 --commit</source>

@@ -1,94 +1,66 @@
 #include "FrmImport.h"
 
 #include "ArchiveSession.h"
-#include "BesideWork.h"
 #include "ErrorHandling.h"
-#include "RunAside.h"
-#include "FileDialogs.h"
 #include "ImportPreviewModel.h"
+#include "RunAside.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
 namespace tarvo {
 
+namespace {
+
 using Col = ImportPreviewModel;
 
+/// The batch's rows as the preview shows them: the file's cells under the file's captions.
+class BatchRows : public ImportPreviewRows {
+public:
+    explicit BatchRows(const ImportBatch& batch) : m_batch(batch) {}
+
+    QStringList headers() const override { return m_batch.headers(); }
+    int size() const override { return int(m_batch.data().size()); }
+    int line(int row) const override { return m_batch.data()[row].first; }
+    QString cell(int row, int column) const override {
+        return m_batch.data()[row].second.value(column);
+    }
+    bool checked(int row) const override { return row < m_batch.verdicts().size(); }
+    Kind kind(int row) const override {
+        static const Kind kKinds[] = {Added, Modified, Unchanged, Refused};
+        return kKinds[m_batch.verdicts()[row].kind];
+    }
+    QString verdictText(int row) const override { return m_batch.verdictText(row); }
+    QString reasonText(int row) const override { return m_batch.reasonText(row); }
+    QString lineCaption() const override {
+        return QCoreApplication::translate("tarvo::FrmImport", "行号");
+    }
+
+private:
+    const ImportBatch& m_batch;
+};
+
+} // namespace
+
 FrmImport::FrmImport(ComVarPtr comVar, const QVector<ListField>& listFields, QWidget* parent)
-    : QDialog(parent), m_ComVar(std::move(comVar)), m_batch(m_ComVar->m_ArchiveEnName, listFields),
-      LblFile(new QLabel(this)), CmdFile(new QPushButton(tr("选择文件..."), this)),
-      m_model(new ImportPreviewModel(m_batch, this)), GrdPreview(new QTableView(this)),
-      LblCounts(new QLabel(this)),
-      CmdImport(new QPushButton(tr("导入"), this)), CmdClose(new QPushButton(tr("关闭"), this)) {
+    : ImportPreview(tr("导入%1").arg(comVar->m_ArchiveChName), parent),
+      m_ComVar(std::move(comVar)), m_batch(m_ComVar->m_ArchiveEnName, listFields) {
     setObjectName(QStringLiteral("FrmImport"));
-    setWindowTitle(tr("导入%1").arg(m_ComVar->m_ArchiveChName));
-    LblFile->setObjectName(QStringLiteral("LblFile"));
-    CmdFile->setObjectName(QStringLiteral("CmdFile"));
-    GrdPreview->setObjectName(QStringLiteral("GrdPreview"));
-    LblCounts->setObjectName(QStringLiteral("LblCounts"));
-    CmdImport->setObjectName(QStringLiteral("CmdImport"));
-    CmdClose->setObjectName(QStringLiteral("CmdClose"));
-    GrdPreview->setModel(m_model);
-    GrdPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GrdPreview->verticalHeader()->hide();
-    GrdPreview->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GrdPreview->verticalHeader()->setDefaultSectionSize(GrdPreview->fontMetrics().height() + 10);
-    CmdImport->setEnabled(false);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(LblFile, 1);
-    top->addWidget(CmdFile);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(LblCounts, 1);
-    bottom->addWidget(CmdImport);
-    bottom->addWidget(CmdClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(GrdPreview, 1);
-    layout->addLayout(bottom);
-    resize(1200, 540);
-
-    connect(CmdFile, &QPushButton::clicked, this, [this] { reportErrors([&] { chooseFile(); }); });
-    connect(CmdImport, &QPushButton::clicked, this,
-            [this] { reportErrors([&] { importRows(); }); });
-    connect(CmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    showRows(std::make_unique<BatchRows>(m_batch), true);
 }
 
 FrmImport::~FrmImport() {
-    // The check reads the batch, which goes before the children do.
+    // The check reads the batch, which goes before the window does.
     stopChecking();
-}
-
-void FrmImport::done(int result) {
-    stopChecking();
-    QDialog::done(result);
-}
-
-void FrmImport::keyPressEvent(QKeyEvent* event) {
-    if (m_check && event->key() == Qt::Key_Escape) {
-        m_check->stop();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void FrmImport::chooseFile() {
-    const QString path = suite::chooseFileToOpen(
-        this, windowTitle(), m_path.isEmpty() ? QString() : QFileInfo(m_path).path(),
-        tr("表格文件 (*.csv *.xlsx)"));
-    if (!path.isEmpty())
+    if (const QString path = askForFile(); !path.isEmpty())
         openFile(path);
 }
 
@@ -105,8 +77,7 @@ bool FrmImport::openFile(const QString& path) {
         ShowInfo(error);
         return false;
     }
-    m_path = path;
-    LblFile->setText(QDir::toNativeSeparators(path));
+    showFile(path);
     fillTable();
     evaluate();
     return true;
@@ -129,15 +100,6 @@ void FrmImport::fillTable() {
         GrdPreview->setIndexWidget(m_model->index(0, Col::FixedCols + c), combo);
     }
     sizeColumnsFrom(0);
-}
-
-void FrmImport::sizeColumnsFrom(int column) {
-    if (column >= m_model->columnCount())
-        return;
-    // Each column measures a thousand rows: one column per turn of the window's events.
-    GrdPreview->resizeColumnToContents(column);
-    QMetaObject::invokeMethod(this, [this, column] { sizeColumnsFrom(column + 1); },
-                              Qt::QueuedConnection);
 }
 
 void FrmImport::beside(const std::function<void()>& work) {
@@ -171,40 +133,27 @@ void FrmImport::evaluate() {
 
 void FrmImport::checkBeside() {
     CmdImport->setEnabled(false);
-    CmdFile->setEnabled(false);
     m_model->holdVerdicts();
     LblCounts->setText(tr("正在检查…（Esc 停止）"));
     auto checked = std::make_shared<bool>(false);
     auto error = std::make_shared<QString>();
-    m_check = new BesideWork(carryingArchiveSession([this, checked, error](const WorkProgress& p) {
-                                 *checked = m_batch.check(*error, p);
-                             }),
-                             this);
-    connect(m_check, &BesideWork::ended, this,
-            [this, checked, error](bool, const QString& thrown) {
-                std::exchange(m_check, nullptr)->deleteLater();
-                CmdFile->setEnabled(true);
-                if (!thrown.isEmpty()) {
-                    showChecked(false, thrown);
-                } else if (!*checked && error->isEmpty()) {
-                    m_model->verdictsChanged();
-                    LblCounts->setText(tr("检查已停止：改选任一栏目即重新检查"));
-                } else {
-                    showChecked(*checked, *error);
-                }
-            });
-}
-
-void FrmImport::stopChecking() {
-    if (!m_check)
-        return;
-    m_check->stopAndWait();
-    delete std::exchange(m_check, nullptr);
-    CmdFile->setEnabled(true);
+    startBeside(carryingArchiveSession([this, checked, error](const WorkProgress& p) {
+                    *checked = m_batch.check(*error, p);
+                }),
+                [this, checked, error](bool, const QString& thrown) {
+                    if (!thrown.isEmpty()) {
+                        showChecked(false, thrown);
+                    } else if (!*checked && error->isEmpty()) {
+                        m_model->verdictsChanged();
+                        LblCounts->setText(tr("检查已停止：改选任一栏目即重新检查"));
+                    } else {
+                        showChecked(*checked, *error);
+                    }
+                });
 }
 
 void FrmImport::showChecked(bool checked, const QString& error) {
-    showVerdicts();
+    showBatchVerdicts();
     if (!m_batch.keyMapped()) {
         LblCounts->setText(tr("请指定“%1”所在的列").arg(m_batch.rows().keyCaption()));
     } else if (!checked) {
@@ -213,16 +162,10 @@ void FrmImport::showChecked(bool checked, const QString& error) {
     }
 }
 
-void FrmImport::showVerdicts() {
-    m_model->verdictsChanged();
-    // The reasons can be long: the column shows the start, the tooltip all of it.
-    GrdPreview->resizeColumnToContents(Col::ColVerdict);
-    GrdPreview->resizeColumnToContents(Col::ColReason);
-    GrdPreview->setColumnWidth(Col::ColReason,
-                               std::clamp(GrdPreview->columnWidth(Col::ColReason), 260, 420));
-    LblCounts->setText(m_batch.countsText());
+void FrmImport::showBatchVerdicts() {
     const ImportBatch::Counts counts = m_batch.counts();
-    CmdImport->setEnabled(counts[BatchVerdict::Added] + counts[BatchVerdict::Modified] > 0);
+    showVerdicts(m_batch.countsText(),
+                 counts[BatchVerdict::Added] + counts[BatchVerdict::Modified] > 0);
 }
 
 void FrmImport::importRows() {

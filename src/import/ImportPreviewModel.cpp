@@ -5,12 +5,14 @@
 
 namespace tarvo {
 
-ImportPreviewModel::ImportPreviewModel(const ImportBatch& batch, QObject* parent)
-    : QAbstractTableModel(parent), m_batch(batch) {}
+ImportPreviewModel::ImportPreviewModel(const ImportPreviewRows& rows, bool mappingRow,
+                                       QObject* parent)
+    : QAbstractTableModel(parent), m_rows(rows), m_first(mappingRow ? 1 : 0) {}
 
 void ImportPreviewModel::holdAll() {
     beginResetModel();
     m_allHeld = true;
+    m_shown.clear();
     endResetModel();
 }
 
@@ -18,64 +20,119 @@ void ImportPreviewModel::refresh() {
     beginResetModel();
     m_allHeld = false;
     m_verdictsHeld = false;
+    m_narrowed = false;
+    m_shown.clear();
     endResetModel();
+    if (m_refusedOnly)
+        narrow();
 }
 
 void ImportPreviewModel::holdVerdicts() {
+    // The narrowed rows stay as they are until the verdicts are in again.
     m_verdictsHeld = true;
     repaintRows();
 }
 
 void ImportPreviewModel::verdictsChanged() {
     m_verdictsHeld = false;
-    repaintRows();
+    if (m_refusedOnly)
+        narrow();
+    else
+        repaintRows();
+}
+
+void ImportPreviewModel::setRefusedOnly(bool refusedOnly) {
+    if (refusedOnly == m_refusedOnly)
+        return;
+    m_refusedOnly = refusedOnly;
+    narrow();
+}
+
+void ImportPreviewModel::narrow() {
+    if (empty())
+        return;
+    // The rows after the mapping row go, and those wanted come: the view keeps the combos.
+    if (const int before = dataRows(); before > 0) {
+        beginRemoveRows({}, m_first, m_first + before - 1);
+        m_narrowed = true;
+        m_shown.clear();
+        endRemoveRows();
+    }
+    m_narrowed = true;
+    m_shown.clear();
+    QVector<int> shown;
+    if (m_refusedOnly && !m_verdictsHeld)
+        for (int r = 0; r < m_rows.size(); ++r)
+            if (m_rows.checked(r) && m_rows.kind(r) == ImportPreviewRows::Refused)
+                shown << r;
+    if (const int after = m_refusedOnly ? int(shown.size()) : m_rows.size(); after > 0) {
+        beginInsertRows({}, m_first, m_first + after - 1);
+        m_narrowed = m_refusedOnly;
+        m_shown = std::move(shown);
+        endInsertRows();
+    }
+    m_narrowed = m_refusedOnly;
 }
 
 void ImportPreviewModel::repaintRows() {
-    if (rowCount() > 1)
-        Q_EMIT dataChanged(index(1, 0), index(rowCount() - 1, columnCount() - 1));
+    if (rowCount() > m_first)
+        Q_EMIT dataChanged(index(m_first, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+bool ImportPreviewModel::empty() const {
+    return m_allHeld || m_rows.headers().isEmpty();
+}
+
+int ImportPreviewModel::dataRows() const {
+    return m_narrowed ? int(m_shown.size()) : m_rows.size();
+}
+
+int ImportPreviewModel::rowAt(int modelRow) const {
+    const int r = modelRow - m_first;
+    if (r < 0)
+        return -1;
+    return m_narrowed ? m_shown.value(r, -1) : r;
 }
 
 int ImportPreviewModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_allHeld || m_batch.headers().isEmpty()
-               ? 0
-               : 1 + int(m_batch.data().size());
+    return parent.isValid() || empty() ? 0 : m_first + dataRows();
 }
 
 int ImportPreviewModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() || m_allHeld || m_batch.headers().isEmpty()
-               ? 0
-               : FixedCols + int(m_batch.headers().size());
+    return parent.isValid() || empty() ? 0 : FixedCols + int(m_rows.headers().size());
 }
 
 QVariant ImportPreviewModel::data(const QModelIndex& index, int role) const {
     const int col = index.column();
-    if (index.row() == 0) {
+    const int r = rowAt(index.row());
+    if (r < 0) {
         // The window's texts, translated where the window's are.
-        if (role == Qt::DisplayRole && col == ColReason)
+        if (m_first > 0 && index.row() == 0 && role == Qt::DisplayRole && col == ColReason)
             return QCoreApplication::translate("tarvo::FrmImport", "导入到");
         return {};
     }
-    const int r = index.row() - 1;
-    const bool checked = !m_verdictsHeld && r < m_batch.verdicts().size();
+    const bool checked = !m_verdictsHeld && m_rows.checked(r);
     if (role == Qt::BackgroundRole && checked) {
         static const QColor kColours[] = {QColor(0xE3, 0xF4, 0xE1), QColor(0xE1, 0xEC, 0xF8),
-                                          QColor(0xF2, 0xF2, 0xF2), QColor(0xFB, 0xE3, 0xE1)};
-        return kColours[m_batch.verdicts()[r].kind];
+                                          QColor(0xF2, 0xF2, 0xF2), QColor(0xFB, 0xE3, 0xE1),
+                                          QColor(0xFB, 0xF0, 0xD6)};
+        return kColours[m_rows.kind(r)];
     }
     if (role == Qt::ToolTipRole && col == ColReason && checked)
-        return m_batch.reasonText(r);
+        return m_rows.reasonText(r);
     if (role != Qt::DisplayRole)
         return {};
     switch (col) {
-    case ColLine:
-        return QString::number(m_batch.data()[r].first);
+    case ColLine: {
+        const int line = m_rows.line(r);
+        return line > 0 ? QString::number(line) : QString();
+    }
     case ColVerdict:
-        return checked ? m_batch.verdictText(r) : QString();
+        return checked ? m_rows.verdictText(r) : QString();
     case ColReason:
-        return checked ? m_batch.reasonText(r) : QString();
+        return checked ? m_rows.reasonText(r) : QString();
     default:
-        return m_batch.data()[r].second.value(col - FixedCols);
+        return m_rows.cell(r, col - FixedCols);
     }
 }
 
@@ -85,13 +142,13 @@ QVariant ImportPreviewModel::headerData(int section, Qt::Orientation orientation
         return {};
     switch (section) {
     case ColLine:
-        return QCoreApplication::translate("tarvo::FrmImport", "行号");
+        return m_rows.lineCaption();
     case ColVerdict:
-        return QCoreApplication::translate("tarvo::FrmImport", "结果");
+        return QCoreApplication::translate("tarvo::ImportPreview", "结果");
     case ColReason:
-        return QCoreApplication::translate("tarvo::FrmImport", "说明");
+        return QCoreApplication::translate("tarvo::ImportPreview", "说明");
     default:
-        return m_batch.headers().value(section - FixedCols);
+        return m_rows.headers().value(section - FixedCols);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "UnattendedBranchImport.h"
 
+#include "BranchDirectoryRights.h"
 #include "BranchImport.h"
 #include "ErrorHandling.h"
 
@@ -8,16 +9,12 @@
 namespace tarvo {
 
 bool importBranchesUnattended(ClsCommonPtr& db, const QString& path, bool store, QTextStream& out) {
-    // The directory names the banks of the bank archive: whoever may keep that archive may
-    // keep the directory. Asked before the file is read, so that a refusal costs no check.
+    // Asked before the file is read, so that a refusal costs no check.
     if (store)
-        for (const char* action : {"Add", "Modify"})
-            if (const QString refusal =
-                    db->RightRefusal(QStringLiteral("aa_bank"), QLatin1String(action));
-                !refusal.isEmpty()) {
-                ShowInfo(refusal);
-                return false;
-            }
+        if (const QString refusal = branchDirectoryRefusal(*db); !refusal.isEmpty()) {
+            ShowInfo(refusal);
+            return false;
+        }
     BranchImport import;
     QString error;
     if (!import.read(path, error) || !import.check(db, error)) {

@@ -241,8 +241,9 @@ bool FrmMain::Form_LoadCommands() {
         ArchiveSession& s = ArchiveSession::current();
         BuildListToolbar();
         ApplyLayoutMode();
-        if (auto* check = findChild<QAction*>(QStringLiteral("mUnionBankCheck")))
-            check->setVisible(isBankAccounts());
+        for (const char* name : {"mUnionBankCheck", "mImportBranches"})
+            if (auto* item = findChild<QAction*>(QLatin1String(name)))
+                item->setVisible(isBankAccounts());
         if (m_ComVar->m_iBrowseOnly == 1)
             HideEditCommands();
         else

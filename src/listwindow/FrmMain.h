@@ -81,6 +81,10 @@ public:
     /// Opens the import preview of a .csv or .xlsx file, under the edit lock as Add does; the
     /// list refreshes when rows were imported.
     void ImportFile(const QString& path);
+    /// Opens the preview of a branch directory file (行名行号), which reads and checks it
+    /// beside itself; once the directory is stored, the 联行号 filter the list shows counts
+    /// again.
+    void ImportBranchFile(const QString& path);
     /// Prints, previews, exports or sets up the page; the print data, the pages and the file
     /// are made beside the window, which meanwhile takes no input but Esc (which stops them)
     /// and says how far they got: the call returns before they are done (see isPrinting).
@@ -204,6 +208,8 @@ private:
     /// Lists the bank accounts whose 联行号 wants a look; the status line counts them per
     /// problem once the list is in.
     void CheckUnionBankNos();
+    /// The list shows the 联行号 filter.
+    bool showsUnionBankCheck() const;
     /// Counts the filter's accounts per problem while its description is shown.
     void countUnionBankProblems(const UnionBankCheck& check, const QString& shown);
     void unionBankCounted(quint64 token, const UnionBankCheck& check, const QString& shown);

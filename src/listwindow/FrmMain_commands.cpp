@@ -93,6 +93,8 @@ void FrmMain::BuildMenus() {
     addMenuItem(mOperation, "mHistory", QT_TR_NOOP("修改记录(&H)   Ctrl+H"),
                 QStringLiteral("History"));
     addMenuItem(mOperation, "mImport", QT_TR_NOOP("导入(&I)..."), QStringLiteral("Import"));
+    addMenuItem(mOperation, "mImportBranches", QT_TR_NOOP("导入联行号目录(&B)..."),
+                QStringLiteral("ImportBranches"));
 
     QMenu* mWindow = addMenu("mWindow", QT_TR_NOOP("窗口(&W)"));
     addMenuItem(mWindow, "mText", QT_TR_NOOP("图标按钮(&I)"), QStringLiteral("mText"));
@@ -119,7 +121,8 @@ void FrmMain::DoCommand(const QString& key) {
     ArchiveSession& s = ArchiveSession::current();
     const QString k = key.toLower();
     if (m_ComVar->m_iBrowseOnly == 1 &&
-        (k == u"add" || k == u"modify" || k == u"delete" || k == u"import"))
+        (k == u"add" || k == u"modify" || k == u"delete" || k == u"import" ||
+         k == u"importbranches"))
         return;
     // Every command but leaving and help acts on the list, and so on all of it: it waits until
     // the rows being read are in.
@@ -200,6 +203,13 @@ void FrmMain::DoCommand(const QString& key) {
                                     tr("表格文件 (*.csv *.xlsx)"));
         if (!path.isEmpty())
             ImportFile(path);
+    } else if (k == u"importbranches") {
+        if (!isBankAccounts())
+            return;
+        const QString path = suite::chooseFileToOpen(this, tr("导入联行号目录"), QString(),
+                                                     tr("表格文件 (*.csv *.xlsx)"));
+        if (!path.isEmpty())
+            ImportBranchFile(path);
     }
 }
 

@@ -40,7 +40,7 @@ void setNodePictures(QTreeWidgetItem* node, const QIcon& parent, const QIcon& le
 } // namespace
 
 void FrmMain::HideEditCommands() {
-    for (const char* name : {"mAdd", "mModify", "mDelete", "mImport"})
+    for (const char* name : {"mAdd", "mModify", "mDelete", "mImport", "mImportBranches"})
         if (auto* item = findChild<QAction*>(QString::fromLatin1(name)))
             item->setVisible(false);
     const QList<QAction*> buttons = Tlb->actions();

@@ -1,6 +1,9 @@
-// The filter of the bank accounts whose 联行号 wants a look before the payments of the month.
+// The filter of the bank accounts whose 联行号 wants a look before the payments of the month,
+// and the branch directory it checks them against.
 #include "ArchiveSession.h"
 #include "ClassRegistry.h"
+#include "ErrorHandling.h"
+#include "FrmBranchImport.h"
 #include "FrmMain.h"
 #include "IBranchDirectory.h"
 #include "StatusBar.h"
@@ -24,6 +27,26 @@ void FrmMain::CheckUnionBankNos() {
     // The count goes on the list's reading connection once the rows are in, so that it holds
     // neither the list nor the window up.
     whenRead([this, check, shown] { countUnionBankProblems(check, shown); });
+}
+
+bool FrmMain::showsUnionBankCheck() const {
+    // With or without its counts, the description begins with the filter's name.
+    return !m_filterText.isEmpty() &&
+           m_filterText.startsWith(UnionBankCheck(false).description());
+}
+
+void FrmMain::ImportBranchFile(const QString& path) {
+    bool stored = false;
+    reportErrors([&] {
+        FrmBranchImport preview(this);
+        preview.openFile(path);
+        preview.exec();
+        stored = preview.stored();
+    });
+    // The filter tells codes the directory knows from those it does not, and a first directory
+    // makes it tell them at all.
+    if (stored && !m_unloaded && showsUnionBankCheck())
+        CheckUnionBankNos();
 }
 
 void FrmMain::countUnionBankProblems(const UnionBankCheck& check, const QString& shown) {

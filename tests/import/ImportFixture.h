@@ -2,7 +2,9 @@
 
 #include "../listwindow/ListWindowFixture.h"
 #include "Eventually.h"
+#include "FrmBranchImport.h"
 #include "FrmImport.h"
+#include "ImportPreviewModel.h"
 #include "PrintControl.h"
 
 #include <QFile>
@@ -25,36 +27,30 @@ struct ImportTest : ListWindowTest {
     /// preview is closed afterwards unless body ended it.
     bool withPreview(tarvo::FrmMain& w, const QString& path,
                      const std::function<void(tarvo::FrmImport&)>& body) {
-        bool shown = false;
-        // The window's events turn while the file is read and checked, before the preview
-        // shows: looked for at every turn until it does.
-        QTimer look;
-        QObject::connect(&look, &QTimer::timeout, [&] {
-            auto* preview = qobject_cast<tarvo::FrmImport*>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            look.stop();
-            shown = true;
-            body(*preview);
-            if (preview->isVisible())
-                preview->reject();
-        });
-        look.start(0);
-        w.ImportFile(path);
-        return shown;
+        return whenShown<tarvo::FrmImport>(body, [&] { w.ImportFile(path); });
     }
-    static QStringList column(tarvo::FrmImport& p, int col) {
-        const QAbstractItemModel* grid = p.findChild<QTableView*>("GrdPreview")->model();
+    /// The same for the branch directory's preview, once it has read and checked the file.
+    bool withBranchPreview(tarvo::FrmMain& w, const QString& path,
+                           const std::function<void(tarvo::FrmBranchImport&)>& body) {
+        return whenShown<tarvo::FrmBranchImport>(body, [&] { w.ImportBranchFile(path); });
+    }
+    /// A column of the preview's data rows, as shown.
+    static QStringList column(tarvo::ImportPreview& p, int col) {
+        const auto* grid = qobject_cast<const tarvo::ImportPreviewModel*>(
+            p.findChild<QTableView*>("GrdPreview")->model());
         QStringList out;
-        for (int r = 1; r < grid->rowCount(); ++r)
-            out << grid->index(r, col).data().toString();
+        for (int r = 0; grid && r < grid->rowCount(); ++r)
+            if (grid->rowAt(r) >= 0)
+                out << grid->index(r, col).data().toString();
         return out;
     }
-    static QStringList verdicts(tarvo::FrmImport& p) { return column(p, 1); }
+    static QStringList verdicts(tarvo::ImportPreview& p) { return column(p, 1); }
     /// Waits for the check a changed mapping started.
     static void waitForCheck(tarvo::FrmImport& p) { EXPECT_EVENTUALLY(!p.checking()); }
-    static QString counts(tarvo::FrmImport& p) { return p.findChild<QLabel*>("LblCounts")->text(); }
-    static QPushButton* importButton(tarvo::FrmImport& p) {
+    static QString counts(tarvo::ImportPreview& p) {
+        return p.findChild<QLabel*>("LblCounts")->text();
+    }
+    static QPushButton* importButton(tarvo::ImportPreview& p) {
         return p.findChild<QPushButton*>("CmdImport");
     }
     QString write(const QString& name, const QString& text, const char* encoding) {

@@ -1,12 +1,16 @@
 // A branch directory file on its way into the suite's directory: each row's verdict against
-// what is stored, and a file stored whole or not at all.
+// what is stored, and a file stored whole or not at all; from the command line and from the
+// bank accounts list's preview.
 #include "BranchImport.h"
 #include "ClassRegistry.h"
 #include "ClsCommon.h"
+#include "ImportFixture.h"
+#include "StoredBranches.h"
 #include "SuiteContext.h"
 #include "SuiteRegistration.h"
 #include "TempDatabase.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -233,4 +237,174 @@ TEST_F(BranchImportTest, GbEncodedFilesAndWorkbooksAreReadLikeUtf8Ones) {
         << "a code with leading zeros stays whole in a workbook's text cell";
     EXPECT_EQ(find("001100000017").bankCode, "001");
     EXPECT_EQ(find("001100000017").city, "虚构市");
+}
+
+namespace {
+
+/// A directory file's line for the branch as stored.
+QString line(const BranchEntry& e) {
+    return QStringList{e.code, e.name, e.bankCode, e.bankName, e.cityCode, e.city, e.province}
+               .join(u',') +
+           QStringLiteral("\r\n");
+}
+
+QStringList listed(FrmMain& w) {
+    QStringList out;
+    for (int r = 1; r < w.grid()->Rows(); ++r)
+        out << w.grid()->TextMatrix(r, 1);
+    return out;
+}
+
+QString filterPanel(FrmMain& w) {
+    return w.findChild<suite::StatusBar*>("Stb")->PanelText(2);
+}
+
+} // namespace
+
+TEST_F(ImportTest, TheBranchDirectoryPreviewShowsEveryVerdictAndOnlyACommitStoresThem) {
+    const BranchEntry a = madeUpBranch("102100000001", "示例银行甲虚构支行", "虚构省", "虚构市");
+    const BranchEntry b = madeUpBranch("102100000002", "示例银行乙虚构支行", "虚构省", "虚构市");
+    const BranchEntry c = madeUpBranch("103100000003", "示例银行丙虚构支行", "虚构省", "虚构市");
+    BranchEntry renamed = b;
+    renamed.name = QStringLiteral("示例银行乙虚构分理处");
+    const BranchEntry d = madeUpBranch("104100000004", "示例银行丁虚构支行", "虚构省", "虚构市");
+    // The account whose branch the file leaves out.
+    h.exec("update bank set cUnionBankNo = '103100000003' where cBCode = '01'");
+    const QString file = write("branches.csv",
+                               kHeader + line(a) + line(renamed) + line(d) +
+                                   row("1021", "示例银行短号虚构支行"),
+                               "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        storeBranches({a, b, c}, {}, QDate(2026, 11, 1));
+        const auto branch = [](const QString& code) {
+            BranchEntry e;
+            ClsCommonPtr db = ArchiveSession::current().SrvDB;
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"))
+                ->Find(db, code, e);
+            return e;
+        };
+        w.DoCommand("UnionBankCheck");
+        EXPECT_EVENTUALLY(settled(w) && filterPanel(w).contains(u"（"));
+        EXPECT_TRUE(filterPanel(w).contains(u"已停用 0")) << filterPanel(w).toStdString();
+        EXPECT_FALSE(listed(w).contains("01"));
+
+        const auto preview = [&](const std::function<void(FrmBranchImport&)>& body) {
+            EXPECT_TRUE(withBranchPreview(w, file, body));
+        };
+        preview([&](FrmBranchImport& p) {
+            EXPECT_EQ(verdicts(p), (QStringList{"无变化", "修改", "新增", "拒绝", "停用"}));
+            EXPECT_EQ(column(p, 0), (QStringList{"2", "3", "4", "5", ""}));
+            EXPECT_EQ(column(p, 3), (QStringList{a.code, b.code, d.code, "1021", c.code}));
+            EXPECT_EQ(column(p, 4).last(), c.name) << "a retired branch shows as stored";
+            const QStringList reasons = column(p, 2);
+            EXPECT_TRUE(reasons[1].contains(renamed.name)) << reasons[1].toStdString();
+            EXPECT_TRUE(reasons[3].contains(u"12 位")) << reasons[3].toStdString();
+            EXPECT_TRUE(reasons[4].contains(u"不会删除")) << reasons[4].toStdString();
+            EXPECT_EQ(counts(p), "共 4 行：新增 1，修改 1，无变化 1，拒绝 1；停用 1");
+            auto* refused = p.findChild<QCheckBox*>("ChkRefused");
+            refused->setChecked(true);
+            EXPECT_EQ(column(p, 3), QStringList{"1021"});
+            refused->setChecked(false);
+            EXPECT_EQ(verdicts(p).size(), 5);
+            EXPECT_TRUE(importButton(p)->isEnabled());
+            p.findChild<QPushButton*>("CmdClose")->click();
+        });
+        EXPECT_EQ(branch(b.code).name, b.name) << "a closed preview stores nothing";
+        EXPECT_TRUE(branch(c.code).retiredOn.isNull());
+        EXPECT_TRUE(branch(d.code).code.isEmpty());
+
+        preview([&](FrmBranchImport& p) {
+            importButton(p)->click();
+            EXPECT_FALSE(p.isVisible());
+        });
+        EXPECT_TRUE(h.pub()->callsOf("MsgBox").last().contains(u"新增 1，修改 1，停用 1"))
+            << h.pub()->callsOf("MsgBox").last().toStdString();
+        EXPECT_EQ(branch(b.code).name, renamed.name);
+        EXPECT_EQ(branch(c.code).retiredOn, QDate::currentDate());
+        EXPECT_EQ(branch(d.code).name, d.name);
+        EXPECT_TRUE(branch("102100000005").code.isEmpty());
+        // The filter the list shows counts against the new directory.
+        EXPECT_EVENTUALLY(settled(w) && filterPanel(w).contains(u"已停用 1"));
+        EXPECT_TRUE(listed(w).contains("01")) << listed(w).join(' ').toStdString();
+    });
+}
+
+TEST_F(ImportTest, TheBranchDirectoryPreviewSaysWhyAFileCannotBeImported) {
+    struct Case {
+        const char* what;
+        QString text;
+        const char* said;
+        int rows; ///< shown, each with its refusal
+    };
+    const Case cases[] = {
+        {"no column of names", QStringLiteral("行号,城市\r\n102100000001,虚构市\r\n"), "行名", 0},
+        {"no row to take", kHeader + row("1021", "示例银行甲虚构支行") + row("", "乙"),
+         "保持不变", 2},
+    };
+    withList("bank", "NB", [&](FrmMain& w) {
+        for (const Case& c : cases) {
+            const int m = mark();
+            EXPECT_TRUE(withBranchPreview(w, write("bad.csv", c.text, "UTF-8"),
+                                          [&](FrmBranchImport& p) {
+                                              EXPECT_EQ(verdicts(p).size(), c.rows) << c.what;
+                                              EXPECT_EQ(verdicts(p).count("拒绝"), c.rows);
+                                              EXPECT_TRUE(counts(p).contains(c.said)) << c.what;
+                                              EXPECT_FALSE(importButton(p)->isEnabled());
+                                          }));
+            EXPECT_EQ(callsSince(m).filter("MsgBox(").size(), 1) << c.what;
+        }
+        auto directory =
+            createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"));
+        ClsCommonPtr db = ArchiveSession::current().SrvDB;
+        EXPECT_FALSE(directory->Present(db));
+    });
+}
+
+TEST_F(ImportTest, AStoppedOrClosedBranchDirectoryPreviewLeavesTheDirectoryAsItWas) {
+    // Long enough to be read and checked still when the preview first shows.
+    QString text = kHeader;
+    for (int i = 0; i < 60000; ++i)
+        text += row(QStringLiteral("102%1").arg(i, 9, 10, QLatin1Char('0')).toUtf8().constData(),
+                    "示例银行虚构支行");
+    const QString file = write("long.csv", text, "UTF-8");
+    withList("bank", "NB", [&](FrmMain& w) {
+        int step = 0;
+        QString stoppedSays;
+        int rowsAfterStop = -1;
+        bool storableAfterStop = true;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* p = qobject_cast<FrmBranchImport*>(QApplication::activeModalWidget());
+            if (!p)
+                return;
+            if (step == 0 && p->checking()) {
+                step = 1;
+                QTest::keyClick(p, Qt::Key_Escape);
+            } else if (step % 2 == 0 && !p->checking()) {
+                // Done before it could be stopped: nothing to see here.
+                p->reject();
+                look.stop();
+            } else if (step == 1 && !p->checking()) {
+                step = 2;
+                EXPECT_TRUE(p->isVisible()) << "Esc stops the work, not the window";
+                stoppedSays = counts(*p);
+                rowsAfterStop = p->findChild<QTableView*>("GrdPreview")->model()->rowCount();
+                storableAfterStop = importButton(*p)->isEnabled();
+                p->openFile(file);
+            } else if (step == 2 && p->checking()) {
+                step = 3;
+                p->reject();
+                look.stop();
+            }
+        });
+        look.start(0);
+        w.ImportBranchFile(file);
+        EXPECT_EQ(step, 3);
+        EXPECT_TRUE(stoppedSays.contains(u"已停止")) << stoppedSays.toStdString();
+        EXPECT_EQ(rowsAfterStop, 0);
+        EXPECT_FALSE(storableAfterStop);
+        ClsCommonPtr db = ArchiveSession::current().SrvDB;
+        EXPECT_FALSE(createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"))
+                         ->Present(db));
+    });
 }

@@ -2,6 +2,7 @@
 #include "UnattendedImport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QSet>
@@ -43,6 +44,22 @@ TEST_F(ImportTest, AMixedFileShowsEachRowsVerdictAndImportsTheAcceptedRowsOnce) 
             EXPECT_TRUE(reasons[4].contains(u"“01”")) << reasons[4].toStdString();
             EXPECT_TRUE(reasons[5].contains(u"不存在银行")) << reasons[5].toStdString();
             EXPECT_EQ(counts(p), "共 6 行：新增 1，修改 1，无变化 1，拒绝 3");
+            // Narrowed to the refused rows, the columns keep the fields they import to.
+            auto* refused = p.findChild<QCheckBox*>("ChkRefused");
+            auto* grid = p.findChild<QTableView*>("GrdPreview");
+            const auto combo = [&] {
+                return qobject_cast<QComboBox*>(grid->indexWidget(grid->model()->index(0, 3)));
+            };
+            QComboBox* before = combo();
+            ASSERT_NE(before, nullptr);
+            refused->setChecked(true);
+            EXPECT_EQ(verdicts(p), (QStringList{"拒绝", "拒绝", "拒绝"}));
+            EXPECT_EQ(column(p, 0), (QStringList{"5", "7", "8"}));
+            EXPECT_TRUE(column(p, 2)[2].contains(u"不存在银行"));
+            EXPECT_EQ(combo(), before);
+            refused->setChecked(false);
+            EXPECT_EQ(column(p, 0), (QStringList{"2", "3", "4", "5", "7", "8"}));
+            EXPECT_EQ(combo(), before);
             // Previewing stores nothing.
             EXPECT_EQ(stored("cBName", "01"), before01);
             EXPECT_TRUE(h.scalar("select count(*) from bank where cBCode = 'N1'").toInt() == 0);

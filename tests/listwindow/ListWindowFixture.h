@@ -42,6 +42,30 @@ struct ListWindowTest : ::testing::Test {
         waitForOutput(w);
     }
 
+    /// Runs open, which shows a window of type Window modally (an import preview), and body on
+    /// the window once it has nothing more to do beside itself; closes it afterwards unless
+    /// body ended it.
+    template <typename Window>
+    static bool whenShown(const std::function<void(Window&)>& body,
+                          const std::function<void()>& open) {
+        bool shown = false;
+        // The list's events turn while the window's file is read and checked: looked for at
+        // every turn until it is ready.
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* preview = qobject_cast<Window*>(QApplication::activeModalWidget());
+            if (!preview || preview->checking())
+                return;
+            look.stop();
+            shown = true;
+            body(*preview);
+            if (preview->isVisible())
+                preview->reject();
+        });
+        look.start(0);
+        open();
+        return shown;
+    }
     /// Calls into the public services made after a mark.
     QStringList callsSince(int mark) const { return h.pub()->calls.mid(mark); }
     int mark() const { return int(h.pub()->calls.size()); }

@@ -1,9 +1,13 @@
+#include "ClassRegistry.h"
+#include "FrmBranchImport.h"
 #include "ListWindowFixture.h"
 #include "Login.h"
 #include "PrintControl.h"
 #include "RoleLogins.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -95,6 +99,28 @@ TEST_F(ListRightsTest, AClerkAddsAndModifiesAccountsButMayNotDeleteThem) {
         EXPECT_FALSE(deletes);
         EXPECT_TRUE(reason.contains("删除")) << reason.toStdString();
         EXPECT_TRUE(w.findChild<suite::StatusBar*>()->PanelText(4).isEmpty());
+
+        // The branch directory names the banks of the bank archive: the clerk may look at a
+        // file's preview, not store it.
+        const QString file = dir.filePath("branches.csv");
+        QFile csv(file);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write(QStringLiteral("行号,行名\r\n102100000001,示例银行甲虚构支行\r\n").toUtf8());
+        csv.close();
+        EXPECT_TRUE(whenShown<FrmBranchImport>(
+            [&](FrmBranchImport& p) {
+                auto* store = p.findChild<QPushButton*>("CmdImport");
+                EXPECT_FALSE(store->isEnabled());
+                EXPECT_TRUE(store->toolTip().contains(roles->role(RoleLogins::Clerk)))
+                    << store->toolTip().toStdString();
+                const QString counts = p.findChild<QLabel*>("LblCounts")->text();
+                EXPECT_TRUE(counts.contains("新增 1") && counts.contains("只能预览"))
+                    << counts.toStdString();
+            },
+            [&] { w.ImportBranchFile(file); }));
+        ClsCommonPtr db = ArchiveSession::current().SrvDB;
+        EXPECT_FALSE(createObject<IBranchDirectory>(QStringLiteral("TarvoSrvTrans.IBranchDirectory"))
+                         ->Present(db));
     });
     // The bank archive is the manager's to keep.
     withList("aa_bank", "", [&](FrmMain& w) {

@@ -31,6 +31,7 @@ TEST_F(ListWindowTest, WithoutADirectoryTheFilterListsMissingAndMalformedCodesAn
         auto* item = w.findChild<QAction*>("mUnionBankCheck");
         ASSERT_NE(item, nullptr);
         EXPECT_TRUE(item->isVisible());
+        EXPECT_TRUE(w.findChild<QAction*>("mImportBranches")->isVisible());
         const int all = w.grid()->Rows() - 1;
 
         item->trigger();
@@ -62,11 +63,13 @@ TEST_F(ListWindowTest, WithADirectoryTheFilterTellsUnknownAndRetiredCodesApart) 
     });
 }
 
-TEST_F(ListWindowTest, OnlyTheBankAccountsListOffersTheInterbankCodeFilter) {
+TEST_F(ListWindowTest, OnlyTheBankAccountsListOffersTheInterbankCodeFilterAndDirectoryImport) {
     withList("aa_bank", "", [&](FrmMain& w) {
-        auto* item = w.findChild<QAction*>("mUnionBankCheck");
-        ASSERT_NE(item, nullptr);
-        EXPECT_FALSE(item->isVisible());
+        for (const char* name : {"mUnionBankCheck", "mImportBranches"}) {
+            auto* item = w.findChild<QAction*>(name);
+            ASSERT_NE(item, nullptr) << name;
+            EXPECT_FALSE(item->isVisible()) << name;
+        }
         const int all = w.grid()->Rows() - 1;
         w.DoCommand("UnionBankCheck");
         EXPECT_EVENTUALLY(settled(w));

@@ -123,7 +123,7 @@
     </message>
 </context>
 <context>
-    <name>tarvo::FrmImport</name>
+    <name>tarvo::ImportPreview</name>
     <message>
         <source>选择文件...</source>
         <translation>Choose File...</translation>
@@ -137,12 +137,58 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>导入%1</source>
-        <translation>Import %1</translation>
-    </message>
-    <message>
         <source>表格文件 (*.csv *.xlsx)</source>
         <translation>Table files (*.csv *.xlsx)</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>只看拒绝的行</source>
+        <translation>Refused rows only</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::FrmBranchImport</name>
+    <message>
+        <source>导入联行号目录</source>
+        <translation>Import Branch Directory</translation>
+    </message>
+    <message>
+        <source>文件行</source>
+        <translation>File row</translation>
+    </message>
+    <message>
+        <source>文件中已没有这个网点：导入后记为自 %1 起停用，不会删除</source>
+        <translation>No longer in the file: marked retired as of %1 when imported, never deleted</translation>
+    </message>
+    <message>
+        <source>正在读取文件…（Esc 停止）</source>
+        <translation>Reading the file… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>正在与联行号目录核对：已核对 %1 个网点…（Esc 停止）</source>
+        <translation>Checking against the branch directory: %1 branches checked… (Esc stops)</translation>
+    </message>
+    <message>
+        <source>%1（只能预览：%2）</source>
+        <translation>%1 (preview only: %2)</translation>
+    </message>
+    <message>
+        <source>已停止，联行号目录保持不变：可重新选择文件</source>
+        <translation>Stopped; the branch directory is unchanged. You can choose a file again</translation>
+    </message>
+</context>
+<context>
+    <name>tarvo::FrmImport</name>
+    <message>
+        <source>导入%1</source>
+        <translation>Import %1</translation>
     </message>
     <message>
         <source>正在检查…（Esc 停止）</source>
@@ -155,14 +201,6 @@
     <message>
         <source>行号</source>
         <translation>Row</translation>
-    </message>
-    <message>
-        <source>结果</source>
-        <translation>Result</translation>
-    </message>
-    <message>
-        <source>说明</source>
-        <translation>Remarks</translation>
     </message>
     <message>
         <source>导入到</source>
@@ -466,6 +504,14 @@
     <message>
         <source>导入(&amp;I)...</source>
         <translation>&amp;Import...</translation>
+    </message>
+    <message>
+        <source>导入联行号目录(&amp;B)...</source>
+        <translation>Import &amp;Branch Directory...</translation>
+    </message>
+    <message>
+        <source>导入联行号目录</source>
+        <translation>Import Branch Directory</translation>
     </message>
     <message>
         <source>导入%1</source>
