@@ -540,16 +540,16 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
         if (failure.error.isEmpty() && place > kAhead && place != kListen)
             failure = {place, errorOf(r, m_conn)};
     };
+    const auto nextResult = [this, cancellable] {
+        if (cancellable)
+            awaitResult();
+        return PQgetResult(m_conn);
+    };
     // Every result is read, also after a failure: the connection must be idle again.
     for (const Outgoing& o : out) {
         if (o.fresh) {
             bool made = false;
-            for (;;) {
-                if (cancellable)
-                    awaitResult();
-                PGresult* raw = PQgetResult(m_conn);
-                if (!raw)
-                    break;
+            while (PGresult* raw = nextResult()) {
                 const Result r(raw);
                 const ExecStatusType status = PQresultStatus(raw);
                 if (status == PGRES_COMMAND_OK)
@@ -564,12 +564,7 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
         // One row per result: a long list never sits in libpq's memory as a whole.
         if (rowByRow)
             PQsetSingleRowMode(m_conn);
-        for (;;) {
-            if (cancellable)
-                awaitResult();
-            PGresult* raw = PQgetResult(m_conn);
-            if (!raw)
-                break;
+        while (PGresult* raw = nextResult()) {
             Result r(raw);
             const ExecStatusType status = PQresultStatus(raw);
             if (status == PGRES_PIPELINE_ABORTED)
@@ -588,7 +583,7 @@ PostgresBackend::Failure PostgresBackend::exchange(const QVector<Statement>& sta
         if (PQstatus(m_conn) != CONNECTION_OK)
             break;
         if (pipelined && o.syncAfter) {
-            while (PGresult* raw = PQgetResult(m_conn)) {
+            while (PGresult* raw = nextResult()) {
                 const bool sync = PQresultStatus(raw) == PGRES_PIPELINE_SYNC;
                 PQclear(raw);
                 if (sync)
