@@ -13,8 +13,6 @@
 #include "PrintedList.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QScopeGuard>
 
 namespace tarvo {
 
@@ -95,8 +93,9 @@ bool prepare(ComVar& comVar, ListOutput& out) {
     return true;
 }
 
-/// Reads the rows and hands each to eachRow; throws, in the list's words, when they stop.
-void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& eachRow) {
+/// Reads the rows and hands each to eachRow until it returns false; throws, in the list's words,
+/// when they stop.
+void forEachRow(ListOutput& out, const std::function<bool(const PrintedRow&)>& eachRow) {
     ArchiveSession& s = ArchiveSession::current();
     QVector<FieldInfo> fields;
     for (int f = 0; f < out.shape->FieldCount(); ++f)
@@ -111,9 +110,10 @@ void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& e
             ChunkRow row(source, out.gridColumns);
             for (int r = 0; r < chunk->storedRowCount(); ++r) {
                 row.setRow(r);
-                eachRow(row);
+                ++rowsRead;
+                if (!eachRow(row))
+                    return false;
             }
-            rowsRead += chunk->storedRowCount();
             return true;
         },
         error);
@@ -126,7 +126,7 @@ void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& e
 void expectUnattendedExport(const ComVar& comVar) {
     ArchiveSession& s = ArchiveSession::current();
     s.oColSet->ExpectColMode(comVar.m_ColSetArchiveEnName);
-    s.oPub->ExpectListPrintData(comVar.m_ArchiveEnName, s.oLogin->cUserId(), s.SrvDB);
+    s.oPub->ExpectListPrintStyle(comVar.m_ArchiveEnName, s.oLogin->cUserId(), s.SrvDB);
 }
 
 bool exportUnattended(ComVar& comVar) {
@@ -141,20 +141,15 @@ bool exportUnattended(ComVar& comVar) {
     ListOutput out;
     if (!prepare(comVar, out))
         return false;
-    out.list.forEachRow = [&out](const std::function<void(const PrintedRow&)>& eachRow) {
+    out.list.forEachRow = [&out](const std::function<bool(const PrintedRow&)>& eachRow) {
         forEachRow(out, eachRow);
     };
-    PrintedListData data = s.oPub->GetListPrintData(out.list, s.SrvDB);
-    const auto removed = qScopeGuard([&data] { QFile::remove(data.dataFile); });
-    if (data.rows == 0) {
+    const PrintedListStyle style = s.oPub->GetListPrintStyle(out.list, s.SrvDB);
+    int result = prn->ExportList(out.list, style, QString());
+    if (result == IPrintControl::kEmptyList) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.nodata"));
         return false;
     }
-    if (prn->SetDataStyleXML(data.dataFile, false, data.styleXml, true,
-                             QStringLiteral("Default")) != 0)
-        return false;
-    qint32 flags = 0;
-    int result = prn->ExportToFile(flags, data.columnTypes, data.columnSizes, QString(), QString());
     s.oPub->PrintMsg(comVar.m_ArchiveEnName, result);
     return result == 0;
 }

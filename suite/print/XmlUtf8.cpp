@@ -104,14 +104,15 @@ const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* 
     return end;
 }
 
+// A character XML cannot carry is marked rather than refused, so that one stray control
+// character in a name does not make the whole list unprintable.
+constexpr char kReplacement[] = "\xEF\xBF\xBD";
+
 template <bool Attribute>
 void appendEscaped(QByteArray& out, QByteArrayView text) {
     auto p = reinterpret_cast<const unsigned char*>(text.data());
     const auto end = p + text.size();
     auto run = p;
-    // A character XML cannot carry is marked rather than refused, so that one stray control
-    // character in a name does not make the whole list unprintable.
-    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
     while ((p = firstToEscape<Attribute>(p, end)) < end) {
         const unsigned char c = kClasses[*p];
         out.append(reinterpret_cast<const char*>(run), p - run);
@@ -142,6 +143,24 @@ void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
 
 void appendXmlAttributeUtf8(QByteArray& out, QByteArrayView text) {
     appendEscaped<true>(out, text);
+}
+
+void appendXmlCarriedUtf8(QByteArray& out, QByteArrayView text) {
+    auto p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto end = p + text.size();
+    auto run = p;
+    while ((p = firstToEscape<false>(p, end)) < end) {
+        const unsigned char c = kClasses[*p];
+        if (c == Control || c == Ef) {
+            out.append(reinterpret_cast<const char*>(run), p - run);
+            out += kReplacement;
+            p += c == Ef ? 3 : 1;
+            run = p;
+        } else {
+            ++p;
+        }
+    }
+    out.append(reinterpret_cast<const char*>(run), end - run);
 }
 
 } // namespace tarvo::suite
