@@ -408,11 +408,14 @@ int PrintControl::ExportList(const PrintedList& list, const PrintedListStyle& st
     // What the list throws ends the rows as a failed read would, so that the writer leaves no
     // file behind; it is passed on once the writer is done.
     std::exception_ptr thrown;
+    // A list without rows is refused whole: its file of captions alone is not kept.
+    bool empty = false;
     const ExportRowSource read = listRows(list, style.rowNumbers, rows);
     const ExportRowSource listed = [&](const auto& eachRow) {
         try {
-            // A list without rows is refused whole: its file of captions alone is not kept.
-            return read(eachRow) && rows > 0;
+            const bool all = read(eachRow);
+            empty = all && rows == 0;
+            return all && !empty;
         } catch (...) {
             thrown = std::current_exception();
             return false;
@@ -440,7 +443,7 @@ int PrintControl::ExportList(const PrintedList& list, const PrintedListStyle& st
         m_ownsDataFile = true;
         if (thrown)
             passOn();
-        if (rows == 0)
+        if (empty)
             return finishExport(kEmptyList, path, {});
     }
     qint32 flags = 0;
@@ -461,7 +464,7 @@ int PrintControl::ExportList(const PrintedList& list, const PrintedListStyle& st
     }
     if (thrown)
         passOn();
-    if (rows == 0) {
+    if (empty) {
         m_output.reset();
         return finishExport(kEmptyList, path, {});
     }
