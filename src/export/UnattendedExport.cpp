@@ -3,6 +3,7 @@
 #include "AccountSettings.h"
 #include "AdoTypes.h"
 #include "ArchiveSession.h"
+#include "ChunksAhead.h"
 #include "ClassRegistry.h"
 #include "ColumnSetup.h"
 #include "ErrorHandling.h"
@@ -94,31 +95,27 @@ bool prepare(ComVar& comVar, ListOutput& out) {
 }
 
 /// Reads the rows and hands each to eachRow until it returns false; throws, in the list's words,
-/// when they stop.
+/// when they stop. The next chunk is read while the rows of the last one are handed on.
 void forEachRow(ListOutput& out, const std::function<bool(const PrintedRow&)>& eachRow) {
-    ArchiveSession& s = ArchiveSession::current();
+    const ArchiveSession& s = ArchiveSession::current();
     QVector<FieldInfo> fields;
     for (int f = 0; f < out.shape->FieldCount(); ++f)
         fields << out.shape->FieldAt(f);
+    ChunksAhead chunks(s.SrvDB, out.sql, fields, kChunkRows);
     qint64 rowsRead = 0;
-    QString error;
-    const bool read = s.SrvDB->OpenXInChunks(
-        out.sql, fields, kChunkRows,
-        [&](const RecordsetPtr& chunk) {
-            ListGridSource source(chunk, s.YesNoText, s.SignFlagText, s.AccPropertyText);
-            source.showAs(*out.shapeSource);
-            ChunkRow row(source, out.gridColumns);
-            for (int r = 0; r < chunk->storedRowCount(); ++r) {
-                row.setRow(r);
-                ++rowsRead;
-                if (!eachRow(row))
-                    return false;
-            }
-            return true;
-        },
-        error);
-    if (!read)
-        throw ArchiveError(listReadFailure(rowsRead, error));
+    while (const RecordsetPtr chunk = chunks.next()) {
+        ListGridSource source(chunk, s.YesNoText, s.SignFlagText, s.AccPropertyText);
+        source.showAs(*out.shapeSource);
+        ChunkRow row(source, out.gridColumns);
+        for (int r = 0; r < chunk->storedRowCount(); ++r) {
+            row.setRow(r);
+            ++rowsRead;
+            if (!eachRow(row))
+                return;
+        }
+    }
+    if (chunks.failed())
+        throw ArchiveError(listReadFailure(rowsRead, chunks.error()));
 }
 
 } // namespace
