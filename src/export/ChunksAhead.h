@@ -25,7 +25,7 @@ public:
     /// The next chunk, once read; null when the rows have ended, after which failed() tells
     /// whether they all came. Passes on what the reading threw.
     RecordsetPtr next();
-    /// Why the rows ended early, in the engine's words; empty when they all came.
+    /// Whether the rows ended early, and why in the engine's words.
     bool failed() const { return m_failed; }
     const QString& error() const { return m_error; }
 
