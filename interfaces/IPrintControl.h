@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HostObject.h"
+#include "PrintedList.h"
 #include "WorkProgress.h"
 
 #include <QString>
@@ -45,6 +46,16 @@ public:
     /// (1 xlsx, 2 csv, 3 pdf). Result 0 = written, -1 = cancelled, anything else = failed.
     virtual int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
                              const QString& fileName, const QString& fileType) = 0;
+    /// Exports a list that no grid holds (a script's export) as ExportToFile exports the same
+    /// data, in the style the print services gave for it: its rows go into the file as the list
+    /// hands them over, never held or written anywhere else first (a PDF's pages are laid out
+    /// from print data the control writes), into fileName or else the unattended export file.
+    /// The result as ExportToFile's, or kEmptyList when the list had no row: nothing is written
+    /// then. Passes on what the list throws, leaving no file; an older file stays as it was
+    /// whenever none is written.
+    virtual int ExportList(const PrintedList& list, const PrintedListStyle& style,
+                           const QString& fileName) = 0;
+    static constexpr int kEmptyList = 4;
 
     // DoPrint and ExportToFile in three steps, for a window that waits for the output in its
     // own event loop. Begin… asks what it must (the print dialog, the file) and gives the

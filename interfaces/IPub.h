@@ -136,14 +136,14 @@ public:
                                 const QString& userName, QObject* nullObject, ClsCommonPtr& db,
                                 QWidget* grid, const WorkProgress& progress = {}) = 0;
     virtual void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) = 0;
-    /// The style, column types and print data of a list that no grid holds, as the three
-    /// above give them for a grid that shows the same columns and rows. Throws, leaving no
-    /// file, when the data cannot be written or the rows cannot be read.
-    virtual PrintedListData GetListPrintData(const PrintedList& list, ClsCommonPtr& db) = 0;
-    /// What GetListPrintData will ask of the database for the user's list of the archive goes
+    /// The style and column types of a list that no grid holds, as the above give them for a
+    /// grid that shows the same columns; its rows go to the print control from the list itself
+    /// (IPrintControl::ExportList).
+    virtual PrintedListStyle GetListPrintStyle(const PrintedList& list, ClsCommonPtr& db) = 0;
+    /// What GetListPrintStyle will ask of the database for the user's list of the archive goes
     /// to the server ahead, with the next question the session's connection sends.
-    virtual void ExpectListPrintData(const QString& archive, const QString& userId,
-                                     ClsCommonPtr& db) {
+    virtual void ExpectListPrintStyle(const QString& archive, const QString& userId,
+                                      ClsCommonPtr& db) {
         (void)archive;
         (void)userId;
         (void)db;

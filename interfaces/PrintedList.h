@@ -38,20 +38,19 @@ struct PrintedList {
     PrintedColumn rowNumbers;
     /// The shown columns in list order.
     QVector<PrintedColumn> columns;
-    /// Hands every row in turn to eachRow, one at a time: the list is never held as a whole.
-    /// Throws when the rows cannot be read.
-    std::function<void(const std::function<void(const PrintedRow&)>& eachRow)> forEachRow;
+    /// Hands every row in turn to eachRow, one at a time, until eachRow returns false: the list
+    /// is never held as a whole. Throws when the rows cannot be read.
+    std::function<void(const std::function<bool(const PrintedRow&)>& eachRow)> forEachRow;
 };
 
-/// What the print control takes for a PrintedList, as the print services give it for a grid.
-struct PrintedListData {
+/// How the print control is to print or export a PrintedList, as the print services give it
+/// for a grid: the rows themselves come from the list as the control writes them.
+struct PrintedListStyle {
     QString styleXml;
     QString columnTypes;
     QString columnSizes;
-    /// The print data file; the caller removes it.
-    QString dataFile;
-    /// The rows written to it.
-    qint64 rows = 0;
+    /// The style's first column is the row numbers, which the control counts itself.
+    bool rowNumbers = false;
 };
 
 } // namespace tarvo

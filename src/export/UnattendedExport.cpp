@@ -3,6 +3,7 @@
 #include "AccountSettings.h"
 #include "AdoTypes.h"
 #include "ArchiveSession.h"
+#include "ChunksAhead.h"
 #include "ClassRegistry.h"
 #include "ColumnSetup.h"
 #include "ErrorHandling.h"
@@ -13,8 +14,6 @@
 #include "PrintedList.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QScopeGuard>
 
 namespace tarvo {
 
@@ -95,30 +94,28 @@ bool prepare(ComVar& comVar, ListOutput& out) {
     return true;
 }
 
-/// Reads the rows and hands each to eachRow; throws, in the list's words, when they stop.
-void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& eachRow) {
-    ArchiveSession& s = ArchiveSession::current();
+/// Reads the rows and hands each to eachRow until it returns false; throws, in the list's words,
+/// when they stop. The next chunk is read while the rows of the last one are handed on.
+void forEachRow(ListOutput& out, const std::function<bool(const PrintedRow&)>& eachRow) {
+    const ArchiveSession& s = ArchiveSession::current();
     QVector<FieldInfo> fields;
     for (int f = 0; f < out.shape->FieldCount(); ++f)
         fields << out.shape->FieldAt(f);
+    ChunksAhead chunks(s.SrvDB, out.sql, fields, kChunkRows);
     qint64 rowsRead = 0;
-    QString error;
-    const bool read = s.SrvDB->OpenXInChunks(
-        out.sql, fields, kChunkRows,
-        [&](const RecordsetPtr& chunk) {
-            ListGridSource source(chunk, s.YesNoText, s.SignFlagText, s.AccPropertyText);
-            source.showAs(*out.shapeSource);
-            ChunkRow row(source, out.gridColumns);
-            for (int r = 0; r < chunk->storedRowCount(); ++r) {
-                row.setRow(r);
-                eachRow(row);
-            }
-            rowsRead += chunk->storedRowCount();
-            return true;
-        },
-        error);
-    if (!read)
-        throw ArchiveError(listReadFailure(rowsRead, error));
+    while (const RecordsetPtr chunk = chunks.next()) {
+        ListGridSource source(chunk, s.YesNoText, s.SignFlagText, s.AccPropertyText);
+        source.showAs(*out.shapeSource);
+        ChunkRow row(source, out.gridColumns);
+        for (int r = 0; r < chunk->storedRowCount(); ++r) {
+            row.setRow(r);
+            ++rowsRead;
+            if (!eachRow(row))
+                return;
+        }
+    }
+    if (chunks.failed())
+        throw ArchiveError(listReadFailure(rowsRead, chunks.error()));
 }
 
 } // namespace
@@ -126,7 +123,7 @@ void forEachRow(ListOutput& out, const std::function<void(const PrintedRow&)>& e
 void expectUnattendedExport(const ComVar& comVar) {
     ArchiveSession& s = ArchiveSession::current();
     s.oColSet->ExpectColMode(comVar.m_ColSetArchiveEnName);
-    s.oPub->ExpectListPrintData(comVar.m_ArchiveEnName, s.oLogin->cUserId(), s.SrvDB);
+    s.oPub->ExpectListPrintStyle(comVar.m_ArchiveEnName, s.oLogin->cUserId(), s.SrvDB);
 }
 
 bool exportUnattended(ComVar& comVar) {
@@ -141,20 +138,15 @@ bool exportUnattended(ComVar& comVar) {
     ListOutput out;
     if (!prepare(comVar, out))
         return false;
-    out.list.forEachRow = [&out](const std::function<void(const PrintedRow&)>& eachRow) {
+    out.list.forEachRow = [&out](const std::function<bool(const PrintedRow&)>& eachRow) {
         forEachRow(out, eachRow);
     };
-    PrintedListData data = s.oPub->GetListPrintData(out.list, s.SrvDB);
-    const auto removed = qScopeGuard([&data] { QFile::remove(data.dataFile); });
-    if (data.rows == 0) {
+    const PrintedListStyle style = s.oPub->GetListPrintStyle(out.list, s.SrvDB);
+    int result = prn->ExportList(out.list, style, QString());
+    if (result == IPrintControl::kEmptyList) {
         ShowInfo(res("Tarvo.AA.ARCHIVE.COMMON.nodata"));
         return false;
     }
-    if (prn->SetDataStyleXML(data.dataFile, false, data.styleXml, true,
-                             QStringLiteral("Default")) != 0)
-        return false;
-    qint32 flags = 0;
-    int result = prn->ExportToFile(flags, data.columnTypes, data.columnSizes, QString(), QString());
     s.oPub->PrintMsg(comVar.m_ArchiveEnName, result);
     return result == 0;
 }

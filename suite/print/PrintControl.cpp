@@ -3,6 +3,7 @@
 #include "BesideWork.h"
 #include "BusyCursor.h"
 #include "FileDialogs.h"
+#include "ListRows.h"
 #include "PageRenderer.h"
 #include "PrintData.h"
 #include "PrintPreviewDialog.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -22,6 +24,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace tarvo::suite {
 
@@ -81,6 +84,8 @@ struct PrintControl::Output {
     ExportFormat format = ExportFormat::Xlsx;
     ExportColumnTypes types;
     QString path;
+    /// The rows straight from a list, rather than from the data file.
+    ExportRowSource rows;
 
     bool printed = false;
     std::optional<QString> error;
@@ -259,7 +264,8 @@ void PrintControl::runPrint(const WorkProgress& progress) {
 
 void PrintControl::runExport(const WorkProgress& progress) {
     Output& out = *m_output;
-    ExportJob job{out.path, title(), &*m_style, &out.types, m_dataFile, nullptr, progress};
+    ExportJob job{out.path,   title(),  &*m_style, &out.types,
+                  m_dataFile, out.rows, nullptr,   progress};
     if (out.format == ExportFormat::Pdf && !(job.pages = pagesFor(m_style->page, progress)))
         out.error = res("Tarvo.Print.baddata");
     else if (out.format == ExportFormat::Xlsx)
@@ -390,6 +396,79 @@ std::optional<int> PrintControl::BeginExport(qint32& flags, QString& columnTypes
     m_output->types = *types;
     m_output->path = path;
     return std::nullopt;
+}
+
+int PrintControl::ExportList(const PrintedList& list, const PrintedListStyle& style,
+                             const QString& fileName) {
+    m_output.reset();
+    dropData();
+    qint64 rows = 0;
+    m_style = PrintStyle::fromXml(style.styleXml);
+    m_listTitle = list.archiveName;
+    // What the list throws ends the rows as a failed read would, so that the writer leaves no
+    // file behind; it is passed on once the writer is done.
+    std::exception_ptr thrown;
+    // A list without rows is refused whole: its file of captions alone is not kept.
+    bool empty = false;
+    const ExportRowSource read = listRows(list, style.rowNumbers, rows);
+    const ExportRowSource listed = [&](const auto& eachRow) {
+        try {
+            const bool all = read(eachRow);
+            empty = all && rows == 0;
+            return all && !empty;
+        } catch (...) {
+            thrown = std::current_exception();
+            return false;
+        }
+    };
+    const QString path = fileName.isEmpty() ? unattendedExportPath() : fileName;
+    const auto passOn = [&] {
+        m_output.reset();
+        finishExport(Failed, path, {});
+        std::rethrow_exception(thrown);
+    };
+    if (m_style && exportFormatOf(path) == ExportFormat::Pdf) {
+        // Pages are laid out from print data, read again for each page.
+        const PrintDataHeader header{list.archiveName, list.accId, list.userId, list.userName,
+                                     QDate::currentDate().toString(Qt::ISODate)};
+        m_dataFile = writePrintDataFile(header, m_style->columns.size(), [&](PrintDataWriter& w) {
+            return listed([&](const PrintDataCells& cells) {
+                w.beginRow();
+                for (const QByteArrayView cell : cells)
+                    w.writeCellUtf8(cell);
+                w.endRow();
+                return true;
+            });
+        });
+        m_ownsDataFile = true;
+        if (thrown)
+            passOn();
+        if (empty)
+            return finishExport(kEmptyList, path, {});
+    }
+    qint32 flags = 0;
+    QString types = style.columnTypes;
+    QString sizes = style.columnSizes;
+    if (const auto result = BeginExport(flags, types, sizes, path, {}))
+        return *result;
+    if (m_dataFile.isEmpty())
+        m_output->rows = listed;
+    // The source reads through this call's own state.
+    const auto forgotten = qScopeGuard([this] {
+        if (m_output)
+            m_output->rows = {};
+    });
+    {
+        BusyCursor busy;
+        RunOutput({});
+    }
+    if (thrown)
+        passOn();
+    if (empty) {
+        m_output.reset();
+        return finishExport(kEmptyList, path, {});
+    }
+    return EndOutput();
 }
 
 } // namespace tarvo::suite

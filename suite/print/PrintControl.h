@@ -48,6 +48,8 @@ public:
     int PrintPreview() override;
     int ExportToFile(qint32& flags, QString& columnTypes, QString& columnSizes,
                      const QString& fileName, const QString& fileType) override;
+    int ExportList(const PrintedList& list, const PrintedListStyle& style,
+                   const QString& fileName) override;
     std::optional<int> BeginPrint(QWidget* parent) override;
     std::optional<int> BeginExport(qint32& flags, QString& columnTypes, QString& columnSizes,
                                    const QString& fileName, const QString& fileType) override;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "PrintData.h"
 #include "PrintStyle.h"
 #include "WorkProgress.h"
 
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 namespace tarvo::suite {
@@ -25,6 +27,12 @@ struct ExportColumnTypes {
 
 class PageRenderer;
 
+/// Rows that come straight from where they are read rather than from print data: hands each
+/// row's cells in UTF-8 (valid until eachRow returns) to eachRow in order, one at a time, until
+/// eachRow returns false. False when it was stopped so or the rows could not all be had.
+using ExportRowSource =
+    std::function<bool(const std::function<bool(const PrintDataCells&)>& eachRow)>;
+
 struct ExportJob {
     QString path;
     QString sheetName;
@@ -32,6 +40,8 @@ struct ExportJob {
     const ExportColumnTypes* types = nullptr;
     /// The print data file the rows are read from.
     QString dataFile;
+    /// Or, when set, the rows as they are read (not for a PDF, whose pages come from the file).
+    ExportRowSource rows;
     /// The pages laid out from it, for a PDF.
     PageRenderer* pages = nullptr;
     /// Told the rows (a PDF: the pages) written; a stop leaves no file.

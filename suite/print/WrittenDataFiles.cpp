@@ -1,9 +1,14 @@
 #include "WrittenDataFiles.h"
 
+#include "PrintData.h"
+
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QScopeGuard>
 
 #include <mutex>
+#include <stdexcept>
 
 #include <sys/stat.h>
 
@@ -62,6 +67,25 @@ bool isWrittenDataFile(const QString& path, qsizetype cellsPerRow) {
     const std::lock_guard lock(g_mutex);
     const auto it = g_files.constFind(path);
     return it != g_files.constEnd() && *it == now;
+}
+
+QString writePrintDataFile(const PrintDataHeader& header, qsizetype cellsPerRow,
+                           const std::function<bool(PrintDataWriter&)>& writeRows) {
+    QFile file(newPrintDataFile());
+    if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法建立打印数据文件").toStdString());
+    auto removed = qScopeGuard([&file] { file.remove(); });
+    PrintDataWriter writer(static_cast<QIODevice*>(&file), header);
+    if (!writeRows(writer))
+        return {};
+    if (!writer.finish() || !file.flush())
+        throw std::runtime_error(
+            QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
+    file.close();
+    removed.dismiss();
+    rememberWrittenDataFile(file.fileName(), cellsPerRow);
+    return file.fileName();
 }
 
 } // namespace tarvo::suite

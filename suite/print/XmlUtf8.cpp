@@ -104,25 +104,33 @@ const unsigned char* firstToEscape(const unsigned char* p, const unsigned char* 
     return end;
 }
 
-template <bool Attribute>
-void appendEscaped(QByteArray& out, QByteArrayView text) {
+// A character XML cannot carry is marked rather than refused, so that one stray control
+// character in a name does not make the whole list unprintable.
+constexpr char kReplacement[] = "\xEF\xBF\xBD";
+
+/// How text goes into XML: as character data, as an attribute's value, or as a reader gets
+/// character data back (only what XML cannot carry marked).
+enum class Escaped { Text, Attribute, Carried };
+
+template <Escaped How> void appendEscaped(QByteArray& out, QByteArrayView text) {
     auto p = reinterpret_cast<const unsigned char*>(text.data());
     const auto end = p + text.size();
     auto run = p;
-    // A character XML cannot carry is marked rather than refused, so that one stray control
-    // character in a name does not make the whole list unprintable.
-    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
-    while ((p = firstToEscape<Attribute>(p, end)) < end) {
+    while ((p = firstToEscape<How == Escaped::Attribute>(p, end)) < end) {
         const unsigned char c = kClasses[*p];
         out.append(reinterpret_cast<const char*>(run), p - run);
-        out += *p == '"'    ? "&quot;"
-               : *p == '\n' ? "&#10;"
-               : *p == '\t' ? "&#9;"
-               : c == Lt    ? "&lt;"
-               : c == Gt    ? "&gt;"
-               : c == Amp   ? "&amp;"
-               : c == Cr    ? "&#13;"
-                            : kReplacement;
+        const bool unfit = c == Control || c == Ef;
+        if (How == Escaped::Carried && !unfit)
+            out += char(*p);
+        else
+            out += *p == '"'    ? "&quot;"
+                   : *p == '\n' ? "&#10;"
+                   : *p == '\t' ? "&#9;"
+                   : c == Lt    ? "&lt;"
+                   : c == Gt    ? "&gt;"
+                   : c == Amp   ? "&amp;"
+                   : c == Cr    ? "&#13;"
+                                : kReplacement;
         p += c == Ef ? 3 : 1;
         run = p;
     }
@@ -137,11 +145,15 @@ bool isPlainXmlUtf8(QByteArrayView text) {
 }
 
 void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text) {
-    appendEscaped<false>(out, text);
+    appendEscaped<Escaped::Text>(out, text);
 }
 
 void appendXmlAttributeUtf8(QByteArray& out, QByteArrayView text) {
-    appendEscaped<true>(out, text);
+    appendEscaped<Escaped::Attribute>(out, text);
+}
+
+void appendXmlCarriedUtf8(QByteArray& out, QByteArrayView text) {
+    appendEscaped<Escaped::Carried>(out, text);
 }
 
 } // namespace tarvo::suite

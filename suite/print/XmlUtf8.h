@@ -23,4 +23,8 @@ void appendXmlEscapedUtf8(QByteArray& out, QByteArrayView text);
 /// The same as an attribute's value in double quotes.
 void appendXmlAttributeUtf8(QByteArray& out, QByteArrayView text);
 
+/// Valid UTF-8 text as a reader gets it back from what appendXmlEscapedUtf8 wrote: the
+/// characters XML cannot carry marked as U+FFFD, everything else as it is.
+void appendXmlCarriedUtf8(QByteArray& out, QByteArrayView text);
+
 } // namespace tarvo::suite

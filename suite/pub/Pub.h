@@ -102,9 +102,9 @@ public:
                         const QString& userName, QObject* nullObject, ClsCommonPtr& db,
                         QWidget* grid, const WorkProgress& progress = {}) override;
     void GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget* grid) override;
-    PrintedListData GetListPrintData(const PrintedList& list, ClsCommonPtr& db) override;
-    void ExpectListPrintData(const QString& archive, const QString& userId,
-                             ClsCommonPtr& db) override;
+    PrintedListStyle GetListPrintStyle(const PrintedList& list, ClsCommonPtr& db) override;
+    void ExpectListPrintStyle(const QString& archive, const QString& userId,
+                              ClsCommonPtr& db) override;
     void SavePrnStyle(ClsCommonPtr& db, const QString& archive, const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;
 

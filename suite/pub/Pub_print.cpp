@@ -15,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
-#include <QScopeGuard>
 
 #include <cstdio>
 #include <stdexcept>
@@ -115,29 +114,6 @@ QString styleOf(const QVector<PrintedColumn>& columns, bool rowNumbers, const QS
     return style.toXml();
 }
 
-/// The print data of a list in a new owner-only file, written as writeRows hands the rows
-/// over, so that a long list is never held as one text. Empty when writeRows was asked to
-/// stop (the file is gone then); throws when the file cannot be written, or passes on what
-/// writeRows throws, leaving no file either way.
-QString writeDataFile(const PrintDataHeader& header, qsizetype columns,
-                      const std::function<bool(PrintDataWriter&)>& writeRows) {
-    QFile file(newPrintDataFile());
-    if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly))
-        throw std::runtime_error(
-            QCoreApplication::translate("tarvo::suite::Pub", "无法建立打印数据文件").toStdString());
-    auto removed = qScopeGuard([&file] { file.remove(); });
-    PrintDataWriter writer(static_cast<QIODevice*>(&file), header);
-    if (!writeRows(writer))
-        return {};
-    if (!writer.finish() || !file.flush())
-        throw std::runtime_error(
-            QCoreApplication::translate("tarvo::suite::Pub", "无法写入打印数据文件").toStdString());
-    file.close();
-    removed.dismiss();
-    rememberWrittenDataFile(file.fileName(), columns);
-    return file.fileName();
-}
-
 } // namespace
 
 void Pub::GetPrnStyleFile(bool, const QString&, QString& styleXml, const QString& archive,
@@ -176,7 +152,7 @@ void Pub::GetPrnDataFile(bool flag, QString& dataXml, const QString&, const QStr
     dataXml.clear();
     // Without the flag the data goes to a file, which the caller removes when done with it.
     if (!flag) {
-        dataXml = writeDataFile(header, cols.size(), writeRows);
+        dataXml = writePrintDataFile(header, cols.size(), writeRows);
         return;
     }
     PrintDataWriter writer(&dataXml, header);
@@ -209,16 +185,16 @@ void Pub::GetTypeSize(QString& first, QString& second, RecordsetPtr& rs, QWidget
     second = sizes.join(u',');
 }
 
-PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db) {
+PrintedListStyle Pub::GetListPrintStyle(const PrintedList& list, ClsCommonPtr& db) {
     QVector<PrintedColumn> columns = list.columns;
     // The row numbers' option comes along with the style: one round trip on a server.
     const OptionStore options(db, list.userId);
     const PrintStyleStore::Stored stored =
         PrintStyleStore(db).load(currentUser(), list.archive, &options);
-    const bool rowNumbers = printsRowNumbers(options);
-    if (rowNumbers)
+    PrintedListStyle out;
+    out.rowNumbers = printsRowNumbers(options);
+    if (out.rowNumbers)
         columns.prepend(list.rowNumbers);
-    PrintedListData out;
     QStringList types;
     QStringList sizes;
     for (const PrintedColumn& c : std::as_const(columns)) {
@@ -227,28 +203,11 @@ PrintedListData Pub::GetListPrintData(const PrintedList& list, ClsCommonPtr& db)
     }
     out.columnTypes = types.join(u',');
     out.columnSizes = sizes.join(u',');
-    out.styleXml = styleOf(columns, rowNumbers, list.archive, stored);
-    const PrintDataHeader header{list.archiveName, list.accId, list.userId, list.userName,
-                                 QDate::currentDate().toString(Qt::ISODate)};
-    QByteArray number;
-    out.dataFile = writeDataFile(header, columns.size(), [&](PrintDataWriter& writer) {
-        list.forEachRow([&](const PrintedRow& row) {
-            writer.beginRow();
-            ++out.rows;
-            if (rowNumbers)
-                writer.writeCellUtf8(number.setNum(out.rows));
-            for (int c = 0; c < list.columns.size(); ++c) {
-                row.appendCell(c, writer.beginCellUtf8());
-                writer.endCellUtf8();
-            }
-            writer.endRow();
-        });
-        return true;
-    });
+    out.styleXml = styleOf(columns, out.rowNumbers, list.archive, stored);
     return out;
 }
 
-void Pub::ExpectListPrintData(const QString& archive, const QString& userId, ClsCommonPtr& db) {
+void Pub::ExpectListPrintStyle(const QString& archive, const QString& userId, ClsCommonPtr& db) {
     const OptionStore options(db, userId);
     PrintStyleStore(db).askAhead(userId, archive, options);
 }

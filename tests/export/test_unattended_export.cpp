@@ -6,13 +6,62 @@
 #include "UnattendedExport.h"
 #include "XlsxSheet.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
+
+#include <utility>
 
 using namespace tarvo;
 
 namespace {
+
+/// The session's server transaction, whose reading of a long list breaks off after its first
+/// chunk of rows as a lost connection would.
+class BrokenOffReads : public IClsCommon {
+public:
+    explicit BrokenOffReads(ClsCommonPtr db) : m_db(std::move(db)) {}
+    void Init(const QString& dbName) override { m_db->Init(dbName); }
+    bool Status() const override { return m_db->Status(); }
+    RecordsetPtr OpenX(QString& sql) override { return m_db->OpenX(sql); }
+    RecordsetPtr OpenXBound(QString& sql, const QVariantList& params) override {
+        return m_db->OpenXBound(sql, params);
+    }
+    RowLoadPtr OpenXInBackground(QString& sql, std::function<void()> ended) override {
+        return m_db->OpenXInBackground(sql, std::move(ended));
+    }
+    bool OpenXInChunks(QString& sql, const QVector<FieldInfo>& fields, int rowsPerChunk,
+                       const std::function<bool(const RecordsetPtr&)>& chunk,
+                       QString& error) override {
+        bool handed = false;
+        m_db->OpenXInChunks(
+            sql, fields, rowsPerChunk,
+            [&](const RecordsetPtr& rows) { return !std::exchange(handed, true) && chunk(rows); },
+            error);
+        error = QStringLiteral("与数据库服务器的连接已中断");
+        return false;
+    }
+    bool Add(QString& xml, const QString& archive, QString& errText) override {
+        return m_db->Add(xml, archive, errText);
+    }
+    bool Modify(QString& xml, const QString& archive, QString& errText) override {
+        return m_db->Modify(xml, archive, errText);
+    }
+    bool Delete(QVariant& key, const QString& keyField, const QString& archive, QString& errText,
+                const QString& userId) override {
+        return m_db->Delete(key, keyField, archive, errText, userId);
+    }
+    bool SaveBatch(const QStringList& xmls, const QString& archive, bool store,
+                   QVector<BatchVerdict>& verdicts, QString& errText,
+                   const WorkProgress& progress) override {
+        return m_db->SaveBatch(xmls, archive, store, verdicts, errText, progress);
+    }
+
+private:
+    ClsCommonPtr m_db;
+};
 
 struct UnattendedExportTest : ListWindowTest {
     QTemporaryDir dir;
@@ -48,13 +97,17 @@ struct UnattendedExportTest : ListWindowTest {
     }
 
     /// Accounts whose cells take every rule of the list's texts: yes and no, both signing
-    /// flags, each account property and none, amounts with and without decimals, a name
-    /// with the separator and quotes of a .csv.
+    /// flags, each account property and none, amounts with and without decimals and none, a
+    /// name with the separator and quotes of a .csv, one over lines with a formula after a line
+    /// break and a control character no XML carries, and an account number of digits with
+    /// leading zeros.
     void setTrickyAccounts() {
         h.exec("update bank set bBflag = 1, iSignFlag = 1, iAccProperty = 2, "
                "fCurBalance = 1234567.5, cAccName = '甲,\"乙\"' where cBCode = '01'");
         h.exec("update bank set bBflag = 0, iSignFlag = 0, iAccProperty = NULL, "
-               "fCurBalance = -0.25 where cBCode = '02'");
+               "fCurBalance = -0.25, cAccName = ?, cBAccount = '000123' where cBCode = '02'",
+               {QStringLiteral("第一行\n第二行\r\n=1+2\x01尾")});
+        h.exec("update bank set fCurBalance = NULL, cAccName = '' where cBCode = '03'");
     }
 
     /// The file the window's output command writes, then the one the script's export writes.
@@ -118,6 +171,8 @@ TEST_F(UnattendedExportTest, WritesTheWindowsFileOfTheUsersOwnListInEveryFormat)
     EXPECT_FALSE(lines[0].contains("列cBName")) << "a hidden column stays out";
     EXPECT_TRUE(lines[1].startsWith("1,9999,")) << "sorted as the user sorts, downwards";
     EXPECT_TRUE(csv.contains("\"甲,\"\"乙\"\"\"")) << "a name with a comma and quotes, quoted";
+    EXPECT_TRUE(csv.contains(",\"第一行\n第二行\r\n=1+2\xEF\xBF\xBD尾\"")) << "lines kept whole";
+    EXPECT_TRUE(csv.contains(",000123,")) << "an account number keeps its zeros";
     // The list's texts, not the stored codes; the amount with the account's decimals.
     const ArchiveSession& s = ArchiveSession::current();
     for (const QString& shown : {QStringLiteral(",1234567.50,"), s.YesNoText.value(1),
@@ -232,6 +287,39 @@ TEST_F(UnattendedExportTest, WritesNothingWithoutTheColumnRightOrRowsAndKeepsAnO
               QStringList("MsgBox(res:Tarvo.AA.ARCHIVE.COMMON.nodata,64,"
                           "res:Tarvo.AA.ARCHIVE.COMMON.information)"));
     EXPECT_EQ(bytesOf(csv), "older");
+}
+
+TEST_F(UnattendedExportTest, AListBrokenOffMidwayKeepsTheOlderFileAndSaysHowFarItGot) {
+    // Rows go into the file as they come: the first chunk is in it when the rest fail to come.
+    h.exec("insert into bank (cBCode, cBAccount, cCurrencyName, cBName, cBankCode) with "
+           "recursive n(i) as (select 1 union all select i + 1 from n where i < 5000) select "
+           "'X' || i, '9' || i, '人民币', '支行' || i, '102' from n");
+    for (const char* type : {"csv", "xlsx", "pdf"}) {
+        const QString target = dir.filePath(QStringLiteral("accounts.") + type);
+        {
+            QFile older(target);
+            ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+            older.write("older");
+        }
+        suite::setUnattendedExportPath(target);
+        const int m = int(h.pubCalls().size());
+        ITarvoArchive component;
+        EXPECT_FALSE(component.RunWithoutWindow(h.login, "bank", "NB", [](ComVar& comVar) {
+            ArchiveSession& s = ArchiveSession::current();
+            const ClsCommonPtr db = s.SrvDB;
+            s.SrvDB = std::make_shared<BrokenOffReads>(db);
+            const auto restored = qScopeGuard([&] { s.SrvDB = db; });
+            return exportUnattended(comVar);
+        })) << type;
+        EXPECT_EQ(bytesOf(target), "older") << type;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+            << type << ": nothing half-written is left beside it";
+        const QStringList said = h.pubCalls().mid(m).filter("MsgBox");
+        ASSERT_EQ(said.size(), 1) << type;
+        EXPECT_TRUE(said[0].contains(QStringLiteral("与数据库服务器的连接已中断"))) << type;
+        EXPECT_NE(suite::lastExportOutcome().result, 0) << type;
+        QFile::remove(target);
+    }
 }
 
 TEST_F(UnattendedExportTest, ATargetThatCannotBeWrittenKeepsTheOlderFileAndSaysWhy) {

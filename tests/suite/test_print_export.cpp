@@ -116,6 +116,46 @@ TEST_F(ExportTest, CsvIsUtf8WithBomQuotedAsTheStandardSaysAndFormulasStayTexts) 
     EXPECT_EQ(rows[4], QStringList({"'@SUM(A1)", "'-12", "'=HYPERLINK(\"x\")", "", "2021-09-15"}));
 }
 
+TEST_F(ExportTest, AListExportedStraightFromItsRowsIsTheFileItsPrintDataGives) {
+    // Besides the samples: characters no XML carries (a control character, a noncharacter),
+    // a lone carriage return, markup, white space at both ends and an empty row.
+    QVector<QStringList> awkward = rows;
+    awkward << QStringList{"\x01" "01", "a\rb", "<b>&amp;</b>", " 12 ", "\t"}
+            << QStringList{QString(QChar(0xFFFE)) + "尾", "", "", "", ""};
+    loadList(PrintStyle::fromXml(styleXml).value(), listName, awkward);
+    for (const char* type : {"csv", "xlsx"}) {
+        SCOPED_TRACE(type);
+        const QString fromData = dir.filePath(QStringLiteral("data.") + type);
+        const QString fromRows = dir.filePath(QStringLiteral("rows.") + type);
+        ASSERT_EQ(exportTo(fromData), 0) << lastExportOutcome().error.toStdString();
+        ASSERT_EQ(exportListTo(fromRows), 0) << lastExportOutcome().error.toStdString();
+        if (QByteArray(type) == "csv") {
+            QFile a(fromData);
+            QFile b(fromRows);
+            ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            const QByteArray bytes = a.readAll();
+            EXPECT_EQ(b.readAll(), bytes);
+            EXPECT_TRUE(bytes.contains("\xEF\xBF\xBD" "01,\"a\rb\",<b>&amp;</b>,12.00,'\t\r\n"))
+                << bytes.constData();
+            continue;
+        }
+        const auto a = XlsxSheet::read(fromData);
+        const auto b = XlsxSheet::read(fromRows);
+        ASSERT_TRUE(a && b);
+        ASSERT_EQ(b->lastRow(), a->lastRow());
+        for (int row = 1; row <= a->lastRow(); ++row)
+            for (const char* col : {"A", "B", "C", "D", "E"}) {
+                const QString at = col + QString::number(row);
+                EXPECT_EQ(b->at(at).value, a->at(at).value) << at.toStdString();
+                EXPECT_EQ(b->at(at).type, a->at(at).type) << at.toStdString();
+            }
+    }
+    rows.clear();
+    const QString none = dir.filePath("none.csv");
+    EXPECT_EQ(exportListTo(none), IPrintControl::kEmptyList);
+    EXPECT_FALSE(QFile::exists(none)) << "a list without rows writes no file";
+}
+
 TEST_F(ExportTest, XlsxKeepsCodesAsTextsAmountsAsNumbersAndDatesAsDates) {
     const QString path = dir.filePath("list.xlsx");
     ASSERT_EQ(exportTo(path), 0);

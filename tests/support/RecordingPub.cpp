@@ -247,17 +247,17 @@ void RecordingPub::GetTypeSize(QString& first, QString& second, tarvo::Recordset
     if (realPrinting)
         tarvo::suite::Pub().GetTypeSize(first, second, rs, g);
 }
-tarvo::PrintedListData RecordingPub::GetListPrintData(const tarvo::PrintedList& list,
-                                                      tarvo::ClsCommonPtr& db) {
-    log(QStringLiteral("GetListPrintData"), {list.archive, QString::number(list.columns.size())});
+tarvo::PrintedListStyle RecordingPub::GetListPrintStyle(const tarvo::PrintedList& list,
+                                                        tarvo::ClsCommonPtr& db) {
+    log(QStringLiteral("GetListPrintStyle"), {list.archive, QString::number(list.columns.size())});
     if (realPrinting)
-        return tarvo::suite::Pub().GetListPrintData(list, db);
+        return tarvo::suite::Pub().GetListPrintStyle(list, db);
     return {};
 }
-void RecordingPub::ExpectListPrintData(const QString& archive, const QString& userId,
-                                       tarvo::ClsCommonPtr& db) {
+void RecordingPub::ExpectListPrintStyle(const QString& archive, const QString& userId,
+                                        tarvo::ClsCommonPtr& db) {
     if (realPrinting)
-        tarvo::suite::Pub().ExpectListPrintData(archive, userId, db);
+        tarvo::suite::Pub().ExpectListPrintStyle(archive, userId, db);
 }
 void RecordingPub::SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& a, const QString& style) {
     log(QStringLiteral("SavePrnStyle"), {a, style});

@@ -100,10 +100,10 @@ public:
                         QWidget* grid, const tarvo::WorkProgress& progress = {}) override;
     void GetTypeSize(QString& first, QString& second, tarvo::RecordsetPtr& rs,
                      QWidget* grid) override;
-    tarvo::PrintedListData GetListPrintData(const tarvo::PrintedList& list,
-                                            tarvo::ClsCommonPtr& db) override;
-    void ExpectListPrintData(const QString& archive, const QString& userId,
-                             tarvo::ClsCommonPtr& db) override;
+    tarvo::PrintedListStyle GetListPrintStyle(const tarvo::PrintedList& list,
+                                              tarvo::ClsCommonPtr& db) override;
+    void ExpectListPrintStyle(const QString& archive, const QString& userId,
+                              tarvo::ClsCommonPtr& db) override;
     void SavePrnStyle(tarvo::ClsCommonPtr& db, const QString& archive,
                       const QString& style) override;
     void PrintMsg(const QString& archive, int& result) override;
