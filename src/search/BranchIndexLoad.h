@@ -27,6 +27,10 @@ public:
     bool reading() const;
     /// Starts reading unless the index is read or being read; after a failure, reads again.
     void start();
+    /// The directory as the session's connection marks it now (see IBranchDirectory::Mark):
+    /// an index read, or being read, under another mark or none is dropped, and start() reads
+    /// the directory anew.
+    void asOf(const QString& mark);
 
 Q_SIGNALS:
     /// The read ended: index() holds the directory, or error() says why it does not.
@@ -36,6 +40,8 @@ private:
     explicit BranchIndexLoad(const QString& dbName);
     QString m_dbName;
     std::shared_ptr<const BranchSearchIndex> m_index;
+    /// The directory's mark the index (or the read under way) was made under.
+    QString m_mark;
     QString m_error;
     QPointer<BesideWork> m_read;
 };
