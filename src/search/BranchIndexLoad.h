@@ -11,9 +11,10 @@ namespace tarvo {
 
 class BesideWork;
 
-/// The branch directory's search index of a database, read once for the thread's session,
-/// beside the window and on a connection of its own, so that the window keeps the session's
-/// connection and answers while two hundred thousand branches come in.
+/// The branch directory's search index of a database, read for the thread's session once a
+/// directory (again after an import), beside the window and on a connection of its own, so
+/// that the window keeps the session's connection and answers while two hundred thousand
+/// branches come in.
 class BranchIndexLoad : public QObject {
     Q_OBJECT
 public:
