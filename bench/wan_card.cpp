@@ -1,16 +1,23 @@
 // What a clerk 50 ms from the server waits for in the card: the card opened from the list, Next,
 // a pick list (F2) opened and opened again, and a save, each counted in round trips through a
 // relay that delays each direction by 25 ms; and the longest time the window did not answer.
-// The card is driven as a clerk drives it: a step ends when its record is shown.
-//   bench_wan_card SERVER_URL [N] [DELAY_MS]       Prints "NAME VALUE" lines.
+// The card is driven as a clerk drives it: a step ends when its record is shown. With BRANCHES,
+// the database holds a generated branch directory of that many branches, and every account an
+// interbank code the directory lists, which the card names beside the code.
+//   bench_wan_card SERVER_URL [N] [DELAY_MS] [BRANCHES]       Prints "NAME VALUE" lines.
+#include "AccountDatabase.h"
 #include "BenchSupport.h"
+#include "BranchImport.h"
+#include "BranchesFile.h"
 #include "ClassRegistry.h"
+#include "ClsCommon.h"
 #include "FrmMain.h"
 #include "FrmZAM.h"
 #include "Grid.h"
 #include "ITarvoArchive.h"
 #include "Login.h"
 #include "StallMeter.h"
+#include "SuiteRegistration.h"
 #include "WanRelay.h"
 
 #include <QAction>
@@ -177,14 +184,43 @@ private:
     void finish() { m_card->close(); }
 };
 
+/// Imports a generated directory of n branches as a clerk would, and gives the accounts codes
+/// it lists, each the branch of its own number; false, having said why, when that fails.
+bool seedDirectory(const QString& dbName, const QString& dir, int n) {
+    tarvo::suite::registerSuiteClasses();
+    tarvo::ClsCommonPtr db =
+        tarvo::createObject<tarvo::IClsCommon>(QStringLiteral("TarvoSrvTrans.IClsCommon"));
+    db->Init(dbName);
+    tarvo::BranchImport import;
+    QString error;
+    const QString file = bench::writeBranchesFile(dir, n);
+    if (file.isEmpty() || !import.read(file, error) || !import.check(db, error) ||
+        !import.store(db, error)) {
+        std::fprintf(stderr, "directory: %s\n", qPrintable(error));
+        return false;
+    }
+    auto accounts = tarvo::suite::AccountDatabase::open(dbName);
+    auto& sql = accounts->sql();
+    const auto rows = sql.query(QStringLiteral("SELECT cBCode FROM bank ORDER BY cBCode")).rows;
+    tarvo::suite::Transaction tx(sql);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        sql.execLater(QStringLiteral("UPDATE bank SET cUnionBankNo = ? WHERE cBCode = ?"),
+                      {bench::branchLine(int(i % n)).section(u',', 0, 0), rows[i][0]});
+    tx.commit();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bench::WindowBench run(argc, argv, bench::WindowBench::Arguments::ServerFirst, 10000,
-                           "bench_wan_card SERVER_URL [N] [DELAY_MS]");
+                           "bench_wan_card SERVER_URL [N] [DELAY_MS] [BRANCHES]");
     if (!run.ok())
         return 2;
     const QString dbName = run.accountsDatabase(QStringLiteral("tarvo_wan_card"));
+    const int branches = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 0;
+    if (branches > 0 && !seedDirectory(dbName, run.dir().path(), branches))
+        return 1;
     bench::WanRelay relay(QUrl(dbName).port(), run.delayMs());
     const QString remote = QString::fromStdString(relay.through(dbName.toStdString()));
 

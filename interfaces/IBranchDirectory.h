@@ -35,6 +35,28 @@ public:
     virtual bool Present(ClsCommonPtr& db) = 0;
     /// The branch with the code, retired or not; False when there is none.
     virtual bool Find(ClsCommonPtr& db, const QString& code, BranchEntry& entry) = 0;
+    /// Just before the bank account's record is read on db's connection: asks for the branch
+    /// under the code it stores, so that a server answers both in one round trip.
+    virtual void ExpectAccount(ClsCommonPtr& db, const QString& account) {
+        (void)db;
+        (void)account;
+    }
+    /// Find for the code read from the account's record: the answer ExpectAccount brought
+    /// serves when the account held the same code then.
+    virtual bool FindForAccount(ClsCommonPtr& db, const QString& account, const QString& code,
+                                BranchEntry& entry) {
+        (void)account;
+        return Find(db, code, entry);
+    }
+    /// A mark of what db's connection knows of the directory: it moves whenever the directory
+    /// may have changed since it was taken (an import through this connection, another
+    /// program's as the database tells it), asks nothing of a server, and differs between
+    /// connections. Empty when it cannot be told: whatever was made of the directory before
+    /// is then not to be trusted.
+    virtual QString Mark(ClsCommonPtr& db) {
+        (void)db;
+        return {};
+    }
     /// Hands every branch to each in the order of its code, retired ones too, until each
     /// returns False. False, with the reason in errText, when the directory cannot be read.
     virtual bool ForEach(ClsCommonPtr& db, const std::function<bool(const BranchEntry&)>& each,

@@ -24,11 +24,16 @@ public:
     virtual QString KeyVal() const = 0;
     /// The save XML, or "" with bFlag False when the input was refused (the user was told).
     virtual QString GetSaveXml(bool& bFlag) = 0;
-    /// Read with a stored record, on the thread that reads it beside the window and in the
-    /// session it carries: what the card shows besides the record's fields. It must touch no
-    /// control; what it returns runs on the window's thread before FillAllFields. Empty when
-    /// there is nothing to read.
-    virtual std::function<void()> readAlong(const RecordsetPtr& record) {
+    /// On the thread that reads the record with the key beside the window, in the session it
+    /// carries, just before the record is read: asks for what readAlong will read, so that a
+    /// server answers it with the record. It must touch no control.
+    virtual void readAhead(const QString& key) { (void)key; }
+    /// Read with the stored record of the key, on the thread that reads it beside the window
+    /// and in the session it carries: what the card shows besides the record's fields. It
+    /// must touch no control; what it returns runs on the window's thread before
+    /// FillAllFields. Empty when there is nothing to read.
+    virtual std::function<void()> readAlong(const QString& key, const RecordsetPtr& record) {
+        (void)key;
         (void)record;
         return {};
     }

@@ -140,10 +140,11 @@ void FrmZAM::readBeside(bool takeLock, std::optional<QString> key,
         // A card closed meanwhile does not wait for the record, nor for a server to come back.
         s.SrvDB->StopWhen(p.stopAsked);
         const auto lifted = qScopeGuard([&s] { s.SrvDB->StopWhen({}); });
+        card->readAhead(*key);
         QString text = sql;
         fetched->record = s.SrvDB->OpenXBound(text, {*key});
         if (fetched->record && p.goOn(0))
-            fetched->along = card->readAlong(fetched->record);
+            fetched->along = card->readAlong(*key, fetched->record);
     };
     if (!m_beside) {
         // The host's call waits for the record: it runs here, and what fails is its to hear.

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QHash>
 
+#include <utility>
+
 namespace tarvo {
 
 BranchIndexLoad::BranchIndexLoad(const QString& dbName) : m_dbName(dbName) {}
@@ -67,6 +69,20 @@ void BranchIndexLoad::start() {
         m_error = error;
         Q_EMIT ended();
     });
+}
+
+void BranchIndexLoad::asOf(const QString& mark) {
+    if (!mark.isEmpty() && mark == m_mark)
+        return;
+    m_mark = mark;
+    m_index.reset();
+    if (!m_read)
+        return;
+    // What the read brings may be of the directory before: it is let go to end on its own.
+    BesideWork* stale = std::exchange(m_read, nullptr);
+    stale->disconnect(this);
+    connect(stale, &BesideWork::ended, stale, &QObject::deleteLater);
+    stale->stop();
 }
 
 } // namespace tarvo

@@ -11,9 +11,10 @@ namespace tarvo {
 
 class BesideWork;
 
-/// The branch directory's search index of a database, read once for the thread's session,
-/// beside the window and on a connection of its own, so that the window keeps the session's
-/// connection and answers while two hundred thousand branches come in.
+/// The branch directory's search index of a database, read for the thread's session once a
+/// directory (again after an import), beside the window and on a connection of its own, so
+/// that the window keeps the session's connection and answers while two hundred thousand
+/// branches come in.
 class BranchIndexLoad : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +28,10 @@ public:
     bool reading() const;
     /// Starts reading unless the index is read or being read; after a failure, reads again.
     void start();
+    /// The directory as the session's connection marks it now (see IBranchDirectory::Mark):
+    /// an index read, or being read, under another mark or none is dropped, and start() reads
+    /// the directory anew.
+    void asOf(const QString& mark);
 
 Q_SIGNALS:
     /// The read ended: index() holds the directory, or error() says why it does not.
@@ -36,6 +41,8 @@ private:
     explicit BranchIndexLoad(const QString& dbName);
     QString m_dbName;
     std::shared_ptr<const BranchSearchIndex> m_index;
+    /// The directory's mark the index (or the read under way) was made under.
+    QString m_mark;
     QString m_error;
     QPointer<BesideWork> m_read;
 };

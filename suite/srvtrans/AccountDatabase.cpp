@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -197,9 +198,22 @@ SqlBackendPtr openBackend(const QString& dbName, QString& newFile) {
 
 } // namespace
 
+namespace {
+std::atomic<quint64> connectionsMade{0};
+} // namespace
+
 AccountDatabase::AccountDatabase(QString name, SqlBackendPtr backend)
     : m_name(std::move(name)), m_backend(std::move(backend)),
-      m_references(std::make_unique<ReferenceCache>(*m_backend, m_dict)) {}
+      m_references(std::make_unique<ReferenceCache>(*m_backend, m_dict)),
+      m_serial(++connectionsMade) {}
+
+QString AccountDatabase::branchDirectoryMark() {
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(m_serial)
+        .arg(m_backend->connectionGeneration())
+        .arg(m_backend->changeMark(QStringLiteral("tarvo_branch")))
+        .arg(m_branchDirectoryStores);
+}
 
 std::shared_ptr<AccountDatabase> AccountDatabase::open(const QString& dbName, Seed seed,
                                                        const AskedNext& askedNext) {

@@ -67,6 +67,13 @@ public:
         m_branchDirectory = {generation, present};
     }
     int schemaGeneration() { return m_backend->schemaGeneration(); }
+    /// Under inUse(): a mark that moves whenever the branch directory may have changed since it
+    /// was last taken (stored through this connection, or by another as the engine tells
+    /// without asking), and differs between connections. Throws DbError.
+    QString branchDirectoryMark();
+    /// The directory is being stored through this connection, which the engine need not tell
+    /// it of.
+    void branchDirectoryStored() { ++m_branchDirectoryStores; }
 
     /// Creates the tables and loads the seed data when the database has none yet, and upgrades
     /// one written by an earlier version of the program. Safe when several processes start on
@@ -92,6 +99,9 @@ private:
         int generation = -1;
         std::optional<bool> present;
     } m_branchDirectory;
+    qint64 m_branchDirectoryStores = 0;
+    /// Tells this connection from the others of the process in what it marks.
+    const quint64 m_serial;
     /// The connection whose dictionary this one took, for as long as it is open.
     std::weak_ptr<AccountDatabase> m_copiedFrom;
     /// The reading of the dictionary taken from it last.

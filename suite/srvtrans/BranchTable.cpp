@@ -11,11 +11,15 @@ const QString kTable = QStringLiteral("tarvo_branch");
 
 // Casts: a table made after the connection learnt the catalog is not among the tables whose
 // columns it knows, and a result naming its columns would ask the server for them.
-const QString kColumns =
-    QStringLiteral("CAST(cBranchNo AS varchar(12)), CAST(cBranchName AS varchar(120)), "
-                   "CAST(cHeadBankNo AS varchar(12)), CAST(cHeadBankName AS varchar(120)), "
-                   "CAST(cCityCode AS varchar(10)), CAST(cCityName AS varchar(60)), "
-                   "CAST(cProvinceName AS varchar(60)), CAST(dRetired AS varchar(10))");
+QString columns(const QString& prefix = {}) {
+    return QStringLiteral("CAST(%1cBranchNo AS varchar(12)), CAST(%1cBranchName AS varchar(120)), "
+                          "CAST(%1cHeadBankNo AS varchar(12)), "
+                          "CAST(%1cHeadBankName AS varchar(120)), "
+                          "CAST(%1cCityCode AS varchar(10)), CAST(%1cCityName AS varchar(60)), "
+                          "CAST(%1cProvinceName AS varchar(60)), CAST(%1dRetired AS varchar(10))")
+        .arg(prefix);
+}
+const QString kColumns = columns();
 
 /// Rows per statement of a store: seven values each, under the engines' limits of values.
 constexpr int kRowsPerWrite = 100;
@@ -23,17 +27,18 @@ constexpr int kCodesPerRetire = 500;
 /// Rows a read of the whole directory hands on at a time.
 constexpr int kRowsPerChunk = 1000;
 
-BranchEntry entryOf(const ColumnStore& cells, int row) {
+/// The branch of the row, in columns() from the column first on.
+BranchEntry entryOf(const ColumnStore& cells, int row, int first = 0) {
     BranchEntry e;
-    e.code = cells.text(row, 0);
-    e.name = cells.text(row, 1);
-    e.bankCode = cells.text(row, 2);
-    e.bankName = cells.text(row, 3);
-    e.cityCode = cells.text(row, 4);
-    e.city = cells.text(row, 5);
-    e.province = cells.text(row, 6);
-    if (cells.kind(row, 7) != ColumnStore::Kind::Null)
-        e.retiredOn = QDate::fromString(cells.text(row, 7), Qt::ISODate);
+    e.code = cells.text(row, first);
+    e.name = cells.text(row, first + 1);
+    e.bankCode = cells.text(row, first + 2);
+    e.bankName = cells.text(row, first + 3);
+    e.cityCode = cells.text(row, first + 4);
+    e.city = cells.text(row, first + 5);
+    e.province = cells.text(row, first + 6);
+    if (cells.kind(row, first + 7) != ColumnStore::Kind::Null)
+        e.retiredOn = QDate::fromString(cells.text(row, first + 7), Qt::ISODate);
     return e;
 }
 
@@ -105,6 +110,41 @@ bool BranchTable::find(const QString& code, BranchEntry& entry) {
     return true;
 }
 
+Statement BranchTable::accountQuestion(const QString& account) {
+    // The account's code comes along: what the answer says is of the code the account held.
+    return {QStringLiteral("SELECT CAST(a.cUnionBankNo AS varchar(30)), %1 FROM bank a "
+                           "LEFT JOIN tarvo_branch b ON b.cBranchNo = a.cUnionBankNo "
+                           "WHERE a.cBCode = ?")
+                .arg(columns(QStringLiteral("b."))),
+            {account}};
+}
+
+void BranchTable::expectAccount(const QString& account) {
+    if (m_db.knownBranchDirectory() == true)
+        m_db.sql().askAhead({accountQuestion(account)});
+}
+
+bool BranchTable::findForAccount(const QString& account, const QString& code,
+                                 BranchEntry& entry) {
+    // A file answers each question at once: the code is looked up as the clerk types it.
+    if (!EngineDialect::of(m_db.sql()).costlyRoundTrips || !present())
+        return find(code, entry);
+    const Statement q = accountQuestion(account);
+    const StoredResult found = m_db.sql().queryStored(q.sql, q.params);
+    // The account was given another code, or deleted, between the two reads.
+    if (found.cells.rowCount() != 1 || found.cells.kind(0, 0) == ColumnStore::Kind::Null ||
+        found.cells.text(0, 0) != code)
+        return find(code, entry);
+    if (found.cells.kind(0, 1) == ColumnStore::Kind::Null)
+        return false;
+    entry = entryOf(found.cells, 0, 1);
+    return true;
+}
+
+QString BranchTable::mark() {
+    return m_db.branchDirectoryMark();
+}
+
 void BranchTable::forEach(const std::function<bool(const BranchEntry&)>& each) {
     if (!present())
         return;
@@ -151,6 +191,7 @@ void BranchTable::store(const QVector<BranchEntry>& listed, const QStringList& r
     SqlBackend& sql = m_db.sql();
     // Whatever happens next, what this connection knew of the directory may be wrong.
     m_db.knowBranchDirectory(std::nullopt, m_db.schemaGeneration());
+    m_db.branchDirectoryStored();
     Transaction tx(sql);
     // Asked first: making a table, even one that is there, takes a right on the schema that
     // the roles that keep the directory need not have.
@@ -181,6 +222,8 @@ void BranchTable::store(const QVector<BranchEntry>& listed, const QStringList& r
             values << code;
         sql.execLater(retired(int(part.size())), values);
     }
+    // The other sessions drop what they made of the directory before (a pick list's index).
+    sql.announceChange(kTable);
     tx.commit();
     m_db.knowBranchDirectory(true, m_db.schemaGeneration());
 }

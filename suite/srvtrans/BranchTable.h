@@ -28,6 +28,16 @@ public:
     bool present();
     /// Throws DbError.
     bool find(const QString& code, BranchEntry& entry);
+    /// Before the bank account's record is read: asks ahead for the code the account stores and
+    /// the branch under it, so that a server answers with the record. Only where a directory is
+    /// known to be there; nothing on a file.
+    void expectAccount(const QString& account);
+    /// The branch with the code, read of the account the code was read from: what
+    /// expectAccount() brought serves while the account held that code then, otherwise the
+    /// code is looked up itself as find() does. Throws DbError.
+    bool findForAccount(const QString& account, const QString& code, BranchEntry& entry);
+    /// See IBranchDirectory::Mark. Throws DbError.
+    QString mark();
     /// Streams the branches in the order of their codes until each returns false; never holds
     /// the directory whole. Throws DbError.
     void forEach(const std::function<bool(const BranchEntry&)>& each);
@@ -41,6 +51,7 @@ public:
 
 private:
     AccountDatabase& m_db;
+    static Statement accountQuestion(const QString& account);
     void createTable();
 };
 

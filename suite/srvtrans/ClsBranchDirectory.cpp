@@ -38,31 +38,50 @@ bool onConnection(const ClsCommonPtr& db, QString& errText,
     return true;
 }
 
-} // namespace
-
-bool ClsBranchDirectory::Present(ClsCommonPtr& db) {
+/// What work makes of the directory on the connection of db, in use by it alone meanwhile;
+/// otherwise without a connection or when the directory cannot be read: a directory that
+/// cannot be read helps nobody, and the card works as without one.
+template <typename T>
+T readTable(const ClsCommonPtr& db, T otherwise, const std::function<T(BranchTable&)>& work) {
     AccountDatabase* database = databaseOf(db);
     if (!database)
-        return false;
+        return otherwise;
     const std::lock_guard use(database->inUse());
     try {
-        return BranchTable(*database).present();
+        BranchTable table(*database);
+        return work(table);
     } catch (const DbError&) {
-        // A directory that cannot be read helps nobody: the card works as without one.
-        return false;
+        return otherwise;
     }
 }
 
+} // namespace
+
+bool ClsBranchDirectory::Present(ClsCommonPtr& db) {
+    return readTable<bool>(db, false, [](BranchTable& table) { return table.present(); });
+}
+
 bool ClsBranchDirectory::Find(ClsCommonPtr& db, const QString& code, BranchEntry& entry) {
-    AccountDatabase* database = databaseOf(db);
-    if (!database)
-        return false;
-    const std::lock_guard use(database->inUse());
-    try {
-        return BranchTable(*database).find(code, entry);
-    } catch (const DbError&) {
-        return false;
-    }
+    return readTable<bool>(db, false,
+                           [&](BranchTable& table) { return table.find(code, entry); });
+}
+
+void ClsBranchDirectory::ExpectAccount(ClsCommonPtr& db, const QString& account) {
+    readTable<bool>(db, false, [&](BranchTable& table) {
+        table.expectAccount(account);
+        return true;
+    });
+}
+
+bool ClsBranchDirectory::FindForAccount(ClsCommonPtr& db, const QString& account,
+                                        const QString& code, BranchEntry& entry) {
+    return readTable<bool>(db, false, [&](BranchTable& table) {
+        return table.findForAccount(account, code, entry);
+    });
+}
+
+QString ClsBranchDirectory::Mark(ClsCommonPtr& db) {
+    return readTable<QString>(db, {}, [](BranchTable& table) { return table.mark(); });
 }
 
 bool ClsBranchDirectory::ForEach(ClsCommonPtr& db,

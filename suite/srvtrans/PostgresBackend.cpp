@@ -1158,9 +1158,10 @@ void PostgresBackend::askAhead(const QVector<Statement>& questions) {
 PgResult PostgresBackend::takeAhead(const QString& sql, const QVariantList& params) {
     // Answers left longer belong to a start that is over: what they hold may have changed.
     const auto stale = std::chrono::steady_clock::now() - kAheadKept;
-    hearNotifications();
+    // A connection that is gone may have missed the news that an answer is out of date.
+    const bool heard = hearNotifications();
     std::erase_if(m_ahead, [&](const Ahead& a) {
-        return a.sent && (a.when < stale || a.generation != m_schemaGeneration);
+        return a.sent && (!heard || a.when < stale || a.generation != m_schemaGeneration);
     });
     const auto it = std::find_if(m_ahead.begin(), m_ahead.end(), [&](const Ahead& a) {
         return a.question.sql == sql && a.question.params == params;
@@ -1200,6 +1201,7 @@ bool PostgresBackend::hearNotifications() {
             }
             if (!m_heard.contains(table))
                 m_heard << table;
+            ++m_heardCounts[table];
         }
         PQfreemem(n);
     }
@@ -1218,6 +1220,18 @@ QStringList PostgresBackend::announcedChanges() {
 int PostgresBackend::schemaGeneration() {
     hearNotifications();
     return m_schemaGeneration;
+}
+
+qint64 PostgresBackend::changeMark(const QString& table) {
+    if (!hearNotifications())
+        ++m_unheard;
+    // Both counts only grow: the sum stays put exactly while neither moves.
+    return ((qint64(m_generation) + m_unheard) << 32) + m_heardCounts.value(table.toLower());
+}
+
+void PostgresBackend::announceChange(const QString& table) {
+    execLater(QStringLiteral("SELECT pg_notify(?, ?)"),
+              {QString::fromLatin1(kReferenceChannel), table.toLower()});
 }
 
 void PostgresBackend::announceSchemaChange() {

@@ -72,6 +72,11 @@ public:
     int schemaGeneration() override;
     /// Notifies the channel the sessions listen to, naming tarvo_meta.
     void announceSchemaChange() override;
+    /// Counts the announcements naming the table, with the connections made and the times
+    /// the connection could not be heard.
+    qint64 changeMark(const QString& table) override;
+    /// Notifies the channel the sessions listen to, naming the table, with the commit.
+    void announceChange(const QString& table) override;
     void interrupt() override;
     /// Sent with the next statement rather than on its own.
     void limitStatementTime(int ms) override;
@@ -107,6 +112,10 @@ private:
     int m_schemaGeneration = 0;
     /// The tables announced and not yet handed out by announcedChanges().
     QStringList m_heard;
+    /// The announcements heard of each table, for changeMark().
+    QHash<QString, qint64> m_heardCounts;
+    /// The times changeMark() found the connection gone: what was announced meanwhile is lost.
+    qint64 m_unheard = 0;
     /// The connection is to listen to the announcements, from the next exchange on: every
     /// connection hears a schema upgrade, whether it keeps reference tables or not.
     bool m_listenPending = true;

@@ -139,6 +139,18 @@ public:
     /// In the transaction of a schema upgrade: tells the other connections, once it commits,
     /// that the schema changed.
     virtual void announceSchemaChange() {}
+    /// A mark that moves whenever another connection may have changed the table since it was
+    /// last taken, told without a round trip: a server's announcement naming the table, or the
+    /// connection made anew (or gone, when nothing can be heard); a file's data version, which
+    /// any other connection's commit moves. This connection's own writes do not move it, and
+    /// marks of two connections do not compare.
+    virtual qint64 changeMark(const QString& table) {
+        (void)table;
+        return 0;
+    }
+    /// In the transaction that changes a table no trigger announces: tells the other
+    /// connections, once it commits, that it changed. A file's data version tells them anyway.
+    virtual void announceChange(const QString& table) { (void)table; }
     /// From any thread: makes the statement running on this connection fail soon (one waiting
     /// for its first row, say, while the engine sorts); no effect when none runs.
     virtual void interrupt() {}

@@ -368,11 +368,7 @@ QStringList SqliteBackend::announcedChanges() {
     return changed ? QStringList{QStringLiteral("*")} : QStringList{};
 }
 
-int SqliteBackend::schemaGeneration() {
-    // Another connection's change of the schema moves the data version, the cheapest thing to
-    // read: the schema's and the upgrades' versions are read only when it moved, which other
-    // programs' saves and locks make it do all the time. This connection's own changes leave
-    // it be: the dictionary is read after its own upgrade.
+qint64 SqliteBackend::dataVersion() {
     if (!m_dataVersion &&
         sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
                            &m_dataVersion, nullptr) != SQLITE_OK)
@@ -382,6 +378,21 @@ int SqliteBackend::schemaGeneration() {
     sqlite3_reset(m_dataVersion);
     if (rc != SQLITE_ROW)
         throw DbError(errorText());
+    return data;
+}
+
+qint64 SqliteBackend::changeMark(const QString& table) {
+    // The file tells only that something changed, not what.
+    (void)table;
+    return dataVersion();
+}
+
+int SqliteBackend::schemaGeneration() {
+    // Another connection's change of the schema moves the data version, the cheapest thing to
+    // read: the schema's and the upgrades' versions are read only when it moved, which other
+    // programs' saves and locks make it do all the time. This connection's own changes leave
+    // it be: the dictionary is read after its own upgrade.
+    const qint64 data = dataVersion();
     if (data == m_dataSeen)
         return m_schemaGeneration;
     m_dataSeen = data;

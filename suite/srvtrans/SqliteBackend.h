@@ -43,6 +43,8 @@ public:
     int schemaGeneration() override;
     /// Counts the upgrade in the file's user version, which every connection reads cheaply.
     void announceSchemaChange() override;
+    /// The file's data version: every other connection's commit moves it.
+    qint64 changeMark(const QString& table) override;
     /// BEGIN IMMEDIATE already keeps every other writer out.
     void lockSchema() override {}
     void lockValue(const QString&, const QString&) override {}
@@ -70,6 +72,8 @@ private:
     /// The data version last seen by schemaGeneration().
     qint64 m_dataSeen = -1;
     sqlite3_stmt* m_dataVersion = nullptr;
+    /// Moves with every other connection's commit; kept prepared, as it is asked often.
+    qint64 dataVersion();
     /// The file's data version, schema version and user version.
     std::array<qint64, 3> versions();
     sqlite3_stmt* m_versions = nullptr;

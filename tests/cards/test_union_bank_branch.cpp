@@ -1,6 +1,8 @@
 #include "CardFixture.h"
 #include "Eventually.h"
 
+#include "AccountDatabase.h"
+#include "BranchTable.h"
 #include "ClassRegistry.h"
 #include "IBranchDirectory.h"
 #include "Pub.h"
@@ -11,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
+
+#include <functional>
 
 using namespace tarvo;
 
@@ -295,4 +299,53 @@ TEST_F(BranchCard, CancellingThePickListChangesNothing) {
     EXPECT_EQ(code->text(), "102100000001");
     EXPECT_EQ(edit("EdtcBName")->text(), "中国工商银行北京海淀支行");
     EXPECT_TRUE(changed.isEmpty());
+}
+
+TEST_F(BranchCard, F2AfterAnImportByThisClerkOrAnotherSearchesTheDirectoryAsNowStored) {
+    storeDirectory();
+    open();
+    card->Emptyallfields();
+    auto* code = edit("EdtcUnionBankNo");
+    const auto search = [&](const char* text) {
+        QStringList found;
+        onPickList([&](QDialog& list) { found = searchFor(list, text); });
+        code->setFocus();
+        QTest::keyClick(code, Qt::Key_F2);
+        return found;
+    };
+    ASSERT_EQ(search("gsyh"), QStringList{kListed}) << "the index is read now";
+
+    const auto elsewhere = suite::AccountDatabase::open(temp.name());
+    struct Import {
+        const char* clerk;
+        const char* code;
+        const char* name;
+        std::function<void(const BranchEntry&)> store;
+    };
+    const Import imports[] = {
+        {"this clerk", "102331000025", "中国工商银行股份有限公司杭州新开路支行",
+         [&](const BranchEntry& e) {
+             ClsCommonPtr srv = db;
+             QString error;
+             ASSERT_TRUE(directory->Store(srv, {e}, {}, QDate(2026, 7, 1), error))
+                 << error.toStdString();
+         }},
+        {"another clerk", "102331000033", "中国工商银行股份有限公司杭州又开路支行",
+         [&](const BranchEntry& e) {
+             suite::BranchTable(*elsewhere).store({e}, {}, QDate(2026, 8, 1));
+         }},
+    };
+    QStringList imported;
+    for (const Import& i : imports) {
+        SCOPED_TRACE(i.clerk);
+        ClsCommonPtr srv = db;
+        const QString before = directory->Mark(srv);
+        i.store(branch(i.code, i.name, "102", "中国工商银行", "杭州市", "浙江省"));
+        // Another clerk's import is heard of a moment after it is stored.
+        EXPECT_EVENTUALLY(directory->Mark(srv) != before);
+        imported << QString::fromLatin1(i.code);
+        QStringList found = search("开路");
+        found.sort();
+        EXPECT_EQ(found, imported);
+    }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tarvo;
 
 namespace {
@@ -214,4 +216,126 @@ TEST_F(BranchDirectory, OnAServerTheStartsOwnRoundTripAnswersWhetherThereIsOne) 
     fresh->Init(temp.name());
     ClsCommonPtr freshCommon = fresh;
     EXPECT_FALSE(directory.Present(freshCommon));
+}
+
+namespace {
+
+/// What may happen between the account's branch asked ahead with its record and the taking of
+/// the answer: after anything at all, the answer brought before is not taken.
+struct Meanwhile {
+    const char* what;
+    bool serverOnly;
+    std::function<void(BranchDirectory&, suite::AccountDatabase& other)> happen;
+};
+
+qlonglong serverProcess(suite::AccountDatabase& db) {
+    return db.sql().query(QStringLiteral("SELECT pg_backend_pid()")).rows[0][0].toLongLong();
+}
+
+/// Ends the server's process of db's connection, from other, and waits until db can tell.
+void cutConnection(suite::AccountDatabase& db, suite::AccountDatabase& other) {
+    const qlonglong pid = serverProcess(db);
+    other.sql().query(QStringLiteral("SELECT pg_terminate_backend(?::int)"), {pid});
+    EXPECT_EVENTUALLY(db.sql().announcedChanges().contains(QStringLiteral("*")));
+}
+
+} // namespace
+
+/// The account's branch asked ahead comes with the account's record, and is taken instead of
+/// asking while nothing says it may be out of date: a change of tables or a connection lost
+/// drops it, and an account given another code meanwhile has that code looked up.
+TEST_F(BranchDirectory, AnAccountsBranchAskedAheadIsTakenOnlyWhileItStillHolds) {
+    const QString first = QStringLiteral("102100000001");
+    const QString second = QStringLiteral("102100000002");
+    store({branch(first, QStringLiteral("示例银行甲支行")),
+           branch(second, QStringLiteral("示例银行乙支行"))});
+    const auto other = suite::AccountDatabase::open(temp.name());
+    const Meanwhile cases[] = {
+        {"nothing", false, {}},
+        {"the schema changed", false,
+         [](BranchDirectory& t, suite::AccountDatabase& o) {
+             const int before = t.db->database()->schemaGeneration();
+             o.sql().announceSchemaChange();
+             EXPECT_EVENTUALLY(t.db->database()->schemaGeneration() != before);
+         }},
+        {"the connection was lost", true,
+         [](BranchDirectory& t, suite::AccountDatabase& o) {
+             cutConnection(*t.db->database(), o);
+         }},
+    };
+    const auto rename = [&](const char* name) {
+        other->sql().exec(
+            QStringLiteral("UPDATE tarvo_branch SET cBranchName = ? WHERE cBranchNo = ?"),
+            {QString::fromUtf8(name), first});
+    };
+    const auto recode = [&](const QString& code) {
+        other->sql().exec(QStringLiteral("UPDATE bank SET cUnionBankNo = ? WHERE cBCode = '01'"),
+                          {code});
+    };
+    for (const Meanwhile& c : cases) {
+        if (c.serverOnly && !temp.onServer())
+            continue;
+        SCOPED_TRACE(c.what);
+        for (const bool recoded : {false, true}) {
+            SCOPED_TRACE(recoded ? "given another code" : "keeping its code");
+            rename("示例银行甲支行");
+            recode(first);
+            ASSERT_TRUE(directory.Present(common));
+            directory.ExpectAccount(common, QStringLiteral("01"));
+            QString record = QStringLiteral("select * from bank where cBCode=?");
+            const RecordsetPtr read = db->OpenXBound(record, {QStringLiteral("01")});
+            ASSERT_TRUE(read && read->RecordCount() == 1);
+            EXPECT_EQ(read->Value(QStringLiteral("cUnionBankNo")).toString(), first);
+            // Behind the session's back, unannounced: only the server asked now knows it.
+            rename("示例银行甲支行新址");
+            if (recoded)
+                recode(second);
+            if (c.happen)
+                c.happen(*this, *other);
+            BranchEntry found;
+            ASSERT_TRUE(directory.FindForAccount(common, QStringLiteral("01"),
+                                                 recoded ? second : first, found));
+            const bool ahead = temp.onServer() && !c.happen;
+            EXPECT_EQ(found.code, recoded ? second : first);
+            EXPECT_EQ(found.name, recoded  ? QStringLiteral("示例银行乙支行")
+                                  : ahead ? QStringLiteral("示例银行甲支行")
+                                          : QStringLiteral("示例银行甲支行新址"));
+        }
+    }
+    BranchEntry found;
+    EXPECT_FALSE(directory.FindForAccount(common, QStringLiteral("01"),
+                                          QStringLiteral("102100000099"), found))
+        << "a code the directory does not list";
+}
+
+/// The directory's mark moves with every store, through this connection or another, and on a
+/// server with the connection lost; it stays while nothing happened, and on a server while
+/// other tables change.
+TEST_F(BranchDirectory, TheMarkMovesWhenTheDirectoryMayHaveChangedAndOnlyThen) {
+    store({branch(QStringLiteral("102100000001"), QStringLiteral("示例银行甲支行"))});
+    const auto other = suite::AccountDatabase::open(temp.name());
+    const QString start = directory.Mark(common);
+    ASSERT_FALSE(start.isEmpty());
+    EXPECT_EQ(directory.Mark(common), start);
+    EXPECT_NE(suite::BranchTable(*other).mark(), start) << "marks of two connections differ";
+
+    store({branch(QStringLiteral("102100000002"), QStringLiteral("示例银行乙支行"))});
+    const QString stored = directory.Mark(common);
+    EXPECT_NE(stored, start);
+
+    suite::BranchTable(*other).store(
+        {branch(QStringLiteral("102100000003"), QStringLiteral("示例银行丙支行"))}, {}, today);
+    EXPECT_EVENTUALLY(directory.Mark(common) != stored);
+
+    if (!temp.onServer())
+        return;
+    const QString heard = directory.Mark(common);
+    other->sql().exec(
+        QStringLiteral("UPDATE aa_bank SET cBankName = cBankName WHERE cBankCode = '102'"));
+    suite::SqlBackend& mine = db->database()->sql();
+    EXPECT_EVENTUALLY(mine.announcedChanges().contains(QStringLiteral("aa_bank")));
+    EXPECT_EQ(directory.Mark(common), heard);
+
+    cutConnection(*db->database(), *other);
+    EXPECT_NE(directory.Mark(common), heard) << "what the lost connection missed is not known";
 }

@@ -33,7 +33,8 @@ public:
     void FillAllFields(RecordsetPtr& RsCard) override;
     QString KeyVal() const override;
     QString GetSaveXml(bool& bFlag) override;
-    std::function<void()> readAlong(const RecordsetPtr& record) override;
+    void readAhead(const QString& key) override;
+    std::function<void()> readAlong(const QString& key, const RecordsetPtr& record) override;
 
     /// True when an amount text (with or without group separators) fits numeric(19,4)
     /// exactly: at most 15 digits before the point and 4 after.

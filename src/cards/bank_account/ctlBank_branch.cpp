@@ -58,8 +58,15 @@ bool ctlBank::directoryPresent() {
     return m_directoryPresent;
 }
 
-std::function<void()> ctlBank::readAlong(const RecordsetPtr& record) {
-    // On the reading thread: only the directory and the session's connection, never a control.
+// On the reading thread, these two: only the directory and the session's connection, never a
+// control.
+
+void ctlBank::readAhead(const QString& key) {
+    if (m_directoryAsked && m_directoryPresent)
+        m_directory->ExpectAccount(ArchiveSession::current().SrvDB, key);
+}
+
+std::function<void()> ctlBank::readAlong(const QString& key, const RecordsetPtr& record) {
     if (!m_directoryAsked || !m_directoryPresent || !record || record->RecordCount() == 0)
         return {};
     record->MoveFirst();
@@ -67,8 +74,8 @@ std::function<void()> ctlBank::readAlong(const RecordsetPtr& record) {
     if (code.isEmpty() || !acceptableUnionBankNo(code))
         return {};
     BranchEntry entry;
-    ClsCommonPtr db = ArchiveSession::current().SrvDB;
-    const bool found = m_directory->Find(db, code, entry);
+    const bool found =
+        m_directory->FindForAccount(ArchiveSession::current().SrvDB, key, code, entry);
     return [this, code, found, entry] {
         m_branchCode = code;
         m_branch = found ? std::optional<BranchEntry>(entry) : std::nullopt;
@@ -160,8 +167,10 @@ void ctlBank::pickBranch() {
     const QString typed = EdtcUnionBankNo->Text();
     if (!directoryPresent())
         return;
-    BranchPickList list(BranchIndexLoad::of(ArchiveSession::current().oLogin->MoxDbName()),
-                        acceptableUnionBankNo(typed) ? typed : QString(), this);
+    BranchIndexLoad& load = BranchIndexLoad::of(ArchiveSession::current().oLogin->MoxDbName());
+    // An index read before an import (this clerk's or another's) lists what is gone.
+    load.asOf(m_directory->Mark(m_SrvDB));
+    BranchPickList list(load, acceptableUnionBankNo(typed) ? typed : QString(), this);
     if (list.exec() != QDialog::Accepted || !list.picked())
         return;
     m_branch = list.picked();
